@@ -42,8 +42,9 @@ Json::Value FsService::DevicePut(const User& user, int64_t parentId, const std::
     file.name = name;
     file.createTime = NowMs();
   }
+  // An upload of this file under way stays: its completion finds the newer
+  // content and answers a conflict.
   int64_t docId = m_transfers.AddDoc(bytes);
-  m_transfers.DropUpload(file.id);
   file.docId = docId;
   file.size = static_cast<int64_t>(bytes.size());
   file.md5 = Md5Hex(bytes);

@@ -114,6 +114,7 @@ void HttpService::Routes() {
     m_server.Post(R"(/admin/.+)", [this](const httplib::Request& req, httplib::Response& res,
                                          const httplib::ContentReader& reader) {
       Exchange ex{req, res, Query::FromTarget(req.target), {}, {}, {}, false, 0, false};
+      if (TooLarge(ex)) return;
       if (!ReadBody(ex, reader)) return ReplyError(ex, Code::BadRequest, "unreadable body");
       Admin(ex);
     });
@@ -121,6 +122,8 @@ void HttpService::Routes() {
 }
 
 bool HttpService::ReadBody(Exchange& ex, const httplib::ContentReader& reader) {
+  size_t total = 0;
+  auto fits = [&](size_t length) { return (total += length) <= kMaxPayload; };
   if (ex.req.is_multipart_form_data()) {
     ex.multipart = true;
     std::string current;
@@ -132,12 +135,12 @@ bool HttpService::ReadBody(Exchange& ex, const httplib::ContentReader& reader) {
         },
         [&](const char* data, size_t length) {
           ex.parts[current].append(data, length);
-          return true;
+          return fits(length);
         });
   }
   return reader([&](const char* data, size_t length) {
     ex.body.append(data, length);
-    return true;
+    return fits(length);
   });
 }
 
@@ -149,8 +152,10 @@ void HttpService::Serve(Endpoint endpoint, const httplib::Request& req, httplib:
   // bytes from being taken for the next request.
   if (IsGet(req) && req.get_header_value_count("Content-Length") && req.get_header_value("Content-Length") != "0")
     res.set_header("Connection", "close");
+  if (reader && TooLarge(ex)) return Log(ex);
   if (reader && !ReadBody(ex, *reader)) {
     ReplyError(ex, Code::BadRequest, "unreadable body");
+    res.set_header("Connection", "close");
     Log(ex);
     return;
   }
@@ -163,6 +168,18 @@ void HttpService::Serve(Endpoint endpoint, const httplib::Request& req, httplib:
     if (fault && fault->afterOp) Spoil(ex, *fault);
   }
   Log(ex);
+}
+
+bool HttpService::TooLarge(Exchange& ex) {
+  std::string length = ex.req.get_header_value("Content-Length");
+  if (length.empty()) return false;
+  auto announced = ParseInt64(length);
+  if (announced && *announced >= 0 && static_cast<uint64_t>(*announced) <= kMaxPayload) return false;
+  // Refused unread, as a front end would; the connection can't be reused.
+  ex.res.status = 413;
+  ex.res.set_header("Connection", "close");
+  ex.res.set_content("", "text/plain");
+  return true;
 }
 
 void HttpService::Dispatch(Endpoint endpoint, Exchange& ex, const FaultAction* fault) {

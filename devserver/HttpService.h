@@ -58,6 +58,8 @@ class HttpService {
              const httplib::ContentReader* reader);
   void Dispatch(Endpoint endpoint, Exchange& ex, const FaultAction* fault);
   bool ReadBody(Exchange& ex, const httplib::ContentReader& reader);
+  // A body announced larger than the service takes: answered 413 unread.
+  bool TooLarge(Exchange& ex);
   void Reply(Exchange& ex, int code, const Json::Value& result);
   void ReplyError(Exchange& ex, int code, const std::string& message);
   void Spoil(Exchange& ex, const FaultAction& fault);
