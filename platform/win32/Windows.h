@@ -3,3 +3,4 @@
 // Each area has its own header; add one line per header here.
 #include "win32/WinDef.h"
 #include "win32/WinError.h"
+#include "win32/Handle.h"
