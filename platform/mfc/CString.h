@@ -32,7 +32,7 @@ class CString {
   CString(LPCTSTR text);                  // null gives an empty text
   CString(LPCTSTR text, int length);      // the first length characters
   CString(LPCSTR text);                   // narrow text in the ANSI code page
-  CString(wchar_t ch, int repeat = 1);
+  explicit CString(wchar_t ch, int repeat = 1);
   explicit CString(const std::wstring& text) : m_str(text) {}
 
   CString& operator=(const CString&) = default;
@@ -85,6 +85,7 @@ class CString {
   int Insert(int index, LPCTSTR text);
   int Delete(int index, int count = 1);
 
+  // Without an argument the trims remove white space (also U+3000 and the other Unicode spaces).
   CString& Trim();
   CString& Trim(wchar_t target);
   CString& Trim(LPCTSTR targets);

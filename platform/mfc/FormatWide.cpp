@@ -12,22 +12,6 @@ namespace {
 
 enum class Size { None, hh, h, l, ll, L, w, Ptr };
 
-std::wstring AcpToWide(const char* p, size_t n) {
-  if (n == 0) return {};
-  int count = MultiByteToWideChar(CP_ACP, 0, p, static_cast<int>(n), nullptr, 0);
-  std::wstring out(count, L'\0');
-  MultiByteToWideChar(CP_ACP, 0, p, static_cast<int>(n), out.data(), count);
-  return out;
-}
-
-std::string WideToAcp(const wchar_t* p, size_t n) {
-  if (n == 0) return {};
-  int count = WideCharToMultiByte(CP_ACP, 0, p, static_cast<int>(n), nullptr, 0, nullptr, nullptr);
-  std::string out(count, '\0');
-  WideCharToMultiByte(CP_ACP, 0, p, static_cast<int>(n), out.data(), count, nullptr, nullptr);
-  return out;
-}
-
 template <class Ch>
 void AppendAscii(std::basic_string<Ch>& out, const std::string& s) {
   for (char c : s) out.push_back(static_cast<Ch>(static_cast<unsigned char>(c)));
@@ -62,13 +46,13 @@ std::basic_string<Ch> StringArg(const void* arg, bool wideArg, int precision) {
     if constexpr (std::is_same_v<Ch, wchar_t>) {
       return std::wstring(s, n);
     } else {
-      return WideToAcp(s, n);
+      return WideToAnsi(std::wstring_view(s, n));
     }
   }
   const char* s = static_cast<const char*>(arg);
   size_t n = precision >= 0 ? strnlen(s, limit) : std::strlen(s);
   if constexpr (std::is_same_v<Ch, wchar_t>) {
-    return AcpToWide(s, n);
+    return AnsiToWide(std::string_view(s, n));
   } else {
     return std::string(s, n);
   }
