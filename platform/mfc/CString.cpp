@@ -4,6 +4,7 @@
 #include <cstring>
 #include <cwchar>
 #include <cwctype>
+#include <ostream>
 
 #include "mfc/FormatWide.h"
 #include "win32/CodePage.h"
@@ -355,3 +356,5 @@ CString operator+(wchar_t a, const CString& b) {
   r += b;
   return r;
 }
+
+void PrintTo(const CString& s, std::ostream* os) { *os << '"' << WideToUtf8(s.str()) << '"'; }

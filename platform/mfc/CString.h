@@ -6,6 +6,7 @@
 // there arrives as a hidden reference, so callers pass (LPCTSTR)s or s.GetString().
 #include <cstdarg>
 #include <functional>
+#include <iosfwd>
 #include <string>
 #include <type_traits>
 
@@ -13,8 +14,9 @@
 
 class CString;
 
-namespace mfc_detail {
-// What a Format argument becomes on its way into the C variadic formatter.
+namespace mfc {
+// What a Format argument becomes on its way into a C variadic formatter: a CString its text,
+// anything else itself. Other printf-like front ends written as variadic templates use it too.
 inline LPCTSTR FormatArg(const CString& s);
 template <class T>
 std::decay_t<T> FormatArg(T&& v) {
@@ -22,7 +24,7 @@ std::decay_t<T> FormatArg(T&& v) {
                 "pass text to Format as a pointer (CString, LPCTSTR or c_str())");
   return v;
 }
-}  // namespace mfc_detail
+}  // namespace mfc
 
 class CString {
  public:
@@ -117,11 +119,11 @@ class CString {
 
   template <class... Args>
   void Format(LPCTSTR format, const Args&... args) {
-    FormatRaw(format, mfc_detail::FormatArg(args)...);
+    FormatRaw(format, mfc::FormatArg(args)...);
   }
   template <class... Args>
   void AppendFormat(LPCTSTR format, const Args&... args) {
-    AppendFormatRaw(format, mfc_detail::FormatArg(args)...);
+    AppendFormatRaw(format, mfc::FormatArg(args)...);
   }
   void FormatV(LPCTSTR format, va_list args);
   void AppendFormatV(LPCTSTR format, va_list args);
@@ -148,9 +150,12 @@ class CString {
   std::wstring m_str;
 };
 
-namespace mfc_detail {
+namespace mfc {
 inline LPCTSTR FormatArg(const CString& s) { return s.GetString(); }
-}  // namespace mfc_detail
+}  // namespace mfc
+
+// Writes the text as UTF-8 (readable test failures).
+void PrintTo(const CString& s, std::ostream* os);
 
 template <>
 struct std::hash<CString> {
