@@ -12,6 +12,14 @@ namespace {
 
 enum class Size { None, hh, h, l, ll, L, w, Ptr };
 
+// Whether a string or character argument is wide: %ls/%ws/%lc are, %hs/%hc are not, and
+// plain %s/%c match the format's own width while %S/%C take the other one.
+bool IsWideArg(Size size, bool lowerCase, bool wideFormat) {
+  if (size == Size::l || size == Size::w) return true;
+  if (size == Size::h) return false;
+  return lowerCase == wideFormat;
+}
+
 template <class Ch>
 void AppendAscii(std::basic_string<Ch>& out, const std::string& s) {
   for (char c : s) out.push_back(static_cast<Ch>(static_cast<unsigned char>(c)));
@@ -182,19 +190,13 @@ std::basic_string<Ch> FormatImpl(const Ch* format, va_list args) {
         break;
       }
       case Ch('s'): case Ch('S'): {
-        bool wideArg;
-        if (size == Size::l || size == Size::w) wideArg = true;
-        else if (size == Size::h) wideArg = false;
-        else wideArg = (conv == Ch('s')) == kWideOut;
+        bool wideArg = IsWideArg(size, conv == Ch('s'), kWideOut);
         const void* v = va_arg(ap, const void*);
         AppendPadded(out, StringArg<Ch>(v, wideArg, precision), flags, width);
         break;
       }
       case Ch('c'): case Ch('C'): {
-        bool wideArg;
-        if (size == Size::l || size == Size::w) wideArg = true;
-        else if (size == Size::h) wideArg = false;
-        else wideArg = (conv == Ch('c')) == kWideOut;
+        bool wideArg = IsWideArg(size, conv == Ch('c'), kWideOut);
         int v = va_arg(ap, int);
         std::basic_string<Ch> t;
         if (wideArg) {
