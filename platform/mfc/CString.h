@@ -4,6 +4,7 @@
 // Format and AppendFormat take the Windows printf specifiers (see mfc/FormatWide.h) and accept a
 // CString itself for %s. A C variadic function (...) of another kind does not: a CString passed
 // there arrives as a hidden reference, so callers pass (LPCTSTR)s or s.GetString().
+#include <compare>
 #include <cstdarg>
 #include <functional>
 #include <iosfwd>
@@ -138,10 +139,10 @@ class CString {
   friend bool operator==(const CString& a, LPCTSTR b) { return a.Compare(b) == 0; }
   friend bool operator!=(const CString& a, const CString& b) { return !(a == b); }
   friend bool operator!=(const CString& a, LPCTSTR b) { return !(a == b); }
-  friend bool operator<(const CString& a, const CString& b) { return a.m_str < b.m_str; }
-  friend bool operator>(const CString& a, const CString& b) { return b.m_str < a.m_str; }
-  friend bool operator<=(const CString& a, const CString& b) { return !(b.m_str < a.m_str); }
-  friend bool operator>=(const CString& a, const CString& b) { return !(a.m_str < b.m_str); }
+  friend std::strong_ordering operator<=>(const CString& a, const CString& b) {
+    return a.m_str.compare(b.m_str) <=> 0;
+  }
+  friend std::strong_ordering operator<=>(const CString& a, LPCTSTR b) { return a.Compare(b) <=> 0; }
 
  private:
   void FormatRaw(LPCTSTR format, ...);

@@ -30,6 +30,7 @@ TEST(CString, ConstructionAndValueSemantics) {
   EXPECT_TRUE(L"abcdef" == s);
   EXPECT_TRUE(s != L"abc");
   EXPECT_LT(CString(L"a"), CString(L"b"));
+  EXPECT_TRUE(s > L"abc" && L"b" > s && s <= L"abcdef");
   EXPECT_EQ(std::wcslen(static_cast<LPCTSTR>(s)), 6u);
   EXPECT_EQ(s[1], L'b');
   EXPECT_EQ(s.GetAt(99), L'\0');
