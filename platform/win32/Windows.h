@@ -13,3 +13,4 @@
 #include "win32/Module.h"
 #include "win32/HResult.h"
 #include "win32/ShellFolders.h"
+#include "win32/CodePage.h"
