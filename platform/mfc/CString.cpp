@@ -4,19 +4,20 @@
 #include <cstring>
 #include <cwchar>
 #include <cwctype>
+#include <ostream>
 
 #include "mfc/FormatWide.h"
 #include "win32/CodePage.h"
 
 namespace {
 
-std::wstring FromAnsi(LPCSTR text) {
-  if (text == nullptr || *text == '\0') return {};
-  int count = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
-  std::wstring out(count, L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text, -1, out.data(), count);
-  out.resize(count > 0 ? count - 1 : 0);  // drop the terminator
-  return out;
+std::wstring FromAnsi(LPCSTR text) { return text ? AnsiToWide(text) : std::wstring(); }
+
+// White space as Windows classifies wide characters, independent of the C locale.
+bool IsSpace(wchar_t c) {
+  return (c >= 0x09 && c <= 0x0D) || c == 0x20 || c == 0x85 || c == 0xA0 || c == 0x1680 ||
+         (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 || c == 0x202F || c == 0x205F ||
+         c == 0x3000;
 }
 
 bool InSet(LPCTSTR set, wchar_t ch) { return set != nullptr && ch != L'\0' && std::wcschr(set, ch) != nullptr; }
@@ -202,7 +203,7 @@ CString& CString::Trim(LPCTSTR targets) { return TrimRight(targets).TrimLeft(tar
 
 CString& CString::TrimLeft() {
   size_t i = 0;
-  while (i < m_str.size() && std::iswspace(m_str[i])) ++i;
+  while (i < m_str.size() && IsSpace(m_str[i])) ++i;
   m_str.erase(0, i);
   return *this;
 }
@@ -223,7 +224,7 @@ CString& CString::TrimLeft(LPCTSTR targets) {
 
 CString& CString::TrimRight() {
   size_t n = m_str.size();
-  while (n > 0 && std::iswspace(m_str[n - 1])) --n;
+  while (n > 0 && IsSpace(m_str[n - 1])) --n;
   m_str.resize(n);
   return *this;
 }
@@ -355,3 +356,5 @@ CString operator+(wchar_t a, const CString& b) {
   r += b;
   return r;
 }
+
+void PrintTo(const CString& s, std::ostream* os) { *os << '"' << WideToUtf8(s.str()) << '"'; }

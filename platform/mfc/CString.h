@@ -4,8 +4,10 @@
 // Format and AppendFormat take the Windows printf specifiers (see mfc/FormatWide.h) and accept a
 // CString itself for %s. A C variadic function (...) of another kind does not: a CString passed
 // there arrives as a hidden reference, so callers pass (LPCTSTR)s or s.GetString().
+#include <compare>
 #include <cstdarg>
 #include <functional>
+#include <iosfwd>
 #include <string>
 #include <type_traits>
 
@@ -13,8 +15,9 @@
 
 class CString;
 
-namespace mfc_detail {
-// What a Format argument becomes on its way into the C variadic formatter.
+namespace mfc {
+// What a Format argument becomes on its way into a C variadic formatter: a CString its text,
+// anything else itself. Other printf-like front ends written as variadic templates use it too.
 inline LPCTSTR FormatArg(const CString& s);
 template <class T>
 std::decay_t<T> FormatArg(T&& v) {
@@ -22,7 +25,7 @@ std::decay_t<T> FormatArg(T&& v) {
                 "pass text to Format as a pointer (CString, LPCTSTR or c_str())");
   return v;
 }
-}  // namespace mfc_detail
+}  // namespace mfc
 
 class CString {
  public:
@@ -32,7 +35,7 @@ class CString {
   CString(LPCTSTR text);                  // null gives an empty text
   CString(LPCTSTR text, int length);      // the first length characters
   CString(LPCSTR text);                   // narrow text in the ANSI code page
-  CString(wchar_t ch, int repeat = 1);
+  explicit CString(wchar_t ch, int repeat = 1);
   explicit CString(const std::wstring& text) : m_str(text) {}
 
   CString& operator=(const CString&) = default;
@@ -85,6 +88,7 @@ class CString {
   int Insert(int index, LPCTSTR text);
   int Delete(int index, int count = 1);
 
+  // Without an argument the trims remove white space (also U+3000 and the other Unicode spaces).
   CString& Trim();
   CString& Trim(wchar_t target);
   CString& Trim(LPCTSTR targets);
@@ -116,11 +120,11 @@ class CString {
 
   template <class... Args>
   void Format(LPCTSTR format, const Args&... args) {
-    FormatRaw(format, mfc_detail::FormatArg(args)...);
+    FormatRaw(format, mfc::FormatArg(args)...);
   }
   template <class... Args>
   void AppendFormat(LPCTSTR format, const Args&... args) {
-    AppendFormatRaw(format, mfc_detail::FormatArg(args)...);
+    AppendFormatRaw(format, mfc::FormatArg(args)...);
   }
   void FormatV(LPCTSTR format, va_list args);
   void AppendFormatV(LPCTSTR format, va_list args);
@@ -135,10 +139,10 @@ class CString {
   friend bool operator==(const CString& a, LPCTSTR b) { return a.Compare(b) == 0; }
   friend bool operator!=(const CString& a, const CString& b) { return !(a == b); }
   friend bool operator!=(const CString& a, LPCTSTR b) { return !(a == b); }
-  friend bool operator<(const CString& a, const CString& b) { return a.m_str < b.m_str; }
-  friend bool operator>(const CString& a, const CString& b) { return b.m_str < a.m_str; }
-  friend bool operator<=(const CString& a, const CString& b) { return !(b.m_str < a.m_str); }
-  friend bool operator>=(const CString& a, const CString& b) { return !(a.m_str < b.m_str); }
+  friend std::strong_ordering operator<=>(const CString& a, const CString& b) {
+    return a.m_str.compare(b.m_str) <=> 0;
+  }
+  friend std::strong_ordering operator<=>(const CString& a, LPCTSTR b) { return a.Compare(b) <=> 0; }
 
  private:
   void FormatRaw(LPCTSTR format, ...);
@@ -147,9 +151,12 @@ class CString {
   std::wstring m_str;
 };
 
-namespace mfc_detail {
+namespace mfc {
 inline LPCTSTR FormatArg(const CString& s) { return s.GetString(); }
-}  // namespace mfc_detail
+}  // namespace mfc
+
+// Writes the text as UTF-8 (readable test failures).
+void PrintTo(const CString& s, std::ostream* os);
 
 template <>
 struct std::hash<CString> {

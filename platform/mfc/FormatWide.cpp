@@ -12,20 +12,12 @@ namespace {
 
 enum class Size { None, hh, h, l, ll, L, w, Ptr };
 
-std::wstring AcpToWide(const char* p, size_t n) {
-  if (n == 0) return {};
-  int count = MultiByteToWideChar(CP_ACP, 0, p, static_cast<int>(n), nullptr, 0);
-  std::wstring out(count, L'\0');
-  MultiByteToWideChar(CP_ACP, 0, p, static_cast<int>(n), out.data(), count);
-  return out;
-}
-
-std::string WideToAcp(const wchar_t* p, size_t n) {
-  if (n == 0) return {};
-  int count = WideCharToMultiByte(CP_ACP, 0, p, static_cast<int>(n), nullptr, 0, nullptr, nullptr);
-  std::string out(count, '\0');
-  WideCharToMultiByte(CP_ACP, 0, p, static_cast<int>(n), out.data(), count, nullptr, nullptr);
-  return out;
+// Whether a string or character argument is wide: %ls/%ws/%lc are, %hs/%hc are not, and
+// plain %s/%c match the format's own width while %S/%C take the other one.
+bool IsWideArg(Size size, bool lowerCase, bool wideFormat) {
+  if (size == Size::l || size == Size::w) return true;
+  if (size == Size::h) return false;
+  return lowerCase == wideFormat;
 }
 
 template <class Ch>
@@ -62,13 +54,13 @@ std::basic_string<Ch> StringArg(const void* arg, bool wideArg, int precision) {
     if constexpr (std::is_same_v<Ch, wchar_t>) {
       return std::wstring(s, n);
     } else {
-      return WideToAcp(s, n);
+      return WideToAnsi(std::wstring_view(s, n));
     }
   }
   const char* s = static_cast<const char*>(arg);
   size_t n = precision >= 0 ? strnlen(s, limit) : std::strlen(s);
   if constexpr (std::is_same_v<Ch, wchar_t>) {
-    return AcpToWide(s, n);
+    return AnsiToWide(std::string_view(s, n));
   } else {
     return std::string(s, n);
   }
@@ -198,19 +190,13 @@ std::basic_string<Ch> FormatImpl(const Ch* format, va_list args) {
         break;
       }
       case Ch('s'): case Ch('S'): {
-        bool wideArg;
-        if (size == Size::l || size == Size::w) wideArg = true;
-        else if (size == Size::h) wideArg = false;
-        else wideArg = (conv == Ch('s')) == kWideOut;
+        bool wideArg = IsWideArg(size, conv == Ch('s'), kWideOut);
         const void* v = va_arg(ap, const void*);
         AppendPadded(out, StringArg<Ch>(v, wideArg, precision), flags, width);
         break;
       }
       case Ch('c'): case Ch('C'): {
-        bool wideArg;
-        if (size == Size::l || size == Size::w) wideArg = true;
-        else if (size == Size::h) wideArg = false;
-        else wideArg = (conv == Ch('c')) == kWideOut;
+        bool wideArg = IsWideArg(size, conv == Ch('c'), kWideOut);
         int v = va_arg(ap, int);
         std::basic_string<Ch> t;
         if (wideArg) {

@@ -162,6 +162,35 @@ UINT ResolveCodePage(UINT codePage) {
   return codePage;
 }
 
+bool Decode(UINT cp, const char* p, size_t n, std::wstring& out, bool& invalid) {
+  if (cp == CP_UTF8) {
+    DecodeUtf8(reinterpret_cast<const unsigned char*>(p), n, out, invalid);
+    return true;
+  }
+  return cp == kCpGbk && DecodeGbk(p, n, out, invalid);
+}
+
+// defaultChar null: '?' for GBK, U+FFFD for UTF-8.
+bool Encode(UINT cp, const wchar_t* p, size_t n, std::string& out, const char* defaultChar, bool& usedDefault) {
+  if (cp == CP_UTF8) {
+    if (defaultChar == nullptr) {
+      EncodeUtf8(p, n, out, usedDefault);
+      return true;
+    }
+    // The ANSI code page is UTF-8 and the caller named a default character: use it for what
+    // UTF-8 cannot carry (unpaired surrogates).
+    size_t i = 0;
+    while (i < n) {
+      bool bad = false;
+      char32_t c = NextCodePoint(p, n, i, bad);
+      if (bad) out += defaultChar; else AppendUtf8(c, out);
+      usedDefault = usedDefault || bad;
+    }
+    return true;
+  }
+  return cp == kCpGbk && EncodeGbk(p, n, out, defaultChar ? defaultChar : "?", usedDefault);
+}
+
 }  // namespace
 
 UINT GetACP() { return g_ansiCodePage.load(); }
@@ -185,13 +214,10 @@ int MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCSTR lpMultiByteStr, int
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
   }
-  UINT cp = ResolveCodePage(CodePage);
   size_t n = cbMultiByte == -1 ? std::strlen(lpMultiByteStr) + 1 : static_cast<size_t>(cbMultiByte);
   std::wstring out;
   bool invalid = false;
-  if (cp == CP_UTF8) {
-    DecodeUtf8(reinterpret_cast<const unsigned char*>(lpMultiByteStr), n, out, invalid);
-  } else if (cp != kCpGbk || !DecodeGbk(lpMultiByteStr, n, out, invalid)) {
+  if (!Decode(ResolveCodePage(CodePage), lpMultiByteStr, n, out, invalid)) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
   }
@@ -219,31 +245,16 @@ int WideCharToMultiByte(UINT CodePage, DWORD dwFlags, LPCWSTR lpWideCharStr, int
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
   }
-  UINT cp = ResolveCodePage(CodePage);
   size_t n = cchWideChar == -1 ? std::wcslen(lpWideCharStr) + 1 : static_cast<size_t>(cchWideChar);
   std::string out;
   bool invalid = false;
-  if (cp == CP_UTF8) {
-    if (lpDefaultChar == nullptr) {
-      EncodeUtf8(lpWideCharStr, n, out, invalid);
-    } else {
-      // The ANSI code page is UTF-8 and the caller named a default character: use it for
-      // what UTF-8 cannot carry (unpaired surrogates).
-      size_t i = 0;
-      while (i < n) {
-        bool bad = false;
-        char32_t c = NextCodePoint(lpWideCharStr, n, i, bad);
-        if (bad) out += lpDefaultChar; else AppendUtf8(c, out);
-        invalid = invalid || bad;
-      }
-    }
-    if (invalid && (dwFlags & WC_ERR_INVALID_CHARS)) {
-      SetLastError(kErrorNoUnicodeTranslation);
-      return 0;
-    }
-  } else if (cp != kCpGbk ||
-             !EncodeGbk(lpWideCharStr, n, out, lpDefaultChar ? lpDefaultChar : "?", invalid)) {
+  UINT cp = ResolveCodePage(CodePage);
+  if (!Encode(cp, lpWideCharStr, n, out, lpDefaultChar, invalid)) {
     SetLastError(ERROR_INVALID_PARAMETER);
+    return 0;
+  }
+  if (cp == CP_UTF8 && invalid && (dwFlags & WC_ERR_INVALID_CHARS)) {
+    SetLastError(kErrorNoUnicodeTranslation);
     return 0;
   }
   if (lpUsedDefaultChar != nullptr) *lpUsedDefaultChar = invalid ? TRUE : FALSE;
@@ -256,6 +267,20 @@ int WideCharToMultiByte(UINT CodePage, DWORD dwFlags, LPCWSTR lpWideCharStr, int
   }
   std::memcpy(lpMultiByteStr, out.data(), out.size());
   return needed;
+}
+
+std::wstring AnsiToWide(std::string_view text) {
+  std::wstring out;
+  bool invalid = false;
+  Decode(GetACP(), text.data(), text.size(), out, invalid);
+  return out;
+}
+
+std::string WideToAnsi(std::wstring_view text) {
+  std::string out;
+  bool usedDefault = false;
+  Encode(GetACP(), text.data(), text.size(), out, nullptr, usedDefault);
+  return out;
 }
 
 std::string WideToUtf8(std::wstring_view text) {

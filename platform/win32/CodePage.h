@@ -39,7 +39,10 @@ UINT GetOEMCP();
 BOOL SetAnsiCodePage(UINT codePage);
 BOOL IsValidCodePage(UINT codePage);
 
-// Whole-string helpers; they never fail (malformed input becomes U+FFFD).
+// Whole-string helpers; they never fail (malformed input becomes U+FFFD, a character missing
+// from the ANSI code page '?') and keep embedded NULs.
+std::wstring AnsiToWide(std::string_view text);
+std::string WideToAnsi(std::wstring_view text);
 std::string WideToUtf8(std::wstring_view text);
 std::wstring Utf8ToWide(std::string_view text);
 // Explicit UTF-16 for records, files and network bytes; astral characters become pairs,

@@ -30,9 +30,15 @@ TEST(CString, ConstructionAndValueSemantics) {
   EXPECT_TRUE(L"abcdef" == s);
   EXPECT_TRUE(s != L"abc");
   EXPECT_LT(CString(L"a"), CString(L"b"));
+  EXPECT_TRUE(s > L"abc" && L"b" > s && s <= L"abcdef");
   EXPECT_EQ(std::wcslen(static_cast<LPCTSTR>(s)), 6u);
   EXPECT_EQ(s[1], L'b');
   EXPECT_EQ(s.GetAt(99), L'\0');
+
+  ASSERT_TRUE(SetAnsiCodePage(936));
+  CString gbk("\xD6\xD0");
+  SetAnsiCodePage(CP_UTF8);
+  EXPECT_EQ(gbk, L"\u4E2D");
 
   std::map<CString, int> m{{L"k", 1}};
   EXPECT_EQ(m[L"k"], 1);
@@ -107,6 +113,7 @@ TEST(CString, Trim) {
       {CString(L";,a,;").TrimRight(L",;"), L";,a"},
       {CString(L"   ").Trim(), L""},
       {CString(L"").Trim(L"x"), L""},
+      {CString(L"\u3000\u00A0a\u3000").Trim(), L"a"},  // ideographic and no-break spaces
   };
   for (size_t i = 0; i < std::size(rows); ++i) EXPECT_EQ(rows[i].got, rows[i].want) << "row " << i;
 }

@@ -56,6 +56,9 @@ TEST(CRect, IntersectAndUnion) {
     EXPECT_EQ(r.a & r.b, r.inter);
     EXPECT_EQ(r.a | r.b, r.uni);
   }
+  CRect viaConversion;
+  EXPECT_TRUE(viaConversion.IntersectRect(rows[0].a, CRect(rows[0].b)));  // CRect converts to LPCRECT
+  EXPECT_EQ(viaConversion, rows[0].inter);
   CRect self(0, 0, 10, 10);
   self &= CRect(5, 0, 20, 5);
   EXPECT_EQ(self, CRect(5, 0, 10, 5));

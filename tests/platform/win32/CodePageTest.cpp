@@ -134,6 +134,9 @@ TEST(CodePage, GbkRoundTripAndMissingCharacters) {
   EXPECT_EQ(WideCharToMultiByte(CP_ACP, 0, L"\uD55C", -1, buf, 8, "*", &used), 2);
   EXPECT_STREQ(buf, "*");
 
+  EXPECT_EQ(WideToAnsi(std::wstring(L"\u4E2D\0\uD55C", 3)), std::string("\xD6\xD0\0?", 4));
+  EXPECT_EQ(AnsiToWide("\xCE\xC4"), L"\u6587");
+
   // A lead byte without its trail byte.
   EXPECT_EQ(ToWide(CP_ACP, "a\xD6"), L"a\uFFFD");
 }
