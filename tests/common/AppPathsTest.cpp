@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "TempDir.h"
 #include "common/AppPaths.h"
 #include "common/StringConvert.h"
 
@@ -46,4 +47,20 @@ TEST(AppPaths, DocumentsFolderEndsWithExactlyOneSeparator) {
   ASSERT_GE(documents.GetLength(), 1);
   EXPECT_EQ(documents.Right(1), CString(L"/"));
   EXPECT_TRUE(documents.GetLength() == 1 || documents.Right(2) != CString(L"//")) << CString_to_utf8(documents);
+}
+
+TEST(AppPaths, DataFolderFallsBackToTheProgramFolder) {
+  // In a fresh child process, whose cache is still empty: a data folder that
+  // can't be created (its parent is a file) leaves the program's folder.
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  dorvtest::TempDir dir;
+  dorvtest::WriteFile(dir / "file", "");
+  EXPECT_EXIT(
+      {
+        setenv("XDG_DATA_HOME", (dir / "file" / "data").c_str(), 1);
+        CString out;
+        GetAppDataPath(out);
+        std::exit(out == GetAppPath() && !out.IsEmpty() ? 0 : 1);
+      },
+      testing::ExitedWithCode(0), "");
 }
