@@ -4,3 +4,4 @@
 #include "win32/WinDef.h"
 #include "win32/WinError.h"
 #include "win32/Handle.h"
+#include "win32/Clock.h"
