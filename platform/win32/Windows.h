@@ -14,4 +14,10 @@
 #include "win32/HResult.h"
 #include "win32/ShellFolders.h"
 #include "win32/Clock.h"
+#include "win32/Wait.h"
+#include "win32/Event.h"
+#include "win32/Mutex.h"
+#include "win32/Thread.h"
+#include "win32/CriticalSection.h"
+#include "win32/Interlocked.h"
 
