@@ -20,4 +20,8 @@
 #include "win32/Thread.h"
 #include "win32/CriticalSection.h"
 #include "win32/Interlocked.h"
+#include "win32/LocalMemory.h"
+#include "win32/CommandLine.h"
+#include "win32/Process.h"
+#include "win32/Registry.h"
 
