@@ -182,6 +182,13 @@ HANDLE SpawnProcess(const std::string& path, const std::vector<std::string>& arg
   return RegisterHandle(process);
 }
 
+HANDLE MakeEndedProcess(DWORD exitCode) {
+  auto process = std::make_shared<ProcessObject>();
+  process->m_ended = true;
+  process->m_exitCode = exitCode;
+  return RegisterHandle(process);
+}
+
 }  // namespace win32
 
 BOOL CreateProcessW(LPCWSTR application, LPWSTR commandLine, LPSECURITY_ATTRIBUTES, LPSECURITY_ATTRIBUTES,

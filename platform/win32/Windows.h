@@ -24,4 +24,7 @@
 #include "win32/CommandLine.h"
 #include "win32/Process.h"
 #include "win32/Registry.h"
+#include "win32/Library.h"
+#include "win32/Launcher.h"
+#include "win32/ShellExecute.h"
 
