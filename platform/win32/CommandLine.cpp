@@ -100,6 +100,18 @@ std::vector<std::wstring> SplitCommandLine(const std::wstring& line) {
   return args;
 }
 
+std::wstring ArgumentsOf(const std::wstring& line) {
+  size_t i = 0;
+  if (!line.empty() && line[0] == L'"') {
+    size_t close = line.find(L'"', 1);
+    i = close == std::wstring::npos ? line.size() : close + 1;
+  } else {
+    while (i < line.size() && !IsBlank(line[i])) ++i;
+  }
+  while (i < line.size() && IsBlank(line[i])) ++i;
+  return line.substr(i);
+}
+
 std::wstring QuoteArgument(const std::wstring& arg) {
   if (!arg.empty() && arg.find_first_of(L" \t\"") == std::wstring::npos) return arg;
   std::wstring out = L"\"";

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <thread>
@@ -236,6 +237,10 @@ BOOL CreateProcessW(LPCWSTR application, LPWSTR commandLine, LPSECURITY_ATTRIBUT
 }
 
 BOOL GetExitCodeProcess(HANDLE handle, LPDWORD exitCode) {
+  if (handle == GetCurrentProcess() && exitCode) {
+    *exitCode = STILL_ACTIVE;
+    return TRUE;
+  }
   auto process = ProcessOf(handle);
   if (!process) return FALSE;
   if (!exitCode) {
@@ -248,6 +253,7 @@ BOOL GetExitCodeProcess(HANDLE handle, LPDWORD exitCode) {
 }
 
 BOOL TerminateProcess(HANDLE handle, UINT exitCode) {
+  if (handle == GetCurrentProcess()) std::_Exit(static_cast<int>(exitCode));
   auto process = ProcessOf(handle);
   if (!process) return FALSE;
   std::lock_guard lock(win32::KernelWaitLock());
@@ -263,11 +269,14 @@ BOOL TerminateProcess(HANDLE handle, UINT exitCode) {
 }
 
 DWORD GetProcessId(HANDLE handle) {
+  if (handle == GetCurrentProcess()) return GetCurrentProcessId();
   auto process = ProcessOf(handle);
   return process ? static_cast<DWORD>(process->m_pid) : 0;
 }
 
 DWORD GetCurrentProcessId() { return static_cast<DWORD>(::getpid()); }
+
+HANDLE GetCurrentProcess() { return INVALID_HANDLE_VALUE; }
 
 DWORD WaitForInputIdle(HANDLE handle, DWORD) {
   return ProcessOf(handle) ? 0 : WAIT_FAILED;

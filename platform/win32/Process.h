@@ -63,6 +63,9 @@ BOOL GetExitCodeProcess(HANDLE process, LPDWORD exitCode);
 BOOL TerminateProcess(HANDLE process, UINT exitCode);
 DWORD GetProcessId(HANDLE process);
 DWORD GetCurrentProcessId();
+// The pseudo handle (-1) that stands for the calling process: GetProcessId gives
+// our id, GetExitCodeProcess STILL_ACTIVE, TerminateProcess ends us at once.
+HANDLE GetCurrentProcess();
 // Our children have no input queue to wait for: returns 0 at once for a valid
 // process handle.
 DWORD WaitForInputIdle(HANDLE process, DWORD timeoutMs);
