@@ -93,10 +93,12 @@ void RegistryStore::Load(const std::string& path) {
   if (signature.mtimeNs < 0) return;  // no file yet: empty
   std::string bytes;
   struct stat readSt {};
-  if (!ReadWhole(path, bytes, readSt)) return;
-  if (auto tree = RegistryTree::Parse(bytes)) {
+  std::optional<RegistryTree> tree;
+  if (ReadWhole(path, bytes, readSt)) tree = RegistryTree::Parse(bytes);
+  if (tree) {
     m_tree = std::move(*tree);
   } else {
+    // Unreadable or unparsable: read as empty, and kept aside before any write.
     m_malformed = true;
     std::fprintf(stderr, "registry: %s cannot be read; it is treated as empty and kept\n", path.c_str());
   }
