@@ -27,4 +27,4 @@
 #include "win32/Library.h"
 #include "win32/Launcher.h"
 #include "win32/ShellExecute.h"
-
+#include "win32/CodePage.h"
