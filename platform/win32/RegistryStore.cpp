@@ -1,6 +1,7 @@
 #include "win32/RegistryStore.h"
 
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -15,11 +16,16 @@
 namespace win32 {
 namespace {
 
+// $XDG_CONFIG_HOME/dorv; a relative value is ignored, as the XDG rules say.
 std::string ConfigFolder() {
   const char* config = std::getenv("XDG_CONFIG_HOME");
-  if (config && *config) return std::string(config) + "/dorv";
+  if (config && config[0] == '/') return std::string(config) + "/dorv";
   const char* home = std::getenv("HOME");
-  return std::string(home ? home : "") + "/.config/dorv";
+  std::string base = home && *home ? home : "";
+  if (base.empty()) {
+    if (passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir) base = pw->pw_dir;
+  }
+  return base + "/.config/dorv";
 }
 
 void MakeFolders(const std::string& folder) {
