@@ -107,6 +107,16 @@ TEST_F(LogWriterTest, FiftiethWriteTrimsALogOfFourMiBOrMore) {
   EXPECT_NE(lines[lines.size() - 2].find("round two 49"), std::string::npos);
 }
 
+TEST_F(LogWriterTest, LogThatCannotBeCreatedDropsLinesQuietly) {
+  dorvtest::WriteFile(dir / "notafolder", "x");
+  CLogWriter blocked(juce::String((dir / "notafolder").string()), "dorv.log");
+  EXPECT_FALSE(blocked.Init("welcome"));
+  blocked.Write(KeyPoint, "f", "dropped");
+  blocked.WriteMessage(KeyPoint, "dropped");
+  EXPECT_EQ(dorvtest::ReadFile(dir / "notafolder"), "x");
+  EXPECT_FALSE(fs::exists(dir / "notafolder" / "dorv.log"));
+}
+
 // Writers on several threads with lines large enough that the log passes 4 MiB
 // again and again, so that many trims run while other threads write: no line is
 // torn, and none goes missing from the part of the log that a trim keeps.
