@@ -9,13 +9,6 @@
 // its handles or dies.
 #include "win32/WinDef.h"
 
-struct SECURITY_ATTRIBUTES {
-  DWORD nLength;
-  LPVOID lpSecurityDescriptor;
-  BOOL bInheritHandle;
-};
-using LPSECURITY_ATTRIBUTES = SECURITY_ATTRIBUTES*;
-
 constexpr DWORD SYNCHRONIZE = 0x00100000;
 constexpr DWORD EVENT_MODIFY_STATE = 0x0002;
 constexpr DWORD EVENT_ALL_ACCESS = 0x001F0003;

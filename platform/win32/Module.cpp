@@ -22,7 +22,8 @@ bool ModulePath(HMODULE module, std::string& path) {
     return true;
   }
   link_map* map = nullptr;
-  if (dlinfo(module, RTLD_DI_LINKMAP, &map) != 0 || !map || !map->l_name || !*map->l_name) return false;
+  if (dlinfo(module, RTLD_DI_LINKMAP, &map) != 0 || !map || !map->l_name) return false;
+  if (!*map->l_name) return ModulePath(nullptr, path);  // the program's own handle (GetModuleHandleW(nullptr))
   char resolved[PATH_MAX];
   path = realpath(map->l_name, resolved) ? resolved : map->l_name;
   return true;
