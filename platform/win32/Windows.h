@@ -28,3 +28,5 @@
 #include "win32/Library.h"
 #include "win32/Launcher.h"
 #include "win32/ShellExecute.h"
+#include "win32/GlobalMemory.h"
+#include "win32/WinInet.h"
