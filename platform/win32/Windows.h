@@ -30,3 +30,5 @@
 #include "win32/ShellExecute.h"
 #include "win32/GlobalMemory.h"
 #include "win32/WinInet.h"
+#include "win32/GdiTypes.h"
+#include "win32/Gdi.h"
