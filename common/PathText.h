@@ -1,6 +1,7 @@
 #pragma once
-// Local paths as text. kPathSeparator separates folders; the other separator
-// ('\\', as code written for Windows uses) is read as the same.
+// Local paths as text. kPathSeparator separates folders; ReparsePath, and the
+// functions that normalise with it, turn the foreign separator ('\\', as code
+// written for Windows uses) into it.
 #include "mfc/Afx.h"
 
 namespace juce {
