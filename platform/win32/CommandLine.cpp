@@ -7,6 +7,7 @@
 #include <cstring>
 #include <mutex>
 
+#include "win32/Module.h"
 #include "win32/NativePath.h"
 #include "win32/WinError.h"
 
@@ -162,10 +163,9 @@ LPWSTR* CommandLineToArgvW(LPCWSTR commandLine, int* count) {
   }
   std::vector<std::wstring> args;
   if (!commandLine || !*commandLine) {
-    char self[4096];
-    ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
-    self[n > 0 ? n : 0] = '\0';
-    args.push_back(WidePath(self));
+    wchar_t self[4096];
+    DWORD n = GetModuleFileNameW(nullptr, self, 4096);
+    args.emplace_back(self, n < 4096 ? n : 0);
   } else {
     args = win32::SplitCommandLine(commandLine);
   }

@@ -35,19 +35,11 @@ bool FileExists(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-std::string ProgramFolder() {
-  char self[4096];
-  ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
-  if (n <= 0) return ".";
-  std::string path(self, static_cast<size_t>(n));
-  return path.substr(0, path.rfind('/'));
-}
-
 // Where a name leads: a path in the program's folder, the exact path, or the
 // bare name for the system's own search.
 std::string Locate(const std::string& name) {
   if (name.find('/') != std::string::npos) return name;
-  std::string local = ProgramFolder() + "/" + name;
+  std::string local = win32::ProgramFolder() + "/" + name;
   return FileExists(local) ? local : name;
 }
 
@@ -130,6 +122,14 @@ HMODULE GetModuleHandleW(LPCWSTR moduleName) {
 }
 
 namespace win32 {
+
+std::string ProgramFolder() {
+  char self[4096];
+  ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
+  if (n <= 0) return ".";
+  std::string path(self, static_cast<size_t>(n));
+  return path.substr(0, path.rfind('/'));
+}
 
 HMODULE ModuleHandleFromAddress(const void* address) {
   Dl_info info{};

@@ -5,6 +5,8 @@
 // A bare name ("FaultTrap.dll") is looked for in the program's folder first, then
 // where the system looks for libraries; a name with a folder is taken exactly.
 // Exports are looked up by name: plug-ins export `extern "C"` functions.
+#include <string>
+
 #include "win32/WinDef.h"
 
 // A function of no particular type: callers cast it to the export's own type
@@ -27,6 +29,8 @@ BOOL FreeLibrary(HMODULE module);
 HMODULE GetModuleHandleW(LPCWSTR moduleName);
 
 namespace win32 {
+// The folder of the running program, without a trailing separator.
+std::string ProgramFolder();
 // The module that holds `address` (code or data), for a library that needs its
 // own handle; null when the address lies in no module.
 HMODULE ModuleHandleFromAddress(const void* address);

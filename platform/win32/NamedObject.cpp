@@ -68,13 +68,13 @@ class GuardLock {
 std::string RuntimeFolder() {
   std::string folder;
   const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-  if (runtime && *runtime) {
+  if (runtime && runtime[0] == '/') {  // a relative value is ignored, as the XDG rules say
     ::mkdir(runtime, 0700);
     folder = std::string(runtime) + "/dorv";
   } else {
     folder = "/tmp/dorv-" + std::to_string(::getuid());
   }
-  if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return folder;
+  ::mkdir(folder.c_str(), 0700);  // a failure shows in the first use of the folder
   return folder;
 }
 

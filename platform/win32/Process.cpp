@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "win32/CommandLine.h"
+#include "win32/Library.h"
 #include "win32/NativePath.h"
 #include "win32/Wait.h"
 #include "win32/WinError.h"
@@ -76,14 +77,6 @@ void Reap(std::shared_ptr<ProcessObject> process) {
 bool IsExecutableFile(const std::string& path) {
   struct stat st;
   return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
-std::string ProgramFolder() {
-  char self[4096];
-  ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
-  if (n <= 0) return {};
-  std::string path(self, static_cast<size_t>(n));
-  return path.substr(0, path.rfind('/'));
 }
 
 std::vector<std::string> EnvironmentFromBlock(const void* block, bool wide) {
