@@ -202,6 +202,37 @@ TEST(GdiBitmap, JuceDrawingLandsInTheDibMemory) {
   }
 }
 
+TEST(GdiBitmap, JuceRenderingMatchesAPlainJuceImage) {
+  // Anti-aliased edges, gradients and image blits through a bottom-up DIB give the pixels a
+  // plain JUCE image gets.
+  auto paint = [](juce::Image& target) {
+    juce::Image sprite(juce::Image::ARGB, 7, 5, true);
+    juce::Graphics(sprite).fillAll(juce::Colours::orange.withAlpha(0.5f));
+    juce::Graphics g(target);
+    g.fillAll(juce::Colours::white);
+    g.setGradientFill(juce::ColourGradient(juce::Colours::red, 0, 0, juce::Colours::blue, 30, 20, false));
+    g.fillEllipse(2.5f, 1.5f, 21.0f, 13.0f);
+    g.drawImageAt(sprite, 15, 9);
+    g.setColour(juce::Colours::green);
+    g.drawLine(0, 19, 29, 0, 1.5f);
+  };
+  for (int bitsPerPixel : {24, 32}) {
+    std::vector<BYTE> storage;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(nullptr, Header(storage, 30, 20, bitsPerPixel), DIB_RGB_COLORS, &bits, nullptr, 0);
+    juce::Image dib = win32::FindGdi<win32::GdiBitmap>(bitmap)->Image();
+    juce::Image plain(bitsPerPixel == 32 ? juce::Image::ARGB : juce::Image::RGB, 30, 20, true);
+    paint(dib);
+    paint(plain);
+    int differences = 0;
+    for (int y = 0; y < 20; ++y)
+      for (int x = 0; x < 30; ++x)
+        if (dib.getPixelAt(x, y) != plain.getPixelAt(x, y)) ++differences;
+    EXPECT_EQ(differences, 0) << bitsPerPixel;
+    DeleteObject(bitmap);
+  }
+}
+
 TEST(GdiBitmap, UnsupportedOrHugeLayoutsAreRefused) {
   struct Row { const char* name; LONG width, height; WORD planes, bits; DWORD compression, clrUsed, error; };
   const Row rows[] = {
