@@ -115,6 +115,9 @@ TEST(CXmlDocument, StaticOperationsTolerateNullAndNonElements) {
   EXPECT_EQ(CXmlDocument::SetNodeText(nullptr, L"x"), nullptr);
   EXPECT_EQ(CXmlDocument::SetNodeAttribute(nullptr, L"a", L"b"), nullptr);
   EXPECT_EQ(CXmlDocument::InsertEndChild(nullptr, nullptr), nullptr);
+  EXPECT_EQ(CXmlDocument::GetFirstChild(nullptr), nullptr);
+  EXPECT_EQ(CXmlDocument::GetFirstChild(nullptr, L"a"), nullptr);
+  EXPECT_EQ(CXmlDocument::GetNextSibling(nullptr), nullptr);
   TiXmlText text("t");
   EXPECT_EQ(CXmlDocument::SetNodeText(&text, L"x"), nullptr);
   EXPECT_EQ(CXmlDocument::GetNodeAttribute(&text, L"a"), L"");
