@@ -28,3 +28,7 @@
 #include "win32/Launcher.h"
 #include "win32/ShellExecute.h"
 #include "win32/CodePage.h"
+#include "win32/GlobalMemory.h"
+#include "win32/WinInet.h"
+#include "win32/GdiTypes.h"
+#include "win32/Gdi.h"
