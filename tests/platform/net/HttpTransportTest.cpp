@@ -338,3 +338,20 @@ TEST(HttpTransport, SpeedLimitsSlowEveryTransferDown) {
   EXPECT_GE(up, 0.5 * size / limit) << up;
   EXPECT_EQ(server.Last().body.size(), TestServer::Data().size());
 }
+
+TEST(HttpTransport, DelegatesThatSayTheyAreEmptyStayEmpty) {
+  // The shape of a bound-member delegate: callable, and able to say it is empty.
+  struct Delegate {
+    int* calls;
+    bool empty() const { return calls == nullptr; }
+    void operator()(const std::string&, int, int) const { ++*calls; }
+  };
+  int calls = 0;
+  EXPECT_FALSE(Net::MakeTransportDelegate(Delegate{nullptr}));
+  Net::TransportDelegate bound = Net::MakeTransportDelegate(Delegate{&calls});
+  ASSERT_TRUE(bound);
+  bound("http://x/", 1, 2);
+  EXPECT_EQ(calls, 1);
+  HttpTransport transport(false);
+  transport.SetTransportCallback(Delegate{nullptr}, Delegate{&calls});  // compiles for any such delegate
+}

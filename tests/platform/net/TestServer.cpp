@@ -127,6 +127,21 @@ void TestServer::ReleaseHeld() {
 
 // ---------------------------------------------------------------------------
 
+namespace {
+// A TCP socket bound to a free loopback port.
+int LoopbackSocket(int* port) {
+  int fd = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in addr{};
+  addr.sin_family = AF_INET;
+  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+  socklen_t len = sizeof addr;
+  getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
+  *port = ntohs(addr.sin_port);
+  return fd;
+}
+}  // namespace
+
 struct RawServer::Impl {
   std::string reply;
   Ending ending;
@@ -196,15 +211,8 @@ RawServer::RawServer(std::string reply, Ending ending) : m(std::make_unique<Impl
     m->wakeRead = pipeFds[0];
     m->wakeWrite = pipeFds[1];
   }
-  m->listener = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in addr{};
-  addr.sin_family = AF_INET;
-  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  bind(m->listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+  m->listener = LoopbackSocket(&m->port);
   listen(m->listener, 16);
-  socklen_t len = sizeof addr;
-  getsockname(m->listener, reinterpret_cast<sockaddr*>(&addr), &len);
-  m->port = ntohs(addr.sin_port);
   m->thread = std::thread([this] { m->Serve(); });
 }
 
@@ -228,13 +236,7 @@ std::string RawServer::LastRequest() const {
 }
 
 int ClosedPort() {
-  int fd = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in addr{};
-  addr.sin_family = AF_INET;
-  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-  socklen_t len = sizeof addr;
-  getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
-  close(fd);
-  return ntohs(addr.sin_port);
+  int port = 0;
+  close(LoopbackSocket(&port));
+  return port;
 }
