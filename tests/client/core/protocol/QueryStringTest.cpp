@@ -1,4 +1,4 @@
-#include "client/core/protocol/QueryString.h"
+#include "client/core/QueryString.h"
 
 #include <gtest/gtest.h>
 
