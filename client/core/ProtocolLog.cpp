@@ -1,11 +1,12 @@
 #include "client/core/ProtocolLog.h"
 
-#include <iostream>
+#include "client/core/LogWriter.h"
 
 namespace ProtocolLog {
 
 void Error(const std::string& function, const std::string& message) {
-  std::clog << "ErrorLog: Function: " << function << ",Message: " << message << std::endl;
+  WriteLog(ErrorLog, juce::String::fromUTF8(function.data(), int(function.size())),
+           juce::String::fromUTF8(message.data(), int(message.size())));
 }
 
 }  // namespace ProtocolLog
