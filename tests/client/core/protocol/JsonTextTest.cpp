@@ -2,6 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
+#include "TempDir.h"
+#include <juce_core/juce_core.h>
+
+#include "common/AppPaths.h"
+#include "common/StringConvert.h"
+
 TEST(CheckJsonText, GuardsAgainstErrorPagesAndTruncatedBodies) {
   struct Row {
     const char* name;
@@ -52,4 +60,28 @@ TEST(JsonToText, WritesIndentedJsonThatReadsBack) {
   Json::Value back;
   ASSERT_TRUE(JsonParse(text, back));
   EXPECT_EQ(back, body);
+}
+
+namespace {
+
+int CountLogLines(const std::string& needle) {
+  CString folder;
+  Common::GetAppDataPath(folder);
+  const std::string log = dorvtest::ReadFile(std::filesystem::path(Common::CString_to_String(folder).toStdString()) / "dorv.log");
+  int count = 0;
+  for (size_t at = log.find(needle); at != std::string::npos; at = log.find(needle, at + 1)) ++count;
+  return count;
+}
+
+}  // namespace
+
+TEST(JsonParse, ABodyThatFailsTheCheckIsLoggedOnce) {
+  const int before = CountLogLines("Function: JSON::Parse,Message: <html>503</html>");
+  Json::Value value;
+  EXPECT_FALSE(JsonParse("<html>503</html>", value));
+  EXPECT_EQ(CountLogLines("Function: JSON::Parse,Message: <html>503</html>"), before + 1);
+
+  const int long_before = CountLogLines("JSON::Parse");
+  EXPECT_FALSE(JsonParse("{" + std::string(300, ' ') + "broken", value));
+  EXPECT_EQ(CountLogLines("JSON::Parse"), long_before) << "a long body passes the check and fails only the parser";
 }
