@@ -1,13 +1,13 @@
 #include <gtest/gtest.h>
 
 #include "ProtocolTestJson.h"
-#include "client/core/DirContent.h"
-#include "client/core/ServerDirInfo.h"
-#include "client/core/ServerDirTree.h"
-#include "client/core/ServerFileInfo.h"
-#include "client/core/ServerUserInfo.h"
-#include "client/core/TransportToken.h"
-#include "client/core/UploadDocInfo.h"
+#include "client/core/protocol/DirContent.h"
+#include "client/core/protocol/ServerDirInfo.h"
+#include "client/core/protocol/ServerDirTree.h"
+#include "client/core/protocol/ServerFileInfo.h"
+#include "client/core/protocol/ServerUserInfo.h"
+#include "client/core/protocol/TransportToken.h"
+#include "client/core/protocol/UploadDocInfo.h"
 
 using protocoltest::ParseJson;
 

@@ -1,4 +1,4 @@
-#include "client/core/JsonRead.h"
+#include "client/core/protocol/JsonRead.h"
 
 #include <gtest/gtest.h>
 #include <json/reader.h>

@@ -1,4 +1,4 @@
-#include "client/core/JsonText.h"
+#include "client/core/protocol/JsonText.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "client/core/QueryString.h"
+#include "client/core/protocol/QueryString.h"
 
 #include <gtest/gtest.h>
 

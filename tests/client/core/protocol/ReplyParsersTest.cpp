@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "client/core/DirReplies.h"
-#include "client/core/FileReplies.h"
+#include "client/core/protocol/DirReplies.h"
+#include "client/core/protocol/FileReplies.h"
 
 TEST(ReplyRecords, CodeIsMinusOneUntilARepliesIsRead) {
   EXPECT_EQ(DirReply().code, -1);

@@ -1,6 +1,6 @@
-#include "client/core/ServerFileInfo.h"
+#include "client/core/protocol/ServerFileInfo.h"
 
-#include "client/core/JsonRead.h"
+#include "client/core/protocol/JsonRead.h"
 
 using namespace JsonRead;
 

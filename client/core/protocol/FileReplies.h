@@ -8,9 +8,9 @@
 
 #include <json/value.h>
 
-#include "client/core/ServerFileInfo.h"
-#include "client/core/ServerUserInfo.h"
-#include "client/core/TransportToken.h"
+#include "client/core/protocol/ServerFileInfo.h"
+#include "client/core/protocol/ServerUserInfo.h"
+#include "client/core/protocol/TransportToken.h"
 
 namespace Net {
 class HttpResponse;

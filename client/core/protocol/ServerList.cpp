@@ -1,4 +1,4 @@
-#include "client/core/ServerList.h"
+#include "client/core/protocol/ServerList.h"
 
 #include <memory>
 

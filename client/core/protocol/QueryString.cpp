@@ -1,4 +1,4 @@
-#include "client/core/QueryString.h"
+#include "client/core/protocol/QueryString.h"
 
 std::string PercentEncode(const std::string& text) {
   static const char kHex[] = "0123456789ABCDEF";

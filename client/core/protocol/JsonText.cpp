@@ -1,4 +1,4 @@
-#include "client/core/JsonText.h"
+#include "client/core/protocol/JsonText.h"
 
 #include <memory>
 #include <sstream>
@@ -7,7 +7,7 @@
 #include <json/writer.h>
 
 #include "base/StringUtil.h"
-#include "client/core/ProtocolLog.h"
+#include "client/core/protocol/ProtocolLog.h"
 
 std::string JsonToText(const Json::Value& value) {
   try {

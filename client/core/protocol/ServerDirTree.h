@@ -3,7 +3,7 @@
 #include <memory>
 #include <vector>
 
-#include "client/core/ServerDirInfo.h"
+#include "client/core/protocol/ServerDirInfo.h"
 
 struct ServerDirTree : ServerDirInfo {
   std::vector<std::unique_ptr<ServerDirTree>> subdirs;

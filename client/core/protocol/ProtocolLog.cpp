@@ -1,4 +1,4 @@
-#include "client/core/ProtocolLog.h"
+#include "client/core/protocol/ProtocolLog.h"
 
 #include "client/core/LogWriter.h"
 

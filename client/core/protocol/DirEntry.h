@@ -2,8 +2,8 @@
 // One element of a changed-folders listing: a folder or a file.
 #include <memory>
 
-#include "client/core/ServerDirInfo.h"
-#include "client/core/ServerFileInfo.h"
+#include "client/core/protocol/ServerDirInfo.h"
+#include "client/core/protocol/ServerFileInfo.h"
 
 struct DirEntry {
   bool isDir = true;

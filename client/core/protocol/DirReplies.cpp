@@ -1,8 +1,8 @@
-#include "client/core/DirReplies.h"
+#include "client/core/protocol/DirReplies.h"
 
-#include "client/core/JsonRead.h"
-#include "client/core/JsonText.h"
-#include "client/core/ReplyEnvelope.h"
+#include "client/core/protocol/JsonRead.h"
+#include "client/core/protocol/JsonText.h"
+#include "client/core/protocol/ReplyEnvelope.h"
 
 using namespace JsonRead;
 

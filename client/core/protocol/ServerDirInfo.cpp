@@ -1,6 +1,6 @@
-#include "client/core/ServerDirInfo.h"
+#include "client/core/protocol/ServerDirInfo.h"
 
-#include "client/core/JsonRead.h"
+#include "client/core/protocol/JsonRead.h"
 
 using namespace JsonRead;
 

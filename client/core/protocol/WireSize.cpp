@@ -1,4 +1,4 @@
-#include "client/core/WireSize.h"
+#include "client/core/protocol/WireSize.h"
 
 bool CheckWireFileSize(int64_t size, std::string* error) {
   if (size >= 0 && size <= kMaxWireFileSize) return true;

@@ -1,6 +1,6 @@
-#include "client/core/TransportToken.h"
+#include "client/core/protocol/TransportToken.h"
 
-#include "client/core/JsonRead.h"
+#include "client/core/protocol/JsonRead.h"
 
 bool TransportToken::ParseJson(TransportToken& token, const Json::Value* object) {
   if (!object) return false;

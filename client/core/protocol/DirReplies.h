@@ -9,10 +9,10 @@
 
 #include <json/value.h>
 
-#include "client/core/DirContent.h"
-#include "client/core/DirEntry.h"
-#include "client/core/ServerDirInfo.h"
-#include "client/core/ServerDirTree.h"
+#include "client/core/protocol/DirContent.h"
+#include "client/core/protocol/DirEntry.h"
+#include "client/core/protocol/ServerDirInfo.h"
+#include "client/core/protocol/ServerDirTree.h"
 
 // createDir, renameDir, delDir.
 struct DirReply {

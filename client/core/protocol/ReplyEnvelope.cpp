@@ -1,6 +1,6 @@
-#include "client/core/ReplyEnvelope.h"
+#include "client/core/protocol/ReplyEnvelope.h"
 
-#include "client/core/JsonRead.h"
+#include "client/core/protocol/JsonRead.h"
 
 namespace ReplyEnvelope {
 

@@ -1,6 +1,6 @@
-#include "client/core/DirContent.h"
+#include "client/core/protocol/DirContent.h"
 
-#include "client/core/JsonRead.h"
+#include "client/core/protocol/JsonRead.h"
 
 bool DirContent::ParseJson(const Json::Value* object, DirContent& content) {
   if (!object) return false;

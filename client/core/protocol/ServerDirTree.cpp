@@ -1,6 +1,6 @@
-#include "client/core/ServerDirTree.h"
+#include "client/core/protocol/ServerDirTree.h"
 
-#include "client/core/JsonRead.h"
+#include "client/core/protocol/JsonRead.h"
 
 bool ServerDirTree::ParseJson(const Json::Value* object, ServerDirTree& tree) {
   if (!object) return false;

@@ -1,6 +1,6 @@
-#include "client/core/UploadDocInfo.h"
+#include "client/core/protocol/UploadDocInfo.h"
 
-#include "client/core/JsonRead.h"
+#include "client/core/protocol/JsonRead.h"
 
 using namespace JsonRead;
 

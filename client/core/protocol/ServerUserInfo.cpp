@@ -1,6 +1,6 @@
-#include "client/core/ServerUserInfo.h"
+#include "client/core/protocol/ServerUserInfo.h"
 
-#include "client/core/JsonRead.h"
+#include "client/core/protocol/JsonRead.h"
 
 using namespace JsonRead;
 

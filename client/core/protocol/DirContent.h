@@ -3,8 +3,8 @@
 #include <memory>
 #include <vector>
 
-#include "client/core/ServerDirInfo.h"
-#include "client/core/ServerFileInfo.h"
+#include "client/core/protocol/ServerDirInfo.h"
+#include "client/core/protocol/ServerFileInfo.h"
 
 struct DirContent : ServerDirInfo {
   std::vector<std::unique_ptr<DirContent>> subdirs;
