@@ -34,6 +34,13 @@ ServerList* ServerList::GetInstance() {
 
 void ServerList::DeleteInstance() { Instance().reset(); }
 
+ServerList* ServerList::LoadInstance(const juce::File& file) {
+  auto list = std::make_unique<ServerList>();
+  list->LoadFromFile(file);
+  Instance() = std::move(list);
+  return Instance().get();
+}
+
 ServerList::ServerList() {
   for (int i = 0; i < EntryCount; ++i) m_urls[i] = kDefaults[i];
 }

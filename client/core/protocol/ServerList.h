@@ -25,6 +25,9 @@ class ServerList {
   static ServerList* GetInstance();
   // Ends the process-wide list at exit; a later use loads it again.
   static void DeleteInstance();
+  // Makes the process-wide list the defaults overlaid with the given file
+  // (a program pointed at another service, a test at the local one).
+  static ServerList* LoadInstance(const juce::File& file);
 
   // The defaults alone.
   ServerList();
