@@ -2,6 +2,7 @@
 
 #include "client/core/protocol/DirReplies.h"
 #include "client/core/protocol/FileReplies.h"
+#include "net/HttpResponse.h"
 
 TEST(ReplyRecords, CodeIsMinusOneUntilARepliesIsRead) {
   EXPECT_EQ(DirReply().code, -1);
@@ -165,4 +166,33 @@ TEST(ReplyBodies, ServiceErrorCodesAreKept) {
   UserReply::ReadBody(R"({"code": 200, "result": {"user": {"id": 42, "fileConfig": {"szm": 2147483647}}}})", user);
   EXPECT_EQ(user.code, 200);
   EXPECT_EQ(user.user.szm, 2147483647);
+}
+
+TEST(FileReplies, OnlyAResponseWithStatus200IsRead) {
+  auto respond = [](Net::HttpResponse& response, int status, const std::string& body) {
+    response.SetStatusCode(status);
+    response.BeginBody(static_cast<int64_t>(body.size()));
+    response.AppendBody(body.data(), body.size());
+    response.EndBody();
+  };
+  Net::HttpResponse unavailable;
+  respond(unavailable, 500, R"({"code": 200, "result": {}})");
+  FileReply file;
+  FileReply::ParseResponse(&unavailable, file);
+  EXPECT_EQ(file.code, -1);
+  FileReply::ParseResponse(nullptr, file);
+  EXPECT_EQ(file.code, -1);
+
+  Net::HttpResponse page;
+  respond(page, 200, "<html>ok</html>");
+  TransportTokenReply token;
+  TransportTokenReply::ParseResponse(&page, token);
+  EXPECT_EQ(token.code, 1000);
+
+  Net::HttpResponse good;
+  respond(good, 200, R"({"code": 200, "result": {"user": {"id": 42}}})");
+  UserReply user;
+  UserReply::ParseResponse(&good, user);
+  EXPECT_EQ(user.code, 200);
+  EXPECT_EQ(user.user.id, 42);
 }
