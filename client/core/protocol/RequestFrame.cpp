@@ -1,9 +1,16 @@
 #include "client/core/protocol/RequestFrame.h"
 
 #include "client/core/account/AccountData.h"
+#include "client/core/account/ProductInfo.h"
 #include "client/core/protocol/JsonText.h"
 #include "client/core/protocol/QueryString.h"
 #include "net/HttpRequest.h"
+
+RequestHeader CurrentRequestHeader() {
+  const ProductInfo product = GetProductInfo();
+  const AccountSnapshot account = GetAccountData()->GetSnapshot();
+  return RequestHeader(product.ProductName.toStdString(), account.UserID, account.m_sSessionID.toStdString());
+}
 
 std::string AccountOperationUrl(const std::string& base, const std::string& operation) {
   std::string url = OperationUrl(base, operation);

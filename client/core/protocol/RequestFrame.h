@@ -12,6 +12,11 @@ namespace Net {
 class HttpRequest;
 }
 
+// The header of a request of the signed-in account: the product name of the
+// product information, the user id and session id of the account data, each
+// read from one consistent copy.
+RequestHeader CurrentRequestHeader();
+
 // base + "?op=" + operation, then "&a=" + the account once the account's
 // logged-in flag is set. For file-system and transfer operations.
 std::string AccountOperationUrl(const std::string& base, const std::string& operation);

@@ -4,7 +4,9 @@
 
 #include "ProtocolFixture.h"
 #include "RequestView.h"
+#include "client/core/account/ProductInfo.h"
 #include "client/core/protocol/DirRequests.h"
+#include "client/core/protocol/RequestFrame.h"
 #include "client/core/protocol/FileRequests.h"
 #include "client/core/protocol/WireSize.h"
 #include "net/HttpRequest.h"
@@ -251,4 +253,16 @@ TEST_F(RequestBuilders, AWrappedSizeIsNeverSent) {
   EXPECT_FALSE(DownloadFileControlRequest::FillHttpRequest(
       DownloadFileControlRequest(kHeader, 11, 42, wrapped, "1|1", ""), &download));
   EXPECT_EQ(download.GetUrl(), "");
+}
+
+TEST_F(RequestBuilders, TheCurrentHeaderIsTheSignedInAccountsAndTheProducts) {
+  ProductInfo product = GetProductInfo();
+  product.ProductName = juce::String::fromUTF8("Dorv Pro \xE7\x89\x88");
+  SaveProductInfo(product);
+  SetAccount("ann@example.com", SignedIn::Yes, "sid-9", 8589934592LL);
+  const RequestHeader header = CurrentRequestHeader();
+  EXPECT_EQ(header.product, "Dorv Pro \xE7\x89\x88");
+  EXPECT_EQ(header.userId, 8589934592LL);
+  EXPECT_EQ(header.authorization, "sid-9");
+  DeleteProductInfo();
 }
