@@ -1,12 +1,11 @@
 #include "client/core/protocol/AppRequests.h"
 
 #include <json/value.h>
+#include <juce_cryptography/juce_cryptography.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <mutex>
-
-#include <juce_cryptography/juce_cryptography.h>
 
 #include "client/core/protocol/JsonRead.h"
 #include "client/core/protocol/JsonText.h"
@@ -119,10 +118,18 @@ void GetCidReply::ReadBody(const std::string& body, GetCidReply& reply) {
   });
 }
 
-void AuthenReply::ParseResponse(const Net::HttpResponse* response, AuthenReply& reply) { ReplyEnvelope::ReadResponse(response, reply); }
-void LogoutReply::ParseResponse(const Net::HttpResponse* response, LogoutReply& reply) { ReplyEnvelope::ReadResponse(response, reply); }
-void GetSidReply::ParseResponse(const Net::HttpResponse* response, GetSidReply& reply) { ReplyEnvelope::ReadResponse(response, reply); }
-void GetCidReply::ParseResponse(const Net::HttpResponse* response, GetCidReply& reply) { ReplyEnvelope::ReadResponse(response, reply); }
+void AuthenReply::ParseResponse(const Net::HttpResponse* response, AuthenReply& reply) {
+  ReplyEnvelope::ReadResponse(response, reply);
+}
+void LogoutReply::ParseResponse(const Net::HttpResponse* response, LogoutReply& reply) {
+  ReplyEnvelope::ReadResponse(response, reply);
+}
+void GetSidReply::ParseResponse(const Net::HttpResponse* response, GetSidReply& reply) {
+  ReplyEnvelope::ReadResponse(response, reply);
+}
+void GetCidReply::ParseResponse(const Net::HttpResponse* response, GetCidReply& reply) {
+  ReplyEnvelope::ReadResponse(response, reply);
+}
 
 std::string BuildUserAgent(long major, long minor, const std::string& macAddress) {
   const std::string mac =

@@ -9,12 +9,12 @@ using namespace JsonRead;
 
 bool FileReply::ParseBody(FileReply& reply, const Json::Value& object) {
   return Guarded([&] {
-           reply.code = ReplyEnvelope::Code(object);
-           const Json::Value& result = ReplyEnvelope::Result(object);
-           reply.id = Int64(result, "id");
-           reply.type = Int(result, "type");
-           if (!ServerFileInfo::ParseJsonWithPath(reply.file, &Member(result, "file"))) throw JsonReadError("file");
-         });
+    reply.code = ReplyEnvelope::Code(object);
+    const Json::Value& result = ReplyEnvelope::Result(object);
+    reply.id = Int64(result, "id");
+    reply.type = Int(result, "type");
+    if (!ServerFileInfo::ParseJsonWithPath(reply.file, &Member(result, "file"))) throw JsonReadError("file");
+  });
 }
 
 void FileReply::ReadBody(const std::string& body, FileReply& reply) {
@@ -66,13 +66,17 @@ void UserFilesCountReply::ReadBody(const std::string& body, UserFilesCountReply&
   });
 }
 
-void FileReply::ParseResponse(const Net::HttpResponse* response, FileReply& reply) { ReplyEnvelope::ReadResponse(response, reply); }
+void FileReply::ParseResponse(const Net::HttpResponse* response, FileReply& reply) {
+  ReplyEnvelope::ReadResponse(response, reply);
+}
 
 void TransportTokenReply::ParseResponse(const Net::HttpResponse* response, TransportTokenReply& reply) {
   ReplyEnvelope::ReadResponse(response, reply);
 }
 
-void UserReply::ParseResponse(const Net::HttpResponse* response, UserReply& reply) { ReplyEnvelope::ReadResponse(response, reply); }
+void UserReply::ParseResponse(const Net::HttpResponse* response, UserReply& reply) {
+  ReplyEnvelope::ReadResponse(response, reply);
+}
 
 void UserFilesCountReply::ParseResponse(const Net::HttpResponse* response, UserFilesCountReply& reply) {
   ReplyEnvelope::ReadResponse(response, reply);

@@ -27,7 +27,8 @@ bool CreateFileRequest::FillHttpRequest(const CreateFileRequest& record, Net::Ht
   body["renamePolicy"] = record.renamePolicy;
   body["checkIfResume"] = record.checkIfResume;
   body["checkIfCompleted"] = record.checkIfCompleted;
-  FillFileSystemRequest(request, Net::HTTP_POST, FileSystemUrl("createFile", record.id, record.header), record.header, body);
+  FillFileSystemRequest(request, Net::HTTP_POST, FileSystemUrl("createFile", record.id, record.header), record.header,
+                        body);
   return true;
 }
 
@@ -51,7 +52,8 @@ bool UpdateFileContentRequest::FillHttpRequest(const UpdateFileContentRequest& r
   options["renewLimit"] = record.renewLimit;
   body["conflictPolicy"] = record.conflictPolicy;
   body["checkIfResume"] = record.checkIfResume;
-  FillFileSystemRequest(request, Net::HTTP_POST, FileSystemUrl("updateFileContent", record.id, record.header), record.header, body);
+  FillFileSystemRequest(request, Net::HTTP_POST, FileSystemUrl("updateFileContent", record.id, record.header),
+                        record.header, body);
   return true;
 }
 
@@ -64,7 +66,8 @@ void CompleteFileRequest::FillHttpRequest(const CompleteFileRequest& record, Net
   body["renamePolicy"] = record.renamePolicy;
   body["conflictPolicy"] = record.conflictPolicy;
   body["checkIfCompleted"] = record.checkIfCompleted;
-  FillFileSystemRequest(request, Net::HTTP_POST, FileSystemUrl("completeFile", record.id, record.header), record.header, body);
+  FillFileSystemRequest(request, Net::HTTP_POST, FileSystemUrl("completeFile", record.id, record.header), record.header,
+                        body);
 }
 
 void RenameFileRequest::FillHttpRequest(const RenameFileRequest& record, Net::HttpRequest* request) {
@@ -78,7 +81,8 @@ void RenameFileRequest::FillHttpRequest(const RenameFileRequest& record, Net::Ht
   body["conflictPolicy"] = record.conflictPolicy;
   body["renamePolicy"] = record.renamePolicy;
   body["nameConflictPolicy"] = record.nameConflictPolicy;
-  FillFileSystemRequest(request, Net::HTTP_POST, FileSystemUrl("renameFile", record.id, record.header), record.header, body);
+  FillFileSystemRequest(request, Net::HTTP_POST, FileSystemUrl("renameFile", record.id, record.header), record.header,
+                        body);
 }
 
 void MoveFileRequest::FillHttpRequest(const MoveFileRequest& record, Net::HttpRequest* request) {
@@ -117,7 +121,8 @@ void DelFileIncompleteRequest::FillHttpRequest(const DelFileIncompleteRequest& r
   Json::Value body;
   body["id"] = Json::Int64(record.id);
   body["ownerId"] = Json::Int64(record.header.userId);
-  FillFileSystemRequest(request, Net::HTTP_GET, FileSystemUrl("delFileIncomplete", record.id, record.header), record.header, body);
+  FillFileSystemRequest(request, Net::HTTP_GET, FileSystemUrl("delFileIncomplete", record.id, record.header),
+                        record.header, body);
 }
 
 void UploadFileControlRequest::FillHttpRequest(const UploadFileControlRequest& record, Net::HttpRequest* request) {
@@ -125,11 +130,11 @@ void UploadFileControlRequest::FillHttpRequest(const UploadFileControlRequest& r
   Json::Value body;
   body["file"]["id"] = Json::Int64(record.fileId);
   body["file"]["ownerId"] = Json::Int64(record.ownerId);
-  FillFileSystemRequest(request, Net::HTTP_POST, FileSystemUrl("uploadFileControl", record.id, record.header), record.header, body);
+  FillFileSystemRequest(request, Net::HTTP_POST, FileSystemUrl("uploadFileControl", record.id, record.header),
+                        record.header, body);
 }
 
-bool DownloadFileControlRequest::FillHttpRequest(const DownloadFileControlRequest& record,
-                                                 Net::HttpRequest* request) {
+bool DownloadFileControlRequest::FillHttpRequest(const DownloadFileControlRequest& record, Net::HttpRequest* request) {
   if (!request || record.offset < 0 || record.length < 0) return false;
   std::string url = FileSystemUrl("downloadFileControl", record.id, record.header);
   AppendQueryInt64(url, "ownerId", record.ownerId);

@@ -2,7 +2,8 @@
 
 #include "client/core/protocol/ReplyEnvelope.h"
 
-HttpTransportHolder::HttpTransportHolder(bool longPoll) : m_pTransport(std::make_unique<Net::HttpTransport>(longPoll)) {}
+HttpTransportHolder::HttpTransportHolder(bool longPoll)
+    : m_pTransport(std::make_unique<Net::HttpTransport>(longPoll)) {}
 
 HttpTransportHolder::~HttpTransportHolder() = default;
 

@@ -1,8 +1,8 @@
 #pragma once
 // The envelope of every reply body: {"code": int, "result": {...}}.
-#include <string>
-
 #include <json/value.h>
+
+#include <string>
 
 #include "client/core/protocol/JsonRead.h"
 #include "client/core/protocol/JsonText.h"
@@ -10,7 +10,7 @@
 namespace ReplyEnvelope {
 
 // The record codes that are not the service's own.
-constexpr int kNotRead = -1;     // no reply was read: exchange failed or HTTP status not 200
+constexpr int kNotRead = -1;  // no reply was read: exchange failed or HTTP status not 200
 constexpr int kSuccess = 200;
 constexpr int kUnreadable = 1000;  // the body was not JSON or a member was unreadable
 

@@ -42,8 +42,8 @@ std::string FileSystemUrl(const std::string& operation, int64_t id, const Reques
   return url;
 }
 
-void FillFileSystemRequest(Net::HttpRequest* request, Net::HTTPMETHOD method, const std::string& url, const RequestHeader& header,
-                           const Json::Value& body) {
+void FillFileSystemRequest(Net::HttpRequest* request, Net::HTTPMETHOD method, const std::string& url,
+                           const RequestHeader& header, const Json::Value& body) {
   request->SetHttpRequest(method, url);
   AddRequestHeaders(header, request);
   SetJsonPostContent(body, request);

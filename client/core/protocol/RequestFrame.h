@@ -2,10 +2,10 @@
 // The pieces every request of the service shares: the operation URL with the
 // signed-in account, the two headers of a file-system request and the JSON
 // body.
+#include <json/value.h>
+
 #include <cstdint>
 #include <string>
-
-#include <json/value.h>
 
 #include "client/core/protocol/RequestHeader.h"
 #include "net/HttpTypes.h"
@@ -31,8 +31,8 @@ std::string FileSystemUrl(const std::string& operation, int64_t id, const Reques
 
 // Method and URL, the two headers of the record's header, and the body when
 // it is not null.
-void FillFileSystemRequest(Net::HttpRequest* request, Net::HTTPMETHOD method, const std::string& url, const RequestHeader& header,
-                           const Json::Value& body = Json::Value());
+void FillFileSystemRequest(Net::HttpRequest* request, Net::HTTPMETHOD method, const std::string& url,
+                           const RequestHeader& header, const Json::Value& body = Json::Value());
 
 // "Authorization" = the session id, "x-hlvn-meta-product" = the product name.
 void AddRequestHeaders(const RequestHeader& header, Net::HttpRequest* request);

@@ -108,8 +108,11 @@ class ProtocolE2E : public ::testing::Test {
   // Signs in and makes the account data what the sign-in leaves behind.
   AuthenReply SignIn() {
     AuthenReply reply;
-    EXPECT_TRUE(Run([](auto* r) { AuthenRequest::FillHttpRequest({kAccount, kPassword, "127.0.0.1"}, r, AuthenRequest::Password::Plain); },
-                    [&](auto* r) { AuthenReply::ParseResponse(r, reply); }));
+    EXPECT_TRUE(Run(
+        [](auto* r) {
+          AuthenRequest::FillHttpRequest({kAccount, kPassword, "127.0.0.1"}, r, AuthenRequest::Password::Plain);
+        },
+        [&](auto* r) { AuthenReply::ParseResponse(r, reply); }));
     EXPECT_TRUE(reply.ok) << reply.code;
     m_header = RequestHeader(reply.product, reply.userId, reply.sid);
     SetAccount(reply.account.empty() ? kAccount : reply.account, SignedIn::Yes, reply.sid, reply.userId);
@@ -118,7 +121,11 @@ class ProtocolE2E : public ::testing::Test {
 
   DirReply CreateDir(int64_t parentId, const std::string& name, int policy) {
     DirReply reply;
-    Run([&](auto* r) { CreateDirRequest::FillHttpRequest(CreateDirRequest(m_header, -1, m_header.userId, parentId, name, "", 0, policy), r); },
+    Run(
+        [&](auto* r) {
+          CreateDirRequest::FillHttpRequest(
+              CreateDirRequest(m_header, -1, m_header.userId, parentId, name, "", 0, policy), r);
+        },
         [&](auto* r) {
           if (!DirReply::ParseBody(r->GetBody(), reply)) reply.code = 1000;
         });
@@ -127,9 +134,10 @@ class ProtocolE2E : public ::testing::Test {
 
   FileReply CreateFile(int64_t parentId, const std::string& name, const std::string& md5, int size) {
     FileReply reply;
-    Run([&](auto* r) {
-          CreateFileRequest::FillHttpRequest(CreateFileRequest(m_header, -1, m_header.userId, 0, md5, size, parentId, name,
-                                                               "", "", false, 1, 0, true, true),
+    Run(
+        [&](auto* r) {
+          CreateFileRequest::FillHttpRequest(CreateFileRequest(m_header, -1, m_header.userId, 0, md5, size, parentId,
+                                                               name, "", "", false, 1, 0, true, true),
                                              r);
         },
         [&](auto* r) { FileReply::ParseResponse(r, reply); });
@@ -144,7 +152,10 @@ class ProtocolE2E : public ::testing::Test {
 
 TEST_F(ProtocolE2E, SignInRenewalsAndSignOut) {
   AuthenReply wrong;
-  Run([](auto* r) { AuthenRequest::FillHttpRequest({kAccount, "not it", ""}, r, AuthenRequest::Password::Plain); },
+  Run(
+      [](auto* r) {
+        AuthenRequest::FillHttpRequest({kAccount, "not it", ""}, r, AuthenRequest::Password::Plain);
+      },
       [&](auto* r) { AuthenReply::ParseResponse(r, wrong); });
   EXPECT_FALSE(wrong.ok);
   EXPECT_NE(wrong.code, -1);
@@ -161,27 +172,39 @@ TEST_F(ProtocolE2E, SignInRenewalsAndSignOut) {
   EXPECT_EQ(authen.Keys(), (std::vector<std::string>{"op"}));
 
   GetSidReply sid;
-  Run([&](auto* r) { GetSidRequest::FillHttpRequest({signedIn.pz, signedIn.cid, signedIn.product}, r); },
+  Run(
+      [&](auto* r) {
+        GetSidRequest::FillHttpRequest({signedIn.pz, signedIn.cid, signedIn.product}, r);
+      },
       [&](auto* r) { GetSidReply::ParseResponse(r, sid); });
   EXPECT_TRUE(sid.ok) << sid.code;
   EXPECT_FALSE(sid.sid.empty());
 
   GetCidReply cid;
-  Run([&](auto* r) { GetCidRequest::FillHttpRequest({signedIn.pz, signedIn.product, "127.0.0.1"}, r); },
+  Run(
+      [&](auto* r) {
+        GetCidRequest::FillHttpRequest({signedIn.pz, signedIn.product, "127.0.0.1"}, r);
+      },
       [&](auto* r) { GetCidReply::ParseResponse(r, cid); });
   EXPECT_TRUE(cid.ok) << cid.code;
   EXPECT_FALSE(cid.cid.empty());
 
   // A renewal the service refuses is a failure, never an empty id.
   GetSidReply refused;
-  Run([&](auto* r) { GetSidRequest::FillHttpRequest({"no such token", cid.cid, signedIn.product}, r); },
+  Run(
+      [&](auto* r) {
+        GetSidRequest::FillHttpRequest({"no such token", cid.cid, signedIn.product}, r);
+      },
       [&](auto* r) { GetSidReply::ParseResponse(r, refused); });
   EXPECT_FALSE(refused.ok);
   EXPECT_NE(refused.code, 200);
   EXPECT_NE(refused.code, -1);
 
   LogoutReply out;
-  Run([&](auto* r) { LogoutRequest::FillHttpRequest({kAccount, cid.cid}, r); },
+  Run(
+      [&](auto* r) {
+        LogoutRequest::FillHttpRequest({kAccount, cid.cid}, r);
+      },
       [&](auto* r) { LogoutReply::ParseResponse(r, out); });
   EXPECT_TRUE(out.ok) << out.code;
 }
@@ -189,7 +212,10 @@ TEST_F(ProtocolE2E, SignInRenewalsAndSignOut) {
 TEST_F(ProtocolE2E, FolderRequests) {
   SignIn();
   DirTreeReply root;
-  Run([&](auto* r) { GetDirStructureRequest::FillHttpRequest({m_header, -1, m_header.userId, false, true, true}, r); },
+  Run(
+      [&](auto* r) {
+        GetDirStructureRequest::FillHttpRequest({m_header, -1, m_header.userId, false, true, true}, r);
+      },
       [&](auto* r) { ASSERT_TRUE(DirTreeReply::ParseBody(r->GetBody(), root)); });
   EXPECT_EQ(root.code, 200);
   const Logged structure = Last("getDirStructure");
@@ -209,7 +235,11 @@ TEST_F(ProtocolE2E, FolderRequests) {
   EXPECT_EQ(CreateDir(-1, name, 0).code, 611) << "a name conflict keeps the service's code";
 
   DirReply renamed;
-  Run([&](auto* r) { RenameDirRequest::FillHttpRequest(RenameDirRequest(m_header, created.dir.id, m_header.userId, "Renamed", 1, 0), r); },
+  Run(
+      [&](auto* r) {
+        RenameDirRequest::FillHttpRequest(RenameDirRequest(m_header, created.dir.id, m_header.userId, "Renamed", 1, 0),
+                                          r);
+      },
       [&](auto* r) { ASSERT_TRUE(DirReply::ParseBody(r->GetBody(), renamed)); });
   EXPECT_EQ(renamed.code, 200);
   EXPECT_EQ(renamed.dir.dirName, "Renamed");
@@ -220,7 +250,10 @@ TEST_F(ProtocolE2E, FolderRequests) {
   ASSERT_EQ(file.code, 200);
 
   SyncDirReply changed;
-  Run([&](auto* r) { SyncDirRequest::FillHttpRequest(SyncDirRequest(m_header, created.dir.id, "0|0", false, true, true), r); },
+  Run(
+      [&](auto* r) {
+        SyncDirRequest::FillHttpRequest(SyncDirRequest(m_header, created.dir.id, "0|0", false, true, true), r);
+      },
       [&](auto* r) { ASSERT_TRUE(SyncDirReply::ParseBody(r->GetBody(), changed)); });
   EXPECT_EQ(changed.code, 200);
   bool sawChild = false, sawFile = false;
@@ -232,14 +265,17 @@ TEST_F(ProtocolE2E, FolderRequests) {
   EXPECT_TRUE(sawFile);
   const Logged sync = Last("syncDir");
   EXPECT_EQ(sync.method, "GET");
-  EXPECT_EQ(sync.Keys(),
-            (std::vector<std::string>{"op", "a", "id", "userId", "version", "getAllVersions", "recursive", "getFiles"}));
+  EXPECT_EQ(sync.Keys(), (std::vector<std::string>{"op", "a", "id", "userId", "version", "getAllVersions", "recursive",
+                                                   "getFiles"}));
   EXPECT_EQ(sync.Value("version"), "0|0");
   EXPECT_EQ(sync.Value("getAllVersions"), "0");
   EXPECT_EQ(sync.Value("recursive"), "1");
 
   DirFilesReply content;
-  Run([&](auto* r) { GetDirFilesRequest::FillHttpRequest({m_header, created.dir.id, m_header.userId, true, true}, r); },
+  Run(
+      [&](auto* r) {
+        GetDirFilesRequest::FillHttpRequest({m_header, created.dir.id, m_header.userId, true, true}, r);
+      },
       [&](auto* r) { EXPECT_TRUE(DirFilesReply::ParseBody(r->GetBody(), content)); });
   EXPECT_EQ(content.code, 200);
   ASSERT_EQ(content.dir.subdirs.size(), 1u);
@@ -255,7 +291,10 @@ TEST_F(ProtocolE2E, FolderRequests) {
   EXPECT_EQ(Last("delDir").Keys(), (std::vector<std::string>{"op", "a", "id", "userId"}));
 
   DirFilesReply gone;
-  Run([&](auto* r) { GetDirFilesRequest::FillHttpRequest({m_header, created.dir.id, m_header.userId, true, true}, r); },
+  Run(
+      [&](auto* r) {
+        GetDirFilesRequest::FillHttpRequest({m_header, created.dir.id, m_header.userId, true, true}, r);
+      },
       [&](auto* r) { DirFilesReply::ParseBody(r->GetBody(), gone); });
   EXPECT_EQ(gone.code, 704) << "the deleted folder";
 }
@@ -280,20 +319,27 @@ TEST_F(ProtocolE2E, FileRequests) {
   EXPECT_EQ(pending.type, 0) << "unknown content must be sent";
 
   TransportTokenReply upload;
-  Run([&](auto* r) { UploadFileControlRequest::FillHttpRequest({m_header, pending.file.id, pending.file.id, m_header.userId}, r); },
+  Run(
+      [&](auto* r) {
+        UploadFileControlRequest::FillHttpRequest({m_header, pending.file.id, pending.file.id, m_header.userId}, r);
+      },
       [&](auto* r) { TransportTokenReply::ParseResponse(r, upload); });
   EXPECT_EQ(upload.code, 200);
   EXPECT_FALSE(upload.token.docURL.empty());
   EXPECT_FALSE(upload.token.context.empty());
 
   int status = 0;
-  Run([&](auto* r) { DelFileIncompleteRequest::FillHttpRequest({m_header, pending.file.id, m_header.userId}, r); },
+  Run(
+      [&](auto* r) {
+        DelFileIncompleteRequest::FillHttpRequest({m_header, pending.file.id, m_header.userId}, r);
+      },
       [](auto*) {}, &status);
   EXPECT_EQ(status, 200);
   EXPECT_EQ(Last("delFileIncomplete").method, "GET");
 
   FileReply update;
-  Run([&](auto* r) {
+  Run(
+      [&](auto* r) {
         UpdateFileContentRequest::FillHttpRequest(
             UpdateFileContentRequest(m_header, empty.file.id, m_header.userId, kAccount, empty.file.versionValue,
                                      kEmptyMd5, 0, 0, "/home/alice/Dorv/files/empty.txt", 0, 0, true, 1),
@@ -304,7 +350,8 @@ TEST_F(ProtocolE2E, FileRequests) {
   EXPECT_EQ(update.type, 5) << "the same content again";
 
   TransportTokenReply download;
-  Run([&](auto* r) {
+  Run(
+      [&](auto* r) {
         DownloadFileControlRequest::FillHttpRequest(
             DownloadFileControlRequest(m_header, empty.file.id, m_header.userId, 0, empty.file.versionValue, ""), r);
       },
@@ -312,22 +359,29 @@ TEST_F(ProtocolE2E, FileRequests) {
   EXPECT_EQ(download.code, 200);
   EXPECT_FALSE(download.token.docURL.empty());
   const Logged control = Last("downloadFileControl");
-  EXPECT_EQ(control.Keys(), (std::vector<std::string>{"op", "a", "id", "userId", "ownerId", "offset", "length", "version"}));
+  EXPECT_EQ(control.Keys(),
+            (std::vector<std::string>{"op", "a", "id", "userId", "ownerId", "offset", "length", "version"}));
   EXPECT_EQ(control.Value("version"), empty.file.versionValue);
 
   FileReply renamed;
-  Run([&](auto* r) {
-        RenameFileRequest::FillHttpRequest(
-            RenameFileRequest(m_header, empty.file.id, m_header.userId, empty.file.versionValue, "new name+.txt", 1, 1, 0), r);
+  Run(
+      [&](auto* r) {
+        RenameFileRequest::FillHttpRequest(RenameFileRequest(m_header, empty.file.id, m_header.userId,
+                                                             empty.file.versionValue, "new name+.txt", 1, 1, 0),
+                                           r);
       },
       [&](auto* r) { FileReply::ParseResponse(r, renamed); });
   ASSERT_EQ(renamed.code, 200);
   EXPECT_EQ(renamed.file.fileName, "new name+.txt");
 
   FileReply moved;
-  Run([&](auto* r) {
+  Run(
+      [&](auto* r) {
         MoveFileRequest::FillHttpRequest(
-            MoveFileRequest(m_header, MoveFileInfo(renamed.file.versionValue, empty.file.id, m_header.userId, other.dir.id), nullptr), r);
+            MoveFileRequest(m_header,
+                            MoveFileInfo(renamed.file.versionValue, empty.file.id, m_header.userId, other.dir.id),
+                            nullptr),
+            r);
       },
       [&](auto* r) { FileReply::ParseResponse(r, moved); });
   ASSERT_EQ(moved.code, 200);
@@ -335,7 +389,10 @@ TEST_F(ProtocolE2E, FileRequests) {
   EXPECT_EQ(Last("moveFile").Keys(), (std::vector<std::string>{"op", "a", "userId", "id"}));
 
   FileReply deleted;
-  Run([&](auto* r) { DelFileRequest::FillHttpRequest(DelFileRequest(m_header, empty.file.id, moved.file.versionValue), r); },
+  Run(
+      [&](auto* r) {
+        DelFileRequest::FillHttpRequest(DelFileRequest(m_header, empty.file.id, moved.file.versionValue), r);
+      },
       [&](auto* r) { FileReply::ParseResponse(r, deleted); });
   EXPECT_EQ(deleted.code, 200);
   const Logged del = Last("delFile");
