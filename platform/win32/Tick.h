@@ -1,6 +1,3 @@
 #pragma once
-// Milliseconds since the system started (the monotonic clock).
-#include "win32/WinDef.h"
-
-DWORD GetTickCount();  // wraps after 49.7 days
-ULONGLONG GetTickCount64();
+// GetTickCount and GetTickCount64 read the process's one replaceable clock.
+#include "win32/Clock.h"

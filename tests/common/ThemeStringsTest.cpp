@@ -194,6 +194,18 @@ TEST_F(ThemeStringsTest, FormatTextsTakeTheCallersArguments) {
   }
 }
 
+// Through the program's own formatter, with the callers' argument types.
+TEST_F(ThemeStringsTest, FormatTextsFormatThroughCString) {
+  CString line;
+  line.Format(Text("STRID_TRAYICONTIPINFO_UPLOADING"), (long long)3, 1.5, L"KB", (long long)2,
+              Text("STRID_TRAYICONTIPINFO_MINUTES").GetString());
+  EXPECT_EQ(line, CString(L"正在上传3个文件，1.5KB/秒，剩余约2分钟"));
+  line.Format(Text("STRID_TRAYICONNOTIFYINFO_INFOFILERENAME"), L"old.txt", L"new.txt");
+  EXPECT_EQ(line, CString(L"“old.txt”已重命名为“new.txt”"));
+  line.Format(Text("STRID_LOGINPAGE_UNKNOWNERROR"), 1234);
+  EXPECT_NE(line.Find(L"1234"), -1);
+}
+
 TEST_F(ThemeStringsTest, ProxyNamesAreTheFixedTextsTheTestButtonCompares) {
   EXPECT_EQ(Text("STRID_SETFORM_NOUSEPROXY"), CString(L"不使用代理服务器"));
   EXPECT_EQ(Text("STRID_SETFORM_HTTPPROXY"), CString(L"Http代理服务器"));

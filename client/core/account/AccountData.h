@@ -50,7 +50,8 @@ class AccountData {
 
 // The process-wide account data, created on first use.
 AccountData* GetAccountData();
-// Ends the process-wide account data at exit; a later use starts a fresh one.
+// Ends the process-wide account data at exit, after FreeThreadsPools (sign-in
+// and renewal tasks write it); a later use starts a fresh one.
 void DeleteAccountData();
 
 // Copies the snapshot into the account data and, when the user-data manager

@@ -61,8 +61,9 @@ class GlobalContext {
 
 // The process-wide context, constructed on first call.
 GlobalContext* GetGlobalContext();
-// Ends the process-wide context at exit; a later GetGlobalContext builds a new
-// one.
+// Ends the process-wide context at exit, after FreeThreadsPools: a request
+// still running on a pool may use the managers. A later GetGlobalContext
+// builds a new one.
 void DeleteGlobalContext();
 // Stops the engine of the process-wide context, when there is one; the exit
 // does this before it frees the thread pools.

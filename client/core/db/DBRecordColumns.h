@@ -20,7 +20,11 @@ juce::String ToText(const char* utf8);
 
 template <class Record>
 struct DBColumn {
+  // A column without a field (see fixedValue).
   explicit DBColumn(const char* columnName) : name(columnName) {}
+  DBColumn(const char* columnName, juce::String Record::*field) : name(columnName), text(field) {}
+  DBColumn(const char* columnName, int Record::*field) : name(columnName), int32(field) {}
+  DBColumn(const char* columnName, juce::int64 Record::*field) : name(columnName), int64(field) {}
 
   const char* name;
   juce::String Record::*text = nullptr;
@@ -34,27 +38,6 @@ struct DBColumn {
 
 template <class Record>
 using DBColumns = std::vector<DBColumn<Record>>;
-
-template <class Record>
-DBColumn<Record> TextColumn(const char* name, juce::String Record::*field) {
-  DBColumn<Record> column(name);
-  column.text = field;
-  return column;
-}
-
-template <class Record>
-DBColumn<Record> Int32Column(const char* name, int Record::*field) {
-  DBColumn<Record> column(name);
-  column.int32 = field;
-  return column;
-}
-
-template <class Record>
-DBColumn<Record> Int64Column(const char* name, juce::int64 Record::*field) {
-  DBColumn<Record> column(name);
-  column.int64 = field;
-  return column;
-}
 
 template <class Record>
 void BindRecord(DBStatement& statement, const Record& record, const DBColumns<Record>& columns) {

@@ -17,30 +17,30 @@ DBColumns<SyncFolderData> MakeFolderColumns() {
   totalSizeLimit.fixedValue = "-1";
   DBColumn<R> totalCountLimit("TotalCountLimit");
   totalCountLimit.fixedValue = "-1";
-  DBColumn<R> versionValue = TextColumn<R>("VersionValue", &R::m_VersionValue);
+  DBColumn<R> versionValue("VersionValue", &R::m_VersionValue);
   versionValue.readBySelf = true;
   return DBColumns<R>{
-      Int64Column<R>("FolderID", &R::m_FolderID),
-      TextColumn<R>("FolderPath", &R::m_FolderPath),
-      Int64Column<R>("OwnerID", &R::m_OwnerID),
-      TextColumn<R>("OwnerAccount", &R::m_OwnerAccount),
-      Int64Column<R>("ParentID", &R::m_ParentID),
-      TextColumn<R>("ParentPath", &R::m_ParentPath),
-      TextColumn<R>("FolderName", &R::m_FolderName),
-      TextColumn<R>("FolderMeno", &R::m_FolderMeno),
-      Int32Column<R>("FolderType", &R::m_FolderType),
-      Int32Column<R>("FolderSysType", &R::m_FolderSysType),
-      Int32Column<R>("FolderStatus", &R::m_FolderStatus),
-      Int64Column<R>("FileSize", &R::m_FileSize),
-      Int32Column<R>("FileCount", &R::m_FileCount),
-      Int64Column<R>("FileTotalSize", &R::m_FileTotalSize),
-      Int32Column<R>("FileTotalCount", &R::m_FileTotalCount),
+      {"FolderID", &R::m_FolderID},
+      {"FolderPath", &R::m_FolderPath},
+      {"OwnerID", &R::m_OwnerID},
+      {"OwnerAccount", &R::m_OwnerAccount},
+      {"ParentID", &R::m_ParentID},
+      {"ParentPath", &R::m_ParentPath},
+      {"FolderName", &R::m_FolderName},
+      {"FolderMeno", &R::m_FolderMeno},
+      {"FolderType", &R::m_FolderType},
+      {"FolderSysType", &R::m_FolderSysType},
+      {"FolderStatus", &R::m_FolderStatus},
+      {"FileSize", &R::m_FileSize},
+      {"FileCount", &R::m_FileCount},
+      {"FileTotalSize", &R::m_FileTotalSize},
+      {"FileTotalCount", &R::m_FileTotalCount},
       totalSizeLimit,
       totalCountLimit,
-      Int64Column<R>("CreateTime", &R::m_CreateTime),
-      Int64Column<R>("UpdateTime", &R::m_UpdateTime),
+      {"CreateTime", &R::m_CreateTime},
+      {"UpdateTime", &R::m_UpdateTime},
       versionValue,
-      Int32Column<R>("VersionType", &R::m_VersionType),
+      {"VersionType", &R::m_VersionType},
   };
 }
 

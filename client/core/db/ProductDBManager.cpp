@@ -11,11 +11,11 @@ DBColumns<ProductInfo> MakeProductColumns() {
   productID.fixedValue = "0";
   return DBColumns<R>{
       productID,
-      TextColumn<R>("ProductName", &R::ProductName),
-      Int32Column<R>("FileMaxCount", &R::FileMaxCount),
-      Int32Column<R>("FileMaxDepth", &R::FileMaxDepth),
-      Int32Column<R>("FileMaxSize", &R::FileMaxSize),
-      TextColumn<R>("CurrentUser", &R::CurrentUser),
+      {"ProductName", &R::ProductName},
+      {"FileMaxCount", &R::FileMaxCount},
+      {"FileMaxDepth", &R::FileMaxDepth},
+      {"FileMaxSize", &R::FileMaxSize},
+      {"CurrentUser", &R::CurrentUser},
   };
 }
 

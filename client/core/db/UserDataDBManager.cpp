@@ -8,11 +8,11 @@ namespace {
 DBColumns<AccountSnapshot> MakeUserDataColumns() {
   using R = AccountSnapshot;
   return DBColumns<R>{
-      TextColumn<R>("FullName", &R::FullName),
-      TextColumn<R>("NickName", &R::m_sNickName),
-      TextColumn<R>("Password", &R::m_sPassword),
-      Int64Column<R>("UserID", &R::UserID),
-      Int32Column<R>("IsAutoLogin", &R::IsAutoLogin),
+      {"FullName", &R::FullName},
+      {"NickName", &R::m_sNickName},
+      {"Password", &R::m_sPassword},
+      {"UserID", &R::UserID},
+      {"IsAutoLogin", &R::IsAutoLogin},
   };
 }
 
@@ -25,25 +25,25 @@ const DBColumns<AccountSnapshot>& UserDataColumns() {
 DBColumns<UserConfigInfo> MakeUserConfigColumns() {
   using R = UserConfigInfo;
   return DBColumns<R>{
-      Int32Column<R>("UC_Status", &R::UC_Status),
-      Int64Column<R>("UC_CreateTime", &R::UC_CreateTime),
-      Int64Column<R>("UC_UpdateTime", &R::UC_UpdateTime),
-      Int64Column<R>("UC_Capacity", &R::UC_Capacity),
-      Int64Column<R>("UC_SpaceUsed", &R::UC_SpaceUsed),
-      Int32Column<R>("UC_FileCount", &R::UC_FileCount),
-      Int32Column<R>("UC_DirsCount", &R::UC_DirsCount),
-      Int64Column<R>("UC_LastAccessTime", &R::UC_LastAccessTime),
-      Int64Column<R>("UC_LastUpdateTime", &R::UC_LastUpdateTime),
-      Int64Column<R>("UC_FilesTotalSizeLimit", &R::UC_FilesTotalSizeLimit),
-      Int32Column<R>("UC_FilesTotalNumLimit", &R::UC_FilesTotalNumLimit),
-      Int32Column<R>("UC_RenewLimit", &R::UC_RenewLimit),
-      Int32Column<R>("UC_Duration", &R::UC_Duration),
-      Int32Column<R>("UC_FileSizeLimit", &R::UC_FileSizeLimit),
-      Int32Column<R>("UC_TotalDirsNumLinit", &R::UC_TotalDirsNumLinit),
-      Int64Column<R>("UC_SubFilesTotalSizeLimit", &R::UC_SubFilesTotalSizeLimit),
-      Int32Column<R>("UC_SubFilesNumLimit", &R::UC_SubFilesNumLimit),
-      Int32Column<R>("UC_SubDirsNumLimit", &R::UC_SubDirsNumLimit),
-      Int32Column<R>("UC_DirDepthLimit", &R::UC_DirDepthLimit),
+      {"UC_Status", &R::UC_Status},
+      {"UC_CreateTime", &R::UC_CreateTime},
+      {"UC_UpdateTime", &R::UC_UpdateTime},
+      {"UC_Capacity", &R::UC_Capacity},
+      {"UC_SpaceUsed", &R::UC_SpaceUsed},
+      {"UC_FileCount", &R::UC_FileCount},
+      {"UC_DirsCount", &R::UC_DirsCount},
+      {"UC_LastAccessTime", &R::UC_LastAccessTime},
+      {"UC_LastUpdateTime", &R::UC_LastUpdateTime},
+      {"UC_FilesTotalSizeLimit", &R::UC_FilesTotalSizeLimit},
+      {"UC_FilesTotalNumLimit", &R::UC_FilesTotalNumLimit},
+      {"UC_RenewLimit", &R::UC_RenewLimit},
+      {"UC_Duration", &R::UC_Duration},
+      {"UC_FileSizeLimit", &R::UC_FileSizeLimit},
+      {"UC_TotalDirsNumLinit", &R::UC_TotalDirsNumLinit},
+      {"UC_SubFilesTotalSizeLimit", &R::UC_SubFilesTotalSizeLimit},
+      {"UC_SubFilesNumLimit", &R::UC_SubFilesNumLimit},
+      {"UC_SubDirsNumLimit", &R::UC_SubDirsNumLimit},
+      {"UC_DirDepthLimit", &R::UC_DirDepthLimit},
   };
 }
 

@@ -107,6 +107,16 @@ TEST_F(LogWriterTest, FiftiethWriteTrimsALogOfFourMiBOrMore) {
   EXPECT_NE(lines[lines.size() - 2].find("round two 49"), std::string::npos);
 }
 
+TEST_F(LogWriterTest, LogThatCannotBeCreatedDropsLinesQuietly) {
+  dorvtest::WriteFile(dir / "notafolder", "x");
+  CLogWriter blocked(juce::String((dir / "notafolder").string()), "dorv.log");
+  EXPECT_FALSE(blocked.Init("welcome"));
+  blocked.Write(KeyPoint, "f", "dropped");
+  blocked.WriteMessage(KeyPoint, "dropped");
+  EXPECT_EQ(dorvtest::ReadFile(dir / "notafolder"), "x");
+  EXPECT_FALSE(fs::exists(dir / "notafolder" / "dorv.log"));
+}
+
 // Writers on several threads with lines large enough that the log passes 4 MiB
 // again and again, so that many trims run while other threads write: no line is
 // torn, and none goes missing from the part of the log that a trim keeps.
@@ -142,40 +152,25 @@ TEST_F(LogWriterTest, TrimLosesNoLineOfConcurrentWriters) {
   }
 }
 
-// The process's log in the application-data folder, closed at exit and opened
-// again by the next write.
-TEST(ProcessLog, WriteAfterFreeReopensTheLogWithReCreateLog) {
-  CString folder;
-  Common::GetAppDataPath(folder);
-  const fs::path file = fs::path(Common::CString_to_utf8(folder)) / "dorv.log";
-  FreeLog();
-  fs::remove(file);
+// The process's log, dorv.log in the application-data folder, closed at exit
+// and opened again by the next write.
+class ProcessLog : public testing::Test {
+ protected:
+  void SetUp() override {
+    FreeLog();
+    fs::remove(file);
+  }
+  void TearDown() override { FreeLog(); }
+  static fs::path AppDataLog() {
+    CString folder;
+    Common::GetAppDataPath(folder);
+    return fs::path(Common::CString_to_utf8(folder)) / "dorv.log";
+  }
+  const fs::path file = AppDataLog();
+};
 
+TEST_F(ProcessLog, WriteAfterExitAddsReCreateLogAndKeepsEarlierLines) {
   ASSERT_TRUE(InitLog("Product Version: 1.0.2, OS Version: 6.1"));
-  WriteLog(KeyPoint, "Init", "started");
-  FreeLog();
-  WriteMessageLog(KeyPoint, "after exit");
-  FreeLog();
-  fs::remove(file);
-  WriteErrorCodeLog("Late", "7", "after the file went");
-
-  auto lines = Lines(file);
-  ASSERT_GE(lines.size(), 2u);
-  auto recreate = std::find(lines.begin(), lines.end(), "ReCreateLog");
-  ASSERT_NE(recreate, lines.end());
-  EXPECT_NE(lines.back().find("ErrorCode: 7,Message: after the file went"), std::string::npos);
-  EXPECT_EQ(std::find(lines.begin(), lines.end(), "Product Version: 1.0.2, OS Version: 6.1"), lines.end())
-      << "the file was deleted and begun anew";
-  FreeLog();
-}
-
-TEST(ProcessLog, ExitThenWriteKeepsEarlierLinesAndAddsReCreateLog) {
-  CString folder;
-  Common::GetAppDataPath(folder);
-  const fs::path file = fs::path(Common::CString_to_utf8(folder)) / "dorv.log";
-  FreeLog();
-  fs::remove(file);
-  ASSERT_TRUE(InitLog("hello"));
   WriteMessageLog(KeyPoint, "Exit App...");
   FreeLog();
   WriteMessageLog(KeyPoint, "late line");
@@ -186,7 +181,18 @@ TEST(ProcessLog, ExitThenWriteKeepsEarlierLinesAndAddsReCreateLog) {
   ASSERT_NE(recreate, lines.end());
   EXPECT_LT(exit, recreate);
   EXPECT_NE(lines.back().find("late line"), std::string::npos);
+}
+
+TEST_F(ProcessLog, WriteAfterExitAndDeletionBeginsANewFile) {
+  ASSERT_TRUE(InitLog("Product Version: 1.0.2, OS Version: 6.1"));
+  WriteLog(KeyPoint, "Init", "started");
   FreeLog();
+  fs::remove(file);
+  WriteErrorCodeLog("Late", "7", "after the file went");
+  auto lines = Lines(file);
+  EXPECT_NE(std::find(lines.begin(), lines.end(), "ReCreateLog"), lines.end());
+  EXPECT_NE(lines.back().find("ErrorCode: 7,Message: after the file went"), std::string::npos);
+  EXPECT_EQ(std::find(lines.begin(), lines.end(), "Product Version: 1.0.2, OS Version: 6.1"), lines.end());
 }
 
 }  // namespace
