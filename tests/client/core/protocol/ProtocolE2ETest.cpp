@@ -67,7 +67,7 @@ class ProtocolE2E : public ::testing::Test {
     fill(&request);
     Net::HttpResponse response;
     HttpTransportHolder holder(false);
-    const bool counted = holder.Exchange(Net::ProxyCfg(), request, response);
+    const bool counted = holder.Exchange(request, response);
     if (httpStatus) *httpStatus = response.GetStatusCode();
     parse(&response);
     return counted;
