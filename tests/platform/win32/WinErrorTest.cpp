@@ -20,3 +20,19 @@ TEST(LastError, ErrnoMapsOntoWindowsNumbers) {
     EXPECT_EQ(ErrnoToWin32(r.err), r.code) << "errno " << r.err;
   }
 }
+
+#include "win32/Handle.h"
+
+TEST(HandleTable, ClosedHandleNamesNothingButUsersKeepTheObject) {
+  struct Probe : win32::KernelObject {};
+  HANDLE h = win32::RegisterHandle(std::make_shared<Probe>());
+  ASSERT_NE(h, nullptr);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  auto held = win32::LookupHandleAs<Probe>(h);
+  ASSERT_TRUE(held);
+  EXPECT_TRUE(CloseHandle(h));
+  EXPECT_FALSE(win32::LookupHandle(h));
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+  EXPECT_FALSE(CloseHandle(h));
+  EXPECT_EQ(held.use_count(), 1);
+}
