@@ -69,7 +69,9 @@ TEST(Proxy, ExchangesAndSocketsGoThroughEveryKindOfProxy) {
     int before = server.RequestCount();
     EXPECT_EQ(StatusThrough(cfg, server.Url("/echo?via=proxy")), 200);
     EXPECT_EQ(server.RequestCount(), before + 1);
-    if (c.type == 1) EXPECT_NE(server.Last().headers["Via"], "");  // tinyproxy says it was there
+    if (c.type == 1) {
+      EXPECT_NE(server.Last().headers["Via"], "");  // tinyproxy says it was there
+    }
 
     // A TCP connection through the proxy reaches the server.
     Net::ProxySocket socket("127.0.0.1", server.Port());
