@@ -130,3 +130,14 @@ TEST(ProxySocket, ConnectsDirectlyWithoutAProxyAndCloseAllConnectEndsIt) {
   Net::ProxySocket nobody("127.0.0.1", ClosedPort());
   EXPECT_FALSE(nobody.Connect());
 }
+
+TEST(Proxy, NoProxyMeansNoneEvenWhenTheEnvironmentNamesOne) {
+  TestServer server;
+  const std::string dead = "http://127.0.0.1:" + std::to_string(ClosedPort());
+  setenv("http_proxy", dead.c_str(), 1);
+  setenv("ALL_PROXY", dead.c_str(), 1);
+  int status = StatusThrough(Net::ProxyCfg(), server.Url("/echo"));
+  unsetenv("http_proxy");
+  unsetenv("ALL_PROXY");
+  EXPECT_EQ(status, 200);
+}
