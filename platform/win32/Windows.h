@@ -5,3 +5,4 @@
 #include "win32/WinError.h"
 #include "win32/Handle.h"
 #include "win32/Clock.h"
+#include "win32/WinUser.h"
