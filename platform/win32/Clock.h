@@ -35,7 +35,10 @@ class Clock {
   // Waits with `lock` held on entry and on return until `ready()` is true or
   // NowMs() reaches `deadlineMs`; returns the last value of `ready()`. The caller
   // notifies `cv` (holding the lock's mutex) whenever `ready()` may have changed.
-  // The mutex may be released and taken again before `ready()` is first checked.
+  // `ready()` runs with the lock held and is not called again once it returned
+  // true, so it may take what it found (reset an auto-reset event, own a mutex).
+  // The mutex may be released and taken again between calls of `ready()`; hold
+  // no other lock while waiting.
   virtual bool WaitUntil(std::unique_lock<std::mutex>& lock, std::condition_variable& cv,
                          ULONGLONG deadlineMs, const std::function<bool()>& ready) = 0;
 

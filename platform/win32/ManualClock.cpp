@@ -45,7 +45,7 @@ bool ManualClock::WaitUntil(std::unique_lock<std::mutex>& lock, std::condition_v
     m_waitersChanged.notify_all();
   }
   lock.lock();
-  return result || ready();
+  return result;
 }
 
 void ManualClock::Advance(ULONGLONG ms) {

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "win32/HexText.h"
-#include "win32/RemoteWindows.h"
+#include "win32/NamedObject.h"
 #include "win32/WinError.h"
 #include "win32/WindowClass.h"
 
@@ -55,7 +55,7 @@ UINT RegisterWindowMessageW(LPCWSTR name) {
   for (auto& [known, id] : cache.known) {
     if (win32::NamesEqual(known, name)) return id;
   }
-  std::string path = win32::WindowRuntimeFolder() + "/messages";
+  std::string path = win32::RuntimeFolder() + "/messages";
   int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
   if (fd < 0) {
     SetLastError(ErrnoToWin32(errno));

@@ -21,6 +21,7 @@
 #include <unordered_map>
 
 #include "win32/HexText.h"
+#include "win32/NamedObject.h"
 #include "win32/WinError.h"
 #include "win32/WindowClass.h"
 #include "win32/WindowTable.h"
@@ -68,7 +69,7 @@ State& TheState() {
 }
 
 std::string WindowsFolder() {
-  std::string folder = WindowRuntimeFolder() + "/windows";
+  std::string folder = RuntimeFolder() + "/windows";
   mkdir(folder.c_str(), 0700);
   return folder;
 }
@@ -176,13 +177,6 @@ bool LookupProxy(HWND hwnd, Proxy& out) {
 }
 
 }  // namespace
-
-std::string WindowRuntimeFolder() {
-  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-  std::string folder = runtime && *runtime ? std::string(runtime) + "/dorv" : "/tmp/dorv-" + std::to_string(getuid());
-  mkdir(folder.c_str(), 0700);
-  return folder;
-}
 
 bool MayCrossProcess(UINT msg) {
   switch (msg) {

@@ -31,7 +31,4 @@ std::vector<HWND> FindRemoteWindows(LPCWSTR className, LPCWSTR title);
 // Whether a message's parameters are plain integers, so that it may cross a process.
 bool MayCrossProcess(UINT msg);
 
-// $XDG_RUNTIME_DIR/dorv (or /tmp/dorv-<uid>), created when missing.
-std::string WindowRuntimeFolder();
-
 }  // namespace win32

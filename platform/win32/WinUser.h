@@ -1,6 +1,7 @@
 #pragma once
 // Windows and messages: window classes, windows, per-thread message queues,
 // timers, painting and message boxes, with the numbers Windows gives them.
+#include "win32/Thread.h"
 #include "win32/WinDef.h"
 
 DORV_DECLARE_HANDLE(HDC);
@@ -463,6 +464,3 @@ BOOL KillTimer(HWND hwnd, UINT_PTR id);
 
 // --- Message boxes ----------------------------------------------------------------
 int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type);
-
-// The thread's id as Windows numbers threads: unique among live threads of the system.
-DWORD GetCurrentThreadId();

@@ -1,0 +1,44 @@
+#pragma once
+// Open files behind kernel handles: plain synchronous reads and writes.
+// Share modes are accepted but not enforced (the system has no mandatory
+// sharing), so two handles may write one file at once. Overlapped I/O is not
+// offered: a non-null OVERLAPPED gives ERROR_NOT_SUPPORTED.
+#include "win32/Files.h"
+#include "win32/Handle.h"
+
+constexpr DWORD GENERIC_READ = 0x80000000;
+constexpr DWORD GENERIC_WRITE = 0x40000000;
+constexpr DWORD FILE_SHARE_READ = 0x1;
+constexpr DWORD FILE_SHARE_WRITE = 0x2;
+constexpr DWORD FILE_SHARE_DELETE = 0x4;
+
+constexpr DWORD CREATE_NEW = 1;
+constexpr DWORD CREATE_ALWAYS = 2;
+constexpr DWORD OPEN_EXISTING = 3;
+constexpr DWORD OPEN_ALWAYS = 4;
+constexpr DWORD TRUNCATE_EXISTING = 5;
+
+constexpr DWORD FILE_FLAG_BACKUP_SEMANTICS = 0x02000000;
+
+constexpr DWORD FILE_BEGIN = 0;
+constexpr DWORD FILE_CURRENT = 1;
+constexpr DWORD FILE_END = 2;
+
+struct OVERLAPPED;
+using LPOVERLAPPED = OVERLAPPED*;
+using PLARGE_INTEGER = LARGE_INTEGER*;
+using LPFILETIME = FILETIME*;
+
+// Folders open only with FILE_FLAG_BACKUP_SEMANTICS (else ERROR_ACCESS_DENIED).
+// CREATE_ALWAYS and OPEN_ALWAYS on an existing file succeed with
+// ERROR_ALREADY_EXISTS as the last error; CREATE_NEW then fails with ERROR_FILE_EXISTS.
+HANDLE CreateFileW(LPCWSTR path, DWORD access, DWORD shareMode, LPSECURITY_ATTRIBUTES security,
+                   DWORD disposition, DWORD flagsAndAttributes, HANDLE templateFile);
+BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read, LPOVERLAPPED overlapped);
+BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD written, LPOVERLAPPED overlapped);
+BOOL GetFileSizeEx(HANDLE file, PLARGE_INTEGER size);
+BOOL SetFilePointerEx(HANDLE file, LARGE_INTEGER distance, PLARGE_INTEGER newPosition, DWORD method);
+BOOL SetEndOfFile(HANDLE file);
+BOOL FlushFileBuffers(HANDLE file);
+// The creation time is the time of the last status change, the nearest the system keeps.
+BOOL GetFileTime(HANDLE file, LPFILETIME creation, LPFILETIME lastAccess, LPFILETIME lastWrite);
