@@ -25,3 +25,4 @@
 #include "win32/Process.h"
 #include "win32/Registry.h"
 #include "win32/WinUser.h"
+#include "win32/CodePage.h"

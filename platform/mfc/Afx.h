@@ -1,0 +1,18 @@
+#pragma once
+// The MFC subset, for code written against MFC. Add one line per header here.
+#include "win32/Windows.h"
+#include "mfc/FormatWide.h"
+#include "mfc/CString.h"
+#include "mfc/Position.h"
+#include "mfc/CList.h"
+#include "mfc/CStringList.h"
+#include "mfc/CPtrList.h"
+#include "mfc/CArray.h"
+#include "mfc/CStringArray.h"
+#include "mfc/CPtrArray.h"
+#include "mfc/CMapStringToString.h"
+#include "mfc/CTimeSpan.h"
+#include "mfc/CTime.h"
+#include "mfc/CSize.h"
+#include "mfc/CPoint.h"
+#include "mfc/CRect.h"
