@@ -4,6 +4,8 @@
 #include <unordered_map>
 
 #include "win32/Clock.h"
+#include "win32/Event.h"
+#include "win32/Handle.h"
 #include "win32/WinError.h"
 #include "win32/WindowTable.h"
 
@@ -94,7 +96,7 @@ bool MessageQueue::Post(const MSG& msg) {
     m_posted.push_back(msg);
     m_woken = true;
   }
-  m_wake.notify_all();
+  Notify();
   return true;
 }
 
@@ -105,7 +107,7 @@ bool MessageQueue::PushSent(std::shared_ptr<SentMessage> sent) {
     m_sent.push_back(std::move(sent));
     m_woken = true;
   }
-  m_wake.notify_all();
+  Notify();
   return true;
 }
 
@@ -116,7 +118,7 @@ void MessageQueue::PostQuit(int exitCode) {
     m_quitCode = exitCode;
     m_woken = true;
   }
-  m_wake.notify_all();
+  Notify();
 }
 
 void MessageQueue::Wake() {
@@ -124,7 +126,24 @@ void MessageQueue::Wake() {
     std::lock_guard guard(m_lock);
     m_woken = true;
   }
+  Notify();
+}
+
+void MessageQueue::Notify() {
   m_wake.notify_all();
+  if (m_inputWaiters.load() > 0) SetEvent(m_inputEvent.load());
+}
+
+HANDLE MessageQueue::InputEvent() {
+  if (!m_inputEvent.load()) m_inputEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  return m_inputEvent.load();
+}
+
+ULONGLONG MessageQueue::NextTimerDue() {
+  std::lock_guard guard(m_lock);
+  ULONGLONG due = Clock::kNever;
+  for (auto& t : m_timers) due = std::min(due, t.dueMs);
+  return due;
 }
 
 void MessageQueue::Complete(const std::shared_ptr<SentMessage>& sent, LRESULT result) {
@@ -135,7 +154,7 @@ void MessageQueue::Complete(const std::shared_ptr<SentMessage>& sent, LRESULT re
     sent->done = true;
     sent->sender->m_woken = true;
   }
-  sent->sender->m_wake.notify_all();
+  sent->sender->Notify();
 }
 
 bool MessageQueue::ServeSent() {
@@ -300,6 +319,7 @@ void MessageQueue::Close() {
     m_timers.clear();
   }
   for (auto& sent : pending) Complete(sent, 0);
+  if (HANDLE event = m_inputEvent.exchange(nullptr)) CloseHandle(event);
   {
     auto& r = Registry();
     std::lock_guard guard(r.lock);

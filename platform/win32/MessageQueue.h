@@ -8,6 +8,7 @@
 // WM_PAINT for a window that needs painting, then a due WM_TIMER, then WM_QUIT.
 // When the thread ends, its queue closes: pending senders are released with a
 // result of 0 and the thread's windows go away.
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <deque>
@@ -99,11 +100,21 @@ class MessageQueue {
   bool HasTimer(HWND hwnd, UINT_PTR id);
   void KillTimersOf(HWND hwnd);
 
+  // The clock time at which the next timer falls due (Clock::kNever: none).
+  ULONGLONG NextTimerDue();
+
+  // An event set whenever something arrives while a thread waits for kernel objects
+  // and messages together (MsgWaitForMultipleObjects); counted by the waiters.
+  HANDLE InputEvent();
+  void AddInputWaiter() { ++m_inputWaiters; }
+  void RemoveInputWaiter() { --m_inputWaiters; }
+
   // Ends the queue: releases waiting senders, refuses new messages.
   void Close();
 
  private:
   bool HasWorkLocked() const;
+  void Notify();
   bool TakeTimerLocked(MSG* out, const MessageFilter& filter, Removal removal);
 
   const DWORD m_threadId;
@@ -117,6 +128,8 @@ class MessageQueue {
   int m_quitCode = 0;
   std::vector<ThreadTimer> m_timers;
   UINT_PTR m_nextThreadTimerId = 1;
+  std::atomic<int> m_inputWaiters{0};
+  std::atomic<HANDLE> m_inputEvent{nullptr};
 };
 
 // True when the calling thread is serving a message sent by another thread.

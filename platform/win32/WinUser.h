@@ -457,6 +457,11 @@ DWORD InSendMessageEx(LPVOID reserved);
 LONG GetMessageTime();
 DWORD GetMessagePos();
 UINT RegisterWindowMessageW(LPCWSTR name);
+// Waits for one of the objects or for input of the kinds in `wakeMask`. Input that is
+// waiting already counts (as with MWMO_INPUTAVAILABLE), so none is missed between a
+// PeekMessage and the wait. Returns WAIT_OBJECT_0 + i, WAIT_OBJECT_0 + count for input,
+// WAIT_TIMEOUT or WAIT_FAILED. Waiting for all objects is not supported.
+DWORD MsgWaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll, DWORD timeoutMs, DWORD wakeMask);
 
 // --- Timers -----------------------------------------------------------------------
 UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapseMs, TIMERPROC proc);

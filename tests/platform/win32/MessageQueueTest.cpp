@@ -246,3 +246,46 @@ TEST_F(MessageQueueTest, PumpUntilIdleLeavesQuitInPlace) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(MsgWaitTest, WakesForObjectsForPostedInputAndForDueTimers) {
+  win32::ManualClock clock;
+  win32::ScopedClock use(clock);
+  HANDLE event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  std::promise<DWORD> id;
+  std::promise<void> steps[3];
+  std::thread waiter([&] {
+    MSG m;
+    PeekMessageW(&m, nullptr, 0, 0, PM_NOREMOVE);
+    id.set_value(GetCurrentThreadId());
+    // The event.
+    EXPECT_EQ(MsgWaitForMultipleObjects(1, &event, FALSE, INFINITE, QS_ALLINPUT), WAIT_OBJECT_0);
+    ResetEvent(event);
+    steps[0].set_value();
+    // A posted message, which stays in the queue.
+    EXPECT_EQ(MsgWaitForMultipleObjects(1, &event, FALSE, INFINITE, QS_POSTMESSAGE), WAIT_OBJECT_0 + 1);
+    EXPECT_TRUE(PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE));
+    // A timer falling due on the clock.
+    SetTimer(nullptr, 0, 100, nullptr);
+    EXPECT_EQ(MsgWaitForMultipleObjects(1, &event, FALSE, INFINITE, QS_TIMER), WAIT_OBJECT_0 + 1);
+    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+    }
+    steps[1].set_value();
+    // Nothing: the time-out.
+    EXPECT_EQ(MsgWaitForMultipleObjects(1, &event, FALSE, 50, QS_POSTMESSAGE), static_cast<DWORD>(WAIT_TIMEOUT));
+  });
+  DWORD worker = id.get_future().get();
+  SetEvent(event);
+  steps[0].get_future().wait();
+  PostThreadMessageW(worker, WM_USER, 0, 0);
+  clock.WaitForWaiters(1);  // inside the timer wait
+  clock.Advance(100);
+  steps[1].get_future().wait();
+  clock.WaitForWaiters(1);
+  clock.Advance(50);
+  waiter.join();
+  CloseHandle(event);
+}
+
+}  // namespace
