@@ -124,7 +124,7 @@ void Listen(int fd) {
     // Another process's bytes: only a well-formed packet for one of our windows gets through.
     if (n != static_cast<ssize_t>(sizeof p) || p.magic != kPacketMagic || !MayCrossProcess(p.msg)) continue;
     HWND hwnd = reinterpret_cast<HWND>(static_cast<ULONG_PTR>(p.hwnd));
-    if (IsRemoteWindow(hwnd) || hwnd == DesktopHandle()) continue;
+    if (!hwnd || IsRemoteWindow(hwnd) || hwnd == DesktopHandle()) continue;
     PostMessageW(hwnd, p.msg, static_cast<WPARAM>(p.wParam), static_cast<LPARAM>(p.lParam));
   }
 }

@@ -116,3 +116,21 @@ TEST_F(CWinAppTest, ClosingTheMainWindowEndsTheLoop) {
 }
 
 }  // namespace
+
+#include "../win32/ChildProcess.h"
+
+namespace {
+
+TEST(CWinAppProgramTest, AProgramsApplicationObjectSeesItsArgumentsWithoutItsName) {
+  struct Row {
+    std::vector<std::string> args;
+    std::string seen;
+  };
+  for (const Row& row : {Row{{}, "[]"}, Row{{"ExploreRefresh"}, "[ExploreRefresh]"}, Row{{"a b", "c"}, "[\"a b\" c]"}}) {
+    wintest::ChildProcess child(APP_CHILD_PATH, row.args);
+    EXPECT_EQ(child.ReadLine(), row.seen);
+    EXPECT_EQ(child.Wait(), 5);  // a failed InitInstance ends with ExitInstance's result
+  }
+}
+
+}  // namespace

@@ -11,7 +11,11 @@ extern char** environ;
 
 namespace wintest {
 
-ChildProcess::ChildProcess(const std::vector<std::string>& args) {
+#ifdef WINDOW_CHILD_PATH
+ChildProcess::ChildProcess(const std::vector<std::string>& args) : ChildProcess(WINDOW_CHILD_PATH, args) {}
+#endif
+
+ChildProcess::ChildProcess(const std::string& program, const std::vector<std::string>& args) {
   int fds[2];
   if (pipe(fds) != 0) throw std::runtime_error("pipe failed");
   posix_spawn_file_actions_t actions;
@@ -19,10 +23,10 @@ ChildProcess::ChildProcess(const std::vector<std::string>& args) {
   posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
   posix_spawn_file_actions_addclose(&actions, fds[0]);
   std::vector<char*> argv;
-  argv.push_back(const_cast<char*>(WINDOW_CHILD_PATH));
+  argv.push_back(const_cast<char*>(program.c_str()));
   for (auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
   argv.push_back(nullptr);
-  int rc = posix_spawn(&m_pid, WINDOW_CHILD_PATH, &actions, nullptr, argv.data(), environ);
+  int rc = posix_spawn(&m_pid, program.c_str(), &actions, nullptr, argv.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
   close(fds[1]);
   m_out = fds[0];

@@ -1,5 +1,5 @@
 #pragma once
-// Runs the window tests' second process (WindowChild.cpp) with a pipe on its output.
+// Runs a second process of the tests with a pipe on its output.
 #include <sys/types.h>
 
 #include <string>
@@ -9,7 +9,9 @@ namespace wintest {
 
 class ChildProcess {
  public:
+  // The window tests' own child (WindowChild.cpp).
   explicit ChildProcess(const std::vector<std::string>& args);
+  ChildProcess(const std::string& program, const std::vector<std::string>& args);
   ~ChildProcess();
   ChildProcess(const ChildProcess&) = delete;
   ChildProcess& operator=(const ChildProcess&) = delete;
