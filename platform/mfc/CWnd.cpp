@@ -253,22 +253,23 @@ void CWnd::GetWindowText(CString& text) const {
   text.ReleaseBuffer();
 }
 
-BOOL CWnd::ModifyStyle(DWORD remove, DWORD add, UINT flags) {
-  DWORD style = GetStyle();
+namespace {
+
+BOOL ModifyLong(HWND hwnd, int index, DWORD remove, DWORD add, UINT flags) {
+  DWORD style = static_cast<DWORD>(::GetWindowLongPtrW(hwnd, index));
   DWORD next = (style & ~remove) | add;
   if (next == style) return FALSE;
-  ::SetWindowLongPtrW(m_hWnd, GWL_STYLE, static_cast<LONG_PTR>(static_cast<LONG>(next)));
-  if (flags) ::SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0, flags | SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  ::SetWindowLongPtrW(hwnd, index, static_cast<LONG_PTR>(static_cast<LONG>(next)));
+  if (flags) ::SetWindowPos(hwnd, nullptr, 0, 0, 0, 0, flags | SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   return TRUE;
 }
 
+}  // namespace
+
+BOOL CWnd::ModifyStyle(DWORD remove, DWORD add, UINT flags) { return ModifyLong(m_hWnd, GWL_STYLE, remove, add, flags); }
+
 BOOL CWnd::ModifyStyleEx(DWORD remove, DWORD add, UINT flags) {
-  DWORD style = GetExStyle();
-  DWORD next = (style & ~remove) | add;
-  if (next == style) return FALSE;
-  ::SetWindowLongPtrW(m_hWnd, GWL_EXSTYLE, static_cast<LONG_PTR>(static_cast<LONG>(next)));
-  if (flags) ::SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0, flags | SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-  return TRUE;
+  return ModifyLong(m_hWnd, GWL_EXSTYLE, remove, add, flags);
 }
 
 int CWnd::OnCreate(LPCREATESTRUCTW) { return static_cast<int>(Default()); }

@@ -79,12 +79,7 @@ bool SendTo(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, ULONGLONG deadlin
     return true;
   }
   auto self = MessageQueue::Current();
-  auto sent = std::make_shared<win32::SentMessage>();
-  sent->hwnd = hwnd;
-  sent->msg = msg;
-  sent->wParam = wParam;
-  sent->lParam = lParam;
-  sent->sender = self;
+  auto sent = std::make_shared<win32::SentMessage>(win32::SentMessage{hwnd, msg, wParam, lParam, 0, false, self});
   if (!ref.queue->PushSent(sent)) {
     SetLastError(ERROR_INVALID_WINDOW_HANDLE);
     return false;
@@ -130,11 +125,7 @@ BOOL SendNotifyMessageW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     win32::CallWindow(hwnd, msg, wParam, lParam);
     return TRUE;
   }
-  auto sent = std::make_shared<win32::SentMessage>();
-  sent->hwnd = hwnd;
-  sent->msg = msg;
-  sent->wParam = wParam;
-  sent->lParam = lParam;
+  auto sent = std::make_shared<win32::SentMessage>(win32::SentMessage{hwnd, msg, wParam, lParam, 0, false, nullptr});
   if (!ref.queue->PushSent(sent)) {
     SetLastError(ERROR_INVALID_WINDOW_HANDLE);
     return FALSE;
@@ -202,12 +193,8 @@ LRESULT DispatchMessageW(const MSG* msg) {
     SetLastError(ERROR_MESSAGE_SYNC_ONLY);
     return 0;
   }
-  if (msg->message != WM_PAINT) return win32::CallWindow(msg->hwnd, msg->message, msg->wParam, msg->lParam);
-  ULONGLONG before = win32::PaintCount(msg->hwnd);
-  LRESULT result = win32::CallWindow(msg->hwnd, msg->message, msg->wParam, msg->lParam);
-  // A procedure that neither painted nor validated would otherwise be asked again forever.
-  if (win32::PaintCount(msg->hwnd) == before) ValidateRect(msg->hwnd, nullptr);
-  return result;
+  if (msg->message == WM_PAINT) return win32::SendPaint(msg->hwnd, msg->wParam, msg->lParam);
+  return win32::CallWindow(msg->hwnd, msg->message, msg->wParam, msg->lParam);
 }
 
 void PostQuitMessage(int exitCode) { MessageQueue::Current()->PostQuit(exitCode); }

@@ -140,7 +140,7 @@ LRESULT CallWindow(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 // A visible window of the thread that needs painting and passes the filter, or null
 // (defined with the painting functions).
 HWND FindWindowToPaint(DWORD threadId, const MessageFilter& filter);
-// How many times the window's update region was emptied (BeginPaint, ValidateRect).
-ULONGLONG PaintCount(HWND hwnd);
+// Sends WM_PAINT and validates the window if its procedure painted nothing.
+LRESULT SendPaint(HWND hwnd, WPARAM wParam, LPARAM lParam);
 
 }  // namespace win32

@@ -50,10 +50,22 @@ HWND FindWindowToPaint(DWORD threadId, const MessageFilter& filter) {
   return nullptr;
 }
 
+namespace {
+
 ULONGLONG PaintCount(HWND hwnd) {
   std::lock_guard guard(WindowLock());
   Window* w = LookupWindowLocked(hwnd);
   return w ? w->paintCount : 0;
+}
+
+}  // namespace
+
+LRESULT SendPaint(HWND hwnd, WPARAM wParam, LPARAM lParam) {
+  ULONGLONG before = PaintCount(hwnd);
+  LRESULT result = SendMessageW(hwnd, WM_PAINT, wParam, lParam);
+  // A procedure that neither painted nor validated would otherwise be asked again forever.
+  if (PaintCount(hwnd) == before) ValidateRect(hwnd, nullptr);
+  return result;
 }
 
 }  // namespace win32
@@ -62,11 +74,8 @@ BOOL InvalidateRect(HWND hwnd, const RECT* rect, BOOL erase) {
   std::shared_ptr<win32::MessageQueue> queue;
   {
     std::lock_guard guard(WindowLock());
-    Window* w = win32::LookupWindowLocked(hwnd);
-    if (!w) {
-      SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-      return FALSE;
-    }
+    Window* w = win32::LookupWindowOrFailLocked(hwnd);
+    if (!w) return FALSE;
     win32::InvalidateLocked(*w, rect, erase != FALSE);
     queue = w->queue;
   }
@@ -76,11 +85,8 @@ BOOL InvalidateRect(HWND hwnd, const RECT* rect, BOOL erase) {
 
 BOOL ValidateRect(HWND hwnd, const RECT* rect) {
   std::lock_guard guard(WindowLock());
-  Window* w = win32::LookupWindowLocked(hwnd);
-  if (!w) {
-    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-    return FALSE;
-  }
+  Window* w = win32::LookupWindowOrFailLocked(hwnd);
+  if (!w) return FALSE;
   if (!w->needsPaint) return TRUE;
   // One rectangle holds the region: validating part of it leaves what it cannot cut off.
   RECT left = w->update;
@@ -107,11 +113,8 @@ BOOL ValidateRect(HWND hwnd, const RECT* rect) {
 
 BOOL GetUpdateRect(HWND hwnd, LPRECT rect, BOOL) {
   std::lock_guard guard(WindowLock());
-  Window* w = win32::LookupWindowLocked(hwnd);
-  if (!w) {
-    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-    return FALSE;
-  }
+  Window* w = win32::LookupWindowOrFailLocked(hwnd);
+  if (!w) return FALSE;
   if (rect) *rect = w->needsPaint ? w->update : RECT{};
   return w->needsPaint ? TRUE : FALSE;
 }
@@ -120,19 +123,11 @@ BOOL UpdateWindow(HWND hwnd) {
   bool paint;
   {
     std::lock_guard guard(WindowLock());
-    Window* w = win32::LookupWindowLocked(hwnd);
-    if (!w) {
-      SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-      return FALSE;
-    }
+    Window* w = win32::LookupWindowOrFailLocked(hwnd);
+    if (!w) return FALSE;
     paint = w->needsPaint && win32::IsVisibleLocked(*w);
   }
-  if (paint) {
-    // Sent straight to the window, ahead of anything queued.
-    ULONGLONG before = win32::PaintCount(hwnd);
-    SendMessageW(hwnd, WM_PAINT, 0, 0);
-    if (win32::PaintCount(hwnd) == before) ValidateRect(hwnd, nullptr);
-  }
+  if (paint) win32::SendPaint(hwnd, 0, 0);  // straight to the window, ahead of anything queued
   return TRUE;
 }
 
@@ -142,11 +137,8 @@ HDC BeginPaint(HWND hwnd, LPPAINTSTRUCT paint) {
   bool erase;
   {
     std::lock_guard guard(WindowLock());
-    Window* w = win32::LookupWindowLocked(hwnd);
-    if (!w) {
-      SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-      return nullptr;
-    }
+    Window* w = win32::LookupWindowOrFailLocked(hwnd);
+    if (!w) return nullptr;
     paint->rcPaint = w->needsPaint ? w->update : RECT{};
     erase = w->needsErase;
     w->needsPaint = false;

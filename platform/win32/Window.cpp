@@ -20,12 +20,6 @@ namespace {
 
 Window* Find(HWND hwnd) { return win32::LookupWindowLocked(hwnd); }
 
-Window* FindOrFail(HWND hwnd) {
-  Window* w = Find(hwnd);
-  if (!w) SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-  return w;
-}
-
 bool IsTopLevel(const Window& w) { return !w.parent; }
 
 // The root window of a chain of parents. Callers hold the lock.
@@ -85,7 +79,7 @@ HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD
   {
     std::lock_guard guard(WindowLock());
     if (parent == win32::DesktopHandle()) parent = nullptr;
-    if (parent && parent != HWND_MESSAGE && !FindOrFail(parent)) return nullptr;
+    if (parent && parent != HWND_MESSAGE && !win32::LookupWindowOrFailLocked(parent)) return nullptr;
     if (style & WS_CHILD) {
       if (!parent) {
         SetLastError(ERROR_TLW_WITH_WSCHILD);
@@ -163,7 +157,7 @@ BOOL DestroyWindow(HWND hwnd) {
   bool topLevel = false;
   {
     std::lock_guard guard(WindowLock());
-    Window* w = FindOrFail(hwnd);
+    Window* w = win32::LookupWindowOrFailLocked(hwnd);
     if (!w) return FALSE;
     if (!w->queue || w->threadId != GetCurrentThreadId()) {
       SetLastError(ERROR_ACCESS_DENIED);  // the desktop, or another thread's window
@@ -203,7 +197,7 @@ BOOL IsChild(HWND parent, HWND hwnd) {
 
 LONG_PTR GetWindowLongPtrW(HWND hwnd, int index) {
   std::lock_guard guard(WindowLock());
-  Window* w = FindOrFail(hwnd);
+  Window* w = win32::LookupWindowOrFailLocked(hwnd);
   if (!w) return 0;
   switch (index) {
     case GWLP_WNDPROC: return reinterpret_cast<LONG_PTR>(w->proc);
@@ -232,7 +226,7 @@ LONG_PTR SetWindowLongPtrW(HWND hwnd, int index, LONG_PTR value) {
     SendMessageW(hwnd, WM_STYLECHANGING, which, reinterpret_cast<LPARAM>(&ss));
     {
       std::lock_guard guard(WindowLock());
-      Window* w = FindOrFail(hwnd);
+      Window* w = win32::LookupWindowOrFailLocked(hwnd);
       if (!w) return 0;
       (index == GWL_STYLE ? w->style : w->exStyle) = ss.styleNew;
     }
@@ -241,7 +235,7 @@ LONG_PTR SetWindowLongPtrW(HWND hwnd, int index, LONG_PTR value) {
     return old;
   }
   std::lock_guard guard(WindowLock());
-  Window* w = FindOrFail(hwnd);
+  Window* w = win32::LookupWindowOrFailLocked(hwnd);
   if (!w) return 0;
   LONG_PTR old = 0;
   auto swap = [&](auto& field, auto newValue) {
@@ -289,7 +283,7 @@ int GetClassNameW(HWND hwnd, LPWSTR buffer, int maxCount) {
   std::wstring name;
   {
     std::lock_guard guard(WindowLock());
-    Window* w = FindOrFail(hwnd);
+    Window* w = win32::LookupWindowOrFailLocked(hwnd);
     if (!w) return 0;
     name = w->cls->name;
   }
@@ -305,7 +299,7 @@ int GetClassNameW(HWND hwnd, LPWSTR buffer, int maxCount) {
 
 HWND GetParent(HWND hwnd) {
   std::lock_guard guard(WindowLock());
-  Window* w = FindOrFail(hwnd);
+  Window* w = win32::LookupWindowOrFailLocked(hwnd);
   if (!w) return nullptr;
   if (w->style & WS_CHILD) return w->parent == HWND_MESSAGE ? nullptr : w->parent;
   return (w->style & WS_POPUP) ? w->owner : nullptr;
@@ -313,7 +307,7 @@ HWND GetParent(HWND hwnd) {
 
 HWND GetAncestor(HWND hwnd, UINT flags) {
   std::lock_guard guard(WindowLock());
-  Window* w = FindOrFail(hwnd);
+  Window* w = win32::LookupWindowOrFailLocked(hwnd);
   if (!w || hwnd == win32::DesktopHandle()) return nullptr;
   switch (flags) {
     case GA_PARENT:
@@ -335,8 +329,8 @@ HWND SetParent(HWND child, HWND newParent) {
   HWND old = nullptr;
   {
     std::lock_guard guard(WindowLock());
-    Window* w = FindOrFail(child);
-    if (!w || (newParent && newParent != HWND_MESSAGE && !FindOrFail(newParent))) return nullptr;
+    Window* w = win32::LookupWindowOrFailLocked(child);
+    if (!w || (newParent && newParent != HWND_MESSAGE && !win32::LookupWindowOrFailLocked(newParent))) return nullptr;
     for (HWND p = newParent; p && p != HWND_MESSAGE; p = Find(p) ? Find(p)->parent : nullptr) {
       if (p == child) {  // would make a cycle
         SetLastError(ERROR_INVALID_PARAMETER);
@@ -356,7 +350,7 @@ HWND SetParent(HWND child, HWND newParent) {
 
 HWND GetWindow(HWND hwnd, UINT command) {
   std::lock_guard guard(WindowLock());
-  Window* w = FindOrFail(hwnd);
+  Window* w = win32::LookupWindowOrFailLocked(hwnd);
   if (!w) return nullptr;
   if (command == GW_OWNER) return w->owner;
   if (command == GW_CHILD) return w->children.empty() ? nullptr : w->children.front();
@@ -374,7 +368,7 @@ HWND GetWindow(HWND hwnd, UINT command) {
 
 HWND GetDlgItem(HWND dialog, int id) {
   std::lock_guard guard(WindowLock());
-  Window* w = FindOrFail(dialog);
+  Window* w = win32::LookupWindowOrFailLocked(dialog);
   if (!w) return nullptr;
   for (HWND child : w->children) {
     Window* c = Find(child);
@@ -386,7 +380,7 @@ HWND GetDlgItem(HWND dialog, int id) {
 
 int GetDlgCtrlID(HWND hwnd) {
   std::lock_guard guard(WindowLock());
-  Window* w = FindOrFail(hwnd);
+  Window* w = win32::LookupWindowOrFailLocked(hwnd);
   return w && (w->style & WS_CHILD) ? static_cast<int>(w->id) : 0;
 }
 
@@ -403,7 +397,7 @@ namespace {
 // The title as stored, read without a message (for windows of other threads).
 bool StoredText(HWND hwnd, std::wstring& out) {
   std::lock_guard guard(WindowLock());
-  Window* w = FindOrFail(hwnd);
+  Window* w = win32::LookupWindowOrFailLocked(hwnd);
   if (!w) return false;
   out = w->text;
   return true;
@@ -444,7 +438,7 @@ BOOL EnableWindow(HWND hwnd, BOOL enable) {
   bool wasDisabled = false;
   {
     std::lock_guard guard(WindowLock());
-    Window* w = FindOrFail(hwnd);
+    Window* w = win32::LookupWindowOrFailLocked(hwnd);
     if (!w) return FALSE;
     wasDisabled = (w->style & WS_DISABLED) != 0;
     if (wasDisabled == !enable) return wasDisabled;
@@ -457,7 +451,7 @@ BOOL EnableWindow(HWND hwnd, BOOL enable) {
 
 BOOL IsWindowEnabled(HWND hwnd) {
   std::lock_guard guard(WindowLock());
-  Window* w = FindOrFail(hwnd);
+  Window* w = win32::LookupWindowOrFailLocked(hwnd);
   return w && !(w->style & WS_DISABLED) ? TRUE : FALSE;
 }
 
@@ -466,7 +460,7 @@ HWND GetDesktopWindow() { return win32::DesktopHandle(); }
 DWORD GetWindowThreadProcessId(HWND hwnd, LPDWORD processId) {
   if (win32::IsRemoteWindow(hwnd)) return win32::RemoteWindowThreadProcessId(hwnd, processId);
   std::lock_guard guard(WindowLock());
-  Window* w = FindOrFail(hwnd);
+  Window* w = win32::LookupWindowOrFailLocked(hwnd);
   if (!w) return 0;
   if (processId) *processId = static_cast<DWORD>(getpid());
   return w->threadId;

@@ -16,12 +16,6 @@ HWND g_active = nullptr;  // guarded by WindowLock()
 
 Window* Find(HWND hwnd) { return win32::LookupWindowLocked(hwnd); }
 
-Window* FindOrFail(HWND hwnd) {
-  Window* w = Find(hwnd);
-  if (!w) SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-  return w;
-}
-
 LONG Width(const RECT& r) { return r.right - r.left; }
 LONG Height(const RECT& r) { return r.bottom - r.top; }
 
@@ -124,7 +118,7 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
   bool topLevel;
   {
     std::lock_guard guard(WindowLock());
-    Window* w = FindOrFail(hwnd);
+    Window* w = win32::LookupWindowOrFailLocked(hwnd);
     if (!w) return FALSE;
     if (hwnd == win32::DesktopHandle()) {
       SetLastError(ERROR_ACCESS_DENIED);
@@ -151,7 +145,7 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
   bool shown = false;
   {
     std::lock_guard guard(WindowLock());
-    Window* w = FindOrFail(hwnd);
+    Window* w = win32::LookupWindowOrFailLocked(hwnd);
     if (!w) return FALSE;
     RECT old = w->rect;
     RECT now{pos.x, pos.y, pos.x + pos.cx, pos.y + pos.cy};
@@ -191,7 +185,7 @@ BOOL ShowWindow(HWND hwnd, int command) {
   RECT normal, target;
   {
     std::lock_guard guard(WindowLock());
-    Window* w = FindOrFail(hwnd);
+    Window* w = win32::LookupWindowOrFailLocked(hwnd);
     if (!w) return FALSE;
     style = w->style;
     topLevel = !w->parent;
@@ -285,7 +279,11 @@ BOOL IsZoomed(HWND hwnd) {
   return w && (w->style & WS_MAXIMIZE) ? TRUE : FALSE;
 }
 
-BOOL GetWindowRect(HWND hwnd, LPRECT rect) {
+namespace {
+
+enum class Area { Window, Client };
+
+BOOL GetArea(HWND hwnd, LPRECT rect, Area area) {
   if (!rect) {
     SetLastError(ERROR_NOACCESS);
     return FALSE;
@@ -295,32 +293,23 @@ BOOL GetWindowRect(HWND hwnd, LPRECT rect) {
     return TRUE;
   }
   std::lock_guard guard(WindowLock());
-  Window* w = FindOrFail(hwnd);
+  Window* w = win32::LookupWindowOrFailLocked(hwnd);
   if (!w) return FALSE;
-  POINT origin = ScreenOriginLocked(*w);
+  // No frame yet: the client area is the whole window.
+  POINT origin = area == Area::Window ? ScreenOriginLocked(*w) : POINT{0, 0};
   *rect = RECT{origin.x, origin.y, origin.x + Width(w->rect), origin.y + Height(w->rect)};
   return TRUE;
 }
 
-BOOL GetClientRect(HWND hwnd, LPRECT rect) {
-  if (!rect) {
-    SetLastError(ERROR_NOACCESS);
-    return FALSE;
-  }
-  if (hwnd == win32::DesktopHandle()) {
-    *rect = display::Desktop::Get().ScreenRect();
-    return TRUE;
-  }
-  std::lock_guard guard(WindowLock());
-  Window* w = FindOrFail(hwnd);
-  if (!w) return FALSE;
-  *rect = RECT{0, 0, Width(w->rect), Height(w->rect)};
-  return TRUE;
-}
+}  // namespace
+
+BOOL GetWindowRect(HWND hwnd, LPRECT rect) { return GetArea(hwnd, rect, Area::Window); }
+
+BOOL GetClientRect(HWND hwnd, LPRECT rect) { return GetArea(hwnd, rect, Area::Client); }
 
 BOOL ClientToScreen(HWND hwnd, LPPOINT point) {
   std::lock_guard guard(WindowLock());
-  Window* w = FindOrFail(hwnd);
+  Window* w = win32::LookupWindowOrFailLocked(hwnd);
   if (!w || !point) return FALSE;
   POINT origin = ScreenOriginLocked(*w);
   point->x += origin.x;
@@ -330,7 +319,7 @@ BOOL ClientToScreen(HWND hwnd, LPPOINT point) {
 
 BOOL ScreenToClient(HWND hwnd, LPPOINT point) {
   std::lock_guard guard(WindowLock());
-  Window* w = FindOrFail(hwnd);
+  Window* w = win32::LookupWindowOrFailLocked(hwnd);
   if (!w || !point) return FALSE;
   POINT origin = ScreenOriginLocked(*w);
   point->x -= origin.x;
@@ -358,7 +347,7 @@ HWND SetActiveWindow(HWND hwnd) {
   HWND previous;
   {
     std::lock_guard guard(WindowLock());
-    Window* w = FindOrFail(hwnd);
+    Window* w = win32::LookupWindowOrFailLocked(hwnd);
     if (!w) return nullptr;
     if (w->threadId != GetCurrentThreadId()) {
       SetLastError(ERROR_WINDOW_OF_OTHER_THREAD);

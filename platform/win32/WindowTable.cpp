@@ -55,13 +55,16 @@ Window* LookupWindowLocked(HWND hwnd) {
   return it == t.windows.end() ? nullptr : it->second.get();
 }
 
+Window* LookupWindowOrFailLocked(HWND hwnd) {
+  Window* w = LookupWindowLocked(hwnd);
+  if (!w) SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+  return w;
+}
+
 WindowRef ResolveWindow(HWND hwnd) {
   std::lock_guard guard(WindowLock());
-  Window* w = LookupWindowLocked(hwnd);
-  if (!w) {
-    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-    return {};
-  }
+  Window* w = LookupWindowOrFailLocked(hwnd);
+  if (!w) return {};
   return WindowRef{w->hwnd, w->proc, w->threadId, w->queue};
 }
 

@@ -54,6 +54,9 @@ std::mutex& WindowLock();
 // The window a handle names, or null. Callers hold WindowLock().
 Window* LookupWindowLocked(HWND hwnd);
 
+// The same, but sets ERROR_INVALID_WINDOW_HANDLE when there is none.
+Window* LookupWindowOrFailLocked(HWND hwnd);
+
 // Locks, and returns a copy of the facts needed to call into the window (null when it is gone,
 // with ERROR_INVALID_WINDOW_HANDLE set).
 struct WindowRef {
