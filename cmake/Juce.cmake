@@ -1,4 +1,5 @@
-# JUCE's core, events, graphics and cryptography modules as one static library,
+# JUCE's core, events, graphics and cryptography modules as one shared library
+# (one copy of its singletons for the program and all its modules),
 # compiled from the module sources that scripts/setup unpacks into the build tree.
 set(JUCE_MODULES_DIR ${CMAKE_BINARY_DIR}/_juce/usr/share/juce/modules CACHE PATH "JUCE module sources")
 if(NOT EXISTS ${JUCE_MODULES_DIR}/juce_core/juce_core.h)
@@ -11,7 +12,7 @@ foreach(m IN LISTS _juce_modules)
   list(APPEND _juce_sources ${JUCE_MODULES_DIR}/${m}/${m}.cpp)
 endforeach()
 
-add_library(juce STATIC ${_juce_sources})
+add_library(juce SHARED ${_juce_sources})
 target_include_directories(juce SYSTEM PUBLIC ${JUCE_MODULES_DIR})
 target_compile_definitions(juce PUBLIC
   JUCE_GLOBAL_MODULE_SETTINGS_INCLUDED=1

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <mutex>
 
+#include "win32/Module.h"
 #include "win32/NativePath.h"
 #include "win32/WinError.h"
 
@@ -100,6 +101,18 @@ std::vector<std::wstring> SplitCommandLine(const std::wstring& line) {
   return args;
 }
 
+std::wstring ArgumentsOf(const std::wstring& line) {
+  size_t i = 0;
+  if (!line.empty() && line[0] == L'"') {
+    size_t close = line.find(L'"', 1);
+    i = close == std::wstring::npos ? line.size() : close + 1;
+  } else {
+    while (i < line.size() && !IsBlank(line[i])) ++i;
+  }
+  while (i < line.size() && IsBlank(line[i])) ++i;
+  return line.substr(i);
+}
+
 std::wstring QuoteArgument(const std::wstring& arg) {
   if (!arg.empty() && arg.find_first_of(L" \t\"") == std::wstring::npos) return arg;
   std::wstring out = L"\"";
@@ -150,10 +163,9 @@ LPWSTR* CommandLineToArgvW(LPCWSTR commandLine, int* count) {
   }
   std::vector<std::wstring> args;
   if (!commandLine || !*commandLine) {
-    char self[4096];
-    ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
-    self[n > 0 ? n : 0] = '\0';
-    args.push_back(WidePath(self));
+    wchar_t self[4096];
+    DWORD n = GetModuleFileNameW(nullptr, self, 4096);
+    args.emplace_back(self, n < 4096 ? n : 0);
   } else {
     args = win32::SplitCommandLine(commandLine);
   }

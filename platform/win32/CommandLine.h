@@ -20,6 +20,9 @@ namespace win32 {
 
 // Splits as CommandLineToArgvW does (the first argument by the program-name rule).
 std::vector<std::wstring> SplitCommandLine(const std::wstring& commandLine);
+// The text after the program name, blanks skipped: what a program's own
+// arguments are (MFC's m_lpCmdLine).
+std::wstring ArgumentsOf(const std::wstring& commandLine);
 // Quotes an argument so that SplitCommandLine gives it back unchanged.
 std::wstring QuoteArgument(const std::wstring& argument);
 std::wstring JoinCommandLine(const std::vector<std::wstring>& arguments);

@@ -95,7 +95,8 @@ BOOL ReadFile(HANDLE handle, LPVOID buffer, DWORD toRead, LPDWORD read, LPOVERLA
     ssize_t n = ::read(file->fd(), static_cast<char*>(buffer) + done, toRead - done);
     if (n < 0) {
       if (errno == EINTR) continue;
-      SetLastError(errno == EISDIR ? ERROR_INVALID_FUNCTION : ErrnoToWin32(errno));
+      // A handle opened without read access reads nothing, as on Windows.
+      SetLastError(errno == EISDIR ? ERROR_INVALID_FUNCTION : errno == EBADF ? ERROR_ACCESS_DENIED : ErrnoToWin32(errno));
       if (read) *read = done;
       return FALSE;
     }
@@ -116,7 +117,7 @@ BOOL WriteFile(HANDLE handle, LPCVOID buffer, DWORD toWrite, LPDWORD written, LP
     ssize_t n = ::write(file->fd(), static_cast<const char*>(buffer) + done, toWrite - done);
     if (n < 0) {
       if (errno == EINTR) continue;
-      SetLastError(ErrnoToWin32(errno));
+      SetLastError(errno == EBADF ? ERROR_ACCESS_DENIED : ErrnoToWin32(errno));
       if (written) *written = done;
       return FALSE;
     }

@@ -14,15 +14,15 @@
 namespace {
 
 bool ModulePath(HMODULE module, std::string& path) {
-  if (!module) {
+  link_map* map = nullptr;
+  if (module && (dlinfo(module, RTLD_DI_LINKMAP, &map) != 0 || !map)) return false;
+  if (!module || !map->l_name || !*map->l_name) {  // the program itself has no name in the map
     char buffer[PATH_MAX];
     ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer);
     if (n <= 0 || n >= static_cast<ssize_t>(sizeof buffer)) return false;
     path.assign(buffer, static_cast<size_t>(n));
     return true;
   }
-  link_map* map = nullptr;
-  if (dlinfo(module, RTLD_DI_LINKMAP, &map) != 0 || !map || !map->l_name || !*map->l_name) return false;
   char resolved[PATH_MAX];
   path = realpath(map->l_name, resolved) ? resolved : map->l_name;
   return true;

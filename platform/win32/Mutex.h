@@ -10,7 +10,6 @@
 #include "win32/WinDef.h"
 
 constexpr DWORD MUTEX_ALL_ACCESS = 0x001F0001;
-constexpr DWORD ERROR_NOT_OWNER = 288;
 
 HANDLE CreateMutexW(LPSECURITY_ATTRIBUTES attributes, BOOL initialOwner, LPCWSTR name);
 HANDLE OpenMutexW(DWORD access, BOOL inheritHandle, LPCWSTR name);

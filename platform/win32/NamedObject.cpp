@@ -11,38 +11,16 @@
 #include <map>
 #include <mutex>
 
+#include "win32/NativePath.h"
 #include "win32/WinError.h"
 
 namespace win32 {
 namespace {
 
-std::string ToUtf8(const std::wstring& text) {
-  std::string out;
-  for (wchar_t wc : text) {
-    auto c = static_cast<std::uint32_t>(wc);
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else if (c < 0x800) {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      out += static_cast<char>(0xE0 | (c >> 12));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-      out += static_cast<char>(0xF0 | ((c >> 18) & 0x07));
-      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-  }
-  return out;
-}
-
 // A file name for an object name: safe bytes kept, the rest %XX; a long name is
 // cut and given a hash of the whole so that names stay apart.
 std::string FileNameFor(const std::wstring& name) {
-  std::string utf8 = ToUtf8(name);
+  std::string utf8 = NativePath(name.c_str());
   std::string out = "name.";
   for (unsigned char c : utf8) {
     if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '.' ||
@@ -90,13 +68,13 @@ class GuardLock {
 std::string RuntimeFolder() {
   std::string folder;
   const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-  if (runtime && *runtime) {
+  if (runtime && runtime[0] == '/') {  // a relative value is ignored, as the XDG rules say
     ::mkdir(runtime, 0700);
     folder = std::string(runtime) + "/dorv";
   } else {
     folder = "/tmp/dorv-" + std::to_string(::getuid());
   }
-  if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return folder;
+  ::mkdir(folder.c_str(), 0700);  // a failure shows in the first use of the folder
   return folder;
 }
 

@@ -16,7 +16,7 @@
 namespace win32 {
 
 // The folder of named objects: $XDG_RUNTIME_DIR/dorv/, or /tmp/dorv-<uid>/ when
-// that variable is unset; created (mode 0700) when missing. Ends without a separator.
+// that variable is unset or not absolute; created (mode 0700) when missing. Ends without a separator.
 std::string RuntimeFolder();
 
 // A process's hold on a name across processes; releasing the last hold anywhere

@@ -7,11 +7,13 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <thread>
 
 #include "win32/CommandLine.h"
+#include "win32/Library.h"
 #include "win32/NativePath.h"
 #include "win32/Wait.h"
 #include "win32/WinError.h"
@@ -75,14 +77,6 @@ void Reap(std::shared_ptr<ProcessObject> process) {
 bool IsExecutableFile(const std::string& path) {
   struct stat st;
   return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
-std::string ProgramFolder() {
-  char self[4096];
-  ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
-  if (n <= 0) return {};
-  std::string path(self, static_cast<size_t>(n));
-  return path.substr(0, path.rfind('/'));
 }
 
 std::vector<std::string> EnvironmentFromBlock(const void* block, bool wide) {
@@ -182,6 +176,13 @@ HANDLE SpawnProcess(const std::string& path, const std::vector<std::string>& arg
   return RegisterHandle(process);
 }
 
+HANDLE MakeEndedProcess(DWORD exitCode) {
+  auto process = std::make_shared<ProcessObject>();
+  process->m_ended = true;
+  process->m_exitCode = exitCode;
+  return RegisterHandle(process);
+}
+
 }  // namespace win32
 
 BOOL CreateProcessW(LPCWSTR application, LPWSTR commandLine, LPSECURITY_ATTRIBUTES, LPSECURITY_ATTRIBUTES,
@@ -229,6 +230,10 @@ BOOL CreateProcessW(LPCWSTR application, LPWSTR commandLine, LPSECURITY_ATTRIBUT
 }
 
 BOOL GetExitCodeProcess(HANDLE handle, LPDWORD exitCode) {
+  if (handle == GetCurrentProcess() && exitCode) {
+    *exitCode = STILL_ACTIVE;
+    return TRUE;
+  }
   auto process = ProcessOf(handle);
   if (!process) return FALSE;
   if (!exitCode) {
@@ -241,6 +246,7 @@ BOOL GetExitCodeProcess(HANDLE handle, LPDWORD exitCode) {
 }
 
 BOOL TerminateProcess(HANDLE handle, UINT exitCode) {
+  if (handle == GetCurrentProcess()) std::_Exit(static_cast<int>(exitCode));
   auto process = ProcessOf(handle);
   if (!process) return FALSE;
   std::lock_guard lock(win32::KernelWaitLock());
@@ -256,11 +262,14 @@ BOOL TerminateProcess(HANDLE handle, UINT exitCode) {
 }
 
 DWORD GetProcessId(HANDLE handle) {
+  if (handle == GetCurrentProcess()) return GetCurrentProcessId();
   auto process = ProcessOf(handle);
   return process ? static_cast<DWORD>(process->m_pid) : 0;
 }
 
 DWORD GetCurrentProcessId() { return static_cast<DWORD>(::getpid()); }
+
+HANDLE GetCurrentProcess() { return INVALID_HANDLE_VALUE; }
 
 DWORD WaitForInputIdle(HANDLE handle, DWORD) {
   return ProcessOf(handle) ? 0 : WAIT_FAILED;

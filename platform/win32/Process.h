@@ -41,7 +41,6 @@ constexpr DWORD CREATE_NEW_CONSOLE = 0x10;
 constexpr DWORD NORMAL_PRIORITY_CLASS = 0x20;
 constexpr DWORD CREATE_UNICODE_ENVIRONMENT = 0x400;
 constexpr DWORD CREATE_NO_WINDOW = 0x08000000;
-constexpr DWORD ERROR_BAD_EXE_FORMAT = 193;
 
 // `application` names the program file exactly (relative to the current folder);
 // when it is null the program is the first argument of `commandLine`, looked up
@@ -64,6 +63,9 @@ BOOL GetExitCodeProcess(HANDLE process, LPDWORD exitCode);
 BOOL TerminateProcess(HANDLE process, UINT exitCode);
 DWORD GetProcessId(HANDLE process);
 DWORD GetCurrentProcessId();
+// The pseudo handle (-1) that stands for the calling process: GetProcessId gives
+// our id, GetExitCodeProcess STILL_ACTIVE, TerminateProcess ends us at once.
+HANDLE GetCurrentProcess();
 // Our children have no input queue to wait for: returns 0 at once for a valid
 // process handle.
 DWORD WaitForInputIdle(HANDLE process, DWORD timeoutMs);
@@ -75,6 +77,9 @@ namespace win32 {
 HANDLE SpawnProcess(const std::string& path, const std::vector<std::string>& arguments,
                     const std::vector<std::string>* environment, const std::string* directory,
                     const std::wstring* commandLine, DWORD* processId);
+// A process handle for a process that has already ended with `exitCode` (what
+// the launcher gives for a recorded start).
+HANDLE MakeEndedProcess(DWORD exitCode);
 // Finds a program as CreateProcessW does for a command line without an
 // application name; empty when there is none.
 std::string FindProgram(const std::wstring& name);

@@ -56,14 +56,7 @@ bool Resolve(HKEY key, Resolved& out) {
 bool AppendSubKey(LPCWSTR subKey, std::vector<std::wstring>& path) {
   if (!subKey || !*subKey) return true;
   if (*subKey == L'\\') return false;
-  std::wstring text = subKey;
-  size_t start = 0;
-  while (start <= text.size()) {
-    size_t end = text.find(L'\\', start);
-    if (end == std::wstring::npos) end = text.size();
-    if (end > start) path.push_back(text.substr(start, end - start));
-    start = end + 1;
-  }
+  for (auto& part : win32::SplitRegistryPath(subKey)) path.push_back(std::move(part));
   return true;
 }
 

@@ -43,8 +43,6 @@ constexpr DWORD REG_OPTION_VOLATILE = 1;
 constexpr DWORD REG_CREATED_NEW_KEY = 1;
 constexpr DWORD REG_OPENED_EXISTING_KEY = 2;
 
-constexpr DWORD ERROR_BADDB = 1009;
-constexpr DWORD ERROR_KEY_DELETED = 1018;
 
 LSTATUS RegOpenKeyExW(HKEY key, LPCWSTR subKey, DWORD options, REGSAM access, PHKEY result);
 // Creates the missing keys of the path; the class, options and security are ignored.

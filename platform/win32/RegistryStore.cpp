@@ -1,6 +1,7 @@
 #include "win32/RegistryStore.h"
 
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -15,11 +16,16 @@
 namespace win32 {
 namespace {
 
+// $XDG_CONFIG_HOME/dorv; a relative value is ignored, as the XDG rules say.
 std::string ConfigFolder() {
   const char* config = std::getenv("XDG_CONFIG_HOME");
-  if (config && *config) return std::string(config) + "/dorv";
+  if (config && config[0] == '/') return std::string(config) + "/dorv";
   const char* home = std::getenv("HOME");
-  return std::string(home ? home : "") + "/.config/dorv";
+  std::string base = home && *home ? home : "";
+  if (base.empty()) {
+    if (passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir) base = pw->pw_dir;
+  }
+  return base + "/.config/dorv";
 }
 
 void MakeFolders(const std::string& folder) {
@@ -93,10 +99,12 @@ void RegistryStore::Load(const std::string& path) {
   if (signature.mtimeNs < 0) return;  // no file yet: empty
   std::string bytes;
   struct stat readSt {};
-  if (!ReadWhole(path, bytes, readSt)) return;
-  if (auto tree = RegistryTree::Parse(bytes)) {
+  std::optional<RegistryTree> tree;
+  if (ReadWhole(path, bytes, readSt)) tree = RegistryTree::Parse(bytes);
+  if (tree) {
     m_tree = std::move(*tree);
   } else {
+    // Unreadable or unparsable: read as empty, and kept aside before any write.
     m_malformed = true;
     std::fprintf(stderr, "registry: %s cannot be read; it is treated as empty and kept\n", path.c_str());
   }

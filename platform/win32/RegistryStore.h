@@ -5,7 +5,7 @@
 // A change reads the file afresh under a lock file (registry.lock, flock), applies
 // itself and writes the whole tree to a temporary file that then replaces the
 // file, so a reader never sees half a file and two processes never lose each
-// other's changes. A file that cannot be parsed reads as empty; the first change
+// other's changes. A file that cannot be read or parsed reads as empty; the first change
 // moves it aside (registry.bad-<time>-<pid>) instead of overwriting it.
 #include <functional>
 #include <mutex>

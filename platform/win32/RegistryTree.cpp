@@ -133,18 +133,6 @@ class Reader {
   size_t m_pos = 0;
 };
 
-std::vector<std::wstring> SplitPath(const std::wstring& path) {
-  std::vector<std::wstring> parts;
-  size_t start = 0;
-  while (start <= path.size()) {
-    size_t end = path.find(L'\\', start);
-    if (end == std::wstring::npos) end = path.size();
-    if (end > start) parts.push_back(path.substr(start, end - start));
-    start = end + 1;
-  }
-  return parts;
-}
-
 void SerializeKey(const RegistryKey& key, const std::wstring& path, std::string& out) {
   out += "key " + Quote(path) + "\n";
   for (const RegistryValue& value : key.values) {
@@ -167,6 +155,18 @@ void SerializeKey(const RegistryKey& key, const std::wstring& path, std::string&
 }
 
 }  // namespace
+
+std::vector<std::wstring> SplitRegistryPath(const std::wstring& path) {
+  std::vector<std::wstring> parts;
+  size_t start = 0;
+  while (start <= path.size()) {
+    size_t end = path.find(L'\\', start);
+    if (end == std::wstring::npos) end = path.size();
+    if (end > start) parts.push_back(path.substr(start, end - start));
+    start = end + 1;
+  }
+  return parts;
+}
 
 std::wstring FoldRegistryName(const std::wstring& name) {
   std::wstring out = name;
@@ -228,7 +228,7 @@ std::optional<RegistryTree> RegistryTree::Parse(const std::string& text) {
     if (reader.Word("key ")) {
       std::wstring path;
       if (!reader.Quoted(path) || !reader.AtEnd()) return std::nullopt;
-      std::vector<std::wstring> parts = SplitPath(path);
+      std::vector<std::wstring> parts = SplitRegistryPath(path);
       if (parts.empty()) return std::nullopt;
       current = &tree.root;
       for (const auto& part : parts) {

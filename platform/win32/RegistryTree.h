@@ -19,6 +19,9 @@ namespace win32 {
 // Key and value names compare without regard to case, as on Windows.
 std::wstring FoldRegistryName(const std::wstring& name);
 
+// The parts of a key path split at backslashes; empty parts are dropped.
+std::vector<std::wstring> SplitRegistryPath(const std::wstring& path);
+
 struct RegistryValue {
   std::wstring name;
   DWORD type = 0;

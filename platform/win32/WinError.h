@@ -54,6 +54,12 @@ constexpr DWORD ERROR_INVALID_INDEX = 1413;
 constexpr DWORD ERROR_INVALID_THREAD_ID = 1444;
 constexpr DWORD ERROR_TIMEOUT = 1460;
 constexpr DWORD ERROR_PIPE_CONNECTED = 535;
+// Kernel objects, registry, modules and the shell.
+constexpr DWORD ERROR_BAD_EXE_FORMAT = 193;
+constexpr DWORD ERROR_NOT_OWNER = 288;
+constexpr DWORD ERROR_BADDB = 1009;
+constexpr DWORD ERROR_KEY_DELETED = 1018;
+constexpr DWORD ERROR_NO_ASSOCIATION = 1155;
 
 DWORD GetLastError();
 void SetLastError(DWORD code);

@@ -24,5 +24,8 @@
 #include "win32/CommandLine.h"
 #include "win32/Process.h"
 #include "win32/Registry.h"
+#include "win32/Library.h"
+#include "win32/Launcher.h"
+#include "win32/ShellExecute.h"
 #include "win32/WinUser.h"
 #include "win32/CodePage.h"

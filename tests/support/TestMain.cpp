@@ -1,5 +1,6 @@
 // Every test process gets its own application-data, configuration and runtime
-// folders, so tests never touch the user's files and can run side by side.
+// folders, so tests never touch the user's files and can run side by side; and
+// the launcher only records, so no test opens a browser or a file manager.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -15,5 +16,6 @@ int main(int argc, char** argv) {
     std::filesystem::create_directories(dir);
     setenv(var, dir.c_str(), 1);
   }
+  setenv("DORV_LAUNCHER", "record", 1);
   return RUN_ALL_TESTS();
 }

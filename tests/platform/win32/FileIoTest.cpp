@@ -103,9 +103,12 @@ TEST(Handles, ClosedOrForeignHandlesAreRefused) {
   ASSERT_NE(h, INVALID_HANDLE_VALUE);
   EXPECT_FALSE(FindClose(h));  // a file is no search
   EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+  DWORD n = 0;
+  EXPECT_FALSE(WriteFile(h, "y", 1, &n, nullptr));  // opened for reading only
+  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
   ASSERT_TRUE(CloseHandle(h));
   char c;
-  DWORD n = 7;
+  n = 7;
   EXPECT_FALSE(ReadFile(h, &c, 1, &n, nullptr));
   EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
   EXPECT_EQ(n, 0u);

@@ -177,3 +177,21 @@ TEST(TempPath, EndsWithASeparator) {
   EXPECT_EQ(buffer[n - 1], L'/');
   EXPECT_GT(GetTempPathW(1, buffer), 1u);  // too short: the size needed
 }
+
+TEST(MoveFile, CrossesFileSystemsForFilesOnly) {
+  TempDir here;
+  struct stat a, b;
+  if (stat(here.path().c_str(), &a) != 0 || stat("/dev/shm", &b) != 0 || a.st_dev == b.st_dev)
+    GTEST_SKIP() << "needs /dev/shm on another file system than the temporary folder";
+  TempDir there("/dev/shm/dorv-test");  // an absolute prefix replaces the temporary folder
+  WriteFile(here / "f", "payload");
+  fs::create_directory(here / "folder");
+  EXPECT_FALSE(MoveFileExW(W(here / "f").c_str(), W(there.path() / "f").c_str(), 0));
+  EXPECT_EQ(GetLastError(), ERROR_NOT_SAME_DEVICE);
+  EXPECT_TRUE(MoveFileW(W(here / "f").c_str(), W(there.path() / "f").c_str()));
+  EXPECT_FALSE(fs::exists(here / "f"));
+  EXPECT_EQ(ReadFile(there.path() / "f"), "payload");
+  EXPECT_FALSE(MoveFileW(W(here / "folder").c_str(), W(there.path() / "folder").c_str()));
+  EXPECT_EQ(GetLastError(), ERROR_NOT_SAME_DEVICE);
+  EXPECT_TRUE(fs::is_directory(here / "folder"));
+}

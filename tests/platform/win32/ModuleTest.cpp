@@ -1,6 +1,7 @@
 // Module names and special folders.
 #include <gtest/gtest.h>
 
+#include <dlfcn.h>
 #include <unistd.h>
 
 #include <climits>
@@ -83,4 +84,21 @@ TEST(ShellFolders, DocumentsComeFromUserDirsThenHome) {
   wchar_t path[MAX_PATH];
   EXPECT_TRUE(SHGetSpecialFolderPathW(nullptr, path, CSIDL_PERSONAL, TRUE));
   EXPECT_TRUE(fs::is_directory(dir / "\xE6\x96\x87\xE6\xA1\xA3"));
+}
+
+TEST(ModuleFileName, NamesLoadedLibrariesAndTheProgramHandle) {
+  void* libm = dlopen("libm.so.6", RTLD_NOW);
+  ASSERT_NE(libm, nullptr);
+  wchar_t buffer[PATH_MAX];
+  DWORD n = GetModuleFileNameW(static_cast<HMODULE>(libm), buffer, PATH_MAX);
+  ASSERT_GT(n, 0u);
+  EXPECT_EQ(fs::path(NativePath(buffer)).filename().string().rfind("libm", 0), 0u) << NativePath(buffer);
+  EXPECT_EQ(buffer[0], L'/');
+  dlclose(libm);
+
+  void* self = dlopen(nullptr, RTLD_NOW);
+  wchar_t program[PATH_MAX];
+  ASSERT_GT(GetModuleFileNameW(static_cast<HMODULE>(self), buffer, PATH_MAX), 0u);
+  ASSERT_GT(GetModuleFileNameW(nullptr, program, PATH_MAX), 0u);
+  EXPECT_EQ(std::wstring(buffer), std::wstring(program));
 }

@@ -88,6 +88,47 @@ TEST(Processes, TheChildSeesTheExactCommandLine) {
   EXPECT_EQ(lines[7], "x\\y");
 }
 
+TEST(Processes, ACommandLineWithoutTheProgramNameReachesTheChildAsItIs) {
+  dorvtest::TempDir dir;
+  std::string out = (dir / "info.txt").string();
+  std::wstring line = L"/info \"ProductName:Dorv|Version:2000|\" /dumppath \"" + Wide(out) + L"\"";
+  STARTUPINFOW startup{};
+  PROCESS_INFORMATION info{};
+  ASSERT_TRUE(CreateProcessW(kChild.c_str(), line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                             nullptr, &startup, &info));
+  EXPECT_EQ(WaitForInputIdle(info.hProcess, INFINITE), 0u);
+  EXPECT_EQ(Finish(info), 0u);
+  std::ifstream in(out);
+  std::vector<std::string> lines;
+  for (std::string l; std::getline(in, l);) lines.push_back(l);
+  ASSERT_EQ(lines.size(), 5u);
+  EXPECT_EQ(Wide(lines[0]), line);
+  EXPECT_EQ(lines[1], "/info");
+  EXPECT_EQ(lines[2], "ProductName:Dorv|Version:2000|");
+  EXPECT_EQ(lines[3], "/dumppath");
+}
+
+TEST(Processes, TheRealLauncherStartsAProgram) {
+  win32::Launcher::SetMode(win32::Launcher::Mode::Real);
+  SHELLEXECUTEINFOW info{};
+  info.cbSize = sizeof info;
+  info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+  info.lpVerb = L"open";
+  info.lpFile = kChild.c_str();
+  info.lpParameters = L"exit 5";
+  info.nShow = 1;
+  BOOL started = ShellExecuteExW(&info);
+  win32::Launcher::SetMode(win32::Launcher::Mode::Record);
+  ASSERT_TRUE(started) << GetLastError();
+  EXPECT_GT(reinterpret_cast<INT_PTR>(info.hInstApp), 32);
+  ASSERT_NE(info.hProcess, nullptr);
+  EXPECT_EQ(WaitForSingleObject(info.hProcess, INFINITE), WAIT_OBJECT_0);
+  DWORD code = 0;
+  EXPECT_TRUE(GetExitCodeProcess(info.hProcess, &code));
+  EXPECT_EQ(code, 5u);
+  CloseHandle(info.hProcess);
+}
+
 TEST(Processes, TerminateKillsAndSetsTheCode) {
   dorvtest::TempDir dir;
   std::string fifo = (dir / "fifo").string();

@@ -4,6 +4,7 @@
 //   crash                      dies of SIGSEGV
 //   args <file>                writes its command line and its split arguments, one per line
 //   reg-write <prefix> <count> writes <count> values into HKCU\Software\DorvTest
+//   (with argv[0] "/info")     writes its command line and arguments to the file named last
 #include <csignal>
 #include <cstring>
 #include <cstdio>
@@ -24,6 +25,14 @@ std::string Utf8(const std::wstring& text) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Started with a command line that does not name the program (as a crash
+  // reporter is): argv[0] is its first word. Report to the file named last.
+  if (argc >= 2 && std::string(argv[0]) == "/info") {
+    std::ofstream out(argv[argc - 1]);
+    out << Utf8(GetCommandLineW()) << "\n";
+    for (int i = 0; i < argc; ++i) out << argv[i] << "\n";
+    return 0;
+  }
   if (argc < 2) return 100;
   std::string mode = argv[1];
   if (mode == "hold-event" && argc == 4) {
