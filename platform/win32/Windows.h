@@ -27,6 +27,7 @@
 #include "win32/Library.h"
 #include "win32/Launcher.h"
 #include "win32/ShellExecute.h"
+#include "win32/WinUser.h"
 #include "win32/CodePage.h"
 #include "win32/GlobalMemory.h"
 #include "win32/WinInet.h"
