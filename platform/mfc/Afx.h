@@ -16,3 +16,4 @@
 #include "mfc/CSize.h"
 #include "mfc/CPoint.h"
 #include "mfc/CRect.h"
+#include "mfc/CException.h"

@@ -29,3 +29,5 @@
 #include "win32/ShellExecute.h"
 #include "win32/WinUser.h"
 #include "win32/CodePage.h"
+#include "win32/GlobalMemory.h"
+#include "win32/WinInet.h"
