@@ -1,26 +1,13 @@
 #include "mfc/CWinApp.h"
 
-#include <cwctype>
 #include <string>
 
 #include "mfc/CWnd.h"
+#include "win32/CommandLine.h"
 
 namespace {
 
 CWinApp* g_app = nullptr;
-
-// The command line without the program's name, split off by Windows' rule.
-std::wstring ArgumentsOf(const std::wstring& commandLine) {
-  size_t i = 0;
-  if (i < commandLine.size() && commandLine[i] == L'"') {
-    size_t close = commandLine.find(L'"', 1);
-    i = close == std::wstring::npos ? commandLine.size() : close + 1;
-  } else {
-    while (i < commandLine.size() && !std::iswspace(commandLine[i])) ++i;
-  }
-  while (i < commandLine.size() && std::iswspace(commandLine[i])) ++i;
-  return commandLine.substr(i);
-}
 
 }  // namespace
 
@@ -63,7 +50,7 @@ int AfxWinMain(int, char**) {
   app->m_nThreadID = ::GetCurrentThreadId();
   if (const wchar_t* commandLine = ::GetCommandLineW()) {
     static std::wstring arguments;
-    arguments = ArgumentsOf(commandLine);
+    arguments = win32::ArgumentsOf(commandLine);
     app->m_lpCmdLine = arguments.data();
   }
   if (!app->InitInstance()) return app->ExitInstance();

@@ -237,6 +237,37 @@ LRESULT CWnd::Default() { return DefWindowProc(t_current.message, t_current.wPar
 
 BOOL CWnd::PreTranslateMessage(MSG*) { return FALSE; }
 
+int CWnd::RunModalLoop(DWORD) {
+  AfxDispatchScope scope(this, m_serial);  // the object outlives its own loop
+  m_continueModal = true;
+  m_nModalResult = -1;
+  CWinThread* thread = AfxGetThread();
+  MSG msg;
+  while (ContinueModal() && m_hWnd) {
+    if (!::GetMessageW(&msg, nullptr, 0, 0)) {
+      ::PostQuitMessage(static_cast<int>(msg.wParam));  // the outer loop ends too
+      m_continueModal = false;
+      return -1;
+    }
+    if (!(thread ? thread->PreTranslateMessage(&msg) : WalkPreTranslateTree(m_hWnd, &msg))) {
+      ::TranslateMessage(&msg);
+      ::DispatchMessageW(&msg);
+    }
+  }
+  m_continueModal = false;
+  return m_nModalResult;
+}
+
+BOOL CWnd::ContinueModal() { return m_continueModal ? TRUE : FALSE; }
+
+void CWnd::EndModalLoop(int result) {
+  m_nModalResult = result;
+  if (m_continueModal) {
+    m_continueModal = false;
+    ::PostMessageW(m_hWnd, WM_NULL, 0, 0);  // wakes the loop if it waits
+  }
+}
+
 BOOL CWnd::WalkPreTranslateTree(HWND stop, MSG* msg) {
   for (HWND hwnd = msg->hwnd; hwnd; hwnd = ::GetParent(hwnd)) {
     CWnd* wnd = FromHandlePermanent(hwnd);

@@ -61,6 +61,12 @@ class CWnd : public CCmdTarget {
   // Passes the message being handled to the default procedure.
   LRESULT Default();
 
+  // A nested message loop for a modal window: runs until EndModalLoop, the window's end
+  // (result -1) or WM_QUIT (result -1; the quit is posted again for the outer loop).
+  virtual int RunModalLoop(DWORD flags = 0);
+  virtual BOOL ContinueModal();
+  virtual void EndModalLoop(int result);
+
   // The window's state.
   BOOL IsWindowVisible() const { return ::IsWindowVisible(m_hWnd); }
   BOOL ShowWindow(int command) { return ::ShowWindow(m_hWnd, command); }
@@ -116,6 +122,8 @@ class CWnd : public CCmdTarget {
   afx_msg void OnGetMinMaxInfo(MINMAXINFO* info);
 
   WNDPROC m_pfnSuper = nullptr;  // the window's procedure before this object took it over
+  int m_nModalResult = -1;
+  bool m_continueModal = false;
 
   DECLARE_MESSAGE_MAP()
 

@@ -220,14 +220,18 @@ bool MessageQueue::TakeTimerLocked(MSG* out, const MessageFilter& filter, Remova
   return true;
 }
 
-bool MessageQueue::HasWorkLocked() const {
-  return m_woken || !m_sent.empty() || !m_posted.empty() || m_quit;
-}
+// Something new: what waits in the queue already did not pass the caller's filter, so
+// only an arrival (or a sent message, served whatever the filter) is worth a look.
+bool MessageQueue::HasWorkLocked() const { return m_woken || !m_sent.empty(); }
 
 void MessageQueue::WaitForInput() {
   std::unique_lock lock(m_lock);
+  // Timers due already were left by the filter; the next one to fall due ends the wait.
+  ULONGLONG now = CurrentClock().NowMs();
   ULONGLONG deadline = Clock::kNever;
-  for (auto& t : m_timers) deadline = std::min(deadline, t.dueMs);
+  for (auto& t : m_timers) {
+    if (t.dueMs > now) deadline = std::min(deadline, t.dueMs);
+  }
   // Woken by posts, sends, invalidation and quit; the clock wakes it when a timer falls due.
   CurrentClock().WaitUntil(lock, m_wake, deadline, [this] { return HasWorkLocked(); });
   m_woken = false;

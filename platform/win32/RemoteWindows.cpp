@@ -59,6 +59,7 @@ struct State {
   std::mutex lock;
   std::mutex publishLock;  // orders whole rewrites of our list; taken before WindowLock()
   std::atomic<bool> endpointStarted{false};
+  std::string published;  // what our list holds now; guarded by publishLock
   std::unordered_map<ULONG_PTR, Proxy> proxies;
   ULONG_PTR nextProxy = kProxyBase;
 };
@@ -293,7 +294,9 @@ void NotifyTopLevelChanged() {
       ++count;
     }
   }
-  if (count == 0 && !TheState().endpointStarted) return;
+  State& s = TheState();
+  if (count == 0 && !s.endpointStarted) return;
+  if (s.endpointStarted && list.str() == s.published) return;  // a change others cannot see
   if (!StartEndpoint()) return;
   std::string path = ListPath(getpid());
   std::string temp = path + ".tmp";
@@ -302,7 +305,7 @@ void NotifyTopLevelChanged() {
     out << list.str();
     if (!out) return;
   }
-  std::rename(temp.c_str(), path.c_str());
+  if (std::rename(temp.c_str(), path.c_str()) == 0) s.published = list.str();
 }
 
 }  // namespace win32

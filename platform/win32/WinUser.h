@@ -308,6 +308,8 @@ struct WNDCLASSEXW {
   HICON hIconSm;
 };
 
+using WNDCLASSEX = WNDCLASSEXW;
+
 struct WNDCLASSW {
   UINT style;
   WNDPROC lpfnWndProc;
@@ -320,6 +322,8 @@ struct WNDCLASSW {
   LPCWSTR lpszMenuName;
   LPCWSTR lpszClassName;
 };
+
+using WNDCLASS = WNDCLASSW;
 
 struct CREATESTRUCTW {
   LPVOID lpCreateParams;
@@ -336,6 +340,8 @@ struct CREATESTRUCTW {
   DWORD dwExStyle;
 };
 using LPCREATESTRUCTW = CREATESTRUCTW*;
+using CREATESTRUCT = CREATESTRUCTW;
+using LPCREATESTRUCT = CREATESTRUCTW*;
 
 struct MINMAXINFO {
   POINT ptReserved;

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "display/Desktop.h"
@@ -196,6 +197,48 @@ TEST_F(CWndTest, FromHandleGivesTemporaryObjectsForForeignWindows) {
   EXPECT_EQ(wnd.UnsubclassWindow(), plain);
   EXPECT_EQ(::SendMessageW(plain, WM_USER + 1, 1, 1), 0);
   ::DestroyWindow(plain);
+}
+
+}  // namespace
+
+namespace {
+
+class CModalWnd : public CWnd {
+ protected:
+  afx_msg LRESULT OnDone(WPARAM result, LPARAM) {
+    EndModalLoop(static_cast<int>(result));
+    return 0;
+  }
+  afx_msg void OnClose() { DestroyWindow(); }
+  DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CModalWnd, CWnd)
+  ON_MESSAGE(WM_USER + 20, &CModalWnd::OnDone)
+  ON_WM_CLOSE()
+END_MESSAGE_MAP()
+
+TEST(ModalLoopTest, EndsWithItsResultTheWindowsEndOrAQuitThatItPassesOn) {
+  CModalWnd wnd;
+  ASSERT_TRUE(wnd.CreateEx(0, nullptr, L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr));
+  // Ended from a handler, with a message of another thread served meanwhile.
+  std::thread other([&] { EXPECT_EQ(::SendMessageW(wnd.m_hWnd, WM_USER + 20, 6, 0), 0); });
+  EXPECT_EQ(wnd.RunModalLoop(), 6);
+  other.join();
+
+  // WM_QUIT ends it and stays for the outer loop.
+  ::PostQuitMessage(9);
+  EXPECT_EQ(wnd.RunModalLoop(), -1);
+  MSG m;
+  ASSERT_TRUE(::PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_EQ(m.message, WM_QUIT);
+  EXPECT_EQ(m.wParam, 9u);
+
+  // The window's end ends it.
+  wnd.PostMessage(WM_CLOSE);
+  EXPECT_EQ(wnd.RunModalLoop(), -1);
+  EXPECT_EQ(wnd.m_hWnd, nullptr);
+  display::Desktop::Get().PumpUntilIdle();
 }
 
 }  // namespace

@@ -289,3 +289,28 @@ TEST(MsgWaitTest, WakesForObjectsForPostedInputAndForDueTimers) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(FilteredWaitTest, AFilteredGetMessageWaitsForAMatchWhileOthersAreQueued) {
+  std::promise<DWORD> id;
+  std::atomic<bool> gotMatch{false};
+  std::thread worker([&] {
+    MSG m;
+    PeekMessageW(&m, nullptr, 0, 0, PM_NOREMOVE);
+    PostThreadMessageW(GetCurrentThreadId(), WM_USER + 1, 0, 0);  // queued, not wanted now
+    id.set_value(GetCurrentThreadId());
+    ASSERT_TRUE(GetMessageW(&m, nullptr, WM_USER + 2, WM_USER + 2));
+    EXPECT_EQ(m.message, WM_USER + 2);
+    gotMatch = true;
+    ASSERT_TRUE(PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE));  // the other is still there
+    EXPECT_EQ(m.message, WM_USER + 1);
+  });
+  DWORD workerId = id.get_future().get();
+  EXPECT_FALSE(gotMatch);
+  PostThreadMessageW(workerId, WM_USER + 2, 0, 0);
+  worker.join();
+  EXPECT_TRUE(gotMatch);
+}
+
+}  // namespace
