@@ -1,5 +1,6 @@
 #include "common/ITrace_Imp.h"
 
+#include <algorithm>
 #include <cwchar>
 #include <ctime>
 #include <map>
@@ -105,21 +106,22 @@ void ITrace_Imp::Open() {
   if (!GetFileSizeEx(m_hFile, &size)) return CloseFile();
   if (size.QuadPart < m_nMaxSize) return;
 
-  // Too large: keep the last half of the allowed size (the cut may fall inside a line).
-  std::vector<char> content(static_cast<size_t>(size.QuadPart));
+  // Too large: keep the last half of the allowed size (the cut may fall inside a line). Only
+  // that tail is read, however large the old file is.
+  const LONGLONG keep = std::min<LONGLONG>(size.QuadPart, m_nMaxSize > 0 ? m_nMaxSize / 2 : 0);
+  std::vector<char> tail(static_cast<size_t>(keep));
   DWORD read = 0;
   LARGE_INTEGER start{};
+  start.QuadPart = size.QuadPart - keep;
   if (!SetFilePointerEx(m_hFile, start, nullptr, FILE_BEGIN) ||
-      !ReadFile(m_hFile, content.data(), static_cast<DWORD>(content.size()), &read, nullptr))
+      !ReadFile(m_hFile, tail.data(), static_cast<DWORD>(tail.size()), &read, nullptr) || read != tail.size())
     return CloseFile();
-  content.resize(read);
   CloseFile();
   DeleteFileW(m_strPath);
   m_hFile = CreateFileW(m_strPath, access, share, nullptr, CREATE_ALWAYS, 0, nullptr);
   if (m_hFile == INVALID_HANDLE_VALUE) return;
   m_bOpen = TRUE;
-  const size_t keep = std::min(content.size(), static_cast<size_t>(m_nMaxSize > 0 ? m_nMaxSize / 2 : 0));
-  if (!WriteAll(m_hFile, content.data() + content.size() - keep, keep)) CloseFile();
+  if (!WriteAll(m_hFile, tail.data(), tail.size())) CloseFile();
 }
 
 bool ITrace_Imp::Trace(int level, bool flush, const wchar_t* format, ...) {

@@ -67,7 +67,7 @@ void GetInternetProxy(ProxyInfo* info) {
   INTERNET_PER_CONN_OPTION_LISTW request = {sizeof(request), nullptr, 3, 0, options};
   DWORD size = sizeof(request);
   if (!InternetQueryOptionW(nullptr, INTERNET_OPTION_PER_CONNECTION_OPTION, &request, &size)) {
-    std::printf("InternetQueryOption failed! (%u)\n", static_cast<unsigned>(GetLastError()));
+    std::printf("InternetQueryOption failed! (%d)\n", static_cast<int>(GetLastError()));
     return;
   }
   info->bUseProxy = (options[0].Value.dwValue & PROXY_TYPE_PROXY) != 0;

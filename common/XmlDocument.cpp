@@ -101,15 +101,15 @@ CString CXmlDocument::GetNodeText(void* node) {
   return first && first->ToText() ? FromAnsi(first->Value()) : CString();
 }
 
-void* CXmlDocument::GetFirstChild(void* node) { return Node(node)->FirstChildElement(); }
+void* CXmlDocument::GetFirstChild(void* node) { return node ? Node(node)->FirstChildElement() : nullptr; }
 
 void* CXmlDocument::GetFirstChild(void* node, CString name) {
-  return Node(node)->FirstChildElement(Ansi(name).c_str());
+  return node ? Node(node)->FirstChildElement(Ansi(name).c_str()) : nullptr;
 }
 
 void* CXmlDocument::FindChild(void* node, const CString& name) { return GetFirstChild(node, name); }
 
-void* CXmlDocument::GetNextSibling(void* node) { return Node(node)->NextSiblingElement(); }
+void* CXmlDocument::GetNextSibling(void* node) { return node ? Node(node)->NextSiblingElement() : nullptr; }
 
 void* CXmlDocument::SetNodeAttribute(void* node, const CString& name, const CString& value) {
   TiXmlElement* element = Element(node);

@@ -45,6 +45,7 @@ class CXmlDocument {
   static CString GetNodeAttribute(void* node, const CString& name);
   // The value of the element's first child when that child is a text node.
   static CString GetNodeText(void* node);
+  // The navigation operations give null for a null handle too.
   static void* GetFirstChild(void* node);
   static void* GetFirstChild(void* node, CString name);
   static void* FindChild(void* node, const CString& name);

@@ -17,3 +17,5 @@
 #include "mfc/CPoint.h"
 #include "mfc/CRect.h"
 #include "mfc/CException.h"
+#include "mfc/CGdiObject.h"
+#include "mfc/CBitmap.h"

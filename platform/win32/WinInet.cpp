@@ -197,9 +197,11 @@ BOOL InternetQueryOptionW(HINTERNET, DWORD option, LPVOID buffer, LPDWORD length
   return TRUE;
 }
 
+// Beside the registry file: $XDG_CONFIG_HOME/dorv (a relative value is ignored), else ~/.config/dorv.
 std::wstring InternetCookieFile() {
   const char* config = std::getenv("XDG_CONFIG_HOME");
-  std::string folder = config && *config ? std::string(config) : std::string(std::getenv("HOME") ? std::getenv("HOME") : "") + "/.config";
+  const char* home = std::getenv("HOME");
+  std::string folder = config && config[0] == '/' ? std::string(config) : std::string(home ? home : "") + "/.config";
   return Utf8ToWide(folder + "/dorv/cookies.txt");
 }
 

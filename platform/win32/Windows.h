@@ -45,3 +45,5 @@
 #include "win32/ShellFileOperation.h"
 #include "win32/Accounts.h"
 #include "win32/Security.h"
+#include "win32/GdiTypes.h"
+#include "win32/Gdi.h"

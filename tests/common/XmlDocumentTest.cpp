@@ -115,6 +115,9 @@ TEST(CXmlDocument, StaticOperationsTolerateNullAndNonElements) {
   EXPECT_EQ(CXmlDocument::SetNodeText(nullptr, L"x"), nullptr);
   EXPECT_EQ(CXmlDocument::SetNodeAttribute(nullptr, L"a", L"b"), nullptr);
   EXPECT_EQ(CXmlDocument::InsertEndChild(nullptr, nullptr), nullptr);
+  EXPECT_EQ(CXmlDocument::GetFirstChild(nullptr), nullptr);
+  EXPECT_EQ(CXmlDocument::GetFirstChild(nullptr, L"a"), nullptr);
+  EXPECT_EQ(CXmlDocument::GetNextSibling(nullptr), nullptr);
   TiXmlText text("t");
   EXPECT_EQ(CXmlDocument::SetNodeText(&text, L"x"), nullptr);
   EXPECT_EQ(CXmlDocument::GetNodeAttribute(&text, L"a"), L"");
@@ -176,4 +179,17 @@ TEST(ParseWideText, ParsesThroughTheAnsiCodePageAndReturnsTheRest) {
   EXPECT_EQ(Common::ParseWideText(&element, nullptr, nullptr, TIXML_ENCODING_UNKNOWN), L"");
   TiXmlDocument doc;
   EXPECT_EQ(Common::ParseWideText(&doc, L"", nullptr, TIXML_ENCODING_UNKNOWN), L"");
+}
+
+TEST(CXmlDocument, TextIsInTheAnsiCodePage) {
+  ASSERT_TRUE(SetAnsiCodePage(936));
+  struct Restore { ~Restore() { SetAnsiCodePage(65001); } } restore;
+  dorvtest::TempDir dir;
+  // "默认" in GBK, as a skin file written on a Chinese system holds it.
+  dorvtest::WriteFile(dir / "gbk.xml", "<Skin name=\"\xc4\xac\xc8\xcf\"/>");
+  CXmlDocument doc(Path(dir / "gbk.xml"));
+  EXPECT_EQ(CXmlDocument::GetNodeAttribute(doc.PathWalk(L"Skin"), L"name"), L"默认");
+  CXmlDocument::SetNodeAttribute(doc.PathWalk(L"Skin"), L"name", L"皮肤");
+  EXPECT_EQ(doc.SaveFile(), 1);
+  EXPECT_NE(dorvtest::ReadFile(dir / "gbk.xml").find("\xc6\xa4\xb7\xf4"), std::string::npos);
 }
