@@ -36,6 +36,7 @@ struct Window {
   HINSTANCE instance = nullptr;
   RECT rect{};             // window rectangle in the parent's client coordinates (screen for top-level)
   RECT normalRect{};       // restored rectangle while minimised or maximised
+  RECT insets{};           // thickness of the non-client area (frame, caption) on each side
   std::wstring text;
   LONG_PTR userData = 0;
   std::vector<BYTE> extra;

@@ -29,3 +29,4 @@
 #include "win32/ShellExecute.h"
 #include "win32/WinUser.h"
 #include "win32/CodePage.h"
+#include "win32/Metrics.h"

@@ -100,7 +100,7 @@ class CWndTest : public testing::Test {
 
 TEST_F(CWndTest, MessageMapRoutesMessagesAndLeavesTheRestToTheDefault) {
   CTestWnd wnd;
-  ASSERT_TRUE(wnd.CreateEx(0, nullptr, L"Mapped", WS_OVERLAPPED, 0, 0, 40, 30, nullptr, nullptr));
+  ASSERT_TRUE(wnd.CreateEx(0, nullptr, L"Mapped", WS_POPUP, 0, 0, 40, 30, nullptr, nullptr));
   EXPECT_EQ(wnd.m_createName, L"Mapped");
   EXPECT_EQ(CWnd::FromHandlePermanent(wnd.m_hWnd), &wnd);
   EXPECT_EQ(wnd.SendMessage(WM_USER + 1, 2, 3), 5);
