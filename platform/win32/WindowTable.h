@@ -77,6 +77,8 @@ void RemoveWindowLocked(HWND hwnd);
 // Top-level windows (and message-only windows under HWND_MESSAGE) in z-order, top first.
 // Callers hold WindowLock().
 std::vector<HWND>& TopLevelLocked();
+// A copy of the top-level windows, taken under the lock.
+std::vector<HWND> TopLevelWindows();
 std::vector<HWND>& MessageOnlyLocked();
 std::vector<HWND>& SiblingsLocked(const Window& w);
 
