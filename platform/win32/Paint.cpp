@@ -1,7 +1,9 @@
-// Update regions and WM_PAINT. The region is one merged rectangle per window; the
-// device context of BeginPaint stands in until drawing arrives.
+// Update regions and WM_PAINT. The region is one merged rectangle per window; until
+// windows keep pixels of their own, BeginPaint hands out a device context of the screen,
+// on which everything but drawing (fonts, measuring) works.
 #include <algorithm>
 
+#include "win32/Gdi.h"
 #include "win32/MessageQueue.h"
 #include "win32/WinError.h"
 #include "win32/WindowOps.h"
@@ -17,9 +19,6 @@ bool IsEmpty(const RECT& r) { return r.right <= r.left || r.bottom <= r.top; }
 RECT Intersect(const RECT& a, const RECT& b) {
   return RECT{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right), std::min(a.bottom, b.bottom)};
 }
-
-// Stands in for a device context until drawing arrives: non-null, never dereferenced.
-HDC const kPaintDc = reinterpret_cast<HDC>(0x0D0C);
 
 }  // namespace
 
@@ -144,10 +143,13 @@ HDC BeginPaint(HWND hwnd, LPPAINTSTRUCT paint) {
     w->update = RECT{};
     ++w->paintCount;
   }
-  paint->hdc = kPaintDc;
+  paint->hdc = GetDC(nullptr);
   // The window erases its background first; fErase tells the procedure it still has to.
-  paint->fErase = erase && !SendMessageW(hwnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(kPaintDc), 0);
-  return kPaintDc;
+  paint->fErase = erase && !SendMessageW(hwnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(paint->hdc), 0);
+  return paint->hdc;
 }
 
-BOOL EndPaint(HWND, const PAINTSTRUCT*) { return TRUE; }
+BOOL EndPaint(HWND, const PAINTSTRUCT* paint) {
+  if (paint && paint->hdc) ReleaseDC(nullptr, paint->hdc);
+  return TRUE;
+}

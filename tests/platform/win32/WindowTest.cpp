@@ -393,6 +393,7 @@ TEST_F(WindowTest, PaintMergesInvalidRectanglesAndPaintsOnlyVisibleWindows) {
     if (msg != WM_PAINT) return false;
     PAINTSTRUCT ps;
     EXPECT_TRUE(BeginPaint(h, &ps));
+    EXPECT_EQ(GetObjectType(ps.hdc), OBJ_DC);  // a device context the drawing functions take
     painted = ps.rcPaint;
     EndPaint(h, &ps);
     return true;

@@ -1,0 +1,95 @@
+#include "client/core/LogWriter.h"
+
+#include "common/AppPaths.h"
+#include "common/StringConvert.h"
+
+namespace {
+
+const char* LevelWord(int level) {
+  switch (level) {
+    case KeyPoint: return "KeyPoint: ";
+    case ErrorLog: return "ErrorLog: ";
+    case NormalLog: return "NormalLog: ";
+    default: return "";
+  }
+}
+
+bool IsKnownLevel(int level) { return level >= KeyPoint && level <= NormalLog; }
+
+// "[" + local date and time with seconds, 12-hour clock + "]  ".
+juce::String Stamp() { return "[" + juce::Time::getCurrentTime().toString(true, true, true, false) + "]  "; }
+
+CLogWriter& ProcessLog() {
+  // Never destroyed: threads and static destructors may still write at exit.
+  static CLogWriter* log = [] {
+    CString folder;
+    Common::GetAppDataPath(folder);
+    return new CLogWriter(Common::CString_to_String(folder), "dorv.log");
+  }();
+  return *log;
+}
+
+}  // namespace
+
+CLogWriter::CLogWriter(juce::String folder, juce::String fileName)
+    : m_folder(std::move(folder)), m_fileName(std::move(fileName)) {}
+
+CLogWriter::~CLogWriter() = default;
+
+juce::File CLogWriter::GetFile() const { return juce::File(m_folder).getChildFile(m_fileName); }
+
+bool CLogWriter::OpenLocked(const juce::String& welcome) {
+  if (m_logger) return true;
+  m_logger.reset(juce::FileLogger::createDefaultAppLogger(m_folder, m_fileName, welcome, kMaxSize));
+  // The logger doesn't report a file it couldn't create: look.
+  if (m_logger && !m_logger->getLogFile().existsAsFile()) m_logger.reset();
+  return m_logger != nullptr;
+}
+
+bool CLogWriter::Init(const juce::String& welcome) {
+  const juce::ScopedLock guard(m_lock);
+  return OpenLocked(welcome);
+}
+
+void CLogWriter::Free() {
+  const juce::ScopedLock guard(m_lock);
+  m_logger.reset();
+}
+
+void CLogWriter::Append(const juce::String& line) {
+  const juce::ScopedLock guard(m_lock);
+  if (!OpenLocked("ReCreateLog")) return;
+  if (++m_writeCount >= kCheckEvery) {
+    const juce::File file = m_logger->getLogFile();
+    if (file.getSize() >= kMaxSize) juce::FileLogger::trimFileSize(file, kTrimmedSize);
+    m_writeCount = 0;
+  }
+  m_logger->logMessage(line);
+}
+
+void CLogWriter::Write(int level, const juce::String& function, const juce::String& message) {
+  Append(LevelWord(level) + Stamp() + "Function: " + function + ",Message: " + message);
+}
+
+void CLogWriter::WriteErrorCode(const juce::String& function, const juce::String& code, const juce::String& message) {
+  Append(LevelWord(ErrorLog) + Stamp() + "Function: " + function + ",ErrorCode: " + code + ",Message: " + message);
+}
+
+void CLogWriter::WriteMessage(int level, const juce::String& message) {
+  if (IsKnownLevel(level)) Append(LevelWord(level) + Stamp() + "Message: " + message);
+  else Append(Stamp() + "Function: " + "Message: " + message);
+}
+
+bool InitLog(const juce::String& welcome) { return ProcessLog().Init(welcome); }
+
+void WriteLog(int level, const juce::String& function, const juce::String& message) {
+  ProcessLog().Write(level, function, message);
+}
+
+void WriteErrorCodeLog(const juce::String& function, const juce::String& code, const juce::String& message) {
+  ProcessLog().WriteErrorCode(function, code, message);
+}
+
+void WriteMessageLog(int level, const juce::String& message) { ProcessLog().WriteMessage(level, message); }
+
+void FreeLog() { ProcessLog().Free(); }
