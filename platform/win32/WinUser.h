@@ -475,6 +475,12 @@ HWND GetForegroundWindow();
 HWND SetActiveWindow(HWND hwnd);
 HWND GetActiveWindow();
 HWND GetDesktopWindow();
+// Keyboard focus and mouse capture belong to the calling thread, as on Windows.
+HWND SetFocus(HWND hwnd);
+HWND GetFocus();
+HWND SetCapture(HWND hwnd);
+BOOL ReleaseCapture();
+HWND GetCapture();
 BOOL BringWindowToTop(HWND hwnd);
 DWORD GetWindowThreadProcessId(HWND hwnd, LPDWORD processId);
 HWND FindWindowExW(HWND parent, HWND childAfter, LPCWSTR className, LPCWSTR windowName);

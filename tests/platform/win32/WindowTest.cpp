@@ -378,6 +378,39 @@ TEST_F(WindowTest, TextEnableAndActivation) {
   DestroyWindow(first);
 }
 
+TEST_F(WindowTest, FocusAndCaptureTellBothWindowsAndEndWithTheWindow) {
+  HWND top = MakeWindow(L"top", nullptr, WS_VISIBLE);
+  HWND a = MakeWindow(L"a", top);
+  HWND b = MakeWindow(L"b", top);
+  rec().Clear();
+  EXPECT_EQ(SetFocus(a), nullptr);
+  EXPECT_EQ(GetFocus(), a);
+  EXPECT_EQ(SetFocus(b), a);
+  using P = std::pair<HWND, UINT>;
+  EXPECT_EQ(rec().Sequence({WM_SETFOCUS, WM_KILLFOCUS}),
+            (std::vector<P>{{a, WM_SETFOCUS}, {a, WM_KILLFOCUS}, {b, WM_SETFOCUS}}));
+  EnableWindow(a, FALSE);
+  EXPECT_EQ(SetFocus(a), nullptr);  // a disabled window takes no keyboard
+  EXPECT_EQ(GetFocus(), b);
+  HWND other = nullptr;
+  std::thread([&] { other = SetFocus(b); }).join();
+  EXPECT_EQ(other, nullptr);  // another thread's window
+  EXPECT_EQ(GetFocus(), b);
+
+  rec().Clear();
+  EXPECT_EQ(SetCapture(a), nullptr);
+  EXPECT_EQ(SetCapture(b), a);
+  EXPECT_TRUE(ReleaseCapture());
+  EXPECT_EQ(GetCapture(), nullptr);
+  auto changes = rec().Sequence({WM_CAPTURECHANGED});
+  EXPECT_EQ(changes, (std::vector<P>{{a, WM_CAPTURECHANGED}, {b, WM_CAPTURECHANGED}}));
+  SetCapture(b);
+  DestroyWindow(b);
+  EXPECT_EQ(GetFocus(), nullptr);
+  EXPECT_EQ(GetCapture(), nullptr);
+  DestroyWindow(top);
+}
+
 TEST_F(WindowTest, PaintMergesInvalidRectanglesAndPaintsOnlyVisibleWindows) {
   HWND hwnd = MakeWindow();
   InvalidateRect(hwnd, nullptr, TRUE);
