@@ -482,3 +482,37 @@ TEST_F(WindowTest, TopmostWindowsStayAboveOthers) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(RectTest, SetOperationsFollowWindowsEmptyRules) {
+  struct Row {
+    const char* name;
+    RECT a, b;
+    BOOL intersects;
+    RECT intersection, unionRect;
+  };
+  const Row rows[] = {
+      {"overlapping", {0, 0, 10, 10}, {5, 5, 20, 20}, TRUE, {5, 5, 10, 10}, {0, 0, 20, 20}},
+      {"touching edges do not meet", {0, 0, 10, 10}, {10, 0, 20, 10}, FALSE, {0, 0, 0, 0}, {0, 0, 20, 10}},
+      {"an empty one adds nothing", {0, 0, 10, 10}, {30, 30, 30, 40}, FALSE, {0, 0, 0, 0}, {0, 0, 10, 10}},
+  };
+  for (const Row& row : rows) {
+    RECT r;
+    EXPECT_EQ(IntersectRect(&r, &row.a, &row.b), row.intersects) << row.name;
+    EXPECT_TRUE(EqualRect(&r, &row.intersection)) << row.name;
+    UnionRect(&r, &row.a, &row.b);
+    EXPECT_TRUE(EqualRect(&r, &row.unionRect)) << row.name;
+  }
+  RECT r{0, 0, 10, 10};
+  OffsetRect(&r, 5, -5);
+  InflateRect(&r, 1, 2);
+  const RECT moved{4, -7, 16, 7};
+  EXPECT_TRUE(EqualRect(&r, &moved));
+  EXPECT_TRUE(PtInRect(&r, POINT{4, -7}));
+  EXPECT_FALSE(PtInRect(&r, POINT{16, 0}));  // the right and bottom edges are outside
+  const RECT flat{5, 5, 5, 9};
+  EXPECT_TRUE(IsRectEmpty(&flat));
+}
+
+}  // namespace
