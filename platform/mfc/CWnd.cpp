@@ -1,5 +1,6 @@
 #include "mfc/CWnd.h"
 
+#include <algorithm>
 #include <atomic>
 #include <deque>
 #include <memory>
@@ -214,6 +215,31 @@ BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result)
     case AfxSig_vbw: (this->*h.vbw)(static_cast<BOOL>(wParam), static_cast<UINT>(lParam)); break;
     case AfxSig_vb: (this->*h.vb)(static_cast<BOOL>(wParam)); break;
     case AfxSig_vMMI: (this->*h.vMMI)(reinterpret_cast<MINMAXINFO*>(lParam)); break;
+    case AfxSig_l_p: value = (this->*h.l_p)(CPoint(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam))); break;
+    case AfxSig_vwWb:
+      (this->*h.vwWb)(LOWORD(wParam), FromHandle(reinterpret_cast<HWND>(lParam)), HIWORD(wParam) != 0);
+      break;
+    case AfxSig_vwp:
+      (this->*h.vwp)(static_cast<UINT>(wParam), CPoint(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)));
+      break;
+    case AfxSig_bwsp:
+      value = (this->*h.bwsp)(GET_KEYSTATE_WPARAM(wParam), GET_WHEEL_DELTA_WPARAM(wParam),
+                              CPoint(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)));
+      break;
+    case AfxSig_bWww:
+      value = (this->*h.bWww)(FromHandle(reinterpret_cast<HWND>(wParam)), LOWORD(static_cast<DWORD_PTR>(lParam)),
+                              HIWORD(static_cast<DWORD_PTR>(lParam)));
+      break;
+    case AfxSig_vwww:
+      (this->*h.vwww)(static_cast<UINT>(wParam), LOWORD(static_cast<DWORD_PTR>(lParam)),
+                      HIWORD(static_cast<DWORD_PTR>(lParam)));
+      break;
+    case AfxSig_vW:
+      (this->*h.vW)(FromHandle(reinterpret_cast<HWND>(message == WM_CAPTURECHANGED ? lParam : static_cast<LPARAM>(wParam))));
+      break;
+    case AfxSig_vwl: (this->*h.vwl)(static_cast<UINT>(wParam), lParam); break;
+    case AfxSig_vii: (this->*h.vii)(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)); break;
+    case AfxSig_vPOS: (this->*h.vPOS)(reinterpret_cast<WINDOWPOS*>(lParam)); break;
     case AfxSig_end:
       return FALSE;
   }
@@ -277,6 +303,40 @@ BOOL CWnd::WalkPreTranslateTree(HWND stop, MSG* msg) {
   return FALSE;
 }
 
+void CWnd::ClientToScreen(LPRECT rect) const {
+  POINT origin{0, 0};
+  ::ClientToScreen(m_hWnd, &origin);
+  ::OffsetRect(rect, origin.x, origin.y);
+}
+
+void CWnd::ScreenToClient(LPRECT rect) const {
+  POINT origin{0, 0};
+  ::ClientToScreen(m_hWnd, &origin);
+  ::OffsetRect(rect, -origin.x, -origin.y);
+}
+
+void CWnd::CenterWindow(CWnd* over) {
+  HWND target = over ? over->m_hWnd : nullptr;
+  const bool child = (GetStyle() & WS_CHILD) != 0;
+  if (!target) target = child ? ::GetParent(m_hWnd) : ::GetWindow(m_hWnd, GW_OWNER);
+  RECT area;
+  ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+  RECT around = area;
+  if (child) {
+    ::GetClientRect(target, &area);
+    around = area;
+  } else if (target && ::IsWindowVisible(target) && !::IsIconic(target)) {
+    ::GetWindowRect(target, &around);
+  }
+  RECT self;
+  ::GetWindowRect(m_hWnd, &self);
+  LONG w = self.right - self.left, h = self.bottom - self.top;
+  LONG x = (around.left + around.right - w) / 2, y = (around.top + around.bottom - h) / 2;
+  x = std::max(area.left, std::min(x, area.right - w));  // whole on the work area where it fits
+  y = std::max(area.top, std::min(y, area.bottom - h));
+  ::SetWindowPos(m_hWnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void CWnd::GetWindowText(CString& text) const {
   int length = ::GetWindowTextLengthW(m_hWnd);
   LPTSTR buffer = text.GetBufferSetLength(length);
@@ -313,6 +373,27 @@ void CWnd::OnSize(UINT, int, int) { Default(); }
 void CWnd::OnShowWindow(BOOL, UINT) { Default(); }
 void CWnd::OnEnable(BOOL) { Default(); }
 void CWnd::OnGetMinMaxInfo(MINMAXINFO*) { Default(); }
+LRESULT CWnd::OnNcHitTest(CPoint) { return Default(); }
+void CWnd::OnActivate(UINT, CWnd*, BOOL) { Default(); }
+void CWnd::OnMouseMove(UINT, CPoint) { Default(); }
+void CWnd::OnLButtonDown(UINT, CPoint) { Default(); }
+void CWnd::OnLButtonUp(UINT, CPoint) { Default(); }
+void CWnd::OnLButtonDblClk(UINT, CPoint) { Default(); }
+void CWnd::OnRButtonDown(UINT, CPoint) { Default(); }
+void CWnd::OnRButtonUp(UINT, CPoint) { Default(); }
+BOOL CWnd::OnMouseWheel(UINT, short, CPoint) { return static_cast<BOOL>(Default()); }
+BOOL CWnd::OnSetCursor(CWnd*, UINT, UINT) { return static_cast<BOOL>(Default()); }
+void CWnd::OnKeyDown(UINT, UINT, UINT) { Default(); }
+void CWnd::OnKeyUp(UINT, UINT, UINT) { Default(); }
+void CWnd::OnChar(UINT, UINT, UINT) { Default(); }
+void CWnd::OnSetFocus(CWnd*) { Default(); }
+void CWnd::OnKillFocus(CWnd*) { Default(); }
+void CWnd::OnCaptureChanged(CWnd*) { Default(); }
+void CWnd::OnMouseLeave() { Default(); }
+void CWnd::OnSysCommand(UINT, LPARAM) { Default(); }
+void CWnd::OnMove(int, int) { Default(); }
+void CWnd::OnWindowPosChanging(WINDOWPOS*) { Default(); }
+void CWnd::OnWindowPosChanged(WINDOWPOS*) { Default(); }
 
 LRESULT CALLBACK AfxWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   CWnd* wnd = CWnd::FromHandlePermanent(hwnd);

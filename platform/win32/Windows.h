@@ -58,3 +58,4 @@
 #include "win32/GdiPaint.h"
 #include "win32/ShellPath.h"
 #include "win32/ShellNotify.h"
+#include "win32/Metrics.h"

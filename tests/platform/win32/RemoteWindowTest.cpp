@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "ChildProcess.h"
+#include "TempDir.h"
 #include "WindowTestSupport.h"
 #include "display/Desktop.h"
 
@@ -77,6 +78,29 @@ TEST_F(RemoteWindowTest, WindowOfAKilledProcessCannotBeFound) {
   EXPECT_FALSE(std::filesystem::exists(folder / (std::to_string(host.pid()) + ".list")));
 }
 
+// A list left by an earlier run of a process whose pid came back must not steer messages
+// to the windows of the new run.
+TEST_F(RemoteWindowTest, MessagesAddressedThroughAnotherRunsListAreRefused) {
+  ChildProcess host({"host", "HostClass", "Reborn"});
+  ASSERT_EQ(host.ReadLine(), "ready");
+  auto list = std::filesystem::path(getenv("XDG_RUNTIME_DIR")) / "dorv" / "windows" /
+              (std::to_string(host.pid()) + ".list");
+  std::string real = dorvtest::ReadFile(list);
+  ASSERT_EQ(real.rfind("instance ", 0), 0u);
+  std::string stale = "instance 1" + real.substr(real.find('\n'));
+  dorvtest::WriteFile(list, stale);
+  HWND old = FindWindowW(L"HostClass", L"Reborn");
+  ASSERT_TRUE(old);
+  EXPECT_TRUE(PostMessageW(old, WM_USER + 99, 5, 0));  // taken by the socket, refused by the process
+  dorvtest::WriteFile(list, real);
+  EXPECT_FALSE(IsWindow(old));
+  HWND current = FindWindowW(L"HostClass", L"Reborn");
+  ASSERT_TRUE(current);
+  EXPECT_NE(current, old);
+  EXPECT_TRUE(PostMessageW(current, WM_USER + 99, 6, 0));
+  EXPECT_EQ(host.Wait(), 6);
+}
+
 TEST_F(RemoteWindowTest, ClosedProcessTakesItsWindowAlong) {
   ChildProcess host({"host", "HostClass", "Closing"});
   ASSERT_EQ(host.ReadLine(), "ready");
@@ -85,6 +109,17 @@ TEST_F(RemoteWindowTest, ClosedProcessTakesItsWindowAlong) {
   EXPECT_TRUE(PostMessageW(remote, WM_CLOSE, 0, 0));  // DefWindowProc destroys it; the host quits
   EXPECT_EQ(host.Wait(), 0);
   EXPECT_EQ(FindWindowW(L"HostClass", L"Closing"), nullptr);
+}
+
+TEST_F(RemoteWindowTest, ABroadcastReachesTheTopLevelWindowsOfOtherProcesses) {
+  ChildProcess host({"host", "HostClass", "Broadcast"});
+  ASSERT_EQ(host.ReadLine(), "ready");
+  HWND own = wintest::MakeWindow(L"own");
+  EXPECT_TRUE(PostMessageW(HWND_BROADCAST, WM_USER + 99, 7, 0));
+  EXPECT_EQ(host.Wait(), 7);
+  display::Desktop::Get().PumpUntilIdle();
+  EXPECT_EQ(Recorder::Get().Count(own, WM_USER + 99), 1);  // and ours
+  DestroyWindow(own);
 }
 
 TEST_F(RemoteWindowTest, RegisteredMessagesAreOneIdPerNameAcrossProcesses) {
