@@ -1,7 +1,10 @@
 // Plays Explorer: loads DorvShell.dll by file name, takes its class objects through
 // DllGetClassObject and uses the overlay and menu objects as the shell would,
 // against a stand-in status server on the real pipe and a real shared root mapping.
+#include <dlfcn.h>
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
@@ -310,6 +313,30 @@ TEST_F(ExplorerHostTest, AServerThatDoesNotAnswerCostsABoundedWait) {
   }
   // Explorer's thread is not held: a few seconds at most for all three queries.
   EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
+}
+
+// Unloading the module while Explorer still holds an object deletes the object
+// first; the process goes on without the module.
+TEST(ExplorerUnloadTest, UnloadingWithLiveObjectsDeletesThem) {
+  pid_t child = fork();
+  if (child == 0) {
+    HMODULE module = LoadLibraryW(std::filesystem::path(DORV_SHELL_DLL).wstring().c_str());
+    auto get = module ? reinterpret_cast<DllGetClassObjectFn>(GetProcAddress(module, "DllGetClassObject")) : nullptr;
+    auto canUnload = module ? reinterpret_cast<DllResultFn>(GetProcAddress(module, "DllCanUnloadNow")) : nullptr;
+    IClassFactory* factory = nullptr;
+    IShellIconOverlayIdentifier* overlay = nullptr;
+    bool ok = get && canUnload &&
+              get(kShellExtKinds[kShellExtUpload].clsid, IID_IClassFactory, reinterpret_cast<void**>(&factory)) == S_OK &&
+              factory->CreateInstance(nullptr, IID_IShellIconOverlayIdentifier, reinterpret_cast<void**>(&overlay)) == S_OK;
+    if (factory) factory->Release();
+    ok = ok && canUnload() == S_FALSE && FreeLibrary(module);
+    // The module is gone, and with it the object it still counted.
+    ok = ok && dlopen(DORV_SHELL_DLL, RTLD_NOW | RTLD_NOLOAD) == nullptr;
+    _exit(ok ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
 }
 
 class MenuHostTest : public ExplorerHostTest {
