@@ -318,6 +318,10 @@ TEST_F(ExplorerHostTest, AServerThatDoesNotAnswerCostsABoundedWait) {
 // Unloading the module while Explorer still holds an object deletes the object
 // first; the process goes on without the module.
 TEST(ExplorerUnloadTest, UnloadingWithLiveObjectsDeletesThem) {
+  if (void* loaded = dlopen(DORV_SHELL_DLL, RTLD_NOW | RTLD_NOLOAD)) {
+    dlclose(loaded);
+    GTEST_SKIP() << "another test of this process holds the module";
+  }
   pid_t child = fork();
   if (child == 0) {
     HMODULE module = LoadLibraryW(std::filesystem::path(DORV_SHELL_DLL).wstring().c_str());
