@@ -113,6 +113,28 @@ TEST(NamedPipeTest, ReadModesPeekAndWritesToAGoneClient) {
   CloseHandle(server);
 }
 
+TEST(NamedPipeTest, AClientThatClosesAtOnceWakesTheServerWithABrokenPipe) {
+  HANDLE server = MakeServer();
+  ASSERT_NE(server, INVALID_HANDLE_VALUE);
+  DWORD readError = 0;
+  std::thread serving([&] {
+    ASSERT_TRUE(ConnectNamedPipe(server, nullptr));
+    char request[524];
+    DWORD n = 0;
+    EXPECT_FALSE(ReadFile(server, request, sizeof request, &n, nullptr));
+    readError = GetLastError();
+  });
+  // As a server's owner wakes it at exit: open (overlapped, as it may) and close.
+  ASSERT_TRUE(WaitNamedPipeW(kPipe, 1000));
+  HANDLE wake = CreateFileW(kPipe, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED,
+                            nullptr);
+  ASSERT_NE(wake, INVALID_HANDLE_VALUE);
+  CloseHandle(wake);
+  serving.join();
+  EXPECT_EQ(readError, ERROR_BROKEN_PIPE);
+  CloseHandle(server);
+}
+
 TEST(NamedPipeTest, AClientInAnotherProcess) {
   HANDLE server = MakeServer();
   ASSERT_NE(server, INVALID_HANDLE_VALUE);
