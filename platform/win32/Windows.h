@@ -32,3 +32,5 @@
 #include "win32/WinInet.h"
 #include "win32/GdiTypes.h"
 #include "win32/Gdi.h"
+#include "win32/FullPathName.h"
+#include "win32/ShellDirectory.h"
