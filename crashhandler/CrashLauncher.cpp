@@ -79,6 +79,10 @@ bool CrashLauncher::Launch(const wchar_t* commandLine, const wchar_t* lastArgume
     sigset_t none;
     sigemptyset(&none);
     ::syscall(SYS_rt_sigprocmask, SIG_SETMASK, &none, nullptr, sizeof(long));
+    // Nothing of the crashed process but its standard streams goes along.
+    if (::syscall(SYS_close_range, 3u, ~0u, 0u) != 0) {
+      for (int fd = 3; fd < 1024; ++fd) ::close(fd);
+    }
     ::execve(m_program.c_str(), m_argv.data(), m_envp);
     ::_exit(127);
   }

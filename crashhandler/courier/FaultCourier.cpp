@@ -1,8 +1,10 @@
 // The crash reporter: started by the crash handler either as the dump server of
 // its IPC name or, after a dump written inside the crashing process, to report
 // that dump. See CourierOptions.h for the command lines.
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "CourierOptions.h"
 #include "CourierReport.h"
@@ -12,6 +14,13 @@
 
 int main() {
   ::signal(SIGPIPE, SIG_IGN);
+  // No console: the reporter keeps none of its starter's streams open (a
+  // reader of the program's output would otherwise wait for us too).
+  int null = ::open("/dev/null", O_RDWR | O_CLOEXEC);
+  if (null >= 0) {
+    for (int fd = 0; fd <= 2; ++fd) ::dup2(null, fd);
+    if (null > 2) ::close(null);
+  }
   const std::wstring commandLine = GetCommandLineW();
   CourierLog("start " + WideToUtf8(commandLine));
   const CourierOptions options = ParseCourierOptions(commandLine);
