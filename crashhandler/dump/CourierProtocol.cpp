@@ -2,6 +2,7 @@
 
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/time.h>
 #include <sys/un.h>
 #include <time.h>
 #include <unistd.h>
@@ -14,6 +15,8 @@
 
 namespace faultdump {
 namespace {
+
+constexpr int kSendLimitMs = 3000;
 
 int64_t NowMs() {
   timespec ts{};
@@ -73,6 +76,9 @@ int ConnectTo(const char* path) {
   std::memcpy(address.sun_path, path, length + 1);
   int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
   if (fd < 0) return -1;
+  // A server that stops taking data (or connections) holds nobody for long.
+  timeval limit{kSendLimitMs / 1000, (kSendLimitMs % 1000) * 1000};
+  ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);
   int r;
   do {
     r = ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address);

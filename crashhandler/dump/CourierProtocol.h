@@ -10,6 +10,13 @@
 //                      the map text that its snapshot header counts
 //   server -> handler  Reply (ok = 1: the dump <dumpId>.dmp was written)
 //
+// The crashing process sends its own snapshot (the same one an in-process dump
+// is written from) rather than having the server read its memory: reading
+// another process's memory needs ptrace rights that Yama, containers and
+// non-dumpable processes often withhold, while copying its own stack is safe
+// (a bad page gives EFAULT, not a second fault). The server then does the
+// rest - the file, its format and the report - outside the damaged process.
+//
 // The server believes no size it is sent: each is checked against the limits of
 // the snapshot, and the client's process id is the socket's peer, not a field.
 #include <cstdint>
@@ -56,7 +63,8 @@ bool SendAll(int fd, const void* data, size_t size);
 // Receives exactly `size` bytes, waiting at most `timeoutMs` in all (-1: no
 // limit); false on failure, end of stream or time-out. Async-signal-safe.
 bool ReceiveAll(int fd, void* data, size_t size, int timeoutMs);
-// Connects a stream socket to `path`; -1 on failure. Async-signal-safe.
+// Connects a stream socket to `path`; -1 on failure. Connecting and each send
+// give up after 3 s of a server that takes nothing. Async-signal-safe.
 int ConnectTo(const char* path);
 
 }  // namespace faultdump

@@ -1,6 +1,5 @@
 // The dump server as a process of its own, fed by hand: what a client sends is
 // checked before it is used.
-#include <spawn.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -12,8 +11,6 @@
 #include "MinidumpReader.h"
 #include "dump/CourierProtocol.h"
 
-extern char** environ;
-
 namespace crashtest {
 namespace {
 
@@ -21,11 +18,8 @@ class CourierServerTest : public CrashTest {
  protected:
   void StartCourier(const std::string& name) {
     m_folder = (m_dir.path() / "Dump").string() + "/";
-    std::vector<std::string> args{FAULTCOURIER_PROGRAM, "/ipcname", name, "/dumppath", m_folder, "/singleton"};
-    std::vector<char*> argv;
-    for (auto& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    ASSERT_EQ(::posix_spawn(&m_pid, args[0].c_str(), nullptr, nullptr, argv.data(), environ), 0);
+    m_pid = Spawn(ServerArguments(name));
+    ASSERT_GT(m_pid, 0);
     m_socket = faultdump::CourierSocketPath(std::wstring(name.begin(), name.end()));
     ASSERT_FALSE(WaitForLogLine([](const std::string& l) { return l.rfind("serving ", 0) == 0; }).empty());
   }
@@ -35,6 +29,9 @@ class CourierServerTest : public CrashTest {
       ::waitpid(m_pid, nullptr, 0);
     }
     CrashTest::TearDown();
+  }
+  std::vector<std::string> ServerArguments(const std::string& name) const {
+    return {FAULTCOURIER_PROGRAM, "/ipcname", name, "/dumppath", m_folder, "/singleton"};
   }
   int Connect() { return faultdump::ConnectTo(m_socket.c_str()); }
   bool Register(int fd) {
@@ -124,12 +121,8 @@ TEST_F(CourierServerTest, SecondSingletonLeavesTheNameToTheFirst) {
   int client = Connect();
   ASSERT_GE(client, 0);
   ASSERT_TRUE(Register(client));
-  std::vector<std::string> args{FAULTCOURIER_PROGRAM, "/ipcname", "single", "/dumppath", m_folder, "/singleton"};
-  std::vector<char*> argv;
-  for (auto& a : args) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  pid_t second = 0;
-  ASSERT_EQ(::posix_spawn(&second, args[0].c_str(), nullptr, nullptr, argv.data(), environ), 0);
+  pid_t second = Spawn(ServerArguments("single"));
+  ASSERT_GT(second, 0);
   int status = 0;
   ASSERT_EQ(::waitpid(second, &status, 0), second);
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);

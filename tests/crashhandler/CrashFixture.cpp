@@ -1,5 +1,6 @@
 #include "CrashFixture.h"
 
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -15,27 +16,30 @@ extern char** environ;
 
 namespace crashtest {
 
+pid_t Spawn(std::vector<std::string> arguments, int stdoutFd) {
+  std::vector<char*> argv;
+  for (auto& a : arguments) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  if (stdoutFd >= 0) posix_spawn_file_actions_adddup2(&actions, stdoutFd, 1);
+  pid_t pid = 0;
+  int error = ::posix_spawn(&pid, arguments[0].c_str(), &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  return error == 0 ? pid : -1;
+}
+
 ChildResult RunChild(const std::vector<std::string>& arguments) {
   std::vector<std::string> args{FAULTTRAP_CHILD, FAULTTRAP_LIBRARY};
   args.insert(args.end(), arguments.begin(), arguments.end());
-  std::vector<char*> argv;
-  for (auto& a : args) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  int out[2];
   ChildResult result;
   result.status = -1;
-  if (::pipe(out) != 0) return result;
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-  posix_spawn_file_actions_addclose(&actions, out[0]);
-  pid_t pid = 0;
-  int error = ::posix_spawn(&pid, args[0].c_str(), &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
+  int out[2];
+  if (::pipe2(out, O_CLOEXEC) != 0) return result;
+  pid_t pid = Spawn(args, out[1]);
   ::close(out[1]);
-  if (error != 0) {
+  if (pid < 0) {
     ::close(out[0]);
-    result.status = -1;
     return result;
   }
   char buffer[4096];

@@ -2,6 +2,7 @@
 // Shared pieces of the crash handler tests: the library bound as the program
 // binds it, the crashing child, the reporter's log and dump folders.
 #include <gtest/gtest.h>
+#include <sys/types.h>
 
 #include <chrono>
 #include <filesystem>
@@ -22,6 +23,9 @@ struct ChildResult {
   std::string output;
 };
 
+// Starts a program with these arguments (the first is the program) and our
+// environment; its standard output goes to `stdoutFd` when not -1. The pid, or -1.
+pid_t Spawn(std::vector<std::string> arguments, int stdoutFd = -1);
 // Runs FaultTrapChild with the library and the given arguments and waits for its end.
 ChildResult RunChild(const std::vector<std::string>& arguments);
 // The main program's five parameters for a dump folder and an IPC name.

@@ -41,6 +41,9 @@ TEST_F(OutOfProcessCrashTest, ServerWritesTheDumpWithTheCustomInformation) {
   const std::string folder = Folder(m_dir, "Dump");
   std::vector<std::string> args{"out", "segv"};
   for (auto& p : ProgramParameters(folder, "halvorn-dorv")) args.push_back(p);
+  // Custom information well past one 256-byte entry reaches the server whole.
+  const std::string url = "http://crash.example/" + std::string(300, 'u');
+  args.push_back("6=" + url);
   ChildResult child = RunChild(args);
   EXPECT_EQ(child.output, "started 1\n");
   EXPECT_TRUE(DiedOf(child.status, SIGSEGV)) << child.status;
@@ -54,7 +57,7 @@ TEST_F(OutOfProcessCrashTest, ServerWritesTheDumpWithTheCustomInformation) {
   EXPECT_EQ(fs::path(at->name).filename(), "FaultTrapChild");
   // The server wrote it, then reported it with the handler's details.
   EXPECT_EQ(dorvtest::ReadFile(fs::path(file).replace_extension(".txt")),
-            "ProductName=Dorv\nVersion=2000\nBuildID=internal-test\n");
+            "ProductName=Dorv\nVersion=2000\nBuildID=internal-test\nSubmitUrl=" + url + "\n");
   std::vector<std::string> log = CourierLog();
   EXPECT_NE(std::find(log.begin(), log.end(),
                       "start /ipcname \"halvorn-dorv\" /dumppath \"" + folder + "\" /singleton "),
@@ -127,21 +130,25 @@ INSTANTIATE_TEST_SUITE_P(Signals, InProcessCrashTest,
                                            InProcessCase{"fpe", SIGFPE, false}, InProcessCase{"thread", SIGSEGV, true}),
                          [](const ::testing::TestParamInfo<InProcessCase>& info) { return std::string(info.param.how); });
 
-TEST_F(InProcessCrashTest, LongDumpFolderStillNamesTheWholeDump) {
+TEST_F(InProcessCrashTest, LongDumpFolderAndEveryReporterOption) {
   // A folder name longer than the 251 characters the fixed room allowed for.
   std::string folder = m_dir.path().string() + "/";
   while (folder.size() < 250) folder += "d";
   folder += "/Dump/";
   ASSERT_GT(folder.size(), 251u);
   ASSERT_LT(folder.size(), 260u);
-  std::vector<std::string> args{"in", "segv"};
-  for (auto& p : ProgramParameters(folder, "unused")) args.push_back(p);
+  std::vector<std::string> args{"in", "segv", "3=" + folder, "1=2000", "6=http://crash.example/submit",
+                                "9=a.log;b.log", "7=True"};
   ChildResult child = RunChild(args);
   EXPECT_EQ(child.output, "started 1\n");
   fs::path file;
   OnlyDump(folder, &file);
   EXPECT_EQ(WaitForLogLine([&](const std::string& l) { return l == "report " + file.string(); }),
             "report " + file.string());
+  const std::string start = WaitForLogLine([](const std::string& l) { return l.rfind("start ", 0) == 0; });
+  EXPECT_EQ(start, "start /info \"Version:2000|FullPath:" + fs::canonical(FAULTTRAP_CHILD).string() +
+                       "|\" /submiturl \"http://crash.example/submit\" UploadFiles \"a.log;b.log\" /noui /dumppath \"" +
+                       file.string() + "\"");
 }
 
 }  // namespace
