@@ -176,6 +176,12 @@ void CaptureSnapshot(Snapshot& snapshot, int signo, const siginfo_t* info, const
   if (ucontext) FillContext(h, ucontext, sp, ip);
   h.stackStart = sp >= kStackBelow ? sp - kStackBelow : 0;
   h.stackSize = sp ? static_cast<uint32_t>(SafeCopy(snapshot.stack, h.stackStart, kStackMax)) : 0;
+  if (sp && h.stackSize == 0) {
+    // A stack that overflowed: the pointer lies in the guard page, and the
+    // stack's bytes begin at the page above it.
+    h.stackStart = (sp / kPage + 1) * kPage;
+    h.stackSize = static_cast<uint32_t>(SafeCopy(snapshot.stack, h.stackStart, kStackMax));
+  }
   h.codeStart = ip >= kCodeMax / 2 ? ip - kCodeMax / 2 : 0;
   h.codeSize = ip ? static_cast<uint32_t>(SafeCopy(snapshot.code, h.codeStart, kCodeMax)) : 0;
   if (h.codeSize == 0) {

@@ -6,7 +6,7 @@
 // "started <0|1>" and then, by <how>:
 //   segv    writes through a null pointer        abort  calls abort()
 //   fpe     divides an integer by zero           thread crashes on a second thread
-//   exit    releases the handler and ends with 0
+//   overflow runs out of stack                  exit   releases the handler and ends with 0
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -31,6 +31,15 @@ volatile int g_zero = 0;
 __attribute__((noinline)) void WriteNull() { *g_nowhere = 42; }
 
 volatile int g_seven = 7;
+
+// Recurses until the stack runs out.
+volatile bool g_deeper = true;
+
+__attribute__((noinline)) int Recurse(int depth) {
+  volatile char frame[512];
+  frame[0] = static_cast<char>(depth);
+  return (g_deeper ? Recurse(depth + 1) : 0) + frame[0];
+}
 
 __attribute__((noinline)) int DivideByZero() { return g_seven / g_zero; }
 
@@ -58,6 +67,7 @@ int main(int argc, char** argv) {
   if (how == "abort") std::abort();
   if (how == "fpe") std::printf("%d\n", DivideByZero());
   if (how == "thread") std::thread(WriteNull).join();
+  if (how == "overflow") std::printf("%d\n", Recurse(0));
   trap->Release();
   return how == "exit" ? 0 : 105;
 }
