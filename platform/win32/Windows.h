@@ -27,4 +27,5 @@
 #include "win32/Library.h"
 #include "win32/Launcher.h"
 #include "win32/ShellExecute.h"
+#include "win32/WinUser.h"
 #include "win32/CodePage.h"
