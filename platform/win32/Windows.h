@@ -29,3 +29,6 @@
 #include "win32/ShellExecute.h"
 #include "win32/WinUser.h"
 #include "win32/CodePage.h"
+#include "win32/Ole.h"
+#include "win32/CommCtrl.h"
+#include "win32/ShellNotify.h"
