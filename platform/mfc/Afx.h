@@ -16,3 +16,6 @@
 #include "mfc/CSize.h"
 #include "mfc/CPoint.h"
 #include "mfc/CRect.h"
+#include "mfc/CException.h"
+#include "mfc/CGdiObject.h"
+#include "mfc/CBitmap.h"

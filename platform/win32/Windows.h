@@ -32,3 +32,7 @@
 #include "win32/Ole.h"
 #include "win32/CommCtrl.h"
 #include "win32/ShellNotify.h"
+#include "win32/GlobalMemory.h"
+#include "win32/WinInet.h"
+#include "win32/GdiTypes.h"
+#include "win32/Gdi.h"

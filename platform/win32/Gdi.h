@@ -1,0 +1,49 @@
+#pragma once
+// The GDI subset: bitmaps and device-independent bitmap sections, regions, fonts and device
+// contexts. The objects behind the handles are the layer's (win32/Gdi*.h classes, over JUCE
+// images and rectangle lists), for the drawing code to build on.
+#include "win32/GdiTypes.h"
+
+// Objects.
+// FALSE for an unknown handle and for a device context (DeleteDC ends those).
+BOOL DeleteObject(HGDIOBJ object);
+int GetObjectW(HGDIOBJ object, int size, LPVOID buffer);
+DWORD GetObjectType(HGDIOBJ object);
+HGDIOBJ GetStockObject(int index);
+
+// Fonts.
+HFONT CreateFontIndirectW(const LOGFONTW* description);
+
+// Regions.
+// An empty rectangle (right <= left or bottom <= top) gives an empty region.
+HRGN CreateRectRgn(int left, int top, int right, int bottom);
+HRGN CreateRectRgnIndirect(const RECT* rect);
+BOOL SetRectRgn(HRGN region, int left, int top, int right, int bottom);
+// dest = src1 op src2 (src2 unused for RGN_COPY); dest may be one of the sources. Returns the
+// complexity of the result, or ERROR.
+int CombineRgn(HRGN dest, HRGN src1, HRGN src2, int mode);
+int OffsetRgn(HRGN region, int dx, int dy);
+BOOL PtInRegion(HRGN region, int x, int y);
+BOOL RectInRegion(HRGN region, const RECT* rect);
+BOOL EqualRgn(HRGN a, HRGN b);
+// The bounding box ((0,0,0,0) for an empty region) and the complexity, or ERROR.
+int GetRgnBox(HRGN region, LPRECT box);
+
+// Bitmaps. A section's pixels are the caller's to write through *bits as long as the bitmap
+// lives. Only DIB_RGB_COLORS; uncompressed (BI_RGB) layouts of 1, 4, 8, 16, 24 and 32 bits.
+HBITMAP CreateDIBSection(HDC dc, const BITMAPINFO* info, UINT usage, void** bits, HANDLE section, DWORD offset);
+// A 32-bit top-down bitmap of the given size, cleared to black.
+HBITMAP CreateCompatibleBitmap(HDC dc, int width, int height);
+// Copies scan lines of the bitmap into bits in the layout info asks for (24 or 32 bits per
+// pixel, bottom-up for a positive height, top-down for a negative one); line 0 is the bottom
+// line of a bottom-up layout. With bits null and a bit count of 0 fills info's header with the
+// bitmap's own. Returns the lines copied, 0 on failure.
+int GetDIBits(HDC dc, HBITMAP bitmap, UINT start, UINT lines, LPVOID bits, BITMAPINFO* info, UINT usage);
+
+// Device contexts. GetDC(nullptr) is the screen's; window DCs come with the window layer.
+HDC GetDC(HWND window);
+int ReleaseDC(HWND window, HDC dc);
+HDC CreateCompatibleDC(HDC dc);
+BOOL DeleteDC(HDC dc);
+// Bitmaps go into memory DCs only, fonts into any DC; returns the object replaced, or null.
+HGDIOBJ SelectObject(HDC dc, HGDIOBJ object);
