@@ -3,7 +3,7 @@
 #include <map>
 #include <mutex>
 
-#include "client/app/CoreServices.h"
+#include "client/core/GlobalConfig.h"
 #include "client/core/LogWriter.h"
 #include "client/core/account/AccountData.h"
 #include "client/core/account/ProductInfo.h"
@@ -16,7 +16,9 @@
 #include "common/MutiLanSupport.h"
 #include "common/PathText.h"
 #include "common/StringConvert.h"
+#include "common/SystemVersion.h"
 #include "mfc/AfxOle.h"
+#include "net/ProxySocket.h"
 #include "ui/UIManager.h"
 #include "ui/skin/UISkinManager.h"
 #include "win32/Windows.h"
@@ -100,9 +102,9 @@ void CDorv_WinApp::InstallCrashHandler() {
 }
 
 BOOL CDorv_WinApp::InitializeApp() {
-  juce::String welcome;
-  welcome << "Product Version: " << StartupVersionText() << ", OS Version: " << StartupOSVersionText();
-  if (!InitLog(welcome)) return 0;  // no log to tell it to
+  CString welcome;
+  welcome.Format(L"Product Version: %s, OS Version: %s", GetGlobalConfig()->m_strVersion, Common::GetOSVersion());
+  if (!InitLog(Common::CString_to_String(welcome))) return 0;  // no log to tell it to
 
   Common::CMutiLanSupport* strings = Common::CMutiLanSupport::GetInstance();
   CString stringTable = Common::GetAppPath();
@@ -224,7 +226,7 @@ int CDorv_WinApp::ExitInstance() {
       m_pMainForm->m_bTrayRemoved = TRUE;
     }
   }
-  CloseProxyConnections();
+  Net::ProxySocket::CloseAllConnect();
   if (m_pUpdateDownload) {
     delete m_pUpdateDownload;
     m_pUpdateDownload = nullptr;
