@@ -175,6 +175,35 @@ TEST_F(AppProcessTest, MainFormWithoutItsTreeEndsTheStartWithoutABox) {
   EXPECT_FALSE(StartEventExists());
 }
 
+// The remembered skin is optional: one that is not there or doesn't load
+// leaves the default skin, and the skin in use is remembered at the end.
+TEST_F(AppProcessTest, RememberedSkinIsOptionalAndKeptAtTheEnd) {
+  struct Case {
+    const char* preSkin;  // null: no PreSkin.xml
+    const char* remembered;
+  };
+  const Case cases[] = {
+      {nullptr, "Default"},
+      {"<PreSkin Name=\"default\"/>", "Default"},
+      {"<PreSkin Name=\"Blue\"/>", "Blue"},  // listed, but its Skin.xml doesn't load
+      {"<PreSkin", "Default"},                  // not well-formed
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.preSkin ? c.preSkin : "no PreSkin.xml");
+    ProgramFolder folder;
+    dorvtest::WriteFile(folder / "Theme/SkinDatas.xml",
+                        "<SkinsRoot><Skin Name=\"Default\" Text=\"a\"/><Skin Name=\"Blue\" Text=\"b\"/></SkinsRoot>");
+    dorvtest::WriteFile(folder / "Theme/Blue/Skin.xml", "<UIRoot>");
+    if (c.preSkin) dorvtest::WriteFile(folder / "PreSkin.xml", c.preSkin);
+    auto running = StartRunning(folder);
+    EXPECT_EQ(CloseRunning(*running), 0);
+    EXPECT_TRUE(LogLinesWith(kInitFailed).empty());
+    EXPECT_NE(dorvtest::ReadFile(folder / "PreSkin.xml").find(std::string("Name=\"") + c.remembered + "\""),
+              std::string::npos)
+        << dorvtest::ReadFile(folder / "PreSkin.xml");
+  }
+}
+
 // Order of the exit's lines from the last "Exit App..." on.
 std::vector<std::string> ExitLines() {
   std::vector<std::string> order;
