@@ -163,6 +163,19 @@ TEST_F(AppProcessTest, BrokenThemeEndsTheStartWithTheInstallationError) {
   }
 }
 
+TEST_F(AppProcessTest, LogThatCannotBeMadeShowsTheInstallationErrorWithoutALogLine) {
+  fs::create_directories(apptest::DataFolder() / "dorv.log");  // where the log file would be
+  ProgramFolder folder;
+  ChildProcess program(folder.Program(), {});
+  EXPECT_EQ(program.Wait(), 0);
+  std::vector<display::MessageBoxCall> boxes = Boxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, L"对不起，程序安装不完整，请重新安装!");
+  EXPECT_TRUE(fs::is_directory(apptest::DataFolder() / "dorv.log"));
+  EXPECT_FALSE(fs::exists(apptest::DataFolder() / "dorv.db"));
+  EXPECT_FALSE(StartEventExists());
+}
+
 TEST_F(AppProcessTest, MainFormWithoutItsTreeEndsTheStartWithoutABox) {
   ProgramFolder folder;
   dorvtest::WriteFile(folder / "Theme/Build.xml", "<BuildRoot><OtherForm/></BuildRoot>");
