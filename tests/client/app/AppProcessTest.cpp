@@ -43,6 +43,7 @@ class AppProcessTest : public testing::Test {
     m_faultTrapRecord = (m_scratch / "faulttrap.record").string();
     setenv(display::kDesktopJournalVariable, m_journal.c_str(), 1);
     setenv("DORV_FAULTTRAP_RECORD", m_faultTrapRecord.c_str(), 1);
+    unsetenv("DISPLAY");  // the program stays on the headless desktop, where boxes answer themselves
   }
 
   // Starts the program and waits until its main window can be found.
