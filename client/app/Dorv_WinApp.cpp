@@ -10,6 +10,7 @@
 #include "client/core/context/GlobalContext.h"
 #include "client/core/context/ThreadsPools.h"
 #include "client/core/db/LocalDatabases.h"
+#include "client/core/protocol/ServerList.h"
 #include "client/windows/MainForm.h"
 #include "client/windows/UpdateCheck.h"
 #include "common/AppPaths.h"
@@ -201,6 +202,7 @@ void CDorv_WinApp::FreeGlobalObjects() {
   DeleteAccountData();
   DeleteProductInfo();
   FreeLog();
+  ServerList::DeleteInstance();
   CloseAllDB();
 }
 
