@@ -203,6 +203,9 @@ void CDorv_WinApp::FreeGlobalObjects() {
   DeleteProductInfo();
   FreeLog();
   ServerList::DeleteInstance();
+  // The engine's own registries (moved folders, the sync root record, the
+  // network-error state, the down paths, the name conflicts) end around the
+  // databases' closing, in that order, once the engine has them.
   CloseAllDB();
 }
 
