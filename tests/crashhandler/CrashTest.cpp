@@ -96,6 +96,8 @@ struct InProcessCase {
   bool otherThread;
 };
 
+void PrintTo(const InProcessCase& c, std::ostream* out) { *out << c.how; }
+
 class InProcessCrashTest : public CrashTest, public ::testing::WithParamInterface<InProcessCase> {};
 
 TEST_P(InProcessCrashTest, DumpThenReporter) {

@@ -65,6 +65,8 @@ struct ServerLineCase {
   std::string expected;                                   // "*" stands for the dump folder
 };
 
+void PrintTo(const ServerLineCase& c, std::ostream* out) { *out << c.name; }
+
 class ServerCommandLineTest : public CrashTest, public ::testing::WithParamInterface<ServerLineCase> {};
 
 TEST_P(ServerCommandLineTest, ReporterStartsWithIt) {
