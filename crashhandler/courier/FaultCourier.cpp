@@ -28,7 +28,10 @@ int main() {
   if (options.report) {
     const std::string file = WideToUtf8(options.dumpPath);
     struct stat st;
-    if (file.empty() || ::stat(file.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
+    // Only a dump is reported: its details go beside it, so any other file
+    // named here is left alone.
+    const bool isDump = file.size() > 4 && file.compare(file.size() - 4, 4, ".dmp") == 0;
+    if (!isDump || ::stat(file.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
       CourierLog("error no dump at " + file);
       return 1;
     }

@@ -137,3 +137,35 @@ TEST_F(CourierServerTest, SecondSingletonLeavesTheNameToTheFirst) {
 
 }  // namespace
 }  // namespace crashtest
+
+namespace crashtest {
+namespace {
+
+// The report form names the dump last; nothing but an existing ".dmp" file is
+// reported, and the details go beside it.
+using CourierReportTest = CrashTest;
+
+TEST_F(CourierReportTest, WritesDetailsOnlyBesideADump) {
+  const fs::path dump = m_dir / "abc.dmp";
+  const fs::path other = m_dir / "notes";
+  dorvtest::WriteFile(dump, "MDMP");
+  dorvtest::WriteFile(other, "keep");
+  struct Case {
+    fs::path file;
+    int exitCode;
+  };
+  for (const Case& c : {Case{dump, 0}, Case{other, 1}, Case{m_dir / "missing.dmp", 1}}) {
+    pid_t pid = Spawn({FAULTCOURIER_PROGRAM, "/info", "ProductName:Dorv|Version:2000|", "/submiturl", "http://x/",
+                       "/dumppath", c.file.string()});
+    ASSERT_GT(pid, 0);
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == c.exitCode) << c.file;
+  }
+  EXPECT_EQ(dorvtest::ReadFile(m_dir / "abc.txt"), "ProductName=Dorv\nVersion=2000\nSubmitUrl=http://x/\n");
+  EXPECT_FALSE(fs::exists(m_dir / "notes.txt"));
+  EXPECT_EQ(dorvtest::ReadFile(other), "keep");
+}
+
+}  // namespace
+}  // namespace crashtest
