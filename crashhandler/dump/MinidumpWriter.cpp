@@ -1,5 +1,7 @@
 #include "dump/MinidumpWriter.h"
 
+#include "dump/BuildId.h"
+
 #include <time.h>
 #include <unistd.h>
 
@@ -176,7 +178,7 @@ size_t ParseModules(const char* maps, size_t size, MinidumpScratch& scratch) {
       } else {
         if (last && !lastExecutable) --count;  // the previous file was data only
         if (count < kMaxModules) {
-          scratch.modules[count++] = {start, stop, name, static_cast<uint32_t>(nameLength), 0};
+          scratch.modules[count++] = {start, stop, name, static_cast<uint32_t>(nameLength), 0, 0, 0};
           lastExecutable = executable;
         }
       }
@@ -212,8 +214,25 @@ bool WriteMinidump(int fd, const SnapshotView& view, MinidumpScratch& scratch) {
   Location code{h.codeSize, out.Offset()};
   out.Put(view.code, h.codeSize);
   size_t moduleCount = ParseModules(view.maps, h.mapsSize, scratch);
-  for (size_t i = 0; i < moduleCount; ++i)
-    scratch.modules[i].nameRva = PutString(out, scratch.modules[i].name, scratch.modules[i].nameLength);
+  for (size_t i = 0; i < moduleCount; ++i) {
+    auto& m = scratch.modules[i];
+    m.nameRva = PutString(out, m.name, m.nameLength);
+    // The build id, read from the module's file, as a CodeView record.
+    m.codeViewRva = m.codeViewSize = 0;
+    if (m.nameLength < sizeof scratch.path) {
+      std::memcpy(scratch.path, m.name, m.nameLength);
+      scratch.path[m.nameLength] = '\0';
+      uint8_t id[kMaxBuildId];
+      size_t length = ReadBuildId(scratch.path, id, sizeof id);
+      if (length > 0) {
+        out.Align4();
+        m.codeViewRva = out.Offset();
+        m.codeViewSize = static_cast<uint32_t>(4 + length);
+        out.U32(kCodeViewElfSignature);
+        out.Put(id, length);
+      }
+    }
+  }
 
   struct Entry {
     uint32_t type;
@@ -282,7 +301,8 @@ bool WriteMinidump(int fd, const SnapshotView& view, MinidumpScratch& scratch) {
     out.U32(0);  // time stamp
     out.U32(m.nameRva);
     out.Zeros(52);  // version information
-    out.Zeros(8);   // CodeView record
+    out.U32(m.codeViewSize);
+    out.U32(m.codeViewRva);
     out.Zeros(8);   // miscellaneous record
     out.Zeros(16);  // reserved
   }

@@ -7,14 +7,15 @@
 //   ThreadList  - the crashing thread with its full register context and the
 //                 stack bytes taken around its stack pointer;
 //   ModuleList  - each file that is mapped executable, from its first mapping
-//                 to the end of its last consecutive one;
+//                 to the end of its last consecutive one, with the file's GNU
+//                 build id as its CodeView record (signature "LEpB", then the id);
 //   Exception   - the crashing thread; code = the signal number, flags = si_code,
 //                 address = si_addr;
 //   MemoryList  - the stack bytes and the code around the instruction pointer;
 //   LinuxMaps   - the process's memory map as text (stream 0x47670009).
 // Every number is little-endian, every record 4-byte aligned.
 //
-// Writing is async-signal-safe: it only calls write, pwrite and lseek, and its
+// Writing is async-signal-safe: it only calls open, pread, write, pwrite and close, and its
 // working memory is the caller's (MinidumpScratch).
 #include <cstddef>
 #include <cstdint>
@@ -34,6 +35,7 @@ constexpr uint32_t kStreamLinuxMaps = 0x47670009;
 constexpr uint16_t kArchitectureAmd64 = 9;
 constexpr uint32_t kPlatformLinux = 0x8201;
 constexpr size_t kMaxModules = 1024;
+constexpr uint32_t kCodeViewElfSignature = 0x4270454C;
 
 // The parts of a snapshot, wherever they are kept.
 struct SnapshotView {
@@ -50,7 +52,10 @@ struct MinidumpScratch {
     const char* name;
     uint32_t nameLength;
     uint32_t nameRva;
+    uint32_t codeViewRva;
+    uint32_t codeViewSize;
   } modules[kMaxModules];
+  char path[4096];
   uint8_t buffer[8192];
 };
 

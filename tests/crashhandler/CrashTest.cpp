@@ -2,6 +2,8 @@
 #include <signal.h>
 #include <sys/wait.h>
 
+#include <cstdio>
+
 #include "CrashFixture.h"
 #include "MinidumpReader.h"
 
@@ -35,6 +37,21 @@ dorvtest::MinidumpFile OnlyDump(const std::string& folder, fs::path* file = null
   return dump;
 }
 
+// The build id as binutils reads it.
+std::string BuildIdByReadelf(const std::string& file) {
+  std::string output;
+  if (FILE* pipe = ::popen(("readelf -n '" + file + "'").c_str(), "r")) {
+    char buffer[512];
+    while (std::fgets(buffer, sizeof buffer, pipe)) output += buffer;
+    ::pclose(pipe);
+  }
+  const std::string key = "Build ID: ";
+  size_t at = output.find(key);
+  if (at == std::string::npos) return {};
+  at += key.size();
+  return output.substr(at, output.find('\n', at) - at);
+}
+
 bool DiedOf(int status, int signo) { return WIFSIGNALED(status) && WTERMSIG(status) == signo; }
 
 using OutOfProcessCrashTest = CrashTest;
@@ -57,6 +74,9 @@ TEST_F(OutOfProcessCrashTest, ServerWritesTheDumpWithTheCustomInformation) {
   const dorvtest::MinidumpModule* at = dump.ModuleAt(dump.rip);
   ASSERT_NE(at, nullptr);
   EXPECT_EQ(fs::path(at->name).filename(), "FaultTrapChild");
+  // The module carries the build id that the linker wrote into the file.
+  EXPECT_EQ(at->buildId, BuildIdByReadelf(at->name));
+  EXPECT_FALSE(at->buildId.empty());
   // The server wrote it, then reported it with the handler's details.
   EXPECT_EQ(dorvtest::ReadFile(fs::path(file).replace_extension(".txt")),
             "ProductName=Dorv\nVersion=2000\nBuildID=internal-test\nSubmitUrl=" + url + "\n");

@@ -89,7 +89,13 @@ MinidumpFile ReadMinidump(const std::filesystem::path& file) {
     uint32_t moduleCount = b.At<uint32_t>(mods);
     for (uint32_t i = 0; i < moduleCount; ++i) {
       uint64_t m = mods + 4 + 108ull * i;
-      dump.modules.push_back({b.At<uint64_t>(m), b.At<uint32_t>(m + 8), b.Text(b.At<uint32_t>(m + 20))});
+      MinidumpModule module{b.At<uint64_t>(m), b.At<uint32_t>(m + 8), b.Text(b.At<uint32_t>(m + 20)), {}};
+      uint32_t cvSize = b.At<uint32_t>(m + 76), cvRva = b.At<uint32_t>(m + 80);
+      if (cvSize > 4 && b.At<uint32_t>(cvRva) == 0x4270454C) {
+        static const char hex[] = "0123456789abcdef";
+        for (unsigned char c : b.Slice(cvRva + 4, cvSize - 4)) module.buildId += {hex[c >> 4], hex[c & 15]};
+      }
+      dump.modules.push_back(module);
     }
     stream(5);
     auto maps = dump.streams.at(0x47670009);

@@ -14,6 +14,7 @@ struct MinidumpModule {
   uint64_t base = 0;
   uint32_t size = 0;
   std::string name;
+  std::string buildId;  // lower-case hex from an ELF CodeView record; empty when none
 };
 
 struct MinidumpFile {
