@@ -115,8 +115,8 @@ void ExceptionHandler::Prepare(const std::wstring& dumpPath, int handlerTypes) {
   m_fileNameCapacity = m_dumpFolderNative.size() + faultdump::kDumpIdLength + 8;
   m_fileName = new (std::nothrow) char[m_fileNameCapacity];
   m_snapshot = faultdump::PrepareSnapshot();
-  void* scratch = ::mmap(nullptr, sizeof(faultdump::MinidumpScratch), PROT_READ | PROT_WRITE,
-                         MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  void* scratch =
+      ::mmap(nullptr, sizeof(faultdump::MinidumpScratch), PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   m_scratch = scratch == MAP_FAILED ? nullptr : static_cast<faultdump::MinidumpScratch*>(scratch);
   if (!m_fileName || !m_snapshot || !m_scratch || (handlerTypes & HANDLER_ALL) == 0) return;
   std::lock_guard lock(g_lock);

@@ -20,7 +20,7 @@
 namespace faultdump {
 struct Snapshot;
 struct MinidumpScratch;
-}
+}  // namespace faultdump
 
 class ExceptionHandler {
  public:

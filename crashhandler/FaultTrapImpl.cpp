@@ -207,8 +207,7 @@ bool FaultTrapImpl::LaunchReporter(const std::wstring& program, const std::wstri
         ::close(fd);
         break;
       }
-      if (::WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0 ||
-          std::chrono::steady_clock::now() >= deadline)
+      if (::WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0 || std::chrono::steady_clock::now() >= deadline)
         break;
       std::this_thread::sleep_for(kServerPoll);
     }

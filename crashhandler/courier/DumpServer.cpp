@@ -219,8 +219,7 @@ bool Server::WriteDump(Client& client, const faultdump::CrashRequest& request, c
   }
   auto scratch = std::make_unique<faultdump::MinidumpScratch>();
   const auto* bytes = reinterpret_cast<const uint8_t*>(payload);
-  faultdump::SnapshotView view{&header, bytes, bytes + header.stackSize,
-                               payload + header.stackSize + header.codeSize};
+  faultdump::SnapshotView view{&header, bytes, bytes + header.stackSize, payload + header.stackSize + header.codeSize};
   bool ok = faultdump::WriteMinidump(fd, view, *scratch);
   ok = ::close(fd) == 0 && ok;
   if (!ok) {

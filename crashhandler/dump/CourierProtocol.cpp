@@ -27,8 +27,7 @@ int64_t NowMs() {
 }  // namespace
 
 std::string CourierSocketPath(const std::wstring& ipcName) {
-  if (ipcName.empty() || ipcName.find_first_of(L"\\/") != std::wstring::npos || ipcName == L"." ||
-      ipcName == L"..")
+  if (ipcName.empty() || ipcName.find_first_of(L"\\/") != std::wstring::npos || ipcName == L"." || ipcName == L"..")
     return {};
   return win32::RuntimeFolder() + "/pipes/" + WideToUtf8(ipcName);
 }

@@ -1,12 +1,12 @@
 #include "dump/MinidumpWriter.h"
 
-#include "dump/BuildId.h"
-
 #include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
+
+#include "dump/BuildId.h"
 
 namespace faultdump {
 namespace {
@@ -54,8 +54,10 @@ class Output {
     while (done < m_used && !m_failed) {
       ssize_t n = ::write(m_fd, m_buffer + done, m_used - done);
       if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) m_failed = true;
-      else done += static_cast<size_t>(n);
+      if (n <= 0)
+        m_failed = true;
+      else
+        done += static_cast<size_t>(n);
     }
     m_used = 0;
   }
@@ -67,8 +69,10 @@ class Output {
     while (done < size && !m_failed) {
       ssize_t n = ::pwrite(m_fd, bytes + done, size - done, static_cast<off_t>(offset + done));
       if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) m_failed = true;
-      else done += static_cast<size_t>(n);
+      if (n <= 0)
+        m_failed = true;
+      else
+        done += static_cast<size_t>(n);
     }
   }
 
@@ -99,16 +103,30 @@ uint32_t PutString(Output& out, const char* text, size_t length) {
       auto c = static_cast<uint8_t>(text[i]);
       uint32_t cp = 0xFFFD;
       size_t n = 1;
-      if (c < 0x80) cp = c;
-      else if ((c & 0xE0) == 0xC0) { cp = c & 0x1F; n = 2; }
-      else if ((c & 0xF0) == 0xE0) { cp = c & 0x0F; n = 3; }
-      else if ((c & 0xF8) == 0xF0) { cp = c & 0x07; n = 4; }
+      if (c < 0x80)
+        cp = c;
+      else if ((c & 0xE0) == 0xC0) {
+        cp = c & 0x1F;
+        n = 2;
+      } else if ((c & 0xF0) == 0xE0) {
+        cp = c & 0x0F;
+        n = 3;
+      } else if ((c & 0xF8) == 0xF0) {
+        cp = c & 0x07;
+        n = 4;
+      }
       if (n > 1) {
-        if (i + n > length) { cp = 0xFFFD; n = 1; }
-        else {
+        if (i + n > length) {
+          cp = 0xFFFD;
+          n = 1;
+        } else {
           for (size_t k = 1; k < n; ++k) {
             auto cc = static_cast<uint8_t>(text[i + k]);
-            if ((cc & 0xC0) != 0x80) { cp = 0xFFFD; n = 1; break; }
+            if ((cc & 0xC0) != 0x80) {
+              cp = 0xFFFD;
+              n = 1;
+              break;
+            }
             cp = (cp << 6) | (cc & 0x3F);
           }
         }
@@ -137,7 +155,10 @@ uint64_t ParseHex(const char*& p, const char* end) {
   uint64_t v = 0;
   while (p < end) {
     char c = *p;
-    int d = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+    int d = c >= '0' && c <= '9'   ? c - '0'
+            : c >= 'a' && c <= 'f' ? c - 'a' + 10
+            : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                   : -1;
     if (d < 0) break;
     v = v * 16 + static_cast<uint64_t>(d);
     ++p;
@@ -250,7 +271,7 @@ bool WriteMinidump(int fd, const SnapshotView& view, MinidumpScratch& scratch) {
 
   begin(kStreamSystemInfo);
   out.U16(kArchitectureAmd64);
-  out.U16(static_cast<uint16_t>((h.cpuVersion >> 8) & 0xF));  // processor family
+  out.U16(static_cast<uint16_t>((h.cpuVersion >> 8) & 0xF));                                // processor family
   out.U16(static_cast<uint16_t>(((h.cpuVersion >> 4) & 0xF) << 8 | (h.cpuVersion & 0xF)));  // model, stepping
   out.U8(static_cast<uint8_t>(h.cpuCount > 255 ? 255 : h.cpuCount));
   out.U8(1);  // a workstation
@@ -258,8 +279,10 @@ bool WriteMinidump(int fd, const SnapshotView& view, MinidumpScratch& scratch) {
   const char* r = h.osRelease;
   for (int i = 0; i < 3 && *r; ++i) {
     while (*r >= '0' && *r <= '9') version[i] = version[i] * 10 + static_cast<uint32_t>(*r++ - '0');
-    if (*r == '.') ++r;
-    else break;
+    if (*r == '.')
+      ++r;
+    else
+      break;
   }
   out.U32(version[0]);
   out.U32(version[1]);

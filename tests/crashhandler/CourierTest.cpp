@@ -92,7 +92,8 @@ TEST_F(CourierServerTest, RefusesOversizedRequestsAndServesOthers) {
   request.snapshot.mapsSize = static_cast<uint32_t>(maps.size());
   std::memset(request.snapshot.osRelease, 'r', sizeof request.snapshot.osRelease);  // no NUL
   faultdump::Reply reply;
-  ASSERT_TRUE(faultdump::SendAll(good, &request, sizeof request) && faultdump::SendAll(good, stack.data(), stack.size()) &&
+  ASSERT_TRUE(faultdump::SendAll(good, &request, sizeof request) &&
+              faultdump::SendAll(good, stack.data(), stack.size()) &&
               faultdump::SendAll(good, maps.data(), maps.size()));
   ASSERT_TRUE(faultdump::ReceiveAll(good, &reply, sizeof reply, 5000));
   EXPECT_EQ(reply.ok, 1u);

@@ -9,8 +9,8 @@
 #include <sstream>
 #include <thread>
 
-#include "win32/Windows.h"
 #include "win32/NamedObject.h"
+#include "win32/Windows.h"
 
 extern char** environ;
 

@@ -10,9 +10,7 @@
 namespace crashtest {
 namespace {
 
-std::string Folder(const dorvtest::TempDir& dir, const std::string& name) {
-  return (dir.path() / name).string() + "/";
-}
+std::string Folder(const dorvtest::TempDir& dir, const std::string& name) { return (dir.path() / name).string() + "/"; }
 
 // The one dump in the folder, read back and checked for what every dump holds.
 dorvtest::MinidumpFile OnlyDump(const std::string& folder, fs::path* file = nullptr) {
@@ -81,9 +79,9 @@ TEST_F(OutOfProcessCrashTest, ServerWritesTheDumpWithTheCustomInformation) {
   EXPECT_EQ(dorvtest::ReadFile(fs::path(file).replace_extension(".txt")),
             "ProductName=Dorv\nVersion=2000\nBuildID=internal-test\nSubmitUrl=" + url + "\n");
   std::vector<std::string> log = CourierLog();
-  EXPECT_NE(std::find(log.begin(), log.end(),
-                      "start /ipcname \"halvorn-dorv\" /dumppath \"" + folder + "\" /singleton "),
-            log.end());
+  EXPECT_NE(
+      std::find(log.begin(), log.end(), "start /ipcname \"halvorn-dorv\" /dumppath \"" + folder + "\" /singleton "),
+      log.end());
   EXPECT_NE(std::find(log.begin(), log.end(), "dump " + file.string()), log.end());
 }
 
@@ -134,8 +132,8 @@ TEST_P(InProcessCrashTest, DumpThenReporter) {
   EXPECT_EQ(dump.exceptionCode, static_cast<uint32_t>(c.signo));
   // The main thread's id is the process's; another thread's differs.
   EXPECT_EQ(dump.threadId == static_cast<uint32_t>(child.pid), !c.otherThread);
-  std::string expectedInfo = "ProductName:Dorv|Version:2000|BuildID:internal-test|FullPath:" +
-                             fs::canonical(FAULTTRAP_CHILD).string() + "|";
+  std::string expectedInfo =
+      "ProductName:Dorv|Version:2000|BuildID:internal-test|FullPath:" + fs::canonical(FAULTTRAP_CHILD).string() + "|";
   const std::string start = WaitForLogLine([](const std::string& l) { return l.rfind("start ", 0) == 0; });
   EXPECT_EQ(start, "start /info \"" + expectedInfo + "\" /dumppath \"" + file.string() + "\"");
   EXPECT_EQ(WaitForLogLine([&](const std::string& l) { return l == "report " + file.string(); }),
@@ -150,10 +148,13 @@ TEST_P(InProcessCrashTest, DumpThenReporter) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Signals, InProcessCrashTest,
-                         ::testing::Values(InProcessCase{"segv", SIGSEGV, false}, InProcessCase{"abort", SIGABRT, false},
-                                           InProcessCase{"fpe", SIGFPE, false}, InProcessCase{"thread", SIGSEGV, true},
+                         ::testing::Values(InProcessCase{"segv", SIGSEGV, false},
+                                           InProcessCase{"abort", SIGABRT, false}, InProcessCase{"fpe", SIGFPE, false},
+                                           InProcessCase{"thread", SIGSEGV, true},
                                            InProcessCase{"overflow", SIGSEGV, false}),
-                         [](const ::testing::TestParamInfo<InProcessCase>& info) { return std::string(info.param.how); });
+                         [](const ::testing::TestParamInfo<InProcessCase>& info) {
+                           return std::string(info.param.how);
+                         });
 
 TEST_F(InProcessCrashTest, LongDumpFolderAndEveryReporterOption) {
   // A folder name longer than the 251 characters the fixed room allowed for.
@@ -162,8 +163,8 @@ TEST_F(InProcessCrashTest, LongDumpFolderAndEveryReporterOption) {
   folder += "/Dump/";
   ASSERT_GT(folder.size(), 251u);
   ASSERT_LT(folder.size(), 260u);
-  std::vector<std::string> args{"in", "segv", "3=" + folder, "1=2000", "6=http://crash.example/submit",
-                                "9=a.log;b.log", "7=True"};
+  std::vector<std::string> args{
+      "in", "segv", "3=" + folder, "1=2000", "6=http://crash.example/submit", "9=a.log;b.log", "7=True"};
   ChildResult child = RunChild(args);
   EXPECT_EQ(child.output, "started 1\n");
   fs::path file;

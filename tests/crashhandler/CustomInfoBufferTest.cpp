@@ -42,8 +42,8 @@ TEST(CustomInfoBufferTest, LongBlockIsCoveredWhole) {
   EXPECT_GE(entries * 256, 2 * used + 2);
   EXPECT_LE(entries, buffer.CapacityBlocks());
   const std::u16string units = Units(buffer, entries);
-  const std::u16string expected = std::u16string(u"ProductName\0Dorv\0Version\0", 25) +
-                                  std::u16string(300, u'x') + std::u16string(u"\0BuildID\0\xD83D\xDE00\0", 12);
+  const std::u16string expected = std::u16string(u"ProductName\0Dorv\0Version\0", 25) + std::u16string(300, u'x') +
+                                  std::u16string(u"\0BuildID\0\xD83D\xDE00\0", 12);
   EXPECT_EQ(units.substr(0, used), expected);
   EXPECT_EQ(units.find_first_not_of(u'\0', used), std::u16string::npos);
 }

@@ -62,7 +62,7 @@ TEST_F(FaultTrapExportTest, SetParameterAcceptsAndRefuses) {
 struct ServerLineCase {
   const char* name;
   std::vector<std::pair<int, std::wstring>> parameters;  // {3, L"*"}: the test's dump folder
-  std::string expected;                                   // "*" stands for the dump folder
+  std::string expected;                                  // "*" stands for the dump folder
 };
 
 void PrintTo(const ServerLineCase& c, std::ostream* out) { *out << c.name; }
@@ -90,12 +90,17 @@ INSTANTIATE_TEST_SUITE_P(
         ServerLineCase{"program",
                        {{3, L"*"}, {0, L"Dorv"}, {1, L"2000"}, {2, L"internal-test"}, {4, L"halvorn-dorv"}},
                        "/ipcname \"halvorn-dorv\" /dumppath \"*\" /singleton "},
-        ServerLineCase{"noUiTrueAnyCase", {{3, L"*"}, {4, L"n1"}, {7, L"TRUE"}}, "/ipcname \"n1\" /dumppath \"*\" /noui /singleton "},
-        ServerLineCase{"noUiClearedSingletonKept", {{3, L"*"}, {4, L"n2"}, {7, L"tRuE"}, {7, L"no"}},
+        ServerLineCase{"noUiTrueAnyCase",
+                       {{3, L"*"}, {4, L"n1"}, {7, L"TRUE"}},
+                       "/ipcname \"n1\" /dumppath \"*\" /noui /singleton "},
+        ServerLineCase{"noUiClearedSingletonKept",
+                       {{3, L"*"}, {4, L"n2"}, {7, L"tRuE"}, {7, L"no"}},
                        "/ipcname \"n2\" /dumppath \"*\" /singleton "},
-        ServerLineCase{"singletonOff", {{3, L"*"}, {4, L"n3"}, {8, L"false"}, {7, L"True"}},
+        ServerLineCase{"singletonOff",
+                       {{3, L"*"}, {4, L"n3"}, {8, L"false"}, {7, L"True"}},
                        "/ipcname \"n3\" /dumppath \"*\" /noui "},
-        ServerLineCase{"refusedNameKeepsDefault", {{3, L"*"}, {4, L"bad/name"}, {4, L"bad\\name"}},
+        ServerLineCase{"refusedNameKeepsDefault",
+                       {{3, L"*"}, {4, L"bad/name"}, {4, L"bad\\name"}},
                        "/ipcname \"HalvornDumpGenerationServer\" /dumppath \"*\" /singleton "},
         ServerLineCase{"noDumpFolder", {{4, L"n4"}, {8, L"yes"}}, "/ipcname \"n4\" "}),
     [](const ::testing::TestParamInfo<ServerLineCase>& info) { return std::string(info.param.name); });
