@@ -1,0 +1,155 @@
+#include "client/core/protocol/AppRequests.h"
+
+#include <json/value.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <mutex>
+
+#include <juce_cryptography/juce_cryptography.h>
+
+#include "client/core/protocol/JsonRead.h"
+#include "client/core/protocol/JsonText.h"
+#include "client/core/protocol/QueryString.h"
+#include "client/core/protocol/ReplyEnvelope.h"
+#include "client/core/protocol/RequestFrame.h"
+#include "client/core/protocol/ServerList.h"
+#include "client/core/protocol/SystemFacts.h"
+#include "net/HttpRequest.h"
+#include "net/HttpResponse.h"
+
+using namespace JsonRead;
+
+namespace {
+
+void Post(Net::HttpRequest* request, const char* operation, const Json::Value& body) {
+  request->SetHttpRequest(Net::HTTP_POST, OperationUrl(ServerList::GetInstance()->GetAppServer(), operation));
+  SetJsonPostContent(body, request);
+}
+
+// Parses the body and runs the reading with the "result" object; a body that
+// is not JSON or a member of the wrong kind leaves code 1000.
+template <class Reply, class Reading>
+void ReadAppReply(const std::string& body, Reply& reply, Reading reading) {
+  Json::Value root;
+  const bool read = JsonParse(body, root) && Guarded([&] {
+                      reply.code = ReplyEnvelope::Code(root);
+                      reading(ReplyEnvelope::Result(root));
+                    });
+  if (!read) {
+    reply.code = ReplyEnvelope::kUnreadable;
+    reply.ok = false;
+  }
+}
+
+template <class Reply>
+void ReadAppResponse(const Net::HttpResponse* response, Reply& reply) {
+  if (!ReplyEnvelope::IsReadable(response != nullptr, response ? response->GetStatusCode() : 0)) return;
+  Reply::ReadBody(response->GetBody(), reply);
+}
+
+}  // namespace
+
+std::string PasswordDigest(const std::string& password) {
+  return juce::MD5(password.data(), password.size()).toHexString().toStdString();
+}
+
+void AuthenRequest::FillHttpRequest(const AuthenRequest& record, Net::HttpRequest* request, Password password) {
+  if (!request) return;
+  Json::Value body;
+  body["account"] = record.account;
+  body["pwd"] = password == Password::Hashed ? record.password : PasswordDigest(record.password);
+  body["ip"] = record.ip;
+  body["name"] = GetComputerNameUtf8();
+  Post(request, "APP_AUTHEN", body);
+  request->AddHeaderField("User-Agent", BuildUserAgent());
+}
+
+void LogoutRequest::FillHttpRequest(const LogoutRequest& record, Net::HttpRequest* request) {
+  if (!request) return;
+  Json::Value body;
+  body["account"] = record.account;
+  body["cid"] = record.cid;
+  Post(request, "APP_LOGOUT", body);
+}
+
+void GetSidRequest::FillHttpRequest(const GetSidRequest& record, Net::HttpRequest* request) {
+  if (!request) return;
+  Json::Value body;
+  body["pz"] = record.pz;
+  body["cid"] = record.cid;
+  body["name"] = GetComputerNameUtf8();
+  Post(request, "APP_GET_SID", body);
+  request->AddHeaderField("User-Agent", BuildUserAgent());
+  request->AddHeaderField("x-hlvn-meta-product", record.product);
+}
+
+void GetCidRequest::FillHttpRequest(const GetCidRequest& record, Net::HttpRequest* request) {
+  if (!request) return;
+  Json::Value body;
+  body["pz"] = record.pz;
+  body["ip"] = record.ip;
+  body["name"] = GetComputerNameUtf8();
+  Post(request, "APP_GET_CID", body);
+  request->AddHeaderField("User-Agent", BuildUserAgent());
+  request->AddHeaderField("x-hlvn-meta-product", record.product);
+}
+
+void AuthenReply::ReadBody(const std::string& body, AuthenReply& reply) {
+  ReadAppReply(body, reply, [&](const Json::Value& result) {
+    reply.cid = String(result, "cid");
+    reply.sid = String(result, "sid");
+    reply.pz = String(result, "pz");
+    reply.userId = Int64(result, "userId");
+    reply.name = String(result, "name");
+    reply.product = String(result, "product");
+    reply.firstLogin = Int(result, "firstLogin");
+    reply.account = String(result, "account");
+    reply.ok = reply.code == ReplyEnvelope::kSuccess;
+  });
+}
+
+void LogoutReply::ReadBody(const std::string& body, LogoutReply& reply) {
+  ReadAppReply(body, reply, [&](const Json::Value&) { reply.ok = reply.code == ReplyEnvelope::kSuccess; });
+}
+
+void GetSidReply::ReadBody(const std::string& body, GetSidReply& reply) {
+  ReadAppReply(body, reply, [&](const Json::Value& result) {
+    reply.sid = String(result, "sid");
+    reply.ok = reply.code == ReplyEnvelope::kSuccess && !reply.sid.empty();
+  });
+}
+
+void GetCidReply::ReadBody(const std::string& body, GetCidReply& reply) {
+  ReadAppReply(body, reply, [&](const Json::Value& result) {
+    reply.cid = String(result, "cid");
+    reply.sid = String(result, "sid");
+    reply.ok = reply.code == ReplyEnvelope::kSuccess && !reply.cid.empty();
+  });
+}
+
+void AuthenReply::ParseResponse(const Net::HttpResponse* response, AuthenReply& reply) { ReadAppResponse(response, reply); }
+void LogoutReply::ParseResponse(const Net::HttpResponse* response, LogoutReply& reply) { ReadAppResponse(response, reply); }
+void GetSidReply::ParseResponse(const Net::HttpResponse* response, GetSidReply& reply) { ReadAppResponse(response, reply); }
+void GetCidReply::ParseResponse(const Net::HttpResponse* response, GetCidReply& reply) { ReadAppResponse(response, reply); }
+
+std::string BuildUserAgent(long major, long minor, const std::string& macAddress) {
+  const std::string mac =
+      macAddress.empty() || macAddress == "unknown_mac_address" ? std::string("00-00-00-00-00-00") : macAddress;
+  char text[99];
+  std::snprintf(text, sizeof text, "Windows|%ld.%ld|%s", major, minor, mac.c_str());
+  return text;
+}
+
+std::string BuildUserAgent() {
+  const SystemFacts::OsVersion version = SystemFacts::GetOsVersion();
+  return BuildUserAgent(version.major, version.minor, SystemFacts::GetMacAddress());
+}
+
+std::string GetComputerNameUtf8() {
+  static std::mutex lock;
+  static std::string name;
+  std::lock_guard<std::mutex> guard(lock);
+  if (name.empty()) name = SystemFacts::GetHostName();
+  return name;
+}

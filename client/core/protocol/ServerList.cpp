@@ -1,0 +1,68 @@
+#include "client/core/protocol/ServerList.h"
+
+#include <memory>
+
+namespace {
+
+const char* const kElementNames[ServerList::EntryCount] = {
+    "link_server", "app_server", "rpc_server", "upload_server", "download_server", "rsync_server", "update_xml_url"};
+
+const char* const kDefaults[ServerList::EntryCount] = {
+    "http://link.halvorn.net/link/service/",
+    "http://api.halvorn.net/app/service/",
+    "http://api.halvorn.net/fs/service/",
+    "http://dfs.halvorn.net/dfs/service/",
+    "http://dfs.halvorn.net/dfs/service/",
+    "http://dfs.halvorn.net/dfs/service/",
+    "http://update.halvorn.net/client/dorv/update/update.xml"};
+
+std::unique_ptr<ServerList>& Instance() {
+  static std::unique_ptr<ServerList> instance;
+  return instance;
+}
+
+}  // namespace
+
+ServerList* ServerList::GetInstance() {
+  std::unique_ptr<ServerList>& instance = Instance();
+  if (!instance) {
+    instance = std::make_unique<ServerList>();
+    instance->LoadFromFile();
+  }
+  return instance.get();
+}
+
+void ServerList::DeleteInstance() { Instance().reset(); }
+
+ServerList* ServerList::LoadInstance(const juce::File& file) {
+  auto list = std::make_unique<ServerList>();
+  list->LoadFromFile(file);
+  Instance() = std::move(list);
+  return Instance().get();
+}
+
+ServerList::ServerList() {
+  for (int i = 0; i < EntryCount; ++i) m_urls[i] = kDefaults[i];
+}
+
+const char* ServerList::ElementName(Entry entry) { return kElementNames[entry]; }
+
+void ServerList::LoadFromFile() {
+  const juce::File folder = juce::File::getSpecialLocation(juce::File::currentExecutableFile).getParentDirectory();
+  LoadFromFile(folder.getChildFile("server_list.xml"));
+}
+
+void ServerList::LoadFromFile(const juce::File& file) {
+  if (!file.existsAsFile()) return;
+  std::unique_ptr<juce::XmlElement> root = juce::XmlDocument(file).getDocumentElement();
+  if (!root) return;
+
+  std::array<std::string, EntryCount> urls;
+  for (int i = 0; i < EntryCount; ++i) {
+    const juce::XmlElement* element = root->getChildByName(kElementNames[i]);
+    if (!element) return;
+    urls[i] = element->getStringAttribute("url").toStdString();
+    if (urls[i].empty()) return;
+  }
+  m_urls = urls;
+}

@@ -1,0 +1,176 @@
+#include "Store.h"
+
+#include <stdexcept>
+
+namespace devserver {
+
+namespace {
+
+const char* const kSchema = R"SQL(
+CREATE TABLE IF NOT EXISTS users(
+  id INTEGER PRIMARY KEY AUTOINCREMENT,
+  account TEXT NOT NULL UNIQUE COLLATE NOCASE,
+  pwd TEXT NOT NULL,
+  name TEXT NOT NULL DEFAULT '',
+  status INTEGER NOT NULL DEFAULT 0,
+  capacity INTEGER NOT NULL,
+  szm INTEGER NOT NULL,
+  fsnm INTEGER NOT NULL,
+  dsnm INTEGER NOT NULL,
+  dym INTEGER NOT NULL,
+  g INTEGER NOT NULL DEFAULT 0,
+  logins INTEGER NOT NULL DEFAULT 0,
+  createTime INTEGER NOT NULL,
+  updateTime INTEGER NOT NULL,
+  lastAccess INTEGER NOT NULL DEFAULT 0);
+CREATE TABLE IF NOT EXISTS clients(
+  cid TEXT PRIMARY KEY,
+  userId INTEGER NOT NULL,
+  pz TEXT NOT NULL,
+  name TEXT NOT NULL DEFAULT '',
+  ip TEXT NOT NULL DEFAULT '',
+  lastT INTEGER NOT NULL DEFAULT 0);
+CREATE INDEX IF NOT EXISTS clients_pz ON clients(pz);
+CREATE TABLE IF NOT EXISTS sessions(
+  sid TEXT PRIMARY KEY,
+  userId INTEGER NOT NULL,
+  cid TEXT NOT NULL,
+  createTime INTEGER NOT NULL);
+CREATE TABLE IF NOT EXISTS items(
+  id INTEGER PRIMARY KEY AUTOINCREMENT,
+  userId INTEGER NOT NULL,
+  isDir INTEGER NOT NULL,
+  parentId INTEGER NOT NULL,
+  name TEXT NOT NULL,
+  status INTEGER NOT NULL,
+  vnum INTEGER NOT NULL,
+  g INTEGER NOT NULL,
+  vtype INTEGER NOT NULL,
+  contentG INTEGER NOT NULL DEFAULT 0,
+  md5 TEXT NOT NULL DEFAULT '',
+  size INTEGER NOT NULL DEFAULT 0,
+  docId INTEGER NOT NULL DEFAULT 0,
+  description TEXT NOT NULL DEFAULT '',
+  type INTEGER NOT NULL DEFAULT 0,
+  sysType INTEGER NOT NULL DEFAULT 0,
+  createTime INTEGER NOT NULL,
+  updateTime INTEGER NOT NULL);
+CREATE INDEX IF NOT EXISTS items_parent ON items(userId, parentId, status);
+CREATE INDEX IF NOT EXISTS items_g ON items(userId, g);
+CREATE TABLE IF NOT EXISTS docs(
+  id INTEGER PRIMARY KEY AUTOINCREMENT,
+  md5 TEXT NOT NULL,
+  size INTEGER NOT NULL);
+CREATE INDEX IF NOT EXISTS docs_md5 ON docs(md5, size);
+CREATE TABLE IF NOT EXISTS uploads(
+  id INTEGER PRIMARY KEY AUTOINCREMENT,
+  fileId INTEGER NOT NULL UNIQUE,
+  userId INTEGER NOT NULL,
+  md5 TEXT NOT NULL,
+  size INTEGER NOT NULL,
+  position INTEGER NOT NULL DEFAULT 0,
+  baseG INTEGER NOT NULL,
+  createTime INTEGER NOT NULL);
+CREATE TABLE IF NOT EXISTS tokens(
+  docURL TEXT PRIMARY KEY,
+  context TEXT NOT NULL,
+  userId INTEGER NOT NULL,
+  fileId INTEGER NOT NULL,
+  uploadId INTEGER NOT NULL DEFAULT 0,
+  docId INTEGER NOT NULL DEFAULT 0,
+  size INTEGER NOT NULL DEFAULT 0,
+  direction TEXT NOT NULL,
+  createTime INTEGER NOT NULL);
+CREATE TABLE IF NOT EXISTS stats(
+  id INTEGER PRIMARY KEY AUTOINCREMENT,
+  mac TEXT NOT NULL,
+  category TEXT NOT NULL,
+  event TEXT NOT NULL,
+  time INTEGER NOT NULL);
+)SQL";
+
+}  // namespace
+
+Store::Store(const std::filesystem::path& file) {
+  if (sqlite3_open_v2(file.c_str(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
+                      nullptr) != SQLITE_OK) {
+    std::string message = m_db ? sqlite3_errmsg(m_db) : "out of memory";
+    sqlite3_close(m_db);
+    throw std::runtime_error("cannot open " + file.string() + ": " + message);
+  }
+  sqlite3_busy_timeout(m_db, 5000);
+  Exec("PRAGMA journal_mode=WAL");
+  Exec("PRAGMA synchronous=NORMAL");
+  CreateSchema();
+}
+
+Store::~Store() { sqlite3_close(m_db); }
+
+void Store::Exec(const char* sql) {
+  char* error = nullptr;
+  if (sqlite3_exec(m_db, sql, nullptr, nullptr, &error) != SQLITE_OK) {
+    std::string message = error ? error : "unknown error";
+    sqlite3_free(error);
+    throw std::runtime_error("sqlite: " + message);
+  }
+}
+
+void Store::CreateSchema() { Exec(kSchema); }
+
+Stmt::Stmt(const Store& store, const char* sql) : m_db(store.handle()) {
+  if (sqlite3_prepare_v2(m_db, sql, -1, &m_stmt, nullptr) != SQLITE_OK)
+    throw std::runtime_error(std::string("sqlite prepare: ") + sqlite3_errmsg(m_db));
+}
+
+Stmt::~Stmt() { sqlite3_finalize(m_stmt); }
+
+Stmt& Stmt::Bind(int index, int64_t value) {
+  sqlite3_bind_int64(m_stmt, index, value);
+  return *this;
+}
+
+Stmt& Stmt::Bind(int index, const std::string& value) {
+  sqlite3_bind_text(m_stmt, index, value.data(), static_cast<int>(value.size()), SQLITE_TRANSIENT);
+  return *this;
+}
+
+bool Stmt::Step() {
+  int rc = sqlite3_step(m_stmt);
+  if (rc == SQLITE_ROW) return true;
+  if (rc == SQLITE_DONE) return false;
+  throw std::runtime_error(std::string("sqlite step: ") + sqlite3_errmsg(m_db));
+}
+
+void Stmt::Run() {
+  while (Step()) {
+  }
+}
+
+void Stmt::Reset() {
+  sqlite3_reset(m_stmt);
+  sqlite3_clear_bindings(m_stmt);
+}
+
+std::string Stmt::Text(int column) const {
+  const unsigned char* text = sqlite3_column_text(m_stmt, column);
+  if (!text) return {};
+  return std::string(reinterpret_cast<const char*>(text), static_cast<size_t>(sqlite3_column_bytes(m_stmt, column)));
+}
+
+Transaction::Transaction(Store& store) : m_store(store) { m_store.Exec("BEGIN IMMEDIATE"); }
+
+Transaction::~Transaction() {
+  if (!m_done) {
+    try {
+      m_store.Exec("ROLLBACK");
+    } catch (...) {
+    }
+  }
+}
+
+void Transaction::Commit() {
+  m_store.Exec("COMMIT");
+  m_done = true;
+}
+
+}  // namespace devserver

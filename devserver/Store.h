@@ -1,0 +1,64 @@
+#pragma once
+#include <sqlite3.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+namespace devserver {
+
+// The service's SQLite database. Not thread-safe: the service serialises every
+// use behind its own lock.
+class Store {
+ public:
+  explicit Store(const std::filesystem::path& file);
+  ~Store();
+  Store(const Store&) = delete;
+  Store& operator=(const Store&) = delete;
+
+  sqlite3* handle() const { return m_db; }
+  void Exec(const char* sql);
+  int64_t LastInsertId() const { return sqlite3_last_insert_rowid(m_db); }
+
+ private:
+  void CreateSchema();
+  sqlite3* m_db = nullptr;
+};
+
+// One prepared statement; values are always bound, never spliced into the SQL.
+class Stmt {
+ public:
+  Stmt(const Store& store, const char* sql);
+  ~Stmt();
+  Stmt(const Stmt&) = delete;
+  Stmt& operator=(const Stmt&) = delete;
+
+  Stmt& Bind(int index, int64_t value);
+  Stmt& Bind(int index, const std::string& value);
+  // True while a row is available; throws on an error.
+  bool Step();
+  // Runs a statement that returns no rows.
+  void Run();
+  void Reset();
+
+  int64_t Int(int column) const { return sqlite3_column_int64(m_stmt, column); }
+  std::string Text(int column) const;
+
+ private:
+  sqlite3* m_db;
+  sqlite3_stmt* m_stmt = nullptr;
+};
+
+// Commits on Commit(), rolls back when left without it.
+class Transaction {
+ public:
+  explicit Transaction(Store& store);
+  ~Transaction();
+  void Commit();
+
+ private:
+  Store& m_store;
+  bool m_done = false;
+};
+
+}  // namespace devserver

@@ -1,0 +1,37 @@
+#include "net/HttpResponse.h"
+
+namespace Net {
+
+HttpResponse::HttpResponse(const juce::String& path) : m_toFile(true), m_path(path) {}
+
+HttpResponse::~HttpResponse() { EndBody(); }
+
+bool HttpResponse::BeginBody(int64_t expectedLength) {
+  m_body.clear();
+  if (!m_toFile) {
+    // Reserving what the server announced saves copying a large body again
+    // and again; an absurd announcement is not trusted.
+    if (expectedLength > 0 && expectedLength <= (int64_t{1} << 31)) m_body.reserve(static_cast<size_t>(expectedLength));
+    return true;
+  }
+  EndBody();
+  m_file = std::fopen(m_path.toRawUTF8(), "wb");
+  return m_file != nullptr;
+}
+
+bool HttpResponse::AppendBody(const char* data, size_t length) {
+  if (!m_toFile) {
+    m_body.append(data, length);
+    return true;
+  }
+  return m_file != nullptr && std::fwrite(data, 1, length, m_file) == length;
+}
+
+void HttpResponse::EndBody() {
+  if (m_file != nullptr) {
+    std::fclose(m_file);
+    m_file = nullptr;
+  }
+}
+
+}  // namespace Net
