@@ -81,6 +81,7 @@ Json::Value FsService::DeviceMove(const User& user, int64_t id, int64_t parentId
   if (item->isDir && tree.IsWithin(parentId, item->id))
     throw ServiceError(Code::DirRecursiveActDenied, "cannot move a folder into itself");
   item->name = PlaceName(tree, parentId, item->name, item->isDir, 0, item->id);
+  item->movedFrom = item->parentId;
   item->parentId = parentId;
   Stamp(tree, *item, kChanged);
   tree.Save(*item);

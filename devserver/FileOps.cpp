@@ -249,6 +249,7 @@ Json::Value FsService::MoveFile(const FsCall& call) {
     }
   }
   file.name = PlaceName(tree, parentId, file.name, false, policy, file.id);
+  file.movedFrom = file.parentId;
   file.parentId = parentId;
   Stamp(tree, file, kChanged);
   tree.Save(file);

@@ -98,13 +98,11 @@ void HttpService::Routes() {
   }
   m_server.Get(R"(.*/stat\.cloudstorage\.pc/.*)", [this](const httplib::Request& req, httplib::Response& res) {
     Exchange ex{req, res, Query::FromTarget(req.target), "stat", {}, {}, false, 0, true};
-    Statistics(ex);
-    Log(ex);
+    ServeStatic(ex, &HttpService::Statistics);
   });
   m_server.Get(R"(/client/dorv/update/.+)", [this](const httplib::Request& req, httplib::Response& res) {
     Exchange ex{req, res, Query::FromTarget(req.target), "update", {}, {}, false, 0, true};
-    UpdateFile(ex);
-    Log(ex);
+    ServeStatic(ex, &HttpService::UpdateFile);
   });
   if (m_options.admin) {
     m_server.Get(R"(/admin/.+)", [this](const httplib::Request& req, httplib::Response& res) {
@@ -165,6 +163,18 @@ void HttpService::Serve(Endpoint endpoint, const httplib::Request& req, httplib:
     Spoil(ex, *fault);
   } else {
     Dispatch(endpoint, ex, fault ? &*fault : nullptr);
+    if (fault && fault->afterOp) Spoil(ex, *fault);
+  }
+  Log(ex);
+}
+
+void HttpService::ServeStatic(Exchange& ex, void (HttpService::*handler)(Exchange&)) {
+  std::optional<FaultAction> fault = m_faults.Take(ex.op);
+  if (fault && fault->delayMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(fault->delayMs));
+  if (fault && !fault->afterOp && (fault->drop || fault->httpStatus || fault->code)) {
+    Spoil(ex, *fault);
+  } else {
+    (this->*handler)(ex);
     if (fault && fault->afterOp) Spoil(ex, *fault);
   }
   Log(ex);

@@ -36,6 +36,7 @@ class Index {
     return it == m_children.end() ? none : it->second;
   }
   const Item& At(size_t i) const { return m_items[i]; }
+  const std::vector<Item>& items() const { return m_items; }
   DirStats Stats(int64_t id) const {
     auto it = m_stats.find(id);
     return it == m_stats.end() ? DirStats{} : it->second;
@@ -135,6 +136,28 @@ Json::Value FsService::SyncDir(const FsCall& call) {
     }
   };
   collect(id, recursive);
+  // An item moved out of the folder is gone from it: listed as deleted there.
+  std::vector<Item> movedOut;
+  auto within = [&](int64_t dirId) {
+    for (int guard = 0; guard < 10000 && dirId != 0; ++guard) {
+      if (dirId == id) return true;
+      if (!recursive || dirId == kRootId) return false;
+      const Item* d = index.Find(dirId);
+      if (!d) return false;
+      dirId = d->parentId;
+    }
+    return false;
+  };
+  for (const Item& it : index.items()) {
+    if (it.g <= since || it.movedFrom == 0 || it.status != kLive) continue;
+    if (!(it.isDir || getFiles) || within(it.parentId) || !within(it.movedFrom)) continue;
+    Item gone = it;
+    gone.status = kDeleted;
+    gone.vtype = kRemoved;
+    gone.parentId = it.movedFrom;
+    movedOut.push_back(gone);
+  }
+  for (const Item& it : movedOut) changed.push_back(&it);
   std::stable_sort(changed.begin(), changed.end(), [](const Item* a, const Item* b) { return a->g < b->g; });
 
   // Ascending versions, but a folder in the list always before what it holds.

@@ -53,6 +53,7 @@ CREATE TABLE IF NOT EXISTS items(
   description TEXT NOT NULL DEFAULT '',
   type INTEGER NOT NULL DEFAULT 0,
   sysType INTEGER NOT NULL DEFAULT 0,
+  movedFrom INTEGER NOT NULL DEFAULT 0,
   createTime INTEGER NOT NULL,
   updateTime INTEGER NOT NULL);
 CREATE INDEX IF NOT EXISTS items_parent ON items(userId, parentId, status);

@@ -10,7 +10,7 @@ namespace {
 
 const char* const kColumns =
     "id, userId, isDir, parentId, name, status, vnum, g, vtype, contentG, md5, size, docId, description, type, "
-    "sysType, createTime, updateTime";
+    "sysType, createTime, updateTime, movedFrom";
 
 Item ReadItem(const Stmt& s) {
   Item it;
@@ -32,6 +32,7 @@ Item ReadItem(const Stmt& s) {
   it.sysType = static_cast<int>(s.Int(15));
   it.createTime = s.Int(16);
   it.updateTime = s.Int(17);
+  it.movedFrom = s.Int(18);
   return it;
 }
 
@@ -132,11 +133,11 @@ void Tree::Insert(Item& item) {
 void Tree::Save(const Item& item) {
   Stmt s(m_store,
          "UPDATE items SET parentId=?, name=?, status=?, vnum=?, g=?, vtype=?, contentG=?, md5=?, size=?, docId=?, "
-         "description=?, type=?, sysType=?, updateTime=? WHERE id=? AND userId=?");
+         "description=?, type=?, sysType=?, updateTime=?, movedFrom=? WHERE id=? AND userId=?");
   s.Bind(1, item.parentId).Bind(2, item.name).Bind(3, item.status).Bind(4, item.vnum).Bind(5, item.g);
   s.Bind(6, item.vtype).Bind(7, item.contentG).Bind(8, item.md5).Bind(9, item.size).Bind(10, item.docId);
   s.Bind(11, item.description).Bind(12, item.type).Bind(13, item.sysType).Bind(14, item.updateTime);
-  s.Bind(15, item.id).Bind(16, m_userId);
+  s.Bind(15, item.movedFrom).Bind(16, item.id).Bind(17, m_userId);
   s.Run();
 }
 

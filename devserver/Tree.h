@@ -35,6 +35,7 @@ struct Item {
   std::string description;
   int type = 0;
   int sysType = 0;
+  int64_t movedFrom = 0;  // the folder of the item's last move (0: never moved)
   int64_t createTime = 0;
   int64_t updateTime = 0;
 

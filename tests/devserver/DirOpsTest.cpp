@@ -163,6 +163,31 @@ TEST_F(ServiceTest, SyncDirListsChangesAfterTheVersionParentsFirst) {
   EXPECT_EQ(client.SyncDir(424242, "0|0").Code(), 704);
 }
 
+TEST_F(ServiceTest, SyncDirReportsAnItemMovedOutAsDeletedThere) {
+  int64_t root = Root();
+  int64_t elsewhere = client.MakeDir(-1, "Elsewhere");
+  int64_t sub = client.MakeDir(root, "sub");
+  Json::Value file = client.Upload(sub, "f.txt", "f");
+  int64_t since = VersionNumber(file);
+  Admin(server, "move?account=" + client.account + "&id=" + file["id"].asString() + "&parentId=" +
+                    std::to_string(elsewhere));
+  Json::Value fromRoot = client.SyncDir(root, "0|" + std::to_string(since)).Result()["dirFiles"];
+  ASSERT_EQ(fromRoot.size(), 1u);
+  EXPECT_EQ(fromRoot[0]["file"]["id"], file["id"]);
+  EXPECT_EQ(fromRoot[0]["file"]["status"].asInt(), 1);
+  EXPECT_EQ(fromRoot[0]["file"]["parentId"].asInt64(), sub);
+  Json::Value there = client.SyncDir(elsewhere, "0|" + std::to_string(since)).Result()["dirFiles"];
+  ASSERT_EQ(there.size(), 1u);
+  EXPECT_EQ(there[0]["file"]["status"].asInt(), 0);
+  // Within the folder, a move is a change, not a deletion.
+  Admin(server, "move?account=" + client.account + "&id=" + file["id"].asString() + "&parentId=" +
+                    std::to_string(root));
+  Json::Value back = client.SyncDir(root, "0|" + std::to_string(since)).Result()["dirFiles"];
+  ASSERT_EQ(back.size(), 1u);
+  EXPECT_EQ(back[0]["file"]["status"].asInt(), 0);
+  EXPECT_EQ(back[0]["file"]["parentId"].asInt64(), root);
+}
+
 TEST_F(ServiceTest, GetDirFilesShowsLiveItemsWithStats) {
   int64_t root = Root();
   int64_t sub = client.MakeDir(root, "sub");
