@@ -1,12 +1,11 @@
 #include "client/core/protocol/AppRequests.h"
 
 #include <json/value.h>
+#include <juce_cryptography/juce_cryptography.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <mutex>
-
-#include <juce_cryptography/juce_cryptography.h>
 
 #include "client/core/protocol/JsonRead.h"
 #include "client/core/protocol/JsonText.h"
@@ -27,25 +26,16 @@ void Post(Net::HttpRequest* request, const char* operation, const Json::Value& b
   SetJsonPostContent(body, request);
 }
 
-// Parses the body and runs the reading with the "result" object; a body that
-// is not JSON or a member of the wrong kind leaves code 1000.
+// Reads the envelope and runs the reading with the "result" object; an
+// unreadable body leaves code 1000 and the ok flag false.
 template <class Reply, class Reading>
 void ReadAppReply(const std::string& body, Reply& reply, Reading reading) {
-  Json::Value root;
-  const bool read = JsonParse(body, root) && Guarded([&] {
-                      reply.code = ReplyEnvelope::Code(root);
-                      reading(ReplyEnvelope::Result(root));
-                    });
-  if (!read) {
-    reply.code = ReplyEnvelope::kUnreadable;
-    reply.ok = false;
-  }
-}
-
-template <class Reply>
-void ReadAppResponse(const Net::HttpResponse* response, Reply& reply) {
-  if (!ReplyEnvelope::IsReadable(response != nullptr, response ? response->GetStatusCode() : 0)) return;
-  Reply::ReadBody(response->GetBody(), reply);
+  const bool read = ReplyEnvelope::ReadBodyOrMarkUnreadable(body, reply, [&](const Json::Value& root) {
+    reply.code = ReplyEnvelope::Code(root);
+    reading(ReplyEnvelope::Result(root));
+    return true;
+  });
+  if (!read) reply.ok = false;
 }
 
 }  // namespace
@@ -128,10 +118,18 @@ void GetCidReply::ReadBody(const std::string& body, GetCidReply& reply) {
   });
 }
 
-void AuthenReply::ParseResponse(const Net::HttpResponse* response, AuthenReply& reply) { ReadAppResponse(response, reply); }
-void LogoutReply::ParseResponse(const Net::HttpResponse* response, LogoutReply& reply) { ReadAppResponse(response, reply); }
-void GetSidReply::ParseResponse(const Net::HttpResponse* response, GetSidReply& reply) { ReadAppResponse(response, reply); }
-void GetCidReply::ParseResponse(const Net::HttpResponse* response, GetCidReply& reply) { ReadAppResponse(response, reply); }
+void AuthenReply::ParseResponse(const Net::HttpResponse* response, AuthenReply& reply) {
+  ReplyEnvelope::ReadResponse(response, reply);
+}
+void LogoutReply::ParseResponse(const Net::HttpResponse* response, LogoutReply& reply) {
+  ReplyEnvelope::ReadResponse(response, reply);
+}
+void GetSidReply::ParseResponse(const Net::HttpResponse* response, GetSidReply& reply) {
+  ReplyEnvelope::ReadResponse(response, reply);
+}
+void GetCidReply::ParseResponse(const Net::HttpResponse* response, GetCidReply& reply) {
+  ReplyEnvelope::ReadResponse(response, reply);
+}
 
 std::string BuildUserAgent(long major, long minor, const std::string& macAddress) {
   const std::string mac =

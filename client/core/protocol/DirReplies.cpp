@@ -41,15 +41,13 @@ bool DirTreeReply::ParseBody(const std::string& body, DirTreeReply& reply) {
 }
 
 bool DirFilesReply::ParseBody(const std::string& body, DirFilesReply& reply) {
-  return ParseFolderReply(body, reply, [&](const Json::Value& result) {
-    return DirContent::ParseJson(&Member(result, "dir"), reply.dir);
-  });
+  return ParseFolderReply(
+      body, reply, [&](const Json::Value& result) { return DirContent::ParseJson(&Member(result, "dir"), reply.dir); });
 }
 
 bool SyncDirReply::ParseBody(const std::string& body, SyncDirReply& reply) {
-  return ParseFolderReply(body, reply, [&](const Json::Value& result) {
-    return ParseEntries(Array(result, "dirFiles"), reply);
-  });
+  return ParseFolderReply(body, reply,
+                          [&](const Json::Value& result) { return ParseEntries(Array(result, "dirFiles"), reply); });
 }
 
 bool SyncDirReply::ParseEntries(const Json::Value& array, SyncDirReply& reply) {

@@ -2,12 +2,12 @@
 // The replies of the folder operations. Each parser reads a body that came
 // with HTTP status 200; false means the body was not JSON or a member was
 // unreadable, and the caller then stores 1000 in code.
+#include <json/value.h>
+
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
-
-#include <json/value.h>
 
 #include "client/core/protocol/DirContent.h"
 #include "client/core/protocol/DirEntry.h"

@@ -25,7 +25,11 @@ struct OverwrittenFile {
 struct SyncDirRequest {
   SyncDirRequest(const RequestHeader& header, int64_t id, const std::string& version, bool getAllVersions,
                  bool recursive, bool getFiles)
-      : header(header), id(id), version(version), getAllVersions(getAllVersions), recursive(recursive),
+      : header(header),
+        id(id),
+        version(version),
+        getAllVersions(getAllVersions),
+        recursive(recursive),
         getFiles(getFiles) {}
 
   RequestHeader header;
@@ -65,8 +69,14 @@ struct GetDirFilesRequest {
 struct CreateDirRequest {
   CreateDirRequest(const RequestHeader& header, int64_t id, int64_t ownerId, int64_t parentId,
                    const std::string& dirName, const std::string& description, int type, int nameConflictPolicy)
-      : header(header), id(id), ownerId(ownerId), parentId(parentId), dirName(dirName), description(description),
-        type(type), nameConflictPolicy(nameConflictPolicy) {}
+      : header(header),
+        id(id),
+        ownerId(ownerId),
+        parentId(parentId),
+        dirName(dirName),
+        description(description),
+        type(type),
+        nameConflictPolicy(nameConflictPolicy) {}
 
   RequestHeader header;
   int64_t id = 0;
@@ -86,7 +96,11 @@ struct CreateDirRequest {
 struct RenameDirRequest {
   RenameDirRequest(const RequestHeader& header, int64_t id, int64_t ownerId, const std::string& dirName,
                    int nameConflictPolicy, int renamePolicy)
-      : header(header), id(id), ownerId(ownerId), dirName(dirName), nameConflictPolicy(nameConflictPolicy),
+      : header(header),
+        id(id),
+        ownerId(ownerId),
+        dirName(dirName),
+        nameConflictPolicy(nameConflictPolicy),
         renamePolicy(renamePolicy) {}
 
   RequestHeader header;

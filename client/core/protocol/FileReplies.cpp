@@ -3,41 +3,26 @@
 #include "client/core/protocol/JsonRead.h"
 #include "client/core/protocol/JsonText.h"
 #include "client/core/protocol/ReplyEnvelope.h"
+#include "net/HttpResponse.h"
 
 using namespace JsonRead;
 
-namespace {
-
-// Parses the body and runs the reading; a body that is not JSON, a member of
-// the wrong kind or a reading that reports failure leaves code 1000.
-template <class Reply, class Reading>
-void ReadReply(const std::string& body, Reply& reply, Reading reading) {
-  Json::Value root;
-  bool read = false;
-  if (JsonParse(body, root)) {
-    Guarded([&] { read = reading(root); });
-  }
-  if (!read) reply.code = ReplyEnvelope::kUnreadable;
-}
-
-}  // namespace
-
 bool FileReply::ParseBody(FileReply& reply, const Json::Value& object) {
   return Guarded([&] {
-           reply.code = ReplyEnvelope::Code(object);
-           const Json::Value& result = ReplyEnvelope::Result(object);
-           reply.id = Int64(result, "id");
-           reply.type = Int(result, "type");
-           if (!ServerFileInfo::ParseJsonWithPath(reply.file, &Member(result, "file"))) throw JsonReadError("file");
-         });
+    reply.code = ReplyEnvelope::Code(object);
+    const Json::Value& result = ReplyEnvelope::Result(object);
+    reply.id = Int64(result, "id");
+    reply.type = Int(result, "type");
+    if (!ServerFileInfo::ParseJsonWithPath(reply.file, &Member(result, "file"))) throw JsonReadError("file");
+  });
 }
 
 void FileReply::ReadBody(const std::string& body, FileReply& reply) {
-  ReadReply(body, reply, [&](const Json::Value& root) { return ParseBody(reply, root); });
+  ReplyEnvelope::ReadBodyOrMarkUnreadable(body, reply, [&](const Json::Value& root) { return ParseBody(reply, root); });
 }
 
 void TransportTokenReply::ReadBody(const std::string& body, TransportTokenReply& reply) {
-  ReadReply(body, reply, [&](const Json::Value& root) {
+  ReplyEnvelope::ReadBodyOrMarkUnreadable(body, reply, [&](const Json::Value& root) {
     reply.code = ReplyEnvelope::Code(root);
     const Json::Value& result = ReplyEnvelope::Result(root);
     reply.id = Int64(result, "id");
@@ -48,7 +33,7 @@ void TransportTokenReply::ReadBody(const std::string& body, TransportTokenReply&
 }
 
 void UserReply::ReadBody(const std::string& body, UserReply& reply) {
-  ReadReply(body, reply, [&](const Json::Value& root) {
+  ReplyEnvelope::ReadBodyOrMarkUnreadable(body, reply, [&](const Json::Value& root) {
     reply.code = ReplyEnvelope::Code(root);
     const Json::Value& result = ReplyEnvelope::Result(root);
     reply.id = Int64(result, "id");
@@ -68,7 +53,7 @@ bool UserFilesCountReply::ParseStats(UserFilesCountReply& reply, const Json::Val
 }
 
 void UserFilesCountReply::ReadBody(const std::string& body, UserFilesCountReply& reply) {
-  ReadReply(body, reply, [&](const Json::Value& root) {
+  ReplyEnvelope::ReadBodyOrMarkUnreadable(body, reply, [&](const Json::Value& root) {
     reply.code = ReplyEnvelope::Code(root);
     const Json::Value& result = ReplyEnvelope::Result(root);
     reply.id = Int64(result, "id");
@@ -79,4 +64,20 @@ void UserFilesCountReply::ReadBody(const std::string& body, UserFilesCountReply&
     reply.capacityAward = Int64(user, "capacityAward");
     return ParseStats(reply, Member(user, "filesStats"));
   });
+}
+
+void FileReply::ParseResponse(const Net::HttpResponse* response, FileReply& reply) {
+  ReplyEnvelope::ReadResponse(response, reply);
+}
+
+void TransportTokenReply::ParseResponse(const Net::HttpResponse* response, TransportTokenReply& reply) {
+  ReplyEnvelope::ReadResponse(response, reply);
+}
+
+void UserReply::ParseResponse(const Net::HttpResponse* response, UserReply& reply) {
+  ReplyEnvelope::ReadResponse(response, reply);
+}
+
+void UserFilesCountReply::ParseResponse(const Net::HttpResponse* response, UserFilesCountReply& reply) {
+  ReplyEnvelope::ReadResponse(response, reply);
 }

@@ -3,10 +3,10 @@
 // response only when it arrived with HTTP status 200 (otherwise the record
 // keeps what it had, -1 for a fresh one); ReadBody is its body part and sets
 // code to 1000 when the body is not JSON or a member is unreadable.
+#include <json/value.h>
+
 #include <cstdint>
 #include <string>
-
-#include <json/value.h>
 
 #include "client/core/protocol/ServerFileInfo.h"
 #include "client/core/protocol/ServerUserInfo.h"

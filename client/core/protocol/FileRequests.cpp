@@ -4,31 +4,7 @@
 
 #include "client/core/protocol/QueryString.h"
 #include "client/core/protocol/RequestFrame.h"
-#include "client/core/protocol/ServerList.h"
 #include "net/HttpRequest.h"
-
-namespace {
-
-std::string FileUrl(const char* operation) {
-  return AccountOperationUrl(ServerList::GetInstance()->GetRpcServer(), operation);
-}
-
-// The URL of an operation whose pairs are "id" then "userId".
-std::string FileUrl(const char* operation, int64_t id, const RequestHeader& header) {
-  std::string url = FileUrl(operation);
-  AppendQueryInt64(url, "id", id);
-  AppendQueryInt64(url, "userId", header.userId);
-  return url;
-}
-
-void Send(Net::HttpRequest* request, Net::HTTPMETHOD method, const std::string& url, const RequestHeader& header,
-          const Json::Value& body = Json::Value()) {
-  request->SetHttpRequest(method, url);
-  AddRequestHeaders(header, request);
-  SetJsonPostContent(body, request);
-}
-
-}  // namespace
 
 bool CreateFileRequest::FillHttpRequest(const CreateFileRequest& record, Net::HttpRequest* request) {
   if (!request || record.size < 0) return false;
@@ -51,7 +27,8 @@ bool CreateFileRequest::FillHttpRequest(const CreateFileRequest& record, Net::Ht
   body["renamePolicy"] = record.renamePolicy;
   body["checkIfResume"] = record.checkIfResume;
   body["checkIfCompleted"] = record.checkIfCompleted;
-  Send(request, Net::HTTP_POST, FileUrl("createFile", record.id, record.header), record.header, body);
+  FillFileSystemRequest(request, Net::HTTP_POST, FileSystemUrl("createFile", record.id, record.header), record.header,
+                        body);
   return true;
 }
 
@@ -75,7 +52,8 @@ bool UpdateFileContentRequest::FillHttpRequest(const UpdateFileContentRequest& r
   options["renewLimit"] = record.renewLimit;
   body["conflictPolicy"] = record.conflictPolicy;
   body["checkIfResume"] = record.checkIfResume;
-  Send(request, Net::HTTP_POST, FileUrl("updateFileContent", record.id, record.header), record.header, body);
+  FillFileSystemRequest(request, Net::HTTP_POST, FileSystemUrl("updateFileContent", record.id, record.header),
+                        record.header, body);
   return true;
 }
 
@@ -88,7 +66,8 @@ void CompleteFileRequest::FillHttpRequest(const CompleteFileRequest& record, Net
   body["renamePolicy"] = record.renamePolicy;
   body["conflictPolicy"] = record.conflictPolicy;
   body["checkIfCompleted"] = record.checkIfCompleted;
-  Send(request, Net::HTTP_POST, FileUrl("completeFile", record.id, record.header), record.header, body);
+  FillFileSystemRequest(request, Net::HTTP_POST, FileSystemUrl("completeFile", record.id, record.header), record.header,
+                        body);
 }
 
 void RenameFileRequest::FillHttpRequest(const RenameFileRequest& record, Net::HttpRequest* request) {
@@ -102,12 +81,13 @@ void RenameFileRequest::FillHttpRequest(const RenameFileRequest& record, Net::Ht
   body["conflictPolicy"] = record.conflictPolicy;
   body["renamePolicy"] = record.renamePolicy;
   body["nameConflictPolicy"] = record.nameConflictPolicy;
-  Send(request, Net::HTTP_POST, FileUrl("renameFile", record.id, record.header), record.header, body);
+  FillFileSystemRequest(request, Net::HTTP_POST, FileSystemUrl("renameFile", record.id, record.header), record.header,
+                        body);
 }
 
 void MoveFileRequest::FillHttpRequest(const MoveFileRequest& record, Net::HttpRequest* request) {
   if (!request) return;
-  std::string url = FileUrl("moveFile");
+  std::string url = FileSystemUrl("moveFile");
   AppendQueryInt64(url, "userId", record.header.userId);
   AppendQueryInt64(url, "id", record.id);
   Json::Value body;
@@ -124,16 +104,16 @@ void MoveFileRequest::FillHttpRequest(const MoveFileRequest& record, Net::HttpRe
     overwritten["ownerId"] = Json::Int64(record.overwritedFile->ownerId);
     overwritten["versionValue"] = record.overwritedFile->versionValue;
   }
-  Send(request, Net::HTTP_POST, url, record.header, body);
+  FillFileSystemRequest(request, Net::HTTP_POST, url, record.header, body);
 }
 
 void DelFileRequest::FillHttpRequest(const DelFileRequest& record, Net::HttpRequest* request) {
   if (!request) return;
-  std::string url = FileUrl("delFile");
+  std::string url = FileSystemUrl("delFile");
   AppendQueryInt64(url, "userId", record.header.userId);
   AppendQueryInt64(url, "id", record.id);
   AppendQueryString(record.version, url, "version");
-  Send(request, Net::HTTP_GET, url, record.header);
+  FillFileSystemRequest(request, Net::HTTP_GET, url, record.header);
 }
 
 void DelFileIncompleteRequest::FillHttpRequest(const DelFileIncompleteRequest& record, Net::HttpRequest* request) {
@@ -141,7 +121,8 @@ void DelFileIncompleteRequest::FillHttpRequest(const DelFileIncompleteRequest& r
   Json::Value body;
   body["id"] = Json::Int64(record.id);
   body["ownerId"] = Json::Int64(record.header.userId);
-  Send(request, Net::HTTP_GET, FileUrl("delFileIncomplete", record.id, record.header), record.header, body);
+  FillFileSystemRequest(request, Net::HTTP_GET, FileSystemUrl("delFileIncomplete", record.id, record.header),
+                        record.header, body);
 }
 
 void UploadFileControlRequest::FillHttpRequest(const UploadFileControlRequest& record, Net::HttpRequest* request) {
@@ -149,19 +130,19 @@ void UploadFileControlRequest::FillHttpRequest(const UploadFileControlRequest& r
   Json::Value body;
   body["file"]["id"] = Json::Int64(record.fileId);
   body["file"]["ownerId"] = Json::Int64(record.ownerId);
-  Send(request, Net::HTTP_POST, FileUrl("uploadFileControl", record.id, record.header), record.header, body);
+  FillFileSystemRequest(request, Net::HTTP_POST, FileSystemUrl("uploadFileControl", record.id, record.header),
+                        record.header, body);
 }
 
-bool DownloadFileControlRequest::FillHttpRequest(const DownloadFileControlRequest& record,
-                                                 Net::HttpRequest* request) {
+bool DownloadFileControlRequest::FillHttpRequest(const DownloadFileControlRequest& record, Net::HttpRequest* request) {
   if (!request || record.offset < 0 || record.length < 0) return false;
-  std::string url = FileUrl("downloadFileControl", record.id, record.header);
+  std::string url = FileSystemUrl("downloadFileControl", record.id, record.header);
   AppendQueryInt64(url, "ownerId", record.ownerId);
   AppendQueryLong(url, "offset", record.offset);
   AppendQueryLong(url, "length", record.length);
   AppendQueryString(record.version, url, "version");
   AppendQueryString(record.shareKey, url, "shareKey");
-  Send(request, Net::HTTP_GET, url, record.header);
+  FillFileSystemRequest(request, Net::HTTP_GET, url, record.header);
   return true;
 }
 
@@ -169,10 +150,10 @@ namespace {
 
 void FillUserRequest(const char* operation, const RequestHeader& header, Net::HttpRequest* request) {
   if (!request) return;
-  std::string url = FileUrl(operation);
+  std::string url = FileSystemUrl(operation);
   AppendQueryInt64(url, "userId", header.userId);
   AppendQueryInt64(url, "id", header.userId);
-  Send(request, Net::HTTP_GET, url, header);
+  FillFileSystemRequest(request, Net::HTTP_GET, url, header);
 }
 
 }  // namespace

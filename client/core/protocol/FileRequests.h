@@ -22,9 +22,20 @@ struct CreateFileRequest {
                     int size, int64_t parentId, const std::string& fileName, const std::string& description,
                     const std::string& path, bool doUploadControl, int nameConflictPolicy, int renamePolicy,
                     bool checkIfResume, bool checkIfCompleted)
-      : header(header), id(id), ownerId(ownerId), type(type), md5(md5), size(size), parentId(parentId),
-        fileName(fileName), description(description), path(path), doUploadControl(doUploadControl),
-        nameConflictPolicy(nameConflictPolicy), renamePolicy(renamePolicy), checkIfResume(checkIfResume),
+      : header(header),
+        id(id),
+        ownerId(ownerId),
+        type(type),
+        md5(md5),
+        size(size),
+        parentId(parentId),
+        fileName(fileName),
+        description(description),
+        path(path),
+        doUploadControl(doUploadControl),
+        nameConflictPolicy(nameConflictPolicy),
+        renamePolicy(renamePolicy),
+        checkIfResume(checkIfResume),
         checkIfCompleted(checkIfCompleted) {}
 
   RequestHeader header;
@@ -52,8 +63,18 @@ struct UpdateFileContentRequest {
                            const std::string& versionValue, const std::string& md5, int size, int sizeLimit,
                            const std::string& path, int duration, int renewLimit, bool checkIfResume,
                            int conflictPolicy)
-      : header(header), id(id), ownerId(ownerId), owner(owner), versionValue(versionValue), md5(md5), size(size),
-        sizeLimit(sizeLimit), path(path), duration(duration), renewLimit(renewLimit), conflictPolicy(conflictPolicy),
+      : header(header),
+        id(id),
+        ownerId(ownerId),
+        owner(owner),
+        versionValue(versionValue),
+        md5(md5),
+        size(size),
+        sizeLimit(sizeLimit),
+        path(path),
+        duration(duration),
+        renewLimit(renewLimit),
+        conflictPolicy(conflictPolicy),
         checkIfResume(checkIfResume) {}
 
   RequestHeader header;
@@ -89,8 +110,14 @@ struct CompleteFileRequest {
 struct RenameFileRequest {
   RenameFileRequest(const RequestHeader& header, int64_t id, int64_t ownerId, const std::string& versionValue,
                     const std::string& fileName, int conflictPolicy, int nameConflictPolicy, int renamePolicy)
-      : header(header), id(id), ownerId(ownerId), versionValue(versionValue), fileName(fileName),
-        conflictPolicy(conflictPolicy), nameConflictPolicy(nameConflictPolicy), renamePolicy(renamePolicy) {}
+      : header(header),
+        id(id),
+        ownerId(ownerId),
+        versionValue(versionValue),
+        fileName(fileName),
+        conflictPolicy(conflictPolicy),
+        nameConflictPolicy(nameConflictPolicy),
+        renamePolicy(renamePolicy) {}
 
   RequestHeader header;
   int64_t id = 0;
@@ -119,7 +146,11 @@ struct MoveFileInfo {
 // until the request's task has finished.
 struct MoveFileRequest {
   MoveFileRequest(const RequestHeader& header, const MoveFileInfo& info, const OverwrittenFile* overwritedFile)
-      : header(header), id(info.id), ownerId(info.ownerId), parentId(info.parentId), versionValue(info.versionValue),
+      : header(header),
+        id(info.id),
+        ownerId(info.ownerId),
+        parentId(info.parentId),
+        versionValue(info.versionValue),
         overwritedFile(overwritedFile) {}
 
   RequestHeader header;

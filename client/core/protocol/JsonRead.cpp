@@ -12,9 +12,7 @@ const Json::Value& NullValue() {
   return null;
 }
 
-[[noreturn]] void WrongKind(const char* wanted) {
-  throw JsonReadError(std::string("member is not ") + wanted);
-}
+[[noreturn]] void WrongKind(const char* wanted) { throw JsonReadError(std::string("member is not ") + wanted); }
 
 }  // namespace
 

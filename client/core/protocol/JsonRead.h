@@ -7,11 +7,11 @@
 // kind (a text where a number is wanted, a number where a text is wanted, an
 // object or array where a scalar is wanted) throws JsonReadError, which every
 // record reader turns into a failed reading.
+#include <json/value.h>
+
 #include <cstdint>
 #include <stdexcept>
 #include <string>
-
-#include <json/value.h>
 
 class JsonReadError : public std::runtime_error {
  public:

@@ -1,10 +1,10 @@
 #include "client/core/protocol/JsonText.h"
 
-#include <memory>
-#include <sstream>
-
 #include <json/reader.h>
 #include <json/writer.h>
+
+#include <memory>
+#include <sstream>
 
 #include "base/StringUtil.h"
 #include "client/core/protocol/ProtocolLog.h"

@@ -1,8 +1,8 @@
 #pragma once
 // Writing request bodies and reading reply bodies as JSON.
-#include <string>
-
 #include <json/value.h>
+
+#include <string>
 
 // The value as indented JSON text (three blanks per level); empty when the
 // writer fails.

@@ -6,8 +6,8 @@ std::string PercentEncode(const std::string& text) {
   encoded.reserve(text.size());
   for (const char c : text) {
     const unsigned char b = static_cast<unsigned char>(c);
-    if ((b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z') || (b >= '0' && b <= '9') || b == '-' || b == '.' || b == '_' ||
-        b == '~') {
+    if ((b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z') || (b >= '0' && b <= '9') || b == '-' || b == '.' ||
+        b == '_' || b == '~') {
       encoded += c;
     } else {
       encoded += '%';

@@ -1,9 +1,9 @@
 #pragma once
 // A folder as the service describes it.
+#include <json/value.h>
+
 #include <cstdint>
 #include <string>
-
-#include <json/value.h>
 
 struct ServerDirInfo {
   int64_t id = 0;

@@ -1,9 +1,9 @@
 #pragma once
 // A file as the service describes it, with its content record.
+#include <json/value.h>
+
 #include <cstdint>
 #include <string>
-
-#include <json/value.h>
 
 struct ServerDocInfo {
   int type = 0;

@@ -7,14 +7,13 @@ namespace {
 const char* const kElementNames[ServerList::EntryCount] = {
     "link_server", "app_server", "rpc_server", "upload_server", "download_server", "rsync_server", "update_xml_url"};
 
-const char* const kDefaults[ServerList::EntryCount] = {
-    "http://link.halvorn.net/link/service/",
-    "http://api.halvorn.net/app/service/",
-    "http://api.halvorn.net/fs/service/",
-    "http://dfs.halvorn.net/dfs/service/",
-    "http://dfs.halvorn.net/dfs/service/",
-    "http://dfs.halvorn.net/dfs/service/",
-    "http://update.halvorn.net/client/dorv/update/update.xml"};
+const char* const kDefaults[ServerList::EntryCount] = {"http://link.halvorn.net/link/service/",
+                                                       "http://api.halvorn.net/app/service/",
+                                                       "http://api.halvorn.net/fs/service/",
+                                                       "http://dfs.halvorn.net/dfs/service/",
+                                                       "http://dfs.halvorn.net/dfs/service/",
+                                                       "http://dfs.halvorn.net/dfs/service/",
+                                                       "http://update.halvorn.net/client/dorv/update/update.xml"};
 
 std::unique_ptr<ServerList>& Instance() {
   static std::unique_ptr<ServerList> instance;

@@ -3,10 +3,10 @@
 // program when it names all seven, else the built-in defaults. Created on
 // first use (the start-up's update check, on the UI thread) and read from any
 // thread afterwards; it is not changed after loading.
+#include <juce_core/juce_core.h>
+
 #include <array>
 #include <string>
-
-#include <juce_core/juce_core.h>
 
 class ServerList {
  public:

@@ -1,9 +1,9 @@
 #pragma once
 // The signed-in user with the account's quota and limits.
+#include <json/value.h>
+
 #include <cstdint>
 #include <string>
-
-#include <json/value.h>
 
 struct ServerUserInfo {
   int64_t id = 0;
@@ -24,16 +24,16 @@ struct ServerUserInfo {
   int64_t lastAccessTime = 0;
   int64_t lastUpdateTime = 0;
   // "fileConfig"
-  int64_t fszm = 0;  // total size of all files
-  int fsnm = 0;      // number of files
-  int rnm = 0;       // renew limit
-  int d = 0;         // duration
-  int szm = 0;       // size of one file
-  int dsnm = 0;      // number of folders
-  int64_t sfszm = 0; // total size of a folder's files
-  int sfsnm = 0;     // number of a folder's files
-  int sdsnm = 0;     // number of a folder's subfolders (read from "dsnm")
-  int dym = 0;       // folder depth
+  int64_t fszm = 0;   // total size of all files
+  int fsnm = 0;       // number of files
+  int rnm = 0;        // renew limit
+  int d = 0;          // duration
+  int szm = 0;        // size of one file
+  int dsnm = 0;       // number of folders
+  int64_t sfszm = 0;  // total size of a folder's files
+  int sfsnm = 0;      // number of a folder's files
+  int sdsnm = 0;      // number of a folder's subfolders (read from "dsnm")
+  int dym = 0;        // folder depth
   // "incompleteFileConfig": the same limits for unfinished uploads
   int64_t incompleteFszm = 0;
   int incompleteFsnm = 0;

@@ -14,7 +14,8 @@ OsVersion GetOsVersion() { return {6, 1}; }
 std::string GetMacAddress() {
   std::vector<std::filesystem::path> adapters;
   std::error_code error;
-  for (const auto& entry : std::filesystem::directory_iterator("/sys/class/net", error)) adapters.push_back(entry.path());
+  for (const auto& entry : std::filesystem::directory_iterator("/sys/class/net", error))
+    adapters.push_back(entry.path());
   std::sort(adapters.begin(), adapters.end());
   for (const auto& adapter : adapters) {
     if (adapter.filename() == "lo") continue;

@@ -2,9 +2,9 @@
 // The permission to move one file's content: docURL names the content (the
 // "file" query value of the transfer), context is the transfer's credential
 // (its "Authorization" header).
-#include <string>
-
 #include <json/value.h>
+
+#include <string>
 
 struct TransportToken {
   std::string docURL;

@@ -1,9 +1,9 @@
 #pragma once
 // The service's view of an upload in progress, after each block.
+#include <json/value.h>
+
 #include <cstdint>
 #include <string>
-
-#include <json/value.h>
 
 struct UploadDocInfo {
   int64_t id = 0;

@@ -1,9 +1,8 @@
-#include "client/core/protocol/AppRequests.h"
-
 #include <gtest/gtest.h>
 
 #include "ProtocolFixture.h"
 #include "RequestView.h"
+#include "client/core/protocol/AppRequests.h"
 #include "net/HttpRequest.h"
 #include "net/HttpResponse.h"
 

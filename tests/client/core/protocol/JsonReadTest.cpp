@@ -1,11 +1,11 @@
-#include "client/core/protocol/JsonRead.h"
-
 #include <gtest/gtest.h>
 #include <json/reader.h>
 
 #include <memory>
 #include <optional>
 #include <variant>
+
+#include "client/core/protocol/JsonRead.h"
 
 namespace {
 

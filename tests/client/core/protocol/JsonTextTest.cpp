@@ -1,12 +1,10 @@
-#include "client/core/protocol/JsonText.h"
-
 #include <gtest/gtest.h>
+#include <juce_core/juce_core.h>
 
 #include <filesystem>
 
 #include "TempDir.h"
-#include <juce_core/juce_core.h>
-
+#include "client/core/protocol/JsonText.h"
 #include "common/AppPaths.h"
 #include "common/StringConvert.h"
 
@@ -67,7 +65,8 @@ namespace {
 int CountLogLines(const std::string& needle) {
   CString folder;
   Common::GetAppDataPath(folder);
-  const std::string log = dorvtest::ReadFile(std::filesystem::path(Common::CString_to_String(folder).toStdString()) / "dorv.log");
+  const std::string log =
+      dorvtest::ReadFile(std::filesystem::path(Common::CString_to_String(folder).toStdString()) / "dorv.log");
   int count = 0;
   for (size_t at = log.find(needle); at != std::string::npos; at = log.find(needle, at + 1)) ++count;
   return count;

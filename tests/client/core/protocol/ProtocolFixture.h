@@ -15,13 +15,27 @@ namespace protocoltest {
 // A server_list.xml with every entry below base.
 inline std::string ServerListXml(const std::string& base) {
   return "<servers>\n"
-         "  <link_server url=\"" + base + "/link/service/\"/>\n"
-         "  <app_server url=\"" + base + "/app/service/\"/>\n"
-         "  <rpc_server url=\"" + base + "/fs/service/\"/>\n"
-         "  <upload_server url=\"" + base + "/dfs/service/\"/>\n"
-         "  <download_server url=\"" + base + "/dfs/service/\"/>\n"
-         "  <rsync_server url=\"" + base + "/dfs/service/\"/>\n"
-         "  <update_xml_url url=\"" + base + "/client/dorv/update/update.xml\"/>\n"
+         "  <link_server url=\"" +
+         base +
+         "/link/service/\"/>\n"
+         "  <app_server url=\"" +
+         base +
+         "/app/service/\"/>\n"
+         "  <rpc_server url=\"" +
+         base +
+         "/fs/service/\"/>\n"
+         "  <upload_server url=\"" +
+         base +
+         "/dfs/service/\"/>\n"
+         "  <download_server url=\"" +
+         base +
+         "/dfs/service/\"/>\n"
+         "  <rsync_server url=\"" +
+         base +
+         "/dfs/service/\"/>\n"
+         "  <update_xml_url url=\"" +
+         base +
+         "/client/dorv/update/update.xml\"/>\n"
          "</servers>\n";
 }
 

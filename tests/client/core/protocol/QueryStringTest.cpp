@@ -1,6 +1,6 @@
-#include "client/core/protocol/QueryString.h"
-
 #include <gtest/gtest.h>
+
+#include "client/core/protocol/QueryString.h"
 
 TEST(QueryString, ValuesArePercentEncoded) {
   EXPECT_EQ(PercentEncode("abc-XYZ_0.9~"), "abc-XYZ_0.9~");

@@ -4,8 +4,10 @@
 
 #include "ProtocolFixture.h"
 #include "RequestView.h"
+#include "client/core/account/ProductInfo.h"
 #include "client/core/protocol/DirRequests.h"
 #include "client/core/protocol/FileRequests.h"
+#include "client/core/protocol/RequestFrame.h"
 #include "client/core/protocol/WireSize.h"
 #include "net/HttpRequest.h"
 
@@ -35,57 +37,93 @@ TEST_F(RequestBuilders, EveryFileSystemRequestHasItsMethodPairsAndHeaders) {
     Net::HTTPMETHOD method;
     Keys keys;
   } rows[] = {
-      {"syncDir", [](auto* r) { SyncDirRequest::FillHttpRequest(SyncDirRequest(kHeader, 7, "", false, true, true), r); },
-       Net::HTTP_GET, {"op", "a", "id", "userId", "getAllVersions", "recursive", "getFiles"}},
+      {"syncDir",
+       [](auto* r) { SyncDirRequest::FillHttpRequest(SyncDirRequest(kHeader, 7, "", false, true, true), r); },
+       Net::HTTP_GET,
+       {"op", "a", "id", "userId", "getAllVersions", "recursive", "getFiles"}},
       {"getDirStructure",
-       [](auto* r) { GetDirStructureRequest::FillHttpRequest({kHeader, -1, 42, false, true, true}, r); },
-       Net::HTTP_GET, {"op", "a", "id", "userId", "owner", "recursive", "returnInfo", "countFiles"}},
-      {"getDirFiles", [](auto* r) { GetDirFilesRequest::FillHttpRequest({kHeader, 7, 42, true, true}, r); },
-       Net::HTTP_GET, {"op", "a", "id", "userId", "owner", "recursive", "getFiles"}},
+       [](auto* r) {
+         GetDirStructureRequest::FillHttpRequest({kHeader, -1, 42, false, true, true}, r);
+       },
+       Net::HTTP_GET,
+       {"op", "a", "id", "userId", "owner", "recursive", "returnInfo", "countFiles"}},
+      {"getDirFiles",
+       [](auto* r) {
+         GetDirFilesRequest::FillHttpRequest({kHeader, 7, 42, true, true}, r);
+       },
+       Net::HTTP_GET,
+       {"op", "a", "id", "userId", "owner", "recursive", "getFiles"}},
       {"createDir",
        [](auto* r) { CreateDirRequest::FillHttpRequest(CreateDirRequest(kHeader, -1, 42, 7, "d", "", 0, 2), r); },
-       Net::HTTP_POST, {"op", "a", "id", "userId"}},
+       Net::HTTP_POST,
+       {"op", "a", "id", "userId"}},
       {"renameDir",
        [](auto* r) { RenameDirRequest::FillHttpRequest(RenameDirRequest(kHeader, 8, 42, "e", 1, 0), r); },
-       Net::HTTP_POST, {"op", "a", "id", "userId"}},
-      {"delDir", [](auto* r) { DelDirRequest::FillHttpRequest(DelDirRequest(kHeader, 8, "1|2", true, false), r); },
-       Net::HTTP_POST, {"op", "a", "id", "userId"}},
+       Net::HTTP_POST,
+       {"op", "a", "id", "userId"}},
+      {"delDir",
+       [](auto* r) { DelDirRequest::FillHttpRequest(DelDirRequest(kHeader, 8, "1|2", true, false), r); },
+       Net::HTTP_POST,
+       {"op", "a", "id", "userId"}},
       {"createFile",
        [](auto* r) {
          CreateFileRequest::FillHttpRequest(
              CreateFileRequest(kHeader, -1, 42, 0, "m", 5, 7, "f", "", "", false, 1, 0, true, true), r);
        },
-       Net::HTTP_POST, {"op", "a", "id", "userId"}},
+       Net::HTTP_POST,
+       {"op", "a", "id", "userId"}},
       {"updateFileContent",
        [](auto* r) {
          UpdateFileContentRequest::FillHttpRequest(
              UpdateFileContentRequest(kHeader, 11, 42, "ann", "1|4", "m", 5, 0, "/p", 0, 0, true, 1), r);
        },
-       Net::HTTP_POST, {"op", "a", "id", "userId"}},
-      {"completeFile", [](auto* r) { CompleteFileRequest::FillHttpRequest({kHeader, 11, 1, 0, 1, true}, r); },
-       Net::HTTP_POST, {"op", "a", "id", "userId"}},
+       Net::HTTP_POST,
+       {"op", "a", "id", "userId"}},
+      {"completeFile",
+       [](auto* r) {
+         CompleteFileRequest::FillHttpRequest({kHeader, 11, 1, 0, 1, true}, r);
+       },
+       Net::HTTP_POST,
+       {"op", "a", "id", "userId"}},
       {"renameFile",
        [](auto* r) { RenameFileRequest::FillHttpRequest(RenameFileRequest(kHeader, 11, 42, "1|4", "g", 1, 1, 0), r); },
-       Net::HTTP_POST, {"op", "a", "id", "userId"}},
+       Net::HTTP_POST,
+       {"op", "a", "id", "userId"}},
       {"moveFile",
        [&](auto* r) {
          MoveFileRequest::FillHttpRequest(MoveFileRequest(kHeader, MoveFileInfo("1|4", 11, 42, 8), &overwritten), r);
        },
-       Net::HTTP_POST, {"op", "a", "userId", "id"}},
-      {"delFile", [](auto* r) { DelFileRequest::FillHttpRequest(DelFileRequest(kHeader, 11, "1|4"), r); },
-       Net::HTTP_GET, {"op", "a", "userId", "id", "version"}},
-      {"delFileIncomplete", [](auto* r) { DelFileIncompleteRequest::FillHttpRequest({kHeader, 11, 5}, r); },
-       Net::HTTP_GET, {"op", "a", "id", "userId"}},
-      {"uploadFileControl", [](auto* r) { UploadFileControlRequest::FillHttpRequest({kHeader, 11, 11, 42}, r); },
-       Net::HTTP_POST, {"op", "a", "id", "userId"}},
+       Net::HTTP_POST,
+       {"op", "a", "userId", "id"}},
+      {"delFile",
+       [](auto* r) { DelFileRequest::FillHttpRequest(DelFileRequest(kHeader, 11, "1|4"), r); },
+       Net::HTTP_GET,
+       {"op", "a", "userId", "id", "version"}},
+      {"delFileIncomplete",
+       [](auto* r) {
+         DelFileIncompleteRequest::FillHttpRequest({kHeader, 11, 5}, r);
+       },
+       Net::HTTP_GET,
+       {"op", "a", "id", "userId"}},
+      {"uploadFileControl",
+       [](auto* r) {
+         UploadFileControlRequest::FillHttpRequest({kHeader, 11, 11, 42}, r);
+       },
+       Net::HTTP_POST,
+       {"op", "a", "id", "userId"}},
       {"downloadFileControl",
        [](auto* r) {
          DownloadFileControlRequest::FillHttpRequest(DownloadFileControlRequest(kHeader, 11, 42, 5, "1|4", ""), r);
        },
-       Net::HTTP_GET, {"op", "a", "id", "userId", "ownerId", "offset", "length", "version"}},
-      {"getUser", [](auto* r) { GetUserRequest::FillHttpRequest({kHeader}, r); }, Net::HTTP_GET,
+       Net::HTTP_GET,
+       {"op", "a", "id", "userId", "ownerId", "offset", "length", "version"}},
+      {"getUser",
+       [](auto* r) { GetUserRequest::FillHttpRequest({kHeader}, r); },
+       Net::HTTP_GET,
        {"op", "a", "userId", "id"}},
-      {"getUserFilesCount", [](auto* r) { GetUserFilesCountRequest::FillHttpRequest({kHeader}, r); }, Net::HTTP_GET,
+      {"getUserFilesCount",
+       [](auto* r) { GetUserFilesCountRequest::FillHttpRequest({kHeader}, r); },
+       Net::HTTP_GET,
        {"op", "a", "userId", "id"}},
   };
   for (const Row& row : rows) {
@@ -136,8 +174,9 @@ TEST_F(RequestBuilders, FolderBodies) {
 
   Net::HttpRequest rename;
   RenameDirRequest::FillHttpRequest(RenameDirRequest(kHeader, 8, 43, "e", 1, 0), &rename);
-  EXPECT_EQ(RequestView(rename).body,
-            ParseJson(R"({"dir": {"id": 8, "ownerId": 43, "dirName": "e"}, "nameConflictPolicy": 1, "renamePolicy": 0})"));
+  EXPECT_EQ(
+      RequestView(rename).body,
+      ParseJson(R"({"dir": {"id": 8, "ownerId": 43, "dirName": "e"}, "nameConflictPolicy": 1, "renamePolicy": 0})"));
 
   DelDirRequest del(kHeader, 8, "1|2", true, false);
   Net::HttpRequest plain;
@@ -193,7 +232,8 @@ TEST_F(RequestBuilders, FileBodies) {
   const OverwrittenFile overwritten{9, "1|3", 44};
   Net::HttpRequest moveOver;
   MoveFileRequest::FillHttpRequest(MoveFileRequest(kHeader, MoveFileInfo("1|4", 11, 42, 8), &overwritten), &moveOver);
-  EXPECT_EQ(RequestView(moveOver).body["overwritedFile"], ParseJson(R"({"id": 9, "ownerId": 44, "versionValue": "1|3"})"));
+  EXPECT_EQ(RequestView(moveOver).body["overwritedFile"],
+            ParseJson(R"({"id": 9, "ownerId": 44, "versionValue": "1|3"})"));
 
   Net::HttpRequest delFile;
   DelFileRequest::FillHttpRequest(DelFileRequest(kHeader, 11, ""), &delFile);
@@ -251,4 +291,16 @@ TEST_F(RequestBuilders, AWrappedSizeIsNeverSent) {
   EXPECT_FALSE(DownloadFileControlRequest::FillHttpRequest(
       DownloadFileControlRequest(kHeader, 11, 42, wrapped, "1|1", ""), &download));
   EXPECT_EQ(download.GetUrl(), "");
+}
+
+TEST_F(RequestBuilders, TheCurrentHeaderIsTheSignedInAccountsAndTheProducts) {
+  ProductInfo product = GetProductInfo();
+  product.ProductName = juce::String::fromUTF8("Dorv Pro \xE7\x89\x88");
+  SaveProductInfo(product);
+  SetAccount("ann@example.com", SignedIn::Yes, "sid-9", 8589934592LL);
+  const RequestHeader header = CurrentRequestHeader();
+  EXPECT_EQ(header.product, "Dorv Pro \xE7\x89\x88");
+  EXPECT_EQ(header.userId, 8589934592LL);
+  EXPECT_EQ(header.authorization, "sid-9");
+  DeleteProductInfo();
 }

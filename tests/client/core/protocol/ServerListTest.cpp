@@ -1,8 +1,7 @@
-#include "client/core/protocol/ServerList.h"
-
 #include <gtest/gtest.h>
 
 #include "TempDir.h"
+#include "client/core/protocol/ServerList.h"
 
 namespace {
 
@@ -10,7 +9,8 @@ std::string ListXml(int skip = -1, int emptyUrl = -1, const std::string& root = 
   std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<" + root + ">\n";
   for (int i = 0; i < ServerList::EntryCount; ++i) {
     if (i == skip) continue;
-    const std::string url = i == emptyUrl ? "" : "http://127.0.0.1:1808" + std::to_string(i) + "/s" + std::to_string(i) + "/";
+    const std::string url =
+        i == emptyUrl ? "" : "http://127.0.0.1:1808" + std::to_string(i) + "/s" + std::to_string(i) + "/";
     xml += std::string("  <") + ServerList::ElementName(ServerList::Entry(i)) + " url=\"" + url + "\"/>\n";
   }
   return xml + "</" + root + ">\n";
@@ -18,7 +18,8 @@ std::string ListXml(int skip = -1, int emptyUrl = -1, const std::string& root = 
 
 void ExpectDefaults(const ServerList& list) {
   const ServerList defaults;
-  for (int i = 0; i < ServerList::EntryCount; ++i) EXPECT_EQ(list.Get(ServerList::Entry(i)), defaults.Get(ServerList::Entry(i)));
+  for (int i = 0; i < ServerList::EntryCount; ++i)
+    EXPECT_EQ(list.Get(ServerList::Entry(i)), defaults.Get(ServerList::Entry(i)));
 }
 
 }  // namespace

@@ -1,0 +1,14 @@
+#include "client/core/protocol/HttpTransportHolder.h"
+
+#include "client/core/protocol/ReplyEnvelope.h"
+
+HttpTransportHolder::HttpTransportHolder(bool longPoll)
+    : m_pTransport(std::make_unique<Net::HttpTransport>(longPoll)) {}
+
+HttpTransportHolder::~HttpTransportHolder() = default;
+
+bool HttpTransportHolder::Exchange(const Net::ProxyCfg& proxy, Net::HttpRequest& request, Net::HttpResponse& response) {
+  m_pTransport->SetProxy(proxy);
+  const bool answered = m_pTransport->Transport(request, response);
+  return ReplyEnvelope::IsReadable(answered, response.GetStatusCode());
+}
