@@ -50,6 +50,8 @@ juce::String FromUtf8(const std::string& text) { return Common::Stdstring_To_Str
 
 LoginManager::LoginManager() = default;
 
+LoginManager::~LoginManager() { SetExiting(); }
+
 void LoginManager::Login(const juce::String& name, const juce::String& password, bool autoLogin, bool useStored) {
   if (m_bLogining.exchange(true)) {
     WriteLog(NormalLog, "Login", "Return While Logining");

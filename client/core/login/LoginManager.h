@@ -42,6 +42,10 @@ class LoginManager {
   };
 
   LoginManager();
+  // Sets the exiting flag, after the callback that may be running has
+  // returned. A manager must outlive a sign-in it has started: the windows keep
+  // theirs until the program ends.
+  ~LoginManager();
   LoginManager(const LoginManager&) = delete;
   LoginManager& operator=(const LoginManager&) = delete;
 
