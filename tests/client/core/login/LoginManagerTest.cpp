@@ -44,6 +44,14 @@ class LoginTest : public ServiceTest {
     return count;
   }
 
+  // Returns once the service has taken every fault rule, that is, once the
+  // requests they were meant for have arrived.
+  static void WaitUntilFaultsTaken() {
+    for (int i = 0; i < 10000 && Admin("faults")["faults"].size() > 0; ++i) {
+    }
+    ASSERT_EQ(Admin("faults")["faults"].size(), 0u);
+  }
+
   // The service's code for the root listing made with the account data's
   // session (GetSerDirTask run on this thread).
   static int ListRootCode() {
@@ -216,6 +224,7 @@ TEST_F(LoginTest, ExitingBeforeTheReplySilencesTheSignIn) {
   LoginManager manager;
   AfterLoginWaiter waiter(manager);
   manager.Login(kAccount, kPassword, true, false);
+  WaitUntilFaultsTaken();  // the sign-in has reached the service and waits for its answer
   manager.SetExiting();
   FreeThreadsPools();  // waits for the sign-in task to end
   EXPECT_EQ(Requests("APP_AUTHEN"), 1);
