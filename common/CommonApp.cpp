@@ -1,10 +1,12 @@
 #include "common/CommonApp.h"
 
 #include "common/DeletedAtShutdown.h"
+#include "common/ITrace.h"
 
 BOOL CCommonApp::InitInstance() { return TRUE; }
 
 int CCommonApp::ExitInstance() {
+  ITrace_ReleaseAll();
   Common::CDeletedAtShutdown::DeleteAll();
   return 0;
 }

@@ -57,17 +57,25 @@ Json::Value FsService::DevicePut(const User& user, int64_t parentId, const std::
   return FileRecord(file, user, nullptr);
 }
 
+Item FsService::RequireLiveItem(Tree& tree, int64_t id) {
+  auto item = tree.Get(id);
+  if (!item || item->status != kLive) throw ServiceError(Code::FileNotFound, "no such item");
+  return *item;
+}
+
+Json::Value FsService::ItemRecord(Tree& tree, const User& user, const Item& item) {
+  return item.isDir ? DirReply(tree, user, item, 0)["dir"] : FileRecord(item, user, nullptr);
+}
+
 Json::Value FsService::DeviceRename(const User& user, int64_t id, const std::string& name) {
   Transaction tx(m_store);
   Tree tree(m_store, user.id);
-  auto item = tree.Get(id);
-  if (!item || item->status != kLive) throw ServiceError(Code::FileNotFound, "no such item");
-  CheckName(name, item->isDir);
-  item->name = PlaceName(tree, item->parentId, name, item->isDir, 0, item->id);
-  Stamp(tree, *item, kChanged);
-  tree.Save(*item);
-  Json::Value record =
-      item->isDir ? DirReply(tree, user, *item, 0)["dir"] : FileRecord(*item, user, nullptr);
+  Item item = RequireLiveItem(tree, id);
+  CheckName(name, item.isDir);
+  item.name = PlaceName(tree, item.parentId, name, item.isDir, 0, item.id);
+  Stamp(tree, item, kChanged);
+  tree.Save(item);
+  Json::Value record = ItemRecord(tree, user, item);
   CommitAndNotify(tx, tree);
   return record;
 }
@@ -75,18 +83,16 @@ Json::Value FsService::DeviceRename(const User& user, int64_t id, const std::str
 Json::Value FsService::DeviceMove(const User& user, int64_t id, int64_t parentId) {
   Transaction tx(m_store);
   Tree tree(m_store, user.id);
-  auto item = tree.Get(id);
-  if (!item || item->status != kLive) throw ServiceError(Code::FileNotFound, "no such item");
+  Item item = RequireLiveItem(tree, id);
   if (parentId != kRootId) RequireLiveDir(tree, parentId);
-  if (item->isDir && tree.IsWithin(parentId, item->id))
+  if (item.isDir && tree.IsWithin(parentId, item.id))
     throw ServiceError(Code::DirRecursiveActDenied, "cannot move a folder into itself");
-  item->name = PlaceName(tree, parentId, item->name, item->isDir, 0, item->id);
-  item->movedFrom = item->parentId;
-  item->parentId = parentId;
-  Stamp(tree, *item, kChanged);
-  tree.Save(*item);
-  Json::Value record =
-      item->isDir ? DirReply(tree, user, *item, 0)["dir"] : FileRecord(*item, user, nullptr);
+  item.name = PlaceName(tree, parentId, item.name, item.isDir, 0, item.id);
+  item.movedFrom = item.parentId;
+  item.parentId = parentId;
+  Stamp(tree, item, kChanged);
+  tree.Save(item);
+  Json::Value record = ItemRecord(tree, user, item);
   CommitAndNotify(tx, tree);
   return record;
 }
@@ -94,11 +100,9 @@ Json::Value FsService::DeviceMove(const User& user, int64_t id, int64_t parentId
 Json::Value FsService::DeviceDelete(const User& user, int64_t id) {
   Transaction tx(m_store);
   Tree tree(m_store, user.id);
-  auto item = tree.Get(id);
-  if (!item || item->status != kLive) throw ServiceError(Code::FileNotFound, "no such item");
-  DeleteTree(tree, *item, std::nullopt, {}, false);
-  Json::Value record =
-      item->isDir ? DirReply(tree, user, *item, 0)["dir"] : FileRecord(*item, user, nullptr);
+  Item item = RequireLiveItem(tree, id);
+  DeleteTree(tree, item, std::nullopt, {}, false);
+  Json::Value record = ItemRecord(tree, user, item);
   CommitAndNotify(tx, tree);
   return record;
 }

@@ -113,9 +113,7 @@ Json::Value FsService::UpdateFileContent(const FsCall& call) {
 
   Transaction tx(m_store);
   Tree tree(m_store, call.user.id);
-  auto found = tree.Get(id);
-  if (!found || found->isDir || found->status == kDeleted) throw ServiceError(Code::FileNotFound, "file not found");
-  Item file = *found;
+  Item file = RequireFile(tree, id);
   if (size > call.user.szm) throw ServiceError(Code::FileSizeLimitExceed, "file too large");
   if (file.status == kLive) {
     if (!version.empty()) {
@@ -157,9 +155,7 @@ Json::Value FsService::CompleteFile(const FsCall& call) {
 
   Transaction tx(m_store);
   Tree tree(m_store, call.user.id);
-  auto found = tree.Get(id);
-  if (!found || found->isDir || found->status == kDeleted) throw ServiceError(Code::FileNotFound, "file not found");
-  Item file = *found;
+  Item file = RequireFile(tree, id);
   auto upload = m_transfers.FindUpload(id);
   if (!upload) {
     if (file.status == kLive) return FileReply(call.user, file, kAlreadyComplete, nullptr);
@@ -295,8 +291,7 @@ Json::Value FsService::UploadFileControl(const FsCall& call) {
   CheckOwner(call.body, "file.ownerId", call.user);
   Transaction tx(m_store);
   Tree tree(m_store, call.user.id);
-  auto file = tree.Get(id);
-  if (!file || file->isDir || file->status == kDeleted) throw ServiceError(Code::FileNotFound, "file not found");
+  RequireFile(tree, id);
   auto upload = m_transfers.FindUpload(id);
   if (!upload) throw ServiceError(Code::UploadContextIllegal, "no upload under way");
   TransferToken token = m_transfers.NewToken(call.user.id, id, upload->id, 0, upload->size, true);

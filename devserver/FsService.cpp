@@ -39,6 +39,12 @@ Item FsService::RequireLiveFile(Tree& tree, int64_t id) {
   return *file;
 }
 
+Item FsService::RequireFile(Tree& tree, int64_t id) {
+  auto file = tree.Get(id);
+  if (!file || file->isDir || file->status == kDeleted) throw ServiceError(Code::FileNotFound, "file not found");
+  return *file;
+}
+
 Item FsService::RequireLiveDir(Tree& tree, int64_t id) {
   auto dir = tree.LiveDir(id);
   if (!dir) throw ServiceError(Code::DirNotExist, "folder not found");

@@ -73,6 +73,10 @@ class FsService {
                         int64_t self);
   Item RequireLiveFile(Tree& tree, int64_t id);
   Item RequireLiveDir(Tree& tree, int64_t id);
+  // A file that isn't deleted: live, or its first upload under way.
+  Item RequireFile(Tree& tree, int64_t id);
+  Item RequireLiveItem(Tree& tree, int64_t id);
+  Json::Value ItemRecord(Tree& tree, const User& user, const Item& item);
   void CheckFileQuota(Tree& tree, const User& user, int64_t addedSize, bool newFile);
   // Marks an item and (for a folder) its subtree deleted. With a bound, items
   // changed after it (and not listed in `keep`-free extra files) stay, with

@@ -98,11 +98,11 @@ void HttpService::Routes() {
   }
   m_server.Get(R"(.*/stat\.cloudstorage\.pc/.*)", [this](const httplib::Request& req, httplib::Response& res) {
     Exchange ex{req, res, Query::FromTarget(req.target), "stat", {}, {}, false, 0, true};
-    ServeStatic(ex, &HttpService::Statistics);
+    WithFaults(ex, [&](const FaultAction*) { Statistics(ex); });
   });
   m_server.Get(R"(/client/dorv/update/.+)", [this](const httplib::Request& req, httplib::Response& res) {
     Exchange ex{req, res, Query::FromTarget(req.target), "update", {}, {}, false, 0, true};
-    ServeStatic(ex, &HttpService::UpdateFile);
+    WithFaults(ex, [&](const FaultAction*) { UpdateFile(ex); });
   });
   if (m_options.admin) {
     m_server.Get(R"(/admin/.+)", [this](const httplib::Request& req, httplib::Response& res) {
@@ -157,24 +157,16 @@ void HttpService::Serve(Endpoint endpoint, const httplib::Request& req, httplib:
     Log(ex);
     return;
   }
-  std::optional<FaultAction> fault = m_faults.Take(ex.op);
-  if (fault && fault->delayMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(fault->delayMs));
-  if (fault && !fault->afterOp && (fault->drop || fault->httpStatus || fault->code)) {
-    Spoil(ex, *fault);
-  } else {
-    Dispatch(endpoint, ex, fault ? &*fault : nullptr);
-    if (fault && fault->afterOp) Spoil(ex, *fault);
-  }
-  Log(ex);
+  WithFaults(ex, [&](const FaultAction* fault) { Dispatch(endpoint, ex, fault); });
 }
 
-void HttpService::ServeStatic(Exchange& ex, void (HttpService::*handler)(Exchange&)) {
+void HttpService::WithFaults(Exchange& ex, const std::function<void(const FaultAction*)>& handle) {
   std::optional<FaultAction> fault = m_faults.Take(ex.op);
   if (fault && fault->delayMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(fault->delayMs));
   if (fault && !fault->afterOp && (fault->drop || fault->httpStatus || fault->code)) {
     Spoil(ex, *fault);
   } else {
-    (this->*handler)(ex);
+    handle(fault ? &*fault : nullptr);
     if (fault && fault->afterOp) Spoil(ex, *fault);
   }
   Log(ex);

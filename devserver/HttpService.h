@@ -2,6 +2,7 @@
 #include <httplib.h>
 #include <json/json.h>
 
+#include <functional>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -57,8 +58,8 @@ class HttpService {
   void Serve(Endpoint endpoint, const httplib::Request& req, httplib::Response& res,
              const httplib::ContentReader* reader);
   void Dispatch(Endpoint endpoint, Exchange& ex, const FaultAction* fault);
-  // Statistics and update files: faults and the log, no envelope.
-  void ServeStatic(Exchange& ex, void (HttpService::*handler)(Exchange&));
+  // Applies the request's injected fault around `handle` and logs the request.
+  void WithFaults(Exchange& ex, const std::function<void(const FaultAction*)>& handle);
   bool ReadBody(Exchange& ex, const httplib::ContentReader& reader);
   // A body announced larger than the service takes: answered 413 unread.
   bool TooLarge(Exchange& ex);

@@ -12,7 +12,7 @@ struct Options {
   std::vector<std::pair<std::string, std::string>> users;  // account, password
   bool admin = false;
   std::filesystem::path updateDir;
-  int linkHoldMs = 30000;
+  int linkHoldMs = 20000;
   std::string product = "dorv";
 };
 

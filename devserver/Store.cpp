@@ -116,7 +116,15 @@ void Store::Exec(const char* sql) {
   }
 }
 
-void Store::CreateSchema() { Exec(kSchema); }
+void Store::CreateSchema() {
+  Exec(kSchema);
+  // Ids of different kinds come from different ranges, so that a peer mixing a
+  // user id with a folder id is caught rather than served by chance.
+  Exec("INSERT INTO sqlite_sequence(name, seq) SELECT 'items', 100000 "
+       "WHERE NOT EXISTS (SELECT 1 FROM sqlite_sequence WHERE name='items')");
+  Exec("INSERT INTO sqlite_sequence(name, seq) SELECT 'users', 1000 "
+       "WHERE NOT EXISTS (SELECT 1 FROM sqlite_sequence WHERE name='users')");
+}
 
 Stmt::Stmt(const Store& store, const char* sql) : m_db(store.handle()) {
   if (sqlite3_prepare_v2(m_db, sql, -1, &m_stmt, nullptr) != SQLITE_OK)

@@ -13,6 +13,8 @@ namespace devserver {
 
 namespace {
 
+constexpr int64_t kDownloadTokenLifeMs = 24LL * 3600 * 1000;
+
 PendingUpload ReadUpload(const Stmt& s) {
   PendingUpload u;
   u.id = s.Int(0);
@@ -95,6 +97,9 @@ TransferToken Transfers::NewToken(int64_t userId, int64_t fileId, int64_t upload
   t.docId = docId;
   t.size = size;
   t.upload = upload;
+  // Download tokens last a day; upload tokens as long as their upload.
+  Stmt purge(m_store, "DELETE FROM tokens WHERE direction='down' AND createTime<?");
+  purge.Bind(1, NowMs() - kDownloadTokenLifeMs).Run();
   Stmt s(m_store,
          "INSERT INTO tokens(docURL, context, userId, fileId, uploadId, docId, size, direction, createTime) "
          "VALUES(?,?,?,?,?,?,?,?,?)");

@@ -13,7 +13,6 @@ std::mutex g_shareLock;
 std::shared_ptr<CurlShare> g_share;
 std::atomic<int64_t> g_uploadLimit{-1};
 std::atomic<int64_t> g_downloadLimit{-1};
-std::atomic<uint64_t> g_limitVersion{0};
 std::atomic<uint64_t> g_generation{0};
 }  // namespace
 
@@ -54,11 +53,9 @@ std::shared_ptr<CurlShare> CurrentShare() {
 void SetSpeedLimits(int64_t upload, int64_t download, bool setUpload, bool setDownload) {
   if (setUpload) g_uploadLimit = upload < 0 ? -1 : upload;
   if (setDownload) g_downloadLimit = download < 0 ? -1 : download;
-  ++g_limitVersion;
 }
 int64_t UploadSpeedLimit() { return g_uploadLimit; }
 int64_t DownloadSpeedLimit() { return g_downloadLimit; }
-uint64_t SpeedLimitVersion() { return g_limitVersion; }
 
 uint64_t ConnectionGeneration() { return g_generation; }
 

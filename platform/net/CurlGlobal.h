@@ -36,8 +36,6 @@ std::shared_ptr<CurlShare> CurrentShare();
 void SetSpeedLimits(int64_t upload, int64_t download, bool setUpload, bool setDownload);
 int64_t UploadSpeedLimit();
 int64_t DownloadSpeedLimit();
-// Changes whenever a limit changes, so running transfers can pick them up.
-uint64_t SpeedLimitVersion();
 
 // Every connection opened before the generation advanced is to be closed.
 uint64_t ConnectionGeneration();

@@ -11,12 +11,6 @@ namespace {
 std::mutex g_runnersLock;
 std::set<CurlRunner*> g_runners;
 
-void ApplySpeedLimits(CURL* easy) {
-  int64_t up = UploadSpeedLimit();
-  int64_t down = DownloadSpeedLimit();
-  curl_easy_setopt(easy, CURLOPT_MAX_SEND_SPEED_LARGE, static_cast<curl_off_t>(up < 0 ? 0 : up));
-  curl_easy_setopt(easy, CURLOPT_MAX_RECV_SPEED_LARGE, static_cast<curl_off_t>(down < 0 ? 0 : down));
-}
 }  // namespace
 
 CurlRunner::CurlRunner() {
@@ -46,8 +40,6 @@ void CurlRunner::WakeAll() {
 CURLcode CurlRunner::Run(CURL* easy, const std::atomic<bool>& stop, const std::function<int64_t()>& beforeWait) {
   if (m_multi == nullptr) return CURLE_OUT_OF_MEMORY;
   const uint64_t generation = ConnectionGeneration();
-  uint64_t limits = SpeedLimitVersion();
-  ApplySpeedLimits(easy);
   if (curl_multi_add_handle(m_multi, easy) != CURLM_OK) return CURLE_FAILED_INIT;
 
   CURLcode result = CURLE_ABORTED_BY_CALLBACK;
@@ -56,10 +48,6 @@ CURLcode CurlRunner::Run(CURL* easy, const std::atomic<bool>& stop, const std::f
       // A stopped transfer's connection is in an unknown state: never reuse it.
       curl_easy_setopt(easy, CURLOPT_FORBID_REUSE, 1L);
       break;
-    }
-    if (SpeedLimitVersion() != limits) {
-      limits = SpeedLimitVersion();
-      ApplySpeedLimits(easy);
     }
     int running = 0;
     if (curl_multi_perform(m_multi, &running) != CURLM_OK) {
@@ -75,8 +63,8 @@ CURLcode CurlRunner::Run(CURL* easy, const std::atomic<bool>& stop, const std::f
       }
     }
     if (done) break;
-    // Waits for the network, a wake-up, or at most one second (for the speed
-    // limits and libcurl's own timers).
+    // Waits for the network, a wake-up, libcurl's own timers, or at most a
+    // second.
     int64_t waitMs = 1000;
     if (beforeWait) {
       int64_t allowed = beforeWait();

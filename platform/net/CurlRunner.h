@@ -17,8 +17,7 @@ class CurlRunner {
   CurlRunner& operator=(const CurlRunner&) = delete;
 
   // Runs the transfer to its end. Stops early with CURLE_ABORTED_BY_CALLBACK
-  // when `stop` becomes true or CloseAllConnect runs, and keeps the speed
-  // limits of the process applied as they change. `beforeWait` runs before
+  // when `stop` becomes true or CloseAllConnect runs. `beforeWait` runs before
   // each wait for the network and returns the longest wait it allows in ms
   // (-1: no bound).
   CURLcode Run(CURL* easy, const std::atomic<bool>& stop, const std::function<int64_t()>& beforeWait = {});

@@ -160,7 +160,7 @@ struct HttpTransport::Exchange {
 };
 
 HttpTransport::HttpTransport(bool longPoll)
-    : m_longPoll(longPoll), m_idleSeconds(longPoll ? 300 : 60), m_runner(std::make_unique<detail::CurlRunner>()) {
+    : m_idleSeconds(longPoll ? 300 : 60), m_runner(std::make_unique<detail::CurlRunner>()) {
   m_easy = curl_easy_init();
 }
 

@@ -63,7 +63,6 @@ class HttpTransport {
   struct Exchange;
   bool Prepare(Exchange& x, HttpRequest& request, HttpResponse& response);
 
-  bool m_longPoll;
   ProxyCfg m_proxy;
   TransportDelegate m_send;
   TransportDelegate m_receive;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "TempDir.h"
+#include "common/ITrace.h"
 
 namespace {
 
@@ -108,18 +109,24 @@ TEST_F(DeletedAtShutdownTest, ObjectRegisteredDuringTheWalkIsLeftAlone) {
 }
 
 // The real thing: a process that ends normally unloads the library, which
-// deletes what is still registered, newest first.
-TEST(CommonLibraryUnload, ProcessEndDeletesRegisteredObjectsNewestFirst) {
+// releases the trace loggers and then deletes what is still registered, newest
+// first.
+TEST(CommonLibraryUnload, ProcessEndReleasesTracesThenDeletesRegisteredObjectsNewestFirst) {
   dorvtest::TempDir dir;
   const std::string journal = (dir / "journal.txt").string();
   struct Noting : CDeletedAtShutdown {
     Noting(std::string file, std::string name) : m_file(std::move(file)), m_name(std::move(name)) {}
-    ~Noting() override { std::ofstream(m_file, std::ios::app) << m_name << "\n"; }
+    ~Noting() override {
+      // A released logger's name yields no logger any more.
+      bool traceReleased = ITrace_Creater(0, L"unload.log", 100000) == nullptr;
+      std::ofstream(m_file, std::ios::app) << m_name << (traceReleased ? "" : " (trace alive)") << "\n";
+    }
     std::string m_file, m_name;
   };
   pid_t child = fork();
   ASSERT_GE(child, 0);
   if (child == 0) {
+    ITrace_Creater(0, L"unload.log", 100000);
     new Noting(journal, "one");
     new Noting(journal, "two");
     new Noting(journal, "three");

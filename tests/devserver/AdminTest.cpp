@@ -1,3 +1,5 @@
+#include <future>
+
 #include "Fixture.h"
 
 namespace devtest {
@@ -24,6 +26,18 @@ TEST_F(ServiceTest, InjectedFaultsHitTheChosenOperation) {
   EXPECT_EQ(client.CreateDir(root, "c").Code(), 802);
   Admin(server, "faults/clear");
   EXPECT_EQ(client.CreateDir(root, "d").Code(), 200);
+}
+
+TEST_F(ServiceTest, DelayedRequestIsAnsweredAfterALaterOne) {
+  Admin(server, "log/clear");
+  Admin(server, "fault?op=getUser&delayMs=1000");
+  auto slow = std::async(std::launch::async, [&] { return client.GetUser(); });
+  // The delayed request is logged once answered; the quick one overtakes it.
+  EXPECT_EQ(client.SyncDir(Root(), "0|0").Code(), 200);
+  EXPECT_EQ(slow.get().Code(), 200);
+  Json::Value log = RequestLog(server);
+  ASSERT_EQ(log.size(), 3u);
+  EXPECT_EQ(log[2]["op"].asString(), "getUser");
 }
 
 TEST_F(ServiceTest, FaultAfterTheOperationLosesOnlyTheAnswer) {

@@ -118,10 +118,11 @@ std::string Md5(const std::string& bytes) {
 }
 
 std::string ToJson(const Json::Value& value) {
-  // Pretty-printed with a 3-space indent, as the client writes its bodies.
+  // Pretty-printed with a 3-space indent and a closing line break, as the
+  // client writes its bodies.
   Json::StreamWriterBuilder builder;
   builder["indentation"] = "   ";
-  return Json::writeString(builder, value);
+  return Json::writeString(builder, value) + "\n";
 }
 
 }  // namespace devtest

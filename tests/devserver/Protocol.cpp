@@ -209,7 +209,10 @@ HttpReply Client::Poll() const {
 HttpReply Client::GetUser() const { return FsGet("getUser", U() + "&id=" + std::to_string(userId)); }
 
 HttpReply Admin(const dorvtest::DevServer& server, const std::string& request, const std::string& body) {
-  return HttpPost(server.BaseUrl() + "/admin/" + request, body);
+  HttpReply reply;
+  reply.body = server.Admin(request, body);
+  reply.status = reply.body.empty() ? 0 : 200;
+  return reply;
 }
 
 Json::Value RequestLog(const dorvtest::DevServer& server, int64_t since) {

@@ -8,6 +8,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <curl/curl.h>
+
 #include <cstdlib>
 #include <stdexcept>
 
@@ -28,6 +30,29 @@ bool WaitForExit(pid_t pid, int timeoutMs, int& status) {
     if (ready <= 0) return false;
   }
   return waitpid(pid, &status, 0) == pid;
+}
+
+size_t Collect(char* data, size_t size, size_t count, void* out) {
+  static_cast<std::string*>(out)->append(data, size * count);
+  return size * count;
+}
+
+std::string Exchange(const std::string& url, const std::string* body) {
+  std::string reply;
+  CURL* curl = curl_easy_init();
+  if (!curl) return reply;
+  curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+  curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, Collect);
+  curl_easy_setopt(curl, CURLOPT_WRITEDATA, &reply);
+  curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+  curl_easy_setopt(curl, CURLOPT_TIMEOUT, 60L);
+  if (body) {
+    curl_easy_setopt(curl, CURLOPT_POSTFIELDS, body->data());
+    curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body->size()));
+  }
+  if (curl_easy_perform(curl) != CURLE_OK) reply.clear();
+  curl_easy_cleanup(curl);
+  return reply;
 }
 
 }  // namespace
@@ -136,6 +161,14 @@ std::string DevServer::ServerListXml() const {
          "  <rsync_server url=\"" + b + "/dfs/service/\"/>\n"
          "  <update_xml_url url=\"" + b + "/client/dorv/update/update.xml\"/>\n"
          "</servers>\n";
+}
+
+std::string DevServer::Admin(const std::string& request, const std::string& body) const {
+  return Exchange(BaseUrl() + "/admin/" + request, &body);
+}
+
+std::string DevServer::AdminGet(const std::string& request) const {
+  return Exchange(BaseUrl() + "/admin/" + request, nullptr);
 }
 
 }  // namespace dorvtest

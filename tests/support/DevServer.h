@@ -53,6 +53,13 @@ class DevServer {
   // The client's server_list.xml pointing every endpoint at this service.
   std::string ServerListXml() const;
 
+  // A request to the admin API (devserver/README.md), e.g.
+  // Admin("put?account=alice@example.com&parentId=100001&name=a.txt", "bytes"):
+  // POST with the body; AdminGet for the reads ("tree?account=...", "log").
+  // The reply's JSON text, "" when the service didn't answer.
+  std::string Admin(const std::string& request, const std::string& body = {}) const;
+  std::string AdminGet(const std::string& request) const;
+
   // The program: $DORV_DEVSERVER when set, else the one this build made.
   static std::filesystem::path ProgramPath();
 

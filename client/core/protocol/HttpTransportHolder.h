@@ -18,6 +18,8 @@ class HttpTransportHolder {
   // Sets the proxy and runs the exchange; true only when an answer arrived
   // with HTTP status 200, the only one whose body the parsers read.
   bool Exchange(const Net::ProxyCfg& proxy, Net::HttpRequest& request, Net::HttpResponse& response);
+  // The same through the configuration's current proxy.
+  bool Exchange(Net::HttpRequest& request, Net::HttpResponse& response);
 
   std::unique_ptr<Net::HttpTransport> m_pTransport;
   int m_nState = 0;

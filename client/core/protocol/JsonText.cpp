@@ -7,7 +7,7 @@
 #include <sstream>
 
 #include "base/StringUtil.h"
-#include "client/core/protocol/ProtocolLog.h"
+#include "client/core/LogWriter.h"
 
 std::string JsonToText(const Json::Value& value) {
   try {
@@ -52,7 +52,7 @@ bool CheckJsonText(const std::string& text) {
 bool JsonParse(const std::string& text, Json::Value& value) {
   try {
     if (!CheckJsonText(text)) {
-      ProtocolLog::Error("JSON::Parse", text);
+      WriteLog(ErrorLog, "JSON::Parse", juce::String::fromUTF8(text.data(), static_cast<int>(text.size())));
       return false;
     }
     Json::CharReaderBuilder builder;

@@ -69,7 +69,9 @@ TEST(Proxy, ExchangesAndSocketsGoThroughEveryKindOfProxy) {
     int before = server.RequestCount();
     EXPECT_EQ(StatusThrough(cfg, server.Url("/echo?via=proxy")), 200);
     EXPECT_EQ(server.RequestCount(), before + 1);
-    if (c.type == 1) EXPECT_NE(server.Last().headers["Via"], "");  // tinyproxy says it was there
+    if (c.type == 1) {
+      EXPECT_NE(server.Last().headers["Via"], "");  // tinyproxy says it was there
+    }
 
     // A TCP connection through the proxy reaches the server.
     Net::ProxySocket socket("127.0.0.1", server.Port());
@@ -127,4 +129,15 @@ TEST(ProxySocket, ConnectsDirectlyWithoutAProxyAndCloseAllConnectEndsIt) {
 
   Net::ProxySocket nobody("127.0.0.1", ClosedPort());
   EXPECT_FALSE(nobody.Connect());
+}
+
+TEST(Proxy, NoProxyMeansNoneEvenWhenTheEnvironmentNamesOne) {
+  TestServer server;
+  const std::string dead = "http://127.0.0.1:" + std::to_string(ClosedPort());
+  setenv("http_proxy", dead.c_str(), 1);
+  setenv("ALL_PROXY", dead.c_str(), 1);
+  int status = StatusThrough(Net::ProxyCfg(), server.Url("/echo"));
+  unsetenv("http_proxy");
+  unsetenv("ALL_PROXY");
+  EXPECT_EQ(status, 200);
 }

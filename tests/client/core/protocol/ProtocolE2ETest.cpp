@@ -67,7 +67,7 @@ class ProtocolE2E : public ::testing::Test {
     fill(&request);
     Net::HttpResponse response;
     HttpTransportHolder holder(false);
-    const bool counted = holder.Exchange(Net::ProxyCfg(), request, response);
+    const bool counted = holder.Exchange(request, response);
     if (httpStatus) *httpStatus = response.GetStatusCode();
     parse(&response);
     return counted;
@@ -441,6 +441,19 @@ TEST_F(ProtocolE2E, ServiceErrorsAndFailedExchanges) {
                    [&](auto* r) { UserReply::ParseResponse(r, user); }, &status));
   EXPECT_EQ(status, 500);
   EXPECT_EQ(user.code, -1);
+
+  // A token for a file the service does not know.
+  TransportTokenReply token;
+  Run([&](auto* r) {
+        DownloadFileControlRequest::FillHttpRequest(DownloadFileControlRequest(m_header, 987654, m_header.userId, 1, "", ""),
+                                                    r);
+      },
+      [&](auto* r) { TransportTokenReply::ParseResponse(r, token); });
+  EXPECT_EQ(token.code, 555);
+
+  // A file above the account's size limit.
+  Admin(std::string("quota?account=") + PercentEncode(kAccount) + "&szm=10");
+  EXPECT_EQ(CreateFile(-1, "big.bin", "0cc175b9c0f1b6a831c399e269772661", 11).code, 600);
 
   // A session the service no longer knows.
   Admin(std::string("expire-sessions?account=") + PercentEncode(kAccount));
