@@ -35,15 +35,6 @@ class LoginTest : public ServiceTest {
     ServiceTest::TearDown();
   }
 
-  // How many requests of the operation the service has seen.
-  static int Requests(const std::string& op) {
-    int count = 0;
-    const Json::Value log = Admin("log");
-    for (const Json::Value& entry : log["entries"])
-      if (entry["op"].asString() == op) ++count;
-    return count;
-  }
-
   // Returns once the service has taken every fault rule, that is, once the
   // requests they were meant for have arrived.
   static void WaitUntilFaultsTaken() {

@@ -18,17 +18,6 @@ using namespace signintest;
 
 namespace {
 
-// Posts the task, waits, hands it to read, lets it go; the task's success.
-template <class Task, class Read>
-bool PostAndWait(juce::MyThreadsPool* pool, Task* task, Read read) {
-  pool->PostWorkTask(task, true);
-  task->WaitExecuteFinishEvent();
-  const bool success = task->IsSuccess();
-  read(*task);
-  task->SignReleaseEvent();
-  return success;
-}
-
 // A wait-and-release task with GetResult, run on the Up pool; its reply.
 template <class Task, class Request>
 auto RunUp(const Request& request, bool* success = nullptr) {

@@ -37,32 +37,12 @@ std::string Md5(const std::string& bytes) {
   return juce::MD5(bytes.data(), bytes.size()).toHexString().toStdString();
 }
 
-// Posts the task to the pool, waits, hands it to read, lets it go; the
-// task's success.
-template <class Task, class Read>
-bool PostAndWait(juce::MyThreadsPool* pool, Task* task, Read read) {
-  pool->PostWorkTask(task, true);
-  task->WaitExecuteFinishEvent();
-  const bool success = task->IsSuccess();
-  read(*task);
-  task->SignReleaseEvent();
-  return success;
-}
-
 class TransferTest : public ServiceTest {
  protected:
   void SetUp() override {
     ServiceTest::SetUp();
     ASSERT_EQ(SignIn(m_manager), LoginManager::kOk);
     m_header = CurrentRequestHeader();
-  }
-
-  int Requests(const std::string& op) {
-    const Json::Value log = Admin("log");
-    int count = 0;
-    for (const Json::Value& entry : log["entries"])
-      if (entry["op"].asString() == op) ++count;
-    return count;
   }
 
   // createFile of bytes named name in the root.
