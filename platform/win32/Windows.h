@@ -47,3 +47,6 @@
 #include "win32/Security.h"
 #include "win32/GdiTypes.h"
 #include "win32/Gdi.h"
+#include "win32/PathFunctions.h"
+#include "win32/ProfileStrings.h"
+#include "win32/ShellChangeNotify.h"
