@@ -199,7 +199,7 @@ bool SyncPathList::SaveToXml(const juce::File& file) {
   TiXmlPrinter printer;
   document.Accept(&printer);
   // Written beside the file and put in its place, so a crash leaves the old list.
-  return file.getParentDirectory().createDirectory() && file.replaceWithText(printer.CStr(), false, false, nullptr);
+  return file.getParentDirectory().createDirectory() && file.replaceWithData(printer.CStr(), printer.Size());
 }
 
 std::list<SyncPathEntry> SyncPathList::GetEntries() {
