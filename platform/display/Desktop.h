@@ -1,0 +1,75 @@
+#pragma once
+// Where windows live. The headless desktop is the default: a virtual screen with
+// a work area, and message boxes that are recorded and answered by the test
+// instead of being shown. Tests drive it from their own thread, which is then
+// the UI thread:
+//
+//   display::Desktop& desktop = display::Desktop::Get();
+//   desktop.PushMessageBoxAnswer(IDNO);
+//   ... code under test calls MessageBoxW ...
+//   desktop.PumpUntilIdle();
+//   EXPECT_EQ(desktop.MessageBoxes().back().caption, L"错误");
+//
+// Thread-safe.
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "win32/WinUser.h"
+
+namespace display {
+
+struct MessageBoxCall {
+  HWND owner = nullptr;
+  std::wstring text;
+  std::wstring caption;
+  UINT type = 0;
+  int answer = 0;
+};
+
+class Desktop {
+ public:
+  // The process's desktop.
+  static Desktop& Get();
+
+  RECT ScreenRect() const;
+  RECT WorkArea() const;
+  // Sets the virtual screen; the work area leaves `taskbarHeight` pixels at the bottom.
+  void SetScreenSize(int width, int height, int taskbarHeight);
+
+  // MessageBoxW lands here: records the call and returns the next answer set by the
+  // test, or the box's default button when none is set. The handler, when set, runs
+  // inside the call (where a real box would run its modal loop) and may answer it.
+  int ShowMessageBox(HWND owner, const std::wstring& text, const std::wstring& caption, UINT type);
+  void PushMessageBoxAnswer(int answer);
+  using MessageBoxHandler = std::function<int(const MessageBoxCall&)>;  // 0: use the queued answer
+  void SetMessageBoxHandler(MessageBoxHandler handler);
+  std::vector<MessageBoxCall> MessageBoxes() const;
+  void ClearMessageBoxes();
+
+  // Dispatches the calling thread's messages (sent, posted, paint, due timers) until
+  // none is waiting. A WM_QUIT found on the way is left in place and ends the pump.
+  // Returns the number of messages dispatched.
+  int PumpUntilIdle();
+  // Pumps until `done()` is true, waiting for messages in between (for work that other
+  // threads finish). False when `timeoutMs` of real time passed first.
+  bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs);
+
+ private:
+  Desktop() = default;
+
+  mutable std::mutex m_lock;
+  int m_width = 1280;
+  int m_height = 800;
+  int m_taskbar = 40;
+  std::deque<int> m_answers;
+  MessageBoxHandler m_handler;
+  std::vector<MessageBoxCall> m_boxes;
+};
+
+// The answer a box of this type gives when the user just presses Enter.
+int DefaultMessageBoxAnswer(UINT type);
+
+}  // namespace display

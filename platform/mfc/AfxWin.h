@@ -1,0 +1,8 @@
+#pragma once
+// The MFC window classes: message maps, windows, the thread and the application.
+#include "mfc/Afx.h"
+#include "mfc/MessageMap.h"
+#include "mfc/CCmdTarget.h"
+#include "mfc/CWnd.h"
+#include "mfc/CWinThread.h"
+#include "mfc/CWinApp.h"

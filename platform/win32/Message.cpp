@@ -1,0 +1,208 @@
+// Posting, sending, retrieving and dispatching messages.
+#include <algorithm>
+
+#include "win32/Clock.h"
+#include "win32/MessageQueue.h"
+#include "win32/RemoteWindows.h"
+#include "win32/WinError.h"
+#include "win32/WindowTable.h"
+
+namespace win32 {
+namespace {
+
+thread_local LONG t_messageTime = 0;
+thread_local DWORD t_messagePos = 0;
+
+bool IsThreadMessageOnly(HWND hwnd) { return hwnd == reinterpret_cast<HWND>(-1); }
+
+}  // namespace
+
+LRESULT CallWindow(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  WindowRef ref = ResolveWindow(hwnd);
+  if (!ref || !ref.proc) return 0;
+  return ref.proc(hwnd, msg, wParam, lParam);
+}
+
+}  // namespace win32
+
+using win32::MessageQueue;
+
+BOOL PostMessageW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (!hwnd) return PostThreadMessageW(GetCurrentThreadId(), msg, wParam, lParam);
+  if (hwnd == HWND_BROADCAST) {
+    std::vector<HWND> targets;
+    {
+      std::lock_guard guard(win32::WindowLock());
+      targets = win32::TopLevelLocked();
+    }
+    for (HWND target : targets) PostMessageW(target, msg, wParam, lParam);
+    return TRUE;
+  }
+  if (win32::IsRemoteWindow(hwnd)) return win32::PostRemoteMessage(hwnd, msg, wParam, lParam) ? TRUE : FALSE;
+  win32::WindowRef ref = win32::ResolveWindow(hwnd);
+  if (!ref) return FALSE;
+  if (!ref.queue) return TRUE;  // the desktop drops what it is posted
+  MSG m{hwnd, msg, wParam, lParam, GetTickCount(), {}};
+  if (!ref.queue->Post(m)) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return FALSE;
+  }
+  return TRUE;
+}
+
+BOOL PostThreadMessageW(DWORD threadId, UINT msg, WPARAM wParam, LPARAM lParam) {
+  auto queue = threadId == GetCurrentThreadId() ? MessageQueue::Current() : MessageQueue::ForThread(threadId);
+  MSG m{nullptr, msg, wParam, lParam, GetTickCount(), {}};
+  if (!queue || !queue->Post(m)) {
+    SetLastError(ERROR_INVALID_THREAD_ID);
+    return FALSE;
+  }
+  return TRUE;
+}
+
+namespace {
+
+// Sends to a window; `deadlineMs` bounds the wait for another thread (Clock::kNever: none).
+// False when the window is gone, its thread ended, or the deadline passed.
+bool SendTo(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, ULONGLONG deadlineMs, LRESULT* result) {
+  *result = 0;
+  if (win32::IsRemoteWindow(hwnd)) {
+    // Only integers cross a process, and a reply cannot: sending there is refused.
+    SetLastError(ERROR_ACCESS_DENIED);
+    return false;
+  }
+  win32::WindowRef ref = win32::ResolveWindow(hwnd);
+  if (!ref) return false;
+  if (!ref.queue) return true;
+  if (ref.threadId == GetCurrentThreadId()) {
+    *result = win32::CallWindow(hwnd, msg, wParam, lParam);
+    return true;
+  }
+  auto self = MessageQueue::Current();
+  auto sent = std::make_shared<win32::SentMessage>(win32::SentMessage{hwnd, msg, wParam, lParam, 0, false, self});
+  if (!ref.queue->PushSent(sent)) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return false;
+  }
+  if (!self->WaitForReply(sent, deadlineMs)) {
+    SetLastError(ERROR_TIMEOUT);
+    return false;
+  }
+  *result = sent->result;
+  return true;
+}
+
+}  // namespace
+
+LRESULT SendMessageW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (hwnd == HWND_BROADCAST) {
+    std::vector<HWND> targets;
+    {
+      std::lock_guard guard(win32::WindowLock());
+      targets = win32::TopLevelLocked();
+    }
+    for (HWND target : targets) SendMessageW(target, msg, wParam, lParam);
+    return 0;
+  }
+  LRESULT result = 0;
+  SendTo(hwnd, msg, wParam, lParam, win32::Clock::kNever, &result);
+  return result;
+}
+
+LRESULT SendMessageTimeoutW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT, UINT timeoutMs,
+                            PDWORD_PTR result) {
+  LRESULT value = 0;
+  bool ok = SendTo(hwnd, msg, wParam, lParam, win32::CurrentClock().DeadlineAfter(timeoutMs), &value);
+  if (result) *result = static_cast<DWORD_PTR>(value);
+  return ok ? 1 : 0;
+}
+
+BOOL SendNotifyMessageW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  win32::WindowRef ref = win32::ResolveWindow(hwnd);
+  if (!ref) return FALSE;
+  if (!ref.queue) return TRUE;
+  if (ref.threadId == GetCurrentThreadId()) {
+    win32::CallWindow(hwnd, msg, wParam, lParam);
+    return TRUE;
+  }
+  auto sent = std::make_shared<win32::SentMessage>(win32::SentMessage{hwnd, msg, wParam, lParam, 0, false, nullptr});
+  if (!ref.queue->PushSent(sent)) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return FALSE;
+  }
+  return TRUE;
+}
+
+BOOL PeekMessageW(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax, UINT removeFlags) {
+  if (!msg) {
+    SetLastError(ERROR_NOACCESS);
+    return FALSE;
+  }
+  auto queue = MessageQueue::Current();
+  auto removal = (removeFlags & PM_REMOVE) ? win32::Removal::Remove : win32::Removal::Keep;
+  if (!queue->Retrieve(msg, hwnd, filterMin, filterMax, removal)) return FALSE;
+  win32::t_messageTime = static_cast<LONG>(msg->time);
+  win32::t_messagePos = MAKELONG(static_cast<WORD>(msg->pt.x), static_cast<WORD>(msg->pt.y));
+  return TRUE;
+}
+
+BOOL GetMessageW(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax) {
+  if (!msg) {
+    SetLastError(ERROR_NOACCESS);
+    return -1;
+  }
+  if (hwnd && !win32::IsThreadMessageOnly(hwnd) && !IsWindow(hwnd)) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return -1;
+  }
+  auto queue = MessageQueue::Current();
+  while (!PeekMessageW(msg, hwnd, filterMin, filterMax, PM_REMOVE)) queue->WaitForInput();
+  return msg->message == WM_QUIT ? FALSE : TRUE;
+}
+
+BOOL WaitMessage() {
+  MessageQueue::Current()->WaitForInput();
+  return TRUE;
+}
+
+DWORD GetQueueStatus(UINT flags) {
+  DWORD bits = MessageQueue::Current()->Status() & flags;
+  return (bits << 16) | bits;
+}
+
+BOOL TranslateMessage(const MSG* msg) {
+  // Character translation comes with keyboard input; until then key messages pass as they are.
+  return msg && (msg->message == WM_KEYDOWN || msg->message == WM_SYSKEYDOWN) ? TRUE : FALSE;
+}
+
+LRESULT DispatchMessageW(const MSG* msg) {
+  if (!msg) return 0;
+  if (msg->message == WM_TIMER) {
+    auto queue = MessageQueue::Current();
+    // A timer killed after its message was retrieved delivers nothing.
+    if (!queue->HasTimer(msg->hwnd, msg->wParam)) return 0;
+    if (msg->lParam) {
+      reinterpret_cast<TIMERPROC>(msg->lParam)(msg->hwnd, WM_TIMER, msg->wParam, GetTickCount());
+      return 0;
+    }
+  }
+  if (!msg->hwnd) return 0;
+  win32::WindowRef ref = win32::ResolveWindow(msg->hwnd);
+  if (!ref) return 0;
+  if (ref.threadId != GetCurrentThreadId()) {
+    SetLastError(ERROR_MESSAGE_SYNC_ONLY);
+    return 0;
+  }
+  if (msg->message == WM_PAINT) return win32::SendPaint(msg->hwnd, msg->wParam, msg->lParam);
+  return win32::CallWindow(msg->hwnd, msg->message, msg->wParam, msg->lParam);
+}
+
+void PostQuitMessage(int exitCode) { MessageQueue::Current()->PostQuit(exitCode); }
+
+BOOL InSendMessage() { return win32::InCrossThreadSend() ? TRUE : FALSE; }
+
+DWORD InSendMessageEx(LPVOID) { return win32::InCrossThreadSend() ? ISMEX_SEND : ISMEX_NOSEND; }
+
+LONG GetMessageTime() { return win32::t_messageTime; }
+
+DWORD GetMessagePos() { return win32::t_messagePos; }

@@ -1,0 +1,155 @@
+// Update regions and WM_PAINT. The region is one merged rectangle per window; the
+// device context of BeginPaint stands in until drawing arrives.
+#include <algorithm>
+
+#include "win32/MessageQueue.h"
+#include "win32/WinError.h"
+#include "win32/WindowOps.h"
+#include "win32/WindowTable.h"
+
+using win32::Window;
+using win32::WindowLock;
+
+namespace {
+
+bool IsEmpty(const RECT& r) { return r.right <= r.left || r.bottom <= r.top; }
+
+RECT ClientArea(const Window& w) { return RECT{0, 0, w.rect.right - w.rect.left, w.rect.bottom - w.rect.top}; }
+
+RECT Intersect(const RECT& a, const RECT& b) {
+  return RECT{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right), std::min(a.bottom, b.bottom)};
+}
+
+// Stands in for a device context until drawing arrives: non-null, never dereferenced.
+HDC const kPaintDc = reinterpret_cast<HDC>(0x0D0C);
+
+}  // namespace
+
+namespace win32 {
+
+void InvalidateLocked(Window& w, const RECT* rect, bool erase) {
+  RECT client = ClientArea(w);
+  RECT add = rect ? Intersect(*rect, client) : client;
+  if (IsEmpty(add)) return;
+  if (!w.needsPaint) {
+    w.update = add;
+  } else {
+    w.update = RECT{std::min(w.update.left, add.left), std::min(w.update.top, add.top),
+                    std::max(w.update.right, add.right), std::max(w.update.bottom, add.bottom)};
+  }
+  w.needsPaint = true;
+  w.needsErase = w.needsErase || erase;
+}
+
+HWND FindWindowToPaint(DWORD threadId, const MessageFilter& filter) {
+  std::lock_guard guard(WindowLock());
+  for (HWND hwnd : WindowsOfThreadLocked(threadId)) {
+    Window* w = LookupWindowLocked(hwnd);
+    if (w && w->needsPaint && IsVisibleLocked(*w) && filter.AcceptsWindow(hwnd)) return hwnd;
+  }
+  return nullptr;
+}
+
+namespace {
+
+ULONGLONG PaintCount(HWND hwnd) {
+  std::lock_guard guard(WindowLock());
+  Window* w = LookupWindowLocked(hwnd);
+  return w ? w->paintCount : 0;
+}
+
+}  // namespace
+
+LRESULT SendPaint(HWND hwnd, WPARAM wParam, LPARAM lParam) {
+  ULONGLONG before = PaintCount(hwnd);
+  LRESULT result = SendMessageW(hwnd, WM_PAINT, wParam, lParam);
+  // A procedure that neither painted nor validated would otherwise be asked again forever.
+  if (PaintCount(hwnd) == before) ValidateRect(hwnd, nullptr);
+  return result;
+}
+
+}  // namespace win32
+
+BOOL InvalidateRect(HWND hwnd, const RECT* rect, BOOL erase) {
+  std::shared_ptr<win32::MessageQueue> queue;
+  {
+    std::lock_guard guard(WindowLock());
+    Window* w = win32::LookupWindowOrFailLocked(hwnd);
+    if (!w) return FALSE;
+    win32::InvalidateLocked(*w, rect, erase != FALSE);
+    queue = w->queue;
+  }
+  if (queue) queue->Wake();  // safe from any thread
+  return TRUE;
+}
+
+BOOL ValidateRect(HWND hwnd, const RECT* rect) {
+  std::lock_guard guard(WindowLock());
+  Window* w = win32::LookupWindowOrFailLocked(hwnd);
+  if (!w) return FALSE;
+  if (!w->needsPaint) return TRUE;
+  // One rectangle holds the region: validating part of it leaves what it cannot cut off.
+  RECT left = w->update;
+  if (rect) {
+    RECT cut = Intersect(*rect, w->update);
+    if (cut.left <= left.left && cut.right >= left.right) {
+      if (cut.top <= left.top) left.top = std::max(left.top, cut.bottom);
+      if (cut.bottom >= left.bottom) left.bottom = std::min(left.bottom, cut.top);
+    } else if (cut.top <= left.top && cut.bottom >= left.bottom) {
+      if (cut.left <= left.left) left.left = std::max(left.left, cut.right);
+      if (cut.right >= left.right) left.right = std::min(left.right, cut.left);
+    }
+  }
+  if (!rect || IsEmpty(left)) {
+    w->needsPaint = false;
+    w->needsErase = false;
+    w->update = RECT{};
+    ++w->paintCount;
+  } else {
+    w->update = left;
+  }
+  return TRUE;
+}
+
+BOOL GetUpdateRect(HWND hwnd, LPRECT rect, BOOL) {
+  std::lock_guard guard(WindowLock());
+  Window* w = win32::LookupWindowOrFailLocked(hwnd);
+  if (!w) return FALSE;
+  if (rect) *rect = w->needsPaint ? w->update : RECT{};
+  return w->needsPaint ? TRUE : FALSE;
+}
+
+BOOL UpdateWindow(HWND hwnd) {
+  bool paint;
+  {
+    std::lock_guard guard(WindowLock());
+    Window* w = win32::LookupWindowOrFailLocked(hwnd);
+    if (!w) return FALSE;
+    paint = w->needsPaint && win32::IsVisibleLocked(*w);
+  }
+  if (paint) win32::SendPaint(hwnd, 0, 0);  // straight to the window, ahead of anything queued
+  return TRUE;
+}
+
+HDC BeginPaint(HWND hwnd, LPPAINTSTRUCT paint) {
+  if (!paint) return nullptr;
+  *paint = PAINTSTRUCT{};
+  bool erase;
+  {
+    std::lock_guard guard(WindowLock());
+    Window* w = win32::LookupWindowOrFailLocked(hwnd);
+    if (!w) return nullptr;
+    paint->rcPaint = w->needsPaint ? w->update : RECT{};
+    erase = w->needsErase;
+    w->needsPaint = false;
+    w->needsErase = false;
+    w->update = RECT{};
+    ++w->paintCount;
+  }
+  paint->hdc = kPaintDc;
+  // The window erases its background first; fErase tells the procedure it still has to.
+  paint->fErase = erase && !SendMessageW(hwnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(kPaintDc), 0);
+  return kPaintDc;
+}
+
+BOOL EndPaint(HWND, const PAINTSTRUCT*) { return TRUE; }

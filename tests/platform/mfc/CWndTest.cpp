@@ -1,0 +1,244 @@
+// Windows with message maps: dispatch, defaults, lifetime.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "display/Desktop.h"
+#include "mfc/AfxWin.h"
+#include "win32/ManualClock.h"
+
+namespace {
+
+std::vector<std::string> g_log;
+
+UINT g_registered = RegisterWindowMessageW(L"CWndTestRegistered");
+
+class CTestWnd : public CWnd {
+ public:
+  int m_createResult = 0;
+  std::wstring m_createName;
+
+ protected:
+  afx_msg int OnCreate(LPCREATESTRUCTW cs) {
+    g_log.push_back("create");
+    m_createName = cs->lpszName;
+    return m_createResult ? m_createResult : CWnd::OnCreate(cs);
+  }
+  afx_msg void OnDestroy() {
+    g_log.push_back("destroy");
+    CWnd::OnDestroy();
+  }
+  afx_msg void OnTimer(UINT_PTR id) { g_log.push_back("timer " + std::to_string(id)); }
+  afx_msg LRESULT OnPing(WPARAM wParam, LPARAM lParam) { return static_cast<LRESULT>(wParam) + lParam; }
+  afx_msg LRESULT OnRegistered(WPARAM, LPARAM) { return 99; }
+  afx_msg void OnHello() { g_log.push_back("command"); }
+  afx_msg void OnSize(UINT type, int cx, int cy) {
+    g_log.push_back("size " + std::to_string(type) + " " + std::to_string(cx) + "x" + std::to_string(cy));
+  }
+
+  DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CTestWnd, CWnd)
+  ON_WM_CREATE()
+  ON_WM_DESTROY()
+  ON_WM_TIMER()
+  ON_WM_SIZE()
+  ON_MESSAGE(WM_USER + 1, &CTestWnd::OnPing)
+  ON_REGISTERED_MESSAGE(g_registered, &CTestWnd::OnRegistered)
+  ON_COMMAND(1001, &CTestWnd::OnHello)
+END_MESSAGE_MAP()
+
+// Overrides one handler and inherits the rest through the base class's map.
+class CDerivedWnd : public CTestWnd {
+ protected:
+  afx_msg LRESULT OnPingTwice(WPARAM wParam, LPARAM) { return static_cast<LRESULT>(wParam) * 2; }
+  DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CDerivedWnd, CTestWnd)
+  ON_MESSAGE(WM_USER + 1, &CDerivedWnd::OnPingTwice)
+END_MESSAGE_MAP()
+
+// Deletes itself once its window is gone, and closes itself from inside a handler.
+class CSelfDeletingWnd : public CWnd {
+ public:
+  ~CSelfDeletingWnd() override { g_log.push_back("deleted"); }
+  int m_after = 0;
+  bool m_refuseCreate = false;
+
+ protected:
+  afx_msg int OnCreate(LPCREATESTRUCTW) {
+    if (!m_refuseCreate) return 0;
+    g_log.push_back("refused");
+    return -1;
+  }
+  afx_msg void OnClose() {
+    DestroyWindow();
+    ++m_after;  // the object must still be alive here
+    g_log.push_back("close done " + std::to_string(m_after));
+  }
+  void PostNcDestroy() override {
+    g_log.push_back("post nc destroy");
+    delete this;
+  }
+  DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CSelfDeletingWnd, CWnd)
+  ON_WM_CREATE()
+  ON_WM_CLOSE()
+END_MESSAGE_MAP()
+
+class CWndTest : public testing::Test {
+ protected:
+  void SetUp() override { g_log.clear(); }
+  void TearDown() override { display::Desktop::Get().PumpUntilIdle(); }
+};
+
+TEST_F(CWndTest, MessageMapRoutesMessagesAndLeavesTheRestToTheDefault) {
+  CTestWnd wnd;
+  ASSERT_TRUE(wnd.CreateEx(0, nullptr, L"Mapped", WS_OVERLAPPED, 0, 0, 40, 30, nullptr, nullptr));
+  EXPECT_EQ(wnd.m_createName, L"Mapped");
+  EXPECT_EQ(CWnd::FromHandlePermanent(wnd.m_hWnd), &wnd);
+  EXPECT_EQ(wnd.SendMessage(WM_USER + 1, 2, 3), 5);
+  EXPECT_EQ(wnd.SendMessage(g_registered), 99);
+  wnd.SendMessage(WM_COMMAND, MAKELONG(1001, 0), 0);
+  wnd.SetWindowText(L"renamed");  // no handler: the default stores it
+  CString text;
+  wnd.GetWindowText(text);
+  EXPECT_EQ(text, L"renamed");
+  wnd.MoveWindow(0, 0, 60, 50);
+  EXPECT_EQ(g_log, (std::vector<std::string>{"create", "size 0 40x30", "command", "size 0 60x50"}));
+
+  CDerivedWnd derived;
+  ASSERT_TRUE(derived.CreateEx(0, nullptr, L"", WS_OVERLAPPED, 0, 0, 1, 1, nullptr, nullptr));
+  EXPECT_EQ(derived.SendMessage(WM_USER + 1, 4, 100), 8);  // its own handler
+  EXPECT_EQ(derived.SendMessage(g_registered), 99);         // the base's
+  EXPECT_TRUE(derived.DestroyWindow());
+  EXPECT_EQ(derived.m_hWnd, nullptr);
+}
+
+TEST_F(CWndTest, TimersArriveThroughTheMap) {
+  win32::ManualClock clock;
+  win32::ScopedClock use(clock);
+  CTestWnd wnd;
+  ASSERT_TRUE(wnd.CreateEx(0, nullptr, L"", WS_OVERLAPPED, 0, 0, 1, 1, nullptr, nullptr));
+  g_log.clear();
+  wnd.SetTimer(7, 125);
+  clock.Advance(125);
+  display::Desktop::Get().PumpUntilIdle();
+  wnd.KillTimer(7);
+  clock.Advance(125);
+  display::Desktop::Get().PumpUntilIdle();
+  EXPECT_EQ(g_log, (std::vector<std::string>{"timer 7"}));
+}
+
+TEST_F(CWndTest, CreateReturningMinusOneFailsAndDetaches) {
+  CTestWnd wnd;
+  wnd.m_createResult = -1;
+  EXPECT_FALSE(wnd.CreateEx(0, nullptr, L"", WS_OVERLAPPED, 0, 0, 1, 1, nullptr, nullptr));
+  EXPECT_EQ(wnd.m_hWnd, nullptr);
+  EXPECT_EQ(g_log, (std::vector<std::string>{"create", "destroy"}));
+}
+
+TEST_F(CWndTest, AnObjectClosedFromItsOwnHandlerIsDeletedAfterTheHandler) {
+  auto* wnd = new CSelfDeletingWnd;
+  ASSERT_TRUE(wnd->CreateEx(0, nullptr, L"", WS_OVERLAPPED, 0, 0, 1, 1, nullptr, nullptr));
+  HWND hwnd = wnd->m_hWnd;
+  ::PostMessageW(hwnd, WM_CLOSE, 0, 0);
+  display::Desktop::Get().PumpUntilIdle();
+  EXPECT_FALSE(::IsWindow(hwnd));
+  EXPECT_EQ(CWnd::FromHandlePermanent(hwnd), nullptr);
+  EXPECT_EQ(g_log, (std::vector<std::string>{"close done 1", "post nc destroy", "deleted"}));
+}
+
+TEST_F(CWndTest, AFailedCreateFinishesASelfDeletingObjectOnlyAfterCreateReturns) {
+  // Refused in WM_CREATE: the window came and went, so the object is finished, but only
+  // once CreateEx no longer uses it.
+  auto* wnd = new CSelfDeletingWnd;
+  wnd->m_refuseCreate = true;
+  EXPECT_FALSE(wnd->CreateEx(0, nullptr, L"", WS_OVERLAPPED, 0, 0, 1, 1, nullptr, nullptr));
+  EXPECT_EQ(g_log, (std::vector<std::string>{"refused", "post nc destroy", "deleted"}));
+  // No window at all (unknown class): nothing was finished, the caller still owns the object.
+  g_log.clear();
+  auto* other = new CSelfDeletingWnd;
+  EXPECT_FALSE(other->CreateEx(0, L"NoSuchClass", L"", WS_OVERLAPPED, 0, 0, 1, 1, nullptr, nullptr));
+  EXPECT_TRUE(g_log.empty());
+  delete other;
+}
+
+TEST_F(CWndTest, DeletingAnObjectWithALiveWindowKeepsItsMessagesAway) {
+  auto wnd = std::make_unique<CTestWnd>();
+  ASSERT_TRUE(wnd->CreateEx(0, nullptr, L"", WS_OVERLAPPED, 0, 0, 1, 1, nullptr, nullptr));
+  HWND hwnd = wnd->m_hWnd;
+  g_log.clear();
+  wnd.reset();
+  EXPECT_FALSE(::IsWindow(hwnd));
+  EXPECT_TRUE(g_log.empty());  // OnDestroy of a half-destroyed object did not run
+}
+
+TEST_F(CWndTest, FromHandleGivesTemporaryObjectsForForeignWindows) {
+  HWND plain = ::CreateWindowExW(0, AfxRegisterWndClass(0), L"plain", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr,
+                                 nullptr);
+  ASSERT_TRUE(plain);
+  EXPECT_EQ(CWnd::FromHandlePermanent(plain), nullptr);
+  CWnd* temp = CWnd::FromHandle(plain);
+  ASSERT_TRUE(temp);
+  EXPECT_EQ(temp->m_hWnd, plain);
+  EXPECT_EQ(CWnd::FromHandle(plain), temp);
+  CWnd::DeleteTempMap();
+  // Subclassing an existing window routes its messages through the map.
+  CTestWnd wnd;
+  ASSERT_TRUE(wnd.SubclassWindow(plain));
+  EXPECT_EQ(::SendMessageW(plain, WM_USER + 1, 1, 1), 2);
+  EXPECT_EQ(wnd.UnsubclassWindow(), plain);
+  EXPECT_EQ(::SendMessageW(plain, WM_USER + 1, 1, 1), 0);
+  ::DestroyWindow(plain);
+}
+
+}  // namespace
+
+namespace {
+
+class CModalWnd : public CWnd {
+ protected:
+  afx_msg LRESULT OnDone(WPARAM result, LPARAM) {
+    EndModalLoop(static_cast<int>(result));
+    return 0;
+  }
+  afx_msg void OnClose() { DestroyWindow(); }
+  DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CModalWnd, CWnd)
+  ON_MESSAGE(WM_USER + 20, &CModalWnd::OnDone)
+  ON_WM_CLOSE()
+END_MESSAGE_MAP()
+
+TEST(ModalLoopTest, EndsWithItsResultTheWindowsEndOrAQuitThatItPassesOn) {
+  CModalWnd wnd;
+  ASSERT_TRUE(wnd.CreateEx(0, nullptr, L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr));
+  // Ended from a handler, with a message of another thread served meanwhile.
+  std::thread other([&] { EXPECT_EQ(::SendMessageW(wnd.m_hWnd, WM_USER + 20, 6, 0), 0); });
+  EXPECT_EQ(wnd.RunModalLoop(), 6);
+  other.join();
+
+  // WM_QUIT ends it and stays for the outer loop.
+  ::PostQuitMessage(9);
+  EXPECT_EQ(wnd.RunModalLoop(), -1);
+  MSG m;
+  ASSERT_TRUE(::PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_EQ(m.message, WM_QUIT);
+  EXPECT_EQ(m.wParam, 9u);
+
+  // The window's end ends it.
+  wnd.PostMessage(WM_CLOSE);
+  EXPECT_EQ(wnd.RunModalLoop(), -1);
+  EXPECT_EQ(wnd.m_hWnd, nullptr);
+  display::Desktop::Get().PumpUntilIdle();
+}
+
+}  // namespace
