@@ -122,8 +122,9 @@ int LinkServiceTask::Ping() {
   int64_t t = -1;
   const bool readable = ReplyEnvelope::IsReadable(answered, response.GetStatusCode());
   if (readable) ParseResponse(response.GetBody(), code, t);
-  // Only a callback that is there is called; user data alone is not one.
-  if (m_pCallBack) m_pCallBack(m_pUserData, code, account, t);
+  // Only a callback that is there is called (user data alone is not one),
+  // and none once the service is stopping: the poll it ended is no news.
+  if (m_pCallBack && !m_bStop) m_pCallBack(m_pUserData, code, account, t);
   return HandleResult(readable ? code : response.GetStatusCode());
 }
 

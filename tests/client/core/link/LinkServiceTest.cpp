@@ -14,6 +14,7 @@
 #include "../../../platform/net/TestServer.h"
 #include "DevServer.h"
 #include "TempDir.h"
+#include "net/ProxySocket.h"
 #include "client/core/account/AccountData.h"
 #include "client/core/account/ProductInfo.h"
 #include "client/core/db/UserDataDBManager.h"
@@ -82,7 +83,11 @@ class LinkTest : public dorvtest::DBTest {
     options.linkHoldMs = 30000;
     s_server = std::make_unique<dorvtest::DevServer>(options);
   }
-  static void TearDownTestSuite() { s_server.reset(); }
+  static void TearDownTestSuite() {
+    // Idle kept connections would make the service wait out their keep-alive.
+    Net::ProxySocket::CloseAllConnect();
+    s_server.reset();
+  }
 
   void SetUp() override {
     DBTest::SetUp();
@@ -197,7 +202,7 @@ TEST_F(LinkTest, StoppingAbortsTheWaitingPollAndJoins) {
   LinkServiceTask* task = m_holder.m_pTask;
   task->StopLinkService();
   EXPECT_FALSE(task->isThreadRunning());
-  EXPECT_EQ(m_answers.SafeCount(), 1u);  // the aborted poll, and no other
+  EXPECT_EQ(m_answers.SafeCount(), 0u);  // the aborted poll is not reported
   StopLinkService(m_holder);
   EXPECT_EQ(m_holder.m_pTask, nullptr);
   holding.ReleaseHeld();
