@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <mutex>
 
 #include "mfc/Afx.h"
 
@@ -18,8 +19,7 @@ namespace {
 constexpr char kDefaultPortal[] = "www.halvorn.com:80";
 constexpr int kConnectTimeoutMs = 5000;
 
-std::string g_macAddress;   // filled once; a second filling gives the same text
-bool g_socketsStarted = false;
+std::once_flag g_socketsStarted;
 
 bool ConnectWithin(const addrinfo& address, int timeoutMs) {
   int fd = ::socket(address.ai_family, address.ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, address.ai_protocol);
@@ -38,10 +38,7 @@ bool ConnectWithin(const addrinfo& address, int timeoutMs) {
   return connected;
 }
 
-}  // namespace
-
-std::string GetMacAddress() {
-  if (!g_macAddress.empty()) return g_macAddress;
+std::string FirstEthernetAddress() {
   constexpr int kEthernet = 1;
   std::string found = "unknown_mac_address";
   for (const win32::NetworkAdapter& adapter : win32::NetworkAdapters()) {
@@ -53,21 +50,40 @@ std::string GetMacAddress() {
     found = text;
     break;
   }
-  g_macAddress = found;
-  return g_macAddress;
+  return found;
 }
 
-bool IsNetReachable() {
-  if (!g_socketsStarted) {
-    WSADATA data;
-    g_socketsStarted = WSAStartup(MAKEWORD(1, 1), &data) == 0;
-  }
+}  // namespace
+
+std::string GetMacAddress() {
+  // Request threads ask for it too: it is made once, whoever asks first.
+  static const std::string address = FirstEthernetAddress();
+  return address;
+}
+
+bool GetPortalAddress(std::string& host, int& port) {
   const char* setting = std::getenv("DORV_PORTAL_ADDRESS");
   std::string portal = setting && *setting ? setting : kDefaultPortal;
   size_t colon = portal.rfind(':');
   if (colon == std::string::npos || colon == 0 || colon + 1 == portal.size()) return false;
-  std::string host = portal.substr(0, colon), port = portal.substr(colon + 1);
+  host = portal.substr(0, colon);
   if (host.size() > 2 && host.front() == '[' && host.back() == ']') host = host.substr(1, host.size() - 2);
+  char* end = nullptr;
+  long number = std::strtol(portal.c_str() + colon + 1, &end, 10);
+  if (*end != '\0' || number <= 0 || number > 65535) return false;
+  port = static_cast<int>(number);
+  return true;
+}
+
+bool IsNetReachable() {
+  std::call_once(g_socketsStarted, [] {
+    WSADATA data;
+    WSAStartup(MAKEWORD(1, 1), &data);
+  });
+  std::string host;
+  int portNumber = 0;
+  if (!GetPortalAddress(host, portNumber)) return false;
+  const std::string port = std::to_string(portNumber);
 
   addrinfo hints{};
   hints.ai_family = AF_UNSPEC;

@@ -3,20 +3,23 @@
 #include <map>
 #include <mutex>
 
-#include "client/app/CoreServices.h"
+#include "client/core/GlobalConfig.h"
 #include "client/core/LogWriter.h"
 #include "client/core/account/AccountData.h"
 #include "client/core/account/ProductInfo.h"
 #include "client/core/context/GlobalContext.h"
 #include "client/core/context/ThreadsPools.h"
 #include "client/core/db/LocalDatabases.h"
+#include "client/core/protocol/ServerList.h"
 #include "client/windows/MainForm.h"
 #include "client/windows/UpdateCheck.h"
 #include "common/AppPaths.h"
 #include "common/MutiLanSupport.h"
 #include "common/PathText.h"
 #include "common/StringConvert.h"
+#include "common/SystemVersion.h"
 #include "mfc/AfxOle.h"
+#include "net/ProxySocket.h"
 #include "ui/UIManager.h"
 #include "ui/skin/UISkinManager.h"
 #include "win32/Windows.h"
@@ -100,9 +103,9 @@ void CDorv_WinApp::InstallCrashHandler() {
 }
 
 BOOL CDorv_WinApp::InitializeApp() {
-  juce::String welcome;
-  welcome << "Product Version: " << StartupVersionText() << ", OS Version: " << StartupOSVersionText();
-  if (!InitLog(welcome)) return 0;  // no log to tell it to
+  CString welcome;
+  welcome.Format(L"Product Version: %s, OS Version: %s", GetGlobalConfig()->m_strVersion, Common::GetOSVersion());
+  if (!InitLog(Common::CString_to_String(welcome))) return 0;  // no log to tell it to
 
   Common::CMutiLanSupport* strings = Common::CMutiLanSupport::GetInstance();
   CString stringTable = Common::GetAppPath();
@@ -199,6 +202,10 @@ void CDorv_WinApp::FreeGlobalObjects() {
   DeleteAccountData();
   DeleteProductInfo();
   FreeLog();
+  ServerList::DeleteInstance();
+  // The engine's own registries (moved folders, the sync root record, the
+  // network-error state, the down paths, the name conflicts) end around the
+  // databases' closing, in that order, once the engine has them.
   CloseAllDB();
 }
 
@@ -224,7 +231,7 @@ int CDorv_WinApp::ExitInstance() {
       m_pMainForm->m_bTrayRemoved = TRUE;
     }
   }
-  CloseProxyConnections();
+  Net::ProxySocket::CloseAllConnect();
   if (m_pUpdateDownload) {
     delete m_pUpdateDownload;
     m_pUpdateDownload = nullptr;

@@ -39,14 +39,29 @@ int DefaultMessageBoxAnswer(UINT type) {
   return buttons[static_cast<size_t>(defButton) < buttons.size() ? defButton : 0];
 }
 
+bool Desktop::UseSystemDisplay() {
+  auto presenter = MakeSystemPresenter();
+  if (!presenter) return false;
+  SetPresenter(std::move(presenter));
+  return true;
+}
+
+void Desktop::SetPresenter(std::unique_ptr<Presenter> presenter) {
+  std::lock_guard guard(m_lock);
+  m_presenter = std::move(presenter);
+}
+
 int Desktop::ShowMessageBox(HWND owner, const std::wstring& text, const std::wstring& caption, UINT type) {
   MessageBoxCall call{owner, text, caption, type, 0};
   MessageBoxHandler handler;
+  std::shared_ptr<Presenter> presenter;
   {
     std::lock_guard guard(m_lock);
     handler = m_handler;
+    presenter = m_presenter;
   }
   if (handler) call.answer = handler(call);
+  if (call.answer == 0 && presenter) call.answer = presenter->ShowMessageBox(call);
   std::lock_guard guard(m_lock);
   if (call.answer == 0 && !m_answers.empty()) {
     call.answer = m_answers.front();

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "display/Presenter.h"
 #include "win32/WinUser.h"
 
 namespace display {
@@ -39,9 +40,15 @@ class Desktop {
   // Sets the virtual screen; the work area leaves `taskbarHeight` pixels at the bottom.
   void SetScreenSize(int width, int height, int taskbarHeight);
 
-  // MessageBoxW lands here: records the call and returns the next answer set by the
-  // test, or the box's default button when none is set. The handler, when set, runs
-  // inside the call (where a real box would run its modal loop) and may answer it.
+  // Shows boxes (and later windows) on the system's display from now on, when there is
+  // one; false when there is none. Programs call this; tests stay headless.
+  bool UseSystemDisplay();
+  void SetPresenter(std::unique_ptr<Presenter> presenter);
+
+  // MessageBoxW lands here and is recorded. A presenter shows it; headless, the answer
+  // is the next one set by the test, or the box's default button when none is set. The
+  // handler, when set, runs inside the call (where a real box would run its modal loop)
+  // and may answer it.
   int ShowMessageBox(HWND owner, const std::wstring& text, const std::wstring& caption, UINT type);
   void PushMessageBoxAnswer(int answer);
   using MessageBoxHandler = std::function<int(const MessageBoxCall&)>;  // 0: use the queued answer
@@ -66,6 +73,7 @@ class Desktop {
   int m_taskbar = 40;
   std::deque<int> m_answers;
   MessageBoxHandler m_handler;
+  std::shared_ptr<Presenter> m_presenter;
   std::vector<MessageBoxCall> m_boxes;
 };
 

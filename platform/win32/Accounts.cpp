@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "win32/CodePage.h"
+#include "win32/UserDatabase.h"
 #include "win32/WinError.h"
 
 namespace {
@@ -43,11 +44,9 @@ std::vector<std::string> GroupNames(const Account& account) {
   while (::getgrouplist(account.name.c_str(), account.gid, ids.data(), &count) < 0) ids.resize(count + 16);
   ids.resize(count);
   std::vector<std::string> names;
-  std::vector<char> scratch(16384);
   for (gid_t id : ids) {
-    group entry{}, *found = nullptr;
-    if (::getgrgid_r(id, &entry, scratch.data(), scratch.size(), &found) == 0 && found)
-      names.push_back(found->gr_name);
+    std::string name = win32::GroupNameOf(id);
+    if (!name.empty()) names.push_back(name);
   }
   return names;
 }
@@ -84,13 +83,8 @@ BOOL GetUserNameW(LPWSTR buffer, LPDWORD size) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
-  std::vector<char> scratch(16384);
-  passwd entry{}, *found = nullptr;
-  std::string name;
-  if (::getpwuid_r(::geteuid(), &entry, scratch.data(), scratch.size(), &found) == 0 && found)
-    name = found->pw_name;
-  else if (const char* user = std::getenv("USER"))
-    name = user;
+  std::string name = win32::UserNameOf(::geteuid());
+  if (const char* user = std::getenv("USER"); name.empty() && user) name = user;
   if (name.empty()) {
     SetLastError(ERROR_NO_SUCH_USER);
     return FALSE;

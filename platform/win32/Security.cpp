@@ -1,7 +1,5 @@
 #include "win32/Security.h"
 
-#include <grp.h>
-#include <pwd.h>
 #include <sys/stat.h>
 
 #include <cerrno>
@@ -12,6 +10,7 @@
 
 #include "win32/NativePath.h"
 #include "win32/SystemInfo.h"
+#include "win32/UserDatabase.h"
 #include "win32/WinError.h"
 
 namespace {
@@ -179,7 +178,6 @@ BOOL LookupAccountSidW(LPCWSTR, PSID sid, LPWSTR name, LPDWORD nameLength, LPWST
   }
   const auto* s = static_cast<const SID*>(sid);
   BYTE authority = s->IdentifierAuthority.Value[5];
-  std::vector<char> scratch(16384);
   std::string account;
   SID_NAME_USE kind = SidTypeUser;
   bool worldSid = authority == kWorldAuthority && s->SubAuthorityCount == 1 && s->SubAuthority[0] == 0;
@@ -187,13 +185,9 @@ BOOL LookupAccountSidW(LPCWSTR, PSID sid, LPWSTR name, LPDWORD nameLength, LPWST
     account = "Everyone";
     kind = SidTypeWellKnownGroup;
   } else if (authority == kUnixAuthority && s->SubAuthorityCount == 2 && s->SubAuthority[0] == 1) {
-    passwd entry{}, *found = nullptr;
-    if (::getpwuid_r(s->SubAuthority[1], &entry, scratch.data(), scratch.size(), &found) == 0 && found)
-      account = found->pw_name;
+    account = win32::UserNameOf(s->SubAuthority[1]);
   } else if (authority == kUnixAuthority && s->SubAuthorityCount == 2 && s->SubAuthority[0] == 2) {
-    group entry{}, *found = nullptr;
-    if (::getgrgid_r(s->SubAuthority[1], &entry, scratch.data(), scratch.size(), &found) == 0 && found)
-      account = found->gr_name;
+    account = win32::GroupNameOf(s->SubAuthority[1]);
     kind = SidTypeAlias;
   }
   if (account.empty()) {

@@ -50,3 +50,4 @@
 #include "win32/Security.h"
 #include "win32/GdiTypes.h"
 #include "win32/Gdi.h"
+#include "win32/Metrics.h"

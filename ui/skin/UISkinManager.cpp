@@ -3,11 +3,9 @@
 #include <new>
 #include <string>
 
-#include <tinyxml.h>
-
 #include "common/AppPaths.h"
 #include "common/PathText.h"
-#include "common/StringConvert.h"
+#include "common/XmlDocument.h"
 
 namespace UI {
 
@@ -27,28 +25,10 @@ CString ThemePath(std::initializer_list<const wchar_t*> parts) {
 
 // The document of a well-formed XML file; null when the file is missing or
 // not well-formed.
-std::unique_ptr<TiXmlDocument> LoadDocument(const CString& path) {
-  auto document = std::make_unique<TiXmlDocument>(Common::CString_to_utf8(path).c_str());
-  if (!document->LoadFile(TIXML_ENCODING_UTF8)) return nullptr;
+std::unique_ptr<Common::CXmlDocument> LoadDocument(const CString& path) {
+  auto document = std::make_unique<Common::CXmlDocument>();
+  if (!document->LoadFile(path)) return nullptr;
   return document;
-}
-
-TiXmlElement* FindElement(TiXmlDocument* document, const CString& path) {
-  if (!document) return nullptr;
-  TiXmlNode* node = document;
-  int start = 0;
-  for (CString name = path.Tokenize(L" ", start); start >= 0; name = path.Tokenize(L" ", start)) {
-    TiXmlElement* child = node->FirstChildElement(Common::CString_to_utf8(name).c_str());
-    if (!child) return nullptr;
-    node = child;
-  }
-  return node == document ? nullptr : node->ToElement();
-}
-
-CString Attribute(const TiXmlElement* element, const char* name) {
-  CString text;
-  if (const char* value = element->Attribute(name)) Common::utf8_to_CString(value, text);
-  return text;
 }
 
 }  // namespace
@@ -82,11 +62,12 @@ int CUISkinManager::LoadSkinBuildFile() {
 }
 
 int CUISkinManager::LoadAllSkinItem() {
-  std::unique_ptr<TiXmlDocument> list = LoadDocument(ThemePath({L"Theme", L"SkinDatas.xml"}));
+  std::unique_ptr<Common::CXmlDocument> list = LoadDocument(ThemePath({L"Theme", L"SkinDatas.xml"}));
   if (!list) return 0;
-  if (TiXmlElement* root = FindElement(list.get(), L"SkinsRoot")) {
-    for (TiXmlElement* skin = root->FirstChildElement(); skin; skin = skin->NextSiblingElement())
-      m_skins.emplace_back(Attribute(skin, "Name"), Attribute(skin, "Text"));
+  for (void* skin = Common::CXmlDocument::GetFirstChild(list->PathWalk(L"SkinsRoot")); skin;
+       skin = Common::CXmlDocument::GetNextSibling(skin)) {
+    m_skins.emplace_back(Common::CXmlDocument::GetNodeAttribute(skin, L"Name"),
+                         Common::CXmlDocument::GetNodeAttribute(skin, L"Text"));
   }
   return 1;
 }
@@ -97,8 +78,9 @@ int CUISkinManager::LoadDefaultSkin() {
 }
 
 int CUISkinManager::LoadPreSkin() {
-  if (std::unique_ptr<TiXmlDocument> pre = LoadDocument(ThemePath({L"PreSkin.xml"}))) {
-    if (TiXmlElement* element = FindElement(pre.get(), L"PreSkin")) m_strRememberedSkin = Attribute(element, "Name");
+  if (std::unique_ptr<Common::CXmlDocument> pre = LoadDocument(ThemePath({L"PreSkin.xml"}))) {
+    if (void* element = pre->PathWalk(L"PreSkin"))
+      m_strRememberedSkin = Common::CXmlDocument::GetNodeAttribute(element, L"Name");
   }
   if (m_strRememberedSkin.CompareNoCase(m_strBaseSkin) != 0) SetSkinFile(m_strRememberedSkin);
   return 1;
@@ -116,7 +98,11 @@ int CUISkinManager::SetSkinFile(const CString& name) {
   return m_pCurrentSkin ? 1 : 0;
 }
 
-void* CUISkinManager::GetBuildNode(const CString& path) const { return FindElement(m_pBuild.get(), path); }
+void* CUISkinManager::GetBuildNode(const CString& path) const {
+  CString names = path;
+  if (!m_pBuild || names.Trim().IsEmpty()) return nullptr;  // a path without names names nothing
+  return m_pBuild->PathWalk(path);
+}
 
 CString CUISkinManager::GetSkinNameText(const CString& name) const {
   for (const SkinItem& skin : m_skins) {
@@ -127,12 +113,9 @@ CString CUISkinManager::GetSkinNameText(const CString& name) const {
 
 int CUISkinManager::SavePreSkin() {
   m_strRememberedSkin = m_strCurrentSkin;
-  TiXmlDocument document;
-  document.LinkEndChild(new TiXmlDeclaration("1.0", "UTF-8", ""));
-  auto* root = new TiXmlElement("PreSkin");
-  root->SetAttribute("Name", Common::CString_to_utf8(m_strRememberedSkin).c_str());
-  document.LinkEndChild(root);
-  return document.SaveFile(Common::CString_to_utf8(ThemePath({L"PreSkin.xml"})).c_str()) ? 1 : 0;
+  Common::CXmlDocument document;
+  Common::CXmlDocument::SetNodeAttribute(document.InsertEndChild(L"PreSkin"), L"Name", m_strRememberedSkin);
+  return document.SaveFile(ThemePath({L"PreSkin.xml"}));
 }
 
 }  // namespace UI

@@ -18,7 +18,9 @@
 #include "mfc/Afx.h"
 #include "ui/skin/SkinItem.h"
 
-class TiXmlDocument;
+namespace Common {
+class CXmlDocument;
+}
 
 namespace UI {
 
@@ -70,9 +72,9 @@ class CUISkinManager : public Common::CDeletedAtShutdown {
   const CString m_strBaseSkin;
   CString m_strCurrentSkin;
   CString m_strRememberedSkin;
-  std::unique_ptr<TiXmlDocument> m_pDefaultSkin;
-  std::unique_ptr<TiXmlDocument> m_pCurrentSkin;
-  std::unique_ptr<TiXmlDocument> m_pBuild;
+  std::unique_ptr<Common::CXmlDocument> m_pDefaultSkin;
+  std::unique_ptr<Common::CXmlDocument> m_pCurrentSkin;
+  std::unique_ptr<Common::CXmlDocument> m_pBuild;
   std::vector<SkinItem> m_skins;
 };
 

@@ -74,8 +74,14 @@ void LoginManager::Login(const juce::String& name, const juce::String& password,
   auto* task = new LoginTask(request, true);
   task->SetResultCallBack(this, &LoginManager::LoginResultCallBack);
   m_pCurrentTask = task;
-  GetUpThreadsPool()->PostWorkTask(task, true);
   WriteLog(KeyPoint, "Login", "Begin Logining");
+  if (!GetUpThreadsPool()->PostWorkTask(task, true)) {
+    // The pool has ended (the program is closing): the task is gone unrun.
+    m_pCurrentTask = nullptr;
+    m_nServerCode = 0;
+    m_nResultCode = kNetworkError;
+    AfterLoginProcess();
+  }
 }
 
 void LoginManager::AutoLogin() {
@@ -142,8 +148,9 @@ void LoginManager::OnLoginResult(int httpStatus, const AuthenReply& reply) {
     LoginEvents::ReportUsageEvent("login", Common::String_ToStdString(m_sUserName));
     WriteLog(KeyPoint, "LoginResultCallBack", "Login OK");
     const RequestHeader header(GetProductInfo().ProductName.toStdString(), reply.userId, reply.sid);
-    GetDownThreadsPool()->PostWorkTask(new QueryUserDataTask(header, this, &LoginManager::QueryUserDataCallBack),
-                                       true);
+    if (!GetDownThreadsPool()->PostWorkTask(
+            new QueryUserDataTask(header, this, &LoginManager::QueryUserDataCallBack), true))
+      OnUserData(nullptr);  // the pool has ended: the stored quota stands in
     return;
   }
   if (httpStatus == 200) {

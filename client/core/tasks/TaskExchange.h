@@ -2,22 +2,16 @@
 // The exchange every request task runs: a transport of its own (request
 // tasks pass false to the holder), the configuration's current proxy, one
 // Transport.
-#include "net/ProxyCfg.h"
-
 class HttpTransportHolder;
 namespace Net {
 class HttpRequest;
 class HttpResponse;
 }  // namespace Net
 
-// The proxy every transport uses. No setting holds one yet, so requests go
-// direct.
-Net::ProxyCfg GetCurrentProxy();
-
 enum class TransferFlag { Off, On };
 
-// Sets the transfer flag (block upload and ranged download) and the proxy on
-// the holder's transport, then runs the exchange. True when an answer arrived,
-// whatever its HTTP status.
+// Sets the transfer flag (block upload and ranged download) and the
+// configuration's current proxy on the holder's transport, then runs the
+// exchange. True when an answer arrived, whatever its HTTP status.
 bool RunTaskExchange(HttpTransportHolder& holder, Net::HttpRequest& request, Net::HttpResponse& response,
                      TransferFlag transfer = TransferFlag::Off);

@@ -15,6 +15,9 @@ class UploadFileContentTask final : public juce::_WaitRelease_Work_Task {
  public:
   UploadFileContentTask(const juce::String& name, const UploadFileContentRequest& request)
       : _WaitRelease_Work_Task(name), m_request(request) {}
+  // Takes the block's bytes over instead of copying them.
+  UploadFileContentTask(const juce::String& name, UploadFileContentRequest&& request)
+      : _WaitRelease_Work_Task(name), m_request(std::move(request)) {}
 
   int ExecuteWorkTask() override;
   void GetResult(UploadFileContentReply& out) const { out = m_reply; }

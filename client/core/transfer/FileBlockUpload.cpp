@@ -31,22 +31,29 @@ TransferResult FileBlockUpload::Run(int64_t size, const std::atomic<bool>* cance
   }
   int offset = 0;
   int failures = 0;
-  std::string block;
+  Block next;
   while (offset < size) {
     if (cancel && cancel->load()) return TransferResult::Cancelled;
-    if (!ReadBlock(stream, offset, size, block)) {
+    Block block;
+    if (next.offset == offset) {
+      block = std::move(next);
+    } else if (!ReadBlock(stream, offset, size, block)) {
       if (++failures > kMaxFailures) {
         WriteLog(ErrorLog, kTag, "Read UpFile content error try 10 times");
         return TransferResult::Failed;
       }
       continue;
     }
-    const int length = static_cast<int>(block.size());
-    if (!SendBlock(offset, std::move(block))) {
+    const int length = static_cast<int>(block.data.size());
+    UploadFileContentTask* task = PostBlock(block);
+    next = Block();
+    if (offset + length < size) ReadBlock(stream, offset + length, size, next);
+    if (!FinishBlock(task)) {
       if (++failures > kMaxFailures) {
         WriteLog(ErrorLog, kTag, "Send UpFile content error try 10 times");
         return TransferResult::Failed;
       }
+      next = Block();
       continue;
     }
     const int position = m_reply.doc.position;
@@ -63,23 +70,30 @@ TransferResult FileBlockUpload::Run(int64_t size, const std::atomic<bool>* cance
   return TransferResult::Done;
 }
 
-bool FileBlockUpload::ReadBlock(juce::FileInputStream& stream, int offset, int64_t size, std::string& block) {
+bool FileBlockUpload::ReadBlock(juce::FileInputStream& stream, int offset, int64_t size, Block& block) {
+  block = Block();
   const int64_t want = std::min<int64_t>(kBlockSize, size - offset);
-  block.resize(static_cast<size_t>(want));
+  block.data.resize(static_cast<size_t>(want));
   if (!stream.setPosition(offset)) return false;
-  const int read = stream.read(block.data(), static_cast<int>(want));
+  const int read = stream.read(block.data.data(), static_cast<int>(want));
   if (read <= 0) return false;
-  block.resize(static_cast<size_t>(read));
+  block.data.resize(static_cast<size_t>(read));
+  block.md5 = juce::MD5(block.data.data(), block.data.size()).toHexString().toStdString();
+  block.offset = offset;
   return true;
 }
 
-bool FileBlockUpload::SendBlock(int offset, std::string block) {
-  const int length = static_cast<int>(block.size());
-  const std::string md5 = juce::MD5(block.data(), block.size()).toHexString().toStdString();
-  const DataDescriptor descriptor(offset, length, md5, length);
-  auto* task = new UploadFileContentTask("UploadFileContentTask",
-                                         UploadFileContentRequest(m_header, descriptor, m_token, std::move(block)));
+UploadFileContentTask* FileBlockUpload::PostBlock(Block& block) {
+  const int length = static_cast<int>(block.data.size());
+  UploadFileContentRequest request(m_header, DataDescriptor(block.offset, length, block.md5, length), m_token,
+                                   std::string());
+  request.data = std::move(block.data);
+  auto* task = new UploadFileContentTask("UploadFileContentTask", std::move(request));
   GetUpThreadsPool()->PostWorkTask(task, true);
+  return task;
+}
+
+bool FileBlockUpload::FinishBlock(UploadFileContentTask* task) {
   task->WaitExecuteFinishEvent();
   const bool success = task->IsSuccess();
   if (success) {

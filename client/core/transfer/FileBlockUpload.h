@@ -3,7 +3,8 @@
 // the MD5 of its bytes, as one UploadFileContentTask on the Up pool per block.
 // The service's answer names where the next block starts (its doc.position),
 // so the loop follows the service, not its own count. Every run starts at
-// byte 0.
+// byte 0. While a block is on its way, the block after it is read and hashed,
+// and used when the service names its offset.
 //
 // A block that fails (no answer, or an error code) is sent again; the
 // eleventh failure of a run ends it. An answer whose position does not lie
@@ -20,6 +21,8 @@
 #include "client/core/protocol/TransportToken.h"
 #include "client/core/transfer/TransferResult.h"
 #include "client/core/transfer/TransferBuilders.h"
+
+class UploadFileContentTask;
 
 class FileBlockUpload {
  public:
@@ -42,8 +45,17 @@ class FileBlockUpload {
   const UploadFileContentReply& GetReply() const { return m_reply; }
 
  private:
-  bool ReadBlock(juce::FileInputStream& stream, int offset, int64_t size, std::string& block);
-  bool SendBlock(int offset, std::string block);
+  // One block read from the file, with the MD5 of its bytes.
+  struct Block {
+    int offset = -1;
+    std::string data;
+    std::string md5;
+  };
+  bool ReadBlock(juce::FileInputStream& stream, int offset, int64_t size, Block& block);
+  // Posts the block's task to the Up pool; the block's bytes move into it.
+  UploadFileContentTask* PostBlock(Block& block);
+  // Waits for the task, keeps its reply (or its code), lets it go; its success.
+  bool FinishBlock(UploadFileContentTask* task);
 
   RequestHeader m_header;
   TransportToken m_token;

@@ -43,6 +43,7 @@ class AppProcessTest : public testing::Test {
     m_faultTrapRecord = (m_scratch / "faulttrap.record").string();
     setenv(display::kDesktopJournalVariable, m_journal.c_str(), 1);
     setenv("DORV_FAULTTRAP_RECORD", m_faultTrapRecord.c_str(), 1);
+    unsetenv("DISPLAY");  // the program stays on the headless desktop, where boxes answer themselves
   }
 
   // Starts the program and waits until its main window can be found.
@@ -163,6 +164,19 @@ TEST_F(AppProcessTest, BrokenThemeEndsTheStartWithTheInstallationError) {
   }
 }
 
+TEST_F(AppProcessTest, LogThatCannotBeMadeShowsTheInstallationErrorWithoutALogLine) {
+  fs::create_directories(apptest::DataFolder() / "dorv.log");  // where the log file would be
+  ProgramFolder folder;
+  ChildProcess program(folder.Program(), {});
+  EXPECT_EQ(program.Wait(), 0);
+  std::vector<display::MessageBoxCall> boxes = Boxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, L"对不起，程序安装不完整，请重新安装!");
+  EXPECT_TRUE(fs::is_directory(apptest::DataFolder() / "dorv.log"));
+  EXPECT_FALSE(fs::exists(apptest::DataFolder() / "dorv.db"));
+  EXPECT_FALSE(StartEventExists());
+}
+
 TEST_F(AppProcessTest, MainFormWithoutItsTreeEndsTheStartWithoutABox) {
   ProgramFolder folder;
   dorvtest::WriteFile(folder / "Theme/Build.xml", "<BuildRoot><OtherForm/></BuildRoot>");
@@ -173,6 +187,35 @@ TEST_F(AppProcessTest, MainFormWithoutItsTreeEndsTheStartWithoutABox) {
   EXPECT_TRUE(Boxes().empty());
   EXPECT_TRUE(fs::exists(apptest::DataFolder() / "dorv.db"));
   EXPECT_FALSE(StartEventExists());
+}
+
+// The remembered skin is optional: one that is not there or doesn't load
+// leaves the default skin, and the skin in use is remembered at the end.
+TEST_F(AppProcessTest, RememberedSkinIsOptionalAndKeptAtTheEnd) {
+  struct Case {
+    const char* preSkin;  // null: no PreSkin.xml
+    const char* remembered;
+  };
+  const Case cases[] = {
+      {nullptr, "Default"},
+      {"<PreSkin Name=\"default\"/>", "Default"},
+      {"<PreSkin Name=\"Blue\"/>", "Blue"},  // listed, but its Skin.xml doesn't load
+      {"<PreSkin", "Default"},                  // not well-formed
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.preSkin ? c.preSkin : "no PreSkin.xml");
+    ProgramFolder folder;
+    dorvtest::WriteFile(folder / "Theme/SkinDatas.xml",
+                        "<SkinsRoot><Skin Name=\"Default\" Text=\"a\"/><Skin Name=\"Blue\" Text=\"b\"/></SkinsRoot>");
+    dorvtest::WriteFile(folder / "Theme/Blue/Skin.xml", "<UIRoot>");
+    if (c.preSkin) dorvtest::WriteFile(folder / "PreSkin.xml", c.preSkin);
+    auto running = StartRunning(folder);
+    EXPECT_EQ(CloseRunning(*running), 0);
+    EXPECT_TRUE(LogLinesWith(kInitFailed).empty());
+    EXPECT_NE(dorvtest::ReadFile(folder / "PreSkin.xml").find(std::string("Name=\"") + c.remembered + "\""),
+              std::string::npos)
+        << dorvtest::ReadFile(folder / "PreSkin.xml");
+  }
 }
 
 // Order of the exit's lines from the last "Exit App..." on.

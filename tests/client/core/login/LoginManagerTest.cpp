@@ -11,11 +11,14 @@
 #include "client/core/account/ProductInfo.h"
 #include "client/core/context/ThreadsPools.h"
 #include "client/core/login/LoginEvents.h"
+#include "client/core/login/LoginTask.h"
 #include "client/core/login/LogoutTask.h"
+#include "client/core/login/UserDataTasks.h"
 #include "client/core/login/SessionRenewal.h"
 #include "client/core/protocol/HttpTransportHolder.h"
 #include "client/core/protocol/JsonText.h"
 #include "client/core/protocol/QueryString.h"
+#include "client/core/protocol/RequestFrame.h"
 #include "client/core/protocol/ServerList.h"
 #include "client/core/tasks/GetSerDirTask.h"
 #include "net/HttpRequest.h"
@@ -35,13 +38,12 @@ class LoginTest : public ServiceTest {
     ServiceTest::TearDown();
   }
 
-  // How many requests of the operation the service has seen.
-  static int Requests(const std::string& op) {
-    int count = 0;
-    const Json::Value log = Admin("log");
-    for (const Json::Value& entry : log["entries"])
-      if (entry["op"].asString() == op) ++count;
-    return count;
+  // Returns once the service has taken every fault rule, that is, once the
+  // requests they were meant for have arrived.
+  static void WaitUntilFaultsTaken() {
+    for (int i = 0; i < 10000 && Admin("faults")["faults"].size() > 0; ++i) {
+    }
+    ASSERT_EQ(Admin("faults")["faults"].size(), 0u);
   }
 
   // The service's code for the root listing made with the account data's
@@ -216,6 +218,7 @@ TEST_F(LoginTest, ExitingBeforeTheReplySilencesTheSignIn) {
   LoginManager manager;
   AfterLoginWaiter waiter(manager);
   manager.Login(kAccount, kPassword, true, false);
+  WaitUntilFaultsTaken();  // the sign-in has reached the service and waits for its answer
   manager.SetExiting();
   FreeThreadsPools();  // waits for the sign-in task to end
   EXPECT_EQ(Requests("APP_AUTHEN"), 1);
@@ -224,6 +227,39 @@ TEST_F(LoginTest, ExitingBeforeTheReplySilencesTheSignIn) {
   EXPECT_FALSE(GetAccountData()->IsLoggedIn());
   EXPECT_TRUE(GetAccountData()->GetSnapshot().m_sSessionID.isEmpty()) << "no account data was written";
   EXPECT_EQ(Requests("getUser"), 0);
+}
+
+TEST_F(LoginTest, TasksReportOnlyToCallbacksThatAreSet) {
+  LoginTask unheard(AuthenRequest{kAccount, kPasswordHash.toStdString(), "127.0.0.1"}, true);
+  EXPECT_EQ(unheard.ExecuteWorkTask(), 2);
+  EXPECT_EQ(Requests("APP_AUTHEN"), 0) << "a sign-in nobody hears is not sent";
+
+  LoginManager manager;
+  ASSERT_EQ(SignIn(manager), LoginManager::kOk);
+  const RequestHeader header = CurrentRequestHeader();
+  struct Seen {
+    int calls = 0;
+    bool counts = false;
+  } seen;
+  const auto counted = [](void* context, const UserFilesCountReply* counts) {
+    auto* s = static_cast<Seen*>(context);
+    ++s->calls;
+    s->counts = counts != nullptr && counts->capacity > 0;
+  };
+  QueryUserFileDataTask query(header, &seen, counted);
+  EXPECT_EQ(query.ExecuteWorkTask(), 0);
+  EXPECT_EQ(seen.calls, 1);
+  EXPECT_TRUE(seen.counts);
+
+  Fault("op=getUserFilesCount&code=500");
+  QueryUserFileDataTask refused(header, &seen, counted);
+  refused.ExecuteWorkTask();
+  EXPECT_EQ(seen.calls, 2);
+  EXPECT_FALSE(seen.counts) << "a refused query reports no values";
+
+  QueryUserDataTask silent(header, &seen, nullptr);
+  EXPECT_EQ(silent.ExecuteWorkTask(), 0) << "a context without a callback is not called";
+  EXPECT_EQ(seen.calls, 2);
 }
 
 TEST_F(LoginTest, SignOutEndsTheSession) {

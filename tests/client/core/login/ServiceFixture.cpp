@@ -63,6 +63,14 @@ std::string ServiceTest::AdminRaw(const std::string& request) {
   return response.GetBody();
 }
 
+int ServiceTest::Requests(const std::string& op) {
+  const Json::Value log = Admin("log");
+  int count = 0;
+  for (const Json::Value& entry : log["entries"])
+    if (entry["op"].asString() == op) ++count;
+  return count;
+}
+
 int ServiceTest::SignIn(LoginManager& manager, const std::string& account, const std::string& password) {
   AfterLoginWaiter waiter(manager);
   manager.Login(juce::String::fromUTF8(account.c_str()), juce::String::fromUTF8(password.c_str()), true, false);

@@ -14,6 +14,7 @@
 
 #include "../db/DBTestFolder.h"
 #include "DevServer.h"
+#include "base/MyThreadsPool.h"
 #include "client/core/login/LoginManager.h"
 
 namespace signintest {
@@ -37,6 +38,10 @@ class ServiceTest : public dorvtest::DBTest {
   // A fault rule: "op=uploadFile&code=1005" and the like.
   static void Fault(const std::string& rule) { Admin("fault?" + rule); }
 
+  // How many requests of the operation the service has seen since its log was
+  // last emptied.
+  static int Requests(const std::string& op);
+
   // Signs in with the manager and waits for its after-login callback;
   // returns the result code.
   int SignIn(LoginManager& manager, const std::string& account = kAccount,
@@ -45,6 +50,18 @@ class ServiceTest : public dorvtest::DBTest {
  private:
   static std::unique_ptr<dorvtest::DevServer> s_server;
 };
+
+// Posts a wait-and-release task to the pool, waits, hands it to read, lets it
+// go; the task's success.
+template <class Task, class Read>
+bool PostAndWait(juce::MyThreadsPool* pool, Task* task, Read read) {
+  pool->PostWorkTask(task, true);
+  task->WaitExecuteFinishEvent();
+  const bool success = task->IsSuccess();
+  read(*task);
+  task->SignReleaseEvent();
+  return success;
+}
 
 // Counts the after-login callbacks of a manager and lets a test wait for one.
 class AfterLoginWaiter {

@@ -1,0 +1,280 @@
+#include "display/x11/X11Presenter.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xft/Xft.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/keysym.h>
+#include <poll.h>
+
+#include <algorithm>
+#include <string>
+
+#include "win32/CodePage.h"
+
+namespace display {
+
+struct X11Presenter::Connection {
+  Display* display = nullptr;
+  XftFont* font = nullptr;
+  Atom deleteWindow = 0;
+  Atom netWmName = 0;
+  Atom utf8 = 0;
+  Atom windowType = 0;
+  Atom dialogType = 0;
+
+  ~Connection() {
+    if (font) XftFontClose(display, font);
+    if (display) XCloseDisplay(display);
+  }
+};
+
+namespace {
+
+constexpr int kMargin = 16;
+constexpr int kButtonWidth = 80;
+constexpr int kButtonHeight = 26;
+constexpr int kButtonGap = 8;
+constexpr int kMaxTextWidth = 480;
+
+std::string Utf8(const std::wstring& text) {
+  if (text.empty()) return {};
+  int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<size_t>(std::max(size, 0)), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), out.data(), size, nullptr, nullptr);
+  return out;
+}
+
+struct Button {
+  int id;
+  const wchar_t* label;
+};
+
+std::vector<Button> ButtonsOf(UINT type) {
+  switch (type & MB_TYPEMASK) {
+    case MB_OKCANCEL: return {{IDOK, L"确定"}, {IDCANCEL, L"取消"}};
+    case MB_ABORTRETRYIGNORE: return {{IDABORT, L"中止"}, {IDRETRY, L"重试"}, {IDIGNORE, L"忽略"}};
+    case MB_YESNOCANCEL: return {{IDYES, L"是"}, {IDNO, L"否"}, {IDCANCEL, L"取消"}};
+    case MB_YESNO: return {{IDYES, L"是"}, {IDNO, L"否"}};
+    case MB_RETRYCANCEL: return {{IDRETRY, L"重试"}, {IDCANCEL, L"取消"}};
+    case MB_CANCELTRYCONTINUE: return {{IDCANCEL, L"取消"}, {IDTRYAGAIN, L"重试"}, {IDCONTINUE, L"继续"}};
+    default: return {{IDOK, L"确定"}};
+  }
+}
+
+// What Escape and the window's close button answer: Cancel where there is one, OK for a
+// box with OK alone, nothing (0) where the box must be answered.
+int CancelAnswer(const std::vector<Button>& buttons) {
+  for (const Button& b : buttons) {
+    if (b.id == IDCANCEL) return IDCANCEL;
+  }
+  return buttons.size() == 1 ? buttons[0].id : 0;
+}
+
+int TextWidth(Display* display, XftFont* font, const std::string& utf8) {
+  XGlyphInfo extents;
+  XftTextExtentsUtf8(display, font, reinterpret_cast<const FcChar8*>(utf8.data()), static_cast<int>(utf8.size()),
+                     &extents);
+  return extents.xOff;
+}
+
+// Splits the text at line breaks and wherever a line grows too wide.
+std::vector<std::string> WrapLines(Display* display, XftFont* font, const std::wstring& text) {
+  std::vector<std::string> lines;
+  std::wstring line;
+  auto flush = [&] {
+    lines.push_back(Utf8(line));
+    line.clear();
+  };
+  for (wchar_t c : text) {
+    if (c == L'\r') continue;
+    if (c == L'\n') {
+      flush();
+      continue;
+    }
+    std::wstring next = line + c;
+    if (!line.empty() && TextWidth(display, font, Utf8(next)) > kMaxTextWidth) flush();
+    line += c;
+  }
+  flush();
+  return lines;
+}
+
+// Xlib's own handler ends the process on any protocol error; a box that cannot be drawn
+// perfectly must not take the program with it.
+int IgnoreXError(Display*, XErrorEvent*) { return 0; }
+
+}  // namespace
+
+std::unique_ptr<X11Presenter> X11Presenter::Open(const char* displayName) {
+  static std::once_flag handler;
+  std::call_once(handler, [] { XSetErrorHandler(IgnoreXError); });
+  auto x = std::make_unique<Connection>();
+  x->display = XOpenDisplay(displayName);
+  if (!x->display) return nullptr;
+  x->font = XftFontOpenName(x->display, DefaultScreen(x->display), "WenQuanYi Zen Hei,DejaVu Sans:pixelsize=14");
+  if (!x->font) return nullptr;
+  x->deleteWindow = XInternAtom(x->display, "WM_DELETE_WINDOW", False);
+  x->netWmName = XInternAtom(x->display, "_NET_WM_NAME", False);
+  x->utf8 = XInternAtom(x->display, "UTF8_STRING", False);
+  x->windowType = XInternAtom(x->display, "_NET_WM_WINDOW_TYPE", False);
+  x->dialogType = XInternAtom(x->display, "_NET_WM_WINDOW_TYPE_DIALOG", False);
+  return std::unique_ptr<X11Presenter>(new X11Presenter(std::move(x)));
+}
+
+X11Presenter::X11Presenter(std::unique_ptr<Connection> connection) : m_x(std::move(connection)) {}
+
+X11Presenter::~X11Presenter() = default;
+
+void X11Presenter::SetShownHook(std::function<void(const ShownBox&)> hook) {
+  std::lock_guard guard(m_lock);
+  m_shown = std::move(hook);
+}
+
+int X11Presenter::ShowMessageBox(const MessageBoxCall& call) {
+  std::lock_guard guard(m_lock);
+  Display* d = m_x->display;
+  const int screen = DefaultScreen(d);
+  const std::vector<Button> buttons = ButtonsOf(call.type);
+  size_t focus = std::min(static_cast<size_t>((call.type & MB_DEFMASK) >> 8), buttons.size() - 1);
+  const int cancel = CancelAnswer(buttons);
+
+  // Layout.
+  std::vector<std::string> lines = WrapLines(d, m_x->font, call.text);
+  const int lineHeight = m_x->font->ascent + m_x->font->descent + 2;
+  int textWidth = 0;
+  for (const auto& line : lines) textWidth = std::max(textWidth, TextWidth(d, m_x->font, line));
+  const int buttonsWidth = static_cast<int>(buttons.size()) * (kButtonWidth + kButtonGap) - kButtonGap;
+  const int width = std::max(textWidth, buttonsWidth) + 2 * kMargin;
+  const int height = static_cast<int>(lines.size()) * lineHeight + kButtonHeight + 3 * kMargin;
+  std::vector<RECT> rects;
+  for (size_t i = 0; i < buttons.size(); ++i) {
+    int left = width - kMargin - buttonsWidth + static_cast<int>(i) * (kButtonWidth + kButtonGap);
+    rects.push_back(RECT{left, height - kMargin - kButtonHeight, left + kButtonWidth, height - kMargin});
+  }
+
+  // The window, centred on the screen.
+  int x = (DisplayWidth(d, screen) - width) / 2;
+  int y = (DisplayHeight(d, screen) - height) / 2;
+  unsigned long background = 0xF0F0F0;
+  Window window = XCreateSimpleWindow(d, RootWindow(d, screen), x, y, static_cast<unsigned>(width),
+                                      static_cast<unsigned>(height), 1, BlackPixel(d, screen), background);
+  std::string caption = Utf8(call.caption);
+  XStoreName(d, window, caption.c_str());
+  XChangeProperty(d, window, m_x->netWmName, m_x->utf8, 8, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(caption.data()), static_cast<int>(caption.size()));
+  XChangeProperty(d, window, m_x->windowType, XA_ATOM, 32, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(&m_x->dialogType), 1);
+  XSetWMProtocols(d, window, &m_x->deleteWindow, 1);
+  XSizeHints hints{};
+  hints.flags = PMinSize | PMaxSize | PPosition;
+  hints.min_width = hints.max_width = width;
+  hints.min_height = hints.max_height = height;
+  hints.x = x;
+  hints.y = y;
+  XSetWMNormalHints(d, window, &hints);
+  XSelectInput(d, window, ExposureMask | KeyPressMask | ButtonPressMask | StructureNotifyMask);
+  XftDraw* draw = XftDrawCreate(d, window, DefaultVisual(d, screen), DefaultColormap(d, screen));
+  XftColor black;
+  XftColorAllocName(d, DefaultVisual(d, screen), DefaultColormap(d, screen), "black", &black);
+  GC gc = XCreateGC(d, window, 0, nullptr);
+  XMapRaised(d, window);
+
+  // The owner waits, as under a real box.
+  bool reenable = call.owner && IsWindowEnabled(call.owner) && EnableWindow(call.owner, FALSE) == FALSE;
+
+  auto paint = [&] {
+    XClearWindow(d, window);
+    int baseline = kMargin + m_x->font->ascent;
+    for (const auto& line : lines) {
+      XftDrawStringUtf8(draw, &black, m_x->font, kMargin, baseline, reinterpret_cast<const FcChar8*>(line.data()),
+                        static_cast<int>(line.size()));
+      baseline += lineHeight;
+    }
+    for (size_t i = 0; i < buttons.size(); ++i) {
+      const RECT& r = rects[i];
+      XSetForeground(d, gc, BlackPixel(d, screen));
+      XDrawRectangle(d, window, gc, r.left, r.top, kButtonWidth, kButtonHeight);
+      if (i == focus) XDrawRectangle(d, window, gc, r.left + 2, r.top + 2, kButtonWidth - 4, kButtonHeight - 4);
+      std::string label = Utf8(buttons[i].label);
+      int w = TextWidth(d, m_x->font, label);
+      XftDrawStringUtf8(draw, &black, m_x->font, r.left + (kButtonWidth - w) / 2,
+                        r.top + (kButtonHeight + m_x->font->ascent - m_x->font->descent) / 2,
+                        reinterpret_cast<const FcChar8*>(label.data()), static_cast<int>(label.size()));
+    }
+    XFlush(d);
+  };
+
+  int answer = 0;
+  bool quit = false;
+  WPARAM quitCode = 0;
+  while (!answer) {
+    while (!answer && XPending(d)) {
+      XEvent e;
+      XNextEvent(d, &e);
+      if (e.xany.window != window) continue;
+      switch (e.type) {
+        case Expose:
+          if (e.xexpose.count == 0) paint();
+          break;
+        case MapNotify: {
+          std::function<void(const ShownBox&)> hook = m_shown;
+          if (hook) hook(ShownBox{window, rects});
+          break;
+        }
+        case KeyPress: {
+          KeySym key = XLookupKeysym(&e.xkey, 0);
+          if (key == XK_Return || key == XK_KP_Enter || key == XK_space) answer = buttons[focus].id;
+          else if (key == XK_Escape) answer = cancel;
+          else if (key == XK_Right || key == XK_Tab) focus = (focus + 1) % buttons.size(), paint();
+          else if (key == XK_Left) focus = (focus + buttons.size() - 1) % buttons.size(), paint();
+          break;
+        }
+        case ButtonPress:
+          if (e.xbutton.button != Button1) break;
+          for (size_t i = 0; i < rects.size(); ++i) {
+            const RECT& r = rects[i];
+            if (e.xbutton.x >= r.left && e.xbutton.x < r.right && e.xbutton.y >= r.top && e.xbutton.y < r.bottom)
+              answer = buttons[i].id;
+          }
+          break;
+        case ClientMessage:
+          if (static_cast<Atom>(e.xclient.data.l[0]) == m_x->deleteWindow) answer = cancel;
+          break;
+      }
+    }
+    if (answer) break;
+    // The thread's own messages go on meanwhile, as in the system's modal loop.
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.message == WM_QUIT) {
+        quit = true;
+        quitCode = msg.wParam;
+        break;
+      }
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+    if (quit) {
+      answer = cancel ? cancel : buttons[focus].id;
+      break;
+    }
+    if (!XPending(d)) {
+      pollfd fd{ConnectionNumber(d), POLLIN, 0};
+      poll(&fd, 1, 10);  // X input, or a look at the thread's queue again
+    }
+  }
+
+  XftColorFree(d, DefaultVisual(d, screen), DefaultColormap(d, screen), &black);
+  XftDrawDestroy(draw);
+  XFreeGC(d, gc);
+  XDestroyWindow(d, window);
+  XFlush(d);
+  if (reenable) EnableWindow(call.owner, TRUE);
+  if (quit) PostQuitMessage(static_cast<int>(quitCode));
+  return answer;
+}
+
+std::unique_ptr<Presenter> MakeSystemPresenter() { return X11Presenter::Open(); }
+
+}  // namespace display

@@ -1,0 +1,43 @@
+#pragma once
+// Message boxes on an X11 display, drawn with Xlib and Xft (for Chinese texts).
+//
+// One connection per presenter, used by one thread at a time; a box shown from a
+// message handler while another box is up (on the same thread) nests. While a box
+// is up, its thread's messages keep being dispatched and its owner is disabled, as
+// with the system's boxes.
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "display/Desktop.h"
+#include "display/Presenter.h"
+
+namespace display {
+
+class X11Presenter final : public Presenter {
+ public:
+  // Connects to `displayName` (null: $DISPLAY); null when that fails.
+  static std::unique_ptr<X11Presenter> Open(const char* displayName = nullptr);
+  ~X11Presenter() override;
+
+  int ShowMessageBox(const MessageBoxCall& call) override;
+
+  // For tests: told of each box once it is on the screen (its X window and its
+  // buttons, left to right, in the window's coordinates).
+  struct ShownBox {
+    unsigned long window;
+    std::vector<RECT> buttons;
+  };
+  void SetShownHook(std::function<void(const ShownBox&)> hook);
+
+ private:
+  struct Connection;
+  explicit X11Presenter(std::unique_ptr<Connection> connection);
+
+  std::recursive_mutex m_lock;  // one thread at a time; boxes may nest on it
+  std::unique_ptr<Connection> m_x;
+  std::function<void(const ShownBox&)> m_shown;
+};
+
+}  // namespace display
