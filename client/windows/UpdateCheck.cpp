@@ -11,6 +11,13 @@ const char* const kLogFunction = "CheckForUpdate";
 
 juce::String Utf8(const std::string& text) { return juce::String::fromUTF8(text.c_str()); }
 
+// The check runs before the start-up opens the log with its welcome text: the
+// log is closed again after the line, so that the start-up still opens it.
+void Log(int level, const juce::String& message) {
+  WriteLog(level, kLogFunction, message);
+  FreeLog();
+}
+
 }  // namespace
 
 int CheckForUpdate(CAppBackgroundJob*& download) {
@@ -22,7 +29,7 @@ int CheckForUpdate(CAppBackgroundJob*& download) {
 
   UpdatePackage package(info.m_sURL, info.m_sMD5);
   if (!package.HasLocalPath()) {
-    WriteLog(ErrorLog, kLogFunction, "Update refused, unsafe installer name: " + Utf8(info.m_sURL));
+    Log(ErrorLog, "Update refused, unsafe installer name: " + Utf8(info.m_sURL));
     return 0;
   }
   if (package.VerifyMd5()) {
@@ -30,11 +37,11 @@ int CheckForUpdate(CAppBackgroundJob*& download) {
     // would otherwise be started again at every start, and the program would
     // never come up.
     if (package.WasLaunched(info.m_sVersionID)) {
-      WriteLog(ErrorLog, kLogFunction, "Installer of version " + Utf8(info.m_sVersionID) + " already started once");
+      Log(ErrorLog, "Installer of version " + Utf8(info.m_sVersionID) + " already started once");
       return 0;
     }
     if (!package.RunInstaller(info.m_bSilent)) {
-      WriteLog(ErrorLog, kLogFunction, "Installer could not be started: " + package.GetLocalPath());
+      Log(ErrorLog, "Installer could not be started: " + package.GetLocalPath());
       return 0;
     }
     package.MarkLaunched(info.m_sVersionID);
@@ -44,8 +51,7 @@ int CheckForUpdate(CAppBackgroundJob*& download) {
     download = package.StartDownload({}, {});
     return 0;
   }
-  WriteLog(KeyPoint, kLogFunction,
-           "Version " + Utf8(info.m_sVersionID) + " offered; no update dialog yet, the start goes on without it");
+  Log(KeyPoint, "Version " + Utf8(info.m_sVersionID) + " offered; no update dialog yet, the start goes on without it");
   return 0;
 }
 

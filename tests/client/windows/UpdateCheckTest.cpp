@@ -14,9 +14,12 @@
 #include "../../platform/net/TestServer.h"
 #include "DevServer.h"
 #include "TempDir.h"
+#include "net/ProxySocket.h"
 #include "client/app/Dorv_WinApp.h"
 #include "client/core/protocol/ServerList.h"
 #include "client/windows/ExeDirectory.h"
+#include "common/AppPaths.h"
+#include "common/StringConvert.h"
 #include "client/windows/UpdateCheck.h"
 #include "client/windows/UpdateInfo.h"
 #include "client/windows/UpdatePackage.h"
@@ -55,6 +58,8 @@ class UpdateCheckTest : public testing::Test {
     s_server = std::make_unique<dorvtest::DevServer>(options);
   }
   static void TearDownTestSuite() {
+    // Idle kept connections would make the service wait out their keep-alive.
+    Net::ProxySocket::CloseAllConnect();
     s_server.reset();
     s_updates.reset();
   }
@@ -109,6 +114,13 @@ class UpdateCheckTest : public testing::Test {
       delete job;
     }
     return result;
+  }
+
+  static std::string ReadLog() {
+    CString folder;
+    Common::GetAppDataPath(folder);
+    std::ifstream in(fs::path(Common::CString_to_utf8(folder)) / "dorv.log");
+    return std::string(std::istreambuf_iterator<char>(in), {});
   }
 
   static fs::path Installer() { return ExeDir() / "Update" / "setup.exe"; }
@@ -184,6 +196,7 @@ TEST_F(UpdateCheckTest, WithoutTheDialogANonSilentOfferGoesOnWithoutDownloading)
   EXPECT_FALSE(downloaded);
   EXPECT_FALSE(fs::exists(Installer()));
   EXPECT_TRUE(win32::Launcher::Recorded().empty());
+  EXPECT_NE(ReadLog().find("Version 2.0.0 offered; no update dialog yet"), std::string::npos);
 }
 
 TEST_F(UpdateCheckTest, AnInstallerThatCannotBeStartedLetsTheStartGoOn) {
