@@ -12,6 +12,8 @@
 #include "../../../platform/net/TestServer.h"
 #include "DevServer.h"
 #include "TempDir.h"
+#include "net/ProxySocket.h"
+#include "client/core/GlobalConfig.h"
 #include "client/core/protocol/JsonText.h"
 #include "client/core/protocol/ServerList.h"
 #include "client/core/stats/ServiceAddress.h"
@@ -24,7 +26,11 @@ namespace {
 class StatsTest : public testing::Test {
  protected:
   static void SetUpTestSuite() { s_server = std::make_unique<dorvtest::DevServer>(); }
-  static void TearDownTestSuite() { s_server.reset(); }
+  static void TearDownTestSuite() {
+    // Idle kept connections would make the service wait out their keep-alive.
+    Net::ProxySocket::CloseAllConnect();
+    s_server.reset();
+  }
 
   void SetUp() override {
     s_server->Admin("reset");
@@ -89,6 +95,27 @@ TEST_F(StatsTest, EventsAreRecordedWithTheirExactNames) {
     EXPECT_EQ(recorded[i]["category"].asString(), events[i].first);
     EXPECT_EQ(recorded[i]["event"].asString(), events[i].second);
   }
+}
+
+// The request goes through the configuration's current proxy: through a
+// working one it arrives, through a dead one it does not.
+TEST_F(StatsTest, EventsGoThroughTheCurrentProxy) {
+  dorvtest::TempDir dir;
+  ProxyProcess proxy(ProxyProcess::Kind::TinyproxyHttp, dir.path());
+  ASSERT_TRUE(proxy.Started()) << proxy.Problem();
+  Net::ProxyCfg cfg;
+  cfg.m_type = Net::ProxyCfg::Http;
+  cfg.m_host = "127.0.0.1";
+  cfg.m_port = proxy.Port();
+  GetGlobalConfig()->SetCurrentProxy(cfg);
+  StatisticsTask("login", "alice@example.com").ExecuteWorkTask();
+  cfg.m_port = ClosedPort();
+  GetGlobalConfig()->SetCurrentProxy(cfg);
+  StatisticsTask("login", "bob@example.com").ExecuteWorkTask();
+  GetGlobalConfig()->SetCurrentProxy(Net::ProxyCfg());
+  const Json::Value recorded = Events();
+  ASSERT_EQ(recorded.size(), 1u);
+  EXPECT_EQ(recorded[0]["event"].asString(), "alice@example.com");
 }
 
 TEST_F(StatsTest, ReportUsageEventPostsToTheStatPoolAndReturns) {
