@@ -51,3 +51,5 @@
 #include "win32/GdiTypes.h"
 #include "win32/Gdi.h"
 #include "win32/Metrics.h"
+#include "win32/FullPathName.h"
+#include "win32/ShellDirectory.h"
