@@ -14,7 +14,6 @@ constexpr DWORD DLL_PROCESS_ATTACH = 1;
 
 namespace {
 
-
 void SetString(HKEY key, LPCWSTR name, const std::wstring& value) {
   RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                  static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));

@@ -1,50 +1,84 @@
 #include "win32/ShellNotify.h"
 
+#include <algorithm>
 #include <mutex>
 
-#include "win32/CodePage.h"
+#include "win32/WinError.h"
 
 namespace {
 
-struct Journal {
+struct TrayArea {
   std::mutex lock;
-  std::vector<win32::ShellNotification> entries;
+  std::vector<win32::TrayIcon> icons;
 };
 
-Journal& TheJournal() {
-  static Journal* journal = new Journal;  // lives until process end
-  return *journal;
+TrayArea& Area() {
+  static TrayArea area;
+  return area;
 }
 
-std::wstring PathOf(UINT flags, LPCVOID item) {
-  if (!item) return {};
-  switch (flags & SHCNF_TYPE) {
-    case SHCNF_PATHW: return static_cast<LPCWSTR>(item);
-    case SHCNF_PATHA: return Utf8ToWide(static_cast<const char*>(item));
-    default: return {};
+// A fixed field up to its first NUL (or its end).
+template <size_t N>
+std::wstring FieldText(const WCHAR (&field)[N]) {
+  return std::wstring(field, std::find(field, field + N, L'\0'));
+}
+
+void Apply(win32::TrayIcon& icon, const NOTIFYICONDATAW& data) {
+  if (data.uFlags & NIF_MESSAGE) icon.callbackMessage = data.uCallbackMessage;
+  if (data.uFlags & NIF_ICON) icon.icon = data.hIcon;
+  if (data.uFlags & NIF_TIP) icon.tip = FieldText(data.szTip);
+  if (data.uFlags & NIF_INFO) {
+    icon.balloonTitle = FieldText(data.szInfoTitle);
+    icon.balloonText = FieldText(data.szInfo);
+    icon.balloonFlags = data.dwInfoFlags;
   }
 }
 
 }  // namespace
 
-void SHChangeNotify(LONG eventId, UINT flags, LPCVOID item1, LPCVOID item2) {
-  Journal& j = TheJournal();
-  std::lock_guard guard(j.lock);
-  j.entries.push_back({eventId, flags, PathOf(flags, item1), PathOf(flags, item2)});
+BOOL Shell_NotifyIconW(DWORD message, PNOTIFYICONDATAW data) {
+  if (!data) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  TrayArea& area = Area();
+  std::lock_guard<std::mutex> hold(area.lock);
+  auto it = std::find_if(area.icons.begin(), area.icons.end(), [&](const win32::TrayIcon& icon) {
+    return icon.window == data->hWnd && icon.id == data->uID;
+  });
+  switch (message) {
+    case NIM_ADD: {
+      if (it != area.icons.end()) return FALSE;
+      win32::TrayIcon icon;
+      icon.window = data->hWnd;
+      icon.id = data->uID;
+      Apply(icon, *data);
+      area.icons.push_back(icon);
+      return TRUE;
+    }
+    case NIM_MODIFY:
+      if (it == area.icons.end()) return FALSE;
+      Apply(*it, *data);
+      return TRUE;
+    case NIM_DELETE:
+      if (it == area.icons.end()) return FALSE;
+      area.icons.erase(it);
+      return TRUE;
+    case NIM_SETFOCUS:
+    case NIM_SETVERSION:
+      return it != area.icons.end();
+    default:
+      SetLastError(ERROR_INVALID_PARAMETER);
+      return FALSE;
+  }
 }
 
 namespace win32 {
 
-std::vector<ShellNotification> ShellNotifications() {
-  Journal& j = TheJournal();
-  std::lock_guard guard(j.lock);
-  return j.entries;
-}
-
-void ClearShellNotifications() {
-  Journal& j = TheJournal();
-  std::lock_guard guard(j.lock);
-  j.entries.clear();
+std::vector<TrayIcon> TrayIcons() {
+  TrayArea& area = Area();
+  std::lock_guard<std::mutex> hold(area.lock);
+  return area.icons;
 }
 
 }  // namespace win32

@@ -1,44 +1,68 @@
 #pragma once
-// SHChangeNotify: telling the shell that items changed so that it redraws them.
-// There is no shell here to redraw anything, so the notifications are kept in the
-// process, in order, for whoever wants to know what was announced (tests, a host
-// playing Explorer). Thread-safe.
+// The notification area (the tray): icons that windows add, change and remove
+// with Shell_NotifyIconW. An icon is known by its window and id. The area is
+// the process's own; tests read it through win32::TrayIcons.
 #include <string>
 #include <vector>
 
-#include "win32/WinDef.h"
+#include "win32/WinUser.h"
 
-constexpr LONG SHCNE_RENAMEITEM = 0x00000001;
-constexpr LONG SHCNE_CREATE = 0x00000002;
-constexpr LONG SHCNE_DELETE = 0x00000004;
-constexpr LONG SHCNE_MKDIR = 0x00000008;
-constexpr LONG SHCNE_RMDIR = 0x00000010;
-constexpr LONG SHCNE_UPDATEDIR = 0x00001000;
-constexpr LONG SHCNE_UPDATEITEM = 0x00002000;
-constexpr LONG SHCNE_ASSOCCHANGED = 0x08000000;
+constexpr DWORD NIM_ADD = 0x0;
+constexpr DWORD NIM_MODIFY = 0x1;
+constexpr DWORD NIM_DELETE = 0x2;
+constexpr DWORD NIM_SETFOCUS = 0x3;
+constexpr DWORD NIM_SETVERSION = 0x4;
 
-constexpr UINT SHCNF_IDLIST = 0x0000;
-constexpr UINT SHCNF_PATHA = 0x0001;
-constexpr UINT SHCNF_PATHW = 0x0005;
-constexpr UINT SHCNF_TYPE = 0x00FF;
-constexpr UINT SHCNF_FLUSH = 0x1000;
-constexpr UINT SHCNF_FLUSHNOWAIT = 0x3000;
+constexpr UINT NIF_MESSAGE = 0x1;
+constexpr UINT NIF_ICON = 0x2;
+constexpr UINT NIF_TIP = 0x4;
+constexpr UINT NIF_STATE = 0x8;
+constexpr UINT NIF_INFO = 0x10;
 
-// The items are wide paths with SHCNF_PATHW, UTF-8 paths with SHCNF_PATHA; other
-// kinds of item are kept as empty paths.
-void SHChangeNotify(LONG eventId, UINT flags, LPCVOID item1, LPCVOID item2);
+constexpr DWORD NIIF_NONE = 0x0;
+constexpr DWORD NIIF_INFO = 0x1;
+constexpr DWORD NIIF_WARNING = 0x2;
+constexpr DWORD NIIF_ERROR = 0x3;
+constexpr DWORD NIIF_USER = 0x4;
+
+struct NOTIFYICONDATAW {
+  DWORD cbSize;
+  HWND hWnd;
+  UINT uID;
+  UINT uFlags;
+  UINT uCallbackMessage;
+  HICON hIcon;
+  WCHAR szTip[128];
+  DWORD dwState;
+  DWORD dwStateMask;
+  WCHAR szInfo[256];
+  union {
+    UINT uTimeout;
+    UINT uVersion;
+  };
+  WCHAR szInfoTitle[64];
+  DWORD dwInfoFlags;
+};
+using PNOTIFYICONDATAW = NOTIFYICONDATAW*;
+
+// NIM_ADD fails for an icon that exists, NIM_MODIFY and NIM_DELETE for one that
+// doesn't; a null record fails (ERROR_INVALID_PARAMETER).
+BOOL Shell_NotifyIconW(DWORD message, PNOTIFYICONDATAW data);
 
 namespace win32 {
 
-struct ShellNotification {
-  LONG event;
-  UINT flags;
-  std::wstring path1, path2;
-  bool operator==(const ShellNotification&) const = default;
+struct TrayIcon {
+  HWND window = nullptr;
+  UINT id = 0;
+  UINT callbackMessage = 0;
+  HICON icon = nullptr;
+  std::wstring tip;
+  std::wstring balloonTitle;
+  std::wstring balloonText;
+  DWORD balloonFlags = 0;
 };
 
-// The notifications so far, oldest first; and forgetting them.
-std::vector<ShellNotification> ShellNotifications();
-void ClearShellNotifications();
+// The icons in the area, in the order they were added.
+std::vector<TrayIcon> TrayIcons();
 
 }  // namespace win32
