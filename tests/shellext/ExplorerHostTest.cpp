@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <thread>
 
 #include "ShellExtKind.h"
 #include "StatusServerStandIn.h"
@@ -343,6 +344,53 @@ TEST(ExplorerUnloadTest, UnloadingWithLiveObjectsDeletesThem) {
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
 }
 
+// The command really starts the program that lies beside the module, with the
+// argument that hands the request to the running instance.
+TEST(ExplorerLaunchTest, TheCommandStartsTheProgramBesideTheModule) {
+  dorvtest::TempDir temp;
+  fs::path app = temp / "app";
+  fs::create_directories(app);
+  fs::copy_file(DORV_SHELL_DLL, app / "DorvShell.dll");
+  dorvtest::WriteFile(app / "Dorv_Win.exe", "#!/bin/sh\necho \"$@\" > \"$(dirname \"$0\")/args.tmp\"\n"
+                                            "mv \"$(dirname \"$0\")/args.tmp\" \"$(dirname \"$0\")/args.txt\"\n");
+  fs::permissions(app / "Dorv_Win.exe", fs::perms::owner_all);
+  win32::Launcher::SetMode(win32::Launcher::Mode::Real);
+
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = DefWindowProcW;
+  wc.lpszClassName = L"DorvMainFormClass";
+  ASSERT_NE(RegisterClassExW(&wc), 0);
+  HWND main = CreateWindowExW(0, L"DorvMainFormClass", L"Dorv", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr,
+                              nullptr);
+  ASSERT_NE(main, nullptr);
+
+  HMODULE module = LoadLibraryW((app / "DorvShell.dll").wstring().c_str());
+  ASSERT_NE(module, nullptr);
+  auto get = reinterpret_cast<DllGetClassObjectFn>(GetProcAddress(module, "DllGetClassObject"));
+  IClassFactory* factory = nullptr;
+  IContextMenu3* menu = nullptr;
+  ASSERT_EQ(get(kShellExtKinds[kShellExtMenu].clsid, IID_IClassFactory, reinterpret_cast<void**>(&factory)), S_OK);
+  ASSERT_EQ(factory->CreateInstance(nullptr, IID_IContextMenu3, reinterpret_cast<void**>(&menu)), S_OK);
+  CMINVOKECOMMANDINFO info{};
+  info.cbSize = sizeof info;
+  info.lpVerb = MAKEINTRESOURCEA(1);
+  info.nShow = SW_SHOWNORMAL;
+  EXPECT_EQ(menu->InvokeCommand(&info), S_OK);
+  menu->Release();
+  factory->Release();
+
+  // The started program writes its arguments; its file appears whole once it has run.
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (!fs::exists(app / "args.txt") && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  EXPECT_EQ(dorvtest::ReadFile(app / "args.txt"), "ExploreRefresh\n");
+  DestroyWindow(main);
+  UnregisterClassW(L"DorvMainFormClass", nullptr);
+  FreeLibrary(module);
+}
+
 class MenuHostTest : public ExplorerHostTest {
  protected:
   void SetUp() override {
@@ -489,10 +537,6 @@ TEST_F(MenuHostTest, OwnerDrawnEntriesAreMeasuredAndDrawnWithTheIcon) {
   EXPECT_EQ(m_menu->HandleMenuMsg(WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&measure)), S_OK);
 }
 
-LRESULT CALLBACK PlainWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  return DefWindowProcW(hwnd, msg, wParam, lParam);
-}
-
 TEST_F(MenuHostTest, TheCommandStartsTheProgramOnlyWhileItsMainWindowExists) {
   CMINVOKECOMMANDINFO info{};
   info.cbSize = sizeof info;
@@ -508,7 +552,7 @@ TEST_F(MenuHostTest, TheCommandStartsTheProgramOnlyWhileItsMainWindowExists) {
 
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = PlainWindowProc;
+  wc.lpfnWndProc = DefWindowProcW;
   wc.lpszClassName = L"DorvMainFormClass";
   ASSERT_NE(RegisterClassExW(&wc), 0);
   HWND main = CreateWindowExW(0, L"DorvMainFormClass", L"Dorv", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr,
