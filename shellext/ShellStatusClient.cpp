@@ -93,13 +93,14 @@ bool ShellStatusClient::ConnectStatusPipe() {
 // The server answers at once; one that has taken the connection and then hangs must
 // not hold Explorer's thread, so the reply is awaited for a bounded time only.
 bool ShellStatusClient::WaitForReply() {
-  ULONGLONG deadline = GetTickCount64() + kReplyWaitMs;
+  ULONGLONG start = GetTickCount64();
   for (;;) {
     DWORD available = 0;
     if (!PeekNamedPipe(m_pipe, nullptr, 0, nullptr, &available, nullptr)) return false;
     if (available > 0) return true;
-    if (GetTickCount64() >= deadline) return false;
-    Sleep(5);
+    ULONGLONG waited = GetTickCount64() - start;
+    if (waited >= kReplyWaitMs) return false;
+    Sleep(waited < 2 ? 0 : 1);  // the reply usually comes within a few microseconds
   }
 }
 
