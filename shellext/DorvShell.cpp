@@ -236,7 +236,9 @@ HRESULT CDorvShell::InvokeCommand(CMINVOKECOMMANDINFO* info) {
   }
   if (!FindWindowExW(HWND_DESKTOP, nullptr, kMainWindowClass, kMainWindowTitle)) return S_OK;
   wchar_t program[MAX_PATH] = {};
-  if (GetModuleFileNameW(DorvShellModule::Handle(), program, MAX_PATH - 1) == 0) return S_OK;
+  // A name cut to the buffer would start some other file: nothing is started then.
+  DWORD length = GetModuleFileNameW(DorvShellModule::Handle(), program, MAX_PATH - 1);
+  if (length == 0 || length >= MAX_PATH - 1) return S_OK;
   if (wchar_t* last = std::wcsrchr(program, kPathSeparator)) *last = L'\0';
   if (PathAppendW(program, kProgramName)) {
     ShellExecuteW(nullptr, L"open", program, kRefreshArgument, nullptr, SW_SHOWNORMAL);
