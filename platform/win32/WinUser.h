@@ -140,7 +140,9 @@ constexpr LRESULT HTCLOSE = 20;
 
 // WM_MOUSEACTIVATE results.
 constexpr LRESULT MA_ACTIVATE = 1;
+constexpr LRESULT MA_ACTIVATEANDEAT = 2;
 constexpr LRESULT MA_NOACTIVATE = 3;
+constexpr LRESULT MA_NOACTIVATEANDEAT = 4;
 
 // --- Window styles ----------------------------------------------------------
 constexpr DWORD WS_OVERLAPPED = 0x00000000;
@@ -475,6 +477,13 @@ HWND GetForegroundWindow();
 HWND SetActiveWindow(HWND hwnd);
 HWND GetActiveWindow();
 HWND GetDesktopWindow();
+// The deepest visible, enabled window under a screen point (a window answering
+// WM_NCHITTEST with HTTRANSPARENT lets the point through to what lies below).
+HWND WindowFromPoint(POINT point);
+// The pointer's position on the screen, and the double-click interval.
+BOOL GetCursorPos(LPPOINT point);
+BOOL SetCursorPos(int x, int y);
+UINT GetDoubleClickTime();
 // Keyboard focus and mouse capture belong to the calling thread, as on Windows.
 HWND SetFocus(HWND hwnd);
 HWND GetFocus();
