@@ -71,6 +71,15 @@ class Desktop {
   POINT CursorPos() const;
   void SetCursorPosition(int x, int y);
 
+  // Keys, to the calling thread's focus window (else its active window), as WM_KEYDOWN and
+  // WM_KEYUP (WM_SYSKEY... while Alt is down) with Windows' lParam bits; the key state
+  // follows. TranslateMessage makes the characters. TypeText posts WM_CHAR directly, for
+  // any Unicode text.
+  void KeyDown(UINT virtualKey);
+  void KeyUp(UINT virtualKey);
+  void KeyPress(UINT virtualKey);
+  void TypeText(const std::wstring& text);
+
   // Dispatches the calling thread's messages (sent, posted, paint, due timers) until
   // none is waiting. A WM_QUIT found on the way is left in place and ends the pump.
   // Returns the number of messages dispatched.

@@ -4,6 +4,7 @@
 
 #include "display/Desktop.h"
 #include "win32/Clock.h"
+#include "win32/KeyState.h"
 #include "win32/Metrics.h"
 #include "win32/WindowClass.h"
 #include "win32/WindowTable.h"
@@ -67,9 +68,9 @@ void Desktop::PostMouse(UINT clientMessage, UINT nonClientMessage, POINT at) {
   if (hit == HTCLIENT) {
     POINT client = at;
     ScreenToClient(target, &client);
-    PostMessageW(target, clientMessage, buttons, Pack(client.x, client.y));
+    win32::PostInput(target, clientMessage, buttons, Pack(client.x, client.y), at);
   } else if (nonClientMessage) {
-    PostMessageW(target, nonClientMessage, static_cast<WPARAM>(hit), Pack(at.x, at.y));
+    win32::PostInput(target, nonClientMessage, static_cast<WPARAM>(hit), Pack(at.x, at.y), at);
   }
 }
 
@@ -101,6 +102,8 @@ void Desktop::MouseDown(Button button, int x, int y) {
   const int slackX = GetSystemMetrics(SM_CXDOUBLECLK) / 2, slackY = GetSystemMetrics(SM_CYDOUBLECLK) / 2;
   const ULONGLONG now = win32::CurrentClock().NowMs();
   bool dbl;
+  static const UINT kKey[] = {VK_LBUTTON, VK_RBUTTON, VK_MBUTTON};
+  win32::SetKeyDown(kKey[b], true);
   {
     std::lock_guard guard(m_lock);
     m_buttons |= kFlag[b];
@@ -118,6 +121,8 @@ void Desktop::MouseUp(Button button, int x, int y) {
   static const UINT kUp[] = {WM_LBUTTONUP, WM_RBUTTONUP, WM_MBUTTONUP};
   static const WPARAM kFlag[] = {MK_LBUTTON, MK_RBUTTON, MK_MBUTTON};
   const int b = static_cast<int>(button);
+  static const UINT kKey[] = {VK_LBUTTON, VK_RBUTTON, VK_MBUTTON};
+  win32::SetKeyDown(kKey[b], false);
   {
     std::lock_guard guard(m_lock);
     m_buttons &= ~kFlag[b];
@@ -135,8 +140,9 @@ void Desktop::MouseWheel(int delta, int x, int y) {
     buttons = m_buttons;
   }
   POINT at = CursorPos();
-  PostMessageW(focus, WM_MOUSEWHEEL, MAKELONG(static_cast<WORD>(buttons), static_cast<WORD>(static_cast<SHORT>(delta))),
-               Pack(at.x, at.y));
+  win32::PostInput(focus, WM_MOUSEWHEEL,
+                   MAKELONG(static_cast<WORD>(buttons), static_cast<WORD>(static_cast<SHORT>(delta))), Pack(at.x, at.y),
+                   at);
 }
 
 }  // namespace display

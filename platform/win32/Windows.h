@@ -48,3 +48,4 @@
 #include "win32/GdiTypes.h"
 #include "win32/Gdi.h"
 #include "win32/Metrics.h"
+#include "win32/KeyState.h"
