@@ -5,18 +5,6 @@
 namespace display {
 namespace {
 
-UINT Generic(UINT vk) {
-  switch (vk) {
-    case VK_LSHIFT:
-    case VK_RSHIFT: return VK_SHIFT;
-    case VK_LCONTROL:
-    case VK_RCONTROL: return VK_CONTROL;
-    case VK_LMENU:
-    case VK_RMENU: return VK_MENU;
-  }
-  return vk;
-}
-
 bool Extended(UINT vk) {
   switch (vk) {
     case VK_RCONTROL:
@@ -48,15 +36,15 @@ void PostKey(UINT vk, bool down) {
   if (!target) return;
   const bool alt = GetAsyncKeyState(VK_MENU) < 0;  // now, not as of the last message retrieved
   const bool control = GetAsyncKeyState(VK_CONTROL) < 0;
-  const bool system = (alt && !control) || Generic(vk) == VK_MENU || vk == VK_F1 + 9 /* F10 */;
-  UINT scan = vk == VK_RSHIFT ? 0x36 : MapVirtualKeyW(Generic(vk), MAPVK_VK_TO_VSC);
+  const bool system = (alt && !control) || win32::GenericKey(vk) == VK_MENU || vk == VK_F1 + 9 /* F10 */;
+  UINT scan = vk == VK_RSHIFT ? 0x36 : MapVirtualKeyW(win32::GenericKey(vk), MAPVK_VK_TO_VSC);
   LPARAM lParam = 1 | (static_cast<LPARAM>(scan & 0xFF) << 16);
   if (Extended(vk)) lParam |= 1 << 24;
   if (alt) lParam |= 1 << 29;
   if (down ? wasDown : true) lParam |= 1 << 30;  // the key was down before
   if (!down) lParam |= static_cast<LPARAM>(1u << 31);
   UINT message = system ? (down ? WM_SYSKEYDOWN : WM_SYSKEYUP) : (down ? WM_KEYDOWN : WM_KEYUP);
-  win32::PostInput(target, message, Generic(vk), static_cast<LPARAM>(static_cast<DWORD>(lParam)),
+  win32::PostInput(target, message, win32::GenericKey(vk), static_cast<LPARAM>(static_cast<DWORD>(lParam)),
                    Desktop::Get().CursorPos());
 }
 

@@ -12,7 +12,13 @@ namespace {
 // Bit 0x80: down; bit 0x01: toggled.
 std::array<std::atomic<BYTE>, 256> g_keys{};
 
-UINT GenericOf(UINT vk) {
+bool Down(UINT vk) { return (g_keys[vk & 0xFF].load() & 0x80) != 0; }
+
+}  // namespace
+
+namespace win32 {
+
+UINT GenericKey(UINT vk) {
   switch (vk) {
     case VK_LSHIFT:
     case VK_RSHIFT: return VK_SHIFT;
@@ -21,14 +27,8 @@ UINT GenericOf(UINT vk) {
     case VK_LMENU:
     case VK_RMENU: return VK_MENU;
   }
-  return 0;
+  return vk;
 }
-
-bool Down(UINT vk) { return (g_keys[vk & 0xFF].load() & 0x80) != 0; }
-
-}  // namespace
-
-namespace win32 {
 
 bool SetKeyDown(UINT vk, bool down) {
   vk &= 0xFF;
@@ -37,7 +37,7 @@ bool SetKeyDown(UINT vk, bool down) {
   if (down && !was) state ^= 0x01;  // each press toggles
   state = static_cast<BYTE>(down ? (state | 0x80) : (state & ~0x80));
   g_keys[vk] = state;
-  if (UINT generic = GenericOf(vk)) {
+  if (UINT generic = GenericKey(vk); generic != vk) {
     UINT left = generic == VK_SHIFT ? VK_LSHIFT : generic == VK_CONTROL ? VK_LCONTROL : VK_LMENU;
     bool either = Down(left) || Down(left + 1);
     BYTE g = g_keys[generic].load();

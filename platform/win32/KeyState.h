@@ -24,6 +24,9 @@ BOOL GetKeyboardState(BYTE* keyState);
 
 namespace win32 {
 
+// The key a left or right modifier stands for (VK_LSHIFT: VK_SHIFT); any other key itself.
+UINT GenericKey(UINT virtualKey);
+
 // Records a key going down or up; for a left or right modifier the generic key
 // (VK_SHIFT, VK_CONTROL, VK_MENU) follows both sides. Returns whether it was down before.
 bool SetKeyDown(UINT virtualKey, bool down);
