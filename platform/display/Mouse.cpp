@@ -6,6 +6,7 @@
 #include "win32/Clock.h"
 #include "win32/KeyState.h"
 #include "win32/Metrics.h"
+#include "win32/MouseTracking.h"
 #include "win32/WindowClass.h"
 #include "win32/WindowTable.h"
 
@@ -59,9 +60,10 @@ void Desktop::PostMouse(UINT clientMessage, UINT nonClientMessage, POINT at) {
   LRESULT hit = HTCLIENT;
   if (!target) {
     target = WindowFromPoint(at);
-    if (!target) return;
-    hit = SendMessageW(target, WM_NCHITTEST, 0, Pack(at.x, at.y));
+    hit = target ? SendMessageW(target, WM_NCHITTEST, 0, Pack(at.x, at.y)) : HTNOWHERE;
   }
+  if (clientMessage == WM_MOUSEMOVE) win32::PointerMoved(target, hit, at);
+  if (!target) return;
   if (clientMessage == WM_MOUSEMOVE) {
     SendMessageW(target, WM_SETCURSOR, reinterpret_cast<WPARAM>(target), MAKELONG(static_cast<WORD>(hit), WM_MOUSEMOVE));
   }

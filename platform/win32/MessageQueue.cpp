@@ -286,8 +286,8 @@ DWORD MessageQueue::Status() {
   return bits;
 }
 
-UINT_PTR MessageQueue::SetTimer(HWND hwnd, UINT_PTR id, UINT elapseMs, TIMERPROC proc) {
-  elapseMs = std::clamp(elapseMs, USER_TIMER_MINIMUM, USER_TIMER_MAXIMUM);
+UINT_PTR MessageQueue::SetTimer(HWND hwnd, UINT_PTR id, UINT elapseMs, TIMERPROC proc, UINT minimumMs) {
+  elapseMs = std::clamp(elapseMs, std::max(minimumMs, 1u), USER_TIMER_MAXIMUM);
   ULONGLONG due = CurrentClock().NowMs() + elapseMs;
   std::lock_guard guard(m_lock);
   auto it = std::find_if(m_timers.begin(), m_timers.end(),

@@ -102,7 +102,8 @@ class MessageQueue {
   DWORD Status();
 
   // Timers of this thread (owning thread only).
-  UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapseMs, TIMERPROC proc);
+  // SetTimer keeps to USER_TIMER_MINIMUM; the system's own timers (hover) may go lower.
+  UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapseMs, TIMERPROC proc, UINT minimumMs = USER_TIMER_MINIMUM);
   bool KillTimer(HWND hwnd, UINT_PTR id);
   bool HasTimer(HWND hwnd, UINT_PTR id);
   void KillTimersOf(HWND hwnd);

@@ -484,6 +484,22 @@ HWND WindowFromPoint(POINT point);
 BOOL GetCursorPos(LPPOINT point);
 BOOL SetCursorPos(int x, int y);
 UINT GetDoubleClickTime();
+// Pointer tracking: WM_MOUSELEAVE when the pointer leaves the window, WM_MOUSEHOVER when
+// it rests on it for the hover time (on the clock). One request per thread, as on Windows.
+constexpr DWORD TME_HOVER = 0x00000001;
+constexpr DWORD TME_LEAVE = 0x00000002;
+constexpr DWORD TME_NONCLIENT = 0x00000010;
+constexpr DWORD TME_QUERY = 0x40000000;
+constexpr DWORD TME_CANCEL = 0x80000000;
+constexpr DWORD HOVER_DEFAULT = 0xFFFFFFFF;
+struct TRACKMOUSEEVENT {
+  DWORD cbSize;
+  DWORD dwFlags;
+  HWND hwndTrack;
+  DWORD dwHoverTime;
+};
+using LPTRACKMOUSEEVENT = TRACKMOUSEEVENT*;
+BOOL TrackMouseEvent(LPTRACKMOUSEEVENT track);
 // Keyboard focus and mouse capture belong to the calling thread, as on Windows.
 HWND SetFocus(HWND hwnd);
 HWND GetFocus();

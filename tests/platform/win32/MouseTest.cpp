@@ -156,3 +156,43 @@ TEST_F(MouseTest, TheWheelGoesToTheFocusWithTheScreenPosition) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(MouseTest, TrackingTellsOfLeavingAndOfRestingOnTheClock) {
+  win32::ManualClock clock;
+  win32::ScopedClock use(clock);
+  Desktop& d = Desktop::Get();
+  d.MouseMove(m_client.x + 100, m_client.y + 100);  // on the top window's client area
+  TRACKMOUSEEVENT tme{sizeof tme, TME_LEAVE | TME_HOVER, m_top, 1};  // a 1 ms hover, as popup menus ask
+  ASSERT_TRUE(TrackMouseEvent(&tme));
+  TRACKMOUSEEVENT query{sizeof query, TME_QUERY, nullptr, 0};
+  TrackMouseEvent(&query);
+  EXPECT_EQ(query.hwndTrack, m_top);
+  EXPECT_EQ(query.dwFlags, TME_LEAVE | TME_HOVER);
+  d.PumpUntilIdle();
+  EXPECT_EQ(Recorder::Get().Count(m_top, WM_MOUSEHOVER), 0);
+  clock.Advance(1);
+  d.PumpUntilIdle();
+  const wintest::Seen* hover = Last(m_top, WM_MOUSEHOVER);
+  ASSERT_TRUE(hover);
+  EXPECT_EQ(hover->lParam, MAKELONG(100, 100));
+  clock.Advance(100);
+  d.PumpUntilIdle();
+  EXPECT_EQ(Recorder::Get().Count(m_top, WM_MOUSEHOVER), 1);  // once per request
+
+  d.MouseMove(m_client.x + 15, m_client.y + 12);  // onto the child: the top window is left
+  d.PumpUntilIdle();
+  EXPECT_EQ(Recorder::Get().Count(m_top, WM_MOUSELEAVE), 1);
+  d.MouseMove(m_client.x + 100, m_client.y + 100);
+  d.PumpUntilIdle();
+  EXPECT_EQ(Recorder::Get().Count(m_top, WM_MOUSELEAVE), 1);  // the request was used up
+
+  // Asking to track a window the pointer is not on answers at once.
+  TRACKMOUSEEVENT away{sizeof away, TME_LEAVE, m_child, HOVER_DEFAULT};
+  ASSERT_TRUE(TrackMouseEvent(&away));
+  d.PumpUntilIdle();
+  EXPECT_EQ(Recorder::Get().Count(m_child, WM_MOUSELEAVE), 1);
+}
+
+}  // namespace
