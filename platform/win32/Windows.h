@@ -51,3 +51,6 @@
 #include "win32/GdiTypes.h"
 #include "win32/Gdi.h"
 #include "win32/Metrics.h"
+#include "win32/PathFunctions.h"
+#include "win32/ProfileStrings.h"
+#include "win32/ShellChangeNotify.h"
