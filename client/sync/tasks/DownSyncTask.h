@@ -9,6 +9,7 @@
 #include "client/core/db/SyncFileData.h"
 #include "client/core/db/SyncFolderData.h"
 #include "client/sync/tasks/SyncOperationSlot.h"
+#include "client/sync/tasks/SyncTaskPlacement.h"
 
 // Operation codes of down tasks.
 enum DownSyncOp {
@@ -58,7 +59,7 @@ class DownSyncTask {
   std::atomic<bool> m_bSaveOnCancel{false};
   std::atomic<bool> m_bCancelled{false};
   int m_bOccupiedReported = 0;
-  int m_nPriority = 2;  // a SyncTaskPlacement
+  int m_nPriority = PLACE_APPEND;
   juce::String m_sNote;
   std::atomic<bool> m_bRunning{false};
   // Whether finishing the task may advance the root's stored global version.
@@ -66,4 +67,8 @@ class DownSyncTask {
   // tasks of a pull of one folder must leave the root's version alone, or the
   // changes elsewhere that lie below it would never be pulled.
   bool m_bTracksVersion = true;
+  // Guarded by the manager's queue lock: listed among the files in transfer;
+  // taken out of its queue while it ran (its pump frees it).
+  bool m_bInTransfer = false;
+  bool m_bDetached = false;
 };

@@ -8,6 +8,7 @@
 #include <juce_core/juce_core.h>
 
 #include "client/sync/tasks/SyncOperationSlot.h"
+#include "client/sync/tasks/SyncTaskPlacement.h"
 
 // Operation codes of up tasks.
 enum UpSyncOp {
@@ -34,9 +35,6 @@ enum UpWaitReason {
   UP_WAIT_FILES_NUM = 6,
   UP_WAIT_CAPACITY = 7,
 };
-
-// Where AddTask puts a task.
-enum SyncTaskPlacement { PLACE_FRONT = 0, PLACE_BEHIND_HEAD = 1, PLACE_APPEND = 2 };
 
 class UpSyncTask {
  public:
@@ -69,4 +67,7 @@ class UpSyncTask {
   std::atomic<bool> m_bCancelled{false};
   int m_nPlacement = PLACE_APPEND;
   std::atomic<bool> m_bRunning{false};
+  // Guarded by the manager's queue lock: taken out of its queue while it ran
+  // (its pump frees it).
+  bool m_bDetached = false;
 };
