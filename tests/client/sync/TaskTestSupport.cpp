@@ -14,8 +14,14 @@ int OpScript::Next(const juce::String& what, SyncBaseOperation& op) {
     }
     call = during;
   }
+  changed.notify_all();
   if (call) call(op);
   return result;
+}
+
+bool OpScript::WaitForRuns(size_t count) {
+  std::unique_lock<std::mutex> hold(lock);
+  return changed.wait_for(hold, std::chrono::seconds(20), [&] { return ran.size() >= count; });
 }
 
 std::vector<juce::String> OpScript::Ran() {

@@ -2,6 +2,7 @@
 // A small operation for the task tests: each run answers the next result of
 // its script (0 when the script is empty), records what it ran and may call
 // back into the engine while it runs.
+#include <condition_variable>
 #include <deque>
 #include <functional>
 #include <mutex>
@@ -28,6 +29,11 @@ struct OpScript {
   int Next(const juce::String& what, SyncBaseOperation& op);
   std::vector<juce::String> Ran();
   void Push(std::initializer_list<int> values);
+  // Blocks until at least count runs happened (false after a generous guard,
+  // so a broken pump fails the test instead of hanging it).
+  bool WaitForRuns(size_t count);
+
+  std::condition_variable changed;
 };
 
 class ScriptedOp : public SyncBaseOperation {
