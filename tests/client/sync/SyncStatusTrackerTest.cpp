@@ -127,6 +127,8 @@ struct NotesCase {
   const char* b;
 };
 
+void PrintTo(const NotesCase& c, std::ostream* os) { *os << c.name; }
+
 class ChangeNotesTest : public SyncStatusTrackerTest, public ::testing::WithParamInterface<NotesCase> {};
 
 TEST_P(ChangeNotesTest, WaitingNotesBecomeOneBalloon) {
