@@ -4,14 +4,12 @@
 
 #include "client/core/LogWriter.h"
 #include "client/core/account/AccountData.h"
-#include "client/core/context/GlobalContext.h"
 #include "client/sync/SyncHelper.h"
 #include "client/sync/SyncLogic.h"
 #include "client/sync/dispatch/SyncTaskDispatcher.h"
-#include "client/sync/ops/SyncResult.h"
+#include "client/sync/ops/SyncBaseOperation.h"
 #include "client/sync/records/SyncRootFolder.h"
 #include "client/sync/registry/NameConflictRegistry.h"
-#include "client/sync/status/SyncPathList.h"
 #include "client/sync/status/SyncStatusTracker.h"
 #include "common/PathText.h"
 
@@ -27,11 +25,6 @@ bool Under(const juce::String& folder, const juce::String& path) { return SyncHe
 
 juce::String Rebase(const juce::String& path, const juce::String& oldFolder, const juce::String& newFolder) {
   return newFolder + path.substring(oldFolder.length());
-}
-
-void RemoveFromTips(const juce::String& path) {
-  GlobalContext* context = GetGlobalContext();
-  if (SyncPathList* tips = context ? context->GetTipList() : nullptr) tips->RemovePath(path);
 }
 
 // Levels of the path below the root: an item in the root is at 1, one in a
@@ -166,7 +159,7 @@ void SyncUpTaskManager::ClassifyTask(UpSyncTask* task) {
         if (head->m_nWaitReason == UP_WAIT_FILES_NUM || head->m_nWaitReason == UP_WAIT_CAPACITY) {
           task->m_nPlacement = PLACE_FRONT;
           if (IsTransfer(head->m_nOp) && head->m_sPath == task->m_sPath) {
-            RemoveFromTips(head->m_sPath);
+            SyncBaseOperation::RemoveFromTips(head->m_sPath);
             head->m_bCancelled.store(true);
           }
         }
@@ -252,7 +245,7 @@ void SyncUpTaskManager::ClassifyFolderDeleteLocked(UpSyncTask& task) {
       task.m_nPlacement = PLACE_FRONT;
     if (Under(folder, head->m_sPath)) {
       head->m_bCancelled.store(true);
-      RemoveFromTips(head->m_sPath);
+      SyncBaseOperation::RemoveFromTips(head->m_sPath);
     }
   }
   task.m_nQueue = UP_QUEUE_NO_DEPEND;
