@@ -296,12 +296,7 @@ void SyncUpTaskManager::AddTask(UpSyncTask* task) {
     delete task;
     return;
   }
-  if (task->m_nPlacement == PLACE_APPEND || queue->empty())
-    queue->push_back(task);
-  else if (task->m_nPlacement == PLACE_FRONT)
-    queue->insert(queue->begin(), task);
-  else
-    queue->insert(queue->begin() + 1, task);
+  InsertByPlacement(*queue, task, task->m_nPlacement);
   if (IsTransfer(task->m_nOp))
     if (SyncStatusTracker* tracker = GetSyncStatusTracker())
       tracker->AddUpFile(task->m_sPath, static_cast<int>(task->m_nSize));

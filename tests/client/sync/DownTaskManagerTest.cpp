@@ -18,20 +18,13 @@ using enginetest::MakeDownFolder;
 using enginetest::MakeUp;
 using Tasks = std::vector<std::pair<int, juce::int64>>;
 
-class DownTaskManagerTest : public EngineTest {
+class DownTaskManagerTest : public enginetest::TaskTest {
  protected:
   void SetUp() override {
-    EngineTest::SetUp();
-    SyncRootFolder::DeleteInstance();
-    m_rootPath = juce::String(m_root.path().string().c_str());
-    SyncFolderData root = FolderRow(1, m_rootPath, 0);
-    root.m_ParentPath = "/";
-    SyncRootFolder::GetInstance()->SetRootFolder(m_rootPath, "0|0", root);
-    enginetest::RegisterScriptedOps(m_dispatcher, m_script);
+    TaskTest::SetUp();
   }
   void TearDown() override {
-    SyncRootFolder::DeleteInstance();
-    EngineTest::TearDown();
+    TaskTest::TearDown();
   }
   void Classified(DownSyncTask* task) {
     m_manager.ClassifyTask(task);
@@ -39,9 +32,6 @@ class DownTaskManagerTest : public EngineTest {
   }
   juce::String StoredVersion() { return SyncRootFolder::GetInstance()->GetGlobalVersion(); }
 
-  juce::String m_rootPath;
-  enginetest::OpScript m_script;
-  SyncTaskDispatcher m_dispatcher{SyncTaskDispatcher::EmptyTable{}};
   SyncDownTaskManager m_manager{&m_dispatcher};
 };
 
@@ -162,24 +152,14 @@ TEST_F(DownTaskManagerTest, ResultsRemoveRetryOrMoveTheHead) {
 }
 
 TEST_F(DownTaskManagerTest, AnOccupiedItemWaitsWithItsLaterChanges) {
-  m_script.during = [](SyncBaseOperation&) {};
   m_script.Push({4});
   m_manager.AddTask(MakeDownFile(1, 2, "1|1"));
   m_manager.AddTask(MakeDownFile(2, 2, "1|2"));
   m_manager.AddTask(MakeDownFile(1, 4, "1|3"));
   // The operation found the file held by another program.
-  m_script.during = [this](SyncBaseOperation&) {};
-  m_dispatcher.GetOperationTable().SetDownFileOp(2, [](DownSyncFile& item) {
-    struct Occupied : SyncBaseOperation {
-      DownSyncTask* task;
-      explicit Occupied(DownSyncTask* t) : task(t) {}
-      int Execute_SyncOperation() override {
-        task->m_nWaitState = DOWN_WAIT_OCCUPIED;
-        return 4;
-      }
-      int Success_SyncOperation() override { return 0; }
-    };
-    return std::make_shared<Occupied>(item.m_pTask);
+  enginetest::SetDownFileEffect(m_dispatcher, 2, [](DownSyncTask& task) {
+    task.m_nWaitState = DOWN_WAIT_OCCUPIED;
+    return 4;
   });
   EXPECT_EQ(m_manager.RunDownTask(DOWN_QUEUE_NORMAL), 4);
   EXPECT_EQ(m_manager.DescribeQueue(DOWN_QUEUE_NORMAL), (Tasks{{2, 2}}));

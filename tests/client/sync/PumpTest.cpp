@@ -22,16 +22,10 @@ namespace {
 
 using enginetest::EngineTest;
 
-class PumpTest : public EngineTest {
+class PumpTest : public enginetest::TaskTest {
  protected:
   void SetUp() override {
-    EngineTest::SetUp();
-    SyncRootFolder::DeleteInstance();
-    m_rootPath = juce::String(m_root.path().string().c_str());
-    SyncFolderData root = FolderRow(1, m_rootPath, 0);
-    root.m_ParentPath = "/";
-    SyncRootFolder::GetInstance()->SetRootFolder(m_rootPath, "0|0", root);
-    enginetest::RegisterScriptedOps(m_dispatcher, m_script);
+    TaskTest::SetUp();
     LocalNetErrorManager::DeleteInstance();
     LocalNetErrorManager::GetInstance()->SetProbe([this] {
       ++m_probes;
@@ -45,8 +39,7 @@ class PumpTest : public EngineTest {
   }
   void TearDown() override {
     LocalNetErrorManager::DeleteInstance();
-    SyncRootFolder::DeleteInstance();
-    EngineTest::TearDown();
+    TaskTest::TearDown();
   }
   // Waits until the pump has begun its next wait and that wait is on the
   // clock (with `waiters` pumps running); returns the wait's length.
@@ -63,9 +56,6 @@ class PumpTest : public EngineTest {
 
   win32::ManualClock m_clock;
   win32::ScopedClock m_useClock{m_clock};
-  juce::String m_rootPath;
-  enginetest::OpScript m_script;
-  SyncTaskDispatcher m_dispatcher{SyncTaskDispatcher::EmptyTable{}};
   SyncUpTaskManager m_up{&m_dispatcher};
   SyncDownTaskManager m_down{&m_dispatcher};
   std::atomic<int> m_probes{0};

@@ -15,21 +15,13 @@ using enginetest::EngineTest;
 using enginetest::MakeUp;
 using Tasks = std::vector<std::pair<int, juce::String>>;
 
-class UpTaskManagerTest : public EngineTest {
+class UpTaskManagerTest : public enginetest::TaskTest {
  protected:
   void SetUp() override {
-    EngineTest::SetUp();
-    SyncRootFolder::DeleteInstance();
-    m_rootPath = juce::String(m_root.path().string().c_str());
-    SyncFolderData root = FolderRow(1, m_rootPath, 0);
-    root.m_ParentPath = "/";
-    SyncRootFolder::GetInstance()->SetRootFolder(m_rootPath, "0|0", root);
-    enginetest::RegisterScriptedOps(m_dispatcher, m_script);
-    m_sink.Forget();
+    TaskTest::SetUp();
   }
   void TearDown() override {
-    SyncRootFolder::DeleteInstance();
-    EngineTest::TearDown();
+    TaskTest::TearDown();
   }
   // A change as the file-event filter queues it.
   void Change(int op, const std::string& path, const std::string& src = {}) {
@@ -42,9 +34,6 @@ class UpTaskManagerTest : public EngineTest {
   Tasks Folders() { return m_manager.DescribeQueue(UP_QUEUE_NO_DEPEND); }
   Tasks Waiting() { return m_manager.DescribeQueue(UP_QUEUE_WAIT_AND_DEPEND); }
 
-  juce::String m_rootPath;
-  enginetest::OpScript m_script;
-  SyncTaskDispatcher m_dispatcher{SyncTaskDispatcher::EmptyTable{}};
   SyncUpTaskManager m_manager{&m_dispatcher};
 };
 
@@ -205,18 +194,9 @@ TEST_F(UpTaskManagerTest, FilesWaitForFolderWorkAndForTheFiltersHold) {
 TEST_F(UpTaskManagerTest, AFileWhoseParentsHaveNoIdGetsFolderAddsOutermostFirst) {
   ASSERT_TRUE(juce::File(P("x/y/z")).createDirectory());
   Change(1, "x/y/z/f.txt");
-  m_script.during = [](SyncBaseOperation&) {};
-  m_dispatcher.GetOperationTable().SetUpFileOp(1, [](UpSyncFile& item) {
-    struct NoParent : SyncBaseOperation {
-      UpSyncTask* task;
-      explicit NoParent(UpSyncTask* t) : task(t) {}
-      int Execute_SyncOperation() override {
-        task->m_nWaitReason = UP_WAIT_NO_PARENT_ID;
-        return 4;
-      }
-      int Success_SyncOperation() override { return 0; }
-    };
-    return std::make_shared<NoParent>(item.m_pTask);
+  enginetest::SetUpFileEffect(m_dispatcher, 1, [](UpSyncTask& task) {
+    task.m_nWaitReason = UP_WAIT_NO_PARENT_ID;
+    return 4;
   });
   EXPECT_EQ(m_manager.RunUpFileAndDepandUpTask(), 4);
   EXPECT_EQ(Files(), (Tasks{{6, P("x")}, {6, P("x/y")}, {6, P("x/y/z")}, {1, P("x/y/z/f.txt")}}));
@@ -239,17 +219,9 @@ TEST_F(UpTaskManagerTest, ANameConflictMovesTheTaskAndItsLaterChangesToTheWaitQu
   later->m_nQueue = UP_QUEUE_FILE_AND_DEPEND;
   m_manager.AddTask(later);  // behind the head, unpruned
   m_manager.RunUpFileAndDepandUpTask();  // "h" done
-  m_dispatcher.GetOperationTable().SetUpFileOp(1, [](UpSyncFile& item) {
-    struct Conflict : SyncBaseOperation {
-      UpSyncTask* task;
-      explicit Conflict(UpSyncTask* t) : task(t) {}
-      int Execute_SyncOperation() override {
-        task->m_nWaitReason = UP_WAIT_NAME_CONFLICT;
-        return 4;
-      }
-      int Success_SyncOperation() override { return 0; }
-    };
-    return std::make_shared<Conflict>(item.m_pTask);
+  enginetest::SetUpFileEffect(m_dispatcher, 1, [](UpSyncTask& task) {
+    task.m_nWaitReason = UP_WAIT_NAME_CONFLICT;
+    return 4;
   });
   EXPECT_EQ(m_manager.RunUpFileAndDepandUpTask(), 4);
   EXPECT_EQ(Waiting(), (Tasks{{1, P("c")}, {5, P("c")}}));
@@ -295,17 +267,9 @@ TEST_F(UpTaskManagerTest, AFailureTooDeepDropsTheQueuedTasksAtThatDepth) {
   Change(1, "a/b/deep.txt");
   Change(1, "a/b/c/deeper.txt");
   Change(1, "a/shallow.txt");
-  m_dispatcher.GetOperationTable().SetUpFileOp(1, [](UpSyncFile& item) {
-    struct TooDeep : SyncBaseOperation {
-      UpSyncTask* task;
-      explicit TooDeep(UpSyncTask* t) : task(t) {}
-      int Execute_SyncOperation() override {
-        task->m_nDepthFlag = 1;
-        return 2;
-      }
-      int Success_SyncOperation() override { return 0; }
-    };
-    return std::make_shared<TooDeep>(item.m_pTask);
+  enginetest::SetUpFileEffect(m_dispatcher, 1, [](UpSyncTask& task) {
+    task.m_nDepthFlag = 1;
+    return 2;
   });
   EXPECT_EQ(m_manager.RunUpFileAndDepandUpTask(), 2);
   EXPECT_EQ(Files(), (Tasks{{1, P("a/shallow.txt")}}));
