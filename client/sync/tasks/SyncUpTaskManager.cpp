@@ -1,6 +1,7 @@
 #include "client/sync/tasks/SyncUpTaskManager.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "client/core/LogWriter.h"
 #include "client/core/account/AccountData.h"
@@ -299,7 +300,7 @@ void SyncUpTaskManager::AddTask(UpSyncTask* task) {
   InsertByPlacement(*queue, task, task->m_nPlacement);
   if (IsTransfer(task->m_nOp))
     if (SyncStatusTracker* tracker = GetSyncStatusTracker())
-      tracker->AddUpFile(task->m_sPath, static_cast<int>(task->m_nSize));
+      tracker->AddUpFile(task->m_sPath, static_cast<int>(std::clamp<juce::int64>(task->m_nSize, 0, INT32_MAX)));
 }
 
 void SyncUpTaskManager::SetBusyState(int state) {
