@@ -5,7 +5,9 @@
 
 #include "TaskTestSupport.h"
 #include "client/core/context/GlobalContext.h"
+#include "client/sync/SyncLogic.h"
 #include "client/sync/records/SyncFileDataManager.h"
+#include "client/sync/status/SyncStatusTracker.h"
 #include "client/sync/records/SyncRootFolder.h"
 #include "client/sync/tasks/PendingVersionList.h"
 #include "client/sync/tasks/SyncDownTaskManager.h"
@@ -279,6 +281,44 @@ TEST_F(DownTaskManagerTest, AnItemWithoutKindOfChangeIsAddedAgainWhenItsFileIsGo
   EXPECT_EQ(m_dispatcher.DispatchDownTask(*nowhere), 1);
   EXPECT_TRUE(nowhere->m_bSaveOnCancel.load());
   delete nowhere;
+}
+
+}  // namespace
+
+namespace {
+
+using enginetest::MakeDownFile;
+
+class DownTransferListTest : public enginetest::TaskTest {
+ protected:
+  SyncDownTaskManager m_manager{&m_dispatcher};
+};
+
+TEST_F(DownTransferListTest, NewContentIsCountedInTransferUntilItsTaskLeaves) {
+  SyncFileData row = FileRow(80, Local("same.txt"), 1);
+  row.m_VersionValue = "1|80";
+  ASSERT_TRUE(SaveSyncFileData(row));
+  auto task = [](juce::int64 id, const juce::String& version, int size) {
+    DownSyncTask* t = MakeDownFile(id, DOWN_OP_FILE_ADD, version);
+    t->m_pFileData->m_FileSize = size;
+    return t;
+  };
+  SyncStatusTracker* tracker = GetSyncStatusTracker();
+  m_manager.AddTask(task(80, "1|80", 100));  // the row has this version: nothing to fetch
+  m_manager.AddTask(task(81, "1|81", 0));    // empty: nothing to fetch
+  EXPECT_EQ(tracker->GetDownFigures().fileCount, 0);
+  m_manager.AddTask(task(82, "1|82", 100));
+  EXPECT_EQ(tracker->GetDownFigures().fileCount, 1);
+  m_manager.DropQueued();
+  EXPECT_EQ(tracker->GetDownFigures().fileCount, 0);
+
+  // Producers' entry points queue behind the head without classification.
+  m_manager.AddTask(task(90, "1|90", 1));
+  SyncFolderData folder = FolderRow(91, Local("new"), 1);
+  m_manager.QueueServerFolderAdd(folder, 91, 1);
+  m_manager.QueueServerFileAdd(*std::make_unique<SyncFileData>(FileRow(92, Local("new/f"), 91)), 92, 91);
+  EXPECT_EQ(m_manager.DescribeQueue(DOWN_QUEUE_NORMAL),
+            (std::vector<std::pair<int, juce::int64>>{{1, 90}, {1, 92}, {7, 91}}));
 }
 
 }  // namespace

@@ -301,3 +301,22 @@ TEST_F(UpTaskManagerTest, AnUpTaskOutsideTheRootIsCancelled) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(UpTaskManagerTest, TheDownSideQueuesLocalAdditionsBehindTheHeads) {
+  ASSERT_TRUE(juce::File(P("got/f.txt")).create());
+  ASSERT_TRUE(juce::File(P("got/f.txt")).replaceWithText("abc"));
+  Change(1, "h");
+  m_manager.QueueLocalFileAdd(P("got/f.txt"));
+  m_manager.QueueLocalFolderAdd(P("got"));
+  EXPECT_EQ(Files(), (Tasks{{1, P("h")}, {1, P("got/f.txt")}}));
+  EXPECT_EQ(Folders(), (Tasks{{6, P("got")}}));
+  int isFile = 0;
+  EXPECT_TRUE(m_manager.FindTaskByPath(P("got/f.txt"), isFile));
+  EXPECT_EQ(isFile, 1);
+  EXPECT_TRUE(m_manager.FindTaskByPath(P("got"), isFile));
+  EXPECT_EQ(isFile, 0);
+}
+
+}  // namespace
