@@ -1,8 +1,10 @@
 #pragma once
 // Open files behind kernel handles: plain synchronous reads and writes.
 // Share modes are accepted but not enforced (the system has no mandatory
-// sharing), so two handles may write one file at once. Overlapped I/O is not
-// offered: a non-null OVERLAPPED gives ERROR_NOT_SUPPORTED.
+// sharing), so two handles may write one file at once. Overlapped reads and
+// writes are not offered: a non-null OVERLAPPED gives ERROR_NOT_SUPPORTED. A
+// folder opened with FILE_FLAG_OVERLAPPED serves ReadDirectoryChangesW
+// (DirectoryChanges.h) and can be bound to a completion port.
 #include "win32/Files.h"
 #include "win32/Handle.h"
 
@@ -19,6 +21,7 @@ constexpr DWORD OPEN_ALWAYS = 4;
 constexpr DWORD TRUNCATE_EXISTING = 5;
 
 constexpr DWORD FILE_FLAG_BACKUP_SEMANTICS = 0x02000000;
+constexpr DWORD FILE_FLAG_OVERLAPPED = 0x40000000;
 
 constexpr DWORD FILE_BEGIN = 0;
 constexpr DWORD FILE_CURRENT = 1;
