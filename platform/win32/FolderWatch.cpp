@@ -14,6 +14,7 @@
 #include <optional>
 #include <thread>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "win32/DirectoryChanges.h"
@@ -113,6 +114,11 @@ class FolderWatch final : public OverlappedIoObject {
   int m_rootWatch = -1;
   std::thread m_thread;
   std::unordered_map<int, std::string> m_folders;  // watch -> folder relative to the root ("" the root)
+  // Entries that a listing of a new folder reported, and those of the listings
+  // before: their own creations, queued before the listing ended, come within the
+  // next batch and are not reported twice.
+  std::unordered_set<std::string> m_listed;
+  std::unordered_set<std::string> m_listedBefore;
   std::deque<ChangeRecord> m_records;              // collected, not yet delivered
   DWORD m_recordBytes = 0;
   bool m_overflowed = false;
@@ -216,6 +222,8 @@ void FolderWatch::ReadAvailable(std::vector<char>& bytes) {
 void FolderWatch::HandleBatch(const std::vector<char>& bytes) {
   // The events are copied out of the byte stream before anything may move it.
   std::vector<const inotify_event*> events = Parse(bytes);
+  m_listedBefore.swap(m_listed);
+  m_listed.clear();
   for (size_t i = 0; i < events.size(); ++i) {
     const inotify_event& event = *events[i];
     if (event.mask & IN_MOVED_FROM) {
@@ -250,9 +258,11 @@ void FolderWatch::HandleEvent(const inotify_event& event) {
   const std::string path = Join(it->second, event.name);
   const bool isFolder = event.mask & IN_ISDIR;
   if (event.mask & IN_CREATE) {
+    if (m_listedBefore.erase(path)) return;
     Emit(FILE_ACTION_ADDED, path, isFolder);
     if (isFolder && m_subtree) WatchFolder(path, true);
   } else if (event.mask & IN_DELETE) {
+    m_listedBefore.erase(path);
     Emit(FILE_ACTION_REMOVED, path, isFolder);
   } else if (event.mask & IN_MOVED_TO) {  // moved in from outside the tree
     Emit(FILE_ACTION_ADDED, path, isFolder);
@@ -324,7 +334,10 @@ void FolderWatch::WalkFolder(const std::string& folder, bool reportContents) {
       struct stat st;
       isFolder = lstat(Absolute(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
     }
-    if (reportContents) Emit(FILE_ACTION_ADDED, path, isFolder);
+    if (reportContents) {
+      Emit(FILE_ACTION_ADDED, path, isFolder);
+      m_listed.insert(path);
+    }
     if (isFolder) WatchFolder(path, reportContents);
     if (m_broken) break;
   }

@@ -2,6 +2,7 @@
 // folders, overflow, cancelling. Every wait is on the completion port.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -87,7 +88,8 @@ class Watch {
     return c;
   }
 
-  // Reads on until a record with `name` came (the read stays issued); returns all records.
+  // Reads on until a record with `name` came (the read stays issued); returns all
+  // records, a write reported twice in a row (as reads fall) counted once.
   std::vector<Change> Until(const std::wstring& name) {
     std::vector<Change> all;
     for (;;) {
@@ -99,7 +101,10 @@ class Watch {
       all.insert(all.end(), c.changes.begin(), c.changes.end());
       EXPECT_TRUE(Issue());
       for (const Change& change : c.changes) {
-        if (change.name == name) return all;
+        if (change.name == name) {
+          all.erase(std::unique(all.begin(), all.end()), all.end());
+          return all;
+        }
       }
     }
   }
@@ -252,22 +257,26 @@ TEST(DirectoryChanges, FilterAndSubtreeFlagDecideWhatIsReported) {
 
 TEST(DirectoryChanges, ChangesThatOutgrowTheBufferCompleteWithZeroBytesAndWatchingGoesOn) {
   TempDir dir;
-  Watch watch(dir.path(), 16);  // holds a record with a name of one character, no more
+  Watch watch(dir.path(), 32);  // holds the two records of a one-character name, no more
   ASSERT_TRUE(watch.Issue());
   Touch(dir / "longer-name");
   Watch::Completion c = watch.Next();
   EXPECT_TRUE(c.ok);
   EXPECT_EQ(c.bytes, 0u);
-  ASSERT_TRUE(watch.Issue());
-  fs::remove(dir / "longer-name");
-  c = watch.Next();
-  EXPECT_TRUE(c.ok);
-  EXPECT_EQ(c.bytes, 0u);
-  ASSERT_TRUE(watch.Issue());
-  Touch(dir / "z");
-  c = watch.Next();
-  ASSERT_TRUE(c.ok);
-  EXPECT_EQ(c.changes, (std::vector<Change>{{FILE_ACTION_ADDED, L"z"}}));
+  // Changes that come along with an overflow are lost with it; then short names
+  // come whole again.
+  for (char name = 'a';; ++name) {
+    ASSERT_LE(name, 'j');
+    ASSERT_TRUE(watch.Issue());
+    Touch(dir / std::string(1, name));
+    c = watch.Next();
+    ASSERT_TRUE(c.ok);
+    if (c.bytes == 0) continue;
+    ASSERT_FALSE(c.changes.empty());
+    EXPECT_EQ(c.changes[0].action, FILE_ACTION_ADDED);
+    EXPECT_EQ(c.changes[0].name.size(), 1u);
+    break;
+  }
 }
 
 TEST(DirectoryChanges, ClosingOrCancellingEndsAPendingReadAsAborted) {
@@ -303,7 +312,7 @@ TEST(DirectoryChanges, TheWatchedFolderGoingAwayFailsTheReadAndRefusesTheNext) {
   ASSERT_TRUE(watch.Issue());
   fs::remove_all(dir / "root");
   Watch::Completion c = watch.Next();
-  EXPECT_FALSE(c.ok);
+  EXPECT_FALSE(c.ok) << c.bytes << testing::PrintToString(c.changes);
   EXPECT_EQ(c.error, ERROR_ACCESS_DENIED);
   EXPECT_FALSE(watch.Issue());
   EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
