@@ -246,6 +246,63 @@ TEST(FileSystemWatcher, StopDeliversTheStoppedEventLastAndTheWatcherCanStartAgai
   EXPECT_EQ(publisher.calls.back(), L"release");
 }
 
+namespace {
+
+std::mutex g_servedLock;
+std::condition_variable g_servedChanged;
+bool g_served = false;
+
+LRESULT CALLBACK ServingProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_APP) {
+    std::lock_guard guard(g_servedLock);
+    g_served = true;
+    g_servedChanged.notify_all();
+    return 0;
+  }
+  return DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
+// Its stopped record waits until the thread that stops has served a window message.
+class WaitsForServedMessage : public RecordingHandler {
+ public:
+  void OnWatchStopped(CFileSystemEventArgs* args) override {
+    {
+      std::unique_lock lock(g_servedLock);
+      g_servedChanged.wait_for(lock, std::chrono::seconds(10), [] { return g_served; });
+    }
+    RecordingHandler::OnWatchStopped(args);
+  }
+};
+
+}  // namespace
+
+TEST(FileSystemWatcher, StopServesTheCallersWindowMessagesAndKeepsItsQuitMessage) {
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = ServingProc;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.lpszClassName = L"WatcherStopServes";
+  ASSERT_NE(RegisterClassW(&wc), 0);
+  HWND window = CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 10, 10, nullptr, nullptr, wc.hInstance, nullptr);
+  ASSERT_NE(window, nullptr);
+
+  TempDir dir;
+  WaitsForServedMessage handler;
+  CFileSystemWatcher watcher;
+  ASSERT_EQ(watcher.AddDirectory(C(dir.path()), &handler), 1);
+  PostQuitMessage(3);
+  PostMessageW(window, WM_APP, 0, 0);
+  watcher.Stop();
+  {
+    std::lock_guard guard(g_servedLock);
+    EXPECT_TRUE(g_served);
+  }
+  EXPECT_EQ(handler.Events().back().type, WATCHER_EVENT_STOPPED);
+  MSG msg;
+  ASSERT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+  EXPECT_EQ(msg.wParam, 3u);
+  DestroyWindow(window);
+}
+
 TEST(FileSystemWatcher, AWatchThatBrokeIsReportedAndStillStops) {
   TempDir dir;
   fs::create_directories(dir / "root");
