@@ -12,6 +12,7 @@
 #include <cstring>
 #include <deque>
 #include <optional>
+#include <system_error>
 #include <thread>
 #include <unordered_map>
 #include <unordered_set>
@@ -31,6 +32,7 @@ constexpr uint32_t kWatchMask = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED
 // between them. This long the second half may lag before the first counts alone.
 constexpr int kMovePairWaitMs = 20;
 constexpr DWORD kHeaderBytes = offsetof(FILE_NOTIFY_INFORMATION, FileName);
+constexpr size_t kBatchBytes = 1024 * 1024;
 
 DWORD RecordBytes(const std::wstring& name) {
   DWORD bytes = kHeaderBytes + static_cast<DWORD>(name.size() * sizeof(WCHAR));
@@ -169,6 +171,11 @@ bool FolderWatch::CancelRequests(DWORD thread, OVERLAPPED* which) {
 }
 
 DWORD FolderWatch::StartLocked() {
+  // What a failed start left behind.
+  if (m_inotify >= 0) close(m_inotify);
+  if (m_wake >= 0) close(m_wake);
+  m_wake = -1;
+  m_folders.clear();
   m_inotify = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
   if (m_inotify < 0) return ErrnoToWin32(errno);
   m_wake = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
@@ -178,7 +185,11 @@ DWORD FolderWatch::StartLocked() {
   m_folders[m_rootWatch] = "";
   if (m_subtree) WalkFolder("", false);
   if (m_broken) return m_broken;
-  m_thread = std::thread(&FolderWatch::Run, this);
+  try {
+    m_thread = std::thread(&FolderWatch::Run, this);
+  } catch (const std::system_error&) {
+    return ERROR_NOT_ENOUGH_MEMORY;
+  }
   m_started = true;
   return ERROR_SUCCESS;
 }
@@ -208,7 +219,8 @@ void FolderWatch::Run() {
 
 void FolderWatch::ReadAvailable(std::vector<char>& bytes) {
   alignas(inotify_event) char chunk[64 * 1024];
-  for (;;) {
+  // A flood that never pauses is taken in batches of bounded size.
+  while (bytes.size() < kBatchBytes) {
     ssize_t n = read(m_inotify, chunk, sizeof chunk);
     if (n > 0) {
       bytes.insert(bytes.end(), chunk, chunk + n);
