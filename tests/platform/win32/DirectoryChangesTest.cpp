@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "TempDir.h"
@@ -110,6 +111,7 @@ class Watch {
   }
 
   HANDLE folder() const { return m_folder; }
+  bool Pending() const { return !HasOverlappedIoCompleted(&m_overlapped); }
   void ForgetFolder() { m_folder = INVALID_HANDLE_VALUE; }
 
  private:
@@ -286,6 +288,13 @@ TEST(DirectoryChanges, ClosingOrCancellingEndsAPendingReadAsAborted) {
   EXPECT_FALSE(watch.Issue());  // one read at a time
   EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
 
+  // CancelIo cancels only what the calling thread issued; CancelIoEx anything.
+  std::thread([&] { EXPECT_TRUE(CancelIo(watch.folder())); }).join();
+  EXPECT_TRUE(watch.Pending());
+  OVERLAPPED other{};
+  EXPECT_FALSE(CancelIoEx(watch.folder(), &other));
+  EXPECT_EQ(GetLastError(), ERROR_NOT_FOUND);
+  EXPECT_TRUE(watch.Pending());
   ASSERT_TRUE(CancelIo(watch.folder()));
   Watch::Completion c = watch.Next();
   EXPECT_FALSE(c.ok);
