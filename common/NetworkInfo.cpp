@@ -61,17 +61,29 @@ std::string GetMacAddress() {
   return address;
 }
 
+bool GetPortalAddress(std::string& host, int& port) {
+  const char* setting = std::getenv("DORV_PORTAL_ADDRESS");
+  std::string portal = setting && *setting ? setting : kDefaultPortal;
+  size_t colon = portal.rfind(':');
+  if (colon == std::string::npos || colon == 0 || colon + 1 == portal.size()) return false;
+  host = portal.substr(0, colon);
+  if (host.size() > 2 && host.front() == '[' && host.back() == ']') host = host.substr(1, host.size() - 2);
+  char* end = nullptr;
+  long number = std::strtol(portal.c_str() + colon + 1, &end, 10);
+  if (*end != '\0' || number <= 0 || number > 65535) return false;
+  port = static_cast<int>(number);
+  return true;
+}
+
 bool IsNetReachable() {
   std::call_once(g_socketsStarted, [] {
     WSADATA data;
     WSAStartup(MAKEWORD(1, 1), &data);
   });
-  const char* setting = std::getenv("DORV_PORTAL_ADDRESS");
-  std::string portal = setting && *setting ? setting : kDefaultPortal;
-  size_t colon = portal.rfind(':');
-  if (colon == std::string::npos || colon == 0 || colon + 1 == portal.size()) return false;
-  std::string host = portal.substr(0, colon), port = portal.substr(colon + 1);
-  if (host.size() > 2 && host.front() == '[' && host.back() == ']') host = host.substr(1, host.size() - 2);
+  std::string host;
+  int portNumber = 0;
+  if (!GetPortalAddress(host, portNumber)) return false;
+  const std::string port = std::to_string(portNumber);
 
   addrinfo hints{};
   hints.ai_family = AF_UNSPEC;

@@ -12,5 +12,8 @@ std::string GetMacAddress();
 // closed again) within a few seconds. The portal is "www.halvorn.com:80" unless the
 // environment variable DORV_PORTAL_ADDRESS names another "host:port".
 bool IsNetReachable();
+// The portal's host and port as IsNetReachable uses them; false when
+// DORV_PORTAL_ADDRESS is not a "host:port".
+bool GetPortalAddress(std::string& host, int& port);
 
 }  // namespace Common

@@ -255,6 +255,8 @@ void HttpService::ReplyError(Exchange& ex, int code, const std::string& message)
 }
 
 void HttpService::Spoil(Exchange& ex, const FaultAction& fault) {
+  // The HTTP layer would cut the injected reply by the request's byte ranges.
+  const_cast<httplib::Request&>(ex.req).ranges.clear();
   ex.res.content_provider_ = nullptr;
   ex.res.content_length_ = 0;
   ex.res.headers.erase("Content-Range");

@@ -3,7 +3,12 @@
 #include <pthread.h>
 #include <signal.h>
 
+#include <unistd.h>
+
+#include <chrono>
+#include <condition_variable>
 #include <iostream>
+#include <mutex>
 #include <thread>
 
 #include "HttpService.h"
@@ -32,13 +37,27 @@ int main(int argc, char** argv) {
       return 1;
     }
     std::cout << port << std::endl;
+    // On a stop signal the service stops listening; its workers then wait for
+    // idle keep-alive connections to time out (seconds). Whatever a worker was
+    // writing is in SQLite transactions and content files written before their
+    // rows, so when the workers are not done soon, the process ends without them.
+    std::mutex lock;
+    std::condition_variable ended;
+    bool runReturned = false;
     std::thread waiter([&] {
       int signal = 0;
       sigwait(&stopSignals, &signal);
       service.Stop();
+      std::unique_lock guard(lock);
+      if (!ended.wait_for(guard, std::chrono::milliseconds(300), [&] { return runReturned; })) _exit(0);
     });
-    waiter.detach();
-    service.Run();
+    service.Run();  // returns only after the waiter's Stop
+    {
+      std::lock_guard guard(lock);
+      runReturned = true;
+    }
+    ended.notify_all();
+    waiter.join();
   } catch (const std::exception& e) {
     std::cerr << "dorv-devserver: " << e.what() << std::endl;
     return 1;

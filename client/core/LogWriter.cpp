@@ -1,9 +1,37 @@
 #include "client/core/LogWriter.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cerrno>
+
 #include "common/AppPaths.h"
 #include "common/StringConvert.h"
 
 namespace {
+
+// A second start of the program writes its exit's lines into the running
+// instance's log. The logger finds the file's end when it writes: between two
+// processes, a line would land over the other's. Every write therefore holds
+// the log folder's lock, which all processes share.
+class FolderLock {
+ public:
+  explicit FolderLock(const juce::String& folder)
+      : m_fd(::open(folder.toRawUTF8(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
+    if (m_fd < 0) return;  // no folder yet: the logger's own creation follows
+    while (::flock(m_fd, LOCK_EX) != 0 && errno == EINTR) {
+    }
+  }
+  ~FolderLock() {
+    if (m_fd >= 0) ::close(m_fd);
+  }
+  FolderLock(const FolderLock&) = delete;
+  FolderLock& operator=(const FolderLock&) = delete;
+
+ private:
+  const int m_fd;
+};
 
 const char* LevelWord(int level) {
   switch (level) {
@@ -48,6 +76,7 @@ bool CLogWriter::OpenLocked(const juce::String& welcome) {
 
 bool CLogWriter::Init(const juce::String& welcome) {
   const juce::ScopedLock guard(m_lock);
+  const FolderLock processes(m_folder);
   return OpenLocked(welcome);
 }
 
@@ -58,6 +87,7 @@ void CLogWriter::Free() {
 
 void CLogWriter::Append(const juce::String& line) {
   const juce::ScopedLock guard(m_lock);
+  const FolderLock processes(m_folder);
   if (!OpenLocked("ReCreateLog")) return;
   if (++m_writeCount >= kCheckEvery) {
     const juce::File file = m_logger->getLogFile();

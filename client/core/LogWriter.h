@@ -1,7 +1,8 @@
 #pragma once
-// The program's log, dorv.log in the application-data folder. Any thread may
-// write; a line is never lost or torn by the size trim that every 50th write
-// may run. After FreeLog the next write opens the log again ("ReCreateLog").
+// The program's log, dorv.log in the application-data folder. Any thread, and
+// any process of the program, may write; a line is never lost or torn by
+// another's write or by the size trim that every 50th write may run. After
+// FreeLog the next write opens the log again ("ReCreateLog").
 #include <memory>
 
 #include <juce_core/juce_core.h>

@@ -214,6 +214,31 @@ BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result)
     case AfxSig_vbw: (this->*h.vbw)(static_cast<BOOL>(wParam), static_cast<UINT>(lParam)); break;
     case AfxSig_vb: (this->*h.vb)(static_cast<BOOL>(wParam)); break;
     case AfxSig_vMMI: (this->*h.vMMI)(reinterpret_cast<MINMAXINFO*>(lParam)); break;
+    case AfxSig_l_p: value = (this->*h.l_p)(CPoint(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam))); break;
+    case AfxSig_vwWb:
+      (this->*h.vwWb)(LOWORD(wParam), FromHandle(reinterpret_cast<HWND>(lParam)), HIWORD(wParam) != 0);
+      break;
+    case AfxSig_vwp:
+      (this->*h.vwp)(static_cast<UINT>(wParam), CPoint(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)));
+      break;
+    case AfxSig_bwsp:
+      value = (this->*h.bwsp)(GET_KEYSTATE_WPARAM(wParam), GET_WHEEL_DELTA_WPARAM(wParam),
+                              CPoint(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)));
+      break;
+    case AfxSig_bWww:
+      value = (this->*h.bWww)(FromHandle(reinterpret_cast<HWND>(wParam)), LOWORD(static_cast<DWORD_PTR>(lParam)),
+                              HIWORD(static_cast<DWORD_PTR>(lParam)));
+      break;
+    case AfxSig_vwww:
+      (this->*h.vwww)(static_cast<UINT>(wParam), LOWORD(static_cast<DWORD_PTR>(lParam)),
+                      HIWORD(static_cast<DWORD_PTR>(lParam)));
+      break;
+    case AfxSig_vW:
+      (this->*h.vW)(FromHandle(reinterpret_cast<HWND>(message == WM_CAPTURECHANGED ? lParam : static_cast<LPARAM>(wParam))));
+      break;
+    case AfxSig_vwl: (this->*h.vwl)(static_cast<UINT>(wParam), lParam); break;
+    case AfxSig_vii: (this->*h.vii)(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)); break;
+    case AfxSig_vPOS: (this->*h.vPOS)(reinterpret_cast<WINDOWPOS*>(lParam)); break;
     case AfxSig_end:
       return FALSE;
   }
@@ -313,6 +338,27 @@ void CWnd::OnSize(UINT, int, int) { Default(); }
 void CWnd::OnShowWindow(BOOL, UINT) { Default(); }
 void CWnd::OnEnable(BOOL) { Default(); }
 void CWnd::OnGetMinMaxInfo(MINMAXINFO*) { Default(); }
+LRESULT CWnd::OnNcHitTest(CPoint) { return Default(); }
+void CWnd::OnActivate(UINT, CWnd*, BOOL) { Default(); }
+void CWnd::OnMouseMove(UINT, CPoint) { Default(); }
+void CWnd::OnLButtonDown(UINT, CPoint) { Default(); }
+void CWnd::OnLButtonUp(UINT, CPoint) { Default(); }
+void CWnd::OnLButtonDblClk(UINT, CPoint) { Default(); }
+void CWnd::OnRButtonDown(UINT, CPoint) { Default(); }
+void CWnd::OnRButtonUp(UINT, CPoint) { Default(); }
+BOOL CWnd::OnMouseWheel(UINT, short, CPoint) { return static_cast<BOOL>(Default()); }
+BOOL CWnd::OnSetCursor(CWnd*, UINT, UINT) { return static_cast<BOOL>(Default()); }
+void CWnd::OnKeyDown(UINT, UINT, UINT) { Default(); }
+void CWnd::OnKeyUp(UINT, UINT, UINT) { Default(); }
+void CWnd::OnChar(UINT, UINT, UINT) { Default(); }
+void CWnd::OnSetFocus(CWnd*) { Default(); }
+void CWnd::OnKillFocus(CWnd*) { Default(); }
+void CWnd::OnCaptureChanged(CWnd*) { Default(); }
+void CWnd::OnMouseLeave() { Default(); }
+void CWnd::OnSysCommand(UINT, LPARAM) { Default(); }
+void CWnd::OnMove(int, int) { Default(); }
+void CWnd::OnWindowPosChanging(WINDOWPOS*) { Default(); }
+void CWnd::OnWindowPosChanged(WINDOWPOS*) { Default(); }
 
 LRESULT CALLBACK AfxWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   CWnd* wnd = CWnd::FromHandlePermanent(hwnd);

@@ -120,6 +120,27 @@ class CWnd : public CCmdTarget {
   afx_msg void OnShowWindow(BOOL show, UINT status);
   afx_msg void OnEnable(BOOL enable);
   afx_msg void OnGetMinMaxInfo(MINMAXINFO* info);
+  afx_msg LRESULT OnNcHitTest(CPoint point);
+  afx_msg void OnActivate(UINT state, CWnd* other, BOOL minimized);
+  afx_msg void OnMouseMove(UINT flags, CPoint point);
+  afx_msg void OnLButtonDown(UINT flags, CPoint point);
+  afx_msg void OnLButtonUp(UINT flags, CPoint point);
+  afx_msg void OnLButtonDblClk(UINT flags, CPoint point);
+  afx_msg void OnRButtonDown(UINT flags, CPoint point);
+  afx_msg void OnRButtonUp(UINT flags, CPoint point);
+  afx_msg BOOL OnMouseWheel(UINT flags, short delta, CPoint point);
+  afx_msg BOOL OnSetCursor(CWnd* wnd, UINT hitTest, UINT message);
+  afx_msg void OnKeyDown(UINT key, UINT repeat, UINT flags);
+  afx_msg void OnKeyUp(UINT key, UINT repeat, UINT flags);
+  afx_msg void OnChar(UINT ch, UINT repeat, UINT flags);
+  afx_msg void OnSetFocus(CWnd* old);
+  afx_msg void OnKillFocus(CWnd* next);
+  afx_msg void OnCaptureChanged(CWnd* wnd);
+  afx_msg void OnMouseLeave();
+  afx_msg void OnSysCommand(UINT id, LPARAM lParam);
+  afx_msg void OnMove(int x, int y);
+  afx_msg void OnWindowPosChanging(WINDOWPOS* pos);
+  afx_msg void OnWindowPosChanged(WINDOWPOS* pos);
 
   WNDPROC m_pfnSuper = nullptr;  // the window's procedure before this object took it over
   int m_nModalResult = -1;

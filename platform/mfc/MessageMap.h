@@ -12,6 +12,7 @@
 //     ON_MESSAGE(WM_USER + 1, &CMyWnd::OnWake)
 //     ON_WM_TIMER()
 //   END_MESSAGE_MAP()
+#include "mfc/CPoint.h"
 #include "win32/Windows.h"
 
 class CCmdTarget;
@@ -31,6 +32,16 @@ enum AfxSig : UINT {
   AfxSig_vb,      // void (BOOL)
   AfxSig_vMMI,    // void (MINMAXINFO*)
   AfxSig_cmd,     // void () for WM_COMMAND of one id range
+  AfxSig_l_p,     // LRESULT (CPoint)
+  AfxSig_vwWb,    // void (UINT, CWnd*, BOOL)
+  AfxSig_vwp,     // void (UINT, CPoint)
+  AfxSig_bwsp,    // BOOL (UINT, short, CPoint)
+  AfxSig_bWww,    // BOOL (CWnd*, UINT, UINT)
+  AfxSig_vwww,    // void (UINT, UINT, UINT)
+  AfxSig_vW,      // void (CWnd*)
+  AfxSig_vwl,     // void (UINT, LPARAM)
+  AfxSig_vii,     // void (int, int)
+  AfxSig_vPOS,    // void (WINDOWPOS*)
 };
 
 using AFX_PMSG = void (CCmdTarget::*)();
@@ -46,6 +57,16 @@ union AfxHandler {
   void (CWnd::*vbw)(BOOL, UINT);
   void (CWnd::*vb)(BOOL);
   void (CWnd::*vMMI)(MINMAXINFO*);
+  LRESULT (CWnd::*l_p)(CPoint);
+  void (CWnd::*vwWb)(UINT, CWnd*, BOOL);
+  void (CWnd::*vwp)(UINT, CPoint);
+  BOOL (CWnd::*bwsp)(UINT, short, CPoint);
+  BOOL (CWnd::*bWww)(CWnd*, UINT, UINT);
+  void (CWnd::*vwww)(UINT, UINT, UINT);
+  void (CWnd::*vW)(CWnd*);
+  void (CWnd::*vwl)(UINT, LPARAM);
+  void (CWnd::*vii)(int, int);
+  void (CWnd::*vPOS)(WINDOWPOS*);
 };
 
 struct AFX_MSGMAP_ENTRY {
@@ -116,3 +137,26 @@ struct AFX_MSGMAP {
   {WM_ENABLE, 0, 0, 0, AfxSig_vb, {.vb = static_cast<void (CWnd::*)(BOOL)>(&ThisClass::OnEnable)}, nullptr},
 #define ON_WM_GETMINMAXINFO() \
   {WM_GETMINMAXINFO, 0, 0, 0, AfxSig_vMMI, {.vMMI = static_cast<void (CWnd::*)(MINMAXINFO*)>(&ThisClass::OnGetMinMaxInfo)}, nullptr},
+
+#define AFX_MAP_ENTRY(message, sig, member, type, fn) {message, 0, 0, 0, sig, {.member = static_cast<type>(&ThisClass::fn)}, nullptr},
+#define ON_WM_NCHITTEST() AFX_MAP_ENTRY(WM_NCHITTEST, AfxSig_l_p, l_p, LRESULT (CWnd::*)(CPoint), OnNcHitTest)
+#define ON_WM_ACTIVATE() AFX_MAP_ENTRY(WM_ACTIVATE, AfxSig_vwWb, vwWb, void (CWnd::*)(UINT, CWnd*, BOOL), OnActivate)
+#define ON_WM_MOUSEMOVE() AFX_MAP_ENTRY(WM_MOUSEMOVE, AfxSig_vwp, vwp, void (CWnd::*)(UINT, CPoint), OnMouseMove)
+#define ON_WM_LBUTTONDOWN() AFX_MAP_ENTRY(WM_LBUTTONDOWN, AfxSig_vwp, vwp, void (CWnd::*)(UINT, CPoint), OnLButtonDown)
+#define ON_WM_LBUTTONUP() AFX_MAP_ENTRY(WM_LBUTTONUP, AfxSig_vwp, vwp, void (CWnd::*)(UINT, CPoint), OnLButtonUp)
+#define ON_WM_LBUTTONDBLCLK() AFX_MAP_ENTRY(WM_LBUTTONDBLCLK, AfxSig_vwp, vwp, void (CWnd::*)(UINT, CPoint), OnLButtonDblClk)
+#define ON_WM_RBUTTONDOWN() AFX_MAP_ENTRY(WM_RBUTTONDOWN, AfxSig_vwp, vwp, void (CWnd::*)(UINT, CPoint), OnRButtonDown)
+#define ON_WM_RBUTTONUP() AFX_MAP_ENTRY(WM_RBUTTONUP, AfxSig_vwp, vwp, void (CWnd::*)(UINT, CPoint), OnRButtonUp)
+#define ON_WM_MOUSEWHEEL() AFX_MAP_ENTRY(WM_MOUSEWHEEL, AfxSig_bwsp, bwsp, BOOL (CWnd::*)(UINT, short, CPoint), OnMouseWheel)
+#define ON_WM_SETCURSOR() AFX_MAP_ENTRY(WM_SETCURSOR, AfxSig_bWww, bWww, BOOL (CWnd::*)(CWnd*, UINT, UINT), OnSetCursor)
+#define ON_WM_KEYDOWN() AFX_MAP_ENTRY(WM_KEYDOWN, AfxSig_vwww, vwww, void (CWnd::*)(UINT, UINT, UINT), OnKeyDown)
+#define ON_WM_KEYUP() AFX_MAP_ENTRY(WM_KEYUP, AfxSig_vwww, vwww, void (CWnd::*)(UINT, UINT, UINT), OnKeyUp)
+#define ON_WM_CHAR() AFX_MAP_ENTRY(WM_CHAR, AfxSig_vwww, vwww, void (CWnd::*)(UINT, UINT, UINT), OnChar)
+#define ON_WM_SETFOCUS() AFX_MAP_ENTRY(WM_SETFOCUS, AfxSig_vW, vW, void (CWnd::*)(CWnd*), OnSetFocus)
+#define ON_WM_KILLFOCUS() AFX_MAP_ENTRY(WM_KILLFOCUS, AfxSig_vW, vW, void (CWnd::*)(CWnd*), OnKillFocus)
+#define ON_WM_CAPTURECHANGED() AFX_MAP_ENTRY(WM_CAPTURECHANGED, AfxSig_vW, vW, void (CWnd::*)(CWnd*), OnCaptureChanged)
+#define ON_WM_MOUSELEAVE() AFX_MAP_ENTRY(WM_MOUSELEAVE, AfxSig_vv, vv, void (CWnd::*)(), OnMouseLeave)
+#define ON_WM_SYSCOMMAND() AFX_MAP_ENTRY(WM_SYSCOMMAND, AfxSig_vwl, vwl, void (CWnd::*)(UINT, LPARAM), OnSysCommand)
+#define ON_WM_MOVE() AFX_MAP_ENTRY(WM_MOVE, AfxSig_vii, vii, void (CWnd::*)(int, int), OnMove)
+#define ON_WM_WINDOWPOSCHANGING() AFX_MAP_ENTRY(WM_WINDOWPOSCHANGING, AfxSig_vPOS, vPOS, void (CWnd::*)(WINDOWPOS*), OnWindowPosChanging)
+#define ON_WM_WINDOWPOSCHANGED() AFX_MAP_ENTRY(WM_WINDOWPOSCHANGED, AfxSig_vPOS, vPOS, void (CWnd::*)(WINDOWPOS*), OnWindowPosChanged)

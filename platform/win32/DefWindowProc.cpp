@@ -1,8 +1,10 @@
 // What a window does with a message its procedure leaves to the system.
 #include <algorithm>
 
+#include "win32/Metrics.h"
 #include "win32/WinError.h"
 #include "win32/WindowClass.h"
+#include "win32/WindowOps.h"
 #include "win32/WindowTable.h"
 
 namespace {
@@ -45,6 +47,32 @@ bool HasBackground(HWND hwnd) {
 
 DWORD StyleOf(HWND hwnd) { return static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_STYLE)); }
 
+// Where a screen point lies on a window: the client area, the caption, an edge of the sizing
+// frame, another part of the frame, or outside.
+LRESULT HitTest(HWND hwnd, POINT p) {
+  RECT window;
+  if (!GetWindowRect(hwnd, &window)) return HTNOWHERE;
+  if (p.x < window.left || p.x >= window.right || p.y < window.top || p.y >= window.bottom) return HTNOWHERE;
+  POINT client{p.x, p.y};
+  ScreenToClient(hwnd, &client);
+  RECT area;
+  GetClientRect(hwnd, &area);
+  if (client.x >= 0 && client.x < area.right && client.y >= 0 && client.y < area.bottom) return HTCLIENT;
+  DWORD style = StyleOf(hwnd);
+  RECT in = win32::FrameInsets(style, static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_EXSTYLE)));
+  int frame = in.left;
+  if (style & WS_THICKFRAME) {
+    bool left = p.x < window.left + frame, right = p.x >= window.right - frame;
+    bool top = p.y < window.top + frame, bottom = p.y >= window.bottom - frame;
+    if (top) return left ? HTTOPLEFT : right ? HTTOPRIGHT : HTTOP;
+    if (bottom) return left ? HTBOTTOMLEFT : right ? HTBOTTOMRIGHT : HTBOTTOM;
+    if (left) return HTLEFT;
+    if (right) return HTRIGHT;
+  }
+  if ((style & WS_CAPTION) == WS_CAPTION && p.y < window.top + in.top && p.y >= window.top + frame) return HTCAPTION;
+  return HTBORDER;
+}
+
 }  // namespace
 
 LRESULT DefWindowProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -61,12 +89,21 @@ LRESULT DefWindowProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       return 0;
     }
     case WM_ERASEBKGND: return HasBackground(hwnd) ? 1 : 0;
-    case WM_NCHITTEST: {
-      RECT r;
-      if (!GetWindowRect(hwnd, &r)) return HTNOWHERE;
-      LONG x = static_cast<SHORT>(LOWORD(static_cast<DWORD_PTR>(lParam)));
-      LONG y = static_cast<SHORT>(HIWORD(static_cast<DWORD_PTR>(lParam)));
-      return x >= r.left && x < r.right && y >= r.top && y < r.bottom ? HTCLIENT : HTNOWHERE;
+    case WM_NCHITTEST:
+      return HitTest(hwnd, POINT{static_cast<SHORT>(LOWORD(static_cast<DWORD_PTR>(lParam))),
+                                 static_cast<SHORT>(HIWORD(static_cast<DWORD_PTR>(lParam)))});
+    case WM_NCCALCSIZE: {
+      // The client area is what the frame and caption leave (lParam: the window rectangle in, the
+      // client rectangle out; with wParam TRUE it is the first of NCCALCSIZE_PARAMS's rectangles).
+      auto* rect = reinterpret_cast<RECT*>(lParam);
+      DWORD style = StyleOf(hwnd);
+      if (!rect || (style & WS_MINIMIZE)) return 0;
+      RECT in = win32::FrameInsets(style, static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_EXSTYLE)));
+      rect->left += in.left;
+      rect->top += in.top;
+      rect->right = std::max(rect->left, rect->right - in.right);
+      rect->bottom = std::max(rect->top, rect->bottom - in.bottom);
+      return 0;
     }
     case WM_MOUSEACTIVATE: return MA_ACTIVATE;
     case WM_SYSCOMMAND:
@@ -77,6 +114,14 @@ LRESULT DefWindowProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         case SC_RESTORE: ShowWindow(hwnd, SW_RESTORE); return 0;
       }
       return 0;
+    case WM_WINDOWPOSCHANGING: {
+      auto* pos = reinterpret_cast<WINDOWPOS*>(lParam);
+      if (!pos || (pos->flags & SWP_NOSIZE) || !win32::HasTrackSize(StyleOf(hwnd))) return 0;
+      SIZE size = win32::ClampToTrackSize(hwnd, SIZE{pos->cx, pos->cy});
+      pos->cx = size.cx;
+      pos->cy = size.cy;
+      return 0;
+    }
     case WM_WINDOWPOSCHANGED: {
       // Windows reports moves and sizes from here, so a procedure that handles this message
       // without passing it on gets neither.
@@ -90,8 +135,13 @@ LRESULT DefWindowProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
                      static_cast<LPARAM>(MAKELONG(static_cast<WORD>(client.right), static_cast<WORD>(client.bottom))));
       }
       if (!(pos->flags & SWP_NOMOVE)) {
+        // WM_MOVE tells where the client area is, in the parent's client coordinates.
+        POINT origin{0, 0};
+        ClientToScreen(hwnd, &origin);
+        if (HWND parent = GetAncestor(hwnd, GA_PARENT); parent && parent != GetDesktopWindow())
+          ScreenToClient(parent, &origin);
         SendMessageW(hwnd, WM_MOVE, 0,
-                     static_cast<LPARAM>(MAKELONG(static_cast<WORD>(pos->x), static_cast<WORD>(pos->y))));
+                     static_cast<LPARAM>(MAKELONG(static_cast<WORD>(origin.x), static_cast<WORD>(origin.y))));
       }
       return 0;
     }

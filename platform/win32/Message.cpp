@@ -30,12 +30,8 @@ using win32::MessageQueue;
 BOOL PostMessageW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (!hwnd) return PostThreadMessageW(GetCurrentThreadId(), msg, wParam, lParam);
   if (hwnd == HWND_BROADCAST) {
-    std::vector<HWND> targets;
-    {
-      std::lock_guard guard(win32::WindowLock());
-      targets = win32::TopLevelLocked();
-    }
-    for (HWND target : targets) PostMessageW(target, msg, wParam, lParam);
+    for (HWND target : win32::TopLevelWindows()) PostMessageW(target, msg, wParam, lParam);
+    win32::BroadcastToOtherProcesses(msg, wParam, lParam);  // the top-level windows of the session
     return TRUE;
   }
   if (win32::IsRemoteWindow(hwnd)) return win32::PostRemoteMessage(hwnd, msg, wParam, lParam) ? TRUE : FALSE;
@@ -96,12 +92,7 @@ bool SendTo(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, ULONGLONG deadlin
 
 LRESULT SendMessageW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (hwnd == HWND_BROADCAST) {
-    std::vector<HWND> targets;
-    {
-      std::lock_guard guard(win32::WindowLock());
-      targets = win32::TopLevelLocked();
-    }
-    for (HWND target : targets) SendMessageW(target, msg, wParam, lParam);
+    for (HWND target : win32::TopLevelWindows()) SendMessageW(target, msg, wParam, lParam);
     return 0;
   }
   LRESULT result = 0;

@@ -14,8 +14,6 @@ namespace {
 
 bool IsEmpty(const RECT& r) { return r.right <= r.left || r.bottom <= r.top; }
 
-RECT ClientArea(const Window& w) { return RECT{0, 0, w.rect.right - w.rect.left, w.rect.bottom - w.rect.top}; }
-
 RECT Intersect(const RECT& a, const RECT& b) {
   return RECT{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right), std::min(a.bottom, b.bottom)};
 }
@@ -28,7 +26,7 @@ HDC const kPaintDc = reinterpret_cast<HDC>(0x0D0C);
 namespace win32 {
 
 void InvalidateLocked(Window& w, const RECT* rect, bool erase) {
-  RECT client = ClientArea(w);
+  RECT client = ClientRectLocked(w);
   RECT add = rect ? Intersect(*rect, client) : client;
   if (IsEmpty(add)) return;
   if (!w.needsPaint) {

@@ -126,6 +126,11 @@ void Listen(int fd) {
     if (n != static_cast<ssize_t>(sizeof p) || p.magic != kPacketMagic || !MayCrossProcess(p.msg)) continue;
     HWND hwnd = reinterpret_cast<HWND>(static_cast<ULONG_PTR>(p.hwnd));
     if (!hwnd || IsRemoteWindow(hwnd) || hwnd == DesktopHandle()) continue;
+    if (hwnd == HWND_BROADCAST) {
+      // To our own top-level windows only: a broadcast does not travel on.
+      for (HWND target : TopLevelWindows()) PostMessageW(target, p.msg, static_cast<WPARAM>(p.wParam), static_cast<LPARAM>(p.lParam));
+      continue;
+    }
     PostMessageW(hwnd, p.msg, static_cast<WPARAM>(p.wParam), static_cast<LPARAM>(p.lParam));
   }
 }
@@ -177,6 +182,43 @@ bool LookupProxy(HWND hwnd, Proxy& out) {
   return true;
 }
 
+// Other processes that list windows and still answer; the files of dead ones are removed
+// on the way, so that nothing of them can be found.
+std::vector<pid_t> LiveOtherProcesses() {
+  std::vector<pid_t> pids;
+  std::string folder = WindowsFolder();
+  DIR* dir = opendir(folder.c_str());
+  if (!dir) return pids;
+  while (dirent* e = readdir(dir)) {
+    std::string name = e->d_name;
+    if (name.size() <= 5 || name.compare(name.size() - 5, 5, ".list") != 0) continue;
+    char* end = nullptr;
+    long pid = std::strtol(name.c_str(), &end, 10);
+    if (std::string(end) != ".list" || pid <= 0 || pid == getpid()) continue;
+    pids.push_back(static_cast<pid_t>(pid));
+  }
+  closedir(dir);
+  std::sort(pids.begin(), pids.end());
+  std::erase_if(pids, [](pid_t pid) {
+    if (EndpointAlive(pid)) return false;
+    unlink(ListPath(pid).c_str());
+    unlink(SocketPath(pid).c_str());
+    return true;
+  });
+  return pids;
+}
+
+// Sends one packet to a process's socket; false when nobody receives it.
+bool SendPacket(pid_t pid, const Packet& p) {
+  sockaddr_un addr;
+  if (!FillAddress(SocketPath(pid), addr)) return false;
+  int fd = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+  if (fd < 0) return false;
+  ssize_t n = sendto(fd, &p, sizeof p, 0, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+  close(fd);
+  return n == static_cast<ssize_t>(sizeof p);
+}
+
 }  // namespace
 
 bool MayCrossProcess(UINT msg) {
@@ -218,21 +260,10 @@ bool PostRemoteMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     return false;
   }
   Proxy proxy;
-  sockaddr_un addr;
-  if (!LookupProxy(hwnd, proxy) || !FillAddress(SocketPath(proxy.pid), addr)) {
-    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-    return false;
-  }
-  Packet p{kPacketMagic, msg, proxy.remote, static_cast<uint64_t>(wParam), static_cast<int64_t>(lParam)};
-  int fd = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-  if (fd < 0) {
-    SetLastError(ErrnoToWin32(errno));
-    return false;
-  }
-  ssize_t n = sendto(fd, &p, sizeof p, 0, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-  close(fd);
-  if (n != static_cast<ssize_t>(sizeof p)) {
-    SetLastError(ERROR_INVALID_WINDOW_HANDLE);  // the process has gone
+  if (!LookupProxy(hwnd, proxy) ||
+      !SendPacket(proxy.pid, Packet{kPacketMagic, msg, proxy.remote, static_cast<uint64_t>(wParam),
+                                    static_cast<int64_t>(lParam)})) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);  // no such window, or its process has gone
     return false;
   }
   return true;
@@ -248,29 +279,16 @@ DWORD RemoteWindowThreadProcessId(HWND hwnd, LPDWORD processId) {
   return proxy.threadId;
 }
 
+void BroadcastToOtherProcesses(UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (!MayCrossProcess(msg)) return;
+  const Packet p{kPacketMagic, msg, reinterpret_cast<ULONG_PTR>(HWND_BROADCAST), static_cast<uint64_t>(wParam),
+                 static_cast<int64_t>(lParam)};
+  for (pid_t pid : LiveOtherProcesses()) SendPacket(pid, p);
+}
+
 std::vector<HWND> FindRemoteWindows(LPCWSTR className, LPCWSTR title) {
   std::vector<HWND> out;
-  std::string folder = WindowsFolder();
-  DIR* dir = opendir(folder.c_str());
-  if (!dir) return out;
-  std::vector<pid_t> pids;
-  while (dirent* e = readdir(dir)) {
-    std::string name = e->d_name;
-    if (name.size() <= 5 || name.compare(name.size() - 5, 5, ".list") != 0) continue;
-    char* end = nullptr;
-    long pid = std::strtol(name.c_str(), &end, 10);
-    if (std::string(end) != ".list" || pid <= 0 || pid == getpid()) continue;
-    pids.push_back(static_cast<pid_t>(pid));
-  }
-  closedir(dir);
-  std::sort(pids.begin(), pids.end());
-  for (pid_t pid : pids) {
-    if (!EndpointAlive(pid)) {
-      // The process died without cleaning up: nothing of it may be found.
-      unlink(ListPath(pid).c_str());
-      unlink(SocketPath(pid).c_str());
-      continue;
-    }
+  for (pid_t pid : LiveOtherProcesses()) {
     for (const Listed& entry : ReadList(pid)) {
       if (className && !NamesEqual(entry.className, className)) continue;
       if (title && !NamesEqual(entry.title, title)) continue;

@@ -22,6 +22,8 @@ namespace win32 {
 bool IsRemoteWindow(HWND hwnd);
 bool RemoteWindowAlive(HWND hwnd);
 bool PostRemoteMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+// Posts a message to the top-level windows of every other living process.
+void BroadcastToOtherProcesses(UINT msg, WPARAM wParam, LPARAM lParam);
 DWORD RemoteWindowThreadProcessId(HWND hwnd, LPDWORD processId);
 
 // Top-level windows of other living processes, matched by class and title (null: any;

@@ -106,6 +106,7 @@ HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD
   w->proc = cls->proc;
   w->style = style & ~WS_VISIBLE;
   if (!child) w->style |= WS_CLIPSIBLINGS;
+  if (!(style & (WS_CHILD | WS_POPUP))) w->style |= WS_CAPTION;  // an overlapped window always has one
   w->exStyle = exStyle;
   w->instance = instance;
   w->rect = RECT{x, y, x + std::max(width, 0), y + std::max(height, 0)};
@@ -118,31 +119,32 @@ HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD
   std::wstring classText = IS_INTRESOURCE(className) ? cls->name : std::wstring(className);
   CREATESTRUCTW cs{param, instance, menu, parent, height, width, y, x, static_cast<LONG>(style),
                    windowName, classText.c_str(), exStyle};
-  if (!child) win32::ApplyMinMax(hwnd);
+  win32::ApplyMinMax(hwnd);
   if (!SendMessageW(hwnd, WM_NCCREATE, 0, reinterpret_cast<LPARAM>(&cs))) {
     FinishDestroy(hwnd);
     return nullptr;
   }
-  SendMessageW(hwnd, WM_NCCALCSIZE, FALSE, 0);
+  win32::RecalcNonClient(hwnd);
   if (SendMessageW(hwnd, WM_CREATE, 0, reinterpret_cast<LPARAM>(&cs)) == -1) {
     DestroyWindow(hwnd);
     return nullptr;
   }
-  RECT rect{};
+  RECT client{};
+  POINT origin{};
   bool topLevel = false;
   {
     std::lock_guard guard(WindowLock());
     Window* created = Find(hwnd);
     if (!created) return nullptr;  // destroyed while being created
     created->stage = Window::Stage::Alive;
-    rect = created->rect;
+    client = win32::ClientRectLocked(*created);
+    origin = POINT{created->rect.left + created->insets.left, created->rect.top + created->insets.top};
     topLevel = IsTopLevel(*created);
   }
   SendMessageW(hwnd, WM_SIZE, SIZE_RESTORED,
-               static_cast<LPARAM>(MAKELONG(static_cast<WORD>(rect.right - rect.left),
-                                            static_cast<WORD>(rect.bottom - rect.top))));
+               static_cast<LPARAM>(MAKELONG(static_cast<WORD>(client.right), static_cast<WORD>(client.bottom))));
   SendMessageW(hwnd, WM_MOVE, 0,
-               static_cast<LPARAM>(MAKELONG(static_cast<WORD>(rect.left), static_cast<WORD>(rect.top))));
+               static_cast<LPARAM>(MAKELONG(static_cast<WORD>(origin.x), static_cast<WORD>(origin.y))));
   if (topLevel) win32::NotifyTopLevelChanged();
   if (style & WS_VISIBLE) {
     if (style & WS_MAXIMIZE) ShowWindow(hwnd, SW_SHOWMAXIMIZED);

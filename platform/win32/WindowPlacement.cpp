@@ -3,6 +3,7 @@
 
 #include "display/Desktop.h"
 #include "win32/MessageQueue.h"
+#include "win32/Metrics.h"
 #include "win32/WinError.h"
 #include "win32/WindowOps.h"
 #include "win32/WindowTable.h"
@@ -18,17 +19,6 @@ Window* Find(HWND hwnd) { return win32::LookupWindowLocked(hwnd); }
 
 LONG Width(const RECT& r) { return r.right - r.left; }
 LONG Height(const RECT& r) { return r.bottom - r.top; }
-
-// Screen position of a window's top-left corner (the client area has no frame here).
-POINT ScreenOriginLocked(const Window& w) {
-  POINT p{w.rect.left, w.rect.top};
-  for (const Window* p2 = w.parent && w.parent != HWND_MESSAGE ? Find(w.parent) : nullptr; p2;
-       p2 = p2->parent && p2->parent != HWND_MESSAGE ? Find(p2->parent) : nullptr) {
-    p.x += p2->rect.left;
-    p.y += p2->rect.top;
-  }
-  return p;
-}
 
 void PlaceInZOrderLocked(Window& w, HWND after) {
   auto& siblings = win32::SiblingsLocked(w);
@@ -67,23 +57,67 @@ void Activate(HWND top) {
 }
 
 
-// Asks a top-level window for its size limits and keeps a size within them.
-SIZE ClampToMinMax(HWND hwnd, SIZE size) {
+}  // namespace
+
+namespace win32 {
+
+SIZE ClampToTrackSize(HWND hwnd, SIZE size) {
   RECT work = display::Desktop::Get().WorkArea();
-  RECT screen = display::Desktop::Get().ScreenRect();
+  DWORD style = static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_STYLE));
   MINMAXINFO info{};
   info.ptMaxSize = POINT{Width(work), Height(work)};
   info.ptMaxPosition = POINT{work.left, work.top};
-  info.ptMaxTrackSize = POINT{Width(screen) + 24, Height(screen) + 24};
+  // Windows with a caption or a sizing frame cannot shrink below the smallest tracking size.
+  if ((style & WS_CAPTION) == WS_CAPTION || (style & WS_THICKFRAME))
+    info.ptMinTrackSize = POINT{GetSystemMetrics(SM_CXMINTRACK), GetSystemMetrics(SM_CYMINTRACK)};
+  info.ptMaxTrackSize = POINT{GetSystemMetrics(SM_CXMAXTRACK), GetSystemMetrics(SM_CYMAXTRACK)};
   SendMessageW(hwnd, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
   LONG maxX = std::max(info.ptMinTrackSize.x, info.ptMaxTrackSize.x);
   LONG maxY = std::max(info.ptMinTrackSize.y, info.ptMaxTrackSize.y);
   return SIZE{std::clamp(size.cx, info.ptMinTrackSize.x, maxX), std::clamp(size.cy, info.ptMinTrackSize.y, maxY)};
 }
 
-}  // namespace
+bool HasTrackSize(DWORD style) { return (style & WS_THICKFRAME) || !(style & (WS_POPUP | WS_CHILD)); }
 
-namespace win32 {
+
+RECT ClientRectLocked(const Window& w) {
+  return RECT{0, 0, std::max<LONG>(0, Width(w.rect) - w.insets.left - w.insets.right),
+              std::max<LONG>(0, Height(w.rect) - w.insets.top - w.insets.bottom)};
+}
+
+POINT WindowScreenOriginLocked(const Window& w) {
+  POINT p{w.rect.left, w.rect.top};
+  if (w.parent && w.parent != HWND_MESSAGE) {
+    if (const Window* parent = Find(w.parent)) {
+      POINT origin = ClientScreenOriginLocked(*parent);
+      p.x += origin.x;
+      p.y += origin.y;
+    }
+  }
+  return p;
+}
+
+POINT ClientScreenOriginLocked(const Window& w) {
+  POINT p = WindowScreenOriginLocked(w);
+  return POINT{p.x + w.insets.left, p.y + w.insets.top};
+}
+
+void RecalcNonClient(HWND hwnd) {
+  RECT window;
+  {
+    std::lock_guard guard(WindowLock());
+    Window* w = Find(hwnd);
+    if (!w) return;
+    window = w->rect;
+  }
+  RECT client = window;
+  SendMessageW(hwnd, WM_NCCALCSIZE, FALSE, reinterpret_cast<LPARAM>(&client));
+  std::lock_guard guard(WindowLock());
+  if (Window* w = Find(hwnd)) {
+    w->insets = RECT{std::max<LONG>(0, client.left - window.left), std::max<LONG>(0, client.top - window.top),
+                     std::max<LONG>(0, window.right - client.right), std::max<LONG>(0, window.bottom - client.bottom)};
+  }
+}
 
 void ForgetActivationLocked(HWND hwnd) {
   if (g_active == hwnd) g_active = nullptr;
@@ -101,10 +135,10 @@ void ApplyMinMax(HWND hwnd) {
   {
     std::lock_guard guard(WindowLock());
     Window* w = Find(hwnd);
-    if (!w) return;
+    if (!w || !HasTrackSize(w->style)) return;
     rect = w->rect;
   }
-  SIZE size = ClampToMinMax(hwnd, SIZE{Width(rect), Height(rect)});
+  SIZE size = ClampToTrackSize(hwnd, SIZE{Width(rect), Height(rect)});
   std::lock_guard guard(WindowLock());
   if (Window* w = Find(hwnd)) {
     w->rect.right = w->rect.left + size.cx;
@@ -135,13 +169,10 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
     topLevel = !w->parent;
   }
   WINDOWPOS pos{hwnd, insertAfter, x, y, std::max(cx, 0), std::max(cy, 0), flags};
-  if (topLevel && !(flags & SWP_NOSIZE)) {
-    SIZE size = ClampToMinMax(hwnd, SIZE{pos.cx, pos.cy});
-    pos.cx = size.cx;
-    pos.cy = size.cy;
-  }
+  // DefWindowProcW keeps the size within the window's tracking limits here.
   SendMessageW(hwnd, WM_WINDOWPOSCHANGING, 0, reinterpret_cast<LPARAM>(&pos));
-  std::shared_ptr<win32::MessageQueue> queue;
+  bool invalidate = false;
+  bool frame = false;
   bool shown = false;
   {
     std::lock_guard guard(WindowLock());
@@ -163,12 +194,11 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
     }
     if (!moved && !(pos.flags & SWP_FRAMECHANGED)) pos.flags |= SWP_NOMOVE;
     if (!sized && !(pos.flags & SWP_FRAMECHANGED)) pos.flags |= SWP_NOSIZE;
-    if ((sized || shown || (pos.flags & SWP_FRAMECHANGED)) && !(pos.flags & SWP_NOREDRAW)) {
-      win32::InvalidateLocked(*w, nullptr, true);
-      queue = w->queue;
-    }
+    frame = sized || (pos.flags & SWP_FRAMECHANGED);
+    invalidate = (frame || shown) && !(pos.flags & SWP_NOREDRAW);
   }
-  if (queue) queue->Wake();
+  if (frame) win32::RecalcNonClient(hwnd);
+  if (invalidate) InvalidateRect(hwnd, nullptr, TRUE);
   SendMessageW(hwnd, WM_WINDOWPOSCHANGED, 0, reinterpret_cast<LPARAM>(&pos));
   if (topLevel && shown && !(flags & SWP_NOACTIVATE)) Activate(hwnd);
   return TRUE;
@@ -193,7 +223,7 @@ BOOL ShowWindow(HWND hwnd, int command) {
     if (topLevel) {
       target = display::Desktop::Get().WorkArea();
     } else if (Window* p = Find(w->parent)) {
-      target = RECT{0, 0, Width(p->rect), Height(p->rect)};
+      target = win32::ClientRectLocked(*p);
     } else {
       target = w->rect;
     }
@@ -295,8 +325,11 @@ BOOL GetArea(HWND hwnd, LPRECT rect, Area area) {
   std::lock_guard guard(WindowLock());
   Window* w = win32::LookupWindowOrFailLocked(hwnd);
   if (!w) return FALSE;
-  // No frame yet: the client area is the whole window.
-  POINT origin = area == Area::Window ? ScreenOriginLocked(*w) : POINT{0, 0};
+  if (area == Area::Client) {
+    *rect = win32::ClientRectLocked(*w);
+    return TRUE;
+  }
+  POINT origin = win32::WindowScreenOriginLocked(*w);
   *rect = RECT{origin.x, origin.y, origin.x + Width(w->rect), origin.y + Height(w->rect)};
   return TRUE;
 }
@@ -311,7 +344,7 @@ BOOL ClientToScreen(HWND hwnd, LPPOINT point) {
   std::lock_guard guard(WindowLock());
   Window* w = win32::LookupWindowOrFailLocked(hwnd);
   if (!w || !point) return FALSE;
-  POINT origin = ScreenOriginLocked(*w);
+  POINT origin = win32::ClientScreenOriginLocked(*w);
   point->x += origin.x;
   point->y += origin.y;
   return TRUE;
@@ -321,7 +354,7 @@ BOOL ScreenToClient(HWND hwnd, LPPOINT point) {
   std::lock_guard guard(WindowLock());
   Window* w = win32::LookupWindowOrFailLocked(hwnd);
   if (!w || !point) return FALSE;
-  POINT origin = ScreenOriginLocked(*w);
+  POINT origin = win32::ClientScreenOriginLocked(*w);
   point->x -= origin.x;
   point->y -= origin.y;
   return TRUE;

@@ -69,6 +69,11 @@ WindowRef ResolveWindow(HWND hwnd) {
 }
 
 std::vector<HWND>& TopLevelLocked() { return TheTable().topLevel; }
+std::vector<HWND> TopLevelWindows() {
+  std::lock_guard guard(WindowLock());
+  return TheTable().topLevel;
+}
+
 std::vector<HWND>& MessageOnlyLocked() { return TheTable().messageOnly; }
 
 std::vector<HWND>& SiblingsLocked(const Window& w) {

@@ -36,6 +36,7 @@ struct Window {
   HINSTANCE instance = nullptr;
   RECT rect{};             // window rectangle in the parent's client coordinates (screen for top-level)
   RECT normalRect{};       // restored rectangle while minimised or maximised
+  RECT insets{};           // thickness of the non-client area (frame, caption) on each side
   std::wstring text;
   LONG_PTR userData = 0;
   std::vector<BYTE> extra;
@@ -76,6 +77,8 @@ void RemoveWindowLocked(HWND hwnd);
 // Top-level windows (and message-only windows under HWND_MESSAGE) in z-order, top first.
 // Callers hold WindowLock().
 std::vector<HWND>& TopLevelLocked();
+// A copy of the top-level windows, taken under the lock.
+std::vector<HWND> TopLevelWindows();
 std::vector<HWND>& MessageOnlyLocked();
 std::vector<HWND>& SiblingsLocked(const Window& w);
 

@@ -56,6 +56,16 @@ TEST_F(ServiceTest, WrongMd5FaultSpoilsTheDownloadedContent) {
   EXPECT_EQ(client.Download(file["id"].asInt64()), "payload");
 }
 
+TEST_F(ServiceTest, ErrorFaultOnARangedDownloadIsTheWholeErrorReply) {
+  Json::Value file = client.Upload(Root(), "r.txt", "ranged payload");
+  HttpReply token = client.DownloadToken(file["id"].asInt64());
+  ASSERT_EQ(token.Code(), 200);
+  Admin(server, "fault?op=downloadFile&code=503");
+  HttpReply reply = client.DownloadRange(token.Result()["token"], 0, 3);
+  EXPECT_EQ(reply.status, 200);
+  EXPECT_EQ(reply.Code(), 503) << reply.body;
+}
+
 TEST_F(ServiceTest, RequestLogRecordsOperationsWithTheirCodes) {
   Admin(server, "log/clear");
   client.CreateDir(424242, "x");

@@ -13,7 +13,9 @@
 #include "client/core/protocol/ReplyEnvelope.h"
 #include "client/core/protocol/RequestFrame.h"
 #include "client/core/protocol/ServerList.h"
-#include "client/core/protocol/SystemFacts.h"
+#include "common/NetworkInfo.h"
+#include "common/StringConvert.h"
+#include "win32/SystemInfo.h"
 #include "net/HttpRequest.h"
 #include "net/HttpResponse.h"
 
@@ -140,14 +142,21 @@ std::string BuildUserAgent(long major, long minor, const std::string& macAddress
 }
 
 std::string BuildUserAgent() {
-  const SystemFacts::OsVersion version = SystemFacts::GetOsVersion();
-  return BuildUserAgent(version.major, version.minor, SystemFacts::GetMacAddress());
+  OSVERSIONINFOW version{};
+  version.dwOSVersionInfoSize = sizeof version;
+  GetVersionExW(&version);
+  return BuildUserAgent(static_cast<long>(version.dwMajorVersion), static_cast<long>(version.dwMinorVersion),
+                        Common::GetMacAddress());
 }
 
 std::string GetComputerNameUtf8() {
   static std::mutex lock;
   static std::string name;
   std::lock_guard<std::mutex> guard(lock);
-  if (name.empty()) name = SystemFacts::GetHostName();
+  if (name.empty()) {
+    wchar_t buffer[80];
+    DWORD size = 80;
+    if (GetComputerNameW(buffer, &size)) name = Common::WString_to_utf8(buffer);
+  }
   return name;
 }

@@ -100,7 +100,7 @@ class CWndTest : public testing::Test {
 
 TEST_F(CWndTest, MessageMapRoutesMessagesAndLeavesTheRestToTheDefault) {
   CTestWnd wnd;
-  ASSERT_TRUE(wnd.CreateEx(0, nullptr, L"Mapped", WS_OVERLAPPED, 0, 0, 40, 30, nullptr, nullptr));
+  ASSERT_TRUE(wnd.CreateEx(0, nullptr, L"Mapped", WS_POPUP, 0, 0, 40, 30, nullptr, nullptr));
   EXPECT_EQ(wnd.m_createName, L"Mapped");
   EXPECT_EQ(CWnd::FromHandlePermanent(wnd.m_hWnd), &wnd);
   EXPECT_EQ(wnd.SendMessage(WM_USER + 1, 2, 3), 5);
@@ -239,6 +239,61 @@ TEST(ModalLoopTest, EndsWithItsResultTheWindowsEndOrAQuitThatItPassesOn) {
   EXPECT_EQ(wnd.RunModalLoop(), -1);
   EXPECT_EQ(wnd.m_hWnd, nullptr);
   display::Desktop::Get().PumpUntilIdle();
+}
+
+}  // namespace
+
+namespace {
+
+// Input and frame handlers get their arguments unpacked as MFC gives them.
+class CInputWnd : public CWnd {
+ public:
+  std::vector<std::string> m_seen;
+
+ protected:
+  afx_msg void OnMouseMove(UINT flags, CPoint p) {
+    m_seen.push_back("move " + std::to_string(flags) + " " + std::to_string(p.x) + "," + std::to_string(p.y));
+  }
+  afx_msg BOOL OnMouseWheel(UINT flags, short delta, CPoint p) {
+    m_seen.push_back("wheel " + std::to_string(flags) + " " + std::to_string(delta) + " " + std::to_string(p.x));
+    return TRUE;
+  }
+  afx_msg LRESULT OnNcHitTest(CPoint p) { return p.y < 0 ? HTCAPTION : CWnd::OnNcHitTest(p); }
+  afx_msg void OnActivate(UINT state, CWnd* other, BOOL minimized) {
+    m_seen.push_back("activate " + std::to_string(state) + (other ? " other" : " none") + (minimized ? " min" : ""));
+  }
+  afx_msg void OnKeyDown(UINT key, UINT repeat, UINT flags) {
+    m_seen.push_back("key " + std::to_string(key) + " " + std::to_string(repeat) + " " + std::to_string(flags));
+  }
+  afx_msg void OnMove(int x, int y) { m_seen.push_back("moved " + std::to_string(x) + "," + std::to_string(y)); }
+  DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CInputWnd, CWnd)
+  ON_WM_MOUSEMOVE()
+  ON_WM_MOUSEWHEEL()
+  ON_WM_NCHITTEST()
+  ON_WM_ACTIVATE()
+  ON_WM_KEYDOWN()
+  ON_WM_MOVE()
+END_MESSAGE_MAP()
+
+TEST(CWndInputMapTest, HandlersGetTheirArgumentsUnpacked) {
+  CInputWnd wnd;
+  ASSERT_TRUE(wnd.CreateEx(0, nullptr, L"", WS_POPUP, 0, 0, 50, 50, nullptr, nullptr));
+  wnd.m_seen.clear();
+  wnd.SendMessage(WM_MOUSEMOVE, MK_LBUTTON, MAKELONG(static_cast<WORD>(-3), 7));
+  wnd.SendMessage(WM_MOUSEWHEEL, MAKELONG(MK_CONTROL, static_cast<WORD>(-WHEEL_DELTA)), MAKELONG(20, 30));
+  EXPECT_EQ(wnd.SendMessage(WM_NCHITTEST, 0, MAKELONG(5, static_cast<WORD>(-1))), HTCAPTION);
+  EXPECT_EQ(wnd.SendMessage(WM_NCHITTEST, 0, MAKELONG(5, 5)), HTCLIENT);
+  HWND other = ::CreateWindowExW(0, AfxRegisterWndClass(0), L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+  wnd.SendMessage(WM_ACTIVATE, MAKELONG(WA_ACTIVE, 1), reinterpret_cast<LPARAM>(other));
+  wnd.SendMessage(WM_KEYDOWN, 0x41, MAKELONG(2, 0x1E));
+  wnd.MoveWindow(9, 8, 50, 50);
+  EXPECT_EQ(wnd.m_seen, (std::vector<std::string>{"move 1 -3,7", "wheel 8 -120 20", "activate 1 other min", "key 65 2 30",
+                                                  "moved 9,8"}));
+  ::DestroyWindow(other);
+  CWnd::DeleteTempMap();
 }
 
 }  // namespace

@@ -87,6 +87,17 @@ TEST_F(RemoteWindowTest, ClosedProcessTakesItsWindowAlong) {
   EXPECT_EQ(FindWindowW(L"HostClass", L"Closing"), nullptr);
 }
 
+TEST_F(RemoteWindowTest, ABroadcastReachesTheTopLevelWindowsOfOtherProcesses) {
+  ChildProcess host({"host", "HostClass", "Broadcast"});
+  ASSERT_EQ(host.ReadLine(), "ready");
+  HWND own = wintest::MakeWindow(L"own");
+  EXPECT_TRUE(PostMessageW(HWND_BROADCAST, WM_USER + 99, 7, 0));
+  EXPECT_EQ(host.Wait(), 7);
+  display::Desktop::Get().PumpUntilIdle();
+  EXPECT_EQ(Recorder::Get().Count(own, WM_USER + 99), 1);  // and ours
+  DestroyWindow(own);
+}
+
 TEST_F(RemoteWindowTest, RegisteredMessagesAreOneIdPerNameAcrossProcesses) {
   UINT id = RegisterWindowMessageW(L"DorvTestMessage");
   EXPECT_GE(id, 0xC000u);

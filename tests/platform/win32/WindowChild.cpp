@@ -3,6 +3,7 @@
 //                                                  exit 0 posted, 1 not found, 2 post failed
 //   host <class> <title>                           owns such a window, prints "ready", runs its
 //                                                  message loop until killed or sent WM_CLOSE
+//                                                  (exit 0) or WM_USER + 99 (exit with its wParam)
 //   register <name>                                prints RegisterWindowMessageW's id
 #include <cstdio>
 #include <cstdlib>
@@ -17,6 +18,7 @@ std::wstring Wide(const char* s) { return std::wstring(s, s + std::strlen(s)); }
 
 LRESULT CALLBACK HostProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (msg == WM_DESTROY) PostQuitMessage(0);
+  if (msg == WM_USER + 99) PostQuitMessage(static_cast<int>(wParam));
   return DefWindowProcW(hwnd, msg, wParam, lParam);
 }
 
@@ -43,7 +45,7 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
     MSG m;
     while (GetMessageW(&m, nullptr, 0, 0) > 0) DispatchMessageW(&m);
-    return 0;
+    return static_cast<int>(m.wParam);
   }
   if (argc == 3 && std::strcmp(argv[1], "register") == 0) {
     std::printf("%u\n", RegisterWindowMessageW(Wide(argv[2]).c_str()));

@@ -218,8 +218,9 @@ TEST_F(WindowTest, ShowWindowReportsPreviousStateAndSendsShowAndSizeTypes) {
 }
 
 TEST_F(WindowTest, MoveAndSizeSendMoveAndSizeAndKeepToTheMinMaxLimits) {
-  HWND parent = MakeWindow();
+  HWND parent = MakeWindow();  // overlapped: a caption and a fixed frame
   HWND child = MakeWindow(L"", parent);
+  const LONG frame = GetSystemMetrics(SM_CXFIXEDFRAME), caption = GetSystemMetrics(SM_CYCAPTION);
   rec().Clear();
   rec().SetReaction([](HWND, UINT msg, WPARAM, LPARAM lParam, LRESULT&) {
     if (msg == WM_GETMINMAXINFO) reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = POINT{150, 120};
@@ -231,16 +232,19 @@ TEST_F(WindowTest, MoveAndSizeSendMoveAndSizeAndKeepToTheMinMaxLimits) {
   EXPECT_EQ(r.left, 30);
   EXPECT_EQ(r.right - r.left, 150);  // widened to the minimum
   EXPECT_EQ(r.bottom - r.top, 300);
-  GetWindowRect(child, &r);
-  EXPECT_EQ(r.left, 40);  // the child's 10 plus the parent's 30
-  EXPECT_EQ(r.top, 60);
   GetClientRect(parent, &r);
-  EXPECT_EQ(r.right, 150);
+  EXPECT_EQ(r.right, 150 - 2 * frame);
+  EXPECT_EQ(r.bottom, 300 - 2 * frame - caption);
+  GetWindowRect(child, &r);
+  EXPECT_EQ(r.left, 30 + frame + 10);  // in the parent's client area
+  EXPECT_EQ(r.top, 40 + frame + caption + 20);
   ASSERT_EQ(rec().Count(parent, WM_SIZE), 1);
-  auto all = rec().All();
-  for (auto& s : all) {
+  for (auto& s : rec().All()) {
     if (s.hwnd == parent && s.msg == WM_SIZE) {
-      EXPECT_EQ(s.lParam, static_cast<LPARAM>(MAKELONG(150, 300)));
+      EXPECT_EQ(s.lParam, static_cast<LPARAM>(MAKELONG(150 - 2 * frame, 300 - 2 * frame - caption)));
+    }
+    if (s.hwnd == parent && s.msg == WM_MOVE) {  // where the client area went
+      EXPECT_EQ(s.lParam, static_cast<LPARAM>(MAKELONG(30 + frame, 40 + frame + caption)));
     }
   }
   rec().Clear();
@@ -248,10 +252,71 @@ TEST_F(WindowTest, MoveAndSizeSendMoveAndSizeAndKeepToTheMinMaxLimits) {
   EXPECT_EQ(rec().Count(parent, WM_SIZE) + rec().Count(parent, WM_MOVE), 0);
   POINT p{5, 5};
   ClientToScreen(child, &p);
-  EXPECT_EQ(p.x, 45);
+  EXPECT_EQ(p.x, 30 + frame + 10 + 5);
   ScreenToClient(child, &p);
   EXPECT_EQ(p.x, 5);
+  // A popup without a frame has no limits of its own and no non-client area.
+  HWND popup = MakeWindow(L"", nullptr, WS_POPUP);
+  MoveWindow(popup, 0, 0, 20, 10, TRUE);
+  GetClientRect(popup, &r);
+  EXPECT_EQ(r.right, 20);
+  EXPECT_EQ(r.bottom, 10);
+  DestroyWindow(popup);
   DestroyWindow(parent);
+}
+
+TEST_F(WindowTest, FramesFollowOneModelAndAWindowMayTakeItsWholeRectangle) {
+  RECT r{0, 0, 100, 100};
+  AdjustWindowRectEx(&r, WS_OVERLAPPEDWINDOW, FALSE, 0);
+  EXPECT_EQ(r.left, -8);
+  EXPECT_EQ(r.top, -30);
+  EXPECT_EQ(r.right, 108);
+  EXPECT_EQ(r.bottom, 108);
+  HWND sizable = CreateWindowExW(0, Recorder::ClassName(), L"", WS_POPUP | WS_THICKFRAME | WS_CAPTION, 100, 100,
+                                 300, 200, nullptr, nullptr, nullptr, nullptr);
+  RECT client;
+  GetClientRect(sizable, &client);
+  EXPECT_EQ(client.right, 300 - 16);
+  EXPECT_EQ(client.bottom, 200 - 38);
+  struct Row {
+    POINT at;
+    LRESULT hit;
+  };
+  for (const Row& row : {Row{{200, 200}, HTCLIENT}, Row{{200, 115}, HTCAPTION}, Row{{102, 200}, HTLEFT},
+                         Row{{398, 298}, HTBOTTOMRIGHT}, Row{{200, 102}, HTTOP}, Row{{50, 50}, HTNOWHERE}}) {
+    EXPECT_EQ(SendMessageW(sizable, WM_NCHITTEST, 0, MAKELONG(row.at.x, row.at.y)), row.hit)
+        << row.at.x << "," << row.at.y;
+  }
+  DestroyWindow(sizable);
+
+  // A skinned window draws its own frame: it answers WM_NCCALCSIZE with the whole rectangle.
+  rec().SetReaction([](HWND, UINT msg, WPARAM, LPARAM, LRESULT& result) {
+    result = 0;
+    return msg == WM_NCCALCSIZE;
+  });
+  HWND skinned = CreateWindowExW(0, Recorder::ClassName(), L"", WS_POPUP | WS_THICKFRAME, 0, 0, 300, 200, nullptr,
+                                 nullptr, nullptr, nullptr);
+  GetClientRect(skinned, &client);
+  EXPECT_EQ(client.right, 300);
+  EXPECT_EQ(client.bottom, 200);
+  DestroyWindow(skinned);
+}
+
+TEST_F(WindowTest, TheMonitorAndTheWorkAreaAreTheDesktops) {
+  RECT work;
+  ASSERT_TRUE(SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0));
+  RECT expected = display::Desktop::Get().WorkArea();
+  EXPECT_EQ(work.bottom, expected.bottom);
+  HWND hwnd = MakeWindow();
+  HMONITOR monitor = MonitorFromWindow(hwnd, MONITOR_DEFAULTTONEAREST);
+  MONITORINFO info{sizeof info, {}, {}, 0};
+  ASSERT_TRUE(GetMonitorInfoW(monitor, &info));
+  EXPECT_EQ(info.rcWork.bottom, expected.bottom);
+  EXPECT_EQ(info.rcMonitor.right, GetSystemMetrics(SM_CXSCREEN));
+  EXPECT_EQ(info.dwFlags, MONITORINFOF_PRIMARY);
+  EXPECT_EQ(MonitorFromPoint(POINT{-5000, -5000}, MONITOR_DEFAULTTONULL), nullptr);
+  EXPECT_EQ(MonitorFromPoint(POINT{-5000, -5000}, MONITOR_DEFAULTTONEAREST), monitor);
+  DestroyWindow(hwnd);
 }
 
 TEST_F(WindowTest, ParentOwnerAndRelations) {

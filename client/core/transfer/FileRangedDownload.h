@@ -1,0 +1,46 @@
+#pragma once
+// Fetches a file's content from the download service in ranges of 409,600
+// bytes, as one DownloadFileContentTask on the Down pool per range, and writes
+// it into a local file from byte 0. The loop advances by the length of each
+// body it receives.
+//
+// Only content is written: a range counts when its answer is 206 with at
+// most the bytes asked for, or 200 with the whole content (a service that
+// ignores ranges). Any other status, an error page, a body longer than asked
+// or a broken exchange ends the download as failed; an empty body is asked
+// again, at most ten times per run.
+#include <atomic>
+#include <cstdint>
+#include <functional>
+
+#include <juce_core/juce_core.h>
+
+#include "client/core/protocol/RequestHeader.h"
+#include "client/core/protocol/TransportToken.h"
+#include "client/core/transfer/TransferResult.h"
+
+class FileRangedDownload {
+ public:
+  static constexpr int kRangeSize = 409600;
+  static constexpr int kMaxEmptyReplies = 10;
+
+  FileRangedDownload(const RequestHeader& header, const TransportToken& token, const juce::File& target);
+
+  // Writes the size bytes of the content into the target, replacing what it
+  // held. cancel, when given, is polled before every range.
+  TransferResult Run(int64_t size, const std::atomic<bool>* cancel = nullptr);
+
+  // Called after each range written with its length.
+  std::function<void(int length)> m_onRangeWritten;
+
+  // The HTTP status of the answer that ended a failed run (0 without one).
+  int GetServerCode() const { return m_serverCode; }
+  int64_t GetBytesWritten() const { return m_written; }
+
+ private:
+  RequestHeader m_header;
+  TransportToken m_token;
+  juce::File m_target;
+  int m_serverCode = 0;
+  int64_t m_written = 0;
+};

@@ -1,0 +1,276 @@
+// Block upload and ranged download through the request tasks against the
+// local cloud service; the bytes on disk and the service's copy compared.
+#include <gtest/gtest.h>
+
+#include <httplib.h>
+#include <juce_cryptography/juce_cryptography.h>
+
+#include <random>
+#include <thread>
+
+#include "../login/ServiceFixture.h"
+#include "TempDir.h"
+#include "base/MyThreadsPool.h"
+#include "client/core/account/AccountData.h"
+#include "client/core/context/ThreadsPools.h"
+#include "client/core/protocol/RequestFrame.h"
+#include "client/core/protocol/ServerList.h"
+#include "client/core/tasks/FileTasks.h"
+#include "client/core/tasks/TransferTasks.h"
+#include "client/core/transfer/FileBlockUpload.h"
+#include "client/core/transfer/FileRangedDownload.h"
+
+using namespace signintest;
+
+namespace {
+
+constexpr int kMiB = 1024 * 1024;
+
+std::string RandomBytes(size_t size, unsigned seed) {
+  std::mt19937 generator(seed);
+  std::string bytes(size, '\0');
+  for (char& c : bytes) c = static_cast<char>(generator());
+  return bytes;
+}
+
+std::string Md5(const std::string& bytes) {
+  return juce::MD5(bytes.data(), bytes.size()).toHexString().toStdString();
+}
+
+class TransferTest : public ServiceTest {
+ protected:
+  void SetUp() override {
+    ServiceTest::SetUp();
+    ASSERT_EQ(SignIn(m_manager), LoginManager::kOk);
+    m_header = CurrentRequestHeader();
+  }
+
+  // createFile of bytes named name in the root.
+  FileReply CreateFile(const std::string& name, const std::string& bytes) {
+    CreateFileRequest request(m_header, -1, m_header.userId, 0, Md5(bytes), static_cast<int>(bytes.size()), -1, name,
+                              "", "", false, 1, 0, true, true);
+    FileReply reply;
+    PostAndWait(GetUpThreadsPool(), new SyncUploadCreateTask("SyncUploadCreateTask", request),
+                [&](SyncUploadCreateTask& task) { task.GetResult(reply); });
+    return reply;
+  }
+
+  TransportToken UploadToken(int64_t fileId) {
+    UploadFileControlRequest request{m_header, fileId, fileId, m_header.userId};
+    TransportTokenReply reply;
+    EXPECT_TRUE(PostAndWait(GetUpThreadsPool(), new SyncUploadPZTask("SyncUploadPZTask", request),
+                            [&](SyncUploadPZTask& task) { task.GetResult(reply); }));
+    return reply.token;
+  }
+
+  FileReply Complete(int64_t fileId) {
+    CompleteFileRequest request{m_header, fileId, 1, 0, 1, true};
+    FileReply reply;
+    PostAndWait(GetUpThreadsPool(), new UploadFileCompletedTask("UploadFileCompletedTask", request),
+                [&](UploadFileCompletedTask& task) { task.GetResult(reply); });
+    return reply;
+  }
+
+  // A file written by another device; its id.
+  int64_t Put(const std::string& name, const std::string& bytes) {
+    return Admin("put?account=" + std::string(kAccount) + "&parentId=-1&name=" + name, bytes)["file"]["id"].asInt64();
+  }
+
+  TransportToken DownloadToken(int64_t fileId, int size) {
+    DownloadFileControlRequest request(m_header, fileId, m_header.userId, size, "", "");
+    TransportTokenReply reply;
+    EXPECT_TRUE(PostAndWait(GetUpThreadsPool(), new DownloadFileTokenTask("DownloadFileTokenTask", request),
+                            [&](DownloadFileTokenTask& task) { task.GetResult(reply); }));
+    return reply.token;
+  }
+
+  std::string ServiceCopy(int64_t fileId) {
+    return AdminRaw("content?account=" + std::string(kAccount) + "&id=" + std::to_string(fileId));
+  }
+
+  LoginManager m_manager;
+  RequestHeader m_header;
+  dorvtest::TempDir m_dir;
+};
+
+TEST_F(TransferTest, FilesOfEverySizeArriveWhole) {
+  struct Case {
+    size_t size;
+    int blocks;
+  };
+  for (const Case c : {Case{1, 1}, Case{2 * kMiB, 1}, Case{5 * kMiB + 1, 3}}) {
+    SCOPED_TRACE(c.size);
+    Admin("log/clear");
+    const std::string bytes = RandomBytes(c.size, static_cast<unsigned>(c.size));
+    const std::string name = "up-" + std::to_string(c.size) + ".bin";
+    dorvtest::WriteFile(m_dir / name, bytes);
+
+    const FileReply created = CreateFile(name, bytes);
+    ASSERT_EQ(created.code, 200);
+    ASSERT_EQ(created.type, 0) << "the content has to be sent";
+    FileBlockUpload upload(m_header, UploadToken(created.file.id), juce::File((m_dir / name).string()));
+    int sent = 0;
+    upload.m_onBlockSent = [&](int length) { sent += length; };
+    ASSERT_EQ(upload.Run(static_cast<int64_t>(c.size)), TransferResult::Done);
+    EXPECT_EQ(sent, static_cast<int>(c.size));
+    EXPECT_EQ(upload.GetReply().doc.position, static_cast<int>(c.size));
+    EXPECT_EQ(Requests("uploadFile"), c.blocks);
+
+    const FileReply completed = Complete(created.file.id);
+    EXPECT_EQ(completed.code, 200);
+    EXPECT_EQ(completed.type, 6);
+    EXPECT_EQ(completed.file.doc.md5, Md5(bytes));
+    EXPECT_TRUE(ServiceCopy(created.file.id) == bytes) << "the service's copy differs";
+  }
+}
+
+TEST_F(TransferTest, AnEmptyFileSendsNoBlock) {
+  dorvtest::WriteFile(m_dir / "empty", "");
+  const FileReply created = CreateFile("empty", "");
+  ASSERT_EQ(created.code, 200);
+  EXPECT_EQ(created.type, 3) << "nothing to transfer";
+  FileBlockUpload upload(m_header, TransportToken(), juce::File((m_dir / "empty").string()));
+  EXPECT_EQ(upload.Run(0), TransferResult::Done);
+  EXPECT_EQ(Requests("uploadFile"), 0);
+  EXPECT_EQ(ServiceCopy(created.file.id), "");
+}
+
+TEST_F(TransferTest, ARejectedBlockIsSentAgain) {
+  const std::string bytes = RandomBytes(5 * kMiB + 1, 7);
+  dorvtest::WriteFile(m_dir / "f", bytes);
+  const FileReply created = CreateFile("f", bytes);
+  ASSERT_EQ(created.type, 0);
+  FileBlockUpload upload(m_header, UploadToken(created.file.id), juce::File((m_dir / "f").string()));
+  Fault("op=uploadFile&code=1005&skip=1");  // the second block, once
+  ASSERT_EQ(upload.Run(static_cast<int64_t>(bytes.size())), TransferResult::Done);
+  EXPECT_EQ(Requests("uploadFile"), 4);
+  EXPECT_EQ(Complete(created.file.id).type, 6);
+  EXPECT_TRUE(ServiceCopy(created.file.id) == bytes);
+}
+
+TEST_F(TransferTest, AnUploadRefusedElevenTimesFailsWithTheServiceCode) {
+  const std::string bytes = RandomBytes(3 * kMiB, 8);
+  dorvtest::WriteFile(m_dir / "f", bytes);
+  const FileReply created = CreateFile("f", bytes);
+  const TransportToken token = UploadToken(created.file.id);
+
+  Fault("op=uploadFile&code=409");
+  UploadFileContentReply reply;
+  const std::string block = bytes.substr(0, 10);
+  EXPECT_FALSE(PostAndWait(
+      GetUpThreadsPool(),
+      new UploadFileContentTask("UploadFileContentTask",
+                                UploadFileContentRequest(m_header, DataDescriptor(0, 10, Md5(block), 10), token, block)),
+      [&](UploadFileContentTask& task) { task.GetResult(reply); }));
+  EXPECT_EQ(reply.code, 409) << "the service's code is kept";
+  EXPECT_EQ(reply.doc.position, 0);
+
+  Admin("log/clear");
+  Fault("op=uploadFile&code=1005&times=0");
+  FileBlockUpload upload(m_header, token, juce::File((m_dir / "f").string()));
+  EXPECT_EQ(upload.Run(static_cast<int64_t>(bytes.size())), TransferResult::Failed);
+  EXPECT_EQ(upload.GetServerCode(), 1005);
+  EXPECT_EQ(Requests("uploadFile"), 11);
+}
+
+// An upload service that answers every block with a fixed position.
+class FixedPositionService {
+ public:
+  explicit FixedPositionService(int position) {
+    m_server.set_keep_alive_max_count(1);  // no idle connection holds up stop()
+    m_server.Post("/dfs/service/", [position](const httplib::Request&, httplib::Response& res) {
+      res.set_content(R"({"code": 200, "result": {"id": 1, "message": "", "type": 0, "doc": {"position": )" +
+                          std::to_string(position) + "}}}",
+                      "application/json");
+    });
+    m_port = m_server.bind_to_any_port("127.0.0.1");
+    m_thread = std::thread([this] { m_server.listen_after_bind(); });
+  }
+  ~FixedPositionService() {
+    m_server.stop();
+    m_thread.join();
+  }
+  std::string Base() const { return "http://127.0.0.1:" + std::to_string(m_port); }
+
+ private:
+  httplib::Server m_server;
+  std::thread m_thread;
+  int m_port = 0;
+};
+
+TEST_F(TransferTest, APositionThatDoesNotAdvanceEndsTheUpload) {
+  const std::string bytes = RandomBytes(5 * kMiB, 9);
+  dorvtest::WriteFile(m_dir / "f", bytes);
+  for (int position : {0, 5 * kMiB + 1, -1}) {
+    SCOPED_TRACE(position);
+    FixedPositionService service(position);
+    dorvtest::WriteFile(m_dir / "server_list.xml", Server().ServerListXml());
+    std::string xml = dorvtest::ReadFile(m_dir / "server_list.xml");
+    const std::string upload = "upload_server url=\"";
+    const size_t at = xml.find(upload) + upload.size();
+    xml.replace(at, xml.find('"', at) - at, service.Base() + "/dfs/service/");
+    dorvtest::WriteFile(m_dir / "server_list.xml", xml);
+    ServerList::LoadInstance(juce::File((m_dir / "server_list.xml").string()));
+
+    FileBlockUpload blocks(m_header, TransportToken(), juce::File((m_dir / "f").string()));
+    int sent = 0;
+    blocks.m_onBlockSent = [&](int) { ++sent; };
+    EXPECT_EQ(blocks.Run(static_cast<int64_t>(bytes.size())), TransferResult::Failed);
+    EXPECT_EQ(sent, 0);
+  }
+}
+
+TEST_F(TransferTest, DownloadsOfEverySizeMatchTheService) {
+  struct Case {
+    size_t size;
+    int ranges;
+  };
+  for (const Case c : {Case{1, 1}, Case{409600, 1}, Case{409601, 2}, Case{1000000, 3}}) {
+    SCOPED_TRACE(c.size);
+    Admin("log/clear");
+    const std::string bytes = RandomBytes(c.size, static_cast<unsigned>(c.size) + 1);
+    const int64_t id = Put("down-" + std::to_string(c.size), bytes);
+    const juce::File target((m_dir / "down").string());
+    FileRangedDownload download(m_header, DownloadToken(id, static_cast<int>(c.size)), target);
+    int64_t written = 0;
+    download.m_onRangeWritten = [&](int length) { written += length; };
+    ASSERT_EQ(download.Run(static_cast<int64_t>(c.size)), TransferResult::Done);
+    EXPECT_EQ(written, static_cast<int64_t>(c.size));
+    EXPECT_EQ(Requests("downloadFile"), c.ranges);
+    EXPECT_TRUE(dorvtest::ReadFile(m_dir / "down") == bytes) << "the file on disk differs";
+  }
+}
+
+TEST_F(TransferTest, ABrokenRangeEndsTheDownloadWithOnlyContentWritten) {
+  const std::string bytes = RandomBytes(1000000, 3);
+  const int64_t id = Put("f", bytes);
+  const TransportToken token = DownloadToken(id, static_cast<int>(bytes.size()));
+  struct Case {
+    std::string fault;
+    int serverCode;
+  };
+  for (const Case& c : {Case{"drop=1", 0}, Case{"http=500", 500}, Case{"http=404", 404}}) {
+    SCOPED_TRACE(c.fault);
+    Fault("op=downloadFile&skip=1&" + c.fault);  // the second range
+    FileRangedDownload download(m_header, token, juce::File((m_dir / "down").string()));
+    EXPECT_EQ(download.Run(static_cast<int64_t>(bytes.size())), TransferResult::Failed);
+    EXPECT_EQ(download.GetServerCode(), c.serverCode);
+    EXPECT_EQ(download.GetBytesWritten(), FileRangedDownload::kRangeSize);
+    EXPECT_TRUE(dorvtest::ReadFile(m_dir / "down") == bytes.substr(0, FileRangedDownload::kRangeSize))
+        << "only the first range's content is in the file";
+  }
+}
+
+TEST_F(TransferTest, ARangePastTheEndIsAFailureWithItsStatus) {
+  const int64_t id = Put("f", "abc");
+  DownloadFileRequest request(m_header, DownloadToken(id, 3), 3, 10, "");
+  int status = 0;
+  EXPECT_FALSE(PostAndWait(GetDownThreadsPool(), new DownloadFileContentTask("DownloadFileContentTask", request),
+                           [&](DownloadFileContentTask& task) {
+                             status = task.m_response.GetStatusCode();
+                             EXPECT_TRUE(task.m_bAnswered);
+                           }));
+  EXPECT_EQ(status, 416);
+}
+
+}  // namespace

@@ -1,0 +1,81 @@
+#include "ui/UIManager.h"
+
+#include <algorithm>
+#include <new>
+
+#include "mfc/CWnd.h"
+#include "ui/UIForm.h"
+
+namespace UI {
+
+CUIManager* CUIManager::s_pInstance = nullptr;
+
+CUIManager* CUIManager::GetInstance() {
+  if (!s_pInstance) s_pInstance = new (std::nothrow) CUIManager();
+  return s_pInstance;
+}
+
+CUIManager::~CUIManager() {
+  m_windows.clear();
+  if (s_pInstance == this) s_pInstance = nullptr;
+}
+
+void CUIManager::RegisterForm(CUIForm* form) {
+  if (!form || IsExist(form)) return;
+  m_windows.push_back({kForm, form});
+}
+
+void CUIManager::UnRegisterForm(void* window) {
+  auto it = std::find_if(m_windows.begin(), m_windows.end(), [&](const Entry& e) { return e.window == window; });
+  if (it != m_windows.end()) m_windows.erase(it);
+}
+
+int CUIManager::IsExist(CUIForm* form) const {
+  return std::any_of(m_windows.begin(), m_windows.end(),
+                     [&](const Entry& e) { return e.kind == kForm && e.window == form; })
+             ? 1
+             : 0;
+}
+
+void CUIManager::GetAllForms(CPtrArray& forms) const {
+  forms.RemoveAll();
+  for (const Entry& e : m_windows) {
+    if (e.kind != kForm) continue;
+    auto* form = static_cast<CUIForm*>(e.window);
+    if (::IsWindow(form->GetSafeHwnd())) forms.Add(form);
+  }
+}
+
+void CUIManager::BeforeDoModalDlg(CWnd* dialog) {
+  if (!dialog) return;
+  if (std::any_of(m_windows.begin(), m_windows.end(), [&](const Entry& e) { return e.window == dialog; })) return;
+  m_windows.push_back({kDialog, dialog});
+}
+
+void CUIManager::ExitModalWnds(int code) {
+  // Newest first, so that a modal window opened from another ends before it.
+  for (size_t i = m_windows.size(); i-- > 0;) {
+    if (i >= m_windows.size()) continue;  // an ended window may have taken others with it
+    Entry entry = m_windows[i];
+    if (entry.kind == kForm) {
+      auto* form = static_cast<CUIForm*>(entry.window);
+      if (!::IsWindow(form->GetSafeHwnd()) || !form->IsModalWnd()) continue;
+      m_windows.erase(m_windows.begin() + static_cast<std::ptrdiff_t>(i));
+      form->EndDialog(code);
+    } else {
+      auto* dialog = static_cast<CWnd*>(entry.window);
+      m_windows.erase(m_windows.begin() + static_cast<std::ptrdiff_t>(i));
+      ::PostMessageW(dialog->GetSafeHwnd(), WM_QUIT, 0, 0);
+    }
+  }
+}
+
+int CUIManager::HasModalWnd() const {
+  for (const Entry& e : m_windows) {
+    if (e.kind == kDialog) return 1;
+    if (static_cast<CUIForm*>(e.window)->IsModalWnd()) return 1;
+  }
+  return 0;
+}
+
+}  // namespace UI

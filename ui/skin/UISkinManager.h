@@ -1,0 +1,81 @@
+#pragma once
+// The owner of the theme's files, all below the program's folder:
+//   Theme/Build.xml           the control trees of all forms (root "BuildRoot")
+//   Theme/SkinDatas.xml       the list of skins (root "SkinsRoot", one child per
+//                             skin with "Name" and "Text")
+//   Theme/Default/Skin.xml    the default skin (root "UIRoot")
+//   Theme/<name>/Skin.xml     a further skin, named in the list
+//   PreSkin.xml               the skin in use when the program last ended
+//                             (root "PreSkin" with "Name")
+// Element paths are element names separated by single spaces, each taking the
+// first child of that name, starting at the document ("BuildRoot MainForm").
+// Used on the UI thread; the Common library deletes the one instance when it
+// unloads, and the instance then remembers the current skin in PreSkin.xml.
+#include <memory>
+#include <vector>
+
+#include "common/DeletedAtShutdown.h"
+#include "mfc/Afx.h"
+#include "ui/skin/SkinItem.h"
+
+namespace Common {
+class CXmlDocument;
+}
+
+namespace UI {
+
+class CUISkinManager : public Common::CDeletedAtShutdown {
+ public:
+  // The instance, created by the first call (not locked: the first call comes
+  // from the UI thread at start-up). Null when it can't be allocated.
+  static CUISkinManager* GetInstance();
+
+  // Loads the build file, the skin list, the default skin and the remembered
+  // skin, in this order, stopping at the first that fails. 1 when all loaded;
+  // 0 when a required file is missing or not well-formed. A missing or
+  // unreadable PreSkin.xml, or a remembered skin that doesn't load, leaves the
+  // default skin in use and is no failure.
+  int InitSkinData();
+  // Appends every skin of the list (again, when called again). 0 when the list
+  // can't be read.
+  int LoadAllSkinItem();
+
+  // An element of the build file, or null.
+  void* GetBuildNode(const CString& path) const;
+
+  // Makes `name` the current skin. 1 when its skin loaded, when it is the
+  // default skin, or when the list doesn't know it (the default skin serves);
+  // 0 when its Skin.xml doesn't load.
+  int SetSkinFile(const CString& name);
+  CString GetCurrentSkinName() const { return m_strCurrentSkin; }
+  int IsThemeChanging() const { return m_bThemeChanging; }
+  void GetAllSkinItem(std::vector<SkinItem>& items) const { items = m_skins; }
+  // The display name of the first skin of that name (any case); empty if none.
+  CString GetSkinNameText(const CString& name) const;
+
+  // Remembers the current skin in PreSkin.xml; the result of the write.
+  int SavePreSkin();
+
+  ~CUISkinManager() override;
+
+ protected:
+  CUISkinManager();
+
+ private:
+  int LoadSkinBuildFile();
+  int LoadDefaultSkin();
+  int LoadPreSkin();
+
+  static CUISkinManager* s_pInstance;
+
+  BOOL m_bThemeChanging = FALSE;
+  const CString m_strBaseSkin;
+  CString m_strCurrentSkin;
+  CString m_strRememberedSkin;
+  std::unique_ptr<Common::CXmlDocument> m_pDefaultSkin;
+  std::unique_ptr<Common::CXmlDocument> m_pCurrentSkin;
+  std::unique_ptr<Common::CXmlDocument> m_pBuild;
+  std::vector<SkinItem> m_skins;
+};
+
+}  // namespace UI
