@@ -81,11 +81,13 @@ int CFileSystemWatcher::AddDirectory(const CString& pathIn, IWatcherChangeHandle
   }
 
   EnablePrivileges();
-  HANDLE handle = CreateFileW(path.GetString(), FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OVERLAPPED, nullptr);
+  HANDLE handle = CreateFileW(path.GetString(), FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OVERLAPPED, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return 0;
-  std::unique_ptr<CWatcherDirInfo> directory(new (std::nothrow) CWatcherDirInfo(handle, path, handler));
-  if (!directory) {
+  std::unique_ptr<CWatcherDirInfo> directory;
+  try {
+    directory = std::make_unique<CWatcherDirInfo>(handle, path, handler);
+  } catch (const std::bad_alloc&) {
     CloseHandle(handle);
     return 0;
   }
