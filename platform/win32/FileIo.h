@@ -1,10 +1,13 @@
 #pragma once
 // Open files behind kernel handles: plain synchronous reads and writes.
-// Share modes are accepted but not enforced (the system has no mandatory
-// sharing), so two handles may write one file at once. Overlapped reads and
-// writes are not offered: a non-null OVERLAPPED gives ERROR_NOT_SUPPORTED. A
-// folder opened with FILE_FLAG_OVERLAPPED serves ReadDirectoryChangesW
-// (DirectoryChanges.h) and can be bound to a completion port.
+// Share modes are not enforced between our own handles (the system has no
+// mandatory sharing), so two handles may write one file at once; a file that
+// another program has locked is refused with ERROR_SHARING_VIOLATION as its
+// open handle would be (FileLocks.h). A pipe's name opens the client end of
+// the pipe (win32/NamedPipe.h). Overlapped reads and writes are not offered: a
+// non-null OVERLAPPED gives ERROR_NOT_SUPPORTED. A folder opened with
+// FILE_FLAG_OVERLAPPED serves ReadDirectoryChangesW (DirectoryChanges.h) and
+// can be bound to a completion port.
 #include "win32/Files.h"
 #include "win32/Handle.h"
 
@@ -21,7 +24,6 @@ constexpr DWORD OPEN_ALWAYS = 4;
 constexpr DWORD TRUNCATE_EXISTING = 5;
 
 constexpr DWORD FILE_FLAG_BACKUP_SEMANTICS = 0x02000000;
-constexpr DWORD FILE_FLAG_OVERLAPPED = 0x40000000;
 
 constexpr DWORD FILE_BEGIN = 0;
 constexpr DWORD FILE_CURRENT = 1;
