@@ -4,8 +4,15 @@
 #include <string>
 
 #include "common/AppPaths.h"
+#include "common/BitmapFunctions.h"
 #include "common/PathText.h"
 #include "common/XmlDocument.h"
+#include "ui/UIForm.h"
+#include "ui/UIManager.h"
+#include "ui/skin/AssData.h"
+#include "ui/skin/ControlCreator.h"
+#include "ui/skin/SkinConfig.h"
+#include "ui/skin/SkinReader.h"
 
 namespace UI {
 
@@ -41,11 +48,146 @@ CUISkinManager* CUISkinManager::GetInstance() {
 }
 
 CUISkinManager::CUISkinManager()
-    : m_strBaseSkin(L"Default"), m_strCurrentSkin(L"Default"), m_strRememberedSkin(L"Default") {}
+    : m_strBaseSkin(L"Default"), m_strCurrentSkin(L"Default"), m_strRememberedSkin(L"Default") {
+  m_creators.push_back(&CreateBuiltinControl);
+  RegisterBuiltinSkinConfigs(*this);
+}
 
 CUISkinManager::~CUISkinManager() {
   SavePreSkin();  // a failed write is of no consequence at the end
+  DeleteSkinContents();
   if (s_pInstance == this) s_pInstance = nullptr;
+}
+
+void CUISkinManager::Release() { delete this; }
+
+void CUISkinManager::DeleteSkinContents() {
+  std::map<CString, _SkinConfig*> records;
+  records.swap(m_records);
+  for (auto& [name, record] : records) {
+    if (record) record->Release();
+  }
+}
+
+int CUISkinManager::RegisterObjectCreateor(ControlCreator creator) {
+  if (creator) m_creators.push_back(creator);
+  return 1;
+}
+
+CUIControl* CUISkinManager::CreateSkinObject(CString className) {
+  for (ControlCreator creator : m_creators) {
+    if (CUIControl* control = creator(className)) return control;
+  }
+  return nullptr;
+}
+
+void CUISkinManager::RegisterSkinConfig(CString className, _SkinConfig* record) {
+  _SkinConfig*& slot = m_records[className];
+  if (slot && slot != record) slot->Release();
+  slot = record;
+}
+
+void* CUISkinManager::FindSkinElement(const CString& path, int& fromDefault) const {
+  if (m_pCurrentSkin) {
+    if (void* element = m_pCurrentSkin->PathWalk(path)) {
+      fromDefault = 0;
+      return element;
+    }
+  }
+  fromDefault = 1;
+  return m_pDefaultSkin ? m_pDefaultSkin->PathWalk(path) : nullptr;
+}
+
+void CUISkinManager::ReadCssData(const CString& style, const CString& className, _SkinConfig*& config) {
+  if (style.IsEmpty() || className.IsEmpty()) return;
+  CString path;
+  path.Format(L"%s css %s %s", L"UIRoot", className, style);
+  int fromDefault = 1;
+  void* element = FindSkinElement(path, fromDefault);
+  if (!element) return;
+  if (!config) {
+    auto it = m_records.find(className);
+    if (it == m_records.end() || !it->second) return;
+    config = it->second->Clone();
+    if (!config) return;
+  }
+  CSkinReader reader(element);
+  reader.SetFromDefault(fromDefault);
+  config->Read(&reader);
+}
+
+void CUISkinManager::ReadAssData(const CString& layout, const CString& className, _AssData* data) {
+  if (!data || layout.IsEmpty() || className.IsEmpty()) return;
+  CString path;
+  path.Format(L"%s ass %s %s", L"UIRoot", className, layout);
+  int fromDefault = 1;
+  void* element = FindSkinElement(path, fromDefault);
+  if (!element) return;
+  _AssData copy = *data;
+  CSkinReader(element).GetAssData(&copy);
+  *data = copy;
+}
+
+void CUISkinManager::GetFontAndColor(const CString& textStyle, LOGFONTW& font, COLORREF& colour) {
+  auto cached = m_fonts.find(textStyle);
+  if (cached != m_fonts.end()) {
+    font = cached->second.first;
+    colour = cached->second.second;
+    return;
+  }
+  if (textStyle.IsEmpty()) return;
+  CString path;
+  path.Format(L"%s css text %s", L"UIRoot", textStyle);
+  int fromDefault = 1;
+  void* element = FindSkinElement(path, fromDefault);
+  if (!element) return;
+  CSkinReader reader(element);
+  DWORD argb = colour;
+  reader.GetColor(argb, L"TextColor");
+  colour = argb;
+  Common::GetDefaultLOGFONT(font);
+  CString face;
+  if (reader.GetString(face, L"FontFace")) {
+    const int length = std::min(face.GetLength(), LF_FACESIZE - 1);
+    for (int i = 0; i < length; ++i) font.lfFaceName[i] = face[i];
+    font.lfFaceName[length] = 0;
+  }
+  int height = static_cast<int>(font.lfHeight);
+  if (reader.GetInt(height, L"FontSize")) font.lfHeight = height;
+  int bold = 0;
+  if (reader.GetBool(bold, L"FontBold") && bold) font.lfWeight = 700;
+  m_fonts[textStyle] = {font, colour};
+}
+
+CString CUISkinManager::TranslatePath(CString path, BOOL fromDefault) const {
+  if (path.IsEmpty()) return CString();
+  const CString sep(Common::kPathSeparator);
+  CString result = Common::GetAppPath();
+  if (path[0] == L'%') {
+    result += path.Mid(1);
+  } else if (path[0] == L'@') {
+    result += L"Theme" + sep + m_strBaseSkin + sep + path.Mid(1);
+  } else {
+    const CString skin = fromDefault ? CString(L"Default") : m_strCurrentSkin;
+    result += L"Theme" + sep + skin + sep + L"images" + sep + path;
+  }
+  return Common::ReparsePath(result);
+}
+
+void CUISkinManager::SetCurrentSkin(CString name) {
+  if (name.CompareNoCase(m_strCurrentSkin) == 0) return;
+  m_bThemeChanging = TRUE;
+  SetSkinFile(name);
+  ChangeAllFormsSkin();
+  m_bThemeChanging = FALSE;
+}
+
+void CUISkinManager::ChangeAllFormsSkin() {
+  CUIManager* manager = CUIManager::GetInstance();
+  if (!manager) return;
+  CPtrArray forms;
+  manager->GetAllForms(forms);
+  for (INT_PTR i = 0; i < forms.GetSize(); ++i) static_cast<CUIForm*>(forms[i])->OnSkinChanged();
 }
 
 int CUISkinManager::InitSkinData() {
@@ -90,6 +232,7 @@ int CUISkinManager::SetSkinFile(const CString& name) {
   if (name.CompareNoCase(m_strCurrentSkin) == 0) return 1;
   m_strCurrentSkin = name;
   m_pCurrentSkin.reset();
+  m_fonts.clear();
   if (name.CompareNoCase(m_strBaseSkin) == 0) return 1;
   bool listed = false;
   for (const SkinItem& skin : m_skins) listed = listed || skin.m_strName.CompareNoCase(name) == 0;
