@@ -48,7 +48,10 @@ CUISkinManager* CUISkinManager::GetInstance() {
 }
 
 CUISkinManager::CUISkinManager()
-    : m_strBaseSkin(L"Default"), m_strCurrentSkin(L"Default"), m_strRememberedSkin(L"Default") {
+    : m_strBaseSkin(L"Default"),
+      m_strCurrentSkin(L"Default"),
+      m_strCurrentFolder(L"Default"),
+      m_strRememberedSkin(L"Default") {
   m_creators.push_back(&CreateBuiltinControl);
   RegisterBuiltinSkinConfigs(*this);
 }
@@ -168,7 +171,7 @@ CString CUISkinManager::TranslatePath(CString path, BOOL fromDefault) const {
   } else if (path[0] == L'@') {
     result += L"Theme" + sep + m_strBaseSkin + sep + path.Mid(1);
   } else {
-    const CString skin = fromDefault ? CString(L"Default") : m_strCurrentSkin;
+    const CString skin = fromDefault ? CString(L"Default") : m_strCurrentFolder;
     result += L"Theme" + sep + skin + sep + L"images" + sep + path;
   }
   return Common::ReparsePath(result);
@@ -231,13 +234,19 @@ int CUISkinManager::LoadPreSkin() {
 int CUISkinManager::SetSkinFile(const CString& name) {
   if (name.CompareNoCase(m_strCurrentSkin) == 0) return 1;
   m_strCurrentSkin = name;
+  m_strCurrentFolder = name;
   m_pCurrentSkin.reset();
   m_fonts.clear();
   if (name.CompareNoCase(m_strBaseSkin) == 0) return 1;
-  bool listed = false;
-  for (const SkinItem& skin : m_skins) listed = listed || skin.m_strName.CompareNoCase(name) == 0;
+  const SkinItem* listed = nullptr;
+  for (const SkinItem& skin : m_skins) {
+    if (!listed && skin.m_strName.CompareNoCase(name) == 0) listed = &skin;
+  }
   if (!listed) return 1;
-  m_pCurrentSkin = LoadDocument(ThemePath({L"Theme", name, L"Skin.xml"}));
+  // Skin names match in any case; the folder is found by the list's spelling,
+  // as file names here are case-sensitive.
+  m_strCurrentFolder = listed->m_strName;
+  m_pCurrentSkin = LoadDocument(ThemePath({L"Theme", m_strCurrentFolder, L"Skin.xml"}));
   return m_pCurrentSkin ? 1 : 0;
 }
 

@@ -115,6 +115,8 @@ class CUISkinManager : public Common::CDeletedAtShutdown {
   BOOL m_bThemeChanging = FALSE;
   const CString m_strBaseSkin;
   CString m_strCurrentSkin;
+  // The current skin's folder under Theme: its name as the skin list spells it.
+  CString m_strCurrentFolder;
   CString m_strRememberedSkin;
   std::unique_ptr<Common::CXmlDocument> m_pDefaultSkin;
   std::unique_ptr<Common::CXmlDocument> m_pCurrentSkin;
