@@ -2,9 +2,11 @@
 
 #include <juce_graphics/juce_graphics.h>
 
+#include <array>
 #include <cstring>
 
 #include "ui/cximage/CxImage.h"
+#include "ui/cximage/JpegReader.h"
 
 namespace {
 
@@ -117,9 +119,16 @@ int CxImageCodec::ReadHeader(const uint8_t* d, size_t n, ImageHeader& h) {
 
 bool CxImageCodec::Decode(const uint8_t* d, size_t n, const ImageHeader& header, CxImage& image) {
   if (header.format == CXIMAGE_FORMAT_BMP) return DecodeBmp(d, n, image);
+  if (header.format == CXIMAGE_FORMAT_JPG) {
+    CxImage jpeg;
+    if (!DecodeJpeg(d, n, jpeg) || jpeg.GetWidth() != header.width || jpeg.GetHeight() != header.height) return false;
+    jpeg.m_type = CXIMAGE_FORMAT_JPG;
+    image = std::move(jpeg);
+    return true;
+  }
   if (header.format != CXIMAGE_FORMAT_PNG && header.format != CXIMAGE_FORMAT_JPG && header.format != CXIMAGE_FORMAT_GIF)
     return false;
-  juce::Image decoded = juce::ImageFileFormat::loadFrom(d, n);
+  juce::Image decoded = DecodeWithJuce(d, n);
   if (!decoded.isValid() || static_cast<unsigned long>(decoded.getWidth()) != header.width ||
       static_cast<unsigned long>(decoded.getHeight()) != header.height)
     return false;
@@ -139,6 +148,84 @@ bool CxImageCodec::Decode(const uint8_t* d, size_t n, const ImageHeader& header,
   result.m_type = header.format;
   image = std::move(result);
   return true;
+}
+
+namespace {
+
+uint32_t Crc32(const uint8_t* data, size_t size) {
+  static const auto table = [] {
+    std::array<uint32_t, 256> t{};
+    for (uint32_t i = 0; i < 256; ++i) {
+      uint32_t c = i;
+      for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+      t[i] = c;
+    }
+    return t;
+  }();
+  uint32_t c = 0xFFFFFFFFu;
+  for (size_t i = 0; i < size; ++i) c = table[(c ^ data[i]) & 0xFF] ^ (c >> 8);
+  return c ^ 0xFFFFFFFFu;
+}
+
+// Bytes of the filtered pixel data of a non-interlaced PNG: a filter byte and
+// the packed samples of each row.
+uint64_t PngPixelBytes(uint32_t width, uint32_t height, uint8_t depth, uint8_t colourType) {
+  const int channels = colourType == 2 ? 3 : colourType == 4 ? 2 : colourType == 6 ? 4 : 1;
+  return (1 + (uint64_t(width) * channels * depth + 7) / 8) * height;
+}
+
+}  // namespace
+
+bool CxImageCodec::IsWholePng(const uint8_t* d, size_t n) {
+  if (n < 8 || std::memcmp(d, kPngSignature, 8) != 0) return false;
+  size_t pos = 8;
+  bool header = false, end = false;
+  uint32_t width = 0, height = 0;
+  uint8_t depth = 0, colourType = 0, interlace = 0;
+  juce::MemoryBlock compressed;
+  while (!end) {
+    if (n - pos < 12) return false;
+    const uint32_t length = Be32(d + pos);
+    if (length > n - pos - 12) return false;
+    const uint8_t* type = d + pos + 4;
+    const uint8_t* body = d + pos + 8;
+    if (Crc32(type, size_t(length) + 4) != Be32(body + length)) return false;
+    if (!header) {
+      if (std::memcmp(type, "IHDR", 4) != 0 || length != 13) return false;
+      width = Be32(body), height = Be32(body + 4), depth = body[8], colourType = body[9], interlace = body[12];
+      header = true;
+    } else if (std::memcmp(type, "IDAT", 4) == 0) {
+      compressed.append(body, length);
+    } else if (std::memcmp(type, "IEND", 4) == 0) {
+      end = true;
+    }
+    pos += size_t(length) + 12;
+  }
+  if (compressed.isEmpty()) return false;
+  // The pixels must inflate without error to at least what the header promises.
+  juce::MemoryInputStream source(compressed, false);
+  juce::GZIPDecompressorInputStream inflate(&source, false, juce::GZIPDecompressorInputStream::zlibFormat);
+  uint64_t total = 0;
+  char buffer[16384];
+  for (;;) {
+    const int got = inflate.read(buffer, sizeof buffer);
+    if (got <= 0) break;
+    total += static_cast<uint64_t>(got);
+  }
+  if (inflate.isExhausted() == false) return false;
+  return interlace != 0 || total >= PngPixelBytes(width, height, depth, colourType);
+}
+
+juce::Image CxImageCodec::DecodeWithJuce(const uint8_t* d, size_t n) {
+  const unsigned long format = DetectFormat(d, n);
+  if (format == CXIMAGE_FORMAT_PNG && !IsWholePng(d, n)) return {};
+  if (format == CXIMAGE_FORMAT_JPG) {
+    CxImage jpeg;
+    if (!DecodeJpeg(d, n, jpeg)) return {};
+    return jpeg.ToJuceImage().convertedToFormat(juce::Image::RGB);
+  }
+  if (format != CXIMAGE_FORMAT_PNG && format != CXIMAGE_FORMAT_GIF) return {};
+  return juce::ImageFileFormat::loadFrom(d, n);
 }
 
 bool CxImageCodec::DecodeBmp(const uint8_t* d, size_t n, CxImage& image) {

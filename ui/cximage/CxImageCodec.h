@@ -7,6 +7,10 @@
 
 class CxImage;
 
+namespace juce {
+class Image;
+}
+
 struct ImageHeader {
   unsigned long width = 0;
   unsigned long height = 0;
@@ -22,6 +26,12 @@ class CxImageCodec {
   static int ReadHeader(const uint8_t* data, size_t size, ImageHeader& header);
   // Decodes into image; false (image untouched) when the data is not a whole image.
   static bool Decode(const uint8_t* data, size_t size, const ImageHeader& header, CxImage& image);
+  // A PNG, JPEG or GIF as a JUCE image; a null image for anything else or a
+  // damaged file. A PNG is checked whole before JUCE reads it (chunks, their
+  // checksums, the compressed pixels) and a JPEG is read with our own error
+  // handling: JUCE's readers of both do not survive a damaged file.
+  static juce::Image DecodeWithJuce(const uint8_t* data, size_t size);
+  static bool IsWholePng(const uint8_t* data, size_t size);
 
  private:
   static bool DecodeBmp(const uint8_t* data, size_t size, CxImage& image);

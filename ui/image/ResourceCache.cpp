@@ -1,6 +1,7 @@
 #include "ui/image/ResourceCache.h"
 
 #include "ui/cximage/CxImage.h"
+#include "ui/cximage/CxImageCodec.h"
 
 namespace UI {
 
@@ -92,7 +93,9 @@ ResourceCache::EntryPtr ResourceCache::LoadFile(const CString& path) {
   }
   const juce::File file(juce::String(static_cast<const wchar_t*>(path)));
   if (path.IsEmpty() || !juce::File::isAbsolutePath(file.getFullPathName()) || !file.existsAsFile()) return nullptr;
-  juce::Image decoded = juce::ImageFileFormat::loadFrom(file);
+  juce::MemoryBlock bytes;
+  if (!file.loadFileAsData(bytes)) return nullptr;
+  juce::Image decoded = CxImageCodec::DecodeWithJuce(static_cast<const uint8_t*>(bytes.getData()), bytes.getSize());
   if (!decoded.isValid()) return nullptr;  // not remembered: the next request tries again
   EntryPtr fresh = Share(new tagImageItem);
   fresh->m_image = decoded;
