@@ -175,8 +175,8 @@ int ResourceCache::GetImageWidthHeight(const CString& path, DWORD* width, DWORD*
 juce::Image ResourceCache::ConvertCxImage(CxImage* image) {
   if (!image || !image->IsValid()) return {};
   const int width = static_cast<int>(image->GetWidth()), height = static_cast<int>(image->GetHeight());
-  const size_t rowBytes = image->GetEffWidth();
   if (image->IsGrayScale()) {
+    const size_t rowBytes = image->GetEffWidth();
     juce::Image out(juce::Image::SingleChannel, width, height, false);
     juce::Image::BitmapData bits(out, juce::Image::BitmapData::writeOnly);
     for (int r = 0; r < height; ++r)
@@ -207,6 +207,7 @@ juce::Image ResourceCache::ConvertCxImage(CxImage* image) {
     return out;
   }
   if (image->GetBpp() < 24 && !image->IncreaseBpp(24)) return {};
+  const size_t rowBytes = image->GetEffWidth();
   juce::Image out(juce::Image::RGB, width, height, false);
   juce::Image::BitmapData bits(out, juce::Image::BitmapData::writeOnly);
   for (int r = 0; r < height; ++r)
