@@ -3,6 +3,7 @@
 // styles, image paths, skin switching and the class registry.
 #include <gtest/gtest.h>
 
+#include "TempDir.h"
 #include "UiTestSupport.h"
 #include "common/AppPaths.h"
 #include "ui/UIControl.h"
@@ -188,6 +189,34 @@ TEST(SkinManagerTest, CreatorsAddClassesButCannotReplaceBuiltInOnes) {
   EXPECT_EQ(form->GetType(), CString(L"CUIForm"));
   EXPECT_TRUE(form->IsUIForm());
   form->Release();
+}
+
+}  // namespace
+
+namespace {
+
+std::string ThemeFile(const std::string& name) {
+  return dorvtest::ReadFile(std::filesystem::path(DORV_THEME_SOURCE_DIR) / name);
+}
+
+TEST(SkinManagerTest, TheShippedThemeLoadsAndStylesTheMainForm) {
+  const uitest::Files files = {{"Theme/SkinDatas.xml", ThemeFile("SkinDatas.xml")},
+                               {"Theme/Build.xml", ThemeFile("Build.xml")},
+                               {"Theme/Default/Skin.xml", ThemeFile("Default/Skin.xml")},
+                               {"PreSkin.xml", ThemeFile("PreSkin.xml")}};
+  if (!uitest::InProgramFolder(files)) return;
+  UI::CUISkinManager* skins = UI::CUISkinManager::GetInstance();
+  ASSERT_EQ(skins->InitSkinData(), 1);
+  UI::CUIControl main;
+  ASSERT_EQ(main.BuildFromXML(skins->GetBuildNode(L"BuildRoot MainForm")), 1);
+  EXPECT_FALSE(main.IsVisible());
+  main.ReadAssSkinData(L"CUIForm");
+  EXPECT_EQ(main.GetAnchorStyle(), static_cast<unsigned int>(UI::DockFill));
+  LOGFONTW font{};
+  COLORREF colour = 0;
+  skins->GetFontAndColor(L"Title", font, colour);
+  EXPECT_EQ(colour, 0xFFFFFFFFu);
+  EXPECT_EQ(font.lfWeight, 700);
 }
 
 }  // namespace
