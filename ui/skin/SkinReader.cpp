@@ -172,19 +172,23 @@ int CSkinReader::GetEdge(CEdge& out) const {
 int CSkinReader::GetFont(LOGFONTW& font, DWORD& colour, const CString& name) const {
   CSkinReader child;
   if (!FindChild(child, name)) return 0;
-  child.GetColor(colour, L"TextColor");
+  child.ReadFont(font, colour);
+  return 1;
+}
+
+void CSkinReader::ReadFont(LOGFONTW& font, DWORD& colour) const {
+  GetColor(colour, L"TextColor");
   CString face;
-  if (child.GetString(face, L"FontFace")) {
+  if (GetString(face, L"FontFace")) {
     // The face name holds at most LF_FACESIZE - 1 characters; longer names are cut.
     const int length = std::min(face.GetLength(), LF_FACESIZE - 1);
     for (int i = 0; i < length; ++i) font.lfFaceName[i] = face[i];
     font.lfFaceName[length] = 0;
   }
   int height = static_cast<int>(font.lfHeight);
-  if (child.GetInt(height, L"FontSize")) font.lfHeight = height;
+  if (GetInt(height, L"FontSize")) font.lfHeight = height;
   int bold = 0;
-  if (child.GetBool(bold, L"FontBold") && bold) font.lfWeight = 700;
-  return 1;
+  if (GetBool(bold, L"FontBold") && bold) font.lfWeight = 700;
 }
 
 int CSkinReader::ReadPiece(_ImageConfig& piece) const {

@@ -50,7 +50,11 @@ class CSkinReader {
 
   // The slices and pure colour of a 3-slice from this element. Always 1.
   int GetEdge(CEdge& out) const;
+  // The font of the child element name over font: 0 when there is no such child.
   int GetFont(LOGFONTW& font, DWORD& colour, const CString& name) const;
+  // "TextColor", "FontFace", "FontSize" and "FontBold" of this element over
+  // font and colour; absent ones (and a false "FontBold") change nothing.
+  void ReadFont(LOGFONTW& font, DWORD& colour) const;
   int GetImage(_ImageConfig& piece, const CString& name) const;
   int GetImage(_ImageEdgeConfig& piece, const CString& name) const;
   int GetImage(_ImageBorderConfig& piece, const CString& name) const;

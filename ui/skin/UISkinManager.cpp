@@ -144,21 +144,11 @@ void CUISkinManager::GetFontAndColor(const CString& textStyle, LOGFONTW& font, C
   int fromDefault = 1;
   void* element = FindSkinElement(path, fromDefault);
   if (!element) return;
-  CSkinReader reader(element);
+  // Over the default font; a style without a colour keeps the caller's.
   DWORD argb = colour;
-  reader.GetColor(argb, L"TextColor");
-  colour = argb;
   Common::GetDefaultLOGFONT(font);
-  CString face;
-  if (reader.GetString(face, L"FontFace")) {
-    const int length = std::min(face.GetLength(), LF_FACESIZE - 1);
-    for (int i = 0; i < length; ++i) font.lfFaceName[i] = face[i];
-    font.lfFaceName[length] = 0;
-  }
-  int height = static_cast<int>(font.lfHeight);
-  if (reader.GetInt(height, L"FontSize")) font.lfHeight = height;
-  int bold = 0;
-  if (reader.GetBool(bold, L"FontBold") && bold) font.lfWeight = 700;
+  CSkinReader(element).ReadFont(font, argb);
+  colour = argb;
   m_fonts[textStyle] = {font, colour};
 }
 
