@@ -7,6 +7,7 @@
 #include "UiTestSupport.h"
 #include "common/AppPaths.h"
 #include "ui/UIControl.h"
+#include "ui/UIForm.h"
 #include "ui/image/ImageConfig.h"
 #include "ui/skin/AssData.h"
 #include "ui/skin/SkinConfig.h"
@@ -217,6 +218,56 @@ TEST(SkinManagerTest, TheShippedThemeLoadsAndStylesTheMainForm) {
   skins->GetFontAndColor(L"Title", font, colour);
   EXPECT_EQ(colour, 0xFFFFFFFFu);
   EXPECT_EQ(font.lfWeight, 700);
+}
+
+}  // namespace
+
+namespace {
+
+// A form that records what it sees when the skin changes.
+class WatchingForm : public UI::CUIForm {
+ public:
+  void OnSkinChanged() override {
+    changingSeen = UI::CUISkinManager::GetInstance()->IsThemeChanging();
+    ++changes;
+    UI::CUIForm::OnSkinChanged();
+  }
+  int changingSeen = 0;
+  int changes = 0;
+};
+
+TEST(SkinManagerTest, SwitchingSkinsReskinsEveryFormWithAWindow) {
+  const std::string defaults =
+      "<css><CUIControl><Look Back=\"1, 1, 1\"/></CUIControl></css>"
+      "<ass><CUIControl><Bar Size=\"10, 10\" DockStyle=\"top\"/></CUIControl></ass>";
+  const std::string blue = "<ass><CUIControl><Bar Size=\"10, 30\" DockStyle=\"top\"/></CUIControl></ass>";
+  if (!uitest::InProgramFolder(uitest::SkinTheme(defaults, blue, "<Main/>"))) return;
+  UI::CUISkinManager* skins = UI::CUISkinManager::GetInstance();
+  ASSERT_EQ(skins->InitSkinData(), 1);
+  skins->RegisterSkinConfig(L"CUIControl", new TestConfig);
+
+  WatchingForm form;
+  form.SetObjectID(L"Main");
+  ASSERT_EQ(form.Create(WS_POPUP, L"DorvSkinTestForm", L"test", nullptr, 0, CRect(0, 0, 100, 80)), 1);
+  auto* bar = new UI::CUIControl;
+  bar->SetAss(L"Bar");
+  bar->SetCss(L"Look");
+  static_cast<UI::CUIControl&>(form).RegisterControl(bar);
+  form.OnSkinChanged();
+  EXPECT_EQ(bar->GetBounds(), CRect(0, 0, 100, 10));
+  ASSERT_NE(bar->GetSkinConfig(CString()), nullptr);
+
+  skins->SetCurrentSkin(L"Blue");
+  EXPECT_EQ(form.changes, 2);
+  EXPECT_EQ(form.changingSeen, 1);
+  EXPECT_EQ(skins->IsThemeChanging(), 0);
+  EXPECT_EQ(bar->GetBounds(), CRect(0, 0, 100, 30));
+  ASSERT_NE(bar->GetSkinConfig(CString()), nullptr);  // re-read, from the default skin
+
+  skins->SetCurrentSkin(L"DEFAULT");  // the base skin in any case drops Blue
+  EXPECT_EQ(form.changes, 3);
+  EXPECT_EQ(bar->GetBounds(), CRect(0, 0, 100, 10));
+  form.DestroyWindow();
 }
 
 }  // namespace
