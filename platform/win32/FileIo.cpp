@@ -6,7 +6,9 @@
 
 #include <cerrno>
 
+#include "win32/FileLocks.h"
 #include "win32/FileTime.h"
+#include "win32/NamedPipe.h"
 #include "win32/NativePath.h"
 #include "win32/WinError.h"
 
@@ -37,8 +39,9 @@ bool RefuseOverlapped(LPOVERLAPPED overlapped) {
 
 }  // namespace
 
-HANDLE CreateFileW(LPCWSTR path, DWORD access, DWORD, LPSECURITY_ATTRIBUTES, DWORD disposition,
+HANDLE CreateFileW(LPCWSTR path, DWORD access, DWORD shareMode, LPSECURITY_ATTRIBUTES, DWORD disposition,
                    DWORD flagsAndAttributes, HANDLE) {
+  if (win32::IsPipeName(path)) return win32::OpenPipeClient(path, access, flagsAndAttributes);
   std::string native = NativePath(path);
   int flags = O_CLOEXEC;
   bool reading = access & GENERIC_READ, writing = access & GENERIC_WRITE;
@@ -48,6 +51,19 @@ HANDLE CreateFileW(LPCWSTR path, DWORD access, DWORD, LPSECURITY_ATTRIBUTES, DWO
   if (existed && S_ISDIR(st.st_mode) && (!(flagsAndAttributes & FILE_FLAG_BACKUP_SEMANTICS) || writing)) {
     SetLastError(ERROR_ACCESS_DENIED);
     return INVALID_HANDLE_VALUE;
+  }
+  // A lock on the file stands for another program's open handle (FileLocks.h):
+  // an exclusive one shares nothing, a shared one only reading.
+  if (existed && S_ISREG(st.st_mode) && (reading || writing)) {
+    win32::FileLock lock = win32::LockOnFile(native);
+    bool refused = lock == win32::FileLock::Exclusive ||
+                   (lock == win32::FileLock::Shared && (writing || disposition == CREATE_ALWAYS ||
+                                                        disposition == TRUNCATE_EXISTING ||
+                                                        !(shareMode & FILE_SHARE_READ)));
+    if (refused) {
+      SetLastError(ERROR_SHARING_VIOLATION);
+      return INVALID_HANDLE_VALUE;
+    }
   }
   switch (disposition) {
     case CREATE_NEW: flags |= O_CREAT | O_EXCL; break;
@@ -88,6 +104,7 @@ HANDLE CreateFileW(LPCWSTR path, DWORD access, DWORD, LPSECURITY_ATTRIBUTES, DWO
 BOOL ReadFile(HANDLE handle, LPVOID buffer, DWORD toRead, LPDWORD read, LPOVERLAPPED overlapped) {
   if (read) *read = 0;
   if (RefuseOverlapped(overlapped)) return FALSE;
+  if (auto stream = win32::LookupHandleAs<win32::StreamObject>(handle)) return stream->Read(buffer, toRead, read);
   std::shared_ptr<FileObject> file = File(handle);
   if (!file) return FALSE;
   DWORD done = 0;
@@ -110,6 +127,7 @@ BOOL ReadFile(HANDLE handle, LPVOID buffer, DWORD toRead, LPDWORD read, LPOVERLA
 BOOL WriteFile(HANDLE handle, LPCVOID buffer, DWORD toWrite, LPDWORD written, LPOVERLAPPED overlapped) {
   if (written) *written = 0;
   if (RefuseOverlapped(overlapped)) return FALSE;
+  if (auto stream = win32::LookupHandleAs<win32::StreamObject>(handle)) return stream->Write(buffer, toWrite, written);
   std::shared_ptr<FileObject> file = File(handle);
   if (!file) return FALSE;
   DWORD done = 0;
@@ -168,6 +186,7 @@ BOOL SetEndOfFile(HANDLE handle) {
 }
 
 BOOL FlushFileBuffers(HANDLE handle) {
+  if (auto stream = win32::LookupHandleAs<win32::StreamObject>(handle)) return stream->Flush();
   std::shared_ptr<FileObject> file = File(handle);
   if (!file) return FALSE;
   if (fsync(file->fd()) != 0) {
