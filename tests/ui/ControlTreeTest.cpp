@@ -116,6 +116,8 @@ struct LayoutCase {
   CRect expected;
 };
 
+void PrintTo(const LayoutCase& c, std::ostream* os) { *os << c.name; }
+
 class LayoutTest : public ::testing::TestWithParam<LayoutCase> {};
 
 TEST_P(LayoutTest, PlacesTheControlFromItsCode) {

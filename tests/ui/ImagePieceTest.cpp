@@ -4,6 +4,7 @@
 
 #include "ImageFiles.h"
 #include "TempDir.h"
+#include "UiTestSupport.h"
 #include "ui/cximage/CxImage.h"
 #include "ui/image/ImageConfig.h"
 #include "ui/image/ImageConfigCxImage.h"

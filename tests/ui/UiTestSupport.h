@@ -4,10 +4,18 @@
 // theme files), since the skin manager reads its files beside the program.
 #include <map>
 #include <memory>
+#include <ostream>
 #include <string>
 
 #include "TempDir.h"
 #include "common/XmlDocument.h"
+#include "mfc/Afx.h"
+
+// Rectangles and sizes in failure messages, as (left, top, right, bottom).
+inline void PrintTo(const CRect& r, std::ostream* os) {
+  *os << "(" << r.left << ", " << r.top << ", " << r.right << ", " << r.bottom << ")";
+}
+inline void PrintTo(const CSize& s, std::ostream* os) { *os << s.cx << " x " << s.cy; }
 
 namespace uitest {
 

@@ -216,6 +216,43 @@ bool CxImageCodec::IsWholePng(const uint8_t* d, size_t n) {
   return interlace != 0 || total >= PngPixelBytes(width, height, depth, colourType);
 }
 
+bool CxImageCodec::IsWholeGif(const uint8_t* d, size_t n) {
+  if (n < 13 || DetectFormat(d, n) != CXIMAGE_FORMAT_GIF) return false;
+  auto tableBytes = [](uint8_t flags) -> size_t { return (flags & 0x80) ? size_t(3) << ((flags & 7) + 1) : 0; };
+  // Sub-blocks from pos up to and including their zero terminator; false when cut.
+  auto skipBlocks = [&](size_t& pos) {
+    while (pos < n) {
+      const size_t length = d[pos++];
+      if (length == 0) return true;
+      if (length > n - pos) return false;
+      pos += length;
+    }
+    return false;
+  };
+  size_t pos = 13 + tableBytes(d[10]);
+  while (pos < n) {
+    const uint8_t block = d[pos++];
+    if (block == 0x3B) return true;  // the trailer
+    if (block == 0x21) {
+      if (pos >= n) return false;
+      ++pos;  // the extension's label
+      if (!skipBlocks(pos)) return false;
+    } else if (block == 0x2C) {
+      if (n - pos < 10) return false;
+      // JUCE sizes the picture by this descriptor: it must fit the screen's size.
+      const unsigned long width = Le16(d + pos + 4), height = Le16(d + pos + 6);
+      if (width == 0 || height == 0 || width > Le16(d + 6) || height > Le16(d + 8)) return false;
+      pos += 9 + tableBytes(d[pos + 8]);
+      if (pos >= n || d[pos] < 2 || d[pos] > 8) return false;  // the LZW code size
+      ++pos;
+      if (!skipBlocks(pos)) return false;
+    } else {
+      return false;
+    }
+  }
+  return false;
+}
+
 juce::Image CxImageCodec::DecodeWithJuce(const uint8_t* d, size_t n) {
   const unsigned long format = DetectFormat(d, n);
   if (format == CXIMAGE_FORMAT_PNG && !IsWholePng(d, n)) return {};
@@ -224,6 +261,7 @@ juce::Image CxImageCodec::DecodeWithJuce(const uint8_t* d, size_t n) {
     if (!DecodeJpeg(d, n, jpeg)) return {};
     return jpeg.ToJuceImage().convertedToFormat(juce::Image::RGB);
   }
+  if (format == CXIMAGE_FORMAT_GIF && !IsWholeGif(d, n)) return {};
   if (format != CXIMAGE_FORMAT_PNG && format != CXIMAGE_FORMAT_GIF) return {};
   return juce::ImageFileFormat::loadFrom(d, n);
 }

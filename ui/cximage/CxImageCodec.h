@@ -29,9 +29,13 @@ class CxImageCodec {
   // A PNG, JPEG or GIF as a JUCE image; a null image for anything else or a
   // damaged file. A PNG is checked whole before JUCE reads it (chunks, their
   // checksums, the compressed pixels) and a JPEG is read with our own error
-  // handling: JUCE's readers of both do not survive a damaged file.
+  // handling: JUCE's readers of both do not survive a damaged file. A GIF's
+  // blocks are checked to its trailer.
   static juce::Image DecodeWithJuce(const uint8_t* data, size_t size);
   static bool IsWholePng(const uint8_t* data, size_t size);
+  // Every block of the GIF up to its trailer is there (JUCE draws a cut GIF
+  // as far as it goes).
+  static bool IsWholeGif(const uint8_t* data, size_t size);
 
  private:
   static bool DecodeBmp(const uint8_t* data, size_t size, CxImage& image);
