@@ -22,6 +22,19 @@ std::u16string Utf16Key(const CString& key) {
   return out;
 }
 
+// The library's rows (bottom-up) as a JUCE image's (top-down), byte for byte:
+// one grey byte per pixel, or blue, green, red.
+juce::Image CopyRowsUpsideDown(CxImage& image, juce::Image::PixelFormat format) {
+  const int width = static_cast<int>(image.GetWidth()), height = static_cast<int>(image.GetHeight());
+  const size_t rowBytes = image.GetEffWidth();
+  juce::Image out(format, width, height, false);
+  juce::Image::BitmapData bits(out, juce::Image::BitmapData::writeOnly);
+  for (int r = 0; r < height; ++r)
+    std::memcpy(bits.getLinePointer(r), image.GetBits(static_cast<DWORD>(height - 1 - r)),
+                std::min(rowBytes, static_cast<size_t>(bits.lineStride)));
+  return out;
+}
+
 ResourceCache::EntryPtr Share(tagImageItem* item) {
   return ResourceCache::EntryPtr(item, [](tagImageItem* p) { p->Release(); });
 }
@@ -175,15 +188,7 @@ int ResourceCache::GetImageWidthHeight(const CString& path, DWORD* width, DWORD*
 juce::Image ResourceCache::ConvertCxImage(CxImage* image) {
   if (!image || !image->IsValid()) return {};
   const int width = static_cast<int>(image->GetWidth()), height = static_cast<int>(image->GetHeight());
-  if (image->IsGrayScale()) {
-    const size_t rowBytes = image->GetEffWidth();
-    juce::Image out(juce::Image::SingleChannel, width, height, false);
-    juce::Image::BitmapData bits(out, juce::Image::BitmapData::writeOnly);
-    for (int r = 0; r < height; ++r)
-      std::memcpy(bits.getLinePointer(r), image->GetBits(static_cast<DWORD>(height - 1 - r)),
-                  std::min(rowBytes, static_cast<size_t>(bits.lineStride)));
-    return out;
-  }
+  if (image->IsGrayScale()) return CopyRowsUpsideDown(*image, juce::Image::SingleChannel);
   if (image->GetColorType() == 4) {
     if (image->GetBpp() < 24 && !image->IncreaseBpp(24)) return {};
     juce::Image out(juce::Image::ARGB, width, height, false);
@@ -207,13 +212,7 @@ juce::Image ResourceCache::ConvertCxImage(CxImage* image) {
     return out;
   }
   if (image->GetBpp() < 24 && !image->IncreaseBpp(24)) return {};
-  const size_t rowBytes = image->GetEffWidth();
-  juce::Image out(juce::Image::RGB, width, height, false);
-  juce::Image::BitmapData bits(out, juce::Image::BitmapData::writeOnly);
-  for (int r = 0; r < height; ++r)
-    std::memcpy(bits.getLinePointer(r), image->GetBits(static_cast<DWORD>(height - 1 - r)),
-                std::min(rowBytes, static_cast<size_t>(bits.lineStride)));
-  return out;
+  return CopyRowsUpsideDown(*image, juce::Image::RGB);
 }
 
 }  // namespace UI
