@@ -15,8 +15,17 @@ namespace UI {
 CUIControl::CUIControl() : m_strTypeName(L"CUIControl") {}
 
 CUIControl::~CUIControl() {
-  // The root's form is already being destroyed and forgets its own references.
-  if (m_pOwnerForm && static_cast<CUIControl*>(m_pOwnerForm) != this) m_pOwnerForm->OnControlDestroyed(this);
+  // Only a control in its form's tree tells the form: a detached subtree has
+  // been forgotten already, and its form may be gone. The root's form is
+  // already being destroyed and forgets its own references.
+  if (m_pOwnerForm && static_cast<CUIControl*>(m_pOwnerForm) != this && IsInOwnerFormTree())
+    m_pOwnerForm->ForgetControl(this);
+  // Released by code while still registered: the parent's list must not keep
+  // it (the parent would release it again).
+  if (m_pParent && m_pParent != this) {
+    auto& siblings = m_pParent->m_children;
+    siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
+  }
   m_handlers.clear();
   if (m_pSkinConfig) m_pSkinConfig->Release();
   m_pSkinConfig = nullptr;
@@ -40,7 +49,19 @@ void CUIControl::Unlink(CUIControl* child) {
   if (!parent || parent == child) return;
   auto& list = parent->m_children;
   list.erase(std::remove(list.begin(), list.end(), child), list.end());
+  Detached(child);
+}
+
+void CUIControl::Detached(CUIControl* child) {
+  const bool inFormTree = child->IsInOwnerFormTree();  // else its form may be gone
   child->m_pParent = nullptr;
+  CUIForm* form = child->m_pOwnerForm;
+  if (!form || !inFormTree) return;
+  // The form keeps no reference into a subtree that leaves its tree.
+  form->ForgetControl(child);
+  CPtrArray descendants;
+  child->GetAllSubControls(descendants);
+  for (INT_PTR i = 0; i < descendants.GetSize(); ++i) form->ForgetControl(static_cast<CUIControl*>(descendants[i]));
 }
 
 int CUIControl::RegisterControl(CUIControl* child) { return RegisterControl(GetChildCount(), child); }
@@ -63,7 +84,7 @@ CUIControl* CUIControl::UnRegisterControl(int index) {
   if (index < 0 || index >= GetChildCount()) return nullptr;
   CUIControl* child = m_children[static_cast<size_t>(index)];
   m_children.erase(m_children.begin() + index);
-  if (child) child->m_pParent = nullptr;
+  if (child) Detached(child);
   return child;
 }
 
@@ -79,7 +100,7 @@ int CUIControl::UnRegisterControl(CUIControl* child) {
   auto it = std::find(m_children.begin(), m_children.end(), child);
   if (!child || it == m_children.end()) return 0;
   m_children.erase(it);
-  child->m_pParent = nullptr;
+  Detached(child);
   return 1;
 }
 
@@ -109,13 +130,12 @@ void CUIControl::GetAllSubControls(CPtrArray& out) {
 }
 
 void CUIControl::RemoveAllControlFromMap() {
-  // Taken out first, so a child's destructor sees a consistent list.
+  // Taken out of the list first, so a child's destructor sees a consistent
+  // one; each keeps its parent until it is gone, so it still tells its form.
   std::vector<CUIControl*> children;
   children.swap(m_children);
   for (CUIControl* child : children) {
-    if (!child) continue;
-    child->m_pParent = nullptr;
-    child->Release();
+    if (child) child->Release();
   }
 }
 
@@ -129,6 +149,12 @@ void CUIControl::SetOwnerForm(CUIForm* form) {
   for (CUIControl* child : m_children) {
     if (child) child->SetOwnerForm(form);
   }
+}
+
+bool CUIControl::IsInOwnerFormTree() const {
+  const CUIControl* top = this;
+  while (top->m_pParent && top->m_pParent != top) top = top->m_pParent;
+  return m_pOwnerForm && top == static_cast<const CUIControl*>(m_pOwnerForm);
 }
 
 BOOL CUIControl::IsValid() { return m_pOwnerForm && m_pParent ? TRUE : FALSE; }

@@ -110,7 +110,8 @@ class CUIControl : public CUIObject {
   // Inserts a child at index (0 to the number of children); 0 for null, for a
   // child already in this list, or for an index outside that range.
   int RegisterControl(int index, CUIControl* child);
-  // Take a child out of the list without releasing it.
+  // Take a child out of the list without releasing it; the child keeps its
+  // owner form, which forgets every reference into the child's subtree.
   CUIControl* UnRegisterControl(int index);
   CUIControl* UnRegisterControl(const CString& id);
   int UnRegisterControl(CUIControl* child);
@@ -176,6 +177,10 @@ class CUIControl : public CUIObject {
   void ReadObjectData(void* node);
   // Takes the child out of its parent's list, when it has one.
   static void Unlink(CUIControl* child);
+  // The parent chain ends at the owner form's root.
+  bool IsInOwnerFormTree() const;
+  // A child out of its parent's list: no parent, and its form forgets the subtree.
+  static void Detached(CUIControl* child);
 
   CString m_strObjectID;
   CString m_strTypeName;

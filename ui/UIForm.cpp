@@ -57,7 +57,7 @@ void CUIForm::PostNcDestroy() {
   CWnd::PostNcDestroy();
 }
 
-void CUIForm::OnControlDestroyed(CUIControl* control) {
+void CUIForm::ForgetControl(CUIControl* control) {
   if (m_pKeyFocusControl == control) SetKeyFocusControl(nullptr);
 }
 

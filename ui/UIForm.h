@@ -30,8 +30,9 @@ class CUIForm : public CWnd, public CUIControl {
   // The control that receives key input; null for none.
   virtual void SetKeyFocusControl(CUIControl* control) { m_pKeyFocusControl = control; }
   CUIControl* GetKeyFocusControl() const { return m_pKeyFocusControl; }
-  // A control of this form's tree is being destroyed: the form forgets it.
-  virtual void OnControlDestroyed(CUIControl* control);
+  // A control leaves this form's tree (released or taken out): the form drops
+  // every reference it keeps to it.
+  virtual void ForgetControl(CUIControl* control);
   // Re-reads the tree's layout and styles from the current skin and arranges it.
   virtual void OnSkinChanged();
   // Ends the form's modal run with `code`.

@@ -203,17 +203,31 @@ TEST(ControlTreeTest, EqualBoundsChangeNothingAndTransformsReachEveryDescendant)
   EXPECT_EQ(calls, 1);
 }
 
-TEST(ControlTreeTest, ReleasingAFocusedControlClearsTheFormsFocus) {
-  UI::CUIForm form;
-  CUIControl* c = Named(L"edit");
-  static_cast<CUIControl&>(form).RegisterControl(c);
-  EXPECT_EQ(c->GetOwnerForm(), &form);
-  EXPECT_TRUE(c->IsValid());
-  c->SetKBFocused(TRUE);
-  EXPECT_EQ(form.GetKeyFocusControl(), c);
-  static_cast<CUIControl&>(form).UnRegisterControl(c);
-  c->Release();
-  EXPECT_EQ(form.GetKeyFocusControl(), nullptr);
+TEST(ControlTreeTest, AFocusedControlLeavingTheTreeIsForgottenByItsForm) {
+  auto* form = new UI::CUIForm;
+  CUIControl& root = *form;
+  CUIControl* panel = Named(L"panel");
+  CUIControl* edit = Named(L"edit");
+  root.RegisterControl(panel);
+  panel->RegisterControl(edit);
+  EXPECT_EQ(edit->GetOwnerForm(), form);
+  EXPECT_TRUE(edit->IsValid());
+  edit->SetKBFocused(TRUE);
+  EXPECT_EQ(form->GetKeyFocusControl(), edit);
+  edit->Release();  // released from inside the tree
+  EXPECT_EQ(form->GetKeyFocusControl(), nullptr);
+  EXPECT_EQ(panel->GetChildCount(), 0);  // and out of its parent's list
+
+  CUIControl* kept = Named(L"kept");
+  panel->RegisterControl(kept);
+  kept->SetKBFocused(TRUE);
+  ASSERT_EQ(root.UnRegisterControl(L"panel"), panel);  // the subtree leaves with the panel
+  EXPECT_EQ(form->GetKeyFocusControl(), nullptr);
+  EXPECT_EQ(panel->GetOwnerForm(), form);  // kept, as callers may register it again
+  root.Release();
+  panel->UnRegisterControl(kept);  // after its form: neither touches it
+  kept->Release();
+  panel->Release();
 }
 
 TEST(ControlTreeTest, BuildSkipsUnknownTypesAndKeepsStateThatCodeSet) {
