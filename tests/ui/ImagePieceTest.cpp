@@ -161,6 +161,9 @@ TEST_F(DrawTest, InMemoryPiecesPublishRotateShareAndReleaseTheirEntry) {
   CString named;
   ASSERT_EQ(given.LoadImageW(&core, image, named), 1);
   EXPECT_EQ(named, given.m_strFile);
+  ASSERT_EQ(given.LoadImageW(&core, W(dir / "photo.jpg")), 1);  // a second load drops the first entry
+  EXPECT_EQ(UI::DXCore::s_rscc.SearchImageItem(named), nullptr);
+  named = given.m_strFile;
   given.Reset();
   EXPECT_EQ(UI::DXCore::s_rscc.SearchImageItem(named), nullptr);
   EXPECT_TRUE(given.m_strFile.IsEmpty());

@@ -41,6 +41,7 @@ int _ImageConfigCxImage::Publish(DXCore* core) {
 
 int _ImageConfigCxImage::LoadImageW(DXCore* core, const CString& path) {
   if (!core) return 0;
+  if (m_pImage || !m_strFile.IsEmpty()) Reset();  // a loaded piece would leave its entry behind
   m_pCore = core;
   auto image = std::make_shared<CxImage>(CXIMAGE_FORMAT_UNKNOWN);
   if (!image->Load(path, ResourceCache::GetImageTypeForCXImage(path)) && !image->Load(path, CXIMAGE_FORMAT_UNKNOWN))
@@ -52,6 +53,7 @@ int _ImageConfigCxImage::LoadImageW(DXCore* core, const CString& path) {
 
 int _ImageConfigCxImage::LoadImageW(DXCore* core, CxImage* image, CString& key) {
   if (!image) return 0;
+  if (m_pImage || !m_strFile.IsEmpty()) Reset();
   m_pImage.reset(image);
   if (!core) return 0;
   m_pCore = core;

@@ -26,7 +26,7 @@ class _ImageConfigCxImage : public _ImageConfig {
   virtual void Copy(_ImageConfigCxImage* other);
 
   // Decodes the file (by its extension's format, then by detection) and
-  // publishes it under a new key. 1 on success. The piece must be empty.
+  // publishes it under a new key. 1 on success. A loaded piece is reset first.
   int LoadImageW(DXCore* core, const CString& path);
   // Takes ownership of the image (also on failure) and publishes it under key,
   // or under a new key written back into an empty key.
