@@ -1,5 +1,6 @@
 #include "mfc/CWnd.h"
 
+#include <algorithm>
 #include <atomic>
 #include <deque>
 #include <memory>
@@ -300,6 +301,40 @@ BOOL CWnd::WalkPreTranslateTree(HWND stop, MSG* msg) {
     if (hwnd == stop) break;
   }
   return FALSE;
+}
+
+void CWnd::ClientToScreen(LPRECT rect) const {
+  POINT origin{0, 0};
+  ::ClientToScreen(m_hWnd, &origin);
+  ::OffsetRect(rect, origin.x, origin.y);
+}
+
+void CWnd::ScreenToClient(LPRECT rect) const {
+  POINT origin{0, 0};
+  ::ClientToScreen(m_hWnd, &origin);
+  ::OffsetRect(rect, -origin.x, -origin.y);
+}
+
+void CWnd::CenterWindow(CWnd* over) {
+  HWND target = over ? over->m_hWnd : nullptr;
+  const bool child = (GetStyle() & WS_CHILD) != 0;
+  if (!target) target = child ? ::GetParent(m_hWnd) : ::GetWindow(m_hWnd, GW_OWNER);
+  RECT area;
+  ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+  RECT around = area;
+  if (child) {
+    ::GetClientRect(target, &area);
+    around = area;
+  } else if (target && ::IsWindowVisible(target) && !::IsIconic(target)) {
+    ::GetWindowRect(target, &around);
+  }
+  RECT self;
+  ::GetWindowRect(m_hWnd, &self);
+  LONG w = self.right - self.left, h = self.bottom - self.top;
+  LONG x = (around.left + around.right - w) / 2, y = (around.top + around.bottom - h) / 2;
+  x = std::max(area.left, std::min(x, area.right - w));  // whole on the work area where it fits
+  y = std::max(area.top, std::min(y, area.bottom - h));
+  ::SetWindowPos(m_hWnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void CWnd::GetWindowText(CString& text) const {

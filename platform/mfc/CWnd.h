@@ -107,6 +107,25 @@ class CWnd : public CCmdTarget {
   int MessageBox(LPCTSTR text, LPCTSTR caption = nullptr, UINT type = MB_OK) {
     return ::MessageBoxW(m_hWnd, text, caption, type);
   }
+  BOOL IsIconic() const { return ::IsIconic(m_hWnd); }
+  BOOL IsZoomed() const { return ::IsZoomed(m_hWnd); }
+  void BringWindowToTop() { ::BringWindowToTop(m_hWnd); }
+  CWnd* SetFocus() { return FromHandle(::SetFocus(m_hWnd)); }
+  static CWnd* GetFocus() { return FromHandle(::GetFocus()); }
+  CWnd* SetCapture() { return FromHandle(::SetCapture(m_hWnd)); }
+  static CWnd* GetCapture() { return FromHandle(::GetCapture()); }
+  static CWnd* GetActiveWindow() { return FromHandle(::GetActiveWindow()); }
+  static CWnd* GetForegroundWindow() { return FromHandle(::GetForegroundWindow()); }
+  CWnd* SetParent(CWnd* parent) { return FromHandle(::SetParent(m_hWnd, parent ? parent->m_hWnd : nullptr)); }
+  CWnd* GetDlgItem(int id) const { return FromHandle(::GetDlgItem(m_hWnd, id)); }
+  CWnd* GetTopLevelParent() const { return FromHandle(::GetAncestor(m_hWnd, GA_ROOT)); }
+  void ClientToScreen(LPPOINT point) const { ::ClientToScreen(m_hWnd, point); }
+  void ClientToScreen(LPRECT rect) const;
+  void ScreenToClient(LPPOINT point) const { ::ScreenToClient(m_hWnd, point); }
+  void ScreenToClient(LPRECT rect) const;
+  // Centres the window over `over` (default: its owner or parent), or on the work area when
+  // there is none or it is hidden or minimised; kept inside the work area.
+  void CenterWindow(CWnd* over = nullptr);
 
  protected:
   // Handlers a message map can name (ON_WM_...); each does what the system would.

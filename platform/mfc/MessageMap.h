@@ -84,12 +84,11 @@ struct AFX_MSGMAP {
   const AFX_MSGMAP_ENTRY* lpEntries;
 };
 
+// Leaves what follows protected, as handlers usually are.
 #define DECLARE_MESSAGE_MAP()                            \
  protected:                                              \
   static const AFX_MSGMAP* GetThisMessageMap();          \
-  virtual const AFX_MSGMAP* GetMessageMap() const;       \
-                                                         \
- private:
+  virtual const AFX_MSGMAP* GetMessageMap() const;
 
 #define BEGIN_MESSAGE_MAP(theClass, baseClass)                                        \
   const AFX_MSGMAP* theClass::GetMessageMap() const { return GetThisMessageMap(); }   \

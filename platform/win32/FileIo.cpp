@@ -7,6 +7,7 @@
 #include <cerrno>
 
 #include "win32/FileTime.h"
+#include "win32/NamedPipe.h"
 #include "win32/NativePath.h"
 #include "win32/WinError.h"
 
@@ -39,6 +40,7 @@ bool RefuseOverlapped(LPOVERLAPPED overlapped) {
 
 HANDLE CreateFileW(LPCWSTR path, DWORD access, DWORD, LPSECURITY_ATTRIBUTES, DWORD disposition,
                    DWORD flagsAndAttributes, HANDLE) {
+  if (win32::IsPipeName(path)) return win32::OpenPipeClient(path, access, flagsAndAttributes);
   std::string native = NativePath(path);
   int flags = O_CLOEXEC;
   bool reading = access & GENERIC_READ, writing = access & GENERIC_WRITE;
@@ -88,6 +90,7 @@ HANDLE CreateFileW(LPCWSTR path, DWORD access, DWORD, LPSECURITY_ATTRIBUTES, DWO
 BOOL ReadFile(HANDLE handle, LPVOID buffer, DWORD toRead, LPDWORD read, LPOVERLAPPED overlapped) {
   if (read) *read = 0;
   if (RefuseOverlapped(overlapped)) return FALSE;
+  if (auto stream = win32::LookupHandleAs<win32::StreamObject>(handle)) return stream->Read(buffer, toRead, read);
   std::shared_ptr<FileObject> file = File(handle);
   if (!file) return FALSE;
   DWORD done = 0;
@@ -110,6 +113,7 @@ BOOL ReadFile(HANDLE handle, LPVOID buffer, DWORD toRead, LPDWORD read, LPOVERLA
 BOOL WriteFile(HANDLE handle, LPCVOID buffer, DWORD toWrite, LPDWORD written, LPOVERLAPPED overlapped) {
   if (written) *written = 0;
   if (RefuseOverlapped(overlapped)) return FALSE;
+  if (auto stream = win32::LookupHandleAs<win32::StreamObject>(handle)) return stream->Write(buffer, toWrite, written);
   std::shared_ptr<FileObject> file = File(handle);
   if (!file) return FALSE;
   DWORD done = 0;
@@ -168,6 +172,7 @@ BOOL SetEndOfFile(HANDLE handle) {
 }
 
 BOOL FlushFileBuffers(HANDLE handle) {
+  if (auto stream = win32::LookupHandleAs<win32::StreamObject>(handle)) return stream->Flush();
   std::shared_ptr<FileObject> file = File(handle);
   if (!file) return FALSE;
   if (fsync(file->fd()) != 0) {

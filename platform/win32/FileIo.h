@@ -1,7 +1,8 @@
 #pragma once
 // Open files behind kernel handles: plain synchronous reads and writes.
 // Share modes are accepted but not enforced (the system has no mandatory
-// sharing), so two handles may write one file at once. Overlapped I/O is not
+// sharing), so two handles may write one file at once. A pipe's name opens the
+// client end of the pipe (win32/NamedPipe.h). Overlapped I/O is not
 // offered: a non-null OVERLAPPED gives ERROR_NOT_SUPPORTED.
 #include "win32/Files.h"
 #include "win32/Handle.h"

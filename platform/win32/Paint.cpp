@@ -1,7 +1,9 @@
-// Update regions and WM_PAINT. The region is one merged rectangle per window; the
-// device context of BeginPaint stands in until drawing arrives.
+// Update regions and WM_PAINT. The region is one merged rectangle per window; until
+// windows keep pixels of their own, BeginPaint hands out a device context of the screen,
+// on which everything but drawing (fonts, measuring) works.
 #include <algorithm>
 
+#include "win32/Gdi.h"
 #include "win32/MessageQueue.h"
 #include "win32/WinError.h"
 #include "win32/WindowOps.h"
@@ -12,28 +14,19 @@ using win32::WindowLock;
 
 namespace {
 
-bool IsEmpty(const RECT& r) { return r.right <= r.left || r.bottom <= r.top; }
-
-RECT Intersect(const RECT& a, const RECT& b) {
-  return RECT{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right), std::min(a.bottom, b.bottom)};
-}
-
-// Stands in for a device context until drawing arrives: non-null, never dereferenced.
-HDC const kPaintDc = reinterpret_cast<HDC>(0x0D0C);
-
 }  // namespace
 
 namespace win32 {
 
 void InvalidateLocked(Window& w, const RECT* rect, bool erase) {
   RECT client = ClientRectLocked(w);
-  RECT add = rect ? Intersect(*rect, client) : client;
-  if (IsEmpty(add)) return;
+  RECT add = client;
+  if (rect && !IntersectRect(&add, rect, &client)) return;
+  if (IsRectEmpty(&add)) return;
   if (!w.needsPaint) {
     w.update = add;
   } else {
-    w.update = RECT{std::min(w.update.left, add.left), std::min(w.update.top, add.top),
-                    std::max(w.update.right, add.right), std::max(w.update.bottom, add.bottom)};
+    UnionRect(&w.update, &w.update, &add);
   }
   w.needsPaint = true;
   w.needsErase = w.needsErase || erase;
@@ -89,7 +82,8 @@ BOOL ValidateRect(HWND hwnd, const RECT* rect) {
   // One rectangle holds the region: validating part of it leaves what it cannot cut off.
   RECT left = w->update;
   if (rect) {
-    RECT cut = Intersect(*rect, w->update);
+    RECT cut{};
+    IntersectRect(&cut, rect, &w->update);
     if (cut.left <= left.left && cut.right >= left.right) {
       if (cut.top <= left.top) left.top = std::max(left.top, cut.bottom);
       if (cut.bottom >= left.bottom) left.bottom = std::min(left.bottom, cut.top);
@@ -98,7 +92,7 @@ BOOL ValidateRect(HWND hwnd, const RECT* rect) {
       if (cut.right >= left.right) left.right = std::min(left.right, cut.left);
     }
   }
-  if (!rect || IsEmpty(left)) {
+  if (!rect || IsRectEmpty(&left)) {
     w->needsPaint = false;
     w->needsErase = false;
     w->update = RECT{};
@@ -144,10 +138,13 @@ HDC BeginPaint(HWND hwnd, LPPAINTSTRUCT paint) {
     w->update = RECT{};
     ++w->paintCount;
   }
-  paint->hdc = kPaintDc;
+  paint->hdc = GetDC(nullptr);
   // The window erases its background first; fErase tells the procedure it still has to.
-  paint->fErase = erase && !SendMessageW(hwnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(kPaintDc), 0);
-  return kPaintDc;
+  paint->fErase = erase && !SendMessageW(hwnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(paint->hdc), 0);
+  return paint->hdc;
 }
 
-BOOL EndPaint(HWND, const PAINTSTRUCT*) { return TRUE; }
+BOOL EndPaint(HWND, const PAINTSTRUCT* paint) {
+  if (paint && paint->hdc) ReleaseDC(nullptr, paint->hdc);
+  return TRUE;
+}

@@ -16,6 +16,7 @@
 #include <cstring>
 #include <fstream>
 #include <mutex>
+#include <random>
 #include <sstream>
 #include <thread>
 #include <unordered_map>
@@ -34,11 +35,12 @@ constexpr uint32_t kPacketMagic = 0x444F5257;  // "DORW"
 struct Packet {
   uint32_t magic;
   uint32_t msg;
+  uint64_t instance;  // the receiving process's, from its list: a later process with its pid refuses it
   uint64_t hwnd;
   uint64_t wParam;
   int64_t lParam;
 };
-static_assert(sizeof(Packet) == 32);
+static_assert(sizeof(Packet) == 40);
 
 struct Listed {
   uint64_t hwnd = 0;
@@ -47,8 +49,15 @@ struct Listed {
   std::wstring title;
 };
 
+// What a process's list says: which run of the process wrote it, and its windows.
+struct ListFile {
+  uint64_t instance = 0;
+  std::vector<Listed> windows;
+};
+
 struct Proxy {
   pid_t pid;
+  uint64_t instance;
   uint64_t remote;
   DWORD threadId;
 };
@@ -59,6 +68,7 @@ struct State {
   std::mutex lock;
   std::mutex publishLock;  // orders whole rewrites of our list; taken before WindowLock()
   std::atomic<bool> endpointStarted{false};
+  std::atomic<uint64_t> instance{0};  // this run of this process, in our list and in every packet to us
   std::string published;  // what our list holds now; guarded by publishLock
   std::unordered_map<ULONG_PTR, Proxy> proxies;
   ULONG_PTR nextProxy = kProxyBase;
@@ -97,10 +107,12 @@ bool EndpointAlive(pid_t pid) {
   return alive;
 }
 
-std::vector<Listed> ReadList(pid_t pid) {
-  std::vector<Listed> out;
+ListFile ReadList(pid_t pid) {
+  ListFile out;
   std::ifstream in(ListPath(pid));
   std::string line;
+  if (!std::getline(in, line) || line.rfind("instance ", 0) != 0) return out;
+  out.instance = std::strtoull(line.c_str() + 9, nullptr, 16);
   while (std::getline(in, line)) {
     std::istringstream fields(line);
     std::string hwnd, thread, cls, title;
@@ -111,7 +123,7 @@ std::vector<Listed> ReadList(pid_t pid) {
     if (*end) continue;
     entry.threadId = static_cast<DWORD>(std::strtoul(thread.c_str(), &end, 10));
     if (*end || !DecodeHexText(cls, entry.className) || !DecodeHexText(title, entry.title)) continue;
-    out.push_back(std::move(entry));
+    out.windows.push_back(std::move(entry));
   }
   return out;
 }
@@ -123,7 +135,9 @@ void Listen(int fd) {
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) return;
     // Another process's bytes: only a well-formed packet for one of our windows gets through.
-    if (n != static_cast<ssize_t>(sizeof p) || p.magic != kPacketMagic || !MayCrossProcess(p.msg)) continue;
+    if (n != static_cast<ssize_t>(sizeof p) || p.magic != kPacketMagic || !MayCrossProcess(p.msg) ||
+        p.instance != TheState().instance.load())
+      continue;
     HWND hwnd = reinterpret_cast<HWND>(static_cast<ULONG_PTR>(p.hwnd));
     if (!hwnd || IsRemoteWindow(hwnd) || hwnd == DesktopHandle()) continue;
     if (hwnd == HWND_BROADCAST) {
@@ -149,6 +163,11 @@ bool StartEndpoint() {
   sockaddr_un addr;
   if (!FillAddress(path, addr)) return false;
   unlink(path.c_str());  // left by a dead process that had our pid
+  unlink(ListPath(getpid()).c_str());
+  std::random_device random;
+  uint64_t instance = 0;
+  while (instance == 0) instance = (static_cast<uint64_t>(random()) << 32) | random();
+  s.instance = instance;
   int fd = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
   if (fd < 0) return false;
   if (bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
@@ -161,15 +180,16 @@ bool StartEndpoint() {
   return true;
 }
 
-HWND ProxyFor(pid_t pid, const Listed& entry) {
+HWND ProxyFor(pid_t pid, uint64_t instance, const Listed& entry) {
   State& s = TheState();
   std::lock_guard guard(s.lock);
   for (auto& [value, proxy] : s.proxies) {
-    if (proxy.pid == pid && proxy.remote == entry.hwnd) return reinterpret_cast<HWND>(value);
+    if (proxy.pid == pid && proxy.instance == instance && proxy.remote == entry.hwnd)
+      return reinterpret_cast<HWND>(value);
   }
   ULONG_PTR value = s.nextProxy;
   s.nextProxy += 2;
-  s.proxies.emplace(value, Proxy{pid, entry.hwnd, entry.threadId});
+  s.proxies.emplace(value, Proxy{pid, instance, entry.hwnd, entry.threadId});
   return reinterpret_cast<HWND>(value);
 }
 
@@ -248,7 +268,9 @@ bool IsRemoteWindow(HWND hwnd) {
 bool RemoteWindowAlive(HWND hwnd) {
   Proxy proxy;
   if (!LookupProxy(hwnd, proxy) || !EndpointAlive(proxy.pid)) return false;
-  for (const Listed& entry : ReadList(proxy.pid)) {
+  ListFile list = ReadList(proxy.pid);
+  if (list.instance != proxy.instance) return false;  // another run of a process with that pid
+  for (const Listed& entry : list.windows) {
     if (entry.hwnd == proxy.remote) return true;
   }
   return false;
@@ -261,8 +283,8 @@ bool PostRemoteMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   }
   Proxy proxy;
   if (!LookupProxy(hwnd, proxy) ||
-      !SendPacket(proxy.pid, Packet{kPacketMagic, msg, proxy.remote, static_cast<uint64_t>(wParam),
-                                    static_cast<int64_t>(lParam)})) {
+      !SendPacket(proxy.pid, Packet{kPacketMagic, msg, proxy.instance, proxy.remote,
+                                    static_cast<uint64_t>(wParam), static_cast<int64_t>(lParam)})) {
     SetLastError(ERROR_INVALID_WINDOW_HANDLE);  // no such window, or its process has gone
     return false;
   }
@@ -281,18 +303,20 @@ DWORD RemoteWindowThreadProcessId(HWND hwnd, LPDWORD processId) {
 
 void BroadcastToOtherProcesses(UINT msg, WPARAM wParam, LPARAM lParam) {
   if (!MayCrossProcess(msg)) return;
-  const Packet p{kPacketMagic, msg, reinterpret_cast<ULONG_PTR>(HWND_BROADCAST), static_cast<uint64_t>(wParam),
-                 static_cast<int64_t>(lParam)};
-  for (pid_t pid : LiveOtherProcesses()) SendPacket(pid, p);
+  for (pid_t pid : LiveOtherProcesses()) {
+    SendPacket(pid, Packet{kPacketMagic, msg, ReadList(pid).instance, reinterpret_cast<ULONG_PTR>(HWND_BROADCAST),
+                           static_cast<uint64_t>(wParam), static_cast<int64_t>(lParam)});
+  }
 }
 
 std::vector<HWND> FindRemoteWindows(LPCWSTR className, LPCWSTR title) {
   std::vector<HWND> out;
   for (pid_t pid : LiveOtherProcesses()) {
-    for (const Listed& entry : ReadList(pid)) {
+    ListFile list = ReadList(pid);
+    for (const Listed& entry : list.windows) {
       if (className && !NamesEqual(entry.className, className)) continue;
       if (title && !NamesEqual(entry.title, title)) continue;
-      out.push_back(ProxyFor(pid, entry));
+      out.push_back(ProxyFor(pid, list.instance, entry));
     }
   }
   return out;
@@ -320,7 +344,7 @@ void NotifyTopLevelChanged() {
   std::string temp = path + ".tmp";
   {
     std::ofstream out(temp, std::ios::trunc);
-    out << list.str();
+    out << "instance " << std::hex << s.instance.load() << '\n' << list.str();
     if (!out) return;
   }
   if (std::rename(temp.c_str(), path.c_str()) == 0) s.published = list.str();

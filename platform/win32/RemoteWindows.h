@@ -4,7 +4,10 @@
 // A process that owns top-level windows keeps, in the runtime folder's
 // "windows" folder, a datagram socket "<pid>.sock" and a list "<pid>.list" of
 // its top-level windows (handle, thread, class, title), rewritten atomically
-// whenever they change. Another process finds a window by reading the lists;
+// whenever they change. The list starts with a random number naming this run of
+// the process; every packet carries the number of the list it was addressed by,
+// so a later process that got the same pid never takes messages meant for the
+// windows of a dead one. Another process finds a window by reading the lists;
 // a list whose socket no longer answers belongs to a process that died, and is
 // removed on the way, so a dead process leaves no window to be found. Posting
 // sends the integers (message, wParam, lParam) to the socket; a listener thread

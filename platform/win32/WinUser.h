@@ -475,10 +475,30 @@ HWND GetForegroundWindow();
 HWND SetActiveWindow(HWND hwnd);
 HWND GetActiveWindow();
 HWND GetDesktopWindow();
+// Keyboard focus and mouse capture belong to the calling thread, as on Windows.
+HWND SetFocus(HWND hwnd);
+HWND GetFocus();
+HWND SetCapture(HWND hwnd);
+BOOL ReleaseCapture();
+HWND GetCapture();
 BOOL BringWindowToTop(HWND hwnd);
 DWORD GetWindowThreadProcessId(HWND hwnd, LPDWORD processId);
 HWND FindWindowExW(HWND parent, HWND childAfter, LPCWSTR className, LPCWSTR windowName);
 HWND FindWindowW(LPCWSTR className, LPCWSTR windowName);
+
+// --- Rectangles -------------------------------------------------------------------
+// A rectangle is empty when it has no width or no height; results of the set operations
+// that are empty come out as (0, 0, 0, 0) and return FALSE, as on Windows.
+BOOL SetRect(LPRECT rect, int left, int top, int right, int bottom);
+BOOL SetRectEmpty(LPRECT rect);
+BOOL CopyRect(LPRECT dest, const RECT* src);
+BOOL IsRectEmpty(const RECT* rect);
+BOOL EqualRect(const RECT* a, const RECT* b);
+BOOL PtInRect(const RECT* rect, POINT point);
+BOOL OffsetRect(LPRECT rect, int dx, int dy);
+BOOL InflateRect(LPRECT rect, int dx, int dy);
+BOOL IntersectRect(LPRECT dest, const RECT* a, const RECT* b);
+BOOL UnionRect(LPRECT dest, const RECT* a, const RECT* b);
 
 // --- Painting ---------------------------------------------------------------------
 BOOL InvalidateRect(HWND hwnd, const RECT* rect, BOOL erase);

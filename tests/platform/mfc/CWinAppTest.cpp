@@ -66,7 +66,11 @@ class CTestApp : public CWinApp {
     int code = CWinApp::ExitInstance();
     return m_initResult ? code : 42;
   }
+  DECLARE_MESSAGE_MAP()  // an application may have a (here empty) map of its own
 };
+
+BEGIN_MESSAGE_MAP(CTestApp, CWinApp)
+END_MESSAGE_MAP()
 
 class CWinAppTest : public testing::Test {
  protected:

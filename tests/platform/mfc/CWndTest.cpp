@@ -297,3 +297,31 @@ TEST(CWndInputMapTest, HandlersGetTheirArgumentsUnpacked) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(CWndPlacementTest, CenterWindowCentresOverTheOwnerOrOnTheWorkArea) {
+  CWnd owner;
+  ASSERT_TRUE(owner.CreateEx(0, nullptr, L"", WS_POPUP | WS_VISIBLE, 100, 100, 400, 300, nullptr, nullptr));
+  CWnd box;
+  ASSERT_TRUE(box.CreateEx(0, nullptr, L"", WS_POPUP, 0, 0, 100, 50, owner.m_hWnd, nullptr));
+  box.CenterWindow();
+  CRect r;
+  box.GetWindowRect(&r);
+  EXPECT_EQ(r.left, 250);
+  EXPECT_EQ(r.top, 225);
+  owner.ShowWindow(SW_HIDE);  // a hidden owner: the work area instead
+  box.CenterWindow();
+  box.GetWindowRect(&r);
+  RECT work = display::Desktop::Get().WorkArea();
+  EXPECT_EQ(r.left, (work.right - 100) / 2);
+  owner.MoveWindow(-390, 0, 400, 300);  // mostly off the screen: kept on the work area
+  owner.ShowWindow(SW_SHOWNA);
+  box.CenterWindow();
+  box.GetWindowRect(&r);
+  EXPECT_EQ(r.left, 0);
+  box.DestroyWindow();
+  owner.DestroyWindow();
+}
+
+}  // namespace

@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "ChildProcess.h"
+#include "TempDir.h"
 #include "WindowTestSupport.h"
 #include "display/Desktop.h"
 
@@ -75,6 +76,29 @@ TEST_F(RemoteWindowTest, WindowOfAKilledProcessCannotBeFound) {
   // The dead process's files were cleared on the way.
   auto folder = std::filesystem::path(getenv("XDG_RUNTIME_DIR")) / "dorv" / "windows";
   EXPECT_FALSE(std::filesystem::exists(folder / (std::to_string(host.pid()) + ".list")));
+}
+
+// A list left by an earlier run of a process whose pid came back must not steer messages
+// to the windows of the new run.
+TEST_F(RemoteWindowTest, MessagesAddressedThroughAnotherRunsListAreRefused) {
+  ChildProcess host({"host", "HostClass", "Reborn"});
+  ASSERT_EQ(host.ReadLine(), "ready");
+  auto list = std::filesystem::path(getenv("XDG_RUNTIME_DIR")) / "dorv" / "windows" /
+              (std::to_string(host.pid()) + ".list");
+  std::string real = dorvtest::ReadFile(list);
+  ASSERT_EQ(real.rfind("instance ", 0), 0u);
+  std::string stale = "instance 1" + real.substr(real.find('\n'));
+  dorvtest::WriteFile(list, stale);
+  HWND old = FindWindowW(L"HostClass", L"Reborn");
+  ASSERT_TRUE(old);
+  EXPECT_TRUE(PostMessageW(old, WM_USER + 99, 5, 0));  // taken by the socket, refused by the process
+  dorvtest::WriteFile(list, real);
+  EXPECT_FALSE(IsWindow(old));
+  HWND current = FindWindowW(L"HostClass", L"Reborn");
+  ASSERT_TRUE(current);
+  EXPECT_NE(current, old);
+  EXPECT_TRUE(PostMessageW(current, WM_USER + 99, 6, 0));
+  EXPECT_EQ(host.Wait(), 6);
 }
 
 TEST_F(RemoteWindowTest, ClosedProcessTakesItsWindowAlong) {

@@ -378,6 +378,39 @@ TEST_F(WindowTest, TextEnableAndActivation) {
   DestroyWindow(first);
 }
 
+TEST_F(WindowTest, FocusAndCaptureTellBothWindowsAndEndWithTheWindow) {
+  HWND top = MakeWindow(L"top", nullptr, WS_VISIBLE);
+  HWND a = MakeWindow(L"a", top);
+  HWND b = MakeWindow(L"b", top);
+  rec().Clear();
+  EXPECT_EQ(SetFocus(a), nullptr);
+  EXPECT_EQ(GetFocus(), a);
+  EXPECT_EQ(SetFocus(b), a);
+  using P = std::pair<HWND, UINT>;
+  EXPECT_EQ(rec().Sequence({WM_SETFOCUS, WM_KILLFOCUS}),
+            (std::vector<P>{{a, WM_SETFOCUS}, {a, WM_KILLFOCUS}, {b, WM_SETFOCUS}}));
+  EnableWindow(a, FALSE);
+  EXPECT_EQ(SetFocus(a), nullptr);  // a disabled window takes no keyboard
+  EXPECT_EQ(GetFocus(), b);
+  HWND other = nullptr;
+  std::thread([&] { other = SetFocus(b); }).join();
+  EXPECT_EQ(other, nullptr);  // another thread's window
+  EXPECT_EQ(GetFocus(), b);
+
+  rec().Clear();
+  EXPECT_EQ(SetCapture(a), nullptr);
+  EXPECT_EQ(SetCapture(b), a);
+  EXPECT_TRUE(ReleaseCapture());
+  EXPECT_EQ(GetCapture(), nullptr);
+  auto changes = rec().Sequence({WM_CAPTURECHANGED});
+  EXPECT_EQ(changes, (std::vector<P>{{a, WM_CAPTURECHANGED}, {b, WM_CAPTURECHANGED}}));
+  SetCapture(b);
+  DestroyWindow(b);
+  EXPECT_EQ(GetFocus(), nullptr);
+  EXPECT_EQ(GetCapture(), nullptr);
+  DestroyWindow(top);
+}
+
 TEST_F(WindowTest, PaintMergesInvalidRectanglesAndPaintsOnlyVisibleWindows) {
   HWND hwnd = MakeWindow();
   InvalidateRect(hwnd, nullptr, TRUE);
@@ -393,6 +426,7 @@ TEST_F(WindowTest, PaintMergesInvalidRectanglesAndPaintsOnlyVisibleWindows) {
     if (msg != WM_PAINT) return false;
     PAINTSTRUCT ps;
     EXPECT_TRUE(BeginPaint(h, &ps));
+    EXPECT_EQ(GetObjectType(ps.hdc), OBJ_DC);  // a device context the drawing functions take
     painted = ps.rcPaint;
     EndPaint(h, &ps);
     return true;
@@ -445,6 +479,40 @@ TEST_F(WindowTest, TopmostWindowsStayAboveOthers) {
   EXPECT_FALSE(GetWindowLongPtrW(topmost, GWL_EXSTYLE) & WS_EX_TOPMOST);
   DestroyWindow(normal);
   DestroyWindow(topmost);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(RectTest, SetOperationsFollowWindowsEmptyRules) {
+  struct Row {
+    const char* name;
+    RECT a, b;
+    BOOL intersects;
+    RECT intersection, unionRect;
+  };
+  const Row rows[] = {
+      {"overlapping", {0, 0, 10, 10}, {5, 5, 20, 20}, TRUE, {5, 5, 10, 10}, {0, 0, 20, 20}},
+      {"touching edges do not meet", {0, 0, 10, 10}, {10, 0, 20, 10}, FALSE, {0, 0, 0, 0}, {0, 0, 20, 10}},
+      {"an empty one adds nothing", {0, 0, 10, 10}, {30, 30, 30, 40}, FALSE, {0, 0, 0, 0}, {0, 0, 10, 10}},
+  };
+  for (const Row& row : rows) {
+    RECT r;
+    EXPECT_EQ(IntersectRect(&r, &row.a, &row.b), row.intersects) << row.name;
+    EXPECT_TRUE(EqualRect(&r, &row.intersection)) << row.name;
+    UnionRect(&r, &row.a, &row.b);
+    EXPECT_TRUE(EqualRect(&r, &row.unionRect)) << row.name;
+  }
+  RECT r{0, 0, 10, 10};
+  OffsetRect(&r, 5, -5);
+  InflateRect(&r, 1, 2);
+  const RECT moved{4, -7, 16, 7};
+  EXPECT_TRUE(EqualRect(&r, &moved));
+  EXPECT_TRUE(PtInRect(&r, POINT{4, -7}));
+  EXPECT_FALSE(PtInRect(&r, POINT{16, 0}));  // the right and bottom edges are outside
+  const RECT flat{5, 5, 5, 9};
+  EXPECT_TRUE(IsRectEmpty(&flat));
 }
 
 }  // namespace

@@ -1,0 +1,77 @@
+#include <algorithm>
+
+#include "win32/WinUser.h"
+
+BOOL SetRect(LPRECT rect, int left, int top, int right, int bottom) {
+  if (!rect) return FALSE;
+  *rect = RECT{left, top, right, bottom};
+  return TRUE;
+}
+
+BOOL SetRectEmpty(LPRECT rect) { return SetRect(rect, 0, 0, 0, 0); }
+
+BOOL CopyRect(LPRECT dest, const RECT* src) {
+  if (!dest || !src) return FALSE;
+  *dest = *src;
+  return TRUE;
+}
+
+BOOL IsRectEmpty(const RECT* rect) { return !rect || rect->right <= rect->left || rect->bottom <= rect->top; }
+
+BOOL EqualRect(const RECT* a, const RECT* b) {
+  return a && b && a->left == b->left && a->top == b->top && a->right == b->right && a->bottom == b->bottom;
+}
+
+BOOL PtInRect(const RECT* rect, POINT p) {
+  return rect && p.x >= rect->left && p.x < rect->right && p.y >= rect->top && p.y < rect->bottom;
+}
+
+BOOL OffsetRect(LPRECT rect, int dx, int dy) {
+  if (!rect) return FALSE;
+  rect->left += dx;
+  rect->right += dx;
+  rect->top += dy;
+  rect->bottom += dy;
+  return TRUE;
+}
+
+BOOL InflateRect(LPRECT rect, int dx, int dy) {
+  if (!rect) return FALSE;
+  rect->left -= dx;
+  rect->right += dx;
+  rect->top -= dy;
+  rect->bottom += dy;
+  return TRUE;
+}
+
+BOOL IntersectRect(LPRECT dest, const RECT* a, const RECT* b) {
+  if (!dest || !a || !b) return FALSE;
+  RECT r{std::max(a->left, b->left), std::max(a->top, b->top), std::min(a->right, b->right),
+         std::min(a->bottom, b->bottom)};
+  if (IsRectEmpty(&r)) {
+    SetRectEmpty(dest);
+    return FALSE;
+  }
+  *dest = r;
+  return TRUE;
+}
+
+BOOL UnionRect(LPRECT dest, const RECT* a, const RECT* b) {
+  if (!dest || !a || !b) return FALSE;
+  // An empty rectangle adds nothing.
+  if (IsRectEmpty(a)) {
+    if (IsRectEmpty(b)) {
+      SetRectEmpty(dest);
+      return FALSE;
+    }
+    *dest = *b;
+    return TRUE;
+  }
+  if (IsRectEmpty(b)) {
+    *dest = *a;
+    return TRUE;
+  }
+  *dest = RECT{std::min(a->left, b->left), std::min(a->top, b->top), std::max(a->right, b->right),
+               std::max(a->bottom, b->bottom)};
+  return TRUE;
+}
