@@ -6,6 +6,7 @@
 
 #include <cerrno>
 
+#include "win32/FileLocks.h"
 #include "win32/FileTime.h"
 #include "win32/NamedPipe.h"
 #include "win32/NativePath.h"
@@ -38,7 +39,7 @@ bool RefuseOverlapped(LPOVERLAPPED overlapped) {
 
 }  // namespace
 
-HANDLE CreateFileW(LPCWSTR path, DWORD access, DWORD, LPSECURITY_ATTRIBUTES, DWORD disposition,
+HANDLE CreateFileW(LPCWSTR path, DWORD access, DWORD shareMode, LPSECURITY_ATTRIBUTES, DWORD disposition,
                    DWORD flagsAndAttributes, HANDLE) {
   if (win32::IsPipeName(path)) return win32::OpenPipeClient(path, access, flagsAndAttributes);
   std::string native = NativePath(path);
@@ -50,6 +51,19 @@ HANDLE CreateFileW(LPCWSTR path, DWORD access, DWORD, LPSECURITY_ATTRIBUTES, DWO
   if (existed && S_ISDIR(st.st_mode) && (!(flagsAndAttributes & FILE_FLAG_BACKUP_SEMANTICS) || writing)) {
     SetLastError(ERROR_ACCESS_DENIED);
     return INVALID_HANDLE_VALUE;
+  }
+  // A lock on the file stands for another program's open handle (FileLocks.h):
+  // an exclusive one shares nothing, a shared one only reading.
+  if (existed && S_ISREG(st.st_mode) && access != 0) {
+    win32::FileLock lock = win32::LockOnFile(native);
+    bool refused = lock == win32::FileLock::Exclusive ||
+                   (lock == win32::FileLock::Shared && (writing || disposition == CREATE_ALWAYS ||
+                                                        disposition == TRUNCATE_EXISTING ||
+                                                        !(shareMode & FILE_SHARE_READ)));
+    if (refused) {
+      SetLastError(ERROR_SHARING_VIOLATION);
+      return INVALID_HANDLE_VALUE;
+    }
   }
   switch (disposition) {
     case CREATE_NEW: flags |= O_CREAT | O_EXCL; break;

@@ -10,10 +10,19 @@
 #include <cstring>
 #include <string>
 
+#include "win32/FileLocks.h"
 #include "win32/NativePath.h"
 #include "win32/WinError.h"
 
 namespace {
+
+// A locked file stands for one that another program holds open (FileLocks.h).
+bool Occupied(const std::string& path, win32::FileLock atLeast = win32::FileLock::Shared) {
+  win32::FileLock lock = win32::LockOnFile(path);
+  if (lock == win32::FileLock::None || (atLeast == win32::FileLock::Exclusive && lock != atLeast)) return false;
+  SetLastError(ERROR_SHARING_VIOLATION);
+  return true;
+}
 
 bool Fail(int err, const std::string& path) {
   SetLastErrorForPath(err, path);
@@ -47,6 +56,7 @@ bool CopyBytes(int from, int to) {
 }
 
 bool CopyFile(const std::string& from, const std::string& to, bool failIfExists) {
+  if (Occupied(from, win32::FileLock::Exclusive) || Occupied(to)) return false;
   int in = open(from.c_str(), O_RDONLY | O_CLOEXEC);
   if (in < 0) return Fail(errno, from);
   struct stat st;
@@ -137,6 +147,7 @@ BOOL DeleteFileW(LPCWSTR path) {
     SetLastError(ERROR_ACCESS_DENIED);
     return FALSE;
   }
+  if (S_ISREG(st.st_mode) && Occupied(native)) return FALSE;
   return unlink(native.c_str()) == 0 ? TRUE : Fail(errno, native);
 }
 
@@ -156,7 +167,17 @@ BOOL MoveFileExW(LPCWSTR from, LPCWSTR to, DWORD flags) {
   // Renaming a name onto itself is a no-op.
   bool same = targetExists && st.st_dev == targetSt.st_dev && st.st_ino == targetSt.st_ino && source == target;
   if (same) return TRUE;
+  if (S_ISREG(st.st_mode) && Occupied(source)) return FALSE;
+  // Windows refuses to move a folder while a file below it is open.
+  if (S_ISDIR(st.st_mode) && win32::FolderHoldsLockedFile(source)) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return FALSE;
+  }
   if (flags & MOVEFILE_REPLACE_EXISTING) {
+    if (targetExists && S_ISREG(targetSt.st_mode) && win32::LockOnFile(target) != win32::FileLock::None) {
+      SetLastError(ERROR_ACCESS_DENIED);
+      return FALSE;
+    }
     if (targetExists && S_ISDIR(targetSt.st_mode)) {
       SetLastError(ERROR_ACCESS_DENIED);
       return FALSE;

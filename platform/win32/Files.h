@@ -1,6 +1,9 @@
 #pragma once
 // Files and folders by name: creating, removing, copying, moving, attributes.
 // Names are wide text and reach the system as UTF-8; '/' separates folders.
+// A locked file counts as open in another program (FileLocks.h): deleting or
+// moving it, or copying onto it, gives ERROR_SHARING_VIOLATION, and moving a
+// folder with such a file below it gives ERROR_ACCESS_DENIED.
 #include "win32/WinDef.h"
 
 constexpr DWORD FILE_ATTRIBUTE_READONLY = 0x1;

@@ -61,3 +61,6 @@
 #include "win32/GdiPaint.h"
 #include "win32/ShellPath.h"
 #include "win32/Metrics.h"
+#include "win32/PathFunctions.h"
+#include "win32/ProfileStrings.h"
+#include "win32/ShellChangeNotify.h"

@@ -1,0 +1,36 @@
+#include "client/sync/SyncEngineLinks.h"
+
+#include <mutex>
+
+namespace {
+
+std::mutex g_linksLock;
+SyncEngineLinks g_links;
+
+template <typename F>
+void Take(F& target, const F& source) {
+  if (source) target = source;
+}
+
+}  // namespace
+
+void InstallSyncEngineLinks(const SyncEngineLinks& links) {
+  std::lock_guard<std::mutex> hold(g_linksLock);
+  Take(g_links.setPathStatus, links.setPathStatus);
+  Take(g_links.getRootStatus, links.getRootStatus);
+  Take(g_links.queueServerFileAdd, links.queueServerFileAdd);
+  Take(g_links.queueLocalFolderAdd, links.queueLocalFolderAdd);
+  Take(g_links.queueLocalFileAdd, links.queueLocalFileAdd);
+  Take(g_links.ignoreProgramChange, links.ignoreProgramChange);
+  Take(g_links.isEngineIdle, links.isEngineIdle);
+}
+
+void ClearSyncEngineLinks() {
+  std::lock_guard<std::mutex> hold(g_linksLock);
+  g_links = SyncEngineLinks();
+}
+
+SyncEngineLinks GetSyncEngineLinks() {
+  std::lock_guard<std::mutex> hold(g_linksLock);
+  return g_links;
+}

@@ -1,0 +1,35 @@
+#pragma once
+// What the engine's registries and utilities ask of the pieces that are built
+// on top of them: the status cache's path states, the task managers' queues,
+// the program-change ignore list and the idle test of the queues. Each piece
+// installs its entry when it is created and removes it when it ends; a call
+// whose entry is missing does nothing (or answers 0 / false).
+#include <functional>
+
+#include <juce_core/juce_core.h>
+
+#include "client/core/db/SyncFileData.h"
+
+struct SyncEngineLinks {
+  // CStatusCache::SetPathStatus (1 normal, 2 in transfer, 3 error).
+  std::function<void(const juce::String& path, int status)> setPathStatus;
+  // CStatusCache::GetRootStatus.
+  std::function<int()> getRootStatus;
+  // The down manager's QueueServerFileAdd: op 1, priority 1, for a copy of the row.
+  std::function<void(const SyncFileData& row)> queueServerFileAdd;
+  // The up manager's QueueLocalFolderAdd and QueueLocalFileAdd.
+  std::function<void(const juce::String& path)> queueLocalFolderAdd;
+  std::function<void(const juce::String& path)> queueLocalFileAdd;
+  // ProgramChangeIgnoreList::Add: a change the program makes itself.
+  std::function<void(const juce::String& oldPath, const juce::String& newPath, int type)> ignoreProgramChange;
+  // True when the engine, its tracker and both task managers exist, every up
+  // and down queue is empty and the server-update filter has no pending version.
+  std::function<bool()> isEngineIdle;
+};
+
+// Replaces the entries that are set in links; unset ones stay as they were.
+void InstallSyncEngineLinks(const SyncEngineLinks& links);
+// Removes every entry (the engine's end; tests).
+void ClearSyncEngineLinks();
+// A copy of the installed entries, safe to call without any lock held.
+SyncEngineLinks GetSyncEngineLinks();
