@@ -2,18 +2,12 @@
 
 #include <unordered_set>
 
+#include "client/sync/status/StatusPaths.h"
 #include "common/MutiLanSupport.h"
 #include "common/NumberText.h"
 #include "common/PathText.h"
 
 namespace {
-
-CString ParentOf(const CString& path) {
-  CString normal = Common::ReparsePath(path);
-  int cut = normal.ReverseFind(Common::kPathSeparator);
-  if (cut < 0) cut = normal.ReverseFind(L':');
-  return cut < 0 ? CString() : normal.Left(cut);
-}
 
 struct CStringHash {
   std::size_t operator()(const CString& text) const { return std::hash<std::wstring>()(text.str()); }
@@ -43,7 +37,7 @@ void CExplorerRefresher::QueueRefresh(const CString& path, bool recurse, int roo
   if (recurse) {
     QueueFolderTree(path, rootLength);
   } else {
-    CString parent = ParentOf(path);
+    CString parent = StatusParentPath(path);
     if (parent.GetLength() >= rootLength && parent != path) QueueRefresh(parent, false, rootLength);
   }
 }

@@ -2,6 +2,7 @@
 
 #include "client/core/LogWriter.h"
 #include "client/sync/SyncEngineLinks.h"
+#include "client/sync/status/StatusPaths.h"
 #include "common/FileHelpers.h"
 #include "common/PathText.h"
 #include "common/StringConvert.h"
@@ -22,15 +23,6 @@ CString KeyOf(const juce::String& path) {
   CString key = Common::String_To_CString(path);
   while (key.GetLength() > 1 && key[key.GetLength() - 1] == Common::kPathSeparator) key.Truncate(key.GetLength() - 1);
   return key;
-}
-
-// The folder a path lies in: cut before its last separator (or ':' when it has
-// none); empty for a path without either.
-CString ParentOf(const CString& path) {
-  CString normal = Common::ReparsePath(path);
-  int cut = normal.ReverseFind(Common::kPathSeparator);
-  if (cut < 0) cut = normal.ReverseFind(L':');
-  return cut < 0 ? CString() : normal.Left(cut);
 }
 
 // The name of the path inside its parent: what follows the parent and one
@@ -133,7 +125,7 @@ void CStatusCache::Recompute(StatusDirNode* node, int state, bool fromChild) {
     }
     node->m_nState = newState;
   }
-  StatusDirNode* parent = FindNode(ParentOf(node->m_strPath));
+  StatusDirNode* parent = FindNode(StatusParentPath(node->m_strPath));
   if (parent && parent != node) Recompute(parent, newState, true);
 }
 
@@ -141,7 +133,7 @@ void CStatusCache::SetPathStatus(const juce::String& pathText, int state) {
   CString path = KeyOf(pathText);
   {
     CacheLock hold(m_cacheLock);
-    CString parentPath = ParentOf(path);
+    CString parentPath = StatusParentPath(path);
     if (Common::IsDirectory(path)) {
       StatusDirNode* node = FindNode(path);
       if (!node && Common::IsFileExist(path)) {
@@ -171,7 +163,7 @@ void CStatusCache::SetPathStatus(const juce::String& pathText, int state) {
 
 void CStatusCache::RemovePath(const juce::String& pathText) {
   CString path = KeyOf(pathText);
-  CString parentPath = ParentOf(path);
+  CString parentPath = StatusParentPath(path);
   {
     CacheLock hold(m_cacheLock);
     StatusDirNode* parent = FindNode(parentPath);
@@ -203,7 +195,7 @@ void CStatusCache::RemovePath(const juce::String& pathText) {
 void CStatusCache::RenamePath(const juce::String& oldText, const juce::String& newText) {
   CString oldPath = KeyOf(oldText), newPath = KeyOf(newText);
   if (oldPath == newPath) return;
-  CString oldParentPath = ParentOf(oldPath), newParentPath = ParentOf(newPath);
+  CString oldParentPath = StatusParentPath(oldPath), newParentPath = StatusParentPath(newPath);
   bool refresh = false;
   {
     CacheLock hold(m_cacheLock);
@@ -256,7 +248,7 @@ StatusPipeReply CStatusCache::HandleStatusRequest(const StatusPipeRequest& reque
   {
     CacheLock hold(m_cacheLock);
     if (!path.IsEmpty() && request.kind == kStatusKindFile) {
-      CString parentPath = ParentOf(path);
+      CString parentPath = StatusParentPath(path);
       if (StatusDirNode* parent = FindNode(parentPath)) {
         CacheLock holdParent(parent->m_lock);
         auto it = parent->m_files.find(NameIn(parentPath, path));
@@ -290,7 +282,7 @@ int CStatusCache::GetRecordedFolderState(const juce::String& pathText) {
 
 int CStatusCache::GetRecordedFileState(const juce::String& pathText) {
   CString path = KeyOf(pathText);
-  CString parentPath = ParentOf(path);
+  CString parentPath = StatusParentPath(path);
   CacheLock hold(m_cacheLock);
   StatusDirNode* parent = FindNode(parentPath);
   if (!parent) return -1;

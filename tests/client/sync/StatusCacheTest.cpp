@@ -14,6 +14,7 @@
 #include "client/core/account/AccountData.h"
 #include "client/sync/status/CStatusCache.h"
 #include "common/MutiLanSupport.h"
+#include "shellext/ShellExtKind.h"
 #include "TempDir.h"
 #include "win32/ManualClock.h"
 #include "win32/Windows.h"
@@ -292,6 +293,47 @@ TEST_F(StatusCacheTest, BadClientsAreLetGoAndTheServerServesTheNext) {
     CloseHandle(gone);
     expectServed("a client gone mid-reply");
   }
+}
+
+// The Explorer extension itself, loaded as Explorer loads it, asks the cache
+// through the shared root record and the pipe.
+TEST_F(StatusCacheTest, TheExtensionShowsTheOverlayOfEachPathsState) {
+  GetAccountData()->SetLoggedIn(true);
+  RecordTree();
+  cache->SetPathStatus(P("a/f1.txt"), 3);
+  cache->SetPathStatus(P("a/b/g.txt"), 2);
+  HMODULE module = LoadLibraryW(CString(DORV_SHELL_DLL));
+  ASSERT_NE(module, nullptr);
+  using GetClassObject = HRESULT (*)(REFCLSID, REFIID, void**);
+  auto getClassObject = reinterpret_cast<GetClassObject>(GetProcAddress(module, "DllGetClassObject"));
+  ASSERT_NE(getClassObject, nullptr);
+  IShellIconOverlayIdentifier* overlays[3] = {};
+  for (int kind = 0; kind < 3; ++kind) {
+    IClassFactory* factory = nullptr;
+    ASSERT_EQ(getClassObject(kShellExtKinds[kind].clsid, IID_IClassFactory, reinterpret_cast<void**>(&factory)), S_OK);
+    ASSERT_EQ(factory->CreateInstance(nullptr, IID_IShellIconOverlayIdentifier, reinterpret_cast<void**>(&overlays[kind])),
+              S_OK);
+    factory->Release();
+  }
+  auto overlayOf = [&](const std::wstring& path) {
+    int shown = -1;
+    for (int kind = 0; kind < 3; ++kind) {
+      if (overlays[kind]->IsMemberOf(path.c_str(), 0) == S_OK) {
+        EXPECT_EQ(shown, -1) << "two overlays";
+        shown = kind;
+      }
+    }
+    return shown;
+  };
+  EXPECT_EQ(overlayOf(W("a/f1.txt")), kShellExtError);
+  EXPECT_EQ(overlayOf(W("a/b/g.txt")), kShellExtUpload);
+  EXPECT_EQ(overlayOf(W("a/b")), kShellExtUpload);
+  EXPECT_EQ(overlayOf(W("top.txt")), kShellExtNormal);
+  EXPECT_EQ(overlayOf(W("")), kShellExtUpload);
+  EXPECT_EQ(overlayOf(m_dir.path().wstring()), -1);  // outside the root
+  cache->ReleaseRoot();  // paused: no overlays
+  EXPECT_EQ(overlayOf(W("a/f1.txt")), -1);
+  for (auto* overlay : overlays) overlay->Release();
 }
 
 TEST_F(StatusCacheTest, TheSharedRecordFollowsPublishPauseAndSignOut) {
