@@ -10,32 +10,23 @@ void LogPipeFailure(const char* what, DWORD error) {
   WriteMessageLog(ErrorLog, juce::String(what) + " GetLastError:" + juce::String(static_cast<int>(error)));
 }
 
-// Waits up to timeoutMs for bytes from the client. FALSE with the last error set
-// when the client went away (ERROR_BROKEN_PIPE) or sent nothing in time
-// (ERROR_SEM_TIMEOUT). The wait polls: the pipe offers no timed read.
-BOOL WaitForClientBytes(HANDLE pipe, DWORD timeoutMs) {
-  ULONGLONG deadline = GetTickCount64() + timeoutMs;
+// Polls the client's end until it has bytes for us (TRUE), has gone (FALSE,
+// ERROR_BROKEN_PIPE) or timeoutMs have passed (FALSE, ERROR_SEM_TIMEOUT); the pipe
+// offers no timed read. A client answers within microseconds, so the first
+// millisecond only yields the processor; later polls sleep.
+BOOL PollClient(HANDLE pipe, DWORD timeoutMs) {
+  ULONGLONG start = GetTickCount64();
+  ULONGLONG deadline = start + timeoutMs;
   for (;;) {
     DWORD available = 0;
     if (!PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr)) return FALSE;
     if (available > 0) return TRUE;
-    if (GetTickCount64() >= deadline) {
+    ULONGLONG now = GetTickCount64();
+    if (now >= deadline) {
       SetLastError(ERROR_SEM_TIMEOUT);
       return FALSE;
     }
-    Sleep(1);
-  }
-}
-
-// Waits up to timeoutMs for the client to close its end, which it does once it has
-// read the reply; disconnecting earlier could take the reply away from it.
-void WaitForClientClose(HANDLE pipe, DWORD timeoutMs) {
-  ULONGLONG deadline = GetTickCount64() + timeoutMs;
-  for (;;) {
-    DWORD available = 0;
-    if (!PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr)) return;  // gone
-    if (available > 0 || GetTickCount64() >= deadline) return;  // more talk is not expected
-    Sleep(1);
+    Sleep(now - start < 2 ? 0 : 1);
   }
 }
 
@@ -81,7 +72,7 @@ void CStatusCache::RunPipeServer() {
 void CStatusCache::ServeClient(HANDLE pipe) {
   StatusPipeRequest request{};
   DWORD read = 0;
-  if (!WaitForClientBytes(pipe, kRequestWaitMs) || !ReadFile(pipe, &request, sizeof request, &read, nullptr)) {
+  if (!PollClient(pipe, kRequestWaitMs) || !ReadFile(pipe, &request, sizeof request, &read, nullptr)) {
     LogPipeFailure("Read pipe failure", GetLastError());
     return;
   }
@@ -98,7 +89,10 @@ void CStatusCache::ServeClient(HANDLE pipe) {
     LogPipeFailure("Server Write pipe failure", GetLastError());
     return;
   }
-  WaitForClientClose(pipe, kReplyTakenWaitMs);
+  // The client closes its end once it has read the reply; disconnecting earlier
+  // could take the reply away from it. One that keeps its end open, or talks on,
+  // is let go after the wait.
+  PollClient(pipe, kReplyTakenWaitMs);
 }
 
 void CStatusCache::WakePipeServer() {
