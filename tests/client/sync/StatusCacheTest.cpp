@@ -336,6 +336,19 @@ TEST_F(StatusCacheTest, TheExtensionShowsTheOverlayOfEachPathsState) {
   for (auto* overlay : overlays) overlay->Release();
 }
 
+TEST_F(StatusCacheTest, TheCacheEndsWhileAClientHoldsTheServerAndTheNextCacheServesAgain) {
+  HANDLE silent = ConnectPipe();
+  ASSERT_NE(silent, INVALID_HANDLE_VALUE);
+  cache.reset();  // returns: the server lets the silent client go and sees the stop
+  CloseHandle(silent);
+  cache = std::make_unique<CStatusCache>();
+  RecordTree();
+  cache->SetPathStatus(P("top.txt"), 3);
+  WireReply r = Ask(1, W("top.txt"));
+  EXPECT_TRUE(r.ok);
+  EXPECT_EQ(r.state, 3u);
+}
+
 TEST_F(StatusCacheTest, TheSharedRecordFollowsPublishPauseAndSignOut) {
   GetAccountData()->SetLoggedIn(true);
   cache->PublishRoot(P("") + "/");
