@@ -9,7 +9,6 @@
 
 #include "client/core/LogWriter.h"
 #include "client/core/account/AccountData.h"
-#include "client/core/context/GlobalContext.h"
 #include "client/core/protocol/ServerDirInfo.h"
 #include "client/core/protocol/ServerFileInfo.h"
 #include "client/sync/SyncEngineLinks.h"
@@ -201,7 +200,7 @@ void ReportFileTooBig(const juce::String& path) {
     sink->NotifySyncEvent(info);
     sink->NotifyPathStatus(path, SYNC_PATH_FAILED);
   }
-  if (SyncPathList* tips = GetGlobalContext()->GetTipList()) tips->AddUnique(path, TIP_FILE_TOO_BIG);
+  if (SyncPathList* tips = GetSyncTipList()) tips->AddUnique(path, TIP_FILE_TOO_BIG);
 }
 
 bool IsDiskSpaceLow(const juce::String& path) {

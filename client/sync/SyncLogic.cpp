@@ -38,6 +38,11 @@ SyncStatusTracker* GetSyncStatusTracker() {
   return logic ? logic->GetStatusTracker() : nullptr;
 }
 
+SyncPathList* GetSyncTipList() {
+  GlobalContext* context = GetGlobalContext();
+  return context ? context->GetTipList() : nullptr;
+}
+
 namespace {
 
 SyncLogic* MakeSyncLogic() { return new SyncLogic(); }

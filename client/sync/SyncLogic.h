@@ -8,6 +8,7 @@
 
 #include "client/sync/SyncNotify.h"
 
+class SyncPathList;
 class SyncStatusTracker;
 
 class SyncLogic {
@@ -42,6 +43,8 @@ SyncLogic* GetSyncLogic();
 ISyncNotifyUI* GetSyncNotifyUI();
 // The engine's status tracker, null without engine.
 SyncStatusTracker* GetSyncStatusTracker();
+// The global context's tip list, null when the engine's parts aren't installed.
+SyncPathList* GetSyncTipList();
 
 // Tells the global context how to make and end the engine and the tip list;
 // call before its first use.

@@ -1,7 +1,15 @@
 #pragma once
 class CDorv_WinApp;
+class CAppBackgroundJob;
 
-// The start-up update check. Non-zero when the start must end because an
-// installer is being started; 0 to go on. It may leave a background download
-// in the application object, which the application's exit deletes.
+// The start-up update check: reads the local version, fetches the update
+// description and, when it offers another version, starts an installer
+// already downloaded and verified (the start then ends), downloads a silent
+// one in the background for the next start, or — without the update dialog
+// of the windows — goes on without the update and says so in the log.
+// Non-zero when the start must end because an installer was started; 0 to go
+// on. A background download is left in the application object, which deletes
+// it at exit.
 int CheckForUpdate(CDorv_WinApp* app);
+// The same; the background download goes to `download` (the caller owns it).
+int CheckForUpdate(CAppBackgroundJob*& download);

@@ -54,7 +54,7 @@ HANDLE CreateFileW(LPCWSTR path, DWORD access, DWORD shareMode, LPSECURITY_ATTRI
   }
   // A lock on the file stands for another program's open handle (FileLocks.h):
   // an exclusive one shares nothing, a shared one only reading.
-  if (existed && S_ISREG(st.st_mode) && access != 0) {
+  if (existed && S_ISREG(st.st_mode) && (reading || writing)) {
     win32::FileLock lock = win32::LockOnFile(native);
     bool refused = lock == win32::FileLock::Exclusive ||
                    (lock == win32::FileLock::Shared && (writing || disposition == CREATE_ALWAYS ||

@@ -3,8 +3,8 @@
 // Share modes are not enforced between our own handles (the system has no
 // mandatory sharing), so two handles may write one file at once; a file that
 // another program has locked is refused with ERROR_SHARING_VIOLATION as its
-// open handle would be (FileLocks.h). A pipe's name opens the client end of the
-// pipe (win32/NamedPipe.h). Overlapped I/O is not
+// open handle would be (FileLocks.h). A pipe's name opens the client end of
+// the pipe (win32/NamedPipe.h). Overlapped I/O is not
 // offered: a non-null OVERLAPPED gives ERROR_NOT_SUPPORTED.
 #include "win32/Files.h"
 #include "win32/Handle.h"

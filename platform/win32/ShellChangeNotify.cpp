@@ -1,21 +1,25 @@
 #include "win32/ShellChangeNotify.h"
 
-#include <deque>
 #include <mutex>
 
 #include "win32/CodePage.h"
 
 namespace {
 
-constexpr std::size_t kKeptChanges = 4096;
+struct Journal {
+  std::mutex lock;
+  std::vector<win32::ShellNotification> entries;
+};
 
-std::mutex g_changesLock;
-std::deque<win32::ShellChange> g_changes;
+Journal& TheJournal() {
+  static Journal* journal = new Journal;  // lives until process end
+  return *journal;
+}
 
-std::wstring ItemText(UINT flags, LPCVOID item) {
+std::wstring PathOf(UINT flags, LPCVOID item) {
   if (!item) return {};
   switch (flags & SHCNF_TYPE) {
-    case SHCNF_PATHW: return static_cast<const wchar_t*>(item);
+    case SHCNF_PATHW: return static_cast<LPCWSTR>(item);
     case SHCNF_PATHA: return Utf8ToWide(static_cast<const char*>(item));
     default: return {};
   }
@@ -24,22 +28,23 @@ std::wstring ItemText(UINT flags, LPCVOID item) {
 }  // namespace
 
 void SHChangeNotify(LONG eventId, UINT flags, LPCVOID item1, LPCVOID item2) {
-  win32::ShellChange change{eventId, flags, ItemText(flags, item1), ItemText(flags, item2)};
-  std::lock_guard<std::mutex> hold(g_changesLock);
-  g_changes.push_back(std::move(change));
-  if (g_changes.size() > kKeptChanges) g_changes.pop_front();
+  Journal& j = TheJournal();
+  std::lock_guard guard(j.lock);
+  j.entries.push_back({eventId, flags, PathOf(flags, item1), PathOf(flags, item2)});
 }
 
 namespace win32 {
 
-std::vector<ShellChange> RecordedShellChanges() {
-  std::lock_guard<std::mutex> hold(g_changesLock);
-  return {g_changes.begin(), g_changes.end()};
+std::vector<ShellNotification> ShellNotifications() {
+  Journal& j = TheJournal();
+  std::lock_guard guard(j.lock);
+  return j.entries;
 }
 
-void ClearRecordedShellChanges() {
-  std::lock_guard<std::mutex> hold(g_changesLock);
-  g_changes.clear();
+void ClearShellNotifications() {
+  Journal& j = TheJournal();
+  std::lock_guard guard(j.lock);
+  j.entries.clear();
 }
 
 }  // namespace win32

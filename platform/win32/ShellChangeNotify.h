@@ -1,7 +1,8 @@
 #pragma once
-// The shell's change notice. There is no Explorer here to redraw anything, so
-// the notices are kept in a bounded list that tests (and a diagnostic view)
-// can read back.
+// SHChangeNotify: telling the shell that items changed so that it redraws them.
+// There is no shell here to redraw anything, so the notifications are kept in the
+// process, in order, for whoever wants to know what was announced (tests, a host
+// playing Explorer). Thread-safe.
 #include <string>
 #include <vector>
 
@@ -17,7 +18,6 @@ constexpr LONG SHCNE_UPDATEDIR = 0x00001000;
 constexpr LONG SHCNE_UPDATEITEM = 0x00002000;
 constexpr LONG SHCNE_RENAMEFOLDER = 0x00020000;
 constexpr LONG SHCNE_ASSOCCHANGED = 0x08000000;
-constexpr LONG SHCNE_ALLEVENTS = 0x7FFFFFFF;
 
 constexpr UINT SHCNF_IDLIST = 0x0000;
 constexpr UINT SHCNF_PATHA = 0x0001;
@@ -25,23 +25,22 @@ constexpr UINT SHCNF_PATHW = 0x0005;
 constexpr UINT SHCNF_TYPE = 0x00FF;
 constexpr UINT SHCNF_FLUSH = 0x1000;
 constexpr UINT SHCNF_FLUSHNOWAIT = 0x3000;
-constexpr UINT SHCNF_PATH = SHCNF_PATHW;
 
-// Records the notice. Items are read as paths for SHCNF_PATHW (wide) and
-// SHCNF_PATHA (narrow, UTF-8); other item kinds are recorded without them.
+// The items are wide paths with SHCNF_PATHW, UTF-8 paths with SHCNF_PATHA; other
+// kinds of item are kept as empty paths.
 void SHChangeNotify(LONG eventId, UINT flags, LPCVOID item1, LPCVOID item2);
 
 namespace win32 {
 
-struct ShellChange {
-  LONG eventId = 0;
-  UINT flags = 0;
-  std::wstring item1;
-  std::wstring item2;
+struct ShellNotification {
+  LONG event;
+  UINT flags;
+  std::wstring path1, path2;
+  bool operator==(const ShellNotification&) const = default;
 };
 
-// The notices so far, oldest first; the oldest are dropped past 4096.
-std::vector<ShellChange> RecordedShellChanges();
-void ClearRecordedShellChanges();
+// The notifications so far, oldest first; and forgetting them.
+std::vector<ShellNotification> ShellNotifications();
+void ClearShellNotifications();
 
 }  // namespace win32

@@ -1,18 +1,14 @@
 #pragma once
-// What a successful sign-in sets going outside the account records: the link
-// long poll starts again with the new client id, and the "login" usage event
-// is reported. Their owners (the sync engine's server-update filter, the usage
-// statistics) install them when they exist; a missing one is skipped.
+// What a successful sign-in sets going in the sync engine: the link long poll
+// starts again with the new client id. The engine's server-update filter
+// installs it when it exists; while none is installed, nothing happens.
 #include <functional>
 #include <string>
 
 namespace LoginEvents {
 
 void SetRestartLinkService(std::function<void()> restart);
-// (category, event)
-void SetReportUsageEvent(std::function<void(const std::string&, const std::string&)> report);
 
 void RestartLinkService();
-void ReportUsageEvent(const std::string& category, const std::string& event);
 
 }  // namespace LoginEvents

@@ -12,6 +12,7 @@
 #include "client/core/login/LoginEvents.h"
 #include "client/core/login/LoginTask.h"
 #include "client/core/login/UserDataTasks.h"
+#include "client/core/stats/StatisticsTask.h"
 #include "common/StringConvert.h"
 
 std::atomic<bool> LoginManager::s_bFirstAccount{false};
@@ -145,7 +146,7 @@ void LoginManager::OnLoginResult(int httpStatus, const AuthenReply& reply) {
     s_bFirstLogin = reply.firstLogin != 0;
     SaveLoginData(reply);
     LoginEvents::RestartLinkService();
-    LoginEvents::ReportUsageEvent("login", Common::String_ToStdString(m_sUserName));
+    ReportUsageEvent("login", Common::String_ToStdString(m_sUserName));
     WriteLog(KeyPoint, "LoginResultCallBack", "Login OK");
     const RequestHeader header(GetProductInfo().ProductName.toStdString(), reply.userId, reply.sid);
     if (!GetDownThreadsPool()->PostWorkTask(

@@ -3,9 +3,9 @@
 #include <deque>
 #include <vector>
 
-#include "client/core/context/GlobalContext.h"
 #include "client/sync/SyncEngineLinks.h"
 #include "client/sync/SyncHelper.h"
+#include "client/sync/SyncLogic.h"
 #include "client/sync/records/SyncFileDataManager.h"
 #include "client/sync/status/SyncPathList.h"
 #include "win32/Windows.h"
@@ -17,8 +17,7 @@ MovedFolderRegistry* g_instance = nullptr;
 constexpr int kChangeMoved = 5;
 
 void RemoveTip(const juce::String& path) {
-  GlobalContext* context = GetGlobalContext();
-  if (SyncPathList* tips = context ? context->GetTipList() : nullptr) tips->RemovePath(path);
+  if (SyncPathList* tips = GetSyncTipList()) tips->RemovePath(path);
 }
 
 // The folder and its subfolders, breadth first (the folder first).

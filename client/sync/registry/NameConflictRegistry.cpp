@@ -1,7 +1,6 @@
 #include "client/sync/registry/NameConflictRegistry.h"
 
 #include "client/core/LogWriter.h"
-#include "client/core/context/GlobalContext.h"
 #include "client/sync/SyncHelper.h"
 #include "client/sync/SyncLogic.h"
 #include "client/sync/records/SyncFileDataManager.h"
@@ -15,11 +14,6 @@ NameConflictRegistry* g_instance = nullptr;
 
 constexpr int kResultCancelled = 1;
 constexpr int kResultWait = 4;
-
-SyncPathList* TipList() {
-  GlobalContext* context = GetGlobalContext();
-  return context ? context->GetTipList() : nullptr;
-}
 
 }  // namespace
 
@@ -46,7 +40,7 @@ void NameConflictRegistry::Record(const juce::String& key, const NameConflictEnt
   if (!sink) return;
   // The entry is always a file; the window words its notice by this text.
   sink->NotifySyncEvent({SNT_OCCUPIED, key, "File"});
-  if (SyncPathList* tips = TipList()) tips->AddUnique(key, TIP_OCCUPIED);
+  if (SyncPathList* tips = GetSyncTipList()) tips->AddUnique(key, TIP_OCCUPIED);
 }
 
 bool NameConflictRegistry::HasEntry(const juce::String& key) {
@@ -86,7 +80,7 @@ void NameConflictRegistry::NotifyResolved(NameConflictEntry entry) {
   entry.m_fileData.m_FilePath = entry.m_sNewPath;
   SaveSyncFileData(entry.m_fileData);
   // The occupied notice was listed under the old path.
-  if (SyncPathList* tips = TipList()) {
+  if (SyncPathList* tips = GetSyncTipList()) {
     tips->RemovePath(entry.m_sNewPath);
     tips->RemovePath(entry.m_sOldPath);
   }

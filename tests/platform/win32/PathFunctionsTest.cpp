@@ -33,18 +33,18 @@ TEST(PathFunctionsTest, FreeSpaceOfAPathNotMadeYetIsItsNearestFoldersVolume) {
 }
 
 TEST(ShellChangeNotifyTest, NoticesAreRecordedWithTheirPaths) {
-  win32::ClearRecordedShellChanges();
+  win32::ClearShellNotifications();
   SHChangeNotify(SHCNE_UPDATEITEM, SHCNF_PATHW | SHCNF_FLUSHNOWAIT, L"/root/a.txt", nullptr);
   SHChangeNotify(SHCNE_RENAMEITEM, SHCNF_PATHA, "/root/\xE4\xB8\xAD.txt", "/root/b.txt");
-  std::vector<win32::ShellChange> changes = win32::RecordedShellChanges();
+  std::vector<win32::ShellNotification> changes = win32::ShellNotifications();
   ASSERT_EQ(changes.size(), 2u);
-  EXPECT_EQ(changes[0].eventId, SHCNE_UPDATEITEM);
-  EXPECT_EQ(changes[0].item1, L"/root/a.txt");
-  EXPECT_EQ(changes[0].item2, L"");
-  EXPECT_EQ(changes[1].item1, L"/root/\x4E2D.txt");
-  EXPECT_EQ(changes[1].item2, L"/root/b.txt");
-  win32::ClearRecordedShellChanges();
-  EXPECT_TRUE(win32::RecordedShellChanges().empty());
+  EXPECT_EQ(changes[0].event, SHCNE_UPDATEITEM);
+  EXPECT_EQ(changes[0].path1, L"/root/a.txt");
+  EXPECT_EQ(changes[0].path2, L"");
+  EXPECT_EQ(changes[1].path1, L"/root/\x4E2D.txt");
+  EXPECT_EQ(changes[1].path2, L"/root/b.txt");
+  win32::ClearShellNotifications();
+  EXPECT_TRUE(win32::ShellNotifications().empty());
 }
 
 class ProfileStringsTest : public ::testing::Test {

@@ -2,6 +2,9 @@
 // the local cloud service.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 #include <juce_cryptography/juce_cryptography.h>
 
 #include <vector>
@@ -34,7 +37,6 @@ class LoginTest : public ServiceTest {
  protected:
   void TearDown() override {
     LoginEvents::SetRestartLinkService(nullptr);
-    LoginEvents::SetReportUsageEvent(nullptr);
     ServiceTest::TearDown();
   }
 
@@ -70,10 +72,7 @@ class LoginTest : public ServiceTest {
 };
 
 TEST_F(LoginTest, SignInFillsTheAccountProductAndQuota) {
-  std::vector<std::pair<std::string, std::string>> events;
   int restarts = 0;
-  LoginEvents::SetReportUsageEvent(
-      [&](const std::string& category, const std::string& event) { events.emplace_back(category, event); });
   LoginEvents::SetRestartLinkService([&] { ++restarts; });
 
   LoginManager manager;
@@ -106,8 +105,14 @@ TEST_F(LoginTest, SignInFillsTheAccountProductAndQuota) {
   EXPECT_EQ(reread.GetUserConfig().UC_FileSizeLimit, 2147483647) << "the quota is saved as the UserConfig row";
 
   EXPECT_EQ(restarts, 1);
+  // The "login" usage event is fire and forget: watch the service until it is there.
+  Json::Value events;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while ((events = Admin("stats")["events"]).empty() && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
   ASSERT_EQ(events.size(), 1u);
-  EXPECT_EQ(events[0], std::make_pair(std::string("login"), std::string(kAccount)));
+  EXPECT_EQ(events[0]["category"].asString(), "login");
+  EXPECT_EQ(events[0]["event"].asString(), kAccount);
   EXPECT_EQ(ListRootCode(), 200) << "requests go out with the new session";
 }
 

@@ -1,0 +1,44 @@
+#pragma once
+// The background download of an installer: a thread named
+// "AsyncDownloadThread" that fetches the URL into the local path. The body
+// goes to "<path>.part" first and replaces the local path only when it
+// arrived whole with HTTP status 200, so an error page never sits where the
+// installer is looked for. Whoever starts the thread owns it; deleting it
+// aborts a transfer in progress and joins the thread.
+#include <functional>
+#include <mutex>
+#include <string>
+
+#include <juce_core/juce_core.h>
+
+#include "client/app/Dorv_WinApp.h"
+#include "net/HttpTypes.h"
+
+namespace Net {
+class HttpTransport;
+}
+
+class AsyncDownloadFileThread final : public juce::Thread, public CAppBackgroundJob {
+ public:
+  // completion: true when the installer is in place; called on this thread.
+  // progress: (URL, bytes received, total), on this thread. Either may be empty.
+  using CompletionDelegate = std::function<void(bool)>;
+
+  AsyncDownloadFileThread(const std::string& url, const juce::String& localPath, CompletionDelegate completion,
+                          Net::TransportDelegate progress);
+  ~AsyncDownloadFileThread() override;
+
+  void run() override;
+
+ private:
+  bool Download();
+
+  std::string m_sURL;
+  juce::String m_sLocalPath;
+  Net::TransportDelegate m_progress;
+  CompletionDelegate m_completion;
+
+  std::mutex m_lock;
+  Net::HttpTransport* m_pTransport = nullptr;  // while a transfer runs
+  bool m_bCancelled = false;
+};

@@ -1,0 +1,82 @@
+#include "client/windows/UpdatePackage.h"
+
+#include <juce_cryptography/juce_cryptography.h>
+
+#include "client/windows/ExeDirectory.h"
+#include "common/PathText.h"
+#include "win32/Handle.h"
+#include "win32/ShellExecute.h"
+#include "win32/Windows.h"
+
+namespace {
+
+const juce::String kUpdateFolder = juce::String("Update") + juce::String::charToString(Common::kPathSeparator);
+
+juce::String UpdateFolder() { return GetExeDirectory() + kUpdateFolder; }
+
+}  // namespace
+
+juce::String UpdatePackage::FileNameForUrl(const std::string& url) {
+  const std::string path = url.substr(0, url.find_first_of("?#"));
+  const size_t slash = path.rfind('/');
+  const std::string name = slash == std::string::npos ? std::string() : path.substr(slash + 1);
+  if (name.empty()) return "Update.exe";
+  if (name.find("..") != std::string::npos || name.find_first_of("/\\:") != std::string::npos) return {};
+  for (unsigned char c : name)
+    if (c < 0x20 || c == 0x7F) return {};
+  return juce::String::fromUTF8(name.c_str());
+}
+
+UpdatePackage::UpdatePackage(const std::string& url, const std::string& md5) : m_sURL(url), m_sMD5(md5) {
+  const juce::String name = FileNameForUrl(url);
+  if (name.isEmpty()) return;
+  const juce::File folder(UpdateFolder());
+  if (!folder.isDirectory()) folder.createDirectory();
+  m_sLocalPath = UpdateFolder() + name;
+}
+
+bool UpdatePackage::VerifyMd5() const {
+  if (!HasLocalPath()) return false;
+  const juce::File file(m_sLocalPath);
+  if (!file.existsAsFile()) return false;
+  return juce::MD5(file).toHexString().toStdString() == m_sMD5;
+}
+
+bool UpdatePackage::RunInstaller(bool silent) {
+  if (!VerifyMd5()) return false;
+  const juce::String parameters = juce::String(silent ? "/S /D=" : "/D=") + GetExeDirectory();
+  const std::wstring file = m_sLocalPath.toWideCharPointer();
+  const std::wstring params = parameters.toWideCharPointer();
+  SHELLEXECUTEINFOW info{};
+  info.cbSize = sizeof info;
+  info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+  info.lpVerb = L"open";
+  info.lpFile = file.c_str();
+  info.lpParameters = params.c_str();
+  info.nShow = silent ? SW_HIDE : SW_SHOW;
+  const BOOL started = ::ShellExecuteExW(&info);
+  // Nobody waits for the installer.
+  if (info.hProcess) ::CloseHandle(info.hProcess);
+  return started != FALSE;
+}
+
+AsyncDownloadFileThread* UpdatePackage::StartDownload(AsyncDownloadFileThread::CompletionDelegate completion,
+                                                      Net::TransportDelegate progress) {
+  if (!HasLocalPath()) return nullptr;
+  auto* thread = new AsyncDownloadFileThread(m_sURL, m_sLocalPath, std::move(completion), std::move(progress));
+  thread->startThread();
+  return thread;
+}
+
+juce::File UpdatePackage::LaunchRecord() const { return juce::File(UpdateFolder() + "launched.txt"); }
+
+bool UpdatePackage::WasLaunched(const std::string& versionID) const {
+  const juce::File record = LaunchRecord();
+  if (!record.existsAsFile()) return false;
+  return record.loadFileAsString().toStdString() == versionID + "\n" + m_sMD5 + "\n";
+}
+
+void UpdatePackage::MarkLaunched(const std::string& versionID) const {
+  LaunchRecord().replaceWithText(juce::String::fromUTF8((versionID + "\n" + m_sMD5 + "\n").c_str()), false, false,
+                                 "\n");
+}

@@ -1,0 +1,290 @@
+// The start-up update check against the local service: the version file and
+// the Update folder beside this test program stand for the program's own.
+#include <gtest/gtest.h>
+#include <sys/file.h>
+#include <unistd.h>
+#include <fcntl.h>
+
+#include <juce_cryptography/juce_cryptography.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+#include "../../platform/net/TestServer.h"
+#include "DevServer.h"
+#include "TempDir.h"
+#include "net/ProxySocket.h"
+#include "client/app/Dorv_WinApp.h"
+#include "client/core/protocol/ServerList.h"
+#include "client/windows/ExeDirectory.h"
+#include "common/AppPaths.h"
+#include "common/StringConvert.h"
+#include "client/windows/UpdateCheck.h"
+#include "client/windows/UpdateInfo.h"
+#include "client/windows/UpdatePackage.h"
+#include "win32/Launcher.h"
+#include "win32/Windows.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kInstaller = "#!/bin/sh\necho installed \"$@\"\n";
+
+std::string Md5Hex(const std::string& bytes) { return juce::MD5(bytes.data(), bytes.size()).toHexString().toStdString(); }
+
+fs::path ExeDir() { return fs::path(GetExeDirectory().toStdString()); }
+
+// What a description offers. url empty: the service's setup.exe; md5 empty:
+// the installer's; silent: the attribute's text, or none.
+struct Offer {
+  const char* silent;
+  std::string md5;
+  std::string url;
+  std::string version;
+};
+
+Offer Make(const char* silent, std::string md5 = "", std::string url = "", std::string version = "2.0.0") {
+  return Offer{silent, std::move(md5), std::move(url), std::move(version)};
+}
+
+class UpdateCheckTest : public testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    s_updates = std::make_unique<dorvtest::TempDir>();
+    dorvtest::DevServerOptions options;
+    options.updateDir = s_updates->path();
+    s_server = std::make_unique<dorvtest::DevServer>(options);
+  }
+  static void TearDownTestSuite() {
+    // Idle kept connections would make the service wait out their keep-alive.
+    Net::ProxySocket::CloseAllConnect();
+    s_server.reset();
+    s_updates.reset();
+  }
+
+  void SetUp() override {
+    // The test cases run as separate processes beside one program folder:
+    // one at a time.
+    m_lock = open((ExeDir() / ".update-tests.lock").c_str(), O_CREAT | O_RDWR, 0644);
+    ASSERT_GE(m_lock, 0);
+    ASSERT_EQ(flock(m_lock, LOCK_EX), 0);
+    fs::remove_all(ExeDir() / "Update");
+    fs::remove(ExeDir() / "Qelmark.dll");
+    dorvtest::TempDir dir;
+    dorvtest::WriteFile(dir / "server_list.xml", s_server->ServerListXml());
+    ServerList::LoadInstance(juce::File((dir / "server_list.xml").string()));
+    dorvtest::WriteFile(s_updates->path() / "setup.exe", kInstaller);
+    win32::Launcher::SetMode(win32::Launcher::Mode::Record);
+    win32::Launcher::ClearRecorded();
+    win32::Launcher::SetResponder(nullptr);
+  }
+
+  void TearDown() override {
+    fs::remove_all(ExeDir() / "Update");
+    fs::remove(ExeDir() / "Qelmark.dll");
+    ServerList::DeleteInstance();
+    close(m_lock);
+  }
+
+  static void SetLocalVersion(const std::string& text) { dorvtest::WriteFile(ExeDir() / "Qelmark.dll", text); }
+
+  static void Publish(const Offer& offer) {
+    std::string xml = "<update><Version VersionID=\"" + offer.version + "\" Description=\"New***Better\" URL=\"" +
+                      (offer.url.empty() ? s_server->BaseUrl() + "/client/dorv/update/setup.exe" : offer.url) +
+                      "\" MD5=\"" + (offer.md5.empty() ? Md5Hex(kInstaller) : offer.md5) + "\"";
+    if (offer.silent) xml += std::string(" Silent=\"") + offer.silent + "\"";
+    xml += "/></update>";
+    dorvtest::WriteFile(s_updates->path() / "update.xml", xml);
+  }
+
+  // Runs the check; a background download it leaves is waited for and
+  // deleted. Returns the check's result.
+  static int Check(bool* downloaded = nullptr) {
+    CAppBackgroundJob* job = nullptr;
+    const int result = CheckForUpdate(job);
+    if (downloaded) *downloaded = job != nullptr;
+    if (job) {
+      auto* thread = dynamic_cast<juce::Thread*>(job);
+      EXPECT_NE(thread, nullptr);
+      if (thread) {
+        EXPECT_TRUE(thread->waitForThreadToExit(30000));
+      }
+      delete job;
+    }
+    return result;
+  }
+
+  static std::string ReadLog() {
+    CString folder;
+    Common::GetAppDataPath(folder);
+    std::ifstream in(fs::path(Common::CString_to_utf8(folder)) / "dorv.log");
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+
+  static fs::path Installer() { return ExeDir() / "Update" / "setup.exe"; }
+
+  static std::unique_ptr<dorvtest::TempDir> s_updates;
+  static std::unique_ptr<dorvtest::DevServer> s_server;
+  int m_lock = -1;
+};
+
+std::unique_ptr<dorvtest::TempDir> UpdateCheckTest::s_updates;
+std::unique_ptr<dorvtest::DevServer> UpdateCheckTest::s_server;
+
+TEST_F(UpdateCheckTest, TheSameVersionGoesOnWithNothingDone) {
+  SetLocalVersion(std::string("2.0.0\0junk", 10));  // the text ends at its NUL
+  Publish(Make("true"));
+  bool downloaded = true;
+  EXPECT_EQ(Check(&downloaded), 0);
+  EXPECT_FALSE(downloaded);
+  EXPECT_FALSE(fs::exists(ExeDir() / "Update"));
+  EXPECT_TRUE(win32::Launcher::Recorded().empty());
+
+  UpdateInfo info;
+  EXPECT_TRUE(ReadLocalVersion(info));
+  EXPECT_EQ(info.m_sLocalVersion, "2.0.0");
+}
+
+// A silent update is downloaded in the background; the next start finds it
+// verified, starts it hidden with the program folder and ends. A start after
+// that one does not start it again: the installer did not change the version.
+TEST_F(UpdateCheckTest, ASilentUpdateDownloadsThenInstallsOnce) {
+  SetLocalVersion("1.0.2\n");
+  Publish(Make("true"));
+  bool downloaded = false;
+  EXPECT_EQ(Check(&downloaded), 0);
+  EXPECT_TRUE(downloaded);
+  ASSERT_TRUE(fs::exists(Installer()));
+  EXPECT_FALSE(fs::exists(Installer().string() + ".part"));
+  EXPECT_TRUE(win32::Launcher::Recorded().empty());
+
+  EXPECT_EQ(Check(), 1);
+  const auto launches = win32::Launcher::Recorded();
+  ASSERT_EQ(launches.size(), 1u);
+  EXPECT_EQ(launches[0].verb, L"open");
+  EXPECT_EQ(launches[0].file, Installer().wstring());
+  EXPECT_EQ(launches[0].parameters, L"/S /D=" + std::wstring(GetExeDirectory().toWideCharPointer()));
+  EXPECT_EQ(launches[0].show, SW_HIDE);
+
+  EXPECT_EQ(Check(), 0);
+  EXPECT_EQ(win32::Launcher::Recorded().size(), 1u);
+
+  // A new version of the description is a new installer: started once.
+  const std::string next = kInstaller + "# 2.0.1\n";
+  dorvtest::WriteFile(Installer(), next);
+  Publish(Make("true", Md5Hex(next), "", "2.0.1"));
+  EXPECT_EQ(Check(), 1);
+  EXPECT_EQ(win32::Launcher::Recorded().size(), 2u);
+}
+
+TEST_F(UpdateCheckTest, AVerifiedInstallerThatIsNotSilentStartsShown) {
+  Publish(Make(nullptr));  // no Silent attribute: not silent
+  dorvtest::WriteFile(Installer(), kInstaller);
+  EXPECT_EQ(Check(), 1);
+  const auto launches = win32::Launcher::Recorded();
+  ASSERT_EQ(launches.size(), 1u);
+  EXPECT_EQ(launches[0].parameters, L"/D=" + std::wstring(GetExeDirectory().toWideCharPointer()));
+  EXPECT_EQ(launches[0].show, SW_SHOW);
+}
+
+TEST_F(UpdateCheckTest, WithoutTheDialogANonSilentOfferGoesOnWithoutDownloading) {
+  Publish(Make("false"));
+  bool downloaded = true;
+  EXPECT_EQ(Check(&downloaded), 0);
+  EXPECT_FALSE(downloaded);
+  EXPECT_FALSE(fs::exists(Installer()));
+  EXPECT_TRUE(win32::Launcher::Recorded().empty());
+  EXPECT_NE(ReadLog().find("Version 2.0.0 offered; no update dialog yet"), std::string::npos);
+}
+
+TEST_F(UpdateCheckTest, AnInstallerThatCannotBeStartedLetsTheStartGoOn) {
+  Publish(Make("true"));
+  dorvtest::WriteFile(Installer(), kInstaller);
+  win32::Launcher::SetResponder([](const win32::LaunchRequest&) -> DWORD { return ERROR_FILE_NOT_FOUND; });
+  EXPECT_EQ(Check(), 0);
+  // Not counted as started: the next start tries again.
+  win32::Launcher::SetResponder(nullptr);
+  EXPECT_EQ(Check(), 1);
+}
+
+// A download whose digest is not the description's is never started; a
+// silent description downloads it again at each start.
+TEST_F(UpdateCheckTest, AWrongDigestIsNeverStarted) {
+  for (const std::string& md5 : {Md5Hex("something else"), juce::String(Md5Hex(kInstaller)).toUpperCase().toStdString()}) {
+    SCOPED_TRACE(md5);
+    Publish(Make("true", md5));
+    for (int start = 0; start < 2; ++start) {
+      bool downloaded = false;
+      EXPECT_EQ(Check(&downloaded), 0);
+      EXPECT_TRUE(downloaded);
+      EXPECT_TRUE(fs::exists(Installer()));
+    }
+    EXPECT_TRUE(win32::Launcher::Recorded().empty());
+  }
+}
+
+// An error page where the installer should be is no download: nothing is
+// left at the installer's path, and nothing is started.
+TEST_F(UpdateCheckTest, AnHtmlErrorPageIsNoInstaller) {
+  const std::string page = "<html><body><h1>404 Not Found</h1></body></html>";
+  for (int status : {404, 500}) {
+    SCOPED_TRACE(status);
+    RawServer server("HTTP/1.1 " + std::to_string(status) + " Error\r\nContent-Type: text/html\r\nContent-Length: " +
+                         std::to_string(page.size()) + "\r\nConnection: close\r\n\r\n" + page,
+                     RawServer::Ending::Close);
+    // The page's own digest: only the status tells it from an installer.
+    Publish(Make("true", Md5Hex(page), server.Url("/dl/setup.exe")));
+    bool downloaded = false;
+    EXPECT_EQ(Check(&downloaded), 0);
+    EXPECT_TRUE(downloaded);
+    EXPECT_FALSE(fs::exists(Installer()));
+    EXPECT_FALSE(fs::exists(Installer().string() + ".part"));
+    EXPECT_EQ(Check(), 0);
+    EXPECT_TRUE(win32::Launcher::Recorded().empty());
+  }
+}
+
+TEST_F(UpdateCheckTest, AHostileFileNameIsRefused) {
+  // Each URL below would name a file outside Update/ or one that is not a
+  // plain name.
+  const std::string base = s_server->BaseUrl() + "/client/dorv/update/";
+  for (const std::string& url : {base + "..", base + "..\\..\\Dorv_Win.exe", base + "..%2F..%2Fsetup.exe",
+                                 base + "C:setup.exe", base + "set\tup.exe"}) {
+    SCOPED_TRACE(url);
+    Publish(Make("true", "", url));
+    bool downloaded = true;
+    EXPECT_EQ(Check(&downloaded), 0);
+    EXPECT_FALSE(downloaded);
+    EXPECT_TRUE(win32::Launcher::Recorded().empty());
+  }
+  EXPECT_FALSE(fs::exists(ExeDir() / "Update"));
+}
+
+TEST(UpdatePackageName, IsTheUrlsLastSegmentWithoutItsQuery) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"http://h/dl/setup.exe", "setup.exe"},
+      {"http://h/dl/setup.exe?a=1", "setup.exe"},
+      {"http://h/get?file=../../x.exe", "get"},
+      {"setup.exe", "Update.exe"},
+      {"http://h/dl/", "Update.exe"},
+      {"http://h/dl/..", ""},
+      {"http://h/dl/a..b.exe", ""},
+      {"http://h/dl/a\\b.exe", ""},
+  };
+  for (const auto& [url, name] : cases) EXPECT_EQ(UpdatePackage::FileNameForUrl(url).toStdString(), name) << url;
+}
+
+TEST_F(UpdateCheckTest, ABrokenDescriptionIsNoUpdate) {
+  for (const std::string& xml : {std::string("not xml"), std::string("<update><Other/></update>"),
+                                 std::string("<update><Version VersionID=\"9\" Description=\"\" URL=\"u\" MD5=\"m\"/></update>")}) {
+    dorvtest::WriteFile(s_updates->path() / "update.xml", xml);
+    EXPECT_EQ(Check(), 0) << xml;
+  }
+  fs::remove(s_updates->path() / "update.xml");  // a 404
+  EXPECT_EQ(Check(), 0);
+  EXPECT_FALSE(fs::exists(ExeDir() / "Update"));
+}
+
+}  // namespace
