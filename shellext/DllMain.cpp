@@ -14,7 +14,6 @@ constexpr DWORD DLL_PROCESS_ATTACH = 1;
 
 namespace {
 
-constexpr wchar_t kSeparator = L'/';
 
 void SetString(HKEY key, LPCWSTR name, const std::wstring& value) {
   RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
@@ -84,7 +83,7 @@ extern "C" HRESULT DllRegisterServer() {
   DWORD length = GetModuleFileNameW(DorvShellModule::Handle(), module, MAX_PATH);
   if (length == 0 || length >= MAX_PATH) return S_OK;  // nothing sound to register
   std::wstring modulePath = module;
-  std::wstring folder = modulePath.substr(0, modulePath.rfind(kSeparator));
+  std::wstring folder = modulePath.substr(0, modulePath.rfind(kPathSeparator));
   for (int kind = 0; kind < kShellExtKindCount; ++kind) {
     const ShellExtKindInfo& info = kShellExtKinds[kind];
     std::wstring clsid = ClsidText(kind);

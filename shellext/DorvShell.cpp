@@ -17,7 +17,6 @@ constexpr wchar_t kMainWindowClass[] = L"DorvMainFormClass";
 constexpr wchar_t kMainWindowTitle[] = L"Dorv";
 constexpr wchar_t kProgramName[] = L"Dorv_Win.exe";
 constexpr wchar_t kRefreshArgument[] = L"ExploreRefresh";
-constexpr wchar_t kSeparator = L'/';
 
 HICON LoadMenuIcon() {
   return static_cast<HICON>(LoadImageW(DorvShellModule::Handle(), MAKEINTRESOURCEW(CDorvShell::kMenuIconId),
@@ -238,7 +237,7 @@ HRESULT CDorvShell::InvokeCommand(CMINVOKECOMMANDINFO* info) {
   if (!FindWindowExW(HWND_DESKTOP, nullptr, kMainWindowClass, kMainWindowTitle)) return S_OK;
   wchar_t program[MAX_PATH] = {};
   if (GetModuleFileNameW(DorvShellModule::Handle(), program, MAX_PATH - 1) == 0) return S_OK;
-  if (wchar_t* last = std::wcsrchr(program, kSeparator)) *last = L'\0';
+  if (wchar_t* last = std::wcsrchr(program, kPathSeparator)) *last = L'\0';
   if (PathAppendW(program, kProgramName)) {
     ShellExecuteW(nullptr, L"open", program, kRefreshArgument, nullptr, SW_SHOWNORMAL);
   }

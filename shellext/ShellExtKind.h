@@ -28,6 +28,9 @@ inline constexpr ShellExtKindInfo kShellExtKinds[kShellExtKindCount] = {
     {{0x3F6B2D13, 0x9C4A, 0x4E87, {0xA1, 0xD5, 0x7E, 0x2B, 0x9C, 0x0F, 0x4A, 0x63}}, nullptr, nullptr, nullptr},
 };
 
+// Between a folder and its entries in local paths (the module's folder, the sync root).
+inline constexpr wchar_t kPathSeparator = L'/';
+
 // Registry places shared by registration and the overlay objects.
 inline constexpr wchar_t kShellExtName[] = L"DorvShell";
 inline constexpr wchar_t kIconValuesKey[] = L"Software\\DorvShell";

@@ -4,9 +4,9 @@
 #include <cwctype>
 #include <string>
 
-namespace {
+#include "ShellExtKind.h"
 
-constexpr wchar_t kSeparator = L'/';
+namespace {
 
 class SectionLock {
  public:
@@ -80,8 +80,8 @@ bool ShellStatusClient::IsUnderRoot(const wchar_t* path) {
   std::wstring candidate = path;
   // A path that does not fit the request's field cannot be asked about.
   if (WideToUtf16(candidate).size() >= kWirePathUnits) return false;
-  if (root.back() != kSeparator) root += kSeparator;
-  return StartsWithNoCase(candidate + kSeparator, root) || StartsWithNoCase(candidate, root);
+  if (root.back() != kPathSeparator) root += kPathSeparator;
+  return StartsWithNoCase(candidate + kPathSeparator, root) || StartsWithNoCase(candidate, root);
 }
 
 bool ShellStatusClient::ConnectStatusPipe() {

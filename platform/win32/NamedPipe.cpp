@@ -392,14 +392,10 @@ bool IsPipeName(LPCWSTR path) {
   return path[kPipePrefixLength] != L'\0';
 }
 
-HANDLE OpenPipeClient(LPCWSTR name, DWORD, DWORD flagsAndAttributes) {
+HANDLE OpenPipeClient(LPCWSTR name, DWORD, DWORD) {
   std::wstring key = PipeKey(name);
   if (key.empty()) {
     SetLastError(ERROR_BAD_PATHNAME);
-    return INVALID_HANDLE_VALUE;
-  }
-  if (flagsAndAttributes & FILE_FLAG_OVERLAPPED) {
-    SetLastError(ERROR_NOT_SUPPORTED);
     return INVALID_HANDLE_VALUE;
   }
   if (!NameHold::Exists(HoldName(key))) {
