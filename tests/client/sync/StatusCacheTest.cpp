@@ -421,7 +421,7 @@ TEST(ExplorerRefresherTest, TheFirstTickSendsNothingAndAPathIsNotifiedOncePerTic
 
   win32::ManualClock clock;
   win32::ScopedClock use(clock);
-  win32::ClearRecordedShellChanges();
+  win32::ClearShellNotifications();
   CExplorerRefresher refresher;
   auto waitTicks = [&](int ticks) {
     auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(20);
@@ -433,22 +433,22 @@ TEST(ExplorerRefresherTest, TheFirstTickSendsNothingAndAPathIsNotifiedOncePerTic
   clock.WaitForWaiters(1);
   clock.Advance(kRefreshPeriodMs);
   waitTicks(1);
-  EXPECT_TRUE(win32::RecordedShellChanges().empty());
+  EXPECT_TRUE(win32::ShellNotifications().empty());
 
   for (int i = 0; i < 2; ++i) refresher.QueueRefresh(file, false, rootPath.GetLength());
   refresher.QueueRefresh(rootPath, true, rootPath.GetLength());
   clock.WaitForWaiters(1);
   clock.Advance(kRefreshPeriodMs);
   waitTicks(2);
-  std::vector<win32::ShellChange> changes = win32::RecordedShellChanges();
-  std::map<std::wstring, win32::ShellChange> byPath;
-  for (const auto& change : changes) EXPECT_TRUE(byPath.emplace(change.item1, change).second) << change.item1.size();
+  std::vector<win32::ShellNotification> changes = win32::ShellNotifications();
+  std::map<std::wstring, win32::ShellNotification> byPath;
+  for (const auto& change : changes) EXPECT_TRUE(byPath.emplace(change.path1, change).second) << change.path1.size();
   ASSERT_EQ(byPath.size(), 4u);  // the file, its folder, the root, and the folder below found by the walk
-  EXPECT_EQ(byPath[file.str()].eventId, SHCNE_UPDATEITEM);
+  EXPECT_EQ(byPath[file.str()].event, SHCNE_UPDATEITEM);
   EXPECT_EQ(byPath[file.str()].flags, SHCNF_PATHW | SHCNF_FLUSHNOWAIT);
   for (const CString& folder : {sub, rootPath, deeper}) {
     ASSERT_TRUE(byPath.count(folder.str()));
-    EXPECT_EQ(byPath[folder.str()].eventId, SHCNE_CREATE);
+    EXPECT_EQ(byPath[folder.str()].event, SHCNE_CREATE);
     EXPECT_EQ(byPath[folder.str()].flags, SHCNF_PATHW);
   }
   EXPECT_TRUE(refresher.QueuedPaths().empty());
