@@ -68,7 +68,9 @@ CStatusCache::CStatusCache() {
 
 CStatusCache::~CStatusCache() {
   m_bStopPipe = true;
-  WakePipeServer();
+  // A server that could not be woken is left blocked in its wait for a client;
+  // the process is ending, and waiting for it would never end.
+  const bool pipeServerEnded = WakePipeServer();
   if (m_hMapping) {
     CloseHandle(m_hMapping);
     m_hMapping = nullptr;
@@ -77,7 +79,7 @@ CStatusCache::~CStatusCache() {
     CacheLock hold(m_cacheLock);
     m_nodes.clear();
   }
-  if (m_hPipeThread) {
+  if (m_hPipeThread && pipeServerEnded) {
     WaitForSingleObject(m_hPipeThread, INFINITE);
     CloseHandle(m_hPipeThread);
   }

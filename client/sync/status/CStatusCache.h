@@ -40,6 +40,8 @@ class CStatusCache {
   // client to take the reply and close its end, before it lets the client go.
   static constexpr DWORD kRequestWaitMs = 500;
   static constexpr DWORD kReplyTakenWaitMs = 500;
+  // Knocks on the pipe (50 ms apart) that the exit makes to wake its server.
+  static constexpr int kWakeAttempts = 40;
 
   // The process's cache, made on first use (which starts the pipe server) and
   // destroyed at process exit. The first call also links the engine's
@@ -86,7 +88,8 @@ class CStatusCache {
   static DWORD WINAPI PipeThreadProc(LPVOID self);
   void RunPipeServer();
   void ServeClient(HANDLE pipe);
-  void WakePipeServer();
+  // True once the server thread has ended; false when it could not be woken.
+  bool WakePipeServer();
 
   NodeMap m_nodes;
   HANDLE m_hPipeThread = nullptr;

@@ -95,19 +95,26 @@ void CStatusCache::ServeClient(HANDLE pipe) {
   PollClient(pipe, kReplyTakenWaitMs);
 }
 
-void CStatusCache::WakePipeServer() {
+bool CStatusCache::WakePipeServer() {
   // Connecting makes a server that waits for a client look at its stop flag. A
   // server busy with a slow client takes the wake-up connection after it, so keep
-  // knocking until the thread has ended.
-  while (m_hPipeThread && WaitForSingleObject(m_hPipeThread, 0) == WAIT_TIMEOUT) {
+  // knocking until the thread has ended; but not for ever: once the pipe's name
+  // is gone (its runtime folder removed) no knock reaches a waiting server.
+  for (int attempt = 0; attempt < kWakeAttempts; ++attempt) {
+    if (!m_hPipeThread || WaitForSingleObject(m_hPipeThread, 0) != WAIT_TIMEOUT) return true;
     HANDLE client = CreateFileW(kStatusPipeName, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     if (client != INVALID_HANDLE_VALUE) {
       CloseHandle(client);
     } else if (GetLastError() == ERROR_PIPE_BUSY) {
       WaitNamedPipeW(kStatusPipeName, 50);
+    } else if (GetLastError() == ERROR_FILE_NOT_FOUND) {
+      break;  // the server holds its pipe, so the name can only have been removed
     }
     WaitForSingleObject(m_hPipeThread, 50);
   }
+  if (WaitForSingleObject(m_hPipeThread, 0) != WAIT_TIMEOUT) return true;
+  WriteMessageLog(ErrorLog, "The status pipe's server could not be woken at exit");
+  return false;
 }
 
 bool CStatusCache::IsPipeServerRunning() {
