@@ -205,7 +205,7 @@ void DownSyncMoveFolderOp::MoveFolderFiles(const SyncFolderData& folder, const j
         HandOverOccupied(newPath, row);
         m_sourceFiles.erase(own);
       } else {
-        QueueDownload(row);
+        QueueDownload(row, newPath);
       }
       continue;
     }
@@ -222,7 +222,7 @@ void DownSyncMoveFolderOp::MoveFolderFiles(const SyncFolderData& folder, const j
       DownOps::Unignore(newPath, newPath, DownOps::IGNORE_ADD);
       WriteMessageLog(ErrorLog, "file Copy false, GetLastErrorCode is " + juce::String(static_cast<juce::int64>(error)));
     }
-    QueueDownload(row);
+    QueueDownload(row, newPath);
   }
 }
 
@@ -232,7 +232,11 @@ void DownSyncMoveFolderOp::HandOverOccupied(const juce::String& newPath, const S
   if (SyncPathList* tips = GetSyncTipList()) tips->AddUnique(row.m_FilePath, TIP_OCCUPIED);
 }
 
-void DownSyncMoveFolderOp::QueueDownload(const SyncFileData& row) {
+void DownSyncMoveFolderOp::QueueDownload(SyncFileData row, const juce::String& newPath) {
+  // The row names the file's new place, where nothing is yet: the download
+  // is not taken for one whose file is already there.
+  row.m_FilePath = newPath;
+  SaveSyncFileData(row);
   const SyncEngineLinks links = GetSyncEngineLinks();
   if (links.queueServerFileAdd) links.queueServerFileAdd(row);
 }

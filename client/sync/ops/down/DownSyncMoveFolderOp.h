@@ -32,5 +32,5 @@ class DownSyncMoveFolderOp : public SyncDownFolderBaseOperation {
   void RebuildAtTarget(DownSyncTask* task);
   void MoveFolderFiles(const SyncFolderData& folder, const juce::String& oldFolderPath);
   void HandOverOccupied(const juce::String& newPath, const SyncFileData& row);
-  static void QueueDownload(const SyncFileData& row);
+  static void QueueDownload(SyncFileData row, const juce::String& newPath);
 };

@@ -202,6 +202,7 @@ int SyncDownloadFileOp::Prepare_SyncOperation() {
       return SYNC_RESULT_ERROR_ONLYWAIT_AND_DOAGAIN;
     }
   }
+  if (record.m_FileSize == 0) return SYNC_RESULT_SUCCESS;  // nothing to fetch: an empty file is made
   return FetchToken();
 }
 
