@@ -16,6 +16,7 @@
 #include "client/sync/ops/down/SyncDownloadFileOp.h"
 #include "client/sync/records/SyncFileDataManager.h"
 #include "client/sync/records/SyncRootFolder.h"
+#include "client/sync/tasks/DownSyncTask.h"
 
 using namespace downtest;
 using wintest::LockHolderProcess;
@@ -303,4 +304,50 @@ TEST_F(DownOpsTest, AFolderMoveCarriesUnchangedFilesAndKeepsTheRest) {
   EXPECT_EQ(dorvtest::ReadFile(Path("src/mine.txt")), "my edit");
   EXPECT_FALSE(std::filesystem::exists(Path("src/sub")));
   EXPECT_NE(std::find(m_localAdds.begin(), m_localAdds.end(), Local("src/mine.txt").toStdString()), m_localAdds.end());
+}
+
+// A record whose size does not fit the wire is refused plainly: no empty
+// file takes its place, and the user is told.
+TEST_F(DownOpsTest, ASizeOutOfRangeIsRefusedNotMadeEmpty) {
+  SyncFileData record;
+  record.m_FileID = 999001;
+  record.m_ParentID = m_rootID;
+  record.m_FileName = "huge.iso";
+  record.m_Md5 = "0123456789abcdef0123456789abcdef";
+  record.m_FileSize = -2;
+  record.m_VersionValue = "1|5";
+  auto* task = new DownSyncTask();
+  task->m_pFileData = std::make_unique<SyncFileData>(record);
+  task->m_nServerID = record.m_FileID;
+  task->m_nOp = DOWN_OP_FILE_ADD;
+  m_manager->AddTask(task);
+  EXPECT_EQ(Drain(), std::vector<int>{SYNC_RESULT_ERROR_REMOVE});
+  EXPECT_FALSE(std::filesystem::exists(Path("huge.iso")));
+  EXPECT_EQ(Requests("downloadFileControl"), 0);
+  EXPECT_EQ(m_sink.Count(SNT_FILE_TOO_BIG), 1);
+}
+
+// A folder creation for a folder the database knows under another name runs
+// again as a rename of that folder; its files' rows follow.
+TEST_F(DownOpsTest, ACreationOfAKnownFolderBecomesItsRename) {
+  const juce::int64 a = Mkdir(m_rootID, "a");
+  const juce::int64 f = Put(a, "f.txt", "f");
+  ASSERT_EQ(FullPull(), SYNC_RESULT_SUCCESS);
+  Drain();
+  Rename(a, "b");
+  SyncFolderData record;
+  ASSERT_TRUE(SyncFileDataManager::SelectSyncFolderDataByID(a, record));
+  record.m_FolderName = "b";
+  record.m_FolderPath = juce::String();
+  record.m_VersionValue = "1|999";
+  auto* task = new DownSyncTask();
+  task->m_bIsFile = 0;
+  task->m_pFolderData = std::make_unique<SyncFolderData>(record);
+  task->m_nServerID = a;
+  task->m_nOp = DOWN_OP_FOLDER_ADD;
+  task->m_bTracksVersion = false;
+  m_manager->AddTask(task);
+  EXPECT_EQ(Drain(), (std::vector<int>{SYNC_RESULT_ERROR_TRYTHREETIME_MOVEBACK, SYNC_RESULT_SUCCESS}));
+  EXPECT_EQ(LocalTree(), (Tree{"b/", "b/f.txt=f"}));
+  EXPECT_EQ(RowPath(f), Local("b/f.txt").toStdString());
 }
