@@ -248,8 +248,11 @@ TEST_F(DownOpsTest, FullPullKeepsChangedFilesAndTheRootsName) {
   const juce::int64 gone = Put(m_rootID, "gone.txt", "same");
   const juce::int64 changed = Put(m_rootID, "changed.txt", "same");
   const juce::int64 both = Put(m_rootID, "both.txt", "v1");
+  const juce::int64 old = Mkdir(m_rootID, "old");
+  Put(old, "old.txt", "old");
   ASSERT_EQ(FullPull(), SYNC_RESULT_SUCCESS);
   Drain();
+  const juce::String version = SyncRootFolder::GetInstance()->GetGlobalVersion();
   dorvtest::WriteFile(Path("changed.txt"), "mine");
   dorvtest::WriteFile(Path("both.txt"), "mine");
   Delete(gone);
@@ -257,9 +260,19 @@ TEST_F(DownOpsTest, FullPullKeepsChangedFilesAndTheRootsName) {
   Rename(both, "both2.txt");
   Put(m_rootID, "both2.txt", "v2");
   Rename(m_rootID, "ServerName");
+  Delete(old);
 
   ASSERT_EQ(FullPull(), SYNC_RESULT_SUCCESS);
   Drain();
+  // The folder the server no longer has went, and its delete did not move
+  // the root's version (least of all to a number the service can't take).
+  EXPECT_FALSE(std::filesystem::exists(Path("old")));
+  EXPECT_FALSE(SyncFileDataManager::IsFolderInDB(Local("old")));
+  const juce::String after = SyncRootFolder::GetInstance()->GetGlobalVersion();
+  EXPECT_GT(SyncHelper::CompareVersionValue(after, version), 0) << after;  // the other changes did
+  EXPECT_LE(SyncHelper::GetVersionNumber(after).getLargeIntValue(),
+            Admin("tree?account=" + std::string(signintest::kAccount))["g"].asInt64())
+      << after;
   EXPECT_FALSE(std::filesystem::exists(Path("gone.txt")));
   EXPECT_EQ(dorvtest::ReadFile(Path("changed.txt")), "mine");
   EXPECT_EQ(RowPath(changed), "");
