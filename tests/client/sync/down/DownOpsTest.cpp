@@ -364,3 +364,17 @@ TEST_F(DownOpsTest, ACreationOfAKnownFolderBecomesItsRename) {
   EXPECT_EQ(LocalTree(), (Tree{"b/", "b/f.txt=f"}));
   EXPECT_EQ(RowPath(f), Local("b/f.txt").toStdString());
 }
+
+// The local file was changed to exactly what the server now holds: the
+// change is taken as applied, not as a conflict that fails the task.
+TEST_F(DownOpsTest, ALocalFileAlreadyHoldingTheServersContentIsTakenAsDone) {
+  const juce::int64 f = Put(m_rootID, "same.txt", "v1");
+  ASSERT_EQ(FullPull(), SYNC_RESULT_SUCCESS);
+  Drain();
+  dorvtest::WriteFile(Path("same.txt"), "v2");
+  Put(m_rootID, "same.txt", "v2");
+  ASSERT_EQ(IncrementalPull(), SYNC_RESULT_SUCCESS);
+  EXPECT_EQ(Drain(), std::vector<int>{SYNC_RESULT_SUCCESS});
+  EXPECT_EQ(dorvtest::ReadFile(Path("same.txt")), "v2");
+  EXPECT_EQ(RowMd5(f), Md5("v2"));
+}
