@@ -248,6 +248,8 @@ int SyncDownloadFileOp::DownloadToStaging() {
       return SYNC_RESULT_CANCEL;
     }
   }
+  // A paused engine starts no transfer.
+  if (!WaitWhilePaused()) return SYNC_RESULT_CANCEL;
   FileRangedDownload download(*m_pRequestHeader, m_token.token, staging);
   download.m_onRangeWritten = [this](int length) {
     if (m_pTracker) m_pTracker->AddDownBytes(length);
