@@ -360,6 +360,34 @@ TEST_F(UpOpsTest, AFileOf2GiBIsRefusedBeforeAnyRequestWithANotice) {
   EXPECT_EQ(states.back(), std::make_pair(Local("big.iso"), int(SYNC_PATH_FAILED)));
 }
 
+TEST_F(UpOpsTest, AConflictNeverMovesAFileOverAnotherOne) {
+  Admin(std::string("put?account=") + kAccount + "&parentId=" + std::to_string(m_rootID) + "&name=t.txt", "theirs");
+  Write("t.txt", "mine");
+  Write("t (1).txt", "another file of mine, not synced yet");
+  EXPECT_EQ(Run(UP_OP_FILE_ADD, "t.txt"), SYNC_RESULT_ERROR_TRYTHREETIME_MOVEBACK);
+  EXPECT_EQ(dorvtest::ReadFile(m_root / "t.txt"), "mine");
+  EXPECT_EQ(dorvtest::ReadFile(m_root / "t (1).txt"), "another file of mine, not synced yet");
+  const std::vector<std::string> links = Links();
+  ASSERT_EQ(links.size(), 2u);
+  EXPECT_EQ(links[1].rfind("forget ", 0), 0u) << "the announced rename did not happen";
+}
+
+TEST_F(UpOpsTest, AFolderDeleteTheConnectionLostKeepsItsRows) {
+  fs::create_directory(m_root / "h");
+  ASSERT_EQ(Run(UP_OP_FOLDER_ADD, "h"), SYNC_RESULT_SUCCESS);
+  CatchUp();
+  fs::remove(m_root / "h");
+  Fault("op=delDir&drop=1");
+  EXPECT_EQ(Run(UP_OP_FOLDER_DELETE, "h"), SYNC_RESULT_ERROR_ONLYWAIT_AND_DOAGAIN);
+  EXPECT_NE(FolderRow("h").m_FolderID, -1);
+  EXPECT_FALSE(Item("h").isNull());
+  LocalNetErrorManager::GetInstance()->SetOnline(true);
+  Fault("op=delDir&code=403");
+  EXPECT_EQ(Run(UP_OP_FOLDER_DELETE, "h"), SYNC_RESULT_ERROR_REMOVE);
+  EXPECT_EQ(FolderRow("h").m_FolderID, -1);
+  EXPECT_EQ(Links().back(), "full pull");
+}
+
 struct FaultCase {
   const char* name;
   int op;
