@@ -78,9 +78,9 @@ BOOL Stretch(HDC destDc, int x, int y, int width, int height, HDC sourceDc, int 
   if (!source) return FALSE;
   if (!source.Drawable()) return TRUE;  // the screen keeps no pixels to copy
   POINT origin = source.Dc().ToDevice(sx, sy);
-  juce::Rectangle<int> area = source.Dc().Area();
+  juce::RectangleList<int> area = source.Dc().Area();
   ReadPixel read = [&](int px, int py, RGBQUAD* out) {
-    if (!area.contains(px, py)) return false;
+    if (!area.containsPoint(juce::Point<int>(px, py))) return false;
     *out = source.Pixel(px, py);
     return true;
   };

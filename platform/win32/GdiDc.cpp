@@ -24,7 +24,7 @@ HBITMAP DefaultBitmap() {
 
 }  // namespace
 
-GdiDc::GdiDc(HWND window, std::shared_ptr<GdiBitmap> surface, POINT offset, juce::Rectangle<int> bounds)
+GdiDc::GdiDc(HWND window, std::shared_ptr<GdiBitmap> surface, POINT offset, juce::RectangleList<int> bounds)
     : m_memory(false), m_window(window), m_surface(std::move(surface)), m_offset(offset), m_bounds(bounds) {}
 
 HBITMAP GdiDc::SelectBitmap(HBITMAP bitmap) {
@@ -59,18 +59,19 @@ GdiBitmap* GdiDc::Target() const {
   return FindGdi<GdiBitmap>(m_state.bitmap ? m_state.bitmap : DefaultBitmap());
 }
 
-juce::Rectangle<int> GdiDc::Area() const {
-  if (m_surface) return m_bounds.translated(-m_offset.x, -m_offset.y);
+juce::RectangleList<int> GdiDc::Area() const {
+  if (m_surface) {
+    juce::RectangleList<int> area = m_bounds;
+    area.offsetAll(-m_offset.x, -m_offset.y);
+    return area;
+  }
   GdiBitmap* target = Target();
-  if (target) return {0, 0, target->Width(), target->Height()};
-  RECT screen{};
-  screen.right = GetDeviceCaps(nullptr, HORZRES);
-  screen.bottom = GetDeviceCaps(nullptr, VERTRES);
-  return {0, 0, static_cast<int>(screen.right), static_cast<int>(screen.bottom)};
+  if (target) return juce::Rectangle<int>(0, 0, target->Width(), target->Height());
+  return juce::Rectangle<int>(0, 0, GetDeviceCaps(nullptr, HORZRES), GetDeviceCaps(nullptr, VERTRES));
 }
 
 juce::RectangleList<int> GdiDc::Visible() const {
-  juce::RectangleList<int> visible(Area());
+  juce::RectangleList<int> visible = Area();
   if (m_state.clip) visible.clipTo(*m_state.clip);
   return visible;
 }

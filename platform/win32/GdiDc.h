@@ -36,7 +36,7 @@ class GdiDc : public GdiObject {
   explicit GdiDc(bool memory) : m_memory(memory) {}
   // A DC on a window's surface: device (0,0) lies at `offset` of the surface and drawing stays
   // inside `bounds` (surface coordinates).
-  GdiDc(HWND window, std::shared_ptr<GdiBitmap> surface, POINT offset, juce::Rectangle<int> bounds);
+  GdiDc(HWND window, std::shared_ptr<GdiBitmap> surface, POINT offset, juce::RectangleList<int> bounds);
   DWORD Type() const override { return m_memory ? OBJ_MEMDC : OBJ_DC; }
   int Describe(int, void*) const override { return 0; }
   bool IsMemory() const { return m_memory; }
@@ -62,7 +62,7 @@ class GdiDc : public GdiObject {
   // under the clip region.
   juce::RectangleList<int> Visible() const;
   // The drawing area without the clip region, in device coordinates.
-  juce::Rectangle<int> Area() const;
+  juce::RectangleList<int> Area() const;
   POINT ToDevice(int x, int y) const;
   RECT ToDevice(const RECT& r) const;
 
@@ -71,7 +71,7 @@ class GdiDc : public GdiObject {
   HWND m_window = nullptr;
   std::shared_ptr<GdiBitmap> m_surface;
   POINT m_offset{0, 0};
-  juce::Rectangle<int> m_bounds;  // surface coordinates
+  juce::RectangleList<int> m_bounds;  // surface coordinates
   DcState m_state;
   std::vector<DcState> m_saved;
 };

@@ -40,7 +40,7 @@ bool BrushColour(HBRUSH brush, COLORREF* colour, bool* hollow) {
 }
 
 juce::RectangleList<int> ClipOrArea(win32::GdiDc& dc) {
-  return dc.State().clip ? *dc.State().clip : juce::RectangleList<int>(dc.Area());
+  return dc.State().clip ? *dc.State().clip : dc.Area();
 }
 
 int ComplexityOf(const juce::RectangleList<int>& area) {

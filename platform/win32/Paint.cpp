@@ -30,13 +30,31 @@ void InvalidateLocked(Window& w, const RECT* rect, bool erase) {
   }
   w.needsPaint = true;
   w.needsErase = w.needsErase || erase;
+  // Without WS_CLIPCHILDREN the window's painting covers its children there, so they paint
+  // again after it, as on Windows.
+  if (w.style & WS_CLIPCHILDREN) return;
+  for (HWND c : w.children) {
+    Window* child = LookupWindowLocked(c);
+    RECT overlap;
+    if (!child || !(child->style & WS_VISIBLE) || !IntersectRect(&overlap, &add, &child->rect)) continue;
+    OffsetRect(&overlap, -(child->rect.left + child->insets.left), -(child->rect.top + child->insets.top));
+    InvalidateLocked(*child, &overlap, erase);
+  }
 }
 
 HWND FindWindowToPaint(DWORD threadId, const MessageFilter& filter) {
   std::lock_guard guard(WindowLock());
   for (HWND hwnd : WindowsOfThreadLocked(threadId)) {
     Window* w = LookupWindowLocked(hwnd);
-    if (w && w->needsPaint && IsVisibleLocked(*w) && filter.AcceptsWindow(hwnd)) return hwnd;
+    if (!w || !w->needsPaint || !IsVisibleLocked(*w) || !filter.AcceptsWindow(hwnd)) continue;
+    // Parents paint before their children, which may draw over them.
+    for (Window* up = w; up->parent && (up->style & WS_CHILD);) {
+      up = LookupWindowLocked(up->parent);
+      if (!up) break;
+      if (up->needsPaint && up->threadId == threadId && IsVisibleLocked(*up) && filter.AcceptsWindow(up->hwnd))
+        hwnd = up->hwnd;
+    }
+    return hwnd;
   }
   return nullptr;
 }

@@ -71,8 +71,26 @@ struct Placement {
   HWND root = nullptr;
   RECT rootRect{};                 // screen
   juce::Rectangle<int> area;       // the window's client (or whole) rectangle, screen
-  juce::Rectangle<int> visible;    // the same within its ancestors' client areas, screen
+  juce::RectangleList<int> visible;  // the same within its ancestors' client areas, less what
+                                     // WS_CLIPCHILDREN and WS_CLIPSIBLINGS keep out, screen
 };
+
+juce::Rectangle<int> ScreenRectOf(HWND hwnd) {
+  RECT r{};
+  GetWindowRect(hwnd, &r);
+  return Box(r);
+}
+
+// Keeps the visible children (WS_CLIPCHILDREN) or the siblings above (WS_CLIPSIBLINGS) out.
+void ExcludeOverlapping(HWND hwnd, bool nonClient, juce::RectangleList<int>& visible) {
+  DWORD style = static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_STYLE));
+  if ((style & WS_CLIPCHILDREN) && !nonClient)
+    for (HWND c = GetWindow(hwnd, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+      if (IsWindowVisible(c)) visible.subtract(ScreenRectOf(c));
+  if ((style & WS_CHILD) && (style & WS_CLIPSIBLINGS))
+    for (HWND s = GetWindow(hwnd, GW_HWNDPREV); s; s = GetWindow(s, GW_HWNDPREV))
+      if (IsWindowVisible(s)) visible.subtract(ScreenRectOf(s));
+}
 
 bool PlacementOf(HWND hwnd, bool nonClient, Placement* out) {
   if (!IsWindow(hwnd)) {
@@ -93,7 +111,8 @@ bool PlacementOf(HWND hwnd, bool nonClient, Placement* out) {
     ClientToScreen(hwnd, &origin);
     out->area = {origin.x, origin.y, client.right, client.bottom};
   }
-  out->visible = out->area.getIntersection(Box(out->rootRect));
+  out->visible = juce::RectangleList<int>(out->area.getIntersection(Box(out->rootRect)));
+  ExcludeOverlapping(hwnd, nonClient, out->visible);
   for (HWND a = hwnd; a != out->root;) {
     a = GetAncestor(a, GA_PARENT);
     if (!a) break;
@@ -101,7 +120,7 @@ bool PlacementOf(HWND hwnd, bool nonClient, Placement* out) {
     GetClientRect(a, &client);
     POINT origin{0, 0};
     ClientToScreen(a, &origin);
-    out->visible = out->visible.getIntersection({origin.x, origin.y, client.right, client.bottom});
+    out->visible.clipTo(juce::Rectangle<int>(origin.x, origin.y, client.right, client.bottom));
   }
   return true;
 }
@@ -127,8 +146,9 @@ HDC WindowDc(HWND hwnd, bool nonClient) {
   auto surface = SurfaceOf(at.root, at.rootRect.right - at.rootRect.left, at.rootRect.bottom - at.rootRect.top);
   if (!surface) return nullptr;
   POINT offset{at.area.getX() - at.rootRect.left, at.area.getY() - at.rootRect.top};
-  juce::Rectangle<int> bounds = at.visible.translated(-at.rootRect.left, -at.rootRect.top)
-                                    .getIntersection({0, 0, surface->Width(), surface->Height()});
+  juce::RectangleList<int> bounds = at.visible;
+  bounds.offsetAll(-at.rootRect.left, -at.rootRect.top);
+  bounds.clipTo(juce::Rectangle<int>(0, 0, surface->Width(), surface->Height()));
   return static_cast<HDC>(AddGdiObject(std::make_unique<GdiDc>(hwnd, surface, offset, bounds)));
 }
 

@@ -105,6 +105,20 @@ TEST(WindowSurface, PaintsLandInTheWindowAndStayInsideTheUpdateArea) {
   EXPECT_EQ(own.Width(), 20);
   EXPECT_EQ(own.Count(RECT{0, 0, 20, 20}, kYellow), 400);
 
+  // The parent painting all over its children paints them again after it; with
+  // WS_CLIPCHILDREN it leaves their area alone.
+  InvalidateRect(hwnd, nullptr, TRUE);
+  desktop.PumpUntilIdle();
+  parent = desktop.CaptureWindow(hwnd);
+  EXPECT_EQ(parent.Count(RECT{40, 0, 60, 20}, kYellow), 400);
+  EXPECT_EQ(parent.At(39, 5), kBlue);
+  SetWindowLongPtrW(hwnd, GWL_STYLE, GetWindowLongPtrW(hwnd, GWL_STYLE) | WS_CLIPCHILDREN);
+  Painters()[child] = [](HDC, const RECT&) {};
+  HDC whole = GetDC(hwnd);
+  Fill(whole, RECT{0, 0, 60, 40}, kRed);
+  ReleaseDC(hwnd, whole);
+  EXPECT_EQ(desktop.CaptureWindow(hwnd).Count(RECT{0, 0, 60, 40}, kRed), 60 * 40 - 400);
+
   DestroyWindow(hwnd);
   EXPECT_TRUE(desktop.CaptureWindow(hwnd).Empty());
   EXPECT_EQ(GetDC(hwnd), nullptr);
