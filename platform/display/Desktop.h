@@ -86,6 +86,9 @@ class Desktop {
   // z-order up, each under its region (SetWindowRgn), over the desktop's colour.
   Pixels CaptureWindow(HWND hwnd) const;
   Pixels CaptureScreen() const;
+  // Told by the window layer when a window drew on its surface or went: a presenter shows
+  // its top-level window again.
+  void WindowChanged(HWND hwnd);
 
   // Dispatches the calling thread's messages (sent, posted, paint, due timers) until
   // none is waiting. A WM_QUIT found on the way is left in place and ends the pump.

@@ -62,4 +62,15 @@ Pixels Desktop::CaptureWindow(HWND hwnd) const { return FromImage(win32::Capture
 
 Pixels Desktop::CaptureScreen() const { return FromImage(win32::CaptureScreenImage()); }
 
+void Desktop::WindowChanged(HWND hwnd) {
+  std::shared_ptr<Presenter> presenter;
+  {
+    std::lock_guard guard(m_lock);
+    presenter = m_presenter;
+  }
+  if (!presenter) return;
+  HWND root = IsWindow(hwnd) ? GetAncestor(hwnd, GA_ROOT) : hwnd;
+  presenter->UpdateWindow(root ? root : hwnd);
+}
+
 }  // namespace display

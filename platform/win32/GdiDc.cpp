@@ -1,5 +1,6 @@
 #include "win32/GdiDc.h"
 
+#include "display/Desktop.h"
 #include "win32/Gdi.h"
 #include "win32/GdiBitmap.h"
 #include "win32/GdiBrush.h"
@@ -90,7 +91,9 @@ RECT GdiDc::ToDevice(const RECT& r) const {
 int ReleaseDC(HWND window, HDC dc) {
   auto* found = win32::FindGdi<win32::GdiDc>(dc);
   if (!found || found->IsMemory() || found->Window() != window) return 0;
-  return win32::RemoveGdiObject(dc) ? 1 : 0;
+  if (!win32::RemoveGdiObject(dc)) return 0;
+  if (window) display::Desktop::Get().WindowChanged(window);  // what it drew shows
+  return 1;
 }
 
 HDC CreateCompatibleDC(HDC dc) {

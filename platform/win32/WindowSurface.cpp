@@ -195,6 +195,31 @@ juce::Image CaptureScreenImage() {
   return screen;
 }
 
+bool PictureOf(HWND topLevel, WindowPicture* picture) {
+  if (!IsWindow(topLevel) || !GetWindowRect(topLevel, &picture->rect)) return false;
+  picture->visible = IsWindowVisible(topLevel) != FALSE;
+  auto surface = SurfaceOf(topLevel, picture->rect.right - picture->rect.left, picture->rect.bottom - picture->rect.top);
+  if (!surface) return false;
+  picture->width = surface->Width();
+  picture->height = surface->Height();
+  picture->pixels.resize(static_cast<size_t>(picture->width) * picture->height * 4);
+  BYTE* out = picture->pixels.data();
+  for (int y = 0; y < picture->height; ++y)
+    for (int x = 0; x < picture->width; ++x, out += 4) {
+      RGBQUAD p = surface->Pixel(x, y);
+      out[0] = p.rgbBlue, out[1] = p.rgbGreen, out[2] = p.rgbRed, out[3] = 0;
+    }
+  Surfaces& s = TheSurfaces();
+  std::lock_guard guard(s.lock);
+  auto found = s.regions.find(topLevel);
+  picture->region.reset();
+  if (found != s.regions.end()) {
+    picture->region.emplace();
+    for (const auto& r : found->second) picture->region->push_back(RECT{r.getX(), r.getY(), r.getRight(), r.getBottom()});
+  }
+  return true;
+}
+
 bool InWindowRegion(HWND hwnd, POINT screen) {
   RECT r;
   if (!GetWindowRect(hwnd, &r)) return false;

@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "win32/GdiBitmap.h"
+#include "win32/WindowPicture.h"
 #include "win32/WinUser.h"
 
 namespace win32 {
