@@ -76,6 +76,20 @@ TEST(X11Windows, WindowsShowTheirSurfacesUnderTheirRegions) {
   EXPECT_EQ(PixelAt(d, root, 35, 45), 0xFF0000u);
   EXPECT_NE(PixelAt(d, root, 70, 80), 0xFF0000u);
 
+  // Moves, hiding and showing follow; a destroyed window leaves the screen.
+  SetWindowPos(hwnd, nullptr, 100, 120, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  XSync(d, False);
+  XGetWindowAttributes(d, window, &at);
+  EXPECT_EQ(at.x, 100);
+  EXPECT_EQ(at.y, 120);
+  ShowWindow(hwnd, SW_HIDE);
+  XSync(d, False);
+  XGetWindowAttributes(d, window, &at);
+  EXPECT_EQ(at.map_state, IsUnmapped);
+  ShowWindow(hwnd, SW_SHOWNOACTIVATE);
+  SetWindowPos(hwnd, nullptr, 30, 40, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  XSync(d, False);
+  EXPECT_EQ(PixelAt(d, root, 35, 45), 0xFF0000u);
   DestroyWindow(hwnd);
   EXPECT_EQ(x11->XWindowOf(hwnd), 0u);
   XSync(d, False);
