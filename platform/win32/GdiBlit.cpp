@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstring>
 #include <functional>
+#include <vector>
 
 #include "win32/GdiCanvas.h"
 #include "win32/WinError.h"
@@ -62,6 +63,34 @@ ReadPixel FromBitmap(const win32::GdiBitmap& bitmap) {
   };
 }
 
+// The common case, a plain copy at the same size between 24- and 32-bit pixels, row by row.
+void CopyRows(win32::GdiCanvas& dest, win32::GdiCanvas& source, const RECT& device, POINT from,
+              const juce::RectangleList<int>& sourceArea) {
+  juce::RectangleList<int> parts = dest.Dc().Visible();
+  parts.clipTo(juce::Rectangle<int>(device.left, device.top, device.right - device.left, device.bottom - device.top));
+  // Only where the source has pixels: its area moved to where it lands.
+  juce::RectangleList<int> landing = sourceArea;
+  landing.offsetAll(device.left - from.x, device.top - from.y);
+  parts.clipTo(landing);
+  const int in = source.BytesPerPixel(), out = dest.BytesPerPixel();
+  // Within one bitmap (scrolling) the rows go in the order that reads each before it is
+  // overwritten, and each row through a buffer.
+  const bool upwards = device.top > from.y;
+  std::vector<BYTE> row;
+  for (const auto& r : parts)
+    for (int i = 0; i < r.getHeight(); ++i) {
+      int y = upwards ? r.getBottom() - 1 - i : r.getY() + i;
+      const BYTE* at = source.PixelBytes(r.getX() - device.left + from.x, y - device.top + from.y);
+      row.assign(at, at + static_cast<size_t>(r.getWidth()) * in);
+      BYTE* to = dest.PixelBytes(r.getX(), y);
+      const BYTE* p = row.data();
+      for (int x = 0; x < r.getWidth(); ++x, to += out, p += in) {
+        to[0] = p[0], to[1] = p[1], to[2] = p[2];
+        if (out == 4) to[3] = 0xFF;
+      }
+    }
+}
+
 BOOL Stretch(HDC destDc, int x, int y, int width, int height, HDC sourceDc, int sx, int sy, int sw, int sh, DWORD rop) {
   win32::GdiCanvas dest(destDc);
   if (!dest) return FALSE;
@@ -79,6 +108,11 @@ BOOL Stretch(HDC destDc, int x, int y, int width, int height, HDC sourceDc, int 
   if (!source.Drawable()) return TRUE;  // the screen keeps no pixels to copy
   POINT origin = source.Dc().ToDevice(sx, sy);
   juce::RectangleList<int> area = source.Dc().Area();
+  if (rop == SRCCOPY && width == sw && height == sh && width > 0 && height > 0 && dest.Drawable() &&
+      dest.BytesPerPixel() && source.BytesPerPixel()) {
+    CopyRows(dest, source, dest.Dc().ToDevice(RECT{x, y, x + width, y + height}), origin, area);
+    return TRUE;
+  }
   ReadPixel read = [&](int px, int py, RGBQUAD* out) {
     if (!area.containsPoint(juce::Point<int>(px, py))) return false;
     *out = source.Pixel(px, py);

@@ -42,6 +42,20 @@ void GdiCanvas::SetPixel(int x, int y, RGBQUAD colour) {
   m_target->SetPixel(x + offset.x, y + offset.y, colour);
 }
 
+BYTE* GdiCanvas::PixelBytes(int x, int y) {
+  int bytes = BytesPerPixel();
+  if (!bytes) return nullptr;
+  POINT offset = m_dc->Offset();
+  int row = y + offset.y;
+  if (m_target->BottomUp()) row = m_target->Height() - 1 - row;
+  return m_target->Bits() + static_cast<size_t>(row) * m_target->RowBytes() + static_cast<size_t>(x + offset.x) * bytes;
+}
+
+int GdiCanvas::BytesPerPixel() const {
+  if (!m_target) return 0;
+  return m_target->BitCount() == 32 ? 4 : m_target->BitCount() == 24 ? 3 : 0;
+}
+
 juce::Colour ToJuce(COLORREF c) { return juce::Colour(GetRValue(c), GetGValue(c), GetBValue(c)); }
 RGBQUAD ToQuad(COLORREF c) { return RGBQUAD{GetBValue(c), GetGValue(c), GetRValue(c), 0}; }
 COLORREF FromQuad(RGBQUAD q) { return RGB(q.rgbRed, q.rgbGreen, q.rgbBlue); }

@@ -27,6 +27,10 @@ class GdiCanvas {
   void ForEachPixel(const RECT& device, const std::function<void(int, int)>& visit);
   RGBQUAD Pixel(int x, int y) const;
   void SetPixel(int x, int y, RGBQUAD colour);
+  // The pixel's bytes (blue first) in a 24- or 32-bit target, for copying whole rows; null
+  // for other depths.
+  BYTE* PixelBytes(int x, int y);
+  int BytesPerPixel() const;
 
  private:
   GdiDc* m_dc = nullptr;

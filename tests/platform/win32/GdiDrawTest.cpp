@@ -181,6 +181,20 @@ TEST(GdiBlit, CopiesStretchesAndMirrorsThroughOnePath) {
   EXPECT_EQ(clipped.Count(kRed, RECT{0, 0, 6, 6}), 6);
   EXPECT_EQ(clipped.Count(kBlue, RECT{0, 0, 6, 6}), 2);
 
+  // Scrolling within one bitmap, both ways: every pixel moves as a whole picture.
+  Canvas scroll(4, 8);
+  RECT top{0, 0, 4, 1}, second{0, 1, 4, 2};
+  FillRect(scroll.dc(), &top, red);
+  FillRect(scroll.dc(), &second, blue);
+  BitBlt(scroll.dc(), 0, 2, 4, 6, scroll.dc(), 0, 0, SRCCOPY);
+  EXPECT_EQ(scroll.At(0, 2), kRed);
+  EXPECT_EQ(scroll.At(0, 3), kBlue);
+  EXPECT_EQ(scroll.At(0, 4), kWhite);  // what row 2 held before the copy, not the red copied there
+  BitBlt(scroll.dc(), 0, 0, 4, 6, scroll.dc(), 0, 2, SRCCOPY);
+  EXPECT_EQ(scroll.At(0, 0), kRed);
+  EXPECT_EQ(scroll.At(0, 1), kBlue);
+  EXPECT_EQ(scroll.At(0, 2), kWhite);
+
   EXPECT_TRUE(BitBlt(dest.dc(), 0, 0, 10, 10, nullptr, 0, 0, WHITENESS));
   EXPECT_EQ(dest.Count(kWhite, RECT{0, 0, 10, 10}), 100);
   EXPECT_FALSE(BitBlt(dest.dc(), 0, 0, 2, 2, source.dc(), 0, 0, 0x00123456));

@@ -219,6 +219,14 @@ TEST(GdiText, RealFontsMeasureAndDrawLatinAndChinese) {
   }
 }
 
+TEST(GdiText, TheTestFontCanStandInForEveryFont) {
+  win32::UseTestFontEverywhere(true);
+  TextDc t(Font(-12, L"DejaVu Sans"));
+  EXPECT_EQ(Extent(t.dc(), L"abc同").cx, 30);
+  win32::UseTestFontEverywhere(false);
+  EXPECT_NE(Extent(t.dc(), L"abc同").cx, 30);
+}
+
 TEST(GdiText, ExtTextOutUsesTheSelectedFontAndSpacing) {
   TextDc t(Font(-12, win32::kTestFontFace));
   RECT opaque{0, 20, 10, 30};
