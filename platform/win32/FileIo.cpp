@@ -9,6 +9,7 @@
 #include "win32/FileLocks.h"
 #include "win32/FileTime.h"
 #include "win32/NamedPipe.h"
+#include "win32/FolderWatch.h"
 #include "win32/NativePath.h"
 #include "win32/WinError.h"
 
@@ -95,7 +96,13 @@ HANDLE CreateFileW(LPCWSTR path, DWORD access, DWORD shareMode, LPSECURITY_ATTRI
     }
     return INVALID_HANDLE_VALUE;
   }
-  HANDLE handle = win32::RegisterHandle(std::make_shared<FileObject>(fd));
+  std::shared_ptr<win32::KernelObject> object;
+  if (existed && S_ISDIR(st.st_mode) && (flagsAndAttributes & FILE_FLAG_OVERLAPPED)) {
+    object = win32::MakeFolderWatch(fd, native);  // a folder whose changes can be read
+  } else {
+    object = std::make_shared<FileObject>(fd);
+  }
+  HANDLE handle = win32::RegisterHandle(std::move(object));
   bool reportsExisting = disposition == CREATE_ALWAYS || disposition == OPEN_ALWAYS;
   SetLastError(reportsExisting && existed ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS);
   return handle;

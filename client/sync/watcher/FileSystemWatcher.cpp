@@ -1,0 +1,180 @@
+#include "client/sync/watcher/FileSystemWatcher.h"
+
+#include <new>
+
+#include "common/FileHelpers.h"
+#include "common/PathText.h"
+
+namespace {
+
+constexpr DWORD kStartSliceMs = 10000;
+constexpr DWORD kStopSliceMs = 5000;
+
+// Waits for `object` while dispatching the calling thread's messages, so that a
+// thread that owns windows stays responsive. A quit message that comes meanwhile
+// is kept back and posted again afterwards, so the thread's message loop still
+// ends. False when `limitMs` passed first.
+bool WaitServingMessages(HANDLE object, DWORD sliceMs, DWORD limitMs) {
+  const ULONGLONG deadline = GetTickCount64() + limitMs;
+  bool quit = false;
+  int quitCode = 0;
+  bool done = false;
+  for (;;) {
+    DWORD result = MsgWaitForMultipleObjects(1, &object, FALSE, sliceMs, QS_ALLINPUT);
+    if (result == WAIT_OBJECT_0) {
+      done = true;
+      break;
+    }
+    if (result == WAIT_OBJECT_0 + 1) {
+      MSG msg;
+      while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+          quit = true;
+          quitCode = static_cast<int>(msg.wParam);
+          continue;
+        }
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+      }
+    } else if (result == WAIT_FAILED) {
+      break;
+    }
+    if (GetTickCount64() >= deadline) break;
+  }
+  if (quit) PostQuitMessage(quitCode);
+  return done;
+}
+
+// Waits for the acknowledgement in slices while the worker lives.
+bool WaitForStart(HANDLE acknowledged, HANDLE worker) {
+  HANDLE objects[2] = {acknowledged, worker};
+  for (;;) {
+    DWORD result = WaitForMultipleObjects(2, objects, FALSE, kStartSliceMs);
+    if (result == WAIT_OBJECT_0) return true;
+    if (result != WAIT_TIMEOUT) return false;  // the worker ended
+  }
+}
+
+}  // namespace
+
+CFileSystemWatcher::CFileSystemWatcher() = default;
+
+CFileSystemWatcher::~CFileSystemWatcher() { Stop(); }
+
+int CFileSystemWatcher::AddDirectory(const CString& pathIn, IWatcherChangeHandler* handler) {
+  CString path = pathIn;
+  if (path.IsEmpty() || !handler || !Common::IsDirectory(path)) return 0;
+  if (!Common::HasBackslash(path)) path += Common::kPathSeparator;
+
+  std::lock_guard control(m_control);
+  {
+    // Paths name files as the file system does: with case.
+    std::lock_guard guard(m_lock);
+    for (const auto& directory : m_directories) {
+      if (directory->Path() == path) return 1;
+    }
+  }
+
+  EnablePrivileges();
+  HANDLE handle = CreateFileW(path.GetString(), FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OVERLAPPED, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return 0;
+  std::unique_ptr<CWatcherDirInfo> directory(new (std::nothrow) CWatcherDirInfo(handle, path, handler));
+  if (!directory) {
+    CloseHandle(handle);
+    return 0;
+  }
+  if (!directory->AcknowledgeEvent()) return 0;
+  HANDLE port = CreateIoCompletionPort(handle, m_port, reinterpret_cast<ULONG_PTR>(directory.get()), 0);
+  if (!port) return 0;
+  m_port = port;
+  if (!m_thread && !m_threadId && !StartWorker()) return 0;
+
+  if (!directory->PostRequest(m_port, CWatcherDirInfo::STATE_START)) return 0;
+  if (!WaitForStart(directory->AcknowledgeEvent(), m_thread)) {
+    directory.release();  // the worker is gone with a packet of it; nothing touches it again
+    return 0;
+  }
+  ResetEvent(directory->AcknowledgeEvent());
+  {
+    std::lock_guard guard(m_lock);
+    m_directories.push_back(std::move(directory));
+  }
+  if (m_publisher) m_publisher->PublishRoot(path);
+  return 1;
+}
+
+void CFileSystemWatcher::Stop() {
+  std::lock_guard control(m_control);
+  if (m_publisher) m_publisher->ReleaseRoot();
+  std::vector<std::unique_ptr<CWatcherDirInfo>> directories;
+  {
+    // Taken out of the list: window messages served below must not find it locked.
+    std::lock_guard guard(m_lock);
+    directories.swap(m_directories);
+  }
+  for (auto& directory : directories) {
+    if (m_port && directory->PostRequest(m_port, CWatcherDirInfo::STATE_STOP)) {
+      if (!WaitServingMessages(directory->AcknowledgeEvent(), kStopSliceMs, kStopLimitMs)) {
+        directory.release();  // still in the worker's hands
+        continue;
+      }
+      ResetEvent(directory->AcknowledgeEvent());
+    }
+    directory.reset();
+  }
+  if (m_thread) {
+    PostQueuedCompletionStatus(m_port, 0, 0, nullptr);
+    WaitServingMessages(m_thread, kStopSliceMs, kStopLimitMs);
+    CloseHandle(m_thread);
+  }
+  m_thread = nullptr;
+  m_threadId = 0;
+  if (m_port) CloseHandle(m_port);
+  m_port = nullptr;
+}
+
+bool CFileSystemWatcher::StartWorker() {
+  m_thread = CreateThread(nullptr, 0, &CFileSystemWatcher::WorkerThread, this, 0, &m_threadId);
+  if (m_thread) return true;
+  m_threadId = 0;
+  return false;
+}
+
+DWORD CFileSystemWatcher::WorkerThread(LPVOID self) {
+  auto* watcher = static_cast<CFileSystemWatcher*>(self);
+  watcher->Run(watcher->m_port);
+  return 0;
+}
+
+void CFileSystemWatcher::Run(HANDLE port) {
+  OnThreadStart();
+  for (;;) {
+    DWORD bytes = 0;
+    ULONG_PTR key = 0;
+    OVERLAPPED* overlapped = nullptr;
+    BOOL succeeded = GetQueuedCompletionStatus(port, &bytes, &key, &overlapped, INFINITE);
+    DWORD error = succeeded ? ERROR_SUCCESS : GetLastError();
+    if (!key) break;  // the end packet, or the port is gone
+    reinterpret_cast<CWatcherDirInfo*>(key)->OnCompletion(succeeded, error, bytes);
+  }
+  OnThreadExit();
+}
+
+void CFileSystemWatcher::EnablePrivileges() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    for (const wchar_t* name : {SE_BACKUP_NAME, SE_RESTORE_NAME, SE_CHANGE_NOTIFY_NAME}) {
+      HANDLE token = nullptr;
+      if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES, &token)) continue;
+      TOKEN_PRIVILEGES privileges{};
+      privileges.PrivilegeCount = 1;
+      privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+      if (LookupPrivilegeValueW(nullptr, name, &privileges.Privileges[0].Luid)) {
+        // Failures are of no consequence: the watch works without them where it can.
+        AdjustTokenPrivileges(token, FALSE, &privileges, sizeof privileges, nullptr, nullptr);
+      }
+      CloseHandle(token);
+    }
+  });
+}
