@@ -1,0 +1,68 @@
+#include "client/sync/tasks/PendingVersionList.h"
+
+#include <limits>
+
+bool PendingVersionList::ParseVersionNumber(const juce::String& version, juce::int64& number) {
+  const int bar = version.indexOfChar('|');
+  if (bar < 1) return false;
+  const juce::String text = version.substring(bar + 1);
+  if (text.isEmpty() || text.length() > 19 || !text.containsOnly("0123456789")) return false;
+  juce::uint64 value = 0;
+  for (auto p = text.getCharPointer(); !p.isEmpty(); ++p) value = value * 10 + static_cast<juce::uint64>(*p - '0');
+  if (value > static_cast<juce::uint64>(std::numeric_limits<juce::int64>::max())) return false;
+  number = static_cast<juce::int64>(value);
+  return true;
+}
+
+void PendingVersionList::Add(const juce::String& version) {
+  juce::int64 number = 0;
+  if (!ParseVersionNumber(version, number)) return;
+  const juce::ScopedLock hold(m_lock);
+  Entry& entry = m_versions[number];
+  if (entry.count == 0) entry.text = version;
+  ++entry.count;
+}
+
+void PendingVersionList::Finish(const juce::String& version,
+                                const std::function<void(const juce::String&)>& store) {
+  juce::int64 number = 0;
+  if (!ParseVersionNumber(version, number)) return;
+  const juce::ScopedLock hold(m_lock);
+  auto found = m_versions.find(number);
+  if (found == m_versions.end()) return;
+  if (found != m_versions.begin() || found->second.count > 1) {
+    if (--found->second.count <= 0) m_versions.erase(found);
+    return;
+  }
+  const juce::String text = found->second.text;
+  m_versions.erase(found);
+  if (store) store(text);
+}
+
+void PendingVersionList::Drop(const juce::String& version) {
+  juce::int64 number = 0;
+  if (!ParseVersionNumber(version, number)) return;
+  const juce::ScopedLock hold(m_lock);
+  auto found = m_versions.find(number);
+  if (found != m_versions.end() && --found->second.count <= 0) m_versions.erase(found);
+}
+
+void PendingVersionList::Clear() {
+  const juce::ScopedLock hold(m_lock);
+  m_versions.clear();
+}
+
+juce::StringArray PendingVersionList::GetVersions() {
+  const juce::ScopedLock hold(m_lock);
+  juce::StringArray texts;
+  for (const auto& [number, entry] : m_versions) texts.add(entry.text);
+  return texts;
+}
+
+int PendingVersionList::GetCount(const juce::String& version) {
+  juce::int64 number = 0;
+  if (!ParseVersionNumber(version, number)) return 0;
+  const juce::ScopedLock hold(m_lock);
+  auto found = m_versions.find(number);
+  return found == m_versions.end() ? 0 : found->second.count;
+}

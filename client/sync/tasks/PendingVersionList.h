@@ -1,0 +1,43 @@
+#pragma once
+// The global versions of the queued down tasks, in ascending order. The
+// root's stored version may only advance to a version once every task that
+// carries it is done and no older one is pending, so that a restart never
+// skips a change that was listed but not yet applied.
+//
+// Versions are "n|G" texts compared by G. A G that is not a 64-bit number
+// (missing, not digits, out of range) is never listed and never stored: such
+// a version would become a root version that the service can't pull from.
+#include <functional>
+#include <map>
+
+#include <juce_core/juce_core.h>
+
+class PendingVersionList {
+ public:
+  // The number after the first '|', when it is one.
+  static bool ParseVersionNumber(const juce::String& version, juce::int64& number);
+
+  // Lists the version (counted once more when its number is listed already).
+  void Add(const juce::String& version);
+  // A task carrying the version is done. When it was the last task of the
+  // oldest pending version, store(version) runs under the list's lock and the
+  // entry goes; a task of a newer version only takes its count off.
+  void Finish(const juce::String& version, const std::function<void(const juce::String&)>& store);
+  // A task carrying the version ended without its change applied; its count
+  // goes (the spec'd drop of the whole entry would let the oldest version of
+  // a still-queued task be skipped).
+  void Drop(const juce::String& version);
+  void Clear();
+
+  // The listed versions' texts, oldest first (one per number).
+  juce::StringArray GetVersions();
+  int GetCount(const juce::String& version);
+
+ private:
+  struct Entry {
+    juce::String text;
+    int count = 0;
+  };
+  juce::CriticalSection m_lock;
+  std::map<juce::int64, Entry> m_versions;
+};

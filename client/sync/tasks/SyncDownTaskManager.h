@@ -1,0 +1,83 @@
+#pragma once
+// The server changes waiting for the local disk: a normal queue and a
+// wait-and-retry queue of DownSyncTask. Producers (the server pull, the
+// server-update filter, the down operations) queue from their threads; the
+// two down pumps each run the head of one queue. The queue lock guards both
+// arrays and is never held while an operation runs; a task that a removal
+// meets while it runs is only taken out, and the pump that runs it frees it.
+// The pending-version list decides when the root's stored version advances.
+#include <atomic>
+#include <vector>
+
+#include <juce_core/juce_core.h>
+
+#include "client/core/db/SyncFileData.h"
+#include "client/core/db/SyncFolderData.h"
+#include "client/sync/tasks/DownSyncTask.h"
+#include "client/sync/tasks/PendingVersionList.h"
+
+class SyncTaskDispatcher;
+
+class SyncDownTaskManager {
+ public:
+  explicit SyncDownTaskManager(SyncTaskDispatcher* dispatcher);
+  ~SyncDownTaskManager();
+  SyncDownTaskManager(const SyncDownTaskManager&) = delete;
+  SyncDownTaskManager& operator=(const SyncDownTaskManager&) = delete;
+
+  // Sets the task's queue: 2 when the wait-and-retry queue holds a task of
+  // the same item, 0 (dropped by AddTask) for a copy of a task already in
+  // the normal queue, else 1.
+  void ClassifyTask(DownSyncTask* task);
+  // Takes the task; op 0 or queue 0 deletes it.
+  void AddTask(DownSyncTask* task);
+
+  // Runs the head of the queue (1 normal, 2 wait-and-retry) and acts on the
+  // result; 0 for an empty queue.
+  int RunDownTask(int queue);
+  // The wait-and-retry head; a folder move that waits for occupied files is
+  // finished by the moved-folder registry instead of being run again.
+  int RunWaitAndRetryTask();
+
+  void Enable();
+  void Disable();
+  bool IsEnabled() const { return m_bEnabled.load(); }
+  void CancelHeads();
+  // Sets the stop flag of the heads' operations and of the manager.
+  void StopHeads();
+  // Every task leaves both queues (a running one is freed by its pump).
+  void DropQueued();
+  void RemoveHead(int queue);
+  bool AreQueuesEmpty();
+  bool HasTasks(int queue);
+  void ClearPendingVersions() { m_versions.Clear(); }
+  PendingVersionList& GetPendingVersions() { return m_versions; }
+
+  // A download of the server's file or a creation of its folder, behind the
+  // normal queue's head, without classification.
+  void QueueServerFileAdd(const SyncFileData& record, juce::int64 id, juce::int64 parentID);
+  void QueueServerFolderAdd(const SyncFolderData& record, juce::int64 id, juce::int64 parentID);
+
+  // (op, record id) of each queued task, head first; for tests and logs.
+  std::vector<std::pair<int, juce::int64>> DescribeQueue(int queue);
+
+  std::atomic<bool> m_bStop{false};
+
+ private:
+  std::vector<DownSyncTask*>* Queue(int queue);
+  // Under the queue lock: out of its queue and freed (or only taken out when
+  // it runs).
+  void RemoveLocked(std::vector<DownSyncTask*>& queue, size_t index);
+  void ReleaseTask(DownSyncTask* task);
+  void VersionDone(DownSyncTask& task);
+  void VersionDropped(DownSyncTask& task);
+  // The item's identity for duplicate tests.
+  static bool SameItem(const DownSyncTask& a, const DownSyncTask& b);
+
+  std::vector<DownSyncTask*> m_normal;
+  std::vector<DownSyncTask*> m_waitAndRetry;
+  SyncTaskDispatcher* m_pDispatcher;
+  juce::CriticalSection m_queueLock;
+  PendingVersionList m_versions;
+  std::atomic<bool> m_bEnabled{true};
+};
