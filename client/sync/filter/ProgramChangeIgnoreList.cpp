@@ -1,5 +1,6 @@
 #include "client/sync/filter/ProgramChangeIgnoreList.h"
 
+#include "client/sync/SyncEngineLinks.h"
 #include "client/sync/SyncHelper.h"
 #include "client/sync/watcher/FileSystemEventArgs.h"
 #include "win32/Clock.h"
@@ -60,4 +61,12 @@ int ProgramChangeIgnoreList::GetCount() {
   const juce::ScopedLock guard(m_lock);
   DropExpired(Now());
   return static_cast<int>(m_entries.size());
+}
+
+void ProgramChangeIgnoreList::InstallAsEngineLink() {
+  SyncEngineLinks links;
+  links.ignoreProgramChange = [this](const juce::String& oldPath, const juce::String& newPath, int type) {
+    Add(oldPath, newPath, type);
+  };
+  InstallSyncEngineLinks(links);
 }

@@ -37,6 +37,11 @@ class ProgramChangeIgnoreList {
   // Entries still listed (waiting or covering a folder's contents).
   int GetCount();
 
+  // Makes this list the one the engine's down side and registries add to
+  // (SyncEngineLinks::ignoreProgramChange); the owner clears the links before
+  // the list ends.
+  void InstallAsEngineLink();
+
  private:
   struct Entry {
     juce::String path;

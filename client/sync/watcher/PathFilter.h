@@ -21,8 +21,11 @@ class CPathFilter {
   bool IsIncluded(const CString& name) const;
   // With no exclude list nothing is excluded.
   bool IsExcluded(const CString& name) const;
-  // The name part of the path is included and not excluded.
+  // The name part of the path is included and not excluded, and holds none of
+  // the characters the service's other clients cannot name a file with
+  // (\ : * ? " < > |, legal in names here).
   bool IsPathAllowed(const CString& path) const;
+  static bool HasForeignNameCharacter(const CString& name);
 
   // "?" one character, "*" any run (none too); letters compared lower-cased.
   static bool MatchPattern(const CString& pattern, const CString& name);

@@ -2,6 +2,7 @@
 // expiry on the process clock.
 #include <gtest/gtest.h>
 
+#include "client/sync/SyncEngineLinks.h"
 #include "client/sync/filter/ProgramChangeIgnoreList.h"
 #include "client/sync/watcher/FileSystemEventArgs.h"
 #include "win32/ManualClock.h"
@@ -65,6 +66,13 @@ TEST_F(IgnoreListTest, TheRemovalOfAFolderCoversTheRemovalsOfItsContentsForAWhil
   m_clock.Advance(ProgramChangeIgnoreList::kContentsWindowMs);
   EXPECT_FALSE(m_list.CheckAndRemove("/r/f/z.txt", "/r/f/z.txt", D));
   EXPECT_EQ(m_list.GetCount(), 0);
+}
+
+TEST_F(IgnoreListTest, TheEnginesDownSideAddsThroughItsLink) {
+  m_list.InstallAsEngineLink();
+  GetSyncEngineLinks().ignoreProgramChange("/r/from", "/r/to", RN);
+  ClearSyncEngineLinks();
+  EXPECT_TRUE(m_list.CheckAndRemove("/r/from", "/r/to", RN));
 }
 
 }  // namespace

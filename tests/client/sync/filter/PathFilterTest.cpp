@@ -15,7 +15,8 @@ TEST(PathFilter, TheDefaultListIgnoresLockTempAndShellFilesInAnyCase) {
       {L"desktop.ini", false}, {L"THUMBS.DB", false},  {L"~$letter.docx", false}, {L"~x.tmp", false},
       {L"a.cache", false},     {L"data$$$", false},    {L"draft~mp", false},      {L"draft_mp", false},
       {L"report.tmp", true},   {L"letter.docx", true}, {L"x~.tmp", true},        {L"cache", true},
-      {L"Desktop.ini.bak", true},
+      {L"Desktop.ini.bak", true}, {L"a:b.txt", false},     {L"why?.txt", false},     {L"back\\slash", false},
+      {L"q\"uote", false},         {L"<tag>", false},        {L"pi|pe", false},
   };
   CPathFilter* filter = CPathFilter::GetInstance();
   for (const NameCase& c : cases) {
