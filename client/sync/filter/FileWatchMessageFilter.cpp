@@ -298,15 +298,20 @@ void FileWatchMessageFilter::TranslateChangedEvent(const FileWatchMessage& messa
   }
 }
 
+bool FileWatchMessageFilter::IsOwnRenameOrMove(const FileWatchMessage& message, const char* translator) {
+  if (!m_pIgnoreList || !m_pIgnoreList->CheckAndRemove(message.m_sSrcPath, message.m_sPath, message.m_nType)) {
+    return false;
+  }
+  MarkInStep(message.m_sPath);
+  MarkInStep(message.m_sSrcPath);
+  Log(NormalLog, translator, juce::String(translator) + " By download File or the program, path is " + message.m_sPath);
+  return true;
+}
+
 void FileWatchMessageFilter::TranslateRenameEvent(const FileWatchMessage& message) {
   const juce::String& n = message.m_sPath;
   const juce::String& o = message.m_sSrcPath;
-  if (m_pIgnoreList && m_pIgnoreList->CheckAndRemove(o, n, WATCHER_EVENT_RENAMED)) {
-    MarkInStep(n);
-    MarkInStep(o);
-    Log(NormalLog, "TranslateRenameEvent", "TranslateRenameEvent By download File or the program, path is " + n);
-    return;
-  }
+  if (IsOwnRenameOrMove(message, "TranslateRenameEvent")) return;
   if (message.m_nPathType == SyncHelper::PATH_FILE) {
     if (!IsKnownSource(o, 1)) {
       QueueFileAdd(n);
@@ -327,12 +332,7 @@ void FileWatchMessageFilter::TranslateRenameEvent(const FileWatchMessage& messag
 void FileWatchMessageFilter::TranslateMoveEvent(const FileWatchMessage& message) {
   const juce::String& n = message.m_sPath;
   const juce::String& o = message.m_sSrcPath;
-  if (m_pIgnoreList && m_pIgnoreList->CheckAndRemove(o, n, WATCHER_EVENT_MOVED)) {
-    MarkInStep(n);
-    MarkInStep(o);
-    Log(NormalLog, "TranslateMoveEvent", "TranslateMoveEvent By download File or the program, path is " + n);
-    return;
-  }
+  if (IsOwnRenameOrMove(message, "TranslateMoveEvent")) return;
   if (message.m_nPathType == SyncHelper::PATH_FILE) {
     if (!IsKnownSource(o, 1)) {
       QueueFileAdd(n);

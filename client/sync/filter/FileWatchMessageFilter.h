@@ -73,6 +73,8 @@ class FileWatchMessageFilter : public IWatcherChangeHandler, public juce::Thread
   void TranslateRenameEvent(const FileWatchMessage& message);
   void TranslateMoveEvent(const FileWatchMessage& message);
   bool IsFileTooBig(const juce::String& path);
+  // A rename or move the program made itself: consumed, both paths in step.
+  bool IsOwnRenameOrMove(const FileWatchMessage& message, const char* translator);
   // Whether the old path of a rename or move is known to the service's side:
   // stored, or queued for upload. A file written under a temporary name and
   // renamed into place is known by nothing and is an addition of its new name.

@@ -78,12 +78,20 @@ juce::String ServerUpdateMessageFilter::GetLinkAccount() {
   return m_sLinkAccount;
 }
 
-void ServerUpdateMessageFilter::InitLinkService() {
+void ServerUpdateMessageFilter::InitLinkService() { StartLink(LinkStart::OnlyFirst); }
+
+void ServerUpdateMessageFilter::RestartLinkService() { StartLink(LinkStart::Again); }
+
+// The first start creates the holder and its task; a later one hands the
+// signed-in account and client id to the running task.
+void ServerUpdateMessageFilter::StartLink(LinkStart mode) {
   std::lock_guard guard(m_linkLock);
-  if (m_pLinkHolder) return;
-  m_pLinkHolder = std::make_unique<LinkServiceHolder>();
-  m_pLinkHolder->m_pUserData = this;
-  m_pLinkHolder->m_pCallBack = &ServerUpdateMessageFilter::LinkServiceCallBackEntry;
+  if (m_pLinkHolder && mode == LinkStart::OnlyFirst) return;
+  if (!m_pLinkHolder) {
+    m_pLinkHolder = std::make_unique<LinkServiceHolder>();
+    m_pLinkHolder->m_pUserData = this;
+    m_pLinkHolder->m_pCallBack = &ServerUpdateMessageFilter::LinkServiceCallBackEntry;
+  }
   AccountData* account = GetAccountData();
   juce::String name = account ? account->GetAccount() : juce::String();
   juce::String clientID = account ? account->GetClientID() : juce::String();
@@ -92,24 +100,6 @@ void ServerUpdateMessageFilter::InitLinkService() {
     m_sLinkAccount = name;
   }
   StartLinkService(*m_pLinkHolder, name.toStdString(), clientID.toStdString());
-}
-
-void ServerUpdateMessageFilter::RestartLinkService() {
-  {
-    std::lock_guard guard(m_linkLock);
-    if (m_pLinkHolder) {
-      AccountData* account = GetAccountData();
-      juce::String name = account ? account->GetAccount() : juce::String();
-      juce::String clientID = account ? account->GetClientID() : juce::String();
-      {
-        std::lock_guard current(m_currentLock);
-        m_sLinkAccount = name;
-      }
-      StartLinkService(*m_pLinkHolder, name.toStdString(), clientID.toStdString());
-      return;
-    }
-  }
-  InitLinkService();
 }
 
 void ServerUpdateMessageFilter::LinkServiceCallBackEntry(void* self, int code, const std::string& account,

@@ -68,6 +68,8 @@ class ServerUpdateMessageFilter : public juce::Thread {
   void run() override;
 
  private:
+  enum class LinkStart { OnlyFirst, Again };
+  void StartLink(LinkStart mode);
   std::shared_ptr<SyncBaseOperation> CurrentPull();
   // One turn of the thread: a pull for the newest queued version.
   void PullNewest();
