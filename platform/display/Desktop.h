@@ -56,6 +56,30 @@ class Desktop {
   std::vector<MessageBoxCall> MessageBoxes() const;
   void ClearMessageBoxes();
 
+  // Pointer input, in screen coordinates, routed as real input would be: to the window
+  // holding the capture, else to the window under the pointer (WindowFromPoint), as a
+  // client message or, outside the client area, a non-client one (WM_NCHITTEST decides);
+  // a press first activates the window's top-level window (WM_MOUSEACTIVATE), and a second
+  // press within the double-click time and distance becomes a double click for classes
+  // with CS_DBLCLKS. The messages are posted; pump to deliver them.
+  enum class Button { Left, Right, Middle };
+  void MouseMove(int x, int y);
+  void MouseDown(Button button, int x, int y);
+  void MouseUp(Button button, int x, int y);
+  // The wheel goes to the focus window, with the pointer's screen position.
+  void MouseWheel(int delta, int x, int y);
+  POINT CursorPos() const;
+  void SetCursorPosition(int x, int y);
+
+  // Keys, to the calling thread's focus window (else its active window), as WM_KEYDOWN and
+  // WM_KEYUP (WM_SYSKEY... while Alt is down) with Windows' lParam bits; the key state
+  // follows. TranslateMessage makes the characters. TypeText posts WM_CHAR directly, for
+  // any Unicode text.
+  void KeyDown(UINT virtualKey);
+  void KeyUp(UINT virtualKey);
+  void KeyPress(UINT virtualKey);
+  void TypeText(const std::wstring& text);
+
   // Dispatches the calling thread's messages (sent, posted, paint, due timers) until
   // none is waiting. A WM_QUIT found on the way is left in place and ends the pump.
   // Returns the number of messages dispatched.
@@ -74,6 +98,17 @@ class Desktop {
   std::deque<int> m_answers;
   MessageBoxHandler m_handler;
   std::shared_ptr<Presenter> m_presenter;
+
+  // Pointer state.
+  POINT m_cursor{0, 0};
+  WPARAM m_buttons = 0;  // MK_* of the buttons held
+  struct LastClick {
+    HWND hwnd = nullptr;
+    UINT message = 0;
+    POINT at{};
+    ULONGLONG timeMs = 0;
+  } m_lastClick;
+  void PostMouse(UINT clientMessage, UINT nonClientMessage, POINT at);
   std::vector<MessageBoxCall> m_boxes;
 };
 

@@ -10,22 +10,6 @@ namespace display {
 
 namespace {
 
-std::string Utf8(const std::wstring& text) {
-  if (text.empty()) return {};
-  int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-  std::string out(static_cast<size_t>(size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), out.data(), size, nullptr, nullptr);
-  return out;
-}
-
-std::wstring Wide(const std::string& text) {
-  if (text.empty()) return {};
-  int size = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring out(static_cast<size_t>(size), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), out.data(), size);
-  return out;
-}
-
 std::string Escape(const std::string& text) {
   std::string out;
   for (char c : text) {
@@ -64,7 +48,7 @@ struct JournalInstaller {
       static std::mutex lock;
       std::lock_guard<std::mutex> hold(lock);
       std::ofstream out(path, std::ios::app | std::ios::binary);
-      out << call.type << '\t' << Escape(Utf8(call.caption)) << '\t' << Escape(Utf8(call.text)) << '\n';
+      out << call.type << '\t' << Escape(WideToUtf8(call.caption)) << '\t' << Escape(WideToUtf8(call.text)) << '\n';
       return 0;  // answered as without the journal
     });
   }
@@ -81,8 +65,8 @@ std::vector<MessageBoxCall> ReadMessageBoxJournal(const std::string& file) {
     if (fields.size() != 3) continue;
     MessageBoxCall call;
     call.type = static_cast<UINT>(std::strtoul(fields[0].c_str(), nullptr, 10));
-    call.caption = Wide(fields[1]);
-    call.text = Wide(fields[2]);
+    call.caption = Utf8ToWide(fields[1]);
+    call.text = Utf8ToWide(fields[2]);
     calls.push_back(call);
   }
   return calls;

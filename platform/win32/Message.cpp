@@ -2,6 +2,7 @@
 #include <algorithm>
 
 #include "win32/Clock.h"
+#include "win32/KeyState.h"
 #include "win32/MessageQueue.h"
 #include "win32/RemoteWindows.h"
 #include "win32/WinError.h"
@@ -161,9 +162,51 @@ DWORD GetQueueStatus(UINT flags) {
   return (bits << 16) | bits;
 }
 
+namespace {
+
+// The character a key gives with the keyboard's state (a US layout), or 0 for none.
+wchar_t CharacterOf(UINT vk) {
+  const bool shift = GetKeyState(VK_SHIFT) < 0;
+  const bool control = GetKeyState(VK_CONTROL) < 0;
+  if (vk >= 'A' && vk <= 'Z') {
+    if (control) return static_cast<wchar_t>(vk - 'A' + 1);  // Ctrl+A is 1, Ctrl+Z 26
+    bool upper = shift != ((GetKeyState(VK_CAPITAL) & 1) != 0);
+    return static_cast<wchar_t>(upper ? vk : vk - 'A' + 'a');
+  }
+  if (control) return 0;
+  if (vk >= '0' && vk <= '9') return shift ? L")!@#$%^&*("[vk - '0'] : static_cast<wchar_t>(vk);
+  switch (vk) {
+    case VK_SPACE: return L' ';
+    case VK_RETURN: return L'\r';
+    case VK_BACK: return L'\b';
+    case VK_TAB: return L'\t';
+    case VK_ESCAPE: return 0x1B;
+    case VK_OEM_MINUS: return shift ? L'_' : L'-';
+    case VK_OEM_PLUS: return shift ? L'+' : L'=';
+    case VK_OEM_COMMA: return shift ? L'<' : L',';
+    case VK_OEM_PERIOD: return shift ? L'>' : L'.';
+    case VK_OEM_1: return shift ? L':' : L';';
+    case VK_OEM_2: return shift ? L'?' : L'/';
+    case VK_OEM_3: return shift ? L'~' : L'`';
+    case VK_OEM_4: return shift ? L'{' : L'[';
+    case VK_OEM_5: return shift ? L'|' : L'\\';
+    case VK_OEM_6: return shift ? L'}' : L']';
+    case VK_OEM_7: return shift ? L'"' : L'\'';
+  }
+  if (vk >= VK_NUMPAD0 && vk <= VK_NUMPAD9) return static_cast<wchar_t>(L'0' + (vk - VK_NUMPAD0));
+  return 0;
+}
+
+}  // namespace
+
 BOOL TranslateMessage(const MSG* msg) {
-  // Character translation comes with keyboard input; until then key messages pass as they are.
-  return msg && (msg->message == WM_KEYDOWN || msg->message == WM_SYSKEYDOWN) ? TRUE : FALSE;
+  if (!msg || (msg->message != WM_KEYDOWN && msg->message != WM_SYSKEYDOWN)) return FALSE;
+  // The character comes next, before any input queued after its key (the key's release).
+  if (wchar_t c = CharacterOf(static_cast<UINT>(msg->wParam))) {
+    MessageQueue::Current()->PostNext(MSG{msg->hwnd, msg->message == WM_KEYDOWN ? WM_CHAR : WM_SYSCHAR,
+                                          static_cast<WPARAM>(c), msg->lParam, msg->time, msg->pt});
+  }
+  return TRUE;
 }
 
 LRESULT DispatchMessageW(const MSG* msg) {

@@ -32,6 +32,7 @@ struct ThreadQueueHolder {
 
 thread_local ThreadQueueHolder t_holder;
 thread_local int t_crossThreadSendDepth = 0;
+thread_local std::shared_ptr<const KeySnapshot> t_retrievedKeys;
 
 // Collects a window and its descendants. Callers hold WindowLock().
 void CollectTree(HWND hwnd, std::vector<HWND>& out) {
@@ -65,6 +66,8 @@ bool MessageFilter::AcceptsMessage(UINT msg) const {
 
 bool InCrossThreadSend() { return t_crossThreadSendDepth > 0; }
 
+const KeySnapshot* RetrievedKeyState() { return t_retrievedKeys.get(); }
+
 MessageQueue::MessageQueue(DWORD threadId) : m_threadId(threadId) {}
 
 MessageQueue::~MessageQueue() = default;
@@ -89,11 +92,22 @@ std::shared_ptr<MessageQueue> MessageQueue::ForThread(DWORD threadId) {
   return it == r.queues.end() ? nullptr : it->second.lock();
 }
 
-bool MessageQueue::Post(const MSG& msg) {
+bool MessageQueue::Post(const MSG& msg, std::shared_ptr<const KeySnapshot> keys) {
   {
     std::lock_guard guard(m_lock);
     if (m_closed) return false;
-    m_posted.push_back(msg);
+    m_posted.push_back(Queued{msg, std::move(keys)});
+    m_woken = true;
+  }
+  Notify();
+  return true;
+}
+
+bool MessageQueue::PostNext(const MSG& msg) {
+  {
+    std::lock_guard guard(m_lock);
+    if (m_closed) return false;
+    m_posted.push_front(Queued{msg, nullptr});
     m_woken = true;
   }
   Notify();
@@ -182,10 +196,13 @@ bool MessageQueue::Retrieve(MSG* out, HWND filterHwnd, UINT filterMin, UINT filt
     std::lock_guard guard(m_lock);
     m_woken = false;
     for (auto it = m_posted.begin(); it != m_posted.end(); ++it) {
-      if (!filter.AcceptsMessage(it->message)) continue;
-      if (it->message != WM_QUIT && !filter.AcceptsWindow(it->hwnd)) continue;
-      *out = *it;
-      if (removal == Removal::Remove) m_posted.erase(it);
+      if (!filter.AcceptsMessage(it->msg.message)) continue;
+      if (it->msg.message != WM_QUIT && !filter.AcceptsWindow(it->msg.hwnd)) continue;
+      *out = it->msg;
+      if (removal == Removal::Remove) {
+        if (it->keys) t_retrievedKeys = it->keys;
+        m_posted.erase(it);
+      }
       return true;
     }
   }
@@ -269,8 +286,8 @@ DWORD MessageQueue::Status() {
   return bits;
 }
 
-UINT_PTR MessageQueue::SetTimer(HWND hwnd, UINT_PTR id, UINT elapseMs, TIMERPROC proc) {
-  elapseMs = std::clamp(elapseMs, USER_TIMER_MINIMUM, USER_TIMER_MAXIMUM);
+UINT_PTR MessageQueue::SetTimer(HWND hwnd, UINT_PTR id, UINT elapseMs, TIMERPROC proc, UINT minimumMs) {
+  elapseMs = std::clamp(elapseMs, std::max(minimumMs, 1u), USER_TIMER_MAXIMUM);
   ULONGLONG due = CurrentClock().NowMs() + elapseMs;
   std::lock_guard guard(m_lock);
   auto it = std::find_if(m_timers.begin(), m_timers.end(),

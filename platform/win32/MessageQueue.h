@@ -8,6 +8,7 @@
 // WM_PAINT for a window that needs painting, then a due WM_TIMER, then WM_QUIT.
 // When the thread ends, its queue closes: pending senders are released with a
 // result of 0 and the thread's windows go away.
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -43,6 +44,10 @@ struct ThreadTimer {
 
 enum class Removal { Keep, Remove };
 
+// The keys and buttons held when an input message was made: GetKeyState answers from the
+// one of the last input message the thread retrieved, as on Windows.
+using KeySnapshot = std::array<BYTE, 256>;
+
 // Which windows a retrieval accepts: all of the thread's (null), thread messages only
 // ((HWND)-1), or one window and its descendants.
 struct MessageFilter {
@@ -72,7 +77,9 @@ class MessageQueue {
   DWORD ThreadId() const { return m_threadId; }
 
   // From any thread. False when the thread has ended.
-  bool Post(const MSG& msg);
+  bool Post(const MSG& msg, std::shared_ptr<const KeySnapshot> keys = nullptr);
+  // Posts ahead of everything queued (what TranslateMessage makes of the key just taken).
+  bool PostNext(const MSG& msg);
   bool PushSent(std::shared_ptr<SentMessage> sent);
   void PostQuit(int exitCode);
   // Wakes the owning thread so that it looks again (new paint, changed timers).
@@ -95,7 +102,8 @@ class MessageQueue {
   DWORD Status();
 
   // Timers of this thread (owning thread only).
-  UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapseMs, TIMERPROC proc);
+  // SetTimer keeps to USER_TIMER_MINIMUM; the system's own timers (hover) may go lower.
+  UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapseMs, TIMERPROC proc, UINT minimumMs = USER_TIMER_MINIMUM);
   bool KillTimer(HWND hwnd, UINT_PTR id);
   bool HasTimer(HWND hwnd, UINT_PTR id);
   void KillTimersOf(HWND hwnd);
@@ -122,7 +130,11 @@ class MessageQueue {
   std::condition_variable m_wake;
   bool m_woken = false;
   bool m_closed = false;
-  std::deque<MSG> m_posted;
+  struct Queued {
+    MSG msg;
+    std::shared_ptr<const KeySnapshot> keys;  // input messages only
+  };
+  std::deque<Queued> m_posted;
   std::deque<std::shared_ptr<SentMessage>> m_sent;
   bool m_quit = false;
   int m_quitCode = 0;
@@ -134,6 +146,9 @@ class MessageQueue {
 
 // True when the calling thread is serving a message sent by another thread.
 bool InCrossThreadSend();
+
+// The key state of the last input message the calling thread retrieved (null: none yet).
+const KeySnapshot* RetrievedKeyState();
 
 // Calls a window's procedure on the calling thread (defined with the message functions).
 LRESULT CallWindow(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);

@@ -79,6 +79,8 @@ int GetSystemMetrics(int index) {
     case SM_CYCURSOR: return 32;
     case SM_CXSMICON:
     case SM_CYSMICON: return 16;
+    case SM_CXMENUCHECK:
+    case SM_CYMENUCHECK: return 15;
     case SM_CYMENU: return kMenu;
     case SM_CXMIN: return 112;
     case SM_CYMIN: return 27;

@@ -11,7 +11,9 @@
 //
 // Reads and writes go through ReadFile, WriteFile and FlushFileBuffers
 // (win32/FileIo.h); a client end is opened with CreateFileW on the pipe's name.
-// Only blocking, non-overlapped use is offered. Differences from Windows: a client
+// Only blocking use is offered: a client may be opened with FILE_FLAG_OVERLAPPED (to
+// connect and close, say), but reads and writes with an OVERLAPPED record are refused
+// (ERROR_NOT_SUPPORTED). Differences from Windows: a client
 // may connect to a free instance before the server calls ConnectNamedPipe, which
 // then succeeds at once (Windows reports ERROR_PIPE_CONNECTED); a message larger
 // than the socket's buffer cannot be written.
@@ -79,8 +81,7 @@ class StreamObject : public KernelObject {
 // Whether `path` names a pipe ("\\.\pipe\..." in any letter case).
 bool IsPipeName(LPCWSTR path);
 // CreateFileW on a pipe's name: the client end, or INVALID_HANDLE_VALUE with
-// ERROR_FILE_NOT_FOUND (no server), ERROR_PIPE_BUSY (no free instance) or
-// ERROR_NOT_SUPPORTED (overlapped).
+// ERROR_FILE_NOT_FOUND (no server) or ERROR_PIPE_BUSY (no free instance).
 HANDLE OpenPipeClient(LPCWSTR name, DWORD access, DWORD flagsAndAttributes);
 
 }  // namespace win32

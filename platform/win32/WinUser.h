@@ -140,7 +140,9 @@ constexpr LRESULT HTCLOSE = 20;
 
 // WM_MOUSEACTIVATE results.
 constexpr LRESULT MA_ACTIVATE = 1;
+constexpr LRESULT MA_ACTIVATEANDEAT = 2;
 constexpr LRESULT MA_NOACTIVATE = 3;
+constexpr LRESULT MA_NOACTIVATEANDEAT = 4;
 
 // --- Window styles ----------------------------------------------------------
 constexpr DWORD WS_OVERLAPPED = 0x00000000;
@@ -475,6 +477,29 @@ HWND GetForegroundWindow();
 HWND SetActiveWindow(HWND hwnd);
 HWND GetActiveWindow();
 HWND GetDesktopWindow();
+// The deepest visible, enabled window under a screen point (a window answering
+// WM_NCHITTEST with HTTRANSPARENT lets the point through to what lies below).
+HWND WindowFromPoint(POINT point);
+// The pointer's position on the screen, and the double-click interval.
+BOOL GetCursorPos(LPPOINT point);
+BOOL SetCursorPos(int x, int y);
+UINT GetDoubleClickTime();
+// Pointer tracking: WM_MOUSELEAVE when the pointer leaves the window, WM_MOUSEHOVER when
+// it rests on it for the hover time (on the clock). One request per thread, as on Windows.
+constexpr DWORD TME_HOVER = 0x00000001;
+constexpr DWORD TME_LEAVE = 0x00000002;
+constexpr DWORD TME_NONCLIENT = 0x00000010;
+constexpr DWORD TME_QUERY = 0x40000000;
+constexpr DWORD TME_CANCEL = 0x80000000;
+constexpr DWORD HOVER_DEFAULT = 0xFFFFFFFF;
+struct TRACKMOUSEEVENT {
+  DWORD cbSize;
+  DWORD dwFlags;
+  HWND hwndTrack;
+  DWORD dwHoverTime;
+};
+using LPTRACKMOUSEEVENT = TRACKMOUSEEVENT*;
+BOOL TrackMouseEvent(LPTRACKMOUSEEVENT track);
 // Keyboard focus and mouse capture belong to the calling thread, as on Windows.
 HWND SetFocus(HWND hwnd);
 HWND GetFocus();

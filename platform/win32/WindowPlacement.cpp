@@ -213,6 +213,7 @@ BOOL ShowWindow(HWND hwnd, int command) {
   DWORD style;
   bool topLevel;
   RECT normal, target;
+  const RECT work = display::Desktop::Get().WorkArea();  // the desktop's lock is never taken inside ours
   {
     std::lock_guard guard(WindowLock());
     Window* w = win32::LookupWindowOrFailLocked(hwnd);
@@ -221,7 +222,7 @@ BOOL ShowWindow(HWND hwnd, int command) {
     topLevel = !w->parent;
     normal = (style & (WS_MINIMIZE | WS_MAXIMIZE)) ? w->normalRect : w->rect;
     if (topLevel) {
-      target = display::Desktop::Get().WorkArea();
+      target = work;
     } else if (Window* p = Find(w->parent)) {
       target = win32::ClientRectLocked(*p);
     } else {

@@ -70,3 +70,4 @@
 #include "win32/Metrics.h"
 #include "win32/FullPathName.h"
 #include "win32/ShellDirectory.h"
+#include "win32/KeyState.h"

@@ -11,7 +11,6 @@
 #include "client/sync/ops/SyncResult.h"
 #include "client/sync/records/SyncFileDataManager.h"
 #include "client/sync/records/SyncRootFolder.h"
-#include "client/sync/status/SyncPathList.h"
 #include "client/sync/status/SyncStatusTracker.h"
 #include "client/sync/tasks/DownSyncTask.h"
 #include "client/sync/tasks/SyncDownTaskManager.h"
@@ -107,10 +106,7 @@ int SyncTaskDispatcher::DispatchUpTask(UpSyncTask& task) {
     UpSourcePath = juce::String();
     UpTargetPath = juce::String();
   }
-  if (result == SYNC_RESULT_CANCEL) {
-    GlobalContext* context = GetGlobalContext();
-    if (SyncPathList* tips = context ? context->GetTipList() : nullptr) tips->RemovePath(task.m_sPath);
-  }
+  if (result == SYNC_RESULT_CANCEL) SyncBaseOperation::RemoveFromTips(task.m_sPath);
   return result;
 }
 

@@ -84,8 +84,7 @@ void SyncBaseOperation::LogSuccess(const juce::String& opName, const juce::Strin
 }
 
 void SyncBaseOperation::RemoveFromTips(const juce::String& path) {
-  GlobalContext* context = GetGlobalContext();
-  if (SyncPathList* tips = context ? context->GetTipList() : nullptr) tips->RemovePath(path);
+  if (SyncPathList* tips = GetSyncTipList()) tips->RemovePath(path);
 }
 
 bool SyncBaseOperation::WaitWhilePaused() {

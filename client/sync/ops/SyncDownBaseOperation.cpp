@@ -1,6 +1,5 @@
 #include "client/sync/ops/SyncDownBaseOperation.h"
 
-#include "client/core/context/GlobalContext.h"
 #include "client/sync/SyncHelper.h"
 #include "client/sync/SyncLogic.h"
 #include "client/sync/status/SyncPathList.h"
@@ -22,8 +21,7 @@ int SyncDownBaseOperation::ReportOccupied(DownSyncTask* task, const juce::String
       sink->NotifySyncEvent(
           SyncNotifyInfo{SNT_OCCUPIED, path, juce::File(path).isDirectory() ? "Folder" : "File"});
     if (SyncStatusTracker* tracker = GetSyncStatusTracker()) tracker->AddOccupiedPath(path);
-    GlobalContext* context = GetGlobalContext();
-    if (SyncPathList* tips = context ? context->GetTipList() : nullptr) tips->AddUnique(path, TIP_OCCUPIED);
+    if (SyncPathList* tips = GetSyncTipList()) tips->AddUnique(path, TIP_OCCUPIED);
     task->m_bOccupiedReported = 1;
   }
   if (task) task->m_nWaitState = DOWN_WAIT_OCCUPIED;

@@ -86,12 +86,7 @@ void SyncDownTaskManager::AddTask(DownSyncTask* task) {
     delete task;
     return;
   }
-  if (task->m_nPriority == PLACE_APPEND || queue->empty())
-    queue->push_back(task);
-  else if (task->m_nPriority == PLACE_FRONT)
-    queue->insert(queue->begin(), task);
-  else
-    queue->insert(queue->begin() + 1, task);
+  InsertByPlacement(*queue, task, task->m_nPriority);
 
   if (task->m_bTracksVersion) m_versions.Add(task->GetVersion());
 

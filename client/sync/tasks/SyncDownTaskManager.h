@@ -61,6 +61,8 @@ class SyncDownTaskManager {
   // (op, record id) of each queued task, head first; for tests and logs.
   std::vector<std::pair<int, juce::int64>> DescribeQueue(int queue);
 
+  SyncTaskDispatcher* GetDispatcher() const { return m_pDispatcher; }
+
   std::atomic<bool> m_bStop{false};
 
  private:

@@ -37,14 +37,6 @@ constexpr int kButtonHeight = 26;
 constexpr int kButtonGap = 8;
 constexpr int kMaxTextWidth = 480;
 
-std::string Utf8(const std::wstring& text) {
-  if (text.empty()) return {};
-  int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-  std::string out(static_cast<size_t>(std::max(size, 0)), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), out.data(), size, nullptr, nullptr);
-  return out;
-}
-
 struct Button {
   int id;
   const wchar_t* label;
@@ -83,7 +75,7 @@ std::vector<std::string> WrapLines(Display* display, XftFont* font, const std::w
   std::vector<std::string> lines;
   std::wstring line;
   auto flush = [&] {
-    lines.push_back(Utf8(line));
+    lines.push_back(WideToUtf8(line));
     line.clear();
   };
   for (wchar_t c : text) {
@@ -93,7 +85,7 @@ std::vector<std::string> WrapLines(Display* display, XftFont* font, const std::w
       continue;
     }
     std::wstring next = line + c;
-    if (!line.empty() && TextWidth(display, font, Utf8(next)) > kMaxTextWidth) flush();
+    if (!line.empty() && TextWidth(display, font, WideToUtf8(next)) > kMaxTextWidth) flush();
     line += c;
   }
   flush();
@@ -159,7 +151,7 @@ int X11Presenter::ShowMessageBox(const MessageBoxCall& call) {
   unsigned long background = 0xF0F0F0;
   Window window = XCreateSimpleWindow(d, RootWindow(d, screen), x, y, static_cast<unsigned>(width),
                                       static_cast<unsigned>(height), 1, BlackPixel(d, screen), background);
-  std::string caption = Utf8(call.caption);
+  std::string caption = WideToUtf8(call.caption);
   XStoreName(d, window, caption.c_str());
   XChangeProperty(d, window, m_x->netWmName, m_x->utf8, 8, PropModeReplace,
                   reinterpret_cast<const unsigned char*>(caption.data()), static_cast<int>(caption.size()));
@@ -196,7 +188,7 @@ int X11Presenter::ShowMessageBox(const MessageBoxCall& call) {
       XSetForeground(d, gc, BlackPixel(d, screen));
       XDrawRectangle(d, window, gc, r.left, r.top, kButtonWidth, kButtonHeight);
       if (i == focus) XDrawRectangle(d, window, gc, r.left + 2, r.top + 2, kButtonWidth - 4, kButtonHeight - 4);
-      std::string label = Utf8(buttons[i].label);
+      std::string label = WideToUtf8(buttons[i].label);
       int w = TextWidth(d, m_x->font, label);
       XftDrawStringUtf8(draw, &black, m_x->font, r.left + (kButtonWidth - w) / 2,
                         r.top + (kButtonHeight + m_x->font->ascent - m_x->font->descent) / 2,

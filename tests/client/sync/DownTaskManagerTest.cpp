@@ -5,7 +5,9 @@
 
 #include "TaskTestSupport.h"
 #include "client/core/context/GlobalContext.h"
+#include "client/sync/SyncLogic.h"
 #include "client/sync/records/SyncFileDataManager.h"
+#include "client/sync/status/SyncStatusTracker.h"
 #include "client/sync/records/SyncRootFolder.h"
 #include "client/sync/tasks/PendingVersionList.h"
 #include "client/sync/tasks/SyncDownTaskManager.h"
@@ -18,20 +20,13 @@ using enginetest::MakeDownFolder;
 using enginetest::MakeUp;
 using Tasks = std::vector<std::pair<int, juce::int64>>;
 
-class DownTaskManagerTest : public EngineTest {
+class DownTaskManagerTest : public enginetest::TaskTest {
  protected:
   void SetUp() override {
-    EngineTest::SetUp();
-    SyncRootFolder::DeleteInstance();
-    m_rootPath = juce::String(m_root.path().string().c_str());
-    SyncFolderData root = FolderRow(1, m_rootPath, 0);
-    root.m_ParentPath = "/";
-    SyncRootFolder::GetInstance()->SetRootFolder(m_rootPath, "0|0", root);
-    enginetest::RegisterScriptedOps(m_dispatcher, m_script);
+    TaskTest::SetUp();
   }
   void TearDown() override {
-    SyncRootFolder::DeleteInstance();
-    EngineTest::TearDown();
+    TaskTest::TearDown();
   }
   void Classified(DownSyncTask* task) {
     m_manager.ClassifyTask(task);
@@ -39,9 +34,6 @@ class DownTaskManagerTest : public EngineTest {
   }
   juce::String StoredVersion() { return SyncRootFolder::GetInstance()->GetGlobalVersion(); }
 
-  juce::String m_rootPath;
-  enginetest::OpScript m_script;
-  SyncTaskDispatcher m_dispatcher{SyncTaskDispatcher::EmptyTable{}};
   SyncDownTaskManager m_manager{&m_dispatcher};
 };
 
@@ -162,24 +154,14 @@ TEST_F(DownTaskManagerTest, ResultsRemoveRetryOrMoveTheHead) {
 }
 
 TEST_F(DownTaskManagerTest, AnOccupiedItemWaitsWithItsLaterChanges) {
-  m_script.during = [](SyncBaseOperation&) {};
   m_script.Push({4});
   m_manager.AddTask(MakeDownFile(1, 2, "1|1"));
   m_manager.AddTask(MakeDownFile(2, 2, "1|2"));
   m_manager.AddTask(MakeDownFile(1, 4, "1|3"));
   // The operation found the file held by another program.
-  m_script.during = [this](SyncBaseOperation&) {};
-  m_dispatcher.GetOperationTable().SetDownFileOp(2, [](DownSyncFile& item) {
-    struct Occupied : SyncBaseOperation {
-      DownSyncTask* task;
-      explicit Occupied(DownSyncTask* t) : task(t) {}
-      int Execute_SyncOperation() override {
-        task->m_nWaitState = DOWN_WAIT_OCCUPIED;
-        return 4;
-      }
-      int Success_SyncOperation() override { return 0; }
-    };
-    return std::make_shared<Occupied>(item.m_pTask);
+  enginetest::SetDownFileEffect(m_dispatcher, 2, [](DownSyncTask& task) {
+    task.m_nWaitState = DOWN_WAIT_OCCUPIED;
+    return 4;
   });
   EXPECT_EQ(m_manager.RunDownTask(DOWN_QUEUE_NORMAL), 4);
   EXPECT_EQ(m_manager.DescribeQueue(DOWN_QUEUE_NORMAL), (Tasks{{2, 2}}));
@@ -299,6 +281,44 @@ TEST_F(DownTaskManagerTest, AnItemWithoutKindOfChangeIsAddedAgainWhenItsFileIsGo
   EXPECT_EQ(m_dispatcher.DispatchDownTask(*nowhere), 1);
   EXPECT_TRUE(nowhere->m_bSaveOnCancel.load());
   delete nowhere;
+}
+
+}  // namespace
+
+namespace {
+
+using enginetest::MakeDownFile;
+
+class DownTransferListTest : public enginetest::TaskTest {
+ protected:
+  SyncDownTaskManager m_manager{&m_dispatcher};
+};
+
+TEST_F(DownTransferListTest, NewContentIsCountedInTransferUntilItsTaskLeaves) {
+  SyncFileData row = FileRow(80, Local("same.txt"), 1);
+  row.m_VersionValue = "1|80";
+  ASSERT_TRUE(SaveSyncFileData(row));
+  auto task = [](juce::int64 id, const juce::String& version, int size) {
+    DownSyncTask* t = MakeDownFile(id, DOWN_OP_FILE_ADD, version);
+    t->m_pFileData->m_FileSize = size;
+    return t;
+  };
+  SyncStatusTracker* tracker = GetSyncStatusTracker();
+  m_manager.AddTask(task(80, "1|80", 100));  // the row has this version: nothing to fetch
+  m_manager.AddTask(task(81, "1|81", 0));    // empty: nothing to fetch
+  EXPECT_EQ(tracker->GetDownFigures().fileCount, 0);
+  m_manager.AddTask(task(82, "1|82", 100));
+  EXPECT_EQ(tracker->GetDownFigures().fileCount, 1);
+  m_manager.DropQueued();
+  EXPECT_EQ(tracker->GetDownFigures().fileCount, 0);
+
+  // Producers' entry points queue behind the head without classification.
+  m_manager.AddTask(task(90, "1|90", 1));
+  SyncFolderData folder = FolderRow(91, Local("new"), 1);
+  m_manager.QueueServerFolderAdd(folder, 91, 1);
+  m_manager.QueueServerFileAdd(*std::make_unique<SyncFileData>(FileRow(92, Local("new/f"), 91)), 92, 91);
+  EXPECT_EQ(m_manager.DescribeQueue(DOWN_QUEUE_NORMAL),
+            (std::vector<std::pair<int, juce::int64>>{{1, 90}, {1, 92}, {7, 91}}));
 }
 
 }  // namespace

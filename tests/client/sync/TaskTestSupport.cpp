@@ -1,5 +1,7 @@
 #include "TaskTestSupport.h"
 
+#include "client/sync/records/SyncRootFolder.h"
+
 namespace enginetest {
 
 int OpScript::Next(const juce::String& what, SyncBaseOperation& op) {
@@ -14,8 +16,14 @@ int OpScript::Next(const juce::String& what, SyncBaseOperation& op) {
     }
     call = during;
   }
+  changed.notify_all();
   if (call) call(op);
   return result;
+}
+
+bool OpScript::WaitForRuns(size_t count) {
+  std::unique_lock<std::mutex> hold(lock);
+  return changed.wait_for(hold, std::chrono::seconds(20), [&] { return ran.size() >= count; });
 }
 
 std::vector<juce::String> OpScript::Ran() {
@@ -46,6 +54,18 @@ void RegisterScriptedOps(SyncTaskDispatcher& dispatcher, OpScript& script) {
                                                       juce::String(item.m_pTask->GetRecordID()));
     });
   }
+}
+
+void SetUpFileEffect(SyncTaskDispatcher& dispatcher, int op, std::function<int(UpSyncTask&)> effect) {
+  dispatcher.GetOperationTable().SetUpFileOp(op, [effect](UpSyncFile& item) {
+    return std::make_shared<EffectOp<UpSyncTask>>(item.m_pTask, effect);
+  });
+}
+
+void SetDownFileEffect(SyncTaskDispatcher& dispatcher, int op, std::function<int(DownSyncTask&)> effect) {
+  dispatcher.GetOperationTable().SetDownFileOp(op, [effect](DownSyncFile& item) {
+    return std::make_shared<EffectOp<DownSyncTask>>(item.m_pTask, effect);
+  });
 }
 
 DownSyncTask* MakeDownFile(juce::int64 id, int op, const juce::String& version, const juce::String& name,
@@ -85,6 +105,22 @@ UpSyncTask* MakeUp(int op, const juce::String& path, const juce::String& srcPath
   task->m_sPath = path;
   task->m_sSrcPath = srcPath.isEmpty() ? path : srcPath;
   return task;
+}
+
+void TaskTest::SetUp() {
+  EngineTest::SetUp();
+  SyncRootFolder::DeleteInstance();
+  m_rootPath = juce::String(m_root.path().string().c_str());
+  SyncFolderData root = FolderRow(1, m_rootPath, 0);
+  root.m_ParentPath = "/";
+  SyncRootFolder::GetInstance()->SetRootFolder(m_rootPath, "0|0", root);
+  RegisterScriptedOps(m_dispatcher, m_script);
+  m_sink.Forget();
+}
+
+void TaskTest::TearDown() {
+  SyncRootFolder::DeleteInstance();
+  EngineTest::TearDown();
 }
 
 }  // namespace enginetest

@@ -2,6 +2,7 @@
 // A small operation for the task tests: each run answers the next result of
 // its script (0 when the script is empty), records what it ran and may call
 // back into the engine while it runs.
+#include <condition_variable>
 #include <deque>
 #include <functional>
 #include <mutex>
@@ -28,6 +29,11 @@ struct OpScript {
   int Next(const juce::String& what, SyncBaseOperation& op);
   std::vector<juce::String> Ran();
   void Push(std::initializer_list<int> values);
+  // Blocks until at least count runs happened (false after a generous guard,
+  // so a broken pump fails the test instead of hanging it).
+  bool WaitForRuns(size_t count);
+
+  std::condition_variable changed;
 };
 
 class ScriptedOp : public SyncBaseOperation {
@@ -41,6 +47,23 @@ class ScriptedOp : public SyncBaseOperation {
   juce::String m_what;
 };
 
+// An operation whose run does `effect` to its task and answers its result.
+template <typename Task>
+class EffectOp : public SyncBaseOperation {
+ public:
+  EffectOp(Task* task, std::function<int(Task&)> effect) : m_pTask(task), m_effect(std::move(effect)) {}
+  int Execute_SyncOperation() override { return m_effect(*m_pTask); }
+  int Success_SyncOperation() override { return 0; }
+
+ private:
+  Task* m_pTask;
+  std::function<int(Task&)> m_effect;
+};
+
+// Replaces the up file operation of op by one with that effect.
+void SetUpFileEffect(SyncTaskDispatcher& dispatcher, int op, std::function<int(UpSyncTask&)> effect);
+void SetDownFileEffect(SyncTaskDispatcher& dispatcher, int op, std::function<int(DownSyncTask&)> effect);
+
 // Registers the scripted operation for every op code of both sides.
 void RegisterScriptedOps(SyncTaskDispatcher& dispatcher, OpScript& script);
 
@@ -49,5 +72,17 @@ DownSyncTask* MakeDownFile(juce::int64 id, int op, const juce::String& version, 
 DownSyncTask* MakeDownFolder(juce::int64 id, int op, const juce::String& version, const juce::String& name = "d",
                              juce::int64 parent = 1);
 UpSyncTask* MakeUp(int op, const juce::String& path, const juce::String& srcPath = {});
+
+// A sync root on the test's folder (id 1, version "0|0") and a dispatcher
+// whose every operation is scripted.
+class TaskTest : public EngineTest {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  juce::String m_rootPath;
+  OpScript m_script;
+  SyncTaskDispatcher m_dispatcher{SyncTaskDispatcher::EmptyTable{}};
+};
 
 }  // namespace enginetest

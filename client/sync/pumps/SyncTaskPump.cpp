@@ -1,0 +1,65 @@
+#include "client/sync/pumps/SyncTaskPump.h"
+
+#include "client/sync/ops/SyncResult.h"
+#include "win32/Event.h"
+#include "win32/Handle.h"
+#include "win32/Wait.h"
+
+SyncTaskPump::SyncTaskPump(const juce::String& name)
+    : juce::Thread(name), m_hWakeUp(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}
+
+SyncTaskPump::~SyncTaskPump() {
+  SignalStop();
+  waitForThreadToExit(-1);
+  if (m_hWakeUp) CloseHandle(m_hWakeUp);
+}
+
+void SyncTaskPump::run() {
+  while (!m_bStop.load()) step();
+}
+
+void SyncTaskPump::Wake() {
+  if (m_hWakeUp) SetEvent(m_hWakeUp);
+}
+
+void SyncTaskPump::SignalStop() {
+  m_bStop.store(true);
+  Wake();
+}
+
+bool SyncTaskPump::Stop(int timeoutMs) {
+  SignalStop();
+  return waitForThreadToExit(timeoutMs);
+}
+
+void SyncTaskPump::WaitMs(DWORD ms) {
+  if (m_bStop.load() || !m_hWakeUp) return;
+  m_nWaitingMs.store(ms);
+  {
+    std::lock_guard<std::mutex> hold(m_waitLock);
+    ++m_nWaitCount;
+    m_nLastWaitMs = ms;
+  }
+  m_waitBegun.notify_all();
+  WaitForSingleObject(m_hWakeUp, ms);
+  m_nWaitingMs.store(0);
+}
+
+void SyncTaskPump::AfterResult(int result) {
+  if (result == SYNC_RESULT_ERROR_ONLYWAIT_AND_DOAGAIN)
+    WaitMs(kWaitResultMs);
+  else if (result == SYNC_RESULT_ERROR_TRYTHREETIME_MOVEBACK)
+    WaitMs(kRetryResultMs);
+}
+
+juce::uint64 SyncTaskPump::GetWaitCount() {
+  std::lock_guard<std::mutex> hold(m_waitLock);
+  return m_nWaitCount;
+}
+
+DWORD SyncTaskPump::WaitForWaitNumber(juce::uint64 number, int realTimeoutMs) {
+  std::unique_lock<std::mutex> hold(m_waitLock);
+  if (!m_waitBegun.wait_for(hold, std::chrono::milliseconds(realTimeoutMs), [&] { return m_nWaitCount >= number; }))
+    return 0;
+  return m_nWaitCount == number ? m_nLastWaitMs : 0;
+}

@@ -1,0 +1,96 @@
+#include "client/sync/pumps/UpTaskPumps.h"
+
+#include "client/sync/SyncHelper.h"
+#include "client/sync/SyncLogic.h"
+#include "client/sync/ops/LocalNetErrorManager.h"
+#include "client/sync/ops/SyncResult.h"
+#include "client/sync/status/SyncStatusTracker.h"
+#include "client/sync/tasks/SyncUpTaskManager.h"
+
+namespace {
+
+bool IsOffline() { return !LocalNetErrorManager::GetInstance()->IsOnline(); }
+
+// The no-depend and file-and-depend pumps wait a turn after their last task
+// when every up queue is empty.
+bool AllDrained(SyncUpTaskManager* manager, int result) {
+  return result == SYNC_RESULT_SUCCESS && manager->AreQueuesEmpty();
+}
+
+}  // namespace
+
+UpNoDepandTaskPump::UpNoDepandTaskPump(const juce::String& name, SyncUpTaskManager* manager)
+    : SyncTaskPump(name), m_pManager(manager) {}
+UpNoDepandTaskPump::~UpNoDepandTaskPump() {
+  SignalStop();
+  waitForThreadToExit(-1);
+  m_pManager = nullptr;
+}
+
+void UpNoDepandTaskPump::step() {
+  if (IsOffline()) {
+    LocalNetErrorManager* net = LocalNetErrorManager::GetInstance();
+    if (net->Probe()) {
+      net->SetBackOnline();
+      if (SyncStatusTracker* tracker = GetSyncStatusTracker()) {
+        tracker->m_nNetState.store(SyncStatusTracker::NET_ONLINE);
+        tracker->PushTrayState();
+      }
+    }
+    WaitMs(kIdleWaitMs);
+    return;
+  }
+  if (m_bPaused.load() || !m_pManager || !m_pManager->IsEnabled()) {
+    WaitMs(kIdleWaitMs);
+    return;
+  }
+  if (!m_pManager->HasTasks(UP_QUEUE_NO_DEPEND)) {
+    SyncHelper::RefreshTrayWhenIdle();
+    WaitMs(kIdleWaitMs);
+    return;
+  }
+  const int result = m_pManager->RunNotDepandUpTask();
+  AfterResult(result);
+  if (AllDrained(m_pManager, result)) {
+    WaitMs(kIdleWaitMs);
+    if (!m_bStop.load()) m_pManager->UpdateFromServerWhenIdle();
+  }
+}
+
+UpFileAndDepandTaskPump::UpFileAndDepandTaskPump(const juce::String& name, SyncUpTaskManager* manager)
+    : SyncTaskPump(name), m_pManager(manager) {}
+UpFileAndDepandTaskPump::~UpFileAndDepandTaskPump() {
+  SignalStop();
+  waitForThreadToExit(-1);
+  m_pManager = nullptr;
+}
+
+void UpFileAndDepandTaskPump::step() {
+  if (m_bPaused.load() || IsOffline() || !m_pManager || !m_pManager->IsEnabled() ||
+      !m_pManager->HasTasks(UP_QUEUE_FILE_AND_DEPEND)) {
+    WaitMs(kIdleWaitMs);
+    return;
+  }
+  const int result = m_pManager->RunUpFileAndDepandUpTask();
+  AfterResult(result);
+  if (AllDrained(m_pManager, result)) WaitMs(kIdleWaitMs);
+}
+
+UpWaitAndDepandTaskPump::UpWaitAndDepandTaskPump(const juce::String& name, SyncUpTaskManager* manager)
+    : SyncTaskPump(name), m_pManager(manager) {}
+UpWaitAndDepandTaskPump::~UpWaitAndDepandTaskPump() {
+  SignalStop();
+  waitForThreadToExit(-1);
+  m_pManager = nullptr;
+}
+
+void UpWaitAndDepandTaskPump::step() {
+  if (m_bPaused.load() || IsOffline() || !m_pManager || !m_pManager->IsEnabled() ||
+      !m_pManager->HasTasks(UP_QUEUE_WAIT_AND_DEPEND)) {
+    WaitMs(kIdleWaitMs);
+    return;
+  }
+  const int result = m_pManager->RunWaitAndDepandUpTask();
+  AfterResult(result);
+  if (AllDrained(m_pManager, result)) WaitMs(kIdleWaitMs);
+}

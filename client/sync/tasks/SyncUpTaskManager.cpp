@@ -1,0 +1,624 @@
+#include "client/sync/tasks/SyncUpTaskManager.h"
+
+#include <algorithm>
+#include <cstdint>
+
+#include "client/core/LogWriter.h"
+#include "client/core/account/AccountData.h"
+#include "client/sync/SyncHelper.h"
+#include "client/sync/SyncLogic.h"
+#include "client/sync/dispatch/SyncTaskDispatcher.h"
+#include "client/sync/ops/SyncBaseOperation.h"
+#include "client/sync/records/SyncRootFolder.h"
+#include "client/sync/registry/NameConflictRegistry.h"
+#include "client/sync/status/SyncStatusTracker.h"
+#include "common/PathText.h"
+
+namespace {
+
+bool IsTransfer(int op) { return op == UP_OP_FILE_ADD || op == UP_OP_FILE_MODIFY; }
+
+bool Names(const UpSyncTask& task, const juce::String& path) {
+  return task.m_sPath == path || task.m_sSrcPath == path;
+}
+
+bool Under(const juce::String& folder, const juce::String& path) { return SyncHelper::IsUnderFolder(folder, path); }
+
+juce::String Rebase(const juce::String& path, const juce::String& oldFolder, const juce::String& newFolder) {
+  return newFolder + path.substring(oldFolder.length());
+}
+
+// Levels of the path below the root: an item in the root is at 1, one in a
+// folder of the root at 2, and so on.
+int DepthBelowRoot(const juce::String& root, const juce::String& path) {
+  if (!Under(root, path)) return 0;
+  const juce::String relative = path.substring(root.length()).trimCharactersAtStart(juce::File::getSeparatorString());
+  int depth = 1;
+  for (auto p = relative.getCharPointer(); !p.isEmpty(); ++p)
+    if (*p == juce::File::getSeparatorChar()) ++depth;
+  return depth;
+}
+
+void ReportFailed(const juce::String& path) {
+  if (ISyncNotifyUI* sink = GetSyncNotifyUI()) sink->NotifyPathStatus(path, SYNC_PATH_FAILED);
+}
+
+UpSyncTask* MakeFolderAdd(const juce::String& path, int queue) {
+  auto* task = new UpSyncTask();
+  task->m_bIsFile = 0;
+  task->m_sPath = path;
+  task->m_sSrcPath = path;
+  task->m_time = juce::File(path).getLastModificationTime();
+  task->m_nOp = UP_OP_FOLDER_ADD;
+  task->m_nQueue = queue;
+  return task;
+}
+
+}  // namespace
+
+SyncUpTaskManager::SyncUpTaskManager(SyncTaskDispatcher* dispatcher) : m_pDispatcher(dispatcher) {}
+
+SyncUpTaskManager::~SyncUpTaskManager() {
+  const juce::ScopedLock hold(m_queueLock);
+  for (auto* queue : {&m_noDepend, &m_fileAndDepend, &m_waitAndDepend}) {
+    for (UpSyncTask* task : *queue) delete task;
+    queue->clear();
+  }
+}
+
+std::vector<UpSyncTask*>* SyncUpTaskManager::Queue(int queue) {
+  switch (queue) {
+    case UP_QUEUE_NO_DEPEND: return &m_noDepend;
+    case UP_QUEUE_FILE_AND_DEPEND: return &m_fileAndDepend;
+    case UP_QUEUE_WAIT_AND_DEPEND: return &m_waitAndDepend;
+    default: return nullptr;
+  }
+}
+
+void SyncUpTaskManager::RemoveLocked(std::vector<UpSyncTask*>& queue, size_t index) {
+  UpSyncTask* task = queue[index];
+  if (&queue == &m_waitAndDepend)
+    WriteMessageLog(KeyPoint, "Up Wait And Depand Task Size is " + juce::String(static_cast<int>(queue.size())));
+  queue.erase(queue.begin() + static_cast<std::ptrdiff_t>(index));
+  if (IsTransfer(task->m_nOp))
+    if (SyncStatusTracker* tracker = GetSyncStatusTracker()) tracker->RemoveUpFile(task->m_sPath);
+  if (task->m_bRunning.load())
+    task->m_bDetached = true;
+  else
+    delete task;
+}
+
+void SyncUpTaskManager::RemoveTask(UpSyncTask* task) {
+  std::vector<UpSyncTask*>* queue = Queue(task->m_nQueue);
+  if (!queue) return;
+  auto at = std::find(queue->begin(), queue->end(), task);
+  if (at != queue->end()) RemoveLocked(*queue, static_cast<size_t>(at - queue->begin()));
+}
+
+bool SyncUpTaskManager::WaitsForSamePathLocked(const UpSyncTask& task) {
+  for (size_t i = m_waitAndDepend.size(); i > 1; --i) {
+    const UpSyncTask* waiting = m_waitAndDepend[i - 1];
+    if (!waiting) {
+      WriteMessageLog(ErrorLog, "pCheckUpSyncTask is null In CheckUpSyncTaskInWaitAndDepanedArray");
+      continue;
+    }
+    if (Names(*waiting, task.m_sPath) || Names(*waiting, task.m_sSrcPath)) return true;
+  }
+  return false;
+}
+
+void SyncUpTaskManager::ClassifyTask(UpSyncTask* task) {
+  if (!task) return;
+  const juce::ScopedLock hold(m_queueLock);
+  if (task->m_nOp != UP_OP_FOLDER_ADD && WaitsForSamePathLocked(*task)) {
+    task->m_nQueue = UP_QUEUE_WAIT_AND_DEPEND;
+    return;
+  }
+  SyncStatusTracker* tracker = GetSyncStatusTracker();
+  std::vector<UpSyncTask*>& files = m_fileAndDepend;
+  // Walks the file-and-depend queue from its end down to index 1 (the head
+  // may be running), dropping tasks without op code on the way.
+  auto scan = [&](auto&& visit) {
+    for (size_t i = files.size(); i > 1; --i) {
+      if (i - 1 >= files.size()) continue;
+      UpSyncTask* queued = files[i - 1];
+      if (queued->m_nOp == UP_OP_NONE) {
+        RemoveLocked(files, i - 1);
+        continue;
+      }
+      if (!visit(queued, i - 1)) break;
+    }
+  };
+
+  switch (task->m_nOp) {
+    case UP_OP_FILE_ADD:
+    case UP_OP_FILE_MODIFY: {
+      bool replacedAdd = false;
+      scan([&](UpSyncTask* queued, size_t index) {
+        if (queued->m_sPath == task->m_sPath && IsTransfer(queued->m_nOp)) {
+          replacedAdd = replacedAdd || queued->m_nOp == UP_OP_FILE_ADD;
+          RemoveLocked(files, index);
+        }
+        return true;
+      });
+      // The service has not seen the file yet: it stays an addition.
+      if (replacedAdd) task->m_nOp = UP_OP_FILE_ADD;
+      task->m_nQueue = UP_QUEUE_FILE_AND_DEPEND;
+      break;
+    }
+    case UP_OP_FILE_DELETE: {
+      scan([&](UpSyncTask* queued, size_t index) {
+        if (queued->m_nWaitReason == UP_WAIT_FILES_NUM || queued->m_nWaitReason == UP_WAIT_CAPACITY)
+          task->m_nPlacement = PLACE_FRONT;
+        if (queued->m_sPath == task->m_sPath &&
+            (IsTransfer(queued->m_nOp) || queued->m_nOp == UP_OP_FILE_DELETE))
+          RemoveLocked(files, index);
+        return true;
+      });
+      if (!files.empty()) {
+        UpSyncTask* head = files.front();
+        if (head->m_nWaitReason == UP_WAIT_FILES_NUM || head->m_nWaitReason == UP_WAIT_CAPACITY) {
+          task->m_nPlacement = PLACE_FRONT;
+          if (IsTransfer(head->m_nOp) && head->m_sPath == task->m_sPath) {
+            SyncBaseOperation::RemoveFromTips(head->m_sPath);
+            head->m_bCancelled.store(true);
+          }
+        }
+      }
+      task->m_nQueue = UP_QUEUE_FILE_AND_DEPEND;
+      break;
+    }
+    case UP_OP_FILE_MOVE: {
+      bool dropped = false;
+      scan([&](UpSyncTask* queued, size_t index) {
+        if (queued->m_sPath == task->m_sPath && queued->m_nOp == UP_OP_FILE_DELETE) {
+          RemoveLocked(files, index);
+        } else if (queued->m_sPath == task->m_sSrcPath && queued->m_nOp == UP_OP_FILE_ADD) {
+          if (tracker) tracker->RenameUpFile(queued->m_sPath, task->m_sPath);
+          queued->m_sPath = task->m_sPath;
+          queued->m_sSrcPath = task->m_sPath;
+          dropped = true;
+          return false;
+        }
+        return true;
+      });
+      task->m_nQueue = dropped ? 0 : UP_QUEUE_FILE_AND_DEPEND;
+      break;
+    }
+    case UP_OP_FILE_RENAME: {
+      bool dropped = false;
+      scan([&](UpSyncTask* queued, size_t index) {
+        if (queued->m_sPath != task->m_sSrcPath) return true;
+        if (IsTransfer(queued->m_nOp)) {
+          if (tracker) tracker->RenameUpFile(queued->m_sPath, task->m_sPath);
+          queued->m_sPath = task->m_sPath;
+          queued->m_sSrcPath = task->m_sPath;
+          dropped = true;
+          return false;
+        }
+        if (queued->m_nOp == UP_OP_FILE_RENAME) {
+          task->m_sSrcPath = queued->m_sSrcPath;
+          RemoveLocked(files, index);
+          return false;
+        }
+        return true;
+      });
+      task->m_nQueue = dropped ? 0 : UP_QUEUE_FILE_AND_DEPEND;
+      break;
+    }
+    case UP_OP_FOLDER_ADD:
+      task->m_nQueue = UP_QUEUE_NO_DEPEND;
+      break;
+    case UP_OP_FOLDER_DELETE:
+      ClassifyFolderDeleteLocked(*task);
+      break;
+    case UP_OP_FOLDER_RENAME:
+      ClassifyFolderRenameLocked(*task);
+      break;
+    default:
+      break;
+  }
+}
+
+void SyncUpTaskManager::ClassifyFolderDeleteLocked(UpSyncTask& task) {
+  const juce::String& folder = task.m_sPath;
+  auto movedOut = [&](const UpSyncTask& queued) {
+    return queued.m_nOp == UP_OP_FILE_MOVE && Under(task.m_sSrcPath, queued.m_sSrcPath);
+  };
+  for (size_t i = m_noDepend.size(); i > 1; --i) {
+    UpSyncTask* queued = m_noDepend[i - 1];
+    if (queued->m_nWaitReason == UP_WAIT_DIRS_NUM) task.m_nPlacement = PLACE_FRONT;
+    if (!Under(folder, queued->m_sPath)) continue;
+    const int op = queued->m_nOp;
+    if (op == 3 || op == 4 || op == 6 || op == 7 || op == 8 || movedOut(*queued)) RemoveLocked(m_noDepend, i - 1);
+  }
+  if (!m_noDepend.empty() && m_noDepend.front()->m_nWaitReason == UP_WAIT_DIRS_NUM) task.m_nPlacement = PLACE_FRONT;
+
+  for (size_t i = m_fileAndDepend.size(); i > 1; --i) {
+    UpSyncTask* queued = m_fileAndDepend[i - 1];
+    if (!Under(folder, queued->m_sPath)) continue;
+    const int op = queued->m_nOp;
+    if (op == 1 || (op >= 3 && op <= 8) || movedOut(*queued)) RemoveLocked(m_fileAndDepend, i - 1);
+  }
+  if (!m_fileAndDepend.empty()) {
+    UpSyncTask* head = m_fileAndDepend.front();
+    if (head->m_nWaitReason == UP_WAIT_FILES_NUM || head->m_nWaitReason == UP_WAIT_CAPACITY)
+      task.m_nPlacement = PLACE_FRONT;
+    if (Under(folder, head->m_sPath)) {
+      head->m_bCancelled.store(true);
+      SyncBaseOperation::RemoveFromTips(head->m_sPath);
+    }
+  }
+  task.m_nQueue = UP_QUEUE_NO_DEPEND;
+}
+
+void SyncUpTaskManager::ClassifyFolderRenameLocked(UpSyncTask& task) {
+  const juce::String oldFolder = task.m_sSrcPath, newFolder = task.m_sPath;
+  SyncStatusTracker* tracker = GetSyncStatusTracker();
+  for (size_t i = m_fileAndDepend.size(); i > 1; --i) {
+    UpSyncTask* queued = m_fileAndDepend[i - 1];
+    const bool pathUnder = Under(oldFolder, queued->m_sPath);
+    const bool srcUnder = Under(oldFolder, queued->m_sSrcPath);
+    switch (queued->m_nOp) {
+      case UP_OP_FILE_ADD:
+      case UP_OP_FILE_MODIFY:
+      case UP_OP_FILE_DELETE:
+        if (pathUnder) {
+          const juce::String moved = Rebase(queued->m_sPath, oldFolder, newFolder);
+          if (tracker && IsTransfer(queued->m_nOp)) tracker->RenameUpFile(queued->m_sPath, moved);
+          queued->m_sPath = moved;
+          queued->m_sSrcPath = moved;
+        }
+        break;
+      case UP_OP_FILE_RENAME:
+        if (pathUnder) queued->m_sPath = Rebase(queued->m_sPath, oldFolder, newFolder);
+        if (srcUnder) queued->m_sSrcPath = Rebase(queued->m_sSrcPath, oldFolder, newFolder);
+        break;
+      case UP_OP_FILE_MOVE:
+        if (srcUnder) queued->m_sSrcPath = Rebase(queued->m_sSrcPath, oldFolder, newFolder);
+        if (pathUnder) queued->m_sPath = Rebase(queued->m_sPath, oldFolder, newFolder);
+        break;
+      default:
+        break;
+    }
+  }
+  task.m_nQueue = UP_QUEUE_NO_DEPEND;
+}
+
+void SyncUpTaskManager::AddTask(UpSyncTask* task) {
+  if (!task) return;
+  if (task->m_nOp == UP_OP_NONE) {
+    delete task;
+    return;
+  }
+  const juce::ScopedLock hold(m_queueLock);
+  std::vector<UpSyncTask*>* queue = Queue(task->m_nQueue);
+  if (!queue) {
+    delete task;
+    return;
+  }
+  InsertByPlacement(*queue, task, task->m_nPlacement);
+  if (IsTransfer(task->m_nOp))
+    if (SyncStatusTracker* tracker = GetSyncStatusTracker())
+      tracker->AddUpFile(task->m_sPath, static_cast<int>(std::clamp<juce::int64>(task->m_nSize, 0, INT32_MAX)));
+}
+
+void SyncUpTaskManager::SetBusyState(int state) {
+  const juce::ScopedLock hold(m_busyLock);
+  m_nBusyState = state;
+}
+
+int SyncUpTaskManager::GetBusyState() {
+  const juce::ScopedLock hold(m_busyLock);
+  return m_nBusyState;
+}
+
+int SyncUpTaskManager::RunNotDepandUpTask() { return RunQueue(UP_QUEUE_NO_DEPEND); }
+
+int SyncUpTaskManager::RunUpFileAndDepandUpTask() {
+  {
+    const juce::ScopedLock hold(m_queueLock);
+    if (m_fileAndDepend.empty() || !m_noDepend.empty()) return SYNC_RESULT_ERROR_ONLYWAIT_AND_DOAGAIN;
+  }
+  return RunQueue(UP_QUEUE_FILE_AND_DEPEND);
+}
+
+int SyncUpTaskManager::RunWaitAndDepandUpTask() { return RunQueue(UP_QUEUE_WAIT_AND_DEPEND); }
+
+int SyncUpTaskManager::RunQueue(int queueNumber) {
+  const bool waitQueue = queueNumber == UP_QUEUE_WAIT_AND_DEPEND;
+  const char* name = queueNumber == UP_QUEUE_NO_DEPEND ? "RunNotDepandUpTask" : "RunUpFileAndDepandUpTask";
+  UpSyncTask* head = nullptr;
+  {
+    const juce::ScopedLock hold(m_queueLock);
+    std::vector<UpSyncTask*>& queue = *Queue(queueNumber);
+    if (queue.empty()) return SYNC_RESULT_SUCCESS;
+    if (!waitQueue && GetBusyState() == BUSY_HOLD) return SYNC_RESULT_ERROR_ONLYWAIT_AND_DOAGAIN;
+    head = queue.front();
+    if (head->m_nOp == UP_OP_NONE) {
+      RemoveLocked(queue, 0);
+      return SYNC_RESULT_SUCCESS;
+    }
+    if (m_bStop.load()) return SYNC_RESULT_SUCCESS;
+    head->m_bRunning.store(true);
+  }
+
+  int result;
+  if (waitQueue && head->m_nWaitReason == UP_WAIT_NAME_CONFLICT) {
+    // The name-conflict registry retries the rename instead of the operation.
+    int registryResult = SYNC_RESULT_ERROR_ONLYWAIT_AND_DOAGAIN;
+    const bool resolved = NameConflictRegistry::GetInstance()->Retry(head->m_sPath, registryResult);
+    const juce::ScopedLock hold(m_queueLock);
+    head->m_bRunning.store(false);
+    if (head->m_bDetached) {
+      delete head;
+      return resolved ? SYNC_RESULT_SUCCESS : registryResult;
+    }
+    if (resolved) {
+      ApplyRenameLocked(m_waitAndDepend, *head);
+      RemoveTask(head);
+      return SYNC_RESULT_SUCCESS;
+    }
+    // A conflict that can't be resolved any more ends the task; leaving it
+    // at the head would run it again at once, for ever.
+    if (registryResult == SYNC_RESULT_CANCEL) RemoveTask(head);
+    return registryResult;
+  }
+
+  {
+    const juce::ScopedLock hold(m_busyLock);
+    if (!waitQueue && m_nBusyState != BUSY_HOLD) m_nBusyState = BUSY_RUNNING;
+  }
+  if (!waitQueue) WriteMessageLog(KeyPoint, juce::String("Begin Do Op in ") + name);
+  result = m_pDispatcher ? m_pDispatcher->DispatchUpTask(*head) : SYNC_RESULT_SUCCESS;
+  if (!waitQueue) {
+    WriteMessageLog(KeyPoint, queueNumber == UP_QUEUE_NO_DEPEND ? "end Do Op in RunNotDepandUpTask"
+                                                                : "End Do Op in RunUpFileAndDepandUpTask");
+    const juce::ScopedLock hold(m_busyLock);
+    // The filter's hold, set meanwhile, stays.
+    if (m_nBusyState == BUSY_RUNNING) m_nBusyState = BUSY_IDLE;
+  }
+
+  {
+    const juce::ScopedLock hold(m_queueLock);
+    head->m_bRunning.store(false);
+    if (head->m_bDetached) {
+      delete head;
+      return result;
+    }
+    if (m_bStop.load()) return SYNC_RESULT_SUCCESS;
+  }
+  HandleResult(queueNumber, head, result);
+  return result;
+}
+
+void SyncUpTaskManager::HandleResult(int queueNumber, UpSyncTask* head, int result) {
+  const char* retryTag = queueNumber == UP_QUEUE_NO_DEPEND        ? "SyncUpTaskManager::RunNotDepandUpTask"
+                         : queueNumber == UP_QUEUE_FILE_AND_DEPEND ? "SyncUpTaskManager::RunUpFileAndDepandUpTask"
+                                                                   : "SyncUpTaskManager::RunWaitAndDepandUpTask";
+  switch (result) {
+    case SYNC_RESULT_SUCCESS: {
+      const juce::ScopedLock hold(m_queueLock);
+      if (head->m_bRenamePending) ApplyRenameLocked(*Queue(head->m_nQueue), *head);
+      RemoveTask(head);
+      break;
+    }
+    case SYNC_RESULT_CANCEL: {
+      const juce::ScopedLock hold(m_queueLock);
+      RemoveTask(head);
+      break;
+    }
+    case SYNC_RESULT_ERROR_ONLYWAIT_AND_DOAGAIN:
+      ProcessWaitingTask(head);
+      break;
+    case SYNC_RESULT_ERROR_REMOVE:
+      ProcessFailedTask(head);
+      break;
+    case SYNC_RESULT_ERROR_TRYTHREETIME_MOVEBACK:
+      if (++head->m_nRetryCount > 3) {
+        WriteLog(ErrorLog, retryTag,
+                 queueNumber == UP_QUEUE_NO_DEPEND ? "up task try three times" : "Retry three time");
+        ProcessFailedTask(head);
+      }
+      break;
+    default:
+      break;
+  }
+}
+
+void SyncUpTaskManager::ApplyRenameLocked(std::vector<UpSyncTask*>& queue, const UpSyncTask& head) {
+  const juce::String oldPath = head.m_sPath, newPath = head.m_sNewName;
+  if (newPath.isEmpty()) return;
+  const bool folders = &queue == &m_noDepend;
+  for (UpSyncTask* task : queue) {
+    if (task == &head) continue;
+    const bool bySource = folders ? task->m_nOp == UP_OP_FOLDER_RENAME
+                                  : task->m_nOp == UP_OP_FILE_RENAME || head.m_nOp == UP_OP_FILE_MOVE;
+    if (bySource) {
+      if (task->m_sSrcPath == oldPath) task->m_sSrcPath = newPath;
+    } else if (task->m_sPath == oldPath) {
+      if (task->m_sSrcPath == oldPath) task->m_sSrcPath = newPath;
+      task->m_sPath = newPath;
+    }
+  }
+}
+
+void SyncUpTaskManager::ProcessWaitingTask(UpSyncTask* task) {
+  if (task->m_nWaitReason == UP_WAIT_NO_PARENT_ID)
+    ProcessHaveNoParentID(task);
+  else if (task->m_nWaitReason == UP_WAIT_NAME_CONFLICT)
+    MoveToWaitQueue(task);
+}
+
+void SyncUpTaskManager::ProcessHaveNoParentID(UpSyncTask* task) {
+  const juce::String root = SyncRootFolder::GetInstance()->GetRootPath();
+  if (root.isEmpty()) return;
+  const juce::ScopedLock hold(m_queueLock);
+  if (!Under(root, task->m_sPath)) {
+    RemoveTask(task);
+    return;
+  }
+  std::vector<UpSyncTask*>* queue = Queue(task->m_nQueue);
+  if (!queue) return;
+  juce::String folder = Common::String_GetParentPath(task->m_sPath);
+  while (Under(root, folder)) {
+    if (!juce::File(folder).isDirectory()) {
+      WriteLog(ErrorLog, "SyncUpTaskManager::ProcessHaveNoParentID", "Parent Path is not exist, Path is " + folder);
+      RemoveTask(task);
+      return;
+    }
+    queue->insert(queue->begin(), MakeFolderAdd(folder, task->m_nQueue));
+    const juce::String parent = Common::String_GetParentPath(folder);
+    if (parent == folder) break;
+    folder = parent;
+  }
+}
+
+void SyncUpTaskManager::MoveToWaitQueue(UpSyncTask* task) {
+  const juce::ScopedLock hold(m_queueLock);
+  std::vector<UpSyncTask*>* queue = Queue(task->m_nQueue);
+  if (!queue || queue == &m_waitAndDepend) return;
+  auto at = std::find(queue->begin(), queue->end(), task);
+  if (at == queue->end()) return;
+  const bool folders = queue == &m_noDepend;
+  const juce::String path = task->m_sPath;
+  std::vector<UpSyncTask*> moving{task};
+  size_t i = static_cast<size_t>(at - queue->begin());
+  queue->erase(queue->begin() + static_cast<std::ptrdiff_t>(i));
+  while (i < queue->size()) {
+    UpSyncTask* later = (*queue)[i];
+    const bool bySource = folders ? later->m_nOp == UP_OP_FOLDER_RENAME
+                                  : later->m_nOp == UP_OP_FILE_RENAME || task->m_nOp == UP_OP_FILE_MOVE;
+    if ((bySource ? later->m_sSrcPath : later->m_sPath) == path) {
+      moving.push_back(later);
+      queue->erase(queue->begin() + static_cast<std::ptrdiff_t>(i));
+    } else {
+      ++i;
+    }
+  }
+  for (UpSyncTask* moved : moving) {
+    moved->m_nQueue = UP_QUEUE_WAIT_AND_DEPEND;
+    m_waitAndDepend.push_back(moved);
+  }
+}
+
+void SyncUpTaskManager::ProcessFailedTask(UpSyncTask* task) {
+  const juce::String path = task->m_sPath;
+  {
+    const juce::ScopedLock hold(m_queueLock);
+    if (task->m_nDepthFlag == 1) {
+      const juce::String root = SyncRootFolder::GetInstance()->GetRootPath();
+      const int limit = GetAccountData()->GetUserConfig().UC_DirDepthLimit;
+      for (auto* queue : {&m_noDepend, &m_fileAndDepend, &m_waitAndDepend}) {
+        for (size_t i = queue->size(); i > 0; --i) {
+          UpSyncTask* other = (*queue)[i - 1];
+          if (other == task || limit <= 0 || DepthBelowRoot(root, other->m_sPath) < limit) continue;
+          ReportFailed(other->m_sPath);
+          RemoveLocked(*queue, i - 1);
+        }
+      }
+    }
+    RemoveTask(task);
+  }
+  ReportFailed(path);
+}
+
+void SyncUpTaskManager::Enable() {
+  m_bEnabled.store(true);
+  const juce::ScopedLock hold(m_queueLock);
+  for (auto* queue : {&m_noDepend, &m_fileAndDepend, &m_waitAndDepend})
+    if (!queue->empty() && IsTransfer(queue->front()->m_nOp)) queue->front()->m_operation.Resume();
+}
+
+void SyncUpTaskManager::Disable() {
+  m_bEnabled.store(false);
+  const juce::ScopedLock hold(m_queueLock);
+  for (auto* queue : {&m_noDepend, &m_fileAndDepend, &m_waitAndDepend})
+    if (!queue->empty() && IsTransfer(queue->front()->m_nOp)) queue->front()->m_operation.Pause();
+}
+
+void SyncUpTaskManager::CancelHeads() {
+  const juce::ScopedLock hold(m_queueLock);
+  for (auto* queue : {&m_noDepend, &m_fileAndDepend, &m_waitAndDepend}) {
+    if (queue->empty()) continue;
+    queue->front()->m_bCancelled.store(true);
+    queue->front()->m_operation.Cancel();
+  }
+}
+
+void SyncUpTaskManager::StopHeads() {
+  const juce::ScopedLock hold(m_queueLock);
+  for (auto* queue : {&m_noDepend, &m_fileAndDepend, &m_waitAndDepend})
+    if (!queue->empty()) queue->front()->m_operation.Stop();
+  m_bStop.store(true);
+}
+
+void SyncUpTaskManager::RemoveAllButHeads() {
+  const juce::ScopedLock hold(m_queueLock);
+  for (auto* queue : {&m_noDepend, &m_fileAndDepend, &m_waitAndDepend})
+    while (queue->size() > 1) RemoveLocked(*queue, queue->size() - 1);
+}
+
+bool SyncUpTaskManager::FindTaskByPath(const juce::String& path, int& isFile) {
+  const juce::ScopedLock hold(m_queueLock);
+  isFile = 0;
+  for (auto* queue : {&m_fileAndDepend, &m_noDepend}) {
+    for (size_t i = queue->size(); i > 0; --i) {
+      UpSyncTask* task = (*queue)[i - 1];
+      if (task->m_nOp == UP_OP_NONE) {
+        RemoveLocked(*queue, i - 1);
+        continue;
+      }
+      if (Names(*task, path)) {
+        isFile = task->m_bIsFile;
+        return true;
+      }
+    }
+  }
+  return false;
+}
+
+bool SyncUpTaskManager::AreQueuesEmpty() {
+  const juce::ScopedLock hold(m_queueLock);
+  return m_noDepend.empty() && m_fileAndDepend.empty() && m_waitAndDepend.empty();
+}
+
+bool SyncUpTaskManager::HasTasks(int queueNumber) {
+  const juce::ScopedLock hold(m_queueLock);
+  std::vector<UpSyncTask*>* queue = Queue(queueNumber);
+  return queue && !queue->empty();
+}
+
+void SyncUpTaskManager::UpdateFromServerWhenIdle() {
+  if (!AreQueuesEmpty() || !m_pDispatcher) return;
+  const SyncControllerHooks hooks = m_pDispatcher->GetControllerHooks();
+  if (hooks.updateFromServerWhenUpIdle) hooks.updateFromServerWhenUpIdle();
+}
+
+void SyncUpTaskManager::QueueLocalFolderAdd(const juce::String& path) {
+  UpSyncTask* task = MakeFolderAdd(path, UP_QUEUE_NO_DEPEND);
+  task->m_nPlacement = PLACE_BEHIND_HEAD;
+  AddTask(task);
+}
+
+void SyncUpTaskManager::QueueLocalFileAdd(const juce::String& path) {
+  auto* task = new UpSyncTask();
+  task->m_bIsFile = 1;
+  task->m_sPath = path;
+  task->m_sSrcPath = path;
+  task->m_sMd5 = SyncHelper::GetFileMD5(path);
+  task->m_nSize = SyncHelper::GetFileSize(path);
+  task->m_time = juce::File(path).getLastModificationTime();
+  task->m_nOp = UP_OP_FILE_ADD;
+  task->m_nQueue = UP_QUEUE_FILE_AND_DEPEND;
+  task->m_nPlacement = PLACE_BEHIND_HEAD;
+  AddTask(task);
+}
+
+std::vector<std::pair<int, juce::String>> SyncUpTaskManager::DescribeQueue(int queueNumber) {
+  const juce::ScopedLock hold(m_queueLock);
+  std::vector<std::pair<int, juce::String>> out;
+  if (std::vector<UpSyncTask*>* queue = Queue(queueNumber))
+    for (const UpSyncTask* task : *queue) out.emplace_back(task->m_nOp, task->m_sPath);
+  return out;
+}

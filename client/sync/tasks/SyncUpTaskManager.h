@@ -1,0 +1,94 @@
+#pragma once
+// The local changes waiting for the service: three queues of UpSyncTask.
+// No-depend holds folder changes, file-and-depend the file changes (run only
+// while no folder change waits), wait-and-depend the tasks that wait for a
+// name conflict and the later changes of their paths. A new change may
+// prune older queued changes of the same path (ClassifyTask); the head of a
+// queue is never pruned, as a pump may be running it.
+//
+// Producers (the file-event filter, the down side, the name-conflict code)
+// queue from their threads; each of the three up pumps runs the head of one
+// queue. The queue lock guards the arrays and is never held while an
+// operation runs; a task that a removal meets while it runs is only taken
+// out, and the pump that runs it frees it.
+#include <atomic>
+#include <vector>
+
+#include <juce_core/juce_core.h>
+
+#include "client/sync/tasks/UpSyncTask.h"
+
+class SyncTaskDispatcher;
+
+class SyncUpTaskManager {
+ public:
+  // Busy states.
+  static constexpr int BUSY_IDLE = 0, BUSY_HOLD = 1, BUSY_RUNNING = 2;
+
+  explicit SyncUpTaskManager(SyncTaskDispatcher* dispatcher);
+  ~SyncUpTaskManager();
+  SyncUpTaskManager(const SyncUpTaskManager&) = delete;
+  SyncUpTaskManager& operator=(const SyncUpTaskManager&) = delete;
+
+  // Chooses the queue of a new change (0: not needed) and prunes the older
+  // changes it makes unnecessary. Then AddTask.
+  void ClassifyTask(UpSyncTask* task);
+  // Takes the task; op 0 or a queue that is none of the three deletes it.
+  void AddTask(UpSyncTask* task);
+
+  int RunNotDepandUpTask();
+  int RunUpFileAndDepandUpTask();
+  int RunWaitAndDepandUpTask();
+
+  void Enable();
+  void Disable();
+  bool IsEnabled() const { return m_bEnabled.load(); }
+  void CancelHeads();
+  // Sets the stop flag of the heads' operations and of the manager.
+  void StopHeads();
+  void RemoveAllButHeads();
+  bool FindTaskByPath(const juce::String& path, int& isFile);
+  bool AreQueuesEmpty();
+  bool HasTasks(int queue);
+  void UpdateFromServerWhenIdle();
+
+  // A folder or file the down side or the moved-folder registry found to
+  // upload, behind the head of its queue, without classification.
+  void QueueLocalFolderAdd(const juce::String& path);
+  void QueueLocalFileAdd(const juce::String& path);
+
+  // The file-event filter holds the pumps (1) while it translates a change.
+  void SetBusyState(int state);
+  int GetBusyState();
+
+  // (op, path) of each queued task, head first; for tests and logs.
+  std::vector<std::pair<int, juce::String>> DescribeQueue(int queue);
+
+  std::atomic<bool> m_bStop{false};
+
+ private:
+  std::vector<UpSyncTask*>* Queue(int queue);
+  int RunQueue(int queue);
+  void HandleResult(int queueNumber, UpSyncTask* head, int result);
+  void RemoveLocked(std::vector<UpSyncTask*>& queue, size_t index);
+  void RemoveTask(UpSyncTask* task);
+  // Later tasks of the queue that refer to the head's path take its new name.
+  void ApplyRenameLocked(std::vector<UpSyncTask*>& queue, const UpSyncTask& head);
+  void ProcessWaitingTask(UpSyncTask* task);
+  void ProcessHaveNoParentID(UpSyncTask* task);
+  void MoveToWaitQueue(UpSyncTask* task);
+  void ProcessFailedTask(UpSyncTask* task);
+  // A task of the wait-and-depend queue that names the new task's paths.
+  bool WaitsForSamePathLocked(const UpSyncTask& task);
+  void ClassifyFolderDeleteLocked(UpSyncTask& task);
+  void ClassifyFolderRenameLocked(UpSyncTask& task);
+
+  std::vector<UpSyncTask*> m_noDepend;
+  std::vector<UpSyncTask*> m_fileAndDepend;
+  std::vector<UpSyncTask*> m_waitAndDepend;
+  SyncTaskDispatcher* m_pDispatcher;
+  juce::CriticalSection m_queueLock;
+  std::atomic<bool> m_bEnabled{true};
+  int m_nBusyState = BUSY_IDLE;
+  juce::CriticalSection m_busyLock;
+};
