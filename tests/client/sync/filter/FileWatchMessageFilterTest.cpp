@@ -15,7 +15,9 @@
 #include "client/core/account/AccountData.h"
 #include "client/sync/SyncHelper.h"
 #include "client/sync/filter/FileWatchMessageFilter.h"
+#include "client/sync/filter/UpTaskManagerQueue.h"
 #include "client/sync/records/SyncFileDataManager.h"
+#include "client/sync/tasks/SyncUpTaskManager.h"
 #include "client/sync/tasks/UpSyncTask.h"
 #include "client/sync/watcher/FileSystemWatcher.h"
 #include "common/StringConvert.h"
@@ -347,6 +349,35 @@ TEST_F(FileWatchMessageFilterTest, TheThreadWaitsWhileHeldOrWhileAnUpOperationRu
   m_filter->Wake();
   ASSERT_TRUE(m_up.WaitFor([](const std::vector<QueuedTask>& t) { return t.size() == 1; }));
   EXPECT_EQ(m_filter->GetMessageCount(), 0);
+}
+
+TEST_F(FileWatchMessageFilterTest, ChangesReachTheUpTaskManagersQueues) {
+  SyncUpTaskManager manager(nullptr);
+  UpTaskManagerQueue queue(&manager);
+  FileWatchMessageFilter filter("FileWatchMessageFilter", &queue, &m_ignore);
+  juce::String sub = Folder("sub");
+  juce::String file = Write("sub/x.txt", "x");
+  CFileSystemEventArgs folderAdded(A, C(sub));
+  CFileSystemEventArgs fileAdded(A, C(file));
+  filter.OnFileAdded(&folderAdded);
+  filter.OnFileAdded(&fileAdded);
+  while (filter.TranslateFrontMessage()) {
+  }
+  juce::File(file).deleteFile();
+  CFileSystemEventArgs fileRemoved(D, C(file));  // known only from its queued addition
+  filter.OnFileDeleted(&fileRemoved);
+  while (filter.TranslateFrontMessage()) {
+  }
+  EXPECT_EQ(manager.DescribeQueue(UP_QUEUE_NO_DEPEND), (std::vector<std::pair<int, juce::String>>{{UP_OP_FOLDER_ADD, sub}}));
+  EXPECT_EQ(manager.DescribeQueue(UP_QUEUE_FILE_AND_DEPEND),
+            (std::vector<std::pair<int, juce::String>>{{UP_OP_FILE_ADD, file}, {UP_OP_FILE_DELETE, file}}));
+  EXPECT_TRUE(queue.HoldForTranslation());
+  EXPECT_EQ(manager.GetBusyState(), SyncUpTaskManager::BUSY_HOLD);
+  queue.EndTranslation();
+  manager.SetBusyState(SyncUpTaskManager::BUSY_RUNNING);
+  EXPECT_FALSE(queue.HoldForTranslation());
+  manager.SetBusyState(SyncUpTaskManager::BUSY_IDLE);
+  filter.SignExit();
 }
 
 // The whole road of a local change: the real watcher on the sync folder, its
