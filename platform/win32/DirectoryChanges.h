@@ -4,7 +4,8 @@
 //             FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OVERLAPPED, ...).
 //
 // The first read starts the watch: from then on changes are collected, also
-// between reads, in a buffer as large as that first read's. Each read completes
+// between reads, in a buffer that holds as many records as that first read's
+// would with UTF-16 names (twice its bytes, WCHAR being 4 bytes). Each read completes
 // (on the handle's completion port, or through its hEvent) as soon as changes
 // are there, with as many FILE_NOTIFY_INFORMATION records as fit its buffer;
 // the rest wait for the next read. When the collected changes outgrow the buffer

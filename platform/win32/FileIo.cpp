@@ -8,8 +8,8 @@
 
 #include "win32/FileLocks.h"
 #include "win32/FileTime.h"
-#include "win32/NamedPipe.h"
 #include "win32/FolderWatch.h"
+#include "win32/NamedPipe.h"
 #include "win32/NativePath.h"
 #include "win32/WinError.h"
 

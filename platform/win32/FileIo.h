@@ -4,8 +4,8 @@
 // mandatory sharing), so two handles may write one file at once; a file that
 // another program has locked is refused with ERROR_SHARING_VIOLATION as its
 // open handle would be (FileLocks.h). A pipe's name opens the client end of
-// the pipe (win32/NamedPipe.h). Overlapped reads and writes are not offered:
-// a non-null OVERLAPPED gives ERROR_NOT_SUPPORTED. A folder opened with
+// the pipe (win32/NamedPipe.h). Overlapped reads and writes are not offered: a
+// non-null OVERLAPPED gives ERROR_NOT_SUPPORTED. A folder opened with
 // FILE_FLAG_OVERLAPPED serves ReadDirectoryChangesW (DirectoryChanges.h) and
 // can be bound to a completion port.
 #include "win32/Files.h"
@@ -24,7 +24,6 @@ constexpr DWORD OPEN_ALWAYS = 4;
 constexpr DWORD TRUNCATE_EXISTING = 5;
 
 constexpr DWORD FILE_FLAG_BACKUP_SEMANTICS = 0x02000000;
-constexpr DWORD FILE_FLAG_OVERLAPPED = 0x40000000;
 
 constexpr DWORD FILE_BEGIN = 0;
 constexpr DWORD FILE_CURRENT = 1;

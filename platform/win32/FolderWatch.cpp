@@ -153,7 +153,9 @@ DWORD FolderWatch::Read(void* buffer, DWORD length, bool subtree, DWORD filter, 
   if (!m_started) {
     m_subtree = subtree;
     m_filter = filter;
-    m_capacity = length;
+    // The system's buffer holds as many records as the first read's would in
+    // UTF-16, the width the callers' buffers are sized for.
+    m_capacity = length * static_cast<DWORD>(sizeof(WCHAR) / sizeof(char16_t));
     if (DWORD error = StartLocked()) return error;
   }
   overlapped->Internal = STATUS_PENDING;

@@ -1,5 +1,6 @@
 #include "client/sync/watcher/FileSystemWatcher.h"
 
+#include <algorithm>
 #include <new>
 
 #include "common/FileHelpers.h"
@@ -20,7 +21,9 @@ bool WaitServingMessages(HANDLE object, DWORD sliceMs, DWORD limitMs) {
   int quitCode = 0;
   bool done = false;
   for (;;) {
-    DWORD result = MsgWaitForMultipleObjects(1, &object, FALSE, sliceMs, QS_ALLINPUT);
+    const ULONGLONG now = GetTickCount64();
+    const DWORD slice = now >= deadline ? 0 : static_cast<DWORD>(std::min<ULONGLONG>(sliceMs, deadline - now));
+    DWORD result = MsgWaitForMultipleObjects(1, &object, FALSE, slice, QS_ALLINPUT);
     if (result == WAIT_OBJECT_0) {
       done = true;
       break;
@@ -57,7 +60,9 @@ bool WaitForStart(HANDLE acknowledged, HANDLE worker) {
 
 }  // namespace
 
-CFileSystemWatcher::CFileSystemWatcher() = default;
+CFileSystemWatcher::CFileSystemWatcher() : CFileSystemWatcher(kStopLimitMs) {}
+
+CFileSystemWatcher::CFileSystemWatcher(DWORD stopLimitMs) : m_stopLimitMs(stopLimitMs) {}
 
 CFileSystemWatcher::~CFileSystemWatcher() { Stop(); }
 
@@ -76,11 +81,13 @@ int CFileSystemWatcher::AddDirectory(const CString& pathIn, IWatcherChangeHandle
   }
 
   EnablePrivileges();
-  HANDLE handle = CreateFileW(path.GetString(), FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OVERLAPPED, nullptr);
+  HANDLE handle = CreateFileW(path.GetString(), FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OVERLAPPED, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return 0;
-  std::unique_ptr<CWatcherDirInfo> directory(new (std::nothrow) CWatcherDirInfo(handle, path, handler));
-  if (!directory) {
+  std::unique_ptr<CWatcherDirInfo> directory;
+  try {
+    directory = std::make_unique<CWatcherDirInfo>(handle, path, handler);
+  } catch (const std::bad_alloc&) {
     CloseHandle(handle);
     return 0;
   }
@@ -115,7 +122,7 @@ void CFileSystemWatcher::Stop() {
   }
   for (auto& directory : directories) {
     if (m_port && directory->PostRequest(m_port, CWatcherDirInfo::STATE_STOP)) {
-      if (!WaitServingMessages(directory->AcknowledgeEvent(), kStopSliceMs, kStopLimitMs)) {
+      if (!WaitServingMessages(directory->AcknowledgeEvent(), kStopSliceMs, m_stopLimitMs)) {
         directory.release();  // still in the worker's hands
         continue;
       }
@@ -125,9 +132,13 @@ void CFileSystemWatcher::Stop() {
   }
   if (m_thread) {
     PostQueuedCompletionStatus(m_port, 0, 0, nullptr);
-    WaitServingMessages(m_thread, kStopSliceMs, kStopLimitMs);
+    if (!WaitServingMessages(m_thread, kStopSliceMs, m_stopLimitMs)) {
+      std::lock_guard guard(m_worker->lock);
+      m_worker->abandoned = true;
+    }
     CloseHandle(m_thread);
   }
+  m_worker.reset();
   m_thread = nullptr;
   m_threadId = 0;
   if (m_port) CloseHandle(m_port);
@@ -135,30 +146,39 @@ void CFileSystemWatcher::Stop() {
 }
 
 bool CFileSystemWatcher::StartWorker() {
-  m_thread = CreateThread(nullptr, 0, &CFileSystemWatcher::WorkerThread, this, 0, &m_threadId);
-  if (m_thread) return true;
-  m_threadId = 0;
-  return false;
+  auto link = std::make_shared<WorkerLink>();
+  link->watcher = this;
+  link->port = m_port;
+  auto* started = new std::shared_ptr<WorkerLink>(link);
+  m_thread = CreateThread(nullptr, 0, &CFileSystemWatcher::WorkerThread, started, 0, &m_threadId);
+  if (!m_thread) {
+    delete started;
+    m_threadId = 0;
+    return false;
+  }
+  m_worker = std::move(link);
+  return true;
 }
 
-DWORD CFileSystemWatcher::WorkerThread(LPVOID self) {
-  auto* watcher = static_cast<CFileSystemWatcher*>(self);
-  watcher->Run(watcher->m_port);
+DWORD CFileSystemWatcher::WorkerThread(LPVOID start) {
+  std::unique_ptr<std::shared_ptr<WorkerLink>> link(static_cast<std::shared_ptr<WorkerLink>*>(start));
+  Run(*link);
   return 0;
 }
 
-void CFileSystemWatcher::Run(HANDLE port) {
-  OnThreadStart();
+void CFileSystemWatcher::Run(std::shared_ptr<WorkerLink> link) {
+  link->watcher->OnThreadStart();
   for (;;) {
     DWORD bytes = 0;
     ULONG_PTR key = 0;
     OVERLAPPED* overlapped = nullptr;
-    BOOL succeeded = GetQueuedCompletionStatus(port, &bytes, &key, &overlapped, INFINITE);
+    BOOL succeeded = GetQueuedCompletionStatus(link->port, &bytes, &key, &overlapped, INFINITE);
     DWORD error = succeeded ? ERROR_SUCCESS : GetLastError();
     if (!key) break;  // the end packet, or the port is gone
     reinterpret_cast<CWatcherDirInfo*>(key)->OnCompletion(succeeded, error, bytes);
   }
-  OnThreadExit();
+  std::lock_guard guard(link->lock);
+  if (!link->abandoned) link->watcher->OnThreadExit();
 }
 
 void CFileSystemWatcher::EnablePrivileges() {

@@ -22,6 +22,8 @@
 class CFileSystemWatcher {
  public:
   CFileSystemWatcher();
+  // `stopLimitMs`: the longest Stop waits for a directory or for the worker.
+  explicit CFileSystemWatcher(DWORD stopLimitMs);
   virtual ~CFileSystemWatcher();
   CFileSystemWatcher(const CFileSystemWatcher&) = delete;
   CFileSystemWatcher& operator=(const CFileSystemWatcher&) = delete;
@@ -37,9 +39,10 @@ class CFileSystemWatcher {
   // Where the watched root is announced; none by default. Set before AddDirectory.
   void SetRootPublisher(IWatchedRootPublisher* publisher) { m_publisher = publisher; }
 
-  // The longest Stop waits for a directory or the worker before leaving it
-  // behind (a handler that never returns would otherwise hold the caller for
-  // ever). A directory left behind is not freed, since the worker may still use it.
+  // The longest Stop waits by default for a directory or the worker before
+  // leaving it behind (a handler that never returns would otherwise hold the
+  // caller for ever). A directory left behind is not freed, since the worker may
+  // still use it.
   static constexpr DWORD kStopLimitMs = 60000;
 
  protected:
@@ -48,14 +51,25 @@ class CFileSystemWatcher {
   virtual void OnThreadExit() {}
 
  private:
-  static DWORD WorkerThread(LPVOID self);
-  void Run(HANDLE port);
+  // What the worker shares with the watcher, kept alive by both: a worker that
+  // Stop gave up on must not call back into a watcher that may be gone.
+  struct WorkerLink {
+    CFileSystemWatcher* watcher;
+    HANDLE port;
+    std::mutex lock;
+    bool abandoned = false;
+  };
+
+  static DWORD WorkerThread(LPVOID link);
+  static void Run(std::shared_ptr<WorkerLink> link);
   bool StartWorker();
   static void EnablePrivileges();
 
+  const DWORD m_stopLimitMs;
   HANDLE m_port = nullptr;
   HANDLE m_thread = nullptr;
   DWORD m_threadId = 0;
+  std::shared_ptr<WorkerLink> m_worker;
   std::mutex m_lock;  // the list
   std::vector<std::unique_ptr<CWatcherDirInfo>> m_directories;
   std::recursive_mutex m_control;  // one AddDirectory or Stop at a time (Stop's message loop may re-enter)

@@ -10,12 +10,14 @@
 #include <functional>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "TempDir.h"
 #include "client/sync/watcher/FileSystemWatcher.h"
 #include "client/sync/watcher/WatcherStatusMarks.h"
 #include "win32/CodePage.h"
+#include "win32/ManualClock.h"
 #include "win32/NativePath.h"
 
 namespace fs = std::filesystem;
@@ -71,6 +73,11 @@ class RecordingHandler : public IWatcherChangeHandler {
     m_hold = false;
     m_changed.notify_all();
   }
+  // Returns once the held call has left the handler.
+  void WaitUntilLeft() {
+    std::unique_lock lock(m_lock);
+    m_changed.wait(lock, [&] { return !m_holding; });
+  }
 
  private:
   void Record(int slot, CFileSystemEventArgs* args) {
@@ -89,6 +96,7 @@ class RecordingHandler : public IWatcherChangeHandler {
       m_changed.notify_all();
       m_changed.wait(lock, [&] { return !m_hold; });
       m_holding = false;
+      m_changed.notify_all();
     }
   }
   size_t IndexLocked(const Event& e) const {
@@ -373,4 +381,35 @@ TEST(FileSystemWatcher, ChangesLostToAFullBufferAreReportedAndWatchingGoesOn) {
     if (std::count(events.begin(), events.end(), added) > 0) break;
   }
   ClearWatcherStatusMarks();
+}
+
+TEST(FileSystemWatcher, StopGivesUpOnAHandlerThatNeverReturns) {
+  win32::ManualClock clock;
+  win32::ScopedClock use(clock);
+  TempDir dir;
+  RecordingHandler handler;
+  auto watcher = std::make_unique<CountingWatcher>();
+  ASSERT_EQ(watcher->AddDirectory(C(dir.path()), &handler), 1);
+  handler.HoldNext();  // the stopped record: the worker stands in the handler
+
+  std::atomic<bool> stopped{false};
+  std::thread stopper([&] {
+    watcher->Stop();
+    stopped = true;
+  });
+  handler.WaitUntilHolding();
+  // Stop waits for the directory's acknowledgement, then for the worker; each
+  // wait ends at the limit, on the test's clock.
+  while (!stopped) {
+    clock.Advance(1000);
+    std::this_thread::yield();
+  }
+  stopper.join();
+  EXPECT_EQ(watcher->exits, 0);
+  watcher.reset();  // the worker that was given up must not call into it
+
+  handler.Release();
+  handler.WaitUntilLeft();  // after this the worker touches neither the handler nor the clock
+  const std::wstring root = W(dir.path()) + L"/";
+  EXPECT_EQ(handler.Events().back(), (Event{WATCHER_EVENT_STOPPED, root, L""}));
 }
