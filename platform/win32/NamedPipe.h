@@ -19,7 +19,6 @@
 // than the socket's buffer cannot be written.
 #include <memory>
 
-#include "win32/FileIo.h"  // FILE_FLAG_OVERLAPPED
 #include "win32/Handle.h"
 #include "win32/WinDef.h"
 
@@ -27,6 +26,7 @@ constexpr DWORD PIPE_ACCESS_INBOUND = 0x1;
 constexpr DWORD PIPE_ACCESS_OUTBOUND = 0x2;
 constexpr DWORD PIPE_ACCESS_DUPLEX = 0x3;
 constexpr DWORD FILE_FLAG_FIRST_PIPE_INSTANCE = 0x00080000;
+constexpr DWORD FILE_FLAG_OVERLAPPED = 0x40000000;
 
 constexpr DWORD PIPE_TYPE_BYTE = 0x0;
 constexpr DWORD PIPE_TYPE_MESSAGE = 0x4;

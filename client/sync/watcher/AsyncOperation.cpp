@@ -20,8 +20,7 @@ juce::String J(const CString& path) { return Common::CString_to_String(path); }
 
 CAsyncOperation::CAsyncOperation(IWatcherChangeHandler* handler)
     : m_notifier(std::make_unique<CWatcherNotifierThread>()),
-      m_handler(handler),
-      m_delivered(CreateEventW(nullptr, FALSE, FALSE, nullptr)),
+      m_target(std::make_shared<CWatcherDeliveryTarget>(handler)),
       m_serial(g_nextSerial++) {
   CWatcherNotifierThread::Register(this);
   m_timer = std::make_unique<CWatcherTimer>(this);
@@ -29,9 +28,8 @@ CAsyncOperation::CAsyncOperation(IWatcherChangeHandler* handler)
 
 CAsyncOperation::~CAsyncOperation() {
   m_timer.reset();  // no pass runs after this
-  CWatcherNotifierThread::Unregister(this);  // waits for a handler call in progress
+  CWatcherNotifierThread::Unregister(this);  // records still queued for it are dropped
   m_notifier.reset();
-  if (m_delivered) CloseHandle(m_delivered);
 }
 
 void CAsyncOperation::OnAdded(const CString& path) {
@@ -114,30 +112,9 @@ void CAsyncOperation::NotifyStarted(const CString& directory) {
 }
 
 void CAsyncOperation::NotifyStopped(const CString& directory) {
-  ResetEvent(m_delivered);
+  ResetEvent(m_target->delivered);
   if (!m_notifier->Post(this, new CFileSystemEventArgs(WATCHER_EVENT_STOPPED, directory))) return;
   for (DWORD waited = 0; waited < kStopDeliveryLimitMs; waited += kStopSliceMs) {
-    if (WaitForSingleObject(m_delivered, kStopSliceMs) == WAIT_OBJECT_0) return;
+    if (WaitForSingleObject(m_target->delivered, kStopSliceMs) == WAIT_OBJECT_0) return;
   }
-}
-
-void CAsyncOperation::DeliverNow(CFileSystemEventArgs* record) {
-  if (m_handler) {
-    try {
-      switch (record->m_type) {
-        case WATCHER_EVENT_ADDED: m_handler->OnFileAdded(record); break;
-        case WATCHER_EVENT_REMOVED: m_handler->OnFileDeleted(record); break;
-        case WATCHER_EVENT_MODIFIED: m_handler->OnFileChanged(record); break;
-        case WATCHER_EVENT_RENAMED: m_handler->OnFileRenamed(record); break;
-        case WATCHER_EVENT_MOVED: m_handler->OnFileMoved(record); break;
-        case WATCHER_EVENT_READ_ERROR: m_handler->OnWatchError(record); break;
-        case WATCHER_EVENT_STARTED: m_handler->OnWatchStarted(record); break;
-        case WATCHER_EVENT_STOPPED: m_handler->OnWatchStopped(record); break;
-        default: break;
-      }
-    } catch (...) {
-      // A failing handler loses this record, not the watch.
-    }
-  }
-  if (record->m_type == WATCHER_EVENT_STOPPED) SetEvent(m_delivered);
 }

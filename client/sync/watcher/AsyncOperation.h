@@ -49,18 +49,18 @@ class CAsyncOperation {
 
   // The timer's delivery of one merged change (types 1-5; others dropped).
   void Deliver(const WatcherEvent& event);
-  // On the notifier thread: the handler's slot for the record's type.
-  void DeliverNow(CFileSystemEventArgs* record);
 
   ULONG_PTR Serial() const { return m_serial; }
   CWatcherTimer& Timer() { return *m_timer; }
+  // What the notifier thread needs to deliver for this pipeline; shared, so a
+  // handler call in progress keeps it while the pipeline ends.
+  std::shared_ptr<CWatcherDeliveryTarget> Target() const { return m_target; }
 
  private:
   void Post(CFileSystemEventArgs* record);
 
   std::unique_ptr<IWatcherNotifier> m_notifier;
-  IWatcherChangeHandler* m_handler;
-  HANDLE m_delivered;
+  std::shared_ptr<CWatcherDeliveryTarget> m_target;
   const ULONG_PTR m_serial;
   std::unique_ptr<CWatcherTimer> m_timer;
   int m_coalescing = 1;

@@ -5,6 +5,7 @@
 #include <mutex>
 
 #include "client/sync/watcher/AsyncOperation.h"
+#include "client/sync/watcher/WatcherChangeHandler.h"
 
 namespace {
 
@@ -13,12 +14,13 @@ int g_shares = 0;
 HANDLE g_thread = nullptr;
 DWORD g_threadId = 0;
 
-std::mutex g_registryLock;  // held while a handler runs
-std::map<ULONG_PTR, CAsyncOperation*> g_live;
+std::mutex g_registryLock;
+std::map<ULONG_PTR, std::shared_ptr<CWatcherDeliveryTarget>> g_live;
 
 void FreeRecord(LPARAM record) { delete reinterpret_cast<CFileSystemEventArgs*>(record); }
 
 constexpr DWORD kStartWaitMs = 10000;
+constexpr DWORD kEndWaitMs = 60000;
 
 }  // namespace
 
@@ -39,7 +41,9 @@ CWatcherNotifierThread::~CWatcherNotifierThread() {
   std::lock_guard guard(g_shareLock);
   if (--g_shares > 0 || !g_thread) return;
   PostThreadMessageW(g_threadId, WM_QUIT, 0, 0);
-  WaitForSingleObject(g_thread, INFINITE);  // it waits for nothing but its queue
+  // It waits for nothing but its queue, unless a handler never returns: then
+  // it is left to end by itself once the handler does.
+  WaitForSingleObject(g_thread, kEndWaitMs);
   CloseHandle(g_thread);
   g_thread = nullptr;
   g_threadId = 0;
@@ -52,7 +56,7 @@ DWORD CWatcherNotifierThread::ThreadId() {
 
 void CWatcherNotifierThread::Register(CAsyncOperation* operation) {
   std::lock_guard guard(g_registryLock);
-  g_live[operation->Serial()] = operation;
+  g_live[operation->Serial()] = operation->Target();
 }
 
 void CWatcherNotifierThread::Unregister(CAsyncOperation* operation) {
@@ -79,13 +83,45 @@ DWORD WINAPI CWatcherNotifierThread::ThreadProc(LPVOID readyEvent) {
     if (msg.message != kDeliverMessage) continue;
     std::unique_ptr<CFileSystemEventArgs> record(reinterpret_cast<CFileSystemEventArgs*>(msg.lParam));
     if (!msg.wParam || !record) continue;
-    std::lock_guard guard(g_registryLock);
-    auto live = g_live.find(static_cast<ULONG_PTR>(msg.wParam));
-    if (live != g_live.end()) live->second->DeliverNow(record.get());
+    std::shared_ptr<CWatcherDeliveryTarget> target;
+    {
+      std::lock_guard guard(g_registryLock);
+      auto live = g_live.find(static_cast<ULONG_PTR>(msg.wParam));
+      if (live != g_live.end()) target = live->second;
+    }
+    if (target) target->DeliverNow(record.get());
   }
   // Records still queued belong to nobody now.
   while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
     if (msg.message == kDeliverMessage) FreeRecord(msg.lParam);
   }
   return 0;
+}
+
+CWatcherDeliveryTarget::CWatcherDeliveryTarget(IWatcherChangeHandler* h)
+    : handler(h), delivered(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}
+
+CWatcherDeliveryTarget::~CWatcherDeliveryTarget() {
+  if (delivered) CloseHandle(delivered);
+}
+
+void CWatcherDeliveryTarget::DeliverNow(CFileSystemEventArgs* record) {
+  if (handler) {
+    try {
+      switch (record->m_type) {
+        case WATCHER_EVENT_ADDED: handler->OnFileAdded(record); break;
+        case WATCHER_EVENT_REMOVED: handler->OnFileDeleted(record); break;
+        case WATCHER_EVENT_MODIFIED: handler->OnFileChanged(record); break;
+        case WATCHER_EVENT_RENAMED: handler->OnFileRenamed(record); break;
+        case WATCHER_EVENT_MOVED: handler->OnFileMoved(record); break;
+        case WATCHER_EVENT_READ_ERROR: handler->OnWatchError(record); break;
+        case WATCHER_EVENT_STARTED: handler->OnWatchStarted(record); break;
+        case WATCHER_EVENT_STOPPED: handler->OnWatchStopped(record); break;
+        default: break;
+      }
+    } catch (...) {
+      // A failing handler loses this record, not the watch.
+    }
+  }
+  if (record->m_type == WATCHER_EVENT_STOPPED) SetEvent(delivered);
 }

@@ -12,6 +12,20 @@
 #include "win32/Windows.h"
 
 class CAsyncOperation;
+class IWatcherChangeHandler;
+
+// The handler of one pipeline and the event its stopped record signals.
+struct CWatcherDeliveryTarget {
+  explicit CWatcherDeliveryTarget(IWatcherChangeHandler* handler);
+  ~CWatcherDeliveryTarget();
+  CWatcherDeliveryTarget(const CWatcherDeliveryTarget&) = delete;
+  CWatcherDeliveryTarget& operator=(const CWatcherDeliveryTarget&) = delete;
+  // On the notifier thread: the handler's slot for the record's type.
+  void DeliverNow(CFileSystemEventArgs* record);
+
+  IWatcherChangeHandler* const handler;
+  const HANDLE delivered;  // auto-reset
+};
 
 class IWatcherNotifier {
  public:
