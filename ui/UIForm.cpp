@@ -17,6 +17,8 @@ CUIForm::CUIForm() {
 }
 
 CUIForm::~CUIForm() {
+  // While the form is whole: each control's destructor tells the form it goes.
+  RemoveAllControlFromMap();
   if (CUIManager* manager = CUIManager::GetInstance()) manager->UnRegisterForm(this);
   if (!m_strText.IsEmpty()) ::UnregisterClassW(m_strText, AfxGetInstanceHandle());
 }
@@ -53,6 +55,16 @@ int CUIForm::OnCreate(LPCREATESTRUCTW cs) {
 void CUIForm::PostNcDestroy() {
   m_hOwnWnd = nullptr;
   CWnd::PostNcDestroy();
+}
+
+void CUIForm::ForgetControl(CUIControl* control) {
+  if (m_pKeyFocusControl == control) SetKeyFocusControl(nullptr);
+}
+
+void CUIForm::OnSkinChanged() {
+  ReadAssSkinData(CString());
+  DispathSkinChangeMsg();
+  ArrangeAllSubControls();
 }
 
 void CUIForm::EndDialog(int code) {

@@ -12,7 +12,7 @@ namespace UI {
 class CUIForm : public CWnd, public CUIControl {
  public:
   CUIForm();
-  // Leaves the form manager and unregisters the form's window class.
+  // Releases the tree, leaves the form manager and unregisters the form's window class.
   ~CUIForm() override;
 
   // Registers a window class of the given name and creates the window (the
@@ -26,6 +26,15 @@ class CUIForm : public CWnd, public CUIControl {
   CString GetClassNameW() const { return m_strText; }
 
   BOOL IsModalWnd() const { return m_bModal; }
+
+  // The control that receives key input; null for none.
+  virtual void SetKeyFocusControl(CUIControl* control) { m_pKeyFocusControl = control; }
+  CUIControl* GetKeyFocusControl() const { return m_pKeyFocusControl; }
+  // A control leaves this form's tree (released or taken out): the form drops
+  // every reference it keeps to it.
+  virtual void ForgetControl(CUIControl* control);
+  // Re-reads the tree's layout and styles from the current skin and arranges it.
+  virtual void OnSkinChanged();
   // Ends the form's modal run with `code`.
   void EndDialog(int code);
 
@@ -34,6 +43,7 @@ class CUIForm : public CWnd, public CUIControl {
   void PostNcDestroy() override;
 
   CWnd* m_pParentWnd = nullptr;
+  CUIControl* m_pKeyFocusControl = nullptr;
   BOOL m_bModal = FALSE;
 
   DECLARE_MESSAGE_MAP()

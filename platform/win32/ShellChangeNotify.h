@@ -39,7 +39,7 @@ struct ShellNotification {
   bool operator==(const ShellNotification&) const = default;
 };
 
-// The notifications so far, oldest first; and forgetting them.
+// The newest 4096 notifications, oldest first; and forgetting them.
 std::vector<ShellNotification> ShellNotifications();
 void ClearShellNotifications();
 

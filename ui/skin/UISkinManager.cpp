@@ -4,8 +4,15 @@
 #include <string>
 
 #include "common/AppPaths.h"
+#include "common/BitmapFunctions.h"
 #include "common/PathText.h"
 #include "common/XmlDocument.h"
+#include "ui/UIForm.h"
+#include "ui/UIManager.h"
+#include "ui/skin/AssData.h"
+#include "ui/skin/ControlCreator.h"
+#include "ui/skin/SkinConfig.h"
+#include "ui/skin/SkinReader.h"
 
 namespace UI {
 
@@ -41,11 +48,139 @@ CUISkinManager* CUISkinManager::GetInstance() {
 }
 
 CUISkinManager::CUISkinManager()
-    : m_strBaseSkin(L"Default"), m_strCurrentSkin(L"Default"), m_strRememberedSkin(L"Default") {}
+    : m_strBaseSkin(L"Default"),
+      m_strCurrentSkin(L"Default"),
+      m_strCurrentFolder(L"Default"),
+      m_strRememberedSkin(L"Default") {
+  m_creators.push_back(&CreateBuiltinControl);
+  RegisterBuiltinSkinConfigs(*this);
+}
 
 CUISkinManager::~CUISkinManager() {
   SavePreSkin();  // a failed write is of no consequence at the end
+  DeleteSkinContents();
   if (s_pInstance == this) s_pInstance = nullptr;
+}
+
+void CUISkinManager::Release() { delete this; }
+
+void CUISkinManager::DeleteSkinContents() {
+  std::map<CString, _SkinConfig*> records;
+  records.swap(m_records);
+  for (auto& [name, record] : records) {
+    if (record) record->Release();
+  }
+}
+
+int CUISkinManager::RegisterObjectCreateor(ControlCreator creator) {
+  if (creator) m_creators.push_back(creator);
+  return 1;
+}
+
+CUIControl* CUISkinManager::CreateSkinObject(CString className) {
+  for (ControlCreator creator : m_creators) {
+    if (CUIControl* control = creator(className)) return control;
+  }
+  return nullptr;
+}
+
+void CUISkinManager::RegisterSkinConfig(CString className, _SkinConfig* record) {
+  _SkinConfig*& slot = m_records[className];
+  if (slot && slot != record) slot->Release();
+  slot = record;
+}
+
+void* CUISkinManager::FindSkinElement(const CString& path, int& fromDefault) const {
+  if (m_pCurrentSkin) {
+    if (void* element = m_pCurrentSkin->PathWalk(path)) {
+      fromDefault = 0;
+      return element;
+    }
+  }
+  fromDefault = 1;
+  return m_pDefaultSkin ? m_pDefaultSkin->PathWalk(path) : nullptr;
+}
+
+void CUISkinManager::ReadCssData(const CString& style, const CString& className, _SkinConfig*& config) {
+  if (style.IsEmpty() || className.IsEmpty()) return;
+  CString path;
+  path.Format(L"%s css %s %s", L"UIRoot", className, style);
+  int fromDefault = 1;
+  void* element = FindSkinElement(path, fromDefault);
+  if (!element) return;
+  if (!config) {
+    auto it = m_records.find(className);
+    if (it == m_records.end() || !it->second) return;
+    config = it->second->Clone();
+    if (!config) return;
+  }
+  CSkinReader reader(element);
+  reader.SetFromDefault(fromDefault);
+  config->Read(&reader);
+}
+
+void CUISkinManager::ReadAssData(const CString& layout, const CString& className, _AssData* data) {
+  if (!data || layout.IsEmpty() || className.IsEmpty()) return;
+  CString path;
+  path.Format(L"%s ass %s %s", L"UIRoot", className, layout);
+  int fromDefault = 1;
+  void* element = FindSkinElement(path, fromDefault);
+  if (!element) return;
+  _AssData copy = *data;
+  CSkinReader(element).GetAssData(&copy);
+  *data = copy;
+}
+
+void CUISkinManager::GetFontAndColor(const CString& textStyle, LOGFONTW& font, COLORREF& colour) {
+  auto cached = m_fonts.find(textStyle);
+  if (cached != m_fonts.end()) {
+    font = cached->second.first;
+    colour = cached->second.second;
+    return;
+  }
+  if (textStyle.IsEmpty()) return;
+  CString path;
+  path.Format(L"%s css text %s", L"UIRoot", textStyle);
+  int fromDefault = 1;
+  void* element = FindSkinElement(path, fromDefault);
+  if (!element) return;
+  // Over the default font; a style without a colour keeps the caller's.
+  DWORD argb = colour;
+  Common::GetDefaultLOGFONT(font);
+  CSkinReader(element).ReadFont(font, argb);
+  colour = argb;
+  m_fonts[textStyle] = {font, colour};
+}
+
+CString CUISkinManager::TranslatePath(CString path, BOOL fromDefault) const {
+  if (path.IsEmpty()) return CString();
+  const CString sep(Common::kPathSeparator);
+  CString result = Common::GetAppPath();
+  if (path[0] == L'%') {
+    result += path.Mid(1);
+  } else if (path[0] == L'@') {
+    result += L"Theme" + sep + m_strBaseSkin + sep + path.Mid(1);
+  } else {
+    const CString skin = fromDefault ? CString(L"Default") : m_strCurrentFolder;
+    result += L"Theme" + sep + skin + sep + L"images" + sep + path;
+  }
+  return Common::ReparsePath(result);
+}
+
+void CUISkinManager::SetCurrentSkin(CString name) {
+  if (name.CompareNoCase(m_strCurrentSkin) == 0) return;
+  m_bThemeChanging = TRUE;
+  SetSkinFile(name);
+  ChangeAllFormsSkin();
+  m_bThemeChanging = FALSE;
+}
+
+void CUISkinManager::ChangeAllFormsSkin() {
+  CUIManager* manager = CUIManager::GetInstance();
+  if (!manager) return;
+  CPtrArray forms;
+  manager->GetAllForms(forms);
+  for (INT_PTR i = 0; i < forms.GetSize(); ++i) static_cast<CUIForm*>(forms[i])->OnSkinChanged();
 }
 
 int CUISkinManager::InitSkinData() {
@@ -89,12 +224,19 @@ int CUISkinManager::LoadPreSkin() {
 int CUISkinManager::SetSkinFile(const CString& name) {
   if (name.CompareNoCase(m_strCurrentSkin) == 0) return 1;
   m_strCurrentSkin = name;
+  m_strCurrentFolder = name;
   m_pCurrentSkin.reset();
+  m_fonts.clear();
   if (name.CompareNoCase(m_strBaseSkin) == 0) return 1;
-  bool listed = false;
-  for (const SkinItem& skin : m_skins) listed = listed || skin.m_strName.CompareNoCase(name) == 0;
+  const SkinItem* listed = nullptr;
+  for (const SkinItem& skin : m_skins) {
+    if (!listed && skin.m_strName.CompareNoCase(name) == 0) listed = &skin;
+  }
   if (!listed) return 1;
-  m_pCurrentSkin = LoadDocument(ThemePath({L"Theme", name, L"Skin.xml"}));
+  // Skin names match in any case; the folder is found by the list's spelling,
+  // as file names here are case-sensitive.
+  m_strCurrentFolder = listed->m_strName;
+  m_pCurrentSkin = LoadDocument(ThemePath({L"Theme", m_strCurrentFolder, L"Skin.xml"}));
   return m_pCurrentSkin ? 1 : 0;
 }
 

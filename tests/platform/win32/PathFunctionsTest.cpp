@@ -47,6 +47,19 @@ TEST(ShellChangeNotifyTest, NoticesAreRecordedWithTheirPaths) {
   EXPECT_TRUE(win32::ShellNotifications().empty());
 }
 
+TEST(ShellChangeNotifyTest, OnlyTheNewestNoticesAreKept) {
+  win32::ClearShellNotifications();
+  for (int i = 0; i < 5000; ++i) {
+    std::wstring path = L"/root/" + std::to_wstring(i);
+    SHChangeNotify(SHCNE_UPDATEITEM, SHCNF_PATHW, path.c_str(), nullptr);
+  }
+  std::vector<win32::ShellNotification> changes = win32::ShellNotifications();
+  ASSERT_EQ(changes.size(), 4096u);
+  EXPECT_EQ(changes.front().path1, L"/root/904");
+  EXPECT_EQ(changes.back().path1, L"/root/4999");
+  win32::ClearShellNotifications();
+}
+
 class ProfileStringsTest : public ::testing::Test {
  protected:
   dorvtest::TempDir m_dir;

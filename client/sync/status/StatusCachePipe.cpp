@@ -1,0 +1,122 @@
+// The status cache's pipe server: one connection, one request, one reply.
+#include "client/sync/status/CStatusCache.h"
+#include "client/core/LogWriter.h"
+
+namespace {
+
+constexpr DWORD kInvalidData = 13;  // the system's ERROR_INVALID_DATA: not one whole request
+
+void LogPipeFailure(const char* what, DWORD error) {
+  WriteMessageLog(ErrorLog, juce::String(what) + " GetLastError:" + juce::String(static_cast<int>(error)));
+}
+
+// Polls the client's end until it has bytes for us (TRUE), has gone (FALSE,
+// ERROR_BROKEN_PIPE) or timeoutMs have passed (FALSE, ERROR_SEM_TIMEOUT); the pipe
+// offers no timed read. A client answers within microseconds, so the first
+// millisecond only yields the processor; later polls sleep.
+BOOL PollClient(HANDLE pipe, DWORD timeoutMs) {
+  ULONGLONG start = GetTickCount64();
+  ULONGLONG deadline = start + timeoutMs;
+  for (;;) {
+    DWORD available = 0;
+    if (!PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr)) return FALSE;
+    if (available > 0) return TRUE;
+    ULONGLONG now = GetTickCount64();
+    if (now >= deadline) {
+      SetLastError(ERROR_SEM_TIMEOUT);
+      return FALSE;
+    }
+    Sleep(now - start < 2 ? 0 : 1);
+  }
+}
+
+}  // namespace
+
+DWORD WINAPI CStatusCache::PipeThreadProc(LPVOID self) {
+  static_cast<CStatusCache*>(self)->RunPipeServer();
+  return 0;
+}
+
+void CStatusCache::RunPipeServer() {
+  HANDLE pipe = CreateNamedPipeW(kStatusPipeName, PIPE_ACCESS_DUPLEX, PIPE_TYPE_MESSAGE | PIPE_READMODE_BYTE | PIPE_WAIT,
+                                 1, 4096, 4096, 500, nullptr);
+  DWORD createError = GetLastError();
+  SetEvent(m_hPipeReady);
+  if (pipe == INVALID_HANDLE_VALUE) {
+    LogPipeFailure("Create pipeline failure", createError);
+    return;
+  }
+  while (!m_bStopPipe) {
+    if (!ConnectNamedPipe(pipe, nullptr)) {
+      DWORD error = GetLastError();
+      if (error == ERROR_NO_DATA) {  // the client came and went before the wait
+        DisconnectNamedPipe(pipe);
+        continue;
+      }
+      if (error != ERROR_PIPE_CONNECTED) {  // a client already connected counts as one
+        LogPipeFailure("Connection pipe failure", error);
+        break;
+      }
+    }
+    if (m_bStopPipe) break;  // the exit's wake-up
+    ServeClient(pipe);
+    if (!DisconnectNamedPipe(pipe)) {
+      DWORD error = GetLastError();
+      LogPipeFailure("Disconnect pipe failure", error);
+      if (error != ERROR_PIPE_NOT_CONNECTED) break;
+    }
+  }
+  CloseHandle(pipe);
+}
+
+void CStatusCache::ServeClient(HANDLE pipe) {
+  StatusPipeRequest request{};
+  DWORD read = 0;
+  if (!PollClient(pipe, kRequestWaitMs) || !ReadFile(pipe, &request, sizeof request, &read, nullptr)) {
+    LogPipeFailure("Read pipe failure", GetLastError());
+    return;
+  }
+  // A request is exactly one record; anything shorter or longer gets no answer.
+  DWORD extra = 0;
+  PeekNamedPipe(pipe, nullptr, 0, nullptr, &extra, nullptr);
+  if (read != sizeof request || extra != 0) {
+    LogPipeFailure("Read pipe failure", kInvalidData);
+    return;
+  }
+  StatusPipeReply reply = HandleStatusRequest(request);
+  DWORD written = 0;
+  if (!WriteFile(pipe, &reply, sizeof reply, &written, nullptr)) {
+    LogPipeFailure("Server Write pipe failure", GetLastError());
+    return;
+  }
+  // The client closes its end once it has read the reply; disconnecting earlier
+  // could take the reply away from it. One that keeps its end open, or talks on,
+  // is let go after the wait.
+  PollClient(pipe, kReplyTakenWaitMs);
+}
+
+bool CStatusCache::WakePipeServer() {
+  // Connecting makes a server that waits for a client look at its stop flag. A
+  // server busy with a slow client takes the wake-up connection after it, so keep
+  // knocking until the thread has ended; but not for ever: once the pipe's name
+  // is gone (its runtime folder removed) no knock reaches a waiting server.
+  for (int attempt = 0; attempt < kWakeAttempts; ++attempt) {
+    if (!m_hPipeThread || WaitForSingleObject(m_hPipeThread, 0) != WAIT_TIMEOUT) return true;
+    HANDLE client = CreateFileW(kStatusPipeName, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (client != INVALID_HANDLE_VALUE) {
+      CloseHandle(client);
+    } else if (GetLastError() == ERROR_PIPE_BUSY) {
+      WaitNamedPipeW(kStatusPipeName, 50);
+    } else if (GetLastError() == ERROR_FILE_NOT_FOUND) {
+      break;  // the server holds its pipe, so the name can only have been removed
+    }
+    WaitForSingleObject(m_hPipeThread, 50);
+  }
+  if (WaitForSingleObject(m_hPipeThread, 0) != WAIT_TIMEOUT) return true;
+  WriteMessageLog(ErrorLog, "The status pipe's server could not be woken at exit");
+  return false;
+}
+
+bool CStatusCache::IsPipeServerRunning() {
+  return m_hPipeThread && WaitForSingleObject(m_hPipeThread, 0) == WAIT_TIMEOUT;
+}

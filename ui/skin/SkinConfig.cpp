@@ -1,0 +1,7 @@
+#include "ui/skin/SkinConfig.h"
+
+namespace UI {
+
+void _SkinConfig::Release() { delete this; }
+
+}  // namespace UI
