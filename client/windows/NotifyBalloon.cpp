@@ -1,6 +1,7 @@
 #include "client/windows/NotifyBalloon.h"
 
 #include "client/sync/SyncHelper.h"
+#include "client/windows/TableFormat.h"
 #include "common/MutiLanSupport.h"
 #include "common/NumberText.h"
 #include "common/PathText.h"
@@ -21,11 +22,11 @@ CString CountText(const wchar_t* both, const wchar_t* filesOnly, const wchar_t* 
                   const CString& folders) {
   CString text;
   if (files != L"0" && folders != L"0")
-    text.Format(Text(both), static_cast<LPCTSTR>(files), static_cast<LPCTSTR>(folders));
+    text = FormatTableText(Text(both), "ss", static_cast<LPCTSTR>(files), static_cast<LPCTSTR>(folders));
   else if (files != L"0")
-    text.Format(Text(filesOnly), static_cast<LPCTSTR>(files));
+    text = FormatTableText(Text(filesOnly), "s", static_cast<LPCTSTR>(files));
   else
-    text.Format(Text(foldersOnly), static_cast<LPCTSTR>(folders));
+    text = FormatTableText(Text(foldersOnly), "s", static_cast<LPCTSTR>(folders));
   return text;
 }
 
@@ -50,7 +51,7 @@ NotifyBalloon BuildNotifyBalloon(const SyncNotifyInfo& info, const NotifyAccount
   };
   auto change = [&](const wchar_t* title, const wchar_t* text, bool locate) {
     balloon.title = Text(title);
-    balloon.text.Format(Text(text), a);
+    balloon.text = FormatTableText(Text(text), "s", a);
     if (locate) {
       balloon.text += Text(L"CLICKTOLOCATE");
       balloon.clickable = 1;
@@ -66,26 +67,26 @@ NotifyBalloon BuildNotifyBalloon(const SyncNotifyInfo& info, const NotifyAccount
   switch (info.type) {
     case SNT_FILE_TOO_BIG:
       failed(static_cast<UINT>(-1));
-      balloon.text.Format(Text(L"INFOFILETOOBIG"), a, b);
+      balloon.text = FormatTableText(Text(L"INFOFILETOOBIG"), "ss", a, b);
       break;
     case SNT_OCCUPIED:
       failed(static_cast<UINT>(-1));
-      balloon.text.Format(Text(second == L"File" ? L"INFOFILEBEOCCUPIED" : L"INFOFOLDERBEOCCUPIED"), a);
+      balloon.text = FormatTableText(Text(second == L"File" ? L"INFOFILEBEOCCUPIED" : L"INFOFOLDERBEOCCUPIED"), "s", a);
       break;
     case SNT_LOCAL_DISK_FULL:
       failed(static_cast<UINT>(-1));
-      balloon.text.Format(Text(L"INFODISKSPACENOTENOUGH"), a);
+      balloon.text = FormatTableText(Text(L"INFODISKSPACENOTENOUGH"), "s", a);
       break;
     case SNT_SERVER_SPACE_FULL:
       failed(static_cast<UINT>(-1));
-      balloon.text.Format(Text(L"INFOSERVERSPACENOTENOUGH"), a);
+      balloon.text = FormatTableText(Text(L"INFOSERVERSPACENOTENOUGH"), "s", a);
       if (!account.vip) balloon.text += Text(L"CLICKTOEXCHANGE");
       break;
     case SNT_SERVER_ERROR: plain(L"TITLESERVERERROR", L"INFOSERVERERROR"); break;
     case SNT_ONE_FILE_RENAMED:
     case SNT_ONE_FOLDER_RENAMED:
       balloon.title = Text(info.type == SNT_ONE_FILE_RENAMED ? L"TITLEFILERENAME" : L"TITLEDIRRENAME");
-      balloon.text.Format(Text(info.type == SNT_ONE_FILE_RENAMED ? L"INFOFILERENAME" : L"INFODIRRENAME"), b, a);
+      balloon.text = FormatTableText(Text(info.type == SNT_ONE_FILE_RENAMED ? L"INFOFILERENAME" : L"INFODIRRENAME"), "ss", b, a);
       balloon.text += Text(L"CLICKTOLOCATE");
       balloon.clickable = 1;
       balloon.elapse = kShort;
@@ -111,13 +112,13 @@ NotifyBalloon BuildNotifyBalloon(const SyncNotifyInfo& info, const NotifyAccount
       break;
     case SNT_FILE_COUNT_LIMIT:
       balloon.title = Text(L"TITLEEXCEEDFILENUMLIMIT");
-      balloon.text.Format(Text(L"INFOEXCEEDFILENUMLIMIT"), account.fileCountLimit, a);
+      balloon.text = FormatTableText(Text(L"INFOEXCEEDFILENUMLIMIT"), "ds", account.fileCountLimit, a);
       balloon.kind = 1;
       balloon.elapse = kShort;
       break;
     case SNT_FOLDER_DEPTH_LIMIT:
       failed(static_cast<UINT>(-1));
-      balloon.text.Format(Text(L"INFOEXCEEDDIREDDPLIMIT"), a);
+      balloon.text = FormatTableText(Text(L"INFOEXCEEDDIREDDPLIMIT"), "s", a);
       break;
     case SNT_BAD_REQUEST:
       failed(static_cast<UINT>(-1));
@@ -133,12 +134,12 @@ NotifyBalloon BuildNotifyBalloon(const SyncNotifyInfo& info, const NotifyAccount
       const wchar_t* key = info.type == SNT_NAME_TOO_LONG
                                ? (folder ? L"FOLDER_NAME_TOLONG" : L"FILE_NAME_TOLONG")
                                : (folder ? L"DOWN_FOLDER_PATH_TOLONG" : L"DOWN_FILE_PATH_TOLONG");
-      balloon.text.Format(Text(key), static_cast<LPCTSTR>(Wide(SyncHelper::ShortenFileName(AfterLastSeparator(info.a)))));
+      balloon.text = FormatTableText(Text(key), "s", static_cast<LPCTSTR>(Wide(SyncHelper::ShortenFileName(AfterLastSeparator(info.a)))));
       break;
     }
     case SNT_FOLDER_COUNT_LIMIT:
       failed(kShort);
-      balloon.text.Format(Text(L"FOLDER_EXCEEDNUMLIMIT"), static_cast<LPCTSTR>(Common::Int2CString(account.folderCountLimit)), a);
+      balloon.text = FormatTableText(Text(L"FOLDER_EXCEEDNUMLIMIT"), "ss", static_cast<LPCTSTR>(Common::Int2CString(account.folderCountLimit)), a);
       break;
     default:  // 11-13 and unknown codes: no text, so a balloon that is up goes down
       break;

@@ -3,6 +3,7 @@
 #include "client/core/GlobalConfig.h"
 #include "client/sync/status/SyncPathList.h"
 #include "client/sync/status/SyncStatusTracker.h"
+#include "client/windows/TableFormat.h"
 #include "common/MutiLanSupport.h"
 
 namespace {
@@ -31,7 +32,7 @@ CString TransferLine(bool upload, const SyncStatusTracker::TransferFigures& figu
 
 void FormatTransferTip(bool upload, CString& out, juce::int64 rate, juce::int64 count, juce::int64 secondsLeft) {
   if (rate == 0) {
-    out.Format(Text(upload ? L"TRAYICONTIPINFO_UPLOADINGNOSPEED" : L"TRAYICONTIPINFO_DOWNLOADINGNOSPEED"), count);
+    out = FormatTableText(Text(upload ? L"TRAYICONTIPINFO_UPLOADINGNOSPEED" : L"TRAYICONTIPINFO_DOWNLOADINGNOSPEED"), "D", count);
     return;
   }
   constexpr juce::int64 kMiB = 1048576;
@@ -46,7 +47,7 @@ void FormatTransferTip(bool upload, CString& out, juce::int64 rate, juce::int64 
     timeLeft = RoundedDivide(secondsLeft, 60);
     unitKey = L"TRAYICONTIPINFO_MINUTES";
   }
-  out.Format(Text(upload ? L"TRAYICONTIPINFO_UPLOADING" : L"TRAYICONTIPINFO_DOWNLOADING"), count, speed,
+  out = FormatTableText(Text(upload ? L"TRAYICONTIPINFO_UPLOADING" : L"TRAYICONTIPINFO_DOWNLOADING"), "DfsDs", count, speed,
              megabytes ? L"MB" : L"KB", timeLeft, static_cast<LPCTSTR>(Text(unitKey)));
 }
 
@@ -102,7 +103,7 @@ CString BuildTrayTip(SyncStatusTracker* tracker, SyncPathList* tipList) {
   CString tip;
   CString version;
   if (GlobalConfig* config = GetGlobalConfig()) version = config->m_strVersion;
-  tip.Format(Text(L"TRAYICONTIPINFO_VERSION"), static_cast<LPCTSTR>(version));
+  tip = FormatTableText(Text(L"TRAYICONTIPINFO_VERSION"), "s", static_cast<LPCTSTR>(version));
   CString status;
   BuildStatusTipText(tracker, tipList, status, tip.GetLength());
   if (!status.IsEmpty()) {

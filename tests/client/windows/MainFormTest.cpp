@@ -22,6 +22,7 @@
 #include "client/sync/status/SyncPathList.h"
 #include "client/sync/status/SyncStatusTracker.h"
 #include "client/windows/MainForm.h"
+#include "client/windows/TableFormat.h"
 #include "client/windows/TrayIcons.h"
 #include "client/windows/TrayStatusTip.h"
 #include "client/windows/WebLinks.h"
@@ -150,6 +151,27 @@ TEST_F(MainFormTest, CreateInstallsTheOfflineIconAndHandsTheFormToTheEngine) {
   EXPECT_EQ(TrayCount(), 1u);
   EXPECT_EQ(Tray().tip, L"");
   EXPECT_EQ(CountLogLines("Reinstall TrayIcon,Result - 1"), reinstalled + 1);
+}
+
+TEST_F(MainFormTest, TheReinstallTimerTriesUntilTheIconIsIn) {
+  ASSERT_TRUE(m_form->RemoveIcon());
+  // The area refuses the add while another record holds the form's icon id.
+  NOTIFYICONDATAW holder{};
+  holder.cbSize = sizeof holder;
+  holder.hWnd = m_form->m_hWnd;
+  holder.uID = kTrayIconId;
+  ASSERT_TRUE(Shell_NotifyIconW(NIM_ADD, &holder));
+  const int failed = CountLogLines("InstallIcon failed , Try again after 20 seconds");
+  const int succeeded = CountLogLines("InstallIcon Succeed !");
+  m_form->SendMessage(WM_TIMER, TIMER_REINSTALL_TRAY_ICON, 0);
+  EXPECT_FALSE(m_form->IsTrayIconShown());
+  EXPECT_EQ(CountLogLines("InstallIcon failed , Try again after 20 seconds"), failed + 1);
+  ASSERT_TRUE(Shell_NotifyIconW(NIM_DELETE, &holder));
+  m_form->SendMessage(WM_TIMER, TIMER_REINSTALL_TRAY_ICON, 0);
+  EXPECT_TRUE(m_form->IsTrayIconShown());
+  EXPECT_EQ(CountLogLines("InstallIcon Succeed !"), succeeded + 1);
+  EXPECT_EQ(Tray().tip, std::wstring(Str(L"STRID_SYNDIRNOTFOUNDFORM_TIETLE").GetString()));
+  EXPECT_EQ(Tray().icon, LoadTrayIcon(IDI_TRAY_OFFLINE));
 }
 
 TEST_F(MainFormTest, EachStateShowsItsIconAndSyncingAnimatesEvery125Ms) {
@@ -523,6 +545,30 @@ TEST_F(MainFormTest, RecentEntriesFollowTheStateWithinTheTipsLength) {
   EXPECT_LE(Tray().tip.size(), 127u);
   EXPECT_NE(Tray().tip.find(L"\n"), std::wstring::npos);
   tips->Clear();
+}
+
+TEST(TableFormatTest, ATextIsFormattedOnlyWhenItsSpecifiersTakeTheArguments) {
+  const struct {
+    const wchar_t* format;
+    const char* kinds;
+    bool takes;
+  } cases[] = {
+      {L"%I64d files, %.1f%s/s, %I64d%s", "DfsDs", true},
+      {L"100%% of %s", "s", true},
+      {L"only %s", "ss", true},   // fewer is fine
+      {L"no arguments", "", true},
+      {L"%d of %s", "ss", false},  // an integer where text comes
+      {L"%s %s %s", "ss", false},  // more than given
+      {L"%s and %n", "ss", false},
+      {L"%I64d", "d", false},
+      {L"ends with %", "s", false},
+      {L"%-8.3ls", "s", true},
+  };
+  for (const auto& c : cases) EXPECT_EQ(FormatTakes(c.format, c.kinds), c.takes) << juce::String(c.format);
+  // A text that doesn't fit is shown as it is, and logged.
+  EXPECT_EQ(FormatTableText(L"%d files in %s", "ss", L"a", L"b"), CString(L"%d files in %s"));
+  EXPECT_GE(CountLogLines("String table text does not take its arguments: %d files in %s"), 1);
+  EXPECT_EQ(FormatTableText(L"%s files in %s", "ss", L"3", L"b"), CString(L"3 files in b"));
 }
 
 // ---- Web links ------------------------------------------------------------
