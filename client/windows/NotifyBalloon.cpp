@@ -64,6 +64,12 @@ NotifyBalloon BuildNotifyBalloon(const SyncNotifyInfo& info, const NotifyAccount
     balloon.kind = 1;
     balloon.elapse = kShort;
   };
+  // 17 and 18: first the file count, second the folder count.
+  auto counted = [&](const wchar_t* title, const wchar_t* both, const wchar_t* filesOnly, const wchar_t* foldersOnly) {
+    balloon.title = Text(title);
+    balloon.text = CountText(both, filesOnly, foldersOnly, first, second);
+    balloon.elapse = kShort;
+  };
   switch (info.type) {
     case SNT_FILE_TOO_BIG:
       failed(static_cast<UINT>(-1));
@@ -99,16 +105,11 @@ NotifyBalloon BuildNotifyBalloon(const SyncNotifyInfo& info, const NotifyAccount
     case SNT_MANY_DELETED: change(L"TITLEFILEDELETE", L"DELETE_STATIC", false); break;
     case SNT_MANY_MOVED: change(L"TITLEFILEMOVE", L"MOVE_STATIC", false); break;
     case SNT_MANY_RENAMED:
-      balloon.title = Text(L"TITLEFILERENAME");
-      balloon.text = CountText(L"RENAMESTATICS_FILEANDFOLDER", L"RENAMESTATICS_ONLYFILE",
-                               L"RENAMESTATICS_ONLYFOLDER", first, second);
-      balloon.elapse = kShort;
+      counted(L"TITLEFILERENAME", L"RENAMESTATICS_FILEANDFOLDER", L"RENAMESTATICS_ONLYFILE", L"RENAMESTATICS_ONLYFOLDER");
       break;
     case SNT_SYNC_COMPLETED:
-      balloon.title = Text(L"TITLESYNCCOMPLETED");
-      balloon.text = CountText(L"INFODOWNSTATICS_FILEANDFOLDER", L"INFODOWNSTATICS_ONLYFILE",
-                               L"INFODOWNSTATICS_ONLYFOLDER", first, second);
-      balloon.elapse = kShort;
+      counted(L"TITLESYNCCOMPLETED", L"INFODOWNSTATICS_FILEANDFOLDER", L"INFODOWNSTATICS_ONLYFILE",
+              L"INFODOWNSTATICS_ONLYFOLDER");
       break;
     case SNT_FILE_COUNT_LIMIT:
       balloon.title = Text(L"TITLEEXCEEDFILENUMLIMIT");
