@@ -9,6 +9,8 @@
 #include "mfc/AfxWin.h"
 
 class CMainForm;
+struct UpdateInfo;
+class UpdatePackage;
 
 // A background job left to the application object; deleted at exit.
 class CAppBackgroundJob {
@@ -36,6 +38,10 @@ class CDorv_WinApp : public CWinApp {
   // lParam 1 when this process's command line is "ExploreRefresh" (any case),
   // else 0. Nothing once this process is exiting.
   void ActivateRunningInstance();
+  // Offers the update in the update dialog (mode 0) or starts its installer
+  // shown (mode 1). Non-zero when the installer was started and the start
+  // must end; 0 to go on.
+  static int ShowUpdateForm(int mode, UpdateInfo& info, UpdatePackage& package);
   void InstallCrashHandler();
   // The core's start-up steps; 0 at the first that fails.
   BOOL InitializeApp();

@@ -51,8 +51,7 @@ int CheckForUpdate(CAppBackgroundJob*& download) {
     download = package.StartDownload({}, {});
     return 0;
   }
-  Log(KeyPoint, "Version " + Utf8(info.m_sVersionID) + " offered; no update dialog yet, the start goes on without it");
-  return 0;
+  return CDorv_WinApp::ShowUpdateForm(0, info, package);
 }
 
 int CheckForUpdate(CDorv_WinApp* app) {

@@ -5,8 +5,8 @@ class CAppBackgroundJob;
 // The start-up update check: reads the local version, fetches the update
 // description and, when it offers another version, starts an installer
 // already downloaded and verified (the start then ends), downloads a silent
-// one in the background for the next start, or — without the update dialog
-// of the windows — goes on without the update and says so in the log.
+// one in the background for the next start, or offers the update in the
+// update dialog.
 // Non-zero when the start must end because an installer was started; 0 to go
 // on. A background download is left in the application object, which deletes
 // it at exit.

@@ -6,3 +6,7 @@
 #include "mfc/CWnd.h"
 #include "mfc/CWinThread.h"
 #include "mfc/CWinApp.h"
+#include "mfc/CDialog.h"
+#include "mfc/CStatic.h"
+#include "mfc/CButton.h"
+#include "mfc/CProgressCtrl.h"

@@ -35,6 +35,7 @@
 #include "win32/CodePage.h"
 #include "win32/Ole.h"
 #include "win32/CommCtrl.h"
+#include "win32/DialogControls.h"
 #include "win32/ShellNotify.h"
 #include "win32/GlobalMemory.h"
 #include "win32/WinInet.h"

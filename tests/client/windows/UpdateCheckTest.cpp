@@ -13,6 +13,7 @@
 
 #include "../../platform/net/TestServer.h"
 #include "DevServer.h"
+#include "DialogDriver.h"
 #include "TempDir.h"
 #include "net/ProxySocket.h"
 #include "client/app/Dorv_WinApp.h"
@@ -21,6 +22,7 @@
 #include "common/AppPaths.h"
 #include "common/StringConvert.h"
 #include "client/windows/UpdateCheck.h"
+#include "client/windows/UpdateForm.h"
 #include "client/windows/UpdateInfo.h"
 #include "client/windows/UpdatePackage.h"
 #include "win32/Launcher.h"
@@ -189,14 +191,36 @@ TEST_F(UpdateCheckTest, AVerifiedInstallerThatIsNotSilentStartsShown) {
   EXPECT_EQ(launches[0].show, SW_SHOW);
 }
 
-TEST_F(UpdateCheckTest, WithoutTheDialogANonSilentOfferGoesOnWithoutDownloading) {
+// A non-silent offer asks first: "稍后再说" goes on without downloading,
+// "立即更新" downloads, starts the installer shown and ends the start.
+TEST_F(UpdateCheckTest, ANonSilentOfferAsksInTheUpdateDialog) {
   Publish(Make("false"));
-  bool downloaded = true;
-  EXPECT_EQ(Check(&downloaded), 0);
-  EXPECT_FALSE(downloaded);
+  std::wstring description;
+  {
+    dorvtest::DialogDriver driver(L"Dorv 更新程序", {[&](HWND dialog) {
+                                    description = dorvtest::DialogDriver::Text(GetDlgItem(dialog, UpdateForm::IDC_DESCRIPTION));
+                                    dorvtest::DialogDriver::Click(dialog, IDCANCEL);
+                                    return true;
+                                  }});
+    bool downloaded = true;
+    EXPECT_EQ(Check(&downloaded), 0);
+    EXPECT_TRUE(driver.Finished());
+    EXPECT_FALSE(downloaded);
+  }
+  EXPECT_EQ(description, L"New\r\n\r\nBetter");
   EXPECT_FALSE(fs::exists(Installer()));
   EXPECT_TRUE(win32::Launcher::Recorded().empty());
-  EXPECT_NE(ReadLog().find("Version 2.0.0 offered; no update dialog yet"), std::string::npos);
+
+  dorvtest::DialogDriver driver(L"Dorv 更新程序", {[](HWND dialog) {
+                                  dorvtest::DialogDriver::Click(dialog, IDOK);
+                                  return true;
+                                }});
+  EXPECT_EQ(Check(), 1);
+  EXPECT_TRUE(driver.Finished());
+  const auto launches = win32::Launcher::Recorded();
+  ASSERT_EQ(launches.size(), 1u);
+  EXPECT_EQ(launches[0].file, Installer().wstring());
+  EXPECT_EQ(launches[0].show, SW_SHOW);
 }
 
 TEST_F(UpdateCheckTest, AnInstallerThatCannotBeStartedLetsTheStartGoOn) {
