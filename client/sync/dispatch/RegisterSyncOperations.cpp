@@ -1,6 +1,7 @@
 #include "client/sync/dispatch/SyncOperationTable.h"
+#include "client/sync/ops/up/RegisterUpSyncOperations.h"
 
-// Each operation class adds its line here as it comes, for example
+// Each side registers its operation classes here, for example
 //   table.SetUpFileOp(1, [](UpSyncFile& item) { return std::make_shared<SyncUploadFileOp>(&item); });
 // The two down delete operations set their record flag right after they are made.
-void RegisterSyncOperations(SyncOperationTable& table) { (void)table; }
+void RegisterSyncOperations(SyncOperationTable& table) { RegisterUpSyncOperations(table); }
