@@ -25,6 +25,7 @@ void InstallSyncEngineLinks(const SyncEngineLinks& links) {
   Take(g_links.forgetProgramChange, links.forgetProgramChange);
   Take(g_links.pullFolderFromServer, links.pullFolderFromServer);
   Take(g_links.startImmediatePull, links.startImmediatePull);
+  Take(g_links.unignoreProgramChange, links.unignoreProgramChange);
   Take(g_links.isEngineIdle, links.isEngineIdle);
 }
 
