@@ -57,6 +57,17 @@ void SetPathStatus(const juce::String& path, int status) {
   if (auto set = GetSyncEngineLinks().setPathStatus) set(path, status);
 }
 
+// A file that takes part in sync (the shell's own desktop.ini and the like
+// do not).
+bool HasSyncedFile(const juce::Array<juce::File>& files) {
+  CPathFilter* filter = CPathFilter::GetInstance();
+  for (const auto& file : files) {
+    const CString name = Common::String_To_CString(file.getFileName());
+    if (!filter || (filter->IsIncluded(name) && !filter->IsExcluded(name))) return true;
+  }
+  return false;
+}
+
 void SetTrackerState(SyncStatusTracker* tracker, std::atomic<int>& word, int value) {
   word.store(value);
   tracker->PushTrayState();
@@ -382,7 +393,7 @@ void SyncLogic::CompareLocalFolder(const juce::File& folder) {
     // A sync root that is empty on disk while the database knows items in it
     // is an unmounted or replaced folder, not the user's deletion of
     // everything: nothing is deleted on the service for it.
-    const bool emptyRoot = subfolders.isEmpty() && files.isEmpty() &&
+    const bool emptyRoot = subfolders.isEmpty() && !HasSyncedFile(files) &&
                            folderPath == SyncRootFolder::GetInstance()->GetRootPath() &&
                            (!childFolders.empty() || !childFiles.empty());
     if (emptyRoot) {

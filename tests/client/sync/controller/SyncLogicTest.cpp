@@ -205,6 +205,7 @@ TEST_F(SyncLogicTest, AnEmptyOrMissingRootQueuesNoDeletion) {
   AddFolder(101, Local("docs"), kRootID);
   AddFile(201, Local("a.txt"), kRootID, "x");
 
+  Write(Local("desktop.ini"), "[.ShellClassInfo]");  // the shell's own file does not count
   logic->ScanLocalTree();  // empty on disk: an unmounted folder, not the user's deletion
   EXPECT_TRUE(UpQueue(*logic).empty());
 
