@@ -220,6 +220,7 @@ void SyncLogic::InstallLinks() {
 }
 
 void SyncLogic::SignalStopAll() {
+  m_bStopping.store(true);
   if (m_pUpTaskManager) m_pUpTaskManager->StopHeads();
   if (m_pDownTaskManager) m_pDownTaskManager->StopHeads();
   if (m_pFileWatchMessageFilter) m_pFileWatchMessageFilter->SignExit();
@@ -331,7 +332,8 @@ int SyncLogic::StartImmediatePull() {
     std::lock_guard guard(m_currentPullLock);
     m_pStartupPull = pull;
   }
-  if (m_workflowTask.threadShouldExit()) pull->m_bStop.store(true);
+  // After the stop a pull ends before its first request, as the folder pulls do.
+  if (m_bStopping.load() || m_workflowTask.threadShouldExit()) pull->m_bStop.store(true);
   return pull->Run();
 }
 

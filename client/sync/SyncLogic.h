@@ -140,6 +140,8 @@ class SyncLogic {
   std::mutex m_immediatePullLock;
   std::mutex m_currentPullLock;
   std::shared_ptr<ImmediateSyncFromServerOp> m_pStartupPull;
+  // Set by SignalStopAll: the engine is ending.
+  std::atomic<bool> m_bStopping{false};
 };
 
 // The engine of the global context; null when it has none.
