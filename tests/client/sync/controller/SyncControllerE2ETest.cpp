@@ -13,6 +13,8 @@
 #include "../../core/login/ServiceFixture.h"
 #include "ControllerSupport.h"
 #include "TempDir.h"
+#include "client/core/account/AccountData.h"
+#include "client/core/account/ProductInfo.h"
 #include "client/core/context/GlobalContext.h"
 #include "client/core/db/LocalDatabases.h"
 #include "client/core/login/LoginManager.h"
@@ -21,6 +23,8 @@
 #include "client/sync/records/SyncRootFolder.h"
 #include "client/sync/registry/DownSyncPathRegistry.h"
 #include "client/sync/registry/MovedFolderRegistry.h"
+#include "client/sync/status/SyncStatusTracker.h"
+#include "client/sync/tasks/SyncUpTaskManager.h"
 
 namespace {
 
@@ -189,6 +193,27 @@ TEST_F(SyncControllerE2ETest, AStoredVersionGivesAFolderPullAndExploreRefreshAFu
   RunWorkflow();
   EXPECT_FALSE(logic->HasDownTasks());  // its pull was refused
   EXPECT_EQ(LocalContent("late.txt"), "(none)");
+}
+
+TEST_F(SyncControllerE2ETest, AChangeOfAccountSignsOutAndLeavesTheEngineStoppedAndEmpty) {
+  Put("a.txt", "a");
+  RunWorkflow();
+  ASSERT_TRUE(WaitUntil([&] { return LocalContent("a.txt") == "a" && Settled(); }));
+  Admin("log/clear");
+
+  logic->ChangeAccount();
+  EXPECT_FALSE(GetAccountData()->IsLoggedIn());
+  EXPECT_EQ(GetProductInfo().CurrentUser, "");
+  EXPECT_EQ(SyncRootFolder::GetInstance()->GetRootPath(), "");
+  EXPECT_EQ(logic->GetStatusTracker()->m_nEngineState.load(), SyncStatusTracker::ENGINE_NONE);
+  EXPECT_TRUE(logic->IsIdle());
+  EXPECT_TRUE(logic->GetUpTaskManager()->IsEnabled());
+  EXPECT_TRUE(WaitUntil([&] { return Requests("APP_LOGOUT") >= 1; }));
+
+  // Not watched any more: a new file stays here.
+  Write("b.txt", "b");
+  EXPECT_TRUE(WaitUntil([&] { return Settled(); }));
+  EXPECT_TRUE(controllertest::UpQueue(*logic).empty());
 }
 
 }  // namespace
