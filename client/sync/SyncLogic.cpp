@@ -89,11 +89,8 @@ SyncLogic::~SyncLogic() {
   SignalStopAll();
   // The pumps end their turn once their operation sees the stop flag. They are
   // joined without limit: a pump freed while it runs would use freed queues.
-  if (m_pUpNoDepandTaskPump) m_pUpNoDepandTaskPump->Stop(-1);
-  if (m_pUpFileAndDepandTaskPump) m_pUpFileAndDepandTaskPump->Stop(-1);
-  if (m_pUpWaitAndDepandTaskPump) m_pUpWaitAndDepandTaskPump->Stop(-1);
-  if (m_pDownNormalTaskPump) m_pDownNormalTaskPump->Stop(-1);
-  if (m_pDownWaitAndRetryTaskPump) m_pDownWaitAndRetryTaskPump->Stop(-1);
+  for (SyncTaskPump* pump : Pumps())
+    if (pump) pump->Stop(-1);
   // Likewise the workflow: it stops between its steps and its pulls were told
   // to stop.
   m_workflowTask.stopThread(-1);
@@ -142,32 +139,20 @@ void SyncLogic::CreateSyncWorkers() {
   if (!m_pUpTaskManager) m_pUpTaskManager = std::make_unique<SyncUpTaskManager>(m_pTaskDispatcher.get());
   if (!m_pDownTaskManager) m_pDownTaskManager = std::make_unique<SyncDownTaskManager>(m_pTaskDispatcher.get());
 
-  auto startPaused = [](SyncTaskPump& pump) {
-    pump.m_bPaused.store(true);
-    pump.startThread();
+  // Each pump is made paused and started at once, named after its class.
+  auto make = [](auto& pump, const char* name, auto* manager) {
+    if (pump) return;
+    pump = std::make_unique<typename std::remove_reference_t<decltype(pump)>::element_type>(name, manager);
+    pump->m_bPaused.store(true);
+    pump->startThread();
   };
   SyncUpTaskManager* up = m_pUpTaskManager.get();
   SyncDownTaskManager* down = m_pDownTaskManager.get();
-  if (!m_pUpNoDepandTaskPump) {
-    m_pUpNoDepandTaskPump = std::make_unique<UpNoDepandTaskPump>("UpNoDepandTaskPump", up);
-    startPaused(*m_pUpNoDepandTaskPump);
-  }
-  if (!m_pUpFileAndDepandTaskPump) {
-    m_pUpFileAndDepandTaskPump = std::make_unique<UpFileAndDepandTaskPump>("UpFileAndDepandTaskPump", up);
-    startPaused(*m_pUpFileAndDepandTaskPump);
-  }
-  if (!m_pUpWaitAndDepandTaskPump) {
-    m_pUpWaitAndDepandTaskPump = std::make_unique<UpWaitAndDepandTaskPump>("UpWaitAndDepandTaskPump", up);
-    startPaused(*m_pUpWaitAndDepandTaskPump);
-  }
-  if (!m_pDownNormalTaskPump) {
-    m_pDownNormalTaskPump = std::make_unique<DownNormalTaskPump>("DownNormalTaskPump", down);
-    startPaused(*m_pDownNormalTaskPump);
-  }
-  if (!m_pDownWaitAndRetryTaskPump) {
-    m_pDownWaitAndRetryTaskPump = std::make_unique<DownWaitAndRetryTaskPump>("DownWaitAndRetryTaskPump", down);
-    startPaused(*m_pDownWaitAndRetryTaskPump);
-  }
+  make(m_pUpNoDepandTaskPump, "UpNoDepandTaskPump", up);
+  make(m_pUpFileAndDepandTaskPump, "UpFileAndDepandTaskPump", up);
+  make(m_pUpWaitAndDepandTaskPump, "UpWaitAndDepandTaskPump", up);
+  make(m_pDownNormalTaskPump, "DownNormalTaskPump", down);
+  make(m_pDownWaitAndRetryTaskPump, "DownWaitAndRetryTaskPump", down);
   if (!m_pServerUpdateMessageFilter) {
     m_pServerUpdateMessageFilter = std::make_unique<ServerUpdateMessageFilter>(
         "ServerUpdateMessageFilter", down,
@@ -229,11 +214,7 @@ void SyncLogic::SignalStopAll() {
     std::lock_guard guard(m_currentPullLock);
     if (m_pStartupPull) m_pStartupPull->m_bStop.store(true);
   }
-  for (SyncTaskPump* pump : {static_cast<SyncTaskPump*>(m_pUpNoDepandTaskPump.get()),
-                             static_cast<SyncTaskPump*>(m_pUpFileAndDepandTaskPump.get()),
-                             static_cast<SyncTaskPump*>(m_pUpWaitAndDepandTaskPump.get()),
-                             static_cast<SyncTaskPump*>(m_pDownNormalTaskPump.get()),
-                             static_cast<SyncTaskPump*>(m_pDownWaitAndRetryTaskPump.get())}) {
+  for (SyncTaskPump* pump : Pumps()) {
     if (pump) pump->SignalStop();
   }
 }
@@ -291,12 +272,13 @@ void SyncLogic::RunStartupWorkflow() {
   SyncHelper::RefreshTrayWhenIdle();
 }
 
+std::array<SyncTaskPump*, 5> SyncLogic::Pumps() const {
+  return {m_pUpNoDepandTaskPump.get(), m_pUpFileAndDepandTaskPump.get(), m_pUpWaitAndDepandTaskPump.get(),
+          m_pDownNormalTaskPump.get(), m_pDownWaitAndRetryTaskPump.get()};
+}
+
 void SyncLogic::SetPumpsPaused(bool paused) {
-  for (SyncTaskPump* pump : {static_cast<SyncTaskPump*>(m_pUpNoDepandTaskPump.get()),
-                             static_cast<SyncTaskPump*>(m_pUpFileAndDepandTaskPump.get()),
-                             static_cast<SyncTaskPump*>(m_pUpWaitAndDepandTaskPump.get()),
-                             static_cast<SyncTaskPump*>(m_pDownNormalTaskPump.get()),
-                             static_cast<SyncTaskPump*>(m_pDownWaitAndRetryTaskPump.get())}) {
+  for (SyncTaskPump* pump : Pumps()) {
     if (!pump) continue;
     pump->m_bPaused.store(paused);
     if (!paused) pump->Wake();

@@ -11,6 +11,7 @@
 // workflow runs on "InitLogicWorkFlow"; the pumps and filters ask it through
 // the dispatcher's controller hooks and the engine links. The flags it sets
 // on the workers are atomics; the queues have their own locks.
+#include <array>
 #include <atomic>
 #include <memory>
 #include <mutex>
@@ -31,6 +32,7 @@ class SyncDownTaskManager;
 class SyncPathList;
 class SyncStatusTracker;
 class SyncTaskDispatcher;
+class SyncTaskPump;
 class SyncUpTaskManager;
 class UpFileAndDepandTaskPump;
 class UpNoDepandTaskPump;
@@ -116,6 +118,8 @@ class SyncLogic {
  private:
   void ResumeWorkers();
   void SetPumpsPaused(bool paused);
+  // The five pumps in the order of the fields (null while not made).
+  std::array<SyncTaskPump*, 5> Pumps() const;
   void InstallLinks();
 
   std::unique_ptr<CFileSystemWatcher> m_pFileSystemWatcher;
