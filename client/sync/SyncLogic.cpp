@@ -21,7 +21,6 @@
 #include "client/sync/ops/LocalNetErrorManager.h"
 #include "client/sync/ops/SyncResult.h"
 #include "client/sync/pull/ImmediateSyncFromServerOp.h"
-#include "client/sync/pull/SyncFolderFromServerOp.h"
 #include "client/sync/pumps/DownTaskPumps.h"
 #include "client/sync/pumps/UpTaskPumps.h"
 #include "client/sync/records/SyncFileDataManager.h"
@@ -102,7 +101,6 @@ SyncLogic::~SyncLogic() {
   inert.queueLocalFolderAdd = [](const juce::String&) {};
   inert.queueLocalFileAdd = [](const juce::String&) {};
   inert.ignoreProgramChange = [](const juce::String&, const juce::String&, int) {};
-  inert.forgetProgramChange = [](const juce::String&, const juce::String&, int) {};
   inert.unignoreProgramChange = [](const juce::String&, const juce::String&, int) { return false; };
   inert.pullFolderFromServer = [](const juce::String&, juce::int64) {};
   inert.startImmediatePull = [] {};
@@ -154,11 +152,7 @@ void SyncLogic::CreateSyncWorkers() {
   make(m_pDownNormalTaskPump, "DownNormalTaskPump", down);
   make(m_pDownWaitAndRetryTaskPump, "DownWaitAndRetryTaskPump", down);
   if (!m_pServerUpdateMessageFilter) {
-    m_pServerUpdateMessageFilter = std::make_unique<ServerUpdateMessageFilter>(
-        "ServerUpdateMessageFilter", down,
-        [](SyncDownTaskManager* manager, const juce::String& version, juce::int64 folderId) {
-          return std::make_shared<SyncFolderFromServerOp>(version, folderId, manager);
-        });
+    m_pServerUpdateMessageFilter = std::make_unique<ServerUpdateMessageFilter>("ServerUpdateMessageFilter", down);
   }
   if (!m_pFileWatchMessageFilter) {
     m_pUpTaskQueue = std::make_unique<UpTaskManagerQueue>(up);
@@ -194,13 +188,6 @@ void SyncLogic::InstallLinks() {
   };
   links.startImmediatePull = [this] { StartImmediatePull(); };
   links.isEngineIdle = [this] { return IsIdle(); };
-  ProgramChangeIgnoreList* ignoreList = GetProgramChangeIgnoreList();
-  links.forgetProgramChange = [ignoreList](const juce::String& oldPath, const juce::String& newPath, int type) {
-    ignoreList->CheckAndRemove(oldPath, newPath, type);
-  };
-  links.unignoreProgramChange = [ignoreList](const juce::String& oldPath, const juce::String& newPath, int type) {
-    return ignoreList->CheckAndRemove(oldPath, newPath, type);
-  };
   InstallSyncEngineLinks(links);
 }
 

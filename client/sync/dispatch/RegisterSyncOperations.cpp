@@ -8,6 +8,7 @@
 #include "client/sync/ops/down/DownSyncRenameFileOp.h"
 #include "client/sync/ops/down/DownSyncRenameFolderOp.h"
 #include "client/sync/ops/down/SyncDownloadFileOp.h"
+#include "client/sync/ops/up/RegisterUpSyncOperations.h"
 
 namespace {
 
@@ -34,9 +35,9 @@ void RegisterDownOperations(SyncOperationTable& table) {
 
 }  // namespace
 
-// Each side registers its operation classes here, for example
-//   table.SetUpFileOp(1, [](UpSyncFile& item) { return std::make_shared<SyncUploadFileOp>(&item); });
-// The two down delete operations set their record flag right after they are made.
+// Each side registers its operation classes: the op code's factory makes the
+// operation for a task's item. The two down delete operations set their record
+// flag right after they are made.
 void RegisterSyncOperations(SyncOperationTable& table) {
   RegisterUpSyncOperations(table);
   RegisterDownOperations(table);

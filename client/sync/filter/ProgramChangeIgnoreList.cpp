@@ -57,6 +57,17 @@ bool ProgramChangeIgnoreList::CheckAndRemove(const juce::String& path, const juc
   return false;
 }
 
+bool ProgramChangeIgnoreList::Withdraw(const juce::String& path, const juce::String& newPath, int type) {
+  const juce::ScopedLock guard(m_lock);
+  DropExpired(Now());
+  for (auto it = m_entries.begin(); it != m_entries.end(); ++it) {
+    if (it->consumed || !TypesMatch(it->type, type) || it->path != path || it->newPath != newPath) continue;
+    m_entries.erase(it);
+    return true;
+  }
+  return false;
+}
+
 int ProgramChangeIgnoreList::GetCount() {
   const juce::ScopedLock guard(m_lock);
   DropExpired(Now());
@@ -67,6 +78,9 @@ void ProgramChangeIgnoreList::InstallAsEngineLink() {
   SyncEngineLinks links;
   links.ignoreProgramChange = [this](const juce::String& oldPath, const juce::String& newPath, int type) {
     Add(oldPath, newPath, type);
+  };
+  links.unignoreProgramChange = [this](const juce::String& oldPath, const juce::String& newPath, int type) {
+    return Withdraw(oldPath, newPath, type);
   };
   InstallSyncEngineLinks(links);
 }

@@ -34,12 +34,17 @@ class ProgramChangeIgnoreList {
   // removal also matches when a removal of a folder above it is listed.
   bool CheckAndRemove(const juce::String& path, const juce::String& newPath, int type);
 
+  // The change announced did not happen: the first waiting entry that
+  // matches as in CheckAndRemove is dropped whole (a removal is not kept for
+  // contents that stay). True when one was.
+  bool Withdraw(const juce::String& path, const juce::String& newPath, int type);
+
   // Entries still listed (waiting or covering a folder's contents).
   int GetCount();
 
-  // Makes this list the one the engine's down side and registries add to
-  // (SyncEngineLinks::ignoreProgramChange); the owner clears the links before
-  // the list ends.
+  // Makes this list the one the engine's operations and registries add to and
+  // withdraw from (SyncEngineLinks::ignoreProgramChange and
+  // unignoreProgramChange); the owner clears the links before the list ends.
   void InstallAsEngineLink();
 
  private:

@@ -9,6 +9,7 @@
 #include "client/sync/ops/LocalNetErrorManager.h"
 #include "client/sync/ops/SyncBaseOperation.h"
 #include "client/sync/ops/SyncResult.h"
+#include "client/sync/pull/SyncFolderFromServerOp.h"
 #include "client/sync/records/SyncRootFolder.h"
 #include "client/sync/status/SyncStatusTracker.h"
 #include "client/sync/tasks/SyncDownTaskManager.h"
@@ -46,6 +47,11 @@ ServerUpdateMessageFilter::ServerUpdateMessageFilter(const juce::String& name, S
       m_hExited(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
       m_hWake(CreateEventW(nullptr, FALSE, FALSE, nullptr)),
       m_makePull(std::move(makePull)) {
+  if (!m_makePull) {
+    m_makePull = [](SyncDownTaskManager* down, const juce::String& version, juce::int64 folder) {
+      return std::make_shared<SyncFolderFromServerOp>(version, folder, down);
+    };
+  }
   LoginEvents::SetRestartLinkService([this] { RestartLinkService(); });
   startThread();
 }

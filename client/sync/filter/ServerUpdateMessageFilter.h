@@ -38,8 +38,9 @@ class ServerUpdateMessageFilter : public juce::Thread {
   static constexpr DWORD kExitWaitMs = 500;
   static constexpr DWORD kRetryDelayMs = 5000;
 
-  // Starts the thread (running, not held).
-  ServerUpdateMessageFilter(const juce::String& name, SyncDownTaskManager* downManager, PullFactory makePull);
+  // Starts the thread (running, not held). Without a factory the pulls are
+  // the server pull operation, SyncFolderFromServerOp.
+  ServerUpdateMessageFilter(const juce::String& name, SyncDownTaskManager* downManager, PullFactory makePull = {});
   ~ServerUpdateMessageFilter() override;
 
   void InitLinkService();

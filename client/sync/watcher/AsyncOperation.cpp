@@ -13,7 +13,16 @@ constexpr int kStatusNormal = 1;
 constexpr int kStatusInTransfer = 2;
 constexpr DWORD kStopSliceMs = 5000;
 
+constexpr int kStatusError = 3;
+
 bool Allowed(const CString& path) { return CPathFilter::GetInstance()->IsPathAllowed(path); }
+
+// A name that is ignored on purpose is in step; one that can't be synced for
+// its characters is shown as failed, not as synced.
+int StatusOfRefused(const CString& path) {
+  return CPathFilter::HasForeignName(path) ? kStatusError : kStatusNormal;
+}
+
 juce::String J(const CString& path) { return Common::CString_to_String(path); }
 
 }  // namespace
@@ -37,7 +46,7 @@ void CAsyncOperation::OnAdded(const CString& path) {
     WatcherStatus::SetPathStatus(J(path), kStatusInTransfer);
     m_timer->AddEvent(WatcherEvent{path, CString(), WATCHER_EVENT_ADDED});
   } else {
-    WatcherStatus::SetPathStatus(J(path), kStatusNormal);
+    WatcherStatus::SetPathStatus(J(path), StatusOfRefused(path));
   }
 }
 
@@ -47,7 +56,7 @@ void CAsyncOperation::OnModified(const CString& path) {
     WatcherStatus::SetPathStatus(J(path), kStatusInTransfer);
     m_timer->AddEvent(WatcherEvent{path, CString(), WATCHER_EVENT_MODIFIED});
   } else {
-    WatcherStatus::SetPathStatus(J(path), kStatusNormal);
+    WatcherStatus::SetPathStatus(J(path), StatusOfRefused(path));
   }
 }
 
@@ -60,7 +69,7 @@ void CAsyncOperation::OnRenamed(const CString& newPath, const CString& oldPath) 
   bool newAllowed = Allowed(newPath);
   bool oldAllowed = Allowed(oldPath);
   if (!newAllowed) {
-    WatcherStatus::SetPathStatus(J(newPath), kStatusNormal);
+    WatcherStatus::SetPathStatus(J(newPath), StatusOfRefused(newPath));
     if (oldAllowed) OnRemoved(oldPath);
   } else if (!oldAllowed) {
     OnAdded(newPath);

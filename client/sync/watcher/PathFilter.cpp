@@ -44,12 +44,16 @@ bool CPathFilter::HasForeignNameCharacter(const CString& name) {
   return std::wstring(name.GetString()).find_first_of(L"\\:*?\"<>|") != std::wstring::npos;
 }
 
-bool CPathFilter::IsPathAllowed(const CString& path) const {
+bool CPathFilter::HasForeignName(const CString& path) {
   // The name as it is on disk: the layer's path helpers read a backslash as a
   // separator, which it is not here.
   std::wstring raw = path.GetString();
   size_t sep = raw.find_last_of(Common::kPathSeparator);
-  if (HasForeignNameCharacter(CString(raw.substr(sep == std::wstring::npos ? 0 : sep + 1).c_str()))) return false;
+  return HasForeignNameCharacter(CString(raw.substr(sep == std::wstring::npos ? 0 : sep + 1).c_str()));
+}
+
+bool CPathFilter::IsPathAllowed(const CString& path) const {
+  if (HasForeignName(path)) return false;
   CString name = Common::GetFileNameFromPath(path);
   return IsIncluded(name) && !IsExcluded(name);
 }

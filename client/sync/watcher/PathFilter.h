@@ -26,6 +26,8 @@ class CPathFilter {
   // (\ : * ? " < > |, legal in names here).
   bool IsPathAllowed(const CString& path) const;
   static bool HasForeignNameCharacter(const CString& name);
+  // The same test on the last part of a path, taken as it is on disk.
+  static bool HasForeignName(const CString& path);
 
   // "?" one character, "*" any run (none too); letters compared lower-cased.
   static bool MatchPattern(const CString& pattern, const CString& name);

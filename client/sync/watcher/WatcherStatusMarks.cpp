@@ -3,6 +3,7 @@
 #include <mutex>
 
 #include "client/sync/SyncEngineLinks.h"
+#include "client/sync/status/CStatusCache.h"
 
 namespace {
 
@@ -26,6 +27,15 @@ void InstallWatcherStatusMarks(const WatcherStatusMarks& marks) {
 void ClearWatcherStatusMarks() {
   std::lock_guard guard(g_lock);
   g_marks = WatcherStatusMarks{};
+}
+
+void LinkWatcherStatusMarksToStatusCache() {
+  InstallWatcherStatusMarks(
+      {[](const juce::String& path, int status) { CStatusCache::GetInstance()->SetPathStatus(path, status); },
+       [](const juce::String& path) { CStatusCache::GetInstance()->RemovePath(path); },
+       [](const juce::String& oldPath, const juce::String& newPath) {
+         CStatusCache::GetInstance()->RenamePath(oldPath, newPath);
+       }});
 }
 
 namespace WatcherStatus {

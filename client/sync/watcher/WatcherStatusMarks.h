@@ -1,7 +1,7 @@
 #pragma once
 // Where the watcher's pipeline marks the paths it sees (the status cache's
-// SetPathStatus, RemovePath and RenamePath). The status cache installs its
-// entries when it exists; until then path states go to the engine's
+// SetPathStatus, RemovePath and RenamePath). The engine's controller links
+// them to the status cache; until then path states go to the engine's
 // setPathStatus link and removals and renames are not marked.
 #include <functional>
 
@@ -16,6 +16,8 @@ struct WatcherStatusMarks {
 // Replaces the entries that are set; unset ones stay.
 void InstallWatcherStatusMarks(const WatcherStatusMarks& marks);
 void ClearWatcherStatusMarks();
+// Points all three marks at the process's status cache (made on first use).
+void LinkWatcherStatusMarksToStatusCache();
 
 namespace WatcherStatus {
 void SetPathStatus(const juce::String& path, int status);

@@ -75,8 +75,9 @@ class UpOpsTest : public signintest::ServiceTest {
     links.ignoreProgramChange = [this](const juce::String& a, const juce::String& b, int type) {
       Record("ignore " + a + " -> " + b + " " + juce::String(type));
     };
-    links.forgetProgramChange = [this](const juce::String& a, const juce::String& b, int type) {
+    links.unignoreProgramChange = [this](const juce::String& a, const juce::String& b, int type) {
       Record("forget " + a + " -> " + b + " " + juce::String(type));
+      return true;
     };
     links.pullFolderFromServer = [this](const juce::String& version, juce::int64 id) {
       Record("pull " + juce::String(id) + " " + version);

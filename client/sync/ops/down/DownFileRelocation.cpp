@@ -3,6 +3,9 @@
 #include "client/core/LogWriter.h"
 #include "client/sync/SyncEngineLinks.h"
 #include "client/sync/SyncHelper.h"
+#include "client/sync/SyncLogic.h"
+#include "client/sync/status/SyncStatusTracker.h"
+#include "client/sync/tasks/DownSyncTask.h"
 #include "client/sync/ops/SyncDownBaseOperation.h"
 #include "client/sync/ops/down/DownOpSupport.h"
 #include "client/sync/records/SyncFileDataManager.h"
@@ -43,6 +46,19 @@ void WriteRelocatedRow(const SyncFileData& record, const SyncFileData& oldRow, c
     return;
   }
   SaveSyncFileData(row);
+}
+
+int FinishRelocation(SyncDownBaseOperation& op, DownSyncTask* task, const SyncFileData& oldRow,
+                     const juce::String& from, const juce::String& to, const juce::String& opName) {
+  if (!task || !task->m_pFileData) return SYNC_RESULT_ERROR_REMOVE;
+  const SyncFileData& record = *task->m_pFileData;
+  WriteRelocatedRow(record, oldRow, to);
+  SyncBaseOperation::LogSuccess(opName, to, record.m_FileID, record.m_VersionValue);
+  op.ReportPathDone(to, 0, task->m_nOp);
+  SyncBaseOperation::RemoveFromTips(from);
+  if (SyncStatusTracker* tracker = GetSyncStatusTracker()) tracker->AddChangeNote(to, to, from, task->m_nOp);
+  if (task->m_nWaitState == DOWN_WAIT_OCCUPIED) SyncDownBaseOperation::ClearTransferEntry(record.m_FileID);
+  return SYNC_RESULT_SUCCESS;
 }
 
 }  // namespace DownOps

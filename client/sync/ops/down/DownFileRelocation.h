@@ -23,4 +23,9 @@ int RelocateFile(SyncDownBaseOperation& op, DownSyncTask* task, const juce::Stri
 // finds an unchanged local file at the new place and replaces it.
 void WriteRelocatedRow(const SyncFileData& record, const SyncFileData& oldRow, const juce::String& newPath);
 
+// The success step of both: the row, the log, the path's state, the tips and
+// the tracker's note of the change.
+int FinishRelocation(SyncDownBaseOperation& op, DownSyncTask* task, const SyncFileData& oldRow,
+                     const juce::String& from, const juce::String& to, const juce::String& opName);
+
 }  // namespace DownOps

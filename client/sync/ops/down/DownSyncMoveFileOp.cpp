@@ -1,11 +1,9 @@
 #include "client/sync/ops/down/DownSyncMoveFileOp.h"
 
 #include "client/core/LogWriter.h"
-#include "client/sync/SyncLogic.h"
 #include "client/sync/ops/down/DownFileRelocation.h"
 #include "client/sync/ops/down/DownOpSupport.h"
 #include "client/sync/records/SyncFileDataManager.h"
-#include "client/sync/status/SyncStatusTracker.h"
 #include "client/sync/tasks/DownSyncTask.h"
 
 namespace {
@@ -57,15 +55,6 @@ int DownSyncMoveFileOp::Execute_SyncOperation() {
 }
 
 int DownSyncMoveFileOp::Success_SyncOperation() {
-  DownSyncTask* task = m_pItem ? m_pItem->m_pTask : nullptr;
-  if (!task || !task->m_pFileData) return SYNC_RESULT_SUCCESS;
-  const SyncFileData& record = *task->m_pFileData;
-  DownOps::WriteRelocatedRow(record, m_row, m_sDownloadFilePath);
-  LogSuccess("Down Move File", m_sDownloadFilePath, record.m_FileID, record.m_VersionValue);
-  ReportPathDone(m_sDownloadFilePath, 0, task->m_nOp);
-  RemoveFromTips(m_sSourcePath);
-  if (SyncStatusTracker* tracker = GetSyncStatusTracker())
-    tracker->AddChangeNote(m_sDownloadFilePath, m_sDownloadFilePath, m_sSourcePath, task->m_nOp);
-  if (task->m_nWaitState == DOWN_WAIT_OCCUPIED) ClearTransferEntry(record.m_FileID);
-  return SYNC_RESULT_SUCCESS;
+  return DownOps::FinishRelocation(*this, m_pItem ? m_pItem->m_pTask : nullptr, m_row, m_sSourcePath, m_sDownloadFilePath,
+                                   "Down Move File");
 }

@@ -1,10 +1,8 @@
 #include "client/sync/ops/down/DownSyncRenameFileOp.h"
 
 #include "client/core/LogWriter.h"
-#include "client/sync/SyncLogic.h"
 #include "client/sync/ops/down/DownFileRelocation.h"
 #include "client/sync/ops/down/DownOpSupport.h"
-#include "client/sync/status/SyncStatusTracker.h"
 #include "client/sync/tasks/DownSyncTask.h"
 #include "win32/Windows.h"
 
@@ -47,15 +45,6 @@ int DownSyncRenameFileOp::Execute_SyncOperation() {
 }
 
 int DownSyncRenameFileOp::Success_SyncOperation() {
-  DownSyncTask* task = m_pItem ? m_pItem->m_pTask : nullptr;
-  if (!task || !task->m_pFileData) return SYNC_RESULT_ERROR_REMOVE;
-  const SyncFileData& record = *task->m_pFileData;
-  DownOps::WriteRelocatedRow(record, m_row, m_sDownloadFilePath);
-  LogSuccess("Down Rename File", m_sDownloadFilePath, record.m_FileID, record.m_VersionValue);
-  ReportPathDone(m_sDownloadFilePath, 0, task->m_nOp);
-  RemoveFromTips(m_sOldFilePath);
-  if (SyncStatusTracker* tracker = GetSyncStatusTracker())
-    tracker->AddChangeNote(m_sDownloadFilePath, m_sDownloadFilePath, m_sOldFilePath, task->m_nOp);
-  if (task->m_nWaitState == DOWN_WAIT_OCCUPIED) ClearTransferEntry(record.m_FileID);
-  return SYNC_RESULT_SUCCESS;
+  return DownOps::FinishRelocation(*this, m_pItem ? m_pItem->m_pTask : nullptr, m_row, m_sOldFilePath, m_sDownloadFilePath,
+                                   "Down Rename File");
 }

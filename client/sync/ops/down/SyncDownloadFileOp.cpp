@@ -248,6 +248,8 @@ int SyncDownloadFileOp::DownloadToStaging() {
       return SYNC_RESULT_CANCEL;
     }
   }
+  // A paused engine starts no transfer.
+  if (!WaitWhilePaused()) return SYNC_RESULT_CANCEL;
   FileRangedDownload download(*m_pRequestHeader, m_token.token, staging);
   download.m_onRangeWritten = [this](int length) {
     if (m_pTracker) m_pTracker->AddDownBytes(length);
@@ -335,6 +337,9 @@ int SyncDownloadFileOp::ReplaceLocalFileByDownloadFile(const juce::String& stagi
     const juce::String localMD5 = SyncHelper::GetFileMD5(target);
     PartlySyncFileData row;
     const bool hasRow = SyncFileDataManager::SelectPartlySyncFileData(target, row) && row.m_FileID != -1;
+    // The local file already holds the server's content (whatever the row
+    // says): nothing to replace, the row follows.
+    if (localMD5 == record->m_Md5) return SYNC_RESULT_SUCCESS;
     if (hasRow && localMD5 == row.m_Md5) {
       DownOps::Ignore(target, target, DownOps::IGNORE_MODIFY);
       if (ReplaceFileAtomically(stagingPath, target)) return SYNC_RESULT_SUCCESS;
@@ -347,7 +352,6 @@ int SyncDownloadFileOp::ReplaceLocalFileByDownloadFile(const juce::String& stagi
       DownOps::Unignore(target, target, DownOps::IGNORE_MODIFY);
       return result;
     }
-    if (!hasRow && localMD5 == record->m_Md5) return SYNC_RESULT_SUCCESS;
     // The local file holds a change of its own (or is not the database's):
     // it is never overwritten.
     const int result = CheckOccupied(task, target, occupied);

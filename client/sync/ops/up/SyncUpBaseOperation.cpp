@@ -8,6 +8,7 @@
 #include "client/sync/records/SyncFileDataManager.h"
 #include "client/sync/records/SyncRootFolder.h"
 #include "client/sync/status/SyncPathList.h"
+#include "client/sync/ops/up/UpErrorCodes.h"
 #include "client/sync/tasks/UpSyncTask.h"
 #include "common/PathText.h"
 
@@ -91,10 +92,21 @@ void SyncUpBaseOperation::AnnounceChange(const juce::String& from, const juce::S
 }
 
 void SyncUpBaseOperation::ForgetChange(const juce::String& from, const juce::String& to) {
-  if (auto forget = GetSyncEngineLinks().forgetProgramChange) forget(from, to, kIgnoreRename);
+  if (auto forget = GetSyncEngineLinks().unignoreProgramChange) forget(from, to, kIgnoreRename);
   WriteLog(ErrorLog, kConflictTag, "Rename conflicted Failed: OldPath is " + from + ", new path is " + to);
 }
 
 void SyncUpBaseOperation::MarkCancelTokenPath(UpSyncTask* task) {
   if (task && m_pCancelToken) m_pCancelToken->m_sText = task->m_sPath;
+}
+
+bool SyncUpBaseOperation::HandleCommonCode(int code, int result, UpSyncTask* task, int& handled) {
+  switch (code) {
+    case FILE_SYNCOP_ERROR_DIR_NOT_EXIST: handled = ProcessDirNotExist(result, task); return true;
+    case FILE_SYNCOP_ERROR_DIR_LAYERS_EXCEED: handled = ProcessDirLayersExceed(result, task); return true;
+    case FILE_SYNCOP_ERROR_FILE_NAME_TOOLONG: handled = ProcessFileNameTooLong(result, task); return true;
+    case FILE_SYNCOP_ERROR_FILE_VER_NOT_FOUND: handled = ProcessFileVerNotFound(result, task); return true;
+    case FILE_SYNCOP_ERROR_FILE_NOT_FOUND: handled = ProcessFileNotFound(result, task); return true;
+    default: return false;
+  }
 }

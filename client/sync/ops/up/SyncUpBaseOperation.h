@@ -24,6 +24,9 @@ class SyncUpBaseOperation : public SyncBaseOperation {
   virtual int ProcessFileNotFound(int result, UpSyncTask* task) = 0;
 
  protected:
+  // The handlers for the codes both kinds repair (704, 705, 612, 556, 555);
+  // false for another code.
+  bool HandleCommonCode(int code, int result, UpSyncTask* task, int& handled);
   // An account limit: the notice and the tip once per task (while the task's
   // wait reason is not yet waitReason), then the wait.
   static int ReportAccountLimit(int result, UpSyncTask* task, int waitReason, int notifyType, int tipKind);

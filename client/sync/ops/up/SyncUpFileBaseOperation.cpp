@@ -20,12 +20,10 @@ int SyncUpFileBaseOperation::Error_SyncOperation(int result) {
 
 int SyncUpFileBaseOperation::Error_BeforeSyncOperation(int result) {
   UpSyncTask* task = Task();
-  switch (m_nServerCode.load()) {
-    case FILE_SYNCOP_ERROR_DIR_NOT_EXIST: return ProcessDirNotExist(result, task);
-    case FILE_SYNCOP_ERROR_DIR_LAYERS_EXCEED: return ProcessDirLayersExceed(result, task);
-    case FILE_SYNCOP_ERROR_FILE_NAME_TOOLONG: return ProcessFileNameTooLong(result, task);
-    case FILE_SYNCOP_ERROR_FILE_VER_NOT_FOUND: return ProcessFileVerNotFound(result, task);
-    case FILE_SYNCOP_ERROR_FILE_NOT_FOUND: return ProcessFileNotFound(result, task);
+  const int code = m_nServerCode.load();
+  int handled = result;
+  if (HandleCommonCode(code, result, task, handled)) return handled;
+  switch (code) {
     case FILE_SYNCOP_ERROR_USER_FILES_NUM_EXCEED: return ProcessUserFilesNumExceed(result, task);
     case FILE_SYNCOP_ERROR_USER_CAPACITY_EXCEED: return ProcessUserCapacityExceed(result, task);
     default: return result;

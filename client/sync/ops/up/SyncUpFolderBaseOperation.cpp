@@ -1,11 +1,13 @@
 #include "client/sync/ops/up/SyncUpFolderBaseOperation.h"
 
+#include "client/core/LogWriter.h"
 #include "client/sync/SyncHelper.h"
 #include "client/sync/SyncNotify.h"
 #include "client/sync/ops/up/UpErrorCodes.h"
 #include "client/sync/records/SyncFileDataManager.h"
 #include "client/sync/status/SyncPathList.h"
 #include "client/sync/tasks/UpSyncTask.h"
+#include "common/PathText.h"
 
 int SyncUpFolderBaseOperation::Error_SyncOperation(int result) {
   MarkCancelTokenPath(Task());
@@ -14,12 +16,10 @@ int SyncUpFolderBaseOperation::Error_SyncOperation(int result) {
 
 int SyncUpFolderBaseOperation::Error_BeforeSyncOperation(int result) {
   UpSyncTask* task = Task();
-  switch (m_nServerCode.load()) {
-    case FILE_SYNCOP_ERROR_DIR_NOT_EXIST: return ProcessDirNotExist(result, task);
-    case FILE_SYNCOP_ERROR_DIR_LAYERS_EXCEED: return ProcessDirLayersExceed(result, task);
-    case FILE_SYNCOP_ERROR_FILE_NAME_TOOLONG: return ProcessFileNameTooLong(result, task);
-    case FILE_SYNCOP_ERROR_FILE_VER_NOT_FOUND: return ProcessFileVerNotFound(result, task);
-    case FILE_SYNCOP_ERROR_FILE_NOT_FOUND: return ProcessFileNotFound(result, task);
+  const int code = m_nServerCode.load();
+  int handled = result;
+  if (HandleCommonCode(code, result, task, handled)) return handled;
+  switch (code) {
     case FILE_SYNCOP_ERROR_USER_DIRS_NUM_EXCEED: return ProcessUserDirsNumExceed(result, task);
     default: return result;
   }
@@ -60,5 +60,29 @@ int SyncUpFolderBaseOperation::ProcessNameConflict(juce::String& newPath, const 
     task->m_bRenamePending = 1;
     task->m_sNewName = newPath;
   }
+  return SYNC_RESULT_SUCCESS;
+}
+
+int SyncUpFolderBaseOperation::FinishFolder(const char* tag, const juce::String& opName, const juce::String& oldPath) {
+  UpSyncTask* task = Task();
+  juce::String path = task->m_sPath;
+  const juce::String localName = Common::String_GetFileName(path);
+  const juce::String serverName = juce::String::fromUTF8(m_reply.dir.dirName.c_str());
+  if (serverName != localName) {
+    WriteLog(KeyPoint, tag, "Rename Conflict, older name: " + localName + " ,new Name: " + serverName);
+    juce::String newPath;
+    // Only a folder that now carries the service's name is reported in step.
+    const int r = ProcessNameConflict(newPath, path, serverName, m_reply.dir.parentId);
+    if (r != SYNC_RESULT_SUCCESS) return r;
+    path = newPath;
+  }
+  SyncFolderData rec;
+  SyncHelper::ServerDirToSyncFolderData(m_reply.dir, rec);
+  rec.m_FolderPath = path;
+  SaveSyncFolderData(rec);
+  if (oldPath.isNotEmpty()) SyncFileDataManager::ReplacePathPrefix(oldPath + "/", path + "/");
+  LogSuccess(opName, path, rec.m_FolderID, rec.m_VersionValue);
+  ReportPathDone(path, task->m_nOp, 0);
+  RemoveFromTips(path);
   return SYNC_RESULT_SUCCESS;
 }

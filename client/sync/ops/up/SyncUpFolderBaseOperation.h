@@ -24,6 +24,11 @@ class SyncUpFolderBaseOperation : public SyncUpBaseOperation {
   int ProcessNameConflict(juce::String& newPath, const juce::String& localPath, const juce::String& serverName,
                           juce::int64 parentID);
 
+  // The success step of a create or rename: the local folder follows a name
+  // the service chose, its row is written at the folder's final path, and the
+  // rows below oldPrefix (a rename's old path; empty for none) take that path.
+  int FinishFolder(const char* tag, const juce::String& opName, const juce::String& oldPath);
+
   UpSyncTask* Task() const { return m_pItem ? m_pItem->m_pTask : nullptr; }
 
   UpSyncFolder* m_pItem = nullptr;  // not owned

@@ -226,6 +226,8 @@ int SyncUploadFileOp::UploadFileContent() {
     WriteLog(ErrorLog, "SyncUploadTotalFile::UploadFileContent", "File not Exist: " + task->m_sPath);
     return SYNC_RESULT_ERROR_TRYTHREETIME_MOVEBACK;
   }
+  // A paused engine holds the content back until it continues.
+  if (!WaitWhilePaused()) return m_bCancel.load() ? SYNC_RESULT_CANCEL : SYNC_RESULT_SUCCESS;
   FileBlockUpload upload(*m_pRequestHeader, m_token, file);
   upload.m_onBlockSent = [](int length) {
     if (SyncStatusTracker* tracker = GetSyncStatusTracker()) tracker->AddUpBytes(length);

@@ -39,27 +39,7 @@ int UpSyncCreateFolderOp::Execute_SyncOperation() {
 }
 
 int UpSyncCreateFolderOp::Success_SyncOperation() {
-  UpSyncTask* task = Task();
-  juce::String path = task->m_sPath;
-  const juce::String localName = Common::String_GetFileName(path);
-  const juce::String serverName = juce::String::fromUTF8(m_reply.dir.dirName.c_str());
-  if (serverName != localName) {
-    WriteLog(KeyPoint, "UpSyncCreateFolderOp::Success_SyncOperation",
-             "Rename Conflict, older name: " + localName + " ,new Name: " + serverName);
-    juce::String newPath;
-    const int r = ProcessNameConflict(newPath, path, serverName, m_reply.dir.parentId);
-    if (r != SYNC_RESULT_SUCCESS) return r;
-    // The folder now carries the service's name, so its row does too.
-    path = newPath;
-  }
-  SyncFolderData rec;
-  SyncHelper::ServerDirToSyncFolderData(m_reply.dir, rec);
-  rec.m_FolderPath = path;
-  SaveSyncFolderData(rec);
-  LogSuccess("Up Create Folder", path, rec.m_FolderID, rec.m_VersionValue);
-  ReportPathDone(path, task->m_nOp, 0);
-  RemoveFromTips(path);
-  return SYNC_RESULT_SUCCESS;
+  return FinishFolder("UpSyncCreateFolderOp::Success_SyncOperation", "Up Create Folder", juce::String());
 }
 
 int UpSyncCreateFolderOp::Error_SyncOperation(int result) {

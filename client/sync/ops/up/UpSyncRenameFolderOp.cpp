@@ -44,28 +44,7 @@ int UpSyncRenameFolderOp::Execute_SyncOperation() {
 }
 
 int UpSyncRenameFolderOp::Success_SyncOperation() {
-  UpSyncTask* task = Task();
-  juce::String path = task->m_sPath;
-  const juce::String localName = Common::String_GetFileName(path);
-  const juce::String serverName = juce::String::fromUTF8(m_reply.dir.dirName.c_str());
-  if (serverName != localName) {
-    WriteLog(KeyPoint, "UpSyncRenameFolderOp::Success_SyncOperation",
-             "Rename Conflict, older name: " + localName + " ,new Name: " + serverName);
-    juce::String newPath;
-    // Only a folder that now carries the service's name is reported in step.
-    const int r = ProcessNameConflict(newPath, path, serverName, m_reply.dir.parentId);
-    if (r != SYNC_RESULT_SUCCESS) return r;
-    path = newPath;
-  }
-  SyncFolderData rec;
-  SyncHelper::ServerDirToSyncFolderData(m_reply.dir, rec);
-  rec.m_FolderPath = path;
-  SaveSyncFolderData(rec);
-  SyncFileDataManager::ReplacePathPrefix(task->m_sSrcPath + "/", path + "/");
-  LogSuccess("Up Rename Folder", path, rec.m_FolderID, rec.m_VersionValue);
-  ReportPathDone(path, task->m_nOp, 0);
-  RemoveFromTips(path);
-  return SYNC_RESULT_SUCCESS;
+  return FinishFolder("UpSyncRenameFolderOp::Success_SyncOperation", "Up Rename Folder", Task()->m_sSrcPath);
 }
 
 int UpSyncRenameFolderOp::Error_SyncOperation(int result) {

@@ -248,8 +248,11 @@ TEST_F(DownOpsTest, FullPullKeepsChangedFilesAndTheRootsName) {
   const juce::int64 gone = Put(m_rootID, "gone.txt", "same");
   const juce::int64 changed = Put(m_rootID, "changed.txt", "same");
   const juce::int64 both = Put(m_rootID, "both.txt", "v1");
+  const juce::int64 old = Mkdir(m_rootID, "old");
+  Put(old, "old.txt", "old");
   ASSERT_EQ(FullPull(), SYNC_RESULT_SUCCESS);
   Drain();
+  const juce::String version = SyncRootFolder::GetInstance()->GetGlobalVersion();
   dorvtest::WriteFile(Path("changed.txt"), "mine");
   dorvtest::WriteFile(Path("both.txt"), "mine");
   Delete(gone);
@@ -257,9 +260,19 @@ TEST_F(DownOpsTest, FullPullKeepsChangedFilesAndTheRootsName) {
   Rename(both, "both2.txt");
   Put(m_rootID, "both2.txt", "v2");
   Rename(m_rootID, "ServerName");
+  Delete(old);
 
   ASSERT_EQ(FullPull(), SYNC_RESULT_SUCCESS);
   Drain();
+  // The folder the server no longer has went, and its delete did not move
+  // the root's version (least of all to a number the service can't take).
+  EXPECT_FALSE(std::filesystem::exists(Path("old")));
+  EXPECT_FALSE(SyncFileDataManager::IsFolderInDB(Local("old")));
+  const juce::String after = SyncRootFolder::GetInstance()->GetGlobalVersion();
+  EXPECT_GT(SyncHelper::CompareVersionValue(after, version), 0) << after;  // the other changes did
+  EXPECT_LE(SyncHelper::GetVersionNumber(after).getLargeIntValue(),
+            Admin("tree?account=" + std::string(signintest::kAccount))["g"].asInt64())
+      << after;
   EXPECT_FALSE(std::filesystem::exists(Path("gone.txt")));
   EXPECT_EQ(dorvtest::ReadFile(Path("changed.txt")), "mine");
   EXPECT_EQ(RowPath(changed), "");
@@ -350,4 +363,18 @@ TEST_F(DownOpsTest, ACreationOfAKnownFolderBecomesItsRename) {
   EXPECT_EQ(Drain(), (std::vector<int>{SYNC_RESULT_ERROR_TRYTHREETIME_MOVEBACK, SYNC_RESULT_SUCCESS}));
   EXPECT_EQ(LocalTree(), (Tree{"b/", "b/f.txt=f"}));
   EXPECT_EQ(RowPath(f), Local("b/f.txt").toStdString());
+}
+
+// The local file was changed to exactly what the server now holds: the
+// change is taken as applied, not as a conflict that fails the task.
+TEST_F(DownOpsTest, ALocalFileAlreadyHoldingTheServersContentIsTakenAsDone) {
+  const juce::int64 f = Put(m_rootID, "same.txt", "v1");
+  ASSERT_EQ(FullPull(), SYNC_RESULT_SUCCESS);
+  Drain();
+  dorvtest::WriteFile(Path("same.txt"), "v2");
+  Put(m_rootID, "same.txt", "v2");
+  ASSERT_EQ(IncrementalPull(), SYNC_RESULT_SUCCESS);
+  EXPECT_EQ(Drain(), std::vector<int>{SYNC_RESULT_SUCCESS});
+  EXPECT_EQ(dorvtest::ReadFile(Path("same.txt")), "v2");
+  EXPECT_EQ(RowMd5(f), Md5("v2"));
 }

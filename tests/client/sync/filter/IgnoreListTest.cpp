@@ -68,9 +68,15 @@ TEST_F(IgnoreListTest, TheRemovalOfAFolderCoversTheRemovalsOfItsContentsForAWhil
   EXPECT_EQ(m_list.GetCount(), 0);
 }
 
-TEST_F(IgnoreListTest, TheEnginesDownSideAddsThroughItsLink) {
+TEST_F(IgnoreListTest, TheEnginesOperationsAddAndWithdrawThroughTheLinks) {
   m_list.InstallAsEngineLink();
-  GetSyncEngineLinks().ignoreProgramChange("/r/from", "/r/to", RN);
+  SyncEngineLinks links = GetSyncEngineLinks();
+  links.ignoreProgramChange("/r/from", "/r/to", RN);
+  links.ignoreProgramChange("/r/f", "/r/f", D);
+  // The folder's removal did not happen: nothing stays to cover its contents.
+  EXPECT_TRUE(links.unignoreProgramChange("/r/f", "/r/f", D));
+  EXPECT_FALSE(links.unignoreProgramChange("/r/f", "/r/f", D));
+  EXPECT_FALSE(m_list.CheckAndRemove("/r/f/x.txt", "/r/f/x.txt", D));
   ClearSyncEngineLinks();
   EXPECT_TRUE(m_list.CheckAndRemove("/r/from", "/r/to", RN));
 }

@@ -111,6 +111,7 @@ TEST_F(WatcherPipelineTest, ChangesWaitForThePeriodAndArriveMergedOnTheNotifierT
   op.OnAdded(C("x.txt"));
   op.OnModified(C("x.txt"));
   op.OnAdded(C("desktop.ini"));  // ignored name: marked normal, not queued
+  op.OnAdded(C("what?.txt"));    // a name other clients can't use: marked failed, not queued
   op.OnAdded(C("brief.tmp"));
   op.OnRemoved(C("brief.tmp"));   // made and gone within the period
   op.OnModified(C(""));  // a folder's change is nothing
@@ -124,7 +125,8 @@ TEST_F(WatcherPipelineTest, ChangesWaitForThePeriodAndArriveMergedOnTheNotifierT
   EXPECT_NE(events[0].thread, GetCurrentThreadId());
   EXPECT_EQ(events[0].thread, CWatcherNotifierThread::ThreadId());
   EXPECT_EQ(Marks(), (std::vector<std::string>{"status " + N("x.txt") + " 2", "status " + N("x.txt") + " 2",
-                                               "status " + N("desktop.ini") + " 1", "status " + N("brief.tmp") + " 2",
+                                               "status " + N("desktop.ini") + " 1", "status " + N("what?.txt") + " 3",
+                                               "status " + N("brief.tmp") + " 2",
                                                "remove " + N("brief.tmp")}));
 }
 
