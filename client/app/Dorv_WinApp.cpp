@@ -11,6 +11,12 @@
 #include "client/core/context/ThreadsPools.h"
 #include "client/core/db/LocalDatabases.h"
 #include "client/core/protocol/ServerList.h"
+#include "client/sync/SyncLogic.h"
+#include "client/sync/ops/LocalNetErrorManager.h"
+#include "client/sync/records/SyncRootFolder.h"
+#include "client/sync/registry/DownSyncPathRegistry.h"
+#include "client/sync/registry/MovedFolderRegistry.h"
+#include "client/sync/registry/NameConflictRegistry.h"
 #include "client/windows/MainForm.h"
 #include "client/windows/UpdateCheck.h"
 #include "common/AppPaths.h"
@@ -144,6 +150,8 @@ BOOL CDorv_WinApp::InitInstance() {
     return FALSE;
   }
   CWinApp::InitInstance();
+  // The global context makes the sync engine with itself.
+  InstallSyncEngine();
   InstallCrashHandler();
   ::OleInitialize(nullptr);
   AfxEnableControlContainer();
@@ -203,10 +211,13 @@ void CDorv_WinApp::FreeGlobalObjects() {
   DeleteProductInfo();
   FreeLog();
   ServerList::DeleteInstance();
-  // The engine's own registries (moved folders, the sync root record, the
-  // network-error state, the down paths, the name conflicts) end around the
-  // databases' closing, in that order, once the engine has them.
+  // The engine's registries, once its threads are gone with the context.
+  MovedFolderRegistry::DeleteInstance();
   CloseAllDB();
+  SyncRootFolder::DeleteInstance();
+  LocalNetErrorManager::DeleteInstance();
+  DownSyncPathRegistry::DeleteInstance();
+  NameConflictRegistry::DeleteInstance();
 }
 
 void CDorv_WinApp::DestroyMainForm() {

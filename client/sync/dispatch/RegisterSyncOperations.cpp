@@ -1,4 +1,5 @@
 #include "client/sync/dispatch/SyncOperationTable.h"
+#include "client/sync/ops/up/RegisterUpSyncOperations.h"
 #include "client/sync/ops/down/DownSyncCreateFolderOp.h"
 #include "client/sync/ops/down/DownSyncDeleteFileOp.h"
 #include "client/sync/ops/down/DownSyncDeleteFolderOp.h"
