@@ -63,9 +63,11 @@ void CUIManager::ExitModalWnds(int code) {
       m_windows.erase(m_windows.begin() + static_cast<std::ptrdiff_t>(i));
       form->EndDialog(code);
     } else {
+      // Ended as EndDialog ends it: a quit posted to the dialog would also
+      // end the application's own loop once the dialog's loop passed it on.
       auto* dialog = static_cast<CWnd*>(entry.window);
       m_windows.erase(m_windows.begin() + static_cast<std::ptrdiff_t>(i));
-      ::PostMessageW(dialog->GetSafeHwnd(), WM_QUIT, 0, 0);
+      dialog->EndModalLoop(code);
     }
   }
 }

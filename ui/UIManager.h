@@ -37,8 +37,8 @@ class CUIManager : public Common::CDeletedAtShutdown {
   void BeforeDoModalDlg(CWnd* dialog);
   void AfterDoModalDlg(CWnd* dialog) { UnRegisterForm(dialog); }
 
-  // Newest first: a modal form leaves the list and ends with `code`; a modal
-  // dialog leaves the list and is posted WM_QUIT, which ends its modal loop.
+  // Newest first: a modal form or dialog leaves the list and ends its modal
+  // loop with `code`.
   // Modeless forms stay.
   void ExitModalWnds(int code);
   int HasModalWnd() const;
