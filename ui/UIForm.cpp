@@ -29,7 +29,10 @@ CUIForm::~CUIForm() {
   m_timers.clear();
   // While the form is whole: each control's destructor tells the form it goes.
   RemoveAllControlFromMap();
-  if (CUIManager* manager = CUIManager::GetInstance()) manager->UnRegisterForm(this);
+  if (CUIManager* manager = CUIManager::GetInstance()) {
+    manager->UnRegisterForm(this);
+    manager->UnRegisterOnceForm(this);
+  }
   m_tabOrder.clear();
   m_subModalForms.clear();
   m_tooltipControls.clear();

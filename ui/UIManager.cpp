@@ -46,6 +46,43 @@ void CUIManager::GetAllForms(CPtrArray& forms) const {
   }
 }
 
+CUIForm* CUIManager::IsExist(const CString& id) const {
+  for (const Entry& e : m_windows) {
+    auto* form = static_cast<CUIForm*>(e.window);
+    if (e.kind == kForm && form->GetObjectID() == id) return form;
+  }
+  return nullptr;
+}
+
+void CUIManager::GetForms(const CString& id, CPtrArray& forms) const {
+  forms.RemoveAll();
+  for (const Entry& e : m_windows) {
+    auto* form = static_cast<CUIForm*>(e.window);
+    if (e.kind == kForm && form->GetObjectID() == id) forms.Add(form);
+  }
+}
+
+void CUIManager::GetModalForms(CPtrArray& forms) const {
+  GetAllForms(forms);
+  for (INT_PTR i = forms.GetSize(); i-- > 0;) {
+    if (!static_cast<CUIForm*>(forms[i])->IsModalWnd()) forms.RemoveAt(i);
+  }
+}
+
+void CUIManager::UnRegisterOnceForm(CUIForm* form) {
+  for (auto it = m_onceForms.begin(); it != m_onceForms.end(); ++it) {
+    if (it->second == form) {
+      m_onceForms.erase(it);
+      return;
+    }
+  }
+}
+
+CUIForm* CUIManager::IsExistOnceForm(CString name) const {
+  auto found = m_onceForms.find(name);
+  return found == m_onceForms.end() ? nullptr : found->second;
+}
+
 void CUIManager::BeforeDoModalDlg(CWnd* dialog) {
   if (!dialog) return;
   if (std::any_of(m_windows.begin(), m_windows.end(), [&](const Entry& e) { return e.window == dialog; })) return;
