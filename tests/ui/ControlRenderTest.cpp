@@ -118,6 +118,24 @@ TEST_F(RenderTest, ARotatedControlRepaintsItsBoxAndIsHitOnlyInsideItsQuadrilater
   EXPECT_EQ(At(41, 41), 0xFF000000u);
 }
 
+TEST_F(RenderTest, AnOutlineThickerThanHalfTheHeightDrawsEachPixelOnce) {
+  ASSERT_EQ(core.BeginPaint(), S_OK);
+  const UI::RectF flat(0, 0, 20, 4);
+  EXPECT_EQ(core.DrawRectOutline(&flat, 3, 0x80FFFFFF), 0);
+  const uint32_t once = core.GetTarget().getPixelAt(10, 1).getARGB();
+  EXPECT_EQ(core.GetTarget().getPixelAt(10, 2).getARGB(), once);  // no strip drawn over another
+  EXPECT_EQ(core.GetTarget().getPixelAt(10, 0).getARGB(), once);
+  const UI::RectF empty(5, 5, 5, 9);
+  EXPECT_EQ(core.DrawRectOutline(&empty, 1, kRed), E_FAIL);
+  core.EndPaint(nullptr, 0, 0, 100, 100);
+  EXPECT_EQ(core.DrawRectOutline(&flat, 1, kRed), E_FAIL);  // outside a paint
+
+  std::wstring name = L"Face";
+  UI::DXCore::SetSystemFontName(name.c_str());
+  name = L"gone";
+  EXPECT_EQ(std::wstring(UI::DXCore::GetSystemFontName()), L"Face");  // the caller's string may go
+}
+
 TEST(ControlEventTest, EventsBubbleUntilHandledAndDisabledControlsFireNothing) {
   std::vector<std::string> log;
   Swatch root(0, CRect(), &log, "root");

@@ -1,5 +1,8 @@
 #include "ui/render/DXCore.h"
 
+#include <algorithm>
+#include <string>
+
 #include "ui/render/TransformBase.h"
 #include "win32/HResult.h"
 #include "win32/WinUser.h"
@@ -93,6 +96,36 @@ int DXCore::FillRectangle(const CRect& rect, DWORD colour) {
   m_graphics->fillPath(path, m_world);
   return 0;
 }
+
+long DXCore::DrawRectOutline(const RectF* rect, int thickness, DWORD colour) {
+  if (!m_graphics || !rect || rect->IsEmpty()) return E_FAIL;
+  const CRect r(static_cast<int>(rect->left), static_cast<int>(rect->top), static_cast<int>(rect->right),
+                static_cast<int>(rect->bottom));
+  // Compared against both sides: a frame thicker than half the height would
+  // draw its top and bottom strips over each other.
+  const int shorter = std::min(r.Width(), r.Height());
+  const int t = shorter < 2 * thickness ? shorter / 2 : thickness;
+  const CRect strips[4] = {{r.left, r.top, r.right - t, r.top + t},
+                           {r.right - t, r.top, r.right, r.bottom - t},
+                           {r.left + t, r.bottom - t, r.right, r.bottom},
+                           {r.left, r.top + t, r.left + t, r.bottom}};
+  for (const CRect& strip : strips) {
+    const int result = FillRectangle(strip, colour);
+    if (result < 0) return result;
+  }
+  return 0;
+}
+
+namespace {
+std::wstring& SystemFontName() {
+  static std::wstring name = L"Simsun";
+  return name;
+}
+}  // namespace
+
+void DXCore::SetSystemFontName(const wchar_t* name) { SystemFontName() = name ? name : L""; }
+
+const wchar_t* DXCore::GetSystemFontName() { return SystemFontName().c_str(); }
 
 long DXCore::CleanScreen(DWORD colour) {
   if (!m_graphics || !m_target.isValid()) return E_FAIL;

@@ -55,6 +55,13 @@ class DXCore {
   int DrawImage(const CString& file, const RectF& dest, const RectF& source, DWORD colour, int frame);
   // 0 when filled, 1 outside a paint; an alpha of 0 fills nothing.
   int FillRectangle(const CRect& rect, DWORD colour);
+  // A frame of four strips that meet without overlapping; E_FAIL outside a
+  // paint or for an empty rectangle. A frame thicker than half the shorter
+  // side is drawn that thick.
+  long DrawRectOutline(const RectF* rect, int thickness, DWORD colour);
+  // The face used for the face name "SystemFontName" (a copy is kept).
+  static void SetSystemFontName(const wchar_t* name);
+  static const wchar_t* GetSystemFontName();
   // Every pixel of the paint image set to the colour; E_FAIL outside a paint.
   long CleanScreen(DWORD colour);
 
