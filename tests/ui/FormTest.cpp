@@ -54,8 +54,8 @@ const char kBuild[] =
 class Form : public CUIForm {
  public:
   Form() { SetObjectID(L"Main"); }
-  int Make(int x = 0, int y = 0) {
-    if (!Create(WS_POPUP, L"DorvFormTest", L"test", nullptr, 0, CRect(x, y, x + 200, y + 100))) return 0;
+  int Make(int x = 0, int y = 0, CWnd* parent = nullptr) {
+    if (!Create(WS_POPUP, L"DorvFormTest", L"test", parent, 0, CRect(x, y, x + 200, y + 100))) return 0;
     ListenEvent(1, fastdelegate::MakeDelegate(this, &Form::OnClick));
     ShowWindow(SW_SHOW);
     ::SetForegroundWindow(m_hWnd);
@@ -80,9 +80,33 @@ class Form : public CUIForm {
     UnRegisterTimerHandler(id);
     Click(20, 20);
   }
+  // Opens the modal child from inside this form's modal loop, then ends this form.
+  void OpenChild(UINT id) {
+    UnRegisterTimerHandler(id);
+    child->Make(350, 350, this);
+    child->parentForm = this;
+    child->RegisterTimerHandler(6, 1, fastdelegate::MakeDelegate(child, &Form::EndParent));
+    parentDisabledWhileChildRuns = -1;
+    childResult = child->DoModal();
+    EndDialog(3);
+  }
+  void EndParent(UINT id) {
+    UnRegisterTimerHandler(id);
+    parentForm->parentDisabledWhileChildRuns = !::IsWindowEnabled(parentForm->m_hWnd);
+    parentForm->EndDialog(5);  // ends the innermost form of the chain, with 0
+  }
+  void PressEscape(UINT id) {
+    UnRegisterTimerHandler(id);
+    ::SetFocus(m_hWnd);
+    Desktop::Get().KeyPress(VK_ESCAPE);
+  }
   void Tick(UINT) { ++ticks; }
   void TickHundred(UINT) { ticks += 100; }
   std::vector<CUIControl*> clicks;
+  Form* child = nullptr;
+  Form* parentForm = nullptr;
+  int childResult = -2;
+  int parentDisabledWhileChildRuns = -1;
   int endWith = -1;
   int ticks = 0;
 };
@@ -172,6 +196,28 @@ TEST(FormTest, AModalLoopEndsWithTheCodeOfTheButtonThatEndsIt) {
   dialog->RegisterTimerHandler(5, 1, fastdelegate::MakeDelegate(dialog, &Form::ClickOkOnce));
   EXPECT_EQ(dialog->DoModal(), 7);
   EXPECT_FALSE(::IsWindow(dialog->m_hWnd));
+  dialog->Release();
+}
+
+TEST(FormTest, EndingAModalFormWithAModalChildEndsTheChildFirstWithZero) {
+  if (!InThemeFolder()) return;
+  auto* parent = new Form;
+  ASSERT_EQ(parent->Make(300, 300), 1);
+  parent->child = new Form;
+  parent->RegisterTimerHandler(5, 1, fastdelegate::MakeDelegate(parent, &Form::OpenChild));
+  EXPECT_EQ(parent->DoModal(), 3);  // the parent went on after its child ended
+  EXPECT_EQ(parent->childResult, 0);
+  EXPECT_EQ(parent->parentDisabledWhileChildRuns, 1);
+  parent->child->Release();
+  parent->Release();
+}
+
+TEST(FormTest, EscapeEndsAModalFormWithZero) {
+  if (!InThemeFolder()) return;
+  auto* dialog = new Form;
+  ASSERT_EQ(dialog->Make(300, 300), 1);
+  dialog->RegisterTimerHandler(5, 1, fastdelegate::MakeDelegate(dialog, &Form::PressEscape));
+  EXPECT_EQ(dialog->DoModal(), 0);
   dialog->Release();
 }
 
