@@ -15,6 +15,8 @@ BEGIN_MESSAGE_MAP(CUIForm, CWnd)
   ON_WM_SIZE()
   ON_WM_TIMER()
   ON_WM_CLOSE()
+  ON_WM_ENABLE()
+  ON_WM_NCHITTEST()
 END_MESSAGE_MAP()
 
 CUIForm::CUIForm() {
@@ -199,6 +201,42 @@ void CUIForm::OnSize(UINT type, int cx, int cy) {
   m_pCore->ResetD3DSize(cx, cy);
   ArrangeAllSubControls();
   Refresh(FALSE, nullptr);
+}
+
+void CUIForm::OnEnable(BOOL enable) {
+  CWnd::OnEnable(enable);
+  SetEnabled(enable);
+  Refresh(FALSE, nullptr);
+}
+
+CSize CUIForm::GetFrameOffsets() const {
+  if (!m_hWnd) return CSize(0, 0);
+  RECT window{}, client{};
+  ::GetWindowRect(m_hWnd, &window);
+  ::GetClientRect(m_hWnd, &client);
+  POINT origin{0, 0};
+  ::ClientToScreen(m_hWnd, &origin);
+  return CSize(origin.x - window.left, origin.y - window.top);
+}
+
+LRESULT CUIForm::OnNcHitTest(CPoint point) {
+  POINT p = point;
+  ::ScreenToClient(m_hWnd, &p);
+  auto* config = dynamic_cast<_FormConfig*>(GetSkinConfig(CString()));
+  if (!config) return HTNOWHERE;
+  if (config->m_bResize) {
+    const CSize o = GetFrameOffsets();
+    const CRect b = GetBounds();
+    const CRect inner(b.left + o.cx, b.top + o.cy, b.right - o.cx, b.bottom - o.cy);
+    const bool left = p.x < inner.left, right = p.x > inner.right;
+    if (p.y < inner.top) return left ? HTTOPLEFT : right ? HTTOPRIGHT : HTTOP;
+    if (p.y > inner.bottom) return left ? HTBOTTOMLEFT : right ? HTBOTTOMRIGHT : HTBOTTOM;
+    if (left) return HTLEFT;
+    if (right) return HTRIGHT;
+  }
+  // The caption control's area drags the form.
+  if (m_pCaption && m_pCaption->IsVisible() && m_pCaption->GetBounds().PtInRect(p)) return HTCAPTION;
+  return HTCLIENT;
 }
 
 // --- timers -------------------------------------------------------------------

@@ -50,6 +50,8 @@ class CUIForm : public CWnd, public CUIControl {
 
   BOOL IsModalWnd() const { return m_bModal; }
   DXCore* GetRenderContext() const { return m_pCore; }
+  // The window frame's width on the left and its height on the top.
+  CSize GetFrameOffsets() const;
 
   // Key focus: the control losing it gets key message 4024, the one gaining it 4025.
   virtual void SetKeyFocusControl(CUIControl* control);
@@ -120,6 +122,12 @@ class CUIForm : public CWnd, public CUIControl {
   afx_msg void OnSize(UINT type, int cx, int cy);
   afx_msg void OnTimer(UINT_PTR id);
   afx_msg void OnClose();
+  // The tree follows the window's enabling.
+  afx_msg void OnEnable(BOOL enable);
+  // A resizable form is resized by an inner band as wide as its frame and
+  // dragged by its caption control; HTNOWHERE without a style record.
+  afx_msg LRESULT OnNcHitTest(CPoint point);
+
   void OnQueryCloseForm();
   void PostNcDestroy() override;
 

@@ -140,6 +140,26 @@ TEST(FormTest, AFormPaintsItsTreeAndRoutesClicksToTheControlUnderThePointer) {
   form.DestroyWindow();
 }
 
+TEST(FormTest, ABorderedFormIsResizedByItsFrameBandAndDraggedByItsCaption) {
+  if (!InThemeFolder()) return;
+  Form form;
+  ASSERT_TRUE(form.Create(WS_POPUP | WS_THICKFRAME, L"DorvFormTest", L"test", nullptr, 0, CRect(0, 0, 200, 100)));
+  const CSize o = form.GetFrameOffsets();
+  const CRect b = form.GetBounds();
+  ASSERT_GT(o.cx, 0);
+  auto at = [&](int x, int y) {
+    POINT p{x, y};
+    ::ClientToScreen(form.m_hWnd, &p);
+    return ::SendMessageW(form.m_hWnd, WM_NCHITTEST, 0, static_cast<LPARAM>((p.x & 0xFFFF) | ((p.y & 0xFFFF) << 16)));
+  };
+  EXPECT_EQ(at(0, 0), HTTOPLEFT);
+  EXPECT_EQ(at(b.right - 1, 0), HTTOPRIGHT);
+  EXPECT_EQ(at(b.right / 2, b.bottom - 1), HTBOTTOM);
+  EXPECT_EQ(at(0, b.bottom / 2), HTLEFT);
+  EXPECT_EQ(at(o.cx + 20, o.cy + 20), HTCLIENT);
+  form.DestroyWindow();
+}
+
 TEST(FormTest, TwoRefreshesBeforeOnePaintRepaintBothControls) {
   if (!InThemeFolder()) return;
   Form form;
