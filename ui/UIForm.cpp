@@ -17,6 +17,7 @@ BEGIN_MESSAGE_MAP(CUIForm, CWnd)
   ON_WM_CLOSE()
   ON_WM_ENABLE()
   ON_WM_NCHITTEST()
+  ON_WM_GETMINMAXINFO()
 END_MESSAGE_MAP()
 
 CUIForm::CUIForm() {
@@ -237,6 +238,35 @@ LRESULT CUIForm::OnNcHitTest(CPoint point) {
   // The caption control's area drags the form.
   if (m_pCaption && m_pCaption->IsVisible() && m_pCaption->GetBounds().PtInRect(p)) return HTCAPTION;
   return HTCLIENT;
+}
+
+void CUIForm::OnGetMinMaxInfo(MINMAXINFO* info) {
+  auto* config = dynamic_cast<_FormConfig*>(GetSkinConfig(CString()));
+  if (!config || !info) return;
+  if (config->m_bResize) {
+    const CSize o = GetFrameOffsets();
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    ::GetMonitorInfoW(::MonitorFromWindow(m_hWnd, MONITOR_DEFAULTTONEAREST), &monitor);
+    const CRect screen(monitor.rcMonitor), work(monitor.rcWork);
+    info->ptMaxPosition.x = work.left - o.cx - screen.left;
+    info->ptMaxPosition.y = work.top - screen.top - o.cy;
+    CSize size;
+    if (config->m_bFullWindow) {
+      size = CSize(screen.Width(), screen.Height());
+    } else if (config->m_maxSize.cx != 0 || config->m_maxSize.cy != 0) {
+      size = config->m_maxSize;
+      if (size.cx <= config->m_minSize.cx || size.cy <= config->m_minSize.cy) size = config->m_minSize;
+    } else {
+      size = CSize(work.Width(), work.Height());
+    }
+    info->ptMaxSize.x = size.cx + 2 * o.cx;
+    info->ptMaxSize.y = size.cy + 2 * o.cy;
+    info->ptMaxTrackSize = info->ptMaxSize;
+    info->ptMinTrackSize.x = config->m_minSize.cx + 2 * o.cx;
+    info->ptMinTrackSize.y = config->m_minSize.cy + 2 * o.cy;
+  }
+  CWnd::OnGetMinMaxInfo(info);
 }
 
 // --- timers -------------------------------------------------------------------

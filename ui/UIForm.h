@@ -127,6 +127,9 @@ class CUIForm : public CWnd, public CUIControl {
   // A resizable form is resized by an inner band as wide as its frame and
   // dragged by its caption control; HTNOWHERE without a style record.
   afx_msg LRESULT OnNcHitTest(CPoint point);
+  // Limits from the style record: the maximised size and position on the
+  // nearest monitor, and the minimum tracking size.
+  afx_msg void OnGetMinMaxInfo(MINMAXINFO* info);
 
   void OnQueryCloseForm();
   void PostNcDestroy() override;

@@ -42,7 +42,7 @@ class TestButton : public CUIControl {
 CUIControl* CreateTestControl(CString name) { return name == L"CTestButton" ? new TestButton : nullptr; }
 
 const char kSkin[] =
-    "<css><CUIForm><Win BkColor=\"255, 0, 0\"/></CUIForm></css>"
+    "<css><CUIForm><Win BkColor=\"255, 0, 0\" MinSize=\"300, 150\" MaxSize=\"400, 100\"/></CUIForm></css>"
     "<ass><CTestButton>"
     "<Ok Size=\"40, 20\" AnchorStyle=\"topleft\" Margin=\"10, 10, 0, 0\"/>"
     "<Cancel Size=\"40, 20\" AnchorStyle=\"topleft\" Margin=\"60, 10, 0, 0\"/>"
@@ -157,6 +157,13 @@ TEST(FormTest, ABorderedFormIsResizedByItsFrameBandAndDraggedByItsCaption) {
   EXPECT_EQ(at(b.right / 2, b.bottom - 1), HTBOTTOM);
   EXPECT_EQ(at(0, b.bottom / 2), HTLEFT);
   EXPECT_EQ(at(o.cx + 20, o.cy + 20), HTCLIENT);
+
+  // A maximum no taller than the minimum: the minimum is the maximised size.
+  MINMAXINFO limits{};
+  ::SendMessageW(form.m_hWnd, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+  EXPECT_EQ(limits.ptMaxSize.x, 300 + 2 * o.cx);
+  EXPECT_EQ(limits.ptMaxSize.y, 150 + 2 * o.cy);
+  EXPECT_EQ(limits.ptMinTrackSize.x, 300 + 2 * o.cx);
   form.DestroyWindow();
 }
 
