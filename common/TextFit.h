@@ -1,7 +1,7 @@
 #pragma once
-// Measuring texts and shortening paths for windows. The font is measured with the
-// desktop's font renderer (the window's device context adds nothing here);
-// Chinese characters count one em each.
+// Measuring texts and shortening paths for windows. The font is measured by the GDI's
+// text-metrics provider, as DrawTextW measures it (the window's device context adds
+// nothing here).
 #include "mfc/Afx.h"
 
 class CWnd;

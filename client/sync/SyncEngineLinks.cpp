@@ -22,6 +22,9 @@ void InstallSyncEngineLinks(const SyncEngineLinks& links) {
   Take(g_links.queueLocalFolderAdd, links.queueLocalFolderAdd);
   Take(g_links.queueLocalFileAdd, links.queueLocalFileAdd);
   Take(g_links.ignoreProgramChange, links.ignoreProgramChange);
+  Take(g_links.unignoreProgramChange, links.unignoreProgramChange);
+  Take(g_links.pullFolderFromServer, links.pullFolderFromServer);
+  Take(g_links.startImmediatePull, links.startImmediatePull);
   Take(g_links.isEngineIdle, links.isEngineIdle);
 }
 

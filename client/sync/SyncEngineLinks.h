@@ -22,6 +22,13 @@ struct SyncEngineLinks {
   std::function<void(const juce::String& path)> queueLocalFileAdd;
   // ProgramChangeIgnoreList::Add: a change the program makes itself.
   std::function<void(const juce::String& oldPath, const juce::String& newPath, int type)> ignoreProgramChange;
+  // ProgramChangeIgnoreList::CheckAndRemove: the change announced did not happen.
+  std::function<bool(const juce::String& oldPath, const juce::String& newPath, int type)> unignoreProgramChange;
+  // SyncLogic::PullFolderFromServer (version, folder id): the pull of one
+  // folder, run on the calling thread.
+  std::function<void(const juce::String& version, juce::int64 folderID)> pullFolderFromServer;
+  // SyncLogic::StartImmediatePull: a full pull from the service.
+  std::function<void()> startImmediatePull;
   // True when the engine, its tracker and both task managers exist, every up
   // and down queue is empty and the server-update filter has no pending version.
   std::function<bool()> isEngineIdle;

@@ -5,6 +5,8 @@
 #include <arpa/inet.h>
 #include <unistd.h>
 
+#include <cstdlib>
+
 #include <juce_cryptography/juce_cryptography.h>
 
 #include "client/core/LogWriter.h"
@@ -138,7 +140,12 @@ void ServerFileToSyncFileData(const ServerFileInfo& file, SyncFileData& row) {
 }
 
 juce::String GetDownloadTempDirectory() {
-  const juce::String folder = WithSeparator(Common::CString_to_String(Common::GetAppPath())) + "temp" + kSeparator;
+  // DORV_STAGING_DIR moves it: the program folder may be read-only, and
+  // processes that share a program folder (tests) must not share staged files.
+  const char* custom = std::getenv("DORV_STAGING_DIR");
+  const juce::String folder = custom && *custom
+                                  ? WithSeparator(juce::String::fromUTF8(custom))
+                                  : WithSeparator(Common::CString_to_String(Common::GetAppPath())) + "temp" + kSeparator;
   const juce::String bare = folder.dropLastCharacters(1);
   const DWORD attributes = GetFileAttributesW(bare.toWideCharPointer());
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) return folder;

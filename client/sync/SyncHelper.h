@@ -40,8 +40,9 @@ void ServerDirToSyncFolderData(const ServerDirInfo& dir, SyncFolderData& row);
 // 0 for a missing file.
 juce::int64 GetFileSize(const juce::String& path);
 void ServerFileToSyncFileData(const ServerFileInfo& file, SyncFileData& row);
-// The program folder's "temp" folder with a trailing separator, made when
-// missing; empty (and logged) when it can't be made.
+// The download staging folder with a trailing separator, made when missing:
+// the program folder's "temp", or the folder DORV_STAGING_DIR names; empty
+// (and logged) when it can't be made.
 juce::String GetDownloadTempDirectory();
 // 0 for equal texts or equal numbers after the first '|'; else 1 when a's
 // number is greater, -1 otherwise.

@@ -1,24 +1,38 @@
 #include "client/windows/MainForm.h"
 
 #include "client/core/LogWriter.h"
+#include "client/core/account/AccountData.h"
 #include "client/core/context/GlobalContext.h"
+#include "client/core/stats/StatisticsTask.h"
+#include "client/sync/SyncHelper.h"
+#include "client/sync/SyncLogic.h"
+#include "client/sync/status/CStatusCache.h"
+#include "client/windows/TrayIcons.h"
+#include "client/windows/TrayStatusTip.h"
+#include "client/windows/WebLinks.h"
+#include "common/MutiLanSupport.h"
+#include "common/StringConvert.h"
+#include "common/WebShell.h"
 #include "ui/UIManager.h"
+
+int CMainForm::s_nTrayFrame = -1;
 
 BEGIN_MESSAGE_MAP(CMainForm, UI::CUIForm)
   ON_MESSAGE(WM_NOTIFY_SECOND_INSTANCE, &CMainForm::OnSecondInstance)
+  ON_MESSAGE(WM_TRAY_CALLBACK, &CMainForm::OnTrayNotify)
+  ON_MESSAGE(WM_NOTIFY_TRAY_PENDING, &CMainForm::OnTrayPending)
+  ON_MESSAGE(WM_NOTIFY_OPEN_HELP, &CMainForm::OnOpenHelp)
+  ON_MESSAGE(WM_NOTIFY_OPEN_CREDIT_GUIDE, &CMainForm::OnOpenCreditGuide)
+  ON_WM_TIMER()
   ON_WM_CLOSE()
 END_MESSAGE_MAP()
 
-CMainForm::CMainForm() {
-  SetObjectID(L"MainForm");
-  m_nid.cbSize = sizeof(m_nid);
-}
+CMainForm::CMainForm() { SetObjectID(L"MainForm"); }
 
 CMainForm::~CMainForm() {
-  if (m_bTrayInstalled) {
-    m_nid.uFlags = 0;
-    if (Shell_NotifyIconW(NIM_DELETE, &m_nid)) m_bTrayInstalled = FALSE;
-  }
+  // No engine thread may reach the form from here on.
+  if (SyncLogic* engine = GetSyncLogic(); engine && engine->GetNotifyUI() == this) engine->SetNotifyUI(nullptr);
+  RemoveIcon();
 }
 
 int CMainForm::Create() {
@@ -26,17 +40,210 @@ int CMainForm::Create() {
   if (!UI::CUIForm::Create(kExStyle, WS_POPUP | WS_OVERLAPPEDWINDOW, kClassName, kTitle, nullptr, 0,
                            CRect(0, 0, 1, 1)))
     return 0;
+  m_uTaskbarCreated = ::RegisterWindowMessageW(L"TaskbarCreated");
   // The engine and the context it works in exist from here on.
   GetGlobalContext();
+  InstallTrayIcon();
+  if (SyncLogic* engine = GetSyncLogic()) engine->SetNotifyUI(this);
   return 1;
+}
+
+void CMainForm::InstallTrayIcon() {
+  CString tip;
+  BuildStatusTip(tip, 0);
+  if (InstallIcon(tip, LoadTrayIcon(IDI_TRAY_OFFLINE), false)) {
+    WriteMessageLog(NormalLog, "InstallIcon Succeed !");
+    return;
+  }
+  WriteMessageLog(ErrorLog, "InstallIcon failed , Try again after 20 seconds");
+  SetTimer(TIMER_REINSTALL_TRAY_ICON, kReinstallTrayMs);
+}
+
+void CMainForm::OnReinstallTimer() {
+  CString title = Common::CMutiLanSupport::GetInstance()->GetStringViaID(L"STRID_SYNDIRNOTFOUNDFORM_TIETLE");
+  if (InstallIcon(title, LoadTrayIcon(IDI_TRAY_OFFLINE), false)) {
+    WriteMessageLog(NormalLog, "InstallIcon Succeed !");
+    KillTimer(TIMER_REINSTALL_TRAY_ICON);
+  } else {
+    WriteMessageLog(ErrorLog, "InstallIcon failed , Try again after 20 seconds");
+  }
 }
 
 void CMainForm::ExitApp() {
   m_bExiting = 1;
+  KillTimer(TIMER_REINSTALL_TRAY_ICON);
   // Operations in flight see the token and end.
   GetGlobalContext()->m_pCancelToken->m_bCancel = true;
   if (UI::CUIManager* manager = UI::CUIManager::GetInstance()) manager->ExitModalWnds(0);
   ::PostMessageW(m_hWnd, WM_QUIT, 0, 0);
+}
+
+// ---- The engine's calls -------------------------------------------------
+
+bool CMainForm::OnWindowThread() const { return ::GetWindowThreadProcessId(m_hWnd, nullptr) == ::GetCurrentThreadId(); }
+
+void CMainForm::QueueTrayWork(PendingTray work) {
+  bool wake;
+  {
+    std::lock_guard hold(m_pendingLock);
+    wake = m_pending.empty();
+    m_pending.push_back(std::move(work));
+  }
+  // One message takes everything queued until it is handled.
+  if (wake) ::PostMessageW(m_hWnd, WM_NOTIFY_TRAY_PENDING, 0, 0);
+}
+
+LRESULT CMainForm::OnTrayPending(WPARAM, LPARAM) {
+  std::deque<PendingTray> work;
+  {
+    std::lock_guard hold(m_pendingLock);
+    work.swap(m_pending);
+  }
+  for (const PendingTray& item : work) {
+    if (item.isBalloon)
+      ApplyBalloon(item.balloon);
+    else
+      ApplyTrayIcon(item.iconId);
+  }
+  return 0;
+}
+
+void CMainForm::SetTrayIcon(int iconId) {
+  if (!m_hWnd) return;  // no window, no icon: the install shows the offline icon
+  if (OnWindowThread()) {
+    ApplyTrayIcon(iconId);
+    return;
+  }
+  PendingTray work;
+  work.iconId = iconId;
+  QueueTrayWork(std::move(work));
+}
+
+void CMainForm::ApplyTrayIcon(int iconId) {
+  KillTimer(TIMER_TRAY_ANIMATION);
+  if (iconId == static_cast<int>(IDI_TRAY_SYNCING)) {
+    SetTimer(TIMER_TRAY_ANIMATION, kTrayAnimationMs);
+    return;
+  }
+  HICON icon = LoadTrayIcon(static_cast<UINT>(iconId));
+  if (icon) ChangeIcon(icon);
+}
+
+void CMainForm::StepTrayAnimation() {
+  s_nTrayFrame = (s_nTrayFrame + 1) % kTrayFrameCount;
+  ChangeIcon(LoadTrayIcon(IDI_TRAY_FRAME_FIRST + static_cast<UINT>(s_nTrayFrame)));
+}
+
+void CMainForm::NotifyPathStatus(juce::String path, int state) {
+  if (state == SYNC_PATH_SYNCED) {
+    CStatusCache::GetInstance()->SetPathStatus(path, CStatusCache::STATUS_NORMAL);
+    WriteMessageLog(NormalLog, "Path is " + path + ", status: dorv_status_normal");
+  } else if (state == SYNC_PATH_FAILED) {
+    CStatusCache::GetInstance()->SetPathStatus(path, CStatusCache::STATUS_ERROR);
+    WriteMessageLog(NormalLog, "Path is " + path + ", status: dorv_status_error");
+  }
+}
+
+void CMainForm::NotifySyncEvent(SyncNotifyInfo info) {
+  NotifyAccount account;
+  if (info.type == SNT_SERVER_SPACE_FULL || info.type == SNT_FILE_COUNT_LIMIT || info.type == SNT_FOLDER_COUNT_LIMIT) {
+    if (AccountData* data = GetAccountData()) {
+      account.vip = SyncHelper::IsVip(data->GetSnapshot().FullName);
+      const UserConfigInfo config = data->GetUserConfig();
+      account.fileCountLimit = config.UC_FilesTotalNumLimit;
+      account.folderCountLimit = config.UC_TotalDirsNumLinit;
+    }
+  }
+  PendingTray work;
+  work.isBalloon = true;
+  work.balloon = BuildNotifyBalloon(info, account);
+  m_nLastNotifyType.store(info.type);
+  {
+    std::lock_guard hold(m_balloonLock);
+    m_nBalloonTargetValid = work.balloon.clickable;
+    m_strBalloonTarget = Common::String_To_CString(info.a);
+  }
+  if (!m_hWnd) return;
+  if (OnWindowThread())
+    ApplyBalloon(work.balloon);
+  else
+    QueueTrayWork(std::move(work));
+}
+
+void CMainForm::ApplyBalloon(const NotifyBalloon& balloon) {
+  if (IsTrayIconShown()) ShowBalloon(balloon.title, balloon.elapse, balloon.text, balloon.kind);
+}
+
+void CMainForm::OnBalloonClick() {
+  if (m_nLastNotifyType.load() != SNT_SERVER_SPACE_FULL) {
+    LocateNotifiedFile();
+    return;
+  }
+  AccountData* account = GetAccountData();
+  if (!account || SyncHelper::IsVip(account->GetSnapshot().FullName)) return;
+  OnOpenCreditGuide(0, 0);
+  ReportUsageEvent("default", "no_space_to_creadit_exchange");
+}
+
+void CMainForm::LocateNotifiedFile() {
+  std::lock_guard hold(m_balloonLock);
+  if (m_nBalloonTargetValid) Common::LocateFile(m_strBalloonTarget);
+}
+
+// ---- Tip ----------------------------------------------------------------
+
+void CMainForm::BuildStatusTip(CString& out, int reserve) {
+  BuildStatusTipText(GetSyncStatusTracker(), GetSyncTipList(), out, reserve);
+}
+
+void CMainForm::RefreshTrayTip() {
+  SetTipText(BuildTrayTip(GetSyncStatusTracker(), GetSyncTipList()));
+}
+
+// ---- Messages -----------------------------------------------------------
+
+LRESULT CMainForm::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (m_uTaskbarCreated && message == m_uTaskbarCreated) {
+    const bool installed = InstallIcon(L"", LoadTrayIcon(IDI_TRAY_OFFLINE), true);
+    WriteMessageLog(KeyPoint, juce::String("Reinstall TrayIcon,Result - ") + (installed ? "1" : "0"));
+    return 1;
+  }
+  return UI::CUIForm::WindowProc(message, wParam, lParam);
+}
+
+LRESULT CMainForm::OnTrayNotify(WPARAM wParam, LPARAM lParam) {
+  if (wParam != kTrayIconId || m_bExiting) return 0;
+  switch (LOWORD(lParam)) {
+    case WM_MOUSEMOVE: RefreshTrayTip(); break;
+    case NIN_BALLOONUSERCLICK: OnBalloonClick(); break;
+    default: break;
+  }
+  return 0;
+}
+
+void CMainForm::OnTimer(UINT_PTR id) {
+  switch (id) {
+    case TIMER_TRAY_ANIMATION: StepTrayAnimation(); break;
+    case TIMER_HIDE_BALLOON:
+      KillTimer(TIMER_HIDE_BALLOON);
+      HideBalloon();
+      break;
+    case TIMER_REINSTALL_TRAY_ICON: OnReinstallTimer(); break;
+    default: break;
+  }
+  UI::CUIForm::OnTimer(id);
+}
+
+LRESULT CMainForm::OnOpenHelp(WPARAM, LPARAM) {
+  OpenHelpCenter();
+  return 0;
+}
+
+LRESULT CMainForm::OnOpenCreditGuide(WPARAM, LPARAM) {
+  const AccountSnapshot snapshot = GetAccountData()->GetSnapshot();
+  OpenCreditGuidePage(snapshot.FullName, snapshot.m_sPassword);
+  ReportUsageEvent("default", "guide_credit");
+  return 0;
 }
 
 LRESULT CMainForm::OnSecondInstance(WPARAM, LPARAM lParam) {

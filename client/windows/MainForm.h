@@ -1,16 +1,38 @@
 #pragma once
 // The program's hidden main window. It is never shown: it exists to receive
 // the program's private messages (other processes find it by its class
-// "DorvMainFormClass" and title "Dorv") and to carry the tray icon, and it
-// runs the exit command.
+// "DorvMainFormClass" and title "Dorv"), to carry the tray icon, to be the
+// engine's ISyncNotifyUI, and it runs the exit command.
+#include <atomic>
+#include <deque>
+#include <mutex>
+
+#include "client/sync/SyncNotify.h"
+#include "client/windows/NotifyBalloon.h"
+#include "client/windows/TrayIconImpl.h"
 #include "ui/UIForm.h"
 #include "win32/ShellNotify.h"
 
 // Posted by a second instance of the program: lParam 1 when its command line
 // was "ExploreRefresh", else 0.
 constexpr UINT WM_NOTIFY_SECOND_INSTANCE = 0x424;
+// Posted by the wizard and the settings form for their help links.
+constexpr UINT WM_NOTIFY_OPEN_HELP = 0x431;
+// Posted by the wizard for its credit guide.
+constexpr UINT WM_NOTIFY_OPEN_CREDIT_GUIDE = 0x432;
+// Posted to itself when an engine thread left tray work for the window's thread.
+constexpr UINT WM_NOTIFY_TRAY_PENDING = 0x433;
 
-class CMainForm : public UI::CUIForm {
+// The shell's balloon click, in the low word of a tray callback's lParam.
+constexpr UINT NIN_BALLOONUSERCLICK = WM_USER + 5;
+
+// The main form's timers.
+constexpr UINT_PTR TIMER_TRAY_ANIMATION = 7;
+constexpr UINT_PTR TIMER_REINSTALL_TRAY_ICON = 36;
+constexpr UINT kTrayAnimationMs = 125;
+constexpr UINT kReinstallTrayMs = 20000;
+
+class CMainForm : public UI::CUIForm, public UI::CTrayIconImpl<CMainForm>, public ISyncNotifyUI {
  public:
   static constexpr const wchar_t* kClassName = L"DorvMainFormClass";
   static constexpr const wchar_t* kTitle = L"Dorv";
@@ -18,26 +40,82 @@ class CMainForm : public UI::CUIForm {
   CMainForm();
   ~CMainForm() override;
 
-  // Creates the hidden window. 1 on success, 0 when the window was not created
-  // (then nothing else is done).
+  // Creates the hidden window, installs the tray icon and hands the form to
+  // the engine. 1 on success, 0 when the window was not created (then nothing
+  // else is done).
   int Create();
   // The exit command: marks the form as exiting, cancels the sync operations,
   // ends the modal windows and ends the message loop.
   void ExitApp();
 
-  // The tray icon's record, with whether the icon is in the notification area
-  // and whether it has been taken out again.
-  NOTIFYICONDATAW m_nid{};
-  BOOL m_bTrayInstalled = FALSE;
+  // ISyncNotifyUI: called on engine threads, each returns at once. The tray
+  // itself is changed on the window's thread: a call from another thread
+  // leaves its change for it.
+  void SetTrayIcon(int iconId) override;
+  void NotifyPathStatus(juce::String path, int state) override;
+  void NotifySyncEvent(SyncNotifyInfo info) override;
+
+  // The tray's status text (see TrayStatusTip.h) of the engine's tracker and
+  // the tip list.
+  void BuildStatusTip(CString& out, int reserve);
+  // The tip on a mouse move over the icon: the version line and the status.
+  void RefreshTrayTip();
+  // Next frame of the syncing animation (timer 7).
+  void StepTrayAnimation();
+  // A click on the balloon: the credit guide after "storage full", else the
+  // notified item in the file manager when the balloon offered that.
+  void OnBalloonClick();
+  void LocateNotifiedFile();
+
+  // Set by an outside removal of the icon at exit.
   BOOL m_bTrayRemoved = FALSE;
   // Set once the exit command ran; never cleared.
   BYTE m_bExiting = 0;
 
+  // The process-wide frame index of the syncing animation: -1 before the
+  // first frame, never reset.
+  static int s_nTrayFrame;
+
  protected:
+  LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
   afx_msg LRESULT OnSecondInstance(WPARAM wParam, LPARAM lParam);
+  afx_msg LRESULT OnTrayNotify(WPARAM wParam, LPARAM lParam);
+  afx_msg LRESULT OnTrayPending(WPARAM wParam, LPARAM lParam);
+  afx_msg LRESULT OnOpenHelp(WPARAM wParam, LPARAM lParam);
+  afx_msg LRESULT OnOpenCreditGuide(WPARAM wParam, LPARAM lParam);
+  afx_msg void OnTimer(UINT_PTR id);
   // A polite close from outside (the session ending, a close request sent to
   // the program's windows) runs the exit command.
   afx_msg void OnClose();
 
   DECLARE_MESSAGE_MAP()
+
+ private:
+  // Tray work of an engine thread, done in order on the window's thread.
+  struct PendingTray {
+    bool isBalloon = false;
+    int iconId = 0;
+    NotifyBalloon balloon;
+  };
+
+  bool OnWindowThread() const;
+  void QueueTrayWork(PendingTray work);
+  void ApplyTrayIcon(int iconId);
+  void ApplyBalloon(const NotifyBalloon& balloon);
+  void InstallTrayIcon();
+  void OnReinstallTimer();
+
+  // 1 when the last balloon has an item to locate, and that item's full path;
+  // under m_balloonLock.
+  int m_nBalloonTargetValid = 0;
+  CString m_strBalloonTarget;
+  std::mutex m_balloonLock;
+  // The type of the last notification, read when a balloon is clicked.
+  std::atomic<int> m_nLastNotifyType{-1};
+
+  std::mutex m_pendingLock;
+  std::deque<PendingTray> m_pending;
+
+  // "TaskbarCreated": the shell's taskbar was created again.
+  UINT m_uTaskbarCreated = 0;
 };

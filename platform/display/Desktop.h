@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "display/Pixels.h"
 #include "display/Presenter.h"
 #include "win32/WinUser.h"
 
@@ -79,6 +80,15 @@ class Desktop {
   void KeyUp(UINT virtualKey);
   void KeyPress(UINT virtualKey);
   void TypeText(const std::wstring& text);
+
+  // Pixels. CaptureWindow: a window's client area as its painting left it (empty for an
+  // unknown window). CaptureScreen: the top-level windows composited from the bottom of the
+  // z-order up, each under its region (SetWindowRgn), over the desktop's colour.
+  Pixels CaptureWindow(HWND hwnd) const;
+  Pixels CaptureScreen() const;
+  // Told by the window layer when a window drew on its surface or went: a presenter shows
+  // its top-level window again.
+  void WindowChanged(HWND hwnd);
 
   // Dispatches the calling thread's messages (sent, posted, paint, due timers) until
   // none is waiting. A WM_QUIT found on the way is left in place and ends the pump.

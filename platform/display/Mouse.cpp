@@ -8,6 +8,7 @@
 #include "win32/Metrics.h"
 #include "win32/MouseTracking.h"
 #include "win32/WindowClass.h"
+#include "win32/WindowSurface.h"
 #include "win32/WindowTable.h"
 
 namespace display {
@@ -30,6 +31,7 @@ HWND DeepestChild(HWND parent, POINT p) {
   for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
     RECT r;
     if (!IsWindowVisible(child) || !GetWindowRect(child, &r) || !PtInRect(&r, p)) continue;
+    if (!win32::InWindowRegion(child, p)) continue;
     if (!IsWindowEnabled(child)) return parent;  // a disabled child's input goes to its parent
     if (Transparent(child, p)) continue;
     return DeepestChild(child, p);
@@ -153,6 +155,7 @@ HWND WindowFromPoint(POINT point) {
   for (HWND top : win32::TopLevelWindows()) {
     RECT r;
     if (!IsWindowVisible(top) || !GetWindowRect(top, &r) || !PtInRect(&r, point)) continue;
+    if (!win32::InWindowRegion(top, point)) continue;
     if (display::Transparent(top, point)) continue;
     return IsWindowEnabled(top) ? display::DeepestChild(top, point) : top;
   }

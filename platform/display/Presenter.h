@@ -16,6 +16,10 @@ class Presenter {
   // Shows a message box and returns the button chosen. Runs a modal loop meanwhile: the
   // calling thread's messages are dispatched, and a WM_QUIT ends the box and is passed on.
   virtual int ShowMessageBox(const MessageBoxCall& call) = 0;
+  // Brings a top-level window on the display up to date with its surface: shown, moved,
+  // shaped and drawn as it is now, hidden when it is, removed when it is gone. Called on the
+  // window's thread after it drew or went. Presenters without windows do nothing.
+  virtual void UpdateWindow(HWND) {}
 };
 
 // The presenter of the system's display ($DISPLAY), or null when there is none or the

@@ -1,6 +1,7 @@
 // What a window does with a message its procedure leaves to the system.
 #include <algorithm>
 
+#include "win32/GdiDraw.h"
 #include "win32/Metrics.h"
 #include "win32/WinError.h"
 #include "win32/WindowClass.h"
@@ -39,10 +40,19 @@ LRESULT TextLength(HWND hwnd) {
   return w ? static_cast<LRESULT>(w->text.size()) : 0;
 }
 
-bool HasBackground(HWND hwnd) {
-  std::lock_guard guard(win32::WindowLock());
-  win32::Window* w = win32::LookupWindowLocked(hwnd);
-  return w && w->cls->background;
+// Fills the client area with the class's background brush; 0 when the class has none.
+LRESULT EraseBackground(HWND hwnd, HDC dc) {
+  HBRUSH brush;
+  {
+    std::lock_guard guard(win32::WindowLock());
+    win32::Window* w = win32::LookupWindowLocked(hwnd);
+    brush = w ? w->cls->background : nullptr;
+  }
+  if (!brush) return 0;
+  RECT client;
+  GetClientRect(hwnd, &client);
+  FillRect(dc, &client, brush);
+  return 1;
 }
 
 DWORD StyleOf(HWND hwnd) { return static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_STYLE)); }
@@ -88,7 +98,7 @@ LRESULT DefWindowProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       EndPaint(hwnd, &ps);
       return 0;
     }
-    case WM_ERASEBKGND: return HasBackground(hwnd) ? 1 : 0;
+    case WM_ERASEBKGND: return EraseBackground(hwnd, reinterpret_cast<HDC>(wParam));
     case WM_NCHITTEST:
       return HitTest(hwnd, POINT{static_cast<SHORT>(LOWORD(static_cast<DWORD_PTR>(lParam))),
                                  static_cast<SHORT>(HIWORD(static_cast<DWORD_PTR>(lParam)))});

@@ -18,6 +18,8 @@ HFONT CreateFontIndirectW(const LOGFONTW* description);
 // An empty rectangle (right <= left or bottom <= top) gives an empty region.
 HRGN CreateRectRgn(int left, int top, int right, int bottom);
 HRGN CreateRectRgnIndirect(const RECT* rect);
+// A rectangle with corners rounded by quarters of an ellipse of the given width and height.
+HRGN CreateRoundRectRgn(int left, int top, int right, int bottom, int ellipseWidth, int ellipseHeight);
 BOOL SetRectRgn(HRGN region, int left, int top, int right, int bottom);
 // dest = src1 op src2 (src2 unused for RGN_COPY); dest may be one of the sources. Returns the
 // complexity of the result, or ERROR.
@@ -40,10 +42,19 @@ HBITMAP CreateCompatibleBitmap(HDC dc, int width, int height);
 // bitmap's own. Returns the lines copied, 0 on failure.
 int GetDIBits(HDC dc, HBITMAP bitmap, UINT start, UINT lines, LPVOID bits, BITMAPINFO* info, UINT usage);
 
-// Device contexts. GetDC(nullptr) is the screen's; window DCs come with the window layer.
+// Device contexts. GetDC(nullptr) is the screen's, which keeps no pixels; GetDC(window) draws
+// on the window's client area, GetWindowDC on its whole rectangle (win32/WindowSurface.h).
 HDC GetDC(HWND window);
+HDC GetWindowDC(HWND window);
 int ReleaseDC(HWND window, HDC dc);
 HDC CreateCompatibleDC(HDC dc);
 BOOL DeleteDC(HDC dc);
-// Bitmaps go into memory DCs only, fonts into any DC; returns the object replaced, or null.
+// Bitmaps go into memory DCs only; fonts, brushes and pens into any DC; returns the object
+// replaced, or null. A region becomes the clip (as SelectClipRgn) and its complexity is returned.
 HGDIOBJ SelectObject(HDC dc, HGDIOBJ object);
+
+// A window's shape: outside the region (window coordinates) the window is neither hit nor
+// shown. The window takes the region over (the caller must not use it again); null removes
+// the shape. GetWindowRgn copies it into region: its complexity, or ERROR when there is none.
+int SetWindowRgn(HWND window, HRGN region, BOOL redraw);
+int GetWindowRgn(HWND window, HRGN region);

@@ -148,6 +148,20 @@ RGBQUAD GdiBitmap::Pixel(int x, int y) const {
   return colour;
 }
 
+void GdiBitmap::SetPixel(int x, int y, RGBQUAD colour) {
+  BYTE* row = const_cast<BYTE*>(Row(y));
+  if (m_header.biBitCount == 24) {
+    row[x * 3] = colour.rgbBlue;
+    row[x * 3 + 1] = colour.rgbGreen;
+    row[x * 3 + 2] = colour.rgbRed;
+  } else if (m_header.biBitCount == 32) {
+    row[x * 4] = colour.rgbBlue;
+    row[x * 4 + 1] = colour.rgbGreen;
+    row[x * 4 + 2] = colour.rgbRed;
+    row[x * 4 + 3] = 0xFF;
+  }
+}
+
 juce::Image GdiBitmap::Image() {
   if (m_header.biBitCount != 24 && m_header.biBitCount != 32) return {};
   const auto format = m_header.biBitCount == 32 ? juce::Image::ARGB : juce::Image::RGB;

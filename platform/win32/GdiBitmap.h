@@ -32,6 +32,9 @@ class GdiBitmap : public GdiObject {
   const std::vector<RGBQUAD>& Colours() const { return m_colours; }
   // The colour of a pixel, y counted from the top; the reserved byte is 0.
   RGBQUAD Pixel(int x, int y) const;
+  // Writes a pixel of a 24- or 32-bit bitmap (a 32-bit one becomes opaque, as JUCE's drawing
+  // leaves it); other depths are left alone.
+  void SetPixel(int x, int y, RGBQUAD colour);
   // A JUCE image over the pixels (ARGB for 32 bits, RGB for 24); a null image for other depths.
   juce::Image Image();
 

@@ -98,9 +98,11 @@ DWORD GetObjectType(HGDIOBJ object) {
   return found ? found->Type() : 0;
 }
 
+#include "win32/GdiBrush.h"
 #include "win32/GdiFont.h"
 
 HGDIOBJ GetStockObject(int index) {
+  if (HGDIOBJ brushOrPen = win32::StockBrushOrPen(index)) return brushOrPen;
   if (index == DEFAULT_GUI_FONT) {
     static HGDIOBJ font = win32::AddStockGdiObject(std::make_unique<win32::GdiFont>(win32::DefaultGuiLogFont()));
     return font;

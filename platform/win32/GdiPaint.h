@@ -1,7 +1,7 @@
 #pragma once
-// A device context's background and text colours, and ExtTextOutW into the bitmap
-// of a memory DC: the opaque rectangle in the background colour, then the text in
-// the text colour with the system's default font (the selected font is not used).
+// A device context's background and text colours, and ExtTextOutW: the opaque rectangle in
+// the background colour, then the text in the text colour and the DC's font (its cells on the
+// background colour in the OPAQUE background mode).
 #include "win32/GdiTypes.h"
 
 constexpr UINT ETO_OPAQUE = 0x0002;
@@ -14,5 +14,5 @@ COLORREF SetBkColor(HDC dc, COLORREF colour);
 COLORREF GetBkColor(HDC dc);
 COLORREF SetTextColor(HDC dc, COLORREF colour);
 COLORREF GetTextColor(HDC dc);
-// `x`, `y`: the text's top left. The spacing array is not used.
+// `x`, `y`: the text's top left. dx, when given, is each character's advance.
 BOOL ExtTextOutW(HDC dc, int x, int y, UINT options, const RECT* rect, LPCWSTR text, UINT count, const INT* dx);

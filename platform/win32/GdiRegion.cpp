@@ -1,5 +1,9 @@
 #include "win32/GdiRegion.h"
 
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
 #include "win32/Gdi.h"
 
 #include "win32/WinError.h"
@@ -42,6 +46,25 @@ HRGN CreateRectRgnIndirect(const RECT* rect) {
     return nullptr;
   }
   return CreateRectRgn(rect->left, rect->top, rect->right, rect->bottom);
+}
+
+HRGN CreateRoundRectRgn(int left, int top, int right, int bottom, int ellipseWidth, int ellipseHeight) {
+  if (right < left) std::swap(left, right);
+  if (bottom < top) std::swap(top, bottom);
+  const double rx = std::min(std::abs(ellipseWidth), right - left) / 2.0;
+  const double ry = std::min(std::abs(ellipseHeight), bottom - top) / 2.0;
+  juce::RectangleList<int> area;
+  for (int y = top; y < bottom; ++y) {
+    // How far the row's ends step in: the corner ellipse at the row's middle.
+    double fromEdge = std::min(y - top, bottom - 1 - y) + 0.5;
+    int inset = 0;
+    if (ry > 0 && fromEdge < ry) {
+      double dy = (ry - fromEdge) / ry;
+      inset = static_cast<int>(std::lround(rx - rx * std::sqrt(std::max(0.0, 1 - dy * dy))));
+    }
+    if (right - inset > left + inset) area.add(juce::Rectangle<int>(left + inset, y, right - left - 2 * inset, 1));
+  }
+  return static_cast<HRGN>(win32::AddGdiObject(std::make_unique<win32::GdiRegion>(std::move(area))));
 }
 
 BOOL SetRectRgn(HRGN region, int left, int top, int right, int bottom) {

@@ -1,9 +1,9 @@
-// Update regions and WM_PAINT. The region is one merged rectangle per window; until
-// windows keep pixels of their own, BeginPaint hands out a device context of the screen,
-// on which everything but drawing (fonts, measuring) works.
+// Update regions and WM_PAINT. The region is one merged rectangle per window; BeginPaint
+// hands out a device context on the window's surface clipped to it.
 #include <algorithm>
 
 #include "win32/Gdi.h"
+#include "win32/GdiDc.h"
 #include "win32/MessageQueue.h"
 #include "win32/WinError.h"
 #include "win32/WindowOps.h"
@@ -30,13 +30,31 @@ void InvalidateLocked(Window& w, const RECT* rect, bool erase) {
   }
   w.needsPaint = true;
   w.needsErase = w.needsErase || erase;
+  // Without WS_CLIPCHILDREN the window's painting covers its children there, so they paint
+  // again after it, as on Windows.
+  if (w.style & WS_CLIPCHILDREN) return;
+  for (HWND c : w.children) {
+    Window* child = LookupWindowLocked(c);
+    RECT overlap;
+    if (!child || !(child->style & WS_VISIBLE) || !IntersectRect(&overlap, &add, &child->rect)) continue;
+    OffsetRect(&overlap, -(child->rect.left + child->insets.left), -(child->rect.top + child->insets.top));
+    InvalidateLocked(*child, &overlap, erase);
+  }
 }
 
 HWND FindWindowToPaint(DWORD threadId, const MessageFilter& filter) {
   std::lock_guard guard(WindowLock());
   for (HWND hwnd : WindowsOfThreadLocked(threadId)) {
     Window* w = LookupWindowLocked(hwnd);
-    if (w && w->needsPaint && IsVisibleLocked(*w) && filter.AcceptsWindow(hwnd)) return hwnd;
+    if (!w || !w->needsPaint || !IsVisibleLocked(*w) || !filter.AcceptsWindow(hwnd)) continue;
+    // Parents paint before their children, which may draw over them.
+    for (Window* up = w; up->parent && (up->style & WS_CHILD);) {
+      up = LookupWindowLocked(up->parent);
+      if (!up) break;
+      if (up->needsPaint && up->threadId == threadId && IsVisibleLocked(*up) && filter.AcceptsWindow(up->hwnd))
+        hwnd = up->hwnd;
+    }
+    return hwnd;
   }
   return nullptr;
 }
@@ -138,13 +156,19 @@ HDC BeginPaint(HWND hwnd, LPPAINTSTRUCT paint) {
     w->update = RECT{};
     ++w->paintCount;
   }
-  paint->hdc = GetDC(nullptr);
+  paint->hdc = GetDC(hwnd);
+  if (!paint->hdc) return nullptr;
+  // Drawing stays inside the area being painted.
+  if (auto* dc = win32::FindGdi<win32::GdiDc>(paint->hdc))
+    dc->State().clip = juce::RectangleList<int>(juce::Rectangle<int>(
+        paint->rcPaint.left, paint->rcPaint.top, paint->rcPaint.right - paint->rcPaint.left,
+        paint->rcPaint.bottom - paint->rcPaint.top));
   // The window erases its background first; fErase tells the procedure it still has to.
   paint->fErase = erase && !SendMessageW(hwnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(paint->hdc), 0);
   return paint->hdc;
 }
 
-BOOL EndPaint(HWND, const PAINTSTRUCT* paint) {
-  if (paint && paint->hdc) ReleaseDC(nullptr, paint->hdc);
+BOOL EndPaint(HWND hwnd, const PAINTSTRUCT* paint) {
+  if (paint && paint->hdc) ReleaseDC(hwnd, paint->hdc);
   return TRUE;
 }

@@ -9,6 +9,7 @@ using WORD = std::uint16_t;
 using DWORD = std::uint32_t;
 using UINT = unsigned int;
 using INT = int;
+using LPINT = int*;
 using LONG = std::int32_t;
 using ULONG = std::uint32_t;
 using SHORT = std::int16_t;
@@ -90,6 +91,7 @@ struct SYSTEMTIME {
 
 struct POINT { LONG x, y; };
 struct SIZE { LONG cx, cy; };
+using LPSIZE = SIZE*;
 struct RECT { LONG left, top, right, bottom; };
 using LPRECT = RECT*;
 using LPCRECT = const RECT*;

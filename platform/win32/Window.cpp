@@ -177,6 +177,7 @@ BOOL DestroyWindow(HWND hwnd) {
   SendDestroy(hwnd);
   FinishDestroy(hwnd);
   if (topLevel) win32::NotifyTopLevelChanged();
+  if (topLevel) display::Desktop::Get().WindowChanged(hwnd);  // gone from the display too
   return TRUE;
 }
 

@@ -201,6 +201,7 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
   if (invalidate) InvalidateRect(hwnd, nullptr, TRUE);
   SendMessageW(hwnd, WM_WINDOWPOSCHANGED, 0, reinterpret_cast<LPARAM>(&pos));
   if (topLevel && shown && !(flags & SWP_NOACTIVATE)) Activate(hwnd);
+  if (topLevel) display::Desktop::Get().WindowChanged(hwnd);  // moved, shown or hidden on a display too
   return TRUE;
 }
 

@@ -5,6 +5,7 @@
 
 #include "win32/WinError.h"
 #include "win32/WindowClass.h"
+#include "win32/WindowSurface.h"
 
 namespace win32 {
 namespace {
@@ -103,6 +104,7 @@ HWND AddWindow(std::unique_ptr<Window> window) {
 }
 
 void RemoveWindowLocked(HWND hwnd) {
+  DropWindowSurface(hwnd);
   auto& t = TheTable();
   auto it = t.windows.find(reinterpret_cast<ULONG_PTR>(hwnd));
   if (it == t.windows.end()) return;

@@ -17,5 +17,7 @@ int main(int argc, char** argv) {
     setenv(var, dir.c_str(), 1);
   }
   setenv("DORV_LAUNCHER", "record", 1);
+  // Test programs share their program folder: each stages its downloads apart.
+  setenv("DORV_STAGING_DIR", (home.path() / "staging").c_str(), 1);
   return RUN_ALL_TESTS();
 }

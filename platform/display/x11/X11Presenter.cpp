@@ -1,13 +1,17 @@
 #include "display/x11/X11Presenter.h"
 
+#include "win32/WindowPicture.h"
+
 #include <X11/Xatom.h>
 #include <X11/Xft/Xft.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/shape.h>
 #include <X11/keysym.h>
 #include <poll.h>
 
 #include <algorithm>
+#include <map>
 #include <string>
 
 #include "win32/CodePage.h"
@@ -22,8 +26,10 @@ struct X11Presenter::Connection {
   Atom utf8 = 0;
   Atom windowType = 0;
   Atom dialogType = 0;
+  std::map<HWND, Window> windows;  // the program's top-level windows shown
 
   ~Connection() {
+    for (auto& [hwnd, window] : windows) XDestroyWindow(display, window);
     if (font) XftFontClose(display, font);
     if (display) XCloseDisplay(display);
   }
@@ -117,6 +123,70 @@ std::unique_ptr<X11Presenter> X11Presenter::Open(const char* displayName) {
 X11Presenter::X11Presenter(std::unique_ptr<Connection> connection) : m_x(std::move(connection)) {}
 
 X11Presenter::~X11Presenter() = default;
+
+void X11Presenter::UpdateWindow(HWND hwnd) {
+  win32::WindowPicture picture;
+  const bool alive = win32::PictureOf(hwnd, &picture);
+  std::lock_guard guard(m_lock);
+  Display* d = m_x->display;
+  auto found = m_x->windows.find(hwnd);
+  if (!alive) {
+    if (found != m_x->windows.end()) {
+      XDestroyWindow(d, found->second);
+      m_x->windows.erase(found);
+      XFlush(d);
+    }
+    return;
+  }
+  const int screen = DefaultScreen(d);
+  const int x = picture.rect.left, y = picture.rect.top;
+  if (found == m_x->windows.end()) {
+    XSetWindowAttributes attributes{};
+    attributes.override_redirect = True;  // placed where the window is, with no manager's frame
+    attributes.background_pixel = BlackPixel(d, screen);
+    Window made = XCreateWindow(d, RootWindow(d, screen), x, y, picture.width, picture.height, 0, CopyFromParent,
+                                InputOutput, CopyFromParent, CWOverrideRedirect | CWBackPixel, &attributes);
+    found = m_x->windows.emplace(hwnd, made).first;
+  }
+  Window window = found->second;
+  if (!picture.visible) {
+    XUnmapWindow(d, window);
+    XFlush(d);
+    return;
+  }
+  XMoveResizeWindow(d, window, x, y, picture.width, picture.height);
+  if (picture.region) {
+    std::vector<XRectangle> parts;
+    for (const RECT& r : *picture.region)
+      parts.push_back(XRectangle{static_cast<short>(r.left), static_cast<short>(r.top),
+                                 static_cast<unsigned short>(r.right - r.left),
+                                 static_cast<unsigned short>(r.bottom - r.top)});
+    XShapeCombineRectangles(d, window, ShapeBounding, 0, 0, parts.data(), static_cast<int>(parts.size()), ShapeSet,
+                            Unsorted);
+  } else {
+    XShapeCombineMask(d, window, ShapeBounding, 0, 0, 0 /* None: unshaped */, ShapeSet);
+  }
+  XMapRaised(d, window);
+  Visual* visual = DefaultVisual(d, screen);
+  if (DefaultDepth(d, screen) >= 24 && visual->red_mask == 0xFF0000 && visual->blue_mask == 0xFF) {
+    // The surface's rows are the visual's own 32-bit pixels (blue first in memory).
+    XImage* image = XCreateImage(d, visual, DefaultDepth(d, screen), ZPixmap, 0,
+                                 reinterpret_cast<char*>(picture.pixels.data()), picture.width, picture.height, 32,
+                                 picture.width * 4);
+    if (image) {
+      XPutImage(d, window, DefaultGC(d, screen), image, 0, 0, 0, 0, picture.width, picture.height);
+      image->data = nullptr;  // the picture owns the pixels
+      XDestroyImage(image);
+    }
+  }
+  XFlush(d);
+}
+
+unsigned long X11Presenter::XWindowOf(HWND hwnd) {
+  std::lock_guard guard(m_lock);
+  auto found = m_x->windows.find(hwnd);
+  return found == m_x->windows.end() ? 0 : found->second;
+}
 
 void X11Presenter::SetShownHook(std::function<void(const ShownBox&)> hook) {
   std::lock_guard guard(m_lock);

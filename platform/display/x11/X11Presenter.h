@@ -1,5 +1,6 @@
 #pragma once
-// Message boxes on an X11 display, drawn with Xlib and Xft (for Chinese texts).
+// Message boxes on an X11 display, drawn with Xlib and Xft (for Chinese texts), and the
+// program's top-level windows, each an override-redirect X window showing its surface.
 //
 // One connection per presenter, used by one thread at a time; a box shown from a
 // message handler while another box is up (on the same thread) nests. While a box
@@ -22,6 +23,11 @@ class X11Presenter final : public Presenter {
   ~X11Presenter() override;
 
   int ShowMessageBox(const MessageBoxCall& call) override;
+  // Top-level windows appear as undecorated X windows at their place, drawn from their
+  // surfaces and shaped by their regions.
+  void UpdateWindow(HWND hwnd) override;
+  // For tests: the X window showing a window, 0 when none does.
+  unsigned long XWindowOf(HWND hwnd);
 
   // For tests: told of each box once it is on the screen (its X window and its
   // buttons, left to right, in the window's coordinates).

@@ -1,6 +1,8 @@
 // The engine's utilities.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include <filesystem>
 
 #include "EngineTestSupport.h"
@@ -170,8 +172,14 @@ TEST_F(SyncHelperTest, PerUserFilesAndTheStagingFolder) {
   EXPECT_TRUE(folder.endsWith("/users/bob@example.com/"));
   EXPECT_TRUE(folder.startsWith(juce::String(dorvtest::AppDataFolder().string())));
   EXPECT_EQ(SyncHelper::GetUserDBPath("bob@example.com"), folder + "user.db");
+  // The test main moves staging out of the shared program folder.
+  const std::string moved = std::getenv("DORV_STAGING_DIR");
+  EXPECT_EQ(SyncHelper::GetDownloadTempDirectory(), juce::String(moved) + "/");
+  EXPECT_TRUE(juce::File(juce::String(moved)).isDirectory());
+  unsetenv("DORV_STAGING_DIR");
   const juce::String temp = SyncHelper::GetDownloadTempDirectory();
-  ASSERT_TRUE(temp.endsWith("/temp/"));
+  setenv("DORV_STAGING_DIR", moved.c_str(), 1);
+  EXPECT_TRUE(temp.endsWith("/temp/"));
   EXPECT_TRUE(juce::File(temp).isDirectory());
 }
 

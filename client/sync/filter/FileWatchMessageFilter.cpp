@@ -1,0 +1,458 @@
+#include "client/sync/filter/FileWatchMessageFilter.h"
+
+#include <deque>
+
+#include "client/core/LogWriter.h"
+#include "client/core/account/AccountData.h"
+#include "client/sync/SyncHelper.h"
+#include "client/sync/SyncLogic.h"
+#include "client/sync/records/SyncFileDataManager.h"
+#include "client/sync/status/SyncPathList.h"
+#include "client/sync/tasks/UpSyncTask.h"
+#include "client/sync/watcher/WatcherStatusMarks.h"
+#include "common/StringConvert.h"
+
+namespace {
+
+constexpr int kStatusInStep = 1;
+const char* const kFunction = "FileWatchMessageFilter::";
+
+juce::String J(const CString& text) { return Common::CString_to_String(text); }
+
+juce::String ReplacePrefix(const juce::String& path, const juce::String& oldPrefix, const juce::String& newPrefix) {
+  if (path == oldPrefix) return newPrefix;
+  if (SyncHelper::IsUnderFolder(oldPrefix, path)) return newPrefix + path.substring(oldPrefix.length());
+  return path;
+}
+
+bool AtOrUnder(const juce::String& folder, const juce::String& path) {
+  return path == folder || SyncHelper::IsUnderFolder(folder, path);
+}
+
+void Log(int level, const char* translator, const juce::String& message) {
+  WriteLog(level, juce::String(kFunction) + translator, message);
+}
+
+void MarkInStep(const juce::String& path) { WatcherStatus::SetPathStatus(path, kStatusInStep); }
+
+}  // namespace
+
+FileWatchMessageFilter::FileWatchMessageFilter(const juce::String& name, IUpTaskQueue* upManager,
+                                               ProgramChangeIgnoreList* ignoreList)
+    : juce::Thread(name),
+      m_pIgnoreList(ignoreList),
+      m_pUpManager(upManager),
+      m_hExited(CreateEventW(nullptr, FALSE, FALSE, nullptr)),
+      m_hWake(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {
+  startThread();
+}
+
+FileWatchMessageFilter::~FileWatchMessageFilter() {
+  m_bExit.store(true);
+  SetEvent(m_hWake);
+  // The turn in progress (one message) ends on its own; the thread must be gone
+  // before the queue and events are.
+  waitForThreadToExit(-1);
+  CloseHandle(m_hWake);
+  CloseHandle(m_hExited);
+}
+
+void FileWatchMessageFilter::Append(std::unique_ptr<FileWatchMessage> message) {
+  {
+    const juce::ScopedLock guard(m_lock);
+    m_messages.push_back(std::move(message));
+  }
+  SetEvent(m_hWake);
+}
+
+void FileWatchMessageFilter::OnFileAdded(CFileSystemEventArgs* args) {
+  auto message = std::make_unique<FileWatchMessage>();
+  message->m_nType = WATCHER_EVENT_ADDED;
+  message->m_sPath = message->m_sSrcPath = J(args->m_path);
+  message->m_nPathType = SyncHelper::GetPathType(message->m_sPath);
+  WriteMessageLog(KeyPoint, juce::String::formatted("FileWatch add, Path is %s", message->m_sPath.toRawUTF8()));
+  Append(std::move(message));
+}
+
+void FileWatchMessageFilter::OnFileDeleted(CFileSystemEventArgs* args) {
+  auto message = std::make_unique<FileWatchMessage>();
+  message->m_nType = WATCHER_EVENT_REMOVED;
+  message->m_sPath = message->m_sSrcPath = J(args->m_path);
+  WriteMessageLog(KeyPoint, juce::String::formatted("FileWatch Deleted, Path is %s", message->m_sPath.toRawUTF8()));
+  Append(std::move(message));
+}
+
+void FileWatchMessageFilter::OnFileChanged(CFileSystemEventArgs* args) {
+  auto message = std::make_unique<FileWatchMessage>();
+  message->m_nType = WATCHER_EVENT_MODIFIED;
+  message->m_sPath = message->m_sSrcPath = J(args->m_path);
+  message->m_nPathType = SyncHelper::GetPathType(message->m_sPath);
+  WriteMessageLog(KeyPoint, juce::String::formatted("FileWatch Changed, Path is %s", message->m_sPath.toRawUTF8()));
+  Append(std::move(message));
+}
+
+void FileWatchMessageFilter::OnFileRenamed(CFileSystemEventArgs* args) {
+  auto* renamed = dynamic_cast<CRenamedEventArgs*>(args);
+  if (!renamed) return;
+  auto message = std::make_unique<FileWatchMessage>();
+  message->m_nType = WATCHER_EVENT_RENAMED;
+  message->m_sPath = J(renamed->m_path);
+  message->m_sSrcPath = J(renamed->m_oldPath);
+  message->m_nPathType = SyncHelper::GetPathType(message->m_sPath);
+  WriteMessageLog(KeyPoint, juce::String::formatted("FileWatch Rename, Old Path is %s, NewPath is %s",
+                                                    message->m_sSrcPath.toRawUTF8(), message->m_sPath.toRawUTF8()));
+  {
+    const juce::ScopedLock guard(m_lock);
+    RewriteQueuedForRename(message->m_sPath, message->m_sSrcPath, message->m_nPathType);
+    m_messages.push_back(std::move(message));
+  }
+  SetEvent(m_hWake);
+}
+
+void FileWatchMessageFilter::OnFileMoved(CFileSystemEventArgs* args) {
+  auto* moved = dynamic_cast<CRenamedEventArgs*>(args);
+  if (!moved) return;
+  auto message = std::make_unique<FileWatchMessage>();
+  message->m_nType = WATCHER_EVENT_MOVED;
+  message->m_sPath = J(moved->m_path);
+  message->m_sSrcPath = J(moved->m_oldPath);
+  message->m_nPathType = SyncHelper::GetPathType(message->m_sPath);
+  WriteMessageLog(KeyPoint, juce::String::formatted("FileWatch Move, Old Path is %s, NewPath is %s",
+                                                    message->m_sSrcPath.toRawUTF8(), message->m_sPath.toRawUTF8()));
+  Append(std::move(message));
+}
+
+// Under the filter lock. Paths are rewritten by their leading folder only, so
+// a name that merely contains the old path's text elsewhere stays as it is.
+void FileWatchMessageFilter::RewriteQueuedForRename(const juce::String& newPath, const juce::String& oldPath,
+                                                    int pathType) {
+  for (auto it = m_messages.rbegin(); it != m_messages.rend(); ++it) {
+    FileWatchMessage& queued = **it;
+    if (pathType == SyncHelper::PATH_FOLDER) {
+      switch (queued.m_nType) {
+        case WATCHER_EVENT_ADDED:
+        case WATCHER_EVENT_MODIFIED:
+          if (AtOrUnder(oldPath, queued.m_sPath)) {
+            queued.m_sPath = ReplacePrefix(queued.m_sPath, oldPath, newPath);
+            queued.m_sSrcPath = queued.m_sPath;
+          }
+          break;
+        case WATCHER_EVENT_RENAMED:
+          if (SyncHelper::IsUnderFolder(oldPath, queued.m_sSrcPath)) {
+            queued.m_sSrcPath = ReplacePrefix(queued.m_sSrcPath, oldPath, newPath);
+            queued.m_sPath = ReplacePrefix(queued.m_sPath, oldPath, newPath);
+          }
+          break;
+        case WATCHER_EVENT_MOVED:
+          if (AtOrUnder(oldPath, queued.m_sPath)) queued.m_sPath = ReplacePrefix(queued.m_sPath, oldPath, newPath);
+          break;
+        default: break;
+      }
+    } else if (pathType == SyncHelper::PATH_FILE) {
+      if ((queued.m_nType == WATCHER_EVENT_ADDED || queued.m_nType == WATCHER_EVENT_MODIFIED) &&
+          queued.m_sPath == oldPath) {
+        queued.m_sPath = queued.m_sSrcPath = newPath;
+      }
+    }
+  }
+}
+
+void FileWatchMessageFilter::ClearFileWatchMessage() {
+  {
+    const juce::ScopedLock guard(m_lock);
+    m_messages.clear();
+  }
+  WriteMessageLog(KeyPoint, "ClearFileWatchMessage");
+}
+
+void FileWatchMessageFilter::SignExit() {
+  m_bExit.store(true);
+  SetEvent(m_hWake);
+  WriteLog(NormalLog, "FileWatchMessageFilter::SignExit", "Before Exit");
+  WaitForSingleObject(m_hExited, kExitWaitMs);
+  WriteLog(NormalLog, "FileWatchMessageFilter::SignExit", "After Exit");
+}
+
+bool FileWatchMessageFilter::IsPathQueued(const juce::String& path) {
+  const juce::ScopedLock guard(m_lock);
+  for (const auto& message : m_messages) {
+    if (message->m_sPath == path || message->m_sSrcPath == path) return true;
+  }
+  return false;
+}
+
+int FileWatchMessageFilter::GetMessageCount() {
+  const juce::ScopedLock guard(m_lock);
+  return static_cast<int>(m_messages.size());
+}
+
+std::vector<FileWatchMessage> FileWatchMessageFilter::GetMessages() {
+  const juce::ScopedLock guard(m_lock);
+  std::vector<FileWatchMessage> copies;
+  for (const auto& message : m_messages) copies.push_back(*message);
+  return copies;
+}
+
+void FileWatchMessageFilter::run() {
+  while (!m_bExit.load()) {
+    if (m_bHold.load() || !m_bRun.load() || GetMessageCount() == 0) {
+      WaitForSingleObject(m_hWake, kIdleWaitMs);
+      continue;
+    }
+    if (m_pUpManager && !m_pUpManager->HoldForTranslation()) {
+      // An up operation runs; its queues stay as they are until it is done.
+      WaitForSingleObject(m_hWake, kIdleWaitMs);
+      continue;
+    }
+    if (!TranslateFrontMessage()) WriteMessageLog(KeyPoint, "end Checking message");
+    if (m_pUpManager) m_pUpManager->EndTranslation();
+  }
+  SetEvent(m_hExited);
+}
+
+bool FileWatchMessageFilter::TranslateFrontMessage() {
+  const juce::ScopedLock guard(m_lock);
+  if (m_messages.empty()) return false;
+  std::unique_ptr<FileWatchMessage> front = std::move(m_messages.front());
+  m_messages.erase(m_messages.begin());
+  Translate(*front);
+  return true;
+}
+
+void FileWatchMessageFilter::Translate(const FileWatchMessage& message) {
+  switch (message.m_nType) {
+    case WATCHER_EVENT_ADDED: TranslateAddEvent(message); break;
+    case WATCHER_EVENT_REMOVED: TranslateDeleteEvent(message); break;
+    case WATCHER_EVENT_MODIFIED: TranslateChangedEvent(message); break;
+    case WATCHER_EVENT_RENAMED: TranslateRenameEvent(message); break;
+    case WATCHER_EVENT_MOVED: TranslateMoveEvent(message); break;
+    default: break;
+  }
+}
+
+// The account's limit; a limit not known yet (0) limits nothing.
+bool FileWatchMessageFilter::IsFileTooBig(const juce::String& path) {
+  AccountData* account = GetAccountData();
+  if (!account) return false;
+  juce::int64 limit = account->GetUserConfig().UC_FileSizeLimit;
+  if (limit <= 0) return false;
+  return SyncHelper::GetFileSize(path) > limit;
+}
+
+void FileWatchMessageFilter::TranslateAddEvent(const FileWatchMessage& message) {
+  const juce::String& p = message.m_sPath;
+  if (m_pIgnoreList && m_pIgnoreList->CheckAndRemove(p, p, WATCHER_EVENT_ADDED)) {
+    MarkInStep(p);
+    Log(NormalLog, "TranslateAddEvent", "AddEvent By download File or the program, path is " + p);
+    return;
+  }
+  if (message.m_nPathType == SyncHelper::PATH_FILE) {
+    if (IsFileTooBig(p)) {
+      SyncHelper::ReportFileTooBig(p);
+      return;
+    }
+    AddMessage(p, p, SyncHelper::GetFileMD5(p), message.m_nType, 1);
+  } else if (message.m_nPathType == SyncHelper::PATH_FOLDER) {
+    AddMessage(p, p, juce::String(), message.m_nType, 0);
+  } else {
+    Log(ErrorLog, "TranslateAddEvent", "AddEvent Can not judge file type, path is " + p);
+  }
+}
+
+void FileWatchMessageFilter::TranslateDeleteEvent(const FileWatchMessage& message) {
+  const juce::String& p = message.m_sPath;
+  if (m_pIgnoreList && m_pIgnoreList->CheckAndRemove(p, p, WATCHER_EVENT_REMOVED)) {
+    Log(NormalLog, "TranslateDeleteEvent", "TranslateDeleteEvent By download File or the program, path is " + p);
+    return;
+  }
+  if (SyncPathList* tips = GetSyncTipList()) tips->RemovePath(p);
+  int isFile;
+  if (SyncFileDataManager::IsFileInDB(p)) {
+    isFile = 1;
+  } else if (SyncFileDataManager::IsFolderInDB(p)) {
+    isFile = 0;
+  } else if (!m_pUpManager || !m_pUpManager->FindTaskByPath(p, isFile)) {
+    Log(NormalLog, "TranslateDeleteEvent", "Delete Operation can not judge file or folder, the path is " + p);
+    return;
+  }
+  AddMessage(p, message.m_sSrcPath, juce::String(), message.m_nType, isFile);
+}
+
+void FileWatchMessageFilter::TranslateChangedEvent(const FileWatchMessage& message) {
+  const juce::String& p = message.m_sPath;
+  if (m_pIgnoreList && m_pIgnoreList->CheckAndRemove(p, p, WATCHER_EVENT_MODIFIED)) {
+    MarkInStep(p);
+    Log(NormalLog, "TranslateChangedEvent", "TranslateChangedEvent By download File or the program, path is " + p);
+    return;
+  }
+  if (message.m_nPathType == SyncHelper::PATH_FILE) {
+    if (IsFileTooBig(p)) {
+      SyncHelper::ReportFileTooBig(p);
+      return;
+    }
+    AddMessage(p, p, SyncHelper::GetFileMD5(p), WATCHER_EVENT_MODIFIED, 1);
+  } else if (message.m_nPathType == SyncHelper::PATH_FOLDER) {
+    Log(KeyPoint, "TranslateChangedEvent", "ChangedEvent judge File is Folder type, path is " + p);
+  } else {
+    Log(ErrorLog, "TranslateChangedEvent", "ChangedEvent Can not judge file type, path is " + p);
+  }
+}
+
+bool FileWatchMessageFilter::IsOwnRenameOrMove(const FileWatchMessage& message, const char* translator) {
+  if (!m_pIgnoreList || !m_pIgnoreList->CheckAndRemove(message.m_sSrcPath, message.m_sPath, message.m_nType)) {
+    return false;
+  }
+  MarkInStep(message.m_sPath);
+  MarkInStep(message.m_sSrcPath);
+  Log(NormalLog, translator, juce::String(translator) + " By download File or the program, path is " + message.m_sPath);
+  return true;
+}
+
+void FileWatchMessageFilter::TranslateRenameEvent(const FileWatchMessage& message) {
+  const juce::String& n = message.m_sPath;
+  const juce::String& o = message.m_sSrcPath;
+  if (IsOwnRenameOrMove(message, "TranslateRenameEvent")) return;
+  if (message.m_nPathType == SyncHelper::PATH_FILE) {
+    if (!IsKnownSource(o, 1)) {
+      QueueFileAdd(n);
+      return;
+    }
+    AddMessage(n, o, juce::String(), message.m_nType, 1);
+  } else if (message.m_nPathType == SyncHelper::PATH_FOLDER) {
+    if (!IsKnownSource(o, 0)) {
+      QueueTreeAdd(n);
+      return;
+    }
+    AddMessage(n, o, juce::String(), message.m_nType, 0);
+  } else {
+    Log(ErrorLog, "TranslateRenameEvent", "RenameEvent Can not judge file type, path is " + n);
+  }
+}
+
+void FileWatchMessageFilter::TranslateMoveEvent(const FileWatchMessage& message) {
+  const juce::String& n = message.m_sPath;
+  const juce::String& o = message.m_sSrcPath;
+  if (IsOwnRenameOrMove(message, "TranslateMoveEvent")) return;
+  if (message.m_nPathType == SyncHelper::PATH_FILE) {
+    if (!IsKnownSource(o, 1)) {
+      QueueFileAdd(n);
+      return;
+    }
+    AddMessage(n, o, juce::String(), message.m_nType, 1);
+    QueueContentChangeAfterMove(n, o);
+  } else if (message.m_nPathType == SyncHelper::PATH_FOLDER) {
+    AddMessage(o, o, juce::String(), WATCHER_EVENT_REMOVED, 0);
+    QueueTreeAdd(n);
+    Log(KeyPoint, "TranslateMoveEvent", "Move Event  judge file is Folder type, process to add and delete, path is " + n);
+  } else {
+    Log(KeyPoint, "TranslateMoveEvent", "Move Event Can not judge file type, path is " + n);
+  }
+}
+
+bool FileWatchMessageFilter::IsKnownSource(const juce::String& oldPath, int isFile) {
+  if (isFile ? SyncFileDataManager::IsFileInDB(oldPath) : SyncFileDataManager::IsFolderInDB(oldPath)) return true;
+  int queuedIsFile = 0;
+  return m_pUpManager && m_pUpManager->FindTaskByPath(oldPath, queuedIsFile);
+}
+
+void FileWatchMessageFilter::QueueFileAdd(const juce::String& path) {
+  if (IsFileTooBig(path)) {
+    SyncHelper::ReportFileTooBig(path);
+    return;
+  }
+  AddMessage(path, path, SyncHelper::GetFileMD5(path), WATCHER_EVENT_ADDED, 1);
+}
+
+void FileWatchMessageFilter::QueueTreeAdd(const juce::String& top) {
+  std::deque<juce::File> folders{juce::File(top)};
+  while (!folders.empty()) {
+    juce::File folder = folders.front();
+    AddMessage(folder.getFullPathName(), folder.getFullPathName(), juce::String(), WATCHER_EVENT_ADDED, 0);
+    for (const juce::File& file : folder.findChildFiles(juce::File::findFiles, false, "*")) {
+      if (SyncHelper::IsIgnoredFileName(file.getFileName().toLowerCase())) continue;
+      juce::String path = file.getFullPathName();
+      AddMessage(path, path, SyncHelper::GetFileMD5(path), WATCHER_EVENT_ADDED, 1);
+    }
+    folders.pop_front();
+    for (const juce::File& sub : folder.findChildFiles(juce::File::findDirectories, false, "*")) {
+      folders.push_back(sub);
+    }
+  }
+}
+
+void FileWatchMessageFilter::QueueContentChangeAfterMove(const juce::String& newPath, const juce::String& oldPath) {
+  SyncFileData oldRow;
+  if (!SyncFileDataManager::SelectSyncFileData(oldPath, oldRow)) return;
+  juce::String md5 = SyncHelper::GetFileMD5(newPath);
+  if (md5.isEmpty() || md5.equalsIgnoreCase(oldRow.m_Md5)) return;
+  Log(NormalLog, "TranslateMoveEvent", "Moved file has new content, path is " + newPath);
+  AddMessage(newPath, newPath, md5, WATCHER_EVENT_MODIFIED, 1);
+}
+
+void FileWatchMessageFilter::AddMessage(const juce::String& path, const juce::String& srcPath,
+                                        const juce::String& md5, int type, int isFile) {
+  auto task = std::make_unique<UpSyncTask>();
+  task->m_bIsFile = isFile ? 1 : 0;
+  task->m_sPath = path;
+  task->m_sSrcPath = srcPath;
+  task->m_sMd5 = md5;
+  task->m_time = SyncHelper::GetFileModifiedTime(path);
+  if (!isFile) {
+    task->m_nSize = 0;
+    SyncFolderData row;
+    if (SyncFileDataManager::SelectSyncFolderData(path, row)) {
+      task->m_nID = task->m_nSrcID = row.m_FolderID;
+      task->m_nParentID = task->m_nSrcParentID = row.m_ParentID;
+    }
+    switch (type) {
+      case WATCHER_EVENT_REMOVED: task->m_nOp = UP_OP_FOLDER_DELETE; break;
+      case WATCHER_EVENT_ADDED: task->m_nOp = UP_OP_FOLDER_ADD; break;
+      case WATCHER_EVENT_RENAMED: task->m_nOp = UP_OP_FOLDER_RENAME; break;
+      case WATCHER_EVENT_MOVED:
+        WriteLog(NormalLog, "FileWatchMessageFilter::AddMessage", "Up Move Folder, Path is " + path);
+        return;
+      default: task->m_nOp = UP_OP_NONE; break;
+    }
+  } else {
+    SyncFileData row;
+    bool found = SyncFileDataManager::SelectSyncFileData(path, row);
+    if (found) {
+      task->m_nID = task->m_nSrcID = row.m_FileID;
+      task->m_nParentID = task->m_nSrcParentID = row.m_ParentID;
+    }
+    switch (type) {
+      case WATCHER_EVENT_REMOVED: task->m_nOp = UP_OP_FILE_DELETE; break;
+      case WATCHER_EVENT_ADDED:
+      case WATCHER_EVENT_MODIFIED:
+        if (found && row.m_Md5 == md5) {
+          if (ISyncNotifyUI* sink = GetSyncNotifyUI()) sink->NotifyPathStatus(path, 3);
+          WriteLog(NormalLog, "FileWatchMessageFilter::AddMessage",
+                   (type == WATCHER_EVENT_ADDED ? "File MD5 == DB MD5 and not add FileAdded message :"
+                                                : "File MD5 == DB MD5 and not add FileChanged message :") +
+                       path);
+          return;
+        }
+        task->m_nSize = SyncHelper::GetFileSize(path);
+        task->m_nOp = type == WATCHER_EVENT_ADDED ? UP_OP_FILE_ADD : UP_OP_FILE_MODIFY;
+        break;
+      case WATCHER_EVENT_MOVED:
+      case WATCHER_EVENT_RENAMED: {
+        SyncFileData srcRow;
+        if (SyncFileDataManager::SelectSyncFileData(srcPath, srcRow)) {
+          task->m_nSrcID = srcRow.m_FileID;
+          task->m_nSrcParentID = srcRow.m_ParentID;
+        }
+        task->m_nSize = SyncHelper::GetFileSize(path);
+        task->m_nOp = type == WATCHER_EVENT_MOVED ? UP_OP_FILE_MOVE : UP_OP_FILE_RENAME;
+        break;
+      }
+      default: task->m_nOp = UP_OP_NONE; break;
+    }
+  }
+  if (m_pUpManager) {
+    UpSyncTask* raw = task.release();
+    m_pUpManager->ClassifyTask(raw);
+    m_pUpManager->AddTask(raw);
+  }
+  SetEvent(m_hWake);
+}

@@ -1,0 +1,99 @@
+#pragma once
+// Turns the watcher's delivered changes into up tasks.
+//
+// The handler slots run on the watcher's notifier thread and only queue a
+// FileWatchMessage (a rename first brings queued paths up to date). The
+// filter's own thread, "FileWatchMessageFilter", takes one message at a time
+// while the up task manager runs no operation: it drops the changes the
+// program made itself (ProgramChangeIgnoreList), tells files from folders,
+// drops files that are too big or unchanged, expands a folder moved in, and
+// queues the rest through AddMessage, which the start-up walk calls as well.
+//
+// The controller (UI and start-up threads) sets the hold and run flags,
+// signals the wake event, clears the queue and tells the thread to exit. The
+// filter lock guards the queue; a message is translated under it.
+#include <atomic>
+#include <memory>
+#include <vector>
+
+#include <juce_core/juce_core.h>
+
+#include "client/sync/filter/FileWatchMessage.h"
+#include "client/sync/filter/ProgramChangeIgnoreList.h"
+#include "client/sync/filter/UpTaskQueue.h"
+#include "client/sync/watcher/WatcherChangeHandler.h"
+#include "win32/Windows.h"
+
+class FileWatchMessageFilter : public IWatcherChangeHandler, public juce::Thread {
+ public:
+  static constexpr DWORD kIdleWaitMs = 1000;
+  static constexpr DWORD kExitWaitMs = 500;
+
+  // Starts the thread (held until the controller releases it).
+  FileWatchMessageFilter(const juce::String& name, IUpTaskQueue* upManager, ProgramChangeIgnoreList* ignoreList);
+  ~FileWatchMessageFilter() override;
+
+  void OnFileAdded(CFileSystemEventArgs* args) override;
+  void OnFileDeleted(CFileSystemEventArgs* args) override;
+  void OnFileRenamed(CFileSystemEventArgs* args) override;
+  void OnFileChanged(CFileSystemEventArgs* args) override;
+  void OnFileMoved(CFileSystemEventArgs* args) override;
+  void OnWatchError(CFileSystemEventArgs*) override {}
+  void OnWatchStarted(CFileSystemEventArgs*) override {}
+  void OnWatchStopped(CFileSystemEventArgs*) override {}
+
+  // Builds the up task of one change and queues it (type 1-5; isFile 1 file,
+  // 0 folder; md5 empty for none).
+  void AddMessage(const juce::String& path, const juce::String& srcPath, const juce::String& md5, int type,
+                  int isFile);
+  void ClearFileWatchMessage();
+  void SignExit();
+  bool IsPathQueued(const juce::String& path);
+  int GetMessageCount();
+  // Copies of the queued messages, front first (tests, diagnostics).
+  std::vector<FileWatchMessage> GetMessages();
+
+  // Takes the front message and translates it, as the thread does in a turn
+  // (without the up manager's busy state). False when the queue was empty.
+  bool TranslateFrontMessage();
+
+  void SetHold(bool hold) { m_bHold.store(hold); }
+  void SetRun(bool run) { m_bRun.store(run); }
+  void Wake() { SetEvent(m_hWake); }
+
+  void run() override;
+
+ private:
+  void Append(std::unique_ptr<FileWatchMessage> message);
+  void RewriteQueuedForRename(const juce::String& newPath, const juce::String& oldPath, int pathType);
+  void Translate(const FileWatchMessage& message);
+  void TranslateAddEvent(const FileWatchMessage& message);
+  void TranslateDeleteEvent(const FileWatchMessage& message);
+  void TranslateChangedEvent(const FileWatchMessage& message);
+  void TranslateRenameEvent(const FileWatchMessage& message);
+  void TranslateMoveEvent(const FileWatchMessage& message);
+  bool IsFileTooBig(const juce::String& path);
+  // A rename or move the program made itself: consumed, both paths in step.
+  bool IsOwnRenameOrMove(const FileWatchMessage& message, const char* translator);
+  // Whether the old path of a rename or move is known to the service's side:
+  // stored, or queued for upload. A file written under a temporary name and
+  // renamed into place is known by nothing and is an addition of its new name.
+  bool IsKnownSource(const juce::String& oldPath, int isFile);
+  void QueueFileAdd(const juce::String& path);
+  // The folder, then its files (but the shell's own) and sub-folders, breadth first.
+  void QueueTreeAdd(const juce::String& top);
+  // A file that moved under the same name may also have new content: the
+  // move keeps the server's old content, so a change follows when the digest
+  // differs from the one stored for the old path.
+  void QueueContentChangeAfterMove(const juce::String& newPath, const juce::String& oldPath);
+
+  ProgramChangeIgnoreList* m_pIgnoreList;
+  IUpTaskQueue* m_pUpManager;
+  std::vector<std::unique_ptr<FileWatchMessage>> m_messages;
+  std::atomic<bool> m_bExit{false};
+  HANDLE m_hExited;
+  HANDLE m_hWake;
+  std::atomic<bool> m_bHold{true};
+  std::atomic<bool> m_bRun{true};
+  juce::CriticalSection m_lock;
+};

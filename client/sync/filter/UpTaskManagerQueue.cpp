@@ -1,0 +1,29 @@
+#include "client/sync/filter/UpTaskManagerQueue.h"
+
+#include "client/sync/tasks/SyncUpTaskManager.h"
+
+bool UpTaskManagerQueue::HoldForTranslation() {
+  if (!m_pManager) return true;
+  if (m_pManager->GetBusyState() == SyncUpTaskManager::BUSY_RUNNING) return false;
+  m_pManager->SetBusyState(SyncUpTaskManager::BUSY_HOLD);
+  return true;
+}
+
+void UpTaskManagerQueue::EndTranslation() {
+  if (m_pManager) m_pManager->SetBusyState(SyncUpTaskManager::BUSY_IDLE);
+}
+
+void UpTaskManagerQueue::ClassifyTask(UpSyncTask* task) {
+  if (m_pManager) m_pManager->ClassifyTask(task);
+}
+
+void UpTaskManagerQueue::AddTask(UpSyncTask* task) {
+  if (m_pManager)
+    m_pManager->AddTask(task);
+  else
+    delete task;
+}
+
+bool UpTaskManagerQueue::FindTaskByPath(const juce::String& path, int& isFile) {
+  return m_pManager && m_pManager->FindTaskByPath(path, isFile);
+}

@@ -1,0 +1,49 @@
+#include "client/sync/ops/down/DownOpSupport.h"
+
+#include "client/core/context/GlobalContext.h"
+#include "client/sync/SyncEngineLinks.h"
+#include "client/sync/SyncHelper.h"
+#include "common/PathText.h"
+
+namespace DownOps {
+
+void Ignore(const juce::String& path, const juce::String& newPath, int type) {
+  const SyncEngineLinks links = GetSyncEngineLinks();
+  if (links.ignoreProgramChange) links.ignoreProgramChange(path, newPath, type);
+}
+
+void Unignore(const juce::String& path, const juce::String& newPath, int type) {
+  const SyncEngineLinks links = GetSyncEngineLinks();
+  if (links.unignoreProgramChange) links.unignoreProgramChange(path, newPath, type);
+}
+
+juce::String WithSeparator(const juce::String& folder) {
+  const juce::String separator = juce::File::getSeparatorString();
+  return folder.endsWith(separator) ? folder : folder + separator;
+}
+
+juce::String ParentOf(const juce::String& path) { return Common::String_GetParentPath(path); }
+
+bool FileHasMD5(const juce::String& path, const juce::String& md5) {
+  if (path.isEmpty() || md5.isEmpty()) return false;
+  return SyncHelper::GetFileMD5(path) == md5;
+}
+
+bool SelectFileByID(juce::int64 id, SyncFileData& row) {
+  GlobalContext* context = GetGlobalContext();
+  return context && context->m_pFileDBManager && context->m_pFileDBManager->SelectFileByID(id, row) == 0 &&
+         row.m_FileID != -1;
+}
+
+bool SelectFilesByParentID(juce::int64 id, std::vector<SyncFileData>& rows) {
+  GlobalContext* context = GetGlobalContext();
+  return context && context->m_pFileDBManager && context->m_pFileDBManager->SelectFilesByParentID(id, rows) == 0;
+}
+
+bool SelectFoldersByParentID(juce::int64 id, std::vector<SyncFolderData>& rows) {
+  GlobalContext* context = GetGlobalContext();
+  return context && context->m_pFolderDBManager &&
+         context->m_pFolderDBManager->SelectFoldersByParentID(id, rows) == 0;
+}
+
+}  // namespace DownOps

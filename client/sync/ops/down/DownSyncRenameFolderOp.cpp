@@ -1,0 +1,65 @@
+#include "client/sync/ops/down/DownSyncRenameFolderOp.h"
+
+#include "client/core/LogWriter.h"
+#include "client/sync/SyncHelper.h"
+#include "client/sync/SyncLogic.h"
+#include "client/sync/ops/down/DownOpSupport.h"
+#include "client/sync/records/SyncFileDataManager.h"
+#include "client/sync/records/SyncRootFolder.h"
+#include "client/sync/status/SyncStatusTracker.h"
+#include "client/sync/tasks/DownSyncTask.h"
+#include "win32/Windows.h"
+
+int DownSyncRenameFolderOp::Execute_SyncOperation() {
+  DownSyncTask* task = m_pItem ? m_pItem->m_pTask : nullptr;
+  if (!task || task->m_bCancelled.load()) {
+    WriteMessageLog(ErrorLog, "DownSyncRenameFolderOp::Execute_SyncOperation DownSyncTask Cancel");
+    return SYNC_RESULT_CANCEL;
+  }
+  if (!task->m_pFolderData) return SYNC_RESULT_CANCEL;
+  const SyncFolderData& record = *task->m_pFolderData;
+  // The sync root keeps the name the user gave it, whatever the service
+  // calls that folder.
+  if (record.m_FolderID == SyncRootFolder::GetInstance()->GetRootFolderID()) {
+    WriteMessageLog(KeyPoint, "The sync root is not renamed, id is " + juce::String(record.m_FolderID));
+    return SYNC_RESULT_CANCEL;
+  }
+  m_sOldPath = SyncFileDataManager::GetFolderPathByID(record.m_FolderID);
+  if (m_sOldPath.isEmpty()) return SYNC_RESULT_CANCEL;
+  m_sDownloadFilePath = DownOps::WithSeparator(DownOps::ParentOf(m_sOldPath)) + record.m_FolderName;
+  if (CheckPathLength(task, m_sDownloadFilePath, false)) return SYNC_RESULT_CANCEL;
+  if (m_sDownloadFilePath == m_sOldPath) return SYNC_RESULT_SUCCESS;
+  DownOps::Ignore(m_sOldPath, m_sDownloadFilePath, DownOps::IGNORE_RENAME);
+  if (SyncHelper::MoveWithoutReplace(m_sOldPath, m_sDownloadFilePath)) {
+    SHChangeNotify(SHCNE_RENAMEFOLDER, SHCNF_PATHW, m_sOldPath.toWideCharPointer(),
+                   m_sDownloadFilePath.toWideCharPointer());
+    return SYNC_RESULT_SUCCESS;
+  }
+  if (GetLastError() == ERROR_ACCESS_DENIED) {
+    WriteMessageLog(KeyPoint, "Rename Folder Failed, File be Occupy, SrcPath is  " + m_sOldPath);
+    return ReportOccupied(task, m_sOldPath);
+  }
+  WriteMessageLog(ErrorLog, "Down Rename Failed, SrcPath is " + m_sOldPath + ", TagertPath is " + m_sDownloadFilePath);
+  DownOps::Unignore(m_sOldPath, m_sDownloadFilePath, DownOps::IGNORE_RENAME);
+  return SYNC_RESULT_CANCEL;
+}
+
+int DownSyncRenameFolderOp::Success_SyncOperation() {
+  DownSyncTask* task = m_pItem ? m_pItem->m_pTask : nullptr;
+  if (!task || !task->m_pFolderData) return SYNC_RESULT_ERROR_REMOVE;
+  SyncFolderData row(*task->m_pFolderData);
+  SyncFolderData old;
+  if (SyncFileDataManager::SelectSyncFolderDataByID(row.m_FolderID, old) && row.m_ParentPath.isEmpty())
+    row.m_ParentPath = old.m_ParentPath;
+  row.m_FolderPath = m_sDownloadFilePath;
+  SaveSyncFolderData(row);
+  if (m_sOldPath != m_sDownloadFilePath)
+    SyncFileDataManager::ReplacePathPrefix(DownOps::WithSeparator(m_sOldPath), DownOps::WithSeparator(m_sDownloadFilePath));
+  LogSuccess("Down Rename Folder", m_sDownloadFilePath, row.m_FolderID, row.m_VersionValue);
+  ReportPathDone(m_sDownloadFilePath, 0, task->m_nOp);
+  RemoveFromTips(m_sOldPath);
+  if (m_sOldPath != m_sDownloadFilePath)
+    if (SyncStatusTracker* tracker = GetSyncStatusTracker())
+      tracker->AddChangeNote(m_sDownloadFilePath, m_sDownloadFilePath, m_sOldPath, task->m_nOp);
+  return SYNC_RESULT_SUCCESS;
+}

@@ -1,0 +1,397 @@
+#include "client/sync/ops/down/SyncDownloadFileOp.h"
+
+#include <mutex>
+#include <set>
+
+#include "client/core/LogWriter.h"
+#include "client/core/context/ThreadsPools.h"
+#include "client/core/tasks/FileTasks.h"
+#include "client/core/transfer/FileRangedDownload.h"
+#include "client/sync/SyncEngineLinks.h"
+#include "client/sync/SyncHelper.h"
+#include "client/sync/SyncLogic.h"
+#include "client/sync/ops/down/DownOpSupport.h"
+#include "client/sync/records/SyncFileDataManager.h"
+#include "client/sync/registry/DownSyncPathRegistry.h"
+#include "client/sync/status/SyncPathList.h"
+#include "client/sync/status/SyncStatusTracker.h"
+#include "client/sync/tasks/DownSyncTask.h"
+#include "common/PathText.h"
+#include "win32/Windows.h"
+
+namespace {
+
+constexpr int kFileNotFoundOnServer = 555;
+
+void Error(const char* tag, const juce::String& text) { WriteLog(ErrorLog, tag, text); }
+
+// The staging files that a running download writes; the cleanup of a short
+// staging drive leaves them alone.
+std::mutex g_stagingLock;
+std::set<juce::String> g_activeStaging;
+
+struct ActiveStaging {
+  juce::String path;
+  explicit ActiveStaging(const juce::String& p) : path(p) {
+    std::lock_guard<std::mutex> hold(g_stagingLock);
+    g_activeStaging.insert(path);
+  }
+  ~ActiveStaging() {
+    std::lock_guard<std::mutex> hold(g_stagingLock);
+    g_activeStaging.erase(path);
+  }
+};
+
+// Frees space on the staging drive: every staging file that no download is
+// writing right now is deleted.
+void EmptyStagingFolder(const juce::String& folder) {
+  std::lock_guard<std::mutex> hold(g_stagingLock);
+  for (const auto& entry : juce::RangedDirectoryIterator(juce::File(folder), false, "*", juce::File::findFiles)) {
+    const juce::String path = entry.getFile().getFullPathName();
+    if (!g_activeStaging.count(path)) entry.getFile().deleteFile();
+  }
+}
+
+void SetPathStatus(const juce::String& path, int status) {
+  const SyncEngineLinks links = GetSyncEngineLinks();
+  if (links.setPathStatus) links.setPathStatus(path, status);
+}
+
+}  // namespace
+
+SyncDownloadFileOp::SyncDownloadFileOp(DownSyncFile* item) : SyncDownFileBaseOperation(item) {}
+
+DownSyncTask* SyncDownloadFileOp::Task() const { return m_pItem ? m_pItem->m_pTask : nullptr; }
+
+const SyncFileData* SyncDownloadFileOp::Record() const {
+  DownSyncTask* task = Task();
+  return task ? task->m_pFileData.get() : nullptr;
+}
+
+juce::String SyncDownloadFileOp::GetStagingPath(const SyncFileData& record) {
+  const juce::String folder = SyncHelper::GetDownloadTempDirectory();
+  if (folder.isEmpty() || record.m_FileName.isEmpty()) return {};
+  return folder + juce::String(record.m_FileID) + "-" + record.m_FileName;
+}
+
+bool SyncDownloadFileOp::ReplaceFileAtomically(const juce::String& source, const juce::String& target) {
+  const juce::String hidden = DownOps::WithSeparator(DownOps::ParentOf(target)) + "." +
+                              Common::String_GetFileName(target) + ".dorv-part";
+  const juce::File hiddenFile(hidden);
+  {
+    juce::FileInputStream in{juce::File(source)};
+    if (!in.openedOk()) {
+      SetLastError(ERROR_FILE_NOT_FOUND);
+      return false;
+    }
+    hiddenFile.deleteFile();
+    juce::FileOutputStream out(hiddenFile);
+    if (!out.openedOk()) {
+      SetLastError(ERROR_ACCESS_DENIED);
+      return false;
+    }
+    const juce::int64 size = in.getTotalLength();
+    if (out.writeFromInputStream(in, -1) != size) {
+      out.flush();
+      hiddenFile.deleteFile();
+      SetLastError(ERROR_DISK_FULL);
+      return false;
+    }
+    out.flush();  // written through to the disk before it takes the name
+  }
+  // The temporary name is the program's own: the watcher's reports of it
+  // are dropped like those of the target.
+  DownOps::Ignore(hidden, hidden, DownOps::IGNORE_ADD);
+  DownOps::Ignore(hidden, target, DownOps::IGNORE_RENAME);
+  if (MoveFileExW(hidden.toWideCharPointer(), target.toWideCharPointer(), MOVEFILE_REPLACE_EXISTING)) return true;
+  const DWORD error = GetLastError();
+  hiddenFile.deleteFile();
+  DownOps::Unignore(hidden, hidden, DownOps::IGNORE_ADD);
+  DownOps::Unignore(hidden, target, DownOps::IGNORE_RENAME);
+  SetLastError(error);
+  return false;
+}
+
+int SyncDownloadFileOp::BuildDownloadFilePath() {
+  static const char* kTag = "SyncDownloadTotalFileOp::BuildDownloadFilePath";
+  if (m_sDownloadFilePath.isNotEmpty()) return SYNC_RESULT_SUCCESS;
+  DownSyncTask* task = Task();
+  const SyncFileData* record = Record();
+  if (!task || !record) {
+    Error(kTag, "pDownSyncTask is null and return cancel");
+    return SYNC_RESULT_CANCEL;
+  }
+  juce::String parent;
+  if (record->m_ParentID > 0) parent = SyncFileDataManager::GetFolderPathByID(record->m_ParentID);
+  if (parent.isEmpty()) {
+    const juce::String own = SyncFileDataManager::GetFilePathByID(record->m_FileID);
+    if (own.isEmpty()) {
+      task->m_bSaveOnCancel.store(true);
+      Error(kTag, record->m_ParentID > 0
+                      ? "parentPath  is empty and return Cancel Remove ParentID  is " + juce::String(record->m_ParentID)
+                      : juce::String("parentID  is 0 and return cancel"));
+      return SYNC_RESULT_CANCEL;
+    }
+    parent = DownOps::ParentOf(own);
+  }
+  m_sParentFolderPath = DownOps::WithSeparator(parent);
+  m_sDownloadFilePath = m_sParentFolderPath + record->m_FileName;
+  return SYNC_RESULT_SUCCESS;
+}
+
+void SyncDownloadFileOp::IsNeedDownloadFile() {
+  if (m_sDownloadFilePath.isEmpty() && BuildDownloadFilePath() != SYNC_RESULT_SUCCESS) {
+    m_bNeedDownload = false;
+    return;
+  }
+  const SyncFileData* record = Record();
+  if (!record) return;
+  PartlySyncFileData row;
+  if (SyncFileDataManager::SelectPartlySyncFileData(m_sDownloadFilePath, row) && row.m_FileID != -1 &&
+      row.m_Md5 == record->m_Md5 && juce::File(m_sDownloadFilePath).existsAsFile() &&
+      DownOps::FileHasMD5(m_sDownloadFilePath, row.m_Md5))
+    m_bNeedDownload = false;
+}
+
+int SyncDownloadFileOp::Prepare_SyncOperation() {
+  static const char* kTag = "SyncDownloadFileOp::Prepare_SyncOperation";
+  DownSyncTask* task = Task();
+  if (!task || task->m_bCancelled.load()) {
+    WriteMessageLog(KeyPoint, "SyncDownloadFileOp::Prepare_SyncOperation Task Cancel ");
+    return SYNC_RESULT_CANCEL;
+  }
+  const SyncFileData& record = *Record();
+  if (const int built = BuildDownloadFilePath(); built != SYNC_RESULT_SUCCESS) {
+    Error(kTag, "BuildDownloadFilePath Error");
+    return built;
+  }
+  IsNeedDownloadFile();
+  if (!m_bNeedDownload) {
+    WriteLog(NormalLog, kTag, "IsNeedDownloadFile return Success");
+    ReportPathDone(m_sDownloadFilePath, 0, task->m_nOp);
+    RemoveFromTips(m_sDownloadFilePath);
+    return SYNC_RESULT_SUCCESS;
+  }
+  if (CheckPathLength(task, m_sDownloadFilePath, true)) return SYNC_RESULT_CANCEL;
+  // A size the wire can't hold is no empty file: refuse it plainly.
+  if (record.m_FileSize < 0) {
+    Error(kTag, "file size is out of range, path is " + m_sDownloadFilePath);
+    if (ISyncNotifyUI* sink = GetSyncNotifyUI())
+      sink->NotifySyncEvent(SyncNotifyInfo{SNT_FILE_TOO_BIG, m_sDownloadFilePath, "File"});
+    return SYNC_RESULT_ERROR_REMOVE;
+  }
+
+  DownSyncPathRegistry::GetInstance()->Acquire(m_sParentFolderPath);
+  m_bHeld = true;
+  if (juce::File(m_sDownloadFilePath).exists()) SetPathStatus(m_sDownloadFilePath, 2);
+
+  if (record.m_FileSize > 0) {
+    const juce::String staging = SyncHelper::GetDownloadTempDirectory();
+    bool stagingShort = SyncHelper::IsDiskSpaceLow(staging);
+    if (stagingShort) {
+      EmptyStagingFolder(staging);
+      stagingShort = SyncHelper::IsDiskSpaceLow(staging);
+    }
+    if (stagingShort || SyncHelper::IsDiskSpaceLow(m_sDownloadFilePath)) {
+      if (task->m_nWaitState != DOWN_WAIT_DISK_SPACE) {
+        if (ISyncNotifyUI* sink = GetSyncNotifyUI())
+          sink->NotifySyncEvent(SyncNotifyInfo{SNT_LOCAL_DISK_FULL, m_sDownloadFilePath, ""});
+        if (SyncPathList* tips = GetSyncTipList()) tips->AddUnique(m_sDownloadFilePath, TIP_DISK_FULL);
+      }
+      task->m_nWaitState = DOWN_WAIT_DISK_SPACE;
+      return SYNC_RESULT_ERROR_ONLYWAIT_AND_DOAGAIN;
+    }
+  }
+  if (record.m_FileSize == 0) return SYNC_RESULT_SUCCESS;  // nothing to fetch: an empty file is made
+  return FetchToken();
+}
+
+int SyncDownloadFileOp::FetchToken() {
+  const SyncFileData& record = *Record();
+  DownloadFileControlRequest request(*m_pRequestHeader, record.m_FileID, record.m_OwnerID, record.m_FileSize,
+                                     record.m_VersionValue.toStdString(), std::string());
+  TransportTokenReply reply;
+  const bool ok = DownOps::PostAndWait(GetUpThreadsPool(), new DownloadFileTokenTask("DownloadFileTokenTask", request),
+                                       [&](DownloadFileTokenTask& task) { task.GetResult(reply); });
+  m_token = reply;
+  if (ok) return SYNC_RESULT_SUCCESS;
+  WriteLog(ErrorLog, "DownloadTokenHelper::FetchToken", "Download Prepare Error");
+  m_nServerCode.store(reply.code);
+  return SYNC_RESULT_ERROR_TRYTHREETIME_MOVEBACK;
+}
+
+int SyncDownloadFileOp::Execute_SyncOperation() {
+  if (!m_bNeedDownload) return SYNC_RESULT_SUCCESS;
+  const SyncFileData* record = Record();
+  if (!record) {
+    Error("SyncDownloadTotalFileOp::Execute_SyncOperation", "pDownSyncTask is null");
+    return SYNC_RESULT_CANCEL;
+  }
+  if (record->m_FileSize == 0) return SYNC_RESULT_SUCCESS;
+  return DownloadToStaging();
+}
+
+int SyncDownloadFileOp::DownloadToStaging() {
+  static const char* kTag = "SyncDownloadTotalFileOp::Prepare_SyncOperation";
+  const SyncFileData& record = *Record();
+  m_sStagingPath = GetStagingPath(record);
+  if (m_sStagingPath.isEmpty()) {
+    Error(kTag, "download temp directory is empty");
+    return SYNC_RESULT_CANCEL;
+  }
+  const juce::File staging(m_sStagingPath);
+  ActiveStaging active(m_sStagingPath);
+  if (staging.existsAsFile()) {
+    if (DownOps::FileHasMD5(m_sStagingPath, record.m_Md5)) return SYNC_RESULT_SUCCESS;  // an earlier run's
+    if (!staging.deleteFile()) {
+      Error(kTag, "delete file failed: " + m_sStagingPath);
+      return SYNC_RESULT_CANCEL;
+    }
+  }
+  // A paused engine starts no transfer.
+  if (!WaitWhilePaused()) return SYNC_RESULT_CANCEL;
+  FileRangedDownload download(*m_pRequestHeader, m_token.token, staging);
+  download.m_onRangeWritten = [this](int length) {
+    if (m_pTracker) m_pTracker->AddDownBytes(length);
+    else if (SyncStatusTracker* tracker = GetSyncStatusTracker()) tracker->AddDownBytes(length);
+  };
+  switch (download.Run(record.m_FileSize, &m_bCancel)) {
+    case TransferResult::Done: return SYNC_RESULT_SUCCESS;
+    case TransferResult::Cancelled: return SYNC_RESULT_CANCEL;
+    case TransferResult::Failed: break;
+  }
+  const int status = download.GetServerCode();
+  WriteErrorCodeLog("SyncDownloadTotalFileOp::Execute_SyncOperation", juce::String(status), "download file content failed");
+  // No answer at all is the network's failure; an answer is the service's.
+  m_nServerCode.store(status == 0 ? SYNC_TRANSPORT_FAILURE : status);
+  return SYNC_RESULT_ERROR_TRYTHREETIME_MOVEBACK;
+}
+
+int SyncDownloadFileOp::After_SyncOperation() {
+  if (!m_bNeedDownload) return SYNC_RESULT_SUCCESS;
+  const SyncFileData* record = Record();
+  if (!record) {
+    Error("SyncDownloadTotalFileOp::After_SyncOperation", "pDownSyncTask is null");
+    return SYNC_RESULT_CANCEL;
+  }
+  if (record->m_FileSize > 0) return ReplaceLocalFileByDownloadFile(m_sStagingPath);
+  return MakeEmptyFile();
+}
+
+int SyncDownloadFileOp::MakeEmptyFile() {
+  static const char* kTag = "SyncDownloadTotalFileOp::After_SyncOperation";
+  const juce::File target(m_sDownloadFilePath);
+  if (target.existsAsFile()) {
+    if (target.getSize() == 0) return SYNC_RESULT_SUCCESS;
+    PartlySyncFileData row;
+    const bool unchanged = SyncFileDataManager::SelectPartlySyncFileData(m_sDownloadFilePath, row) &&
+                           row.m_FileID != -1 && DownOps::FileHasMD5(m_sDownloadFilePath, row.m_Md5);
+    if (!unchanged) {
+      Error(kTag, "Create Empty File return redo again");
+      return SYNC_RESULT_ERROR_ONLYWAIT_AND_DOAGAIN;
+    }
+    const juce::File empty(SyncHelper::GetDownloadTempDirectory() + juce::String(Record()->m_FileID) + "-empty");
+    if (!empty.replaceWithData(nullptr, 0)) {
+      Error(kTag, "Create empty file failed");
+      return SYNC_RESULT_CANCEL;
+    }
+    DownOps::Ignore(m_sDownloadFilePath, m_sDownloadFilePath, DownOps::IGNORE_MODIFY);
+    const bool replaced = ReplaceFileAtomically(empty.getFullPathName(), m_sDownloadFilePath);
+    empty.deleteFile();
+    if (replaced) return SYNC_RESULT_SUCCESS;
+    bool occupied = false;
+    const int result = CheckOccupied(Task(), m_sDownloadFilePath, occupied);
+    if (!occupied) DownOps::Unignore(m_sDownloadFilePath, m_sDownloadFilePath, DownOps::IGNORE_MODIFY);
+    return result;
+  }
+  DownOps::Ignore(m_sDownloadFilePath, m_sDownloadFilePath, DownOps::IGNORE_ADD);
+  if (target.create().wasOk()) return SYNC_RESULT_SUCCESS;
+  DownOps::Unignore(m_sDownloadFilePath, m_sDownloadFilePath, DownOps::IGNORE_ADD);
+  Error(kTag, "Create empty file failed");
+  return SYNC_RESULT_CANCEL;
+}
+
+int SyncDownloadFileOp::ReplaceLocalFileByDownloadFile(const juce::String& stagingPath) {
+  static const char* kTag = "SyncDownloadFileOp::ReplaceLocalFileByDownloadFile";
+  DownSyncTask* task = Task();
+  const SyncFileData* record = Record();
+  if (!task || !record) return SYNC_RESULT_CANCEL;
+  const juce::String srcMD5 = SyncHelper::GetFileMD5(stagingPath);
+  if (srcMD5 != record->m_Md5) {
+    // What arrived is not the server's content: fetch it again, from scratch.
+    Error(kTag, "sSrcMD5 != taskMD5, sSrcMD5 is " + srcMD5 + " , taskMD5 is " + record->m_Md5);
+    juce::File(stagingPath).deleteFile();
+    return SYNC_RESULT_ERROR_TRYTHREETIME_MOVEBACK;
+  }
+  if (m_sDownloadFilePath.isEmpty()) {
+    Error(kTag, "m_sDownloadFilePath is empty");
+    return SYNC_RESULT_ERROR_TRYTHREETIME_MOVEBACK;
+  }
+  if (!juce::File(stagingPath).existsAsFile()) {
+    Error(kTag, "srcFile not exist filepath is " + stagingPath);
+    return SYNC_RESULT_ERROR_TRYTHREETIME_MOVEBACK;
+  }
+  const juce::String& target = m_sDownloadFilePath;
+  bool occupied = false;
+  if (juce::File(target).exists()) {
+    const juce::String localMD5 = SyncHelper::GetFileMD5(target);
+    PartlySyncFileData row;
+    const bool hasRow = SyncFileDataManager::SelectPartlySyncFileData(target, row) && row.m_FileID != -1;
+    // The local file already holds the server's content (whatever the row
+    // says): nothing to replace, the row follows.
+    if (localMD5 == record->m_Md5) return SYNC_RESULT_SUCCESS;
+    if (hasRow && localMD5 == row.m_Md5) {
+      DownOps::Ignore(target, target, DownOps::IGNORE_MODIFY);
+      if (ReplaceFileAtomically(stagingPath, target)) return SYNC_RESULT_SUCCESS;
+      const int result = CheckOccupied(task, target, occupied);
+      if (occupied) {
+        Error(kTag, "copy File failed,File be Occupied, Path is " + target);
+        return result;
+      }
+      Error(kTag, "localMD5 == dbMD5 copy file error and try three times");
+      DownOps::Unignore(target, target, DownOps::IGNORE_MODIFY);
+      return result;
+    }
+    // The local file holds a change of its own (or is not the database's):
+    // it is never overwritten.
+    const int result = CheckOccupied(task, target, occupied);
+    if (hasRow)
+      Error(kTag, occupied ? "localMD5 != dbMD5,File be Occupied, Path is " + target
+                           : juce::String("localMD5 != dbMD5 have record in DB, try three time "));
+    else
+      Error(kTag, occupied ? "taskMD5 != localMD5 no record in DB, File be Occupied, Path is " + target
+                           : "taskMD5 != localMD5 no record in DB, Try three Time, path is " + target);
+    return result;
+  }
+  DownOps::Ignore(target, target, DownOps::IGNORE_ADD);
+  if (ReplaceFileAtomically(stagingPath, target)) return SYNC_RESULT_SUCCESS;
+  DownOps::Unignore(target, target, DownOps::IGNORE_ADD);
+  Error(kTag, "targetFile not exist, but copy file error and redo again");
+  return SYNC_RESULT_ERROR_TRYTHREETIME_MOVEBACK;
+}
+
+int SyncDownloadFileOp::Success_SyncOperation() {
+  if (!m_bNeedDownload) return SYNC_RESULT_SUCCESS;
+  DownSyncTask* task = Task();
+  if (!task || !task->m_pFileData) return SYNC_RESULT_SUCCESS;
+  SyncFileData& record = *task->m_pFileData;
+  record.m_FilePath = m_sDownloadFilePath;
+  SaveSyncFileData(record);
+  LogSuccess("Down File", m_sDownloadFilePath, record.m_FileID, record.m_VersionValue);
+  if (m_bHeld) DownSyncPathRegistry::GetInstance()->Release(m_sParentFolderPath);
+  m_bHeld = false;
+  ReportPathDone(m_sDownloadFilePath, 0, task->m_nOp);
+  RemoveFromTips(m_sDownloadFilePath);
+  if (SyncStatusTracker* tracker = GetSyncStatusTracker())
+    tracker->AddChangeNote(m_sDownloadFilePath, m_sDownloadFilePath, m_sDownloadFilePath, task->m_nOp);
+  if (task->m_nWaitState == DOWN_WAIT_OCCUPIED) ClearTransferEntry(record.m_FileID);
+  return SYNC_RESULT_SUCCESS;
+}
+
+int SyncDownloadFileOp::Error_BeforeSyncOperation(int result) {
+  if (m_bHeld) DownSyncPathRegistry::GetInstance()->Release(m_sParentFolderPath);
+  m_bHeld = false;
+  // The file is gone on the server: nothing is left to fetch.
+  if (m_nServerCode.load() == kFileNotFoundOnServer) return SYNC_RESULT_CANCEL;
+  return result;
+}

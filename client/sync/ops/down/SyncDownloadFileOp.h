@@ -1,0 +1,52 @@
+#pragma once
+// A file added or changed on the server reaches the sync root: the target
+// path from the database, no transfer when the local file already is the
+// server's, a transport token, the content in ranges into a staging file, a
+// digest check, and the staging file put in place of the local file only
+// when that file holds no change made since the last sync.
+//
+// The staging file is named by the file's id and name, so two downloads of
+// same-named files never share one. The local file is replaced in one step: the
+// content is copied next to it under a hidden name, flushed, and renamed
+// over it, so an interrupted replace never leaves a truncated file in place.
+#include <juce_core/juce_core.h>
+
+#include "client/core/protocol/FileReplies.h"
+#include "client/sync/ops/SyncDownFileBaseOperation.h"
+
+class SyncDownloadFileOp : public SyncDownFileBaseOperation {
+ public:
+  explicit SyncDownloadFileOp(DownSyncFile* item);
+
+  int Prepare_SyncOperation() override;
+  int Execute_SyncOperation() override;
+  int After_SyncOperation() override;
+  int Success_SyncOperation() override;
+  int Error_BeforeSyncOperation(int result) override;
+
+  // 0 built (or already set), 1 cancel.
+  int BuildDownloadFilePath();
+  // Clears the need-download flag when the local file already is the server's.
+  void IsNeedDownloadFile();
+  int ReplaceLocalFileByDownloadFile(const juce::String& stagingPath);
+
+  // The staging file of a server file: the temp folder + "<id>-<name>".
+  static juce::String GetStagingPath(const SyncFileData& record);
+  // Puts source's content at target in one step (hidden copy beside the
+  // target, flushed, renamed over it). False with the system's error set.
+  static bool ReplaceFileAtomically(const juce::String& source, const juce::String& target);
+
+  juce::String m_sDownloadFilePath;
+  bool m_bNeedDownload = true;
+  juce::String m_sParentFolderPath;
+  TransportTokenReply m_token;
+
+ private:
+  DownSyncTask* Task() const;
+  const SyncFileData* Record() const;
+  int FetchToken();
+  int DownloadToStaging();
+  int MakeEmptyFile();
+  bool m_bHeld = false;
+  juce::String m_sStagingPath;
+};

@@ -1,0 +1,321 @@
+#include "client/sync/ops/up/SyncUploadFileOp.h"
+
+#include "client/core/LogWriter.h"
+#include "client/core/account/AccountData.h"
+#include "client/core/protocol/WireSize.h"
+#include "client/core/stats/StatisticsTask.h"
+#include "client/core/tasks/FileTasks.h"
+#include "client/core/tasks/TransferTasks.h"
+#include "client/core/transfer/FileBlockUpload.h"
+#include "client/sync/SyncHelper.h"
+#include "client/sync/SyncLogic.h"
+#include "client/sync/ops/up/UpRequest.h"
+#include "client/sync/records/SyncFileDataManager.h"
+#include "client/sync/status/SyncStatusTracker.h"
+#include "client/sync/tasks/UpSyncTask.h"
+#include "common/PathText.h"
+
+namespace {
+
+const char* const kParentTag = "SyncUploadFileOp::Prepare_SyncOperation";
+const char* const kPrepareTag = "SyncUploadPrepareOp::Execute_SyncOperation";
+const char* const kTokenTag = "SyncUploadPrepareOp::ProcessToken";
+const char* const kTransportTag = "SyncUploadPrepareOp::ProcessUploadTransportToken";
+
+std::string Utf8(const juce::String& text) { return text.toStdString(); }
+
+}  // namespace
+
+bool SyncUploadFileOp::CheckFileModify() const {
+  const UpSyncTask* task = Task();
+  if (!task) return false;
+  return SyncHelper::IsFileSizeChanged(task->m_nSize, task->m_sPath) ||
+         SyncHelper::IsFileTimeChanged(task->m_sPath, task->m_time);
+}
+
+int SyncUploadFileOp::Prepare_SyncOperation() {
+  UpSyncTask* task = Task();
+  if (!task || task->m_bCancelled.load()) {
+    WriteMessageLog(KeyPoint, juce::String("SyncUploadFileOp::Prepare_SyncOperation") + " Task Cancel");
+    return SYNC_RESULT_CANCEL;
+  }
+  CheckNeedUpload();
+  if (!m_bNeedUpload) return SYNC_RESULT_SUCCESS;
+  if (const int r = FindParentID()) return r;
+  if (const int r = CheckFileSize()) return r;
+  return PrepareUpload();
+}
+
+void SyncUploadFileOp::CheckNeedUpload() {
+  UpSyncTask* task = Task();
+  PartlySyncFileData data;
+  const bool sameContent = SyncFileDataManager::SelectPartlySyncFileData(task->m_sPath, data) &&
+                           data.m_Md5 == task->m_sMd5 && task->m_sMd5.isNotEmpty();
+  if (sameContent || !juce::File(task->m_sPath).existsAsFile()) {
+    m_bNeedUpload = false;
+    ReportPathDone(task->m_sPath, task->m_nOp, 0);
+    RemoveFromTips(task->m_sPath);
+  }
+}
+
+int SyncUploadFileOp::FindParentID() {
+  UpSyncTask* task = Task();
+  if (task->m_nParentID != 0 && task->m_nWaitReason != UP_WAIT_NO_PARENT_ID) {
+    m_nParentID = task->m_nParentID;
+    return SYNC_RESULT_SUCCESS;
+  }
+  const juce::String& path = task->m_sPath;
+  const juce::String parent = Common::String_GetParentPath(path);
+  juce::String failure;
+  SyncFolderData row;
+  if (parent == path)
+    failure = " Find Parent Path Error and return SYNC_RESULT_ERROR_ONLYWAIT_AND_DOAGAIN";
+  else if (!SyncFileDataManager::SelectSyncFolderData(parent, row))
+    failure = " Find Parent SyncInfo Error and return SYNC_RESULT_ERROR_ONLYWAIT_AND_DOAGAIN";
+  else if (row.m_FolderID <= 0)
+    failure = " Parent Id <=0 return SYNC_RESULT_ERROR_ONLYWAIT_AND_DOAGAIN";
+  if (failure.isNotEmpty()) {
+    WriteLog(ErrorLog, kParentTag, path + failure);
+    task->m_nWaitReason = UP_WAIT_NO_PARENT_ID;
+    return SYNC_RESULT_ERROR_ONLYWAIT_AND_DOAGAIN;
+  }
+  m_nParentID = row.m_FolderID;
+  return SYNC_RESULT_SUCCESS;
+}
+
+int SyncUploadFileOp::CheckFileSize() {
+  UpSyncTask* task = Task();
+  task->m_nSize = SyncHelper::GetFileSize(task->m_sPath);
+  const juce::int64 limit = GetAccountData()->GetUserConfig().UC_FileSizeLimit;
+  // Sizes travel as 32-bit numbers: a file of 2 GiB or more is refused like
+  // one above the account's limit, whatever the limit says.
+  std::string why;
+  const bool fitsWire = CheckWireFileSize(task->m_nSize, &why);
+  if (task->m_nSize <= limit && fitsWire) return SYNC_RESULT_SUCCESS;
+  if (!fitsWire) WriteLog(ErrorLog, kParentTag, task->m_sPath + ": " + juce::String(why));
+  m_nSizeOutOfLimit = 1;
+  ReportUsageEvent("file_size_out_of_limit",
+                   std::to_string(static_cast<int32_t>(static_cast<uint32_t>(task->m_nSize & 0xffffffff))));
+  return SYNC_RESULT_ERROR_REMOVE;
+}
+
+int SyncUploadFileOp::EnsureTaskMD5() {
+  UpSyncTask* task = Task();
+  if (task->m_sMd5.isNotEmpty()) return SYNC_RESULT_SUCCESS;
+  if (juce::File(task->m_sPath).existsAsFile()) {
+    task->m_sMd5 = SyncHelper::GetFileMD5(task->m_sPath);
+    return SYNC_RESULT_SUCCESS;
+  }
+  WriteMessageLog(KeyPoint, "MD5 Height and low is 0, and File Not Exist, path is  return Error Remove" + task->m_sPath);
+  return SYNC_RESULT_ERROR_REMOVE;
+}
+
+int SyncUploadFileOp::PrepareUpload() {
+  UpSyncTask* task = Task();
+  SyncFileData row;
+  int r;
+  if (!SyncFileDataManager::SelectSyncFileData(task->m_sPath, row)) {
+    WriteLog(KeyPoint, kPrepareTag, "Upload File By Create,FilePath is " + task->m_sPath);
+    r = ProcessCreate();
+  } else {
+    WriteLog(KeyPoint, kPrepareTag, "Upload File By Modify FilePath is " + task->m_sPath);
+    r = ProcessModify(row);
+  }
+  if (r == SYNC_RESULT_SUCCESS) r = ProcessToken();
+  return r;
+}
+
+int SyncUploadFileOp::ProcessCreate() {
+  if (const int r = EnsureTaskMD5()) return r;
+  UpSyncTask* task = Task();
+  const SyncFileData& own = *m_pItem->m_pFileData;
+  CreateFileRequest request(*m_pRequestHeader, own.m_FileID, m_pRequestHeader->userId, own.m_FileType,
+                            Utf8(task->m_sMd5), static_cast<int>(task->m_nSize), m_nParentID,
+                            Utf8(Common::String_GetFileName(task->m_sPath)), Utf8(own.m_FileMeno),
+                            Utf8(own.m_FilePath), false, 1, 0, true, true);
+  if (PostUpRequest(new SyncUploadCreateTask("SyncUploadCreateTask", request), m_reply)) return SYNC_RESULT_SUCCESS;
+  WriteMessageLog(ErrorLog, "Upload Create File Error");
+  m_nServerCode = m_reply.code;
+  return SYNC_RESULT_ERROR_TRYTHREETIME_MOVEBACK;
+}
+
+int SyncUploadFileOp::ProcessModify(const SyncFileData& row) {
+  if (CheckFileModify() || m_bCancel.load()) {
+    WriteLog(NormalLog, "SyncUploadPrepareOp::ProcessModify", "CheckFileModify is true and cancel upload  before send request");
+    return SYNC_RESULT_CANCEL;
+  }
+  if (const int r = EnsureTaskMD5()) return r;
+  UpSyncTask* task = Task();
+  UpdateFileContentRequest request(*m_pRequestHeader, row.m_FileID, row.m_CreateID, Utf8(row.m_OwnerAccount),
+                                   Utf8(row.m_VersionValue), Utf8(task->m_sMd5), static_cast<int>(task->m_nSize),
+                                   row.m_SizeLimit, Utf8(task->m_sPath), row.m_Duration, row.m_RenewLimit, true, 1);
+  WriteMessageLog(ErrorLog, "Upload Modify Request, VersionValue is " + row.m_VersionValue + "ID is " +
+                                juce::String(row.m_FileID));
+  if (PostUpRequest(new SyncUploadModifyTask("SyncUploadModifyTask", request), m_reply)) return SYNC_RESULT_SUCCESS;
+  WriteMessageLog(ErrorLog, "Upload Modify File Error");
+  m_nServerCode = m_reply.code;
+  return SYNC_RESULT_ERROR_TRYTHREETIME_MOVEBACK;
+}
+
+int SyncUploadFileOp::ProcessToken() {
+  const int type = m_reply.type;
+  WriteLog(KeyPoint, kTokenTag, "Prepare return Type  is " + juce::String(type));
+  if (type == 3) {
+    m_nUploadState = UPLOAD_NOTHING_KNOWN;
+    return SYNC_RESULT_SUCCESS;
+  }
+  if (type == 5) {
+    m_nUploadState = UPLOAD_NOTHING_UNCHANGED;
+    return SYNC_RESULT_SUCCESS;
+  }
+  if (type == 1 || type == 2 || type == 4 || type == 6) {
+    WriteLog(ErrorLog, kTokenTag, "Prepare return Type error, type is " + juce::String(type));
+    return SYNC_RESULT_ERROR_REMOVE;
+  }
+  if (type == 0 && m_reply.file.doc.completed) {
+    m_nUploadState = UPLOAD_CONTENT_HELD;
+    return SYNC_RESULT_SUCCESS;
+  }
+  if (CheckFileModify() || m_bCancel.load()) WriteLog(NormalLog, kTokenTag, "CheckFileModify is true and cancel upload");
+  const int r = ProcessUploadTransportToken();
+  m_nUploadState = UPLOAD_SEND_CONTENT;
+  return r;
+}
+
+juce::int64 SyncUploadFileOp::ReplyFileID() const { return m_reply.file.id != 0 ? m_reply.file.id : m_reply.id; }
+
+int SyncUploadFileOp::ProcessUploadTransportToken() {
+  for (;;) {
+    if (CheckFileModify() || m_bCancel.load()) {
+      WriteLog(3, kTransportTag, "CheckFileModify is true and cancel upload");
+      return SYNC_RESULT_CANCEL;
+    }
+    UploadFileControlRequest request;
+    request.header = *m_pRequestHeader;
+    request.id = ReplyFileID();
+    request.fileId = ReplyFileID();
+    request.ownerId = m_pRequestHeader->userId;
+    TransportTokenReply reply;
+    const bool success = PostUpRequest(new SyncUploadPZTask("SyncUploadPZTask", request), reply);
+    if (success) {
+      m_token = reply.token;
+    } else {
+      WriteMessageLog(ErrorLog, "Upload Get Upload Transport Token Error");
+      m_nServerCode = reply.code;
+    }
+    if (m_bCancel.load() || CheckFileModify()) return SYNC_RESULT_CANCEL;
+    if (success) return SYNC_RESULT_SUCCESS;
+    if (++m_nTokenFailures > kMaxTokenFailures) {
+      WriteLog(ErrorLog, kTransportTag, "GetTransportToken failed three times, return SYNC_RESULT_ERROR_TRYTHREETIME_MOVEBACK");
+      return SYNC_RESULT_ERROR_TRYTHREETIME_MOVEBACK;
+    }
+  }
+}
+
+int SyncUploadFileOp::Execute_SyncOperation() {
+  // With the content already held by the service (or nothing to send) the
+  // content step has nothing to do: sending it again would go with no token.
+  if (!m_bNeedUpload || m_nUploadState != UPLOAD_SEND_CONTENT) return SYNC_RESULT_SUCCESS;
+  return UploadFileContent();
+}
+
+int SyncUploadFileOp::UploadFileContent() {
+  UpSyncTask* task = Task();
+  const juce::File file(task->m_sPath);
+  if (!file.existsAsFile()) {
+    WriteLog(ErrorLog, "SyncUploadTotalFile::UploadFileContent", "File not Exist: " + task->m_sPath);
+    return SYNC_RESULT_ERROR_TRYTHREETIME_MOVEBACK;
+  }
+  // A paused engine holds the content back until it continues.
+  if (!WaitWhilePaused()) return m_bCancel.load() ? SYNC_RESULT_CANCEL : SYNC_RESULT_SUCCESS;
+  FileBlockUpload upload(*m_pRequestHeader, m_token, file);
+  upload.m_onBlockSent = [](int length) {
+    if (SyncStatusTracker* tracker = GetSyncStatusTracker()) tracker->AddUpBytes(length);
+  };
+  const TransferResult result = upload.Run(task->m_nSize, &m_bCancel);
+  if (result == TransferResult::Cancelled) return SYNC_RESULT_CANCEL;
+  if (result == TransferResult::Done) return CheckFileModify() ? SYNC_RESULT_CANCEL : SYNC_RESULT_SUCCESS;
+  m_nServerCode = upload.GetServerCode();
+  DeleteInCompleted();
+  return SYNC_RESULT_ERROR_TRYTHREETIME_MOVEBACK;
+}
+
+void SyncUploadFileOp::DeleteInCompleted() {
+  DelFileIncompleteRequest request;
+  request.header = *m_pRequestHeader;
+  request.id = ReplyFileID();
+  request.ownerId = m_pRequestHeader->userId;
+  auto* task = new DeleteIncompleteFileTask("DeleteInCompleted", request);
+  GetUpThreadsPool()->PostWorkTask(task, true);
+  task->WaitExecuteFinishEvent();
+  task->SignReleaseEvent();
+}
+
+int SyncUploadFileOp::After_SyncOperation() {
+  if (!m_bNeedUpload || m_nUploadState == UPLOAD_NOTHING_KNOWN || m_nUploadState == UPLOAD_NOTHING_UNCHANGED)
+    return SYNC_RESULT_SUCCESS;
+  return CompleteUpload();
+}
+
+int SyncUploadFileOp::CompleteUpload() {
+  CompleteFileRequest request;
+  request.header = *m_pRequestHeader;
+  request.id = ReplyFileID();
+  request.nameConflictPolicy = 1;
+  request.renamePolicy = 0;
+  request.conflictPolicy = 1;
+  request.checkIfCompleted = true;
+  FileReply reply;
+  if (!PostUpRequest(new UploadFileCompletedTask("UploadFileCompletedTask", request), reply)) {
+    WriteMessageLog(ErrorLog, "Upload Completed Error");
+    m_nServerCode = reply.code;
+    return SYNC_RESULT_ERROR_TRYTHREETIME_MOVEBACK;
+  }
+  if (reply.type == 1) {
+    m_nUploadState = UPLOAD_CONTENT_HELD;
+  } else if (reply.type == 6) {
+    m_nUploadState = UPLOAD_FINISHED;
+  } else {
+    WriteLog(ErrorLog, "SyncUploadFileCompletedOp::Success_SyncOperation",
+             "Normal upload return type error, type is " + juce::String(reply.type));
+    return SYNC_RESULT_ERROR_REMOVE;
+  }
+  m_reply = reply;
+  return SYNC_RESULT_SUCCESS;
+}
+
+int SyncUploadFileOp::Success_SyncOperation() {
+  if (!m_bNeedUpload || m_nUploadState == UPLOAD_SEND_CONTENT) return SYNC_RESULT_SUCCESS;
+  const juce::String serverName = juce::String::fromUTF8(m_reply.file.fileName.c_str());
+  if (serverName == Common::String_GetFileName(Task()->m_sPath)) return FinishUpload();
+  return FinishRenamedUpload();
+}
+
+int SyncUploadFileOp::FinishUpload() {
+  UpSyncTask* task = Task();
+  WriteFileRecord(task->m_sPath);
+  LogSuccess("Upload File", task->m_sPath, m_reply.file.id, juce::String(m_reply.file.versionValue));
+  ReportPathDone(task->m_sPath, task->m_nOp, 0);
+  RemoveFromTips(task->m_sPath);
+  return SYNC_RESULT_SUCCESS;
+}
+
+int SyncUploadFileOp::FinishRenamedUpload() {
+  UpSyncTask* task = Task();
+  juce::String newPath;
+  const int r = ProcessNameConflict(newPath, task->m_sPath, juce::String::fromUTF8(m_reply.file.fileName.c_str()),
+                                    m_nParentID);
+  if (r != SYNC_RESULT_SUCCESS) return r;
+  ProcessUploadConflict(task->m_sPath);
+  LogSuccess("Upload File", newPath, m_reply.file.id, juce::String(m_reply.file.versionValue));
+  ReportPathDone(newPath, task->m_nOp, 0);
+  RemoveFromTips(newPath);
+  WriteFileRecord(newPath);
+  return SYNC_RESULT_SUCCESS;
+}
+
+int SyncUploadFileOp::Error_SyncOperation(int result) {
+  MarkCancelTokenPath(Task());
+  if (m_nSizeOutOfLimit == 1 && Task()) SyncHelper::ReportFileTooBig(Task()->m_sPath);
+  return result;
+}

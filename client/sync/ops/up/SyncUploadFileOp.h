@@ -1,0 +1,57 @@
+#pragma once
+// A local file that was added or changed reaches the service: createFile (no
+// row yet) or updateFileContent (a row), the upload token, the content in
+// blocks of 2 MiB, completeFile, then the file's row. Nothing is sent when the
+// database already holds the content or the file is gone; a file above the
+// account's limit, or of 2 GiB or more, is refused before any request.
+#include "client/core/protocol/TransportToken.h"
+#include "client/sync/ops/up/SyncUpFileBaseOperation.h"
+
+class SyncUploadFileOp : public SyncUpFileBaseOperation {
+ public:
+  // What the service's answers asked for.
+  enum UploadState {
+    UPLOAD_SEND_CONTENT = 0,
+    UPLOAD_CONTENT_HELD = 1,
+    UPLOAD_FINISHED = 2,
+    UPLOAD_NOTHING_KNOWN = 3,      // prepare type 3
+    UPLOAD_NOTHING_UNCHANGED = 4,  // prepare type 5
+  };
+  static constexpr int kMaxTokenFailures = 3;
+
+  explicit SyncUploadFileOp(UpSyncFile* item) : SyncUpFileBaseOperation(item) {}
+
+  int Prepare_SyncOperation() override;
+  int Execute_SyncOperation() override;
+  int After_SyncOperation() override;
+  int Success_SyncOperation() override;
+  int Error_SyncOperation(int result) override;
+
+  // The file changed (size or time) after the task was made.
+  bool CheckFileModify() const;
+
+  TransportToken m_token;
+  int m_nSizeOutOfLimit = 0;
+  juce::int64 m_nParentID = 0;
+  int m_nUploadState = UPLOAD_SEND_CONTENT;
+  bool m_bNeedUpload = true;
+
+ private:
+  void CheckNeedUpload();
+  int FindParentID();
+  int CheckFileSize();
+  int EnsureTaskMD5();
+  int PrepareUpload();
+  int ProcessCreate();
+  int ProcessModify(const SyncFileData& row);
+  int ProcessToken();
+  int ProcessUploadTransportToken();
+  int UploadFileContent();
+  void DeleteInCompleted();
+  int CompleteUpload();
+  int FinishUpload();
+  int FinishRenamedUpload();
+  juce::int64 ReplyFileID() const;
+
+  int m_nTokenFailures = 0;
+};

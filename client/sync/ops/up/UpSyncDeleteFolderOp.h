@@ -1,0 +1,27 @@
+#pragma once
+// A local folder that was deleted: delDir with the files below it that the
+// service has in a newer version than the last pull, then the rows go. An
+// answer that the folder is gone counts as done.
+#include <vector>
+
+#include "client/core/protocol/DirRequests.h"
+#include "client/sync/ops/up/SyncUpFolderBaseOperation.h"
+
+class UpSyncDeleteFolderOp : public SyncUpFolderBaseOperation {
+ public:
+  using SyncUpFolderBaseOperation::SyncUpFolderBaseOperation;
+
+  int Execute_SyncOperation() override;
+  int Success_SyncOperation() override;
+  int Error_BeforeSyncOperation(int result) override;
+
+  // The files below the folder whose stored version is newer than version,
+  // appended to list; false when the folder's files could not be read.
+  static bool CollectNewerFiles(juce::int64 folderID, const juce::String& version,
+                                std::vector<OverwrittenFile>& list);
+
+  juce::int64 m_nFolderID = 0;
+
+ private:
+  void DeleteRows();
+};

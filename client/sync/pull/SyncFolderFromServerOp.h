@@ -1,0 +1,25 @@
+#pragma once
+// The incremental pull: the entries that syncDir lists as changed since a
+// version become down tasks, one each.
+#include <juce_core/juce_core.h>
+
+#include "client/sync/ops/SyncBaseOperation.h"
+
+class SyncDownTaskManager;
+class DownSyncTask;
+
+class SyncFolderFromServerOp : public SyncBaseOperation {
+ public:
+  SyncFolderFromServerOp(const juce::String& version, juce::int64 folderID, SyncDownTaskManager* manager);
+  int Execute_SyncOperation() override;
+  int Success_SyncOperation() override { return SYNC_RESULT_SUCCESS; }
+
+  // Set the task's op code from its record and the database; a changed
+  // file's log text comes back in opText.
+  static void TranslateFileDownOp(DownSyncTask& task, juce::String& opText);
+  static void TranslateDirDownOp(DownSyncTask& task, juce::String& opText);
+
+  juce::String m_sVersion;
+  juce::int64 m_nFolderID = 0;
+  SyncDownTaskManager* m_pDownManager = nullptr;  // not owned
+};

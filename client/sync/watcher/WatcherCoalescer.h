@@ -1,0 +1,41 @@
+#pragma once
+// The merging rules of the watcher's pipeline: the changes of one period are
+// walked once, related ones are merged (a delete and an add of one name become
+// a move or a change, an editor's safe save becomes one change, a file made
+// and removed again vanishes), a folder that arrived whole is expanded into its
+// contents, and a file that cannot be read yet waits for the next pass.
+//
+// Not locked: its owner (CWatcherTimer) holds its lock around Add and RunPass.
+// Paths are compared exactly (file names are case-sensitive here).
+#include <list>
+#include <vector>
+
+#include "client/sync/watcher/WatcherEvent.h"
+
+class CWatcherCoalescer {
+ public:
+  void Add(const WatcherEvent& event) { m_pending.push_back(event); }
+  bool IsEmpty() const { return m_pending.empty(); }
+  size_t PendingCount() const { return m_pending.size(); }
+
+  // One pass: the changes that are ready, in delivery order. Changes that
+  // wait stay pending.
+  std::vector<WatcherEvent> RunPass();
+
+  static bool MergePair(WatcherEvent& a, const WatcherEvent& b);
+  static bool MergeTriple(WatcherEvent& a, const WatcherEvent& b, const WatcherEvent& c);
+  // Whether an added or modified file that cannot be read is dropped rather
+  // than waiting: only temporary files (extension "tmp", any case) are.
+  static bool IsDroppedWhenUnreadable(const CString& path);
+  static bool CanOpenForReading(const CString& path);
+
+ private:
+  using Iterator = std::list<WatcherEvent>::iterator;
+
+  bool ParentRemovalPending(Iterator self);
+  static CString ParentFolder(const CString& path);
+  // Every entry below the folder as an addition, depth first, folder before contents.
+  static void ExpandFolder(const CString& folder, std::vector<WatcherEvent>& ready);
+
+  std::list<WatcherEvent> m_pending;
+};

@@ -1,0 +1,70 @@
+#include "client/sync/watcher/WatcherTimer.h"
+
+#include "client/sync/watcher/AsyncOperation.h"
+
+namespace {
+constexpr DWORD kStartWaitMs = 10000;
+}
+
+CWatcherTimer::CWatcherTimer(CAsyncOperation* owner) : m_owner(owner) {
+  HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  struct Start {
+    CWatcherTimer* self;
+    HANDLE ready;
+  };
+  static_assert(sizeof(Start) > 0);
+  auto* start = new Start{this, ready};
+  m_thread = CreateThread(
+      nullptr, 0,
+      [](LPVOID p) -> DWORD {
+        std::unique_ptr<Start> s(static_cast<Start*>(p));
+        s->self->Run(s->ready);
+        return 0;
+      },
+      start, 0, &m_threadId);
+  if (!m_thread) {
+    delete start;
+    m_threadId = 0;
+  } else {
+    WaitForSingleObject(ready, kStartWaitMs);  // its queue and timer exist once this is set
+  }
+  CloseHandle(ready);
+}
+
+CWatcherTimer::~CWatcherTimer() {
+  if (!m_thread) return;
+  PostThreadMessageW(m_threadId, WM_QUIT, 0, 0);
+  WaitForSingleObject(m_thread, INFINITE);  // a pass never waits on another thread
+  CloseHandle(m_thread);
+}
+
+void CWatcherTimer::AddEvent(const WatcherEvent& event) {
+  std::lock_guard guard(m_lock);
+  m_coalescer.Add(event);
+}
+
+size_t CWatcherTimer::PendingCount() {
+  std::lock_guard guard(m_lock);
+  return m_coalescer.PendingCount();
+}
+
+void CWatcherTimer::Run(HANDLE ready) {
+  MSG msg;
+  PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);
+  m_timerId = SetTimer(nullptr, 0, kPeriodMs, nullptr);
+  SetEvent(ready);
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    if (msg.message == WM_TIMER && msg.hwnd == nullptr) RunPass();
+  }
+  if (m_timerId) KillTimer(nullptr, m_timerId);
+}
+
+void CWatcherTimer::RunPass() {
+  std::vector<WatcherEvent> ready;
+  {
+    std::lock_guard guard(m_lock);
+    if (!m_coalescer.IsEmpty()) ready = m_coalescer.RunPass();
+  }
+  for (const WatcherEvent& event : ready) m_owner->Deliver(event);
+  ++m_passes;
+}

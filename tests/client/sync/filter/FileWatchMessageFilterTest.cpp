@@ -1,0 +1,402 @@
+// The file-watch message filter against a real per-user database and a real
+// sync folder: what each delivered change becomes in the up task manager's
+// queue, the changes the program made itself, and one run with the real
+// watcher.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <fstream>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "../EngineTestSupport.h"
+#include "client/core/account/AccountData.h"
+#include "client/sync/SyncHelper.h"
+#include "client/sync/filter/FileWatchMessageFilter.h"
+#include "client/sync/filter/UpTaskManagerQueue.h"
+#include "client/sync/records/SyncFileDataManager.h"
+#include "client/sync/tasks/SyncUpTaskManager.h"
+#include "client/sync/tasks/UpSyncTask.h"
+#include "client/sync/watcher/FileSystemWatcher.h"
+#include "common/StringConvert.h"
+
+namespace {
+
+using enginetest::EngineTest;
+
+struct QueuedTask {
+  int op;
+  juce::String path;
+  juce::String srcPath;
+  juce::String md5;
+  int isFile;
+  juce::int64 id;
+  juce::int64 srcID;
+  bool operator==(const QueuedTask&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const QueuedTask& t) {
+  return out << "{op " << t.op << " " << t.path << " <- " << t.srcPath << " file " << t.isFile << " id " << t.id
+             << "/" << t.srcID << "}";
+}
+
+// The up task manager as the filter sees it: records what is queued.
+class RecordingUpQueue : public IUpTaskQueue {
+ public:
+  bool HoldForTranslation() override {
+    std::lock_guard guard(m_lock);
+    if (m_busy == 2) return false;
+    m_busy = 1;
+    return true;
+  }
+  void EndTranslation() override {
+    std::lock_guard guard(m_lock);
+    m_busy = 0;
+  }
+  void ClassifyTask(UpSyncTask*) override {}
+  void AddTask(UpSyncTask* task) override {
+    std::unique_ptr<UpSyncTask> owned(task);
+    std::lock_guard guard(m_lock);
+    m_tasks.push_back({task->m_nOp, task->m_sPath, task->m_sSrcPath, task->m_sMd5, task->m_bIsFile, task->m_nID,
+                       task->m_nSrcID});
+    m_changed.notify_all();
+  }
+  bool FindTaskByPath(const juce::String& path, int& isFile) override {
+    std::lock_guard guard(m_lock);
+    for (const QueuedTask& t : m_tasks) {
+      if (t.path == path || t.srcPath == path) {
+        isFile = t.isFile;
+        return true;
+      }
+    }
+    return false;
+  }
+  std::vector<QueuedTask> Tasks() {
+    std::lock_guard guard(m_lock);
+    return m_tasks;
+  }
+  void Forget() {
+    std::lock_guard guard(m_lock);
+    m_tasks.clear();
+  }
+  void SetBusy(int state) {
+    std::lock_guard guard(m_lock);
+    m_busy = state;
+  }
+  bool WaitFor(const std::function<bool(const std::vector<QueuedTask>&)>& done) {
+    std::unique_lock lock(m_lock);
+    return m_changed.wait_for(lock, std::chrono::seconds(15), [&] { return done(m_tasks); });
+  }
+
+ private:
+  std::mutex m_lock;
+  std::condition_variable m_changed;
+  std::vector<QueuedTask> m_tasks;
+  int m_busy = 0;
+};
+
+class FileWatchMessageFilterTest : public EngineTest {
+ protected:
+  void SetUp() override {
+    EngineTest::SetUp();
+    m_filter = std::make_unique<FileWatchMessageFilter>("FileWatchMessageFilter", &m_up, &m_ignore);
+  }
+  void TearDown() override {
+    m_filter->SignExit();
+    m_filter.reset();
+    EngineTest::TearDown();
+  }
+
+  juce::String Write(const std::string& relative, const std::string& content) {
+    juce::File file(Local(relative));
+    file.getParentDirectory().createDirectory();
+    file.replaceWithText(content);
+    return file.getFullPathName();
+  }
+  juce::String Folder(const std::string& relative) {
+    juce::File folder(Local(relative));
+    folder.createDirectory();
+    return folder.getFullPathName();
+  }
+  void SaveFile(const SyncFileData& row) {
+    SyncFileData copy = row;
+    ASSERT_TRUE(SaveSyncFileData(copy));
+  }
+  void SaveFolder(const SyncFolderData& row) {
+    SyncFolderData copy = row;
+    ASSERT_TRUE(SaveSyncFolderData(copy));
+  }
+  static CString C(const juce::String& path) { return Common::String_To_CString(path); }
+  void Deliver(int type, const juce::String& path, const juce::String& oldPath = {}) {
+    switch (type) {
+      case WATCHER_EVENT_ADDED: {
+        CFileSystemEventArgs a(type, C(path));
+        m_filter->OnFileAdded(&a);
+        break;
+      }
+      case WATCHER_EVENT_REMOVED: {
+        CFileSystemEventArgs a(type, C(path));
+        m_filter->OnFileDeleted(&a);
+        break;
+      }
+      case WATCHER_EVENT_MODIFIED: {
+        CFileSystemEventArgs a(type, C(path));
+        m_filter->OnFileChanged(&a);
+        break;
+      }
+      case WATCHER_EVENT_RENAMED: {
+        CRenamedEventArgs a(type, C(path), C(oldPath));
+        m_filter->OnFileRenamed(&a);
+        break;
+      }
+      case WATCHER_EVENT_MOVED: {
+        CMovedEventArgs a(C(path), C(oldPath));
+        m_filter->OnFileMoved(&a);
+        break;
+      }
+    }
+  }
+  // Translates every queued message on the test's thread (the filter's own
+  // thread is held).
+  void TranslateAll() {
+    while (m_filter->TranslateFrontMessage()) {
+    }
+  }
+  std::vector<std::pair<juce::String, int>> Statuses() {
+    std::lock_guard guard(m_callsLock);
+    return m_calls.pathStatuses;
+  }
+
+  RecordingUpQueue m_up;
+  ProgramChangeIgnoreList m_ignore;
+  std::unique_ptr<FileWatchMessageFilter> m_filter;
+};
+
+constexpr int A = WATCHER_EVENT_ADDED, D = WATCHER_EVENT_REMOVED, M = WATCHER_EVENT_MODIFIED,
+              RN = WATCHER_EVENT_RENAMED, MV = WATCHER_EVENT_MOVED;
+
+TEST_F(FileWatchMessageFilterTest, ADownloadsOwnChangeIsConsumedAndTheNextChangeIsUploaded) {
+  juce::String target = Write("dl.txt", "from the service");
+  m_ignore.Add(target, target, M);
+  Deliver(M, target);
+  TranslateAll();
+  EXPECT_TRUE(m_up.Tasks().empty());
+  EXPECT_EQ(Statuses(), (std::vector<std::pair<juce::String, int>>{{target, 1}}));
+
+  Deliver(M, target);
+  TranslateAll();
+  ASSERT_EQ(m_up.Tasks().size(), 1u);
+  EXPECT_EQ(m_up.Tasks()[0].op, UP_OP_FILE_MODIFY);
+  EXPECT_EQ(m_up.Tasks()[0].md5, SyncHelper::GetFileMD5(target));
+}
+
+TEST_F(FileWatchMessageFilterTest, AnAdditionAndAModificationConsumeEachOthersEntries) {
+  juce::String a = Write("a.txt", "a");
+  juce::String b = Write("b.txt", "b");
+  m_ignore.Add(a, a, A);
+  m_ignore.Add(b, b, M);
+  Deliver(M, a);
+  Deliver(A, b);
+  TranslateAll();
+  EXPECT_TRUE(m_up.Tasks().empty());
+  EXPECT_EQ(m_ignore.GetCount(), 0);
+}
+
+TEST_F(FileWatchMessageFilterTest, EachChangeBecomesItsTaskWithTheStoredIds) {
+  juce::String folder = Folder("docs");
+  SaveFolder(FolderRow(10, folder, 1));
+  juce::String same = Write("docs/same.txt", "same");
+  SaveFile(FileRow(20, same, 10, SyncHelper::GetFileMD5(same)));
+  juce::String edited = Write("docs/edited.txt", "new text");
+  SaveFile(FileRow(21, edited, 10, "0123"));
+  juce::String fresh = Write("docs/fresh.txt", "fresh");
+  juce::String renamed = Write("docs/renamed.txt", "r");
+  SaveFile(FileRow(22, Local("docs/before.txt"), 10, "0456"));
+  SaveFile(FileRow(23, Local("docs/deleted.txt"), 10));
+  juce::String sub = Folder("docs/sub");
+
+  Deliver(A, same);                    // content as stored: nothing to send
+  Deliver(M, edited);                  // modification
+  Deliver(A, fresh);                   // new file
+  Deliver(RN, renamed, Local("docs/before.txt"));
+  Deliver(D, Local("docs/deleted.txt"));
+  Deliver(A, sub);                     // new folder
+  Deliver(M, sub);                     // a folder's modification is nothing
+  Deliver(D, Local("docs/unknown"));   // neither stored nor queued: nothing
+  Deliver(A, Local("docs/vanished"));  // neither on disk nor stored: nothing
+  TranslateAll();
+
+  const std::vector<QueuedTask> expected = {
+      {UP_OP_FILE_MODIFY, edited, edited, SyncHelper::GetFileMD5(edited), 1, 21, 21},
+      {UP_OP_FILE_ADD, fresh, fresh, SyncHelper::GetFileMD5(fresh), 1, 0, 0},
+      {UP_OP_FILE_RENAME, renamed, Local("docs/before.txt"), "", 1, 0, 22},
+      {UP_OP_FILE_DELETE, Local("docs/deleted.txt"), Local("docs/deleted.txt"), "", 1, 23, 23},
+      {UP_OP_FOLDER_ADD, sub, sub, "", 0, 0, 0},
+  };
+  EXPECT_EQ(m_up.Tasks(), expected);
+  EXPECT_EQ(m_sink.PathStates(), (std::vector<std::pair<juce::String, int>>{{same, 3}}));
+}
+
+TEST_F(FileWatchMessageFilterTest, AFileWrittenUnderATemporaryNameAndRenamedIntoPlaceIsAnAddition) {
+  juce::String saved = Write("saved.txt", "content");
+  Deliver(RN, saved, Local(".saved.tmp123"));  // neither stored nor queued
+  juce::String folder = Folder("unpacked");
+  juce::String inside = Write("unpacked/in.txt", "i");
+  Deliver(RN, folder, Local("unpacked.partial"));
+  TranslateAll();
+  const std::vector<QueuedTask> expected = {
+      {UP_OP_FILE_ADD, saved, saved, SyncHelper::GetFileMD5(saved), 1, 0, 0},
+      {UP_OP_FOLDER_ADD, folder, folder, "", 0, 0, 0},
+      {UP_OP_FILE_ADD, inside, inside, SyncHelper::GetFileMD5(inside), 1, 0, 0},
+  };
+  EXPECT_EQ(m_up.Tasks(), expected);
+}
+
+TEST_F(FileWatchMessageFilterTest, ARemovalOfAPathOnlyQueuedTakesTheKindOfTheQueuedTask) {
+  juce::String folder = Folder("made");
+  Deliver(A, folder);
+  TranslateAll();
+  juce::File(folder).deleteRecursively();
+  Deliver(D, folder);
+  TranslateAll();
+  ASSERT_EQ(m_up.Tasks().size(), 2u);
+  EXPECT_EQ(m_up.Tasks()[1].op, UP_OP_FOLDER_DELETE);
+}
+
+TEST_F(FileWatchMessageFilterTest, AFolderMovedInIsARemovalOfTheOldFolderAndAdditionsOfTheNewTree) {
+  juce::String moved = Folder("dest/moved");
+  Folder("dest/moved/inner");
+  juce::String top = Write("dest/moved/top.txt", "t");
+  juce::String deep = Write("dest/moved/inner/deep.txt", "d");
+  Write("dest/moved/Desktop.INI", "i");
+  Write("dest/moved/inner/thumbs.db", "i");
+  juce::String old = Local("src/moved");
+
+  Deliver(MV, moved, old);
+  TranslateAll();
+  std::vector<QueuedTask> tasks = m_up.Tasks();
+  ASSERT_EQ(tasks.size(), 5u) << testing::PrintToString(tasks);
+  EXPECT_EQ(tasks[0], (QueuedTask{UP_OP_FOLDER_DELETE, old, old, "", 0, 0, 0}));
+  EXPECT_EQ(tasks[1], (QueuedTask{UP_OP_FOLDER_ADD, moved, moved, "", 0, 0, 0}));
+  EXPECT_EQ(tasks[2], (QueuedTask{UP_OP_FILE_ADD, top, top, SyncHelper::GetFileMD5(top), 1, 0, 0}));
+  EXPECT_EQ(tasks[3].path, moved + "/inner");
+  EXPECT_EQ(tasks[4], (QueuedTask{UP_OP_FILE_ADD, deep, deep, SyncHelper::GetFileMD5(deep), 1, 0, 0}));
+}
+
+TEST_F(FileWatchMessageFilterTest, AFileMovedUnderItsNameWithNewContentIsMovedThenChanged) {
+  juce::String moved = Write("b/x.txt", "new content");
+  SaveFile(FileRow(30, Local("a/x.txt"), 10, "0123"));
+  juce::String same = Write("b/y.txt", "kept");
+  SaveFile(FileRow(31, Local("a/y.txt"), 10, SyncHelper::GetFileMD5(same)));
+  Deliver(MV, moved, Local("a/x.txt"));
+  Deliver(MV, same, Local("a/y.txt"));
+  TranslateAll();
+  std::vector<QueuedTask> tasks = m_up.Tasks();
+  ASSERT_EQ(tasks.size(), 3u) << testing::PrintToString(tasks);
+  EXPECT_EQ(tasks[0], (QueuedTask{UP_OP_FILE_MOVE, moved, Local("a/x.txt"), "", 1, 0, 30}));
+  EXPECT_EQ(tasks[1].op, UP_OP_FILE_MODIFY);
+  EXPECT_EQ(tasks[1].path, moved);
+  EXPECT_EQ(tasks[1].md5, SyncHelper::GetFileMD5(moved));
+  EXPECT_EQ(tasks[2], (QueuedTask{UP_OP_FILE_MOVE, same, Local("a/y.txt"), "", 1, 0, 31}));
+}
+
+TEST_F(FileWatchMessageFilterTest, RenamingAFolderRewritesTheQueuedPathsInsideIt) {
+  juce::String oldFolder = Local("old");
+  Deliver(A, oldFolder + "/a.txt");
+  Deliver(M, oldFolder + "/sub/b.txt");
+  Deliver(A, Local("older/c.txt"));  // begins with the same letters, lies elsewhere
+  Deliver(D, oldFolder + "/gone.txt");
+  juce::String newFolder = Folder("new");
+  Deliver(RN, newFolder, oldFolder);
+  std::vector<FileWatchMessage> queued = m_filter->GetMessages();
+  ASSERT_EQ(queued.size(), 5u);
+  EXPECT_EQ(queued[0].m_sPath, newFolder + "/a.txt");
+  EXPECT_EQ(queued[0].m_sSrcPath, newFolder + "/a.txt");
+  EXPECT_EQ(queued[1].m_sPath, newFolder + "/sub/b.txt");
+  EXPECT_EQ(queued[2].m_sPath, Local("older/c.txt"));
+  EXPECT_EQ(queued[3].m_sPath, oldFolder + "/gone.txt");  // removals stay
+  EXPECT_TRUE(m_filter->IsPathQueued(newFolder + "/a.txt"));
+  EXPECT_FALSE(m_filter->IsPathQueued(oldFolder + "/a.txt"));
+  m_filter->ClearFileWatchMessage();
+  EXPECT_EQ(m_filter->GetMessageCount(), 0);
+}
+
+TEST_F(FileWatchMessageFilterTest, AFileAboveTheSizeLimitIsReportedNotQueued) {
+  UserConfigInfo config = GetAccountData()->GetUserConfig();
+  config.UC_FileSizeLimit = 4;
+  GetAccountData()->SetUserConfig(config);
+  juce::String exact = Write("four.txt", "1234");
+  juce::String big = Write("five.txt", "12345");
+  Deliver(A, exact);
+  Deliver(A, big);
+  TranslateAll();
+  ASSERT_EQ(m_up.Tasks().size(), 1u);
+  EXPECT_EQ(m_up.Tasks()[0].path, exact);
+  EXPECT_EQ(m_filter->GetMessageCount(), 0);
+  GetAccountData()->SetUserConfig(UserConfigInfo());
+}
+
+TEST_F(FileWatchMessageFilterTest, TheThreadWaitsWhileHeldOrWhileAnUpOperationRuns) {
+  juce::String file = Write("t.txt", "t");
+  m_up.SetBusy(2);
+  m_filter->SetHold(false);
+  Deliver(A, file);
+  // Busy: the message stays (the thread looks again each turn).
+  EXPECT_EQ(m_filter->GetMessageCount(), 1);
+  m_up.SetBusy(0);
+  m_filter->Wake();
+  ASSERT_TRUE(m_up.WaitFor([](const std::vector<QueuedTask>& t) { return t.size() == 1; }));
+  EXPECT_EQ(m_filter->GetMessageCount(), 0);
+}
+
+TEST_F(FileWatchMessageFilterTest, ChangesReachTheUpTaskManagersQueues) {
+  SyncUpTaskManager manager(nullptr);
+  UpTaskManagerQueue queue(&manager);
+  FileWatchMessageFilter filter("FileWatchMessageFilter", &queue, &m_ignore);
+  juce::String sub = Folder("sub");
+  juce::String file = Write("sub/x.txt", "x");
+  CFileSystemEventArgs folderAdded(A, C(sub));
+  CFileSystemEventArgs fileAdded(A, C(file));
+  filter.OnFileAdded(&folderAdded);
+  filter.OnFileAdded(&fileAdded);
+  while (filter.TranslateFrontMessage()) {
+  }
+  juce::File(file).deleteFile();
+  CFileSystemEventArgs fileRemoved(D, C(file));  // known only from its queued addition
+  filter.OnFileDeleted(&fileRemoved);
+  while (filter.TranslateFrontMessage()) {
+  }
+  EXPECT_EQ(manager.DescribeQueue(UP_QUEUE_NO_DEPEND), (std::vector<std::pair<int, juce::String>>{{UP_OP_FOLDER_ADD, sub}}));
+  EXPECT_EQ(manager.DescribeQueue(UP_QUEUE_FILE_AND_DEPEND),
+            (std::vector<std::pair<int, juce::String>>{{UP_OP_FILE_ADD, file}, {UP_OP_FILE_DELETE, file}}));
+  EXPECT_TRUE(queue.HoldForTranslation());
+  EXPECT_EQ(manager.GetBusyState(), SyncUpTaskManager::BUSY_HOLD);
+  queue.EndTranslation();
+  manager.SetBusyState(SyncUpTaskManager::BUSY_RUNNING);
+  EXPECT_FALSE(queue.HoldForTranslation());
+  manager.SetBusyState(SyncUpTaskManager::BUSY_IDLE);
+  filter.SignExit();
+}
+
+// The whole road of a local change: the real watcher on the sync folder, its
+// pipeline (real time: one coalescing period), the filter's thread.
+TEST_F(FileWatchMessageFilterTest, EndToEndAFileWrittenInTheWatchedFolderBecomesOneAddTask) {
+  m_filter->SetHold(false);
+  CFileSystemWatcher watcher;
+  ASSERT_EQ(watcher.AddDirectory(C(Local("")), m_filter.get()), 1);
+  juce::String file = Write("written.txt", "hello");
+  Write("~$lock.docx", "ignored");
+  ASSERT_TRUE(m_up.WaitFor([](const std::vector<QueuedTask>& t) { return !t.empty(); }));
+  watcher.Stop();
+  // The write's events merge into the addition unless a period ended between
+  // them; then a modification of the same file follows. The ignored name
+  // never becomes a task.
+  std::vector<QueuedTask> tasks = m_up.Tasks();
+  ASSERT_FALSE(tasks.empty());
+  EXPECT_EQ(tasks[0], (QueuedTask{UP_OP_FILE_ADD, file, file, SyncHelper::GetFileMD5(file), 1, 0, 0}));
+  for (const QueuedTask& task : tasks) EXPECT_EQ(task.path, file) << testing::PrintToString(tasks);
+}
+
+}  // namespace
