@@ -129,6 +129,9 @@ TEST(FormTest, AFormPaintsItsTreeAndRoutesClicksToTheControlUnderThePointer) {
   EXPECT_EQ(form.At(100, 80), kRed);  // the skin's background
   EXPECT_EQ(form.At(20, 20), kBlue);
   EXPECT_EQ(form.At(70, 20), kBlue);
+  const display::Pixels shown = Desktop::Get().CaptureWindow(form.m_hWnd);  // what reached the window
+  EXPECT_EQ(shown.At(20, 20), RGB(0, 0, 255));
+  EXPECT_EQ(shown.At(100, 80), RGB(255, 0, 0));
 
   form.Click(20, 20);
   Desktop::Get().PumpUntilIdle();

@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <string>
+#include <vector>
 
 #include "ui/render/TransformBase.h"
+#include "win32/Gdi.h"
+#include "win32/GdiBlit.h"
 #include "win32/HResult.h"
 #include "win32/WinUser.h"
 
@@ -37,7 +40,7 @@ long DXCore::BeginPaint() {
   return S_OK;
 }
 
-long DXCore::EndPaint(HDC, int x, int y, int cx, int cy) {
+long DXCore::EndPaint(HDC target, int x, int y, int cx, int cy) {
   m_graphics.reset();
   if (m_target.isValid() && m_backBuffer.isValid()) {
     const juce::Rectangle<int> area = juce::Rectangle<int>(x, y, cx, cy).getIntersection(m_backBuffer.getBounds());
@@ -50,7 +53,30 @@ long DXCore::EndPaint(HDC, int x, int y, int cx, int cy) {
   }
   m_target = juce::Image();
   m_world = juce::AffineTransform();
+  if (target) ShowBackBuffer(target);
   return 0;
+}
+
+void DXCore::ShowBackBuffer(HDC target) {
+  if (!m_backBuffer.isValid()) return;
+  // The whole back buffer, as a top-down 32-bit bitmap.
+  std::vector<DWORD> bits(static_cast<size_t>(m_width) * static_cast<size_t>(m_height));
+  const juce::Image::BitmapData data(m_backBuffer, juce::Image::BitmapData::readOnly);
+  for (int y = 0; y < m_height; ++y) {
+    for (int x = 0; x < m_width; ++x) {
+      bits[static_cast<size_t>(y) * static_cast<size_t>(m_width) + static_cast<size_t>(x)] =
+          data.getPixelColour(x, y).getARGB() & 0x00FFFFFF;
+    }
+  }
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  info.bmiHeader.biWidth = m_width;
+  info.bmiHeader.biHeight = -m_height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  ::StretchDIBits(target, 0, 0, m_width, m_height, 0, 0, m_width, m_height, bits.data(), &info, DIB_RGB_COLORS,
+                  SRCCOPY);
 }
 
 void DXCore::SetTarget(const juce::Image& target) {

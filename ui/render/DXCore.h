@@ -86,6 +86,9 @@ class DXCore {
   void Unlock() { LeaveCriticalSection(s_rscc.GetImageLock()); }
 
  private:
+  // The last complete frame onto the window's DC.
+  void ShowBackBuffer(HDC target);
+
   HWND m_hWnd = nullptr;
   int m_width = 0;
   int m_height = 0;
