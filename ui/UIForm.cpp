@@ -5,6 +5,7 @@
 #include "ui/UIManager.h"
 #include "ui/image/ImageConfig.h"
 #include "ui/render/DXCore.h"
+#include "win32/Gdi.h"
 #include "ui/skin/FormConfig.h"
 #include "ui/skin/UISkinManager.h"
 
@@ -108,6 +109,7 @@ void CUIForm::OnSkinChanged() {
   ReadAssSkinData(CString());
   DispathSkinChangeMsg();
   ArrangeAllSubControls();
+  SetFormRgn();
   Refresh(FALSE, nullptr);
 }
 
@@ -131,6 +133,27 @@ void CUIForm::OnSetSkinData() {
   if (!config->m_bResize && m_hWnd) {
     ::SetWindowLongW(m_hWnd, GWL_STYLE, ::GetWindowLongW(m_hWnd, GWL_STYLE) & ~WS_MAXIMIZEBOX);
   }
+}
+
+HRGN CUIForm::GetBoundRgn() {
+  auto* config = dynamic_cast<_FormConfig*>(GetSkinConfig(CString()));
+  if (!config) return nullptr;
+  if (config->m_bFullWindow && m_hWnd && ::IsZoomed(m_hWnd)) {
+    return ::CreateRectRgn(0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN));
+  }
+  const CRect b = GetBounds();
+  return ::CreateRoundRectRgn(b.left, b.top, b.right + 1, b.bottom + 1, config->m_roundDiameters.x,
+                              config->m_roundDiameters.y);
+}
+
+void CUIForm::SetFormRgn() {
+  if (!m_hWnd) return;
+  HRGN region = GetBoundRgn();
+  if (!region) return;
+  const CSize o = GetFrameOffsets();
+  ::OffsetRgn(region, o.cx, o.cy);
+  // The window owns the region from here on.
+  if (!::SetWindowRgn(m_hWnd, region, !::IsZoomed(m_hWnd))) ::DeleteObject(region);
 }
 
 void CUIForm::SetFormPosition(CRect r) {
@@ -201,6 +224,7 @@ void CUIForm::OnSize(UINT type, int cx, int cy) {
   if (cx < 1 || cy < 1) return;
   m_pCore->ResetD3DSize(cx, cy);
   ArrangeAllSubControls();
+  SetFormRgn();
   Refresh(FALSE, nullptr);
 }
 

@@ -103,6 +103,10 @@ class CUIForm : public CWnd, public CUIControl {
   // The window moved so that its client area is `r` (frame offsets are 0:
   // a form has no caption or border of its own).
   void SetFormPosition(CRect r);
+  // The window cut to the root's bounds with the skin's rounded corners.
+  void SetFormRgn();
+  // A new region (the caller's), or null without a style record.
+  HRGN GetBoundRgn();
 
  protected:
   LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;

@@ -7,6 +7,7 @@
 
 #include "UiTestSupport.h"
 #include "display/Desktop.h"
+#include "win32/Gdi.h"
 #include "ui/UIForm.h"
 #include "ui/UIManager.h"
 #include "ui/render/DXCore.h"
@@ -42,7 +43,7 @@ class TestButton : public CUIControl {
 CUIControl* CreateTestControl(CString name) { return name == L"CTestButton" ? new TestButton : nullptr; }
 
 const char kSkin[] =
-    "<css><CUIForm><Win BkColor=\"255, 0, 0\" MinSize=\"300, 150\" MaxSize=\"400, 100\"/></CUIForm></css>"
+    "<css><CUIForm><Win BkColor=\"255, 0, 0\" MinSize=\"300, 150\" MaxSize=\"400, 100\" RoundDiameters=\"20, 20\"/></CUIForm></css>"
     "<ass><CTestButton>"
     "<Ok Size=\"40, 20\" AnchorStyle=\"topleft\" Margin=\"10, 10, 0, 0\"/>"
     "<Cancel Size=\"40, 20\" AnchorStyle=\"topleft\" Margin=\"60, 10, 0, 0\"/>"
@@ -132,6 +133,11 @@ TEST(FormTest, AFormPaintsItsTreeAndRoutesClicksToTheControlUnderThePointer) {
   const display::Pixels shown = Desktop::Get().CaptureWindow(form.m_hWnd);  // what reached the window
   EXPECT_EQ(shown.At(20, 20), RGB(0, 0, 255));
   EXPECT_EQ(shown.At(100, 80), RGB(255, 0, 0));
+  HRGN region = ::CreateRectRgn(0, 0, 0, 0);
+  ASSERT_NE(::GetWindowRgn(form.m_hWnd, region), ERROR);  // the skin's rounded corners
+  EXPECT_FALSE(::PtInRegion(region, 0, 0));
+  EXPECT_TRUE(::PtInRegion(region, 100, 50));
+  ::DeleteObject(region);
 
   form.Click(20, 20);
   Desktop::Get().PumpUntilIdle();
