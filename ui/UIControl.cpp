@@ -1,11 +1,14 @@
 #include "ui/UIControl.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "common/MutiLanSupport.h"
 #include "common/XmlDocument.h"
 #include "ui/UIForm.h"
+#include "ui/render/DXCore.h"
 #include "ui/render/TransformBase.h"
+#include "ui/render/TransformHelper.h"
 #include "ui/skin/SkinConfig.h"
 #include "ui/skin/SkinReader.h"
 #include "ui/skin/UISkinManager.h"
@@ -218,7 +221,7 @@ void CUIControl::SetKBFocused(BOOL focused) {
 void CUIControl::SetBounds(const CRect& bounds) {
   if (bounds == m_rcBounds) return;
   if (m_pTransform) {
-    m_pTransform->SetControlBounds(bounds.left, bounds.top, bounds.right, bounds.bottom);
+    m_pTransform->SetControlBounds(bounds);
     SetAllSubControlsTransform(m_pTransform);
   }
   m_rcBounds = bounds;
@@ -314,7 +317,7 @@ void CUIControl::ArrangeSelf(CRect* available, CRect* parentBounds) {
 // --- drawing and input: the base behaviour ----------------------------------
 
 CRect CUIControl::CombineClipBounds(const CRect* clip) {
-  CRect bounds = GetBoundsRefresh();
+  CRect bounds = GetBounds();
   if (!clip) return bounds;
   CRect result;
   result.IntersectRect(&bounds, clip);
@@ -323,23 +326,55 @@ CRect CUIControl::CombineClipBounds(const CRect* clip) {
 
 void CUIControl::Render(DXCore* core, const CRect* clip, const CRect* paint) {
   if (!IsVisible()) return;
-  RenderSelf(core, clip);
-  RenderAllSubControls(core, clip, paint);
-  RenderAfterSubCtrls(core, clip, paint);
+  CRect c = CombineClipBounds(clip);
+  if (m_bCheckClipEmpty && c.IsRectEmpty()) return;
+  if (paint) {
+    const CRect refresh = GetBoundsRefresh();
+    CRect overlap;
+    if (!overlap.IntersectRect(paint, &refresh)) return;
+  }
+  if (core) core->SetTransform(GetTransform());
+  DXCore::ClipState saved;
+  const bool clipping = m_bClipToBounds && core;
+  if (clipping) {
+    saved = core->SaveClip();
+    core->SetClipRgn(c);
+  }
+  RenderSelf(core, &c);
+  RenderAllSubControls(core, m_bClipToBounds ? &c : clip, paint);
+  RenderAfterSubCtrls(core, &c, paint);
+  if (clipping) core->RestoreClip(saved);
+  if (core) core->SetTransform(nullptr);
 }
 
 void CUIControl::RenderAllSubControls(DXCore* core, const CRect* clip, const CRect* paint) {
   for (size_t i = 0; i < m_children.size(); ++i) {
-    if (m_children[i]) m_children[i]->Render(core, clip, paint);
+    CUIControl* child = m_children[i];
+    if (child && child->IsVisible() && !child->IsUIForm()) child->Render(core, clip, paint);
   }
 }
 
-void CUIControl::Refresh(BOOL, CRect* rect) {
-  if (!m_pOwnerForm) return;
+CRect CUIControl::GetBoundsRefresh() {
+  CTransformBase* transform = GetTransform();
+  if (!transform || transform->IsIdentity()) return GetBounds();
+  CPointF p[4];
+  GetTransformedBounds(&p[0], &p[1], &p[2], &p[3]);
+  float left = p[0].x, top = p[0].y, right = p[0].x, bottom = p[0].y;
+  for (const CPointF& q : p) {
+    left = std::min(left, q.x), top = std::min(top, q.y);
+    right = std::max(right, q.x), bottom = std::max(bottom, q.y);
+  }
+  return CRect(static_cast<int>(left), static_cast<int>(top), static_cast<int>(right), static_cast<int>(bottom));
+}
+
+void CUIControl::Refresh(BOOL paintNow, CRect* rect) {
+  if (!IsValid() || !IsVisible()) return;
   HWND window = static_cast<CUIControl*>(m_pOwnerForm)->GetSelfHwnd();
   if (!window) return;
   CRect area = rect ? *rect : GetBoundsRefresh();
+  m_pOwnerForm->SetNeedRefreshControl(this);
   ::InvalidateRect(window, &area, FALSE);
+  if (paintNow) ::PostMessageW(window, WM_PAINT, 0, 0);
 }
 
 void CUIControl::DispatchMouseMessage(UINT message, UINT wParam, const CPoint& point) {
@@ -355,25 +390,140 @@ BOOL CUIControl::DispatchKeyMessage(UINT message, UINT wParam, UINT repeat, UINT
   return FALSE;
 }
 
-BOOL CUIControl::IsCursorInBounds(const CPoint& point) { return GetBounds().PtInRect(point) ? TRUE : FALSE; }
+BOOL CUIControl::IsCursorInBounds(const CPoint& point) {
+  CTransformBase* transform = GetTransform();
+  if (!transform) return GetBounds().PtInRect(point) ? TRUE : FALSE;
+  CPointF p[4];
+  GetTransformedBounds(&p[0], &p[1], &p[2], &p[3]);
+  // The quadrilateral's outline runs p1, p2, p4, p3; the even-odd rule on
+  // corners rounded half to even.
+  const CPointF* order[4] = {&p[0], &p[1], &p[3], &p[2]};
+  POINT poly[4];
+  for (int i = 0; i < 4; ++i) {
+    poly[i].x = static_cast<LONG>(std::nearbyint(order[i]->x));
+    poly[i].y = static_cast<LONG>(std::nearbyint(order[i]->y));
+  }
+  return PointInPolygonAlternate(poly, 4, point) ? TRUE : FALSE;
+}
+
+bool CUIControl::PointInPolygonAlternate(const POINT* poly, int count, const CPoint& pt) {
+  // Pixel centres: the pixel (x, y) is inside when its centre is, as a filled
+  // region would cover it.
+  const double px = pt.x + 0.5, py = pt.y + 0.5;
+  bool inside = false;
+  for (int i = 0, j = count - 1; i < count; j = i++) {
+    const double xi = poly[i].x, yi = poly[i].y, xj = poly[j].x, yj = poly[j].y;
+    if ((yi > py) != (yj > py) && px < (xj - xi) * (py - yi) / (yj - yi) + xi) inside = !inside;
+  }
+  return inside;
+}
 
 CUIControl* CUIControl::FindControlUnderPoint(const CPoint& point) {
   if (!IsVisible() || !IsCursorInBounds(point)) return nullptr;
+  CPoint inner = point;
+  if (IsUIForm()) inner -= CPoint(GetBounds().left, GetBounds().top);
   for (size_t i = m_children.size(); i-- > 0;) {
     CUIControl* child = m_children[i];
     if (!child) continue;
-    if (CUIControl* hit = child->FindControlUnderPoint(point)) return hit;
+    if (CUIControl* hit = child->FindControlUnderPoint(inner)) return hit;
   }
   return m_bHitTransparent ? nullptr : this;
 }
 
-void CUIControl::GetTransformedBounds(CPointF* topLeft, CPointF* topRight, CPointF* bottomRight,
-                                      CPointF* bottomLeft) {
+void CUIControl::GetTransformedBounds(CPointF* topLeft, CPointF* topRight, CPointF* bottomLeft,
+                                      CPointF* bottomRight) {
   const RectF b(GetBounds());
-  if (topLeft) *topLeft = CPointF(b.left, b.top);
-  if (topRight) *topRight = CPointF(b.right, b.top);
-  if (bottomRight) *bottomRight = CPointF(b.right, b.bottom);
-  if (bottomLeft) *bottomLeft = CPointF(b.left, b.bottom);
+  CPointF p[4] = {{b.left, b.top}, {b.right, b.top}, {b.left, b.bottom}, {b.right, b.bottom}};
+  if (CTransformBase* transform = GetTransform()) {
+    const XFORM xf = transform->GetXForm();
+    CPointF q[4];
+    CTransformHelper::TransformRect(xf, p[0], p[1], p[2], p[3], q[0], q[1], q[2], q[3]);
+    std::copy(q, q + 4, p);
+  }
+  if (topLeft) *topLeft = p[0];
+  if (topRight) *topRight = p[1];
+  if (bottomLeft) *bottomLeft = p[2];
+  if (bottomRight) *bottomRight = p[3];
+}
+
+// --- capture, hover and events ----------------------------------------------
+
+void CUIControl::SetMouseCapture() {
+  if (!m_pOwnerForm) return;
+  m_pOwnerForm->SetCaptureControl(this);
+  m_bMouseCaptured = TRUE;
+  if (HWND window = static_cast<CUIControl*>(m_pOwnerForm)->GetSelfHwnd()) ::SetCapture(window);
+}
+
+void CUIControl::ReleaseMouseCapture() {
+  if (!m_pOwnerForm) return;
+  m_pOwnerForm->SetCaptureControl(nullptr);
+  m_bMouseCaptured = FALSE;
+  ::ReleaseCapture();
+}
+
+void CUIControl::HandleMouseHover(CUIControl* previous) {
+  if (m_bHovered) return;
+  m_bHovered = TRUE;
+  OnMouseMessage(WM_MOUSEHOVER, 0, CPoint(0, 0));
+  if (m_pParent && m_pParent != this) m_pParent->HandleMouseHover(previous);
+}
+
+void CUIControl::HandleMouseLeave(CUIControl* next) {
+  if (!m_bHovered) return;
+  m_bHovered = FALSE;
+  OnMouseMessage(WM_MOUSELEAVE, 0, CPoint(0, 0));
+  CUIControl* p = m_pParent;
+  if (!p || p == this || p == next) return;
+  if (next && p->GetDepth() < next->GetDepth()) return;
+  p->HandleMouseLeave(next);
+}
+
+int CUIControl::ListenEvent(int id, const EventHandler& handler) {
+  m_handlers[id] = handler;
+  return 1;
+}
+
+int CUIControl::FireEvent(int id, void* data) {
+  if (!IsEnabled() || !m_bEnabled) return 0;
+  DispatchEvent(this, id, data);
+  return 1;
+}
+
+int CUIControl::DispatchEvent(CUIControl* sender, int id, void* data) {
+  for (CUIControl* c = this, *last = nullptr; c && c != last; last = c, c = c->m_pParent) {
+    auto found = c->m_handlers.find(id);
+    if (found != c->m_handlers.end() && found->second && found->second(sender, data)) break;
+  }
+  return 1;
+}
+
+void CUIControl::AddTooltip() {
+  if (!m_pOwnerForm) return;
+  if (m_strTooltip.IsEmpty() || !IsVisible() || !IsEnabled() || !m_bEnabled) {
+    m_pOwnerForm->RemoveSubTooltip(this);
+  } else {
+    m_pOwnerForm->AddSubTooltip(this);
+  }
+}
+
+void CUIControl::RemoveTooltip() {
+  if (m_pOwnerForm) m_pOwnerForm->RemoveSubTooltip(this);
+}
+
+void CUIControl::AddAllSubTooltip() {
+  CPtrArray all;
+  GetAllSubControls(all);
+  for (INT_PTR i = 0; i < all.GetSize(); ++i) static_cast<CUIControl*>(all[i])->AddTooltip();
+}
+
+void CUIControl::RemoveAllSubTooltip() {
+  CPtrArray all;
+  GetAllSubControls(all);
+  for (INT_PTR i = 0; i < all.GetSize(); ++i) {
+    auto* control = static_cast<CUIControl*>(all[i]);
+    if (CUIForm* form = control->GetOwnerForm(); form && form->HasToolTip()) form->RemoveSubTooltip(control);
+  }
 }
 
 // --- transforms -------------------------------------------------------------

@@ -41,9 +41,11 @@ class CUIControl : public CUIObject {
   virtual void Release();
   virtual void SetBounds(const CRect& bounds);
   virtual CRect GetBounds() { return m_rcBounds; }
-  virtual CRect GetBoundsRefresh() { return m_rcBounds; }
-  virtual void SetMouseCapture() { m_bMouseCaptured = TRUE; }
-  virtual void ReleaseMouseCapture() { m_bMouseCaptured = FALSE; }
+  // The bounds, or the box around the transformed corners.
+  virtual CRect GetBoundsRefresh();
+  // The owner form sends every mouse message to the capturing control.
+  virtual void SetMouseCapture();
+  virtual void ReleaseMouseCapture();
   // 0 while an ancestor hides the control, else its own flag.
   virtual BOOL IsVisible();
   // Ignored while the control is disabled; setting it tells the owner form.
@@ -81,9 +83,13 @@ class CUIControl : public CUIObject {
   // descendant its own copy of its current value.
   virtual void SetTransform(CTransformBase* transform);
   virtual void SetAllSubControlsTransform(CTransformBase* transform);
-  virtual void GetTransformedBounds(CPointF* topLeft, CPointF* topRight, CPointF* bottomRight, CPointF* bottomLeft);
-  virtual void HandleMouseHover(CUIControl*) {}
-  virtual void HandleMouseLeave(CUIControl*) {}
+  // The corners (left, top), (right, top), (left, bottom), (right, bottom),
+  // mapped through the transform when there is one.
+  virtual void GetTransformedBounds(CPointF* topLeft, CPointF* topRight, CPointF* bottomLeft, CPointF* bottomRight);
+  // One WM_MOUSEHOVER to this control and each ancestor not yet hovered.
+  virtual void HandleMouseHover(CUIControl* previous);
+  // WM_MOUSELEAVE up the chain, sparing the ancestors that stay under the mouse.
+  virtual void HandleMouseLeave(CUIControl* next);
 
  protected:
   virtual CRect CombineClipBounds(const CRect* clip);
@@ -171,10 +177,25 @@ class CUIControl : public CUIObject {
   // OnSetSkinData on this control, then on every descendant, parents first.
   void DispathSkinChangeMsg();
 
-  void SetEventHandler(int eventId, const EventHandler& handler) { m_handlers[eventId] = handler; }
+  // Events travel up the parent chain until a handler returns non-zero; a
+  // control holds one handler per id.
+  int ListenEvent(int id, const EventHandler& handler);
+  void SetEventHandler(int id, const EventHandler& handler) { ListenEvent(id, handler); }
+  // 0 without effect while the control is disabled; else dispatched, and 1.
+  int FireEvent(int id, void* data);
+  // Dispatched whatever the enabling; always 1.
+  int DispatchEvent(CUIControl* sender, int id, void* data);
+
+  // The control's part in its form's tooltip window.
+  void AddTooltip();
+  void RemoveTooltip();
+  void AddAllSubTooltip();
+  void RemoveAllSubTooltip();
 
  protected:
   void ReadObjectData(void* node);
+  // The alternate (even-odd) fill rule for a pixel of a polygon.
+  static bool PointInPolygonAlternate(const POINT* poly, int count, const CPoint& pt);
   // Takes the child out of its parent's list, when it has one.
   static void Unlink(CUIControl* child);
   // The parent chain ends at the owner form's root.

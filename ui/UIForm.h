@@ -4,13 +4,36 @@
 // in the skin build file; a form whose ID the build file doesn't name can't be
 // created. Every form is in the form manager from its construction to its
 // destruction.
+//
+// The form paints its tree through its render context, repainting only from
+// the lowest opaque container above the control that asked; routes mouse
+// messages to the control under the pointer (or the capturing one) and keys
+// to the control with keyboard focus; moves focus along its TAB order; and
+// runs modally in a nested loop, ending the newest modal child first.
+// UI thread only.
+#include <map>
+#include <set>
+#include <vector>
+
+#include "fastdelegate/FastDelegate.h"
 #include "mfc/AfxWin.h"
 #include "ui/UIControl.h"
 
 namespace UI {
 
+class DXCore;
+
+using TimerHandler = fastdelegate::FastDelegate1<UINT>;
+
 class CUIForm : public CWnd, public CUIControl {
  public:
+  static constexpr UINT kAddSubTooltipMsg = 0x2009;
+  static constexpr UINT kRemoveSubTooltipMsg = 0x200A;
+  // A WM_PAINT with this wParam is an animation frame.
+  static constexpr UINT kAnimationTimerId = 14401;
+  static constexpr UINT kFocusLostMsg = 4024;
+  static constexpr UINT kFocusGainedMsg = 4025;
+
   CUIForm();
   // Releases the tree, leaves the form manager and unregisters the form's window class.
   ~CUIForm() override;
@@ -26,25 +49,117 @@ class CUIForm : public CWnd, public CUIControl {
   CString GetClassNameW() const { return m_strText; }
 
   BOOL IsModalWnd() const { return m_bModal; }
+  DXCore* GetRenderContext() const { return m_pCore; }
+  // The window frame's width on the left and its height on the top.
+  CSize GetFrameOffsets() const;
 
-  // The control that receives key input; null for none.
-  virtual void SetKeyFocusControl(CUIControl* control) { m_pKeyFocusControl = control; }
+  // Key focus: the control losing it gets key message 4024, the one gaining it 4025.
+  virtual void SetKeyFocusControl(CUIControl* control);
   CUIControl* GetKeyFocusControl() const { return m_pKeyFocusControl; }
+  // Hover follows the control under the pointer.
+  void SetMouseFocusControl(CUIControl* control);
+  CUIControl* GetMouseFocusControl() const { return m_pMouseFocusControl; }
   // A control leaves this form's tree (released or taken out): the form drops
   // every reference it keeps to it.
   virtual void ForgetControl(CUIControl* control);
   // Re-reads the tree's layout and styles from the current skin and arranges it.
   virtual void OnSkinChanged();
-  // Ends the form's modal run with `code`.
+
+  // Runs the form modally; the result is EndDialog's code (-1 when the loop failed).
+  int DoModal();
+  // Ends the innermost modal form of this form's chain: this one with `code`,
+  // or, while it has modal children, its newest child with 0.
   void EndDialog(int code);
+  int GetModalResult() const { return m_nModalResult; }
+
+  // The control whose Refresh asked last; it guides the next partial repaint.
+  void SetNeedRefreshControl(CUIControl* control);
+  CUIControl* GetNeedRefreshControl() const { return m_pNeedRefreshControl; }
+  // The control that receives every mouse message while it is set.
+  void SetCaptureControl(CUIControl* control) { m_pCaptureControl = control; }
+  CUIControl* GetCaptureControl() const { return m_pCaptureControl; }
+
+  void AddTABOrder(CUIControl* control) { m_tabOrder.push_back(control); }
+  void ClearTABOrder();
+  CUIControl* GetNextTabCtrl();
+  CUIControl* GetPrevTabCtrl();
+  void SetEscapeClose(BOOL close) { m_bEscapeClose = close; }
+
+  // One handler per timer id: 0 when the id has one already.
+  int RegisterTimerHandler(UINT id, UINT elapse, TimerHandler handler);
+  void UnRegisterTimerHandler(UINT id);
+
+  // Tooltips: controls join and leave the form's tooltip window through
+  // posted messages; a control that goes leaves the pending set first.
+  BOOL HasToolTip() const { return m_bToolTip; }
+  void AddSubTooltip(CUIControl* control);
+  void RemoveSubTooltip(CUIControl* control);
+  void RemoveTooltipMsg(CUIControl* control) { m_tooltipControls.erase(control); }
+
+  void RenderSelf(DXCore* core, const CRect* clip) override;
+  // The border margin becomes the root's padding; the window takes the
+  // skin's position and loses its maximize box when it may not resize.
+  void OnSetSkinData() override;
+  // The window moved so that its client area is `r` (frame offsets are 0:
+  // a form has no caption or border of its own).
+  void SetFormPosition(CRect r);
+  // The window cut to the root's bounds with the skin's rounded corners.
+  void SetFormRgn();
+  // A new region (the caller's), or null without a style record.
+  HRGN GetBoundRgn();
 
  protected:
+  LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+  LRESULT OnMouseMsg(UINT message, UINT wParam, const CPoint& point);
+  LRESULT OnKeyMsg(UINT message, UINT wParam, UINT repeat, UINT flags);
+  virtual void OnMouseLeave(UINT, const CPoint&) {}
+  void OnPaint(WPARAM wParam);
+  virtual void PreModal();
+  void PostModal();
+  void AddSubModalForm(CUIForm* form) { m_subModalForms.push_back(form); }
+  void RemoveSubModalForm(CUIForm* form);
+  CUIControl* GetCurFocused();
+  // The focus move of TAB and the arrow keys; 1.
+  LRESULT MoveFocus(CUIControl* from, CUIControl* to);
+
   afx_msg int OnCreate(LPCREATESTRUCTW cs);
+  afx_msg void OnSize(UINT type, int cx, int cy);
+  afx_msg void OnTimer(UINT_PTR id);
+  afx_msg void OnClose();
+  // The tree follows the window's enabling.
+  afx_msg void OnEnable(BOOL enable);
+  // A resizable form is resized by an inner band as wide as its frame and
+  // dragged by its caption control; HTNOWHERE without a style record.
+  afx_msg LRESULT OnNcHitTest(CPoint point);
+  // Limits from the style record: the maximised size and position on the
+  // nearest monitor, and the minimum tracking size.
+  afx_msg void OnGetMinMaxInfo(MINMAXINFO* info);
+
+  void OnQueryCloseForm();
   void PostNcDestroy() override;
 
   CWnd* m_pParentWnd = nullptr;
   CUIControl* m_pKeyFocusControl = nullptr;
+  CUIControl* m_pMouseFocusControl = nullptr;
+  CUIControl* m_pNeedRefreshControl = nullptr;
+  // More than one control asked since the last paint: the repaint starts at the root.
+  BOOL m_bManyNeedRefresh = FALSE;
+  CUIControl* m_pCaptureControl = nullptr;
+  CUIControl* m_pCaption = nullptr;
+  DXCore* m_pCore = nullptr;
   BOOL m_bModal = FALSE;
+  int m_nModalResult = -1;
+  BOOL m_bClosing = FALSE;
+  // A modeless form closed by its user is deleted once its window is gone.
+  BOOL m_bDeleteOnDestroy = FALSE;
+  BOOL m_bMouseTracking = FALSE;
+  BOOL m_bEscapeClose = TRUE;
+  BOOL m_bToolTip = FALSE;
+  std::vector<CUIControl*> m_tabOrder;
+  int m_nCurTab = -1;
+  std::vector<CUIForm*> m_subModalForms;
+  std::map<UINT, TimerHandler> m_timers;
+  std::set<CUIControl*> m_tooltipControls;
 
   DECLARE_MESSAGE_MAP()
 };

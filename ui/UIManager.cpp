@@ -46,6 +46,43 @@ void CUIManager::GetAllForms(CPtrArray& forms) const {
   }
 }
 
+CUIForm* CUIManager::IsExist(const CString& id) const {
+  for (const Entry& e : m_windows) {
+    auto* form = static_cast<CUIForm*>(e.window);
+    if (e.kind == kForm && form->GetObjectID() == id) return form;
+  }
+  return nullptr;
+}
+
+void CUIManager::GetForms(const CString& id, CPtrArray& forms) const {
+  forms.RemoveAll();
+  for (const Entry& e : m_windows) {
+    auto* form = static_cast<CUIForm*>(e.window);
+    if (e.kind == kForm && form->GetObjectID() == id) forms.Add(form);
+  }
+}
+
+void CUIManager::GetModalForms(CPtrArray& forms) const {
+  GetAllForms(forms);
+  for (INT_PTR i = forms.GetSize(); i-- > 0;) {
+    if (!static_cast<CUIForm*>(forms[i])->IsModalWnd()) forms.RemoveAt(i);
+  }
+}
+
+void CUIManager::UnRegisterOnceForm(CUIForm* form) {
+  for (auto it = m_onceForms.begin(); it != m_onceForms.end(); ++it) {
+    if (it->second == form) {
+      m_onceForms.erase(it);
+      return;
+    }
+  }
+}
+
+CUIForm* CUIManager::IsExistOnceForm(CString name) const {
+  auto found = m_onceForms.find(name);
+  return found == m_onceForms.end() ? nullptr : found->second;
+}
+
 void CUIManager::BeforeDoModalDlg(CWnd* dialog) {
   if (!dialog) return;
   if (std::any_of(m_windows.begin(), m_windows.end(), [&](const Entry& e) { return e.window == dialog; })) return;
@@ -63,9 +100,11 @@ void CUIManager::ExitModalWnds(int code) {
       m_windows.erase(m_windows.begin() + static_cast<std::ptrdiff_t>(i));
       form->EndDialog(code);
     } else {
+      // Ended as EndDialog ends it: a quit posted to the dialog would also
+      // end the application's own loop once the dialog's loop passed it on.
       auto* dialog = static_cast<CWnd*>(entry.window);
       m_windows.erase(m_windows.begin() + static_cast<std::ptrdiff_t>(i));
-      ::PostMessageW(dialog->GetSafeHwnd(), WM_QUIT, 0, 0);
+      dialog->EndModalLoop(code);
     }
   }
 }

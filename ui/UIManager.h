@@ -4,6 +4,7 @@
 // join it for its modal run. The program records its main form here, and at
 // exit ends every modal window and hides every form. Used on the UI thread
 // only; the Common library deletes the one instance when it unloads.
+#include <map>
 #include <vector>
 
 #include "common/DeletedAtShutdown.h"
@@ -25,6 +26,18 @@ class CUIManager : public Common::CDeletedAtShutdown {
   // Takes out the first entry of that pointer, form or dialog.
   void UnRegisterForm(void* window);
   int IsExist(CUIForm* form) const;
+  // The first form, in registration order, whose object ID is exactly `id`.
+  CUIForm* IsExist(const CString& id) const;
+  // Empties `forms` and fills it with every form whose object ID is exactly `id`.
+  void GetForms(const CString& id, CPtrArray& forms) const;
+  void IsExist(const CString& id, CPtrArray& forms) const { GetForms(id, forms); }
+  // As GetAllForms, only the forms running modally.
+  void GetModalForms(CPtrArray& forms) const;
+
+  // Forms the program keeps one of per name; a second under a name replaces the first.
+  void RegisterOnceForm(CUIForm* form, CString name) { m_onceForms[name] = form; }
+  void UnRegisterOnceForm(CUIForm* form);
+  CUIForm* IsExistOnceForm(CString name) const;
   // Empties `forms` and fills it with every registered form whose window
   // exists, in registration order.
   void GetAllForms(CPtrArray& forms) const;
@@ -37,8 +50,8 @@ class CUIManager : public Common::CDeletedAtShutdown {
   void BeforeDoModalDlg(CWnd* dialog);
   void AfterDoModalDlg(CWnd* dialog) { UnRegisterForm(dialog); }
 
-  // Newest first: a modal form leaves the list and ends with `code`; a modal
-  // dialog leaves the list and is posted WM_QUIT, which ends its modal loop.
+  // Newest first: a modal form or dialog leaves the list and ends its modal
+  // loop with `code`.
   // Modeless forms stay.
   void ExitModalWnds(int code);
   int HasModalWnd() const;
@@ -59,6 +72,7 @@ class CUIManager : public Common::CDeletedAtShutdown {
 
   CUIForm* m_pMainForm = nullptr;
   std::vector<Entry> m_windows;
+  std::map<CString, CUIForm*> m_onceForms;
 };
 
 }  // namespace UI

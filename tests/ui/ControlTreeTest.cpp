@@ -179,7 +179,7 @@ TEST(ControlTreeTest, DocksConsumeSpaceInRegistrationOrder) {
 class RecordingTransform : public UI::CTransformBase {
  public:
   explicit RecordingTransform(int* calls) : m_calls(calls) {}
-  void SetControlBounds(int, int, int, int) override { ++*m_calls; }
+  void SetControlBounds(CRect) override { ++*m_calls; }
   UI::CTransformBase* CloneCurrentValue() override { return new RecordingTransform(m_calls); }
 
  private:

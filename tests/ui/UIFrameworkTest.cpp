@@ -47,20 +47,28 @@ TEST(UIManagerTest, FormsJoinAndLeaveAndOnlyFormsWithWindowsAreListed) {
   EXPECT_EQ(manager->HasModalWnd(), 0);
 }
 
-TEST(UIManagerTest, EndingModalWindowsEndsAModalDialogWithAQuitToItsLoop) {
+// A dialog that asks the manager to end every modal window from inside its own modal loop.
+class EndingDialog : public CWnd {
+ protected:
+  LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+    if (message == WM_USER + 1) UI::CUIManager::GetInstance()->ExitModalWnds(5);
+    return CWnd::WindowProc(message, wParam, lParam);
+  }
+};
+
+TEST(UIManagerTest, EndingModalWindowsEndsADialogsLoopAndLeavesTheProgramsLoopRunning) {
   UI::CUIManager* manager = UI::CUIManager::GetInstance();
-  CWnd dialog;
+  EndingDialog dialog;
   ASSERT_TRUE(dialog.CreateEx(0, nullptr, L"dialog", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr));
   manager->BeforeDoModalDlg(&dialog);
   manager->BeforeDoModalDlg(&dialog);  // once only
   EXPECT_EQ(manager->HasModalWnd(), 1);
 
-  manager->ExitModalWnds(0);
+  ::PostMessageW(dialog.GetSafeHwnd(), WM_USER + 1, 0, 0);
+  EXPECT_EQ(dialog.RunModalLoop(0), 5);
   EXPECT_EQ(manager->HasModalWnd(), 0);
   MSG msg{};
-  ASSERT_TRUE(PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE));
-  EXPECT_EQ(msg.message, static_cast<UINT>(WM_QUIT));
-  EXPECT_FALSE(PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE));  // one quit only
+  EXPECT_FALSE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));  // no quit for the program's loop
   dialog.DestroyWindow();
 }
 

@@ -1,6 +1,7 @@
 #include "ui/skin/ControlCreator.h"
 
 #include "ui/UIForm.h"
+#include "ui/skin/FormConfig.h"
 #include "ui/skin/UISkinManager.h"
 
 namespace UI {
@@ -33,8 +34,9 @@ CUIControl* CreateBuiltinControl(CString className) {
   return nullptr;
 }
 
-void RegisterBuiltinSkinConfigs(CUISkinManager&) {
+void RegisterBuiltinSkinConfigs(CUISkinManager& skins) {
   // The style records of the controls register here as their classes are built.
+  skins.RegisterSkinConfig(L"CUIForm", new _FormConfig);
 }
 
 }  // namespace UI

@@ -1,0 +1,284 @@
+// A form built from a small skin on the headless desktop: painted, clicked,
+// focus moved with TAB, run modally and closed.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "UiTestSupport.h"
+#include "display/Desktop.h"
+#include "win32/Gdi.h"
+#include "ui/UIForm.h"
+#include "ui/UIManager.h"
+#include "ui/render/DXCore.h"
+#include "ui/skin/UISkinManager.h"
+
+namespace {
+
+using display::Desktop;
+using UI::CUIControl;
+using UI::CUIForm;
+
+constexpr uint32_t kRed = 0xFFFF0000, kBlue = 0xFF0000FF, kGreen = 0xFF00FF00;
+
+// A button of the test: fills its bounds, clicks on release, keeps a log of
+// the focus messages it gets.
+class TestButton : public CUIControl {
+ public:
+  TestButton() { m_strTypeName = L"CTestButton"; }
+  void RenderSelf(UI::DXCore* core, const CRect*) override { core->FillRectangle(GetBounds(), m_colour); }
+  BOOL OnMouseMessage(UINT message, UINT, const CPoint&) override {
+    if (message == WM_LBUTTONUP) FireEvent(1, nullptr);
+    return message == WM_LBUTTONDOWN || message == WM_LBUTTONUP;
+  }
+  BOOL OnKeyMessage(UINT message, UINT, UINT, UINT) override {
+    if (message == CUIForm::kFocusLostMsg) log.push_back("lost");
+    if (message == CUIForm::kFocusGainedMsg) log.push_back("gained");
+    return FALSE;
+  }
+  DWORD m_colour = kBlue;
+  std::vector<std::string> log;
+};
+
+CUIControl* CreateTestControl(CString name) { return name == L"CTestButton" ? new TestButton : nullptr; }
+
+const char kSkin[] =
+    "<css><CUIForm><Win BkColor=\"255, 0, 0\" MinSize=\"300, 150\" MaxSize=\"400, 100\" RoundDiameters=\"20, 20\"/></CUIForm></css>"
+    "<ass><CTestButton>"
+    "<Ok Size=\"40, 20\" AnchorStyle=\"topleft\" Margin=\"10, 10, 0, 0\"/>"
+    "<Cancel Size=\"40, 20\" AnchorStyle=\"topleft\" Margin=\"60, 10, 0, 0\"/>"
+    "</CTestButton></ass>";
+const char kBuild[] =
+    "<Main css=\"Win\"><Ok type=\"CTestButton\" ass=\"Ok\"/><Cancel type=\"CTestButton\" ass=\"Cancel\"/></Main>";
+
+// Counts clicks that reach the root and, for a modal form, ends it.
+class Form : public CUIForm {
+ public:
+  Form() { SetObjectID(L"Main"); }
+  int Make(int x = 0, int y = 0, CWnd* parent = nullptr) {
+    if (!Create(WS_POPUP, L"DorvFormTest", L"test", parent, 0, CRect(x, y, x + 200, y + 100))) return 0;
+    ListenEvent(1, fastdelegate::MakeDelegate(this, &Form::OnClick));
+    ShowWindow(SW_SHOW);
+    ::SetForegroundWindow(m_hWnd);
+    Desktop::Get().PumpUntilIdle();
+    return 1;
+  }
+  TestButton* Button(const wchar_t* id) { return static_cast<TestButton*>(FindControlRecusive(id)); }
+  uint32_t At(int x, int y) { return GetRenderContext()->GetBackBuffer().getPixelAt(x, y).getARGB(); }
+  int OnClick(CUIControl* sender, void*) {
+    clicks.push_back(sender);
+    if (endWith >= 0) EndDialog(endWith);
+    return 1;
+  }
+  void Click(int x, int y) {
+    POINT at{x, y};
+    ::ClientToScreen(m_hWnd, &at);
+    Desktop::Get().MouseDown(Desktop::Button::Left, at.x, at.y);
+    Desktop::Get().MouseUp(Desktop::Button::Left, at.x, at.y);
+  }
+  // A timer's turn: clicks Ok from inside whatever loop is running.
+  void ClickOkOnce(UINT id) {
+    UnRegisterTimerHandler(id);
+    Click(20, 20);
+  }
+  // Opens the modal child from inside this form's modal loop, then ends this form.
+  void OpenChild(UINT id) {
+    UnRegisterTimerHandler(id);
+    child->Make(350, 350, this);
+    child->parentForm = this;
+    child->RegisterTimerHandler(6, 1, fastdelegate::MakeDelegate(child, &Form::EndParent));
+    parentDisabledWhileChildRuns = -1;
+    childResult = child->DoModal();
+    EndDialog(3);
+  }
+  void EndParent(UINT id) {
+    UnRegisterTimerHandler(id);
+    parentForm->parentDisabledWhileChildRuns = !::IsWindowEnabled(parentForm->m_hWnd);
+    parentForm->EndDialog(5);  // ends the innermost form of the chain, with 0
+  }
+  void PressEscape(UINT id) {
+    UnRegisterTimerHandler(id);
+    ::SetFocus(m_hWnd);
+    Desktop::Get().KeyPress(VK_ESCAPE);
+  }
+  void Tick(UINT) { ++ticks; }
+  void TickHundred(UINT) { ticks += 100; }
+  std::vector<CUIControl*> clicks;
+  Form* child = nullptr;
+  Form* parentForm = nullptr;
+  int childResult = -2;
+  int parentDisabledWhileChildRuns = -1;
+  int endWith = -1;
+  int ticks = 0;
+};
+
+bool InThemeFolder() {
+  if (!uitest::InProgramFolder(uitest::SkinTheme(kSkin, "", kBuild))) return false;
+  UI::CUISkinManager* skins = UI::CUISkinManager::GetInstance();
+  skins->InitSkinData();
+  skins->RegisterObjectCreateor(&CreateTestControl);
+  return true;
+}
+
+TEST(FormTest, AFormPaintsItsTreeAndRoutesClicksToTheControlUnderThePointer) {
+  if (!InThemeFolder()) return;
+  Form form;
+  ASSERT_EQ(form.Make(), 1);
+  TestButton* ok = form.Button(L"Ok");
+  ASSERT_NE(ok, nullptr);
+  EXPECT_EQ(ok->GetBounds(), CRect(10, 10, 50, 30));
+  EXPECT_EQ(form.At(100, 80), kRed);  // the skin's background
+  EXPECT_EQ(form.At(20, 20), kBlue);
+  EXPECT_EQ(form.At(70, 20), kBlue);
+  const display::Pixels shown = Desktop::Get().CaptureWindow(form.m_hWnd);  // what reached the window
+  EXPECT_EQ(shown.At(20, 20), RGB(0, 0, 255));
+  EXPECT_EQ(shown.At(100, 80), RGB(255, 0, 0));
+  HRGN region = ::CreateRectRgn(0, 0, 0, 0);
+  ASSERT_NE(::GetWindowRgn(form.m_hWnd, region), ERROR);  // the skin's rounded corners
+  EXPECT_FALSE(::PtInRegion(region, 0, 0));
+  EXPECT_TRUE(::PtInRegion(region, 100, 50));
+  ::DeleteObject(region);
+
+  form.Click(20, 20);
+  Desktop::Get().PumpUntilIdle();
+  ASSERT_EQ(form.clicks.size(), 1u);
+  EXPECT_EQ(form.clicks[0], ok);
+  form.Click(150, 80);  // the bare form: no click event
+  Desktop::Get().PumpUntilIdle();
+  EXPECT_EQ(form.clicks.size(), 1u);
+  form.DestroyWindow();
+}
+
+TEST(FormTest, ABorderedFormIsResizedByItsFrameBandAndDraggedByItsCaption) {
+  if (!InThemeFolder()) return;
+  Form form;
+  ASSERT_TRUE(form.Create(WS_POPUP | WS_THICKFRAME, L"DorvFormTest", L"test", nullptr, 0, CRect(0, 0, 200, 100)));
+  const CSize o = form.GetFrameOffsets();
+  const CRect b = form.GetBounds();
+  ASSERT_GT(o.cx, 0);
+  auto at = [&](int x, int y) {
+    POINT p{x, y};
+    ::ClientToScreen(form.m_hWnd, &p);
+    return ::SendMessageW(form.m_hWnd, WM_NCHITTEST, 0, static_cast<LPARAM>((p.x & 0xFFFF) | ((p.y & 0xFFFF) << 16)));
+  };
+  EXPECT_EQ(at(0, 0), HTTOPLEFT);
+  EXPECT_EQ(at(b.right - 1, 0), HTTOPRIGHT);
+  EXPECT_EQ(at(b.right / 2, b.bottom - 1), HTBOTTOM);
+  EXPECT_EQ(at(0, b.bottom / 2), HTLEFT);
+  EXPECT_EQ(at(o.cx + 20, o.cy + 20), HTCLIENT);
+
+  // A maximum no taller than the minimum: the minimum is the maximised size.
+  MINMAXINFO limits{};
+  ::SendMessageW(form.m_hWnd, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+  EXPECT_EQ(limits.ptMaxSize.x, 300 + 2 * o.cx);
+  EXPECT_EQ(limits.ptMaxSize.y, 150 + 2 * o.cy);
+  EXPECT_EQ(limits.ptMinTrackSize.x, 300 + 2 * o.cx);
+  form.DestroyWindow();
+}
+
+TEST(FormTest, TwoRefreshesBeforeOnePaintRepaintBothControls) {
+  if (!InThemeFolder()) return;
+  Form form;
+  ASSERT_EQ(form.Make(), 1);
+  TestButton* ok = form.Button(L"Ok");
+  TestButton* cancel = form.Button(L"Cancel");
+  cancel->SetTransContainer(FALSE);  // an opaque container: its own repaint starts at it
+  ok->m_colour = kGreen;
+  cancel->m_colour = kGreen;
+  ok->Refresh(FALSE, nullptr);
+  cancel->Refresh(FALSE, nullptr);
+  Desktop::Get().PumpUntilIdle();
+  EXPECT_EQ(form.At(20, 20), kGreen);
+  EXPECT_EQ(form.At(70, 20), kGreen);
+  form.DestroyWindow();
+}
+
+TEST(FormTest, TabAndShiftTabMoveFocusAlongTheTabOrder) {
+  if (!InThemeFolder()) return;
+  Form form;
+  ASSERT_EQ(form.Make(), 1);
+  TestButton* ok = form.Button(L"Ok");
+  TestButton* cancel = form.Button(L"Cancel");
+  form.AddTABOrder(ok);
+  form.AddTABOrder(cancel);
+  ok->SetKBFocused(TRUE);
+  EXPECT_EQ(ok->log, std::vector<std::string>{"gained"});
+  ::SetFocus(form.m_hWnd);
+  Desktop::Get().KeyPress(VK_TAB);
+  Desktop::Get().PumpUntilIdle();
+  EXPECT_EQ(form.GetKeyFocusControl(), cancel);
+  EXPECT_EQ(ok->log, (std::vector<std::string>{"gained", "lost"}));
+  EXPECT_EQ(cancel->log, std::vector<std::string>{"gained"});
+
+  Desktop::Get().KeyDown(VK_SHIFT);
+  Desktop::Get().KeyPress(VK_TAB);
+  Desktop::Get().KeyUp(VK_SHIFT);
+  Desktop::Get().PumpUntilIdle();
+  EXPECT_EQ(form.GetKeyFocusControl(), ok);
+
+  cancel->SetEnabled(FALSE);  // no other control qualifies: focus stays
+  Desktop::Get().KeyPress(VK_TAB);
+  Desktop::Get().PumpUntilIdle();
+  EXPECT_EQ(form.GetKeyFocusControl(), ok);
+  form.DestroyWindow();
+}
+
+TEST(FormTest, AModalLoopEndsWithTheCodeOfTheButtonThatEndsIt) {
+  if (!InThemeFolder()) return;
+  auto* dialog = new Form;
+  dialog->endWith = 7;
+  ASSERT_EQ(dialog->Make(300, 300), 1);
+  // The click arrives from inside the modal loop.
+  dialog->RegisterTimerHandler(5, 1, fastdelegate::MakeDelegate(dialog, &Form::ClickOkOnce));
+  EXPECT_EQ(dialog->DoModal(), 7);
+  EXPECT_FALSE(::IsWindow(dialog->m_hWnd));
+  dialog->Release();
+}
+
+TEST(FormTest, EndingAModalFormWithAModalChildEndsTheChildFirstWithZero) {
+  if (!InThemeFolder()) return;
+  auto* parent = new Form;
+  ASSERT_EQ(parent->Make(300, 300), 1);
+  parent->child = new Form;
+  parent->RegisterTimerHandler(5, 1, fastdelegate::MakeDelegate(parent, &Form::OpenChild));
+  EXPECT_EQ(parent->DoModal(), 3);  // the parent went on after its child ended
+  EXPECT_EQ(parent->childResult, 0);
+  EXPECT_EQ(parent->parentDisabledWhileChildRuns, 1);
+  parent->child->Release();
+  parent->Release();
+}
+
+TEST(FormTest, EscapeEndsAModalFormWithZero) {
+  if (!InThemeFolder()) return;
+  auto* dialog = new Form;
+  ASSERT_EQ(dialog->Make(300, 300), 1);
+  dialog->RegisterTimerHandler(5, 1, fastdelegate::MakeDelegate(dialog, &Form::PressEscape));
+  EXPECT_EQ(dialog->DoModal(), 0);
+  dialog->Release();
+}
+
+TEST(FormTest, AClosedModelessFormIsDeletedOnceItsCloseHasBeenHandled) {
+  if (!InThemeFolder()) return;
+  auto* form = new Form;
+  ASSERT_EQ(form->Make(), 1);
+  ASSERT_EQ(UI::CUIManager::GetInstance()->IsExist(form), 1);
+  HWND window = form->m_hWnd;
+  ::PostMessageW(window, WM_CLOSE, 0, 0);
+  Desktop::Get().PumpUntilIdle();
+  EXPECT_FALSE(::IsWindow(window));
+  EXPECT_EQ(UI::CUIManager::GetInstance()->IsExist(form), 0);
+}
+
+TEST(FormTest, TimersHaveOneHandlerPerId) {
+  if (!InThemeFolder()) return;
+  Form form;
+  ASSERT_EQ(form.Make(), 1);
+  EXPECT_EQ(form.RegisterTimerHandler(9, 1, fastdelegate::MakeDelegate(&form, &Form::Tick)), 1);
+  EXPECT_EQ(form.RegisterTimerHandler(9, 1, fastdelegate::MakeDelegate(&form, &Form::TickHundred)), 0);
+  EXPECT_TRUE(Desktop::Get().PumpUntil([&] { return form.ticks > 0; }, 5000));
+  EXPECT_LT(form.ticks, 100);
+  form.UnRegisterTimerHandler(9);
+  form.DestroyWindow();
+}
+
+}  // namespace
