@@ -112,3 +112,9 @@ std::string EscapeUrl(const std::string& url) {
 }
 
 }  // namespace Net::detail
+
+namespace Net {
+
+void Initialize() { detail::EnsureCurl(); }
+
+}  // namespace Net

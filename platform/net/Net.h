@@ -6,6 +6,7 @@
 #include "net/HttpTransport.h"
 #include "net/HttpTypes.h"
 #include "net/IHttpFile.h"
+#include "net/NetInit.h"
 #include "net/NetTrace.h"
 #include "net/ProxyCfg.h"
 #include "net/ProxySocket.h"

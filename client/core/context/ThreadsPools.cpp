@@ -7,6 +7,7 @@
 #include "base/MyThreadsPool.h"
 #include "client/core/context/GlobalContext.h"
 #include "client/core/LogWriter.h"
+#include "net/NetInit.h"
 
 namespace {
 
@@ -20,7 +21,12 @@ struct Pools {
 };
 
 Pools& ThePools() {
+  // The pools run network exchanges. Setting the network library up before the
+  // pools exist makes the process end them (joining their threads) before it
+  // tears the network library and its TLS library down under a running task.
+  static const bool networkReady = (Net::Initialize(), true);
   static Pools pools;
+  (void)networkReady;
   return pools;
 }
 
