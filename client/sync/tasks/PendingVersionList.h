@@ -24,7 +24,7 @@ class PendingVersionList {
   // entry goes; a task of a newer version only takes its count off.
   void Finish(const juce::String& version, const std::function<void(const juce::String&)>& store);
   // A task carrying the version ended without its change applied; its count
-  // goes (the spec'd drop of the whole entry would let the oldest version of
+  // goes (dropping the whole entry would let the oldest version of
   // a still-queued task be skipped).
   void Drop(const juce::String& version);
   void Clear();
