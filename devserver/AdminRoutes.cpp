@@ -136,6 +136,10 @@ Json::Value HttpService::AdminOp(const std::string& name, Exchange& ex) {
     ok["item"] = m_fs.DeviceRename(*user, q.Int64("id"), q.GetOr("name"));
     return ok;
   }
+  if (name == "raw-name") {
+    ok["item"] = m_fs.DeviceRename(*user, q.Int64("id"), q.GetOr("name"), FsService::NameCheck::Raw);
+    return ok;
+  }
   if (name == "move") {
     ok["item"] = m_fs.DeviceMove(*user, q.Int64("id"), q.Int64("parentId"));
     return ok;

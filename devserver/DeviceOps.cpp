@@ -67,12 +67,16 @@ Json::Value FsService::ItemRecord(Tree& tree, const User& user, const Item& item
   return item.isDir ? DirReply(tree, user, item, 0)["dir"] : FileRecord(item, user, nullptr);
 }
 
-Json::Value FsService::DeviceRename(const User& user, int64_t id, const std::string& name) {
+Json::Value FsService::DeviceRename(const User& user, int64_t id, const std::string& name, NameCheck check) {
   Transaction tx(m_store);
   Tree tree(m_store, user.id);
   Item item = RequireLiveItem(tree, id);
-  CheckName(name, item.isDir);
-  item.name = PlaceName(tree, item.parentId, name, item.isDir, 0, item.id);
+  if (check == NameCheck::Checked) {
+    CheckName(name, item.isDir);
+    item.name = PlaceName(tree, item.parentId, name, item.isDir, 0, item.id);
+  } else {
+    item.name = name;
+  }
   Stamp(tree, item, kChanged);
   tree.Save(item);
   Json::Value record = ItemRecord(tree, user, item);

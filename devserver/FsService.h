@@ -54,7 +54,11 @@ class FsService {
   // versions as the client's requests. Each returns the item's record.
   Json::Value DeviceMkdir(const User& user, int64_t parentId, const std::string& name);
   Json::Value DevicePut(const User& user, int64_t parentId, const std::string& name, const std::string& bytes);
-  Json::Value DeviceRename(const User& user, int64_t id, const std::string& name);
+  // NameCheck::Raw stores the name exactly as given, unchecked and unplaced:
+  // a hostile service, for the client's tests.
+  enum class NameCheck { Checked, Raw };
+  Json::Value DeviceRename(const User& user, int64_t id, const std::string& name,
+                           NameCheck check = NameCheck::Checked);
   Json::Value DeviceMove(const User& user, int64_t id, int64_t parentId);
   Json::Value DeviceDelete(const User& user, int64_t id);
   // Every item of the account, deleted ones included, with its path.

@@ -38,6 +38,12 @@ const char* const kVipMailDomains[] = {"vip.halvorn.com", "vip.halvorn.net", "vi
 
 juce::String Text(const std::string& text) { return Common::Stdstring_To_String(text); }
 
+// A name holding a NUL would be cut short at it: it becomes the empty name,
+// which the pulls refuse as they refuse every name that is no file name.
+juce::String NameText(const std::string& name) {
+  return name.find('\0') == std::string::npos ? Text(name) : juce::String();
+}
+
 }  // namespace
 
 juce::String GetFileMD5(const juce::String& path) { return juce::MD5(juce::File(path)).toHexString(); }
@@ -97,7 +103,7 @@ void ServerDirToSyncFolderData(const ServerDirInfo& dir, SyncFolderData& row) {
   row.m_OwnerAccount = Text(dir.owner);
   row.m_ParentID = dir.parentId;
   row.m_ParentPath = Text(dir.path);
-  row.m_FolderName = Text(dir.dirName);
+  row.m_FolderName = NameText(dir.dirName);
   row.m_FolderMeno = Text(dir.description);
   row.m_FolderType = dir.type;
   row.m_FolderSysType = dir.sysType;
@@ -127,7 +133,7 @@ void ServerFileToSyncFileData(const ServerFileInfo& file, SyncFileData& row) {
   row.m_CreateID = file.creatorId;
   row.m_CreatorAccount = Text(file.creator);
   row.m_ParentID = file.parentId;
-  row.m_FileName = Text(file.fileName).replaceCharacter('?', ' ');
+  row.m_FileName = NameText(file.fileName).replaceCharacter('?', ' ');
   row.m_VersionValue = Text(file.versionValue);
   row.m_VersionType = file.versionType;
   row.m_DocType = file.doc.type;

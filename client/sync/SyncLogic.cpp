@@ -11,6 +11,7 @@
 #include "client/core/db/FileDBManager.h"
 #include "client/core/db/FolderDBManager.h"
 #include "client/core/login/LogoutTask.h"
+#include "client/sync/LocalPathGuard.h"
 #include "client/sync/SyncEngineLinks.h"
 #include "client/sync/SyncHelper.h"
 #include "client/sync/dispatch/SyncTaskDispatcher.h"
@@ -34,6 +35,7 @@
 #include "client/sync/watcher/FileSystemWatcher.h"
 #include "client/sync/watcher/PathFilter.h"
 #include "client/sync/watcher/WatchedRootPublisher.h"
+#include "common/PathText.h"
 #include "common/StringConvert.h"
 
 namespace {
@@ -58,10 +60,10 @@ void SetPathStatus(const juce::String& path, int status) {
 
 // A file that takes part in sync (the shell's own desktop.ini and the like
 // do not).
-bool HasSyncedFile(const juce::Array<juce::File>& files) {
+bool HasSyncedFile(const std::vector<juce::String>& files) {
   CPathFilter* filter = CPathFilter::GetInstance();
   for (const auto& file : files) {
-    const CString name = Common::String_To_CString(file.getFileName());
+    const CString name = Common::String_To_CString(Common::String_GetFileName(file));
     if (!filter || (filter->IsIncluded(name) && !filter->IsExcluded(name))) return true;
   }
   return false;
@@ -159,6 +161,10 @@ void SyncLogic::CreateSyncWorkers() {
     m_pFileWatchMessageFilter = std::make_unique<FileWatchMessageFilter>("FileWatchMessageFilter",
                                                                          m_pUpTaskQueue.get(), m_pIgnoreList.get());
     m_pFileWatchMessageFilter->SetHold(true);
+    m_pFileWatchMessageFilter->SetRescan([this] {
+      WriteLog(KeyPoint, "SyncLogic::ScanLocalTree", "The watch lost changes: the root is walked as at start-up");
+      ScanLocalTree();
+    });
   }
   InstallLinks();
 }
@@ -335,23 +341,22 @@ void SyncLogic::ScanLocalTree() {
   const juce::File root(rootPath);
   if (!root.isDirectory()) return;
   SetPathStatus(rootPath, 1);
-  std::deque<juce::File> folders{root};
+  // Links are never followed: the walk lists neither them nor what they point at.
+  std::deque<juce::String> folders{root.getFullPathName()};
   while (!folders.empty() && !m_workflowTask.threadShouldExit()) {
-    const juce::File folder = folders.front();
-    CompareLocalFolder(folder);
+    const juce::String folder = folders.front();
     folders.pop_front();
-    for (const auto& sub : folder.findChildFiles(juce::File::findDirectories, false, "*")) folders.push_back(sub);
+    for (const juce::String& sub : CompareLocalFolder(folder)) folders.push_back(sub);
   }
 }
 
-void SyncLogic::CompareLocalFolder(const juce::File& folder) {
+std::vector<juce::String> SyncLogic::CompareLocalFolder(const juce::String& folderPath) {
   FileWatchMessageFilter* filter = m_pFileWatchMessageFilter.get();
   GlobalContext* context = GetGlobalContext();
-  if (!filter || !context) return;
+  std::vector<juce::String> subfolders, files;
+  LocalPathGuard::ListFolder(folderPath, subfolders, files);
+  if (!filter || !context) return subfolders;
   const juce::int64 sizeLimit = GetAccountData()->GetUserConfig().UC_FileSizeLimit;
-  const juce::String folderPath = folder.getFullPathName();
-  const auto subfolders = folder.findChildFiles(juce::File::findDirectories, false, "*");
-  const auto files = folder.findChildFiles(juce::File::findFiles, false, "*");
 
   SyncFolderData row;
   if (SyncFileDataManager::SelectSyncFolderData(folderPath, row)) {
@@ -364,7 +369,7 @@ void SyncLogic::CompareLocalFolder(const juce::File& folder) {
     // A sync root that is empty on disk while the database knows items in it
     // is an unmounted or replaced folder, not the user's deletion of
     // everything: nothing is deleted on the service for it.
-    const bool emptyRoot = subfolders.isEmpty() && !HasSyncedFile(files) &&
+    const bool emptyRoot = subfolders.empty() && !HasSyncedFile(files) &&
                            folderPath == SyncRootFolder::GetInstance()->GetRootPath() &&
                            (!childFolders.empty() || !childFiles.empty());
     if (emptyRoot) {
@@ -379,8 +384,7 @@ void SyncLogic::CompareLocalFolder(const juce::File& folder) {
     }
   }
 
-  for (const auto& sub : subfolders) {
-    const juce::String path = sub.getFullPathName();
+  for (const juce::String& path : subfolders) {
     if (SyncFileDataManager::IsFolderInDB(path)) {
       SetPathStatus(path, 1);
     } else {
@@ -390,14 +394,13 @@ void SyncLogic::CompareLocalFolder(const juce::File& folder) {
   }
 
   CPathFilter* pathFilter = CPathFilter::GetInstance();
-  for (const auto& file : files) {
-    const juce::String path = file.getFullPathName();
-    const CString name = Common::String_To_CString(file.getFileName());
+  for (const juce::String& path : files) {
+    const CString name = Common::String_To_CString(Common::String_GetFileName(path));
     if (pathFilter && (!pathFilter->IsIncluded(name) || pathFilter->IsExcluded(name))) {
       SetPathStatus(path, 1);
       continue;
     }
-    if (sizeLimit > 0 && file.getSize() > sizeLimit) {
+    if (sizeLimit > 0 && SyncHelper::GetFileSize(path) > sizeLimit) {
       SetPathStatus(path, 3);
       if (SyncPathList* tips = GetSyncTipList()) tips->AddUnique(path, TIP_FILE_TOO_BIG);
       continue;
@@ -416,6 +419,7 @@ void SyncLogic::CompareLocalFolder(const juce::File& folder) {
       filter->AddMessage(path, {}, md5, kFileAdded, 1);
     }
   }
+  return subfolders;
 }
 
 void SyncLogic::PauseOrContinueSync() {

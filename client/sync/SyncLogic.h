@@ -15,6 +15,7 @@
 #include <atomic>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 #include <juce_core/juce_core.h>
 
@@ -113,7 +114,9 @@ class SyncLogic {
   juce::String GetStartVersion();
   void InitWatchFolderFromDB();
   void ScanLocalTree();
-  void CompareLocalFolder(const juce::File& folder);
+  // Queues the changes of one folder's files and folders; its subfolders (links
+  // left out).
+  std::vector<juce::String> CompareLocalFolder(const juce::String& folderPath);
 
  private:
   void ResumeWorkers();

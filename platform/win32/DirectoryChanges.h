@@ -4,13 +4,14 @@
 //             FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OVERLAPPED, ...).
 //
 // The first read starts the watch: from then on changes are collected, also
-// between reads, in a buffer that holds as many records as that first read's
-// would with UTF-16 names (twice its bytes, WCHAR being 4 bytes). Each read completes
-// (on the handle's completion port, or through its hEvent) as soon as changes
-// are there, with as many FILE_NOTIFY_INFORMATION records as fit its buffer;
-// the rest wait for the next read. When the collected changes outgrow the buffer
-// they are dropped and the next read completes successfully with 0 bytes: the
-// caller must look at the folder again. Names are relative to the watched
+// between reads: the system's queue is drained into the watch's own memory as
+// fast as changes come. Each read completes (on the handle's completion port,
+// or through its hEvent) as soon as changes are there, with as many
+// FILE_NOTIFY_INFORMATION records as fit its buffer; the rest wait for the
+// next read. When changes were lost (the system's own queue overflowed, a
+// record does not fit the read's buffer at all, or 64 MiB piled up unread)
+// the next read completes successfully with 0 bytes: the caller must look at
+// the folder again. Names are relative to the watched
 // folder, folders separated by '/', WCHAR (wchar_t) units without terminator;
 // records are DWORD aligned. Both names of a rename inside one folder come in
 // one completion, adjacent.

@@ -47,8 +47,10 @@ HANDLE CreateFileW(LPCWSTR path, DWORD access, DWORD shareMode, LPSECURITY_ATTRI
   int flags = O_CLOEXEC;
   bool reading = access & GENERIC_READ, writing = access & GENERIC_WRITE;
   flags |= writing ? (reading ? O_RDWR : O_WRONLY) : O_RDONLY;
+  const bool noFollow = flagsAndAttributes & FILE_FLAG_OPEN_REPARSE_POINT;
+  if (noFollow) flags |= O_NOFOLLOW;
   struct stat st;
-  bool existed = stat(native.c_str(), &st) == 0;
+  bool existed = (noFollow ? lstat(native.c_str(), &st) : stat(native.c_str(), &st)) == 0;
   if (existed && S_ISDIR(st.st_mode) && (!(flagsAndAttributes & FILE_FLAG_BACKUP_SEMANTICS) || writing)) {
     SetLastError(ERROR_ACCESS_DENIED);
     return INVALID_HANDLE_VALUE;
@@ -82,7 +84,14 @@ HANDLE CreateFileW(LPCWSTR path, DWORD access, DWORD shareMode, LPSECURITY_ATTRI
   }
   if ((flags & O_TRUNC) && !writing) flags = (flags & ~O_RDONLY) | O_RDWR;
   // Opened without access rights only to ask about it: needs no read permission.
-  if (access == 0 && disposition == OPEN_EXISTING) flags = O_PATH | O_CLOEXEC;
+  if (access == 0 && disposition == OPEN_EXISTING) flags = O_PATH | O_CLOEXEC | (flags & O_NOFOLLOW);
+  if (existed && S_ISLNK(st.st_mode)) {
+    if (disposition != OPEN_EXISTING && disposition != OPEN_ALWAYS) {
+      SetLastError(ERROR_ACCESS_DENIED);  // a link is not written through
+      return INVALID_HANDLE_VALUE;
+    }
+    flags = O_PATH | O_NOFOLLOW | O_CLOEXEC;
+  }
   mode_t mode = (flagsAndAttributes & FILE_ATTRIBUTE_READONLY) ? 0444 : 0666;
   int fd = open(native.c_str(), flags, mode);
   if (fd < 0) {

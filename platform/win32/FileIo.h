@@ -24,6 +24,9 @@ constexpr DWORD OPEN_ALWAYS = 4;
 constexpr DWORD TRUNCATE_EXISTING = 5;
 
 constexpr DWORD FILE_FLAG_BACKUP_SEMANTICS = 0x02000000;
+// The link itself is opened, never what it points at (a handle to a link
+// reads nothing); a plain file opens as without the flag.
+constexpr DWORD FILE_FLAG_OPEN_REPARSE_POINT = 0x00200000;
 
 constexpr DWORD FILE_BEGIN = 0;
 constexpr DWORD FILE_CURRENT = 1;

@@ -70,7 +70,8 @@ bool CopyFile(const std::string& from, const std::string& to, bool failIfExists)
     SetLastError(ERROR_ACCESS_DENIED);
     return false;
   }
-  int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (failIfExists ? O_EXCL : O_TRUNC);
+  // A link at the target is never written through.
+  int flags = O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW | (failIfExists ? O_EXCL : O_TRUNC);
   int out = open(to.c_str(), flags, st.st_mode & 07777);
   if (out < 0) {
     int err = errno;
@@ -79,7 +80,7 @@ bool CopyFile(const std::string& from, const std::string& to, bool failIfExists)
       SetLastError(ERROR_FILE_EXISTS);
       return false;
     }
-    if (err == EISDIR) err = EACCES;
+    if (err == EISDIR || err == ELOOP) err = EACCES;
     return Fail(err, to);
   }
   bool copied = CopyBytes(in, out);
@@ -243,7 +244,8 @@ DWORD GetFileAttributesW(LPCWSTR path) {
 BOOL SetFileAttributesW(LPCWSTR path, DWORD attributes) {
   std::string native = NativePath(path);
   struct stat st;
-  if (stat(native.c_str(), &st) != 0) return Fail(errno, native);
+  if (lstat(native.c_str(), &st) != 0) return Fail(errno, native);
+  if (S_ISLNK(st.st_mode)) return TRUE;  // a link has no attributes of its own here; its target is not touched
   mode_t mode = st.st_mode & 07777;
   mode = (attributes & FILE_ATTRIBUTE_READONLY) ? (mode & ~(S_IWUSR | S_IWGRP | S_IWOTH)) : (mode | S_IWUSR);
   return chmod(native.c_str(), mode) == 0 ? TRUE : Fail(errno, native);

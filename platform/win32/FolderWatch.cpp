@@ -33,6 +33,10 @@ constexpr uint32_t kWatchMask = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED
 constexpr int kMovePairWaitMs = 20;
 constexpr DWORD kHeaderBytes = offsetof(FILE_NOTIFY_INFORMATION, FileName);
 constexpr size_t kBatchBytes = 1024 * 1024;
+// The records a watch holds between reads: the kernel's queue is drained into
+// this, so a burst is lost only when the kernel's own queue overflows (or,
+// with no reader at all, this much has piled up).
+constexpr DWORD kMaxHeldBytes = 64 * 1024 * 1024;
 
 DWORD RecordBytes(const std::wstring& name) {
   DWORD bytes = kHeaderBytes + static_cast<DWORD>(name.size() * sizeof(WCHAR));
@@ -110,7 +114,6 @@ class FolderWatch final : public OverlappedIoObject {
   bool m_started = false;
   bool m_subtree = false;
   DWORD m_filter = 0;
-  DWORD m_capacity = 0;
   int m_inotify = -1;
   int m_wake = -1;
   int m_rootWatch = -1;
@@ -153,9 +156,6 @@ DWORD FolderWatch::Read(void* buffer, DWORD length, bool subtree, DWORD filter, 
   if (!m_started) {
     m_subtree = subtree;
     m_filter = filter;
-    // The system's buffer holds as many records as the first read's would in
-    // UTF-16, the width the callers' buffers are sized for.
-    m_capacity = length * static_cast<DWORD>(sizeof(WCHAR) / sizeof(char16_t));
     if (DWORD error = StartLocked()) return error;
   }
   overlapped->Internal = STATUS_PENDING;
@@ -388,8 +388,7 @@ void FolderWatch::Push(std::vector<ChangeRecord> group) {
   if (m_overflowed || m_broken) return;
   DWORD bytes = 0;
   for (const ChangeRecord& record : group) bytes += RecordBytes(record.name);
-  if (m_recordBytes + bytes > m_capacity && m_read) DeliverLocked();
-  if (m_recordBytes + bytes > m_capacity) {
+  if (m_recordBytes + bytes > kMaxHeldBytes) {
     Overflow();
     return;
   }

@@ -1,5 +1,7 @@
 #include "client/core/transfer/FileRangedDownload.h"
 
+#include <cerrno>
+
 #include <cstdio>
 #include <memory>
 
@@ -44,6 +46,7 @@ FileRangedDownload::FileRangedDownload(const RequestHeader& header, const Transp
 
 TransferResult FileRangedDownload::Run(int64_t size, const std::atomic<bool>* cancel) {
   m_serverCode = 0;
+  m_localError = 0;
   m_written = 0;
   if (size < 0 || !CheckWireFileSize(size)) {
     WriteLog(ErrorLog, kTag, "Bad file size " + juce::String(size));
@@ -51,6 +54,7 @@ TransferResult FileRangedDownload::Run(int64_t size, const std::atomic<bool>* ca
   }
   std::unique_ptr<std::FILE, FileCloser> out(std::fopen(m_target.getFullPathName().toRawUTF8(), "wb"));
   if (!out) {
+    m_localError = errno ? errno : EIO;
     WriteLog(ErrorLog, kTag, "Cannot write " + m_target.getFullPathName());
     return TransferResult::Failed;
   }
@@ -74,7 +78,10 @@ TransferResult FileRangedDownload::Run(int64_t size, const std::atomic<bool>* ca
     }
     if (!failed && !empty) {
       failed = std::fwrite(data, 1, length, out.get()) != length;
-      if (failed) WriteLog(ErrorLog, kTag, "Cannot write " + m_target.getFullPathName());
+      if (failed) {
+        m_localError = errno ? errno : EIO;
+        WriteLog(ErrorLog, kTag, "Cannot write " + m_target.getFullPathName());
+      }
     }
     m_serverCode = response.GetStatusCode();
     task->SignReleaseEvent();
@@ -93,6 +100,7 @@ TransferResult FileRangedDownload::Run(int64_t size, const std::atomic<bool>* ca
     if (m_onRangeWritten) m_onRangeWritten(static_cast<int>(length));
   }
   if (std::fflush(out.get()) != 0) {
+    m_localError = errno ? errno : EIO;
     WriteLog(ErrorLog, kTag, "Cannot write " + m_target.getFullPathName());
     return TransferResult::Failed;
   }

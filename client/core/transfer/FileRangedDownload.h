@@ -36,11 +36,15 @@ class FileRangedDownload {
   // The HTTP status of the answer that ended a failed run (0 without one).
   int GetServerCode() const { return m_serverCode; }
   int64_t GetBytesWritten() const { return m_written; }
+  // The errno of a failed run that could not write the target (0 when the
+  // run did not fail so): the disk's refusal, no answer of the service's.
+  int GetLocalError() const { return m_localError; }
 
  private:
   RequestHeader m_header;
   TransportToken m_token;
   juce::File m_target;
   int m_serverCode = 0;
+  int m_localError = 0;
   int64_t m_written = 0;
 };

@@ -2,6 +2,7 @@
 
 #include "client/core/LogWriter.h"
 #include "client/core/context/GlobalContext.h"
+#include "client/sync/LocalPathGuard.h"
 #include "client/sync/SyncHelper.h"
 #include "client/sync/SyncLogic.h"
 #include "client/sync/items/DownSyncFile.h"
@@ -82,6 +83,13 @@ int SyncTaskDispatcher::DispatchUpTask(UpSyncTask& task) {
   if (task.m_sSrcPath.isNotEmpty() && task.m_sPath.isNotEmpty() && root.isNotEmpty() &&
       !SyncHelper::IsUnderFolder(root, task.m_sPath)) {
     WriteMessageLog(ErrorLog, "Path is not in root and return cancel, path is " + task.m_sPath + "Root Path is " + root);
+    return SYNC_RESULT_CANCEL;
+  }
+  // The item may have become a link since its change was queued: a link is
+  // never read, created or renamed on the service.
+  const bool deletion = task.m_nOp == UP_OP_FILE_DELETE || task.m_nOp == UP_OP_FOLDER_DELETE;
+  if (!deletion && task.m_sPath.isNotEmpty() && LocalPathGuard::IsThroughLink(task.m_sPath)) {
+    WriteMessageLog(NormalLog, "A symbolic link is not synced, the task is dropped, path is " + task.m_sPath);
     return SYNC_RESULT_CANCEL;
   }
   {

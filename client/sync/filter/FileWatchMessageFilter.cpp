@@ -4,12 +4,14 @@
 
 #include "client/core/LogWriter.h"
 #include "client/core/account/AccountData.h"
+#include "client/sync/LocalPathGuard.h"
 #include "client/sync/SyncHelper.h"
 #include "client/sync/SyncLogic.h"
 #include "client/sync/records/SyncFileDataManager.h"
 #include "client/sync/status/SyncPathList.h"
 #include "client/sync/tasks/UpSyncTask.h"
 #include "client/sync/watcher/WatcherStatusMarks.h"
+#include "common/PathText.h"
 #include "common/StringConvert.h"
 
 namespace {
@@ -193,8 +195,20 @@ std::vector<FileWatchMessage> FileWatchMessageFilter::GetMessages() {
   return copies;
 }
 
+void FileWatchMessageFilter::OnWatchError(CFileSystemEventArgs* args) {
+  WriteMessageLog(KeyPoint, "FileWatch lost changes, the folder is looked at again: " + J(args->m_path));
+  m_bRescanDue.store(true);
+  SetEvent(m_hWake);
+}
+
 void FileWatchMessageFilter::run() {
   while (!m_bExit.load()) {
+    // After the messages queued before it: the walk finds what they did not say.
+    if (m_bRescanDue.load() && !m_bHold.load() && m_bRun.load() && GetMessageCount() == 0) {
+      m_bRescanDue.store(false);
+      if (m_rescan) m_rescan();
+      continue;
+    }
     if (m_bHold.load() || !m_bRun.load() || GetMessageCount() == 0) {
       WaitForSingleObject(m_hWake, kIdleWaitMs);
       continue;
@@ -220,6 +234,10 @@ bool FileWatchMessageFilter::TranslateFrontMessage() {
 }
 
 void FileWatchMessageFilter::Translate(const FileWatchMessage& message) {
+  if (message.m_nType != WATCHER_EVENT_REMOVED && LocalPathGuard::IsThroughLink(message.m_sPath)) {
+    Log(NormalLog, "Translate", "A symbolic link is not synced, path is " + message.m_sPath);
+    return;
+  }
   switch (message.m_nType) {
     case WATCHER_EVENT_ADDED: TranslateAddEvent(message); break;
     case WATCHER_EVENT_REMOVED: TranslateDeleteEvent(message); break;
@@ -364,19 +382,18 @@ void FileWatchMessageFilter::QueueFileAdd(const juce::String& path) {
 }
 
 void FileWatchMessageFilter::QueueTreeAdd(const juce::String& top) {
-  std::deque<juce::File> folders{juce::File(top)};
+  std::deque<juce::String> folders{top};
   while (!folders.empty()) {
-    juce::File folder = folders.front();
-    AddMessage(folder.getFullPathName(), folder.getFullPathName(), juce::String(), WATCHER_EVENT_ADDED, 0);
-    for (const juce::File& file : folder.findChildFiles(juce::File::findFiles, false, "*")) {
-      if (SyncHelper::IsIgnoredFileName(file.getFileName().toLowerCase())) continue;
-      juce::String path = file.getFullPathName();
+    const juce::String folder = folders.front();
+    folders.pop_front();
+    AddMessage(folder, folder, juce::String(), WATCHER_EVENT_ADDED, 0);
+    std::vector<juce::String> subfolders, files;
+    LocalPathGuard::ListFolder(folder, subfolders, files);  // links are neither
+    for (const juce::String& path : files) {
+      if (SyncHelper::IsIgnoredFileName(Common::String_GetFileName(path).toLowerCase())) continue;
       AddMessage(path, path, SyncHelper::GetFileMD5(path), WATCHER_EVENT_ADDED, 1);
     }
-    folders.pop_front();
-    for (const juce::File& sub : folder.findChildFiles(juce::File::findDirectories, false, "*")) {
-      folders.push_back(sub);
-    }
+    for (const juce::String& sub : subfolders) folders.push_back(sub);
   }
 }
 
@@ -391,6 +408,11 @@ void FileWatchMessageFilter::QueueContentChangeAfterMove(const juce::String& new
 
 void FileWatchMessageFilter::AddMessage(const juce::String& path, const juce::String& srcPath,
                                         const juce::String& md5, int type, int isFile) {
+  // A link, or anything reached through one, is never uploaded.
+  if (type != WATCHER_EVENT_REMOVED && LocalPathGuard::IsThroughLink(path)) {
+    WriteLog(NormalLog, "FileWatchMessageFilter::AddMessage", "A symbolic link is not synced, path is " + path);
+    return;
+  }
   auto task = std::make_unique<UpSyncTask>();
   task->m_bIsFile = isFile ? 1 : 0;
   task->m_sPath = path;

@@ -13,6 +13,7 @@
 // signals the wake event, clears the queue and tells the thread to exit. The
 // filter lock guards the queue; a message is translated under it.
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -38,7 +39,9 @@ class FileWatchMessageFilter : public IWatcherChangeHandler, public juce::Thread
   void OnFileRenamed(CFileSystemEventArgs* args) override;
   void OnFileChanged(CFileSystemEventArgs* args) override;
   void OnFileMoved(CFileSystemEventArgs* args) override;
-  void OnWatchError(CFileSystemEventArgs*) override {}
+  // Changes were lost (too many at once) or the watch failed: the thread runs
+  // the rescan given to SetRescan at its next turn.
+  void OnWatchError(CFileSystemEventArgs* args) override;
   void OnWatchStarted(CFileSystemEventArgs*) override {}
   void OnWatchStopped(CFileSystemEventArgs*) override {}
 
@@ -56,6 +59,11 @@ class FileWatchMessageFilter : public IWatcherChangeHandler, public juce::Thread
   // Takes the front message and translates it, as the thread does in a turn
   // (without the up manager's busy state). False when the queue was empty.
   bool TranslateFrontMessage();
+
+  // What finds the changes a watch lost: the start-up walk of the root. Set
+  // before the watch starts; runs on the filter's thread.
+  void SetRescan(std::function<void()> rescan) { m_rescan = std::move(rescan); }
+  bool IsRescanDue() const { return m_bRescanDue.load(); }
 
   void SetHold(bool hold) { m_bHold.store(hold); }
   void SetRun(bool run) { m_bRun.store(run); }
@@ -95,5 +103,7 @@ class FileWatchMessageFilter : public IWatcherChangeHandler, public juce::Thread
   HANDLE m_hWake;
   std::atomic<bool> m_bHold{true};
   std::atomic<bool> m_bRun{true};
+  std::atomic<bool> m_bRescanDue{false};
+  std::function<void()> m_rescan;
   juce::CriticalSection m_lock;
 };

@@ -1,3 +1,4 @@
+#include "client/sync/LocalPathGuard.h"
 #include "client/sync/ops/SyncDownBaseOperation.h"
 
 #include "client/sync/SyncHelper.h"
@@ -26,6 +27,12 @@ int SyncDownBaseOperation::ReportOccupied(DownSyncTask* task, const juce::String
   }
   if (task) task->m_nWaitState = DOWN_WAIT_OCCUPIED;
   return SYNC_RESULT_ERROR_ONLYWAIT_AND_DOAGAIN;
+}
+
+bool SyncDownBaseOperation::IsSafePath(DownSyncTask* task, const juce::String& path) {
+  if (LocalPathGuard::IsInsideRoot(path, "SyncDownBaseOperation::IsSafePath")) return true;
+  if (task) task->m_bSaveOnCancel.store(true);
+  return false;
 }
 
 void SyncDownBaseOperation::ClearTransferEntry(juce::int64 fileID) {

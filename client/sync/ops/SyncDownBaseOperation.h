@@ -20,6 +20,12 @@ class SyncDownBaseOperation : public SyncBaseOperation {
   // the tip list. Every time: wait state 3 and result 4.
   virtual int ReportOccupied(DownSyncTask* task, const juce::String& path);
 
+  // The one test before a down operation touches a path made from the
+  // service's data (LocalPathGuard::IsInsideRoot). A refused path ends the
+  // task for good: it is skipped with its log line and its version counts as
+  // done, so the same change is not pulled again and again.
+  static bool IsSafePath(DownSyncTask* task, const juce::String& path);
+
   // Takes the file out of the tracker's in-transfer list.
   static void ClearTransferEntry(juce::int64 fileID);
   // True (with the notice, and the task's save-on-cancel set) when the path

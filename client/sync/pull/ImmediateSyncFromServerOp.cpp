@@ -4,6 +4,7 @@
 #include "client/core/context/ThreadsPools.h"
 #include "client/core/protocol/NetReachable.h"
 #include "client/core/tasks/PullTasks.h"
+#include "client/sync/LocalPathGuard.h"
 #include "client/sync/SyncHelper.h"
 #include "client/sync/SyncLogic.h"
 #include "client/sync/ops/LocalNetErrorManager.h"
@@ -19,6 +20,14 @@
 namespace {
 
 const char* const kTag = "ImmediateSyncFromServerOp::Execute_SyncOperation";
+
+bool IsNamed(const std::string& name, juce::int64 id) {
+  juce::String reason;
+  if (LocalPathGuard::IsValidName(name, &reason)) return true;
+  WriteLog(ErrorLog, kTag, "The server's item is skipped: its name is no file name (" + reason + "), id is " +
+                               juce::String(id));
+  return false;
+}
 
 bool HasAnyRowBelow(juce::int64 rootID) {
   std::vector<SyncFileData> files;
@@ -124,7 +133,9 @@ void ImmediateSyncFromServerOp::AnalyseDir(const DirContent& dir, bool isRoot) {
   for (const auto& sub : dir.subdirs) {
     if (ShouldEnd()) return;
     if (!sub) continue;
-    AnalyseDir(*sub, false);
+    // A folder whose name is no file name is skipped with all it holds; its
+    // local copy, if any, stays.
+    if (IsNamed(sub->dirName, sub->id)) AnalyseDir(*sub, false);
     auto row = std::find_if(rows.begin(), rows.end(), [&](const SyncFolderData& r) { return r.m_FolderID == sub->id; });
     if (row != rows.end()) rows.erase(row);
   }
@@ -146,6 +157,10 @@ void ImmediateSyncFromServerOp::AnalyseFiles(const DirContent& dir) {
     SyncFileData server;
     SyncHelper::ServerFileToSyncFileData(*file, server);
     auto row = std::find_if(rows.begin(), rows.end(), [&](const SyncFileData& r) { return r.m_FileID == file->id; });
+    if (!IsNamed(file->fileName, file->id)) {
+      if (row != rows.end()) rows.erase(row);
+      continue;
+    }
     int op = DOWN_OP_FILE_ADD;
     juce::String opText = "Add File";
     if (row != rows.end()) {
@@ -180,7 +195,7 @@ void ImmediateSyncFromServerOp::AnalyseFiles(const DirContent& dir) {
 
 void ImmediateSyncFromServerOp::DeleteLocalIfUnchanged(const juce::String& path, const juce::String& md5,
                                                        const char* failText) {
-  if (!DownOps::FileHasMD5(path, md5)) return;
+  if (!LocalPathGuard::IsInsideRoot(path, kTag) || !DownOps::FileHasMD5(path, md5)) return;
   DownOps::Ignore(path, path, DownOps::IGNORE_DELETE);
   if (DeleteFileW(path.toWideCharPointer())) return;
   DownOps::Unignore(path, path, DownOps::IGNORE_DELETE);

@@ -123,7 +123,9 @@ void CWatcherCoalescer::ExpandFolder(const CString& folder, std::vector<WatcherE
     path += Common::kPathSeparator;
     path += name;
     ready.push_back(WatcherEvent{path, CString(), WATCHER_EVENT_ADDED});
-    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ExpandFolder(path, ready);
+    // A link is reported as itself and never followed (it may even lead back up).
+    if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+      ExpandFolder(path, ready);
   } while (FindNextFileW(find, &data));
   FindClose(find);
 }
@@ -165,7 +167,8 @@ std::vector<WatcherEvent> CWatcherCoalescer::RunPass() {
     }
     // 4. A folder that arrived whole (no change of its contents follows it) is
     //    delivered with everything inside it.
-    if (i->type == WATCHER_EVENT_ADDED && !i->path.IsEmpty() && Common::IsDirectory(i->path)) {
+    if (i->type == WATCHER_EVENT_ADDED && !i->path.IsEmpty() && Common::IsDirectory(i->path) &&
+        !(GetFileAttributesW(i->path) & FILE_ATTRIBUTE_REPARSE_POINT)) {
       Iterator next = std::next(i);
       CString folder = i->path;
       folder += Common::kPathSeparator;

@@ -283,6 +283,22 @@ TEST(DirectoryChanges, ChangesThatOutgrowTheBufferCompleteWithZeroBytesAndWatchi
   }
 }
 
+TEST(DirectoryChanges, ABurstFarLargerThanTheReadsBufferIsDeliveredInFullOverLaterReads) {
+  TempDir dir;
+  Watch watch(dir.path(), 4096);
+  ASSERT_TRUE(watch.Issue());
+  Touch(dir / "first");
+  ASSERT_FALSE(watch.Until(L"first").empty());  // the watch runs; its read is issued again
+  // Made while nobody reads: thousands of records, far past what one read holds.
+  constexpr int kFiles = 3000;
+  for (int i = 0; i < kFiles; ++i) Touch(dir / ("f" + std::to_string(i)));
+  Touch(dir / "end");
+  std::vector<Change> all = watch.Until(L"end");
+  int added = 0;
+  for (const Change& c : all) added += c.action == FILE_ACTION_ADDED && c.name[0] == L'f';
+  EXPECT_EQ(added, kFiles);
+}
+
 TEST(DirectoryChanges, ClosingOrCancellingEndsAPendingReadAsAborted) {
   TempDir dir;
   Watch watch(dir.path());

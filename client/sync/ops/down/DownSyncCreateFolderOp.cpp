@@ -51,6 +51,7 @@ int DownSyncCreateFolderOp::Execute_SyncOperation() {
   }
   if (m_sDownloadFilePath.isEmpty())
     if (const int built = BuildDownloadFolderPath(); built != SYNC_RESULT_SUCCESS) return built;
+  if (!IsSafePath(task, m_sDownloadFilePath)) return SYNC_RESULT_CANCEL;
   if (CheckPathLength(task, m_sDownloadFilePath, false)) return SYNC_RESULT_CANCEL;
   DownSyncPathRegistry::GetInstance()->Acquire(m_sParentFolderPath);
   m_bHeld = true;

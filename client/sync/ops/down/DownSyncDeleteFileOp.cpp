@@ -58,6 +58,10 @@ int DownSyncDeleteFileOp::Execute_SyncOperation() {
     }
   }
 
+  if (!IsSafePath(task, m_sDownloadFilePath)) {
+    m_bRecord = 0;
+    return SYNC_RESULT_CANCEL;
+  }
   if (mayDelete) {
     if (!juce::File(m_sDownloadFilePath).exists()) return SYNC_RESULT_SUCCESS;
     // Announced before the delete: the watcher may report it at once.

@@ -3,11 +3,13 @@
 #include <deque>
 
 #include "client/core/LogWriter.h"
+#include "client/sync/LocalPathGuard.h"
 #include "client/sync/SyncHelper.h"
 #include "client/sync/ops/down/DownOpSupport.h"
 #include "client/sync/records/SyncFileDataManager.h"
 #include "client/sync/records/SyncRootFolder.h"
 #include "client/sync/tasks/DownSyncTask.h"
+#include "common/PathText.h"
 #include "win32/Windows.h"
 
 namespace {
@@ -16,9 +18,10 @@ const char* const kTag = "DownSyncDeleteFolderOp::Execute_SyncOperation";
 
 int DownSyncDeleteFolderOp::DeleteLocalItem(SyncDownBaseOperation& op, DownSyncTask* task, const juce::String& path,
                                             const juce::String& reportPath) {
-  const juce::File item(path);
-  if (!item.exists()) return SYNC_RESULT_SUCCESS;
-  const bool folder = item.isDirectory();
+  // Asked without following a link: a link is removed itself, never what it points at.
+  const DWORD attributes = GetFileAttributesW(path.toWideCharPointer());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return SYNC_RESULT_SUCCESS;
+  const bool folder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
   DownOps::Ignore(path, path, DownOps::IGNORE_DELETE);
   const BOOL deleted = folder ? RemoveDirectoryW(path.toWideCharPointer()) : DeleteFileW(path.toWideCharPointer());
   if (deleted) return SYNC_RESULT_SUCCESS;
@@ -76,6 +79,7 @@ int DownSyncDeleteFolderOp::Execute_SyncOperation() {
     }
   }
   if (task->m_bCancelled.load()) return SYNC_RESULT_CANCEL;
+  if (m_sDownloadFilePath.isNotEmpty() && !IsSafePath(task, m_sDownloadFilePath)) return SYNC_RESULT_CANCEL;
   if (m_sDownloadFilePath.isEmpty() || !juce::File(m_sDownloadFilePath).isDirectory()) return SYNC_RESULT_SUCCESS;
   if (const int walked = Walk(task); walked != SYNC_RESULT_SUCCESS) return walked;
   if (!juce::File(m_sDownloadFilePath).exists()) return SYNC_RESULT_SUCCESS;
@@ -95,9 +99,11 @@ int DownSyncDeleteFolderOp::Walk(DownSyncTask* task) {
   while (!queue.empty()) {
     const juce::String folder = queue.front();
     queue.pop_front();
-    for (const auto& entry : juce::RangedDirectoryIterator(juce::File(folder), false, "*", juce::File::findDirectories))
-      queue.push_back(entry.getFile().getFullPathName());
-    DeleteUnchangedFiles(folder, folderVersion);
+    std::vector<juce::String> subfolders, files, links;
+    LocalPathGuard::ListFolder(folder, subfolders, files, &links);
+    for (const juce::String& sub : subfolders) queue.push_back(sub);
+    for (const juce::String& link : links) DeleteLocalItem(*this, task, link, m_sDownloadFilePath);
+    DeleteUnchangedFiles(folder, files, folderVersion);
     deepestFirst.push_front(folder);
   }
   int result = SYNC_RESULT_SUCCESS;
@@ -109,18 +115,18 @@ int DownSyncDeleteFolderOp::Walk(DownSyncTask* task) {
   return result;
 }
 
-void DownSyncDeleteFolderOp::DeleteUnchangedFiles(const juce::String& folder, const juce::String& folderVersion) {
+void DownSyncDeleteFolderOp::DeleteUnchangedFiles(const juce::String& folder, const std::vector<juce::String>& files,
+                                                  const juce::String& folderVersion) {
   PartlySyncFileData ids;
   std::vector<SyncFileData> rows;
   if (SyncFileDataManager::SelectFolderIDs(folder, ids) && ids.m_FileID != -1)
     DownOps::SelectFilesByParentID(ids.m_FileID, rows);
-  for (const auto& entry : juce::RangedDirectoryIterator(juce::File(folder), false, "*", juce::File::findFiles)) {
-    const juce::String path = entry.getFile().getFullPathName();
+  for (const juce::String& path : files) {
     const juce::String md5 = SyncHelper::GetFileMD5(path);
     auto row = std::find_if(rows.begin(), rows.end(), [&](const SyncFileData& r) { return r.m_FilePath == path; });
     if (row == rows.end()) {
       WriteMessageLog(ErrorLog, "Can not find file data from SyncFileData vector, path is " + path);
-      if (SyncHelper::IsIgnoredFileName(entry.getFile().getFileName()))
+      if (SyncHelper::IsIgnoredFileName(Common::String_GetFileName(path)))
         DeleteLocalItem(*this, m_pItem->m_pTask, path, m_sDownloadFilePath);
       continue;
     }

@@ -19,6 +19,7 @@ class DownSyncDeleteFolderOp : public SyncDownFolderBaseOperation {
 
  private:
   int Walk(DownSyncTask* task);
-  void DeleteUnchangedFiles(const juce::String& folder, const juce::String& folderVersion);
+  void DeleteUnchangedFiles(const juce::String& folder, const std::vector<juce::String>& files,
+                            const juce::String& folderVersion);
   bool m_bOccupied = false;
 };

@@ -40,6 +40,7 @@ int DownSyncMoveFileOp::Execute_SyncOperation() {
     return SYNC_RESULT_ERROR_TRYTHREETIME_MOVEBACK;
   }
   m_sDownloadFilePath = DownOps::WithSeparator(parent.m_FolderPath) + record.m_FileName;
+  if (!IsSafePath(task, m_sSourcePath) || !IsSafePath(task, m_sDownloadFilePath)) return SYNC_RESULT_CANCEL;
   if (CheckPathLength(task, m_sDownloadFilePath, true)) return SYNC_RESULT_CANCEL;
   if (!juce::File(m_sSourcePath).existsAsFile()) {
     task->m_nOp = DOWN_OP_FILE_ADD;

@@ -1,6 +1,7 @@
 #include "client/sync/ops/down/DownSyncMoveFolderOp.h"
 
 #include "client/core/LogWriter.h"
+#include "client/sync/LocalPathGuard.h"
 #include "client/sync/SyncEngineLinks.h"
 #include "client/sync/SyncHelper.h"
 #include "client/sync/SyncLogic.h"
@@ -10,6 +11,7 @@
 #include "client/sync/registry/MovedFolderRegistry.h"
 #include "client/sync/status/SyncPathList.h"
 #include "client/sync/tasks/DownSyncTask.h"
+#include "common/PathText.h"
 #include "win32/Windows.h"
 
 namespace {
@@ -80,6 +82,7 @@ int DownSyncMoveFolderOp::FindSourceAndTarget(DownSyncTask* task) {
     return cancel();
   }
   m_sDownloadFilePath = DownOps::WithSeparator(parent.m_FolderPath) + record.m_FolderName;
+  if (!IsSafePath(task, m_sSourcePath) || !IsSafePath(task, m_sDownloadFilePath)) return SYNC_RESULT_CANCEL;
   return SYNC_RESULT_SUCCESS;
 }
 
@@ -103,12 +106,11 @@ int DownSyncMoveFolderOp::Move(DownSyncTask* task) {
       const juce::String folder = queue.front();
       queue.pop_front();
       if (links.queueLocalFolderAdd) links.queueLocalFolderAdd(folder);
-      for (const auto& entry : juce::RangedDirectoryIterator(juce::File(folder), false, "*",
-                                                            juce::File::findFilesAndDirectories)) {
-        const juce::String path = entry.getFile().getFullPathName();
-        if (entry.isDirectory()) queue.push_back(path);
-        else if (links.queueLocalFileAdd) links.queueLocalFileAdd(path);
-      }
+      std::vector<juce::String> subfolders, files;
+      LocalPathGuard::ListFolder(folder, subfolders, files);
+      for (const juce::String& path : subfolders) queue.push_back(path);
+      if (links.queueLocalFileAdd)
+        for (const juce::String& path : files) links.queueLocalFileAdd(path);
     }
   }
   if (!m_bOccupied) return SYNC_RESULT_SUCCESS;
@@ -124,16 +126,14 @@ void DownSyncMoveFolderOp::CollectSource() {
     const juce::String folder = queue.front();
     queue.pop_front();
     m_sourceFolders.push_front(folder);
-    for (const auto& entry :
-         juce::RangedDirectoryIterator(juce::File(folder), false, "*", juce::File::findFilesAndDirectories)) {
-      const juce::String path = entry.getFile().getFullPathName();
-      if (entry.isDirectory()) {
-        queue.push_back(path);
-      } else if (SyncHelper::IsIgnoredFileName(entry.getFile().getFileName())) {
-        entry.getFile().deleteFile();
-      } else {
+    std::vector<juce::String> subfolders, files;
+    LocalPathGuard::ListFolder(folder, subfolders, files, &m_sourceLinks);
+    for (const juce::String& path : subfolders) queue.push_back(path);
+    for (const juce::String& path : files) {
+      if (SyncHelper::IsIgnoredFileName(Common::String_GetFileName(path)))
+        DeleteFileW(path.toWideCharPointer());
+      else
         m_sourceFiles[path] = SyncHelper::GetFileMD5(path);
-      }
     }
   }
 }
@@ -174,6 +174,7 @@ void DownSyncMoveFolderOp::RebuildAtTarget(DownSyncTask* task) {
     row.m_ParentPath = parent.m_ParentPath + juce::String(parent.m_FolderID) + "/";
     SaveSyncFolderData(row);
     MoveFolderFiles(row, oldPath);
+    MoveFolderLinks(oldPath, newPath);
     first = false;
   }
 }
@@ -223,6 +224,18 @@ void DownSyncMoveFolderOp::MoveFolderFiles(const SyncFolderData& folder, const j
       WriteMessageLog(ErrorLog, "file Copy false, GetLastErrorCode is " + juce::String(static_cast<juce::int64>(error)));
     }
     QueueDownload(row, newPath);
+  }
+}
+
+void DownSyncMoveFolderOp::MoveFolderLinks(const juce::String& oldFolderPath, const juce::String& newFolderPath) {
+  const juce::String oldFolder = DownOps::WithSeparator(oldFolderPath);
+  for (const juce::String& link : m_sourceLinks) {
+    if (DownOps::WithSeparator(DownOps::ParentOf(link)) != oldFolder) continue;
+    const juce::String target = DownOps::WithSeparator(newFolderPath) + Common::String_GetFileName(link);
+    DownOps::Ignore(link, target, DownOps::IGNORE_MOVE);
+    if (SyncHelper::MoveWithoutReplace(link, target)) continue;
+    DownOps::Unignore(link, target, DownOps::IGNORE_MOVE);
+    WriteMessageLog(ErrorLog, "A symbolic link stays in the moved folder's old place, path is " + link);
   }
 }
 

@@ -7,6 +7,7 @@
 // to the moved-folder registry and the task waits.
 #include <deque>
 #include <map>
+#include <vector>
 
 #include "client/core/db/SyncFileData.h"
 #include "client/sync/ops/SyncDownFolderBaseOperation.h"
@@ -23,6 +24,7 @@ class DownSyncMoveFolderOp : public SyncDownFolderBaseOperation {
   SyncFolderData m_folderRow;
   std::map<juce::String, juce::String> m_sourceFiles;  // path -> MD5
   std::deque<juce::String> m_sourceFolders;             // deepest first
+  std::vector<juce::String> m_sourceLinks;              // moved as links, never followed
   bool m_bOccupied = false;
 
  private:
@@ -31,6 +33,8 @@ class DownSyncMoveFolderOp : public SyncDownFolderBaseOperation {
   void CollectSource();
   void RebuildAtTarget(DownSyncTask* task);
   void MoveFolderFiles(const SyncFolderData& folder, const juce::String& oldFolderPath);
+  // The links the old folder held go with it as links.
+  void MoveFolderLinks(const juce::String& oldFolderPath, const juce::String& newFolderPath);
   void HandOverOccupied(const juce::String& newPath, const SyncFileData& row);
   static void QueueDownload(SyncFileData row, const juce::String& newPath);
 };

@@ -34,6 +34,7 @@ int DownSyncRenameFileOp::Execute_SyncOperation() {
     return SYNC_RESULT_ERROR_TRYTHREETIME_MOVEBACK;
   }
   m_sDownloadFilePath = DownOps::WithSeparator(DownOps::ParentOf(m_sOldFilePath)) + record.m_FileName;
+  if (!IsSafePath(task, m_sOldFilePath) || !IsSafePath(task, m_sDownloadFilePath)) return SYNC_RESULT_CANCEL;
   if (CheckPathLength(task, m_sDownloadFilePath, true)) return SYNC_RESULT_CANCEL;
   if (m_sDownloadFilePath == m_sOldFilePath) return SYNC_RESULT_SUCCESS;
   const int result = DownOps::RelocateFile(*this, task, m_sOldFilePath, m_sDownloadFilePath, DownOps::IGNORE_RENAME,

@@ -27,6 +27,7 @@ int DownSyncRenameFolderOp::Execute_SyncOperation() {
   m_sOldPath = SyncFileDataManager::GetFolderPathByID(record.m_FolderID);
   if (m_sOldPath.isEmpty()) return SYNC_RESULT_CANCEL;
   m_sDownloadFilePath = DownOps::WithSeparator(DownOps::ParentOf(m_sOldPath)) + record.m_FolderName;
+  if (!IsSafePath(task, m_sOldPath) || !IsSafePath(task, m_sDownloadFilePath)) return SYNC_RESULT_CANCEL;
   if (CheckPathLength(task, m_sDownloadFilePath, false)) return SYNC_RESULT_CANCEL;
   if (m_sDownloadFilePath == m_sOldPath) return SYNC_RESULT_SUCCESS;
   DownOps::Ignore(m_sOldPath, m_sDownloadFilePath, DownOps::IGNORE_RENAME);

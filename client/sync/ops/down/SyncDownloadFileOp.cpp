@@ -1,5 +1,6 @@
 #include "client/sync/ops/down/SyncDownloadFileOp.h"
 
+#include <cerrno>
 #include <mutex>
 #include <set>
 
@@ -70,13 +71,16 @@ const SyncFileData* SyncDownloadFileOp::Record() const {
 
 juce::String SyncDownloadFileOp::GetStagingPath(const SyncFileData& record) {
   const juce::String folder = SyncHelper::GetDownloadTempDirectory();
-  if (folder.isEmpty() || record.m_FileName.isEmpty()) return {};
-  return folder + juce::String(record.m_FileID) + "-" + record.m_FileName;
+  // Named by the file id alone: the service's name never reaches the staging folder.
+  if (folder.isEmpty() || record.m_FileID <= 0) return {};
+  return folder + juce::String(record.m_FileID);
 }
 
 bool SyncDownloadFileOp::ReplaceFileAtomically(const juce::String& source, const juce::String& target) {
+  // Named after the staging file (the file id), so a name at the file
+  // system's limit still has room for the temporary one.
   const juce::String hidden = DownOps::WithSeparator(DownOps::ParentOf(target)) + "." +
-                              Common::String_GetFileName(target) + ".dorv-part";
+                              Common::String_GetFileName(source) + ".dorv-part";
   const juce::File hiddenFile(hidden);
   {
     juce::FileInputStream in{juce::File(source)};
@@ -165,6 +169,7 @@ int SyncDownloadFileOp::Prepare_SyncOperation() {
     Error(kTag, "BuildDownloadFilePath Error");
     return built;
   }
+  if (!IsSafePath(task, m_sDownloadFilePath)) return SYNC_RESULT_CANCEL;
   IsNeedDownloadFile();
   if (!m_bNeedDownload) {
     WriteLog(NormalLog, kTag, "IsNeedDownloadFile return Success");
@@ -259,6 +264,12 @@ int SyncDownloadFileOp::DownloadToStaging() {
     case TransferResult::Done: return SYNC_RESULT_SUCCESS;
     case TransferResult::Cancelled: return SYNC_RESULT_CANCEL;
     case TransferResult::Failed: break;
+  }
+  if (const int local = download.GetLocalError()) {
+    // The disk refused the staging file: no network failure, and no reason to
+    // hold the queue. A full disk is tried again; anything else drops the task.
+    Error(kTag, "the staging file cannot be written (errno " + juce::String(local) + "), path is " + m_sStagingPath);
+    return local == ENOSPC || local == EDQUOT ? SYNC_RESULT_ERROR_TRYTHREETIME_MOVEBACK : SYNC_RESULT_ERROR_REMOVE;
   }
   const int status = download.GetServerCode();
   WriteErrorCodeLog("SyncDownloadTotalFileOp::Execute_SyncOperation", juce::String(status), "download file content failed");
@@ -365,7 +376,13 @@ int SyncDownloadFileOp::ReplaceLocalFileByDownloadFile(const juce::String& stagi
   }
   DownOps::Ignore(target, target, DownOps::IGNORE_ADD);
   if (ReplaceFileAtomically(stagingPath, target)) return SYNC_RESULT_SUCCESS;
+  const DWORD error = GetLastError();
   DownOps::Unignore(target, target, DownOps::IGNORE_ADD);
+  if (error == ERROR_ACCESS_DENIED || error == ERROR_PATH_NOT_FOUND) {
+    // The disk refuses the name or its folder: trying again changes nothing.
+    Error(kTag, "the file cannot be written here, the download is dropped, path is " + target);
+    return SYNC_RESULT_ERROR_REMOVE;
+  }
   Error(kTag, "targetFile not exist, but copy file error and redo again");
   return SYNC_RESULT_ERROR_TRYTHREETIME_MOVEBACK;
 }

@@ -1,3 +1,4 @@
+#include "client/sync/LocalPathGuard.h"
 #include "client/sync/ops/up/SyncUpBaseOperation.h"
 
 #include "client/core/LogWriter.h"
@@ -76,6 +77,11 @@ int SyncUpBaseOperation::ReportAccountLimit(int result, UpSyncTask* task, int wa
 bool SyncUpBaseOperation::ConflictTargetPath(const juce::String& localPath, const juce::String& serverName,
                                              juce::int64 parentID, juce::String& newPath) {
   newPath = juce::String();
+  juce::String reason;
+  if (!LocalPathGuard::IsValidName(serverName, &reason)) {
+    WriteLog(ErrorLog, kConflictTag, "The server's name is no file name (" + reason + "), skipped: " + serverName);
+    return false;
+  }
   juce::String parent = Common::String_GetParentPath(localPath);
   if (!juce::File(parent).isDirectory()) parent = SyncFileDataManager::GetFolderPathByID(parentID);
   if (parent.isEmpty() || !juce::File(parent).isDirectory()) {
@@ -84,7 +90,7 @@ bool SyncUpBaseOperation::ConflictTargetPath(const juce::String& localPath, cons
   }
   if (!parent.endsWith("/")) parent += "/";
   newPath = parent + serverName;
-  return true;
+  return LocalPathGuard::IsInsideRoot(newPath, kConflictTag);
 }
 
 void SyncUpBaseOperation::AnnounceChange(const juce::String& from, const juce::String& to) {

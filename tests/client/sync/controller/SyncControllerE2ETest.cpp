@@ -18,8 +18,10 @@
 #include "client/core/context/GlobalContext.h"
 #include "client/core/db/LocalDatabases.h"
 #include "client/core/login/LoginManager.h"
+#include "client/sync/SyncHelper.h"
 #include "client/sync/filter/FileWatchMessageFilter.h"
 #include "client/sync/filter/ServerUpdateMessageFilter.h"
+#include "client/sync/ops/LocalNetErrorManager.h"
 #include "client/sync/records/SyncRootFolder.h"
 #include "client/sync/registry/DownSyncPathRegistry.h"
 #include "client/sync/registry/MovedFolderRegistry.h"
@@ -214,6 +216,132 @@ TEST_F(SyncControllerE2ETest, AChangeOfAccountSignsOutAndLeavesTheEngineStoppedA
   Write("b.txt", "b");
   EXPECT_TRUE(WaitUntil([&] { return Settled(); }));
   EXPECT_TRUE(controllertest::UpQueue(*logic).empty());
+}
+
+// Paths of every live item of the service below the sync root's folder.
+std::vector<std::string> ServerPaths(const Json::Value& tree, juce::int64 rootID) {
+  std::string rootPrefix;
+  for (const Json::Value& item : tree["items"])
+    if (item["id"].asInt64() == rootID) rootPrefix = item["path"].asString() + "/";
+  std::vector<std::string> out;
+  for (const Json::Value& item : tree["items"]) {
+    const std::string path = item["path"].asString();
+    if (item["status"].asInt() != 1 && path.rfind(rootPrefix, 0) == 0) out.push_back(path.substr(rootPrefix.size()));
+  }
+  std::sort(out.begin(), out.end());
+  return out;
+}
+
+// Every name in a folder, links included (not followed).
+std::vector<std::string> Entries(const std::filesystem::path& folder) {
+  std::vector<std::string> names;
+  std::error_code error;
+  for (auto it = std::filesystem::directory_iterator(folder, error); it != std::filesystem::directory_iterator(); ++it)
+    names.push_back(it->path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+TEST_F(SyncControllerE2ETest, SymbolicLinksAreNeverFollowedAndARemoteFolderDeleteRemovesOnlyTheLink) {
+  namespace fs = std::filesystem;
+  const fs::path outside = m_dir.path() / "outside";
+  fs::create_directories(outside / "deep");
+  std::ofstream(outside / "precious.txt") << "outside the root";
+  std::ofstream(outside / "deep" / "more.txt") << "also outside";
+  const juce::int64 subID =
+      Admin("mkdir?account=" + Account() + "&parentId=" + std::to_string(m_rootID) + "&name=sub")["dir"]["id"].asInt64();
+  fs::create_directories(m_rootPath / "sub");
+  fs::create_directory_symlink(outside, m_rootPath / "sub" / "folder-link");
+  fs::create_directory_symlink(outside, m_rootPath / "top-link");
+  fs::create_symlink(outside / "precious.txt", m_rootPath / "file-link");
+  fs::create_symlink(m_dir.path() / "nowhere", m_rootPath / "dangling");
+
+  RunWorkflow();
+  // A link made while the engine watches, then a plain file: once the file is
+  // up, the link's changes have been seen too.
+  fs::create_directory_symlink(outside, m_rootPath / "sub" / "late-link");
+  std::ofstream(outside / "written-later.txt") << "through the link";
+  Write("marker.txt", "plain");
+  ASSERT_TRUE(WaitUntil([&] { return ServerHas("marker.txt=plain"); }));
+  ASSERT_TRUE(WaitUntil([&] { return Settled(); }));
+  const std::vector<std::string> expected = {"marker.txt", "sub"};
+  EXPECT_EQ(ServerPaths(Admin("tree?account=" + Account()), m_rootID), expected);
+
+  // Another device deletes the folder: the links in it go, their target stays.
+  Admin("delete?account=" + Account() + "&id=" + std::to_string(subID));
+  EXPECT_TRUE(WaitUntil([&] { return !fs::exists(fs::symlink_status(m_rootPath / "sub")); }));
+  EXPECT_EQ(Entries(outside), (std::vector<std::string>{"deep", "precious.txt", "written-later.txt"}));
+  EXPECT_EQ(Entries(outside / "deep"), std::vector<std::string>{"more.txt"});
+  EXPECT_TRUE(fs::is_symlink(m_rootPath / "top-link"));
+  EXPECT_TRUE(fs::is_symlink(m_rootPath / "file-link"));
+  EXPECT_TRUE(WaitUntil([&] { return Settled(); }));
+}
+
+TEST_F(SyncControllerE2ETest, HostileNamesFromTheServiceAreSkippedAndNothingIsWrittenOutsideTheRoot) {
+  namespace fs = std::filesystem;
+  const std::string root = std::to_string(m_rootID);
+  // Items that another client could not name so: the service stores them raw.
+  const std::vector<std::string> hostile = {"..%2Fescaped.txt", "..", ".", "a%5Cb", "cut%00..%2Fescaped-nul.txt", ""};
+  for (size_t i = 0; i < hostile.size(); ++i) {
+    const juce::int64 id = Put("hostile" + std::to_string(i), "hostile");
+    Admin("raw-name?account=" + Account() + "&id=" + std::to_string(id) + "&name=" + hostile[i]);
+  }
+  const juce::int64 dirID = Admin("mkdir?account=" + Account() + "&parentId=" + root + "&name=d")["dir"]["id"].asInt64();
+  Admin("put?account=" + Account() + "&parentId=" + std::to_string(dirID) + "&name=inner.txt", "inner");
+  Admin("raw-name?account=" + Account() + "&id=" + std::to_string(dirID) + "&name=..");
+  const juce::int64 good = Put("good.txt", "good");
+
+  RunWorkflow();  // the full pull
+  ASSERT_TRUE(WaitUntil([&] { return LocalContent("good.txt") == "good" && Settled(); }));
+  EXPECT_EQ(Entries(m_rootPath), (std::vector<std::string>{"desktop.ini", "good.txt"}));
+  EXPECT_EQ(Entries(m_dir.path()), (std::vector<std::string>{"Dorv"}));
+
+  // The incremental pull: a rename out of the root is refused, later changes still come.
+  Admin("raw-name?account=" + Account() + "&id=" + std::to_string(good) + "&name=..%2F..%2Frenamed-out.txt");
+  Put("later.txt", "later");
+  EXPECT_TRUE(WaitUntil([&] { return LocalContent("later.txt") == "later" && Settled(); }));
+  EXPECT_EQ(LocalContent("good.txt"), "good");
+  EXPECT_EQ(Entries(m_dir.path()), (std::vector<std::string>{"Dorv"}));
+  EXPECT_FALSE(fs::exists(m_dir.path().parent_path() / "renamed-out.txt"));
+}
+
+TEST_F(SyncControllerE2ETest, ADownloadTheDiskRefusesIsDroppedAndTheOthersStillArrive) {
+  namespace fs = std::filesystem;
+  const juce::int64 refused = Put("refused.txt", "cannot be staged");
+  Put("after.txt", "comes anyway");
+  // Whatever the staging file of the first is called, the disk refuses it: a
+  // folder stands there.
+  const fs::path staging = SyncHelper::GetDownloadTempDirectory().toStdString();
+  fs::create_directories(staging / std::to_string(refused));
+  fs::create_directories(staging / (std::to_string(refused) + "-refused.txt"));
+
+  RunWorkflow();
+  EXPECT_TRUE(WaitUntil([&] { return LocalContent("after.txt") == "comes anyway" && Settled(); }));
+  EXPECT_EQ(LocalContent("refused.txt"), "(none)");
+  EXPECT_TRUE(LocalNetErrorManager::GetInstance()->IsOnline());  // a full disk is no network failure
+  fs::remove_all(staging / std::to_string(refused));
+  fs::remove_all(staging / (std::to_string(refused) + "-refused.txt"));
+}
+
+TEST_F(SyncControllerE2ETest, ABurstOfTenThousandNewFilesIsSyncedInFull) {
+  namespace fs = std::filesystem;
+  RunWorkflow();
+  ASSERT_TRUE(WaitUntil([&] { return Settled(); }));
+  constexpr int kFiles = 10000;
+  // Made as fast as the disk takes them (an unpacked archive); one content,
+  // so the service keeps it once and the test measures the watch, not transfers.
+  fs::create_directories(m_rootPath / "burst");
+  for (int i = 0; i < kFiles; ++i) std::ofstream(m_rootPath / "burst" / ("f" + std::to_string(i) + ".txt")) << "same";
+  // The service's whole tree is a large answer: it is asked for once a second at most.
+  auto count = [&] { return ServerPaths(Admin("tree?account=" + Account()), m_rootID).size(); };
+  auto last = std::chrono::steady_clock::now();
+  auto synced = [&] {
+    if (std::chrono::steady_clock::now() - last < std::chrono::seconds(1)) return false;
+    last = std::chrono::steady_clock::now();
+    return count() == kFiles + 1;
+  };
+  EXPECT_TRUE(WaitUntil(synced, std::chrono::minutes(4)))
+      << count();
 }
 
 }  // namespace
