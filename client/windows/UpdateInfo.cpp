@@ -40,6 +40,8 @@ bool UpdateInfo::FetchUpdateXml() {
     Net::HttpResponse response(path);
     Net::HttpTransport transport(false);
     transport.SetProxy(GetGlobalConfig()->GetCurrentProxy());
+    // The start waits for this exchange: it is held short.
+    transport.SetLimits(Net::LimitsFor(Net::RequestKind::SmallFile));
     if (!transport.Transport(request, response)) return false;
     // An error page is no description, even when it happens to be XML.
     if (response.GetStatusCode() != 200) return false;
