@@ -125,7 +125,8 @@ bool CStatusCache::WakePipeServer() {
   // ends after it, so keep knocking until the thread has ended; but not for ever:
   // once the pipe's name is gone (its runtime folder removed) no knock reaches a
   // waiting server.
-  for (int attempt = 0; attempt < kWakeAttempts; ++attempt) {
+  bool nameGone = false;
+  for (int attempt = 0; attempt < kWakeAttempts && !nameGone; ++attempt) {
     if (!m_hPipeThread || WaitForSingleObject(m_hPipeThread, 0) != WAIT_TIMEOUT) return true;
     for (int knock = 0; knock < kPipeInstances; ++knock) {
       HANDLE client = CreateFileW(kStatusPipeName, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -136,11 +137,11 @@ bool CStatusCache::WakePipeServer() {
       if (GetLastError() == ERROR_PIPE_BUSY) {
         WaitNamedPipeW(kStatusPipeName, 50);
       } else if (GetLastError() == ERROR_FILE_NOT_FOUND) {
-        attempt = kWakeAttempts;  // the server holds its pipe, so the name can only have been removed
+        nameGone = true;  // the server holds its pipe, so the name can only have been removed
       }
       break;
     }
-    WaitForSingleObject(m_hPipeThread, 50);
+    if (!nameGone) WaitForSingleObject(m_hPipeThread, 50);
   }
   if (WaitForSingleObject(m_hPipeThread, 0) != WAIT_TIMEOUT) return true;
   WriteMessageLog(ErrorLog, "The status pipe's server could not be woken at exit");
