@@ -51,6 +51,11 @@ void Desktop::SetPresenter(std::unique_ptr<Presenter> presenter) {
   m_presenter = std::move(presenter);
 }
 
+bool Desktop::HasPresenter() const {
+  std::lock_guard guard(m_lock);
+  return m_presenter != nullptr;
+}
+
 int Desktop::ShowMessageBox(HWND owner, const std::wstring& text, const std::wstring& caption, UINT type) {
   MessageBoxCall call{owner, text, caption, type, 0};
   MessageBoxHandler handler;
