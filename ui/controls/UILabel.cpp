@@ -1,5 +1,7 @@
 #include "ui/controls/UILabel.h"
 
+#include <cstdlib>
+
 #include "common/WebShell.h"
 #include "ui/UIForm.h"
 #include "ui/controls/ControlEvents.h"
@@ -101,7 +103,8 @@ void CUILabel::SetMultiLine(int multiLine) {
 CSize CUILabel::GetTextSize() {
   _LabelConfig* config = GetLabelConfig();
   if (m_strText.IsEmpty() || !GetOwnerForm() || !config) return CSize(0, 0);
-  return CSize(0, config->m_font.lfHeight);
+  // A font height may be given negative (a character height): a size takes its magnitude.
+  return CSize(0, std::abs(static_cast<int>(config->m_font.lfHeight)));
 }
 
 void CUILabel::RenderSelf(DXCore* core, const CRect*) {
