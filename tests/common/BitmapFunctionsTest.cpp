@@ -189,10 +189,14 @@ TEST(DIBToStream, WritesAFileHeaderBeforeThePackedBitmap) {
     ASSERT_EQ(out.size(), 6 + 14 + size);
     BITMAPFILEHEADER file;
     std::memcpy(&file, out.data() + 6, 14);
-    EXPECT_EQ(file.bfType, 0x4D42);
-    EXPECT_EQ(file.bfSize, size + 14);
+    // The packed header's fields are copied out before comparing: a reference to
+    // one would be misaligned.
+    const WORD type = file.bfType;
+    const DWORD fileSize = file.bfSize, offset = file.bfOffBits;
+    EXPECT_EQ(type, 0x4D42);
+    EXPECT_EQ(fileSize, size + 14);
     EXPECT_EQ(file.bfReserved1 | file.bfReserved2, 0);
-    EXPECT_EQ(file.bfOffBits, r.offset) << r.bits << "/" << r.clrUsed;
+    EXPECT_EQ(offset, r.offset) << r.bits << "/" << r.clrUsed;
     EXPECT_EQ(out.back(), 0x5A);
     GlobalFree(block);
   }
