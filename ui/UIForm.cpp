@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "ui/UIManager.h"
+#include "ui/animation/AnimationController.h"
 #include "ui/controls/UICaption.h"
 #include "ui/image/ImageConfig.h"
 #include "ui/render/DXCore.h"
@@ -29,6 +30,7 @@ CUIForm::CUIForm() {
   m_pOwnerForm = this;
   m_pParent = this;
   m_pCore = new DXCore;
+  m_pAnimationController = new AnimationController;
   if (CUIManager* manager = CUIManager::GetInstance()) manager->RegisterForm(this);
 }
 
@@ -52,6 +54,8 @@ CUIForm::~CUIForm() {
   }
   delete m_pCore;
   m_pCore = nullptr;
+  m_pAnimationController->Release();
+  m_pAnimationController = nullptr;
   if (!m_strText.IsEmpty()) ::UnregisterClassW(m_strText, AfxGetInstanceHandle());
 }
 
@@ -77,6 +81,7 @@ int CUIForm::OnCreate(LPCREATESTRUCTW cs) {
   if (CWnd::OnCreate(cs) == -1) return -1;
   m_hOwnWnd = m_hWnd;
   m_pCore->SetWindow(m_hWnd);
+  m_pAnimationController->SetWnd(m_hWnd);
   if (m_pCore->Init() != S_OK) {
     Common::CMutiLanSupport* strings = Common::CMutiLanSupport::GetInstance();
     ::MessageBoxW(nullptr, strings->GetStringViaID(L"STRID_ERROR_D3DINITFAIL"),
@@ -182,6 +187,7 @@ void CUIForm::OnPaint(WPARAM wParam) {
   CUISkinManager* skins = CUISkinManager::GetInstance();
   if (skins && skins->IsThemeChanging()) {
     ::ValidateRect(m_hWnd, nullptr);
+    if (wParam == kAnimationTimerId) m_pAnimationController->AfterRefresh();
     return;
   }
   PAINTSTRUCT ps{};
@@ -226,7 +232,8 @@ void CUIForm::OnPaint(WPARAM wParam) {
   }
   m_pCore->Unlock();
   ::EndPaint(m_hWnd, &ps);
-  (void)wParam;
+  // The frame has been drawn: the next animation step may be timed.
+  if (wParam == kAnimationTimerId) m_pAnimationController->AfterRefresh();
 }
 
 void CUIForm::OnSize(UINT type, int cx, int cy) {
@@ -322,6 +329,10 @@ void CUIForm::UnRegisterTimerHandler(UINT id) {
 }
 
 void CUIForm::OnTimer(UINT_PTR id) {
+  if (id == kAnimationTimerId) {
+    m_pAnimationController->OnTimer(this);
+    return;
+  }
   auto found = m_timers.find(static_cast<UINT>(id));
   if (found != m_timers.end() && found->second) found->second(static_cast<UINT>(id));
 }

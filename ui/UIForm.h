@@ -22,6 +22,7 @@
 
 namespace UI {
 
+class AnimationController;
 class DXCore;
 
 using TimerHandler = fastdelegate::FastDelegate1<UINT>;
@@ -51,6 +52,8 @@ class CUIForm : public CWnd, public CUIControl {
 
   BOOL IsModalWnd() const { return m_bModal; }
   DXCore* GetRenderContext() const { return m_pCore; }
+  // Steps the form's animations on timer 14401.
+  AnimationController* GetAnimationController() const { return m_pAnimationController; }
   // The window frame's width on the left and its height on the top.
   CSize GetFrameOffsets() const;
 
@@ -164,6 +167,7 @@ class CUIForm : public CWnd, public CUIControl {
   CUIControl* m_pCaptureControl = nullptr;
   CUIControl* m_pCaption = nullptr;
   DXCore* m_pCore = nullptr;
+  AnimationController* m_pAnimationController = nullptr;
   BOOL m_bModal = FALSE;
   int m_nModalResult = -1;
   BOOL m_bClosing = FALSE;

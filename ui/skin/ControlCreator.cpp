@@ -5,6 +5,7 @@
 #include "ui/controls/CaptionConfig.h"
 #include "ui/controls/CheckBoxConfig.h"
 #include "ui/controls/LabelConfig.h"
+#include "ui/controls/MultiEditConfig.h"
 #include "ui/controls/PageConfig.h"
 #include "ui/controls/PanelConfig.h"
 #include "ui/controls/UIButton.h"
@@ -96,6 +97,7 @@ constexpr BuiltinRecord kRecords[] = {
     {L"CUIRadioButton", &MakeRecord<_RadioButtonConfig>},
     {L"CUIPage", &MakeRecord<_PageConfig>},
     {L"CUISplitPanel", &MakeRecord<_SplitPanelConfig>},
+    {L"CUIMultiEdit", &MakeRecord<_MultiEditConfig>},
 };
 
 }  // namespace
