@@ -1,5 +1,6 @@
 #include "ControllerSupport.h"
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <thread>
@@ -8,13 +9,20 @@
 
 namespace controllertest {
 
-int ThreadCount() {
-  int count = 0;
+std::set<int> ThreadIds() {
+  std::set<int> ids;
   std::error_code error;
   for (auto it = std::filesystem::directory_iterator("/proc/self/task", error);
        it != std::filesystem::directory_iterator(); ++it)
-    ++count;
-  return count;
+    ids.insert(std::atoi(it->path().filename().c_str()));
+  return ids;
+}
+
+int RunningOf(const std::set<int>& threads) {
+  std::set<int> now = ThreadIds();
+  int running = 0;
+  for (int id : threads) running += now.count(id) ? 1 : 0;
+  return running;
 }
 
 bool WaitUntil(const std::function<bool()>& cond, std::chrono::milliseconds limit) {

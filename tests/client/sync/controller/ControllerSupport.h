@@ -11,8 +11,11 @@
 
 namespace controllertest {
 
-// How many threads this process has.
-int ThreadCount();
+// The ids of this process's threads.
+std::set<int> ThreadIds();
+
+// How many of the given threads still run.
+int RunningOf(const std::set<int>& threads);
 
 // Checks cond until it holds or limit passes; a short pause between looks.
 bool WaitUntil(const std::function<bool()>& cond, std::chrono::milliseconds limit = std::chrono::seconds(60));
