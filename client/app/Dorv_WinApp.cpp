@@ -108,10 +108,14 @@ void CDorv_WinApp::InstallCrashHandler() {
   m_pFaultTrap->Start(true);
 }
 
-BOOL CDorv_WinApp::InitializeApp() {
+bool CDorv_WinApp::OpenLog() {
   CString welcome;
   welcome.Format(L"Product Version: %s, OS Version: %s", GetGlobalConfig()->m_strVersion, Common::GetOSVersion());
-  if (!InitLog(Common::CString_to_String(welcome))) return 0;  // no log to tell it to
+  return InitLog(Common::CString_to_String(welcome));
+}
+
+BOOL CDorv_WinApp::InitializeApp() {
+  if (!OpenLog()) return 0;  // no log to tell it to
 
   Common::CMutiLanSupport* strings = Common::CMutiLanSupport::GetInstance();
   CString stringTable = Common::GetAppPath();
@@ -159,6 +163,9 @@ BOOL CDorv_WinApp::InitInstance() {
   ::InitCommonControlsEx(&controls);
   SetRegistryKey(L"Local AppWizard-Generated Applications");
 
+  // The update check may decide the start's fate: what it does is logged. A
+  // log that can't be opened here ends the start in InitializeApp.
+  OpenLog();
   if (CheckForUpdate(this)) return FALSE;
 
   if (!InitializeApp()) {

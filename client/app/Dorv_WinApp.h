@@ -43,6 +43,9 @@ class CDorv_WinApp : public CWinApp {
   // must end; 0 to go on.
   static int ShowUpdateForm(int mode, UpdateInfo& info, UpdatePackage& package);
   void InstallCrashHandler();
+  // Opens the log with the welcome text (product and system version) when it
+  // isn't open; false when it can't be.
+  static bool OpenLog();
   // The core's start-up steps; 0 at the first that fails.
   BOOL InitializeApp();
   void HideAllForms();

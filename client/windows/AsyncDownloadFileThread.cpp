@@ -1,14 +1,18 @@
 #include "client/windows/AsyncDownloadFileThread.h"
 
 #include "client/core/GlobalConfig.h"
+#include "client/core/LogWriter.h"
+#include "client/windows/InstallerCheck.h"
 #include "net/HttpRequest.h"
 #include "net/HttpResponse.h"
 #include "net/HttpTransport.h"
 
-AsyncDownloadFileThread::AsyncDownloadFileThread(const std::string& url, const juce::String& localPath,
-                                                 CompletionDelegate completion, Net::TransportDelegate progress)
+AsyncDownloadFileThread::AsyncDownloadFileThread(const std::string& url, const std::string& md5,
+                                                 const juce::String& localPath, CompletionDelegate completion,
+                                                 Net::TransportDelegate progress)
     : juce::Thread("AsyncDownloadThread"),
       m_sURL(url),
+      m_sMD5(md5),
       m_sLocalPath(localPath),
       m_progress(std::move(progress)),
       m_completion(std::move(completion)) {}
@@ -43,6 +47,7 @@ bool AsyncDownloadFileThread::Download() {
     Net::HttpResponse response(part.getFullPathName());
     transport.SetTransportCallback(Net::TransportDelegate(), m_progress);
     transport.SetProxy(GetGlobalConfig()->GetCurrentProxy());
+    transport.SetLimits(Net::LimitsFor(Net::RequestKind::LargeFile));
     arrived = transport.Transport(request, response);
     status = response.GetStatusCode();
   }
@@ -51,6 +56,12 @@ bool AsyncDownloadFileThread::Download() {
     m_pTransport = nullptr;
   }
   if (!arrived || status != 200) {
+    part.deleteFile();
+    return false;
+  }
+  if (!InstallerMatches(part, m_sMD5)) {
+    WriteLog(ErrorLog, "AsyncDownloadThread",
+             "Installer refused, its size or MD5 is not the update description's: " + juce::String::fromUTF8(m_sURL.c_str()));
     part.deleteFile();
     return false;
   }

@@ -4,6 +4,7 @@
 #include "client/core/LogWriter.h"
 #include "client/windows/UpdateInfo.h"
 #include "client/windows/UpdatePackage.h"
+#include "display/Desktop.h"
 
 namespace {
 
@@ -11,21 +12,22 @@ const char* const kLogFunction = "CheckForUpdate";
 
 juce::String Utf8(const std::string& text) { return juce::String::fromUTF8(text.c_str()); }
 
-// The check runs before the start-up opens the log with its welcome text: the
-// log is closed again after the line, so that the start-up still opens it.
-void Log(int level, const juce::String& message) {
-  WriteLog(level, kLogFunction, message);
-  FreeLog();
-}
+void Log(int level, const juce::String& message) { WriteLog(level, kLogFunction, message); }
 
 }  // namespace
 
-int CheckForUpdate(CAppBackgroundJob*& download) {
+int CheckForUpdate(CAppBackgroundJob*& download, UserToAsk user) {
   download = nullptr;
   UpdateInfo info;
   ReadLocalVersion(info);  // without the file the local version is ""
   if (!info.FetchUpdateXml()) return 0;
   if (info.m_sVersionID == info.m_sLocalVersion) return 0;
+  if (!info.m_bSilent && user == UserToAsk::Absent) {
+    // Its dialog, or an installer that asks, would wait for a user who never
+    // comes; the offer comes again at a start with a display.
+    Log(KeyPoint, "Update to version " + Utf8(info.m_sVersionID) + " skipped: it needs the user and no display shows it");
+    return 0;
+  }
 
   UpdatePackage package(info.m_sURL, info.m_sMD5);
   if (!package.HasLocalPath()) {
@@ -56,7 +58,8 @@ int CheckForUpdate(CAppBackgroundJob*& download) {
 
 int CheckForUpdate(CDorv_WinApp* app) {
   CAppBackgroundJob* download = nullptr;
-  const int result = CheckForUpdate(download);
+  const UserToAsk user = display::Desktop::Get().HasPresenter() ? UserToAsk::Present : UserToAsk::Absent;
+  const int result = CheckForUpdate(download, user);
   if (app)
     app->m_pUpdateDownload = download;
   else

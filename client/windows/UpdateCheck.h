@@ -10,6 +10,12 @@ class CAppBackgroundJob;
 // Non-zero when the start must end because an installer was started; 0 to go
 // on. A background download is left in the application object, which deletes
 // it at exit.
+//
+// An offer that is not silent needs the user. When nobody can be asked (the
+// windows are on the headless desktop, with no display showing them), it is
+// logged and skipped: the start never waits on a dialog nobody sees.
 int CheckForUpdate(CDorv_WinApp* app);
+
+enum class UserToAsk { Present, Absent };
 // The same; the background download goes to `download` (the caller owns it).
-int CheckForUpdate(CAppBackgroundJob*& download);
+int CheckForUpdate(CAppBackgroundJob*& download, UserToAsk user);

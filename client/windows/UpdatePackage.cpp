@@ -1,8 +1,7 @@
 #include "client/windows/UpdatePackage.h"
 
-#include <juce_cryptography/juce_cryptography.h>
-
 #include "client/windows/ExeDirectory.h"
+#include "client/windows/InstallerCheck.h"
 #include "common/PathText.h"
 #include "win32/Handle.h"
 #include "win32/ShellExecute.h"
@@ -35,15 +34,12 @@ UpdatePackage::UpdatePackage(const std::string& url, const std::string& md5) : m
   m_sLocalPath = UpdateFolder() + name;
 }
 
-bool UpdatePackage::VerifyMd5() const {
-  if (!HasLocalPath()) return false;
-  const juce::File file(m_sLocalPath);
-  if (!file.existsAsFile()) return false;
-  return juce::MD5(file).toHexString().toStdString() == m_sMD5;
-}
+bool UpdatePackage::VerifyMd5() const { return HasLocalPath() && InstallerMatches(juce::File(m_sLocalPath), m_sMD5); }
 
 bool UpdatePackage::RunInstaller(bool silent) {
   if (!VerifyMd5()) return false;
+  // Only a verified installer is made a program.
+  if (!juce::File(m_sLocalPath).setExecutePermission(true)) return false;
   const juce::String parameters = juce::String(silent ? "/S /D=" : "/D=") + GetExeDirectory();
   const std::wstring file = m_sLocalPath.toWideCharPointer();
   const std::wstring params = parameters.toWideCharPointer();
@@ -63,7 +59,8 @@ bool UpdatePackage::RunInstaller(bool silent) {
 AsyncDownloadFileThread* UpdatePackage::StartDownload(AsyncDownloadFileThread::CompletionDelegate completion,
                                                       Net::TransportDelegate progress) {
   if (!HasLocalPath()) return nullptr;
-  auto* thread = new AsyncDownloadFileThread(m_sURL, m_sLocalPath, std::move(completion), std::move(progress));
+  auto* thread =
+      new AsyncDownloadFileThread(m_sURL, m_sMD5, m_sLocalPath, std::move(completion), std::move(progress));
   thread->startThread();
   return thread;
 }

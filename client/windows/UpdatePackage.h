@@ -23,15 +23,17 @@ class UpdatePackage {
   bool HasLocalPath() const { return m_sLocalPath.isNotEmpty(); }
   const juce::String& GetLocalPath() const { return m_sLocalPath; }
 
-  // The file at the local path exists and its MD5, as lower-case hex, equals
-  // the description's byte for byte.
+  // The file at the local path is a plain file of an installer's size and its
+  // MD5, as lower-case hex, equals the description's byte for byte.
   bool VerifyMd5() const;
   // Starts the verified installer: "/S /D=<program folder>" hidden when
-  // silent, else "/D=<program folder>" shown. False when the file does not
-  // verify or could not be started.
+  // silent, else "/D=<program folder>" shown. The file is made executable
+  // only once it verified. False when the file does not verify or could not
+  // be started.
   bool RunInstaller(bool silent);
-  // Starts downloading into the local path; the caller owns the thread. Null
-  // when the package has no local path.
+  // Starts downloading into the local path, where only a download that
+  // verifies is put; the caller owns the thread. Null when the package has no
+  // local path.
   AsyncDownloadFileThread* StartDownload(AsyncDownloadFileThread::CompletionDelegate completion,
                                          Net::TransportDelegate progress);
 

@@ -45,6 +45,8 @@ class Desktop {
   // one; false when there is none. Programs call this; tests stay headless.
   bool UseSystemDisplay();
   void SetPresenter(std::unique_ptr<Presenter> presenter);
+  // Whether windows and boxes are shown to someone (a presenter is set).
+  bool HasPresenter() const;
 
   // MessageBoxW lands here and is recorded. A presenter shows it; headless, the answer
   // is the next one set by the test, or the box's default button when none is set. The

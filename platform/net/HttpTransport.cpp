@@ -1,6 +1,7 @@
 #include "net/HttpTransport.h"
 
 #include <algorithm>
+#include <cctype>
 #include <climits>
 #include <cstring>
 #include <strings.h>
@@ -22,6 +23,36 @@ bool HasHeader(const HttpRequest& request, const char* name) {
 }
 
 int ClampToInt(curl_off_t v) { return static_cast<int>(std::clamp<curl_off_t>(v, 0, INT_MAX)); }
+
+bool IsFollowedRedirect(long status) {
+  return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
+}
+
+// Host and port of a URL, `location` resolved against `base` when not empty;
+// false when it does not resolve.
+bool HostAndPort(const std::string& base, const std::string& location, std::string& host, std::string& port) {
+  CURLU* u = curl_url();
+  if (u == nullptr) return false;
+  bool ok = curl_url_set(u, CURLUPART_URL, base.c_str(), CURLU_NON_SUPPORT_SCHEME) == CURLUE_OK &&
+            (location.empty() ||
+             curl_url_set(u, CURLUPART_URL, location.c_str(), CURLU_NON_SUPPORT_SCHEME) == CURLUE_OK);
+  char* part = nullptr;
+  if (ok && curl_url_get(u, CURLUPART_HOST, &part, 0) == CURLUE_OK) {
+    host = part;
+    for (char& c : host) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    curl_free(part);
+  } else {
+    ok = false;
+  }
+  if (ok && curl_url_get(u, CURLUPART_PORT, &part, CURLU_DEFAULT_PORT) == CURLUE_OK) {
+    port = part;
+    curl_free(part);
+  } else {
+    port.clear();  // a scheme without a known port: compared as it is
+  }
+  curl_url_cleanup(u);
+  return ok;
+}
 
 }  // namespace
 
@@ -66,6 +97,16 @@ struct HttpTransport::Exchange {
   std::string range;
   bool bodyBegun = false;
   bool writeFailed = false;
+  // Limits of this exchange.
+  int64_t maxBody = -1;
+  int64_t received = 0;  // of the current answer's body
+  bool tooLarge = false;
+  // Redirects: whether the request carries a body, where it went first, and
+  // the current answer's Location.
+  bool hasBody = false;
+  std::string firstHost, firstPort;
+  std::string location;
+  bool redirectRefused = false;
   curl_off_t lastSent = -1;
   curl_off_t lastReceived = -1;
   detail::SpeedPacer up{&detail::UploadSpeedLimit};
@@ -111,9 +152,22 @@ struct HttpTransport::Exchange {
     size_t n = size * items;
     if (n >= 5 && std::memcmp(data, "HTTP/", 5) == 0) {
       x->bodyBegun = false;  // a new answer (after a redirect or a 100 Continue)
+      x->received = 0;
+      x->location.clear();
+    } else if (n > 9 && strncasecmp(data, "Location:", 9) == 0) {
+      std::string value(data + 9, n - 9);
+      const size_t first = value.find_first_not_of(" \t");
+      const size_t last = value.find_last_not_of(" \t\r\n");
+      x->location = first == std::string::npos ? std::string() : value.substr(first, last - first + 1);
     } else if ((n == 2 && data[0] == '\r') || (n == 1 && data[0] == '\n')) {
       long status = 0;
       curl_easy_getinfo(x->self->m_easy, CURLINFO_RESPONSE_CODE, &status);
+      if (x->hasBody && IsFollowedRedirect(status) && !x->location.empty() && !x->RedirectStaysOnHost()) {
+        // libcurl would send the body again (307, 308) to whoever the
+        // server names: the exchange ends here instead.
+        x->redirectRefused = true;
+        return 0;
+      }
       if (status >= 200) {
         curl_off_t length = -1;
         curl_easy_getinfo(x->self->m_easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
@@ -124,6 +178,14 @@ struct HttpTransport::Exchange {
     return n;
   }
 
+  bool RedirectStaysOnHost() const {
+    char* current = nullptr;
+    curl_easy_getinfo(self->m_easy, CURLINFO_EFFECTIVE_URL, &current);
+    std::string host, port;
+    if (current == nullptr || !HostAndPort(current, location, host, port)) return false;
+    return host == firstHost && port == firstPort;
+  }
+
   static size_t OnBody(char* data, size_t size, size_t items, void* user) {
     auto* x = static_cast<Exchange*>(user);
     size_t n = size * items;
@@ -131,6 +193,11 @@ struct HttpTransport::Exchange {
       x->recvPaused = true;
       return CURL_WRITEFUNC_PAUSE;  // libcurl keeps the data for later
     }
+    if (x->maxBody >= 0 && x->received + static_cast<int64_t>(n) > x->maxBody) {
+      x->tooLarge = true;
+      return 0;
+    }
+    x->received += static_cast<int64_t>(n);
     x->down.Count(n);
     if (!x->bodyBegun) {
       if (!x->response->BeginBody(-1)) return 0;
@@ -160,7 +227,7 @@ struct HttpTransport::Exchange {
 };
 
 HttpTransport::HttpTransport(bool longPoll)
-    : m_idleSeconds(longPoll ? 300 : 60), m_runner(std::make_unique<detail::CurlRunner>()) {
+    : m_idleSeconds(longPoll ? 300 : 60), m_longPoll(longPoll), m_runner(std::make_unique<detail::CurlRunner>()) {
   m_easy = curl_easy_init();
 }
 
@@ -181,6 +248,16 @@ void HttpTransport::SetTimeouts(int connectMs, int idleSeconds) {
   m_idleSeconds = std::max(1, idleSeconds);
 }
 
+void HttpTransport::SetLimits(const TransferLimits& limits) {
+  m_limits = limits;
+  m_limitsSet = true;
+}
+
+TransferLimits HttpTransport::CurrentLimits() const {
+  if (m_limitsSet) return m_limits;
+  return LimitsFor(m_longPoll ? RequestKind::LongPoll : m_bTransfer ? RequestKind::Transfer : RequestKind::Api);
+}
+
 void HttpTransport::Stop() {
   m_stopped = true;
   m_runner->Wake();
@@ -195,8 +272,11 @@ bool HttpTransport::Prepare(Exchange& x, HttpRequest& request, HttpResponse& res
   std::string url = detail::EscapeUrl(request.GetUrl());
   curl_easy_setopt(e, CURLOPT_URL, url.c_str());  // libcurl copies strings
   curl_easy_setopt(e, CURLOPT_NOSIGNAL, 1L);
+  curl_easy_setopt(e, CURLOPT_PROTOCOLS_STR, "http,https");
   curl_easy_setopt(e, CURLOPT_FOLLOWLOCATION, 1L);
+  curl_easy_setopt(e, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
   curl_easy_setopt(e, CURLOPT_MAXREDIRS, 5L);
+  if (!HostAndPort(url, {}, x.firstHost, x.firstPort)) x.firstHost.clear();
   curl_easy_setopt(e, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(m_connectMs));
   curl_easy_setopt(e, CURLOPT_LOW_SPEED_LIMIT, 1L);
   curl_easy_setopt(e, CURLOPT_LOW_SPEED_TIME, static_cast<long>(m_idleSeconds));
@@ -227,6 +307,8 @@ bool HttpTransport::Prepare(Exchange& x, HttpRequest& request, HttpResponse& res
   x.headers = curl_slist_append(x.headers, "Expect:");
   curl_easy_setopt(e, CURLOPT_HTTPHEADER, x.headers);
 
+  int64_t uploadBytes = 0;
+  x.hasBody = request.IsMultipart() || request.HasPostContent() || request.GetMethod() == HTTP_POST;
   if (request.IsMultipart()) {
     x.mime = curl_mime_init(e);
     for (const auto& [name, value] : request.GetFields()) {
@@ -240,6 +322,7 @@ bool HttpTransport::Prepare(Exchange& x, HttpRequest& request, HttpResponse& res
         m_lastError = "file part \"" + file.name + "\" cannot be read";
         return false;
       }
+      uploadBytes += size;
       Exchange::BodyReader* reader = x.AddReader(file.file.get(), size);
       curl_mimepart* part = curl_mime_addpart(x.mime);
       curl_mime_name(part, file.name.c_str());
@@ -261,6 +344,7 @@ bool HttpTransport::Prepare(Exchange& x, HttpRequest& request, HttpResponse& res
     // Read through a callback rather than handed over whole, so that the
     // upload limit holds for plain bodies too.
     x.content = std::make_unique<HttpDataStream>(body.data(), static_cast<int>(body.size()));
+    uploadBytes = static_cast<int64_t>(body.size());
     Exchange::BodyReader* reader = x.AddReader(x.content.get(), static_cast<int64_t>(body.size()));
     curl_easy_setopt(e, CURLOPT_POST, 1L);
     curl_easy_setopt(e, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size()));
@@ -277,6 +361,23 @@ bool HttpTransport::Prepare(Exchange& x, HttpRequest& request, HttpResponse& res
     x.range = std::to_string(request.GetRangeStart()) + "-";
     if (request.GetRangeEnd() >= 0) x.range += std::to_string(request.GetRangeEnd());
     curl_easy_setopt(e, CURLOPT_RANGE, x.range.c_str());
+  }
+
+  const TransferLimits limits = CurrentLimits();
+  x.maxBody = limits.maxBodyBytes;
+  if (request.HasRange() && request.GetRangeEnd() >= 0) {
+    const int64_t length = std::max<int64_t>(0, int64_t{request.GetRangeEnd()} - request.GetRangeStart() + 1);
+    x.maxBody = x.maxBody < 0 ? length : std::min(x.maxBody, length);
+  }
+  // A body announced larger than the cap fails before any of it is read.
+  if (x.maxBody >= 0) curl_easy_setopt(e, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(x.maxBody));
+  if (limits.deadlineMs > 0) {
+    // The speed limits hold the bytes back on purpose: the time they take
+    // at the limit is added.
+    int64_t deadline = limits.deadlineMs;
+    if (int64_t up = detail::UploadSpeedLimit(); up > 0) deadline += uploadBytes * 1000 / up;
+    if (int64_t down = detail::DownloadSpeedLimit(); down > 0 && x.maxBody > 0) deadline += x.maxBody * 1000 / down;
+    curl_easy_setopt(e, CURLOPT_TIMEOUT_MS, static_cast<long>(std::min<int64_t>(deadline, LONG_MAX)));
   }
 
   curl_easy_setopt(e, CURLOPT_HEADERFUNCTION, &Exchange::OnHeader);
@@ -307,6 +408,10 @@ bool HttpTransport::Transport(HttpRequest& request, HttpResponse& response) {
         curl_easy_getinfo(m_easy, CURLINFO_RESPONSE_CODE, &status);
         response.SetStatusCode(static_cast<int>(status));
         ok = true;
+      } else if (x.tooLarge || rc == CURLE_FILESIZE_EXCEEDED) {
+        m_lastError = "the response body is larger than " + std::to_string(x.maxBody) + " bytes";
+      } else if (x.redirectRefused) {
+        m_lastError = "a redirect of a request with a body to another host was refused";
       } else if (x.writeFailed) {
         m_lastError = "the response body could not be stored";
       } else if (rc == CURLE_ABORTED_BY_CALLBACK) {

@@ -9,6 +9,7 @@
 #include "net/HttpResponse.h"
 #include "net/HttpTypes.h"
 #include "net/ProxyCfg.h"
+#include "net/TransferLimits.h"
 
 namespace Net {
 
@@ -18,6 +19,12 @@ class CurlRunner;
 
 // Runs HTTP exchanges, one at a time, on the calling thread. Connections to a
 // host are kept and reused by every transport of the process.
+//
+// Every exchange is bounded: a reply body past its cap and an exchange past
+// its deadline fail (a range's body is capped at the range's length), and the
+// deadline grows by what the speed limits make the bytes take. Redirects are
+// followed to http and https only, and a request that carries a body is never
+// redirected to another host; credentials in headers stay with the first.
 class HttpTransport {
  public:
   // longPoll: the exchanges wait for a server that holds the request until it
@@ -38,6 +45,10 @@ class HttpTransport {
   }
   // Time allowed to connect, and to go without receiving or sending a byte.
   void SetTimeouts(int connectMs, int idleSeconds);
+  // The limits of the following exchanges. Without it, those of the kind the
+  // transport was made for: the long poll, a transfer (the transfer flag) or
+  // an API call.
+  void SetLimits(const TransferLimits& limits);
 
   // Sends the request and reads the answer into the response. True when an
   // answer arrived, whatever its status; false when the exchange failed
@@ -62,12 +73,16 @@ class HttpTransport {
  private:
   struct Exchange;
   bool Prepare(Exchange& x, HttpRequest& request, HttpResponse& response);
+  TransferLimits CurrentLimits() const;
 
   ProxyCfg m_proxy;
   TransportDelegate m_send;
   TransportDelegate m_receive;
   int m_connectMs = 15000;
   int m_idleSeconds;
+  bool m_longPoll;
+  bool m_limitsSet = false;
+  TransferLimits m_limits;
   std::atomic<bool> m_stopped{false};
   std::string m_lastError;
   CURL* m_easy = nullptr;

@@ -10,3 +10,4 @@
 #include "net/NetTrace.h"
 #include "net/ProxyCfg.h"
 #include "net/ProxySocket.h"
+#include "net/TransferLimits.h"

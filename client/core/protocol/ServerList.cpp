@@ -2,6 +2,9 @@
 
 #include <memory>
 
+#include "common/AppPaths.h"
+#include "common/StringConvert.h"
+
 namespace {
 
 const char* const kElementNames[ServerList::EntryCount] = {
@@ -47,8 +50,9 @@ ServerList::ServerList() {
 const char* ServerList::ElementName(Entry entry) { return kElementNames[entry]; }
 
 void ServerList::LoadFromFile() {
-  const juce::File folder = juce::File::getSpecialLocation(juce::File::currentExecutableFile).getParentDirectory();
-  LoadFromFile(folder.getChildFile("server_list.xml"));
+  // The program's folder: JUCE's "current executable" is the JUCE library,
+  // which need not lie beside the program.
+  LoadFromFile(juce::File(Common::CString_to_String(Common::GetAppPath())).getChildFile("server_list.xml"));
 }
 
 void ServerList::LoadFromFile(const juce::File& file) {

@@ -11,6 +11,7 @@ int SyncFolderFromServerTask::ExecuteWorkTask() {
   SyncDirRequest::FillHttpRequest(m_request, &http);
   Net::HttpResponse response;
   HttpTransportHolder holder(false);
+  holder.GetTransport()->SetLimits(Net::LimitsFor(Net::RequestKind::Listing));  // every change below the folder
   if (RunTaskExchange(holder, http, response) && response.GetStatusCode() == 200) {
     if (!m_pReply) m_pReply = std::make_unique<SyncDirReply>();
     if (!SyncDirReply::ParseBody(response.GetBody(), *m_pReply)) m_pReply->code = ReplyEnvelope::kUnreadable;
@@ -25,6 +26,7 @@ int ImmediateSyncFromServerTask::ExecuteWorkTask() {
   GetDirFilesRequest::FillHttpRequest(m_request, &http);
   Net::HttpResponse response;
   HttpTransportHolder holder(false);
+  holder.GetTransport()->SetLimits(Net::LimitsFor(Net::RequestKind::Listing));  // the whole tree
   m_pReply = std::make_unique<DirFilesReply>();
   if (RunTaskExchange(holder, http, response) && response.GetStatusCode() == 200) {
     if (!DirFilesReply::ParseBody(response.GetBody(), *m_pReply)) m_pReply->code = ReplyEnvelope::kUnreadable;

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "HostileServer.h"
 #include "ProgramRun.h"
 #include "display/MessageBoxJournal.h"
 #include "win32/Windows.h"
@@ -253,3 +254,55 @@ TEST_F(AppProcessTest, CleanExitFreesThePoolsInOrderAndGivesTheNameBack) {
 }
 
 }  // namespace
+
+namespace {
+
+// A server list that sends every request of the program to `server`.
+std::string ServerListFor(const dorvtest::HostileServer& server) {
+  std::string xml = "<servers>";
+  for (const char* name : {"link_server", "app_server", "rpc_server", "upload_server", "download_server",
+                           "rsync_server"})
+    xml += std::string("<") + name + " url=\"" + server.Url("/service/") + "\"/>";
+  xml += "<update_xml_url url=\"" + server.Url("/update.xml") + "\"/></servers>";
+  return xml;
+}
+
+std::string UpdateOffer(const dorvtest::HostileServer& server, const char* silent) {
+  return "<update><Version VersionID=\"9.9.9\" Description=\"New\" URL=\"" + server.Url("/setup.exe") +
+         "\" MD5=\"0123456789abcdef0123456789abcdef\" Silent=\"" + silent + "\"/></update>";
+}
+
+}  // namespace
+
+// On the headless desktop nobody sees the update dialog: the offer is logged
+// and the start goes on instead of waiting for an answer that never comes.
+TEST_F(AppProcessTest, WithoutADisplayAnOfferThatNeedsTheUserDoesNotHoldTheStart) {
+  dorvtest::HostileServer server;
+  server.Set("/update.xml", dorvtest::HostileServer::Fixed(200, UpdateOffer(server, "false")));
+  ProgramFolder folder;
+  dorvtest::WriteFile(folder / "server_list.xml", ServerListFor(server));
+  auto running = StartRunning(folder);
+  const std::vector<std::string> skipped = LogLinesWith("Update to version 9.9.9 skipped");
+  ASSERT_EQ(skipped.size(), 1u) << apptest::ReadLog();
+  // The log was opened before the check: its welcome comes first.
+  const std::string log = apptest::ReadLog();
+  EXPECT_LT(log.find("Product Version: "), log.find("Update to version 9.9.9 skipped"));
+  EXPECT_EQ(CloseRunning(*running), 0);
+}
+
+// A server that drips the update description holds the start only for the
+// description's deadline.
+TEST_F(AppProcessTest, ADrippedUpdateDescriptionDoesNotHoldTheStart) {
+  dorvtest::HostileServer server;
+  server.Set("/update.xml", dorvtest::HostileServer::Drip(UpdateOffer(server, "true"), 200));
+  setenv("DORV_NET_LIMITS", "smallfile=1048576:1000", 1);
+  ProgramFolder folder;
+  dorvtest::WriteFile(folder / "server_list.xml", ServerListFor(server));
+  auto running = StartRunning(folder);
+  unsetenv("DORV_NET_LIMITS");
+  const auto requests = server.Requests();
+  ASSERT_FALSE(requests.empty());
+  EXPECT_EQ(requests[0].target, "/update.xml");
+  for (const auto& request : requests) EXPECT_NE(request.target, "/setup.exe");  // nothing was offered
+  EXPECT_EQ(CloseRunning(*running), 0);
+}

@@ -14,6 +14,7 @@
 #include "../../platform/net/TestServer.h"
 #include "DevServer.h"
 #include "DialogDriver.h"
+#include "HostileServer.h"
 #include "TempDir.h"
 #include "net/ProxySocket.h"
 #include "client/app/Dorv_WinApp.h"
@@ -103,9 +104,9 @@ class UpdateCheckTest : public testing::Test {
 
   // Runs the check; a background download it leaves is waited for and
   // deleted. Returns the check's result.
-  static int Check(bool* downloaded = nullptr) {
+  static int Check(bool* downloaded = nullptr, UserToAsk user = UserToAsk::Present) {
     CAppBackgroundJob* job = nullptr;
-    const int result = CheckForUpdate(job);
+    const int result = CheckForUpdate(job, user);
     if (downloaded) *downloaded = job != nullptr;
     if (job) {
       auto* thread = dynamic_cast<juce::Thread*>(job);
@@ -233,8 +234,9 @@ TEST_F(UpdateCheckTest, AnInstallerThatCannotBeStartedLetsTheStartGoOn) {
   EXPECT_EQ(Check(), 1);
 }
 
-// A download whose digest is not the description's is never started; a
-// silent description downloads it again at each start.
+// A download whose digest is not the description's is never put where the
+// installer is looked for, nor started; a silent description downloads it
+// again at each start.
 TEST_F(UpdateCheckTest, AWrongDigestIsNeverStarted) {
   for (const std::string& md5 : {Md5Hex("something else"), juce::String(Md5Hex(kInstaller)).toUpperCase().toStdString()}) {
     SCOPED_TRACE(md5);
@@ -243,10 +245,99 @@ TEST_F(UpdateCheckTest, AWrongDigestIsNeverStarted) {
       bool downloaded = false;
       EXPECT_EQ(Check(&downloaded), 0);
       EXPECT_TRUE(downloaded);
-      EXPECT_TRUE(fs::exists(Installer()));
+      EXPECT_FALSE(fs::exists(Installer()));
+      EXPECT_FALSE(fs::exists(Installer().string() + ".part"));
     }
     EXPECT_TRUE(win32::Launcher::Recorded().empty());
   }
+}
+
+// Installers from a hostile server: a body that never ends, a length that
+// lies, the wrong bytes. None is kept where the installer is looked for,
+// and none is started.
+TEST_F(UpdateCheckTest, AHostileInstallerIsNeverKept) {
+  setenv("DORV_NET_LIMITS", "largefile=1048576:20000", 1);
+  dorvtest::HostileServer server;
+  server.Set("/endless/setup.exe", dorvtest::HostileServer::Endless());
+  server.Set("/short/setup.exe", dorvtest::HostileServer::Lying(kInstaller.substr(0, 10), kInstaller.size()));
+  server.Set("/other/setup.exe", dorvtest::HostileServer::Fixed(200, kInstaller + "# and more\n"));
+  for (const char* path : {"/endless/setup.exe", "/short/setup.exe", "/other/setup.exe"}) {
+    SCOPED_TRACE(path);
+    Publish(Make("true", "", server.Url(path)));
+    bool downloaded = false;
+    EXPECT_EQ(Check(&downloaded), 0);
+    EXPECT_TRUE(downloaded);
+    EXPECT_FALSE(fs::exists(Installer()));
+    EXPECT_FALSE(fs::exists(Installer().string() + ".part"));
+    EXPECT_EQ(Check(), 0);
+  }
+  EXPECT_TRUE(win32::Launcher::Recorded().empty());
+  unsetenv("DORV_NET_LIMITS");
+}
+
+// A file larger than any installer is refused without being read, even
+// with the description's digest; a verified installer is made executable
+// before it is started, and not before.
+TEST_F(UpdateCheckTest, OnlyAnInstallerOfSaneSizeIsVerifiedAndMadeExecutable) {
+  Publish(Make("true"));
+  dorvtest::WriteFile(Installer(), kInstaller);
+  fs::permissions(Installer(), fs::perms::owner_read | fs::perms::owner_write);
+  setenv("DORV_NET_LIMITS", ("largefile=" + std::to_string(kInstaller.size() - 1) + ":20000").c_str(), 1);
+  EXPECT_EQ(Check(), 0);
+  EXPECT_TRUE(win32::Launcher::Recorded().empty());
+  EXPECT_EQ(fs::status(Installer()).permissions() & fs::perms::owner_exec, fs::perms::none);
+
+  setenv("DORV_NET_LIMITS", ("largefile=" + std::to_string(kInstaller.size()) + ":20000").c_str(), 1);
+  EXPECT_EQ(Check(), 1);
+  EXPECT_EQ(win32::Launcher::Recorded().size(), 1u);
+  EXPECT_NE(fs::status(Installer()).permissions() & fs::perms::owner_exec, fs::perms::none);
+  unsetenv("DORV_NET_LIMITS");
+}
+
+// The update description of a server that drips it a byte at a time holds the
+// start only for the description's deadline: the start goes on.
+TEST_F(UpdateCheckTest, ADrippedDescriptionEndsAtItsDeadline) {
+  setenv("DORV_NET_LIMITS", "smallfile=1048576:1000", 1);
+  dorvtest::HostileServer server;
+  const std::string xml = "<update><Version VersionID=\"2.0.0\" Description=\"d\" URL=\"" +
+                          s_server->BaseUrl() + "/client/dorv/update/setup.exe\" MD5=\"" + Md5Hex(kInstaller) +
+                          "\" Silent=\"true\"/></update>";
+  server.Set("/update.xml", dorvtest::HostileServer::Drip(xml, 100));
+  std::string list = s_server->ServerListXml();
+  const std::string update = s_server->BaseUrl() + "/client/dorv/update/update.xml";
+  ASSERT_NE(list.find(update), std::string::npos);
+  list.replace(list.find(update), update.size(), server.Url("/update.xml"));
+  dorvtest::TempDir dir;
+  dorvtest::WriteFile(dir / "server_list.xml", list);
+  ServerList::DeleteInstance();
+  ServerList::LoadInstance(juce::File((dir / "server_list.xml").string()));
+
+  bool downloaded = true;
+  EXPECT_EQ(Check(&downloaded), 0);
+  EXPECT_FALSE(downloaded);
+  EXPECT_EQ(server.Requests().size(), 1u);
+  unsetenv("DORV_NET_LIMITS");
+}
+
+// With nobody to ask, an offer that needs the user is logged and skipped,
+// even when its installer is there and verified; a silent one goes on as
+// ever.
+TEST_F(UpdateCheckTest, AnOfferThatNeedsTheUserIsSkippedWhenNobodyCanBeAsked) {
+  for (const char* silent : {static_cast<const char*>(nullptr), "false"}) {
+    Publish(Make(silent));
+    bool downloaded = true;
+    EXPECT_EQ(Check(&downloaded, UserToAsk::Absent), 0);
+    EXPECT_FALSE(downloaded);
+    EXPECT_FALSE(fs::exists(Installer()));
+  }
+  dorvtest::WriteFile(Installer(), kInstaller);
+  EXPECT_EQ(Check(nullptr, UserToAsk::Absent), 0);
+  EXPECT_TRUE(win32::Launcher::Recorded().empty());
+  EXPECT_NE(ReadLog().find("Update to version 2.0.0 skipped"), std::string::npos);
+
+  Publish(Make("true"));
+  EXPECT_EQ(Check(nullptr, UserToAsk::Absent), 1);
+  EXPECT_EQ(win32::Launcher::Recorded().size(), 1u);
 }
 
 // An error page where the installer should be is no download: nothing is

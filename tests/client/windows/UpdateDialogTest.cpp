@@ -119,14 +119,22 @@ TEST_F(UpdateDialogTest, UpdateNowDownloadsThenStartsTheInstaller) {
   EXPECT_EQ(launches[0].show, SW_SHOW);
 }
 
-// A transfer that arrives but does not match its digest starts nothing, and
-// the start goes on rather than ending with nothing running.
+// A transfer that arrives but does not match its digest is a failed
+// download: it is not kept, nothing is started, and the start goes on rather
+// than ending with nothing running.
 TEST_F(UpdateDialogTest, ADownloadThatFailsItsDigestStartsNothing) {
-  const int result = Offer("/data", Md5Hex("something else"), {[](HWND dialog) {
-                             DialogDriver::Click(dialog, IDOK);
-                             return true;
-                           }});
+  const int result = Offer("/data", Md5Hex("something else"),
+                           {[](HWND dialog) {
+                              DialogDriver::Click(dialog, IDOK);
+                              return true;
+                            },
+                            [](HWND dialog) {
+                              if (DialogDriver::Text(Prompt(dialog)) != L"下载出错，请稍候重试") return false;
+                              DialogDriver::Click(dialog, UpdateForm::IDC_STOP_DOWNLOAD);
+                              return true;
+                            }});
   EXPECT_EQ(result, 0);
+  EXPECT_FALSE(fs::exists(ExeDir() / "Update" / "data"));
   EXPECT_TRUE(win32::Launcher::Recorded().empty());
 }
 

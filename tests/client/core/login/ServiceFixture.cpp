@@ -59,6 +59,7 @@ std::string ServiceTest::AdminRaw(const std::string& request) {
   Net::HttpRequest http(Net::HTTP_GET, Server().BaseUrl() + "/admin/" + request);
   Net::HttpResponse response;
   HttpTransportHolder holder(false);
+  holder.GetTransport()->SetLimits(Net::LimitsFor(Net::RequestKind::LargeFile));  // may be a file's content
   EXPECT_TRUE(holder.Exchange(Net::ProxyCfg(), http, response)) << request;
   return response.GetBody();
 }
