@@ -335,6 +335,7 @@ int X11Presenter::ShowMessageBox(const MessageBoxCall& call) {
           break;
         case MapNotify: {
           XSetInputFocus(d, window, RevertToParent, CurrentTime);  // the box takes the keyboard
+          XSync(d, False);
           std::function<void(const ShownBox&)> hook = m_shown;
           if (hook) hook(ShownBox{window, rects});
           break;
