@@ -149,7 +149,7 @@ void X11Input::Watch(unsigned long window, HWND hwnd) {
   XSelectInput(d, window, mask);
   if (m_x->cursor) XDefineCursor(d, window, m_x->cursor);
   m_windows[window] = hwnd;
-  XFlush(d);
+  XSync(d, False);  // taking the window's input before anybody's next request
 }
 
 void X11Input::Forget(unsigned long window) {
@@ -165,7 +165,7 @@ void X11Input::Forget(unsigned long window) {
 void X11Input::Focus(unsigned long window) {
   std::lock_guard guard(m_lock);
   XSetInputFocus(m_x->display, window, RevertToParent, CurrentTime);
-  XFlush(m_x->display);
+  XSync(m_x->display, False);
 }
 
 void X11Input::Grab(unsigned long window) {
@@ -177,7 +177,7 @@ void X11Input::Grab(unsigned long window) {
   } else {
     XUngrabPointer(d, CurrentTime);
   }
-  XFlush(d);
+  XSync(d, False);
 }
 
 void X11Input::SetCursorShape(WORD shape) {

@@ -160,6 +160,7 @@ void X11Presenter::UpdateWindow(HWND hwnd) {
     Window made = XCreateWindow(d, RootWindow(d, screen), x, y, picture.width, picture.height, 0, CopyFromParent,
                                 InputOutput, CopyFromParent, CWOverrideRedirect | CWBackPixel, &attributes);
     found = m_x->windows.emplace(hwnd, made).first;
+    XSync(d, False);  // made before the input's connection selects its events
     m_input->Watch(made, hwnd);
   }
   Window window = found->second;

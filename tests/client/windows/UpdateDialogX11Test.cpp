@@ -20,8 +20,6 @@ namespace {
 
 const wchar_t* const kTitle = L"Dorv 更新程序";
 
-bool Visible(HWND dialog, int id) { return IsWindowVisible(GetDlgItem(dialog, id)) != FALSE; }
-
 std::string Centre(HWND control) {
   RECT r{};
   GetWindowRect(control, &r);
@@ -89,26 +87,6 @@ TEST_F(UpdateDialogX11Test, TheOfferIsDrawnWholeAndLaterWorksByClick) {
   EXPECT_LT(updateRect.right, laterRect.left);
   EXPECT_EQ(updateRect.top, laterRect.top);
   EXPECT_GT(laterRect.top, (dialogRect.top + dialogRect.bottom) / 2);
-  EXPECT_TRUE(win32::Launcher::Recorded().empty());
-}
-
-// Enter starts the download (the default button has the keyboard); it fails, the dialog says
-// so, and Escape closes it.
-TEST_F(UpdateDialogX11Test, EnterUpdatesAndEscapeCloses) {
-  bool downloading = false;
-  const int result = Offer({[&](HWND dialog) {
-                              if (!Shown(dialog)) return false;
-                              EXPECT_EQ(m_server->Xdo("key Return"), 0);
-                              return true;
-                            },
-                            [&](HWND dialog) {
-                              if (!Visible(dialog, UpdateForm::IDC_STOP_DOWNLOAD)) return false;
-                              downloading = Visible(dialog, UpdateForm::IDC_PROGRESS) && !Visible(dialog, IDOK);
-                              EXPECT_EQ(m_server->Xdo("key Escape"), 0);
-                              return true;
-                            }});
-  EXPECT_EQ(result, 0);
-  EXPECT_TRUE(downloading);
   EXPECT_TRUE(win32::Launcher::Recorded().empty());
 }
 
