@@ -9,6 +9,17 @@
 
 namespace {
 
+// The dialog's controls in the order they were made (the template's order, which is the tab
+// order); handles grow with each window made.
+std::vector<HWND> Controls(HWND dialog) {
+  std::vector<HWND> order;
+  for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) order.push_back(c);
+  std::sort(order.begin(), order.end(), [](HWND a, HWND b) {
+    return reinterpret_cast<ULONG_PTR>(a) < reinterpret_cast<ULONG_PTR>(b);
+  });
+  return order;
+}
+
 bool Takes(HWND control) {
   return (GetWindowLongPtrW(control, GWL_STYLE) & WS_TABSTOP) && IsWindowVisible(control) && IsWindowEnabled(control);
 }
@@ -20,7 +31,7 @@ bool IsPushButton(HWND control) {
 }
 
 HWND DefaultButton(HWND dialog) {
-  for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+  for (HWND c : Controls(dialog))
     if (IsPushButton(c) && (GetWindowLongPtrW(c, GWL_STYLE) & 0xF) == BS_DEFPUSHBUTTON && IsWindowVisible(c)) return c;
   return nullptr;
 }
@@ -32,8 +43,7 @@ void Command(HWND dialog, int id, HWND control) {
 }  // namespace
 
 HWND GetNextDlgTabItem(HWND dialog, HWND control, BOOL previous) {
-  std::vector<HWND> order;
-  for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) order.push_back(c);
+  std::vector<HWND> order = Controls(dialog);
   if (order.empty()) return nullptr;
   auto at = std::find(order.begin(), order.end(), control);
   size_t start = at == order.end() ? (previous ? 0 : order.size() - 1) : static_cast<size_t>(at - order.begin());

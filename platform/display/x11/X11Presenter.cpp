@@ -136,9 +136,11 @@ X11Presenter::X11Presenter(std::unique_ptr<Connection> connection) : m_x(std::mo
 X11Presenter::~X11Presenter() = default;
 
 void X11Presenter::UpdateWindow(HWND hwnd) {
+  // The picture is taken under the lock: an older one must never be shown over a newer one
+  // (the input thread redraws exposed windows meanwhile).
+  std::lock_guard guard(m_lock);
   win32::WindowPicture picture;
   const bool alive = win32::PictureOf(hwnd, &picture);
-  std::lock_guard guard(m_lock);
   Display* d = m_x->display;
   auto found = m_x->windows.find(hwnd);
   if (!alive) {
