@@ -30,11 +30,11 @@ CUIControl* Make() {
 
 struct BuiltinClass {
   const wchar_t* name;
-  CUIControl* (*make)();
+  CUIControl* (*make)();  // null until the class is built
 };
 
-// The classes of the framework in the order they are tried. Further controls
-// join this table as they are built.
+// The framework's classes in the order they are tried; names are compared
+// exactly. A class joins by giving its row a maker.
 constexpr BuiltinClass kClasses[] = {
     {L"CUIControl", &Make<CUIControl>},
     {L"CUIForm", &Make<CUIForm>},
@@ -45,35 +45,70 @@ constexpr BuiltinClass kClasses[] = {
     {L"CUIWrapPanel", &Make<CUIWrapPanel>},
     {L"CUIStackPanel", &Make<CUIStackPanel>},
     {L"CUIDockPanel", &Make<CUIDockPanel>},
+    {L"CUIEditEx", nullptr},
+    {L"CUIPhoto", nullptr},
+    {L"CUIPhotoEx", nullptr},
+    {L"CUIPhotoCxImage", nullptr},
+    {L"CUIGifPhoto", nullptr},
+    {L"CUITabControl", nullptr},
+    {L"CUITabItem", nullptr},
+    {L"CUITabItemHeader", nullptr},
+    {L"CUIListItem", nullptr},
+    {L"CUIList", nullptr},
+    {L"CUIListBox", nullptr},
+    {L"CUIComboBox", nullptr},
+    {L"CUIListBoxItem", nullptr},
+    {L"CUIScrollBar", nullptr},
     {L"CUICheckBox", &Make<CUICheckBox>},
     {L"CUIRadioButton", &Make<CUIRadioButton>},
+    {L"CUIProgressBar", nullptr},
+    {L"CUIWebBrowser", nullptr},
     {L"CUIPage", &Make<CUIPage>},
+    {L"CUISlider", nullptr},
+    {L"CUIScrollViewer", nullptr},
+    {L"CUIMultiEdit", nullptr},
     {L"CUISplitPanel", &Make<CUISplitPanel>},
+    {L"CUIListView", nullptr},
+};
+
+template <typename T>
+_SkinConfig* MakeRecord() {
+  return new T;
+}
+
+struct BuiltinRecord {
+  const wchar_t* name;
+  _SkinConfig* (*make)();
+};
+
+// The default style record of each class that has one; a class joins with
+// its row. Several classes may share a record class.
+constexpr BuiltinRecord kRecords[] = {
+    {L"CUIForm", &MakeRecord<_FormConfig>},
+    {L"CUICaption", &MakeRecord<_CaptionConfig>},
+    {L"CUIButton", &MakeRecord<_ButtonConfig>},
+    {L"CUILabel", &MakeRecord<_LabelConfig>},
+    {L"CUIPanel", &MakeRecord<_PanelConfig>},
+    {L"CUIWrapPanel", &MakeRecord<_WrapPanelConfig>},
+    {L"CUIStackPanel", &MakeRecord<_StackPanelConfig>},
+    {L"CUIDockPanel", &MakeRecord<_DockPanelConfig>},
+    {L"CUICheckBox", &MakeRecord<_CheckBoxConfig>},
+    {L"CUIRadioButton", &MakeRecord<_RadioButtonConfig>},
+    {L"CUIPage", &MakeRecord<_PageConfig>},
+    {L"CUISplitPanel", &MakeRecord<_SplitPanelConfig>},
 };
 
 }  // namespace
 
 CUIControl* CreateBuiltinControl(CString className) {
   for (const BuiltinClass& c : kClasses) {
-    if (className == c.name) return c.make();
+    if (className == c.name) return c.make ? c.make() : nullptr;
   }
   return nullptr;
 }
 
 void RegisterBuiltinSkinConfigs(CUISkinManager& skins) {
-  // The style records of the controls register here as their classes are built.
-  skins.RegisterSkinConfig(L"CUIForm", new _FormConfig);
-  skins.RegisterSkinConfig(L"CUICaption", new _CaptionConfig);
-  skins.RegisterSkinConfig(L"CUIButton", new _ButtonConfig);
-  skins.RegisterSkinConfig(L"CUILabel", new _LabelConfig);
-  skins.RegisterSkinConfig(L"CUIPanel", new _PanelConfig);
-  skins.RegisterSkinConfig(L"CUIWrapPanel", new _WrapPanelConfig);
-  skins.RegisterSkinConfig(L"CUIStackPanel", new _StackPanelConfig);
-  skins.RegisterSkinConfig(L"CUIDockPanel", new _DockPanelConfig);
-  skins.RegisterSkinConfig(L"CUICheckBox", new _CheckBoxConfig);
-  skins.RegisterSkinConfig(L"CUIRadioButton", new _RadioButtonConfig);
-  skins.RegisterSkinConfig(L"CUIPage", new _PageConfig);
-  skins.RegisterSkinConfig(L"CUISplitPanel", new _SplitPanelConfig);
+  for (const BuiltinRecord& r : kRecords) skins.RegisterSkinConfig(r.name, r.make());
 }
 
 }  // namespace UI
