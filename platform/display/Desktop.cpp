@@ -47,8 +47,20 @@ bool Desktop::UseSystemDisplay() {
 }
 
 void Desktop::SetPresenter(std::unique_ptr<Presenter> presenter) {
+  SIZE size;
+  if (presenter && presenter->ScreenSize(&size)) SetScreenSize(size.cx, size.cy, 0);  // a display's work area is its own
+  std::shared_ptr<Presenter> old;
+  {
+    std::lock_guard guard(m_lock);
+    old = std::move(m_presenter);
+    m_presenter = std::move(presenter);
+  }
+  // The old one goes outside the lock: its input thread may be asking the desktop meanwhile.
+}
+
+std::shared_ptr<Presenter> Desktop::CurrentPresenter() const {
   std::lock_guard guard(m_lock);
-  m_presenter = std::move(presenter);
+  return m_presenter;
 }
 
 bool Desktop::HasPresenter() const {

@@ -73,4 +73,20 @@ void Desktop::WindowChanged(HWND hwnd) {
   presenter->UpdateWindow(root ? root : hwnd);
 }
 
+void Desktop::CursorChanged() {
+  if (auto presenter = CurrentPresenter()) presenter->CursorChanged();
+}
+
+void Desktop::CaptureChanged(HWND hwnd) {
+  if (auto presenter = CurrentPresenter()) presenter->CaptureChanged(hwnd);
+}
+
+void Desktop::TrayChanged() {
+  if (auto presenter = CurrentPresenter()) presenter->TrayChanged();
+}
+
+void Desktop::WindowActivated(HWND hwnd) {
+  if (auto presenter = CurrentPresenter()) presenter->Activated(hwnd);
+}
+
 }  // namespace display

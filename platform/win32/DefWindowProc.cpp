@@ -1,8 +1,11 @@
 // What a window does with a message its procedure leaves to the system.
 #include <algorithm>
 
+#include "win32/Cursor.h"
 #include "win32/GdiDraw.h"
 #include "win32/Metrics.h"
+#include "win32/MoveSize.h"
+#include "win32/NonClient.h"
 #include "win32/WinError.h"
 #include "win32/WindowClass.h"
 #include "win32/WindowOps.h"
@@ -20,6 +23,7 @@ LRESULT SetText(HWND hwnd, LPCWSTR text) {
     topLevel = !w->parent;
   }
   if (topLevel) win32::NotifyTopLevelChanged();
+  if (topLevel) win32::PaintNonClient(hwnd);  // the caption shows the new title
   return TRUE;
 }
 
@@ -55,6 +59,40 @@ LRESULT EraseBackground(HWND hwnd, HDC dc) {
   return 1;
 }
 
+// The pointer's shape over a window: a child's parent decides first; in the client area the
+// class's cursor (none: left as it is), on the frame the sizing arrows, elsewhere the arrow.
+LRESULT SetCursorFor(HWND hwnd, WPARAM wParam, LPARAM lParam) {
+  if (GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_CHILD) {
+    HWND parent = GetAncestor(hwnd, GA_PARENT);
+    if (parent && SendMessageW(parent, WM_SETCURSOR, wParam, lParam)) return TRUE;
+  }
+  const LRESULT hit = static_cast<SHORT>(LOWORD(static_cast<DWORD_PTR>(lParam)));
+  LPCWSTR shape = IDC_ARROW;
+  switch (hit) {
+    case HTCLIENT: {
+      HCURSOR own;
+      {
+        std::lock_guard guard(win32::WindowLock());
+        win32::Window* w = win32::LookupWindowLocked(hwnd);
+        own = w ? w->cls->cursor : nullptr;
+      }
+      if (!own) return FALSE;
+      SetCursor(own);
+      return TRUE;
+    }
+    case HTLEFT:
+    case HTRIGHT: shape = IDC_SIZEWE; break;
+    case HTTOP:
+    case HTBOTTOM: shape = IDC_SIZENS; break;
+    case HTTOPLEFT:
+    case HTBOTTOMRIGHT: shape = IDC_SIZENWSE; break;
+    case HTTOPRIGHT:
+    case HTBOTTOMLEFT: shape = IDC_SIZENESW; break;
+  }
+  SetCursor(LoadCursorW(nullptr, shape));
+  return TRUE;
+}
+
 DWORD StyleOf(HWND hwnd) { return static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_STYLE)); }
 
 // Where a screen point lies on a window: the client area, the caption, an edge of the sizing
@@ -79,6 +117,8 @@ LRESULT HitTest(HWND hwnd, POINT p) {
     if (left) return HTLEFT;
     if (right) return HTRIGHT;
   }
+  RECT close;
+  if (win32::CloseBoxRect(hwnd, &close) && PtInRect(&close, p)) return HTCLOSE;
   if ((style & WS_CAPTION) == WS_CAPTION && p.y < window.top + in.top && p.y >= window.top + frame) return HTCAPTION;
   return HTBORDER;
 }
@@ -116,8 +156,25 @@ LRESULT DefWindowProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       return 0;
     }
     case WM_MOUSEACTIVATE: return MA_ACTIVATE;
+    case WM_SETCURSOR: return SetCursorFor(hwnd, wParam, lParam);
+    case WM_NCPAINT: win32::PaintNonClient(hwnd); return 0;
+    case WM_NCLBUTTONUP:
+      if (wParam == static_cast<WPARAM>(HTCLOSE)) SendMessageW(hwnd, WM_SYSCOMMAND, SC_CLOSE, lParam);
+      return 0;
+    case WM_NCLBUTTONDOWN:
+      // The caption moves the window, the frame's edges size it.
+      if (WPARAM command = win32::MoveSizeCommand(static_cast<LRESULT>(wParam)))
+        SendMessageW(hwnd, WM_SYSCOMMAND, command, lParam);
+      return 0;
     case WM_SYSCOMMAND:
       switch (wParam & 0xFFF0) {
+        case SC_MOVE:
+        case SC_SIZE: {
+          POINT start{static_cast<SHORT>(LOWORD(static_cast<DWORD_PTR>(lParam))),
+                      static_cast<SHORT>(HIWORD(static_cast<DWORD_PTR>(lParam)))};
+          win32::MoveSizeLoop(hwnd, wParam, start);
+          return 0;
+        }
         case SC_CLOSE: SendMessageW(hwnd, WM_CLOSE, 0, 0); return 0;
         case SC_MINIMIZE: ShowWindow(hwnd, SW_MINIMIZE); return 0;
         case SC_MAXIMIZE: ShowWindow(hwnd, SW_MAXIMIZE); return 0;
