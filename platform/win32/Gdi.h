@@ -13,6 +13,10 @@ HGDIOBJ GetStockObject(int index);
 
 // Fonts.
 HFONT CreateFontIndirectW(const LOGFONTW* description);
+// The same from the description's fields; the face is cut to LF_FACESIZE - 1 characters.
+HFONT CreateFontW(int height, int width, int escapement, int orientation, int weight, DWORD italic, DWORD underline,
+                  DWORD strikeOut, DWORD charSet, DWORD outPrecision, DWORD clipPrecision, DWORD quality,
+                  DWORD pitchAndFamily, LPCWSTR face);
 
 // Regions.
 // An empty rectangle (right <= left or bottom <= top) gives an empty region.

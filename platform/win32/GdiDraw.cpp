@@ -187,6 +187,27 @@ int SelectClipRgn(HDC dc, HRGN region) {
   return ComplexityOf(*found->State().clip);
 }
 
+int ExtSelectClipRgn(HDC dc, HRGN region, int mode) {
+  if (mode == RGN_COPY) return SelectClipRgn(dc, region);
+  auto* found = win32::FindGdi<win32::GdiDc>(dc);
+  if (!found) return ERROR;
+  if (!region) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return ERROR;
+  }
+  HRGN current = CreateRectRgn(0, 0, 0, 0);
+  win32::FindGdi<win32::GdiRegion>(current)->Area() = ClipOrArea(*found);
+  int result = CombineRgn(current, current, region, mode);
+  if (result != ERROR) result = SelectClipRgn(dc, current);
+  DeleteObject(current);
+  return result;
+}
+
+int SetMapMode(HDC dc, int mode) {
+  if (!win32::FindGdi<win32::GdiDc>(dc) || mode != MM_TEXT) return 0;
+  return MM_TEXT;
+}
+
 int IntersectClipRect(HDC dc, int left, int top, int right, int bottom) {
   auto* found = win32::FindGdi<win32::GdiDc>(dc);
   if (!found) return ERROR;

@@ -74,6 +74,10 @@ int GetBkMode(HDC dc);
 // clip); the rectangles of IntersectClipRect and ExcludeClipRect are logical. Each returns
 // the complexity of the new clip, or ERROR.
 int SelectClipRgn(HDC dc, HRGN region);
+// The clip becomes clip `mode` region (RGN_AND, RGN_OR, RGN_XOR, RGN_DIFF; a DC without a
+// clip region starts from its whole area), or a copy of the region with RGN_COPY, where a
+// null region removes the clip.
+int ExtSelectClipRgn(HDC dc, HRGN region, int mode);
 int IntersectClipRect(HDC dc, int left, int top, int right, int bottom);
 int ExcludeClipRect(HDC dc, int left, int top, int right, int bottom);
 // The clip's bounding box in logical coordinates (the whole area without a clip region).
@@ -84,6 +88,11 @@ int GetClipRgn(HDC dc, HRGN region);
 // The new depth of the saved states, or 0. RestoreDC: a level from SaveDC, or -n for n back.
 int SaveDC(HDC dc);
 BOOL RestoreDC(HDC dc, int savedDc);
+
+// Only the text mapping mode exists (a logical unit is a pixel): the previous mode, MM_TEXT;
+// 0 for an unknown DC or another mode.
+constexpr int MM_TEXT = 1;
+int SetMapMode(HDC dc, int mode);
 
 BOOL SetViewportOrgEx(HDC dc, int x, int y, LPPOINT previous);
 BOOL OffsetViewportOrgEx(HDC dc, int dx, int dy, LPPOINT previous);

@@ -41,3 +41,24 @@ HFONT CreateFontIndirectW(const LOGFONTW* description) {
   copy.lfFaceName[LF_FACESIZE - 1] = L'\0';
   return static_cast<HFONT>(win32::AddGdiObject(std::make_unique<win32::GdiFont>(copy)));
 }
+
+HFONT CreateFontW(int height, int width, int escapement, int orientation, int weight, DWORD italic, DWORD underline,
+                  DWORD strikeOut, DWORD charSet, DWORD outPrecision, DWORD clipPrecision, DWORD quality,
+                  DWORD pitchAndFamily, LPCWSTR face) {
+  LOGFONTW description{height,
+                       width,
+                       escapement,
+                       orientation,
+                       weight,
+                       static_cast<BYTE>(italic),
+                       static_cast<BYTE>(underline),
+                       static_cast<BYTE>(strikeOut),
+                       static_cast<BYTE>(charSet),
+                       static_cast<BYTE>(outPrecision),
+                       static_cast<BYTE>(clipPrecision),
+                       static_cast<BYTE>(quality),
+                       static_cast<BYTE>(pitchAndFamily),
+                       {}};
+  if (face) std::wcsncpy(description.lfFaceName, face, LF_FACESIZE - 1);
+  return CreateFontIndirectW(&description);
+}

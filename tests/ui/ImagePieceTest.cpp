@@ -118,6 +118,54 @@ TEST_F(DrawTest, PiecesDrawTheirSourceAndEmptyFilesDrawNothing) {
   EXPECT_EQ(At(2, 10).getARGB(), 0xFF0000FFu);  // outside the clip: unchanged
 }
 
+TEST_F(DrawTest, ASourceOutsideTheImageIsClampedInPlaceAndTheSizeIsKnown) {
+  UI::tagImageItem* item = UI::DXCore::s_rscc.GetImageItem(W(dir / "rb.png"));
+  ASSERT_NE(item, nullptr);
+  UI::DXCore paint;
+  paint.ResetD3DSize(40, 20);
+  UI::RectF source(-5, -5, 20, 20), dest(0, 0, 40, 20);
+  EXPECT_EQ(paint.DrawImage(item, &dest, &source, 0xFFFFFFFF), E_FAIL);  // no paint
+  ASSERT_EQ(paint.BeginPaint(), S_OK);
+  EXPECT_EQ(paint.DrawImage(item, &dest, &source, 0xFFFFFFFF), 0);
+  EXPECT_EQ(source, UI::RectF(0, 0, 10, 10));
+  EXPECT_EQ(paint.GetTarget().getPixelAt(2, 10).getARGB(), 0xFFFF0000u);
+  EXPECT_EQ(paint.GetTarget().getPixelAt(38, 10).getARGB(), 0xFF0000FFu);
+  UI::RectF nothing(3, 3, 3, 8);  // no width: the whole image
+  EXPECT_EQ(paint.DrawImage(W(dir / "rb.png"), &dest, &nothing, 0xFFFFFFFF, 0), 0);
+  EXPECT_EQ(paint.DrawImage(W(dir / "rb.png"), &dest, &nothing, 0xFFFFFFFF, 1), E_FAIL);  // one frame only
+  EXPECT_EQ(paint.DrawImage(W(dir / "missing.png"), &dest, nullptr, 0xFFFFFFFF, 0), E_FAIL);
+  paint.EndPaint(nullptr, 0, 0, 40, 20);
+
+  UI::_COREIMAGE_INFO first, second;
+  EXPECT_EQ(paint.GetTextureInfo(W(dir / "rb.png"), &first, nullptr), 0);
+  EXPECT_EQ(first.width, 10);
+  EXPECT_EQ(first.height, 10);
+  EXPECT_EQ(paint.GetTextureInfo(W(dir / "missing.png"), &first, &second), E_FAIL);
+  paint.ReleaseTexture(W(dir / "rb.png"));
+  EXPECT_EQ(UI::DXCore::s_rscc.SearchImageItem(W(dir / "rb.png")), nullptr);
+}
+
+TEST_F(DrawTest, DrawingShowsOnlyWhereTheClipImageIsOpaque) {
+  // The left half of the mask is opaque, the right half clear.
+  juce::Image half(juce::Image::ARGB, 10, 10, true);
+  juce::Graphics(half).fillAll(juce::Colours::transparentBlack);
+  {
+    juce::Graphics g(half);
+    g.setColour(juce::Colours::white);
+    g.fillRect(0, 0, 5, 10);
+  }
+  uitest::WritePng(dir / "half.png", half);
+  UI::DXCore paint;
+  paint.ResetD3DSize(40, 20);
+  ASSERT_EQ(paint.BeginPaint(), S_OK);
+  UI::RectF dest(0, 0, 40, 20);
+  paint.SetClipToImageAlpha(W(dir / "half.png"), &dest, nullptr);
+  paint.FillRectangle(CRect(0, 0, 40, 20), 0xFF00FF00);
+  EXPECT_EQ(paint.GetTarget().getPixelAt(5, 10).getARGB(), 0xFF00FF00u);
+  EXPECT_EQ(paint.GetTarget().getPixelAt(35, 10).getARGB(), 0xFF000000u);
+  paint.EndPaint(nullptr, 0, 0, 40, 20);
+}
+
 TEST_F(DrawTest, PureColoursReplaceTheImageOnlyWithAlpha) {
   UI::_ImageEdgeConfig edge;
   edge.m_strFile = W(dir / "rb.png");

@@ -137,6 +137,40 @@ TEST(GdiDraw, ClipsSavedStatesAndOriginsLimitWhereDrawingLands) {
   DeleteObject(blue);
 }
 
+TEST(GdiDraw, ExtSelectClipRgnCombinesWithTheClipOrTheWholeArea) {
+  Canvas c(20, 20);
+  const RECT all{0, 0, 20, 20};
+  HRGN left = CreateRectRgn(0, 0, 10, 20);
+  HRGN top = CreateRectRgn(0, 0, 20, 10);
+  // Without a clip region the whole area is the start: DIFF leaves the right half.
+  EXPECT_EQ(ExtSelectClipRgn(c.dc(), left, RGN_DIFF), SIMPLEREGION);
+  EXPECT_EQ(ExtSelectClipRgn(c.dc(), top, RGN_AND), SIMPLEREGION);
+  HBRUSH red = CreateSolidBrush(kRed);
+  FillRect(c.dc(), &all, red);
+  EXPECT_EQ(c.Count(kRed, all), 100);
+  EXPECT_EQ(c.At(15, 5), kRed);
+  EXPECT_EQ(c.At(5, 5), kWhite);
+  // OR adds, XOR leaves what only one has, COPY replaces, a null COPY removes the clip.
+  EXPECT_EQ(ExtSelectClipRgn(c.dc(), left, RGN_OR), COMPLEXREGION);
+  EXPECT_EQ(ExtSelectClipRgn(c.dc(), top, RGN_XOR), SIMPLEREGION);  // the lower left quarter
+  HBRUSH blue = CreateSolidBrush(kBlue);
+  FillRect(c.dc(), &all, blue);
+  EXPECT_EQ(c.Count(kBlue, all), 100);
+  EXPECT_EQ(c.At(5, 15), kBlue);
+  EXPECT_EQ(ExtSelectClipRgn(c.dc(), top, RGN_COPY), SIMPLEREGION);
+  RECT box;
+  GetClipBox(c.dc(), &box);
+  EXPECT_EQ(box.bottom, 10);
+  EXPECT_EQ(ExtSelectClipRgn(c.dc(), nullptr, RGN_COPY), SIMPLEREGION);
+  EXPECT_EQ(GetClipRgn(c.dc(), top), 0);
+  EXPECT_EQ(ExtSelectClipRgn(c.dc(), nullptr, RGN_AND), ERROR);
+  EXPECT_EQ(ExtSelectClipRgn(nullptr, top, RGN_AND), ERROR);
+  DeleteObject(left);
+  DeleteObject(top);
+  DeleteObject(red);
+  DeleteObject(blue);
+}
+
 TEST(GdiDraw, FocusRectangleInvertsEveryOtherBorderPixelAndUndoesItself) {
   Canvas c(10, 10);
   RECT r{1, 1, 9, 9};

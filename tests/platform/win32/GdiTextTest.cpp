@@ -241,3 +241,23 @@ TEST(GdiText, ExtTextOutUsesTheSelectedFontAndSpacing) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(GdiText, CreateFontWKeepsEveryFieldAndCutsALongFace) {
+  HFONT font = CreateFontW(-14, 0, 0, 0, FW_BOLD, 1, 1, 0, DEFAULT_CHARSET, OUT_CHARACTER_PRECIS,
+                           CLIP_DEFAULT_PRECIS, PROOF_QUALITY, DEFAULT_PITCH, L"A face name longer than thirty-one chars");
+  ASSERT_NE(font, nullptr);
+  LOGFONTW read{};
+  ASSERT_EQ(GetObjectW(font, sizeof read, &read), static_cast<int>(sizeof read));
+  EXPECT_EQ(read.lfHeight, -14);
+  EXPECT_EQ(read.lfWeight, FW_BOLD);
+  EXPECT_EQ(read.lfItalic, 1);
+  EXPECT_EQ(read.lfUnderline, 1);
+  EXPECT_EQ(read.lfOutPrecision, OUT_CHARACTER_PRECIS);
+  EXPECT_EQ(read.lfQuality, PROOF_QUALITY);
+  EXPECT_EQ(std::wcslen(read.lfFaceName), static_cast<size_t>(LF_FACESIZE - 1));
+  DeleteObject(font);
+}
+
+}  // namespace
