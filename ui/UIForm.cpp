@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "ui/UIManager.h"
+#include "ui/controls/UICaption.h"
 #include "ui/image/ImageConfig.h"
 #include "ui/render/DXCore.h"
 #include "win32/Gdi.h"
@@ -223,6 +224,7 @@ void CUIForm::OnSize(UINT type, int cx, int cy) {
   CWnd::OnSize(type, cx, cy);
   if (cx < 1 || cy < 1) return;
   m_pCore->ResetD3DSize(cx, cy);
+  if (auto* caption = dynamic_cast<CUICaption*>(m_pCaption)) caption->OnSize(type);
   ArrangeAllSubControls();
   SetFormRgn();
   Refresh(FALSE, nullptr);
@@ -259,8 +261,9 @@ LRESULT CUIForm::OnNcHitTest(CPoint point) {
     if (left) return HTLEFT;
     if (right) return HTRIGHT;
   }
-  // The caption control's area drags the form.
-  if (m_pCaption && m_pCaption->IsVisible() && m_pCaption->GetBounds().PtInRect(p)) return HTCAPTION;
+  // The caption's free area drags the form; its buttons are client area.
+  auto* caption = dynamic_cast<CUICaption*>(m_pCaption);
+  if (caption && caption->IsVisible() && caption->IsHitCaption(CPoint(p.x, p.y)) == 1) return HTCAPTION;
   return HTCLIENT;
 }
 

@@ -133,6 +133,9 @@ BOOL PeekMessageW(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax, UINT rem
   auto queue = MessageQueue::Current();
   auto removal = (removeFlags & PM_REMOVE) ? win32::Removal::Remove : win32::Removal::Keep;
   if (!queue->Retrieve(msg, hwnd, filterMin, filterMax, removal)) return FALSE;
+  // Messages made at retrieval (timers, paint, quit) carry the pointer's
+  // position of that moment, as queued input carries its own.
+  if (msg->message == WM_TIMER || msg->message == WM_PAINT || msg->message == WM_QUIT) GetCursorPos(&msg->pt);
   win32::t_messageTime = static_cast<LONG>(msg->time);
   win32::t_messagePos = MAKELONG(static_cast<WORD>(msg->pt.x), static_cast<WORD>(msg->pt.y));
   return TRUE;

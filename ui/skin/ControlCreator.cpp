@@ -1,6 +1,21 @@
 #include "ui/skin/ControlCreator.h"
 
 #include "ui/UIForm.h"
+#include "ui/controls/ButtonConfig.h"
+#include "ui/controls/CaptionConfig.h"
+#include "ui/controls/CheckBoxConfig.h"
+#include "ui/controls/LabelConfig.h"
+#include "ui/controls/PageConfig.h"
+#include "ui/controls/PanelConfig.h"
+#include "ui/controls/UIButton.h"
+#include "ui/controls/UICaption.h"
+#include "ui/controls/UIDockPanel.h"
+#include "ui/controls/UILabel.h"
+#include "ui/controls/UIPage.h"
+#include "ui/controls/UIRadioButton.h"
+#include "ui/controls/UISplitPanel.h"
+#include "ui/controls/UIStackPanel.h"
+#include "ui/controls/UIWrapPanel.h"
 #include "ui/skin/FormConfig.h"
 #include "ui/skin/UISkinManager.h"
 
@@ -23,13 +38,13 @@ struct BuiltinClass {
 constexpr BuiltinClass kClasses[] = {
     {L"CUIControl", &Make<CUIControl>},
     {L"CUIForm", &Make<CUIForm>},
-    {L"CUICaption", nullptr},
-    {L"CUIButton", nullptr},
-    {L"CUILabel", nullptr},
-    {L"CUIPanel", nullptr},
-    {L"CUIWrapPanel", nullptr},
-    {L"CUIStackPanel", nullptr},
-    {L"CUIDockPanel", nullptr},
+    {L"CUICaption", &Make<CUICaption>},
+    {L"CUIButton", &Make<CUIButton>},
+    {L"CUILabel", &Make<CUILabel>},
+    {L"CUIPanel", &Make<CUIPanel>},
+    {L"CUIWrapPanel", &Make<CUIWrapPanel>},
+    {L"CUIStackPanel", &Make<CUIStackPanel>},
+    {L"CUIDockPanel", &Make<CUIDockPanel>},
     {L"CUIEditEx", nullptr},
     {L"CUIPhoto", nullptr},
     {L"CUIPhotoEx", nullptr},
@@ -44,15 +59,15 @@ constexpr BuiltinClass kClasses[] = {
     {L"CUIComboBox", nullptr},
     {L"CUIListBoxItem", nullptr},
     {L"CUIScrollBar", nullptr},
-    {L"CUICheckBox", nullptr},
-    {L"CUIRadioButton", nullptr},
+    {L"CUICheckBox", &Make<CUICheckBox>},
+    {L"CUIRadioButton", &Make<CUIRadioButton>},
     {L"CUIProgressBar", nullptr},
     {L"CUIWebBrowser", nullptr},
-    {L"CUIPage", nullptr},
+    {L"CUIPage", &Make<CUIPage>},
     {L"CUISlider", nullptr},
     {L"CUIScrollViewer", nullptr},
     {L"CUIMultiEdit", nullptr},
-    {L"CUISplitPanel", nullptr},
+    {L"CUISplitPanel", &Make<CUISplitPanel>},
     {L"CUIListView", nullptr},
 };
 
@@ -70,6 +85,17 @@ struct BuiltinRecord {
 // its row. Several classes may share a record class.
 constexpr BuiltinRecord kRecords[] = {
     {L"CUIForm", &MakeRecord<_FormConfig>},
+    {L"CUICaption", &MakeRecord<_CaptionConfig>},
+    {L"CUIButton", &MakeRecord<_ButtonConfig>},
+    {L"CUILabel", &MakeRecord<_LabelConfig>},
+    {L"CUIPanel", &MakeRecord<_PanelConfig>},
+    {L"CUIWrapPanel", &MakeRecord<_WrapPanelConfig>},
+    {L"CUIStackPanel", &MakeRecord<_StackPanelConfig>},
+    {L"CUIDockPanel", &MakeRecord<_DockPanelConfig>},
+    {L"CUICheckBox", &MakeRecord<_CheckBoxConfig>},
+    {L"CUIRadioButton", &MakeRecord<_RadioButtonConfig>},
+    {L"CUIPage", &MakeRecord<_PageConfig>},
+    {L"CUISplitPanel", &MakeRecord<_SplitPanelConfig>},
 };
 
 }  // namespace

@@ -1,0 +1,117 @@
+#include "ControlFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "display/Desktop.h"
+#include "ui/render/DXCore.h"
+
+namespace uitest {
+
+using display::Desktop;
+
+void PrintTo(const EventRecord& e, std::ostream* os) { *os << "{" << e.sender << ", " << e.id << "}"; }
+
+int FixtureForm::Make(int width, int height, int x, int y) {
+  if (!Create(WS_POPUP, L"DorvControlTest", L"控件", nullptr, 0, CRect(x, y, x + width, y + height))) return 0;
+  ListenEvent(1, fastdelegate::MakeDelegate(this, &FixtureForm::OnClick));
+  ListenEvent(2, fastdelegate::MakeDelegate(this, &FixtureForm::OnChanged));
+  ListenEvent(5, fastdelegate::MakeDelegate(this, &FixtureForm::OnEnter));
+  ListenEvent(6, fastdelegate::MakeDelegate(this, &FixtureForm::OnLeave));
+  ::SetWindowPos(m_hWnd, nullptr, x, y, width, height, SWP_NOZORDER);
+  ShowWindow(SW_SHOW);
+  ::SetForegroundWindow(m_hWnd);
+  ::SetFocus(m_hWnd);
+  Desktop::Get().PumpUntilIdle();
+  return 1;
+}
+
+int FixtureForm::Log(int id, UI::CUIControl* sender) {
+  const CString name = sender ? sender->GetObjectID() : CString(L"?");
+  std::string narrow;
+  for (int i = 0; i < name.GetLength(); ++i) narrow += static_cast<char>(name[i]);
+  m_events.push_back({narrow, id});
+  return 0;
+}
+
+std::vector<EventRecord> FixtureForm::TakeEvents() {
+  std::vector<EventRecord> events;
+  events.swap(m_events);
+  return events;
+}
+
+CRect FixtureForm::BoundsOf(const wchar_t* id) {
+  UI::CUIControl* control = FindControlRecusive(id);
+  return control ? control->GetBounds() : CRect();
+}
+
+POINT FixtureForm::ToScreen(int x, int y) {
+  POINT at{x, y};
+  ::ClientToScreen(m_hWnd, &at);
+  return at;
+}
+
+void FixtureForm::MoveTo(int x, int y) {
+  const POINT at = ToScreen(x, y);
+  Desktop::Get().MouseMove(at.x, at.y);
+  Desktop::Get().PumpUntilIdle();
+}
+
+void FixtureForm::Down(int x, int y) {
+  const POINT at = ToScreen(x, y);
+  Desktop::Get().MouseMove(at.x, at.y);
+  Desktop::Get().MouseDown(Desktop::Button::Left, at.x, at.y);
+  Desktop::Get().PumpUntilIdle();
+}
+
+void FixtureForm::Up(int x, int y) {
+  const POINT at = ToScreen(x, y);
+  Desktop::Get().MouseMove(at.x, at.y);
+  Desktop::Get().MouseUp(Desktop::Button::Left, at.x, at.y);
+  Desktop::Get().PumpUntilIdle();
+}
+
+void FixtureForm::Click(int x, int y) {
+  Down(x, y);
+  Up(x, y);
+}
+
+void FixtureForm::ClickOn(const wchar_t* id) {
+  const CPoint middle = BoundsOf(id).CenterPoint();
+  Click(middle.x, middle.y);
+}
+
+void FixtureForm::Key(UINT virtualKey) {
+  Desktop::Get().KeyPress(virtualKey);
+  Desktop::Get().PumpUntilIdle();
+}
+
+uint32_t FixtureForm::At(int x, int y) {
+  Desktop::Get().PumpUntilIdle();
+  return GetRenderContext()->GetBackBuffer().getPixelAt(x, y).getARGB();
+}
+
+Files ShippedTheme(const std::string& build) {
+  namespace fs = std::filesystem;
+  Files files;
+  const fs::path source(DORV_THEME_SOURCE_DIR);
+  for (const auto& entry : fs::recursive_directory_iterator(source)) {
+    if (!entry.is_regular_file()) continue;
+    const fs::path relative = fs::relative(entry.path(), source);
+    if (relative == "CMakeLists.txt") continue;
+    std::ifstream in(entry.path(), std::ios::binary);
+    std::stringstream content;
+    content << in.rdbuf();
+    const std::string name = relative == "PreSkin.xml" ? "PreSkin.xml" : "Theme/" + relative.string();
+    files[name] = content.str();
+  }
+  std::string& buildFile = files["Theme/Build.xml"];
+  const auto end = buildFile.rfind("</BuildRoot>");
+  if (end != std::string::npos) buildFile.insert(end, build);
+  return files;
+}
+
+}  // namespace uitest

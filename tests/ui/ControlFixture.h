@@ -1,0 +1,60 @@
+#pragma once
+// A form for the controls' tests: built from a skin's build node, shown on the
+// headless desktop in the foreground, driven by injected pointer and key input
+// (in client coordinates), with a log of the events that reach its root.
+#include <string>
+#include <vector>
+
+#include "UiTestSupport.h"
+#include "ui/UIForm.h"
+
+namespace uitest {
+
+struct EventRecord {
+  std::string sender;  // the object ID of the sender
+  int id = 0;
+  friend bool operator==(const EventRecord&, const EventRecord&) = default;
+};
+void PrintTo(const EventRecord& e, std::ostream* os);
+
+class FixtureForm : public UI::CUIForm {
+ public:
+  explicit FixtureForm(const wchar_t* id = L"Fixture") { SetObjectID(id); }
+  // Creates the window at (x, y) with the client size, shows it in front and
+  // logs events 1, 2, 5 and 6. 0 when the form could not be made.
+  int Make(int width, int height, int x = 100, int y = 100);
+
+  template <typename T>
+  T* Get(const wchar_t* id) {
+    return dynamic_cast<T*>(FindControlRecusive(id));
+  }
+  CRect BoundsOf(const wchar_t* id);
+
+  void MoveTo(int x, int y);
+  void Down(int x, int y);
+  void Up(int x, int y);
+  void Click(int x, int y);
+  // Clicks the middle of a control.
+  void ClickOn(const wchar_t* id);
+  void Key(UINT virtualKey);
+  // A pixel of the last frame, ARGB.
+  uint32_t At(int x, int y);
+  // The event log since the last call, emptied.
+  std::vector<EventRecord> TakeEvents();
+
+ private:
+  int Log(int id, UI::CUIControl* sender);
+  int OnClick(UI::CUIControl* sender, void*) { return Log(1, sender); }
+  int OnChanged(UI::CUIControl* sender, void*) { return Log(2, sender); }
+  int OnEnter(UI::CUIControl* sender, void*) { return Log(5, sender); }
+  int OnLeave(UI::CUIControl* sender, void*) { return Log(6, sender); }
+  POINT ToScreen(int x, int y);
+
+  std::vector<EventRecord> m_events;
+};
+
+// Every file of the shipped theme, with `build` (elements under "BuildRoot")
+// added to its build file.
+Files ShippedTheme(const std::string& build = "");
+
+}  // namespace uitest
