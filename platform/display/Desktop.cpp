@@ -56,6 +56,11 @@ bool Desktop::HasPresenter() const {
   return m_presenter != nullptr;
 }
 
+std::shared_ptr<Presenter> Desktop::CurrentPresenter() const {
+  std::lock_guard guard(m_lock);
+  return m_presenter;
+}
+
 int Desktop::ShowMessageBox(HWND owner, const std::wstring& text, const std::wstring& caption, UINT type) {
   MessageBoxCall call{owner, text, caption, type, 0};
   MessageBoxHandler handler;

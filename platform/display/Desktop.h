@@ -91,6 +91,10 @@ class Desktop {
   // Told by the window layer when a window drew on its surface or went: a presenter shows
   // its top-level window again.
   void WindowChanged(HWND hwnd);
+  // Told by the layer when the pointer's shape or confinement changed.
+  void CursorChanged();
+  void CaptureChanged(HWND hwnd);
+  void WindowActivated(HWND hwnd);
 
   // Dispatches the calling thread's messages (sent, posted, paint, due timers) until
   // none is waiting. A WM_QUIT found on the way is left in place and ends the pump.
@@ -102,6 +106,7 @@ class Desktop {
 
  private:
   Desktop() = default;
+  std::shared_ptr<Presenter> CurrentPresenter() const;
 
   mutable std::mutex m_lock;
   int m_width = 1280;

@@ -4,6 +4,7 @@
 
 #include "display/Desktop.h"
 #include "win32/Clock.h"
+#include "win32/Cursor.h"
 #include "win32/KeyState.h"
 #include "win32/Metrics.h"
 #include "win32/MouseTracking.h"
@@ -47,9 +48,11 @@ POINT Desktop::CursorPos() const {
 }
 
 void Desktop::SetCursorPosition(int x, int y) {
+  RECT clip;  // the screen, or the rectangle ClipCursor keeps the pointer in
+  GetClipCursor(&clip);
   std::lock_guard guard(m_lock);
-  RECT screen{0, 0, m_width, m_height};
-  m_cursor = POINT{std::clamp(x, 0, static_cast<int>(screen.right) - 1), std::clamp(y, 0, static_cast<int>(screen.bottom) - 1)};
+  m_cursor = POINT{std::clamp(x, static_cast<int>(clip.left), std::max(static_cast<int>(clip.left), static_cast<int>(clip.right) - 1)),
+                   std::clamp(y, static_cast<int>(clip.top), std::max(static_cast<int>(clip.top), static_cast<int>(clip.bottom) - 1))};
 }
 
 void Desktop::PostMouse(UINT clientMessage, UINT nonClientMessage, POINT at) {

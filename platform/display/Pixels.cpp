@@ -73,4 +73,16 @@ void Desktop::WindowChanged(HWND hwnd) {
   presenter->UpdateWindow(root ? root : hwnd);
 }
 
+void Desktop::CursorChanged() {
+  if (auto presenter = CurrentPresenter()) presenter->CursorChanged();
+}
+
+void Desktop::CaptureChanged(HWND hwnd) {
+  if (auto presenter = CurrentPresenter()) presenter->CaptureChanged(hwnd);
+}
+
+void Desktop::WindowActivated(HWND hwnd) {
+  if (auto presenter = CurrentPresenter()) presenter->Activated(hwnd);
+}
+
 }  // namespace display

@@ -20,6 +20,13 @@ class Presenter {
   // shaped and drawn as it is now, hidden when it is, removed when it is gone. Called on the
   // window's thread after it drew or went. Presenters without windows do nothing.
   virtual void UpdateWindow(HWND) {}
+  // The pointer's shape (GetCursor) or its confinement (GetClipCursor) changed.
+  virtual void CursorChanged() {}
+  // A window of the calling thread took the mouse capture (null: released it): a display
+  // sends the pointer's input to it wherever the pointer is, outside the program's windows too.
+  virtual void CaptureChanged(HWND) {}
+  // A top-level window became the active one (null: none is): it takes the keyboard.
+  virtual void Activated(HWND) {}
 };
 
 // The presenter of the system's display ($DISPLAY), or null when there is none or the

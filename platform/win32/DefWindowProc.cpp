@@ -1,6 +1,7 @@
 // What a window does with a message its procedure leaves to the system.
 #include <algorithm>
 
+#include "win32/Cursor.h"
 #include "win32/GdiDraw.h"
 #include "win32/Metrics.h"
 #include "win32/WinError.h"
@@ -53,6 +54,40 @@ LRESULT EraseBackground(HWND hwnd, HDC dc) {
   GetClientRect(hwnd, &client);
   FillRect(dc, &client, brush);
   return 1;
+}
+
+// The pointer's shape over a window: a child's parent decides first; in the client area the
+// class's cursor (none: left as it is), on the frame the sizing arrows, elsewhere the arrow.
+LRESULT SetCursorFor(HWND hwnd, WPARAM wParam, LPARAM lParam) {
+  if (GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_CHILD) {
+    HWND parent = GetAncestor(hwnd, GA_PARENT);
+    if (parent && SendMessageW(parent, WM_SETCURSOR, wParam, lParam)) return TRUE;
+  }
+  const LRESULT hit = static_cast<SHORT>(LOWORD(static_cast<DWORD_PTR>(lParam)));
+  LPCWSTR shape = IDC_ARROW;
+  switch (hit) {
+    case HTCLIENT: {
+      HCURSOR own;
+      {
+        std::lock_guard guard(win32::WindowLock());
+        win32::Window* w = win32::LookupWindowLocked(hwnd);
+        own = w ? w->cls->cursor : nullptr;
+      }
+      if (!own) return FALSE;
+      SetCursor(own);
+      return TRUE;
+    }
+    case HTLEFT:
+    case HTRIGHT: shape = IDC_SIZEWE; break;
+    case HTTOP:
+    case HTBOTTOM: shape = IDC_SIZENS; break;
+    case HTTOPLEFT:
+    case HTBOTTOMRIGHT: shape = IDC_SIZENWSE; break;
+    case HTTOPRIGHT:
+    case HTBOTTOMLEFT: shape = IDC_SIZENESW; break;
+  }
+  SetCursor(LoadCursorW(nullptr, shape));
+  return TRUE;
 }
 
 DWORD StyleOf(HWND hwnd) { return static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_STYLE)); }
@@ -116,6 +151,7 @@ LRESULT DefWindowProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       return 0;
     }
     case WM_MOUSEACTIVATE: return MA_ACTIVATE;
+    case WM_SETCURSOR: return SetCursorFor(hwnd, wParam, lParam);
     case WM_SYSCOMMAND:
       switch (wParam & 0xFFF0) {
         case SC_CLOSE: SendMessageW(hwnd, WM_CLOSE, 0, 0); return 0;

@@ -1,5 +1,6 @@
 // Keyboard focus and mouse capture, one of each per thread. They are held by HWND and
 // looked at again on every use: a window that went away has neither.
+#include "display/Desktop.h"
 #include "win32/WinError.h"
 #include "win32/WinUser.h"
 
@@ -54,6 +55,7 @@ HWND SetCapture(HWND hwnd) {
   }
   t_capture = hwnd;
   if (old && old != hwnd) SendMessageW(old, WM_CAPTURECHANGED, 0, reinterpret_cast<LPARAM>(hwnd));
+  if (old != hwnd) display::Desktop::Get().CaptureChanged(hwnd);
   return old;
 }
 
@@ -61,6 +63,7 @@ BOOL ReleaseCapture() {
   HWND old = Alive(t_capture);
   t_capture = nullptr;
   if (old) SendMessageW(old, WM_CAPTURECHANGED, 0, 0);
+  if (old) display::Desktop::Get().CaptureChanged(nullptr);
   return TRUE;
 }
 

@@ -76,7 +76,7 @@ bool SendTo(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, ULONGLONG deadlin
     return true;
   }
   auto self = MessageQueue::Current();
-  auto sent = std::make_shared<win32::SentMessage>(win32::SentMessage{hwnd, msg, wParam, lParam, 0, false, self});
+  auto sent = std::make_shared<win32::SentMessage>(win32::SentMessage{hwnd, msg, wParam, lParam, 0, false, self, {}});
   if (!ref.queue->PushSent(sent)) {
     SetLastError(ERROR_INVALID_WINDOW_HANDLE);
     return false;
@@ -117,7 +117,7 @@ BOOL SendNotifyMessageW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     win32::CallWindow(hwnd, msg, wParam, lParam);
     return TRUE;
   }
-  auto sent = std::make_shared<win32::SentMessage>(win32::SentMessage{hwnd, msg, wParam, lParam, 0, false, nullptr});
+  auto sent = std::make_shared<win32::SentMessage>(win32::SentMessage{hwnd, msg, wParam, lParam, 0, false, nullptr, {}});
   if (!ref.queue->PushSent(sent)) {
     SetLastError(ERROR_INVALID_WINDOW_HANDLE);
     return FALSE;

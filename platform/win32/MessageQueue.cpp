@@ -125,6 +125,12 @@ bool MessageQueue::PushSent(std::shared_ptr<SentMessage> sent) {
   return true;
 }
 
+bool MessageQueue::PushTask(std::function<void()> task) {
+  auto sent = std::make_shared<SentMessage>();
+  sent->task = std::move(task);
+  return PushSent(std::move(sent));
+}
+
 void MessageQueue::PostQuit(int exitCode) {
   {
     std::lock_guard guard(m_lock);
@@ -182,6 +188,10 @@ bool MessageQueue::ServeSent() {
       m_sent.pop_front();
     }
     served = true;
+    if (sent->task) {
+      sent->task();
+      continue;
+    }
     ++t_crossThreadSendDepth;
     LRESULT result = CallWindow(sent->hwnd, sent->msg, sent->wParam, sent->lParam);
     --t_crossThreadSendDepth;

@@ -13,6 +13,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -32,6 +33,7 @@ struct SentMessage {
   LRESULT result = 0;
   bool done = false;                       // guarded by the sender's queue lock
   std::shared_ptr<MessageQueue> sender;    // null for SendNotifyMessageW: nobody waits
+  std::function<void()> task;              // set: run on the thread in place of a window's procedure
 };
 
 struct ThreadTimer {
@@ -81,6 +83,9 @@ class MessageQueue {
   // Posts ahead of everything queued (what TranslateMessage makes of the key just taken).
   bool PostNext(const MSG& msg);
   bool PushSent(std::shared_ptr<SentMessage> sent);
+  // Runs `task` on the owning thread where it serves sent messages (inside any retrieval,
+  // modal loops included), in the order pushed. False when the thread has ended.
+  bool PushTask(std::function<void()> task);
   void PostQuit(int exitCode);
   // Wakes the owning thread so that it looks again (new paint, changed timers).
   void Wake();

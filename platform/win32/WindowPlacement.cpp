@@ -54,6 +54,7 @@ void Activate(HWND top) {
   }
   if (old && IsWindow(old)) SendNotifyMessageW(old, WM_ACTIVATE, WA_INACTIVE, reinterpret_cast<LPARAM>(top));
   if (top) SendNotifyMessageW(top, WM_ACTIVATE, WA_ACTIVE, reinterpret_cast<LPARAM>(old));
+  display::Desktop::Get().WindowActivated(top);  // a display gives it the keyboard
 }
 
 

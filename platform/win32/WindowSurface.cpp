@@ -3,6 +3,7 @@
 #include <map>
 #include <mutex>
 
+#include "win32/Caret.h"
 #include "win32/Gdi.h"
 #include "win32/GdiDc.h"
 #include "win32/GdiDraw.h"
@@ -138,6 +139,27 @@ juce::Image CopyRgb(GdiBitmap& surface, juce::Rectangle<int> part) {
   return out;
 }
 
+// Calls `invert(x, y)` for each pixel of the lit carets of `root` on a picture whose top left
+// corner is at `origin` on the screen: pictures show the caret, surfaces never hold it.
+template <typename Invert>
+void DrawCarets(HWND root, POINT origin, int width, int height, Invert invert) {
+  for (const LitCaret& caret : LitCarets()) {
+    if (caret.root != root) continue;
+    RECT r = caret.screen;
+    OffsetRect(&r, -origin.x, -origin.y);
+    for (int y = std::max(0, static_cast<int>(r.top)); y < std::min(height, static_cast<int>(r.bottom)); ++y)
+      for (int x = std::max(0, static_cast<int>(r.left)); x < std::min(width, static_cast<int>(r.right)); ++x) invert(x, y);
+  }
+}
+
+void InvertCarets(juce::Image::BitmapData& data, HWND root, POINT origin) {
+  DrawCarets(root, origin, data.width, data.height, [&](int x, int y) {
+    juce::Colour c = data.getPixelColour(x, y);
+    data.setPixelColour(x, y, juce::Colour(static_cast<juce::uint8>(255 - c.getRed()), static_cast<juce::uint8>(255 - c.getGreen()),
+                                           static_cast<juce::uint8>(255 - c.getBlue())));
+  });
+}
+
 }  // namespace
 
 HDC WindowDc(HWND hwnd, bool nonClient) {
@@ -157,7 +179,12 @@ juce::Image CaptureClient(HWND hwnd) {
   if (!PlacementOf(hwnd, false, &at)) return {};
   auto surface = ExistingSurface(at.root);
   if (!surface) return {};
-  return CopyRgb(*surface, at.area.translated(-at.rootRect.left, -at.rootRect.top));
+  juce::Image image = CopyRgb(*surface, at.area.translated(-at.rootRect.left, -at.rootRect.top));
+  if (image.isValid()) {
+    juce::Image::BitmapData data(image, juce::Image::BitmapData::readWrite);
+    InvertCarets(data, at.root, POINT{at.area.getX(), at.area.getY()});
+  }
+  return image;
 }
 
 juce::Image CaptureScreenImage() {
@@ -167,7 +194,7 @@ juce::Image CaptureScreenImage() {
   juce::Graphics g(screen);
   g.fillAll(juce::Colour(GetRValue(desk), GetGValue(desk), GetBValue(desk)));
   std::vector<HWND> tops = TopLevelWindows();
-  juce::Image::BitmapData data(screen, juce::Image::BitmapData::writeOnly);
+  juce::Image::BitmapData data(screen, juce::Image::BitmapData::readWrite);
   for (auto it = tops.rbegin(); it != tops.rend(); ++it) {
     HWND top = *it;
     RECT r;
@@ -191,6 +218,7 @@ juce::Image CaptureScreenImage() {
           RGBQUAD p = surface->Pixel(x, y);
           data.setPixelColour(r.left + x, r.top + y, juce::Colour(p.rgbRed, p.rgbGreen, p.rgbBlue));
         }
+    InvertCarets(data, top, POINT{0, 0});  // under the windows above, as on a screen
   }
   return screen;
 }
@@ -209,6 +237,10 @@ bool PictureOf(HWND topLevel, WindowPicture* picture) {
       RGBQUAD p = surface->Pixel(x, y);
       out[0] = p.rgbBlue, out[1] = p.rgbGreen, out[2] = p.rgbRed, out[3] = 0;
     }
+  DrawCarets(topLevel, POINT{picture->rect.left, picture->rect.top}, picture->width, picture->height, [&](int x, int y) {
+    BYTE* p = &picture->pixels[(static_cast<size_t>(y) * picture->width + x) * 4];
+    p[0] = static_cast<BYTE>(255 - p[0]), p[1] = static_cast<BYTE>(255 - p[1]), p[2] = static_cast<BYTE>(255 - p[2]);
+  });
   Surfaces& s = TheSurfaces();
   std::lock_guard guard(s.lock);
   auto found = s.regions.find(topLevel);

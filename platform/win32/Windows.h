@@ -75,3 +75,6 @@
 #include "win32/FullPathName.h"
 #include "win32/ShellDirectory.h"
 #include "win32/KeyState.h"
+#include "win32/Cursor.h"
+#include "win32/Caret.h"
+#include "win32/Imm.h"
