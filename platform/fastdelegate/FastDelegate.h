@@ -81,6 +81,12 @@ class FastDelegate2 : public detail::BoundCall<R, P1, P2> {
   using detail::BoundCall<R, P1, P2>::BoundCall;
 };
 
+template <typename P1, typename P2, typename P3, typename R = void>
+class FastDelegate3 : public detail::BoundCall<R, P1, P2, P3> {
+ public:
+  using detail::BoundCall<R, P1, P2, P3>::BoundCall;
+};
+
 template <typename X, typename Y, typename R, typename P1>
 FastDelegate1<P1, R> MakeDelegate(Y* object, R (X::*method)(P1)) {
   return FastDelegate1<P1, R>(object, method);
@@ -88,6 +94,10 @@ FastDelegate1<P1, R> MakeDelegate(Y* object, R (X::*method)(P1)) {
 template <typename X, typename Y, typename R, typename P1, typename P2>
 FastDelegate2<P1, P2, R> MakeDelegate(Y* object, R (X::*method)(P1, P2)) {
   return FastDelegate2<P1, P2, R>(object, method);
+}
+template <typename X, typename Y, typename R, typename P1, typename P2, typename P3>
+FastDelegate3<P1, P2, P3, R> MakeDelegate(Y* object, R (X::*method)(P1, P2, P3)) {
+  return FastDelegate3<P1, P2, P3, R>(object, method);
 }
 
 }  // namespace fastdelegate
