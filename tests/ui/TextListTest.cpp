@@ -7,11 +7,16 @@
 #include "ui/controls/UIComboBox.h"
 #include "ui/controls/UIEditEx.h"
 #include "ui/controls/UIListBox.h"
+#include "ui/controls/UIRangeBase.h"
 #include "ui/controls/UIScrollBar.h"
 #include "ui/controls/UISlider.h"
 #include "ui/skin/UISkinManager.h"
 #include "win32/Clipboard.h"
 #include "win32/Imm.h"
+
+#include <juce_graphics/juce_graphics.h>
+
+#include "ui/render/DXCore.h"
 
 namespace {
 
@@ -372,6 +377,75 @@ TEST(SliderTest, AClickOnTheTrackAndARelease) {
   EXPECT_EQ(slider->GetThumbRect().left - b.left, 40);
   form.Click(b.left + 90, b.top + 10);
   EXPECT_EQ(slider->GetValue(), 100);
+  form.DestroyWindow();
+}
+
+// A picture for people to look at: the shipped skin's edit, list, combo box,
+// progress bar and slider with text typed, a list scrolled and the combo open,
+// written beside the build.
+TEST(TextListScreenshot, FixtureFormWithEditListAndComboBox) {
+  const std::string build =
+      "<Fixture css=\"Win\"><Edit type=\"CUIEditEx\" css=\"Default\"/><Pwd type=\"CUIEditEx\" css=\"Default\"/>"
+      "<List type=\"CUIListBox\" css=\"Default\"/><Combo type=\"CUIComboBox\" css=\"Default\"/>"
+      "<Bar type=\"CUIProgressBar\" css=\"Default\"/><Slider type=\"CUISlider\" css=\"Default\"/></Fixture>";
+  uitest::Files files = uitest::ShippedTheme(build);
+  std::string& skin = files["Theme/Default/Skin.xml"];
+  skin.insert(skin.find("</CUIForm>"), "<Win BkColor=\"250, 251, 252\" MinSize=\"10, 10\"/>");
+  if (!uitest::InProgramFolder(files)) return;
+  UI::CUISkinManager::GetInstance()->InitSkinData();
+  FixtureForm form;
+  ASSERT_EQ(form.Make(420, 260), 1);
+  const struct {
+    const wchar_t* id;
+    CRect place;  // left, top, width, height
+    CRect padding;
+  } layout[] = {
+      {L"Edit", CRect(20, 20, 170, 28), CRect(6, 3, 6, 3)},  {L"Pwd", CRect(220, 20, 170, 28), CRect(6, 3, 6, 3)},
+      {L"List", CRect(20, 70, 170, 122), CRect(1, 1, 1, 1)}, {L"Combo", CRect(220, 70, 170, 28), CRect(2, 2, 2, 2)},
+      {L"Bar", CRect(20, 214, 170, 8), CRect()},            {L"Slider", CRect(220, 210, 170, 16), CRect()},
+  };
+  for (const auto& l : layout) {
+    UI::CUIControl* control = form.Get<UI::CUIControl>(l.id);
+    ASSERT_NE(control, nullptr);
+    control->SetAnchorStyle(UI::AnchorTopLeft);
+    control->SetMargin(l.place.left, l.place.top, 0, 0);
+    control->SetSize(l.place.right, l.place.bottom);
+    control->SetPadding(l.padding);
+  }
+  UI::CUIListBox* list = form.Get<UI::CUIListBox>(L"List");
+  for (const wchar_t* text : {L"文档", L"照片", L"音乐", L"视频", L"下载", L"备份", L"项目"}) {
+    list->AddItemData(new UI::ListBoxItemData(text));
+  }
+  auto* combo = form.Get<UI::CUIComboBox>(L"Combo");
+  for (const wchar_t* text : {L"不使用代理", L"HTTP 代理", L"SOCKS5 代理"}) {
+    combo->GetInnerListBox()->AddItemData(new UI::ListBoxItemData(text));
+  }
+  form.Get<UI::CUIProgressBar>(L"Bar")->SetRange(0, 100);
+  form.Get<UI::CUIProgressBar>(L"Bar")->SetValue(60);
+  form.Get<UI::CUISlider>(L"Slider")->SetRange(0, 100);
+  form.Get<UI::CUISlider>(L"Slider")->SetValue(30);
+  form.ArrangeAllSubControls();
+  list->SetSelected(3);
+  list->LineDown();
+  combo->m_pEditEx->SetText(L"HTTP 代理");
+  form.ClickOn(L"Edit");
+  Type(L"云盘 Dorv");
+  Desktop::Get().KeyDown(VK_SHIFT);
+  form.Key(VK_LEFT);
+  form.Key(VK_LEFT);
+  form.Key(VK_LEFT);
+  form.Key(VK_LEFT);
+  Desktop::Get().KeyUp(VK_SHIFT);
+  form.Get<UI::CUIEditEx>(L"Pwd")->SetPasswordChar(L'*');
+  form.Get<UI::CUIEditEx>(L"Pwd")->SetText(L"secret");
+  form.ClickOn(L"Combo");
+  form.Refresh(FALSE, nullptr);
+  Desktop::Get().PumpUntilIdle();
+  juce::File out(juce::String(DORV_BUILD_DIR) + "/text-list-fixture.png");
+  out.deleteFile();
+  juce::FileOutputStream stream(out);
+  ASSERT_TRUE(stream.openedOk());
+  EXPECT_TRUE(juce::PNGImageFormat().writeImageToStream(form.GetRenderContext()->GetBackBuffer(), stream));
   form.DestroyWindow();
 }
 
