@@ -9,6 +9,7 @@
 #include "ui/controls/UIListBox.h"
 #include "ui/controls/UIRangeBase.h"
 #include "ui/controls/UIScrollBar.h"
+#include "ui/controls/UITabControl.h"
 #include "ui/controls/UISlider.h"
 #include "ui/skin/UISkinManager.h"
 #include "win32/Clipboard.h"
@@ -387,14 +388,21 @@ TEST(TextListScreenshot, FixtureFormWithEditListAndComboBox) {
   const std::string build =
       "<Fixture css=\"Win\"><Edit type=\"CUIEditEx\" css=\"Default\"/><Pwd type=\"CUIEditEx\" css=\"Default\"/>"
       "<List type=\"CUIListBox\" css=\"Default\"/><Combo type=\"CUIComboBox\" css=\"Default\"/>"
-      "<Bar type=\"CUIProgressBar\" css=\"Default\"/><Slider type=\"CUISlider\" css=\"Default\"/></Fixture>";
+      "<Bar type=\"CUIProgressBar\" css=\"Default\"/><Slider type=\"CUISlider\" css=\"Default\"/>"
+      "<Tabs type=\"CUITabControl\" css=\"Default\">"
+      "<P1 type=\"CUITabItem\" css=\"Default\"><Header type=\"CUITabItemHeader\">"
+      "<T1 type=\"CUILabel\" css=\"TabTitle\"/></Header></P1>"
+      "<P2 type=\"CUITabItem\" css=\"Default\"><Header type=\"CUITabItemHeader\">"
+      "<T2 type=\"CUILabel\" css=\"TabTitle\"/></Header></P2>"
+      "<P3 type=\"CUITabItem\" css=\"Default\"><Header type=\"CUITabItemHeader\">"
+      "<T3 type=\"CUILabel\" css=\"TabTitle\"/></Header></P3></Tabs></Fixture>";
   uitest::Files files = uitest::ShippedTheme(build);
   std::string& skin = files["Theme/Default/Skin.xml"];
   skin.insert(skin.find("</CUIForm>"), "<Win BkColor=\"250, 251, 252\" MinSize=\"10, 10\"/>");
   if (!uitest::InProgramFolder(files)) return;
   UI::CUISkinManager::GetInstance()->InitSkinData();
   FixtureForm form;
-  ASSERT_EQ(form.Make(420, 260), 1);
+  ASSERT_EQ(form.Make(420, 380), 1);
   const struct {
     const wchar_t* id;
     CRect place;  // left, top, width, height
@@ -403,6 +411,7 @@ TEST(TextListScreenshot, FixtureFormWithEditListAndComboBox) {
       {L"Edit", CRect(20, 20, 170, 28), CRect(6, 3, 6, 3)},  {L"Pwd", CRect(220, 20, 170, 28), CRect(6, 3, 6, 3)},
       {L"List", CRect(20, 70, 170, 122), CRect(1, 1, 1, 1)}, {L"Combo", CRect(220, 70, 170, 28), CRect(2, 2, 2, 2)},
       {L"Bar", CRect(20, 214, 170, 8), CRect()},            {L"Slider", CRect(220, 210, 170, 16), CRect()},
+      {L"Tabs", CRect(20, 250, 370, 110), CRect()},
   };
   for (const auto& l : layout) {
     UI::CUIControl* control = form.Get<UI::CUIControl>(l.id);
@@ -424,6 +433,17 @@ TEST(TextListScreenshot, FixtureFormWithEditListAndComboBox) {
   form.Get<UI::CUIProgressBar>(L"Bar")->SetValue(60);
   form.Get<UI::CUISlider>(L"Slider")->SetRange(0, 100);
   form.Get<UI::CUISlider>(L"Slider")->SetValue(30);
+  const wchar_t* titles[] = {L"常规", L"网络", L"高级"};
+  const wchar_t* labels[] = {L"T1", L"T2", L"T3"};
+  for (int i = 0; i < 3; ++i) {
+    UI::CUIControl* title = form.Get<UI::CUIControl>(labels[i]);
+    ASSERT_NE(title, nullptr);
+    title->SetAnchorStyle(UI::DockFill);
+    title->SetText(titles[i], FALSE);
+  }
+  for (const wchar_t* page : {L"P1", L"P2", L"P3"}) form.Get<UI::CUIControl>(page)->SetAnchorStyle(UI::DockFill);
+  auto* tabs = form.Get<UI::CUITabControl>(L"Tabs");
+  tabs->SetSelected(2);
   form.ArrangeAllSubControls();
   list->SetSelected(3);
   list->LineDown();

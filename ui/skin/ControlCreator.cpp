@@ -11,6 +11,7 @@
 #include "ui/controls/PageConfig.h"
 #include "ui/controls/PanelConfig.h"
 #include "ui/controls/RangeConfig.h"
+#include "ui/controls/TabControlConfig.h"
 #include "ui/controls/UIButton.h"
 #include "ui/controls/UICaption.h"
 #include "ui/controls/UIComboBox.h"
@@ -24,6 +25,8 @@
 #include "ui/controls/UISlider.h"
 #include "ui/controls/UISplitPanel.h"
 #include "ui/controls/UIStackPanel.h"
+#include "ui/controls/UITabControl.h"
+#include "ui/controls/UITabItem.h"
 #include "ui/controls/UIWrapPanel.h"
 #include "ui/skin/FormConfig.h"
 #include "ui/skin/UISkinManager.h"
@@ -59,9 +62,9 @@ constexpr BuiltinClass kClasses[] = {
     {L"CUIPhotoEx", nullptr},
     {L"CUIPhotoCxImage", nullptr},
     {L"CUIGifPhoto", nullptr},
-    {L"CUITabControl", nullptr},
-    {L"CUITabItem", nullptr},
-    {L"CUITabItemHeader", nullptr},
+    {L"CUITabControl", &Make<CUITabControl>},
+    {L"CUITabItem", &Make<CUITabItem>},
+    {L"CUITabItemHeader", &Make<CUITabItemHeader>},
     {L"CUIListItem", nullptr},
     {L"CUIList", nullptr},
     {L"CUIListBox", &Make<CUIListBox>},
@@ -112,6 +115,8 @@ constexpr BuiltinRecord kRecords[] = {
     {L"CUIScrollBar", &MakeRecord<_ScrollBarConfig>},
     {L"CUIProgressBar", &MakeRecord<_ProgressBarConfig>},
     {L"CUISlider", &MakeRecord<_SliderConfig>},
+    {L"CUITabControl", &MakeRecord<_TabControlConfig>},
+    {L"CUITabItem", &MakeRecord<_TabItemConfig>},
 };
 
 }  // namespace
