@@ -4,6 +4,8 @@
 #include <vector>
 
 #include "common/PathText.h"
+#include "common/PrivateFiles.h"
+#include "common/StringConvert.h"
 #include "win32/Windows.h"
 
 namespace Common {
@@ -14,10 +16,6 @@ CString ShellFolder(int csidl) {
   wchar_t path[MAX_PATH] = {};
   if (FAILED(SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path))) return CString();
   return CString(path);
-}
-
-void CreateIfMissing(const CString& folder) {
-  if (GetFileAttributesW(folder) == INVALID_FILE_ATTRIBUTES) CreateDirectoryW(folder, nullptr);
 }
 
 }  // namespace
@@ -50,10 +48,9 @@ int GetAppDataPath(CString& out) {
   if (!system.IsEmpty()) {
     CString company = system + kPathSeparator + L"Halvorn" + kPathSeparator;
     out = company + L"dorv" + kPathSeparator;
-    if (GetFileAttributesW(out) == INVALID_FILE_ATTRIBUTES) {
-      CreateIfMissing(company);
-      CreateDirectoryW(out, nullptr);
-    }
+    // Private whatever the umask, and made so where an earlier run left them open.
+    MakePrivateFolder(CString_to_utf8(company));
+    MakePrivateFolder(CString_to_utf8(out));
   } else {
     out = GetAppPath();
   }

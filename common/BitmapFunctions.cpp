@@ -1,6 +1,8 @@
 #include "common/BitmapFunctions.h"
 
 #include <algorithm>
+#include <climits>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
@@ -23,6 +25,18 @@ LONGLONG ColourEntries(const BITMAPINFOHEADER& header) {
 bool ReadExactly(HANDLE file, void* buffer, DWORD count) {
   DWORD read = 0;
   return ReadFile(file, buffer, count, &read, nullptr) && read == count;
+}
+
+// Bytes of `rows` rows of `width` pixels at `bits` per pixel, rows padded to
+// whole 32-bit words; false when an operand is negative or the size does not fit
+// in 63 bits (headers from files can ask for anything).
+bool PixelBytes(LONGLONG width, LONGLONG rows, LONGLONG bits, LONGLONG& out) {
+  LONGLONG rowBits = 0, total = 0;
+  if (width < 0 || rows < 0 || bits <= 0 || __builtin_mul_overflow(width, bits, &rowBits) ||
+      rowBits > LLONG_MAX - 31 || __builtin_mul_overflow((rowBits + 31) / 32 * 4, rows, &total))
+    return false;
+  out = total;
+  return true;
 }
 
 // Adds one rectangle to the region by union.
@@ -53,8 +67,12 @@ BITMAPINFO* PrepareRGBBitmapInfo(int width, int height, int bitsPerPixel) {
   h.biPlanes = 1;
   h.biBitCount = static_cast<WORD>(bitsPerPixel);
   h.biCompression = BI_RGB;
-  const LONGLONG rows = std::llabs(static_cast<LONGLONG>(height));
-  h.biSizeImage = static_cast<DWORD>(DibRowBytes(std::llabs(static_cast<LONGLONG>(width)), bitsPerPixel) * rows);
+  // A size that a DWORD cannot hold is left 0, which uncompressed pixels allow.
+  LONGLONG size = 0;
+  if (PixelBytes(std::llabs(static_cast<LONGLONG>(width)), std::llabs(static_cast<LONGLONG>(height)), bitsPerPixel,
+                 size) &&
+      size <= LONGLONG{0xFFFFFFFF})
+    h.biSizeImage = static_cast<DWORD>(size);
   return info;
 }
 
@@ -91,8 +109,9 @@ int LoadBitmapFromFile(CBitmap* bitmap, const CString& path) {
 
   // The pixels must hold every row the header promises.
   const LONGLONG rows = header.biHeight < 0 ? -static_cast<LONGLONG>(header.biHeight) : header.biHeight;
-  const LONGLONG needed = DibRowBytes(header.biWidth, header.biBitCount) * rows;
-  if (needed > fileLength - fileHeader.bfOffBits) return 0;
+  LONGLONG needed = 0;
+  if (!PixelBytes(header.biWidth, rows, header.biBitCount, needed) || needed > fileLength - fileHeader.bfOffBits)
+    return 0;
 
   HDC screen = GetDC(nullptr);
   HDC memory = CreateCompatibleDC(screen);
@@ -182,13 +201,19 @@ HRGN BitmapToRegion(HBITMAP bitmap, const CRect& area, unsigned long colour) {
   info.bmiHeader.biPlanes = 1;
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
-  const int rowBytes = description.bmWidth * 4;
+  LONGLONG rowBytes = 0, total = 0;
+  if (!PixelBytes(description.bmWidth, 1, 32, rowBytes) || rowBytes > INT_MAX ||
+      !PixelBytes(description.bmWidth, description.bmHeight, 32, total) ||
+      static_cast<unsigned long long>(total) > SIZE_MAX) {
+    ReleaseDC(nullptr, screen);
+    return nullptr;
+  }
   HRGN region = nullptr;
   try {
-    std::vector<BYTE> pixels(static_cast<size_t>(rowBytes) * description.bmHeight);
+    std::vector<BYTE> pixels(static_cast<size_t>(total));
     if (GetDIBits(screen, bitmap, 0, description.bmHeight, pixels.data(), &info, DIB_RGB_COLORS) ==
         description.bmHeight)
-      region = EvalRgnFromDIBits32(pixels.data(), clipped.left, clipped.right, clipped.top, clipped.bottom, rowBytes,
+      region = EvalRgnFromDIBits32(pixels.data(), clipped.left, clipped.right, clipped.top, clipped.bottom, static_cast<int>(rowBytes),
                                    description.bmHeight, colour);
   } catch (const std::bad_alloc&) {
   }

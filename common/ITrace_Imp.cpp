@@ -1,3 +1,5 @@
+#include "common/PrivateFiles.h"
+#include "common/StringConvert.h"
 #include "common/ITrace_Imp.h"
 
 #include <algorithm>
@@ -98,6 +100,7 @@ void ITrace_Imp::CloseFile() {
 void ITrace_Imp::Open() {
   const DWORD access = GENERIC_READ | GENERIC_WRITE;
   const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE;
+  Common::MakePrivateFile(Common::CString_to_utf8(m_strPath));
   m_hFile = CreateFileW(m_strPath, access, share, nullptr, OPEN_ALWAYS, 0, nullptr);
   if (m_hFile == INVALID_HANDLE_VALUE) return;
   m_bOpen = TRUE;
@@ -118,6 +121,7 @@ void ITrace_Imp::Open() {
     return CloseFile();
   CloseFile();
   DeleteFileW(m_strPath);
+  Common::MakePrivateFile(Common::CString_to_utf8(m_strPath));
   m_hFile = CreateFileW(m_strPath, access, share, nullptr, CREATE_ALWAYS, 0, nullptr);
   if (m_hFile == INVALID_HANDLE_VALUE) return;
   m_bOpen = TRUE;

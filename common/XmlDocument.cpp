@@ -6,6 +6,7 @@
 
 #include "common/StringConvert.h"
 #include "common/TextSplit.h"
+#include "common/XmlParse.h"
 
 namespace Common {
 
@@ -34,7 +35,7 @@ CXmlDocument::~CXmlDocument() { Clear(); }
 int CXmlDocument::LoadFile(const CString& path) {
   Clear();
   m_pDocument = new TiXmlDocument();
-  if (m_pDocument->LoadFile(Ansi(path).c_str())) return 1;
+  if (LoadXmlFile(*m_pDocument, Ansi(path))) return 1;
   Clear();
   return 0;
 }
@@ -72,7 +73,7 @@ void* CXmlDocument::InsertEndChild(const CString& name) {
 
 int CXmlDocument::Include(const CString& file, const CString& path, int merge) {
   auto included = std::make_unique<TiXmlDocument>();
-  if (!included->LoadFile(Ansi(file).c_str())) return 0;
+  if (!LoadXmlFile(*included, Ansi(file))) return 0;
   TiXmlNode* target = Node(PathWalk(path));
   if (!target) return 0;
   TiXmlElement* root = included->RootElement();

@@ -188,6 +188,7 @@ void CUIControl::SetVisible(BOOL visible) {
 
 void CUIControl::SetTempVisible(BOOL visible) {
   m_nTempVisible = visible;
+  AddTooltip();
   if (m_hOwnWnd) ::ShowWindow(m_hOwnWnd, visible && m_bVisible ? SW_SHOWNORMAL : SW_HIDE);
   for (CUIControl* child : m_children) {
     if (child) child->SetTempVisible(visible);
@@ -225,6 +226,7 @@ void CUIControl::SetBounds(const CRect& bounds) {
     SetAllSubControlsTransform(m_pTransform);
   }
   m_rcBounds = bounds;
+  AddTooltip();
 }
 
 CRect CUIControl::GetBoundsSmall() {

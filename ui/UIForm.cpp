@@ -10,6 +10,8 @@
 #include "win32/Gdi.h"
 #include "ui/skin/FormConfig.h"
 #include "ui/skin/UISkinManager.h"
+#include "common/MutiLanSupport.h"
+#include "win32/Icon.h"
 
 namespace UI {
 
@@ -42,6 +44,7 @@ CUIForm::~CUIForm() {
   m_tabOrder.clear();
   m_subModalForms.clear();
   m_tooltipControls.clear();
+  if (m_toolTip.m_hWnd) m_toolTip.DestroyWindow();
   if (m_hWnd) {
     // The object goes first: the window must not come back to it.
     m_bDeleteOnDestroy = FALSE;
@@ -75,7 +78,12 @@ int CUIForm::OnCreate(LPCREATESTRUCTW cs) {
   if (CWnd::OnCreate(cs) == -1) return -1;
   m_hOwnWnd = m_hWnd;
   m_pCore->SetWindow(m_hWnd);
-  if (m_pCore->Init() != S_OK) return -1;
+  if (m_pCore->Init() != S_OK) {
+    Common::CMutiLanSupport* strings = Common::CMutiLanSupport::GetInstance();
+    ::MessageBoxW(nullptr, strings->GetStringViaID(L"STRID_ERROR_D3DINITFAIL"),
+                  strings->GetStringViaID(L"STRID_ERROR_D3DINITFAIL_TITLE"), MB_OK);
+    return -1;
+  }
   // The form's tree is its element under the build file's root.
   CUISkinManager* skins = CUISkinManager::GetInstance();
   CString path;
@@ -83,6 +91,7 @@ int CUIForm::OnCreate(LPCREATESTRUCTW cs) {
   void* node = skins ? skins->GetBuildNode(path) : nullptr;
   if (!node || !BuildFromXML(node)) return -1;
   m_pCaption = FindControlRecusive(L"FormCaption");
+  CreateToolTip();
   OnSkinChanged();
   return 0;
 }
@@ -320,16 +329,89 @@ void CUIForm::OnTimer(UINT_PTR id) {
 
 // --- tooltips -----------------------------------------------------------------
 
+void CUIForm::CreateToolTip() {
+  if (m_toolTip.m_hWnd || !m_toolTip.Create(this, TTS_ALWAYSTIP)) return;
+  m_toolTip.SetDelayTime(600);
+  m_toolTip.SetMaxTipWidth(200);
+  m_toolTip.Activate(TRUE);
+}
+
 void CUIForm::AddSubTooltip(CUIControl* control) {
-  if (!control || !m_bToolTip || !IsVisible()) return;
+  if (!control || !m_toolTip.m_hWnd || !IsVisible()) return;
   m_tooltipControls.insert(control);
   if (m_hWnd) ::PostMessageW(m_hWnd, kAddSubTooltipMsg, reinterpret_cast<WPARAM>(control), 0);
 }
 
 void CUIForm::RemoveSubTooltip(CUIControl* control) {
-  if (!control || !m_bToolTip) return;
+  if (!control || !m_toolTip.m_hWnd) return;
   m_tooltipControls.insert(control);
   if (m_hWnd) ::PostMessageW(m_hWnd, kRemoveSubTooltipMsg, reinterpret_cast<WPARAM>(control), 0);
+}
+
+CWnd* CUIForm::ToolWindow(CUIControl* control, UINT_PTR* id) {
+  if (control->IsUIForm()) {
+    *id = 0;
+    return dynamic_cast<CWnd*>(control);
+  }
+  *id = reinterpret_cast<UINT_PTR>(control);
+  return this;
+}
+
+LRESULT CUIForm::OnAddSubTooltip(WPARAM wParam, LPARAM) {
+  // Only the address is compared until the control is known to be alive.
+  auto* control = reinterpret_cast<CUIControl*>(wParam);
+  if (!m_toolTip.m_hWnd || !m_tooltipControls.count(control)) return 0;
+  UINT_PTR id = 0;
+  CWnd* window = ToolWindow(control, &id);
+  if (!window || !window->m_hWnd) return 0;
+  const CString text = control->GetTooltipText();
+  const CRect bounds = control->GetBounds();
+  CToolInfo info;
+  if (m_toolTip.GetToolInfo(info, window, id)) {
+    if (id != 0 && CRect(info.rect) != bounds) m_toolTip.SetToolRect(window, id, &bounds);
+    CString shown;
+    m_toolTip.GetText(shown, window, id);
+    if (shown != text) m_toolTip.UpdateTipText(text, window, id);
+  } else {
+    m_toolTip.AddTool(window, text, id != 0 ? &bounds : nullptr, id);
+  }
+  return 0;
+}
+
+LRESULT CUIForm::OnRemoveSubTooltip(WPARAM wParam, LPARAM) {
+  auto* control = reinterpret_cast<CUIControl*>(wParam);
+  if (!m_toolTip.m_hWnd || !m_tooltipControls.count(control)) return 0;
+  UINT_PTR id = 0;
+  CWnd* window = ToolWindow(control, &id);
+  if (window && window->m_hWnd) m_toolTip.DelTool(window, id);
+  return 0;
+}
+
+BOOL CUIForm::PreTranslateMessage(MSG* msg) {
+  if (m_bClosing) return TRUE;
+  if (m_toolTip.m_hWnd) {
+    m_toolTip.RelayEvent(msg);
+    if (msg->message == WM_DESTROY && msg->hwnd == m_hWnd) m_toolTip.DestroyWindow();
+  }
+  return CWnd::PreTranslateMessage(msg);
+}
+
+// --- window operations ----------------------------------------------------------
+
+void CUIForm::SetIcon(UINT resourceId, BOOL big) {
+  HANDLE icon = ::LoadImageW(AfxGetInstanceHandle(), MAKEINTRESOURCEW(static_cast<WORD>(resourceId)), IMAGE_ICON, 0,
+                             0, LR_DEFAULTSIZE | LR_SHARED);
+  if (icon && m_hWnd) SendMessage(WM_SETICON, static_cast<WPARAM>(big), reinterpret_cast<LPARAM>(icon));
+}
+
+void CUIForm::BringToTop() {
+  if (!m_hWnd) return;
+  ::ShowWindow(m_hWnd, ::IsIconic(m_hWnd) ? SW_RESTORE : SW_SHOW);
+  ::SetWindowPos(m_hWnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  ::SetWindowPos(m_hWnd, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  ::SetForegroundWindow(m_hWnd);
+  ::SetActiveWindow(m_hWnd);
+  if (!GetCurFocused()) SetKBFocused(TRUE);
 }
 
 // --- input routing --------------------------------------------------------------
@@ -373,11 +455,8 @@ LRESULT CUIForm::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         return 1;
       }
       break;
-    case kAddSubTooltipMsg:
-    case kRemoveSubTooltipMsg:
-      // Messages for a control that has gone find it out of the set.
-      m_tooltipControls.erase(reinterpret_cast<CUIControl*>(wParam));
-      return 0;
+    case kAddSubTooltipMsg: return OnAddSubTooltip(wParam, lParam);
+    case kRemoveSubTooltipMsg: return OnRemoveSubTooltip(wParam, lParam);
     case WM_SETCURSOR: {
       CUIControl* asked = m_pCaptureControl ? m_pCaptureControl : m_pMouseFocusControl;
       if (asked && asked->OnSetCursor(LOWORD(lParam), HIWORD(lParam))) return 1;
@@ -569,10 +648,12 @@ CUIControl* CUIForm::GetPrevTabCtrl() {
 // --- modal run and closing ------------------------------------------------------
 
 void CUIForm::PreModal() {
+  if (CWinApp* app = AfxGetApp()) app->EnableModeless(FALSE);
   m_bModal = TRUE;
 }
 
 void CUIForm::PostModal() {
+  if (CWinApp* app = AfxGetApp()) app->EnableModeless(TRUE);
 }
 
 void CUIForm::RemoveSubModalForm(CUIForm* form) {

@@ -17,6 +17,7 @@
 
 #include "fastdelegate/FastDelegate.h"
 #include "mfc/AfxWin.h"
+#include "mfc/CToolTipCtrl.h"
 #include "ui/UIControl.h"
 #include "win32/Imm.h"
 
@@ -97,11 +98,22 @@ class CUIForm : public CWnd, public CUIControl {
   void UnRegisterTimerHandler(UINT id);
 
   // Tooltips: controls join and leave the form's tooltip window through
-  // posted messages; a control that goes leaves the pending set first.
-  BOOL HasToolTip() const { return m_bToolTip; }
+  // posted messages; a control that goes leaves the pending set first, so
+  // that messages still queued for it do nothing.
+  BOOL HasToolTip() const { return m_toolTip.m_hWnd != nullptr; }
+  // The tooltip window (600 ms before a tip shows, tips 200 pixels wide).
+  void CreateToolTip();
   void AddSubTooltip(CUIControl* control);
   void RemoveSubTooltip(CUIControl* control);
   void RemoveTooltipMsg(CUIControl* control) { m_tooltipControls.erase(control); }
+  // Relays every message to the tooltip window; a closing form takes them all.
+  BOOL PreTranslateMessage(MSG* msg) override;
+
+  // The icon resource of the program, sent with WM_SETICON.
+  void SetIcon(UINT resourceId, BOOL big);
+  // Shown, restored, brought over every window and made foreground; the root
+  // takes key focus when no control of the TAB order has it.
+  virtual void BringToTop();
 
   void RenderSelf(DXCore* core, const CRect* clip) override;
   // The border margin becomes the root's padding; the window takes the
@@ -141,6 +153,11 @@ class CUIForm : public CWnd, public CUIControl {
   // Limits from the style record: the maximised size and position on the
   // nearest monitor, and the minimum tracking size.
   afx_msg void OnGetMinMaxInfo(MINMAXINFO* info);
+  LRESULT OnAddSubTooltip(WPARAM control, LPARAM);
+  LRESULT OnRemoveSubTooltip(WPARAM control, LPARAM);
+  // The tool of a control: a form's own window, else this window with the
+  // control's address as the id.
+  CWnd* ToolWindow(CUIControl* control, UINT_PTR* id);
 
   void OnQueryCloseForm();
   void PostNcDestroy() override;
@@ -161,7 +178,7 @@ class CUIForm : public CWnd, public CUIControl {
   BOOL m_bDeleteOnDestroy = FALSE;
   BOOL m_bMouseTracking = FALSE;
   BOOL m_bEscapeClose = TRUE;
-  BOOL m_bToolTip = FALSE;
+  CToolTipCtrl m_toolTip;
   std::vector<CUIControl*> m_tabOrder;
   int m_nCurTab = -1;
   std::vector<CUIForm*> m_subModalForms;

@@ -7,7 +7,9 @@
 
 #include "common/AppPaths.h"
 #include "common/FileHelpers.h"
+#include "common/PrivateFiles.h"
 #include "common/StringConvert.h"
+#include "common/XmlParse.h"
 
 GlobalConfig::GlobalConfig()
     : m_strVersion(L"1.0.2"),
@@ -90,7 +92,7 @@ void LoadProxyConfig(const TiXmlElement* element, Net::ProxyCfg& proxy) {
 
 void LoadGlobalConfig(GlobalConfig& config) {
   TiXmlDocument doc;
-  if (!doc.LoadFile(Common::CString_to_MBCS(GetGlobalConfigPath()))) return;
+  if (!Common::LoadXmlFile(doc, Common::CString_to_MBCS(GetGlobalConfigPath()))) return;
   const TiXmlElement* root = doc.RootElement();
   if (!root) return;
 
@@ -163,7 +165,9 @@ void SaveGlobalConfig(GlobalConfig& config) {
   // disk in the middle leaves the previous settings rather than a torn file.
   const CString path = GetGlobalConfigPath();
   const CString temporary = path + L".tmp";
-  if (doc.SaveFile(Common::CString_to_MBCS(temporary))) Common::SafeRenameFile(temporary, path);
+  // It holds the proxy password: the user's alone (the write keeps the mode).
+  Common::SafeDeleteFile(temporary);
+  if (Common::MakePrivateFile(Common::CString_to_utf8(temporary)) && doc.SaveFile(Common::CString_to_MBCS(temporary))) Common::SafeRenameFile(temporary, path);
   else Common::SafeDeleteFile(temporary);
 }
 

@@ -7,6 +7,7 @@
 #include <cerrno>
 
 #include "common/AppPaths.h"
+#include "common/PrivateFiles.h"
 #include "common/StringConvert.h"
 
 namespace {
@@ -42,6 +43,25 @@ const char* LevelWord(int level) {
   }
 }
 
+// Values in a line come from outside too (paths, replies, requests): control
+// characters and Unicode line breaks are written as escapes, so that each
+// write stays one line and none can forge another.
+juce::String OneLine(const juce::String& line) {
+  juce::String out;
+  out.preallocateBytes(line.getNumBytesAsUTF8());
+  for (auto p = line.getCharPointer(); !p.isEmpty();) {
+    const juce::juce_wchar c = p.getAndAdvance();
+    if (c == '\n') out << "\\n";
+    else if (c == '\r') out << "\\r";
+    else if ((c < 0x20 && c != '\t') || (c >= 0x7F && c <= 0x9F))
+      out << "\\x" << juce::String::toHexString(static_cast<int>(c)).paddedLeft('0', 2);
+    else if (c == 0x2028 || c == 0x2029)
+      out << "\\u" << juce::String::toHexString(static_cast<int>(c));
+    else out << juce::String::charToString(c);
+  }
+  return out;
+}
+
 bool IsKnownLevel(int level) { return level >= KeyPoint && level <= NormalLog; }
 
 // "[" + local date and time with seconds, 12-hour clock + "]  ".
@@ -68,6 +88,9 @@ juce::File CLogWriter::GetFile() const { return juce::File(m_folder).getChildFil
 
 bool CLogWriter::OpenLocked(const juce::String& welcome) {
   if (m_logger) return true;
+  // The log names the user's paths: folder and file are the user's alone.
+  Common::MakePrivateFolder(m_folder.toStdString());
+  Common::MakePrivateFile(GetFile().getFullPathName().toStdString());
   m_logger.reset(juce::FileLogger::createDefaultAppLogger(m_folder, m_fileName, welcome, kMaxSize));
   // The logger doesn't report a file it couldn't create: look.
   if (m_logger && !m_logger->getLogFile().existsAsFile()) m_logger.reset();
@@ -91,10 +114,13 @@ void CLogWriter::Append(const juce::String& line) {
   if (!OpenLocked("ReCreateLog")) return;
   if (++m_writeCount >= kCheckEvery) {
     const juce::File file = m_logger->getLogFile();
-    if (file.getSize() >= kMaxSize) juce::FileLogger::trimFileSize(file, kTrimmedSize);
+    if (file.getSize() >= kMaxSize) {
+      juce::FileLogger::trimFileSize(file, kTrimmedSize);
+      Common::MakePrivateFile(file.getFullPathName().toStdString());  // the trimmed copy is a new file
+    }
     m_writeCount = 0;
   }
-  m_logger->logMessage(line);
+  m_logger->logMessage(OneLine(line));
 }
 
 void CLogWriter::Write(int level, const juce::String& function, const juce::String& message) {

@@ -1,12 +1,15 @@
 #include "client/windows/UpdateInfo.h"
 
 #include <juce_core/juce_core.h>
+#include <tinyxml.h>
 
+#include <cstring>
 #include <vector>
 
 #include "client/core/GlobalConfig.h"
 #include "client/core/protocol/ServerList.h"
 #include "client/windows/ExeDirectory.h"
+#include "common/XmlParse.h"
 #include "net/HttpRequest.h"
 #include "net/HttpResponse.h"
 #include "net/HttpTransport.h"
@@ -49,15 +52,37 @@ bool UpdateInfo::FetchUpdateXml() {
   return ReadUpdateXml(path.toStdString());
 }
 
+namespace {
+
+std::string TextAttribute(const TiXmlElement& element, const char* name) {
+  const char* value = element.Attribute(name);
+  return value ? value : "";
+}
+
+// A boolean attribute reads true when its first character after white space is
+// '1', 't', 'y', 'T' or 'Y'.
+bool BoolAttribute(const TiXmlElement& element, const char* name, bool fallback) {
+  const char* value = element.Attribute(name);
+  if (!value) return fallback;
+  while (*value == ' ' || *value == '\t' || *value == '\r' || *value == '\n') ++value;
+  return std::strchr("1tyTY", *value) && *value;
+}
+
+}  // namespace
+
 bool UpdateInfo::ReadUpdateXml(const std::string& path) {
-  std::unique_ptr<juce::XmlElement> root = juce::XmlDocument::parse(juce::File(juce::String::fromUTF8(path.c_str())));
+  // The description comes over plain HTTP from whoever answers: TinyXML over
+  // checked UTF-8 loads no DTD or entity and stays inside the text.
+  TiXmlDocument document;
+  if (!Common::LoadXmlFile(document, path, Common::XmlBytes::Utf8Only)) return false;
+  const TiXmlElement* root = document.RootElement();
   if (!root) return false;
-  const juce::XmlElement* version = root->getChildByName("Version");
+  const TiXmlElement* version = root->FirstChildElement("Version");
   if (!version) return false;
-  m_bSilent = version->getBoolAttribute("Silent", false);
-  m_sVersionID = version->getStringAttribute("VersionID").toStdString();
-  m_sDescription = version->getStringAttribute("Description").toStdString();
-  m_sURL = version->getStringAttribute("URL").toStdString();
-  m_sMD5 = version->getStringAttribute("MD5").toStdString();
+  m_bSilent = BoolAttribute(*version, "Silent", false);
+  m_sVersionID = TextAttribute(*version, "VersionID");
+  m_sDescription = TextAttribute(*version, "Description");
+  m_sURL = TextAttribute(*version, "URL");
+  m_sMD5 = TextAttribute(*version, "MD5");
   return !m_sVersionID.empty() && !m_sDescription.empty() && !m_sURL.empty() && !m_sMD5.empty();
 }

@@ -56,3 +56,10 @@ int AfxWinMain(int, char**) {
   if (!app->InitInstance()) return app->ExitInstance();
   return app->Run();
 }
+
+void CWinApp::EnableModeless(BOOL enable) {
+  if (!enable)
+    ++m_modelessDisabled;
+  else if (m_modelessDisabled > 0)
+    --m_modelessDisabled;
+}

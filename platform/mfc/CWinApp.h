@@ -28,11 +28,16 @@ class CWinApp : public CWinThread {
   int ExitInstance() override;
   // Settings go below HKEY_CURRENT_USER\Software\<key>\<application name>.
   void SetRegistryKey(LPCTSTR key);
+  // Modal loops disable the application's modeless windows while they run: each FALSE
+  // counts one disabling and each TRUE ends one (never below none).
+  void EnableModeless(BOOL enable);
+  BOOL IsModelessEnabled() const { return m_modelessDisabled == 0; }
 
  private:
   std::wstring m_appName;
   std::wstring m_commandLine;
   std::wstring m_registryKey;
+  int m_modelessDisabled = 0;
 };
 
 CWinApp* AfxGetApp();

@@ -25,7 +25,7 @@ constexpr ULONGLONG kGranularity = 65536;
 // holder (an exclusive lock succeeds) while holding the folder's lock is alone.
 class FolderLock {
  public:
-  FolderLock() : m_fd(::open(win32::RuntimeFolder().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
+  FolderLock() : m_fd(::open(win32::RuntimeFolder().c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC)) {
     if (m_fd >= 0) {
       while (::flock(m_fd, LOCK_EX) != 0 && errno == EINTR) {
       }
@@ -106,7 +106,7 @@ HANDLE CreateFileMappingW(HANDLE file, LPSECURITY_ATTRIBUTES, DWORD protect, DWO
   std::string path = win32::RuntimeFileName("map", name);
   FolderLock guard;
   if (!guard.ok()) return Fail(ErrnoToWin32(errno));
-  int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  int fd = win32::OpenRuntimeFile(path, O_RDWR, win32::RuntimeOpen::CreateIfMissing);
   if (fd < 0) return Fail(ErrnoToWin32(errno));
   if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
     // Nobody holds the name: new memory, also over what a crashed holder left.
@@ -128,7 +128,7 @@ HANDLE OpenFileMappingW(DWORD access, BOOL, LPCWSTR name) {
   std::string path = win32::RuntimeFileName("map", name);
   FolderLock guard;
   if (!guard.ok()) return Fail(ErrnoToWin32(errno));
-  int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+  int fd = win32::OpenRuntimeFile(path, O_RDWR, win32::RuntimeOpen::Existing);
   if (fd < 0) return Fail(errno == ENOENT ? ERROR_FILE_NOT_FOUND : ErrnoToWin32(errno));
   if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {  // left by a holder that crashed: the name is gone
     ::unlink(path.c_str());

@@ -59,7 +59,7 @@ std::string Escape(const std::wstring& field) {
 void Journal(const LaunchRequest& r) {
   std::string line = Escape(r.verb) + "\t" + Escape(r.file) + "\t" + Escape(r.parameters) + "\t" +
                      Escape(r.directory) + "\t" + std::to_string(r.show) + "\n";
-  int fd = ::open(Launcher::JournalPath().c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
+  int fd = OpenRuntimeFile(Launcher::JournalPath(), O_WRONLY | O_APPEND, RuntimeOpen::CreateIfMissing);
   if (fd < 0) return;
   ssize_t written = ::write(fd, line.data(), line.size());  // one write: lines of processes don't mix
   (void)written;
@@ -218,6 +218,6 @@ void Launcher::SetResponder(std::function<DWORD(const LaunchRequest&)> responder
   s.responder = std::move(responder);
 }
 
-std::string Launcher::JournalPath() { return RuntimeFolder() + "/launches"; }
+std::string Launcher::JournalPath() { return RuntimePath("launches"); }
 
 }  // namespace win32

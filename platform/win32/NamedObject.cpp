@@ -8,8 +8,10 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 #include <mutex>
+#include <set>
 
 #include "win32/NativePath.h"
 #include "win32/WinError.h"
@@ -48,7 +50,7 @@ std::string FileNameFor(const std::wstring& name) {
 class GuardLock {
  public:
   explicit GuardLock(const std::string& folder) {
-    m_fd = ::open((folder + "/names.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    m_fd = folder.empty() ? -1 : OpenRuntimeFile(folder + "/names.lock", O_RDWR, RuntimeOpen::CreateIfMissing);
     if (m_fd >= 0) {
       while (::flock(m_fd, LOCK_EX) != 0 && errno == EINTR) {
       }
@@ -65,6 +67,33 @@ class GuardLock {
 
 }  // namespace
 
+namespace {
+
+// Why the folder may not hold this user's objects; empty when it may.
+std::string FolderFault(const std::string& folder) {
+  struct stat info {};
+  if (::lstat(folder.c_str(), &info) != 0) return std::string("cannot be created: ") + std::strerror(errno);
+  if (S_ISLNK(info.st_mode)) return "is a symbolic link";
+  if (!S_ISDIR(info.st_mode)) return "is not a folder";
+  if (info.st_uid != ::geteuid()) return "belongs to user " + std::to_string(info.st_uid);
+  if ((info.st_mode & 077) != 0) {
+    char mode[8];
+    std::snprintf(mode, sizeof mode, "%03o", static_cast<unsigned>(info.st_mode & 0777));
+    return std::string("is open to other users (mode ") + mode + ")";
+  }
+  return {};
+}
+
+void SayRefused(const std::string& folder, const std::string& fault) {
+  static std::mutex lock;
+  static auto* said = new std::set<std::string>;
+  std::lock_guard guard(lock);
+  if (said->insert(folder + fault).second)
+    std::fprintf(stderr, "dorv: the runtime folder %s is not used: it %s\n", folder.c_str(), fault.c_str());
+}
+
+}  // namespace
+
 std::string RuntimeFolder() {
   std::string folder;
   const char* runtime = std::getenv("XDG_RUNTIME_DIR");
@@ -74,8 +103,43 @@ std::string RuntimeFolder() {
   } else {
     folder = "/tmp/dorv-" + std::to_string(::getuid());
   }
-  ::mkdir(folder.c_str(), 0700);  // a failure shows in the first use of the folder
-  return folder;
+  ::mkdir(folder.c_str(), 0700);
+  const std::string fault = FolderFault(folder);
+  if (fault.empty()) return folder;
+  SayRefused(folder, fault);
+  errno = EACCES;
+  return {};
+}
+
+std::string RuntimePath(const std::string& name) {
+  std::string folder = RuntimeFolder();
+  return folder.empty() ? folder : folder + "/" + name;
+}
+
+int OpenRuntimeFile(const std::string& path, int flags, RuntimeOpen open) {
+  if (path.empty()) {
+    errno = EACCES;
+    return -1;
+  }
+  flags |= O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    int fd = ::open(path.c_str(), flags);
+    if (fd < 0 && errno == ENOENT && open == RuntimeOpen::CreateIfMissing) {
+      fd = ::open(path.c_str(), (flags & ~O_TRUNC) | O_CREAT | O_EXCL, 0600);
+      if (fd < 0 && errno == EEXIST) continue;  // made meanwhile by another holder: open that one
+    }
+    if (fd < 0) return -1;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+      ::close(fd);
+      errno = EACCES;
+      return -1;
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return fd;
+  }
+  errno = EAGAIN;
+  return -1;
 }
 
 NameHold::~NameHold() {
@@ -95,7 +159,7 @@ std::unique_ptr<NameHold> NameHold::Take(const std::wstring& name, bool& existed
     return nullptr;
   }
   std::string path = folder + "/" + FileNameFor(name);
-  int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  int fd = OpenRuntimeFile(path, O_RDWR, RuntimeOpen::CreateIfMissing);
   if (fd < 0) {
     SetLastError(ErrnoToWin32(errno));
     return nullptr;
@@ -116,7 +180,8 @@ std::unique_ptr<NameHold> NameHold::Take(const std::wstring& name, bool& existed
 bool NameHold::Exists(const std::wstring& name) {
   std::string folder = RuntimeFolder();
   GuardLock guard(folder);
-  int fd = ::open((folder + "/" + FileNameFor(name)).c_str(), O_RDONLY | O_CLOEXEC);
+  if (!guard.ok()) return false;
+  int fd = OpenRuntimeFile(folder + "/" + FileNameFor(name), O_RDONLY, RuntimeOpen::Existing);
   if (fd < 0) return false;
   bool held = ::flock(fd, LOCK_EX | LOCK_NB) != 0;
   ::close(fd);

@@ -17,7 +17,19 @@ namespace win32 {
 
 // The folder of named objects: $XDG_RUNTIME_DIR/dorv/, or /tmp/dorv-<uid>/ when
 // that variable is unset or not absolute; created (mode 0700) when missing. Ends without a separator.
+// Other local users must not reach the objects: a folder that is not a real folder
+// owned by this user with no access for others is refused (the reason goes to
+// stderr once) and the result is empty, so that every use of it fails.
 std::string RuntimeFolder();
+// "<runtime folder>/<name>", or empty when the folder is refused.
+std::string RuntimePath(const std::string& name);
+
+enum class RuntimeOpen { Existing, CreateIfMissing };
+// Opens a file of the runtime folder as a named object's state: never through a
+// symbolic link (O_NOFOLLOW), created only as a new file (O_EXCL, mode 0600), and
+// only a regular file. `flags` adds the access mode and O_TRUNC/O_APPEND. -1 with
+// errno set on failure.
+int OpenRuntimeFile(const std::string& path, int flags, RuntimeOpen open);
 
 // A process's hold on a name across processes; releasing the last hold anywhere
 // removes the name.

@@ -52,7 +52,7 @@ bool MakeAddress(const std::string& path, sockaddr_un& address, int& folderFd) {
   std::string target = path;
   if (target.size() >= sizeof address.sun_path) {
     size_t slash = path.rfind('/');
-    folderFd = ::open(path.substr(0, slash).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    folderFd = ::open(path.substr(0, slash).c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (folderFd < 0) return false;
     target = "/proc/self/fd/" + std::to_string(folderFd) + path.substr(slash);
     if (target.size() >= sizeof address.sun_path) return false;
@@ -72,7 +72,7 @@ bool SetSlotLock(int fd, int index, bool locked) {
 
 // Whether some instance of the pipe waits for a client: free instances lock their slot.
 bool AnySlotFree(const std::string& slotsPath) {
-  int fd = ::open(slotsPath.c_str(), O_RDWR | O_CLOEXEC);
+  int fd = win32::OpenRuntimeFile(slotsPath, O_RDWR, win32::RuntimeOpen::Existing);
   if (fd < 0) return false;
   struct flock probe{};
   probe.l_type = F_WRLCK;
@@ -86,7 +86,7 @@ bool AnySlotFree(const std::string& slotsPath) {
 
 DWORD ReadDefaultTimeout(const std::string& slotsPath) {
   DWORD timeout = 50;  // the system's default when the server gave none
-  int fd = ::open(slotsPath.c_str(), O_RDONLY | O_CLOEXEC);
+  int fd = win32::OpenRuntimeFile(slotsPath, O_RDONLY, win32::RuntimeOpen::Existing);
   if (fd >= 0) {
     DWORD stored = 0;
     if (::pread(fd, &stored, sizeof stored, kTimeoutOffset) == sizeof stored && stored) timeout = stored;
@@ -361,9 +361,13 @@ std::shared_ptr<PipeShared> OpenShared(const std::wstring& key, DWORD openMode, 
   shared->m_maxInstances = maxInstances;
   shared->m_messageType = pipeMode & PIPE_TYPE_MESSAGE;
   shared->m_socketPath = SocketPath(key);
+  if (shared->m_socketPath.empty()) {  // the runtime folder was refused
+    SetLastError(ERROR_ACCESS_DENIED);
+    return nullptr;
+  }
   shared->m_slotsPath = shared->m_socketPath + ".slots";
   ::unlink(shared->m_socketPath.c_str());  // left by a server that died: the name was free
-  int slots = ::open(shared->m_slotsPath.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+  int slots = win32::OpenRuntimeFile(shared->m_slotsPath, O_RDWR | O_TRUNC, win32::RuntimeOpen::CreateIfMissing);
   if (slots < 0) {
     SetLastError(ErrnoToWin32(errno));
     return nullptr;
@@ -477,7 +481,7 @@ HANDLE CreateNamedPipeW(LPCWSTR name, DWORD openMode, DWORD pipeMode, DWORD maxI
   }
   int index = 0;
   while (shared->m_used.count(index)) ++index;
-  int slotFd = ::open(shared->m_slotsPath.c_str(), O_RDWR | O_CLOEXEC);
+  int slotFd = win32::OpenRuntimeFile(shared->m_slotsPath, O_RDWR, win32::RuntimeOpen::Existing);
   if (slotFd < 0 || !SetSlotLock(slotFd, index, true)) {
     SetLastError(ErrnoToWin32(errno));
     if (slotFd >= 0) ::close(slotFd);

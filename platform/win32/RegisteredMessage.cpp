@@ -55,8 +55,7 @@ UINT RegisterWindowMessageW(LPCWSTR name) {
   for (auto& [known, id] : cache.known) {
     if (win32::NamesEqual(known, name)) return id;
   }
-  std::string path = win32::RuntimeFolder() + "/messages";
-  int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  int fd = win32::OpenRuntimeFile(win32::RuntimePath("messages"), O_RDWR, win32::RuntimeOpen::CreateIfMissing);
   if (fd < 0) {
     SetLastError(ErrnoToWin32(errno));
     return 0;

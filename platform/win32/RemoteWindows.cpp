@@ -80,13 +80,22 @@ State& TheState() {
 }
 
 std::string WindowsFolder() {
-  std::string folder = RuntimeFolder() + "/windows";
+  std::string folder = RuntimePath("windows");
+  if (folder.empty()) return folder;
   mkdir(folder.c_str(), 0700);
+  // Inside the checked runtime folder; still, only a real folder of its own.
+  struct stat info {};
+  if (lstat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != geteuid()) return {};
   return folder;
 }
 
-std::string SocketPath(pid_t pid) { return WindowsFolder() + "/" + std::to_string(pid) + ".sock"; }
-std::string ListPath(pid_t pid) { return WindowsFolder() + "/" + std::to_string(pid) + ".list"; }
+std::string InWindowsFolder(const std::string& name) {
+  std::string folder = WindowsFolder();
+  return folder.empty() ? folder : folder + "/" + name;
+}
+
+std::string SocketPath(pid_t pid) { return InWindowsFolder(std::to_string(pid) + ".sock"); }
+std::string ListPath(pid_t pid) { return InWindowsFolder(std::to_string(pid) + ".list"); }
 
 bool FillAddress(const std::string& path, sockaddr_un& addr) {
   addr = sockaddr_un{};
@@ -343,9 +352,14 @@ void NotifyTopLevelChanged() {
   std::string path = ListPath(getpid());
   std::string temp = path + ".tmp";
   {
-    std::ofstream out(temp, std::ios::trunc);
-    out << "instance " << std::hex << s.instance.load() << '\n' << list.str();
-    if (!out) return;
+    std::ostringstream text;
+    text << "instance " << std::hex << s.instance.load() << '\n' << list.str();
+    const std::string bytes = text.str();
+    int fd = OpenRuntimeFile(temp, O_WRONLY | O_TRUNC, RuntimeOpen::CreateIfMissing);
+    if (fd < 0) return;
+    const bool written = write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
+    close(fd);
+    if (!written) return;
   }
   if (std::rename(temp.c_str(), path.c_str()) == 0) s.published = list.str();
 }

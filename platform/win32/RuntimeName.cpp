@@ -20,7 +20,7 @@ std::string RuntimeFileName(const char* prefix, const std::wstring& name) {
   }
   char tail[20];
   std::snprintf(tail, sizeof tail, "-%016llx", static_cast<unsigned long long>(hash));
-  return RuntimeFolder() + "/" + file + tail;
+  return RuntimePath(file + tail);
 }
 
 }  // namespace win32

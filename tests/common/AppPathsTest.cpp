@@ -1,6 +1,7 @@
 // The program's folder and the user's folders. The test main points
 // XDG_DATA_HOME at a fresh temporary folder for this process.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <unistd.h>
 
@@ -26,9 +27,14 @@ TEST(AppPaths, ProgramFolderEndsWithASeparator) {
 TEST(AppPaths, DataFolderIsCreatedOnceAndCached) {
   const std::string data = std::getenv("XDG_DATA_HOME");
   CString first;
+  const mode_t old = umask(0);
   ASSERT_EQ(GetAppDataPath(first), 1);
+  umask(old);
   EXPECT_EQ(CString_to_utf8(first), data + "/Halvorn/dorv/");
   EXPECT_TRUE(fs::is_directory(data + "/Halvorn/dorv"));
+  // The user's alone whatever the umask.
+  EXPECT_EQ(fs::status(data + "/Halvorn").permissions(), fs::perms::owner_all);
+  EXPECT_EQ(fs::status(data + "/Halvorn/dorv").permissions(), fs::perms::owner_all);
 
   fs::remove_all(data + "/Halvorn");
   CString second(L"junk");

@@ -1,6 +1,7 @@
 // Bitmap files, packed bitmaps, bitmap headers, the default font and regions from bitmaps.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstring>
 #include <functional>
 #include <vector>
@@ -78,6 +79,8 @@ TEST(PrepareRGBBitmapInfo, ImageSizeIsWholeWordsPerRowTimesRows) {
   const Row rows[] = {
       {10, 10, 24, 320}, {10, -10, 24, 320}, {-10, 10, 24, 320},
       {1, 1, 32, 4}, {2, 3, 8, 12}, {9, 2, 1, 8}, {3, 1, 16, 8},
+      // Sizes past what the header's 32 bits hold are left 0, never wrapped.
+      {70000, 70000, 24, 0}, {INT_MAX, INT_MAX, 32, 0}, {INT_MIN + 1, INT_MIN + 1, 32, 0}, {5, 5, -8, 0},
   };
   for (const Row& r : rows) {
     BITMAPINFO* info = PrepareRGBBitmapInfo(r.width, r.height, r.bits);
@@ -141,6 +144,7 @@ TEST(LoadBitmapFromFile, FilesThatLieOrFallShortFailAndLeaveNoBitmap) {
       {"odd depth", [](BmpFile& b) { b.info.biBitCount = 12; }, whole, 0},
       {"too large", [](BmpFile& b) { b.info.biWidth = 100000; b.info.biHeight = 100000; }, whole, 0},
       {"widest", [](BmpFile& b) { b.info.biWidth = 0x7FFFFFFF; }, whole, 0},
+      {"size past 63 bits", [](BmpFile& b) { b.info.biWidth = 0x7FFFFFFF; b.info.biHeight = -0x7FFFFFFF; b.info.biBitCount = 0xFFFF; }, whole, 0},
       {"lowest", [](BmpFile& b) { b.info.biHeight = -2147483647 - 1; }, whole, 0},
       {"rows missing", [](BmpFile& b) { b.info.biHeight = 5; }, whole, 0},
       {"colour table past the pixels", [](BmpFile& b) { b.info.biBitCount = 8; }, whole, 0},

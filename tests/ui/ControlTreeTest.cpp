@@ -52,7 +52,10 @@ TEST(ControlTreeTest, AControlIsInOneListOnceAndMovesWhenRegisteredElsewhere) {
   EXPECT_EQ(a.RegisterControl(child), 1);
   EXPECT_EQ(a.RegisterControl(child), 0);
   EXPECT_EQ(a.RegisterControl(0, child), 0);  // inserting a duplicate would release it twice
-  EXPECT_EQ(a.RegisterControl(5, Named(L"far")), 0);
+  CUIControl* far = Named(L"far");
+  EXPECT_EQ(a.RegisterControl(5, far), 0);  // refused: still the caller's
+  EXPECT_EQ(far->GetParent(), nullptr);
+  far->Release();
   EXPECT_EQ(a.RegisterControl(nullptr), 0);
   EXPECT_EQ(a.GetChildCount(), 1);
 

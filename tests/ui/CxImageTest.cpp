@@ -193,7 +193,7 @@ namespace {
 bool Decodes(const std::string& bytes, CxImage& image) {
   const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
   ImageHeader header;
-  const bool juceReads = CxImageCodec::DecodeWithJuce(data, bytes.size()).isValid();  // the cache's way in
+  const bool juceReads = CxImageCodec::DecodeToJuceImage(data, bytes.size()).isValid();  // the cache's way in
   (void)juceReads;
   return CxImageCodec::ReadHeader(data, bytes.size(), header) && CxImageCodec::Decode(data, bytes.size(), header, image);
 }
@@ -223,6 +223,40 @@ TEST_F(CxImageTest, EveryCutAndFlippedByteOfEachFormatFailsOrDecodes) {
       }
     }
   }
+}
+
+TEST_F(CxImageTest, GifTransparencyAndAPictureSmallerThanItsScreen) {
+  // Screen 3 × 2; a graphic control extension makes index 0 (red) transparent;
+  // the 2 × 2 picture of index 0, 1, 2, 3 sits at column 1.
+  const unsigned char bytes[] = {
+      'G', 'I', 'F', '8', '9', 'a', 3, 0, 2, 0, 0xF1, 0, 0,
+      0xFF, 0, 0, 0, 0xFF, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF,
+      0x21, 0xF9, 4, 1, 0, 0, 0, 0,
+      0x2C, 1, 0, 0, 0, 2, 0, 2, 0, 0,
+      2, 3, 0x44, 0x34, 0x05, 0,
+      0x3B};
+  CxImage image;
+  ASSERT_TRUE(Decodes(std::string(reinterpret_cast<const char*>(bytes), sizeof bytes), image));
+  EXPECT_EQ(image.GetWidth(), 3u);
+  ASSERT_TRUE(image.AlphaIsValid());
+  auto alpha = [&](long x, long y) { return *image.AlphaGetPointer(x, static_cast<long>(image.GetHeight()) - 1 - y); };
+  EXPECT_EQ(alpha(0, 0), 0);  // not covered by the picture
+  EXPECT_EQ(alpha(1, 0), 0);  // the transparent index
+  EXPECT_EQ(alpha(2, 0), 255);
+  EXPECT_EQ(Bgr(image, 2, 0), (std::array<int, 3>{0, 255, 0}));
+  EXPECT_EQ(Bgr(image, 1, 1), (std::array<int, 3>{255, 0, 0}));
+}
+
+TEST_F(CxImageTest, HeadersAskingForTooMuchAreRefusedBeforeDecoding) {
+  // 20000 × 20000 is within a side's limit but past the pixels' one.
+  std::string gif = uitest::GifBytes();
+  gif[6] = static_cast<char>(0x20), gif[7] = static_cast<char>(0x4E), gif[8] = static_cast<char>(0x20),
+  gif[9] = static_cast<char>(0x4E);
+  ImageHeader header;
+  EXPECT_EQ(CxImageCodec::ReadHeader(reinterpret_cast<const uint8_t*>(gif.data()), gif.size(), header), 0);
+  CxImage image;
+  EXPECT_FALSE(Decodes(gif, image));
+  EXPECT_FALSE(CxImageCodec::DecodeToJuceImage(reinterpret_cast<const uint8_t*>(gif.data()), gif.size()).isValid());
 }
 
 }  // namespace

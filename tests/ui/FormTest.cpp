@@ -2,11 +2,14 @@
 // focus moved with TAB, run modally and closed.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "UiTestSupport.h"
 #include "display/Desktop.h"
+#include "mfc/CToolTipCtrl.h"
+#include "win32/ManualClock.h"
 #include "win32/Gdi.h"
 #include "ui/UIForm.h"
 #include "ui/UIManager.h"
@@ -101,7 +104,11 @@ class Form : public CUIForm {
     ::SetFocus(m_hWnd);
     Desktop::Get().KeyPress(VK_ESCAPE);
   }
-  void Tick(UINT) { ++ticks; }
+  void Tick(UINT) {
+    ++ticks;
+    if (onTick) onTick();
+  }
+  std::function<void()> onTick;
   void TickHundred(UINT) { ticks += 100; }
   std::vector<CUIControl*> clicks;
   Form* child = nullptr;
@@ -278,6 +285,110 @@ TEST(FormTest, TimersHaveOneHandlerPerId) {
   EXPECT_TRUE(Desktop::Get().PumpUntil([&] { return form.ticks > 0; }, 5000));
   EXPECT_LT(form.ticks, 100);
   form.UnRegisterTimerHandler(9);
+  form.DestroyWindow();
+}
+
+// The application loop's turn: messages offered to their windows' objects first,
+// as the form relays the mouse to its tooltip window there.
+void PumpApp() {
+  MSG msg;
+  while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (!CWnd::WalkPreTranslateTree(nullptr, &msg)) {
+      ::TranslateMessage(&msg);
+      ::DispatchMessageW(&msg);
+    }
+  }
+}
+
+TEST(FormTest, AControlsTooltipShowsAfterItsDelayAndAQueuedMessageForAGoneControlDoesNothing) {
+  if (!InThemeFolder()) return;
+  win32::ManualClock clock;
+  win32::ScopedClock use(clock);
+  Form form;
+  ASSERT_EQ(form.Make(), 1);
+  ASSERT_TRUE(form.HasToolTip());
+  HWND tip = ::FindWindowExW(nullptr, nullptr, TOOLTIPS_CLASSW, nullptr);
+  ASSERT_NE(tip, nullptr);
+  EXPECT_EQ(::SendMessageW(tip, TTM_GETDELAYTIME, TTDT_INITIAL, 0), 600);
+  EXPECT_EQ(::SendMessageW(tip, TTM_GETMAXTIPWIDTH, 0, 0), 200);
+
+  TestButton* ok = form.Button(L"Ok");
+  ok->SetTooltipText(L"确定");
+  ok->SetBounds(CRect(10, 10, 50, 31));  // a change of bounds registers the tip
+  PumpApp();
+  EXPECT_EQ(::SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0), 1);
+  POINT at{20, 20};
+  ::ClientToScreen(form.m_hWnd, &at);
+  Desktop::Get().MouseMove(at.x, at.y);
+  PumpApp();
+  clock.Advance(599);
+  PumpApp();
+  EXPECT_FALSE(::IsWindowVisible(tip));
+  clock.Advance(1);
+  PumpApp();
+  EXPECT_TRUE(::IsWindowVisible(tip));
+  wchar_t text[16] = {};
+  ::GetWindowTextW(tip, text, 16);
+  EXPECT_STREQ(text, L"确定");
+
+  // Without a text the control leaves the tooltip window, and its tip goes.
+  ok->SetTooltipText(L"");
+  ok->SetBounds(CRect(10, 10, 50, 30));
+  PumpApp();
+  EXPECT_EQ(::SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0), 0);
+  EXPECT_FALSE(::IsWindowVisible(tip));
+
+  // A control released while its message waits in the queue.
+  auto* gone = new TestButton;
+  form.RegisterControl(gone);
+  gone->SetTooltipText(L"gone");
+  gone->SetBounds(CRect(100, 50, 120, 60));
+  form.UnRegisterControl(gone);
+  gone->Release();
+  PumpApp();
+  EXPECT_EQ(::SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0), 0);
+  form.DestroyWindow();
+  EXPECT_FALSE(::IsWindow(tip));  // it went with its form
+}
+
+TEST(FormTest, AModalLoopDisablesTheApplicationsModelessWindowsWhileItRuns) {
+  if (!InThemeFolder()) return;
+  CWinApp app;
+  Form form;
+  ASSERT_EQ(form.Make(), 1);
+  form.endWith = 4;
+  bool enabledDuring = true;
+  form.onTick = [&] {
+    enabledDuring = app.IsModelessEnabled() != FALSE;
+    form.ClickOkOnce(6);
+  };
+  form.RegisterTimerHandler(6, 1, fastdelegate::MakeDelegate(&form, &Form::Tick));
+  EXPECT_EQ(form.DoModal(), 4);
+  EXPECT_FALSE(enabledDuring);
+  EXPECT_TRUE(app.IsModelessEnabled());
+}
+
+TEST(FormTest, BringToTopRestoresAMinimizedFormAndGivesTheRootFocusWhenNoControlHasIt) {
+  if (!InThemeFolder()) return;
+  Form form;
+  ASSERT_EQ(form.Make(), 1);
+  Form other;
+  ASSERT_EQ(other.Make(50, 50), 1);
+  EXPECT_EQ(::GetForegroundWindow(), other.m_hWnd);
+  ::ShowWindow(form.m_hWnd, SW_MINIMIZE);
+  form.BringToTop();
+  Desktop::Get().PumpUntilIdle();
+  EXPECT_FALSE(::IsIconic(form.m_hWnd));
+  EXPECT_EQ(::GetForegroundWindow(), form.m_hWnd);
+  EXPECT_EQ(::GetWindowLongW(form.m_hWnd, GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
+  EXPECT_EQ(form.GetKeyFocusControl(), &form);
+  // With a focused control of the TAB order, the focus stays where it is.
+  form.AddTABOrder(form.Button(L"Ok"));
+  form.Button(L"Ok")->SetKBFocused(TRUE);
+  other.BringToTop();
+  form.BringToTop();
+  EXPECT_EQ(form.GetKeyFocusControl(), form.Button(L"Ok"));
+  other.DestroyWindow();
   form.DestroyWindow();
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // The image library the framework decodes photos with: a small library of our
-// own over JUCE's PNG, JPEG and GIF formats and a BMP reader, keeping the
+// own over libpng, libjpeg and giflib and a BMP reader, keeping the
 // pixel layout its callers read directly:
 //   - rows bottom-up, GetEffWidth bytes each (whole 32-bit words);
 //   - 24 bits per pixel in blue, green, red order, or 8 bits through a

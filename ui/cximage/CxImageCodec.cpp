@@ -2,11 +2,14 @@
 
 #include <juce_graphics/juce_graphics.h>
 
-#include <array>
 #include <cstring>
+#include <vector>
 
 #include "ui/cximage/CxImage.h"
+#include "ui/cximage/GifReader.h"
+#include "ui/cximage/ImageLimits.h"
 #include "ui/cximage/JpegReader.h"
+#include "ui/cximage/PngReader.h"
 
 namespace {
 
@@ -16,8 +19,6 @@ uint16_t Le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8
 uint32_t Le32(const uint8_t* p) { return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24); }
 
 constexpr uint8_t kPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-// Larger images are refused: their pixels would not fit a process's memory anyway.
-constexpr unsigned long kMaxSide = 1u << 15;
 
 int ReadPngHeader(const uint8_t* d, size_t n, ImageHeader& h) {
   if (n < 29 || std::memcmp(d + 12, "IHDR", 4) != 0) return 0;
@@ -114,7 +115,7 @@ int CxImageCodec::ReadHeader(const uint8_t* d, size_t n, ImageHeader& h) {
     case CXIMAGE_FORMAT_BMP: ok = ReadBmpHeader(d, n, h); break;
     default: break;
   }
-  return ok && h.width > 0 && h.height > 0 && h.width <= kMaxSide && h.height <= kMaxSide;
+  return ok && ImageLimits::Fits(h.width, h.height);
 }
 
 bool CxImageCodec::Decode(const uint8_t* d, size_t n, const ImageHeader& header, CxImage& image) {
@@ -126,144 +127,53 @@ bool CxImageCodec::Decode(const uint8_t* d, size_t n, const ImageHeader& header,
     image = std::move(jpeg);
     return true;
   }
-  if (header.format != CXIMAGE_FORMAT_PNG && header.format != CXIMAGE_FORMAT_JPG && header.format != CXIMAGE_FORMAT_GIF)
+  DecodedPixels pixels;
+  if (header.format == CXIMAGE_FORMAT_PNG) {
+    if (!DecodePng(d, n, pixels)) return false;
+  } else if (header.format == CXIMAGE_FORMAT_GIF) {
+    if (!DecodeGif(d, n, pixels)) return false;
+  } else {
     return false;
-  juce::Image decoded = DecodeWithJuce(d, n);
-  if (!decoded.isValid() || static_cast<unsigned long>(decoded.getWidth()) != header.width ||
-      static_cast<unsigned long>(decoded.getHeight()) != header.height)
-    return false;
-  CxImage result;
-  result.FromJuceImage(decoded);
-  if (header.grey && !result.AlphaIsValid()) {
-    // One channel of grey levels stays one byte per pixel, as the cache expects.
-    CxImage grey;
-    grey.Create(result.m_width, result.m_height, 8);
-    for (DWORD y = 0; y < result.m_height; ++y) {
-      const uint8_t* src = result.GetBits(y);
-      uint8_t* dst = grey.GetBits(y);
-      for (DWORD x = 0; x < result.m_width; ++x) dst[x] = src[x * 3 + 1];
-    }
-    result = std::move(grey);
   }
-  result.m_type = header.format;
-  image = std::move(result);
+  if (pixels.width != header.width || pixels.height != header.height) return false;
+  FromDecoded(pixels, header.format, image);
   return true;
 }
 
-namespace {
-
-uint32_t Crc32(const uint8_t* data, size_t size) {
-  static const auto table = [] {
-    std::array<uint32_t, 256> t{};
-    for (uint32_t i = 0; i < 256; ++i) {
-      uint32_t c = i;
-      for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-      t[i] = c;
+void CxImageCodec::FromDecoded(const DecodedPixels& pixels, unsigned long format, CxImage& image) {
+  const DWORD width = pixels.width, height = pixels.height;
+  CxImage result;
+  if (pixels.grey) {
+    result.Create(width, height, 8);
+    for (DWORD y = 0; y < height; ++y)
+      std::memcpy(result.GetBits(height - 1 - y), pixels.bytes.data() + size_t(y) * width, width);
+  } else {
+    result.Create(width, height, 24);
+    std::vector<uint8_t> alpha(size_t(width) * height);
+    bool opaque = true;
+    for (DWORD y = 0; y < height; ++y) {
+      const DWORD row = height - 1 - y;
+      const uint8_t* src = pixels.bytes.data() + size_t(y) * width * 4;
+      uint8_t* dst = result.GetBits(row);
+      uint8_t* a = alpha.data() + size_t(row) * width;
+      for (DWORD x = 0; x < width; ++x, src += 4) {
+        dst[x * 3] = src[0], dst[x * 3 + 1] = src[1], dst[x * 3 + 2] = src[2];
+        a[x] = src[3];
+        opaque = opaque && src[3] == 255;
+      }
     }
-    return t;
-  }();
-  uint32_t c = 0xFFFFFFFFu;
-  for (size_t i = 0; i < size; ++i) c = table[(c ^ data[i]) & 0xFF] ^ (c >> 8);
-  return c ^ 0xFFFFFFFFu;
+    if (!opaque) result.m_alpha = std::move(alpha);
+  }
+  result.m_type = format;
+  image = std::move(result);
 }
 
-// Bytes of the filtered pixel data of a non-interlaced PNG: a filter byte and
-// the packed samples of each row.
-uint64_t PngPixelBytes(uint32_t width, uint32_t height, uint8_t depth, uint8_t colourType) {
-  const int channels = colourType == 2 ? 3 : colourType == 4 ? 2 : colourType == 6 ? 4 : 1;
-  return (1 + (uint64_t(width) * channels * depth + 7) / 8) * height;
-}
-
-}  // namespace
-
-bool CxImageCodec::IsWholePng(const uint8_t* d, size_t n) {
-  if (n < 8 || std::memcmp(d, kPngSignature, 8) != 0) return false;
-  size_t pos = 8;
-  bool header = false, end = false;
-  uint32_t width = 0, height = 0;
-  uint8_t depth = 0, colourType = 0, interlace = 0;
-  juce::MemoryBlock compressed;
-  while (!end) {
-    if (n - pos < 12) return false;
-    const uint32_t length = Be32(d + pos);
-    if (length > n - pos - 12) return false;
-    const uint8_t* type = d + pos + 4;
-    const uint8_t* body = d + pos + 8;
-    if (Crc32(type, size_t(length) + 4) != Be32(body + length)) return false;
-    if (!header) {
-      if (std::memcmp(type, "IHDR", 4) != 0 || length != 13) return false;
-      width = Be32(body), height = Be32(body + 4), depth = body[8], colourType = body[9], interlace = body[12];
-      header = true;
-    } else if (std::memcmp(type, "IDAT", 4) == 0) {
-      compressed.append(body, length);
-    } else if (std::memcmp(type, "IEND", 4) == 0) {
-      end = true;
-    }
-    pos += size_t(length) + 12;
-  }
-  if (compressed.isEmpty()) return false;
-  // The pixels must inflate without error to at least what the header promises.
-  juce::MemoryInputStream source(compressed, false);
-  juce::GZIPDecompressorInputStream inflate(&source, false, juce::GZIPDecompressorInputStream::zlibFormat);
-  uint64_t total = 0;
-  char buffer[16384];
-  for (;;) {
-    const int got = inflate.read(buffer, sizeof buffer);
-    if (got <= 0) break;
-    total += static_cast<uint64_t>(got);
-  }
-  if (inflate.isExhausted() == false) return false;
-  return interlace != 0 || total >= PngPixelBytes(width, height, depth, colourType);
-}
-
-bool CxImageCodec::IsWholeGif(const uint8_t* d, size_t n) {
-  if (n < 13 || DetectFormat(d, n) != CXIMAGE_FORMAT_GIF) return false;
-  auto tableBytes = [](uint8_t flags) -> size_t { return (flags & 0x80) ? size_t(3) << ((flags & 7) + 1) : 0; };
-  // Sub-blocks from pos up to and including their zero terminator; false when cut.
-  auto skipBlocks = [&](size_t& pos) {
-    while (pos < n) {
-      const size_t length = d[pos++];
-      if (length == 0) return true;
-      if (length > n - pos) return false;
-      pos += length;
-    }
-    return false;
-  };
-  size_t pos = 13 + tableBytes(d[10]);
-  while (pos < n) {
-    const uint8_t block = d[pos++];
-    if (block == 0x3B) return true;  // the trailer
-    if (block == 0x21) {
-      if (pos >= n) return false;
-      ++pos;  // the extension's label
-      if (!skipBlocks(pos)) return false;
-    } else if (block == 0x2C) {
-      if (n - pos < 10) return false;
-      // JUCE sizes the picture by this descriptor: it must fit the screen's size.
-      const unsigned long width = Le16(d + pos + 4), height = Le16(d + pos + 6);
-      if (width == 0 || height == 0 || width > Le16(d + 6) || height > Le16(d + 8)) return false;
-      pos += 9 + tableBytes(d[pos + 8]);
-      if (pos >= n || d[pos] < 2 || d[pos] > 8) return false;  // the LZW code size
-      ++pos;
-      if (!skipBlocks(pos)) return false;
-    } else {
-      return false;
-    }
-  }
-  return false;
-}
-
-juce::Image CxImageCodec::DecodeWithJuce(const uint8_t* d, size_t n) {
-  const unsigned long format = DetectFormat(d, n);
-  if (format == CXIMAGE_FORMAT_PNG && !IsWholePng(d, n)) return {};
-  if (format == CXIMAGE_FORMAT_JPG) {
-    CxImage jpeg;
-    if (!DecodeJpeg(d, n, jpeg)) return {};
-    return jpeg.ToJuceImage().convertedToFormat(juce::Image::RGB);
-  }
-  if (format == CXIMAGE_FORMAT_GIF && !IsWholeGif(d, n)) return {};
-  if (format != CXIMAGE_FORMAT_PNG && format != CXIMAGE_FORMAT_GIF) return {};
-  return juce::ImageFileFormat::loadFrom(d, n);
+juce::Image CxImageCodec::DecodeToJuceImage(const uint8_t* d, size_t n) {
+  ImageHeader header;
+  CxImage image;
+  if (!ReadHeader(d, n, header) || header.format == CXIMAGE_FORMAT_BMP || !Decode(d, n, header, image)) return {};
+  const juce::Image argb = image.ToJuceImage();
+  return image.AlphaIsValid() ? argb : argb.convertedToFormat(juce::Image::RGB);
 }
 
 bool CxImageCodec::DecodeBmp(const uint8_t* d, size_t n, CxImage& image) {
@@ -275,7 +185,7 @@ bool CxImageCodec::DecodeBmp(const uint8_t* d, size_t n, CxImage& image) {
   const DWORD width = static_cast<DWORD>(info.width);
   const bool topDown = info.height < 0;
   const DWORD height = static_cast<DWORD>(topDown ? -info.height : info.height);
-  if (width > kMaxSide || height > kMaxSide) return false;
+  if (!ImageLimits::Fits(width, height)) return false;
   const uint64_t rowBytes = CxImage::RowBytes(width, bits);
   if (info.offset > n || rowBytes * height > n - info.offset) return false;
 

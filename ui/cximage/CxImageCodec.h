@@ -1,9 +1,13 @@
 #pragma once
 // Reading image files for CxImage: the format from the first bytes, the header
-// (size, format, grey) without decoding, BMP pixels, and the others through
-// JUCE. Each size in a header is checked against the bytes that are there.
+// (size, format, grey) without decoding, BMP pixels, and PNG, JPEG and GIF
+// through libpng, libjpeg and giflib, which are built to meet hostile files.
+// Each size in a header is checked against the bytes that are there and
+// against the image limits before pixels are allocated.
 #include <cstddef>
 #include <cstdint>
+
+#include "ui/cximage/DecodedPixels.h"
 
 class CxImage;
 
@@ -26,17 +30,12 @@ class CxImageCodec {
   static int ReadHeader(const uint8_t* data, size_t size, ImageHeader& header);
   // Decodes into image; false (image untouched) when the data is not a whole image.
   static bool Decode(const uint8_t* data, size_t size, const ImageHeader& header, CxImage& image);
-  // A PNG, JPEG or GIF as a JUCE image; a null image for anything else or a
-  // damaged file. A PNG is checked whole before JUCE reads it (chunks, their
-  // checksums, the compressed pixels) and a JPEG is read with our own error
-  // handling: JUCE's readers of both do not survive a damaged file. A GIF's
-  // blocks are checked to its trailer.
-  static juce::Image DecodeWithJuce(const uint8_t* data, size_t size);
-  static bool IsWholePng(const uint8_t* data, size_t size);
-  // Every block of the GIF up to its trailer is there (JUCE draws a cut GIF
-  // as far as it goes).
-  static bool IsWholeGif(const uint8_t* data, size_t size);
+  // A PNG, JPEG or GIF as a JUCE image (RGB, or ARGB when not opaque); a null
+  // image for anything else or a damaged file. JUCE's own readers are never
+  // given such bytes: they do not survive a damaged file.
+  static juce::Image DecodeToJuceImage(const uint8_t* data, size_t size);
 
  private:
   static bool DecodeBmp(const uint8_t* data, size_t size, CxImage& image);
+  static void FromDecoded(const DecodedPixels& pixels, unsigned long format, CxImage& image);
 };

@@ -5,8 +5,10 @@
 #include <vector>
 
 #include <jpeglib.h>
+#include <jerror.h>
 
 #include "ui/cximage/CxImage.h"
+#include "ui/cximage/ImageLimits.h"
 
 namespace {
 
@@ -14,7 +16,17 @@ struct ErrorManager {
   jpeg_error_mgr base;
   std::jmp_buf jump;
   int warnings = 0;
+  jpeg_progress_mgr progress;
 };
+
+// A progressive file of very many tiny scans takes time out of all proportion
+// to its size; real files have a few dozen at most.
+constexpr int kMaxScans = 1000;
+
+void CountScans(j_common_ptr info) {
+  auto* decompress = reinterpret_cast<j_decompress_ptr>(info);
+  if (decompress->input_scan_number > kMaxScans) ERREXIT(info, JERR_NOT_COMPILED);
+}
 
 [[noreturn]] void OnError(j_common_ptr info) { std::longjmp(reinterpret_cast<ErrorManager*>(info->err)->jump, 1); }
 
@@ -30,13 +42,17 @@ bool Run(jpeg_decompress_struct& info, ErrorManager& errors, const uint8_t* data
          std::vector<uint8_t>& line) {
   if (setjmp(errors.jump)) return false;
   jpeg_create_decompress(&info);
+  info.progress = &errors.progress;  // after the creation, which clears it
   jpeg_mem_src(&info, const_cast<unsigned char*>(data), static_cast<unsigned long>(size));
   if (jpeg_read_header(&info, TRUE) != JPEG_HEADER_OK) return false;
+  // The size a header claims is checked before the decoder allocates for it.
+  if (!ImageLimits::Fits(info.image_width, info.image_height)) return false;
+  info.mem->max_memory_to_use = ImageLimits::kMaxDecoderMemory;
   const bool grey = info.num_components == 1;
   info.out_color_space = grey ? JCS_GRAYSCALE : JCS_RGB;
   jpeg_start_decompress(&info);
   const DWORD width = info.output_width, height = info.output_height;
-  if (width == 0 || height == 0 || width > 32768 || height > 32768) return false;
+  if (!ImageLimits::Fits(width, height)) return false;
   result.Create(width, height, grey ? 8 : 24);
   line.resize(size_t(width) * info.output_components);
   while (info.output_scanline < height) {
@@ -67,6 +83,7 @@ bool DecodeJpeg(const uint8_t* data, size_t size, CxImage& image) {
   errors.base.error_exit = OnError;
   errors.base.emit_message = OnMessage;
   errors.base.output_message = Silent;
+  errors.progress.progress_monitor = CountScans;
   CxImage result(CXIMAGE_FORMAT_JPG);
   std::vector<uint8_t> line;
   const bool ok = Run(info, errors, data, size, result, line);

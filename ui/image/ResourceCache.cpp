@@ -108,7 +108,7 @@ ResourceCache::EntryPtr ResourceCache::LoadFile(const CString& path) {
   if (path.IsEmpty() || !juce::File::isAbsolutePath(file.getFullPathName()) || !file.existsAsFile()) return nullptr;
   juce::MemoryBlock bytes;
   if (!file.loadFileAsData(bytes)) return nullptr;
-  juce::Image decoded = CxImageCodec::DecodeWithJuce(static_cast<const uint8_t*>(bytes.getData()), bytes.getSize());
+  juce::Image decoded = CxImageCodec::DecodeToJuceImage(static_cast<const uint8_t*>(bytes.getData()), bytes.getSize());
   if (!decoded.isValid()) return nullptr;  // not remembered: the next request tries again
   EntryPtr fresh = Share(new tagImageItem);
   fresh->m_image = decoded;

@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "common/PrivateFiles.h"
+
 namespace {
 
 // Beyond this many distinct texts the cache is emptied; the program's own
@@ -17,6 +19,9 @@ DBConnection::~DBConnection() { Close(); }
 int DBConnection::Open(const juce::String& path) {
   std::lock_guard<std::mutex> hold(m_lock);
   CloseLocked();
+  // The databases hold the account and its password's digest. SQLite gives
+  // its journal and write-ahead log the database file's mode.
+  if (path.startsWithChar('/') && !Common::MakePrivateFile(path.toStdString())) return SQLITE_CANTOPEN;
   sqlite3* db = nullptr;
   int result = sqlite3_open_v2(path.toRawUTF8(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
                                nullptr);

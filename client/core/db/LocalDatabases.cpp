@@ -7,6 +7,7 @@
 
 #include "client/core/db/DBConnection.h"
 #include "client/core/db/DBTables.h"
+#include "common/PrivateFiles.h"
 #include "common/AppPaths.h"
 #include "common/StringConvert.h"
 
@@ -36,10 +37,7 @@ bool IsAccountFolderName(const juce::String& account) {
   return true;
 }
 
-bool EnsureFolder(const juce::String& path) {
-  const juce::File folder(path);
-  return folder.isDirectory() || folder.createDirectory().wasOk();
-}
+bool EnsureFolder(const juce::String& path) { return Common::MakePrivateFolder(path.toStdString()); }
 
 }  // namespace
 

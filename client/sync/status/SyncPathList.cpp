@@ -9,7 +9,9 @@
 #include "client/sync/SyncHelper.h"
 #include "common/MutiLanSupport.h"
 #include "common/PathText.h"
+#include "common/PrivateFiles.h"
 #include "common/StringConvert.h"
+#include "common/XmlParse.h"
 
 namespace {
 
@@ -169,7 +171,8 @@ bool SyncPathList::LoadFromXml(const juce::File& file) {
   const juce::ScopedLock hold(m_lock);
   Clear();
   TiXmlDocument document;
-  if (!document.LoadFile(file.getFullPathName().toRawUTF8(), TIXML_ENCODING_UTF8)) return false;
+  if (!Common::LoadXmlFile(document, file.getFullPathName().toStdString(), Common::XmlBytes::AsFound, TIXML_ENCODING_UTF8))
+    return false;
   const TiXmlElement* root = document.RootElement();
   if (!root || std::string(root->Value()) != "RecentlyFiles") return false;
   int seen = 0;
@@ -199,7 +202,12 @@ bool SyncPathList::SaveToXml(const juce::File& file) {
   TiXmlPrinter printer;
   document.Accept(&printer);
   // Written beside the file and put in its place, so a crash leaves the old list.
-  return file.getParentDirectory().createDirectory() && file.replaceWithData(printer.CStr(), printer.Size());
+  if (!file.getParentDirectory().createDirectory() ||
+      !Common::MakePrivateFolder(file.getParentDirectory().getFullPathName().toStdString()) ||
+      !file.replaceWithData(printer.CStr(), printer.Size()))
+    return false;
+  // The replacement is a new file, made with the umask's mode.
+  return Common::MakePrivateFile(file.getFullPathName().toStdString());
 }
 
 std::list<SyncPathEntry> SyncPathList::GetEntries() {

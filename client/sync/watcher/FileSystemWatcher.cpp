@@ -99,7 +99,7 @@ int CFileSystemWatcher::AddDirectory(const CString& pathIn, IWatcherChangeHandle
 
   if (!directory->PostRequest(m_port, CWatcherDirInfo::STATE_START)) return 0;
   if (!WaitForStart(directory->AcknowledgeEvent(), m_thread)) {
-    directory.release();  // the worker is gone with a packet of it; nothing touches it again
+    LeaveBehind(std::move(directory));  // the worker has a packet of it
     return 0;
   }
   ResetEvent(directory->AcknowledgeEvent());
@@ -123,7 +123,7 @@ void CFileSystemWatcher::Stop() {
   for (auto& directory : directories) {
     if (m_port && directory->PostRequest(m_port, CWatcherDirInfo::STATE_STOP)) {
       if (!WaitServingMessages(directory->AcknowledgeEvent(), kStopSliceMs, m_stopLimitMs)) {
-        directory.release();  // still in the worker's hands
+        LeaveBehind(std::move(directory));  // still in the worker's hands
         continue;
       }
       ResetEvent(directory->AcknowledgeEvent());
@@ -143,6 +143,15 @@ void CFileSystemWatcher::Stop() {
   m_threadId = 0;
   if (m_port) CloseHandle(m_port);
   m_port = nullptr;
+}
+
+void CFileSystemWatcher::LeaveBehind(std::unique_ptr<CWatcherDirInfo> directory) {
+  if (!m_worker) {
+    directory.release();  // no worker link to outlive it; never reached while a worker runs
+    return;
+  }
+  std::lock_guard guard(m_worker->lock);
+  m_worker->leftBehind.push_back(std::move(directory));
 }
 
 bool CFileSystemWatcher::StartWorker() {

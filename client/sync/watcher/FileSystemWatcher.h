@@ -41,7 +41,7 @@ class CFileSystemWatcher {
 
   // The longest Stop waits by default for a directory or the worker before
   // leaving it behind (a handler that never returns would otherwise hold the
-  // caller for ever). A directory left behind is not freed, since the worker may
+  // caller for ever). A directory left behind goes with the worker, which may
   // still use it.
   static constexpr DWORD kStopLimitMs = 60000;
 
@@ -58,7 +58,11 @@ class CFileSystemWatcher {
     HANDLE port;
     std::mutex lock;
     bool abandoned = false;
+    // Directories whose acknowledgement never came: freed with the link, once
+    // the worker has ended.
+    std::vector<std::unique_ptr<CWatcherDirInfo>> leftBehind;
   };
+  void LeaveBehind(std::unique_ptr<CWatcherDirInfo> directory);
 
   static DWORD WorkerThread(LPVOID link);
   static void Run(std::shared_ptr<WorkerLink> link);

@@ -1,6 +1,7 @@
 #include "client/core/GlobalConfig.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <tinyxml.h>
 #include <unistd.h>
@@ -106,6 +107,16 @@ TEST_F(GlobalConfigTest, DefaultsAreSavedInTheFilesLayout) {
                                                "Socks4Proxy: Address= Port=0 Username= Password= ",
                                                "Socks5Proxy: Address= Port=0 Username= Password= "}));
   EXPECT_FALSE(fs::exists(ConfigFile().string() + ".tmp"));
+}
+
+TEST_F(GlobalConfigTest, TheFileIsTheUsersAloneWhateverTheUmask) {
+  GlobalConfig config;
+  InitGlobalConfig(config);
+  const mode_t old = umask(0);
+  SaveGlobalConfig(config);
+  umask(old);
+  EXPECT_EQ(fs::status(ConfigFile()).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+  EXPECT_EQ(fs::status(ConfigFile().parent_path()).permissions(), fs::perms::owner_all);
 }
 
 TEST_F(GlobalConfigTest, SavedSettingsLoadBack) {

@@ -1,6 +1,7 @@
 #include "client/core/LogWriter.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -67,6 +68,9 @@ TEST_F(LogWriterTest, LinesCarryLevelStampFunctionAndMessage) {
       {"message only", [&] { log.WriteMessage(ErrorLog, "Exit App..."); }, "ErrorLog: {stamp}Message: Exit App..."},
       {"message only at level 3", [&] { log.WriteMessage(3, "cancel upload"); },
        "{stamp}Function: Message: cancel upload"},
+      {"control characters from outside stay in their line",
+       [&] { log.Write(KeyPoint, "Status\x01", juce::String::fromUTF8("GET /a\r\nKeyPoint: forged\x7f\tend\xc2\x85")); },
+       R"(KeyPoint: {stamp}Function: Status\\x01,Message: GET /a\\r\\nKeyPoint: forged\\x7f\tend\\x85)"},
       {"Chinese text in UTF-8", [&] { log.WriteMessage(KeyPoint, juce::String::fromUTF8("同步完成")); },
        "KeyPoint: {stamp}Message: 同步完成"},
   };
@@ -105,6 +109,21 @@ TEST_F(LogWriterTest, FiftiethWriteTrimsALogOfFourMiBOrMore) {
   EXPECT_TRUE(lines.front().empty()) << lines.front();
   EXPECT_NE(lines.back().find("round two 50"), std::string::npos);
   EXPECT_NE(lines[lines.size() - 2].find("round two 49"), std::string::npos);
+}
+
+TEST_F(LogWriterTest, LogIsTheUsersAloneWhateverTheUmaskAndAfterATrim) {
+  const mode_t old = umask(0);
+  CLogWriter nested(juce::String((dir / "data").string()), "dorv.log");
+  ASSERT_TRUE(nested.Init("welcome"));
+  umask(old);
+  EXPECT_EQ(fs::status(dir / "data").permissions(), fs::perms::owner_all);
+  EXPECT_EQ(fs::status(dir / "data" / "dorv.log").permissions(), fs::perms::owner_read | fs::perms::owner_write);
+  PadTo(dir / "data" / "dorv.log", CLogWriter::kMaxSize + 10);
+  umask(0);
+  for (int i = 0; i < CLogWriter::kCheckEvery; ++i) nested.WriteMessage(NormalLog, "line");
+  umask(old);
+  ASSERT_LT(fs::file_size(dir / "data" / "dorv.log"), std::uintmax_t(CLogWriter::kMaxSize));
+  EXPECT_EQ(fs::status(dir / "data" / "dorv.log").permissions(), fs::perms::owner_read | fs::perms::owner_write);
 }
 
 TEST_F(LogWriterTest, LogThatCannotBeCreatedDropsLinesQuietly) {

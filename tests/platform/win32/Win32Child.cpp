@@ -24,6 +24,10 @@ std::string Utf8(const std::wstring& text) {
 
 }  // namespace
 
+// Under AddressSanitizer the "crash" mode must still end the process by its signal,
+// as a crashing Windows process ends with its exception code.
+extern "C" const char* __asan_default_options() { return "handle_segv=0"; }
+
 int main(int argc, char** argv) {
   // Started with a command line that does not name the program (as a crash
   // reporter is): argv[0] is its first word. Report to the file named last.
