@@ -101,6 +101,10 @@ TEST(TabControlTest, CtrlTabHomeAndEndMoveBetweenPagesAndWrap) {
   EXPECT_EQ(tabs->GetSelectedItemIndex(), 1);
   form.Key(VK_END);
   EXPECT_EQ(tabs->GetSelectedItemIndex(), 3);
+  // Emptying it releases strip, headers and pages and forgets the selected page.
+  tabs->DeleteAlltems();
+  EXPECT_EQ(tabs->GetSelectedItem(), nullptr);
+  EXPECT_EQ(tabs->GetDataCount(), 0);
   form.DestroyWindow();
 }
 

@@ -97,6 +97,8 @@ void CUIScrollBar::SetThumbRect() {
   if (m_nMaximum + page <= 0 || track <= 0) return;
   int len = static_cast<int>(static_cast<long long>(page) * track / (m_nMaximum + page));
   if (len <= kMinThumb) len = kMinThumb;
+  // A track shorter than the least thumb: the thumb fills it.
+  if (len > track) len = track;
   const int pos = static_cast<int>(GetValuePercent() * static_cast<float>(track - len));
   const CRect b = m_rcBounds;
   const _ImageBorderConfig& image = config->m_thumbBk[0];

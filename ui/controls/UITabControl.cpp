@@ -77,6 +77,11 @@ CUIItemBase* CUITabControl::GetItemFromIndex(int childIndex) {
   return dynamic_cast<CUITabItem*>(GetChild(childIndex));
 }
 
+void CUITabControl::DeleteAlltems() {
+  m_pTabPanel = nullptr;
+  CUIItemsControl::DeleteAlltems();
+}
+
 BOOL CUITabControl::OnBuildControlAfter() {
   for (int i = 0; i < GetChildCount(); ++i) {
     CUIControl* child = GetChild(i);
@@ -132,6 +137,7 @@ void CUITabControl::OnCreateTabPanelAfter() {
     if (CUITabItemHeader* header = page->GetHeader()) {
       if (header->GetParent() == page) page->UnRegisterControl(header);
       m_pTabPanel->RegisterControl(header);
+      page->HeaderPlaced();
       header->SetSize(GetItemSize());
     }
     if (auto* data = dynamic_cast<TabItemData*>(page->GetItemData())) {

@@ -37,6 +37,8 @@ class CUITabControl : public CUIItemsControl {
   // The strip is drawn again over the pages.
   void Render(DXCore* core, const CRect* clip, const CRect* paint) override;
   CUIItemBase* GetItemFromIndex(int childIndex) override;
+  // The strip goes with the pages.
+  void DeleteAlltems() override;
   virtual int CreateTabPanel();
   virtual void ArrangeTabPanel();
   virtual void OnCreateTabPanelAfter();

@@ -70,8 +70,7 @@ CUITabItem::CUITabItem() {
 }
 
 CUITabItem::~CUITabItem() {
-  // A header still outside the strip is not in any child list.
-  if (m_pHeader && !m_pHeader->GetParent()) m_pHeader->Release();
+  if (m_bOwnsHeader && m_pHeader) m_pHeader->Release();
   if (m_bOwnsData) delete m_pItemData;
 }
 
@@ -86,6 +85,7 @@ void CUITabItem::CreateHeader() {
   if (!m_pHeader) {
     m_pHeader = new CUITabItemHeader;
     m_pHeader->SetObjectID(L"Header");
+    m_bOwnsHeader = TRUE;
   }
   m_pHeader->SetParentTabItem(this);
   ModifyHeader();

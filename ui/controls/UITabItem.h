@@ -48,7 +48,7 @@ class CUITabItemHeader : public CUIControl {
 class CUITabItem : public CUIItemBase {
  public:
   CUITabItem();
-  // Deletes its entry while no tab control has taken it.
+  // Deletes its entry and its own header while no tab control has taken them.
   ~CUITabItem() override;
 
   void SetSelected(int selected) override;
@@ -65,8 +65,9 @@ class CUITabItem : public CUIItemBase {
   void OnLButtonDown(UINT flags, CPoint point);
   void OnRButtonDown(UINT flags, CPoint point);
   void OnMouseMove(UINT, CPoint) {}
-  // The tab control's data list took the entry.
+  // The tab control's data list took the entry; its strip took the header.
   void EntryTaken() { m_bOwnsData = FALSE; }
+  void HeaderPlaced() { m_bOwnsHeader = FALSE; }
 
  protected:
   void RenderSelf(DXCore* core, const CRect* clip) override;
@@ -78,6 +79,8 @@ class CUITabItem : public CUIItemBase {
   CUITabItemHeader* m_pHeader = nullptr;
   CUIControl* m_pContent = nullptr;
   BOOL m_bOwnsData = TRUE;
+  // A header the page made itself is no child of anything until the strip takes it.
+  BOOL m_bOwnsHeader = FALSE;
 };
 
 }  // namespace UI
