@@ -47,18 +47,25 @@ bool Desktop::UseSystemDisplay() {
 }
 
 void Desktop::SetPresenter(std::unique_ptr<Presenter> presenter) {
-  std::lock_guard guard(m_lock);
-  m_presenter = std::move(presenter);
-}
-
-bool Desktop::HasPresenter() const {
-  std::lock_guard guard(m_lock);
-  return m_presenter != nullptr;
+  SIZE size;
+  if (presenter && presenter->ScreenSize(&size)) SetScreenSize(size.cx, size.cy, 0);  // a display's work area is its own
+  std::shared_ptr<Presenter> old;
+  {
+    std::lock_guard guard(m_lock);
+    old = std::move(m_presenter);
+    m_presenter = std::move(presenter);
+  }
+  // The old one goes outside the lock: its input thread may be asking the desktop meanwhile.
 }
 
 std::shared_ptr<Presenter> Desktop::CurrentPresenter() const {
   std::lock_guard guard(m_lock);
   return m_presenter;
+}
+
+bool Desktop::HasPresenter() const {
+  std::lock_guard guard(m_lock);
+  return m_presenter != nullptr;
 }
 
 int Desktop::ShowMessageBox(HWND owner, const std::wstring& text, const std::wstring& caption, UINT type) {

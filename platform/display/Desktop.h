@@ -95,6 +95,7 @@ class Desktop {
   void CursorChanged();
   void CaptureChanged(HWND hwnd);
   void WindowActivated(HWND hwnd);
+  void TrayChanged();
 
   // Dispatches the calling thread's messages (sent, posted, paint, due timers) until
   // none is waiting. A WM_QUIT found on the way is left in place and ends the pump.

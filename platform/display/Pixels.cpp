@@ -81,6 +81,10 @@ void Desktop::CaptureChanged(HWND hwnd) {
   if (auto presenter = CurrentPresenter()) presenter->CaptureChanged(hwnd);
 }
 
+void Desktop::TrayChanged() {
+  if (auto presenter = CurrentPresenter()) presenter->TrayChanged();
+}
+
 void Desktop::WindowActivated(HWND hwnd) {
   if (auto presenter = CurrentPresenter()) presenter->Activated(hwnd);
 }

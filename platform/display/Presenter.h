@@ -27,6 +27,10 @@ class Presenter {
   virtual void CaptureChanged(HWND) {}
   // A top-level window became the active one (null: none is): it takes the keyboard.
   virtual void Activated(HWND) {}
+  // The size of the screen shown on; false when it has none.
+  virtual bool ScreenSize(SIZE*) { return false; }
+  // The notification area's icons changed (win32::TrayIcons).
+  virtual void TrayChanged() {}
 };
 
 // The presenter of the system's display ($DISPLAY), or null when there is none or the

@@ -1,5 +1,6 @@
 #include "mfc/CDialog.h"
 
+#include "win32/DialogManager.h"
 #include "win32/Keyboard.h"
 
 namespace {
@@ -60,11 +61,14 @@ INT_PTR CDialog::DoModal() {
   CenterWindow();
   m_continueModal = true;
   m_nModalResult = -1;
-  SendMessage(WM_INITDIALOG, 0, 0);
+  const bool focusFirst = SendMessage(WM_INITDIALOG, 0, 0) != 0;
   // The dialog may already have ended inside its initialisation.
   int result = m_nModalResult;
   if (m_hWnd && m_continueModal) {
     ShowWindow(SW_SHOW);
+    // Unless the initialisation chose otherwise, the first control with WS_TABSTOP takes the
+    // keyboard, as the dialog manager gives it.
+    if (HWND first = focusFirst ? ::GetNextDlgTabItem(m_hWnd, nullptr, FALSE) : nullptr) ::SetFocus(first);
     result = RunModalLoop();
   }
   if (m_hWnd) DestroyWindow();
@@ -122,12 +126,9 @@ BOOL CDialog::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* resu
 }
 
 BOOL CDialog::PreTranslateMessage(MSG* msg) {
-  if (msg->message == WM_KEYDOWN && (msg->hwnd == m_hWnd || ::IsChild(m_hWnd, msg->hwnd))) {
-    if (msg->wParam == VK_RETURN || msg->wParam == VK_ESCAPE) {
-      const int id = msg->wParam == VK_RETURN ? IDOK : IDCANCEL;
-      SendMessage(WM_COMMAND, MAKEWPARAM(static_cast<WORD>(id), BN_CLICKED), 0);
-      return TRUE;
-    }
-  }
+  // Tab, Enter and Escape work as the dialog manager has them.
+  if (msg->message >= WM_KEYFIRST && msg->message <= WM_KEYLAST && m_hWnd &&
+      (msg->hwnd == m_hWnd || ::IsChild(m_hWnd, msg->hwnd)))
+    return ::IsDialogMessageW(m_hWnd, msg);
   return CWnd::PreTranslateMessage(msg);
 }

@@ -4,6 +4,8 @@
 #include "win32/Cursor.h"
 #include "win32/GdiDraw.h"
 #include "win32/Metrics.h"
+#include "win32/MoveSize.h"
+#include "win32/NonClient.h"
 #include "win32/WinError.h"
 #include "win32/WindowClass.h"
 #include "win32/WindowOps.h"
@@ -21,6 +23,7 @@ LRESULT SetText(HWND hwnd, LPCWSTR text) {
     topLevel = !w->parent;
   }
   if (topLevel) win32::NotifyTopLevelChanged();
+  if (topLevel) win32::PaintNonClient(hwnd);  // the caption shows the new title
   return TRUE;
 }
 
@@ -114,6 +117,8 @@ LRESULT HitTest(HWND hwnd, POINT p) {
     if (left) return HTLEFT;
     if (right) return HTRIGHT;
   }
+  RECT close;
+  if (win32::CloseBoxRect(hwnd, &close) && PtInRect(&close, p)) return HTCLOSE;
   if ((style & WS_CAPTION) == WS_CAPTION && p.y < window.top + in.top && p.y >= window.top + frame) return HTCAPTION;
   return HTBORDER;
 }
@@ -152,8 +157,24 @@ LRESULT DefWindowProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     }
     case WM_MOUSEACTIVATE: return MA_ACTIVATE;
     case WM_SETCURSOR: return SetCursorFor(hwnd, wParam, lParam);
+    case WM_NCPAINT: win32::PaintNonClient(hwnd); return 0;
+    case WM_NCLBUTTONUP:
+      if (wParam == static_cast<WPARAM>(HTCLOSE)) SendMessageW(hwnd, WM_SYSCOMMAND, SC_CLOSE, lParam);
+      return 0;
+    case WM_NCLBUTTONDOWN:
+      // The caption moves the window, the frame's edges size it.
+      if (WPARAM command = win32::MoveSizeCommand(static_cast<LRESULT>(wParam)))
+        SendMessageW(hwnd, WM_SYSCOMMAND, command, lParam);
+      return 0;
     case WM_SYSCOMMAND:
       switch (wParam & 0xFFF0) {
+        case SC_MOVE:
+        case SC_SIZE: {
+          POINT start{static_cast<SHORT>(LOWORD(static_cast<DWORD_PTR>(lParam))),
+                      static_cast<SHORT>(HIWORD(static_cast<DWORD_PTR>(lParam)))};
+          win32::MoveSizeLoop(hwnd, wParam, start);
+          return 0;
+        }
         case SC_CLOSE: SendMessageW(hwnd, WM_CLOSE, 0, 0); return 0;
         case SC_MINIMIZE: ShowWindow(hwnd, SW_MINIMIZE); return 0;
         case SC_MAXIMIZE: ShowWindow(hwnd, SW_MAXIMIZE); return 0;

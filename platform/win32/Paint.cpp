@@ -144,18 +144,21 @@ BOOL UpdateWindow(HWND hwnd) {
 HDC BeginPaint(HWND hwnd, LPPAINTSTRUCT paint) {
   if (!paint) return nullptr;
   *paint = PAINTSTRUCT{};
-  bool erase;
+  bool erase, framed;
   {
     std::lock_guard guard(WindowLock());
     Window* w = win32::LookupWindowOrFailLocked(hwnd);
     if (!w) return nullptr;
     paint->rcPaint = w->needsPaint ? w->update : RECT{};
     erase = w->needsErase;
+    framed = w->insets.left || w->insets.top || w->insets.right || w->insets.bottom;
     w->needsPaint = false;
     w->needsErase = false;
     w->update = RECT{};
     ++w->paintCount;
   }
+  // A framed window painted whole (after it was shown or sized) has its frame drawn first.
+  if (erase && framed) SendMessageW(hwnd, WM_NCPAINT, 1, 0);
   paint->hdc = GetDC(hwnd);
   if (!paint->hdc) return nullptr;
   // Drawing stays inside the area being painted.

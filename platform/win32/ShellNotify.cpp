@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <mutex>
 
+#include "display/Desktop.h"
 #include "win32/WinError.h"
 
 namespace {
@@ -36,11 +37,9 @@ void Apply(win32::TrayIcon& icon, const NOTIFYICONDATAW& data) {
 
 }  // namespace
 
-BOOL Shell_NotifyIconW(DWORD message, PNOTIFYICONDATAW data) {
-  if (!data) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return FALSE;
-  }
+namespace {
+
+BOOL Change(DWORD message, PNOTIFYICONDATAW data) {
   TrayArea& area = Area();
   std::lock_guard<std::mutex> hold(area.lock);
   auto it = std::find_if(area.icons.begin(), area.icons.end(), [&](const win32::TrayIcon& icon) {
@@ -71,6 +70,18 @@ BOOL Shell_NotifyIconW(DWORD message, PNOTIFYICONDATAW data) {
       SetLastError(ERROR_INVALID_PARAMETER);
       return FALSE;
   }
+}
+
+}  // namespace
+
+BOOL Shell_NotifyIconW(DWORD message, PNOTIFYICONDATAW data) {
+  if (!data) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  const BOOL done = Change(message, data);
+  if (done && message <= NIM_DELETE) display::Desktop::Get().TrayChanged();  // shown on a display too
+  return done;
 }
 
 namespace win32 {

@@ -13,6 +13,9 @@ SIZE ClampToTrackSize(HWND hwnd, SIZE size);
 // The same for a window being created, when it has tracking limits.
 void ApplyMinMax(HWND hwnd);
 
+// No window of the program is active any more (another program took the keyboard).
+void ActivateNone();
+
 // Forgets a window that is going away as the active (foreground) window. Callers hold WindowLock().
 void ForgetActivationLocked(HWND hwnd);
 

@@ -62,6 +62,8 @@ void Activate(HWND top) {
 
 namespace win32 {
 
+void ActivateNone() { Activate(nullptr); }
+
 SIZE ClampToTrackSize(HWND hwnd, SIZE size) {
   RECT work = display::Desktop::Get().WorkArea();
   DWORD style = static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_STYLE));

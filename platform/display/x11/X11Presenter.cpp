@@ -1,6 +1,9 @@
 #include "display/x11/X11Presenter.h"
 
 #include "win32/WindowPicture.h"
+#include "win32/CodePage.h"
+#include "win32/Cursor.h"
+#include "win32/ShellNotify.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xft/Xft.h>
@@ -8,13 +11,12 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/shape.h>
 #include <X11/keysym.h>
+#undef CursorShape  // X.h's constant: the layer's function of that name is meant below
 #include <poll.h>
 
 #include <algorithm>
 #include <map>
 #include <string>
-
-#include "win32/CodePage.h"
 
 namespace display {
 
@@ -27,6 +29,7 @@ struct X11Presenter::Connection {
   Atom windowType = 0;
   Atom dialogType = 0;
   std::map<HWND, Window> windows;  // the program's top-level windows shown
+  std::map<HWND, std::wstring> titles;
 
   ~Connection() {
     for (auto& [hwnd, window] : windows) XDestroyWindow(display, window);
@@ -106,7 +109,10 @@ int IgnoreXError(Display*, XErrorEvent*) { return 0; }
 
 std::unique_ptr<X11Presenter> X11Presenter::Open(const char* displayName) {
   static std::once_flag handler;
-  std::call_once(handler, [] { XSetErrorHandler(IgnoreXError); });
+  std::call_once(handler, [] {
+    XInitThreads();  // the input thread shares the display with the windows' threads
+    XSetErrorHandler(IgnoreXError);
+  });
   auto x = std::make_unique<Connection>();
   x->display = XOpenDisplay(displayName);
   if (!x->display) return nullptr;
@@ -117,7 +123,12 @@ std::unique_ptr<X11Presenter> X11Presenter::Open(const char* displayName) {
   x->utf8 = XInternAtom(x->display, "UTF8_STRING", False);
   x->windowType = XInternAtom(x->display, "_NET_WM_WINDOW_TYPE", False);
   x->dialogType = XInternAtom(x->display, "_NET_WM_WINDOW_TYPE_DIALOG", False);
-  return std::unique_ptr<X11Presenter>(new X11Presenter(std::move(x)));
+  std::unique_ptr<X11Presenter> presenter(new X11Presenter(std::move(x)));
+  X11Presenter* self = presenter.get();
+  presenter->m_input = X11Input::Open(displayName, [self](HWND hwnd) { self->UpdateWindow(hwnd); });
+  if (!presenter->m_input) return nullptr;
+  presenter->m_tray = X11Tray::Open(displayName);  // none: the icons stay in the process's record
+  return presenter;
 }
 
 X11Presenter::X11Presenter(std::unique_ptr<Connection> connection) : m_x(std::move(connection)) {}
@@ -132,9 +143,11 @@ void X11Presenter::UpdateWindow(HWND hwnd) {
   auto found = m_x->windows.find(hwnd);
   if (!alive) {
     if (found != m_x->windows.end()) {
+      m_input->Forget(found->second);
       XDestroyWindow(d, found->second);
       m_x->windows.erase(found);
-      XFlush(d);
+      m_x->titles.erase(hwnd);
+      XSync(d, False);
     }
     return;
   }
@@ -147,14 +160,28 @@ void X11Presenter::UpdateWindow(HWND hwnd) {
     Window made = XCreateWindow(d, RootWindow(d, screen), x, y, picture.width, picture.height, 0, CopyFromParent,
                                 InputOutput, CopyFromParent, CWOverrideRedirect | CWBackPixel, &attributes);
     found = m_x->windows.emplace(hwnd, made).first;
+    m_input->Watch(made, hwnd);
   }
   Window window = found->second;
+  // The title, for the tools that find windows by name.
+  wchar_t title[256] = L"";
+  GetWindowTextW(hwnd, title, 256);
+  if (m_x->titles[hwnd] != title) {
+    m_x->titles[hwnd] = title;
+    std::string utf8 = WideToUtf8(title);
+    XStoreName(d, window, utf8.c_str());
+    XChangeProperty(d, window, m_x->netWmName, m_x->utf8, 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(utf8.data()), static_cast<int>(utf8.size()));
+  }
   if (!picture.visible) {
     XUnmapWindow(d, window);
-    XFlush(d);
+    XSync(d, False);
     return;
   }
   XMoveResizeWindow(d, window, x, y, picture.width, picture.height);
+  XWindowAttributes state{};
+  XGetWindowAttributes(d, window, &state);
+  const bool mapping = state.map_state == IsUnmapped;
   if (picture.region) {
     std::vector<XRectangle> parts;
     for (const RECT& r : *picture.region)
@@ -179,7 +206,34 @@ void X11Presenter::UpdateWindow(HWND hwnd) {
       XDestroyImage(image);
     }
   }
-  XFlush(d);
+  // Done by the server before the window's thread goes on: what others (the input's
+  // connection, a test) ask of the display next sees the window as it is now.
+  XSync(d, False);
+  if (mapping && GetForegroundWindow() == hwnd) m_input->Focus(window);
+}
+
+void X11Presenter::CursorChanged() { m_input->SetCursorShape(win32::CursorShape(GetCursor())); }
+
+void X11Presenter::CaptureChanged(HWND hwnd) {
+  HWND root = hwnd ? GetAncestor(hwnd, GA_ROOT) : nullptr;
+  unsigned long window = root ? XWindowOf(root) : 0;
+  if (hwnd && !window) return;  // not on the display
+  m_input->Grab(window);
+}
+
+void X11Presenter::Activated(HWND hwnd) {
+  if (unsigned long window = hwnd ? XWindowOf(hwnd) : 0) m_input->Focus(window);
+}
+
+void X11Presenter::TrayChanged() {
+  if (m_tray) m_tray->Update(win32::TrayIcons());
+}
+
+bool X11Presenter::ScreenSize(SIZE* size) {
+  std::lock_guard guard(m_lock);
+  const int screen = DefaultScreen(m_x->display);
+  *size = SIZE{DisplayWidth(m_x->display, screen), DisplayHeight(m_x->display, screen)};
+  return true;
 }
 
 unsigned long X11Presenter::XWindowOf(HWND hwnd) {
@@ -280,6 +334,8 @@ int X11Presenter::ShowMessageBox(const MessageBoxCall& call) {
           if (e.xexpose.count == 0) paint();
           break;
         case MapNotify: {
+          XSetInputFocus(d, window, RevertToParent, CurrentTime);  // the box takes the keyboard
+          XSync(d, False);
           std::function<void(const ShownBox&)> hook = m_shown;
           if (hook) hook(ShownBox{window, rects});
           break;
@@ -333,6 +389,10 @@ int X11Presenter::ShowMessageBox(const MessageBoxCall& call) {
   XDestroyWindow(d, window);
   XFlush(d);
   if (reenable) EnableWindow(call.owner, TRUE);
+  // The keyboard goes back to the program's window, as when a box of the system closes.
+  HWND back = call.owner ? GetAncestor(call.owner, GA_ROOT) : GetForegroundWindow();
+  auto shown = back ? m_x->windows.find(back) : m_x->windows.end();
+  if (shown != m_x->windows.end()) m_input->Focus(shown->second);
   if (quit) PostQuitMessage(static_cast<int>(quitCode));
   return answer;
 }

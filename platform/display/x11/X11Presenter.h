@@ -13,6 +13,8 @@
 
 #include "display/Desktop.h"
 #include "display/Presenter.h"
+#include "display/x11/X11Input.h"
+#include "display/x11/X11Tray.h"
 
 namespace display {
 
@@ -26,6 +28,15 @@ class X11Presenter final : public Presenter {
   // Top-level windows appear as undecorated X windows at their place, drawn from their
   // surfaces and shaped by their regions.
   void UpdateWindow(HWND hwnd) override;
+  // Input reaches the windows through X11Input; the layer's pointer shape, capture and
+  // activation reach the display.
+  void CursorChanged() override;
+  void CaptureChanged(HWND hwnd) override;
+  void Activated(HWND hwnd) override;
+  bool ScreenSize(SIZE* size) override;
+  void TrayChanged() override;
+  // For tests: the tray's icons on the display (null when it has none).
+  X11Tray* Tray() { return m_tray.get(); }
   // For tests: the X window showing a window, 0 when none does.
   unsigned long XWindowOf(HWND hwnd);
 
@@ -44,6 +55,8 @@ class X11Presenter final : public Presenter {
   std::recursive_mutex m_lock;  // one thread at a time; boxes may nest on it
   std::unique_ptr<Connection> m_x;
   std::function<void(const ShownBox&)> m_shown;
+  std::unique_ptr<X11Tray> m_tray;
+  std::unique_ptr<X11Input> m_input;  // last: it goes first, while the windows' connection is there
 };
 
 }  // namespace display

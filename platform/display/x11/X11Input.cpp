@@ -1,0 +1,315 @@
+#include "display/x11/X11Input.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include <vector>
+
+#include "display/Desktop.h"
+#include "display/x11/X11Keys.h"
+#include "win32/CodePage.h"
+#include "win32/Imm.h"
+#include "win32/MessageQueue.h"
+#include "win32/WindowOps.h"
+
+// Last: Xlib's macros (KeyPress, Status, CursorShape) would spoil the headers above.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/cursorfont.h>
+
+namespace display {
+
+struct X11Input::Connection {
+  Display* display = nullptr;
+  XIM im = nullptr;
+  std::map<Window, XIC> ics;
+  std::map<WORD, Cursor> cursors;
+  Cursor cursor = 0;  // shown over the program's windows; 0: the display's default
+  int wake[2] = {-1, -1};
+
+  ~Connection() {
+    for (auto& [window, ic] : ics) XDestroyIC(ic);
+    if (im) XCloseIM(im);
+    for (auto& [shape, c] : cursors) XFreeCursor(display, c);
+    if (display) XCloseDisplay(display);
+    for (int fd : wake)
+      if (fd >= 0) close(fd);
+  }
+};
+
+namespace {
+
+constexpr long kEvents = ButtonPressMask | ButtonReleaseMask | PointerMotionMask | EnterWindowMask | LeaveWindowMask |
+                         KeyPressMask | KeyReleaseMask | FocusChangeMask | ExposureMask;
+
+// What one X event asks of a window's thread, worked out under the connection's lock and
+// done after it.
+struct Action {
+  HWND hwnd = nullptr;
+  std::function<void()> task;  // on the window's thread
+  bool exposed = false;
+  bool motion = false;
+};
+
+// Runs `task` on the thread that owns the window, where its messages are retrieved.
+void Deliver(HWND hwnd, std::function<void()> task) {
+  DWORD thread = GetWindowThreadProcessId(hwnd, nullptr);
+  if (!thread) return;
+  if (auto queue = win32::MessageQueue::ForThread(thread)) queue->PushTask(std::move(task));
+}
+
+unsigned int XCursorShape(WORD id) {
+  switch (id) {
+    case 32513: return XC_xterm;
+    case 32514:
+    case 32650: return XC_watch;
+    case 32515: return XC_crosshair;
+    case 32516: return XC_sb_up_arrow;
+    case 32642: return XC_bottom_right_corner;
+    case 32643: return XC_bottom_left_corner;
+    case 32644: return XC_sb_h_double_arrow;
+    case 32645: return XC_sb_v_double_arrow;
+    case 32646: return XC_fleur;
+    case 32648: return XC_X_cursor;
+    case 32649: return XC_hand2;
+    case 32651: return XC_question_arrow;
+  }
+  return XC_left_ptr;
+}
+
+// The text of a key press: UTF-8 from the input context, or from the key's symbol alone.
+std::string TextOf(XIC ic, XKeyEvent* key, KeySym* keysym, bool* fromInputMethod) {
+  char buffer[64];
+  Status status = 0;
+  int n;
+  std::string text;
+  if (ic) {
+    n = Xutf8LookupString(ic, key, buffer, sizeof buffer, keysym, &status);
+    if (status == XBufferOverflow) {
+      std::vector<char> more(static_cast<size_t>(n));
+      n = Xutf8LookupString(ic, key, more.data(), n, keysym, &status);
+      text.assign(more.data(), static_cast<size_t>(std::max(n, 0)));
+    } else if (status == XLookupChars || status == XLookupBoth) {
+      text.assign(buffer, static_cast<size_t>(std::max(n, 0)));
+    }
+    *fromInputMethod = status == XLookupChars;
+  } else {
+    n = XLookupString(key, buffer, sizeof buffer, keysym, nullptr);
+    text.assign(buffer, static_cast<size_t>(std::max(n, 0)));
+    *fromInputMethod = false;
+  }
+  // A symbol that stands for one character (what a tool typing text binds to a spare key)
+  // gives that character where the lookup gave none.
+  if (text.empty() && *keysym) {
+    unsigned long code = 0;
+    if ((*keysym & 0xFF000000) == 0x01000000) code = *keysym & 0x00FFFFFF;
+    else if ((*keysym >= 0x20 && *keysym <= 0x7E) || (*keysym >= 0xA0 && *keysym <= 0xFF)) code = *keysym;
+    if (code) text = WideToUtf8(std::wstring(1, static_cast<wchar_t>(code)));
+  }
+  return text;
+}
+
+}  // namespace
+
+std::unique_ptr<X11Input> X11Input::Open(const char* displayName, std::function<void(HWND)> exposed) {
+  auto x = std::make_unique<Connection>();
+  x->display = XOpenDisplay(displayName);
+  if (!x->display || pipe2(x->wake, O_CLOEXEC | O_NONBLOCK) != 0) return nullptr;
+  XSetLocaleModifiers("");
+  x->im = XOpenIM(x->display, nullptr, nullptr, nullptr);  // none: text from the key symbols alone
+  return std::unique_ptr<X11Input>(new X11Input(std::move(x), std::move(exposed)));
+}
+
+X11Input::X11Input(std::unique_ptr<Connection> connection, std::function<void(HWND)> exposed)
+    : m_x(std::move(connection)), m_exposed(std::move(exposed)) {
+  m_thread = std::thread([this] { Run(); });
+}
+
+X11Input::~X11Input() {
+  m_stop = true;
+  [[maybe_unused]] ssize_t n = write(m_x->wake[1], "x", 1);
+  m_thread.join();
+}
+
+void X11Input::Watch(unsigned long window, HWND hwnd) {
+  std::lock_guard guard(m_lock);
+  Display* d = m_x->display;
+  long mask = kEvents;
+  if (m_x->im && !m_x->ics.count(window)) {
+    XIC ic = XCreateIC(m_x->im, XNInputStyle, XIMPreeditNothing | XIMStatusNothing, XNClientWindow, window,
+                       XNFocusWindow, window, nullptr);
+    if (ic) {
+      long filter = 0;
+      XGetICValues(ic, XNFilterEvents, &filter, nullptr);
+      mask |= filter;
+      m_x->ics[window] = ic;
+    }
+  }
+  XSelectInput(d, window, mask);
+  if (m_x->cursor) XDefineCursor(d, window, m_x->cursor);
+  m_windows[window] = hwnd;
+  XFlush(d);
+}
+
+void X11Input::Forget(unsigned long window) {
+  std::lock_guard guard(m_lock);
+  m_windows.erase(window);
+  auto ic = m_x->ics.find(window);
+  if (ic != m_x->ics.end()) {
+    XDestroyIC(ic->second);
+    m_x->ics.erase(ic);
+  }
+}
+
+void X11Input::Focus(unsigned long window) {
+  std::lock_guard guard(m_lock);
+  XSetInputFocus(m_x->display, window, RevertToParent, CurrentTime);
+  XFlush(m_x->display);
+}
+
+void X11Input::Grab(unsigned long window) {
+  std::lock_guard guard(m_lock);
+  Display* d = m_x->display;
+  if (window) {
+    XGrabPointer(d, window, True, ButtonPressMask | ButtonReleaseMask | PointerMotionMask | EnterWindowMask | LeaveWindowMask,
+                 GrabModeAsync, GrabModeAsync, 0 /* None: anywhere */, m_x->cursor, CurrentTime);
+  } else {
+    XUngrabPointer(d, CurrentTime);
+  }
+  XFlush(d);
+}
+
+void X11Input::SetCursorShape(WORD shape) {
+  std::lock_guard guard(m_lock);
+  Display* d = m_x->display;
+  Cursor& c = m_x->cursors[shape];
+  if (!c) c = XCreateFontCursor(d, XCursorShape(shape));
+  if (c == m_x->cursor) return;
+  m_x->cursor = c;
+  for (auto& [window, hwnd] : m_windows) XDefineCursor(d, window, c);
+  XFlush(d);
+}
+
+HWND X11Input::WindowOf(unsigned long window) {
+  auto found = m_windows.find(window);
+  return found == m_windows.end() ? nullptr : found->second;
+}
+
+void X11Input::Run() {
+  Display* d = m_x->display;
+  while (!m_stop) {
+    std::vector<Action> actions;
+    {
+      std::lock_guard guard(m_lock);
+      while (XPending(d)) {
+        XEvent e;
+        XNextEvent(d, &e);
+        HWND hwnd = WindowOf(e.xany.window);
+        const bool key = e.type == KeyPress || e.type == KeyRelease;
+        // The input method sees the keys of windows that take text through it.
+        if ((!key || (hwnd && win32::ImeEnabled(hwnd))) && XFilterEvent(&e, 0)) continue;
+        if (!hwnd) continue;
+        Action a;
+        a.hwnd = hwnd;
+        Desktop& desktop = Desktop::Get();
+        switch (e.type) {
+          case ButtonPress:
+          case ButtonRelease: {
+            const int x = e.xbutton.x_root, y = e.xbutton.y_root;
+            const unsigned b = e.xbutton.button;
+            if (b == Button4 || b == Button5) {
+              if (e.type == ButtonPress)
+                a.task = [&desktop, x, y, b] { desktop.MouseWheel(b == Button4 ? WHEEL_DELTA : -WHEEL_DELTA, x, y); };
+              break;
+            }
+            if (b > Button3) break;
+            Desktop::Button button = b == Button1 ? Desktop::Button::Left
+                                     : b == Button2 ? Desktop::Button::Middle : Desktop::Button::Right;
+            if (e.type == ButtonPress) a.task = [&desktop, button, x, y] { desktop.MouseDown(button, x, y); };
+            else a.task = [&desktop, button, x, y] { desktop.MouseUp(button, x, y); };
+            break;
+          }
+          case MotionNotify:
+          case EnterNotify:
+          case LeaveNotify: {
+            if (e.type != MotionNotify && e.xcrossing.mode != NotifyNormal) break;
+            const int x = e.type == MotionNotify ? e.xmotion.x_root : e.xcrossing.x_root;
+            const int y = e.type == MotionNotify ? e.xmotion.y_root : e.xcrossing.y_root;
+            a.task = [&desktop, x, y] { desktop.MouseMove(x, y); };
+            a.motion = true;
+            break;
+          }
+          case KeyPress: {
+            auto ic = m_x->ics.find(e.xany.window);
+            KeySym keysym = 0;
+            bool fromInputMethod = false;
+            std::string text =
+                TextOf(ic == m_x->ics.end() || !win32::ImeEnabled(hwnd) ? nullptr : ic->second, &e.xkey, &keysym, &fromInputMethod);
+            // The key itself (its unshifted symbol); TranslateMessage makes its characters.
+            // Text without such a key (the input method's, or a symbol no key stands for)
+            // comes as characters.
+            UINT vk = e.xkey.keycode && !fromInputMethod ? VirtualKeyOfKeySym(XLookupKeysym(&e.xkey, 0)) : 0;
+            if (vk) {
+              a.task = [&desktop, vk] { desktop.KeyDown(vk); };
+            } else if (!text.empty()) {
+              std::wstring wide = Utf8ToWide(text);
+              a.task = [&desktop, wide] { desktop.TypeText(wide); };
+            }
+            break;
+          }
+          case KeyRelease: {
+            UINT vk = VirtualKeyOfKeySym(XLookupKeysym(&e.xkey, 0));
+            if (vk) a.task = [&desktop, vk] { desktop.KeyUp(vk); };
+            break;
+          }
+          case FocusIn: {
+            if (e.xfocus.mode == NotifyGrab || e.xfocus.mode == NotifyUngrab || e.xfocus.detail == NotifyPointer) break;
+            auto ic = m_x->ics.find(e.xany.window);
+            if (ic != m_x->ics.end()) XSetICFocus(ic->second);
+            a.task = [hwnd] {
+              if (GetForegroundWindow() != hwnd && IsWindowEnabled(hwnd)) SetForegroundWindow(hwnd);
+            };
+            break;
+          }
+          case FocusOut: {
+            if (e.xfocus.mode == NotifyGrab || e.xfocus.mode == NotifyUngrab || e.xfocus.detail == NotifyInferior ||
+                e.xfocus.detail == NotifyPointer)
+              break;
+            auto ic = m_x->ics.find(e.xany.window);
+            if (ic != m_x->ics.end()) XUnsetICFocus(ic->second);
+            Window now = 0;
+            int revert = 0;
+            XGetInputFocus(d, &now, &revert);
+            if (WindowOf(now)) break;  // another of the program's windows has it
+            a.task = [hwnd] {
+              if (GetForegroundWindow() == hwnd) win32::ActivateNone();  // another program took the keyboard
+            };
+            break;
+          }
+          case Expose:
+            if (e.xexpose.count == 0) a.exposed = true;
+            break;
+        }
+        if (!a.task && !a.exposed) continue;
+        // Moves in a row: only the last counts.
+        if (a.motion && !actions.empty() && actions.back().motion && actions.back().hwnd == a.hwnd) actions.pop_back();
+        actions.push_back(std::move(a));
+      }
+    }
+    for (Action& a : actions) {
+      if (a.exposed) m_exposed(a.hwnd);
+      if (a.task) Deliver(a.hwnd, std::move(a.task));
+    }
+    pollfd fds[2] = {{ConnectionNumber(d), POLLIN, 0}, {m_x->wake[0], POLLIN, 0}};
+    // A short slice too: another thread's request may have read events off the socket.
+    poll(fds, 2, 50);
+    if (fds[1].revents) {
+      char drain[16];
+      while (read(m_x->wake[0], drain, sizeof drain) > 0) {
+      }
+    }
+  }
+}
+
+}  // namespace display

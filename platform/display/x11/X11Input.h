@@ -1,0 +1,50 @@
+#pragma once
+// The input of the program's windows on an X display, read on a thread of its own over a
+// connection of its own, and handed to each window's thread as the headless desktop's
+// injection (Desktop::MouseDown, KeyDown, TypeText...), so that a real click or key reaches
+// a window as exactly the messages a test's injected one does. Typed text comes through the
+// X input method as UTF-8. It also gives the display what the layer decides: the keyboard
+// focus, the pointer grab of a window holding the capture, the pointer's shape.
+#include <atomic>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+#include "win32/WinUser.h"
+
+namespace display {
+
+class X11Input {
+ public:
+  // Connects to `displayName`; null when that fails. `exposed` is called (on the input
+  // thread) when a window must be drawn again.
+  static std::unique_ptr<X11Input> Open(const char* displayName, std::function<void(HWND)> exposed);
+  ~X11Input();
+
+  // Starts or stops taking the input of an X window that shows `hwnd`.
+  void Watch(unsigned long window, HWND hwnd);
+  void Forget(unsigned long window);
+  // Gives the window the keyboard.
+  void Focus(unsigned long window);
+  // Sends all pointer input to the window, outside the program's windows too (0: stops).
+  void Grab(unsigned long window);
+  // Shows the system cursor `shape` (an IDC_* id; 0: the default) over the program's windows.
+  void SetCursorShape(WORD shape);
+
+ private:
+  struct Connection;
+  explicit X11Input(std::unique_ptr<Connection> connection, std::function<void(HWND)> exposed);
+  void Run();
+  HWND WindowOf(unsigned long window);
+
+  std::mutex m_lock;  // the connection, between the input thread and the callers
+  std::unique_ptr<Connection> m_x;
+  std::function<void(HWND)> m_exposed;
+  std::map<unsigned long, HWND> m_windows;
+  std::atomic<bool> m_stop{false};
+  std::thread m_thread;
+};
+
+}  // namespace display

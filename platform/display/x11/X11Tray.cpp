@@ -1,0 +1,366 @@
+#include "display/x11/X11Tray.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <string>
+
+#include "display/Desktop.h"
+#include "win32/CodePage.h"
+#include "win32/IconPixels.h"
+
+// Last: Xlib's macros would spoil the headers above.
+#include <X11/Xatom.h>
+#include <X11/Xft/Xft.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+namespace display {
+namespace {
+
+constexpr int kIconSize = 24;
+constexpr unsigned long kFace = 0xF0F0F0;
+constexpr UINT kNinBalloonShow = WM_USER + 2;
+constexpr UINT kNinBalloonTimeout = WM_USER + 4;
+constexpr UINT kNinBalloonUserClick = WM_USER + 5;
+constexpr long kDock = 0;  // SYSTEM_TRAY_REQUEST_DOCK
+constexpr int kBalloonWidth = 300;
+constexpr int kMargin = 8;
+using Clock = std::chrono::steady_clock;
+
+struct Icon {
+  win32::TrayIcon record;
+  Window window = 0;
+  bool docked = false;
+  std::vector<BYTE> pixels;
+  Clock::time_point lastPress{};
+  UINT lastButton = 0;
+};
+
+void PostCallback(const win32::TrayIcon& icon, UINT mouseMessage) {
+  if (icon.callbackMessage) PostMessageW(icon.window, icon.callbackMessage, icon.id, static_cast<LPARAM>(mouseMessage));
+}
+
+}  // namespace
+
+struct X11Tray::Connection {
+  Display* display = nullptr;
+  XftFont* font = nullptr;
+  Atom trayOpcode = 0, xembedInfo = 0, selection = 0;
+  std::vector<Icon> icons;
+  // The tip or balloon showing, if any.
+  Window popup = 0;
+  bool balloon = false;
+  HWND balloonOwner = nullptr;
+  UINT balloonId = 0;
+  Clock::time_point popupEnds{};
+  std::vector<std::string> popupLines;
+  int wake[2] = {-1, -1};
+
+  ~Connection() {
+    for (Icon& icon : icons) XDestroyWindow(display, icon.window);
+    if (popup) XDestroyWindow(display, popup);
+    if (font) XftFontClose(display, font);
+    if (display) XCloseDisplay(display);
+    for (int fd : wake)
+      if (fd >= 0) close(fd);
+  }
+
+  Icon* Find(Window window) {
+    for (Icon& icon : icons)
+      if (icon.window == window) return &icon;
+    return nullptr;
+  }
+
+  void Draw(Icon& icon) {
+    int screen = DefaultScreen(display);
+    Visual* visual = DefaultVisual(display, screen);
+    if (icon.pixels.empty() || DefaultDepth(display, screen) < 24 || visual->red_mask != 0xFF0000) return;
+    XImage* image = XCreateImage(display, visual, DefaultDepth(display, screen), ZPixmap, 0,
+                                 reinterpret_cast<char*>(icon.pixels.data()), kIconSize, kIconSize, 32, kIconSize * 4);
+    if (!image) return;
+    XPutImage(display, icon.window, DefaultGC(display, screen), image, 0, 0, 0, 0, kIconSize, kIconSize);
+    image->data = nullptr;  // the icon owns the pixels
+    XDestroyImage(image);
+  }
+
+  // Where an icon is on the screen.
+  void Origin(const Icon& icon, int* x, int* y) {
+    Window child;
+    XTranslateCoordinates(display, icon.window, DefaultRootWindow(display), 0, 0, x, y, &child);
+  }
+
+  void HidePopup() {
+    if (popup) XDestroyWindow(display, popup);
+    popup = 0;
+    balloon = false;
+  }
+
+  // A popup of text lines above (or below) the icon.
+  void ShowPopup(const Icon& icon, const std::wstring& title, const std::wstring& text, bool isBalloon, int seconds) {
+    HidePopup();
+    popupLines.clear();
+    if (!title.empty()) popupLines.push_back(WideToUtf8(title));
+    std::wstring line;
+    for (wchar_t c : text) {
+      if (c == L'\r') continue;
+      if (c == L'\n' || line.size() >= 28) {
+        popupLines.push_back(WideToUtf8(line));
+        line.clear();
+        if (c == L'\n') continue;
+      }
+      line += c;
+    }
+    if (!line.empty()) popupLines.push_back(WideToUtf8(line));
+    const int lineHeight = font->ascent + font->descent + 2;
+    const int width = isBalloon ? kBalloonWidth : std::min(kBalloonWidth, 20 + 14 * static_cast<int>(
+                                                      std::max<size_t>(1, text.size())));
+    const int height = static_cast<int>(popupLines.size()) * lineHeight + 2 * kMargin;
+    int x, y;
+    Origin(icon, &x, &y);
+    int screen = DefaultScreen(display);
+    const int screenW = DisplayWidth(display, screen), screenH = DisplayHeight(display, screen);
+    x = std::clamp(x + kIconSize - width, 0, std::max(0, screenW - width));
+    y = y - height - 4 >= 0 ? y - height - 4 : std::min(y + kIconSize + 4, screenH - height);
+    XSetWindowAttributes attributes{};
+    attributes.override_redirect = True;
+    attributes.background_pixel = isBalloon ? 0xFFFFE1 : 0xFFFFFF;
+    attributes.border_pixel = 0x000000;
+    popup = XCreateWindow(display, DefaultRootWindow(display), x, y, static_cast<unsigned>(width),
+                          static_cast<unsigned>(height), 1, CopyFromParent, InputOutput, CopyFromParent,
+                          CWOverrideRedirect | CWBackPixel | CWBorderPixel, &attributes);
+    XSelectInput(display, popup, ExposureMask | ButtonPressMask);
+    XMapRaised(display, popup);
+    balloon = isBalloon;
+    balloonOwner = icon.record.window;
+    balloonId = icon.record.id;
+    popupEnds = Clock::now() + std::chrono::seconds(seconds);
+    XFlush(display);
+  }
+
+  void PaintPopup() {
+    if (!popup) return;
+    int screen = DefaultScreen(display);
+    XftDraw* draw = XftDrawCreate(display, popup, DefaultVisual(display, screen), DefaultColormap(display, screen));
+    XftColor black;
+    XftColorAllocName(display, DefaultVisual(display, screen), DefaultColormap(display, screen), "black", &black);
+    int baseline = kMargin + font->ascent;
+    for (const std::string& line : popupLines) {
+      XftDrawStringUtf8(draw, &black, font, kMargin, baseline, reinterpret_cast<const FcChar8*>(line.data()),
+                        static_cast<int>(line.size()));
+      baseline += font->ascent + font->descent + 2;
+    }
+    XftColorFree(display, DefaultVisual(display, screen), DefaultColormap(display, screen), &black);
+    XftDrawDestroy(draw);
+    XFlush(display);
+  }
+};
+
+std::unique_ptr<X11Tray> X11Tray::Open(const char* displayName) {
+  auto x = std::make_unique<Connection>();
+  x->display = XOpenDisplay(displayName);
+  if (!x->display || pipe2(x->wake, O_CLOEXEC | O_NONBLOCK) != 0) return nullptr;
+  x->font = XftFontOpenName(x->display, DefaultScreen(x->display), "WenQuanYi Zen Hei,DejaVu Sans:pixelsize=13");
+  if (!x->font) return nullptr;
+  x->trayOpcode = XInternAtom(x->display, "_NET_SYSTEM_TRAY_OPCODE", False);
+  x->xembedInfo = XInternAtom(x->display, "_XEMBED_INFO", False);
+  std::string selection = "_NET_SYSTEM_TRAY_S" + std::to_string(DefaultScreen(x->display));
+  x->selection = XInternAtom(x->display, selection.c_str(), False);
+  return std::unique_ptr<X11Tray>(new X11Tray(std::move(x)));
+}
+
+X11Tray::X11Tray(std::unique_ptr<Connection> connection) : m_x(std::move(connection)) {
+  m_thread = std::thread([this] { Run(); });
+}
+
+X11Tray::~X11Tray() {
+  m_stop = true;
+  [[maybe_unused]] ssize_t n = write(m_x->wake[1], "x", 1);
+  m_thread.join();
+}
+
+void X11Tray::Update(const std::vector<win32::TrayIcon>& icons) {
+  std::lock_guard guard(m_lock);
+  Connection& x = *m_x;
+  Display* d = x.display;
+  // Icons gone from the area leave the display.
+  for (auto it = x.icons.begin(); it != x.icons.end();) {
+    bool kept = std::any_of(icons.begin(), icons.end(), [&](const win32::TrayIcon& i) {
+      return i.window == it->record.window && i.id == it->record.id;
+    });
+    if (kept) {
+      ++it;
+      continue;
+    }
+    if (x.popup && x.balloonOwner == it->record.window && x.balloonId == it->record.id) x.HidePopup();
+    XDestroyWindow(d, it->window);
+    it = x.icons.erase(it);
+  }
+  Window tray = XGetSelectionOwner(d, x.selection);
+  const int screen = DefaultScreen(d);
+  for (const win32::TrayIcon& record : icons) {
+    auto found = std::find_if(x.icons.begin(), x.icons.end(), [&](const Icon& i) {
+      return i.record.window == record.window && i.record.id == record.id;
+    });
+    if (found == x.icons.end()) {
+      Icon icon;
+      XSetWindowAttributes attributes{};
+      attributes.background_pixel = kFace;
+      attributes.override_redirect = tray ? False : True;  // the stand-in places itself
+      icon.window = XCreateWindow(d, RootWindow(d, screen), 0, 0, kIconSize, kIconSize, 0, CopyFromParent,
+                                  InputOutput, CopyFromParent, CWBackPixel | CWOverrideRedirect, &attributes);
+      XSelectInput(d, icon.window, ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
+                                       EnterWindowMask | LeaveWindowMask);
+      std::string name = "tray icon";
+      XStoreName(d, icon.window, name.c_str());
+      if (tray) {
+        // XEmbed: version 0, mapped; the tray reparents and shows it.
+        long info[2] = {0, 1};
+        XChangeProperty(d, icon.window, x.xembedInfo, x.xembedInfo, 32, PropModeReplace,
+                        reinterpret_cast<unsigned char*>(info), 2);
+        XEvent dock{};
+        dock.xclient.type = ClientMessage;
+        dock.xclient.window = tray;
+        dock.xclient.message_type = x.trayOpcode;
+        dock.xclient.format = 32;
+        dock.xclient.data.l[0] = CurrentTime;
+        dock.xclient.data.l[1] = kDock;
+        dock.xclient.data.l[2] = static_cast<long>(icon.window);
+        XSendEvent(d, tray, False, NoEventMask, &dock);
+        icon.docked = true;
+      }
+      x.icons.push_back(std::move(icon));
+      found = x.icons.end() - 1;
+    }
+    const bool newBalloon = !record.balloonText.empty() && record.balloonText != found->record.balloonText;
+    const bool iconChanged = record.icon != found->record.icon || found->pixels.empty();
+    found->record = record;
+    if (iconChanged && !win32::IconPixels(record.icon, kIconSize, RGB(0xF0, 0xF0, 0xF0), &found->pixels))
+      found->pixels.clear();
+    if (newBalloon) {
+      // Windows' shortest time for a balloon; the program hides it earlier itself when it wants.
+      x.ShowPopup(*found, record.balloonTitle, record.balloonText, true, 10);
+      PostCallback(record, kNinBalloonShow);
+    } else if (record.balloonText.empty() && x.balloon && x.balloonOwner == record.window && x.balloonId == record.id) {
+      x.HidePopup();
+    }
+  }
+  // The stand-in: a row at the bottom right of the screen, above every other window.
+  int slot = 0;
+  for (Icon& icon : x.icons) {
+    if (!icon.docked) {
+      ++slot;
+      XMoveWindow(d, icon.window, DisplayWidth(d, screen) - slot * (kIconSize + 2), DisplayHeight(d, screen) - kIconSize - 2);
+      XMapRaised(d, icon.window);
+    }
+    x.Draw(icon);
+  }
+  XFlush(d);
+}
+
+unsigned long X11Tray::WindowOf(HWND hwnd, UINT id) {
+  std::lock_guard guard(m_lock);
+  for (const Icon& icon : m_x->icons)
+    if (icon.record.window == hwnd && icon.record.id == id) return icon.window;
+  return 0;
+}
+
+bool X11Tray::Docked() {
+  std::lock_guard guard(m_lock);
+  return std::any_of(m_x->icons.begin(), m_x->icons.end(), [](const Icon& i) { return i.docked; });
+}
+
+unsigned long X11Tray::BalloonWindow() {
+  std::lock_guard guard(m_lock);
+  return m_x->balloon ? m_x->popup : 0;
+}
+
+void X11Tray::Run() {
+  Display* d = m_x->display;
+  while (!m_stop) {
+    {
+      std::lock_guard guard(m_lock);
+      Connection& x = *m_x;
+      while (XPending(d)) {
+        XEvent e;
+        XNextEvent(d, &e);
+        if (e.xany.window == x.popup && x.popup) {
+          if (e.type == Expose && e.xexpose.count == 0) x.PaintPopup();
+          if (e.type == ButtonPress && x.balloon) {
+            win32::TrayIcon owner{};
+            owner.window = x.balloonOwner;
+            owner.id = x.balloonId;
+            for (const Icon& icon : x.icons)
+              if (icon.record.window == x.balloonOwner && icon.record.id == x.balloonId) owner = icon.record;
+            x.HidePopup();
+            PostCallback(owner, kNinBalloonUserClick);
+          }
+          continue;
+        }
+        Icon* icon = x.Find(e.xany.window);
+        if (!icon) continue;
+        switch (e.type) {
+          case Expose:
+            if (e.xexpose.count == 0) x.Draw(*icon);
+            break;
+          case ButtonPress:
+          case ButtonRelease: {
+            const unsigned b = e.xbutton.button;
+            if (b != Button1 && b != Button3) break;
+            Desktop::Get().SetCursorPosition(e.xbutton.x_root, e.xbutton.y_root);
+            UINT message;
+            if (e.type == ButtonPress) {
+              message = b == Button1 ? WM_LBUTTONDOWN : WM_RBUTTONDOWN;
+              // A second press soon after the first at the same icon is a double click.
+              const auto now = Clock::now();
+              if (icon->lastButton == b && now - icon->lastPress <= std::chrono::milliseconds(GetDoubleClickTime())) {
+                message = b == Button1 ? WM_LBUTTONDBLCLK : WM_RBUTTONDBLCLK;
+                icon->lastButton = 0;
+              } else {
+                icon->lastButton = b;
+                icon->lastPress = now;
+              }
+            } else {
+              message = b == Button1 ? WM_LBUTTONUP : WM_RBUTTONUP;
+            }
+            if (x.popup && !x.balloon) x.HidePopup();
+            PostCallback(icon->record, message);
+            break;
+          }
+          case MotionNotify:
+            Desktop::Get().SetCursorPosition(e.xmotion.x_root, e.xmotion.y_root);
+            PostCallback(icon->record, WM_MOUSEMOVE);
+            break;
+          case EnterNotify:
+            if (!x.balloon && !icon->record.tip.empty()) x.ShowPopup(*icon, L"", icon->record.tip, false, 10);
+            break;
+          case LeaveNotify:
+            if (x.popup && !x.balloon) x.HidePopup();
+            break;
+        }
+      }
+      // A balloon or tip whose time is up goes.
+      if (x.popup && Clock::now() >= x.popupEnds) {
+        if (x.balloon) {
+          for (const Icon& icon : x.icons)
+            if (icon.record.window == x.balloonOwner && icon.record.id == x.balloonId)
+              PostCallback(icon.record, kNinBalloonTimeout);
+        }
+        x.HidePopup();
+        XFlush(d);
+      }
+    }
+    pollfd fds[2] = {{ConnectionNumber(d), POLLIN, 0}, {m_x->wake[0], POLLIN, 0}};
+    poll(fds, 2, 100);
+    if (fds[1].revents) {
+      char drain[16];
+      while (read(m_x->wake[0], drain, sizeof drain) > 0) {
+      }
+    }
+  }
+}
+
+}  // namespace display

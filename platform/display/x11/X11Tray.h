@@ -1,0 +1,46 @@
+#pragma once
+// The notification area's icons on an X display. Where the desktop has a system tray (an
+// owner of the freedesktop selection _NET_SYSTEM_TRAY_S<screen>) each icon docks into it
+// through XEmbed; where it has none, the icons stand in a row of small always-on-top windows
+// at the bottom right of the screen. Pointer input on an icon becomes its callback message
+// (wParam the id, lParam the mouse message), with the pointer's position as the cursor
+// position; the tip shows while the pointer rests on it; a balloon is a popup near the icon
+// for its time-out, and a click on it sends NIN_BALLOONUSERCLICK.
+//
+// Its own connection and thread, so that it answers while the program's threads are busy.
+#include <atomic>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "win32/ShellNotify.h"
+
+namespace display {
+
+class X11Tray {
+ public:
+  static std::unique_ptr<X11Tray> Open(const char* displayName);
+  ~X11Tray();
+
+  // Brings the display's icons up to date with the area's.
+  void Update(const std::vector<win32::TrayIcon>& icons);
+  // For tests: the X window of an icon (0: none), and whether it docked into a tray.
+  unsigned long WindowOf(HWND hwnd, UINT id);
+  bool Docked();
+  // For tests: the balloon's X window while one shows (0: none).
+  unsigned long BalloonWindow();
+
+ private:
+  struct Connection;
+  explicit X11Tray(std::unique_ptr<Connection> connection);
+  void Run();
+
+  std::mutex m_lock;
+  std::unique_ptr<Connection> m_x;
+  std::atomic<bool> m_stop{false};
+  std::thread m_thread;
+};
+
+}  // namespace display

@@ -1,0 +1,64 @@
+#include "X11Server.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <vector>
+
+// Last: Xlib's macros (None, Bool, True) would spoil the headers above.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+namespace x11test {
+
+std::unique_ptr<X11Server> X11Server::Start(int width, int height) {
+  if (access("/usr/bin/Xvfb", X_OK) != 0 || std::system("command -v xdotool >/dev/null") != 0) return nullptr;
+  auto process = std::make_unique<wintest::ChildProcess>(
+      "/usr/bin/Xvfb", std::vector<std::string>{"-displayfd", "1", "-screen", "0",
+                                                std::to_string(width) + "x" + std::to_string(height) + "x24",
+                                                "-nolisten", "tcp"});
+  std::string number = process->ReadLine();
+  if (number.empty()) return nullptr;
+  return std::unique_ptr<X11Server>(new X11Server(std::move(process), ":" + number));
+}
+
+int X11Server::Xdo(const std::string& args) const {
+  std::string command = "DISPLAY=" + m_name + " LC_ALL=C.UTF-8 xdotool " + args;
+  return std::system(command.c_str());
+}
+
+display::Pixels X11Server::Screen() const {
+  Display* d = XOpenDisplay(m_name.c_str());
+  if (!d) return {};
+  const int screen = DefaultScreen(d);
+  const int width = DisplayWidth(d, screen), height = DisplayHeight(d, screen);
+  XImage* image = XGetImage(d, DefaultRootWindow(d), 0, 0, static_cast<unsigned>(width), static_cast<unsigned>(height),
+                            AllPlanes, ZPixmap);
+  std::vector<COLORREF> colours;
+  if (image) {
+    colours.reserve(static_cast<size_t>(width) * height);
+    for (int y = 0; y < height; ++y)
+      for (int x = 0; x < width; ++x) {
+        unsigned long p = XGetPixel(image, x, y);
+        colours.push_back(RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF));
+      }
+    XDestroyImage(image);
+  }
+  XCloseDisplay(d);
+  return colours.empty() ? display::Pixels() : display::Pixels(width, height, std::move(colours));
+}
+
+bool X11Server::Geometry(unsigned long window, RECT* rect) const {
+  Display* d = XOpenDisplay(m_name.c_str());
+  if (!d) return false;
+  XWindowAttributes at{};
+  int x = 0, y = 0;
+  Window child;
+  const bool ok = XGetWindowAttributes(d, window, &at) &&
+                  XTranslateCoordinates(d, window, DefaultRootWindow(d), 0, 0, &x, &y, &child);
+  if (ok) *rect = RECT{x, y, x + at.width, y + at.height};
+  XCloseDisplay(d);
+  return ok;
+}
+
+}  // namespace x11test
