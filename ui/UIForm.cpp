@@ -7,6 +7,7 @@
 #include "ui/controls/UICaption.h"
 #include "ui/image/ImageConfig.h"
 #include "ui/render/DXCore.h"
+#include "win32/Cursor.h"
 #include "win32/Gdi.h"
 #include "ui/skin/FormConfig.h"
 #include "ui/skin/UISkinManager.h"
@@ -467,6 +468,12 @@ LRESULT CUIForm::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
       break;
     case kAddSubTooltipMsg: return OnAddSubTooltip(wParam, lParam);
     case kRemoveSubTooltipMsg: return OnRemoveSubTooltip(wParam, lParam);
+    case WM_SETCURSOR: {
+      CUIControl* asked = m_pCaptureControl ? m_pCaptureControl : m_pMouseFocusControl;
+      if (asked && asked->OnSetCursor(LOWORD(lParam), HIWORD(lParam))) return 1;
+      ::SetCursor(::LoadCursorW(nullptr, IDC_ARROW));
+      break;
+    }
     case WM_KEYDOWN:
     case WM_KEYUP:
     case WM_CHAR:
@@ -555,6 +562,25 @@ void CUIForm::SetKeyFocusControl(CUIControl* control) {
   }
   if (control) control->DispatchKeyMessage(kFocusGainedMsg, 0, 0, 0);
   m_pKeyFocusControl = control;
+}
+
+void CUIForm::DisableIME() {
+  if (!m_hWnd || !::IsWindow(m_hWnd)) return;
+  if (HIMC context = ::ImmGetContext(m_hWnd)) {
+    m_hSavedIMC = context;
+    ::ImmAssociateContext(m_hWnd, nullptr);
+    ::ImmReleaseContext(m_hWnd, context);
+  }
+  ::SetFocus(m_hWnd);
+}
+
+void CUIForm::EnableIME() {
+  if (!m_hWnd || !::IsWindow(m_hWnd)) return;
+  if (m_hSavedIMC) {
+    ::ImmAssociateContext(m_hWnd, m_hSavedIMC);
+    m_hSavedIMC = nullptr;
+  }
+  ::SetFocus(m_hWnd);
 }
 
 static bool Usable(CUIControl* c) { return c && c->IsVisible() && c->IsEnabled(); }

@@ -19,6 +19,7 @@
 #include "mfc/AfxWin.h"
 #include "mfc/CToolTipCtrl.h"
 #include "ui/UIControl.h"
+#include "win32/Imm.h"
 
 namespace UI {
 
@@ -46,6 +47,12 @@ class CUIForm : public CWnd, public CUIControl {
   int Create(DWORD style, const wchar_t* className, const wchar_t* title, CWnd* parent, UINT id, CRect rect);
   int Create(DWORD exStyle, DWORD style, const wchar_t* className, const wchar_t* title, CWnd* parent, UINT id,
              CRect rect);
+
+  // The input method: detached from the window (its context kept) while a
+  // masked edit has the caret, attached again afterwards. Both give the
+  // window the keyboard focus; nothing without a live window.
+  void DisableIME();
+  void EnableIME();
 
   // The window class the form was created with.
   CString GetClassNameW() const { return m_strText; }
@@ -181,6 +188,7 @@ class CUIForm : public CWnd, public CUIControl {
   std::vector<CUIForm*> m_subModalForms;
   std::map<UINT, TimerHandler> m_timers;
   std::set<CUIControl*> m_tooltipControls;
+  HIMC m_hSavedIMC = nullptr;
 
   DECLARE_MESSAGE_MAP()
 };

@@ -6,6 +6,7 @@
 #include "ui/controls/ButtonConfig.h"
 #include "ui/controls/ControlEvents.h"
 #include "ui/controls/ControlText.h"
+#include "ui/controls/KeyboardRepeat.h"
 #include "ui/render/DXCore.h"
 
 namespace UI {
@@ -112,17 +113,9 @@ BOOL CUIButton::OnKeyMessage(UINT message, UINT key, UINT, UINT) {
 
 // --- auto-repeat ------------------------------------------------------------
 
-int CUIButton::GetDelay() {
-  int delay = -1;
-  ::SystemParametersInfoW(SPI_GETKEYBOARDDELAY, 0, &delay, 0);
-  return delay >= 0 && delay <= 3 ? (delay + 1) * 250 : 250;
-}
+int CUIButton::GetDelay() { return KeyboardRepeatDelay(); }
 
-int CUIButton::GetInterval() {
-  DWORD speed = ~0u;
-  ::SystemParametersInfoW(SPI_GETKEYBOARDSPEED, 0, &speed, 0);
-  return speed <= 31 ? static_cast<int>((31 - speed) * 367 / 31 + 33) : 33;
-}
+int CUIButton::GetInterval() { return KeyboardRepeatInterval(); }
 
 void CUIButton::StartTimer(int ms) {
   CUIForm* form = GetOwnerForm();

@@ -4,18 +4,30 @@
 #include "ui/controls/ButtonConfig.h"
 #include "ui/controls/CaptionConfig.h"
 #include "ui/controls/CheckBoxConfig.h"
+#include "ui/controls/ComboBoxConfig.h"
+#include "ui/controls/EditExConfig.h"
 #include "ui/controls/LabelConfig.h"
+#include "ui/controls/ListBoxConfig.h"
 #include "ui/controls/MultiEditConfig.h"
 #include "ui/controls/PageConfig.h"
 #include "ui/controls/PanelConfig.h"
+#include "ui/controls/RangeConfig.h"
+#include "ui/controls/TabControlConfig.h"
 #include "ui/controls/UIButton.h"
 #include "ui/controls/UICaption.h"
+#include "ui/controls/UIComboBox.h"
 #include "ui/controls/UIDockPanel.h"
+#include "ui/controls/UIEditEx.h"
 #include "ui/controls/UILabel.h"
+#include "ui/controls/UIListBox.h"
 #include "ui/controls/UIPage.h"
 #include "ui/controls/UIRadioButton.h"
+#include "ui/controls/UIScrollBar.h"
+#include "ui/controls/UISlider.h"
 #include "ui/controls/UISplitPanel.h"
 #include "ui/controls/UIStackPanel.h"
+#include "ui/controls/UITabControl.h"
+#include "ui/controls/UITabItem.h"
 #include "ui/controls/UIWrapPanel.h"
 #include "ui/skin/FormConfig.h"
 #include "ui/skin/UISkinManager.h"
@@ -46,26 +58,26 @@ constexpr BuiltinClass kClasses[] = {
     {L"CUIWrapPanel", &Make<CUIWrapPanel>},
     {L"CUIStackPanel", &Make<CUIStackPanel>},
     {L"CUIDockPanel", &Make<CUIDockPanel>},
-    {L"CUIEditEx", nullptr},
+    {L"CUIEditEx", &Make<CUIEditEx>},
     {L"CUIPhoto", nullptr},
     {L"CUIPhotoEx", nullptr},
     {L"CUIPhotoCxImage", nullptr},
     {L"CUIGifPhoto", nullptr},
-    {L"CUITabControl", nullptr},
-    {L"CUITabItem", nullptr},
-    {L"CUITabItemHeader", nullptr},
+    {L"CUITabControl", &Make<CUITabControl>},
+    {L"CUITabItem", &Make<CUITabItem>},
+    {L"CUITabItemHeader", &Make<CUITabItemHeader>},
     {L"CUIListItem", nullptr},
     {L"CUIList", nullptr},
-    {L"CUIListBox", nullptr},
-    {L"CUIComboBox", nullptr},
-    {L"CUIListBoxItem", nullptr},
-    {L"CUIScrollBar", nullptr},
+    {L"CUIListBox", &Make<CUIListBox>},
+    {L"CUIComboBox", &Make<CUIComboBox>},
+    {L"CUIListBoxItem", &Make<CUIListBoxItem>},
+    {L"CUIScrollBar", &Make<CUIScrollBar>},
     {L"CUICheckBox", &Make<CUICheckBox>},
     {L"CUIRadioButton", &Make<CUIRadioButton>},
-    {L"CUIProgressBar", nullptr},
+    {L"CUIProgressBar", &Make<CUIProgressBar>},
     {L"CUIWebBrowser", nullptr},
     {L"CUIPage", &Make<CUIPage>},
-    {L"CUISlider", nullptr},
+    {L"CUISlider", &Make<CUISlider>},
     {L"CUIScrollViewer", nullptr},
     {L"CUIMultiEdit", nullptr},
     {L"CUISplitPanel", &Make<CUISplitPanel>},
@@ -98,6 +110,15 @@ constexpr BuiltinRecord kRecords[] = {
     {L"CUIPage", &MakeRecord<_PageConfig>},
     {L"CUISplitPanel", &MakeRecord<_SplitPanelConfig>},
     {L"CUIMultiEdit", &MakeRecord<_MultiEditConfig>},
+    {L"CUIEditEx", &MakeRecord<_EditExConfig>},
+    {L"CUIListBox", &MakeRecord<_ListBoxConfig>},
+    {L"CUIListBoxItem", &MakeRecord<_ListBoxItemConfig>},
+    {L"CUIComboBox", &MakeRecord<_ComboBoxConfig>},
+    {L"CUIScrollBar", &MakeRecord<_ScrollBarConfig>},
+    {L"CUIProgressBar", &MakeRecord<_ProgressBarConfig>},
+    {L"CUISlider", &MakeRecord<_SliderConfig>},
+    {L"CUITabControl", &MakeRecord<_TabControlConfig>},
+    {L"CUITabItem", &MakeRecord<_TabItemConfig>},
 };
 
 }  // namespace
