@@ -17,7 +17,9 @@ using Events = std::vector<EventRecord>;
 
 const char kSkin[] =
     "<css><CUIForm><Win BkColor=\"255, 255, 255\" MinSize=\"10, 10\"/></CUIForm>"
-    "<CUIButton><Plain/><Rep IsRepeate=\"true\"/></CUIButton>"
+    "<CUIButton><Plain/><Rep IsRepeate=\"true\"/>"
+    "<Shadow IsTextShadow=\"true\" ColorTextShadow=\"0, 0, 255\" TextHorAlign=\"1\" TextVerAlign=\"1\">"
+    "<Font TextColor=\"255, 0, 0\" FontSize=\"16\" FontBold=\"true\"/></Shadow></CUIButton>"
     "<CUICheckBox><Box/></CUICheckBox><CUIRadioButton><Radio RadioMode=\"true\"/></CUIRadioButton></css>"
     "<ass><CUIButton><Ok Size=\"60, 24\" AnchorStyle=\"topleft\" Margin=\"10, 10, 0, 0\"/>"
     "<Rep Size=\"60, 24\" AnchorStyle=\"topleft\" Margin=\"80, 10, 0, 0\"/></CUIButton>"
@@ -27,7 +29,7 @@ const char kSkin[] =
     "<R3 Size=\"60, 20\" AnchorStyle=\"topleft\" Margin=\"150, 80, 0, 0\"/></CUIRadioButton></ass>";
 const char kBuild[] =
     "<Fixture css=\"Win\">"
-    "<Ok type=\"CUIButton\" css=\"Plain\" ass=\"Ok\"/><Rep type=\"CUIButton\" css=\"Rep\" ass=\"Rep\"/>"
+    "<Ok type=\"CUIButton\" css=\"Shadow\" ass=\"Ok\"/><Rep type=\"CUIButton\" css=\"Rep\" ass=\"Rep\"/>"
     "<Box type=\"CUICheckBox\" css=\"Box\" ass=\"Box\"/>"
     "<R1 type=\"CUIRadioButton\" css=\"Radio\" ass=\"R1\"/><R2 type=\"CUIRadioButton\" css=\"Radio\" ass=\"R2\"/>"
     "<R3 type=\"CUIRadioButton\" css=\"Radio\" ass=\"R3\"/>"
@@ -114,6 +116,45 @@ TEST(ButtonTest, TheBackgroundColourIsOpaqueAndInsetByOnePixel) {
   EXPECT_EQ(form.At(68, 32), 0xFF000000u);
   EXPECT_EQ(form.At(10, 10), 0xFFFFFFFFu);
   EXPECT_EQ(form.At(69, 33), 0xFFFFFFFFu);
+  form.DestroyWindow();
+}
+
+// Counts the pixels in a control's bounds, as the window shows them, whose
+// colour is within 60 of `colour` in each channel (text edges are smoothed).
+int CountIn(FixtureForm& form, const wchar_t* id, COLORREF colour) {
+  display::Desktop::Get().PumpUntilIdle();
+  const display::Pixels shown = display::Desktop::Get().CaptureWindow(form.m_hWnd);
+  const CRect b = form.BoundsOf(id);
+  auto near = [](int a, int b) { return a > b - 60 && a < b + 60; };
+  int count = 0;
+  for (int y = b.top; y < b.bottom; ++y) {
+    for (int x = b.left; x < b.right; ++x) {
+      const COLORREF c = shown.At(x, y);
+      count += near(GetRValue(c), GetRValue(colour)) && near(GetGValue(c), GetGValue(colour)) &&
+               near(GetBValue(c), GetBValue(colour));
+    }
+  }
+  return count;
+}
+
+TEST(ButtonTest, TheTextShadowShowsOutsideTheNormalLookAndDisabledTextIsGrey) {
+  if (!InSkinFolder()) return;
+  FixtureForm form;
+  ASSERT_EQ(form.Make(300, 120), 1);
+  auto* ok = form.Get<UI::CUIButton>(L"Ok");
+  ok->SetText(L"OK", FALSE);
+  ok->Refresh(FALSE, nullptr);
+  EXPECT_GT(CountIn(form, L"Ok", RGB(255, 0, 0)), 0);
+  EXPECT_EQ(CountIn(form, L"Ok", RGB(0, 0, 255)), 0);  // no shadow while normal
+  form.MoveTo(20, 20);
+  // The focus colour defaults to the text colour; the shadow one pixel right and down.
+  EXPECT_GT(CountIn(form, L"Ok", RGB(255, 0, 0)), 0);
+  EXPECT_GT(CountIn(form, L"Ok", RGB(0, 0, 255)), 0);
+  form.MoveTo(250, 100);
+  ok->SetEnabled(FALSE);
+  ok->Refresh(FALSE, nullptr);
+  EXPECT_GT(CountIn(form, L"Ok", RGB(160, 160, 160)), 0);
+  EXPECT_EQ(CountIn(form, L"Ok", RGB(255, 0, 0)), 0);
   form.DestroyWindow();
 }
 

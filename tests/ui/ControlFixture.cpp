@@ -94,7 +94,7 @@ uint32_t FixtureForm::At(int x, int y) {
   return GetRenderContext()->GetBackBuffer().getPixelAt(x, y).getARGB();
 }
 
-Files ShippedTheme(const std::string& build) {
+Files ShippedTheme(const std::string& build, const std::string& layouts) {
   namespace fs = std::filesystem;
   Files files;
   const fs::path source(DORV_THEME_SOURCE_DIR);
@@ -111,6 +111,23 @@ Files ShippedTheme(const std::string& build) {
   std::string& buildFile = files["Theme/Build.xml"];
   const auto end = buildFile.rfind("</BuildRoot>");
   if (end != std::string::npos) buildFile.insert(end, build);
+  // Each class element of `layouts` joins the skin's element of that class
+  // (a look-up finds only the first element of a name).
+  std::string& skin = files["Theme/Default/Skin.xml"];
+  const auto assStart = skin.find("<ass>");
+  for (size_t at = 0; (at = layouts.find('<', at)) != std::string::npos;) {
+    const size_t nameEnd = layouts.find('>', at);
+    const std::string name = layouts.substr(at + 1, nameEnd - at - 1);
+    const std::string close = "</" + name + ">";
+    const size_t closeAt = layouts.find(close, nameEnd);
+    const std::string inner = layouts.substr(nameEnd + 1, closeAt - nameEnd - 1);
+    const size_t existing = assStart == std::string::npos ? std::string::npos : skin.find("<" + name + ">", assStart);
+    if (existing != std::string::npos)
+      skin.insert(existing + name.size() + 2, inner);
+    else
+      skin.insert(skin.rfind("</ass>"), "<" + name + ">" + inner + close);
+    at = closeAt + close.size();
+  }
   return files;
 }
 

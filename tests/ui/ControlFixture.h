@@ -54,7 +54,8 @@ class FixtureForm : public UI::CUIForm {
 };
 
 // Every file of the shipped theme, with `build` (elements under "BuildRoot")
-// added to its build file.
-Files ShippedTheme(const std::string& build = "");
+// added to its build file and `layouts` (class elements holding layouts, as
+// under "ass") to its default skin.
+Files ShippedTheme(const std::string& build = "", const std::string& layouts = "");
 
 }  // namespace uitest

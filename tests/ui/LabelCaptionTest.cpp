@@ -56,6 +56,8 @@ TEST(LabelCaptionTest, ALabelClicksOnlyWhenPressedAndReleasedOnIt) {
   EXPECT_EQ(form.TakeEvents(), (Events{{"Text", 6}}));
   // The height is the style font's as stored, whatever the glyphs measure.
   EXPECT_EQ(text->GetTextSize().cy, 12);
+  dynamic_cast<UI::_LabelConfig*>(text->GetSkinConfig(CString()))->m_font.lfHeight = -14;
+  EXPECT_EQ(text->GetTextSize().cy, 14);  // a character height counts by its magnitude
   text->SetText(L"", FALSE);
   EXPECT_EQ(text->GetTextSize(), CSize(0, 0));
   form.DestroyWindow();

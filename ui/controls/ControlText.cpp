@@ -7,7 +7,8 @@ namespace UI {
 void DrawControlText(DXCore* core, const CString& text, const CRect& rect, const LOGFONTW& font, int underline,
                      UINT format, DWORD colour) {
   if (!core || text.IsEmpty()) return;
-  (void)rect, (void)font, (void)underline, (void)format, (void)colour;
+  core->DrawTextW(text, text.GetLength(), rect.top, rect.left, rect.Width(), rect.Height(), font.lfHeight,
+                  font.lfWeight, font.lfItalic, underline, font.lfFaceName, format, colour);
 }
 
 }  // namespace UI

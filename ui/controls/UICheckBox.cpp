@@ -199,8 +199,9 @@ void CUICheckBox::RenderSelf(DXCore* core, const CRect*) {
   if (text.IsEmpty()) return;
   const DWORD colour = IsDisabledStatus() || !IsEnabled() ? kDisabledTextColor : config->m_textColor;
   const UINT format = DT_SINGLELINE | HorAlignFormat(config->m_nTextHorAlign) | VerAlignFormat(config->m_nTextVerAlign);
-  const CRect rect = TextRect(config, markRect.right);
+  CRect rect = TextRect(config, markRect.right);
   DrawControlText(core, text, rect, config->m_font, 0, format, colour);
+  if (m_bKBFocused) core->DrawRectDottedOutline(&rect);
 }
 
 }  // namespace UI

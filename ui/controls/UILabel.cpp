@@ -1,10 +1,13 @@
 #include "ui/controls/UILabel.h"
 
+#include <cstdlib>
+
 #include "common/WebShell.h"
 #include "ui/UIForm.h"
 #include "ui/controls/ControlEvents.h"
 #include "ui/controls/ControlText.h"
 #include "ui/controls/LabelConfig.h"
+#include "ui/controls/UniscribeBuffer.h"
 #include "ui/render/DXCore.h"
 
 namespace UI {
@@ -101,7 +104,16 @@ void CUILabel::SetMultiLine(int multiLine) {
 CSize CUILabel::GetTextSize() {
   _LabelConfig* config = GetLabelConfig();
   if (m_strText.IsEmpty() || !GetOwnerForm() || !config) return CSize(0, 0);
-  return CSize(0, config->m_font.lfHeight);
+  // A font height may be given negative (a character height): a size takes its magnitude.
+  const int height = std::abs(static_cast<int>(config->m_font.lfHeight));
+  CUniscribeBuffer buffer(m_strText.GetLength() + 1);
+  if (!buffer.AssignText(m_strText)) return CSize(0, height);
+  buffer.m_hDC = GetOwnerForm()->GetRenderContext()->GetHDCFont();
+  buffer.m_font = config->m_font;
+  int x = 0;
+  // Without the script library the width stays 0.
+  if (FAILED(buffer.CaretToX(buffer.GetLength() - 1, TRUE, &x))) x = 0;
+  return CSize(x, height);
 }
 
 void CUILabel::RenderSelf(DXCore* core, const CRect*) {
@@ -115,6 +127,7 @@ void CUILabel::RenderSelf(DXCore* core, const CRect*) {
   const UINT format = static_cast<UINT>(config->m_nVerFormat | config->m_nHorFormat) |
                       (config->m_bSingleLine ? DT_SINGLELINE : DT_WORDBREAK) | DT_EXTERNALLEADING;
   DrawControlText(core, m_strText, b, config->m_font, config->m_font.lfUnderline, format, colour);
+  if (m_bKBFocused) core->DrawRectDottedOutline(&b);
 }
 
 }  // namespace UI
