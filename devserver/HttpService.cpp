@@ -87,6 +87,8 @@ void HttpService::Routes() {
   const std::pair<const char*, Endpoint> endpoints[] = {{R"(/app/service/?)", Endpoint::App},
                                                         {R"(/fs/service/?)", Endpoint::Fs},
                                                         {R"(/dfs/service/?)", Endpoint::Dfs},
+                                                        {R"(/dfs/upload/?)", Endpoint::Upload},
+                                                        {R"(/dfs/download/?)", Endpoint::Download},
                                                         {R"(/link/service/?)", Endpoint::Link}};
   for (const auto& [pattern, endpoint] : endpoints) {
     Endpoint ep = endpoint;
@@ -199,6 +201,12 @@ void HttpService::Dispatch(Endpoint endpoint, Exchange& ex, const FaultAction* f
       }
       case Endpoint::Fs:
         return Reply(ex, Code::Ok, FsOp(ex));
+      case Endpoint::Upload:
+      case Endpoint::Download:
+        // Hosts of one transfer only: a client that mixes them up is refused.
+        if (ex.op != (endpoint == Endpoint::Upload ? "uploadFile" : "downloadFile"))
+          throw ServiceError(Code::NotImplemented, "operation of another endpoint");
+        [[fallthrough]];
       case Endpoint::Dfs:
         if (ex.op == "uploadFile") {
           if (IsGet(ex.req)) throw ServiceError(Code::BadRequest, "wrong method");

@@ -39,7 +39,7 @@ class HttpService {
   void Stop();
 
  private:
-  enum class Endpoint { App, Fs, Dfs, Link };
+  enum class Endpoint { App, Fs, Dfs, Upload, Download, Link };
 
   // One request in flight.
   struct Exchange {

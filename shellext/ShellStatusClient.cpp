@@ -84,10 +84,19 @@ bool ShellStatusClient::IsUnderRoot(const wchar_t* path) {
   return StartsWithNoCase(candidate + kPathSeparator, root) || StartsWithNoCase(candidate, root);
 }
 
+// An instance that the wait found free can be taken by another client before this
+// one opens it: the open then finds the pipe busy, and the client waits again for
+// what is left of its time.
 bool ShellStatusClient::ConnectStatusPipe() {
-  if (!WaitNamedPipeW(kStatusPipeName, kPipeWaitMs)) return false;
-  m_pipe = CreateFileW(kStatusPipeName, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  return m_pipe != INVALID_HANDLE_VALUE;
+  ULONGLONG start = GetTickCount64();
+  for (;;) {
+    ULONGLONG waited = GetTickCount64() - start;
+    if (waited >= kPipeWaitMs) return false;
+    if (!WaitNamedPipeW(kStatusPipeName, static_cast<DWORD>(kPipeWaitMs - waited))) return false;
+    m_pipe = CreateFileW(kStatusPipeName, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (m_pipe != INVALID_HANDLE_VALUE) return true;
+    if (GetLastError() != ERROR_PIPE_BUSY) return false;
+  }
 }
 
 // The server answers at once; one that has taken the connection and then hangs must

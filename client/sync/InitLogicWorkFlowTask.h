@@ -16,7 +16,7 @@ class InitLogicWorkFlowTask : public juce::Thread {
   void run() override;
 
   // Set by the main form before it reruns the workflow for "ExploreRefresh";
-  // never cleared, so every later run is a full pull.
+  // the next workflow's full pull clears it.
   std::atomic<bool> m_bForceFullPull{false};
   // The two managers, made on first request (SyncLogic::GetTaskManagers).
   std::unique_ptr<SyncTaskManagers> m_pTaskManagers;

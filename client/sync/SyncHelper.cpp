@@ -172,6 +172,13 @@ void RefreshTrayWhenIdle() {
   if (!tracker || !links.isEngineIdle || !links.isEngineIdle()) return;
   tracker->ClearTransfers();
   tracker->UpdateSyncStateFromRoot();
+  // With nothing queued nothing is syncing, whatever the status cache still
+  // holds of paths the engine left without a final state: the tray goes back
+  // to synced (an error stays shown).
+  if (tracker->m_nSyncState.load() == SyncStatusTracker::SYNC_SYNCING) {
+    tracker->m_nSyncState.store(SyncStatusTracker::SYNC_SYNCED);
+    tracker->PushTrayState();
+  }
 }
 
 bool IsUnderFolder(const juce::String& folder, const juce::String& path) {
@@ -264,6 +271,19 @@ bool IsIgnoredFileName(const juce::String& name) {
 
 bool MoveWithoutReplace(const juce::String& from, const juce::String& to) {
   return MoveFileW(from.toWideCharPointer(), to.toWideCharPointer()) != FALSE;
+}
+
+juce::String FreeCopyPath(const juce::String& path) {
+  const juce::File file(path);
+  const juce::String stem = file.getFileNameWithoutExtension(), extension = file.getFileExtension();
+  const juce::File parent = file.getParentDirectory();
+  for (int n = 1; n < 10000; ++n) {
+    const juce::File copy = parent.getChildFile(stem + " (" + juce::String(n) + ")" + extension);
+    const juce::String candidate = copy.getFullPathName();
+    SyncFileData row;
+    if (!copy.exists() && !SyncFileDataManager::SelectSyncFileData(candidate, row)) return candidate;
+  }
+  return {};
 }
 
 }  // namespace SyncHelper

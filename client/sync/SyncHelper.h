@@ -77,5 +77,8 @@ bool IsIgnoredFileName(const juce::String& name);
 // with ERROR_SHARING_VIOLATION, a folder holding one with ERROR_ACCESS_DENIED
 // (GetLastError tells which).
 bool MoveWithoutReplace(const juce::String& from, const juce::String& to);
+// A path beside path named "name (n).ext" (n from 1) that no file, folder or
+// FileList row takes; empty when none is found.
+juce::String FreeCopyPath(const juce::String& path);
 
 }  // namespace SyncHelper

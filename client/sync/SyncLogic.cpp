@@ -20,6 +20,7 @@
 #include "client/sync/filter/UpTaskManagerQueue.h"
 #include "client/sync/ops/LocalNetErrorManager.h"
 #include "client/sync/ops/SyncResult.h"
+#include "client/sync/ops/up/ServiceFolderNames.h"
 #include "client/sync/pull/ImmediateSyncFromServerOp.h"
 #include "client/sync/pumps/DownTaskPumps.h"
 #include "client/sync/pumps/UpTaskPumps.h"
@@ -286,7 +287,9 @@ void SyncLogic::ResumeWorkers() {
 }
 
 juce::String SyncLogic::GetStartVersion() {
-  if (m_workflowTask.m_bForceFullPull.load()) return "0|0";
+  // The request is used by this one workflow; later starts pull from the
+  // stored version again.
+  if (m_workflowTask.m_bForceFullPull.exchange(false)) return "0|0";
   return SyncRootFolder::GetInstance()->GetGlobalVersion();
 }
 
@@ -370,12 +373,14 @@ void SyncLogic::CompareLocalFolder(const juce::File& folder) {
     if (emptyRoot) {
       WriteLog(ErrorLog, "SyncLogic::CompareLocalFolder", "Root folder is empty, no deletion sent: " + folderPath);
     } else {
+      // An item replaced by one of the other kind under its name is gone too.
       if (foldersRead)
         for (const auto& child : childFolders)
-          if (!juce::File(child.m_FolderPath).exists()) filter->AddMessage(child.m_FolderPath, {}, {}, kFileDeleted, 0);
+          if (!juce::File(child.m_FolderPath).isDirectory())
+            filter->AddMessage(child.m_FolderPath, {}, {}, kFileDeleted, 0);
       if (filesRead)
         for (const auto& child : childFiles)
-          if (!juce::File(child.m_FilePath).exists()) filter->AddMessage(child.m_FilePath, {}, {}, kFileDeleted, 1);
+          if (!juce::File(child.m_FilePath).existsAsFile()) filter->AddMessage(child.m_FilePath, {}, {}, kFileDeleted, 1);
     }
   }
 
@@ -474,6 +479,7 @@ void SyncLogic::StopAndClear(bool restartLink) {
   if (m_pStatusTracker) m_pStatusTracker->Reset();
   if (SyncPathList* tips = GetSyncTipList()) tips->Clear();
   MovedFolderRegistry::GetInstance()->Clear();
+  ServiceFolderNames::Get().Clear();
 }
 
 void SyncLogic::ChangeAccount() {

@@ -69,7 +69,7 @@ class SyncLogic {
   bool IsWorkflowRunning() const { return m_workflowTask.isThreadRunning(); }
   // Waits up to timeoutMs for the running workflow to end.
   bool WaitForWorkflow(int timeoutMs) { return m_workflowTask.waitForThreadToExit(timeoutMs); }
-  // The "ExploreRefresh" request: every later workflow starts with a full pull.
+  // The "ExploreRefresh" request: the next workflow starts with a full pull.
   void SetForceFullPull() { m_workflowTask.m_bForceFullPull.store(true); }
 
   // The workflow itself (thread "InitLogicWorkFlow"; tests may call it).

@@ -156,8 +156,9 @@ std::string DevServer::ServerListXml() const {
          "  <link_server url=\"" + b + "/link/service/\"/>\n"
          "  <app_server url=\"" + b + "/app/service/\"/>\n"
          "  <rpc_server url=\"" + b + "/fs/service/\"/>\n"
-         "  <upload_server url=\"" + b + "/dfs/service/\"/>\n"
-         "  <download_server url=\"" + b + "/dfs/service/\"/>\n"
+         // Each transfer host takes only its own transfer: a mix-up shows.
+         "  <upload_server url=\"" + b + "/dfs/upload/\"/>\n"
+         "  <download_server url=\"" + b + "/dfs/download/\"/>\n"
          "  <rsync_server url=\"" + b + "/dfs/service/\"/>\n"
          "  <update_xml_url url=\"" + b + "/client/dorv/update/update.xml\"/>\n"
          "</servers>\n";

@@ -1,15 +1,11 @@
 #include "client/core/db/FolderDBManager.h"
 
 #include <cstring>
-#include <mutex>
 
 #include "client/core/db/DBRecordColumns.h"
 #include "client/core/db/DBTables.h"
 
 namespace {
-
-std::mutex g_secondVersionLock;
-juce::String g_secondVersionText;
 
 DBColumns<SyncFolderData> MakeFolderColumns() {
   using R = SyncFolderData;
@@ -49,7 +45,9 @@ const DBColumns<SyncFolderData>& FolderColumns() {
   return columns;
 }
 
-void ReadFolder(SyncFolderData& row, int count, char** values, char** names) {
+// Reads a row; the text after ':' in its VersionValue goes to secondText
+// (when given), the part before it into the record.
+void ReadFolder(SyncFolderData& row, int count, char** values, char** names, juce::String* secondText = nullptr) {
   ReadRecord(row, FolderColumns(), count, values, names);
   for (int i = 0; i < count; ++i) {
     if (values[i] == nullptr || names[i] == nullptr || std::strcmp(names[i], "VersionValue") != 0)
@@ -60,10 +58,20 @@ void ReadFolder(SyncFolderData& row, int count, char** values, char** names) {
       row.m_VersionValue = version;
     } else {
       row.m_VersionValue = version.substring(0, colon);
-      std::lock_guard<std::mutex> hold(g_secondVersionLock);
-      g_secondVersionText = version.substring(colon + 1);
+      if (secondText) *secondText = version.substring(colon + 1);
     }
   }
+}
+
+struct RootRead {
+  SyncFolderData* row;
+  juce::String* secondText;
+};
+
+int ReadRootRow(void* context, int count, char** values, char** names) {
+  auto* read = static_cast<RootRead*>(context);
+  ReadFolder(*read->row, count, values, names, read->secondText);
+  return 0;
 }
 
 }  // namespace
@@ -104,10 +112,10 @@ int FolderDBManager::SelectRootFolder(SyncFolderData& row, juce::String& version
   DBStatement statement(
       "SELECT * FROM FolderList WHERE FolderSysType = ? AND ParentPath = ? LIMIT 1");
   statement.Bind(18).Bind(juce::String("/"));
-  const int result = ExecSQLUser(&row, ReadFolderRow, statement);
-  std::lock_guard<std::mutex> hold(g_secondVersionLock);
-  versionText = g_secondVersionText;
-  return result;
+  // The version text is the root row's own: another row's, or another
+  // account's database read before, must never become this root's version.
+  RootRead read{&row, &versionText};
+  return ExecSQLUser(&read, ReadRootRow, statement);
 }
 
 int FolderDBManager::ReplaceRootFolder(const SyncFolderData& row, const juce::String& secondText) {

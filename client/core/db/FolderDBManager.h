@@ -2,10 +2,9 @@
 // The per-user table FolderList: one row per synced folder, the sync root's
 // row among them (FolderSysType 18, ParentPath "/").
 //
-// The root row's VersionValue holds two texts joined by ':'. Reading any row
-// whose VersionValue has a ':' keeps the text after it as the process-wide
-// "second version text" and puts only the part before it into the record;
-// SelectRootFolder hands that text out and ReplaceRootFolder writes both back.
+// The root row's VersionValue holds two texts joined by ':'. Reading a row
+// puts only the part before it into the record; SelectRootFolder hands out
+// the root row's own text after it and ReplaceRootFolder writes both back.
 #include <vector>
 
 #include "client/core/db/DBManagerBase.h"

@@ -34,6 +34,7 @@ TransferResult FileBlockUpload::Run(int64_t size, const std::atomic<bool>* cance
   Block next;
   while (offset < size) {
     if (cancel && cancel->load()) return TransferResult::Cancelled;
+    if (m_beforeBlock && !m_beforeBlock()) return TransferResult::Cancelled;
     Block block;
     if (next.offset == offset) {
       block = std::move(next);

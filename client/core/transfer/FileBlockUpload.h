@@ -37,6 +37,9 @@ class FileBlockUpload {
 
   // Called after each accepted block with its length.
   std::function<void(int length)> m_onBlockSent;
+  // Called before each block (it may wait, e.g. while the engine is paused);
+  // false ends the run as cancelled.
+  std::function<bool()> m_beforeBlock;
 
   // The code of the last failed answer (-1 when none was read), 200 after a
   // run that ended well.

@@ -57,8 +57,9 @@ TransferResult FileRangedDownload::Run(int64_t size, const std::atomic<bool>* ca
   int emptyReplies = 0;
   while (m_written < size) {
     if (cancel && cancel->load()) return TransferResult::Cancelled;
+    if (m_beforeRange && !m_beforeRange()) return TransferResult::Cancelled;
     const int start = static_cast<int>(m_written);
-    const int end = static_cast<int>(std::min<int64_t>(m_written + kRangeSize - 1, size - 1));
+    const int end = size == 1 ? 1 : static_cast<int>(std::min<int64_t>(m_written + kRangeSize, size - 1));
     auto* task = new DownloadFileContentTask("DownloadFileContentTask",
                                              DownloadFileRequest(m_header, m_token, start, end, std::string()));
     GetDownThreadsPool()->PostWorkTask(task, true);

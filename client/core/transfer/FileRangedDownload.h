@@ -1,12 +1,12 @@
 #pragma once
-// Fetches a file's content from the download service in ranges of 409,600
-// bytes, as one DownloadFileContentTask on the Down pool per range, and writes
+// Fetches a file's content from the download service in ranges, as one DownloadFileContentTask on the Down pool per range, and writes
 // it into a local file from byte 0. The loop advances by the length of each
 // body it receives.
 //
 // Only content is written: a range counts when its answer is 206 with at
 // most the bytes asked for, or 200 with the whole content (a service that
-// ignores ranges). Any other status, an error page, a body longer than asked
+// ignores ranges). A range asks 409,601 bytes (start..start+409,600,
+// inclusive, cut at the file's end; a one-byte file asks 0..1). Any other status, an error page, a body longer than asked
 // or a broken exchange ends the download as failed; an empty body is asked
 // again, at most ten times per run.
 #include <atomic>
@@ -32,6 +32,9 @@ class FileRangedDownload {
 
   // Called after each range written with its length.
   std::function<void(int length)> m_onRangeWritten;
+  // Called before each range (it may wait, e.g. while the engine is paused);
+  // false ends the run as cancelled.
+  std::function<bool()> m_beforeRange;
 
   // The HTTP status of the answer that ended a failed run (0 without one).
   int GetServerCode() const { return m_serverCode; }

@@ -241,6 +241,7 @@ bool FileWatchMessageFilter::IsFileTooBig(const juce::String& path) {
 
 void FileWatchMessageFilter::TranslateAddEvent(const FileWatchMessage& message) {
   const juce::String& p = message.m_sPath;
+  if (ReplacesOtherKind(p, message.m_nPathType)) return;
   if (m_pIgnoreList && m_pIgnoreList->CheckAndRemove(p, p, WATCHER_EVENT_ADDED)) {
     MarkInStep(p);
     Log(NormalLog, "TranslateAddEvent", "AddEvent By download File or the program, path is " + p);
@@ -257,6 +258,28 @@ void FileWatchMessageFilter::TranslateAddEvent(const FileWatchMessage& message) 
   } else {
     Log(ErrorLog, "TranslateAddEvent", "AddEvent Can not judge file type, path is " + p);
   }
+}
+
+bool FileWatchMessageFilter::ReplacesOtherKind(const juce::String& path, int pathType) {
+  // A folder now where the database knows a file (or the other way round):
+  // the old item goes on the service first, then the new one is added with
+  // everything in it. Without the delete the service would keep the old item
+  // and give the new one another name. The program itself never leaves such
+  // a pair (its rows follow its changes), so this comes before the ignore
+  // list, whose entries of the path it must not take for its own.
+  if (pathType == SyncHelper::PATH_FOLDER && SyncFileDataManager::IsFileInDB(path)) {
+    Log(KeyPoint, "ReplacesOtherKind", "A file was replaced by a folder, path is " + path);
+    AddMessage(path, path, juce::String(), WATCHER_EVENT_REMOVED, 1);
+    QueueTreeAdd(path);
+    return true;
+  }
+  if (pathType == SyncHelper::PATH_FILE && SyncFileDataManager::IsFolderInDB(path)) {
+    Log(KeyPoint, "ReplacesOtherKind", "A folder was replaced by a file, path is " + path);
+    AddMessage(path, path, juce::String(), WATCHER_EVENT_REMOVED, 0);
+    QueueFileAdd(path);
+    return true;
+  }
+  return false;
 }
 
 void FileWatchMessageFilter::TranslateDeleteEvent(const FileWatchMessage& message) {
@@ -280,6 +303,7 @@ void FileWatchMessageFilter::TranslateDeleteEvent(const FileWatchMessage& messag
 
 void FileWatchMessageFilter::TranslateChangedEvent(const FileWatchMessage& message) {
   const juce::String& p = message.m_sPath;
+  if (ReplacesOtherKind(p, message.m_nPathType)) return;
   if (m_pIgnoreList && m_pIgnoreList->CheckAndRemove(p, p, WATCHER_EVENT_MODIFIED)) {
     MarkInStep(p);
     Log(NormalLog, "TranslateChangedEvent", "TranslateChangedEvent By download File or the program, path is " + p);

@@ -81,6 +81,9 @@ class FileWatchMessageFilter : public IWatcherChangeHandler, public juce::Thread
   bool IsKnownSource(const juce::String& oldPath, int isFile);
   void QueueFileAdd(const juce::String& path);
   // The folder, then its files (but the shell's own) and sub-folders, breadth first.
+  // A file replaced by a folder of the same name (or the reverse): queues
+  // the old item's delete and the new item's add; false for anything else.
+  bool ReplacesOtherKind(const juce::String& path, int pathType);
   void QueueTreeAdd(const juce::String& top);
   // A file that moved under the same name may also have new content: the
   // move keeps the server's old content, so a change follows when the digest

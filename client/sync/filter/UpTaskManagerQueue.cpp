@@ -3,10 +3,7 @@
 #include "client/sync/tasks/SyncUpTaskManager.h"
 
 bool UpTaskManagerQueue::HoldForTranslation() {
-  if (!m_pManager) return true;
-  if (m_pManager->GetBusyState() == SyncUpTaskManager::BUSY_RUNNING) return false;
-  m_pManager->SetBusyState(SyncUpTaskManager::BUSY_HOLD);
-  return true;
+  return !m_pManager || m_pManager->TryHold();
 }
 
 void UpTaskManagerQueue::EndTranslation() {

@@ -5,6 +5,7 @@
 #include "client/core/account/ProductInfo.h"
 #include "client/core/context/GlobalContext.h"
 #include "client/sync/SyncLogic.h"
+#include "client/sync/ops/LocalNetErrorManager.h"
 #include "client/sync/ops/SyncErrorManager.h"
 #include "client/sync/status/SyncPathList.h"
 #include "client/sync/status/SyncStatusTracker.h"
@@ -89,5 +90,16 @@ void SyncBaseOperation::RemoveFromTips(const juce::String& path) {
 
 bool SyncBaseOperation::WaitWhilePaused() {
   while (!m_bRunning.load() && !ShouldEnd()) win32::CurrentClock().SleepFor(1000);
+  return !ShouldEnd();
+}
+
+bool SyncBaseOperation::WaitWhilePausedOrOffline() {
+  LocalNetErrorManager* net = LocalNetErrorManager::GetInstance();
+  while (!ShouldEnd()) {
+    // Back online once the network answers again, as the up pump finds out.
+    if (!net->IsOnline() && net->Probe()) net->SetBackOnline();
+    if (m_bRunning.load() && net->IsOnline()) break;
+    win32::CurrentClock().SleepFor(1000);
+  }
   return !ShouldEnd();
 }

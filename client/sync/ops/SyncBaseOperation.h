@@ -55,6 +55,10 @@ class SyncBaseOperation {
   // For the long transfer loops: while the operation is paused, waits in
   // turns of 1000 ms of the process clock. False once stop or cancel is set.
   bool WaitWhilePaused();
+  // Between the blocks or ranges of a transfer: while the operation is paused
+  // or the engine is offline, waits in turns of 1000 ms of the process clock.
+  // False once stop or cancel is set.
+  bool WaitWhilePausedOrOffline();
   bool ShouldEnd() const { return m_bStop.load() || m_bCancel.load(); }
 
   std::unique_ptr<RequestHeader> m_pRequestHeader;

@@ -13,12 +13,28 @@
 #include "client/sync/records/SyncRootFolder.h"
 #include "client/sync/status/SyncStatusTracker.h"
 #include "client/sync/tasks/DownSyncTask.h"
+#include "client/sync/tasks/PendingVersionList.h"
 #include "common/PathText.h"
 #include "win32/Windows.h"
 
 namespace {
 
 const char* const kTag = "ImmediateSyncFromServerOp::Execute_SyncOperation";
+
+// The newest version in the listing. The listing is one look at the tree, so
+// every change after it has a newer version: pulling from this one later
+// misses nothing.
+juce::String NewestVersion(const DirContent& dir) {
+  juce::String newest = juce::String(dir.versionValue);
+  auto consider = [&](const std::string& version) {
+    if (SyncHelper::CompareVersionValue(juce::String(version), newest) > 0) newest = juce::String(version);
+  };
+  for (const auto& file : dir.files)
+    if (file) consider(file->versionValue);
+  for (const auto& sub : dir.subdirs)
+    if (sub) consider(NewestVersion(*sub).toStdString());
+  return newest;
+}
 
 bool HasAnyRowBelow(juce::int64 rootID) {
   std::vector<SyncFileData> files;
@@ -94,8 +110,20 @@ int ImmediateSyncFromServerOp::Pull() {
     return SYNC_RESULT_ERROR_REMOVE;
   }
   WriteMessageLog(KeyPoint, "ImmediateSyncFromServer Begin Analysis");
+  m_nVersionedTasks = 0;
   AnalyseDir(reply->dir, true);
   WriteMessageLog(KeyPoint, "ImmediateSyncFromServer End Analysis");
+  // Nothing to apply (an empty service folder, or both sides in step): no
+  // task will move the stored version, so the listing's newest one is stored
+  // now, or every start would pull everything again.
+  const juce::String newest = NewestVersion(reply->dir);
+  if (m_nVersionedTasks == 0 && !ShouldEnd() && SyncHelper::CompareVersionValue(newest, root->GetGlobalVersion()) > 0) {
+    juce::int64 number = 0;
+    if (PendingVersionList::ParseVersionNumber(newest, number)) {
+      WriteMessageLog(KeyPoint, "Save to DB Last GlobalVersion is " + newest);
+      root->SetRootFolder(root->GetRootPath(), newest, root->GetFolderData());
+    }
+  }
   return SYNC_RESULT_SUCCESS;
 }
 
@@ -109,11 +137,11 @@ void ImmediateSyncFromServerOp::AnalyseDir(const DirContent& dir, bool isRoot) {
     if (!SyncFileDataManager::SelectSyncFolderDataByID(dir.id, row) || !juce::File(row.m_FolderPath).exists()) {
       DownSyncTask* task = PullQueue::MakeFolderTask(server);
       task->m_nOp = DOWN_OP_FOLDER_ADD;
-      PullQueue::Queue(m_pDownManager, task, "Add Folder");
+      QueueTask(task, "Add Folder");
     } else if (Common::String_GetFileName(row.m_FolderPath) != server.m_FolderName) {
       DownSyncTask* task = PullQueue::MakeFolderTask(server);
       task->m_nOp = DOWN_OP_FOLDER_RENAME;
-      PullQueue::Queue(m_pDownManager, task, "Rename Folder");
+      QueueTask(task, "Rename Folder");
     }
   }
   AnalyseFiles(dir);
@@ -133,7 +161,7 @@ void ImmediateSyncFromServerOp::AnalyseDir(const DirContent& dir, bool isRoot) {
     DownSyncTask* task = PullQueue::MakeFolderTask(row);
     task->m_nOp = DOWN_OP_FOLDER_DELETE;
     task->m_bTracksVersion = false;
-    PullQueue::Queue(m_pDownManager, task, "Delete Folder");
+    QueueTask(task, "Delete Folder");
   }
 }
 
@@ -168,7 +196,7 @@ void ImmediateSyncFromServerOp::AnalyseFiles(const DirContent& dir) {
     }
     DownSyncTask* task = PullQueue::MakeFileTask(server);
     task->m_nOp = op;
-    PullQueue::Queue(m_pDownManager, task, opText);
+    QueueTask(task, opText);
   }
   // Files the server no longer has in this folder.
   for (const SyncFileData& row : rows) {
@@ -176,6 +204,11 @@ void ImmediateSyncFromServerOp::AnalyseFiles(const DirContent& dir) {
     DeleteLocalIfUnchanged(row.m_FilePath, row.m_Md5, "sFileMD5 ==dbFileIt->m_sMD5, Delete File failed, path is ");
     SyncFileDataManager::DeleteFileByID(row.m_FileID);
   }
+}
+
+void ImmediateSyncFromServerOp::QueueTask(DownSyncTask* task, const juce::String& opText) {
+  if (task->m_bTracksVersion) ++m_nVersionedTasks;
+  PullQueue::Queue(m_pDownManager, task, opText);
 }
 
 void ImmediateSyncFromServerOp::DeleteLocalIfUnchanged(const juce::String& path, const juce::String& md5,

@@ -14,6 +14,7 @@
 
 #include "client/sync/ops/SyncBaseOperation.h"
 
+class DownSyncTask;
 class SyncDownTaskManager;
 struct DirContent;
 
@@ -31,5 +32,9 @@ class ImmediateSyncFromServerOp : public SyncBaseOperation {
   void AnalyseDir(const DirContent& dir, bool isRoot);
   void AnalyseFiles(const DirContent& dir);
   void DeleteLocalIfUnchanged(const juce::String& path, const juce::String& md5, const char* failText);
+  void QueueTask(DownSyncTask* task, const juce::String& opText);
   int Pull();
+
+  // Tasks of this pull that move the stored version when they are done.
+  int m_nVersionedTasks = 0;
 };

@@ -13,9 +13,10 @@
 // the cache lock for their whole run; PublishRoot and ReleaseRoot are called by
 // one thread at a time (the one that starts or stops the watcher, the UI thread).
 //
-// The pipe server serves one client at a time. A client that sends nothing, sends
-// a malformed request or goes away is disconnected after a bounded wait, and the
-// server goes on with the next: no client can end or hold up the server.
+// The pipe server has kPipeInstances instances, each serving one client at a
+// time on a thread of its own. A client that sends nothing, sends a malformed
+// request or goes away is disconnected after a bounded wait, and the instance
+// goes on with the next: no client can end or hold up the server.
 #include <atomic>
 #include <map>
 #include <memory>
@@ -41,8 +42,10 @@ class CStatusCache {
   // client to take the reply and close its end, before it lets the client go.
   static constexpr DWORD kRequestWaitMs = 500;
   static constexpr DWORD kReplyTakenWaitMs = 500;
-  // Knocks on the pipe (50 ms apart) that the exit makes to wake its server.
+  // Knocks on the pipe (rounds 50 ms apart) that the exit makes to wake its server.
   static constexpr int kWakeAttempts = 40;
+  // Clients served at once; more wait for a free instance.
+  static constexpr int kPipeInstances = 8;
 
   // The process's cache, made on first use (which starts the pipe server) and
   // destroyed at process exit. The first call also links the engine's
@@ -88,6 +91,7 @@ class CStatusCache {
 
   static DWORD WINAPI PipeThreadProc(LPVOID self);
   void RunPipeServer();
+  void ServeInstance(HANDLE pipe);
   void ServeClient(HANDLE pipe);
   // True once the server thread has ended; false when it could not be woken.
   bool WakePipeServer();

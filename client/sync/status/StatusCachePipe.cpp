@@ -1,4 +1,8 @@
-// The status cache's pipe server: one connection, one request, one reply.
+// The status cache's pipe server: one connection, one request, one reply, on
+// several instances at once.
+#include <thread>
+#include <vector>
+
 #include "client/sync/status/CStatusCache.h"
 #include "client/core/LogWriter.h"
 
@@ -38,14 +42,35 @@ DWORD WINAPI CStatusCache::PipeThreadProc(LPVOID self) {
 }
 
 void CStatusCache::RunPipeServer() {
-  HANDLE pipe = CreateNamedPipeW(kStatusPipeName, PIPE_ACCESS_DUPLEX, PIPE_TYPE_MESSAGE | PIPE_READMODE_BYTE | PIPE_WAIT,
-                                 1, 4096, 4096, 500, nullptr);
-  DWORD createError = GetLastError();
+  // Several instances, each served by its own thread, as Windows pipe servers do:
+  // a file manager asks for many icons at once, and a client that finds every
+  // instance busy has to wait for one.
+  std::vector<HANDLE> pipes;
+  DWORD createError = ERROR_SUCCESS;
+  for (int n = 0; n < kPipeInstances; ++n) {
+    HANDLE pipe = CreateNamedPipeW(kStatusPipeName, PIPE_ACCESS_DUPLEX,
+                                   PIPE_TYPE_MESSAGE | PIPE_READMODE_BYTE | PIPE_WAIT, kPipeInstances, 4096, 4096, 500,
+                                   nullptr);
+    if (pipe == INVALID_HANDLE_VALUE) {
+      createError = GetLastError();
+      break;
+    }
+    pipes.push_back(pipe);
+  }
   SetEvent(m_hPipeReady);
-  if (pipe == INVALID_HANDLE_VALUE) {
+  if (pipes.empty()) {
     LogPipeFailure("Create pipeline failure", createError);
     return;
   }
+  if (static_cast<int>(pipes.size()) < kPipeInstances) LogPipeFailure("Create pipeline failure", createError);
+  std::vector<std::thread> helpers;
+  for (size_t n = 1; n < pipes.size(); ++n) helpers.emplace_back([this, pipe = pipes[n]] { ServeInstance(pipe); });
+  ServeInstance(pipes[0]);
+  for (std::thread& helper : helpers) helper.join();
+  for (HANDLE pipe : pipes) CloseHandle(pipe);
+}
+
+void CStatusCache::ServeInstance(HANDLE pipe) {
   while (!m_bStopPipe) {
     if (!ConnectNamedPipe(pipe, nullptr)) {
       DWORD error = GetLastError();
@@ -66,7 +91,6 @@ void CStatusCache::RunPipeServer() {
       if (error != ERROR_PIPE_NOT_CONNECTED) break;
     }
   }
-  CloseHandle(pipe);
 }
 
 void CStatusCache::ServeClient(HANDLE pipe) {
@@ -96,21 +120,28 @@ void CStatusCache::ServeClient(HANDLE pipe) {
 }
 
 bool CStatusCache::WakePipeServer() {
-  // Connecting makes a server that waits for a client look at its stop flag. A
-  // server busy with a slow client takes the wake-up connection after it, so keep
-  // knocking until the thread has ended; but not for ever: once the pipe's name
-  // is gone (its runtime folder removed) no knock reaches a waiting server.
-  for (int attempt = 0; attempt < kWakeAttempts; ++attempt) {
+  // Connecting makes an instance that waits for a client look at the stop flag;
+  // each waiting instance takes one knock. An instance busy with a slow client
+  // ends after it, so keep knocking until the thread has ended; but not for ever:
+  // once the pipe's name is gone (its runtime folder removed) no knock reaches a
+  // waiting server.
+  bool nameGone = false;
+  for (int attempt = 0; attempt < kWakeAttempts && !nameGone; ++attempt) {
     if (!m_hPipeThread || WaitForSingleObject(m_hPipeThread, 0) != WAIT_TIMEOUT) return true;
-    HANDLE client = CreateFileW(kStatusPipeName, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (client != INVALID_HANDLE_VALUE) {
-      CloseHandle(client);
-    } else if (GetLastError() == ERROR_PIPE_BUSY) {
-      WaitNamedPipeW(kStatusPipeName, 50);
-    } else if (GetLastError() == ERROR_FILE_NOT_FOUND) {
-      break;  // the server holds its pipe, so the name can only have been removed
+    for (int knock = 0; knock < kPipeInstances; ++knock) {
+      HANDLE client = CreateFileW(kStatusPipeName, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+      if (client != INVALID_HANDLE_VALUE) {
+        CloseHandle(client);
+        continue;
+      }
+      if (GetLastError() == ERROR_PIPE_BUSY) {
+        WaitNamedPipeW(kStatusPipeName, 50);
+      } else if (GetLastError() == ERROR_FILE_NOT_FOUND) {
+        nameGone = true;  // the server holds its pipe, so the name can only have been removed
+      }
+      break;
     }
-    WaitForSingleObject(m_hPipeThread, 50);
+    if (!nameGone) WaitForSingleObject(m_hPipeThread, 50);
   }
   if (WaitForSingleObject(m_hPipeThread, 0) != WAIT_TIMEOUT) return true;
   WriteMessageLog(ErrorLog, "The status pipe's server could not be woken at exit");

@@ -217,10 +217,14 @@ void SyncStatusTracker::AddChangeNote(const juce::String& path, const juce::Stri
 
 bool SyncStatusTracker::FlushChangeNotes() {
   std::vector<SyncChangeNote> notes;
-  const juce::ScopedLock hold(m_changeNotesLock);
-  if (m_changeNotes.empty()) return false;
-  for (const auto& entry : m_changeNotes) notes.push_back(entry.second);
-  m_changeNotes.clear();
+  {
+    // Taken out under the lock and announced after it: the announcement
+    // reaches the global context, whose creation takes this lock in turn.
+    const juce::ScopedLock hold(m_changeNotesLock);
+    if (m_changeNotes.empty()) return false;
+    for (const auto& entry : m_changeNotes) notes.push_back(entry.second);
+    m_changeNotes.clear();
+  }
   GlobalConfig* config = GetGlobalConfig();
   if (!config || !config->m_bDisplayNotify || !GetSyncNotifyUI()) return false;
   if (notes.size() == 1) {

@@ -30,7 +30,9 @@ enum DownSyncOp {
 enum DownSyncQueue { DOWN_QUEUE_NORMAL = 1, DOWN_QUEUE_WAIT_AND_RETRY = 2 };
 
 // Why an operation asked to wait (result 4).
-enum DownWaitState { DOWN_WAIT_NONE = 0, DOWN_WAIT_OCCUPIED = 3, DOWN_WAIT_DISK_SPACE = 4 };
+// DOWN_WAIT_SERVICE: the service failed in a way it gets over (5xx, a
+// dropped connection); the task is tried again after a growing delay.
+enum DownWaitState { DOWN_WAIT_NONE = 0, DOWN_WAIT_OCCUPIED = 3, DOWN_WAIT_DISK_SPACE = 4, DOWN_WAIT_SERVICE = 5 };
 
 class DownSyncTask {
  public:
@@ -56,6 +58,10 @@ class DownSyncTask {
   SyncOperationSlot m_operation;
   int m_nWaitState = DOWN_WAIT_NONE;
   int m_nRetryCount = 0;
+  // Transient service failures in a row, and the process-clock time before
+  // which the task is not tried again (DOWN_WAIT_SERVICE).
+  int m_nServiceFailures = 0;
+  juce::uint64 m_nRetryAfterMs = 0;
   std::atomic<bool> m_bSaveOnCancel{false};
   std::atomic<bool> m_bCancelled{false};
   int m_bOccupiedReported = 0;

@@ -188,9 +188,11 @@ int SyncDownTaskManager::RunDownTask(int queueNumber) {
           }
           break;
         case SYNC_RESULT_ERROR_ONLYWAIT_AND_DOAGAIN:
-          if (queueNumber == DOWN_QUEUE_NORMAL && head->m_nWaitState == DOWN_WAIT_OCCUPIED) {
-            // The occupied item and the later changes of the same item wait
-            // together, in their order.
+          if (queueNumber == DOWN_QUEUE_NORMAL &&
+              (head->m_nWaitState == DOWN_WAIT_OCCUPIED || head->m_nWaitState == DOWN_WAIT_SERVICE)) {
+            // The occupied item (or one the service failed for a while) and
+            // the later changes of the same item wait together, in their
+            // order; the other items go on meanwhile.
             std::vector<DownSyncTask*> moving{head};
             queue.erase(queue.begin() + static_cast<std::ptrdiff_t>(index));
             for (size_t i = index; i < queue.size();) {

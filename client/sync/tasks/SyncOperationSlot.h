@@ -14,12 +14,16 @@ class SyncOperationSlot {
     std::lock_guard<std::mutex> hold(m_lock);
     return m_pOperation;
   }
+  // An operation set after the stop is stopped before anyone runs it: the
+  // stop may come between the manager's last look at its flag and the
+  // operation's creation, and would otherwise reach nothing.
   void Set(std::shared_ptr<SyncBaseOperation> operation) {
     std::shared_ptr<SyncBaseOperation> old;
     {
       std::lock_guard<std::mutex> hold(m_lock);
       old.swap(m_pOperation);
       m_pOperation = std::move(operation);
+      if (m_bStopped && m_pOperation) m_pOperation->m_bStop.store(true);
     }
   }
   void Reset() { Set(nullptr); }
@@ -29,8 +33,10 @@ class SyncOperationSlot {
   void Cancel() const {
     if (auto operation = Get()) operation->m_bCancel.store(true);
   }
-  void Stop() const {
-    if (auto operation = Get()) operation->m_bStop.store(true);
+  void Stop() {
+    std::lock_guard<std::mutex> hold(m_lock);
+    m_bStopped = true;
+    if (m_pOperation) m_pOperation->m_bStop.store(true);
   }
   void Pause() const {
     if (auto operation = Get()) operation->Pause_SyncOperation();
@@ -42,4 +48,5 @@ class SyncOperationSlot {
  private:
   mutable std::mutex m_lock;
   std::shared_ptr<SyncBaseOperation> m_pOperation;
+  bool m_bStopped = false;
 };

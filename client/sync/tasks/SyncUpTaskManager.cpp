@@ -147,6 +147,13 @@ void SyncUpTaskManager::ClassifyTask(UpSyncTask* task) {
       break;
     }
     case UP_OP_FILE_DELETE: {
+      // A file replaced by a folder of its name: its delete runs among the
+      // folder tasks, before the folder's creation, which would otherwise
+      // meet the old file on the service.
+      if (juce::File(task->m_sPath).isDirectory()) {
+        task->m_nQueue = UP_QUEUE_NO_DEPEND;
+        break;
+      }
       scan([&](UpSyncTask* queued, size_t index) {
         if (queued->m_nWaitReason == UP_WAIT_FILES_NUM || queued->m_nWaitReason == UP_WAIT_CAPACITY)
           task->m_nPlacement = PLACE_FRONT;
@@ -313,6 +320,27 @@ int SyncUpTaskManager::GetBusyState() {
   return m_nBusyState;
 }
 
+bool SyncUpTaskManager::TryHold() {
+  const juce::ScopedLock hold(m_busyLock);
+  if (m_nBusyState == BUSY_RUNNING) return false;
+  m_nBusyState = BUSY_HOLD;
+  return true;
+}
+
+bool SyncUpTaskManager::TryBeginRun() {
+  const juce::ScopedLock hold(m_busyLock);
+  if (m_nBusyState == BUSY_HOLD) return false;
+  m_nBusyState = BUSY_RUNNING;
+  ++m_nRunning;
+  return true;
+}
+
+void SyncUpTaskManager::EndRun() {
+  const juce::ScopedLock hold(m_busyLock);
+  if (m_nRunning > 0) --m_nRunning;
+  if (m_nRunning == 0 && m_nBusyState == BUSY_RUNNING) m_nBusyState = BUSY_IDLE;
+}
+
 int SyncUpTaskManager::RunNotDepandUpTask() { return RunQueue(UP_QUEUE_NO_DEPEND); }
 
 int SyncUpTaskManager::RunUpFileAndDepandUpTask() {
@@ -333,13 +361,13 @@ int SyncUpTaskManager::RunQueue(int queueNumber) {
     const juce::ScopedLock hold(m_queueLock);
     std::vector<UpSyncTask*>& queue = *Queue(queueNumber);
     if (queue.empty()) return SYNC_RESULT_SUCCESS;
-    if (!waitQueue && GetBusyState() == BUSY_HOLD) return SYNC_RESULT_ERROR_ONLYWAIT_AND_DOAGAIN;
+    if (!waitQueue && !TryBeginRun()) return SYNC_RESULT_ERROR_ONLYWAIT_AND_DOAGAIN;
     head = queue.front();
-    if (head->m_nOp == UP_OP_NONE) {
-      RemoveLocked(queue, 0);
+    if (head->m_nOp == UP_OP_NONE || m_bStop.load()) {
+      if (head->m_nOp == UP_OP_NONE) RemoveLocked(queue, 0);
+      if (!waitQueue) EndRun();
       return SYNC_RESULT_SUCCESS;
     }
-    if (m_bStop.load()) return SYNC_RESULT_SUCCESS;
     head->m_bRunning.store(true);
   }
 
@@ -365,18 +393,12 @@ int SyncUpTaskManager::RunQueue(int queueNumber) {
     return registryResult;
   }
 
-  {
-    const juce::ScopedLock hold(m_busyLock);
-    if (!waitQueue && m_nBusyState != BUSY_HOLD) m_nBusyState = BUSY_RUNNING;
-  }
   if (!waitQueue) WriteMessageLog(KeyPoint, juce::String("Begin Do Op in ") + name);
   result = m_pDispatcher ? m_pDispatcher->DispatchUpTask(*head) : SYNC_RESULT_SUCCESS;
   if (!waitQueue) {
     WriteMessageLog(KeyPoint, queueNumber == UP_QUEUE_NO_DEPEND ? "end Do Op in RunNotDepandUpTask"
                                                                 : "End Do Op in RunUpFileAndDepandUpTask");
-    const juce::ScopedLock hold(m_busyLock);
-    // The filter's hold, set meanwhile, stays.
-    if (m_nBusyState == BUSY_RUNNING) m_nBusyState = BUSY_IDLE;
+    EndRun();
   }
 
   {

@@ -60,6 +60,9 @@ class SyncUpTaskManager {
   // The file-event filter holds the pumps (1) while it translates a change.
   void SetBusyState(int state);
   int GetBusyState();
+  // The filter's hold, taken only while no up operation runs (one step, so
+  // that a pump can't start between the look and the hold).
+  bool TryHold();
 
   // (op, path) of each queued task, head first; for tests and logs.
   std::vector<std::pair<int, juce::String>> DescribeQueue(int queue);
@@ -89,6 +92,12 @@ class SyncUpTaskManager {
   SyncTaskDispatcher* m_pDispatcher;
   juce::CriticalSection m_queueLock;
   std::atomic<bool> m_bEnabled{true};
+  // A pump's run, begun only while the filter does not hold (one step);
+  // the state goes back to idle when the last running pump ends.
+  bool TryBeginRun();
+  void EndRun();
+
   int m_nBusyState = BUSY_IDLE;
+  int m_nRunning = 0;
   juce::CriticalSection m_busyLock;
 };

@@ -3,6 +3,7 @@
 #include <cwctype>
 
 #include "client/sync/watcher/FileSystemEventArgs.h"
+#include "client/sync/watcher/WatcherPendingIndex.h"
 #include "common/FileHelpers.h"
 #include "common/PathText.h"
 #include "win32/Windows.h"
@@ -97,18 +98,6 @@ bool CWatcherCoalescer::CanOpenForReading(const CString& path) {
   return true;
 }
 
-bool CWatcherCoalescer::ParentRemovalPending(Iterator self) {
-  CString parent = ParentFolder(self->path);
-  if (parent.IsEmpty()) return false;
-  for (Iterator p = m_pending.begin(); p != m_pending.end(); ++p) {
-    if (p == self || p->type != WATCHER_EVENT_REMOVED) continue;
-    CString folder = p->path;
-    folder += Common::kPathSeparator;
-    if (folder == parent) return true;
-  }
-  return false;
-}
-
 void CWatcherCoalescer::ExpandFolder(const CString& folder, std::vector<WatcherEvent>& ready) {
   CString pattern = folder;
   pattern += Common::kPathSeparator;
@@ -128,73 +117,121 @@ void CWatcherCoalescer::ExpandFolder(const CString& folder, std::vector<WatcherE
   FindClose(find);
 }
 
+namespace {
+
+using Index = CWatcherPendingIndex;
+
+size_t Earlier(size_t a, size_t b) { return a < b ? a : b; }
+
+// Step 1 of the pass for the record at i: the first later record that merges
+// with it (alone or with the record after it), with the repeated additions
+// and changes of i's path before that record erased on the way.
+void MergeWithPartner(Index& list, size_t i) {
+  const WatcherEvent& a = list.At(i);
+  std::wstring path(a.path.GetString());
+  size_t j = Index::kNone;
+  switch (a.type) {
+    case WATCHER_EVENT_ADDED:
+      j = Earlier(list.FirstAfter(Index::kRemovedByPath, path, i),
+                  list.FirstAfter(Index::kRemovedThenRenamedOntoIt, path, i));
+      list.EraseBetween(Index::kAddedByPath, path, i, j);
+      list.EraseBetween(Index::kModifiedByPath, path, i, j);
+      break;
+    case WATCHER_EVENT_REMOVED:
+      j = Earlier(list.FirstAfter(Index::kAddedByName, Common::GetFileNameFromPath(a.path).GetString(), i),
+                  list.FirstAfter(Index::kRemovedThenAddedSameName, path, i));
+      break;
+    case WATCHER_EVENT_MODIFIED:
+      j = list.FirstAfter(Index::kRemovedByPath, path, i);
+      list.EraseBetween(Index::kModifiedByPath, path, i, j);
+      break;
+    case WATCHER_EVENT_RENAMED:
+      j = list.FirstAfter(Index::kRenamedThenRemoved, Index::PairText(a.otherPath, a.path), i);
+      break;
+    default:
+      break;
+  }
+  if (j == Index::kNone) return;
+  WatcherEvent merged = list.At(i);
+  if (CWatcherCoalescer::MergePair(merged, list.At(j))) {
+    list.Replace(i, merged);
+    list.Erase(j);
+    return;
+  }
+  size_t k = list.Next(j);
+  if (k != Index::kNone && CWatcherCoalescer::MergeTriple(merged, list.At(j), list.At(k))) {
+    list.Replace(i, merged);
+    list.Erase(k);
+    list.Erase(j);
+  }
+}
+
+// Whether a removal of the folder holding the record's path is pending too.
+bool ParentRemovalPending(const Index& list, size_t i) {
+  CString parent = CWatcherCoalescer::ParentFolder(list.At(i).path);
+  int length = parent.GetLength();
+  if (length == 0 || parent[length - 1] != Common::kPathSeparator) return false;
+  return list.Has(Index::kRemovedByPath, std::wstring(parent.Left(length - 1).GetString()), i);
+}
+
+}  // namespace
+
 std::vector<WatcherEvent> CWatcherCoalescer::RunPass() {
   std::vector<WatcherEvent> ready;
-  Iterator i = m_pending.begin();
-  while (i != m_pending.end()) {
+  Index list(std::move(m_pending));
+  m_pending.clear();
+  size_t i = list.First();
+  while (i != Index::kNone) {
     // 1. Pair search.
-    for (Iterator j = std::next(i); j != m_pending.end();) {
-      if (MergePair(*i, *j)) {
-        m_pending.erase(j);
-        break;
-      }
-      Iterator k = std::next(j);
-      if (k != m_pending.end() && MergeTriple(*i, *j, *k)) {
-        m_pending.erase(k);
-        m_pending.erase(j);
-        break;
-      }
-      bool repeat = (i->type == WATCHER_EVENT_ADDED && j->type == WATCHER_EVENT_MODIFIED) ||
-                    (i->type == WATCHER_EVENT_MODIFIED && j->type == WATCHER_EVENT_MODIFIED) ||
-                    (i->type == WATCHER_EVENT_ADDED && j->type == WATCHER_EVENT_ADDED);
-      if (repeat && SamePath(i->path, j->path)) {
-        j = m_pending.erase(j);
-        continue;
-      }
-      ++j;
-    }
+    MergeWithPartner(list, i);
+    const WatcherEvent& e = list.At(i);
+    size_t next = list.Next(i);
     // 2. Merged away.
-    if (i->type == WATCHER_EVENT_VOID) {
-      i = m_pending.erase(i);
+    if (e.type == WATCHER_EVENT_VOID) {
+      list.Erase(i);
+      i = next;
       continue;
     }
     // 3. A removal inside a folder that is removed as well goes with the folder.
-    if (i->type == WATCHER_EVENT_REMOVED && ParentRemovalPending(i)) {
-      i = m_pending.erase(i);
+    if (e.type == WATCHER_EVENT_REMOVED && ParentRemovalPending(list, i)) {
+      list.Erase(i);
+      i = next;
       continue;
     }
     // 4. A folder that arrived whole (no change of its contents follows it) is
-    //    delivered with everything inside it.
-    if (i->type == WATCHER_EVENT_ADDED && !i->path.IsEmpty() && Common::IsDirectory(i->path)) {
-      Iterator next = std::next(i);
-      CString folder = i->path;
-      folder += Common::kPathSeparator;
-      bool contentsFollow = next != m_pending.end() && ParentFolder(next->path) == folder;
+    //    delivered with everything inside it. One look at the disk serves
+    //    this step and the next.
+    bool contentChange = e.type == WATCHER_EVENT_ADDED || e.type == WATCHER_EVENT_MODIFIED;
+    DWORD attributes = contentChange && !e.path.IsEmpty() ? GetFileAttributesW(e.path.GetString()) : 0;
+    bool folder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+    if (e.type == WATCHER_EVENT_ADDED && folder) {
+      CString inside = e.path;
+      inside += Common::kPathSeparator;
+      bool contentsFollow = next != Index::kNone && ParentFolder(list.At(next).path) == inside;
       if (!contentsFollow) {
-        ready.push_back(*i);
-        ExpandFolder(i->path, ready);
-        i = m_pending.erase(i);
+        ready.push_back(e);
+        ExpandFolder(e.path, ready);
+        list.Erase(i);
+        i = next;
         continue;
       }
     }
     // 5. Ready unless an added or changed file can't be read yet.
-    if (i->path.IsEmpty()) {
-      i = m_pending.erase(i);
+    if (e.path.IsEmpty()) {
+      list.Erase(i);
+      i = next;
       continue;
     }
-    bool contentChange = i->type == WATCHER_EVENT_ADDED || i->type == WATCHER_EVENT_MODIFIED;
     // A file that is gone can't become readable: it is delivered and judged there.
-    bool gone = GetFileAttributesW(i->path.GetString()) == INVALID_FILE_ATTRIBUTES;
-    if (!contentChange || gone || Common::IsDirectory(i->path) || CanOpenForReading(i->path)) {
-      ready.push_back(*i);
-      i = m_pending.erase(i);
-      continue;
+    bool gone = attributes == INVALID_FILE_ATTRIBUTES;
+    if (!contentChange || gone || folder || CanOpenForReading(e.path)) {
+      ready.push_back(e);
+      list.Erase(i);
+    } else if (IsDroppedWhenUnreadable(e.path)) {
+      list.Erase(i);
     }
-    if (IsDroppedWhenUnreadable(i->path)) {
-      i = m_pending.erase(i);
-      continue;
-    }
-    ++i;
+    i = next;
   }
+  m_pending = list.TakeRemaining();
   return ready;
 }

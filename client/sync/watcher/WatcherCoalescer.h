@@ -5,9 +5,11 @@
 // and removed again vanishes), a folder that arrived whole is expanded into its
 // contents, and a file that cannot be read yet waits for the next pass.
 //
+// A pass finds the partners of each change through an index by path
+// (CWatcherPendingIndex), so it costs time in line with the number of changes.
+//
 // Not locked: its owner (CWatcherTimer) holds its lock around Add and RunPass.
 // Paths are compared exactly (file names are case-sensitive here).
-#include <list>
 #include <vector>
 
 #include "client/sync/watcher/WatcherEvent.h"
@@ -28,14 +30,10 @@ class CWatcherCoalescer {
   // than waiting: only temporary files (extension "tmp", any case) are.
   static bool IsDroppedWhenUnreadable(const CString& path);
   static bool CanOpenForReading(const CString& path);
-
- private:
-  using Iterator = std::list<WatcherEvent>::iterator;
-
-  bool ParentRemovalPending(Iterator self);
-  static CString ParentFolder(const CString& path);
   // Every entry below the folder as an addition, depth first, folder before contents.
   static void ExpandFolder(const CString& folder, std::vector<WatcherEvent>& ready);
+  static CString ParentFolder(const CString& path);
 
-  std::list<WatcherEvent> m_pending;
+ private:
+  std::vector<WatcherEvent> m_pending;
 };

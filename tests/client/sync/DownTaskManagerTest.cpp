@@ -182,6 +182,18 @@ TEST_F(DownTaskManagerTest, ATaskDroppedWhileItRunsIsFreedByItsPumpAndCancelReac
   EXPECT_TRUE(m_manager.AreQueuesEmpty());
 }
 
+TEST_F(DownTaskManagerTest, AStopThatComesBeforeTheHeadsOperationIsMadeStillReachesIt) {
+  // The stop can fall between the pump's look at the manager's flag and the
+  // dispatcher's making of the operation: the operation made after it must
+  // see it, or it runs (and waits) as if nothing had been said.
+  DownSyncTask* head = MakeDownFile(1, 1, "1|1");
+  m_manager.AddTask(head);
+  m_manager.StopHeads();
+  auto late = std::make_shared<enginetest::ScriptedOp>(m_script, "late");
+  head->m_operation.Set(late);
+  EXPECT_TRUE(late->m_bStop.load());
+}
+
 TEST_F(DownTaskManagerTest, TheVersionCheckFinishesStaleAndPresentItemsWithoutWork) {
   ASSERT_TRUE(juce::File(Local("a.txt")).replaceWithText("x"));
   SyncFileData row = FileRow(40, Local("a.txt"), 1);

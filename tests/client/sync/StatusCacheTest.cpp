@@ -247,6 +247,23 @@ TEST_F(StatusCacheTest, ClientsAskOverThePipeAndManyAtOnceAreAllAnswered) {
   EXPECT_TRUE(cache->IsPipeServerRunning());
 }
 
+TEST_F(StatusCacheTest, ClientsThatHoldInstancesLeaveTheOthersFreeUntilAllAreTaken) {
+  RecordTree();
+  cache->SetPathStatus(P("top.txt"), 3);
+  std::vector<HANDLE> silent;
+  for (int n = 0; n + 1 < CStatusCache::kPipeInstances; ++n) {
+    HANDLE pipe = CreateFileW(kPipe, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(pipe, INVALID_HANDLE_VALUE) << "instance " << n << " was busy: " << GetLastError();
+    silent.push_back(pipe);
+  }
+  // The last free instance answers at once, while the others wait for their
+  // silent clients' requests.
+  WireReply r = Ask(1, W("top.txt"));
+  EXPECT_TRUE(r.ok);
+  EXPECT_EQ(r.state, 3u);
+  for (HANDLE pipe : silent) CloseHandle(pipe);
+}
+
 TEST_F(StatusCacheTest, BadClientsAreLetGoAndTheServerServesTheNext) {
   RecordTree();
   cache->SetPathStatus(P("top.txt"), 3);

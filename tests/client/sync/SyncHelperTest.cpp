@@ -221,6 +221,12 @@ TEST_F(SyncHelperTest, AnIdleEngineForgetsItsTransfersAndShowsTheRootsState) {
   EXPECT_EQ(tracker->m_nSyncState, SyncStatusTracker::SYNC_ERROR);
   ASSERT_FALSE(m_sink.TrayIcons().empty());
   EXPECT_EQ(m_sink.TrayIcons().back(), TRAY_ERROR);
+
+  // Idle with paths still marked as syncing: nothing syncs, the tray says so.
+  m_calls.rootStatus = 2;
+  SyncHelper::RefreshTrayWhenIdle();
+  EXPECT_EQ(tracker->m_nSyncState, SyncStatusTracker::SYNC_SYNCED);
+  EXPECT_EQ(m_sink.TrayIcons().back(), TRAY_SYNCED);
 }
 
 }  // namespace

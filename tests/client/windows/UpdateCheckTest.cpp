@@ -150,6 +150,19 @@ TEST_F(UpdateCheckTest, TheSameVersionGoesOnWithNothingDone) {
   EXPECT_EQ(info.m_sLocalVersion, "2.0.0");
 }
 
+TEST_F(UpdateCheckTest, AVersionThatDiffersInAnyByteIsAnUpdate) {
+  // Versions are compared as they are written, not as numbers.
+  for (const char* offered : {"2.0.00", "2.0.0.0", "2.0.0 ", "2.0.O"}) {
+    SCOPED_TRACE(offered);
+    fs::remove_all(ExeDir() / "Update");
+    SetLocalVersion("2.0.0");
+    Publish(Make("true", "", "", offered));
+    bool downloaded = false;
+    Check(&downloaded);
+    EXPECT_TRUE(downloaded);
+  }
+}
+
 // A silent update is downloaded in the background; the next start finds it
 // verified, starts it hidden with the program folder and ends. A start after
 // that one does not start it again: the installer did not change the version.

@@ -1,5 +1,6 @@
 #include "client/sync/ops/down/SyncDownloadFileOp.h"
 
+#include <algorithm>
 #include <mutex>
 #include <set>
 
@@ -17,11 +18,21 @@
 #include "client/sync/status/SyncStatusTracker.h"
 #include "client/sync/tasks/DownSyncTask.h"
 #include "common/PathText.h"
+#include "win32/Clock.h"
 #include "win32/Windows.h"
 
 namespace {
 
 constexpr int kFileNotFoundOnServer = 555;
+// The delay before the first retry after a transient service failure; it
+// doubles with each failure in a row, up to the last.
+constexpr juce::uint64 kFirstServiceRetryMs = 5000;
+constexpr juce::uint64 kLastServiceRetryMs = 120000;
+
+// Failures the service gets over: its 5xx answers. (A connection that broke
+// or never came is the network's: the engine goes offline and the task
+// waits, as for every request.)
+bool IsTransientServiceFailure(int code) { return code == 500 || code == 502 || code == 503 || code == 504; }
 
 void Error(const char* tag, const juce::String& text) { WriteLog(ErrorLog, tag, text); }
 
@@ -103,7 +114,13 @@ bool SyncDownloadFileOp::ReplaceFileAtomically(const juce::String& source, const
   // are dropped like those of the target.
   DownOps::Ignore(hidden, hidden, DownOps::IGNORE_ADD);
   DownOps::Ignore(hidden, target, DownOps::IGNORE_RENAME);
-  if (MoveFileExW(hidden.toWideCharPointer(), target.toWideCharPointer(), MOVEFILE_REPLACE_EXISTING)) return true;
+  if (MoveFileExW(hidden.toWideCharPointer(), target.toWideCharPointer(), MOVEFILE_REPLACE_EXISTING)) {
+    // The watcher reports the rename, never an addition or change of the
+    // target: an entry the caller listed for one would wait, and take the
+    // user's next change of the file for the program's.
+    DownOps::Unignore(target, target, DownOps::IGNORE_ADD);
+    return true;
+  }
   const DWORD error = GetLastError();
   hiddenFile.deleteFile();
   DownOps::Unignore(hidden, hidden, DownOps::IGNORE_ADD);
@@ -160,6 +177,8 @@ int SyncDownloadFileOp::Prepare_SyncOperation() {
     WriteMessageLog(KeyPoint, "SyncDownloadFileOp::Prepare_SyncOperation Task Cancel ");
     return SYNC_RESULT_CANCEL;
   }
+  if (task->m_nWaitState == DOWN_WAIT_SERVICE && win32::CurrentClock().NowMs() < task->m_nRetryAfterMs)
+    return SYNC_RESULT_ERROR_ONLYWAIT_AND_DOAGAIN;
   const SyncFileData& record = *Record();
   if (const int built = BuildDownloadFilePath(); built != SYNC_RESULT_SUCCESS) {
     Error(kTag, "BuildDownloadFilePath Error");
@@ -255,6 +274,8 @@ int SyncDownloadFileOp::DownloadToStaging() {
     if (m_pTracker) m_pTracker->AddDownBytes(length);
     else if (SyncStatusTracker* tracker = GetSyncStatusTracker()) tracker->AddDownBytes(length);
   };
+  // A pause or a lost network holds the transfer between ranges.
+  download.m_beforeRange = [this] { return WaitWhilePausedOrOffline(); };
   switch (download.Run(record.m_FileSize, &m_bCancel)) {
     case TransferResult::Done: return SYNC_RESULT_SUCCESS;
     case TransferResult::Cancelled: return SYNC_RESULT_CANCEL;
@@ -391,7 +412,20 @@ int SyncDownloadFileOp::Success_SyncOperation() {
 int SyncDownloadFileOp::Error_BeforeSyncOperation(int result) {
   if (m_bHeld) DownSyncPathRegistry::GetInstance()->Release(m_sParentFolderPath);
   m_bHeld = false;
+  const int code = m_nServerCode.load();
   // The file is gone on the server: nothing is left to fetch.
-  if (m_nServerCode.load() == kFileNotFoundOnServer) return SYNC_RESULT_CANCEL;
+  if (code == kFileNotFoundOnServer) return SYNC_RESULT_CANCEL;
+  DownSyncTask* task = Task();
+  if (task && IsTransientServiceFailure(code)) {
+    // Never dropped for it: the file would not arrive until some other change
+    // of it came in.
+    const int shift = std::min(task->m_nServiceFailures++, 5);
+    const juce::uint64 delay = std::min(kFirstServiceRetryMs << shift, kLastServiceRetryMs);
+    task->m_nRetryAfterMs = win32::CurrentClock().NowMs() + delay;
+    task->m_nWaitState = DOWN_WAIT_SERVICE;
+    WriteLog(ErrorLog, "SyncDownloadFileOp::Error_BeforeSyncOperation",
+             "Service error " + juce::String(code) + ", tried again in " + juce::String(delay) + " ms");
+    return SYNC_RESULT_ERROR_ONLYWAIT_AND_DOAGAIN;
+  }
   return result;
 }

@@ -1,5 +1,6 @@
 #include "client/sync/ops/up/SyncUploadFileOp.h"
 
+#include "client/core/GlobalConfig.h"
 #include "client/core/LogWriter.h"
 #include "client/core/account/AccountData.h"
 #include "client/core/protocol/WireSize.h"
@@ -7,8 +8,10 @@
 #include "client/core/tasks/FileTasks.h"
 #include "client/core/tasks/TransferTasks.h"
 #include "client/core/transfer/FileBlockUpload.h"
+#include "client/sync/SyncEngineLinks.h"
 #include "client/sync/SyncHelper.h"
 #include "client/sync/SyncLogic.h"
+#include "client/sync/ops/up/ServiceFolderNames.h"
 #include "client/sync/ops/up/UpRequest.h"
 #include "client/sync/records/SyncFileDataManager.h"
 #include "client/sync/status/SyncStatusTracker.h"
@@ -21,6 +24,8 @@ const char* const kParentTag = "SyncUploadFileOp::Prepare_SyncOperation";
 const char* const kPrepareTag = "SyncUploadPrepareOp::Execute_SyncOperation";
 const char* const kTokenTag = "SyncUploadPrepareOp::ProcessToken";
 const char* const kTransportTag = "SyncUploadPrepareOp::ProcessUploadTransportToken";
+
+constexpr int kFileVersionConflict = 610;
 
 std::string Utf8(const juce::String& text) { return text.toStdString(); }
 
@@ -128,6 +133,20 @@ int SyncUploadFileOp::PrepareUpload() {
 int SyncUploadFileOp::ProcessCreate() {
   if (const int r = EnsureTaskMD5()) return r;
   UpSyncTask* task = Task();
+  // The service already holds this very file (a first upload that ended
+  // before its row was written): it is adopted, not created a second time
+  // under a free name.
+  ServerFileInfo existing;
+  if (ServiceFolderNames::Get().FindSameFile(*m_pRequestHeader, m_nParentID, Common::String_GetFileName(task->m_sPath),
+                                             task->m_sMd5, task->m_nSize, existing)) {
+    WriteLog(KeyPoint, kPrepareTag, "The service holds the file already, its row is written: " + task->m_sPath);
+    m_reply = FileReply();
+    m_reply.code = 200;
+    m_reply.id = existing.id;
+    m_reply.type = 3;
+    m_reply.file = existing;
+    return SYNC_RESULT_SUCCESS;
+  }
   const SyncFileData& own = *m_pItem->m_pFileData;
   CreateFileRequest request(*m_pRequestHeader, own.m_FileID, m_pRequestHeader->userId, own.m_FileType,
                             Utf8(task->m_sMd5), static_cast<int>(task->m_nSize), m_nParentID,
@@ -232,6 +251,15 @@ int SyncUploadFileOp::UploadFileContent() {
   upload.m_onBlockSent = [](int length) {
     if (SyncStatusTracker* tracker = GetSyncStatusTracker()) tracker->AddUpBytes(length);
   };
+  // Before every block: a pause or a lost network holds the transfer where
+  // it is, and a file changed meanwhile is not sent on (a newer task carries
+  // it).
+  upload.m_beforeBlock = [this] {
+    if (!WaitWhilePausedOrOffline()) return false;
+    if (!CheckFileModify()) return true;
+    WriteLog(NormalLog, "SyncUploadTotalFile::UploadFileContent", "CheckFileModify is true and cancel upload");
+    return false;
+  };
   const TransferResult result = upload.Run(task->m_nSize, &m_bCancel);
   if (result == TransferResult::Cancelled) return SYNC_RESULT_CANCEL;
   if (result == TransferResult::Done) return CheckFileModify() ? SYNC_RESULT_CANCEL : SYNC_RESULT_SUCCESS;
@@ -312,6 +340,38 @@ int SyncUploadFileOp::FinishRenamedUpload() {
   RemoveFromTips(newPath);
   WriteFileRecord(newPath);
   return SYNC_RESULT_SUCCESS;
+}
+
+int SyncUploadFileOp::Error_BeforeSyncOperation(int result) {
+  if (m_nServerCode.load() == kFileVersionConflict) return KeepBothVersions(result);
+  return SyncUpFileBaseOperation::Error_BeforeSyncOperation(result);
+}
+
+int SyncUploadFileOp::KeepBothVersions(int result) {
+  static const char* const kTag = "SyncUploadFileOp::KeepBothVersions";
+  UpSyncTask* task = Task();
+  if (!task) return result;
+  const juce::String path = task->m_sPath;
+  SyncFileData row;
+  if (!SyncFileDataManager::SelectSyncFileData(path, row) || !juce::File(path).existsAsFile()) return result;
+  const juce::String kept = SyncHelper::FreeCopyPath(path);
+  if (kept.isEmpty()) return result;
+  AnnounceChange(path, kept);
+  if (!SyncHelper::MoveWithoutReplace(path, kept)) {
+    ForgetChange(path, kept);
+    // Held by another program: tried again later, nothing is lost meanwhile.
+    return SyncHelper::IsFileOccupied(path) ? SYNC_RESULT_ERROR_ONLYWAIT_AND_DOAGAIN : result;
+  }
+  WriteLog(KeyPoint, kTag, "Both sides changed " + path + ", the local version is kept as " + kept);
+  if (auto queue = GetSyncEngineLinks().queueLocalFileAdd) queue(kept);
+  // The service's version comes down under the original name.
+  ProcessUploadConflict(path);
+  // Told at once, not gathered with the down changes: a summary balloon
+  // would not say where the local version went.
+  GlobalConfig* config = GetGlobalConfig();
+  if (ISyncNotifyUI* sink = GetSyncNotifyUI(); sink && config && config->m_bDisplayNotify)
+    sink->NotifySyncEvent(SyncNotifyInfo{SNT_ONE_FILE_RENAMED, path, kept});
+  return SYNC_RESULT_CANCEL;
 }
 
 int SyncUploadFileOp::Error_SyncOperation(int result) {

@@ -26,6 +26,9 @@ class SyncUploadFileOp : public SyncUpFileBaseOperation {
   int After_SyncOperation() override;
   int Success_SyncOperation() override;
   int Error_SyncOperation(int result) override;
+  // A 610 (the service's file changed since the row's version while this one
+  // changed too) keeps both versions; other codes as the base maps them.
+  int Error_BeforeSyncOperation(int result) override;
 
   // The file changed (size or time) after the task was made.
   bool CheckFileModify() const;
@@ -52,6 +55,10 @@ class SyncUploadFileOp : public SyncUpFileBaseOperation {
   int FinishUpload();
   int FinishRenamedUpload();
   juce::int64 ReplyFileID() const;
+  // Both sides changed the file: the local version moves to a free
+  // "name (n).ext" and goes up as a new file, the service's version comes
+  // down under the original name, and the user is told of the rename.
+  int KeepBothVersions(int result);
 
   int m_nTokenFailures = 0;
 };

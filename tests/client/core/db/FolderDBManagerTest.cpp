@@ -110,13 +110,20 @@ TEST_F(FolderDBManagerTest, TheRootRowCarriesASecondVersionTextAfterAColon) {
   EXPECT_EQ(back.m_VersionValue, "7");
   EXPECT_EQ(second, "123");
 
-  // A root written without a second text keeps the last one read.
+  // A root written without a second text gives none, whatever text another
+  // row (of this or an earlier database) carried.
+  SyncFolderData stray = Folder(3, 1, "/home/u/Dorv/y");
+  stray.m_VersionValue = "5:999";
+  ASSERT_EQ(m_folders->ReplaceFolder(stray), 0);
+  SyncFolderData read;
+  ASSERT_EQ(m_folders->SelectFolderByID(3, read), 0);
+  EXPECT_EQ(read.m_VersionValue, "5");
   root.m_VersionValue = "8";
   ASSERT_EQ(m_folders->ReplaceFolder(root), 0);
   second = "";
   ASSERT_EQ(m_folders->SelectRootFolder(back, second), 0);
   EXPECT_EQ(back.m_VersionValue, "8");
-  EXPECT_EQ(second, "123");
+  EXPECT_EQ(second, "");
 }
 
 TEST_F(FolderDBManagerTest, ChildrenAreListedByTheirParentsId) {

@@ -12,7 +12,9 @@
 
 namespace protocoltest {
 
-// A server_list.xml with every entry below base.
+// A server_list.xml with every entry below base; the upload and download
+// hosts have addresses of their own, so that a request sent to the other
+// one shows.
 inline std::string ServerListXml(const std::string& base) {
   return "<servers>\n"
          "  <link_server url=\"" +
@@ -26,10 +28,10 @@ inline std::string ServerListXml(const std::string& base) {
          "/fs/service/\"/>\n"
          "  <upload_server url=\"" +
          base +
-         "/dfs/service/\"/>\n"
+         "/dfs/upload/\"/>\n"
          "  <download_server url=\"" +
          base +
-         "/dfs/service/\"/>\n"
+         "/dfs/download/\"/>\n"
          "  <rsync_server url=\"" +
          base +
          "/dfs/service/\"/>\n"

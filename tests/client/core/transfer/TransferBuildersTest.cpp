@@ -32,7 +32,7 @@ TEST_F(TransferBuildersTest, ABlockCarriesItsDescriptorAndBytesWithTheTokenAlone
   Net::HttpRequest request;
   FillUploadFileContentRequest(record, &request);
   EXPECT_EQ(request.GetMethod(), Net::HTTP_POST);
-  EXPECT_EQ(request.GetUrl(), "http://up.example/dfs/service/?op=uploadFile&a=a%40b.c&userId=42&file=d0c");
+  EXPECT_EQ(request.GetUrl(), "http://up.example/dfs/upload/?op=uploadFile&a=a%40b.c&userId=42&file=d0c");
   ASSERT_EQ(request.GetHeaders().size(), 1u) << "no session id, no product header";
   EXPECT_EQ(request.GetHeaders()[0], std::make_pair(std::string("Authorization"), std::string("ctx")));
   ASSERT_EQ(request.GetFields().size(), 1u);
@@ -58,7 +58,7 @@ TEST_F(TransferBuildersTest, ABlockCarriesItsDescriptorAndBytesWithTheTokenAlone
 
   Net::HttpRequest noDoc;
   FillUploadFileContentRequest(UploadFileContentRequest(m_header, descriptor, TransportToken(), "abc"), &noDoc);
-  EXPECT_EQ(noDoc.GetUrl(), "http://up.example/dfs/service/?op=uploadFile&a=a%40b.c&userId=42")
+  EXPECT_EQ(noDoc.GetUrl(), "http://up.example/dfs/upload/?op=uploadFile&a=a%40b.c&userId=42")
       << "an empty docURL sends no file pair";
 }
 
@@ -69,7 +69,7 @@ TEST_F(TransferBuildersTest, ARangeAsksForItsBytes) {
   Net::HttpRequest request;
   FillDownloadFileRequest(DownloadFileRequest(m_header, token, 409600, 819199, ""), &request);
   EXPECT_EQ(request.GetMethod(), Net::HTTP_GET);
-  EXPECT_EQ(request.GetUrl(), "http://up.example/dfs/service/?op=downloadFile&a=a%40b.c&userId=42&file=d0c");
+  EXPECT_EQ(request.GetUrl(), "http://up.example/dfs/download/?op=downloadFile&a=a%40b.c&userId=42&file=d0c");
   ASSERT_EQ(request.GetHeaders().size(), 1u);
   EXPECT_EQ(request.GetHeaders()[0].second, "ctx");
   EXPECT_EQ(request.GetRangeStart(), 409600);
@@ -77,7 +77,7 @@ TEST_F(TransferBuildersTest, ARangeAsksForItsBytes) {
 
   Net::HttpRequest named;
   FillDownloadFileRequest(DownloadFileRequest(m_header, token, 0, 0, "a b"), &named);
-  EXPECT_EQ(named.GetUrl(), "http://up.example/dfs/service/?op=downloadFile&a=a%40b.c&userId=42&file=d0c&fileName=a%20b");
+  EXPECT_EQ(named.GetUrl(), "http://up.example/dfs/download/?op=downloadFile&a=a%40b.c&userId=42&file=d0c&fileName=a%20b");
   FillDownloadFileRequest(DownloadFileRequest(m_header, token, 0, 0, ""), nullptr);
 }
 

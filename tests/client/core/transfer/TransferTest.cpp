@@ -225,7 +225,7 @@ TEST_F(TransferTest, DownloadsOfEverySizeMatchTheService) {
     size_t size;
     int ranges;
   };
-  for (const Case c : {Case{1, 1}, Case{409600, 1}, Case{409601, 2}, Case{1000000, 3}}) {
+  for (const Case c : {Case{1, 1}, Case{409600, 1}, Case{409601, 1}, Case{409602, 2}, Case{1000000, 3}}) {
     SCOPED_TRACE(c.size);
     Admin("log/clear");
     const std::string bytes = RandomBytes(c.size, static_cast<unsigned>(c.size) + 1);
@@ -255,8 +255,9 @@ TEST_F(TransferTest, ABrokenRangeEndsTheDownloadWithOnlyContentWritten) {
     FileRangedDownload download(m_header, token, juce::File((m_dir / "down").string()));
     EXPECT_EQ(download.Run(static_cast<int64_t>(bytes.size())), TransferResult::Failed);
     EXPECT_EQ(download.GetServerCode(), c.serverCode);
-    EXPECT_EQ(download.GetBytesWritten(), FileRangedDownload::kRangeSize);
-    EXPECT_TRUE(dorvtest::ReadFile(m_dir / "down") == bytes.substr(0, FileRangedDownload::kRangeSize))
+    // A range is 409,601 bytes (its end is inclusive).
+    EXPECT_EQ(download.GetBytesWritten(), FileRangedDownload::kRangeSize + 1);
+    EXPECT_TRUE(dorvtest::ReadFile(m_dir / "down") == bytes.substr(0, FileRangedDownload::kRangeSize + 1))
         << "only the first range's content is in the file";
   }
 }

@@ -6,9 +6,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <filesystem>
 #include <fstream>
+#include <mutex>
 #include <sstream>
+#include <thread>
 
 #include "../../core/login/ServiceFixture.h"
 #include "ControllerSupport.h"
@@ -23,6 +26,8 @@
 #include "client/sync/records/SyncRootFolder.h"
 #include "client/sync/registry/DownSyncPathRegistry.h"
 #include "client/sync/registry/MovedFolderRegistry.h"
+#include "client/sync/SyncNotify.h"
+#include "client/sync/records/SyncFileDataManager.h"
 #include "client/sync/status/SyncStatusTracker.h"
 #include "client/sync/tasks/SyncUpTaskManager.h"
 
@@ -31,6 +36,28 @@ namespace {
 using controllertest::WaitUntil;
 
 std::string Account() { return signintest::kAccount; }
+
+// What the windows would be told of the engine's events.
+class EventSink : public ISyncNotifyUI {
+ public:
+  void SetTrayIcon(int icon) override { m_trayIcon.store(icon); }
+  void NotifyPathStatus(juce::String, int) override {}
+  void NotifySyncEvent(SyncNotifyInfo info) override {
+    std::lock_guard<std::mutex> hold(m_lock);
+    m_events.push_back(info);
+  }
+  bool Has(int type, const juce::String& a, const juce::String& b) {
+    std::lock_guard<std::mutex> hold(m_lock);
+    return std::any_of(m_events.begin(), m_events.end(),
+                       [&](const SyncNotifyInfo& e) { return e.type == type && e.a == a && e.b == b; });
+  }
+
+  std::atomic<int> m_trayIcon{0};
+
+ private:
+  std::mutex m_lock;
+  std::vector<SyncNotifyInfo> m_events;
+};
 
 class SyncControllerE2ETest : public signintest::ServiceTest {
  protected:
@@ -63,6 +90,8 @@ class SyncControllerE2ETest : public signintest::ServiceTest {
     logic->CreateSyncWorkers();
   }
   void TearDown() override {
+    Admin("faults/clear");
+    if (logic) logic->SetNotifyUI(nullptr);
     // The engine's threads end with the context, before anything they use.
     DeleteGlobalContext();
     MovedFolderRegistry::GetInstance()->Clear();
@@ -106,6 +135,44 @@ class SyncControllerE2ETest : public signintest::ServiceTest {
     std::sort(out.begin(), out.end());
     return out;
   }
+  // The names of the live files directly below the service's root folder.
+  std::vector<std::string> ServerNames() {
+    std::vector<std::string> names;
+    for (const std::string& entry : ServerFiles()) names.push_back(entry.substr(0, entry.find('=')));
+    return names;
+  }
+  std::vector<std::string> LocalNames() const {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(m_rootPath))
+      if (entry.is_regular_file() && entry.path().filename() != "desktop.ini")  // the shell's own
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+  // Every live item below the service's root folder: "dir/" for a folder,
+  // "dir/name=content" for a file, sorted.
+  std::vector<std::string> ServerTree() {
+    const Json::Value tree = Admin("tree?account=" + Account());
+    std::string rootPrefix;
+    for (const Json::Value& item : tree["items"])
+      if (item["id"].asInt64() == m_rootID) rootPrefix = item["path"].asString() + "/";
+    std::vector<std::string> out;
+    for (const Json::Value& item : tree["items"]) {
+      const std::string path = item["path"].asString();
+      if (item["status"].asInt() == 1 || path.rfind(rootPrefix, 0) != 0) continue;
+      const std::string relative = path.substr(rootPrefix.size());
+      if (item["isDir"].asBool())
+        out.push_back(relative + "/");
+      else
+        out.push_back(relative + "=" + AdminRaw("content?account=" + Account() + "&id=" + std::to_string(item["id"].asInt64())));
+    }
+    std::sort(out.begin(), out.end());
+    return out;
+  }
+  juce::int64 MakeServiceFolder(const std::string& name) {
+    return Admin("mkdir?account=" + Account() + "&parentId=" + std::to_string(m_rootID) + "&name=" + name)["dir"]["id"]
+        .asInt64();
+  }
   bool ServerHas(const std::string& entry) {
     const auto files = ServerFiles();
     return std::find(files.begin(), files.end(), entry) != files.end();
@@ -114,6 +181,9 @@ class SyncControllerE2ETest : public signintest::ServiceTest {
   bool Settled() {
     return !logic->IsWorkflowRunning() && logic->IsIdle() && logic->GetFileWatchMessageFilter()->GetMessageCount() == 0;
   }
+  // The engine stops watching, as when the program is not running; the next
+  // workflow starts it again from the stored version.
+  void StopEngine() { logic->AfterChangeBindRootPath(); }
   void RunWorkflow() {
     ASSERT_TRUE(logic->StartWorkflow());
     ASSERT_TRUE(logic->WaitForWorkflow(60000));
@@ -169,14 +239,14 @@ TEST_F(SyncControllerE2ETest, AnEmptiedOrMissingRootDoesNotDeleteTheServicesFile
   EXPECT_TRUE(ServerHas("keep.txt=keep me"));
 }
 
-TEST_F(SyncControllerE2ETest, AStoredVersionGivesAFolderPullAndExploreRefreshAFullOneEveryTime) {
+TEST_F(SyncControllerE2ETest, AStoredVersionGivesAFolderPullAndExploreRefreshAFullOneOnce) {
   Put("a.txt", "a");
   RunWorkflow();  // "0|0": never pulled
   EXPECT_GE(Requests("getDirFiles"), 1);
   ASSERT_TRUE(WaitUntil([&] { return LocalContent("a.txt") == "a" && Settled(); }));
   ASSERT_NE(SyncRootFolder::GetInstance()->GetGlobalVersion(), "0|0");
 
-  for (bool forced : {false, true, true}) {
+  for (bool forced : {false, true, false, true}) {
     SCOPED_TRACE(forced ? "forced" : "from the stored version");
     logic->AfterChangeBindRootPath();
     if (forced) logic->SetForceFullPull();
@@ -214,6 +284,181 @@ TEST_F(SyncControllerE2ETest, AChangeOfAccountSignsOutAndLeavesTheEngineStoppedA
   Write("b.txt", "b");
   EXPECT_TRUE(WaitUntil([&] { return Settled(); }));
   EXPECT_TRUE(controllertest::UpQueue(*logic).empty());
+}
+
+TEST_F(SyncControllerE2ETest, AFullPullOfAnEmptyServiceFolderStoresItsVersion) {
+  EventSink sink;
+  logic->SetNotifyUI(&sink);
+  RunWorkflow();
+  ASSERT_TRUE(WaitUntil([&] { return Settled(); }));
+  EXPECT_NE(SyncRootFolder::GetInstance()->GetGlobalVersion(), "0|0");
+  Write("one.txt", "1");
+  EXPECT_TRUE(WaitUntil([&] { return ServerHas("one.txt=1") && Settled(); }));
+  EXPECT_TRUE(WaitUntil([&] { return sink.m_trayIcon.load() == TRAY_SYNCED; })) << "the idle engine shows synced";
+
+  // The next start pulls from there, not everything again.
+  StopEngine();
+  Admin("log/clear");
+  RunWorkflow();
+  EXPECT_EQ(Requests("getDirFiles"), 0);
+  EXPECT_GE(Requests("syncDir"), 1);
+}
+
+TEST_F(SyncControllerE2ETest, AFileChangedOnBothSidesKeepsBothVersions) {
+  EventSink sink;
+  logic->SetNotifyUI(&sink);
+  Put("a.txt", "first");
+  RunWorkflow();
+  ASSERT_TRUE(WaitUntil([&] { return LocalContent("a.txt") == "first" && Settled(); }));
+
+  // Both sides change the file while the engine is not running.
+  StopEngine();
+  Put("a.txt", "the other device's edit");
+  Write("a.txt", "this computer's edit");
+  RunWorkflow();
+
+  // The service's version under the name, this computer's as a copy, on both sides.
+  EXPECT_TRUE(WaitUntil([&] {
+    return LocalContent("a.txt") == "the other device's edit" && LocalContent("a (1).txt") == "this computer's edit" &&
+           ServerHas("a (1).txt=this computer's edit") && Settled();
+  })) << LocalContent("a.txt") << " / " << LocalContent("a (1).txt");
+  EXPECT_EQ(ServerFiles(), (std::vector<std::string>{"a (1).txt=this computer's edit", "a.txt=the other device's edit"}));
+  EXPECT_EQ(LocalNames(), (std::vector<std::string>{"a (1).txt", "a.txt"}));
+  const juce::String original((m_rootPath / "a.txt").string()), kept((m_rootPath / "a (1).txt").string());
+  EXPECT_TRUE(sink.Has(SNT_ONE_FILE_RENAMED, original, kept))
+      << "the user is told where the local version went";
+}
+
+TEST_F(SyncControllerE2ETest, ADownloadTheServiceFailsOnceStillArrives) {
+  RunWorkflow();
+  ASSERT_TRUE(WaitUntil([&] { return Settled(); }));
+  struct Case {
+    std::string fault;
+    std::string name;
+  };
+  for (const Case& c : {Case{"op=downloadFile&http=500", "content.txt"}, Case{"op=downloadFileControl&code=500", "token.txt"},
+                        Case{"op=downloadFile&http=503", "unavailable.txt"}}) {
+    SCOPED_TRACE(c.fault);
+    Fault(c.fault);
+    Put(c.name, "arrives in the end");
+    EXPECT_TRUE(WaitUntil([&] { return LocalContent(c.name) == "arrives in the end"; }));
+  }
+  EXPECT_TRUE(WaitUntil([&] { return Settled(); }));
+}
+
+TEST_F(SyncControllerE2ETest, AFileTheServiceCompletedBeforeTheRowWasWrittenIsNotUploadedAgain) {
+  RunWorkflow();
+  ASSERT_TRUE(WaitUntil([&] { return Settled(); }));
+  // The state a first upload leaves when the program ends after the service
+  // completed the file and before its row was written: the file on both
+  // sides, no row, and the stored version from before.
+  StopEngine();
+  Write("k.txt", "uploaded once");
+  Put("k.txt", "uploaded once");
+  // The pull that would bring the row is held back, so the upload decides.
+  Fault("op=syncDir&code=500&times=0");
+  RunWorkflow();
+  EXPECT_TRUE(WaitUntil([&] {
+    SyncFileData row;
+    return SyncFileDataManager::SelectSyncFileData(juce::String((m_rootPath / "k.txt").string()), row);
+  }));
+  Admin("faults/clear");
+  EXPECT_TRUE(WaitUntil([&] { return Settled(); }));
+  EXPECT_EQ(ServerNames(), std::vector<std::string>{"k.txt"});
+  EXPECT_EQ(LocalNames(), std::vector<std::string>{"k.txt"});
+  EXPECT_EQ(Requests("createFile"), 0);
+}
+
+TEST_F(SyncControllerE2ETest, PausingHoldsALargeUploadBetweenBlocks) {
+  RunWorkflow();
+  ASSERT_TRUE(WaitUntil([&] { return Settled(); }));
+  // Twelve blocks, each answered slowly, so that the pause comes while they go.
+  std::string big(12 * 2097152, '\0');
+  for (size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>((i * 2654435761u) >> 13);
+  Fault("op=uploadFile&delayMs=300&times=0");
+  Admin("log/clear");
+  Write("big.bin", big);
+  ASSERT_TRUE(WaitUntil([&] { return Requests("uploadFile") >= 2; }));
+
+  logic->PauseOrContinueSync();
+  const int atPause = Requests("uploadFile");
+  // Nothing can be seen to happen here, so a bounded real wait: blocks go out
+  // every 300 ms while the upload runs on.
+  std::this_thread::sleep_for(std::chrono::seconds(3));
+  EXPECT_LE(Requests("uploadFile"), atPause + 1) << "at most the block under way when paused";
+
+  logic->PauseOrContinueSync();
+  Admin("faults/clear");
+  EXPECT_TRUE(WaitUntil([&] { return ServerNames() == std::vector<std::string>{"big.bin"} && Settled(); }));
+  EXPECT_TRUE(ServerHas("big.bin=" + big));
+}
+
+TEST_F(SyncControllerE2ETest, AFileReplacedByAFolderOfItsNameAndTheReverseTakeTheLocalShape) {
+  Put("a.txt", "a file first");
+  const juce::int64 folder = MakeServiceFolder("d");
+  Admin("put?account=" + Account() + "&parentId=" + std::to_string(folder) + "&name=inside.txt", "in the folder");
+  RunWorkflow();
+  ASSERT_TRUE(WaitUntil([&] { return LocalContent("a.txt") == "a file first" && Settled(); }));
+  ASSERT_TRUE(WaitUntil([&] { return LocalContent("d/inside.txt") == "in the folder" && Settled(); }));
+
+  for (const bool watched : {true, false}) {
+    SCOPED_TRACE(watched ? "while the engine watches" : "while the engine does not run");
+    if (!watched) StopEngine();
+    // The file becomes a folder with a file in it, the folder a file.
+    const std::string file = watched ? "a.txt" : "d", dir = watched ? "d" : "a.txt";
+    std::filesystem::remove(m_rootPath / file);
+    std::filesystem::create_directory(m_rootPath / file);
+    std::ofstream(m_rootPath / file / "new.txt", std::ios::binary) << "now a folder";
+    std::filesystem::remove_all(m_rootPath / dir);
+    Write(dir, "now a file");
+    if (!watched) RunWorkflow();
+
+    std::vector<std::string> expected{dir + "=now a file", file + "/", file + "/new.txt=now a folder"};
+    std::sort(expected.begin(), expected.end());
+    EXPECT_TRUE(WaitUntil([&] { return ServerTree() == expected && Settled(); }))
+        << ::testing::PrintToString(ServerTree());
+    EXPECT_TRUE(std::filesystem::is_directory(m_rootPath / file));
+    EXPECT_EQ(LocalContent(dir), "now a file");
+    EXPECT_EQ(LocalNames(), std::vector<std::string>{dir});
+  }
+}
+
+TEST_F(SyncControllerE2ETest, AFileExactlyAtTheSizeLimitIsUploadedAndOneByteMoreIsNot) {
+  UserConfigInfo config = GetAccountData()->GetUserConfig();
+  config.UC_FileSizeLimit = 1000;
+  GetAccountData()->SetUserConfig(config);
+  Write("at.bin", std::string(1000, 'a'));
+  Write("over.bin", std::string(1001, 'o'));
+  RunWorkflow();
+  EXPECT_TRUE(WaitUntil([&] { return ServerHas("at.bin=" + std::string(1000, 'a')) && Settled(); }));
+  EXPECT_EQ(ServerNames(), std::vector<std::string>{"at.bin"});
+}
+
+TEST_F(SyncControllerE2ETest, ATokenReplyOf555DropsTheDownload) {
+  RunWorkflow();
+  ASSERT_TRUE(WaitUntil([&] { return Settled(); }));
+  Fault("op=downloadFileControl&code=555&times=0");
+  Admin("log/clear");
+  Put("gone.txt", "never fetched");
+  EXPECT_TRUE(WaitUntil([&] { return Requests("downloadFileControl") >= 1 && Settled(); }));
+  EXPECT_LT(Requests("downloadFileControl"), 4) << "dropped, not retried as a failure";
+  EXPECT_EQ(Requests("downloadFile"), 0);
+  EXPECT_EQ(LocalContent("gone.txt"), "(none)");
+}
+
+TEST_F(SyncControllerE2ETest, AServiceFolderDeleteKeepsALocalFileChangedSince) {
+  const juce::int64 folder = MakeServiceFolder("f");
+  Admin("put?account=" + Account() + "&parentId=" + std::to_string(folder) + "&name=n.txt", "as synced");
+  Admin("put?account=" + Account() + "&parentId=" + std::to_string(folder) + "&name=same.txt", "unchanged");
+  RunWorkflow();
+  ASSERT_TRUE(WaitUntil([&] { return LocalContent("f/n.txt") == "as synced" && Settled(); }));
+
+  StopEngine();
+  std::ofstream(m_rootPath / "f" / "n.txt", std::ios::binary | std::ios::trunc) << "changed here";
+  Admin("delete?account=" + Account() + "&id=" + std::to_string(folder));
+  RunWorkflow();
+  EXPECT_TRUE(WaitUntil([&] { return Settled() && LocalContent("f/same.txt") == "(none)"; }));
+  EXPECT_EQ(LocalContent("f/n.txt"), "changed here");
 }
 
 }  // namespace

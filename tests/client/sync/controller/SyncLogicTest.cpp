@@ -225,11 +225,11 @@ TEST_F(SyncLogicTest, AFileAboveTheSizeLimitIsMarkedAndListedNotQueued) {
   EXPECT_EQ(GetSyncTipList()->GetCount(), 1);
 }
 
-TEST_F(SyncLogicTest, AnExploreRefreshMakesEveryLaterStartAFullPull) {
+TEST_F(SyncLogicTest, AnExploreRefreshMakesTheNextStartAFullPull) {
   EXPECT_EQ(logic->GetStartVersion(), "5|7");
   logic->SetForceFullPull();
   EXPECT_EQ(logic->GetStartVersion(), "0|0");
-  EXPECT_EQ(logic->GetStartVersion(), "0|0");
+  EXPECT_EQ(logic->GetStartVersion(), "5|7") << "used once, the request is cleared";
 }
 
 }  // namespace
