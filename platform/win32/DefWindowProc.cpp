@@ -44,6 +44,18 @@ LRESULT TextLength(HWND hwnd) {
   return w ? static_cast<LRESULT>(w->text.size()) : 0;
 }
 
+// WM_SETICON keeps the icon (the caller's: it stays theirs) and returns the one it
+// replaces; WM_GETICON returns it. wParam: 0 small, 1 big.
+LRESULT Icon(HWND hwnd, WPARAM which, HICON icon, bool set) {
+  if (which > 1) return 0;
+  std::lock_guard guard(win32::WindowLock());
+  win32::Window* w = win32::LookupWindowLocked(hwnd);
+  if (!w) return 0;
+  HICON previous = w->icons[which];
+  if (set) w->icons[which] = icon;
+  return reinterpret_cast<LRESULT>(previous);
+}
+
 // Fills the client area with the class's background brush; 0 when the class has none.
 LRESULT EraseBackground(HWND hwnd, HDC dc) {
   HBRUSH brush;
@@ -132,6 +144,8 @@ LRESULT DefWindowProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_SETTEXT: return SetText(hwnd, reinterpret_cast<LPCWSTR>(lParam));
     case WM_GETTEXT: return GetText(hwnd, wParam, reinterpret_cast<LPWSTR>(lParam));
     case WM_GETTEXTLENGTH: return TextLength(hwnd);
+    case WM_SETICON: return Icon(hwnd, wParam, reinterpret_cast<HICON>(lParam), true);
+    case WM_GETICON: return Icon(hwnd, wParam, nullptr, false);
     case WM_PAINT: {
       PAINTSTRUCT ps;
       BeginPaint(hwnd, &ps);

@@ -38,6 +38,7 @@ struct Window {
   RECT normalRect{};       // restored rectangle while minimised or maximised
   RECT insets{};           // thickness of the non-client area (frame, caption) on each side
   std::wstring text;
+  HICON icons[2] = {nullptr, nullptr};  // WM_SETICON's small (0) and big (1) icons
   LONG_PTR userData = 0;
   std::vector<BYTE> extra;
   std::vector<HWND> children;  // top of the z-order first

@@ -9,6 +9,8 @@
 #include "UiTestSupport.h"
 #include "display/Desktop.h"
 #include "mfc/CToolTipCtrl.h"
+#include "win32/DialogControls.h"
+#include "win32/Icon.h"
 #include "win32/ManualClock.h"
 #include "win32/Gdi.h"
 #include "ui/UIForm.h"
@@ -390,6 +392,35 @@ TEST(FormTest, BringToTopRestoresAMinimizedFormAndGivesTheRootFocusWhenNoControl
   EXPECT_EQ(form.GetKeyFocusControl(), form.Button(L"Ok"));
   other.DestroyWindow();
   form.DestroyWindow();
+}
+
+// A 1 x 1 icon file: one 32-bit image with its mask.
+std::vector<BYTE> TinyIcon() {
+  std::vector<BYTE> ico = {0, 0, 1, 0, 1, 0,                          // one icon
+                           1, 1, 0, 0, 1, 0, 32, 0, 48, 0, 0, 0, 22, 0, 0, 0};  // 1x1, 48 bytes at 22
+  const BYTE header[40] = {40, 0, 0, 0, 1, 0, 0, 0, 2, 0, 0, 0, 1, 0, 32, 0};  // height doubled for the mask
+  ico.insert(ico.end(), header, header + 40);
+  const BYTE pixel[4] = {0, 0, 255, 255}, mask[4] = {0, 0, 0, 0};
+  ico.insert(ico.end(), pixel, pixel + 4);
+  ico.insert(ico.end(), mask, mask + 4);
+  return ico;
+}
+
+TEST(FormTest, SetIconSendsTheProgramsIconResourceAndNothingForAMissingOne) {
+  if (!InThemeFolder()) return;
+  CWinApp app;
+  app.m_hInstance = ::GetModuleHandleW(nullptr);
+  const std::vector<BYTE> ico = TinyIcon();
+  win32::AddIconResource(app.m_hInstance, 128, ico.data(), ico.size());
+  Form form;
+  ASSERT_EQ(form.Make(), 1);
+  form.SetIcon(129, TRUE);
+  EXPECT_EQ(form.SendMessage(WM_GETICON, ICON_BIG), 0);
+  form.SetIcon(128, TRUE);
+  EXPECT_NE(form.SendMessage(WM_GETICON, ICON_BIG), 0);
+  EXPECT_EQ(form.SendMessage(WM_GETICON, ICON_SMALL), 0);
+  form.DestroyWindow();
+  win32::RemoveIconResources(app.m_hInstance);
 }
 
 }  // namespace

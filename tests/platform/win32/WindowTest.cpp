@@ -516,3 +516,19 @@ TEST(RectTest, SetOperationsFollowWindowsEmptyRules) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(WindowTest, AWindowKeepsItsSmallAndBigIconsAndReturnsTheOneReplaced) {
+  HWND hwnd = MakeWindow();
+  HICON small = reinterpret_cast<HICON>(0x10), big = reinterpret_cast<HICON>(0x20);
+  EXPECT_EQ(SendMessageW(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small)), 0);
+  EXPECT_EQ(SendMessageW(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big)), 0);
+  EXPECT_EQ(SendMessageW(hwnd, WM_GETICON, ICON_SMALL, 0), reinterpret_cast<LRESULT>(small));
+  EXPECT_EQ(SendMessageW(hwnd, WM_SETICON, ICON_BIG, 0), reinterpret_cast<LRESULT>(big));
+  EXPECT_EQ(SendMessageW(hwnd, WM_GETICON, ICON_BIG, 0), 0);
+  EXPECT_EQ(SendMessageW(hwnd, WM_GETICON, 7, 0), 0);
+  DestroyWindow(hwnd);
+}
+
+}  // namespace
