@@ -5,6 +5,8 @@
 #include "TempDir.h"
 #include "client/core/account/AccountData.h"
 #include "client/core/account/ProductInfo.h"
+#include "client/core/context/GlobalContext.h"
+#include "client/core/db/LocalDatabases.h"
 #include "client/core/protocol/HttpTransportHolder.h"
 #include "client/core/protocol/JsonText.h"
 #include "client/core/protocol/ServerList.h"
@@ -77,6 +79,14 @@ int ServiceTest::SignIn(LoginManager& manager, const std::string& account, const
   manager.Login(juce::String::fromUTF8(account.c_str()), juce::String::fromUTF8(password.c_str()), true, false);
   EXPECT_TRUE(waiter.Wait());
   return manager.GetResultCode();
+}
+
+void ServiceTest::SignInWithEngineTables(LoginManager& manager) {
+  ASSERT_EQ(SignIn(manager), LoginManager::kOk);
+  ASSERT_EQ(OpenUserDB(juce::String(kAccount)), 0);
+  GlobalContext* context = GetGlobalContext();
+  ASSERT_EQ(context->m_pFileDBManager->CreateDBTable(), 0);
+  ASSERT_EQ(context->m_pFolderDBManager->CreateDBTable(), 0);
 }
 
 AfterLoginWaiter::AfterLoginWaiter(LoginManager& manager) {

@@ -46,6 +46,9 @@ class ServiceTest : public dorvtest::DBTest {
   // returns the result code.
   int SignIn(LoginManager& manager, const std::string& account = kAccount,
              const std::string& password = kPassword);
+  // Signs in with the test account, opens its database and makes the engine's
+  // tables: where every engine test against the service starts.
+  void SignInWithEngineTables(LoginManager& manager);
 
  private:
   static std::unique_ptr<dorvtest::DevServer> s_server;

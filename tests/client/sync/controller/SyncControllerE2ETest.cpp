@@ -66,11 +66,7 @@ class SyncControllerE2ETest : public signintest::ServiceTest {
   void SetUp() override {
     InstallSyncEngine();
     ServiceTest::SetUp();
-    ASSERT_EQ(SignIn(m_login), LoginManager::kOk);
-    ASSERT_EQ(OpenUserDB(juce::String(signintest::kAccount)), 0);
-    GlobalContext* context = GetGlobalContext();
-    ASSERT_EQ(context->m_pFileDBManager->CreateDBTable(), 0);
-    ASSERT_EQ(context->m_pFolderDBManager->CreateDBTable(), 0);
+    ASSERT_NO_FATAL_FAILURE(SignInWithEngineTables(m_login));
 
     m_rootID = Admin("mkdir?account=" + Account() + "&parentId=-1&name=Dorv")["dir"]["id"].asInt64();
     ASSERT_GT(m_rootID, 0);

@@ -54,11 +54,7 @@ int Sink::Count(int type) {
 void DownOpsTest::SetUp() {
   InstallSyncEngine();
   ServiceTest::SetUp();
-  ASSERT_EQ(SignIn(m_login), LoginManager::kOk);
-  ASSERT_EQ(OpenUserDB(juce::String(signintest::kAccount)), 0);
-  GlobalContext* context = GetGlobalContext();
-  ASSERT_EQ(context->m_pFileDBManager->CreateDBTable(), 0);
-  ASSERT_EQ(context->m_pFolderDBManager->CreateDBTable(), 0);
+  ASSERT_NO_FATAL_FAILURE(SignInWithEngineTables(m_login));
   ASSERT_NE(GetSyncLogic(), nullptr);
   GetSyncLogic()->SetNotifyUI(&m_sink);
 
