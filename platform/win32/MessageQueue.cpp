@@ -92,37 +92,28 @@ std::shared_ptr<MessageQueue> MessageQueue::ForThread(DWORD threadId) {
   return it == r.queues.end() ? nullptr : it->second.lock();
 }
 
-bool MessageQueue::Post(const MSG& msg, std::shared_ptr<const KeySnapshot> keys) {
+template <typename Add>
+bool MessageQueue::Arrive(Add add) {
   {
     std::lock_guard guard(m_lock);
     if (m_closed) return false;
-    m_posted.push_back(Queued{msg, std::move(keys)});
+    add();
     m_woken = true;
   }
   Notify();
   return true;
+}
+
+bool MessageQueue::Post(const MSG& msg, std::shared_ptr<const KeySnapshot> keys) {
+  return Arrive([&] { m_posted.push_back(Queued{msg, std::move(keys)}); });
 }
 
 bool MessageQueue::PostNext(const MSG& msg) {
-  {
-    std::lock_guard guard(m_lock);
-    if (m_closed) return false;
-    m_posted.push_front(Queued{msg, nullptr});
-    m_woken = true;
-  }
-  Notify();
-  return true;
+  return Arrive([&] { m_posted.push_front(Queued{msg, nullptr}); });
 }
 
 bool MessageQueue::PushSent(std::shared_ptr<SentMessage> sent) {
-  {
-    std::lock_guard guard(m_lock);
-    if (m_closed) return false;
-    m_sent.push_back(std::move(sent));
-    m_woken = true;
-  }
-  Notify();
-  return true;
+  return Arrive([&] { m_sent.push_back(std::move(sent)); });
 }
 
 bool MessageQueue::PushTask(std::function<void()> task) {
@@ -132,14 +123,7 @@ bool MessageQueue::PushTask(std::function<void()> task) {
 }
 
 bool MessageQueue::PushInput(std::function<void()> input) {
-  {
-    std::lock_guard guard(m_lock);
-    if (m_closed) return false;
-    m_input.push_back(std::move(input));
-    m_woken = true;
-  }
-  Notify();
-  return true;
+  return Arrive([&] { m_input.push_back(std::move(input)); });
 }
 
 namespace {

@@ -132,6 +132,9 @@ class MessageQueue {
   void Close();
 
  private:
+  // Adds an arrival under the lock and wakes the thread; false once the queue is closed.
+  template <typename Add>
+  bool Arrive(Add add);
   bool HasWorkLocked() const;
   bool InputPendingLocked() const;
   // Turns the next device input into messages when nothing of the one before waits.
