@@ -23,6 +23,7 @@
 #include "ui/controls/UIPage.h"
 #include "ui/controls/UIRadioButton.h"
 #include "ui/controls/UIScrollBar.h"
+#include "ui/controls/UIScrollViewer.h"
 #include "ui/controls/UISlider.h"
 #include "ui/controls/UISplitPanel.h"
 #include "ui/controls/UIStackPanel.h"
@@ -78,7 +79,7 @@ constexpr BuiltinClass kClasses[] = {
     {L"CUIWebBrowser", nullptr},
     {L"CUIPage", &Make<CUIPage>},
     {L"CUISlider", &Make<CUISlider>},
-    {L"CUIScrollViewer", nullptr},
+    {L"CUIScrollViewer", &Make<CUIScrollViewer>},
     {L"CUIMultiEdit", nullptr},
     {L"CUISplitPanel", &Make<CUISplitPanel>},
     {L"CUIListView", nullptr},
@@ -109,6 +110,7 @@ constexpr BuiltinRecord kRecords[] = {
     {L"CUIRadioButton", &MakeRecord<_RadioButtonConfig>},
     {L"CUIPage", &MakeRecord<_PageConfig>},
     {L"CUISplitPanel", &MakeRecord<_SplitPanelConfig>},
+    {L"CUIScrollViewer", &MakeRecord<_PanelConfig>},
     {L"CUIMultiEdit", &MakeRecord<_MultiEditConfig>},
     {L"CUIEditEx", &MakeRecord<_EditExConfig>},
     {L"CUIListBox", &MakeRecord<_ListBoxConfig>},
