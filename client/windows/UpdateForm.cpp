@@ -3,7 +3,9 @@
 #include <cmath>
 
 #include "client/windows/AsyncDownloadFileThread.h"
+#include "client/windows/ProgramImages.h"
 #include "client/windows/UpdatePackage.h"
+#include "win32/DialogManager.h"
 
 namespace {
 
@@ -12,13 +14,13 @@ const wchar_t* const kPrompt = L"您的版本过低，检测到新的版本，�
 constexpr DWORD kText = WS_VISIBLE | SS_LEFT | WS_GROUP;
 const DialogItemTemplate kItems[] = {
     {-1, WC_STATICW, WS_VISIBLE | SS_WHITERECT, nullptr, 0, 0, 331, 178},
-    {-1, WC_STATICW, WS_VISIBLE | SS_BITMAP, nullptr, 0, 0, 109, 178},
+    {-1, WC_STATICW, WS_VISIBLE | SS_BITMAP, MAKEINTRESOURCEW(IDB_UPDATE_SIDE), 0, 0, 109, 178},
     {-1, WC_STATICW, kText, kPrompt, 121, 5, 176, 8},
     {UpdateForm::IDC_PROGRESS, PROGRESS_CLASSW, WS_VISIBLE | WS_BORDER, nullptr, 121, 16, 202, 14},
     {UpdateForm::IDC_DESCRIPTION, WC_STATICW, kText, nullptr, 121, 33, 202, 145},
     {IDOK, WC_BUTTONW, WS_VISIBLE | BS_DEFPUSHBUTTON | WS_TABSTOP, L"立即更新", 216, 186, 50, 14},
     {UpdateForm::IDC_STOP_DOWNLOAD, WC_BUTTONW, WS_VISIBLE | BS_PUSHBUTTON | WS_TABSTOP, L"取消", 273, 186, 50, 12},
-    {-1, WC_STATICW, WS_VISIBLE | SS_BITMAP, nullptr, 0, 178, 331, 1},
+    {-1, WC_STATICW, WS_VISIBLE | SS_BITMAP, MAKEINTRESOURCEW(IDB_UPDATE_LINE), 0, 178, 331, 1},
     {IDCANCEL, WC_BUTTONW, WS_VISIBLE | BS_PUSHBUTTON | WS_TABSTOP, L"稍后再说", 274, 186, 50, 14},
 };
 const DialogTemplate kDialog{WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT | DS_FIXEDSYS,
@@ -36,12 +38,19 @@ BEGIN_MESSAGE_MAP(UpdateForm, CDialog)
   ON_COMMAND(UpdateForm::IDC_STOP_DOWNLOAD, &UpdateForm::OnBnClickedStopDownload)
   ON_COMMAND(IDCANCEL, &UpdateForm::OnBnClickedStopDownload)
   ON_MESSAGE(WM_NOTIFY_DOWNLOAD_DONE, &UpdateForm::OnDownloadFinished)
+  ON_MESSAGE(WM_CTLCOLORSTATIC, &UpdateForm::OnCtlColor)
 END_MESSAGE_MAP()
 
 UpdateForm::UpdateForm(const CString& description, UpdatePackage* package)
-    : CDialog(IDD), m_pPackage(package), m_sDescription(description) {}
+    : CDialog(IDD), m_pPackage(package), m_sDescription(description) {
+  AddProgramImages();
+  m_hIcon = ::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_PROGRAM));
+}
 
-UpdateForm::~UpdateForm() { StopDownload(); }
+UpdateForm::~UpdateForm() {
+  StopDownload();
+  ::DeleteObject(m_whiteBrush);
+}
 
 void UpdateForm::DoDataExchange(CDataExchange* exchange) {
   CDialog::DoDataExchange(exchange);
@@ -115,6 +124,17 @@ LRESULT UpdateForm::OnDownloadFinished(WPARAM wParam, LPARAM) {
   if (HWND prompt = FindWindowExW(m_hWnd, nullptr, WC_STATICW, kPrompt)) SetWindowTextW(prompt, L"下载出错，请稍候重试");
   Invalidate(TRUE);
   return 0;
+}
+
+LRESULT UpdateForm::OnCtlColor(WPARAM wParam, LPARAM lParam) {
+  const LRESULT brush = Default();
+  const int id = ::GetDlgCtrlID(reinterpret_cast<HWND>(lParam));
+  if (id != -1 && id != IDC_DESCRIPTION) return brush;
+  // The prompt and the description stand on white, like the area behind them.
+  HDC dc = reinterpret_cast<HDC>(wParam);
+  ::SetTextColor(dc, RGB(0, 0, 0));
+  ::SetBkColor(dc, RGB(255, 255, 255));
+  return reinterpret_cast<LRESULT>(m_whiteBrush);
 }
 
 void UpdateForm::OnBnClickedStopDownload() {

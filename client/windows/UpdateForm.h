@@ -33,6 +33,8 @@ class UpdateForm : public CDialog {
   afx_msg void OnBnClickedUpdateNow();
   afx_msg void OnBnClickedStopDownload();
   afx_msg LRESULT OnDownloadFinished(WPARAM wParam, LPARAM lParam);
+  // WM_CTLCOLORSTATIC: wParam the static's DC, lParam the static.
+  afx_msg LRESULT OnCtlColor(WPARAM wParam, LPARAM lParam);
 
   // On the download thread.
   void OnDownloadDone(bool ok);
@@ -50,8 +52,9 @@ class UpdateForm : public CDialog {
   CButton m_btnLater;
   CButton m_btnStop;
   CProgressCtrl m_progress;
-  HICON m_hIcon = nullptr;  // no icon resource on this platform
+  HICON m_hIcon = nullptr;  // icon 149, shared
   AsyncDownloadFileThread* m_pDownloadThread = nullptr;
+  HBRUSH m_whiteBrush = ::CreateSolidBrush(RGB(255, 255, 255));  // behind the texts
 
   // What the download thread may touch: the windows it reports to, and
   // whether the UI thread is stopping it (and no longer answers).

@@ -5,6 +5,9 @@
 #include <mutex>
 
 #include "win32/ControlPaint.h"
+#include "win32/Gdi.h"
+#include "win32/Icon.h"
+#include "win32/Library.h"
 #include "win32/GdiTypes.h"
 #include "win32/WinError.h"
 
@@ -14,6 +17,7 @@ namespace {
 struct ControlState {
   HFONT font = nullptr;
   HANDLE image = nullptr;  // a static's picture
+  bool ownsImage = false;  // loaded from the resource its text named, freed with the control
   bool pressed = false;    // a button between the press and the release
   int low = 0, high = 100, pos = 0, step = 10;  // a progress bar
 };
@@ -31,6 +35,10 @@ bool Common(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* resu
       *result = DefWindowProcW(hwnd, message, wParam, lParam);
       return true;
     case WM_NCDESTROY:
+      if (state && state->ownsImage) {
+        if ((GetWindowLongPtrW(hwnd, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) DestroyIcon(static_cast<HICON>(state->image));
+        else DeleteObject(state->image);
+      }
       delete state;
       SetWindowLongPtrW(hwnd, 0, 0);
       *result = DefWindowProcW(hwnd, message, wParam, lParam);
@@ -57,12 +65,25 @@ LRESULT CALLBACK StaticProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
   if (Common(hwnd, message, wParam, lParam, &result)) return result;
   ControlState* state = State(hwnd);
   switch (message) {
+    case WM_CREATE: {
+      // A picture's static names its bitmap or icon resource by the ordinal in its text.
+      const auto* cs = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+      const DWORD kind = static_cast<DWORD>(cs->style) & SS_TYPEMASK;
+      if (state && cs->lpszName && IS_INTRESOURCE(cs->lpszName) && (kind == SS_BITMAP || kind == SS_ICON)) {
+        HINSTANCE module = cs->hInstance ? cs->hInstance : GetModuleHandleW(nullptr);
+        state->image = kind == SS_BITMAP ? static_cast<HANDLE>(LoadBitmapW(module, cs->lpszName))
+                                         : static_cast<HANDLE>(LoadIconW(module, cs->lpszName));
+        state->ownsImage = state->image != nullptr;
+      }
+      return 0;
+    }
     case WM_PAINT: win32::PaintStatic(hwnd, state ? state->image : nullptr); return 0;
     case STM_SETIMAGE:
     case STM_SETICON: {
       if (!state) return 0;
       HANDLE old = state->image;
       state->image = reinterpret_cast<HANDLE>(message == STM_SETICON ? wParam : lParam);
+      state->ownsImage = false;  // the old picture is the caller's now
       Redraw(hwnd);
       return reinterpret_cast<LRESULT>(old);
     }

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <map>
 #include <mutex>
+#include <tuple>
 #include <vector>
 
 #include "win32/Gdi.h"
@@ -16,7 +17,7 @@ namespace {
 
 struct IconTables {
   std::mutex lock;
-  std::map<std::pair<HMODULE, WORD>, std::vector<BYTE>> resources;
+  std::map<std::tuple<HMODULE, UINT, WORD>, std::vector<BYTE>> resources;  // by module, IMAGE_* type, id
   std::map<HICON, juce::Image> icons;
   ULONG_PTR next = 0x20000;
 };
@@ -118,18 +119,30 @@ juce::Image DecodeIcon(const void* bytes, size_t size, int cx, int cy) {
   return decoded;
 }
 
-void AddIconResource(HMODULE module, WORD id, const void* data, size_t size) {
+namespace {
+
+void AddResource(HMODULE module, UINT type, WORD id, const void* data, size_t size) {
   IconTables& t = Tables();
   std::lock_guard guard(t.lock);
   const auto* bytes = static_cast<const BYTE*>(data);
-  t.resources[{module, id}] = std::vector<BYTE>(bytes, bytes + size);
+  t.resources[{module, type, id}] = std::vector<BYTE>(bytes, bytes + size);
+}
+
+}  // namespace
+
+void AddIconResource(HMODULE module, WORD id, const void* data, size_t size) {
+  AddResource(module, IMAGE_ICON, id, data, size);
+}
+
+void AddBitmapResource(HMODULE module, WORD id, const void* data, size_t size) {
+  AddResource(module, IMAGE_BITMAP, id, data, size);
 }
 
 void RemoveIconResources(HMODULE module) {
   IconTables& t = Tables();
   std::lock_guard guard(t.lock);
   for (auto it = t.resources.begin(); it != t.resources.end();) {
-    it = it->first.first == module ? t.resources.erase(it) : std::next(it);
+    it = std::get<0>(it->first) == module ? t.resources.erase(it) : std::next(it);
   }
 }
 
@@ -142,8 +155,27 @@ juce::Image IconImage(HICON icon) {
 
 }  // namespace win32
 
+namespace {
+
+// A 24-bit bitmap of the picture, on white where it is transparent.
+HBITMAP BitmapOf(const juce::Image& picture) {
+  BITMAPINFO info{};
+  info.bmiHeader = BITMAPINFOHEADER{sizeof(BITMAPINFOHEADER), picture.getWidth(), -picture.getHeight(), 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  auto* target = win32::FindGdi<win32::GdiBitmap>(bitmap);
+  if (!target) return nullptr;
+  juce::Image pixels = target->Image();
+  juce::Graphics g(pixels);
+  g.fillAll(juce::Colours::white);
+  g.drawImageAt(picture, 0, 0);
+  return bitmap;
+}
+
+}  // namespace
+
 HANDLE LoadImageW(HINSTANCE module, LPCWSTR name, UINT type, int cx, int cy, UINT flags) {
-  if (type != IMAGE_ICON) {
+  if (type != IMAGE_ICON && type != IMAGE_BITMAP) {
     SetLastError(ERROR_NOT_SUPPORTED);
     return nullptr;
   }
@@ -169,12 +201,23 @@ HANDLE LoadImageW(HINSTANCE module, LPCWSTR name, UINT type, int cx, int cy, UIN
     }
     IconTables& t = Tables();
     std::lock_guard guard(t.lock);
-    auto it = t.resources.find({module, static_cast<WORD>(reinterpret_cast<ULONG_PTR>(name))});
+    auto it = t.resources.find({module, type, static_cast<WORD>(reinterpret_cast<ULONG_PTR>(name))});
     if (it == t.resources.end()) {
       SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
       return nullptr;
     }
     bytes = it->second;
+  }
+  if (type == IMAGE_BITMAP) {
+    juce::Image picture = juce::PNGImageFormat::loadFrom(bytes.data(), bytes.size());
+    if (picture.isNull()) {
+      SetLastError(ERROR_INVALID_PARAMETER);  // not a picture
+      return nullptr;
+    }
+    if ((cx > 0 && cx != picture.getWidth()) || (cy > 0 && cy != picture.getHeight()))
+      picture = picture.rescaled(cx > 0 ? cx : picture.getWidth(), cy > 0 ? cy : picture.getHeight(),
+                                 juce::Graphics::highResamplingQuality);
+    return BitmapOf(picture);
   }
   juce::Image image = win32::DecodeIcon(bytes.data(), bytes.size(), cx, cy);
   if (image.isNull()) {
@@ -182,6 +225,14 @@ HANDLE LoadImageW(HINSTANCE module, LPCWSTR name, UINT type, int cx, int cy, UIN
     return nullptr;
   }
   return AddIcon(std::move(image));
+}
+
+HICON LoadIconW(HINSTANCE module, LPCWSTR name) {
+  return static_cast<HICON>(LoadImageW(module, name, IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
+}
+
+HBITMAP LoadBitmapW(HINSTANCE module, LPCWSTR name) {
+  return static_cast<HBITMAP>(LoadImageW(module, name, IMAGE_BITMAP, 0, 0, 0));
 }
 
 BOOL DestroyIcon(HICON icon) {

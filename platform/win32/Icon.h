@@ -1,8 +1,9 @@
 #pragma once
 // Icons: loaded from a module's icon resources or from .ico files, drawn into the
-// bitmap of a memory DC. A module's resources are the icon files it registers for
-// itself when it loads (win32::AddIconResource), under the ids its code loads them by.
-// An .ico file's images may be 32-bit or 24-bit bitmaps (with their mask) or PNG.
+// bitmap of a memory DC; and a module's bitmap resources. A module's resources are the
+// icon files and pictures it registers for itself when it loads (win32::AddIconResource,
+// win32::AddBitmapResource), under the ids its code loads them by. An .ico file's images
+// may be 32-bit or 24-bit bitmaps (with their mask) or PNG.
 // Their pixels: win32/IconImage.h.
 #include "win32/GdiTypes.h"
 #include "win32/WinUser.h"
@@ -24,11 +25,17 @@ constexpr DWORD ERROR_RESOURCE_NAME_NOT_FOUND = 1814;
 
 inline LPCWSTR MAKEINTRESOURCEW(WORD id) { return reinterpret_cast<LPCWSTR>(static_cast<ULONG_PTR>(id)); }
 
-// IMAGE_ICON only (else ERROR_NOT_SUPPORTED): the icon resource `name` (an id made
-// with MAKEINTRESOURCEW) of `module`, or with LR_LOADFROMFILE the .ico file `name`.
-// The image nearest the size asked for is scaled to it; a size of 0 takes the image's
-// own size, or 32 with LR_DEFAULTSIZE. Free the icon with DestroyIcon.
+// IMAGE_ICON: the icon resource `name` (an id made with MAKEINTRESOURCEW) of `module`,
+// or with LR_LOADFROMFILE the .ico file `name`. The image nearest the size asked for is
+// scaled to it; a size of 0 takes the image's own size, or 32 with LR_DEFAULTSIZE. Free
+// the icon with DestroyIcon.
+// IMAGE_BITMAP: the bitmap resource `name` of `module` as a 24-bit bitmap (scaled to a
+// size other than 0). Free it with DeleteObject.
+// Other types fail with ERROR_NOT_SUPPORTED.
 HANDLE LoadImageW(HINSTANCE module, LPCWSTR name, UINT type, int cx, int cy, UINT flags);
+// The icon resource at the default size; the bitmap resource at its own.
+HICON LoadIconW(HINSTANCE module, LPCWSTR name);
+HBITMAP LoadBitmapW(HINSTANCE module, LPCWSTR name);
 BOOL DestroyIcon(HICON icon);
 // Draws the icon at (x, y) in cx x cy pixels (0: its own size) into the bitmap
 // selected into the DC, blending by the icon's transparency. The step and the brush
@@ -40,6 +47,8 @@ namespace win32 {
 // Registers the bytes of an .ico file as the icon resource `id` of `module`; the
 // bytes are copied. Registering an id again replaces it.
 void AddIconResource(HMODULE module, WORD id, const void* data, size_t size);
+// Registers the bytes of a PNG file as the bitmap resource `id` of `module`, likewise.
+void AddBitmapResource(HMODULE module, WORD id, const void* data, size_t size);
 // Forgets the module's resources (when it unloads).
 void RemoveIconResources(HMODULE module);
 

@@ -111,7 +111,8 @@ HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD
   w->instance = instance;
   w->rect = RECT{x, y, x + std::max(width, 0), y + std::max(height, 0)};
   w->normalRect = w->rect;
-  w->text = windowName ? windowName : L"";
+  // A resource ordinal in place of a name (a picture's static) is no text.
+  w->text = windowName && !IS_INTRESOURCE(windowName) ? windowName : L"";
   w->extra.assign(static_cast<size_t>(cls->windowExtra), 0);
   HWND hwnd = win32::AddWindow(std::move(w));
   win32::RunCreateHook(hwnd);

@@ -12,6 +12,7 @@
 #include "client/windows/UpdateInfo.h"
 #include "client/windows/UpdatePackage.h"
 #include "display/x11/X11Presenter.h"
+#include "win32/DialogManager.h"
 #include "win32/Launcher.h"
 
 using dorvtest::DialogDriver;
@@ -75,6 +76,12 @@ TEST_F(UpdateDialogX11Test, TheOfferIsDrawnWholeAndLaterWorksByClick) {
     GetWindowRect(dialog, &dialogRect);
     GetWindowRect(GetDlgItem(dialog, IDCANCEL), &laterRect);
     GetWindowRect(GetDlgItem(dialog, IDOK), &updateRect);
+    // The pictures of the program's resources: the panel, the line, the icon.
+    int pictures = 0;
+    for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+      if (SendMessageW(c, STM_GETIMAGE, IMAGE_BITMAP, 0)) ++pictures;
+    EXPECT_EQ(pictures, 2);
+    EXPECT_NE(SendMessageW(dialog, WM_GETICON, ICON_SMALL, 0), 0);
     m_server->Screen().WritePng(DORV_SCREENSHOTS "/update-dialog.png");
     EXPECT_EQ(m_server->Xdo("mousemove " + Centre(GetDlgItem(dialog, IDCANCEL)) + " click 1"), 0);
     return true;
