@@ -8,18 +8,12 @@
 #include <mutex>
 
 #include "client/sync/SyncNotify.h"
+#include "client/windows/AppMessages.h"
 #include "client/windows/NotifyBalloon.h"
 #include "client/windows/TrayIconImpl.h"
 #include "ui/UIForm.h"
 #include "win32/ShellNotify.h"
 
-// Posted by a second instance of the program: lParam 1 when its command line
-// was "ExploreRefresh", else 0.
-constexpr UINT WM_NOTIFY_SECOND_INSTANCE = 0x424;
-// Posted by the wizard and the settings form for their help links.
-constexpr UINT WM_NOTIFY_OPEN_HELP = 0x431;
-// Posted by the wizard for its credit guide.
-constexpr UINT WM_NOTIFY_OPEN_CREDIT_GUIDE = 0x432;
 // Posted to itself when an engine thread left tray work for the window's thread.
 constexpr UINT WM_NOTIFY_TRAY_PENDING = 0x433;
 
