@@ -8,6 +8,7 @@
 #include "ui/controls/EditExConfig.h"
 #include "ui/controls/LabelConfig.h"
 #include "ui/controls/ListBoxConfig.h"
+#include "ui/controls/ListViewConfig.h"
 #include "ui/controls/MultiEditConfig.h"
 #include "ui/controls/PageConfig.h"
 #include "ui/controls/PanelConfig.h"
@@ -20,6 +21,8 @@
 #include "ui/controls/UIEditEx.h"
 #include "ui/controls/UILabel.h"
 #include "ui/controls/UIListBox.h"
+#include "ui/controls/UIListView.h"
+#include "ui/controls/UIMultiEdit.h"
 #include "ui/controls/UIPage.h"
 #include "ui/controls/UIRadioButton.h"
 #include "ui/controls/UIScrollBar.h"
@@ -80,9 +83,9 @@ constexpr BuiltinClass kClasses[] = {
     {L"CUIPage", &Make<CUIPage>},
     {L"CUISlider", &Make<CUISlider>},
     {L"CUIScrollViewer", &Make<CUIScrollViewer>},
-    {L"CUIMultiEdit", nullptr},
+    {L"CUIMultiEdit", &Make<CUIMultiEdit>},
     {L"CUISplitPanel", &Make<CUISplitPanel>},
-    {L"CUIListView", nullptr},
+    {L"CUIListView", &Make<CUIListView>},
 };
 
 template <typename T>
@@ -112,6 +115,7 @@ constexpr BuiltinRecord kRecords[] = {
     {L"CUISplitPanel", &MakeRecord<_SplitPanelConfig>},
     {L"CUIScrollViewer", &MakeRecord<_PanelConfig>},
     {L"CUIMultiEdit", &MakeRecord<_MultiEditConfig>},
+    {L"CUIListView", &MakeRecord<_UIListViewConfig>},
     {L"CUIEditEx", &MakeRecord<_EditExConfig>},
     {L"CUIListBox", &MakeRecord<_ListBoxConfig>},
     {L"CUIListBoxItem", &MakeRecord<_ListBoxItemConfig>},
