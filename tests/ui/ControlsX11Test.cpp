@@ -36,18 +36,11 @@ namespace {
 using display::Desktop;
 using uitest::FixtureForm;
 
-const char kBuild[] =
-    "<Fixture css=\"Win\"><Edit type=\"CUIEditEx\" css=\"Default\"/>"
-    "<List type=\"CUIListBox\" css=\"Default\"/><Combo type=\"CUIComboBox\" css=\"Default\"/>"
-    "<Tabs type=\"CUITabControl\" css=\"Default\">"
-    "<P1 type=\"CUITabItem\" css=\"Default\"><Header type=\"CUITabItemHeader\">"
-    "<T1 type=\"CUILabel\" css=\"TabTitle\"/></Header></P1>"
-    "<P2 type=\"CUITabItem\" css=\"Default\"><Header type=\"CUITabItemHeader\">"
-    "<T2 type=\"CUILabel\" css=\"TabTitle\"/></Header></P2>"
-    "<P3 type=\"CUITabItem\" css=\"Default\"><Header type=\"CUITabItemHeader\">"
-    "<T3 type=\"CUILabel\" css=\"TabTitle\"/></Header></P3></Tabs>"
-    "<Notes type=\"CUIScrollViewer\" css=\"Default\"><Memo type=\"CUIMultiEdit\" css=\"Default\"/></Notes>"
-    "</Fixture>";
+const std::string kBuild = "<Fixture css=\"Win\"><Edit type=\"CUIEditEx\" css=\"Default\"/>"
+                           "<List type=\"CUIListBox\" css=\"Default\"/><Combo type=\"CUIComboBox\" css=\"Default\"/>" +
+                           std::string(uitest::kTabsBuild) +
+                           "<Notes type=\"CUIScrollViewer\" css=\"Default\"><Memo type=\"CUIMultiEdit\" css=\"Default\"/>"
+                           "</Notes></Fixture>";
 
 std::string Utf8(const wchar_t* text) { return juce::String(text).toStdString(); }
 
@@ -110,15 +103,6 @@ class ControlsOnX11 {
   display::X11Presenter* m_x11 = nullptr;
 };
 
-void Place(FixtureForm& form, const wchar_t* id, CRect place, CRect padding = CRect()) {
-  UI::CUIControl* control = form.Get<UI::CUIControl>(id);
-  ASSERT_NE(control, nullptr) << id;
-  control->SetAnchorStyle(UI::AnchorTopLeft);
-  control->SetMargin(place.left, place.top, 0, 0);
-  control->SetSize(place.right, place.bottom);
-  control->SetPadding(padding);
-}
-
 TEST(ControlsX11Test, AUserTypesPicksScrollsAndSwitchesTabsWithTheRealPointerAndKeys) {
   uitest::Files files = uitest::ShippedTheme(kBuild);
   std::string& skin = files["Theme/Default/Skin.xml"];
@@ -130,21 +114,13 @@ TEST(ControlsX11Test, AUserTypesPicksScrollsAndSwitchesTabsWithTheRealPointerAnd
   UI::CUISkinManager::GetInstance()->InitSkinData();
   FixtureForm form;
   ASSERT_EQ(form.Make(410, 320, 100, 100), 1);
-  Place(form, L"Edit", CRect(20, 20, 170, 28), CRect(6, 3, 6, 3));
-  Place(form, L"List", CRect(20, 70, 170, 122), CRect(1, 1, 1, 1));
-  Place(form, L"Combo", CRect(220, 20, 170, 28), CRect(2, 2, 2, 2));
-  Place(form, L"Tabs", CRect(20, 220, 370, 80));
+  form.Place(L"Edit", CRect(20, 20, 170, 28), CRect(6, 3, 6, 3));
+  form.Place(L"List", CRect(20, 70, 170, 122), CRect(1, 1, 1, 1));
+  form.Place(L"Combo", CRect(220, 20, 170, 28), CRect(2, 2, 2, 2));
+  form.Place(L"Tabs", CRect(20, 220, 370, 80));
   // Below the combo box's list, which drops over whatever lies under the box.
-  Place(form, L"Notes", CRect(220, 128, 170, 72), CRect(1, 1, 1, 1));
-  const wchar_t* titles[] = {L"常规", L"网络", L"高级"};
-  const wchar_t* labels[] = {L"T1", L"T2", L"T3"};
-  for (int i = 0; i < 3; ++i) {
-    UI::CUIControl* title = form.Get<UI::CUIControl>(labels[i]);
-    ASSERT_NE(title, nullptr);
-    title->SetAnchorStyle(UI::DockFill);
-    title->SetText(titles[i], FALSE);
-  }
-  for (const wchar_t* page : {L"P1", L"P2", L"P3"}) form.Get<UI::CUIControl>(page)->SetAnchorStyle(UI::DockFill);
+  form.Place(L"Notes", CRect(220, 128, 170, 72), CRect(1, 1, 1, 1));
+  form.TitleTabs(L"常规", L"网络", L"高级");
   auto* list = form.Get<UI::CUIListBox>(L"List");
   for (const wchar_t* text : {L"文档", L"照片", L"音乐", L"视频", L"下载", L"备份", L"项目", L"归档"}) {
     list->AddItemData(new UI::ListBoxItemData(text));
