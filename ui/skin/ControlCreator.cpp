@@ -33,6 +33,10 @@
 #include "ui/controls/UITabControl.h"
 #include "ui/controls/UITabItem.h"
 #include "ui/controls/UIWrapPanel.h"
+#include "ui/photo/PhotoConfig.h"
+#include "ui/photo/UIGifPhoto.h"
+#include "ui/photo/UIPhotoCxImage.h"
+#include "ui/photo/UIPhotoEx.h"
 #include "ui/skin/FormConfig.h"
 #include "ui/skin/UISkinManager.h"
 
@@ -63,10 +67,10 @@ constexpr BuiltinClass kClasses[] = {
     {L"CUIStackPanel", &Make<CUIStackPanel>},
     {L"CUIDockPanel", &Make<CUIDockPanel>},
     {L"CUIEditEx", &Make<CUIEditEx>},
-    {L"CUIPhoto", nullptr},
-    {L"CUIPhotoEx", nullptr},
-    {L"CUIPhotoCxImage", nullptr},
-    {L"CUIGifPhoto", nullptr},
+    {L"CUIPhoto", &Make<CUIPhoto>},
+    {L"CUIPhotoEx", &Make<CUIPhotoEx>},
+    {L"CUIPhotoCxImage", &Make<CUIPhotoCxImage>},
+    {L"CUIGifPhoto", &Make<CUIGifPhoto>},
     {L"CUITabControl", &Make<CUITabControl>},
     {L"CUITabItem", &Make<CUITabItem>},
     {L"CUITabItemHeader", &Make<CUITabItemHeader>},
@@ -125,6 +129,11 @@ constexpr BuiltinRecord kRecords[] = {
     {L"CUISlider", &MakeRecord<_SliderConfig>},
     {L"CUITabControl", &MakeRecord<_TabControlConfig>},
     {L"CUITabItem", &MakeRecord<_TabItemConfig>},
+    // the photo controls
+    {L"CUIPhoto", &MakeRecord<_PhotoConfig>},
+    {L"CUIGifPhoto", &MakeRecord<_PhotoConfig>},
+    {L"CUIPhotoCxImage", &MakeRecord<_PhotoCxImageConfig>},
+    {L"CUIPhotoEx", &MakeRecord<_PhotoExConfig>},
 };
 
 }  // namespace
