@@ -33,9 +33,12 @@
 #include "ui/controls/UITabControl.h"
 #include "ui/controls/UITabItem.h"
 #include "ui/controls/UIWrapPanel.h"
+#include "ui/photo/ListConfig.h"
 #include "ui/photo/PhotoConfig.h"
 #include "ui/photo/UIGifPhoto.h"
 #include "ui/photo/UIPhotoCxImage.h"
+#include "ui/photo/UIList.h"
+#include "ui/photo/UIListItem.h"
 #include "ui/photo/UIPhotoEx.h"
 #include "ui/skin/FormConfig.h"
 #include "ui/skin/UISkinManager.h"
@@ -74,8 +77,8 @@ constexpr BuiltinClass kClasses[] = {
     {L"CUITabControl", &Make<CUITabControl>},
     {L"CUITabItem", &Make<CUITabItem>},
     {L"CUITabItemHeader", &Make<CUITabItemHeader>},
-    {L"CUIListItem", nullptr},
-    {L"CUIList", nullptr},
+    {L"CUIListItem", &Make<CUIListItem>},
+    {L"CUIList", &Make<CUIList>},
     {L"CUIListBox", &Make<CUIListBox>},
     {L"CUIComboBox", &Make<CUIComboBox>},
     {L"CUIListBoxItem", &Make<CUIListBoxItem>},
@@ -134,6 +137,9 @@ constexpr BuiltinRecord kRecords[] = {
     {L"CUIGifPhoto", &MakeRecord<_PhotoConfig>},
     {L"CUIPhotoCxImage", &MakeRecord<_PhotoCxImageConfig>},
     {L"CUIPhotoEx", &MakeRecord<_PhotoExConfig>},
+    // the photo list and its cells
+    {L"CUIList", &MakeRecord<_ListConfig>},
+    {L"CUIListItem", &MakeRecord<_ListItemConfig>},
 };
 
 }  // namespace
