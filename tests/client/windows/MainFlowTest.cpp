@@ -12,6 +12,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -20,10 +22,12 @@
 #include <string>
 
 #include "../core/login/ServiceFixture.h"
+#include "ChildProcess.h"
 #include "TempDir.h"
 #include "client/core/account/AccountData.h"
 #include "client/core/account/ProductInfo.h"
 #include "client/core/context/GlobalContext.h"
+#include "client/core/LogWriter.h"
 #include "client/core/db/LocalDatabases.h"
 #include "client/core/login/LoginManager.h"
 #include "client/sync/SyncHelper.h"
@@ -48,6 +52,16 @@ using display::Desktop;
 namespace {
 
 std::string Account() { return signintest::kAccount; }
+
+// Waits for what another process does, looking now and then.
+bool WaitFor(const std::function<bool()>& done) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > end) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return true;
+}
 
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 60000) {
   return Desktop::Get().PumpUntil(done, timeoutMs);
@@ -359,6 +373,52 @@ TEST_F(MainFlowTest, ExitAsksOnceWhileUploadsAreQueuedAndEndsEveryWorkerBeforeEm
   // A sign-in result after the exit is dropped.
   m_form->SendMessage(WM_NOTIFY_AUTO_LOGIN, 0, 0);
   EXPECT_EQ(dorvtest::CountLogLines("OnAutoLogin m_bExiting == true"), 1);
+}
+
+// The program itself, started twice on the stored account: each start signs
+// in without the wizard, files flow both ways, a second start with
+// "ExploreRefresh" makes the running one pull everything, and a polite close
+// ends it cleanly.
+TEST_F(MainFlowTest, TheProgramSignsInByItselfAtEachStartAndTakesExploreRefresh) {
+  dorvtest::TempDir program("dorv-program");
+  fs::copy_file(DORV_PROGRAM, program / "Dorv_Win.exe");
+  fs::copy(fs::path(DORV_PROGRAM_FOLDER) / "Theme", program / "Theme", fs::copy_options::recursive);
+  dorvtest::WriteFile(program / "server_list.xml", Server().ServerListXml());
+  unsetenv("DISPLAY");
+  const std::string exe = (program / "Dorv_Win.exe").string();
+  // The program keeps its own connections to the databases and its own log.
+  CloseAllDB();
+  FreeLog();
+  const fs::path log = dorvtest::AppDataFolder() / "dorv.log";
+  auto lines = [&](const std::string& text) {
+    std::istringstream all(dorvtest::ReadFile(log));
+    int count = 0;
+    for (std::string line; std::getline(all, line);) count += line.find(text) != std::string::npos;
+    return count;
+  };
+  auto mainWindow = [] { return ::FindWindowExW(nullptr, nullptr, CMainForm::kClassName, CMainForm::kTitle); };
+
+  Put("remote.txt", "from the service");
+  for (int start = 1; start <= 2; ++start) {
+    SCOPED_TRACE("start " + std::to_string(start));
+    const int begun = lines("Begin Init Logic Flow");
+    wintest::ChildProcess running(exe, {});
+    ASSERT_TRUE(WaitFor([&] { return lines("Begin Init Logic Flow") > begun; }));
+    EXPECT_EQ(lines("Post Message WM_NOTIFY_AUTO_LOGIN"), start);
+    ASSERT_TRUE(WaitFor([&] { return LocalContent("remote.txt") == "from the service"; }));
+    const std::string local = "local" + std::to_string(start) + ".txt";
+    Write(local, "written at start " + std::to_string(start));
+    ASSERT_TRUE(WaitFor([&] { return ServerHas("/" + local, "written at start " + std::to_string(start)); }));
+
+    Admin("log/clear");
+    wintest::ChildProcess second(exe, {"ExploreRefresh"});
+    EXPECT_EQ(second.Wait(), 0);
+    EXPECT_TRUE(WaitFor([&] { return Requests("getDirFiles") >= 1; })) << "no full pull";
+
+    ASSERT_TRUE(::PostMessageW(mainWindow(), WM_CLOSE, 0, 0));
+    EXPECT_EQ(running.Wait(), 0);
+    EXPECT_EQ(lines("Exit App..."), 2 * start) << "each start and each second instance";
+  }
 }
 
 }  // namespace
