@@ -28,6 +28,8 @@
 #include "ui/controls/UIStackPanel.h"
 #include "ui/controls/UITabControl.h"
 #include "ui/controls/UITabItem.h"
+#include "ui/controls/UIWebBrowser.h"
+#include "ui/controls/WebBrowserConfig.h"
 #include "ui/controls/UIWrapPanel.h"
 #include "ui/skin/FormConfig.h"
 #include "ui/skin/UISkinManager.h"
@@ -75,7 +77,7 @@ constexpr BuiltinClass kClasses[] = {
     {L"CUICheckBox", &Make<CUICheckBox>},
     {L"CUIRadioButton", &Make<CUIRadioButton>},
     {L"CUIProgressBar", &Make<CUIProgressBar>},
-    {L"CUIWebBrowser", nullptr},
+    {L"CUIWebBrowser", &Make<CUIWebBrowser>},
     {L"CUIPage", &Make<CUIPage>},
     {L"CUISlider", &Make<CUISlider>},
     {L"CUIScrollViewer", nullptr},
@@ -119,6 +121,8 @@ constexpr BuiltinRecord kRecords[] = {
     {L"CUISlider", &MakeRecord<_SliderConfig>},
     {L"CUITabControl", &MakeRecord<_TabControlConfig>},
     {L"CUITabItem", &MakeRecord<_TabItemConfig>},
+    // the web browser control
+    {L"CUIWebBrowser", &MakeRecord<_WebBrowserConfig>},
 };
 
 }  // namespace
