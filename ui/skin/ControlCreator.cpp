@@ -33,6 +33,8 @@
 #include "ui/controls/UIStackPanel.h"
 #include "ui/controls/UITabControl.h"
 #include "ui/controls/UITabItem.h"
+#include "ui/controls/UIWebBrowser.h"
+#include "ui/controls/WebBrowserConfig.h"
 #include "ui/controls/UIWrapPanel.h"
 #include "ui/photo/ListConfig.h"
 #include "ui/photo/PhotoConfig.h"
@@ -87,7 +89,7 @@ constexpr BuiltinClass kClasses[] = {
     {L"CUICheckBox", &Make<CUICheckBox>},
     {L"CUIRadioButton", &Make<CUIRadioButton>},
     {L"CUIProgressBar", &Make<CUIProgressBar>},
-    {L"CUIWebBrowser", nullptr},
+    {L"CUIWebBrowser", &Make<CUIWebBrowser>},
     {L"CUIPage", &Make<CUIPage>},
     {L"CUISlider", &Make<CUISlider>},
     {L"CUIScrollViewer", &Make<CUIScrollViewer>},
@@ -142,6 +144,8 @@ constexpr BuiltinRecord kRecords[] = {
     // the photo list and its cells
     {L"CUIList", &MakeRecord<_ListConfig>},
     {L"CUIListItem", &MakeRecord<_ListItemConfig>},
+    // the web browser control
+    {L"CUIWebBrowser", &MakeRecord<_WebBrowserConfig>},
 };
 
 }  // namespace
