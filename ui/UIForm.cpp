@@ -469,9 +469,6 @@ LRESULT CUIForm::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         return 1;
       }
       break;
-    case kMenuEscapeMsg:
-      if (ReleaseActiveMenu()) return 1;
-      break;
     case WM_CAPTURECHANGED:
       // Another window took the pointer: the capturing control hears of it and lets go.
       if (m_pCaptureControl && reinterpret_cast<HWND>(lParam) != m_hWnd) {
@@ -479,6 +476,9 @@ LRESULT CUIForm::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         m_pCaptureControl = nullptr;
         lost->OnMouseMessage(WM_CAPTURECHANGED, 0, CPoint());
       }
+      break;
+    case kMenuEscapeMsg:
+      if (ReleaseActiveMenu()) return 1;
       break;
     case kAddSubTooltipMsg: return OnAddSubTooltip(wParam, lParam);
     case kRemoveSubTooltipMsg: return OnRemoveSubTooltip(wParam, lParam);
