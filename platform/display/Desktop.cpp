@@ -68,6 +68,11 @@ bool Desktop::HasPresenter() const {
   return m_presenter != nullptr;
 }
 
+unsigned long Desktop::NativeWindow(HWND hwnd) const {
+  std::shared_ptr<Presenter> presenter = CurrentPresenter();
+  return presenter ? presenter->NativeWindow(hwnd) : 0;
+}
+
 int Desktop::ShowMessageBox(HWND owner, const std::wstring& text, const std::wstring& caption, UINT type) {
   MessageBoxCall call{owner, text, caption, type, 0};
   MessageBoxHandler handler;

@@ -47,6 +47,8 @@ class Desktop {
   void SetPresenter(std::unique_ptr<Presenter> presenter);
   // Whether windows and boxes are shown to someone (a presenter is set).
   bool HasPresenter() const;
+  // The display's own window showing a top-level window (0: none, or no display).
+  unsigned long NativeWindow(HWND hwnd) const;
 
   // MessageBoxW lands here and is recorded. A presenter shows it; headless, the answer
   // is the next one set by the test, or the box's default button when none is set. The

@@ -31,6 +31,8 @@ class Presenter {
   virtual bool ScreenSize(SIZE*) { return false; }
   // The notification area's icons changed (win32::TrayIcons).
   virtual void TrayChanged() {}
+  // The display's own window showing a top-level window (an X window id), 0 when none does.
+  virtual unsigned long NativeWindow(HWND) { return 0; }
 };
 
 // The presenter of the system's display ($DISPLAY), or null when there is none or the

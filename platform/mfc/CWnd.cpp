@@ -73,12 +73,14 @@ CWnd::CWnd(HWND hwnd) : m_hWnd(hwnd), m_serial(g_nextSerial++), m_temporary(true
 
 CWnd::~CWnd() {
   t_dispatch.erase(m_serial);
-  if (!m_hWnd || m_temporary) return;
-  // Detached first: the window's last messages go to its original procedure, not to a
-  // half-destroyed object.
-  HWND hwnd = Detach();
-  if (m_pfnSuper) ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuper));
-  if (::GetWindowThreadProcessId(hwnd, nullptr) == ::GetCurrentThreadId()) ::DestroyWindow(hwnd);
+  if (m_hWnd && !m_temporary) {
+    // Detached first: the window's last messages go to its original procedure, not to a
+    // half-destroyed object.
+    HWND hwnd = Detach();
+    if (m_pfnSuper) ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuper));
+    if (::GetWindowThreadProcessId(hwnd, nullptr) == ::GetCurrentThreadId()) ::DestroyWindow(hwnd);
+  }
+  DeleteControlSite();
 }
 
 CWnd* CWnd::FromHandlePermanent(HWND hwnd) {

@@ -14,6 +14,9 @@
 #include "mfc/CCmdTarget.h"
 #include "mfc/CRect.h"
 #include "mfc/CString.h"
+#include "win32/OleAuto.h"
+
+class COleControlSite;
 
 class CWnd : public CCmdTarget {
  public:
@@ -126,6 +129,21 @@ class CWnd : public CCmdTarget {
   // Centres the window over `over` (default: its owner or parent), or on the work area when
   // there is none or it is hidden or minimised; kept inside the work area.
   void CenterWindow(CWnd* over = nullptr);
+
+  // ActiveX controls (CWndControl.cpp): makes the control of `clsid` with its window, a child
+  // of `parent`, bound to this object; the site comes from the occ manager (AfxOle.h). Persistence
+  // and licences are not offered.
+  virtual BOOL CreateControl(REFCLSID clsid, LPCTSTR windowName, DWORD style, const RECT& rect, CWnd* parent,
+                             UINT id, void* persist = nullptr, BOOL storage = FALSE, BSTR licenseKey = nullptr);
+  IUnknown* GetControlUnknown() const;
+  // Calls a member of the control: the return's type (VT_EMPTY none, VT_BSTR into a CString,
+  // VT_VARIANT into a VARIANT, else the value's own type), then the arguments after their
+  // VTS_ types. A failure throws nothing: the return is left as it was.
+  void InvokeHelper(DISPID dispid, WORD flags, VARTYPE returnType, void* result, const BYTE* paramInfo, ...);
+  // An event of the hosted control with id `id` (an event sink map answers it).
+  virtual BOOL OnControlEvent(UINT id, DISPID dispid, DISPPARAMS* params);
+  COleControlSite* m_pCtrlSite = nullptr;  // owned: the site of the control this object wraps
+  void DeleteControlSite();
 
  protected:
   // Handlers a message map can name (ON_WM_...); each does what the system would.

@@ -35,6 +35,7 @@ class X11Presenter final : public Presenter {
   void Activated(HWND hwnd) override;
   bool ScreenSize(SIZE* size) override;
   void TrayChanged() override;
+  unsigned long NativeWindow(HWND hwnd) override { return XWindowOf(hwnd); }
   // For tests: the tray's icons on the display (null when it has none).
   X11Tray* Tray() { return m_tray.get(); }
   // For tests: the X window showing a window, 0 when none does.

@@ -1,45 +1,16 @@
 // The reachability probe against real sockets: a listening port, a closed
 // port, and a proxy that isn't there.
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <string>
 
+#include "../../../platform/net/LoopbackPort.h"
 #include "client/core/GlobalConfig.h"
 #include "client/core/protocol/NetReachable.h"
 #include "common/NetworkInfo.h"
 
 namespace {
-
-// A loopback socket that listens (accepted connections wait in its backlog) or,
-// once closed, leaves a port where nothing listens.
-class LoopbackPort {
- public:
-  LoopbackPort() {
-    m_fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(m_fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-    listen(m_fd, 8);
-    socklen_t length = sizeof addr;
-    getsockname(m_fd, reinterpret_cast<sockaddr*>(&addr), &length);
-    m_port = ntohs(addr.sin_port);
-  }
-  ~LoopbackPort() { Close(); }
-  void Close() {
-    if (m_fd >= 0) close(m_fd);
-    m_fd = -1;
-  }
-  int port() const { return m_port; }
-
- private:
-  int m_fd = -1;
-  int m_port = 0;
-};
 
 void SetPortal(const std::string& value) { setenv("DORV_PORTAL_ADDRESS", value.c_str(), 1); }
 
