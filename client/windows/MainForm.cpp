@@ -1,24 +1,33 @@
 #include "client/windows/MainForm.h"
 
+#include "client/core/GlobalConfig.h"
 #include "client/core/LogWriter.h"
 #include "client/core/account/AccountData.h"
 #include "client/core/context/GlobalContext.h"
+#include "client/core/login/LoginManager.h"
 #include "client/core/stats/StatisticsTask.h"
 #include "client/sync/SyncHelper.h"
 #include "client/sync/SyncLogic.h"
+#include "client/sync/tasks/SyncUpTaskManager.h"
 #include "client/sync/status/CStatusCache.h"
+#include "client/windows/DorvMessageBox.h"
 #include "client/windows/TrayIcons.h"
 #include "client/windows/TrayStatusTip.h"
 #include "client/windows/WebLinks.h"
+#include "client/windows/wizard/InitSetForm.h"
+#include "common/FileHelpers.h"
 #include "common/MutiLanSupport.h"
 #include "common/StringConvert.h"
 #include "common/WebShell.h"
+#include "net/ProxySocket.h"
 #include "ui/UIManager.h"
 
 int CMainForm::s_nTrayFrame = -1;
 
 BEGIN_MESSAGE_MAP(CMainForm, UI::CUIForm)
   ON_MESSAGE(WM_NOTIFY_SECOND_INSTANCE, &CMainForm::OnSecondInstance)
+  ON_MESSAGE(WM_NOTIFY_AUTO_LOGIN, &CMainForm::AfterAutoLogin)
+  ON_MESSAGE(WM_NOTIFY_BANDWIDTH_CHANGED, &CMainForm::OnBandwidthChanged)
   ON_MESSAGE(WM_TRAY_CALLBACK, &CMainForm::OnTrayNotify)
   ON_MESSAGE(WM_NOTIFY_TRAY_PENDING, &CMainForm::OnTrayPending)
   ON_MESSAGE(WM_NOTIFY_OPEN_HELP, &CMainForm::OnOpenHelp)
@@ -32,6 +41,12 @@ CMainForm::CMainForm() { SetObjectID(L"MainForm"); }
 CMainForm::~CMainForm() {
   // No engine thread may reach the form from here on.
   if (SyncLogic* engine = GetSyncLogic(); engine && engine->GetNotifyUI() == this) engine->SetNotifyUI(nullptr);
+  delete m_pLoginManager;
+  m_pLoginManager = nullptr;
+  ReleaseForm(m_pInitSetForm);
+  m_pInitSetForm = nullptr;
+  ReleaseForm(m_pSetForm);
+  m_pSetForm = nullptr;
   RemoveIcon();
 }
 
@@ -40,12 +55,30 @@ int CMainForm::Create() {
   if (!UI::CUIForm::Create(kExStyle, WS_POPUP | WS_OVERLAPPEDWINDOW, kClassName, kTitle, nullptr, 0,
                            CRect(0, 0, 1, 1)))
     return 0;
+  SetIcon(4, TRUE);
+  SetIcon(4, FALSE);
   m_uTaskbarCreated = ::RegisterWindowMessageW(L"TaskbarCreated");
   // The engine and the context it works in exist from here on.
   GetGlobalContext();
-  InstallTrayIcon();
-  if (SyncLogic* engine = GetSyncLogic()) engine->SetNotifyUI(this);
+  StartUp();
+  ApplyBandwidthLimits();
   return 1;
+}
+
+void ApplyBandwidthLimits() {
+  const GlobalConfig* config = GetGlobalConfig();
+  if (config->m_bBandWidthLimit) {
+    Net::ProxySocket::SetDownloadSpeedLimit(config->m_nDownloadLimit * 1024);
+    Net::ProxySocket::SetUploadSpeedLimit(config->m_nUploadLimit * 1024);
+  } else {
+    Net::ProxySocket::SetDownloadSpeedLimit(-1);
+    Net::ProxySocket::SetUploadSpeedLimit(-1);
+  }
+}
+
+LRESULT CMainForm::OnBandwidthChanged(WPARAM, LPARAM) {
+  ApplyBandwidthLimits();
+  return 0;
 }
 
 void CMainForm::InstallTrayIcon() {
@@ -70,10 +103,32 @@ void CMainForm::OnReinstallTimer() {
 }
 
 void CMainForm::ExitApp() {
+  SyncLogic* engine = GetSyncLogic();
+  SyncUpTaskManager* uploads = engine ? engine->GetUpTaskManager() : nullptr;
+  if (uploads && !uploads->AreQueuesEmpty()) {
+    if (m_bExitConfirming) return;
+    m_bExitConfirming = 1;
+    CDorvMessageBox box;
+    box.SetContent(1, Common::CMutiLanSupport::GetInstance()->GetStringViaID(L"STRID_EXITFORM_TIETLE"),
+                   L"InnerPanelExit");
+    if (!box.Create(this) || box.DoModal() == 0) {
+      m_bExitConfirming = 0;
+      return;
+    }
+  }
   m_bExiting = 1;
+  if (m_pLoginManager) m_pLoginManager->SetExiting();
   KillTimer(TIMER_REINSTALL_TRAY_ICON);
+  UnRegisterTimerHandler(TIMER_NET_PROBE);
+  if (engine) engine->SignalStopAll();
   // Operations in flight see the token and end.
   GetGlobalContext()->m_pCancelToken->m_bCancel = true;
+  // Every worker has ended before the staging folder is emptied: a download
+  // still running would go on writing into it (an unlinked file stays open)
+  // or put its file back.
+  GetGlobalContext()->StopSyncLogic();
+  const juce::String staging = SyncHelper::GetDownloadTempDirectory();
+  if (staging.isNotEmpty()) Common::EmptyFolder(Common::String_To_CString(staging), 0);
   if (UI::CUIManager* manager = UI::CUIManager::GetInstance()) manager->ExitModalWnds(0);
   ::PostMessageW(m_hWnd, WM_QUIT, 0, 0);
 }
@@ -203,6 +258,14 @@ void CMainForm::RefreshTrayTip() {
 // ---- Messages -----------------------------------------------------------
 
 LRESULT CMainForm::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_NOTIFY_SETFORM_CLOSED: m_pSetForm = nullptr; return 1;
+    case WM_NOTIFY_WIZARD_CLOSED: m_pInitSetForm = nullptr; return 1;
+    case WM_NOTIFY_SETUP_DONE:
+    case WM_NOTIFY_SETUP_REUSED: CheckSyncFolderAndStart(); return 1;
+    case WM_NOTIFY_CHANGE_ACCOUNT: ChangeAccount(); return 1;
+    default: break;
+  }
   if (m_uTaskbarCreated && message == m_uTaskbarCreated) {
     const bool installed = InstallIcon(L"", LoadTrayIcon(IDI_TRAY_OFFLINE), true);
     WriteMessageLog(KeyPoint, juce::String("Reinstall TrayIcon,Result - ") + (installed ? "1" : "0"));
@@ -248,7 +311,21 @@ LRESULT CMainForm::OnOpenCreditGuide(WPARAM, LPARAM) {
 
 LRESULT CMainForm::OnSecondInstance(WPARAM, LPARAM lParam) {
   WriteLog(KeyPoint, "CMainForm::OnSecondInstance", juce::String("Second instance, lParam: ") + juce::String(lParam));
+  if (lParam == 0) {
+    ShowWizardOrSyncFolder();
+  } else if (lParam == 1) {
+    if (SyncLogic* engine = GetSyncLogic()) engine->SetForceFullPull();
+    // Before a sign-in has completed there is no folder to check: the check
+    // would open the folder page for an account that is not signed in.
+    if (GetAccountData()->IsLoggedIn()) CheckSyncFolderAndStart();
+    ReportUsageEvent("default", "sync_immediately\t");
+  }
   return 0;
+}
+
+void CMainForm::ChangeAccount() {
+  if (SyncLogic* engine = GetSyncLogic()) engine->ChangeAccount();
+  ReopenWizard(1);
 }
 
 void CMainForm::OnClose() {

@@ -2,24 +2,19 @@
 // The program's hidden main window. It is never shown: it exists to receive
 // the program's private messages (other processes find it by its class
 // "DorvMainFormClass" and title "Dorv"), to carry the tray icon, to be the
-// engine's ISyncNotifyUI, and it runs the exit command.
+// engine's ISyncNotifyUI; it signs the stored account in (or opens the
+// wizard), starts the engine, and runs the exit command.
 #include <atomic>
 #include <deque>
 #include <mutex>
 
 #include "client/sync/SyncNotify.h"
+#include "client/windows/AppMessages.h"
 #include "client/windows/NotifyBalloon.h"
 #include "client/windows/TrayIconImpl.h"
 #include "ui/UIForm.h"
 #include "win32/ShellNotify.h"
 
-// Posted by a second instance of the program: lParam 1 when its command line
-// was "ExploreRefresh", else 0.
-constexpr UINT WM_NOTIFY_SECOND_INSTANCE = 0x424;
-// Posted by the wizard and the settings form for their help links.
-constexpr UINT WM_NOTIFY_OPEN_HELP = 0x431;
-// Posted by the wizard for its credit guide.
-constexpr UINT WM_NOTIFY_OPEN_CREDIT_GUIDE = 0x432;
 // Posted to itself when an engine thread left tray work for the window's thread.
 constexpr UINT WM_NOTIFY_TRAY_PENDING = 0x433;
 
@@ -29,8 +24,18 @@ constexpr UINT NIN_BALLOONUSERCLICK = WM_USER + 5;
 // The main form's timers.
 constexpr UINT_PTR TIMER_TRAY_ANIMATION = 7;
 constexpr UINT_PTR TIMER_REINSTALL_TRAY_ICON = 36;
+// The reachability probe before the automatic sign-in (a form timer handler).
+constexpr UINT TIMER_NET_PROBE = 6;
+constexpr UINT kNetProbeMs = 3000;
 constexpr UINT kTrayAnimationMs = 125;
 constexpr UINT kReinstallTrayMs = 20000;
+
+class CInitSetForm;
+class LoginManager;
+
+// The settings' bandwidth limits given to the network library (no limit when
+// they are off).
+void ApplyBandwidthLimits();
 
 class CMainForm : public UI::CUIForm, public UI::CTrayIconImpl<CMainForm>, public ISyncNotifyUI {
  public:
@@ -40,13 +45,46 @@ class CMainForm : public UI::CUIForm, public UI::CTrayIconImpl<CMainForm>, publi
   CMainForm();
   ~CMainForm() override;
 
-  // Creates the hidden window, installs the tray icon and hands the form to
-  // the engine. 1 on success, 0 when the window was not created (then nothing
+  // Creates the hidden window and runs StartUp, then applies the bandwidth
+  // limits. 1 on success, 0 when the window was not created (then nothing
   // else is done).
   int Create();
-  // The exit command: marks the form as exiting, cancels the sync operations,
-  // ends the modal windows and ends the message loop.
+  // The exit command. While uploads are queued the user is asked first (one
+  // box at a time; a refusal keeps the program running). Then: no sign-in
+  // calls back, the engine's workers are told to stop and joined, operations
+  // in flight cancelled, the download staging folder emptied, the modal
+  // windows ended and the message loop ended.
   void ExitApp();
+
+  // ---- Start-up (MainFormStartUp.cpp) ----
+  // Tray icon, the engine's workers, then the stored account: the wizard when
+  // none can sign in by itself, else the automatic sign-in (at once, or once
+  // the reachability probe succeeds).
+  void StartUp();
+  void OnNetProbeTimer(UINT id);
+  void StartAutoLogin();
+  // The sign-in manager's completion callback (a pool thread): hands over to
+  // the window's thread.
+  static void PostAutoLoginNotify(void* context);
+  LRESULT AfterAutoLogin(WPARAM wParam, LPARAM lParam);
+  // After a sign-in or a finished set-up: the engine's workflow when the sync
+  // folder is in place, else the folder page or the missing-folder box.
+  void CheckSyncFolderAndStart();
+  // The missing-folder box: non-zero to exit, 0 to choose the folder again.
+  int AskSyncFolderMissing();
+  void BeginInitLogicFlow();
+
+  // ---- The wizard (MainFormWizard.cpp) ----
+  // Closes an open wizard (it no longer reports to this form) and opens a new
+  // one without parent in mode; 0 when it could not be opened.
+  int ReopenWizard(int mode);
+  // The open wizard to the front, else the sync folder in the file manager.
+  void ShowWizardOrSyncFolder();
+  void OpenSyncFolder();
+  CInitSetForm* GetInitSetForm() const { return m_pInitSetForm; }
+
+  // The settings form while it is open (made by the tray menu); owned.
+  UI::CUIForm* m_pSetForm = nullptr;
 
   // ISyncNotifyUI: called on engine threads, each returns at once. The tray
   // itself is changed on the window's thread: a call from another thread
@@ -79,6 +117,7 @@ class CMainForm : public UI::CUIForm, public UI::CTrayIconImpl<CMainForm>, publi
  protected:
   LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
   afx_msg LRESULT OnSecondInstance(WPARAM wParam, LPARAM lParam);
+  afx_msg LRESULT OnBandwidthChanged(WPARAM wParam, LPARAM lParam);
   afx_msg LRESULT OnTrayNotify(WPARAM wParam, LPARAM lParam);
   afx_msg LRESULT OnTrayPending(WPARAM wParam, LPARAM lParam);
   afx_msg LRESULT OnOpenHelp(WPARAM wParam, LPARAM lParam);
@@ -98,6 +137,19 @@ class CMainForm : public UI::CUIForm, public UI::CTrayIconImpl<CMainForm>, publi
     NotifyBalloon balloon;
   };
 
+  // A new wizard in mode (an open one is closed first and no longer reports
+  // here); null when it could not be made.
+  CInitSetForm* OpenWizard(int mode, CWnd* parent);
+  // The wizard for an account that can't sign in by itself: its name filled,
+  // the focus on the password.
+  void OfferStoredAccount(const juce::String& account);
+  // A failed automatic sign-in: signed out, and the wizard with the stored
+  // account, its masked password and the result's error text.
+  void ShowAutoLoginFailure(int resultCode);
+  // Releases a form this one owns (a closed window is gone already).
+  static void ReleaseForm(UI::CUIForm* form);
+  void ChangeAccount();
+
   bool OnWindowThread() const;
   void QueueTrayWork(PendingTray work);
   void ApplyTrayIcon(int iconId);
@@ -115,6 +167,13 @@ class CMainForm : public UI::CUIForm, public UI::CTrayIconImpl<CMainForm>, publi
 
   std::mutex m_pendingLock;
   std::deque<PendingTray> m_pending;
+
+  // The sign-in manager of the automatic sign-in; owned, made by the first.
+  LoginManager* m_pLoginManager = nullptr;
+  // The wizard while it is open; it deletes itself when its window closes.
+  CInitSetForm* m_pInitSetForm = nullptr;
+  // 1 while the exit confirmation is up (and after the user confirmed).
+  BYTE m_bExitConfirming = 0;
 
   // "TaskbarCreated": the shell's taskbar was created again.
   UINT m_uTaskbarCreated = 0;

@@ -93,6 +93,12 @@ class FastDelegate3 : public detail::BoundCall<R, P1, P2, P3> {
   using detail::BoundCall<R, P1, P2, P3>::BoundCall;
 };
 
+template <typename P1, typename P2, typename P3, typename P4, typename R = void>
+class FastDelegate4 : public detail::BoundCall<R, P1, P2, P3, P4> {
+ public:
+  using detail::BoundCall<R, P1, P2, P3, P4>::BoundCall;
+};
+
 template <typename X, typename Y, typename R>
 FastDelegate0<R> MakeDelegate(Y* object, R (X::*method)()) {
   return FastDelegate0<R>(object, method);

@@ -3,7 +3,7 @@
 // picture), "BUTTON" (a push button) and "msctls_progress32" (a progress bar).
 // They hold their state and report as the system's do — a button sends its
 // parent WM_COMMAND with BN_CLICKED when it is clicked (a press and release
-// inside it, or BM_CLICK) — and draw nothing of their own.
+// inside it, or BM_CLICK) — and draw themselves (win32/ControlPaint.h).
 #include "win32/WinUser.h"
 
 constexpr WPARAM MAKEWPARAM(WORD low, WORD high) { return static_cast<WPARAM>(static_cast<DWORD>(low) | (static_cast<DWORD>(high) << 16)); }

@@ -9,14 +9,11 @@
 
 namespace {
 
-// The dialog's controls in the order they were made (the template's order, which is the tab
-// order); handles grow with each window made.
+// The dialog's controls in z-order, the tab order: a control made later starts below the
+// earlier ones, so this is the template's order unless someone restacked them.
 std::vector<HWND> Controls(HWND dialog) {
   std::vector<HWND> order;
   for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) order.push_back(c);
-  std::sort(order.begin(), order.end(), [](HWND a, HWND b) {
-    return reinterpret_cast<ULONG_PTR>(a) < reinterpret_cast<ULONG_PTR>(b);
-  });
   return order;
 }
 

@@ -92,43 +92,62 @@ std::shared_ptr<MessageQueue> MessageQueue::ForThread(DWORD threadId) {
   return it == r.queues.end() ? nullptr : it->second.lock();
 }
 
-bool MessageQueue::Post(const MSG& msg, std::shared_ptr<const KeySnapshot> keys) {
+template <typename Add>
+bool MessageQueue::Arrive(Add add) {
   {
     std::lock_guard guard(m_lock);
     if (m_closed) return false;
-    m_posted.push_back(Queued{msg, std::move(keys)});
+    add();
     m_woken = true;
   }
   Notify();
   return true;
+}
+
+bool MessageQueue::Post(const MSG& msg, std::shared_ptr<const KeySnapshot> keys) {
+  return Arrive([&] { m_posted.push_back(Queued{msg, std::move(keys)}); });
 }
 
 bool MessageQueue::PostNext(const MSG& msg) {
-  {
-    std::lock_guard guard(m_lock);
-    if (m_closed) return false;
-    m_posted.push_front(Queued{msg, nullptr});
-    m_woken = true;
-  }
-  Notify();
-  return true;
+  return Arrive([&] { m_posted.push_front(Queued{msg, nullptr}); });
 }
 
 bool MessageQueue::PushSent(std::shared_ptr<SentMessage> sent) {
-  {
-    std::lock_guard guard(m_lock);
-    if (m_closed) return false;
-    m_sent.push_back(std::move(sent));
-    m_woken = true;
-  }
-  Notify();
-  return true;
+  return Arrive([&] { m_sent.push_back(std::move(sent)); });
 }
 
 bool MessageQueue::PushTask(std::function<void()> task) {
   auto sent = std::make_shared<SentMessage>();
   sent->task = std::move(task);
   return PushSent(std::move(sent));
+}
+
+bool MessageQueue::PushInput(std::function<void()> input) {
+  return Arrive([&] { m_input.push_back(std::move(input)); });
+}
+
+namespace {
+
+bool IsInputMessage(UINT msg) {
+  return (msg >= WM_KEYFIRST && msg <= WM_KEYLAST) || (msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST) ||
+         (msg >= WM_NCMOUSEMOVE && msg <= 0x00AD);  // through WM_NCXBUTTONDBLCLK
+}
+
+}  // namespace
+
+bool MessageQueue::InputPendingLocked() const {
+  return std::any_of(m_posted.begin(), m_posted.end(), [](const Queued& q) { return IsInputMessage(q.msg.message); });
+}
+
+void MessageQueue::ConvertInput() {
+  std::function<void()> input;
+  {
+    std::lock_guard guard(m_lock);
+    if (m_input.empty() || InputPendingLocked()) return;
+    input = std::move(m_input.front());
+    m_input.pop_front();
+  }
+  input();
 }
 
 void MessageQueue::PostQuit(int exitCode) {
@@ -201,6 +220,7 @@ bool MessageQueue::ServeSent() {
 
 bool MessageQueue::Retrieve(MSG* out, HWND filterHwnd, UINT filterMin, UINT filterMax, Removal removal) {
   ServeSent();
+  ConvertInput();
   MessageFilter filter(filterHwnd, filterMin, filterMax);
   {
     std::lock_guard guard(m_lock);
@@ -249,7 +269,9 @@ bool MessageQueue::TakeTimerLocked(MSG* out, const MessageFilter& filter, Remova
 
 // Something new: what waits in the queue already did not pass the caller's filter, so
 // only an arrival (or a sent message, served whatever the filter) is worth a look.
-bool MessageQueue::HasWorkLocked() const { return m_woken || !m_sent.empty(); }
+bool MessageQueue::HasWorkLocked() const {
+  return m_woken || !m_sent.empty() || (!m_input.empty() && !InputPendingLocked());
+}
 
 void MessageQueue::WaitForInput() {
   std::unique_lock lock(m_lock);
@@ -286,6 +308,7 @@ DWORD MessageQueue::Status() {
   {
     std::lock_guard guard(m_lock);
     if (!m_sent.empty()) bits |= QS_SENDMESSAGE;
+    if (!m_input.empty()) bits |= QS_INPUT;
     if (!m_posted.empty() || m_quit) bits |= QS_POSTMESSAGE | QS_ALLPOSTMESSAGE;
     ULONGLONG now = CurrentClock().NowMs();
     for (auto& t : m_timers) {
@@ -347,6 +370,7 @@ void MessageQueue::Close() {
     m_closed = true;
     pending.swap(m_sent);
     m_posted.clear();
+    m_input.clear();
     m_timers.clear();
   }
   for (auto& sent : pending) Complete(sent, 0);

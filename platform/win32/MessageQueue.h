@@ -86,6 +86,12 @@ class MessageQueue {
   // Runs `task` on the owning thread where it serves sent messages (inside any retrieval,
   // modal loops included), in the order pushed. False when the thread has ended.
   bool PushTask(std::function<void()> task);
+  // Input from a real device (a press, a move, a key) that becomes messages on the owning
+  // thread. As in Windows' raw input queue, the next one is turned into messages only once
+  // the thread has taken the input messages of the one before, so it finds the capture,
+  // focus and windows as they are then (a press that starts a move loop takes the moves
+  // after it, even outside the window). False when the thread has ended.
+  bool PushInput(std::function<void()> input);
   void PostQuit(int exitCode);
   // Wakes the owning thread so that it looks again (new paint, changed timers).
   void Wake();
@@ -126,7 +132,13 @@ class MessageQueue {
   void Close();
 
  private:
+  // Adds an arrival under the lock and wakes the thread; false once the queue is closed.
+  template <typename Add>
+  bool Arrive(Add add);
   bool HasWorkLocked() const;
+  bool InputPendingLocked() const;
+  // Turns the next device input into messages when nothing of the one before waits.
+  void ConvertInput();
   void Notify();
   bool TakeTimerLocked(MSG* out, const MessageFilter& filter, Removal removal);
 
@@ -141,6 +153,7 @@ class MessageQueue {
   };
   std::deque<Queued> m_posted;
   std::deque<std::shared_ptr<SentMessage>> m_sent;
+  std::deque<std::function<void()>> m_input;
   bool m_quit = false;
   int m_quitCode = 0;
   std::vector<ThreadTimer> m_timers;

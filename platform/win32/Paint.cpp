@@ -12,10 +12,6 @@
 using win32::Window;
 using win32::WindowLock;
 
-namespace {
-
-}  // namespace
-
 namespace win32 {
 
 void InvalidateLocked(Window& w, const RECT* rect, bool erase) {
@@ -42,20 +38,27 @@ void InvalidateLocked(Window& w, const RECT* rect, bool erase) {
   }
 }
 
+namespace {
+
+// The first window of the thread that needs a paint, walking the tree as Windows does: in
+// z-order from the top, a parent before its children. Siblings that overlap without
+// WS_CLIPSIBLINGS (a dialog's background and the texts on it) paint in that order, so the
+// later ones stay on top.
+HWND FindInTreeLocked(HWND hwnd, DWORD threadId, const MessageFilter& filter) {
+  Window* w = LookupWindowLocked(hwnd);
+  if (!w || !(w->style & WS_VISIBLE)) return nullptr;
+  if (w->needsPaint && w->threadId == threadId && w->queue && filter.AcceptsWindow(hwnd)) return hwnd;
+  for (HWND child : w->children)
+    if (HWND found = FindInTreeLocked(child, threadId, filter)) return found;
+  return nullptr;
+}
+
+}  // namespace
+
 HWND FindWindowToPaint(DWORD threadId, const MessageFilter& filter) {
   std::lock_guard guard(WindowLock());
-  for (HWND hwnd : WindowsOfThreadLocked(threadId)) {
-    Window* w = LookupWindowLocked(hwnd);
-    if (!w || !w->needsPaint || !IsVisibleLocked(*w) || !filter.AcceptsWindow(hwnd)) continue;
-    // Parents paint before their children, which may draw over them.
-    for (Window* up = w; up->parent && (up->style & WS_CHILD);) {
-      up = LookupWindowLocked(up->parent);
-      if (!up) break;
-      if (up->needsPaint && up->threadId == threadId && IsVisibleLocked(*up) && filter.AcceptsWindow(up->hwnd))
-        hwnd = up->hwnd;
-    }
-    return hwnd;
-  }
+  for (HWND top : TopLevelLocked())
+    if (HWND found = FindInTreeLocked(top, threadId, filter)) return found;
   return nullptr;
 }
 

@@ -90,7 +90,11 @@ HWND AddWindow(std::unique_ptr<Window> window) {
   Window* raw = window.get();
   HWND hwnd = TheTable().Insert(std::move(window));
   auto& siblings = SiblingsLocked(*raw);
-  if (raw->exStyle & WS_EX_TOPMOST || &siblings != &TheTable().topLevel) {
+  if (&siblings != &TheTable().topLevel) {
+    // A child starts at the bottom of its siblings, so the first one made is the first in
+    // z-order (and in a dialog's tab order), and an older sibling stays above a newer one.
+    siblings.push_back(hwnd);
+  } else if (raw->exStyle & WS_EX_TOPMOST) {
     siblings.insert(siblings.begin(), hwnd);
   } else {
     // Below the topmost band.

@@ -8,6 +8,7 @@
 
 #include "display/Desktop.h"
 #include "ui/render/DXCore.h"
+#include "win32/Clipboard.h"
 
 namespace uitest {
 
@@ -92,6 +93,40 @@ void FixtureForm::Key(UINT virtualKey) {
 uint32_t FixtureForm::At(int x, int y) {
   Desktop::Get().PumpUntilIdle();
   return GetRenderContext()->GetBackBuffer().getPixelAt(x, y).getARGB();
+}
+
+void Type(const std::wstring& text) {
+  Desktop::Get().TypeText(text);
+  Desktop::Get().PumpUntilIdle();
+}
+
+void Chord(UINT modifier, UINT key) {
+  Desktop::Get().KeyDown(modifier);
+  Desktop::Get().KeyPress(key);
+  Desktop::Get().KeyUp(modifier);
+  Desktop::Get().PumpUntilIdle();
+}
+
+std::wstring ClipboardText() {
+  std::wstring text;
+  if (!::OpenClipboard(nullptr)) return L"<closed>";
+  if (HANDLE data = ::GetClipboardData(CF_UNICODETEXT)) {
+    text = static_cast<const wchar_t*>(::GlobalLock(data));
+    ::GlobalUnlock(data);
+  }
+  ::CloseClipboard();
+  return text;
+}
+
+void SetClipboardText(const std::wstring& text) {
+  ASSERT_TRUE(::OpenClipboard(nullptr));
+  ::EmptyClipboard();
+  HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+  auto* units = static_cast<wchar_t*>(::GlobalLock(block));
+  std::copy(text.c_str(), text.c_str() + text.size() + 1, units);
+  ::GlobalUnlock(block);
+  ::SetClipboardData(CF_UNICODETEXT, block);
+  ::CloseClipboard();
 }
 
 Files ShippedTheme(const std::string& build, const std::string& layouts) {

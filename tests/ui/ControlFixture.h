@@ -53,6 +53,13 @@ class FixtureForm : public UI::CUIForm {
   std::vector<EventRecord> m_events;
 };
 
+// Typed text (WM_CHAR each), a key pressed while a modifier is held, pumped.
+void Type(const std::wstring& text);
+void Chord(UINT modifier, UINT key);
+// The clipboard's Unicode text ("<closed>" when it cannot be opened); replaces it.
+std::wstring ClipboardText();
+void SetClipboardText(const std::wstring& text);
+
 // Every file of the shipped theme, with `build` (elements under "BuildRoot")
 // added to its build file and `layouts` (class elements holding layouts, as
 // under "ass") to its default skin.

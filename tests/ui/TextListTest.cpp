@@ -25,6 +25,10 @@ using display::Desktop;
 using uitest::EventRecord;
 using uitest::FixtureForm;
 using Events = std::vector<EventRecord>;
+using uitest::Chord;
+using uitest::ClipboardText;
+using uitest::SetClipboardText;
+using uitest::Type;
 
 const char kSkin[] =
     "<css><CUIForm><Win BkColor=\"255, 255, 255\" MinSize=\"10, 10\"/></CUIForm>"
@@ -60,40 +64,6 @@ bool InSkinFolder() {
   if (!uitest::InProgramFolder(files)) return false;
   UI::CUISkinManager::GetInstance()->InitSkinData();
   return true;
-}
-
-void Type(const std::wstring& text) {
-  Desktop::Get().TypeText(text);
-  Desktop::Get().PumpUntilIdle();
-}
-
-void Chord(UINT modifier, UINT key) {
-  Desktop::Get().KeyDown(modifier);
-  Desktop::Get().KeyPress(key);
-  Desktop::Get().KeyUp(modifier);
-  Desktop::Get().PumpUntilIdle();
-}
-
-std::wstring ClipboardText() {
-  std::wstring text;
-  if (!::OpenClipboard(nullptr)) return L"<closed>";
-  if (HANDLE data = ::GetClipboardData(CF_UNICODETEXT)) {
-    text = static_cast<const wchar_t*>(::GlobalLock(data));
-    ::GlobalUnlock(data);
-  }
-  ::CloseClipboard();
-  return text;
-}
-
-void SetClipboardText(const std::wstring& text) {
-  ASSERT_TRUE(::OpenClipboard(nullptr));
-  ::EmptyClipboard();
-  HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
-  auto* units = static_cast<wchar_t*>(::GlobalLock(block));
-  std::copy(text.c_str(), text.c_str() + text.size() + 1, units);
-  ::GlobalUnlock(block);
-  ::SetClipboardData(CF_UNICODETEXT, block);
-  ::CloseClipboard();
 }
 
 struct Counter {

@@ -8,6 +8,7 @@
 #include "ui/controls/EditExConfig.h"
 #include "ui/controls/LabelConfig.h"
 #include "ui/controls/ListBoxConfig.h"
+#include "ui/controls/ListViewConfig.h"
 #include "ui/controls/MultiEditConfig.h"
 #include "ui/controls/PageConfig.h"
 #include "ui/controls/PanelConfig.h"
@@ -20,9 +21,12 @@
 #include "ui/controls/UIEditEx.h"
 #include "ui/controls/UILabel.h"
 #include "ui/controls/UIListBox.h"
+#include "ui/controls/UIListView.h"
+#include "ui/controls/UIMultiEdit.h"
 #include "ui/controls/UIPage.h"
 #include "ui/controls/UIRadioButton.h"
 #include "ui/controls/UIScrollBar.h"
+#include "ui/controls/UIScrollViewer.h"
 #include "ui/controls/UISlider.h"
 #include "ui/controls/UISplitPanel.h"
 #include "ui/controls/UIStackPanel.h"
@@ -78,10 +82,10 @@ constexpr BuiltinClass kClasses[] = {
     {L"CUIWebBrowser", nullptr},
     {L"CUIPage", &Make<CUIPage>},
     {L"CUISlider", &Make<CUISlider>},
-    {L"CUIScrollViewer", nullptr},
-    {L"CUIMultiEdit", nullptr},
+    {L"CUIScrollViewer", &Make<CUIScrollViewer>},
+    {L"CUIMultiEdit", &Make<CUIMultiEdit>},
     {L"CUISplitPanel", &Make<CUISplitPanel>},
-    {L"CUIListView", nullptr},
+    {L"CUIListView", &Make<CUIListView>},
 };
 
 template <typename T>
@@ -109,7 +113,9 @@ constexpr BuiltinRecord kRecords[] = {
     {L"CUIRadioButton", &MakeRecord<_RadioButtonConfig>},
     {L"CUIPage", &MakeRecord<_PageConfig>},
     {L"CUISplitPanel", &MakeRecord<_SplitPanelConfig>},
+    {L"CUIScrollViewer", &MakeRecord<_PanelConfig>},
     {L"CUIMultiEdit", &MakeRecord<_MultiEditConfig>},
+    {L"CUIListView", &MakeRecord<_UIListViewConfig>},
     {L"CUIEditEx", &MakeRecord<_EditExConfig>},
     {L"CUIListBox", &MakeRecord<_ListBoxConfig>},
     {L"CUIListBoxItem", &MakeRecord<_ListBoxItemConfig>},

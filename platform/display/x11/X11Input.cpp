@@ -52,11 +52,12 @@ struct Action {
   bool motion = false;
 };
 
-// Runs `task` on the thread that owns the window, where its messages are retrieved.
+// Hands the input to the thread that owns the window, which turns it into messages when it
+// has taken those of the input before.
 void Deliver(HWND hwnd, std::function<void()> task) {
   DWORD thread = GetWindowThreadProcessId(hwnd, nullptr);
   if (!thread) return;
-  if (auto queue = win32::MessageQueue::ForThread(thread)) queue->PushTask(std::move(task));
+  if (auto queue = win32::MessageQueue::ForThread(thread)) queue->PushInput(std::move(task));
 }
 
 unsigned int XCursorShape(WORD id) {

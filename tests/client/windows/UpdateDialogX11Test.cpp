@@ -90,4 +90,24 @@ TEST_F(UpdateDialogX11Test, TheOfferIsDrawnWholeAndLaterWorksByClick) {
   EXPECT_TRUE(win32::Launcher::Recorded().empty());
 }
 
+TEST_F(UpdateDialogX11Test, EnterStartsTheDownloadAndEscapeCloses) {
+  std::wstring prompt, stop;
+  const int result = Offer({[&](HWND dialog) {
+                              if (!Shown(dialog)) return false;
+                              EXPECT_EQ(m_server->Xdo("key Return"), 0);
+                              return true;
+                            },
+                            // Nobody serves the installer: the dialog says so and keeps "确定".
+                            [&](HWND dialog) {
+                              HWND button = GetDlgItem(dialog, UpdateForm::IDC_STOP_DOWNLOAD);
+                              if (DialogDriver::Text(button) != L"确定") return false;
+                              EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog, IDOK)));
+                              EXPECT_TRUE(IsWindowVisible(button));
+                              EXPECT_EQ(m_server->Xdo("key Escape"), 0);
+                              return true;
+                            }});
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(FindWindowW(L"#32770", kTitle), nullptr);
+}
+
 }  // namespace

@@ -190,6 +190,28 @@ TEST_F(X11Display, TheCaptionMovesAWindow) {
   DestroyWindow(framed);
 }
 
+TEST_F(X11Display, TheBottomRightCornerSizesAWindow) {
+  HWND framed = CreateWindowExW(0, Recorder::ClassName(), L"framed", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 400, 300, 300,
+                                200, nullptr, nullptr, nullptr, nullptr);
+  UpdateWindow(framed);
+  Pump();
+  ASSERT_TRUE(WaitFor([&] { return m_x11->XWindowOf(framed) != 0; }));
+  Xdo("mousemove 698 498 mousedown 1 mousemove 720 520 mousemove 758 538 mouseup 1");
+  // The pointer leaves the window at once: the moves after the press still follow it.
+  ASSERT_TRUE(WaitFor([&] {
+    RECT r;
+    GetWindowRect(framed, &r);
+    return r.right - r.left == 360 && r.bottom - r.top == 240;
+  }));
+  XSync(m_display, False);
+  XWindowAttributes at{};
+  XGetWindowAttributes(m_display, m_x11->XWindowOf(framed), &at);
+  EXPECT_EQ(at.x, 400);
+  EXPECT_EQ(at.width, 360);
+  EXPECT_EQ(at.height, 240);
+  DestroyWindow(framed);
+}
+
 unsigned long PixelAt(Display* d, unsigned long window, int x, int y) {
   XImage* image = XGetImage(d, window, x, y, 1, 1, AllPlanes, ZPixmap);
   if (!image) return 0xFFFFFFFF;

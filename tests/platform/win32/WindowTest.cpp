@@ -332,8 +332,8 @@ TEST_F(WindowTest, ParentOwnerAndRelations) {
   EXPECT_EQ(GetAncestor(top, GA_PARENT), GetDesktopWindow());
   EXPECT_TRUE(IsChild(top, a));
   EXPECT_FALSE(IsChild(top, popup));
-  EXPECT_EQ(GetWindow(top, GW_CHILD), b);  // the newest child is on top
-  EXPECT_EQ(GetWindow(b, GW_HWNDNEXT), a);
+  EXPECT_EQ(GetWindow(top, GW_CHILD), a);  // a new child starts below its older siblings
+  EXPECT_EQ(GetWindow(a, GW_HWNDNEXT), b);
   EXPECT_EQ(SetParent(b, a), top);
   EXPECT_TRUE(IsChild(a, b));
   EXPECT_EQ(SetParent(a, b), nullptr);  // would make a cycle
