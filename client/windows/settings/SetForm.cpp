@@ -108,6 +108,10 @@ BOOL CSetForm::OnBuildControlAfter() {
     box->SetChecked(IsAutoRun(), 0);
   if (auto* box = dynamic_cast<UI::CUICheckBox*>(FindControlRecusive(L"DisplayNotifyCheckBox")))
     box->SetChecked(GetGlobalConfig()->m_bDisplayNotify.load() ? 1 : 0, 0);
+  // The account and the folder are shown, not typed.
+  for (const wchar_t* id : {L"UsedAccountEdit", L"LocalSynFolderEdit"}) {
+    if (auto* edit = dynamic_cast<UI::CUIEditEx*>(FindControlRecusive(id))) edit->SetReadOnly(TRUE);
+  }
   InitAccountSection();
   if (UI::CUIControl* version = FindControlRecusive(L"VersionLabel"))
     version->SetText(FormatTableText(version->GetText(), "s", GetGlobalConfig()->m_strVersion.GetString()), FALSE);
