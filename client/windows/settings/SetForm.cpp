@@ -7,9 +7,9 @@
 #include "client/sync/SyncLogic.h"
 #include "client/sync/records/SyncRootFolder.h"
 #include "client/sync/status/SyncStatusTracker.h"
+#include "client/windows/AppMessages.h"
 #include "client/windows/DorvMessageBox.h"
 #include "client/windows/TableFormat.h"
-#include "client/windows/settings/SetFormMessages.h"
 #include "common/AppPaths.h"
 #include "common/MutiLanSupport.h"
 #include "common/NumberText.h"
@@ -25,12 +25,6 @@
 #include "win32/SystemInfo.h"
 
 namespace {
-
-// The main form's messages.
-constexpr UINT kSetFormClosedMsg = 0x426;
-constexpr UINT kBandwidthChangedMsg = 0x430;
-constexpr UINT kOpenHelpMsg = 0x431;
-constexpr UINT kChangeAccountMsg = 0x1B71;
 
 constexpr DWORD kSetFormExStyle = 0x40010;  // WS_EX_APPWINDOW | WS_EX_ACCEPTFILES
 constexpr DWORD kSetFormStyle = 0x800A0000;  // a pop-up with system menu and minimize box
@@ -114,6 +108,10 @@ BOOL CSetForm::OnBuildControlAfter() {
     box->SetChecked(IsAutoRun(), 0);
   if (auto* box = dynamic_cast<UI::CUICheckBox*>(FindControlRecusive(L"DisplayNotifyCheckBox")))
     box->SetChecked(GetGlobalConfig()->m_bDisplayNotify.load() ? 1 : 0, 0);
+  // The account and the folder are shown, not typed.
+  for (const wchar_t* id : {L"UsedAccountEdit", L"LocalSynFolderEdit"}) {
+    if (auto* edit = dynamic_cast<UI::CUIEditEx*>(FindControlRecusive(id))) edit->SetReadOnly(TRUE);
+  }
   InitAccountSection();
   if (UI::CUIControl* version = FindControlRecusive(L"VersionLabel"))
     version->SetText(FormatTableText(version->GetText(), "s", GetGlobalConfig()->m_strVersion.GetString()), FALSE);
@@ -249,7 +247,7 @@ LRESULT CSetForm::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CLOSE:
       m_proxyTest.Abandon();
-      if (m_pMainForm) ::PostMessageW(m_pMainForm->GetSafeHwnd(), kSetFormClosedMsg, 0, 0);
+      if (m_pMainForm) ::PostMessageW(m_pMainForm->GetSafeHwnd(), WM_NOTIFY_SETFORM_CLOSED, 0, 0);
       break;
     case WM_LBUTTONDOWN:
       CloseProxyList(CPoint(static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))));
@@ -269,7 +267,7 @@ LRESULT CSetForm::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT CSetForm::OnHelpLink(WPARAM wParam, LPARAM) {
-  if (wParam == 1 && m_pMainForm) ::PostMessageW(m_pMainForm->GetSafeHwnd(), kOpenHelpMsg, 0, 0);
+  if (wParam == 1 && m_pMainForm) ::PostMessageW(m_pMainForm->GetSafeHwnd(), WM_NOTIFY_OPEN_HELP, 0, 0);
   return 0;
 }
 
@@ -320,7 +318,7 @@ int CSetForm::OnConfirm() {
     config->m_nDownloadLimit = Common::CString2Int(EditText(m_pDownloadLimitEdit));
   }
   SaveGlobalConfig(*config);
-  if (m_pMainForm) ::PostMessageW(m_pMainForm->GetSafeHwnd(), kBandwidthChangedMsg, 0, 0);
+  if (m_pMainForm) ::PostMessageW(m_pMainForm->GetSafeHwnd(), WM_NOTIFY_BANDWIDTH_CHANGED, 0, 0);
 
   PostMessage(WM_SYSCOMMAND, SC_CLOSE, 0);
   return 1;
@@ -331,7 +329,7 @@ int CSetForm::OnChangeAccount() {
   box.SetContent(1, Text(L"STRID_CHANGEACCOUNTFORM_TIETLE"), L"InnerPanelChangeAccount");
   if (!box.Create(this) || !box.DoModal()) return 1;
   if (!OnConfirm()) return 0;
-  if (m_pMainForm) ::PostMessageW(m_pMainForm->GetSafeHwnd(), kChangeAccountMsg, 0, 0);
+  if (m_pMainForm) ::PostMessageW(m_pMainForm->GetSafeHwnd(), WM_NOTIFY_CHANGE_ACCOUNT, 0, 0);
   return 1;
 }
 
