@@ -44,9 +44,15 @@ CMainForm::~CMainForm() {
   if (SyncLogic* engine = GetSyncLogic(); engine && engine->GetNotifyUI() == this) engine->SetNotifyUI(nullptr);
   delete m_pLoginManager;
   m_pLoginManager = nullptr;
-  ReleaseForm(m_pInitSetForm);
+  // A form whose window closed has released itself already, even when its
+  // closing message never arrived here.
+  UI::CUIManager* forms = UI::CUIManager::GetInstance();
+  auto release = [forms](UI::CUIForm* form) {
+    if (form && forms && forms->IsExist(form)) ReleaseForm(form);
+  };
+  release(m_pInitSetForm);
   m_pInitSetForm = nullptr;
-  ReleaseForm(m_pSetForm);
+  release(m_pSetForm);
   m_pSetForm = nullptr;
   RemoveIcon();
 }
@@ -117,6 +123,11 @@ void CMainForm::ExitApp() {
       return;
     }
   }
+  EndProgram();
+}
+
+void CMainForm::EndProgram() {
+  SyncLogic* engine = GetSyncLogic();
   m_bExiting = 1;
   if (m_pLoginManager) m_pLoginManager->SetExiting();
   KillTimer(TIMER_REINSTALL_TRAY_ICON);
@@ -336,5 +347,7 @@ void CMainForm::ChangeAccount() {
 }
 
 void CMainForm::OnClose() {
-  if (!m_bExiting) ExitApp();
+  // Nobody may be there to answer a question (the session is ending, a
+  // signal asked the program to end): the exit runs without one.
+  if (!m_bExiting) EndProgram();
 }

@@ -61,6 +61,9 @@ class CMainForm : public UI::CUIForm, public UI::CTrayIconImpl<CMainForm>, publi
   // in flight cancelled, the download staging folder emptied, the modal
   // windows ended and the message loop ended.
   void ExitApp();
+  // The exit without the question: from the confirmed exit command, and from
+  // a close of the window by others (the session ending, a signal).
+  void EndProgram();
 
   // ---- Start-up (MainFormStartUp.cpp) ----
   // Tray icon, the engine's workers, then the stored account: the wizard when

@@ -13,6 +13,8 @@
 #include "ui/photo/ListItemData.h"
 #include "ui/photo/UIListItem.h"
 #include "ui/photo/UIPhotoEx.h"
+#include "ui/menu/IMenu.h"
+#include "ui/menu/UIMenu.h"
 #include "ui/thumb/ThumbManager.h"
 #include "win32/Cursor.h"
 #include "win32/Thread.h"
@@ -303,6 +305,59 @@ TEST(PhotoListTest, TheCountStaysBetweenOneAnd999AndReportsTheTotal) {
   EXPECT_GT(form.m_photoCountEvents, 0);
   EXPECT_EQ(form.m_lastPhotoCount, 6);
   EXPECT_EQ(list->IsItemDataExist(Record(list, 1)->GetOriPath().MakeUpper()), 5);
+  form.DestroyWindow();
+}
+
+}  // namespace
+
+namespace {
+
+UI::IMenu* ShownMenu(PhotoForm& form) {
+  UI::CUIMenu* menu = form.GetActiveMenu();
+  return menu ? menu->GetRootIMenu() : nullptr;
+}
+
+void RightClick(PhotoForm& form, CPoint client) {
+  POINT at{client.x, client.y};
+  ::ClientToScreen(form.m_hWnd, &at);
+  Desktop::Get().MouseMove(at.x, at.y);
+  Desktop::Get().MouseDown(Desktop::Button::Right, at.x, at.y);
+  Desktop::Get().MouseUp(Desktop::Button::Right, at.x, at.y);
+  Desktop::Get().PumpUntilIdle();
+}
+
+TEST(PhotoListMenuTest, TheContextMenuInvertsTheSelectionAndKnowsWhereItWasAsked) {
+  if (!uitest::InPhotoFolder()) return;
+  PhotoForm form;
+  ASSERT_EQ(form.Open(), 1);
+  UI::CUIList* list = form.List();
+  form.AddPhotos(5);
+  for (int i : {1, 3}) Record(list, i)->m_bSelected = 1;
+  // A right click on an unselected photo adds it to the selection and offers every item.
+  RightClick(form, form.PhotoCentre(0));
+  EXPECT_EQ(Selected(list), (std::vector<int>{0, 1, 3}));
+  UI::IMenu* root = ShownMenu(form);
+  ASSERT_NE(root, nullptr);
+  ASSERT_EQ(root->GetSubMenuCount(), 8);
+  EXPECT_EQ(root->GetSubMenu(0)->GetCaption(), CString(L"添加照片"));
+  for (int i = 0; i < 8; ++i) EXPECT_EQ(root->GetSubMenu(i)->IsDisabled(), 0);
+  // "Cancel selection" inverts it.
+  UI::IMenu::InvokeMenu(root, root->FindIMenu(3), form.GetActiveMenu());
+  Desktop::Get().PumpUntilIdle();
+  EXPECT_EQ(Selected(list), (std::vector<int>{2, 4}));
+  EXPECT_EQ(form.GetActiveMenu(), nullptr);
+
+  // On empty space: everything deselected; the items that need a photo are disabled.
+  const CRect last = list->GetItemFromDataIndex(4)->GetBounds();
+  RightClick(form, CPoint(last.right + 20, last.top + 40));
+  EXPECT_TRUE(Selected(list).empty());
+  root = ShownMenu(form);
+  ASSERT_NE(root, nullptr);
+  for (int id : {3, 4, 5}) EXPECT_EQ(root->FindIMenu(id)->IsDisabled(), 1) << id;
+  EXPECT_EQ(root->FindIMenu(2)->IsDisabled(), 0);
+  UI::IMenu::InvokeMenu(root, root->FindIMenu(2), form.GetActiveMenu());
+  Desktop::Get().PumpUntilIdle();
+  EXPECT_EQ(Selected(list).size(), 5u);
   form.DestroyWindow();
 }
 

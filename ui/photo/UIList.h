@@ -23,6 +23,7 @@
 namespace UI {
 
 class CUIListItem;
+class IMenu;
 class CUIScrollBar;
 class ListItemData;
 
@@ -175,6 +176,9 @@ class CUIList : public CUIItemsControl, public IScrollInfo {
   void ResetDrag();
   int GetDelay();
   int GetInterval();
+  // The context menu: a new tree for the popup menu, which owns it from then on.
+  IMenu* GetRMainMenu(int emptySpace);
+  void MenuDelegate_RMain(IMenu* item);
 
   // On the UI thread: applies queued thumbnails and releases dropped cells.
   void OnUIThreadWake();

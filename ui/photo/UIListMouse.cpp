@@ -4,7 +4,10 @@
 
 #include "ui/UIForm.h"
 #include "ui/controls/KeyboardRepeat.h"
+#include "common/MutiLanSupport.h"
 #include "ui/controls/UIScrollBar.h"
+#include "ui/menu/IMenu.h"
+#include "ui/menu/UIMenu.h"
 #include "ui/photo/ListConfig.h"
 #include "ui/photo/ListItemData.h"
 #include "ui/photo/UIList.h"
@@ -311,6 +314,53 @@ void CUIList::OnRButtonUp(UINT, CPoint p) {
   } else {
     UnSelectAll();
     Refresh(FALSE, nullptr);
+  }
+  const int emptySpace = GetItemUnderPoint(p) ? 0 : 1;
+  if (m_pOwnerForm->GetActiveMenu() || GetDataCount() == 0) return;
+  IMenu::PopupMenu(m_pOwnerForm, GetRMainMenu(emptySpace), -1, -1, 0, CString());
+}
+
+IMenu* CUIList::GetRMainMenu(int emptySpace) {
+  auto* root = new IMenu;
+  const MenuHandler handler(this, &CUIList::MenuDelegate_RMain);
+  auto item = [&](const wchar_t* key, int id, int disabled) {
+    root->AddMenu(Common::CMutiLanSupport::GetInstance()->GetStringViaID(key), id, disabled, 0, handler, CString());
+  };
+  auto separator = [&] { root->AddMenu(CString(), 0, 0, 0); };
+  item(L"STRID_MENU_RMAIN_ADDPHOTO", 1, 0);
+  separator();
+  item(L"STRID_MENU_RMAIN_SELECTALL", 2, 0);
+  item(L"STRID_MENU_RMAIN_UNSELECTALL", 3, emptySpace);
+  separator();
+  item(L"STRID_MENU_RMAIN_MODIFYINCH", 4, emptySpace);
+  separator();
+  item(L"STRID_MENU_RMAIN_DELETEPHOTO", 5, emptySpace);
+  return root;
+}
+
+void CUIList::MenuDelegate_RMain(IMenu* item) {
+  if (!item) return;
+  CUIControl* parent = GetParent();
+  switch (item->GetID()) {
+    case 1:
+    case 4:
+      if (parent && parent != this) parent->DispatchEvent(this, item->GetID() == 1 ? 1 : kPrintSizeEvent, this);
+      break;
+    case 2:
+      SelectAll(TRUE);
+      break;
+    case 3: {
+      CPtrList selected;
+      GetSelectedItems(selected);
+      SelectAll(FALSE);
+      UnSelectSelection(&selected);
+      break;
+    }
+    case 5:
+      DeleteAllSelectedItems();
+      break;
+    default:
+      break;
   }
 }
 

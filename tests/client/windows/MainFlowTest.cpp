@@ -292,6 +292,14 @@ TEST_F(MainFlowTest, AStoredAccountSignsInByItselfAndFilesFlowBothWays) {
   const auto launches = win32::Launcher::Recorded();
   ASSERT_FALSE(launches.empty());
   EXPECT_EQ(launches.back().file, m_rootPath.wstring());
+
+  // A change of account confirmed in the settings: signed out at the service,
+  // the engine cleared and no account to sign in with at the next start.
+  m_form->SendMessage(WM_NOTIFY_CHANGE_ACCOUNT, 0, 0);
+  EXPECT_EQ(EngineState(), SyncStatusTracker::ENGINE_NONE);
+  EXPECT_TRUE(GetProductInfo().CurrentUser.isEmpty());
+  EXPECT_FALSE(GetAccountData()->IsLoggedIn());
+  EXPECT_TRUE(PumpUntil([&] { return Requests("APP_LOGOUT") == 1; }));
 }
 
 TEST_F(MainFlowTest, AnUnreachableServiceIsProbedEvery3SecondsBeforeAnySignIn) {
@@ -330,6 +338,38 @@ TEST_F(MainFlowTest, AnUnreachableServiceIsProbedEvery3SecondsBeforeAnySignIn) {
   Finish();
 }
 
+// A stored sign-in that the service refuses, or one whose account settings
+// could not be fetched while no stored file-size limit says they were ever
+// read, signs out again and starts nothing.
+TEST_F(MainFlowTest, ARefusedAutomaticSignInStartsNothing) {
+  struct Case {
+    const char* what;
+    std::function<void()> arrange;
+  };
+  const Case cases[] = {
+      {"a stored password the service refuses",
+       [] { GetGlobalContext()->m_pUserDataDBManager->UpdateUserPassword(signintest::kAccount, "0123456789abcdef"); }},
+      {"no account settings and no stored limit",
+       [] {
+         ASSERT_TRUE(LoadAccountData(signintest::kAccount));
+         SaveUserConfig(GetAccountData(), UserConfigInfo{});
+         DeleteAccountData();
+         Fault("op=getUser&code=500");
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    c.arrange();
+    DeleteGlobalContext();
+    ASSERT_NO_FATAL_FAILURE(StartForm());
+    ASSERT_TRUE(PumpUntil([] { return dorvtest::CountLogLines("Post Message WM_NOTIFY_AUTO_LOGIN") == 1; }));
+    ASSERT_TRUE(PumpUntil([] { return EngineState() == SyncStatusTracker::ENGINE_NONE; }));
+    EXPECT_EQ(dorvtest::CountLogLines("Begin Init Logic Flow"), 0);
+    TearDown();
+    SetUp();
+  }
+}
+
 // The sync folder was deleted while the program was not running.
 TEST_F(MainFlowTest, AGoneSyncFolderAsksAndChoosingAgainStartsNothing) { GoneFolder(0); }
 TEST_F(MainFlowTest, AGoneSyncFolderAsksAndExitEndsTheProgram) { GoneFolder(1); }
@@ -360,13 +400,17 @@ TEST_F(MainFlowTest, ExitAsksOnceWhileUploadsAreQueuedAndEndsEveryWorkerBeforeEm
   EXPECT_EQ(m_form->m_bExiting, 1);
   EXPECT_TRUE(TakeQuit());
   EXPECT_EQ(GetSyncLogic(), nullptr);
-  const std::vector<std::string> names = ThreadNames();
-  for (const char* worker : {"UpNoDepandTaskPump", "UpFileAndDepandTaskPump", "UpWaitAndDepandTaskPump",
-                             "DownNormalTaskPump", "DownWaitAndRetryTaskPump", "InitLogicWorkFlow",
-                             "FileWatchMessageFilter", "ServerUpdateMessageFilter", "LinkServer"}) {
-    const std::string cut = std::string(worker).substr(0, 15);
-    EXPECT_EQ(std::count(names.begin(), names.end(), cut), 0) << worker;
-  }
+  // A joined thread may take a moment to leave the system's list.
+  auto engineThreads = [] {
+    const std::vector<std::string> names = ThreadNames();
+    std::vector<std::string> left;
+    for (const char* worker : {"UpNoDepandTaskPump", "UpFileAndDepandTaskPump", "UpWaitAndDepandTaskPump",
+                               "DownNormalTaskPump", "DownWaitAndRetryTaskPump", "InitLogicWorkFlow",
+                               "FileWatchMessageFilter", "ServerUpdateMessageFilter", "LinkServer"})
+      if (std::count(names.begin(), names.end(), std::string(worker).substr(0, 15))) left.push_back(worker);
+    return left;
+  };
+  EXPECT_TRUE(WaitFor([&] { return engineThreads().empty(); })) << engineThreads().front();
   EXPECT_TRUE(fs::exists(staging));
   EXPECT_TRUE(fs::is_empty(staging));
 
