@@ -3,6 +3,8 @@
 // fixed (a second instance of the program posts one of them across processes).
 #include "win32/Windows.h"
 
+// Posted to the main form when the storage figures came back from the service.
+constexpr UINT WM_NOTIFY_SPACE_INFO = 0x242D;
 // Posted by a second instance of the program: lParam 1 when its command line
 // was "ExploreRefresh", else 0.
 constexpr UINT WM_NOTIFY_SECOND_INSTANCE = 0x424;

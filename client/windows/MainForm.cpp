@@ -29,6 +29,7 @@ BEGIN_MESSAGE_MAP(CMainForm, UI::CUIForm)
   ON_MESSAGE(WM_NOTIFY_AUTO_LOGIN, &CMainForm::AfterAutoLogin)
   ON_MESSAGE(WM_NOTIFY_BANDWIDTH_CHANGED, &CMainForm::OnBandwidthChanged)
   ON_MESSAGE(WM_TRAY_CALLBACK, &CMainForm::OnTrayNotify)
+  ON_MESSAGE(WM_NOTIFY_SPACE_INFO, &CMainForm::OnSpaceInfoUpdated)
   ON_MESSAGE(WM_NOTIFY_TRAY_PENDING, &CMainForm::OnTrayPending)
   ON_MESSAGE(WM_NOTIFY_OPEN_HELP, &CMainForm::OnOpenHelp)
   ON_MESSAGE(WM_NOTIFY_OPEN_CREDIT_GUIDE, &CMainForm::OnOpenCreditGuide)
@@ -289,6 +290,12 @@ LRESULT CMainForm::OnTrayNotify(WPARAM wParam, LPARAM lParam) {
   if (wParam != kTrayIconId || m_bExiting) return 0;
   switch (LOWORD(lParam)) {
     case WM_MOUSEMOVE: RefreshTrayTip(); break;
+    case WM_LBUTTONUP:
+    case WM_LBUTTONDBLCLK:
+      ShowWizardOrSyncFolder();
+      ReportUsageEvent("default", "left_click_open_sync_dir");
+      break;
+    case WM_RBUTTONUP: ShowTrayMenu(); break;
     case NIN_BALLOONUSERCLICK: OnBalloonClick(); break;
     default: break;
   }

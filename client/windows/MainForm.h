@@ -32,6 +32,12 @@ constexpr UINT kReinstallTrayMs = 20000;
 
 class CInitSetForm;
 class LoginManager;
+struct UserFilesCountReply;
+
+namespace UI {
+class IMenu;
+class _ImageConfig;
+}  // namespace UI
 
 // The settings' bandwidth limits given to the network library (no limit when
 // they are off).
@@ -85,6 +91,38 @@ class CMainForm : public UI::CUIForm, public UI::CTrayIconImpl<CMainForm>, publi
   void ShowWizardOrSyncFolder();
   void OpenSyncFolder();
   CInitSetForm* GetInitSetForm() const { return m_pInitSetForm; }
+
+  // ---- Tray menu (TrayMenu.cpp) ----
+  // The entries' command ids.
+  enum TrayMenuId {
+    kTrayMenuOpenFolder = 0,
+    kTrayMenuWebSite = 1,
+    kTrayMenuRecentFiles = 2,
+    kTrayMenuAccount = 3,
+    kTrayMenuSpaceInfo = 4,
+    kTrayMenuStatus = 5,
+    kTrayMenuPause = 6,
+    kTrayMenuSettings = 7,
+    kTrayMenuHelp = 8,
+    kTrayMenuFeedback = 9,
+    kTrayMenuAbout = 10,
+    kTrayMenuExit = 11,
+    kTrayMenuSignIn = 12,
+  };
+  // Builds the menu of the engine's state at the cursor, or shows the open one there again.
+  void ShowTrayMenu();
+  void OnTrayMenuCommand(UI::IMenu* node);
+  bool AddConnectingMenuItem(UI::IMenu* root, UI::_ImageConfig* icon);
+  void AddRecentFilesMenu(UI::IMenu* root);
+  void AddSpaceInfoMenuItem(UI::IMenu* root);
+  void AddStatusMenuItems(UI::IMenu* root, int engineState, UI::_ImageConfig* icon);
+  // The storage request's completion, on a pool thread; context is the main
+  // window's handle, which the figures are posted to.
+  static void OnUserFileDataResult(void* context, const UserFilesCountReply* reply);
+  // The open menu's storage line from the figures just stored.
+  LRESULT OnSpaceInfoUpdated(WPARAM wParam, LPARAM lParam);
+  void ShowSettingsForm();
+  void ShowAboutForm();
 
   // The settings form while it is open (made by the tray menu); owned.
   UI::CUIForm* m_pSetForm = nullptr;

@@ -24,7 +24,8 @@ struct SyncChangeNote {
 class SyncStatusTracker {
  public:
   // Engine states.
-  static constexpr int ENGINE_NONE = 0, ENGINE_PAUSED = 1, ENGINE_RUNNING = 4;
+  static constexpr int ENGINE_NONE = 0, ENGINE_PAUSED = 1, ENGINE_SIGNING_IN = 2, ENGINE_CHOOSE_FOLDER = 3,
+                       ENGINE_RUNNING = 4;
   // Sync states.
   static constexpr int SYNC_SYNCED = 1, SYNC_SYNCING = 2, SYNC_ERROR = 3;
   // Transfer states.
