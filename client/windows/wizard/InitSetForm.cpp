@@ -35,7 +35,6 @@ void CInitSetForm::FillLogin(CString, CString, bool) {}
 
 void CInitSetForm::ShowLoginError(int) {}
 
-void CInitSetForm::BeforeChangeNextPageHandler(const ServerDirInfo*, CString, bool, bool) {}
 
 LRESULT CInitSetForm::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
   return UI::CUIForm::WindowProc(message, wParam, lParam);
