@@ -9,6 +9,7 @@
 #include "ui/controls/LabelConfig.h"
 #include "ui/controls/ListBoxConfig.h"
 #include "ui/controls/ListViewConfig.h"
+#include "ui/menu/MenuConfig.h"
 #include "ui/controls/MultiEditConfig.h"
 #include "ui/controls/PageConfig.h"
 #include "ui/controls/PanelConfig.h"
@@ -126,6 +127,7 @@ constexpr BuiltinRecord kRecords[] = {
     {L"CUIProgressBar", &MakeRecord<_ProgressBarConfig>},
     {L"CUISlider", &MakeRecord<_SliderConfig>},
     {L"CUITabControl", &MakeRecord<_TabControlConfig>},
+    {L"CUIMenu", &MakeRecord<_MenuConfig>},
     {L"CUITabItem", &MakeRecord<_TabItemConfig>},
     // the web browser control
     {L"CUIWebBrowser", &MakeRecord<_WebBrowserConfig>},
