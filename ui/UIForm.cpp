@@ -469,6 +469,14 @@ LRESULT CUIForm::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         return 1;
       }
       break;
+    case WM_CAPTURECHANGED:
+      // Another window took the pointer: the capturing control hears of it and lets go.
+      if (m_pCaptureControl && reinterpret_cast<HWND>(lParam) != m_hWnd) {
+        CUIControl* lost = m_pCaptureControl;
+        m_pCaptureControl = nullptr;
+        lost->OnMouseMessage(WM_CAPTURECHANGED, 0, CPoint());
+      }
+      break;
     case kMenuEscapeMsg:
       if (ReleaseActiveMenu()) return 1;
       break;

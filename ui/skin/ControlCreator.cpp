@@ -36,6 +36,13 @@
 #include "ui/controls/UIWebBrowser.h"
 #include "ui/controls/WebBrowserConfig.h"
 #include "ui/controls/UIWrapPanel.h"
+#include "ui/photo/ListConfig.h"
+#include "ui/photo/PhotoConfig.h"
+#include "ui/photo/UIGifPhoto.h"
+#include "ui/photo/UIPhotoCxImage.h"
+#include "ui/photo/UIList.h"
+#include "ui/photo/UIListItem.h"
+#include "ui/photo/UIPhotoEx.h"
 #include "ui/skin/FormConfig.h"
 #include "ui/skin/UISkinManager.h"
 
@@ -66,15 +73,15 @@ constexpr BuiltinClass kClasses[] = {
     {L"CUIStackPanel", &Make<CUIStackPanel>},
     {L"CUIDockPanel", &Make<CUIDockPanel>},
     {L"CUIEditEx", &Make<CUIEditEx>},
-    {L"CUIPhoto", nullptr},
-    {L"CUIPhotoEx", nullptr},
-    {L"CUIPhotoCxImage", nullptr},
-    {L"CUIGifPhoto", nullptr},
+    {L"CUIPhoto", &Make<CUIPhoto>},
+    {L"CUIPhotoEx", &Make<CUIPhotoEx>},
+    {L"CUIPhotoCxImage", &Make<CUIPhotoCxImage>},
+    {L"CUIGifPhoto", &Make<CUIGifPhoto>},
     {L"CUITabControl", &Make<CUITabControl>},
     {L"CUITabItem", &Make<CUITabItem>},
     {L"CUITabItemHeader", &Make<CUITabItemHeader>},
-    {L"CUIListItem", nullptr},
-    {L"CUIList", nullptr},
+    {L"CUIListItem", &Make<CUIListItem>},
+    {L"CUIList", &Make<CUIList>},
     {L"CUIListBox", &Make<CUIListBox>},
     {L"CUIComboBox", &Make<CUIComboBox>},
     {L"CUIListBoxItem", &Make<CUIListBoxItem>},
@@ -129,6 +136,14 @@ constexpr BuiltinRecord kRecords[] = {
     {L"CUITabControl", &MakeRecord<_TabControlConfig>},
     {L"CUIMenu", &MakeRecord<_MenuConfig>},
     {L"CUITabItem", &MakeRecord<_TabItemConfig>},
+    // the photo controls
+    {L"CUIPhoto", &MakeRecord<_PhotoConfig>},
+    {L"CUIGifPhoto", &MakeRecord<_PhotoConfig>},
+    {L"CUIPhotoCxImage", &MakeRecord<_PhotoCxImageConfig>},
+    {L"CUIPhotoEx", &MakeRecord<_PhotoExConfig>},
+    // the photo list and its cells
+    {L"CUIList", &MakeRecord<_ListConfig>},
+    {L"CUIListItem", &MakeRecord<_ListItemConfig>},
     // the web browser control
     {L"CUIWebBrowser", &MakeRecord<_WebBrowserConfig>},
 };
