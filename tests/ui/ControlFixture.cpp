@@ -10,6 +10,8 @@
 #include "ui/render/DXCore.h"
 #include "win32/Clipboard.h"
 
+#include <juce_graphics/juce_graphics.h>
+
 namespace uitest {
 
 using display::Desktop;
@@ -88,6 +90,46 @@ void FixtureForm::ClickOn(const wchar_t* id) {
 void FixtureForm::Key(UINT virtualKey) {
   Desktop::Get().KeyPress(virtualKey);
   Desktop::Get().PumpUntilIdle();
+}
+
+void FixtureForm::Place(const wchar_t* id, const CRect& place, const CRect& padding) {
+  UI::CUIControl* control = FindControlRecusive(id);
+  ASSERT_NE(control, nullptr);
+  control->SetAnchorStyle(UI::AnchorTopLeft);
+  control->SetMargin(place.left, place.top, 0, 0);
+  control->SetSize(place.right, place.bottom);
+  control->SetPadding(padding);
+}
+
+const char kTabsBuild[] =
+    "<Tabs type=\"CUITabControl\" css=\"Default\">"
+    "<P1 type=\"CUITabItem\" css=\"Default\"><Header type=\"CUITabItemHeader\">"
+    "<T1 type=\"CUILabel\" css=\"TabTitle\"/></Header></P1>"
+    "<P2 type=\"CUITabItem\" css=\"Default\"><Header type=\"CUITabItemHeader\">"
+    "<T2 type=\"CUILabel\" css=\"TabTitle\"/></Header></P2>"
+    "<P3 type=\"CUITabItem\" css=\"Default\"><Header type=\"CUITabItemHeader\">"
+    "<T3 type=\"CUILabel\" css=\"TabTitle\"/></Header></P3></Tabs>";
+
+void FixtureForm::TitleTabs(const wchar_t* first, const wchar_t* second, const wchar_t* third) {
+  const wchar_t* titles[] = {first, second, third};
+  const wchar_t* labels[] = {L"T1", L"T2", L"T3"};
+  const wchar_t* pages[] = {L"P1", L"P2", L"P3"};
+  for (int i = 0; i < 3; ++i) {
+    UI::CUIControl* title = FindControlRecusive(labels[i]);
+    UI::CUIControl* page = FindControlRecusive(pages[i]);
+    ASSERT_TRUE(title && page);
+    title->SetAnchorStyle(UI::DockFill);
+    title->SetText(titles[i], FALSE);
+    page->SetAnchorStyle(UI::DockFill);
+  }
+}
+
+bool FixtureForm::SavePicture(const std::string& path) {
+  Desktop::Get().PumpUntilIdle();
+  juce::File out(juce::String(path.c_str()));
+  out.deleteFile();
+  juce::FileOutputStream stream(out);
+  return stream.openedOk() && juce::PNGImageFormat().writeImageToStream(GetRenderContext()->GetBackBuffer(), stream);
 }
 
 uint32_t FixtureForm::At(int x, int y) {

@@ -37,6 +37,14 @@ class FixtureForm : public UI::CUIForm {
   // Clicks the middle of a control.
   void ClickOn(const wchar_t* id);
   void Key(UINT virtualKey);
+  // Puts a control at (left, top) with the size (width, height) of `place`,
+  // anchored to the form's top left, with the padding.
+  void Place(const wchar_t* id, const CRect& place, const CRect& padding = CRect());
+  // Titles pages P1, P2, P3 of a tab control built from kTabsBuild and lets
+  // each page fill the panel.
+  void TitleTabs(const wchar_t* first, const wchar_t* second, const wchar_t* third);
+  // The last frame as a PNG file.
+  bool SavePicture(const std::string& path);
   // A pixel of the last frame, ARGB.
   uint32_t At(int x, int y);
   // The event log since the last call, emptied.
@@ -52,6 +60,10 @@ class FixtureForm : public UI::CUIForm {
 
   std::vector<EventRecord> m_events;
 };
+
+// A tab control "Tabs" of the shipped skin with three pages, P1 to P3, whose
+// headers hold labels T1 to T3.
+extern const char kTabsBuild[];
 
 // Typed text (WM_CHAR each), a key pressed while a modifier is held, pumped.
 void Type(const std::wstring& text);

@@ -7,8 +7,11 @@
 #include "ControlFixture.h"
 #include "display/Desktop.h"
 #include "ui/controls/UIListView.h"
+#include "ui/controls/UIMultiEdit.h"
 #include "ui/controls/UIScrollViewer.h"
+#include "ui/render/DXCore.h"
 #include "ui/skin/UISkinManager.h"
+
 
 namespace {
 
@@ -190,6 +193,53 @@ TEST(ListViewTest, OneColumnTakesTheWidestItemAndANewCellSizeRearranges) {
   EXPECT_EQ(f.list->GetItemRealSize(), CSize(50, 30));
   EXPECT_EQ(f.viewer->GetExtentSize(), CSize(700, 4 * 20));
   f.form.DestroyWindow();
+}
+
+}  // namespace
+
+namespace {
+
+// A square of one colour with its number, as a list view's item.
+class Swatch : public UI::CUIControl {
+ public:
+  explicit Swatch(DWORD colour) : m_colour(colour) {}
+  void RenderSelf(UI::DXCore* core, const CRect*) override { core->FillRectangle(m_rcBounds, m_colour); }
+  DWORD m_colour;
+};
+
+const char kShotBuild[] =
+    "<Fixture css=\"Win\">"
+    "<Notes type=\"CUIScrollViewer\" css=\"Default\"><Memo type=\"CUIMultiEdit\" css=\"Default\"/></Notes>"
+    "<Viewer type=\"CUIScrollViewer\" css=\"Default\"><List type=\"CUIListView\" css=\"Default\"/></Viewer>"
+    "</Fixture>";
+
+// A picture for people to look at: the shipped skin's multi-line edit with a
+// selection over two lines, and a list view of 40 squares scrolled a little,
+// written beside the build.
+TEST(ScrollScreenshot, FixtureFormWithAMultiLineEditAndAListView) {
+  uitest::Files files = uitest::ShippedTheme(kShotBuild);
+  std::string& skin = files["Theme/Default/Skin.xml"];
+  skin.insert(skin.find("</CUIForm>"), "<Win BkColor=\"250, 251, 252\" MinSize=\"10, 10\"/>");
+  if (!uitest::InProgramFolder(files)) return;
+  UI::CUISkinManager::GetInstance()->InitSkinData();
+  FixtureForm form;
+  ASSERT_EQ(form.Make(420, 330), 1);
+  form.Place(L"Notes", CRect(20, 20, 380, 110), CRect(1, 1, 1, 1));
+  form.Place(L"Viewer", CRect(20, 150, 380, 160), CRect(1, 1, 1, 1));
+  auto* list = form.Get<UI::CUIListView>(L"List");
+  for (int i = 0; i < 40; ++i) {
+    const DWORD colour = 0xFF000000 | static_cast<DWORD>((45 + i * 5) << 16 | (127 + i * 3) << 8 | (249 - i * 4));
+    list->AddItem(new Swatch(colour), 0);
+  }
+  form.ArrangeAllSubControls();
+  form.Get<UI::CUIScrollViewer>(L"Viewer")->SetVerticalOffset(35);
+  auto* memo = form.Get<UI::CUIMultiEdit>(L"Memo");
+  memo->SetText(L"同步记录 2026-12-10\n上传 3 个文件，下载 1 个文件\nDorv keeps this folder in step\n\n最后一行");
+  memo->Select(8, 20);
+  memo->SetCursor(28);
+  form.Refresh(FALSE, nullptr);
+  EXPECT_TRUE(form.SavePicture(DORV_BUILD_DIR "/scroll-fixture.png"));
+  form.DestroyWindow();
 }
 
 }  // namespace

@@ -15,10 +15,6 @@
 #include "win32/Clipboard.h"
 #include "win32/Imm.h"
 
-#include <juce_graphics/juce_graphics.h>
-
-#include "ui/render/DXCore.h"
-
 namespace {
 
 using display::Desktop;
@@ -359,13 +355,7 @@ TEST(TextListScreenshot, FixtureFormWithEditListAndComboBox) {
       "<Fixture css=\"Win\"><Edit type=\"CUIEditEx\" css=\"Default\"/><Pwd type=\"CUIEditEx\" css=\"Default\"/>"
       "<List type=\"CUIListBox\" css=\"Default\"/><Combo type=\"CUIComboBox\" css=\"Default\"/>"
       "<Bar type=\"CUIProgressBar\" css=\"Default\"/><Slider type=\"CUISlider\" css=\"Default\"/>"
-      "<Tabs type=\"CUITabControl\" css=\"Default\">"
-      "<P1 type=\"CUITabItem\" css=\"Default\"><Header type=\"CUITabItemHeader\">"
-      "<T1 type=\"CUILabel\" css=\"TabTitle\"/></Header></P1>"
-      "<P2 type=\"CUITabItem\" css=\"Default\"><Header type=\"CUITabItemHeader\">"
-      "<T2 type=\"CUILabel\" css=\"TabTitle\"/></Header></P2>"
-      "<P3 type=\"CUITabItem\" css=\"Default\"><Header type=\"CUITabItemHeader\">"
-      "<T3 type=\"CUILabel\" css=\"TabTitle\"/></Header></P3></Tabs></Fixture>";
+      + std::string(uitest::kTabsBuild) + "</Fixture>";
   uitest::Files files = uitest::ShippedTheme(build);
   std::string& skin = files["Theme/Default/Skin.xml"];
   skin.insert(skin.find("</CUIForm>"), "<Win BkColor=\"250, 251, 252\" MinSize=\"10, 10\"/>");
@@ -373,24 +363,13 @@ TEST(TextListScreenshot, FixtureFormWithEditListAndComboBox) {
   UI::CUISkinManager::GetInstance()->InitSkinData();
   FixtureForm form;
   ASSERT_EQ(form.Make(420, 380), 1);
-  const struct {
-    const wchar_t* id;
-    CRect place;  // left, top, width, height
-    CRect padding;
-  } layout[] = {
-      {L"Edit", CRect(20, 20, 170, 28), CRect(6, 3, 6, 3)},  {L"Pwd", CRect(220, 20, 170, 28), CRect(6, 3, 6, 3)},
-      {L"List", CRect(20, 70, 170, 122), CRect(1, 1, 1, 1)}, {L"Combo", CRect(220, 70, 170, 28), CRect(2, 2, 2, 2)},
-      {L"Bar", CRect(20, 214, 170, 8), CRect()},            {L"Slider", CRect(220, 210, 170, 16), CRect()},
-      {L"Tabs", CRect(20, 250, 370, 110), CRect()},
-  };
-  for (const auto& l : layout) {
-    UI::CUIControl* control = form.Get<UI::CUIControl>(l.id);
-    ASSERT_NE(control, nullptr);
-    control->SetAnchorStyle(UI::AnchorTopLeft);
-    control->SetMargin(l.place.left, l.place.top, 0, 0);
-    control->SetSize(l.place.right, l.place.bottom);
-    control->SetPadding(l.padding);
-  }
+  form.Place(L"Edit", CRect(20, 20, 170, 28), CRect(6, 3, 6, 3));
+  form.Place(L"Pwd", CRect(220, 20, 170, 28), CRect(6, 3, 6, 3));
+  form.Place(L"List", CRect(20, 70, 170, 122), CRect(1, 1, 1, 1));
+  form.Place(L"Combo", CRect(220, 70, 170, 28), CRect(2, 2, 2, 2));
+  form.Place(L"Bar", CRect(20, 214, 170, 8));
+  form.Place(L"Slider", CRect(220, 210, 170, 16));
+  form.Place(L"Tabs", CRect(20, 250, 370, 110));
   UI::CUIListBox* list = form.Get<UI::CUIListBox>(L"List");
   for (const wchar_t* text : {L"文档", L"照片", L"音乐", L"视频", L"下载", L"备份", L"项目"}) {
     list->AddItemData(new UI::ListBoxItemData(text));
@@ -403,15 +382,7 @@ TEST(TextListScreenshot, FixtureFormWithEditListAndComboBox) {
   form.Get<UI::CUIProgressBar>(L"Bar")->SetValue(60);
   form.Get<UI::CUISlider>(L"Slider")->SetRange(0, 100);
   form.Get<UI::CUISlider>(L"Slider")->SetValue(30);
-  const wchar_t* titles[] = {L"常规", L"网络", L"高级"};
-  const wchar_t* labels[] = {L"T1", L"T2", L"T3"};
-  for (int i = 0; i < 3; ++i) {
-    UI::CUIControl* title = form.Get<UI::CUIControl>(labels[i]);
-    ASSERT_NE(title, nullptr);
-    title->SetAnchorStyle(UI::DockFill);
-    title->SetText(titles[i], FALSE);
-  }
-  for (const wchar_t* page : {L"P1", L"P2", L"P3"}) form.Get<UI::CUIControl>(page)->SetAnchorStyle(UI::DockFill);
+  form.TitleTabs(L"常规", L"网络", L"高级");
   auto* tabs = form.Get<UI::CUITabControl>(L"Tabs");
   tabs->SetSelected(2);
   form.ArrangeAllSubControls();
@@ -430,12 +401,7 @@ TEST(TextListScreenshot, FixtureFormWithEditListAndComboBox) {
   form.Get<UI::CUIEditEx>(L"Pwd")->SetText(L"secret");
   form.ClickOn(L"Combo");
   form.Refresh(FALSE, nullptr);
-  Desktop::Get().PumpUntilIdle();
-  juce::File out(juce::String(DORV_BUILD_DIR) + "/text-list-fixture.png");
-  out.deleteFile();
-  juce::FileOutputStream stream(out);
-  ASSERT_TRUE(stream.openedOk());
-  EXPECT_TRUE(juce::PNGImageFormat().writeImageToStream(form.GetRenderContext()->GetBackBuffer(), stream));
+  EXPECT_TRUE(form.SavePicture(DORV_BUILD_DIR "/text-list-fixture.png"));
   form.DestroyWindow();
 }
 
