@@ -6,6 +6,7 @@
 #include "ui/animation/AnimationController.h"
 #include "ui/controls/UICaption.h"
 #include "ui/image/ImageConfig.h"
+#include "ui/menu/UIMenu.h"
 #include "ui/render/DXCore.h"
 #include "win32/Cursor.h"
 #include "win32/Gdi.h"
@@ -37,6 +38,8 @@ CUIForm::CUIForm() {
 
 CUIForm::~CUIForm() {
   m_timers.clear();
+  // The open menu and its tree go with the form.
+  ReleaseActiveMenu();
   // While the form is whole: each control's destructor tells the form it goes.
   RemoveAllControlFromMap();
   if (CUIManager* manager = CUIManager::GetInstance()) {
@@ -466,6 +469,17 @@ LRESULT CUIForm::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         return 1;
       }
       break;
+    case WM_CAPTURECHANGED:
+      // Another window took the pointer: the capturing control hears of it and lets go.
+      if (m_pCaptureControl && reinterpret_cast<HWND>(lParam) != m_hWnd) {
+        CUIControl* lost = m_pCaptureControl;
+        m_pCaptureControl = nullptr;
+        lost->OnMouseMessage(WM_CAPTURECHANGED, 0, CPoint());
+      }
+      break;
+    case kMenuEscapeMsg:
+      if (ReleaseActiveMenu()) return 1;
+      break;
     case kAddSubTooltipMsg: return OnAddSubTooltip(wParam, lParam);
     case kRemoveSubTooltipMsg: return OnRemoveSubTooltip(wParam, lParam);
     case WM_SETCURSOR: {
@@ -496,8 +510,17 @@ LRESULT CUIForm::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
   return CWnd::WindowProc(message, wParam, lParam);
 }
 
+int CUIForm::ReleaseActiveMenu() {
+  CUIMenu* menu = m_pActiveMenu;
+  if (!menu) return 0;
+  m_pActiveMenu = nullptr;
+  menu->ReleaseAll();
+  return 1;
+}
+
 LRESULT CUIForm::OnMouseMsg(UINT message, UINT wParam, const CPoint& point) {
   if (m_bClosing) return 1;
+  if (message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN) ReleaseActiveMenu();
   if (m_pCaptureControl) {
     m_pCaptureControl->OnMouseMessage(message, wParam, point);
     return 1;

@@ -24,6 +24,7 @@
 namespace UI {
 
 class AnimationController;
+class CUIMenu;
 class DXCore;
 
 using TimerHandler = fastdelegate::FastDelegate1<UINT>;
@@ -36,6 +37,8 @@ class CUIForm : public CWnd, public CUIControl {
   static constexpr UINT kAnimationTimerId = 14401;
   static constexpr UINT kFocusLostMsg = 4024;
   static constexpr UINT kFocusGainedMsg = 4025;
+  // Posted by the form's popup menu when Escape is pressed in it.
+  static constexpr UINT kMenuEscapeMsg = 10907;
 
   CUIForm();
   // Releases the tree, leaves the form manager and unregisters the form's window class.
@@ -88,6 +91,10 @@ class CUIForm : public CWnd, public CUIControl {
   CUIControl* GetNeedRefreshControl() const { return m_pNeedRefreshControl; }
   // The control that receives every mouse message while it is set.
   void SetCaptureControl(CUIControl* control) { m_pCaptureControl = control; }
+  // The popup menu shown from this form, while it is open. A left or right
+  // press on the form, or Escape in the menu, closes it with its tree.
+  void SetActiveMenu(CUIMenu* menu) { m_pActiveMenu = menu; }
+  CUIMenu* GetActiveMenu() const { return m_pActiveMenu; }
   CUIControl* GetCaptureControl() const { return m_pCaptureControl; }
 
   void AddTABOrder(CUIControl* control) { m_tabOrder.push_back(control); }
@@ -134,6 +141,8 @@ class CUIForm : public CWnd, public CUIControl {
   LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
   LRESULT OnMouseMsg(UINT message, UINT wParam, const CPoint& point);
   LRESULT OnKeyMsg(UINT message, UINT wParam, UINT repeat, UINT flags);
+  // Closes the active menu's chain and releases its tree; 1 when there was one.
+  int ReleaseActiveMenu();
   virtual void OnMouseLeave(UINT, const CPoint&) {}
   void OnPaint(WPARAM wParam);
   virtual void PreModal();
@@ -172,6 +181,7 @@ class CUIForm : public CWnd, public CUIControl {
   // More than one control asked since the last paint: the repaint starts at the root.
   BOOL m_bManyNeedRefresh = FALSE;
   CUIControl* m_pCaptureControl = nullptr;
+  CUIMenu* m_pActiveMenu = nullptr;
   CUIControl* m_pCaption = nullptr;
   DXCore* m_pCore = nullptr;
   AnimationController* m_pAnimationController = nullptr;

@@ -9,6 +9,7 @@
 #include "win32/Metrics.h"
 #include "win32/MouseTracking.h"
 #include "win32/WindowClass.h"
+#include "win32/WindowOps.h"
 #include "win32/WindowSurface.h"
 #include "win32/WindowTable.h"
 
@@ -94,6 +95,9 @@ void Desktop::MouseDown(Button button, int x, int y) {
   const int b = static_cast<int>(button);
   UINT message = kDown[b];
   HWND target = GetCapture() ? GetCapture() : WindowFromPoint(at);
+  // A press on none of the program's windows gives the activation away, as a click on
+  // the desktop or on another program does.
+  if (!target) win32::ActivateNone();
   if (target && !GetCapture()) {
     // The press activates the top-level window first, unless the window declines.
     HWND top = GetAncestor(target, GA_ROOT);

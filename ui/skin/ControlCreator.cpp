@@ -9,6 +9,7 @@
 #include "ui/controls/LabelConfig.h"
 #include "ui/controls/ListBoxConfig.h"
 #include "ui/controls/ListViewConfig.h"
+#include "ui/menu/MenuConfig.h"
 #include "ui/controls/MultiEditConfig.h"
 #include "ui/controls/PageConfig.h"
 #include "ui/controls/PanelConfig.h"
@@ -33,6 +34,13 @@
 #include "ui/controls/UITabControl.h"
 #include "ui/controls/UITabItem.h"
 #include "ui/controls/UIWrapPanel.h"
+#include "ui/photo/ListConfig.h"
+#include "ui/photo/PhotoConfig.h"
+#include "ui/photo/UIGifPhoto.h"
+#include "ui/photo/UIPhotoCxImage.h"
+#include "ui/photo/UIList.h"
+#include "ui/photo/UIListItem.h"
+#include "ui/photo/UIPhotoEx.h"
 #include "ui/skin/FormConfig.h"
 #include "ui/skin/UISkinManager.h"
 
@@ -63,15 +71,15 @@ constexpr BuiltinClass kClasses[] = {
     {L"CUIStackPanel", &Make<CUIStackPanel>},
     {L"CUIDockPanel", &Make<CUIDockPanel>},
     {L"CUIEditEx", &Make<CUIEditEx>},
-    {L"CUIPhoto", nullptr},
-    {L"CUIPhotoEx", nullptr},
-    {L"CUIPhotoCxImage", nullptr},
-    {L"CUIGifPhoto", nullptr},
+    {L"CUIPhoto", &Make<CUIPhoto>},
+    {L"CUIPhotoEx", &Make<CUIPhotoEx>},
+    {L"CUIPhotoCxImage", &Make<CUIPhotoCxImage>},
+    {L"CUIGifPhoto", &Make<CUIGifPhoto>},
     {L"CUITabControl", &Make<CUITabControl>},
     {L"CUITabItem", &Make<CUITabItem>},
     {L"CUITabItemHeader", &Make<CUITabItemHeader>},
-    {L"CUIListItem", nullptr},
-    {L"CUIList", nullptr},
+    {L"CUIListItem", &Make<CUIListItem>},
+    {L"CUIList", &Make<CUIList>},
     {L"CUIListBox", &Make<CUIListBox>},
     {L"CUIComboBox", &Make<CUIComboBox>},
     {L"CUIListBoxItem", &Make<CUIListBoxItem>},
@@ -124,7 +132,16 @@ constexpr BuiltinRecord kRecords[] = {
     {L"CUIProgressBar", &MakeRecord<_ProgressBarConfig>},
     {L"CUISlider", &MakeRecord<_SliderConfig>},
     {L"CUITabControl", &MakeRecord<_TabControlConfig>},
+    {L"CUIMenu", &MakeRecord<_MenuConfig>},
     {L"CUITabItem", &MakeRecord<_TabItemConfig>},
+    // the photo controls
+    {L"CUIPhoto", &MakeRecord<_PhotoConfig>},
+    {L"CUIGifPhoto", &MakeRecord<_PhotoConfig>},
+    {L"CUIPhotoCxImage", &MakeRecord<_PhotoCxImageConfig>},
+    {L"CUIPhotoEx", &MakeRecord<_PhotoExConfig>},
+    // the photo list and its cells
+    {L"CUIList", &MakeRecord<_ListConfig>},
+    {L"CUIListItem", &MakeRecord<_ListItemConfig>},
 };
 
 }  // namespace
