@@ -49,9 +49,13 @@ juce::String FromUtf8(const std::string& text) { return Common::Stdstring_To_Str
 
 }  // namespace
 
-LoginManager::LoginManager() = default;
+LoginManager::LoginManager() : m_alive(std::make_shared<Alive>()) { m_alive->manager = this; }
 
-LoginManager::~LoginManager() { SetExiting(); }
+LoginManager::~LoginManager() {
+  SetExiting();
+  std::lock_guard hold(m_alive->lock);
+  m_alive->manager = nullptr;
+}
 
 void LoginManager::Login(const juce::String& name, const juce::String& password, bool autoLogin, bool useStored) {
   if (m_bLogining.exchange(true)) {
@@ -73,7 +77,7 @@ void LoginManager::Login(const juce::String& name, const juce::String& password,
     request.ip = ip;
   }
   auto* task = new LoginTask(request, true);
-  task->SetResultCallBack(this, &LoginManager::LoginResultCallBack);
+  task->SetResultCallBack(m_alive.get(), &LoginManager::LoginResultCallBack, m_alive);
   m_pCurrentTask = task;
   WriteLog(KeyPoint, "Login", "Begin Logining");
   if (!GetUpThreadsPool()->PostWorkTask(task, true)) {
@@ -125,11 +129,15 @@ int LoginManager::ResultForServiceCode(int code) {
 }
 
 void LoginManager::LoginResultCallBack(void* context, int httpStatus, AuthenReply reply) {
-  static_cast<LoginManager*>(context)->OnLoginResult(httpStatus, reply);
+  auto* alive = static_cast<Alive*>(context);
+  std::lock_guard hold(alive->lock);
+  if (alive->manager) alive->manager->OnLoginResult(httpStatus, reply);
 }
 
 void LoginManager::QueryUserDataCallBack(void* context, const ServerUserInfo* user) {
-  static_cast<LoginManager*>(context)->OnUserData(user);
+  auto* alive = static_cast<Alive*>(context);
+  std::lock_guard hold(alive->lock);
+  if (alive->manager) alive->manager->OnUserData(user);
 }
 
 void LoginManager::OnLoginResult(int httpStatus, const AuthenReply& reply) {
@@ -150,7 +158,7 @@ void LoginManager::OnLoginResult(int httpStatus, const AuthenReply& reply) {
     WriteLog(KeyPoint, "LoginResultCallBack", "Login OK");
     const RequestHeader header(GetProductInfo().ProductName.toStdString(), reply.userId, reply.sid);
     if (!GetDownThreadsPool()->PostWorkTask(
-            new QueryUserDataTask(header, this, &LoginManager::QueryUserDataCallBack), true))
+            new QueryUserDataTask(header, m_alive.get(), &LoginManager::QueryUserDataCallBack, m_alive), true))
       OnUserData(nullptr);  // the pool has ended: the stored quota stands in
     return;
   }

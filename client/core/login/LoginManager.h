@@ -8,8 +8,12 @@
 // themselves and read the result and server codes from the manager.
 //
 // Once the exiting flag is set (the program is ending), a late reply changes
-// nothing and calls nothing.
+// nothing and calls nothing. The pool tasks reach the manager only through a
+// shared alive token: once the destructor has returned, a reply still on its
+// way finds the token empty and touches nothing.
 #include <atomic>
+#include <memory>
+#include <mutex>
 
 #include <juce_core/juce_core.h>
 
@@ -42,9 +46,8 @@ class LoginManager {
   };
 
   LoginManager();
-  // Sets the exiting flag, after the callback that may be running has
-  // returned. A manager must outlive a sign-in it has started: the windows keep
-  // theirs until the program ends.
+  // Empties the alive token, after a callback that may be running has
+  // returned; a sign-in still in flight then reports to nobody.
   ~LoginManager();
   LoginManager(const LoginManager&) = delete;
   LoginManager& operator=(const LoginManager&) = delete;
@@ -73,6 +76,12 @@ class LoginManager {
   static int ResultForServiceCode(int code);
 
  private:
+  // What the pool tasks hold: the manager while it lives, null afterwards.
+  struct Alive {
+    std::recursive_mutex lock;
+    LoginManager* manager = nullptr;
+  };
+
   static void LoginResultCallBack(void* context, int httpStatus, AuthenReply reply);
   static void QueryUserDataCallBack(void* context, const ServerUserInfo* user);
   void OnLoginResult(int httpStatus, const AuthenReply& reply);
@@ -95,6 +104,8 @@ class LoginManager {
   // auto-login flag, callback). Re-entrant: the result callback holds it
   // while it ends the sign-in.
   juce::CriticalSection m_lock;
+
+  std::shared_ptr<Alive> m_alive;
 
   static std::atomic<bool> s_bFirstAccount;
   static std::atomic<bool> s_bFirstLogin;

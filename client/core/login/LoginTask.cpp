@@ -9,8 +9,9 @@
 LoginTask::LoginTask(const AuthenRequest& request, bool hashed)
     : _WORK_TASK("LoginTask"), m_request(request), m_bHashed(hashed) {}
 
-void LoginTask::SetResultCallBack(void* context, LoginResultCallBackFunc callback) {
+void LoginTask::SetResultCallBack(void* context, LoginResultCallBackFunc callback, std::shared_ptr<void> keepAlive) {
   m_pContext = context;
+  m_keepAlive = std::move(keepAlive);
   m_pResultCallBack = callback;
 }
 

@@ -3,6 +3,8 @@
 // and of its storage counters (getUserFilesCount, for the windows), on the
 // Down pool. Each reports to its callback, when one is set, with the values
 // read, or null when the exchange failed or the service's code was not 200.
+#include <memory>
+
 #include "base/WorkTask.h"
 #include "client/core/protocol/FileReplies.h"
 #include "client/core/protocol/RequestHeader.h"
@@ -12,8 +14,14 @@ typedef void (*QueryUserFileDataCallBackFunc)(void* context, const UserFilesCoun
 
 class QueryUserDataTask final : public juce::_WORK_TASK {
  public:
-  QueryUserDataTask(const RequestHeader& header, void* context, QueryUserDataCallBackFunc callback)
-      : _WORK_TASK("QueryUserFileDataTask"), m_header(header), m_pContext(context), m_pCallBack(callback) {}
+  // keepAlive: what context points into, held by the task until it ends.
+  QueryUserDataTask(const RequestHeader& header, void* context, QueryUserDataCallBackFunc callback,
+                    std::shared_ptr<void> keepAlive = {})
+      : _WORK_TASK("QueryUserFileDataTask"),
+        m_header(header),
+        m_pContext(context),
+        m_pCallBack(callback),
+        m_keepAlive(std::move(keepAlive)) {}
 
   int ExecuteWorkTask() override;
 
@@ -21,6 +29,7 @@ class QueryUserDataTask final : public juce::_WORK_TASK {
   RequestHeader m_header;
   void* m_pContext;
   QueryUserDataCallBackFunc m_pCallBack;
+  std::shared_ptr<void> m_keepAlive;
 };
 
 class QueryUserFileDataTask final : public juce::_WORK_TASK {

@@ -68,12 +68,99 @@ class CInitSetForm : public UI::CUIForm {
   bool m_bUseSavedPassword = false;
 
   int GetMode() const { return m_nMode; }
+  UI::CUIPage* GetCurrentPage() const { return m_pCurPage; }
+  CString GetChosenFolder() const { return m_strLocalFolder; }
 
  protected:
   LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+  BOOL OnBuildControlAfter() override;
+  void ArrangeAllSubControls() override;
+  BOOL OnKeyMessage(UINT message, UINT key, UINT repeat, UINT flags) override;
+  afx_msg void OnClose();
+  afx_msg LRESULT OnHelpLink(WPARAM wParam, LPARAM lParam);
+  DECLARE_MESSAGE_MAP()
 
  private:
-  CMainForm* m_pOwner = nullptr;
-  int m_nMode = 0;
+  // Pages and flow.
+  int InitPage(const CString& id);
+  void GoToPage(const CString& id);
+  // Moves from inside a page's own before-next / before-previous handler.
+  void MoveFromPage(UI::CUIPage* page, const CString& target, bool next);
+  void OnBeforeNextPage(UI::CUIPage* page, int& allow);
+  void OnBeforePrevPage(UI::CUIPage* page, int& allow);
+  int OnClick(UI::CUIControl* sender, void* data);
+  int OnPageChanged(UI::CUIControl*, void*) { return 1; }
+  int OnMouseHover(UI::CUIControl* sender, void* data);
+  int OnMouseLeave(UI::CUIControl* sender, void* data);
+  // Enter: the current page's default button; false on pages without one.
+  bool PressDefaultButton();
+  void Finish();
+  void Complete(bool overButton);
+  void AskExit();
+  void PostToOwner(UINT message, WPARAM wParam, LPARAM lParam);
+
+  // Sign-in page.
+  int InitLoginPage();
+  void StartLogin();
+  static void OnLoginDone(void* window);
+  void OnLoginCallBack();
+  void LoginSuccess();
+  void OnUserNameChanged(UI::CUIEditEx* edit);
+  void OnEditFocusChanged(UI::CUIEditEx* edit);
+  void AcceptSuggestion();
+  bool IsSuggestionListShown();
+  void SetEditNormalLook(UI::CUIEditEx* edit);
+  void SetEditErrorLook(UI::CUIEditEx* edit);
+  void EnableLoginFields(BOOL enable);
+
+  // Folder and guide pages.
+  int InitSelectPreSetPage();
+  int InitCustomSetPage();
+  int InitGuidePage(const CString& id);
+  int InitSetCompletePage();
+  void KeepPreviousSetting();
+  void ChooseLocalFolder();
+  void StartFolderStep();
+  static void OnGetServerDirDone(void* window, int status, DirTreeReply* reply);
+  static void OnAddFolderDone(void* window, int status, DirReply* reply);
+  void OnServerDirResult(const DirTreeReply& reply);
+  void OnAddFolderResult(const DirReply& reply);
+  void ShowFolderError(const CString& text);
+  int OnFolderStepDone();
+  int ApplySyncFolder();
+  void CommitSettings();
+  void RememberAccount();
+  void ShowChosenFolder(UI::CUIControl* edit);
+  UI::CUIControl* CurrentNextButton();
+
+  UI::CUIEditEx* m_pUserNameEdit = nullptr;
+  UI::CUIEditEx* m_pPwdEdit = nullptr;
+  UI::CUIEditEx* m_pComputerNameEdit = nullptr;
+  UI::CUIControl* m_pForgetPwdLabel = nullptr;
+  UI::CUIControl* m_pRegisterLabel = nullptr;
+  UI::CUIControl* m_pUsernameTipLabel = nullptr;
+  UI::CUIControl* m_pLoginButton = nullptr;
+  UI::CUIControl* m_pSelectPreSetNext = nullptr;
+  UI::CUIControl* m_pCustomSetNext = nullptr;
+  UI::CUIControl* m_pGuideNext[3] = {};
+  UI::CUIControl* m_pOverButton = nullptr;
+  UI::CUIListBox* m_pAutoChooseList = nullptr;
+  UI::CUIPage* m_pCurPage = nullptr;
+  // The page whose initialiser ran last: a later layout pass leaves it be.
+  UI::CUIPage* m_pInitedPage = nullptr;
+  std::unique_ptr<LoginManager> m_pLoginManager;
+  std::unique_ptr<ServerDirInfo> m_pServerSyncFolder;
   CString m_strStartPage;
+  int m_nMode = 0;
+  bool m_bMerge = false;
+  CMainForm* m_pOwner = nullptr;
+  CString m_strLocalFolder;
+  // A lookup or creation on the Up pool whose answer is still to come. The
+  // pool owns the task; its answer reaches the wizard only through its window.
+  bool m_bFolderRequestPending = false;
+  CString m_strDefaultFolderName;
+  bool m_bSameRoot = false;
+  FolderPicker* m_pFolderPicker = nullptr;
+  // Set while the window closes from inside the folder picker.
+  bool m_bClosing = false;
 };

@@ -2,6 +2,8 @@
 // the local cloud service.
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include <chrono>
 #include <thread>
 
@@ -232,6 +234,19 @@ TEST_F(LoginTest, ExitingBeforeTheReplySilencesTheSignIn) {
   EXPECT_FALSE(GetAccountData()->IsLoggedIn());
   EXPECT_TRUE(GetAccountData()->GetSnapshot().m_sSessionID.isEmpty()) << "no account data was written";
   EXPECT_EQ(Requests("getUser"), 0);
+}
+
+TEST_F(LoginTest, AManagerDeletedWhileItsSignInRunsIsNeverReachedAgain) {
+  Fault("op=APP_AUTHEN&delayMs=300");
+  auto manager = std::make_unique<LoginManager>();
+  AfterLoginWaiter waiter(*manager);
+  manager->Login(kAccount, kPassword, true, false);
+  WaitUntilFaultsTaken();
+  manager.reset();  // the task on the pool still holds its way back
+  FreeThreadsPools();  // the reply arrives and finds nobody
+  EXPECT_EQ(Requests("APP_AUTHEN"), 1);
+  EXPECT_EQ(waiter.Count(), 0);
+  EXPECT_TRUE(GetAccountData()->GetSnapshot().m_sSessionID.isEmpty());
 }
 
 TEST_F(LoginTest, TasksReportOnlyToCallbacksThatAreSet) {

@@ -1,0 +1,213 @@
+// The sign-in wizard against the local cloud service, worked by injected keys
+// on the headless desktop as a user would: sign in, choose the folder, go
+// through the pages to the end. The wizard's owner is a main form whose
+// window only records the messages it is sent.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "ServiceFixture.h"
+#include "TempDir.h"
+#include "client/core/account/ProductInfo.h"
+#include "client/core/context/GlobalContext.h"
+#include "client/sync/SyncLogic.h"
+#include "client/sync/records/SyncRootFolder.h"
+#include "client/windows/AppMessages.h"
+#include "client/windows/MainForm.h"
+#include "client/windows/SyncFolderChecks.h"
+#include "client/windows/wizard/InitSetForm.h"
+#include "common/MutiLanSupport.h"
+#include "common/StringConvert.h"
+#include "display/Desktop.h"
+#include "ui/UIManager.h"
+#include "ui/controls/EditExConfig.h"
+#include "ui/controls/UIEditEx.h"
+#include "ui/controls/UIPage.h"
+#include "ui/skin/UISkinManager.h"
+#include "win32/Launcher.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using display::Desktop;
+
+CString Str(const wchar_t* key) { return Common::CMutiLanSupport::GetInstance()->GetStringViaID(key); }
+
+class WizardEnvironment : public testing::Environment {
+ public:
+  void SetUp() override {
+    const fs::path theme = fs::path(DORV_PROGRAM_FOLDER) / "Theme" / "gdstrings.ini";
+    ASSERT_EQ(Common::CMutiLanSupport::GetInstance()->LoadStringTable(CString(theme.wstring().c_str())), 1);
+    ASSERT_EQ(UI::CUISkinManager::GetInstance()->InitSkinData(), 1);
+    InstallSyncEngine();
+    win32::Launcher::SetMode(win32::Launcher::Mode::Record);
+  }
+};
+const auto* const kEnvironment = testing::AddGlobalTestEnvironment(new WizardEnvironment);
+
+// The messages the wizard sends its owner.
+std::vector<MSG> g_ownerMessages;
+WNDPROC g_ownerProc = nullptr;
+
+LRESULT CALLBACK RecordOwner(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message >= WM_NOTIFY_SECOND_INSTANCE && message <= WM_NOTIFY_OPEN_CREDIT_GUIDE) {
+    g_ownerMessages.push_back(MSG{hwnd, message, wParam, lParam, 0, {}});
+    return 0;
+  }
+  return ::CallWindowProcW(g_ownerProc, hwnd, message, wParam, lParam);
+}
+
+class WizardTest : public signintest::ServiceTest {
+ protected:
+  void SetUp() override {
+    ServiceTest::SetUp();
+    if (const char* home = std::getenv("HOME")) m_oldHome = home;
+    fs::create_directories(m_home / "Documents");
+    setenv("HOME", m_home.c_str(), 1);
+    SyncRootFolder::DeleteInstance();
+    GetGlobalContext()->CreateSyncLogic();
+    g_ownerMessages.clear();
+    m_owner = new CMainForm();
+    ASSERT_EQ(static_cast<UI::CUIForm*>(m_owner)->Create(WS_POPUP, L"WizardOwnerClass", L"owner", nullptr, 0,
+                                                         CRect(0, 0, 1, 1)),
+              1);
+    g_ownerProc = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtrW(m_owner->m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&RecordOwner)));
+  }
+  void TearDown() override {
+    if (m_wizard && ::IsWindow(m_wizardWindow)) {
+      m_wizard->DestroyWindow();
+      static_cast<UI::CUIControl*>(m_wizard)->Release();
+    }
+    Pump();
+    ::SetWindowLongPtrW(m_owner->m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_ownerProc));
+    m_owner->DestroyWindow();
+    static_cast<UI::CUIControl*>(m_owner)->Release();
+    Pump();
+    GetGlobalContext()->StopSyncLogic();
+    SyncRootFolder::DeleteInstance();
+    setenv("HOME", m_oldHome.c_str(), 1);
+    ServiceTest::TearDown();
+  }
+
+  static void Pump() { Desktop::Get().PumpUntilIdle(); }
+  static bool PumpUntil(const std::function<bool()>& done) { return Desktop::Get().PumpUntil(done, 30000); }
+
+  void Open(int mode) {
+    m_wizard = new CInitSetForm(m_owner);
+    ASSERT_EQ(m_wizard->Create(mode, nullptr), 1);
+    m_wizardWindow = m_wizard->m_hWnd;
+    m_wizard->ShowWindow(SW_SHOW);
+    ::SetForegroundWindow(m_wizardWindow);
+    Pump();
+  }
+  CString Page() const {
+    return ::IsWindow(m_wizardWindow) && m_wizard->GetCurrentPage() ? m_wizard->GetCurrentPage()->GetObjectID()
+                                                                      : CString();
+  }
+  UI::CUIEditEx* Edit(const wchar_t* id) { return dynamic_cast<UI::CUIEditEx*>(m_wizard->FindControlRecusive(id)); }
+  static void Type(const wchar_t* text) {
+    Desktop::Get().TypeText(text);
+    Pump();
+  }
+  static void Key(UINT key) {
+    Desktop::Get().KeyPress(key);
+    Pump();
+  }
+  bool OwnerGot(UINT message, WPARAM* wParam = nullptr) const {
+    for (const MSG& m : g_ownerMessages)
+      if (m.message == message) {
+        if (wParam) *wParam = m.wParam;
+        return true;
+      }
+    return false;
+  }
+
+  dorvtest::TempDir m_dir;
+  fs::path m_home = m_dir / "home";
+  std::string m_oldHome;
+  CMainForm* m_owner = nullptr;
+  CInitSetForm* m_wizard = nullptr;
+  HWND m_wizardWindow = nullptr;
+};
+
+TEST_F(WizardTest, AUserSignsInChoosesTheProposedFolderAndFinishesByKeyboardAlone) {
+  Open(0);
+  EXPECT_EQ(Page(), CString(L"LoginPage"));
+  EXPECT_EQ(m_wizard->GetKeyFocusControl(), Edit(L"UserNameEdit")) << "the focus starts in the account edit";
+  const fs::path shots = fs::path(DORV_BUILD_DIR) / "screenshots";
+  fs::create_directories(shots);
+  EXPECT_TRUE(Desktop::Get().CaptureWindow(m_wizardWindow).WritePng((shots / "wizard-signin.png").string()));
+
+  Type(L"alice@example.com");
+  Key(VK_TAB);  // takes the suggestion, then moves on
+  EXPECT_EQ(CString(Edit(L"UserNameEdit")->GetText()), CString(L"alice@example.com"));
+  EXPECT_EQ(m_wizard->GetKeyFocusControl(), Edit(L"PwdEdit"));
+  Type(L"secret");
+  Key(VK_RETURN);
+  ASSERT_TRUE(PumpUntil([&] { return Page() == L"CustomSetPage"; })) << "the sign-in leads to the folder page";
+
+  const fs::path proposed = m_home / "Documents" / Common::CString_to_utf8(Str(L"STRID_INITSETFORMPUBLIC_SYNCFOLDERNAME"));
+  const CString proposedText = Common::String_To_CString(juce::String::fromUTF8(proposed.c_str()));
+  EXPECT_EQ(m_wizard->GetChosenFolder(), proposedText);
+  CString shown = Edit(L"CustomSetLocalSynDirEdit")->GetText();
+  shown.TrimLeft();
+  EXPECT_EQ(shown, proposedText) << "the edit is wide enough for it";
+
+  Key(VK_RETURN);  // the service folder is made, the local one created and checked
+  ASSERT_TRUE(PumpUntil([&] { return Page() == L"NewGuidePage1"; })) << "a first account sees the guide";
+  EXPECT_TRUE(fs::is_directory(proposed));
+  Key(VK_RETURN);
+  EXPECT_EQ(Page(), CString(L"NewGuidePage2"));
+  Key(VK_RETURN);
+  EXPECT_EQ(Page(), CString(L"NewGuidePage3"));
+  Key(VK_RETURN);
+  EXPECT_EQ(Page(), CString(L"SetCompletePage"));
+  SyncRootFolder* root = SyncRootFolder::GetInstance();
+  EXPECT_TRUE(root->IsRootRecordValid());
+  root->Reload();
+  EXPECT_EQ(root->GetRootPath(), juce::String::fromUTF8(proposed.c_str()));
+  EXPECT_GT(root->GetRootFolderID(), 0) << "bound to the folder the service made";
+  EXPECT_EQ(root->GetRootFolderName(), Common::CString_to_String(Str(L"STRID_WEB_FOLDER_NAME")));
+  EXPECT_EQ(root->GetGlobalVersion(), juce::String("0|0"));
+  EXPECT_EQ(GetProductInfo().CurrentUser, juce::String("alice@example.com")) << "the next start signs in by itself";
+
+  Key(VK_RETURN);
+  WPARAM mode = 99;
+  ASSERT_TRUE(PumpUntil([&] { return OwnerGot(WM_NOTIFY_SETUP_DONE, &mode) && !::IsWindow(m_wizardWindow); }));
+  EXPECT_EQ(mode, 0u);
+  EXPECT_TRUE(OwnerGot(WM_NOTIFY_WIZARD_CLOSED));
+  m_wizard = nullptr;  // the closed wizard deleted itself
+}
+
+TEST_F(WizardTest, AWrongPasswordShowsTheServicesErrorWithBothFieldsMarked) {
+  Open(0);
+  Type(L"alice@example.com");
+  Key(VK_TAB);
+  Type(L"wrong-password");
+  Key(VK_RETURN);
+  UI::CUIControl* login = m_wizard->FindControlRecusive(L"LoginButton");
+  ASSERT_TRUE(PumpUntil([&] { return login->IsEnabled() && Page() == L"LoginPage"; }));
+  ASSERT_TRUE(PumpUntil([&] {
+    UI::CUIControl* text = m_wizard->FindControlRecusive(L"TipInfoLabel");
+    return text && text->GetText() == Str(L"STRID_LOGINPAGE_ACCOUNTPWDWRONG");
+  }));
+  for (const wchar_t* id : {L"UserNameEdit", L"PwdEdit"}) {
+    auto* config = dynamic_cast<UI::_EditExConfig*>(Edit(id)->GetSkinConfig(CString()));
+    ASSERT_NE(config, nullptr);
+    EXPECT_EQ(config->m_imageReadonly.m_edge.m_first, CRect(93, 36, 101, 70)) << id;
+  }
+  EXPECT_TRUE(Edit(L"UserNameEdit")->IsEnabled());
+  EXPECT_FALSE(Edit(L"ComputerNameEdit")->IsEnabled());
+  EXPECT_FALSE(OwnerGot(WM_NOTIFY_SETUP_DONE));
+}
+
+TEST_F(WizardTest, TheFolderMissingModeOpensOnTheFolderPage) {
+  Open(3);
+  EXPECT_EQ(Page(), CString(L"CustomSetPage"));
+}
+
+}  // namespace
