@@ -126,6 +126,8 @@ class CMainForm : public UI::CUIForm, public UI::CTrayIconImpl<CMainForm>, publi
 
   // The settings form while it is open (made by the tray menu); owned.
   UI::CUIForm* m_pSetForm = nullptr;
+  // The about box while it runs modally; it lives on the stack of ShowAboutForm.
+  UI::CUIForm* m_pAboutForm = nullptr;
 
   // ISyncNotifyUI: called on engine threads, each returns at once. The tray
   // itself is changed on the window's thread: a call from another thread

@@ -16,9 +16,11 @@
 #include "client/sync/records/SyncRootFolder.h"
 #include "client/sync/status/SyncPathList.h"
 #include "client/sync/status/SyncStatusTracker.h"
+#include "client/windows/AboutForm.h"
 #include "client/windows/MainForm.h"
 #include "client/windows/MenuRecentFile.h"
 #include "client/windows/WebLinks.h"
+#include "client/windows/settings/SetForm.h"
 #include "client/windows/wizard/InitSetForm.h"
 #include "common/AppPaths.h"
 #include "common/MutiLanSupport.h"
@@ -268,12 +270,30 @@ void CMainForm::OnTrayMenuCommand(UI::IMenu* node) {
   }
 }
 
-// SEAM: the settings form joins here once it is on main (bring an open one to
-// the top, else make, create and show a CSetForm).
+// One settings form at a time: an open one comes to the front.
 void CMainForm::ShowSettingsForm() {
-  if (m_pSetForm) m_pSetForm->BringToTop();
+  if (m_pSetForm) {
+    m_pSetForm->BringToTop();
+    return;
+  }
+  auto* form = new CSetForm(this);
+  if (!form->Create()) {
+    ReleaseForm(form);
+    return;
+  }
+  m_pSetForm = form;
+  form->ShowWindow(SW_SHOWNORMAL);
 }
 
-// SEAM: the about box joins here once it is on main (bring an open one to the
-// top, else run a CAboutForm modally and forget it).
-void CMainForm::ShowAboutForm() {}
+// The about box runs modally; a second request while it is up brings it forward.
+void CMainForm::ShowAboutForm() {
+  if (m_pAboutForm) {
+    m_pAboutForm->BringToTop();
+    return;
+  }
+  CAboutForm about;
+  if (!about.Create(this)) return;
+  m_pAboutForm = &about;
+  about.DoModal();
+  m_pAboutForm = nullptr;
+}
