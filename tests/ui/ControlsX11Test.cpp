@@ -75,29 +75,7 @@ class ControlsOnX11 {
     return std::to_string(p.x) + " " + std::to_string(p.y);
   }
   void Xdo(const std::string& args) { ASSERT_EQ(m_server->Xdo(args), 0) << args; }
-  // Gives the Chinese characters keys of their own, as a keyboard layout with
-  // them would: xdotool otherwise lends one spare key to each character in turn
-  // and takes it back, and a busy machine may read a key after it was taken back.
-  bool BindKeys(const std::wstring& characters) {
-    Display* d = XOpenDisplay(m_server->Name().c_str());
-    if (!d) return false;
-    int first = 0;
-    int last = 0;
-    XDisplayKeycodes(d, &first, &last);
-    int perKey = 0;
-    KeySym* map = XGetKeyboardMapping(d, static_cast<KeyCode>(first), last - first + 1, &perKey);
-    size_t next = 0;
-    for (int code = last; code >= first && next < characters.size(); --code) {
-      const KeySym* syms = map + (code - first) * perKey;
-      if (std::any_of(syms, syms + perKey, [](KeySym k) { return k != NoSymbol; })) continue;
-      KeySym sym = 0x1000000 + static_cast<KeySym>(characters[next++]);
-      XChangeKeyboardMapping(d, code, 1, &sym, 1);
-    }
-    XFree(map);
-    XSync(d, False);
-    XCloseDisplay(d);
-    return next == characters.size();
-  }
+  bool BindKeys(const std::wstring& characters) { return m_server->BindKeys(characters); }
 
   std::unique_ptr<x11test::X11Server> m_server;
   display::X11Presenter* m_x11 = nullptr;

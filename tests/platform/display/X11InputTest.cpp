@@ -128,6 +128,7 @@ TEST_F(X11Display, TypedTextArrivesAsCharactersChineseIncluded) {
   EXPECT_EQ(Typed(m_form), L"aB!");
   EXPECT_GE(Recorder::Get().Count(m_form, WM_KEYDOWN), 3);
   Recorder::Get().Clear();
+  ASSERT_TRUE(s_server->BindKeys(L"中文"));
   Xdo("type --delay 20 '中文'");
   ASSERT_TRUE(WaitFor([&] { return Typed(m_form).size() >= 2; }));
   EXPECT_EQ(Typed(m_form), L"中文");

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <vector>
 
@@ -59,6 +60,27 @@ bool X11Server::Geometry(unsigned long window, RECT* rect) const {
   if (ok) *rect = RECT{x, y, x + at.width, y + at.height};
   XCloseDisplay(d);
   return ok;
+}
+
+bool X11Server::BindKeys(const std::wstring& characters) const {
+  Display* d = XOpenDisplay(m_name.c_str());
+  if (!d) return false;
+  int first = 0;
+  int last = 0;
+  XDisplayKeycodes(d, &first, &last);
+  int perKey = 0;
+  KeySym* map = XGetKeyboardMapping(d, static_cast<KeyCode>(first), last - first + 1, &perKey);
+  size_t next = 0;
+  for (int code = last; code >= first && next < characters.size(); --code) {
+    const KeySym* syms = map + (code - first) * perKey;
+    if (std::any_of(syms, syms + perKey, [](KeySym k) { return k != NoSymbol; })) continue;
+    KeySym sym = 0x1000000 + static_cast<KeySym>(characters[next++]);
+    XChangeKeyboardMapping(d, code, 1, &sym, 1);
+  }
+  XFree(map);
+  XSync(d, False);
+  XCloseDisplay(d);
+  return next == characters.size();
 }
 
 }  // namespace x11test

@@ -19,6 +19,10 @@ class X11Server {
   // The screen's pixels, and where an X window lies on it.
   display::Pixels Screen() const;
   bool Geometry(unsigned long window, RECT* rect) const;
+  // Gives `characters` keys of their own, as a keyboard layout with them would:
+  // xdotool otherwise lends one spare key to each character in turn and takes it
+  // back, and a busy machine may read a key after it was taken back.
+  bool BindKeys(const std::wstring& characters) const;
 
  private:
   explicit X11Server(std::unique_ptr<wintest::ChildProcess> process, std::string name)
