@@ -5,8 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -24,7 +22,6 @@
 #include "ui/controls/UITabControl.h"
 #include "ui/controls/UITabItem.h"
 #include "ui/skin/UISkinManager.h"
-#include "win32/MessageQueue.h"
 
 #include <juce_core/juce_core.h>
 
@@ -34,6 +31,7 @@
 namespace {
 
 using display::Desktop;
+using x11test::WaitFor;
 using uitest::FixtureForm;
 
 const std::string kBuild = "<Fixture css=\"Win\"><Edit type=\"CUIEditEx\" css=\"Default\"/>"
@@ -43,17 +41,6 @@ const std::string kBuild = "<Fixture css=\"Win\"><Edit type=\"CUIEditEx\" css=\"
                            "</Notes></Fixture>";
 
 std::string Utf8(const wchar_t* text) { return juce::String(text).toStdString(); }
-
-// Pumps the UI thread until `done`, for the input the X server hands over meanwhile.
-bool WaitFor(const std::function<bool()>& done) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-  for (;;) {
-    Desktop::Get().PumpUntilIdle();
-    if (done()) return true;
-    if (std::chrono::steady_clock::now() >= deadline) return false;
-    win32::MessageQueue::Current()->WaitForInputFor(std::chrono::milliseconds(5));
-  }
-}
 
 class ControlsOnX11 {
  public:

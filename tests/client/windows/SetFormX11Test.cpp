@@ -5,9 +5,7 @@
 // look at.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <filesystem>
-#include <functional>
 #include <string>
 
 #include "TempDir.h"
@@ -24,22 +22,11 @@
 #include "ui/controls/UIListBox.h"
 #include "ui/controls/UITabItem.h"
 #include "ui/skin/UISkinManager.h"
-#include "win32/MessageQueue.h"
 
 namespace {
 
 using display::Desktop;
-
-// Pumps the UI thread until `done`, for the input the X server hands over meanwhile.
-bool WaitFor(const std::function<bool()>& done) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-  for (;;) {
-    Desktop::Get().PumpUntilIdle();
-    if (done()) return true;
-    if (std::chrono::steady_clock::now() >= deadline) return false;
-    win32::MessageQueue::Current()->WaitForInputFor(std::chrono::milliseconds(5));
-  }
-}
+using x11test::WaitFor;
 
 TEST(SetFormX11Test, AUserPicksAProxyTypesItsFieldsAndAppliesWithEnter) {
   auto server = x11test::X11Server::Start();

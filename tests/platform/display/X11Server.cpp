@@ -3,8 +3,12 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <vector>
+
+#include "display/Desktop.h"
+#include "win32/MessageQueue.h"
 
 // Last: Xlib's macros (None, Bool, True) would spoil the headers above.
 #include <X11/Xlib.h>
@@ -81,6 +85,16 @@ bool X11Server::BindKeys(const std::wstring& characters) const {
   XSync(d, False);
   XCloseDisplay(d);
   return next == characters.size();
+}
+
+bool WaitFor(const std::function<bool()>& done) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  for (;;) {
+    display::Desktop::Get().PumpUntilIdle();
+    if (done()) return true;
+    if (std::chrono::steady_clock::now() >= deadline) return false;
+    win32::MessageQueue::Current()->WaitForInputFor(std::chrono::milliseconds(5));
+  }
 }
 
 }  // namespace x11test

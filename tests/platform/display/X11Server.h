@@ -1,6 +1,7 @@
 #pragma once
 // A private X server (Xvfb) for the x11 tests, driven through it with xdotool as a user
 // would, and read back through Xlib.
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -30,5 +31,9 @@ class X11Server {
   std::unique_ptr<wintest::ChildProcess> m_process;
   std::string m_name;
 };
+
+// Pumps the UI thread until `done`, for the input the X server hands over
+// meanwhile; false when it has not come within 10 s.
+bool WaitFor(const std::function<bool()>& done);
 
 }  // namespace x11test
