@@ -8,6 +8,13 @@
 //   transfer_bench [MiB] [repeats]      (default 256 MiB, best of 3)
 //
 // Prints the throughputs of both and their ratio (tasks / curl).
+//
+//   transfer_bench --limit [KiB/s]      (default 100)
+//
+// The bandwidth limits as the settings window applies them: while an upload
+// (a download) runs unlimited, the limit is saved into GlobalConfig and
+// applied at once (ApplyBandwidthLimits, as the main form does on the
+// window's message); the rest of the transfer is timed against the limit.
 #include <stdlib.h>
 
 #include <chrono>
@@ -26,6 +33,7 @@
 #include "DevServer.h"
 #include "TempDir.h"
 #include "base/MyThreadsPool.h"
+#include "client/core/GlobalConfig.h"
 #include "client/core/account/AccountData.h"
 #include "client/core/account/ProductInfo.h"
 #include "client/core/context/ThreadsPools.h"
@@ -36,6 +44,8 @@
 #include "client/core/tasks/FileTasks.h"
 #include "client/core/transfer/FileBlockUpload.h"
 #include "client/core/transfer/FileRangedDownload.h"
+#include "net/ProxySocket.h"
+#include "client/windows/MainForm.h"
 
 namespace fs = std::filesystem;
 
@@ -108,6 +118,73 @@ class Bench {
  public:
   Bench(int64_t size, int repeats) : m_size(size), m_repeats(repeats) {}
 
+  // An upload and a download, each slowed to `kibps` while it runs.
+  void RunLimit(int kibps) {
+    StartClient();
+    ApplyLimits(0, 0);
+    // The first block goes unlimited; the limit comes with its end, and the
+    // second block (512 KiB) is timed.
+    const fs::path upFile = m_dir / "limited-up.bin";
+    const int64_t upSize = FileBlockUpload::kBlockSize + 512 * 1024;
+    WriteRandomFile(upFile, upSize, 7);
+    int64_t id = 0;
+    const TransportToken token = Announce(upFile, "limited-up", id, upSize);
+    FileBlockUpload upload(m_header, token, juce::File(upFile.string()));
+    Clock::time_point start = Clock::now(), limited{};
+    double firstBlockSeconds = 0;
+    int64_t sent = 0;
+    upload.m_onBlockSent = [&](int length) {
+      if (sent == 0) {
+        firstBlockSeconds = Seconds(Clock::now() - start);
+        ApplyLimits(kibps, 0);
+        limited = Clock::now();
+      }
+      sent += length;
+    };
+    if (upload.Run(upSize) != TransferResult::Done) Fail("the limited upload failed");
+    const double upSeconds = Seconds(Clock::now() - limited);
+    Complete(id, upFile);
+    ApplyLimits(0, 0);
+
+    // The first range goes unlimited; the rest (300 KiB) is timed.
+    const fs::path downFile = m_dir / "limited-down.bin";
+    const int64_t downSize = FileRangedDownload::kRangeSize + 300 * 1024;
+    WriteRandomFile(downFile, downSize, 8);
+    const TransportToken upToken = Announce(downFile, "limited-down", id, downSize);
+    FileBlockUpload put(m_header, upToken, juce::File(downFile.string()));
+    if (put.Run(downSize) != TransferResult::Done) Fail("the upload of the file to download failed");
+    Complete(id, downFile);
+    const fs::path target = m_dir / "limited-down-copy.bin";
+    FileRangedDownload download(m_header, DownloadToken(id, downSize), juce::File(target.string()));
+    int64_t written = 0;
+    double firstRangeSeconds = 0;
+    start = Clock::now();
+    download.m_onRangeWritten = [&](int length) {
+      if (written == 0) {
+        firstRangeSeconds = Seconds(Clock::now() - start);
+        ApplyLimits(0, kibps);
+        limited = Clock::now();
+      }
+      written += length;
+    };
+    if (download.Run(downSize) != TransferResult::Done) Fail("the limited download failed");
+    const double downSeconds = Seconds(Clock::now() - limited);
+    if (Md5Of(target) != Md5Of(downFile)) Fail("the limited download differs");
+    ApplyLimits(0, 0);
+
+    auto kib = [](int64_t bytes, double seconds) { return static_cast<double>(bytes) / 1024.0 / seconds; };
+    std::printf("limit %d KiB/s, applied while the transfer runs\n", kibps);
+    std::printf("upload    before %10.1f KiB/s   after %8.1f KiB/s (%.0f%% of the limit, %lld bytes in %.2f s)\n",
+                kib(FileBlockUpload::kBlockSize, firstBlockSeconds), kib(upSize - FileBlockUpload::kBlockSize, upSeconds),
+                100.0 * kib(upSize - FileBlockUpload::kBlockSize, upSeconds) / kibps,
+                static_cast<long long>(upSize - FileBlockUpload::kBlockSize), upSeconds);
+    std::printf("download  before %10.1f KiB/s   after %8.1f KiB/s (%.0f%% of the limit, %lld bytes in %.2f s)\n",
+                kib(FileRangedDownload::kRangeSize, firstRangeSeconds),
+                kib(downSize - FileRangedDownload::kRangeSize, downSeconds),
+                100.0 * kib(downSize - FileRangedDownload::kRangeSize, downSeconds) / kibps,
+                static_cast<long long>(downSize - FileRangedDownload::kRangeSize), downSeconds);
+  }
+
   void Run() {
     StartClient();
     const fs::path tasksFile = m_dir / "tasks.bin";
@@ -134,6 +211,20 @@ class Bench {
   }
 
  private:
+  // What the settings window's apply does with the limits (0: none), then
+  // what the main form does on its message.
+  static void ApplyLimits(int upKibps, int downKibps) {
+    GlobalConfig* config = GetGlobalConfig();
+    config->m_bBandWidthLimit = upKibps > 0 || downKibps > 0 ? 1 : 0;
+    config->m_nUploadLimit = upKibps > 0 ? upKibps : 9999;
+    config->m_nDownloadLimit = downKibps > 0 ? downKibps : 9999;
+    SaveGlobalConfig(*config);
+    ApplyBandwidthLimits();
+    // One direction limited: the other goes as fast as it can.
+    if (upKibps <= 0) Net::ProxySocket::SetUploadSpeedLimit(-1);
+    if (downKibps <= 0) Net::ProxySocket::SetDownloadSpeedLimit(-1);
+  }
+
   void Print(const char* what, double tasks, double curl) {
     std::printf("%-8s tasks %8.1f MiB/s   curl %8.1f MiB/s   ratio %.2f\n", what, MiBps(m_size, tasks),
                 MiBps(m_size, curl), curl / tasks);
@@ -169,9 +260,10 @@ class Bench {
   }
 
   // createFile and the upload token of new content; the file's id.
-  TransportToken Announce(const fs::path& file, const std::string& name, int64_t& id) {
+  TransportToken Announce(const fs::path& file, const std::string& name, int64_t& id, int64_t size = -1) {
+    if (size < 0) size = m_size;
     const FileReply created = RunUp<SyncUploadCreateTask>(
-        CreateFileRequest(m_header, -1, m_header.userId, 0, Md5Of(file), static_cast<int>(m_size), -1, name, "", "",
+        CreateFileRequest(m_header, -1, m_header.userId, 0, Md5Of(file), static_cast<int>(size), -1, name, "", "",
                           false, 1, 0, true, true));
     if (created.code != 200 || created.type != 0) Fail("createFile: " + std::to_string(created.code));
     id = created.file.id;
@@ -235,9 +327,10 @@ class Bench {
     return seconds;
   }
 
-  TransportToken DownloadToken(int64_t id) {
+  TransportToken DownloadToken(int64_t id, int64_t size = -1) {
+    if (size < 0) size = m_size;
     const TransportTokenReply token = RunUp<DownloadFileTokenTask>(
-        DownloadFileControlRequest(m_header, id, m_header.userId, static_cast<int>(m_size), "", ""));
+        DownloadFileControlRequest(m_header, id, m_header.userId, static_cast<int>(size), "", ""));
     if (token.code != 200) Fail("downloadFileControl: " + std::to_string(token.code));
     return token.token;
   }
@@ -293,7 +386,10 @@ class Bench {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const int64_t mib = argc > 1 ? std::atoll(argv[1]) : 256;
+  const bool limit = argc > 1 && std::string(argv[1]) == "--limit";
+  const int kibps = limit && argc > 2 ? std::atoi(argv[2]) : 100;
+  if (limit && (kibps < 1 || kibps > 9999)) Fail("usage: transfer_bench --limit [KiB/s from 1 to 9999]");
+  const int64_t mib = !limit && argc > 1 ? std::atoll(argv[1]) : 256;
   const int repeats = argc > 2 ? std::atoi(argv[2]) : 3;
   if (mib <= 0 || mib >= 2048 || repeats <= 0) Fail("usage: transfer_bench [MiB below 2048] [repeats]");
   // The program's folders (log, databases) in a temporary folder of their own.
@@ -302,7 +398,10 @@ int main(int argc, char** argv) {
     setenv(variable, home.path().c_str(), 1);
   {
     Bench bench(mib * 1024 * 1024, repeats);
-    bench.Run();
+    if (limit)
+      bench.RunLimit(kibps);
+    else
+      bench.Run();
   }
   FreeThreadsPools();
   return 0;
