@@ -1,5 +1,6 @@
 #include "client/sync/SyncLogic.h"
 
+#include <algorithm>
 #include <deque>
 
 #include "base/MyThreadsPool.h"
@@ -452,6 +453,38 @@ void SyncLogic::PauseOrContinueSync() {
 
 void SyncLogic::AfterChangeBindRootPath() {
   WriteLog(KeyPoint, "", "Begin After Change Bind Root Path");
+  // Nothing may go on working on the old root once the new one is stored: a
+  // walk, a watch or an operation begun there would otherwise write rows of
+  // the old root into the new tables, or touch the old folder for the new
+  // root. The workflow is told to end (its pull is cancelled) and the pumps to
+  // start nothing new; then the queues are emptied, and the caller re-binds
+  // only after every operation still running has ended. The next workflow
+  // lets the pumps go again.
+  m_workflowTask.signalThreadShouldExit();
+  {
+    std::lock_guard guard(m_currentPullLock);
+    if (m_pStartupPull) m_pStartupPull->m_bCancel.store(true);
+  }
+  SetPumpsPaused(true);
+  std::array<juce::uint64, 5> waits{};
+  const auto pumps = Pumps();
+  for (size_t i = 0; i < pumps.size(); ++i)
+    if (pumps[i]) waits[i] = pumps[i]->GetWaitCount();
+  // One time limit for all of it.
+  const juce::uint32 deadline = juce::Time::getMillisecondCounter() + kRebindQuietMs;
+  auto left = [deadline] { return std::max(0, static_cast<int>(deadline - juce::Time::getMillisecondCounter())); };
+  if (!m_workflowTask.waitForThreadToExit(left()))
+    WriteLog(ErrorLog, "SyncLogic::AfterChangeBindRootPath", "The workflow did not end in time");
+  StopAndClear(false);
+  // A pump that begins a wait after the pause has ended the operation it ran.
+  for (size_t i = 0; i < pumps.size(); ++i) {
+    if (!pumps[i] || pumps[i]->m_bStop.load() || !pumps[i]->isThreadRunning()) continue;
+    pumps[i]->Wake();
+    pumps[i]->WaitForWaitNumber(waits[i] + 1, left());
+    if (pumps[i]->GetWaitCount() <= waits[i])
+      WriteLog(ErrorLog, "SyncLogic::AfterChangeBindRootPath", "A pump did not end its operation in time");
+  }
+  // What the stopped work may have queued meanwhile goes too.
   StopAndClear(false);
   WriteLog(KeyPoint, "", "End After Change Bind Root Path");
 }

@@ -76,7 +76,11 @@ class SyncLogic {
   // The workflow itself (thread "InitLogicWorkFlow"; tests may call it).
   void RunStartupWorkflow();
   void PauseOrContinueSync();
+  // Stops and clears the engine for a new sync root: the workflow ends, the
+  // pumps end their running operations and start no new one until the next
+  // workflow, every queue is emptied. Waits up to kRebindQuietMs in all.
   void AfterChangeBindRootPath();
+  static constexpr int kRebindQuietMs = 20000;
   void ChangeAccount();
   void StopAndClear(bool restartLink);
 

@@ -5,14 +5,17 @@
 #include <string>
 
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "client/core/account/AccountData.h"
 #include "client/core/protocol/ServerDirInfo.h"
+#include "client/sync/records/SyncRootFolder.h"
 #include "client/windows/DorvMessageBox.h"
 #include "common/MutiLanSupport.h"
 #include "common/NumberText.h"
 #include "common/PathText.h"
+#include "common/StringConvert.h"
 #include "win32/NativePath.h"
 #include "win32/FindFile.h"
 
@@ -25,7 +28,7 @@ constexpr int kWarningIcon = 1;
 // Recomputed by every CheckSyncFolder, read by the walk.
 int g_nFileAllowance = 0;
 
-enum class Refusal { SystemFolder, TooManyFiles, TooDeep };
+enum class Refusal { SystemFolder, TooManyFiles, TooDeep, Link, NotWritable, Nested };
 
 CString Text(const wchar_t* id) { return Common::CMutiLanSupport::GetInstance()->GetStringViaID(id); }
 
@@ -73,6 +76,9 @@ int ShowRefusal(Refusal refusal, CWnd* owner) {
       {L"STRID_SYSTEMSETUPDIRFORM_TIETLE", L"InnerPanelSystemSetupDir"},
       {L"STRID_FILETOOMANYFORM_TIETLE", L"InnerPanelFileTooMany"},
       {L"STRID_DIRLEVELTOODEEPFORM_TIETLE", L"InnerPanelDirLevelTooDeep"},
+      {L"STRID_SYSTEMSETUPDIRFORM_TIETLE", L"InnerPanelSyncDirLink"},
+      {L"STRID_SYSTEMSETUPDIRFORM_TIETLE", L"InnerPanelSyncDirReadOnly"},
+      {L"STRID_SYSTEMSETUPDIRFORM_TIETLE", L"InnerPanelSyncDirNested"},
   };
   const Message& message = kMessages[static_cast<int>(refusal)];
   CDorvMessageBox box;
@@ -104,10 +110,54 @@ bool IsSystemFolderForSync(const CString& path) {
   return IsSystemLocation(Normal(real), realHome);
 }
 
+bool IsLinkFolderForSync(const CString& path) {
+  if (path.IsEmpty()) return false;
+  std::string native = NativePath(path);
+  while (native.size() > 1 && native.back() == '/') native.pop_back();
+  struct stat info {};
+  return ::lstat(native.c_str(), &info) == 0 && S_ISLNK(info.st_mode);
+}
+
+bool IsWritableFolderForSync(const CString& path) {
+  const std::string native = NativePath(path);
+  struct stat info {};
+  if (native.empty() || ::stat(native.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return false;
+  if (::access(native.c_str(), W_OK | X_OK) != 0) return false;
+  // The super-user passes access() whatever the mode says; a folder whose
+  // mode denies writing is still one the user keeps from being written.
+  if (::geteuid() != 0) return true;
+  const mode_t writable = info.st_uid == 0 ? S_IWUSR : (S_IWUSR | S_IWGRP | S_IWOTH);
+  return (info.st_mode & writable) != 0;
+}
+
+bool AreSyncFoldersNested(const CString& one, const CString& other) {
+  if (one.IsEmpty() || other.IsEmpty()) return false;
+  // Compared as the folders they are, so that a link on the way hides nothing.
+  auto real = [](const CString& path) {
+    std::error_code error;
+    const std::filesystem::path normal = Normal(NativePath(path));
+    const std::filesystem::path resolved = std::filesystem::weakly_canonical(normal, error);
+    return error ? normal : Normal(resolved);
+  };
+  const std::filesystem::path a = real(one), b = real(other);
+  if (a == b) return false;
+  auto within = [](const std::filesystem::path& inner, const std::filesystem::path& outer) {
+    auto i = inner.begin();
+    for (auto o = outer.begin(); o != outer.end(); ++o, ++i)
+      if (i == inner.end() || *i != *o) return false;
+    return true;
+  };
+  return within(a, b) || within(b, a);
+}
+
 int GetSyncFolderFileAllowance() { return g_nFileAllowance; }
 
 int CheckSyncFolder(CString path, CWnd* owner) {
   if (IsSystemFolderForSync(path)) return ShowRefusal(Refusal::SystemFolder, owner);
+  if (IsLinkFolderForSync(path)) return ShowRefusal(Refusal::Link, owner);
+  if (!IsWritableFolderForSync(path)) return ShowRefusal(Refusal::NotWritable, owner);
+  const CString root = Common::String_To_CString(SyncRootFolder::GetInstance()->GetRootPath());
+  if (AreSyncFoldersNested(path, root)) return ShowRefusal(Refusal::Nested, owner);
   const UserConfigInfo config = GetAccountData()->GetUserConfig();
   g_nFileAllowance = std::max(0, config.UC_FilesTotalNumLimit - config.UC_FileCount);
   int count = 0;

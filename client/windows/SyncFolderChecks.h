@@ -5,6 +5,11 @@
 // folder and the service folder already hold content. Each refusal tells the
 // user why in a message box owned by the caller's window. UI thread only.
 //
+// Besides, a folder is refused that is itself a symbolic link (the engine
+// never follows one), that this user cannot write into (downloads could not
+// land), or that lies inside the current sync root or holds it (the old
+// root's files would sync into the new one, or the new root's into itself).
+//
 // System locations on this platform: the file-system root, the system folders
 // /bin /boot /dev /etc /lib* /proc /run /sbin /sys /usr /var and everything
 // below them (compared by whole path components, with their case, also after
@@ -27,8 +32,15 @@ int CheckFolderMerge(CString path, const ServerDirInfo* serverFolder, CWnd* owne
 // True when the folder holds nothing but "desktop.ini", or cannot be listed.
 bool IsFolderEmptyForSync(CString path);
 
-// The system-location test of CheckSyncFolder, without the message.
+// The tests of CheckSyncFolder, without the message.
 bool IsSystemFolderForSync(const CString& path);
+// The folder itself (not a folder above it) is a symbolic link.
+bool IsLinkFolderForSync(const CString& path);
+// An existing folder that this process may create files in; for the
+// super-user, one whose mode also grants writing.
+bool IsWritableFolderForSync(const CString& path);
+// One folder lies strictly inside the other, compared after resolving links.
+bool AreSyncFoldersNested(const CString& one, const CString& other);
 // The files the signed-in account may still add (its file-number limit less
 // its file count, at least 0), as computed by the last CheckSyncFolder.
 int GetSyncFolderFileAllowance();

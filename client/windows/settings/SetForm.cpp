@@ -9,6 +9,7 @@
 #include "client/sync/status/SyncStatusTracker.h"
 #include "client/windows/AppMessages.h"
 #include "client/windows/DorvMessageBox.h"
+#include "client/windows/FolderPicker.h"
 #include "client/windows/TableFormat.h"
 #include "common/AppPaths.h"
 #include "common/MutiLanSupport.h"
@@ -189,7 +190,9 @@ void CSetForm::UpdatePathTexts() {
   }
   if (state == kEngineFolderToChoose || !SyncRootFolder::GetInstance()->IsRootRecordValid()) return;
   if (UI::CUIControl* edit = FindControlRecusive(L"LocalSynFolderEdit")) {
-    CString path = Common::String_To_CString(SyncRootFolder::GetInstance()->GetRootPath());
+    // A folder chosen and not applied yet is shown in place of the root.
+    CString path = m_strPendingSyncFolder.IsEmpty() ? Common::String_To_CString(SyncRootFolder::GetInstance()->GetRootPath())
+                                                    : m_strPendingSyncFolder;
     LOGFONTW font{};
     if (StyleFont(edit, font)) Common::PathCompactPathInCommon(this, path, font, edit->GetBounds().Width());
     SetText(L"LocalSynFolderEdit", L" " + path);
@@ -207,6 +210,9 @@ int CSetForm::OnClick(UI::CUIControl* sender, void*) {
   } else if (IsId(sender, L"ChangeAccountButton")) {
     ReportUsageEvent("default", "switch_user_account");
     OnChangeAccount();
+  } else if (IsId(sender, L"SetAgainButton") || IsId(sender, L"LocalSynFolderButton")) {
+    ReportUsageEvent("default", "reset_setting");
+    OnChangeSyncFolder();
   } else if (IsId(sender, L"TestProxyButton")) {
     OnProxyTest();
   } else if (sender->GetType() == L"CUICheckBox") {
@@ -247,6 +253,8 @@ LRESULT CSetForm::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CLOSE:
       m_proxyTest.Abandon();
+      m_serverDir.Abandon();
+      if (m_pFolderPicker) m_pFolderPicker->m_bCancelled = true;
       if (m_pMainForm) ::PostMessageW(m_pMainForm->GetSafeHwnd(), WM_NOTIFY_SETFORM_CLOSED, 0, 0);
       break;
     case WM_LBUTTONDOWN:
@@ -260,6 +268,9 @@ LRESULT CSetForm::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case kProxyTestDoneMsg:
       OnProxyTestAnswer(wParam);
+      return 0;
+    case kServerDirDoneMsg:
+      OnServerDirAnswer(wParam);
       return 0;
     default: break;
   }
@@ -320,7 +331,12 @@ int CSetForm::OnConfirm() {
   SaveGlobalConfig(*config);
   if (m_pMainForm) ::PostMessageW(m_pMainForm->GetSafeHwnd(), WM_NOTIFY_BANDWIDTH_CHANGED, 0, 0);
 
+  const bool rebound = RebindSyncFolder();
   PostMessage(WM_SYSCOMMAND, SC_CLOSE, 0);
+  if (rebound && m_pMainForm) {
+    ::PostMessageW(m_pMainForm->GetSafeHwnd(), WM_NOTIFY_SETFORM_CLOSED, 0, 0);
+    ::PostMessageW(m_pMainForm->GetSafeHwnd(), WM_NOTIFY_SETUP_DONE, 2, m_bMerge);
+  }
   return 1;
 }
 

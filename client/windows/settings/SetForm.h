@@ -10,10 +10,14 @@
 //
 // The proxy test and the server-folder look-up run on the Stat pool while the
 // window keeps pumping; each has a time limit, and its answer comes back as a
-// message. UI thread only.
+// message. A new sync folder is chosen with the folder picker, checked, and
+// bound by apply: the engine is stopped and cleared, the root re-bound, and
+// the main form starts the engine on the new folder. UI thread only.
 #include <memory>
 #include <optional>
+#include <vector>
 
+#include "client/core/protocol/ServerDirInfo.h"
 #include "client/windows/settings/BackgroundRequest.h"
 #include "ui/UIForm.h"
 
@@ -25,7 +29,7 @@ class CUICheckBox;
 class CUIComboBox;
 class CUIEditEx;
 }  // namespace UI
-struct ServerDirInfo;
+class FolderPicker;
 
 class CSetForm : public UI::CUIForm {
  public:
@@ -37,6 +41,9 @@ class CSetForm : public UI::CUIForm {
   // The answer of the proxy test (wParam: its ticket) and the timer of its limit.
   static constexpr UINT kProxyTestDoneMsg = WM_USER + 0x570;
   static constexpr UINT kProxyTestTimer = 1201;
+  // The answer of the server-folder look-up (wParam: its ticket) and its limit.
+  static constexpr UINT kServerDirDoneMsg = WM_USER + 0x571;
+  static constexpr UINT kServerDirTimer = 1202;
 
   // mainForm: the window told of closing, apply and change of account; may be null.
   explicit CSetForm(CWnd* mainForm);
@@ -53,6 +60,15 @@ class CSetForm : public UI::CUIForm {
   // Apply: 0 when the form stays open (a proxy without address or port).
   int OnConfirm();
   int OnChangeAccount();
+  // Picks a folder; when the server folder is not known yet, looks it up off
+  // this thread first and goes on with the answer. Always 1 (0: refused by
+  // the folder checks, which told the user).
+  int OnChangeSyncFolder();
+  // The look-up's answer: the reply's code (-1 without an answer) and the
+  // service root's folders.
+  void OnGetServerDirDone(int status, const std::vector<ServerDirInfo>& folders);
+  bool IsServerDirRequestRunning() const { return m_serverDir.IsPending(); }
+  const CString& GetPendingSyncFolder() const { return m_strPendingSyncFolder; }
 
   void InitAccountSection();
   void UpdatePathTexts();
@@ -96,6 +112,14 @@ class CSetForm : public UI::CUIForm {
   void OnProxyTestAnswer(WPARAM ticket);
   void OnProxyTestTimeout(UINT id);
   void EndProxyTest(bool ok, int type);
+  void OnServerDirAnswer(WPARAM ticket);
+  void OnServerDirTimeout(UINT id);
+  void EndServerDirRequest();
+  // The chosen folder checked and made pending; the return of OnChangeSyncFolder.
+  int AcceptSyncFolder(const CString& path);
+  void ShowFolderError(const wchar_t* key);
+  // Applies a pending sync folder: true when the root was re-bound.
+  bool RebindSyncFolder();
   void SetText(const wchar_t* id, const CString& text);
   void EnableControl(const wchar_t* id, BOOL enable);
   void Repaint();
@@ -118,6 +142,15 @@ class CSetForm : public UI::CUIForm {
   CString m_strPendingSyncFolder;
   std::unique_ptr<ServerDirInfo> m_pPendingServerDir;
   BYTE m_bMerge = 0;
+  // The folder picker while it is open.
+  FolderPicker* m_pFolderPicker = nullptr;
+  // The server-folder look-up in flight, with the folder it was asked for.
+  struct ServerDirAnswer {
+    int status = -1;
+    std::vector<ServerDirInfo> folders;
+  };
+  BackgroundRequest<ServerDirAnswer> m_serverDir;
+  CString m_strFolderAwaitingServer;
   CString m_strAutoRunCmd;
   // The program file that the command starts.
   CString m_strProgram;

@@ -77,6 +77,49 @@ TEST(SyncFolderChecksTest, SystemLocationsAreRefusedByWholePathComponents) {
     EXPECT_EQ(IsSystemFolderForSync(CString(c.path.c_str())), c.refused) << c.path;
 }
 
+TEST(SyncFolderChecksTest, FoldersAreNestedByWholeComponentsAfterResolvingLinks) {
+  dorvtest::TempDir dir;
+  fs::create_directories(dir / "root" / "sub");
+  fs::create_directories(dir / "rootx");
+  fs::create_directory_symlink(dir / "root", dir / "alias");
+  const CString root = Wide(dir / "root");
+  const struct {
+    fs::path other;
+    bool nested;
+  } cases[] = {
+      {dir / "root" / "sub", true},
+      {dir / "root" / "sub" / "missing", true},
+      {dir.path(), true},
+      {dir / "alias" / "sub", true},  // through a link to the root
+      {dir / "root" / "sub" / "..", false},  // the root itself
+      {dir / "root", false},
+      {dir / "alias", false},  // a link to the root is the root
+      {dir / "rootx", false},  // a sibling whose name begins alike
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(AreSyncFoldersNested(Wide(c.other), root), c.nested) << c.other;
+    EXPECT_EQ(AreSyncFoldersNested(root + L"/", Wide(c.other)), c.nested) << c.other;
+  }
+  EXPECT_FALSE(AreSyncFoldersNested(root, CString()));  // no current root
+}
+
+TEST(SyncFolderChecksTest, ALinkOrAFolderNobodyMayWriteIsNoSyncFolder) {
+  dorvtest::TempDir dir;
+  fs::create_directories(dir / "real");
+  fs::create_directory_symlink(dir / "real", dir / "link");
+  EXPECT_TRUE(IsLinkFolderForSync(Wide(dir / "link")));
+  EXPECT_TRUE(IsLinkFolderForSync(Wide(dir / "link") + L"/"));
+  EXPECT_FALSE(IsLinkFolderForSync(Wide(dir / "real")));
+  EXPECT_FALSE(IsLinkFolderForSync(Wide(dir / "link" / "missing")));
+  EXPECT_TRUE(IsWritableFolderForSync(Wide(dir / "real")));
+  EXPECT_FALSE(IsWritableFolderForSync(Wide(dir / "missing")));
+  Touch(dir / "file");
+  EXPECT_FALSE(IsWritableFolderForSync(Wide(dir / "file")));
+  fs::permissions(dir / "real", fs::perms::owner_read | fs::perms::owner_exec);
+  EXPECT_FALSE(IsWritableFolderForSync(Wide(dir / "real")));
+  fs::permissions(dir / "real", fs::perms::owner_all);
+}
+
 TEST(SyncFolderChecksTest, AFolderWithOnlyDesktopIniOrNothingIsEmpty) {
   dorvtest::TempDir dir;
   EXPECT_TRUE(IsFolderEmptyForSync(Wide(dir / "missing")));
