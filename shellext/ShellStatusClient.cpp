@@ -100,17 +100,12 @@ bool ShellStatusClient::ConnectStatusPipe() {
 }
 
 // The server answers at once; one that has taken the connection and then hangs must
-// not hold Explorer's thread, so the reply is awaited for a bounded time only.
+// not hold Explorer's thread, so the reply is awaited for a bounded time only. The
+// wait ends as soon as the reply is written (or the server has gone).
 bool ShellStatusClient::WaitForReply() {
-  ULONGLONG start = GetTickCount64();
-  for (;;) {
-    DWORD available = 0;
-    if (!PeekNamedPipe(m_pipe, nullptr, 0, nullptr, &available, nullptr)) return false;
-    if (available > 0) return true;
-    ULONGLONG waited = GetTickCount64() - start;
-    if (waited >= kReplyWaitMs) return false;
-    Sleep(waited < 2 ? 0 : 1);  // the reply usually comes within a few microseconds
-  }
+  DWORD available = 0;
+  return win32::WaitForPipeInput(m_pipe, kReplyWaitMs) &&
+         PeekNamedPipe(m_pipe, nullptr, 0, nullptr, &available, nullptr) && available > 0;
 }
 
 bool ShellStatusClient::QueryFileStatus(const wchar_t* path, StatusPipeReply* reply) {

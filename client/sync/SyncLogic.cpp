@@ -43,6 +43,10 @@
 namespace {
 
 constexpr int kFileAdded = 1, kFileDeleted = 2, kFileChanged = 3;
+// File downloads that run at once: fewer than the Down pool's five threads,
+// which carry their ranges. Each spends most of its time waiting for the
+// service and for its file to reach the disk.
+constexpr size_t kDownloadsInFlight = 4;
 
 // The watcher announces the root it watches through the status cache, so
 // that the shell shows overlays below it.
@@ -139,7 +143,10 @@ void SyncLogic::CreateSyncWorkers() {
   if (!m_pTaskDispatcher) m_pTaskDispatcher = std::make_unique<SyncTaskDispatcher>();
   GetProgramChangeIgnoreList();
   if (!m_pUpTaskManager) m_pUpTaskManager = std::make_unique<SyncUpTaskManager>(m_pTaskDispatcher.get());
-  if (!m_pDownTaskManager) m_pDownTaskManager = std::make_unique<SyncDownTaskManager>(m_pTaskDispatcher.get());
+  if (!m_pDownTaskManager) {
+    m_pDownTaskManager = std::make_unique<SyncDownTaskManager>(m_pTaskDispatcher.get());
+    m_pDownTaskManager->SetDownloadsInFlight(kDownloadsInFlight);
+  }
 
   // Each pump is made paused and started at once, named after its class.
   auto make = [](auto& pump, const char* name, auto* manager) {

@@ -1,21 +1,26 @@
 #include "win32/NamedPipe.h"
 
 #include <fcntl.h>
+#include <linux/futex.h>
 #include <linux/sockios.h>
 #include <poll.h>
+#include <sys/epoll.h>
 #include <sys/ioctl.h>
+#include <sys/mman.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
-#include <chrono>
+#include <climits>
 #include <cstring>
 #include <cwctype>
 #include <map>
 #include <mutex>
 #include <set>
-#include <thread>
 #include <vector>
 
 #include "win32/Clock.h"
@@ -29,6 +34,24 @@ constexpr wchar_t kPipePrefix[] = L"\\\\.\\pipe\\";
 constexpr size_t kPipePrefixLength = 9;
 constexpr int kSlots = 255;             // bytes 0-254 of the slot file: one per instance
 constexpr off_t kTimeoutOffset = 256;   // the server's default time-out, 4 bytes
+constexpr off_t kFreedOffset = 260;     // counts instances made free, 4 bytes (a futex word)
+constexpr off_t kSlotsFileSize = 264;
+// The longest a blocking wait sleeps before it looks at the process clock again
+// (a test's manual clock moves without waking it) and, for a pipe's waiters,
+// whether the server has gone without a word (a process that died).
+constexpr int kWaitSliceMs = 100;
+
+// The milliseconds a blocking wait may sleep now towards `deadline` of the
+// process clock, at most one slice; 0 once the deadline has passed.
+int SliceUntil(ULONGLONG deadline) {
+  ULONGLONG now = win32::CurrentClock().NowMs();
+  if (now >= deadline) return 0;
+  return static_cast<int>(std::min<ULONGLONG>(deadline - now, kWaitSliceMs));
+}
+
+long Futex(void* word, int op, uint32_t value, const timespec* timeout) {
+  return ::syscall(SYS_futex, word, op, value, timeout, nullptr, 0);
+}
 
 // The pipe's own name in lower case (pipe names ignore case), or empty when `path`
 // is no pipe name.
@@ -169,21 +192,48 @@ class Connection {
     }
   }
 
-  // Returns once the other end has read everything written, or has gone. The
-  // other end usually reads at once: the first checks only yield the processor.
+  // Returns once the other end has read everything written, or has gone. Each
+  // message the other end takes (or drops by closing) wakes the writer's
+  // socket; an edge-triggered wait sees every such wake-up, also one that comes
+  // between the look at the queue and the wait.
   BOOL Flush() {
     if (m_fd < 0) {
       SetLastError(ERROR_PIPE_NOT_CONNECTED);
       return FALSE;
     }
-    for (int round = 0;; ++round) {
-      int unread = 0;
-      if (::ioctl(m_fd, SIOCOUTQ, &unread) != 0 || unread == 0) return TRUE;
-      if (round < 200) {
-        std::this_thread::yield();
+    if (Unread() == 0) return TRUE;
+    int watch = ::epoll_create1(EPOLL_CLOEXEC);
+    epoll_event interest{};
+    interest.events = EPOLLOUT | EPOLLET;
+    if (watch >= 0 && ::epoll_ctl(watch, EPOLL_CTL_ADD, m_fd, &interest) != 0) {
+      ::close(watch);
+      watch = -1;
+    }
+    while (Unread() != 0) {
+      epoll_event woken;
+      if (watch >= 0) {
+        ::epoll_wait(watch, &woken, 1, kWaitSliceMs);
       } else {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        ::poll(nullptr, 0, 1);  // no wake-ups to be had: look again shortly
       }
+    }
+    if (watch >= 0) ::close(watch);
+    return TRUE;
+  }
+
+  // Waits until a read would not block: a message waits, or the other end has
+  // gone. ERROR_SEM_TIMEOUT after timeoutMs of the process clock.
+  DWORD WaitInput(DWORD timeoutMs) {
+    if (m_fd < 0) return ERROR_PIPE_NOT_CONNECTED;
+    if (m_offset < m_pending.size()) return ERROR_SUCCESS;
+    ULONGLONG deadline = win32::CurrentClock().DeadlineAfter(timeoutMs);
+    for (;;) {
+      int slice = SliceUntil(deadline);
+      pollfd input{m_fd, POLLIN, 0};
+      int ready = ::poll(&input, 1, slice);
+      if (ready > 0) return ERROR_SUCCESS;  // data, a hang-up or an error: a read answers at once
+      if (ready < 0 && errno != EINTR) return ErrnoToWin32(errno);
+      if (ready == 0 && slice == 0) return ERROR_SEM_TIMEOUT;
     }
   }
 
@@ -234,6 +284,13 @@ class Connection {
     }
   }
 
+  // Bytes written on this end that the other end has not taken yet (0 when that
+  // cannot be asked: nothing to wait for then).
+  int Unread() const {
+    int unread = 0;
+    return ::ioctl(m_fd, SIOCOUTQ, &unread) == 0 ? unread : 0;
+  }
+
   int m_fd = -1;
   std::vector<char> m_pending;
   size_t m_offset = 0;
@@ -245,8 +302,20 @@ struct PipeShared {
     if (m_listenFd >= 0) ::close(m_listenFd);
     ::unlink(m_socketPath.c_str());
     ::unlink(m_slotsPath.c_str());
+    m_hold.reset();  // the name is free: waiting clients learn it when woken
+    InstanceFreed();
+    if (m_view) ::munmap(m_view, kSlotsFileSize);
+  }
+  // Wakes the clients waiting for a free instance (in any process): one more
+  // instance is free, or the server has gone.
+  void InstanceFreed() {
+    if (!m_freed) return;
+    std::atomic_ref<uint32_t>(*m_freed).fetch_add(1);
+    Futex(m_freed, FUTEX_WAKE, INT_MAX, nullptr);
   }
   int m_listenFd = -1;
+  void* m_view = nullptr;        // the slot file, mapped shared
+  uint32_t* m_freed = nullptr;  // its futex word
   std::string m_socketPath, m_slotsPath;
   DWORD m_maxInstances = 1;
   bool m_messageType = false;
@@ -307,6 +376,7 @@ class PipeServerEnd : public win32::StreamObject {
     }
     m_connection.Close();
     SetSlotLock(m_slotFd, m_index, true);  // free again
+    m_shared->InstanceFreed();
     return TRUE;
   }
 
@@ -367,12 +437,24 @@ std::shared_ptr<PipeShared> OpenShared(const std::wstring& key, DWORD openMode, 
   }
   shared->m_slotsPath = shared->m_socketPath + ".slots";
   ::unlink(shared->m_socketPath.c_str());  // left by a server that died: the name was free
-  int slots = win32::OpenRuntimeFile(shared->m_slotsPath, O_RDWR | O_TRUNC, win32::RuntimeOpen::CreateIfMissing);
+  // A file left by a server that died is taken over as it is: clients of that
+  // server may still have it mapped, and a file cut shorter would fault them.
+  int slots = win32::OpenRuntimeFile(shared->m_slotsPath, O_RDWR, win32::RuntimeOpen::CreateIfMissing);
   if (slots < 0) {
     SetLastError(ErrnoToWin32(errno));
     return nullptr;
   }
-  bool stored = ::pwrite(slots, &defaultTimeOut, sizeof defaultTimeOut, kTimeoutOffset) == sizeof defaultTimeOut;
+  struct stat info{};
+  bool stored = ::fstat(slots, &info) == 0 &&
+                (info.st_size >= kSlotsFileSize || ::ftruncate(slots, kSlotsFileSize) == 0) &&
+                ::pwrite(slots, &defaultTimeOut, sizeof defaultTimeOut, kTimeoutOffset) == sizeof defaultTimeOut;
+  if (stored) {
+    void* view = ::mmap(nullptr, kSlotsFileSize, PROT_READ | PROT_WRITE, MAP_SHARED, slots, 0);
+    if (view != MAP_FAILED) {
+      shared->m_view = view;
+      shared->m_freed = reinterpret_cast<uint32_t*>(static_cast<char*>(view) + kFreedOffset);
+    }
+  }
   ::close(slots);
   int fd = ::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0);
   sockaddr_un address;
@@ -407,13 +489,12 @@ HANDLE OpenPipeClient(LPCWSTR name, DWORD, DWORD) {
     SetLastError(ERROR_BAD_PATHNAME);
     return INVALID_HANDLE_VALUE;
   }
-  if (!NameHold::Exists(HoldName(key))) {
-    SetLastError(ERROR_FILE_NOT_FOUND);
-    return INVALID_HANDLE_VALUE;
-  }
+  // A free instance's slot lock is held by a living server (the lock goes with
+  // its process), and the connection itself fails when the server has gone: the
+  // name is looked up only when every instance is busy.
   std::string path = SocketPath(key);
   if (!AnySlotFree(path + ".slots")) {
-    SetLastError(ERROR_PIPE_BUSY);
+    SetLastError(NameHold::Exists(HoldName(key)) ? ERROR_PIPE_BUSY : ERROR_FILE_NOT_FOUND);
     return INVALID_HANDLE_VALUE;
   }
   int fd = ::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0);
@@ -488,6 +569,7 @@ HANDLE CreateNamedPipeW(LPCWSTR name, DWORD openMode, DWORD pipeMode, DWORD maxI
     return INVALID_HANDLE_VALUE;
   }
   shared->m_used.insert(index);
+  shared->InstanceFreed();
   auto instance = std::make_shared<PipeServerEnd>(shared, index, slotFd, messageRead);
   SetLastError(ERROR_SUCCESS);
   return win32::RegisterHandle(std::move(instance));
@@ -515,6 +597,46 @@ BOOL DisconnectNamedPipe(HANDLE pipe) {
   return server->Disconnect();
 }
 
+namespace {
+
+// A client's view of the slot file's futex word, for sleeping until the server
+// frees an instance.
+class FreedWatch {
+ public:
+  explicit FreedWatch(const std::string& slotsPath) {
+    m_fd = win32::OpenRuntimeFile(slotsPath, O_RDONLY, win32::RuntimeOpen::Existing);
+    if (m_fd < 0) return;
+    void* view = ::mmap(nullptr, kSlotsFileSize, PROT_READ, MAP_SHARED, m_fd, 0);
+    if (view != MAP_FAILED) m_view = view;
+  }
+  ~FreedWatch() {
+    if (m_view) ::munmap(m_view, kSlotsFileSize);
+    if (m_fd >= 0) ::close(m_fd);
+  }
+  FreedWatch(const FreedWatch&) = delete;
+  FreedWatch& operator=(const FreedWatch&) = delete;
+
+  // The count as it stands; read from the file, so that a file cut short by
+  // someone else reads as nothing instead of faulting.
+  bool Read(uint32_t& count) const {
+    return m_fd >= 0 && ::pread(m_fd, &count, sizeof count, kFreedOffset) == sizeof count;
+  }
+  // Sleeps up to `ms` unless the count is no longer `seen`; wakes as soon as the
+  // server frees an instance.
+  void WaitPast(uint32_t seen, int ms) const {
+    timespec timeout{ms / 1000, (ms % 1000) * 1000000L};
+    if (!m_view || Futex(static_cast<char*>(m_view) + kFreedOffset, FUTEX_WAIT, seen, &timeout) != 0) {
+      if (errno != EAGAIN && errno != ETIMEDOUT && errno != EINTR) ::poll(nullptr, 0, std::min(ms, 1));
+    }
+  }
+
+ private:
+  int m_fd = -1;
+  void* m_view = nullptr;
+};
+
+}  // namespace
+
 BOOL WaitNamedPipeW(LPCWSTR name, DWORD timeOut) {
   std::wstring key = PipeKey(name);
   if (key.empty()) {
@@ -524,22 +646,52 @@ BOOL WaitNamedPipeW(LPCWSTR name, DWORD timeOut) {
   std::string slots = SocketPath(key) + ".slots";
   if (timeOut == NMPWAIT_USE_DEFAULT_WAIT) timeOut = ReadDefaultTimeout(slots);
   ULONGLONG deadline = win32::CurrentClock().DeadlineAfter(timeOut);
-  for (int round = 0;; ++round) {
+  // Made when the first look finds every instance busy. The count is read before
+  // each look, so an instance freed after the look wakes the sleep that follows.
+  std::unique_ptr<FreedWatch> watch;
+  for (;;) {
+    uint32_t seen = 0;
+    bool counted = watch && watch->Read(seen);
+    if (AnySlotFree(slots)) return TRUE;  // held by a living server's free instance
     if (!win32::NameHold::Exists(HoldName(key))) {
       SetLastError(ERROR_FILE_NOT_FOUND);
       return FALSE;
     }
-    if (AnySlotFree(slots)) return TRUE;
-    ULONGLONG now = win32::CurrentClock().NowMs();
-    if (now >= deadline) {
+    int slice = SliceUntil(deadline);
+    if (slice == 0) {
       SetLastError(ERROR_SEM_TIMEOUT);
       return FALSE;
     }
-    // An instance is usually free again within moments: look often at first.
-    DWORD pause = round < 100 ? 0 : round < 110 ? 1 : 10;
-    Sleep(static_cast<DWORD>(std::min<ULONGLONG>(pause, deadline - now)));
+    if (!watch) {
+      watch = std::make_unique<FreedWatch>(slots);
+      continue;  // look again, now with the count read first
+    }
+    if (counted) {
+      watch->WaitPast(seen, slice);
+    } else {
+      ::poll(nullptr, 0, 1);  // a slot file without its count: look again shortly
+    }
   }
 }
+
+namespace win32 {
+
+BOOL WaitForPipeInput(HANDLE pipe, DWORD timeoutMs) {
+  auto object = win32::LookupHandle(pipe);  // held while the wait runs
+  Connection* connection = ConnectionOf(object);
+  if (!connection) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return FALSE;
+  }
+  DWORD error = connection->WaitInput(timeoutMs);
+  if (error != ERROR_SUCCESS) {
+    SetLastError(error);
+    return FALSE;
+  }
+  return TRUE;
+}
+
+}  // namespace win32
 
 BOOL PeekNamedPipe(HANDLE pipe, LPVOID buffer, DWORD bufferSize, LPDWORD bytesRead, LPDWORD totalBytesAvail,
                    LPDWORD bytesLeftThisMessage) {

@@ -11,6 +11,10 @@
 //
 // Reads and writes go through ReadFile, WriteFile and FlushFileBuffers
 // (win32/FileIo.h); a client end is opened with CreateFileW on the pipe's name.
+// Every wait blocks until what it waits for happens (a free instance wakes the
+// clients in WaitNamedPipeW through a futex word in the slot file; a written
+// message wakes WaitForPipeInput; a read wakes FlushFileBuffers), so a
+// reply is seen as soon as it is written.
 // Only blocking use is offered: a client may be opened with FILE_FLAG_OVERLAPPED (to
 // connect and close, say), but reads and writes with an OVERLAPPED record are refused
 // (ERROR_NOT_SUPPORTED). Differences from Windows: a client
@@ -83,5 +87,12 @@ bool IsPipeName(LPCWSTR path);
 // CreateFileW on a pipe's name: the client end, or INVALID_HANDLE_VALUE with
 // ERROR_FILE_NOT_FOUND (no server) or ERROR_PIPE_BUSY (no free instance).
 HANDLE OpenPipeClient(LPCWSTR name, DWORD access, DWORD flagsAndAttributes);
+
+// Blocks until a ReadFile on the pipe end would not block: a message waits, or
+// the other end has gone (the read then reports ERROR_BROKEN_PIPE). FALSE with
+// ERROR_SEM_TIMEOUT once timeoutMs of the process clock have passed. Windows
+// programs reach the same with an overlapped read and a timed wait, which the
+// layer does not offer; the wait returns as soon as the other end writes.
+BOOL WaitForPipeInput(HANDLE pipe, DWORD timeoutMs);
 
 }  // namespace win32

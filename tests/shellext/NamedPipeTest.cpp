@@ -135,6 +135,52 @@ TEST(NamedPipeTest, AClientThatClosesAtOnceWakesTheServerWithABrokenPipe) {
   CloseHandle(server);
 }
 
+// The blocking waits: a client in another process that waits for the one busy
+// instance gets in once the server lets the first client go; a wait for input
+// ends with the other end's message, or with its close.
+TEST(NamedPipeTest, WaitsEndWhenAnInstanceIsFreedOrTheOtherEndWritesOrCloses) {
+  HANDLE server = MakeServer();
+  ASSERT_NE(server, INVALID_HANDLE_VALUE);
+  HANDLE first = OpenClient();
+  ASSERT_NE(first, INVALID_HANDLE_VALUE);
+  ASSERT_TRUE(ConnectNamedPipe(server, nullptr));
+  pid_t child = fork();
+  if (child == 0) {
+    bool ok = WaitNamedPipeW(kPipe, 20000);
+    HANDLE pipe = ok ? OpenClient() : INVALID_HANDLE_VALUE;
+    DWORD n = 0;
+    char reply[8] = {};
+    ok = pipe != INVALID_HANDLE_VALUE && WriteFile(pipe, "ping", 4, &n, nullptr) &&
+         win32::WaitForPipeInput(pipe, 20000) && ReadFile(pipe, reply, sizeof reply, &n, nullptr) &&
+         std::string(reply, n) == "pong";
+    _exit(ok ? 0 : 1);
+  }
+  EXPECT_FALSE(win32::WaitForPipeInput(server, 0));
+  EXPECT_EQ(GetLastError(), ERROR_SEM_TIMEOUT);
+  DWORD n = 0;
+  ASSERT_TRUE(WriteFile(first, "one", 3, &n, nullptr));
+  ASSERT_TRUE(win32::WaitForPipeInput(server, 20000));
+  char request[8];
+  ASSERT_TRUE(ReadFile(server, request, sizeof request, &n, nullptr));
+  EXPECT_EQ(std::string(request, n), "one");
+  CloseHandle(first);
+  ASSERT_TRUE(win32::WaitForPipeInput(server, 20000)) << "the close wakes the wait";
+  EXPECT_FALSE(ReadFile(server, request, sizeof request, &n, nullptr));
+  EXPECT_EQ(GetLastError(), ERROR_BROKEN_PIPE);
+  ASSERT_TRUE(DisconnectNamedPipe(server));  // lets the waiting child in
+
+  ASSERT_TRUE(ConnectNamedPipe(server, nullptr));
+  ASSERT_TRUE(win32::WaitForPipeInput(server, 20000));
+  ASSERT_TRUE(ReadFile(server, request, sizeof request, &n, nullptr));
+  EXPECT_EQ(std::string(request, n), "ping");
+  ASSERT_TRUE(WriteFile(server, "pong", 4, &n, nullptr));
+  ASSERT_TRUE(FlushFileBuffers(server));
+  int status = 0;
+  waitpid(child, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  CloseHandle(server);
+}
+
 TEST(NamedPipeTest, AClientInAnotherProcess) {
   HANDLE server = MakeServer();
   ASSERT_NE(server, INVALID_HANDLE_VALUE);

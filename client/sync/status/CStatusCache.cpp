@@ -109,11 +109,7 @@ void CStatusCache::Recompute(StatusDirNode* node, int state, bool fromChild) {
   {
     CacheLock hold(node->m_lock);
     if (fromChild && state != STATUS_SYNCING) {
-      bool syncing = false, error = false;
-      for (const auto& [name, fileState] : node->m_files) {
-        syncing |= fileState == STATUS_SYNCING;
-        error |= fileState == STATUS_ERROR;
-      }
+      bool syncing = node->AnyFileSyncing(), error = node->AnyFileInError();
       if (!syncing && !error) {
         for (const auto& [name, unused] : node->m_subFolders) {
           StatusDirNode* sub = FindNode(Child(node->m_strPath, name));
@@ -133,12 +129,16 @@ void CStatusCache::Recompute(StatusDirNode* node, int state, bool fromChild) {
 
 void CStatusCache::SetPathStatus(const juce::String& pathText, int state) {
   CString path = KeyOf(pathText);
+  // The disk is asked before the lock is taken: the lock guards the records,
+  // and the overlay queries wait for it.
+  const bool folder = Common::IsDirectory(path);
+  const bool exists = Common::IsFileExist(path);
   {
     CacheLock hold(m_cacheLock);
     CString parentPath = StatusParentPath(path);
-    if (Common::IsDirectory(path)) {
+    if (folder) {
       StatusDirNode* node = FindNode(path);
-      if (!node && Common::IsFileExist(path)) {
+      if (!node && exists) {
         node = (m_nodes[path] = std::make_unique<StatusDirNode>(path)).get();
         if (path != RootText()) {
           if (StatusDirNode* parent = FindNode(parentPath); parent && parent != node) {
@@ -151,10 +151,10 @@ void CStatusCache::SetPathStatus(const juce::String& pathText, int state) {
     } else {
       StatusDirNode* parent = FindNode(parentPath);
       if (!parent) return;
-      if (Common::IsFileExist(path)) {
+      if (exists) {
         {
           CacheLock holdParent(parent->m_lock);
-          parent->m_files[NameIn(parentPath, path)] = state;
+          parent->SetFileState(NameIn(parentPath, path), state);
         }
         Recompute(parent, state, true);
       }
@@ -185,7 +185,7 @@ void CStatusCache::RemovePath(const juce::String& pathText) {
     } else if (parent) {
       {
         CacheLock holdParent(parent->m_lock);
-        parent->m_files.erase(NameIn(parentPath, path));
+        parent->EraseFile(NameIn(parentPath, path));
       }
       Recompute(parent, STATUS_NONE, true);
     }
@@ -226,14 +226,17 @@ void CStatusCache::RenamePath(const juce::String& oldText, const juce::String& n
     }
     if (oldParent) {
       CacheLock holdParent(oldParent->m_lock);
-      (folder ? oldParent->m_subFolders : oldParent->m_files).erase(NameIn(oldParentPath, oldPath));
+      if (folder)
+        oldParent->m_subFolders.erase(NameIn(oldParentPath, oldPath));
+      else
+        oldParent->EraseFile(NameIn(oldParentPath, oldPath));
     }
     if (newParent) {
       CacheLock holdParent(newParent->m_lock);
       if (folder)
         newParent->m_subFolders[NameIn(newParentPath, newPath)] = 0;
       else
-        newParent->m_files[NameIn(newParentPath, newPath)] = STATUS_SYNCING;
+        newParent->SetFileState(NameIn(newParentPath, newPath), STATUS_SYNCING);
     }
     if (oldParent) Recompute(oldParent, STATUS_NONE, true);
     if (newParent && newParent != oldParent) Recompute(newParent, STATUS_NONE, true);
@@ -253,10 +256,10 @@ StatusPipeReply CStatusCache::HandleStatusRequest(const StatusPipeRequest& reque
       CString parentPath = StatusParentPath(path);
       if (StatusDirNode* parent = FindNode(parentPath)) {
         CacheLock holdParent(parent->m_lock);
-        auto it = parent->m_files.find(NameIn(parentPath, path));
-        if (it != parent->m_files.end()) {
+        int state = parent->FileState(NameIn(parentPath, path));
+        if (state >= 0) {
           reply.flags = kStatusFlagKnown;
-          reply.status = static_cast<std::uint32_t>(it->second);
+          reply.status = static_cast<std::uint32_t>(state);
         }
       }
     } else if (!path.IsEmpty() && request.kind == kStatusKindDirectory) {
@@ -288,8 +291,8 @@ int CStatusCache::GetRecordedFileState(const juce::String& pathText) {
   CacheLock hold(m_cacheLock);
   StatusDirNode* parent = FindNode(parentPath);
   if (!parent) return -1;
-  auto it = parent->m_files.find(NameIn(parentPath, path));
-  return it == parent->m_files.end() ? -1 : it->second;
+  CacheLock holdParent(parent->m_lock);
+  return parent->FileState(NameIn(parentPath, path));
 }
 
 CString CStatusCache::RootText() {

@@ -14,26 +14,6 @@ void LogPipeFailure(const char* what, DWORD error) {
   WriteMessageLog(ErrorLog, juce::String(what) + " GetLastError:" + juce::String(static_cast<int>(error)));
 }
 
-// Polls the client's end until it has bytes for us (TRUE), has gone (FALSE,
-// ERROR_BROKEN_PIPE) or timeoutMs have passed (FALSE, ERROR_SEM_TIMEOUT); the pipe
-// offers no timed read. A client answers within microseconds, so the first
-// millisecond only yields the processor; later polls sleep.
-BOOL PollClient(HANDLE pipe, DWORD timeoutMs) {
-  ULONGLONG start = GetTickCount64();
-  ULONGLONG deadline = start + timeoutMs;
-  for (;;) {
-    DWORD available = 0;
-    if (!PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr)) return FALSE;
-    if (available > 0) return TRUE;
-    ULONGLONG now = GetTickCount64();
-    if (now >= deadline) {
-      SetLastError(ERROR_SEM_TIMEOUT);
-      return FALSE;
-    }
-    Sleep(now - start < 2 ? 0 : 1);
-  }
-}
-
 }  // namespace
 
 DWORD WINAPI CStatusCache::PipeThreadProc(LPVOID self) {
@@ -96,7 +76,9 @@ void CStatusCache::ServeInstance(HANDLE pipe) {
 void CStatusCache::ServeClient(HANDLE pipe) {
   StatusPipeRequest request{};
   DWORD read = 0;
-  if (!PollClient(pipe, kRequestWaitMs) || !ReadFile(pipe, &request, sizeof request, &read, nullptr)) {
+  // The wait ends as soon as the client writes or closes (the read then reports
+  // ERROR_BROKEN_PIPE), else after its time (ERROR_SEM_TIMEOUT).
+  if (!win32::WaitForPipeInput(pipe, kRequestWaitMs) || !ReadFile(pipe, &request, sizeof request, &read, nullptr)) {
     LogPipeFailure("Read pipe failure", GetLastError());
     return;
   }
@@ -116,7 +98,7 @@ void CStatusCache::ServeClient(HANDLE pipe) {
   // The client closes its end once it has read the reply; disconnecting earlier
   // could take the reply away from it. One that keeps its end open, or talks on,
   // is let go after the wait.
-  PollClient(pipe, kReplyTakenWaitMs);
+  win32::WaitForPipeInput(pipe, kReplyTakenWaitMs);
 }
 
 bool CStatusCache::WakePipeServer() {

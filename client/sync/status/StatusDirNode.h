@@ -14,9 +14,25 @@ struct StatusDirNode {
   StatusDirNode(const StatusDirNode&) = delete;
   StatusDirNode& operator=(const StatusDirNode&) = delete;
 
+  // The files' states change only through these (under m_lock), which keep the
+  // counts of files in transfer and in error: a folder's state is then found
+  // without walking all its files, however many there are.
+  void SetFileState(const CString& name, int state);
+  void EraseFile(const CString& name);
+  // -1 when the file has no entry.
+  int FileState(const CString& name) const;
+  bool AnyFileSyncing() const { return m_nSyncingFiles > 0; }
+  bool AnyFileInError() const { return m_nErrorFiles > 0; }
+
   CString m_strPath;  // without a trailing separator
   int m_nState = 0;
-  std::map<CString, int> m_files;
   std::map<CString, int> m_subFolders;  // the value is always 0
   CRITICAL_SECTION m_lock;
+
+ private:
+  void Count(int state, int change);
+
+  std::map<CString, int> m_files;
+  int m_nSyncingFiles = 0;
+  int m_nErrorFiles = 0;
 };

@@ -1,6 +1,8 @@
 #include "client/sync/tasks/SyncDownTaskManager.h"
 
 #include <algorithm>
+#include <functional>
+#include <thread>
 
 #include "client/core/LogWriter.h"
 #include "client/core/context/GlobalContext.h"
@@ -136,87 +138,134 @@ void SyncDownTaskManager::VersionDropped(DownSyncTask& task) {
   if (task.m_bTracksVersion) m_versions.Drop(task.GetVersion());
 }
 
+std::vector<DownSyncTask*> SyncDownTaskManager::TakeRunLocked(std::vector<DownSyncTask*>& queue, int queueNumber) {
+  std::vector<DownSyncTask*> run;
+  DownSyncTask* head = queue.front();
+  if (head->m_nOp == DOWN_OP_NONE || !head->HasRecord()) {
+    RemoveLocked(queue, 0);
+    return run;
+  }
+  if (m_bStop.load()) return run;
+  run.push_back(head);
+  const size_t inFlight = m_nDownloadsInFlight.load();
+  if (queueNumber == DOWN_QUEUE_NORMAL && inFlight > 1 && IsFileTransfer(*head)) {
+    // Only downloads that stand together behind it: whatever comes between
+    // them (a folder made, a file moved) keeps its place in the order. Two
+    // downloads of one file, or of two files that would take one name, never
+    // run together.
+    for (size_t i = 1; i < queue.size() && run.size() < inFlight; ++i) {
+      DownSyncTask* next = queue[i];
+      if (!IsFileTransfer(*next) || !next->HasRecord() || next->m_bCancelled.load()) break;
+      const bool clash = std::any_of(run.begin(), run.end(), [next](const DownSyncTask* running) {
+        return SameItem(*running, *next) || (running->m_pFileData->m_ParentID == next->m_pFileData->m_ParentID &&
+                                             running->m_pFileData->m_FileName == next->m_pFileData->m_FileName);
+      });
+      if (clash) break;
+      run.push_back(next);
+    }
+  }
+  for (DownSyncTask* task : run) task->m_bRunning.store(true);
+  return run;
+}
+
 int SyncDownTaskManager::RunDownTask(int queueNumber) {
-  DownSyncTask* head = nullptr;
+  std::vector<DownSyncTask*> run;
   {
     const juce::ScopedLock hold(m_queueLock);
     std::vector<DownSyncTask*>* queue = Queue(queueNumber);
     if (!queue || queue->empty()) return SYNC_RESULT_SUCCESS;
-    head = queue->front();
-    if (head->m_nOp == DOWN_OP_NONE || !head->HasRecord()) {
-      RemoveLocked(*queue, 0);
-      return SYNC_RESULT_SUCCESS;
-    }
-    if (m_bStop.load()) return SYNC_RESULT_SUCCESS;
-    head->m_bRunning.store(true);
+    run = TakeRunLocked(*queue, queueNumber);
+    if (run.empty()) return SYNC_RESULT_SUCCESS;
   }
 
-  const int result = m_pDispatcher ? m_pDispatcher->DispatchDownTask(*head) : SYNC_RESULT_SUCCESS;
+  std::vector<int> results(run.size(), SYNC_RESULT_SUCCESS);
+  auto dispatch = [this, &run, &results](size_t n) {
+    results[n] = m_pDispatcher ? m_pDispatcher->DispatchDownTask(*run[n]) : SYNC_RESULT_SUCCESS;
+  };
+  {
+    std::vector<std::thread> beside;
+    for (size_t n = 1; n < run.size(); ++n) beside.emplace_back(dispatch, n);
+    dispatch(0);
+    for (std::thread& thread : beside) thread.join();
+  }
 
+  int returned = SYNC_RESULT_SUCCESS;
+  for (int result : results)
+    if (returned == SYNC_RESULT_SUCCESS) returned = result;
   bool bothEmpty = false;
   {
     const juce::ScopedLock hold(m_queueLock);
-    head->m_bRunning.store(false);
-    if (head->m_bDetached) {
-      delete head;
-      return result;
-    }
-    if (m_bStop.load()) return SYNC_RESULT_SUCCESS;
-    std::vector<DownSyncTask*>& queue = *Queue(queueNumber);
-    auto at = std::find(queue.begin(), queue.end(), head);
-    if (at != queue.end()) {
-      const size_t index = static_cast<size_t>(at - queue.begin());
-      switch (result) {
-        case SYNC_RESULT_SUCCESS:
-          VersionDone(*head);
-          RemoveLocked(queue, index);
-          break;
-        case SYNC_RESULT_CANCEL:
-          if (head->m_bSaveOnCancel.load())
-            VersionDone(*head);
-          else
-            VersionDropped(*head);
-          RemoveLocked(queue, index);
-          break;
-        case SYNC_RESULT_ERROR_REMOVE:
-          RemoveLocked(queue, index);
-          break;
-        case SYNC_RESULT_ERROR_TRYTHREETIME_MOVEBACK:
-          if (++head->m_nRetryCount > 3) {
-            WriteLog(ErrorLog, "SyncDownTaskManager::RunDownTask", "Download Task try three times");
-            RemoveLocked(queue, index);
-          }
-          break;
-        case SYNC_RESULT_ERROR_ONLYWAIT_AND_DOAGAIN:
-          if (queueNumber == DOWN_QUEUE_NORMAL &&
-              (head->m_nWaitState == DOWN_WAIT_OCCUPIED || head->m_nWaitState == DOWN_WAIT_SERVICE)) {
-            // The occupied item (or one the service failed for a while) and
-            // the later changes of the same item wait together, in their
-            // order; the other items go on meanwhile.
-            std::vector<DownSyncTask*> moving{head};
-            queue.erase(queue.begin() + static_cast<std::ptrdiff_t>(index));
-            for (size_t i = index; i < queue.size();) {
-              if (SameItem(*queue[i], *head)) {
-                moving.push_back(queue[i]);
-                queue.erase(queue.begin() + static_cast<std::ptrdiff_t>(i));
-              } else {
-                ++i;
-              }
-            }
-            for (DownSyncTask* task : moving) {
-              task->m_nQueue = DOWN_QUEUE_WAIT_AND_RETRY;
-              m_waitAndRetry.push_back(task);
-            }
-          }
-          break;
-        default:
-          break;
+    bool anyQueued = false;
+    for (DownSyncTask*& task : run) {
+      task->m_bRunning.store(false);
+      if (task->m_bDetached) {  // taken out of its queue while it ran
+        delete task;
+        task = nullptr;
+      } else {
+        anyQueued = true;
       }
     }
+    if (!anyQueued) return returned;
+    if (m_bStop.load()) return SYNC_RESULT_SUCCESS;
+    for (size_t n = 0; n < run.size(); ++n)
+      if (run[n]) SettleLocked(queueNumber, run[n], results[n]);
     bothEmpty = m_normal.empty() && m_waitAndRetry.empty();
   }
   if (bothEmpty) DownSyncPathRegistry::GetInstance()->Reset();
-  return result;
+  return returned;
+}
+
+void SyncDownTaskManager::SettleLocked(int queueNumber, DownSyncTask* head, int result) {
+  std::vector<DownSyncTask*>& queue = *Queue(queueNumber);
+  auto at = std::find(queue.begin(), queue.end(), head);
+  if (at == queue.end()) return;
+  const size_t index = static_cast<size_t>(at - queue.begin());
+  switch (result) {
+    case SYNC_RESULT_SUCCESS:
+      VersionDone(*head);
+      RemoveLocked(queue, index);
+      break;
+    case SYNC_RESULT_CANCEL:
+      if (head->m_bSaveOnCancel.load())
+        VersionDone(*head);
+      else
+        VersionDropped(*head);
+      RemoveLocked(queue, index);
+      break;
+    case SYNC_RESULT_ERROR_REMOVE:
+      RemoveLocked(queue, index);
+      break;
+    case SYNC_RESULT_ERROR_TRYTHREETIME_MOVEBACK:
+      if (++head->m_nRetryCount > 3) {
+        WriteLog(ErrorLog, "SyncDownTaskManager::RunDownTask", "Download Task try three times");
+        RemoveLocked(queue, index);
+      }
+      break;
+    case SYNC_RESULT_ERROR_ONLYWAIT_AND_DOAGAIN:
+      if (queueNumber == DOWN_QUEUE_NORMAL &&
+          (head->m_nWaitState == DOWN_WAIT_OCCUPIED || head->m_nWaitState == DOWN_WAIT_SERVICE)) {
+        // The occupied item (or one the service failed for a while) and
+        // the later changes of the same item wait together, in their
+        // order; the other items go on meanwhile.
+        std::vector<DownSyncTask*> moving{head};
+        queue.erase(queue.begin() + static_cast<std::ptrdiff_t>(index));
+        for (size_t i = index; i < queue.size();) {
+          if (SameItem(*queue[i], *head)) {
+            moving.push_back(queue[i]);
+            queue.erase(queue.begin() + static_cast<std::ptrdiff_t>(i));
+          } else {
+            ++i;
+          }
+        }
+        for (DownSyncTask* task : moving) {
+          task->m_nQueue = DOWN_QUEUE_WAIT_AND_RETRY;
+          m_waitAndRetry.push_back(task);
+        }
+      }
+      break;
+    default:
+      break;
+  }
 }
 
 int SyncDownTaskManager::RunWaitAndRetryTask() {
@@ -252,33 +301,41 @@ int SyncDownTaskManager::RunWaitAndRetryTask() {
   return SYNC_RESULT_SUCCESS;
 }
 
+// The heads of the queues, and the downloads that run beside a head: what
+// pause, continue, cancel and stop reach.
+void SyncDownTaskManager::ForEachHeadLocked(const std::function<void(DownSyncTask&)>& act) {
+  for (auto* queue : {&m_normal, &m_waitAndRetry})
+    for (size_t i = 0; i < queue->size(); ++i)
+      if (i == 0 || (*queue)[i]->m_bRunning.load()) act(*(*queue)[i]);
+}
+
 void SyncDownTaskManager::Enable() {
   m_bEnabled.store(true);
   const juce::ScopedLock hold(m_queueLock);
-  for (auto* queue : {&m_normal, &m_waitAndRetry})
-    if (!queue->empty() && IsFileTransfer(*queue->front())) queue->front()->m_operation.Resume();
+  ForEachHeadLocked([](DownSyncTask& task) {
+    if (IsFileTransfer(task)) task.m_operation.Resume();
+  });
 }
 
 void SyncDownTaskManager::Disable() {
   m_bEnabled.store(false);
   const juce::ScopedLock hold(m_queueLock);
-  for (auto* queue : {&m_normal, &m_waitAndRetry})
-    if (!queue->empty() && IsFileTransfer(*queue->front())) queue->front()->m_operation.Pause();
+  ForEachHeadLocked([](DownSyncTask& task) {
+    if (IsFileTransfer(task)) task.m_operation.Pause();
+  });
 }
 
 void SyncDownTaskManager::CancelHeads() {
   const juce::ScopedLock hold(m_queueLock);
-  for (auto* queue : {&m_normal, &m_waitAndRetry}) {
-    if (queue->empty()) continue;
-    queue->front()->m_bCancelled.store(true);
-    queue->front()->m_operation.Cancel();
-  }
+  ForEachHeadLocked([](DownSyncTask& task) {
+    task.m_bCancelled.store(true);
+    task.m_operation.Cancel();
+  });
 }
 
 void SyncDownTaskManager::StopHeads() {
   const juce::ScopedLock hold(m_queueLock);
-  for (auto* queue : {&m_normal, &m_waitAndRetry})
-    if (!queue->empty()) queue->front()->m_operation.Stop();
+  ForEachHeadLocked([](DownSyncTask& task) { task.m_operation.Stop(); });
   m_bStop.store(true);
 }
 

@@ -7,6 +7,7 @@
 // meets while it runs is only taken out, and the pump that runs it frees it.
 // The pending-version list decides when the root's stored version advances.
 #include <atomic>
+#include <functional>
 #include <vector>
 
 #include <juce_core/juce_core.h>
@@ -33,8 +34,15 @@ class SyncDownTaskManager {
   void AddTask(DownSyncTask* task);
 
   // Runs the head of the queue (1 normal, 2 wait-and-retry) and acts on the
-  // result; 0 for an empty queue.
+  // result; 0 for an empty queue. With several downloads allowed in flight,
+  // downloads of distinct files that follow a download at the head of the
+  // normal queue run beside it (each on a thread of its own), and the results
+  // are acted on in queue order; the first result that is no success is
+  // returned (the pump's wait follows it), else 0.
   int RunDownTask(int queue);
+  // How many file downloads may run at once (1 at construction). Each mostly
+  // waits: for the service's answers and for its file to reach the disk.
+  void SetDownloadsInFlight(size_t count) { m_nDownloadsInFlight.store(count ? count : 1); }
   // The wait-and-retry head; a folder move that waits for occupied files is
   // finished by the moved-folder registry instead of being run again.
   int RunWaitAndRetryTask();
@@ -75,6 +83,13 @@ class SyncDownTaskManager {
   void VersionDropped(DownSyncTask& task);
   // The item's identity for duplicate tests.
   static bool SameItem(const DownSyncTask& a, const DownSyncTask& b);
+  // Under the queue lock: the head and the downloads that may run beside it,
+  // each marked running; empty when nothing is to run.
+  std::vector<DownSyncTask*> TakeRunLocked(std::vector<DownSyncTask*>& queue, int queueNumber);
+  // Under the queue lock: each queue's head and the tasks running beside it.
+  void ForEachHeadLocked(const std::function<void(DownSyncTask&)>& act);
+  // Under the queue lock: acts on the result of a task that ran.
+  void SettleLocked(int queueNumber, DownSyncTask* task, int result);
 
   std::vector<DownSyncTask*> m_normal;
   std::vector<DownSyncTask*> m_waitAndRetry;
@@ -82,4 +97,5 @@ class SyncDownTaskManager {
   juce::CriticalSection m_queueLock;
   PendingVersionList m_versions;
   std::atomic<bool> m_bEnabled{true};
+  std::atomic<size_t> m_nDownloadsInFlight{1};
 };

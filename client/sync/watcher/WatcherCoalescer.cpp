@@ -1,6 +1,10 @@
 #include "client/sync/watcher/WatcherCoalescer.h"
 
+#include <algorithm>
 #include <cwctype>
+#include <string>
+#include <thread>
+#include <unordered_map>
 
 #include "client/sync/watcher/FileSystemEventArgs.h"
 #include "client/sync/watcher/WatcherPendingIndex.h"
@@ -19,6 +23,11 @@ void MakeVoid(WatcherEvent& e) {
 bool SamePath(const CString& a, const CString& b) { return a == b; }
 
 }  // namespace
+
+void CWatcherCoalescer::PutBack(std::vector<WatcherEvent> earlier) {
+  earlier.insert(earlier.end(), std::make_move_iterator(m_pending.begin()), std::make_move_iterator(m_pending.end()));
+  m_pending = std::move(earlier);
+}
 
 CString CWatcherCoalescer::ParentFolder(const CString& path) { return Common::GetFileDirFromPath(path); }
 
@@ -121,6 +130,73 @@ void CWatcherCoalescer::ExpandFolder(const CString& folder, std::vector<WatcherE
 
 namespace {
 
+// What the pass learns from the disk about one path: its attributes
+// (INVALID_FILE_ATTRIBUTES when it is gone) and, for a file, whether it can be
+// opened for reading.
+struct DiskLook {
+  DWORD attributes = INVALID_FILE_ATTRIBUTES;
+  bool readable = false;
+};
+
+DiskLook LookAt(const CString& path) {
+  DiskLook look;
+  look.attributes = GetFileAttributesW(path.GetString());
+  if (look.attributes != INVALID_FILE_ATTRIBUTES && !(look.attributes & FILE_ATTRIBUTE_DIRECTORY))
+    look.readable = CWatcherCoalescer::CanOpenForReading(path);
+  return look;
+}
+
+// One look at the disk per path and pass. A burst of many changes has the
+// looks taken before the walk, on several threads: they are system calls that
+// wait for the file system, not for each other.
+class DiskLooks {
+ public:
+  // Records that a removal may merge away (one of the same path, or for an
+  // addition one of the same name: a move) are left to the walk, which looks
+  // only if they survive.
+  void Prefetch(const CWatcherPendingIndex& list) {
+    using Index = CWatcherPendingIndex;
+    std::vector<std::pair<const CString*, DiskLook*>> wanted;
+    for (size_t i = list.First(); i != Index::kNone; i = list.Next(i)) {
+      const WatcherEvent& e = list.At(i);
+      if ((e.type != WATCHER_EVENT_ADDED && e.type != WATCHER_EVENT_MODIFIED) || e.path.IsEmpty()) continue;
+      std::wstring path(e.path.GetString());
+      if (list.Has(Index::kRemovedByPath, path, i) ||
+          (e.type == WATCHER_EVENT_ADDED && list.Has(Index::kRemovedByName, list.NameOf(i), i)))
+        continue;
+      auto [it, added] = m_looks.try_emplace(std::move(path));
+      if (added) wanted.emplace_back(&e.path, &it->second);
+    }
+    // The map is not changed while the threads fill in the looks.
+    const size_t threads = std::min<size_t>({kMaxThreads, std::max(1u, std::thread::hardware_concurrency()),
+                                             wanted.size() / kPathsPerThread});
+    auto fill = [&wanted](size_t from, size_t to) {
+      for (size_t n = from; n < to; ++n) *wanted[n].second = LookAt(*wanted[n].first);
+    };
+    if (threads <= 1) {
+      fill(0, wanted.size());
+      return;
+    }
+    std::vector<std::thread> helpers;
+    const size_t share = (wanted.size() + threads - 1) / threads;
+    for (size_t t = 1; t < threads; ++t)
+      helpers.emplace_back(fill, std::min(wanted.size(), t * share), std::min(wanted.size(), (t + 1) * share));
+    fill(0, std::min(wanted.size(), share));
+    for (std::thread& helper : helpers) helper.join();
+  }
+
+  const DiskLook& Get(const CString& path) {
+    auto [it, added] = m_looks.try_emplace(std::wstring(path.GetString()));
+    if (added) it->second = LookAt(path);
+    return it->second;
+  }
+
+ private:
+  static constexpr size_t kMaxThreads = 8;
+  static constexpr size_t kPathsPerThread = 1000;
+  std::unordered_map<std::wstring, DiskLook> m_looks;
+};
+
 using Index = CWatcherPendingIndex;
 
 size_t Earlier(size_t a, size_t b) { return a < b ? a : b; }
@@ -140,7 +216,7 @@ void MergeWithPartner(Index& list, size_t i) {
       list.EraseBetween(Index::kModifiedByPath, path, i, j);
       break;
     case WATCHER_EVENT_REMOVED:
-      j = Earlier(list.FirstAfter(Index::kAddedByName, Common::GetFileNameFromPath(a.path).GetString(), i),
+      j = Earlier(list.FirstAfter(Index::kAddedByName, list.NameOf(i), i),
                   list.FirstAfter(Index::kRemovedThenAddedSameName, path, i));
       break;
     case WATCHER_EVENT_MODIFIED:
@@ -182,6 +258,8 @@ std::vector<WatcherEvent> CWatcherCoalescer::RunPass() {
   std::vector<WatcherEvent> ready;
   Index list(std::move(m_pending));
   m_pending.clear();
+  DiskLooks disk;
+  disk.Prefetch(list);
   size_t i = list.First();
   while (i != Index::kNone) {
     // 1. Pair search.
@@ -204,7 +282,8 @@ std::vector<WatcherEvent> CWatcherCoalescer::RunPass() {
     //    delivered with everything inside it. One look at the disk serves
     //    this step and the next.
     bool contentChange = e.type == WATCHER_EVENT_ADDED || e.type == WATCHER_EVENT_MODIFIED;
-    DWORD attributes = contentChange && !e.path.IsEmpty() ? GetFileAttributesW(e.path.GetString()) : 0;
+    const DiskLook look = contentChange && !e.path.IsEmpty() ? disk.Get(e.path) : DiskLook{0, false};
+    DWORD attributes = look.attributes;
     bool folder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
     // A link to a folder is never entered.
     if (e.type == WATCHER_EVENT_ADDED && folder && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
@@ -227,7 +306,7 @@ std::vector<WatcherEvent> CWatcherCoalescer::RunPass() {
     }
     // A file that is gone can't become readable: it is delivered and judged there.
     bool gone = attributes == INVALID_FILE_ATTRIBUTES;
-    if (!contentChange || gone || folder || CanOpenForReading(e.path)) {
+    if (!contentChange || gone || folder || look.readable) {
       ready.push_back(e);
       list.Erase(i);
     } else if (IsDroppedWhenUnreadable(e.path)) {

@@ -8,15 +8,25 @@
 // A pass finds the partners of each change through an index by path
 // (CWatcherPendingIndex), so it costs time in line with the number of changes.
 //
-// Not locked: its owner (CWatcherTimer) holds its lock around Add and RunPass.
+// Not locked: its owner (CWatcherTimer) takes the pending changes out under its
+// lock, runs the pass on them in a coalescer of their own without the lock
+// (the watcher's thread goes on adding meanwhile) and puts back what waits.
 // Paths are compared exactly (file names are case-sensitive here).
+#include <utility>
 #include <vector>
 
 #include "client/sync/watcher/WatcherEvent.h"
 
 class CWatcherCoalescer {
  public:
+  CWatcherCoalescer() = default;
+  explicit CWatcherCoalescer(std::vector<WatcherEvent> pending) : m_pending(std::move(pending)) {}
+
   void Add(const WatcherEvent& event) { m_pending.push_back(event); }
+  // Hands the pending changes over; none are left.
+  std::vector<WatcherEvent> TakePending() { return std::exchange(m_pending, {}); }
+  // Puts changes back in front of those added since they were taken.
+  void PutBack(std::vector<WatcherEvent> earlier);
   bool IsEmpty() const { return m_pending.empty(); }
   size_t PendingCount() const { return m_pending.size(); }
 

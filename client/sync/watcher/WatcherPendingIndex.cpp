@@ -1,5 +1,7 @@
 #include "client/sync/watcher/WatcherPendingIndex.h"
 
+#include <algorithm>
+
 #include "client/sync/watcher/FileSystemEventArgs.h"
 #include "common/PathText.h"
 
@@ -43,19 +45,28 @@ void CWatcherPendingIndex::MakeTexts(size_t at) {
 void CWatcherPendingIndex::Apply(Key key, std::wstring_view text, size_t at, Change change) {
   auto& map = m_keys[key];
   if (change == Change::kAdd) {
-    map[text].insert(at);
+    Positions& positions = map[text];
+    if (positions.empty() || positions.back() < at) {
+      positions.push_back(at);  // the usual case: records are indexed in order
+    } else {
+      auto place = std::lower_bound(positions.begin(), positions.end(), at);
+      if (place == positions.end() || *place != at) positions.insert(place, at);
+    }
     return;
   }
   auto found = map.find(text);
   if (found == map.end()) return;
-  found->second.erase(at);
-  if (found->second.empty()) map.erase(found);
+  Positions& positions = found->second;
+  auto place = std::lower_bound(positions.begin(), positions.end(), at);
+  if (place != positions.end() && *place == at) positions.erase(place);
+  if (positions.empty()) map.erase(found);
 }
 
 void CWatcherPendingIndex::Single(size_t at, Change change) {
   switch (m_records[at].type) {
     case WATCHER_EVENT_REMOVED:
       Apply(kRemovedByPath, m_path[at], at, change);
+      Apply(kRemovedByName, m_name[at], at, change);
       break;
     case WATCHER_EVENT_ADDED:
       Apply(kAddedByPath, m_path[at], at, change);
@@ -110,8 +121,9 @@ size_t CWatcherPendingIndex::FirstAfter(Key key, std::wstring_view text, size_t 
   const auto& map = m_keys[key];
   auto found = map.find(text);
   if (found == map.end()) return kNone;
-  auto next = found->second.upper_bound(after);
-  return next == found->second.end() ? kNone : *next;
+  const Positions& positions = found->second;
+  auto next = std::upper_bound(positions.begin(), positions.end(), after);
+  return next == positions.end() ? kNone : *next;
 }
 
 void CWatcherPendingIndex::EraseBetween(Key key, std::wstring_view text, size_t after, size_t before) {
@@ -126,7 +138,9 @@ bool CWatcherPendingIndex::Has(Key key, std::wstring_view text, size_t except) c
   const auto& map = m_keys[key];
   auto found = map.find(text);
   if (found == map.end()) return false;
-  return found->second.size() > (found->second.count(except) ? 1u : 0u);
+  const Positions& positions = found->second;
+  bool holdsExcept = std::binary_search(positions.begin(), positions.end(), except);
+  return positions.size() > (holdsExcept ? 1u : 0u);
 }
 
 std::vector<WatcherEvent> CWatcherPendingIndex::TakeRemaining() {

@@ -4,7 +4,7 @@
 // walk over every later change.
 //
 // Each record keeps the position it had when the pass began; "the first
-// record after i that ..." is a search in an ordered set of positions kept
+// record after i that ..." is a search in the ordered positions kept
 // per key. Besides single records (removals by path, additions by path and
 // by file name, modifications by path) it indexes the adjacent pairs that
 // open a three-record merge, and keeps both kinds in step as records are
@@ -14,7 +14,6 @@
 #include <array>
 #include <cstddef>
 #include <deque>
-#include <set>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -28,6 +27,7 @@ class CWatcherPendingIndex {
 
   enum Key {
     kRemovedByPath,
+    kRemovedByName,
     kAddedByPath,
     kAddedByName,
     kModifiedByPath,
@@ -42,6 +42,8 @@ class CWatcherPendingIndex {
   size_t First() const { return m_head; }
   size_t Next(size_t at) const { return m_next[at]; }
   const WatcherEvent& At(size_t at) const { return m_records[at]; }
+  // The file name of the record's path (as Common::GetFileNameFromPath).
+  std::wstring_view NameOf(size_t at) const { return m_name[at]; }
 
   void Erase(size_t at);
   void Replace(size_t at, const WatcherEvent& record);
@@ -76,5 +78,7 @@ class CWatcherPendingIndex {
   std::vector<size_t> m_prev;
   std::vector<size_t> m_next;
   size_t m_head = kNone;
-  std::array<std::unordered_map<std::wstring_view, std::set<size_t>>, kKeyCount> m_keys;
+  // The positions under one key, in order; a key rarely has more than a few.
+  using Positions = std::vector<size_t>;
+  std::array<std::unordered_map<std::wstring_view, Positions>, kKeyCount> m_keys;
 };

@@ -59,11 +59,22 @@ void CWatcherTimer::Run(HANDLE ready) {
   if (m_timerId) KillTimer(nullptr, m_timerId);
 }
 
+// The pass works on the changes taken out of the pending list, without the
+// lock: it looks at the disk for every changed file, which takes long for a
+// burst, and the watcher's thread must not wait meanwhile. What arrives during
+// the pass comes after what the pass leaves waiting, as it would had the
+// watcher's thread waited for the lock.
 void CWatcherTimer::RunPass() {
   std::vector<WatcherEvent> ready;
+  CWatcherCoalescer pass;
   {
     std::lock_guard guard(m_lock);
-    if (!m_coalescer.IsEmpty()) ready = m_coalescer.RunPass();
+    pass = CWatcherCoalescer(m_coalescer.TakePending());
+  }
+  if (!pass.IsEmpty()) {
+    ready = pass.RunPass();
+    std::lock_guard guard(m_lock);
+    m_coalescer.PutBack(pass.TakePending());
   }
   for (const WatcherEvent& event : ready) m_owner->Deliver(event);
   ++m_passes;

@@ -3,6 +3,10 @@
 // with scripted operations registered in a real dispatcher.
 #include <gtest/gtest.h>
 
+#include <condition_variable>
+#include <mutex>
+#include <set>
+
 #include "TaskTestSupport.h"
 #include "client/core/context/GlobalContext.h"
 #include "client/sync/SyncLogic.h"
@@ -166,6 +170,32 @@ TEST_F(DownTaskManagerTest, AnOccupiedItemWaitsWithItsLaterChanges) {
   EXPECT_EQ(m_manager.RunDownTask(DOWN_QUEUE_NORMAL), 4);
   EXPECT_EQ(m_manager.DescribeQueue(DOWN_QUEUE_NORMAL), (Tasks{{2, 2}}));
   EXPECT_EQ(m_manager.DescribeQueue(DOWN_QUEUE_WAIT_AND_RETRY), (Tasks{{2, 1}, {4, 1}}));
+}
+
+TEST_F(DownTaskManagerTest, DownloadsThatStandTogetherRunSideBySideAndSettleInQueueOrder) {
+  m_manager.SetDownloadsInFlight(3);
+  m_manager.AddTask(MakeDownFile(1, DOWN_OP_FILE_ADD, "1|1", "a.txt"));
+  m_manager.AddTask(MakeDownFile(2, DOWN_OP_FILE_ADD, "1|2", "b.txt"));
+  m_manager.AddTask(MakeDownFile(3, DOWN_OP_FILE_ADD, "1|3", "b.txt"));  // would take the same name: waits
+  m_manager.AddTask(MakeDownFile(4, DOWN_OP_FILE_ADD, "1|4", "d.txt"));
+  // Each of the first two waits until the other has begun: they only finish
+  // when they run at the same time.
+  std::mutex lock;
+  std::condition_variable begun;
+  std::set<juce::int64> running;
+  bool together = true;
+  enginetest::SetDownFileEffect(m_dispatcher, DOWN_OP_FILE_ADD, [&](DownSyncTask& task) {
+    std::unique_lock<std::mutex> hold(lock);
+    running.insert(task.m_nServerID);
+    begun.notify_all();
+    together &= begun.wait_for(hold, std::chrono::seconds(30), [&] { return running.size() == 2; });
+    return task.m_nServerID == 2 ? SYNC_RESULT_ERROR_TRYTHREETIME_MOVEBACK : SYNC_RESULT_SUCCESS;
+  });
+  EXPECT_EQ(m_manager.RunDownTask(DOWN_QUEUE_NORMAL), SYNC_RESULT_ERROR_TRYTHREETIME_MOVEBACK);
+  EXPECT_TRUE(together);
+  EXPECT_EQ(running, (std::set<juce::int64>{1, 2}));
+  EXPECT_EQ(m_manager.DescribeQueue(DOWN_QUEUE_NORMAL), (Tasks{{1, 2}, {1, 3}, {1, 4}}));
+  EXPECT_EQ(m_manager.GetPendingVersions().GetVersions(), juce::StringArray({"1|2", "1|3", "1|4"}));
 }
 
 TEST_F(DownTaskManagerTest, ATaskDroppedWhileItRunsIsFreedByItsPumpAndCancelReachesItsOperation) {

@@ -175,4 +175,36 @@ TEST(WatcherCoalescerIndexTest, IndexedPassDeliversWhatAPlainPassDelivers) {
   }
 }
 
+// A burst big enough for the disk to be looked at on several threads before the
+// walk: the same merges and the same files left waiting as the plain pass.
+TEST(WatcherCoalescerIndexTest, ABurstLookedAtOnSeveralThreadsDeliversWhatAPlainPassDelivers) {
+  dorvtest::TempDir dir{"dorv-coalesce-burst"};
+  fs::create_directories(dir.path() / "in");
+  std::mt19937 random(20261211);
+  std::vector<CString> files;
+  for (int n = 0; n < 6000; ++n) {
+    fs::path file = dir.path() / "in" / ("f" + std::to_string(n) + (n % 7 ? ".txt" : ".tmp"));
+    if (n % 5) std::ofstream(file) << "x";  // every fifth is gone again
+    files.emplace_back(WidePath(file.c_str()).c_str());
+  }
+  std::ofstream(dir.path() / "in" / "held.txt") << "x";
+  wintest::LockHolderProcess holder((dir.path() / "in" / "held.txt").string(), "ofd-exclusive");
+  files.emplace_back(WidePath((dir.path() / "in" / "held.txt").c_str()).c_str());
+
+  CWatcherCoalescer indexed;
+  ReferenceCoalescer reference;
+  for (const CString& file : files) {
+    int type = random() % 10 == 0 ? WATCHER_EVENT_REMOVED : WATCHER_EVENT_ADDED;
+    for (int again = 0; again < 2; ++again) {
+      WatcherEvent e{file, CString(), type};
+      indexed.Add(e);
+      reference.Add(e);
+      type = WATCHER_EVENT_MODIFIED;
+    }
+  }
+  ASSERT_EQ(Show(indexed.RunPass()), Show(reference.RunPass()));
+  ASSERT_EQ(indexed.PendingCount(), reference.PendingCount());
+  EXPECT_GT(indexed.PendingCount(), 0u) << "the held file waits";
+}
+
 }  // namespace
