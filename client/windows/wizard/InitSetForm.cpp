@@ -344,10 +344,13 @@ LRESULT CInitSetForm::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
       if (m_pFolderPicker) {
         // The chooser's loop still runs below us: it must see the wizard go.
+        // The object outlives the window until the click that opened the
+        // chooser has returned, and then goes as a closed wizard does.
         m_pFolderPicker->m_bCancelled = true;
         m_bClosing = true;
         PostToOwner(WM_NOTIFY_WIZARD_CLOSED, 0, 0);
         m_pOwner = nullptr;
+        m_bDeleteOnDestroy = TRUE;
         DestroyWindow();
         return 1;
       }

@@ -27,6 +27,7 @@
 #include "ui/controls/UIEditEx.h"
 #include "ui/controls/UIPage.h"
 #include "ui/skin/UISkinManager.h"
+#include "win32/Choosers.h"
 #include "win32/Launcher.h"
 
 namespace {
@@ -60,6 +61,14 @@ LRESULT CALLBACK RecordOwner(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
   return ::CallWindowProcW(g_ownerProc, hwnd, message, wParam, lParam);
 }
 
+// A wizard that counts its own end.
+class CountedWizard : public CInitSetForm {
+ public:
+  using CInitSetForm::CInitSetForm;
+  ~CountedWizard() override { ++s_released; }
+  static inline int s_released = 0;
+};
+
 class WizardTest : public signintest::ServiceTest {
  protected:
   void SetUp() override {
@@ -78,6 +87,7 @@ class WizardTest : public signintest::ServiceTest {
         ::SetWindowLongPtrW(m_owner->m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&RecordOwner)));
   }
   void TearDown() override {
+    win32::Choosers::Reset();
     if (m_wizard && ::IsWindow(m_wizardWindow)) {
       m_wizard->DestroyWindow();
       static_cast<UI::CUIControl*>(m_wizard)->Release();
@@ -97,7 +107,7 @@ class WizardTest : public signintest::ServiceTest {
   static bool PumpUntil(const std::function<bool()>& done) { return Desktop::Get().PumpUntil(done, 30000); }
 
   void Open(int mode) {
-    m_wizard = new CInitSetForm(m_owner);
+    m_wizard = new CountedWizard(m_owner);
     ASSERT_EQ(m_wizard->Create(mode, nullptr), 1);
     m_wizardWindow = m_wizard->m_hWnd;
     m_wizard->ShowWindow(SW_SHOW);
@@ -115,6 +125,17 @@ class WizardTest : public signintest::ServiceTest {
   }
   static void Key(UINT key) {
     Desktop::Get().KeyPress(key);
+    Pump();
+  }
+  void Click(const wchar_t* id) {
+    UI::CUIControl* control = m_wizard->FindControlRecusive(id);
+    ASSERT_NE(control, nullptr) << id;
+    POINT at = control->GetBounds().CenterPoint();
+    ::ClientToScreen(m_wizardWindow, &at);
+    Desktop& desktop = Desktop::Get();
+    desktop.MouseMove(at.x, at.y);
+    desktop.MouseDown(Desktop::Button::Left, at.x, at.y);
+    desktop.MouseUp(Desktop::Button::Left, at.x, at.y);
     Pump();
   }
   bool OwnerGot(UINT message, WPARAM* wParam = nullptr) const {
@@ -208,6 +229,28 @@ TEST_F(WizardTest, AWrongPasswordShowsTheServicesErrorWithBothFieldsMarked) {
 TEST_F(WizardTest, TheFolderMissingModeOpensOnTheFolderPage) {
   Open(3);
   EXPECT_EQ(Page(), CString(L"CustomSetPage"));
+}
+
+// The wizard is closed (the main form replaces it) while its folder chooser is
+// open: the choice is dropped, the owner told, and the wizard itself released
+// once the click that opened the chooser has returned.
+TEST_F(WizardTest, ClosingWhileTheFolderChooserIsOpenReleasesTheWizard) {
+  Open(3);
+  const int released = CountedWizard::s_released;
+  bool askedWhileOpen = false;
+  win32::Choosers::SetHandler([&](const win32::ChooserRequest&) -> win32::Choosers::Answer {
+    askedWhileOpen = ::IsWindow(m_wizardWindow);
+    // What the chooser's own loop hands over while it runs.
+    ::PostMessageW(m_wizardWindow, WM_CLOSE, 0, 0);
+    Pump();
+    return (m_dir / "elsewhere").wstring();
+  });
+  Click(L"CustomSetLocalSynDirButton");
+  EXPECT_TRUE(askedWhileOpen);
+  EXPECT_FALSE(::IsWindow(m_wizardWindow));
+  EXPECT_TRUE(OwnerGot(WM_NOTIFY_WIZARD_CLOSED));
+  EXPECT_EQ(CountedWizard::s_released, released + 1) << "the closed wizard is released, not leaked";
+  m_wizard = nullptr;
 }
 
 }  // namespace
