@@ -250,20 +250,25 @@ TEST_F(MenuTest, HoverOpensSubMenusAndReportsLeaves) {
   Open();
   Hover(RowPoint(menu, 0));
   EXPECT_EQ(menu->GetSelectedItem(), menu->GetItem(0));
-  // A row with children opens its sub-menu, not activated, to the right.
+  EXPECT_EQ(Desktop::Get().PointerGrab(), menu->m_hWnd);
+  // A row with children opens its sub-menu, not activated, to the right; the
+  // pointer's grab goes with the newest menu of the chain.
   Hover(RowPoint(menu, 1));
   CUIMenu* child = menu->GetChildMenu();
   ASSERT_NE(child, nullptr);
   EXPECT_EQ(::GetForegroundWindow(), menu->m_hWnd);
   EXPECT_TRUE(::IsWindowVisible(child->m_hWnd));
+  EXPECT_EQ(Desktop::Get().PointerGrab(), child->m_hWnd);
   // Into the sub-menu: the parent row stays lit.
   Hover(RowPoint(child, 0));
   EXPECT_EQ(menu->GetSelectedItem(), menu->GetItem(1));
   EXPECT_EQ(child->GetSelectedItem(), child->GetItem(0));
-  // Back onto the separator: the sub-menu closes, nothing is lit.
+  // Back onto the separator: the sub-menu closes, nothing is lit, and the
+  // grab is the root's again.
   MoveTo(RowPoint(menu, 2));
   EXPECT_EQ(menu->GetChildMenu(), nullptr);
   EXPECT_EQ(menu->GetSelectedItem(), nullptr);
+  EXPECT_EQ(Desktop::Get().PointerGrab(), menu->m_hWnd);
   // A disabled row is never lit.
   MoveTo(RowPoint(menu, 3));
   EXPECT_EQ(menu->GetSelectedItem(), nullptr);
@@ -300,6 +305,7 @@ TEST_F(MenuTest, ClickingALeafRunsItsHandlerOnceAfterTheWindowsWent) {
   EXPECT_FALSE(::IsWindow(window));
   EXPECT_EQ(form.GetActiveMenu(), nullptr);
   EXPECT_EQ(g_dataDeleted, 2);
+  EXPECT_EQ(Desktop::Get().PointerGrab(), nullptr);
 }
 
 TEST_F(MenuTest, ChoosingInASubMenuAndOpeningANewMenuFromTheHandler) {
@@ -401,6 +407,7 @@ TEST_F(MenuTest, EscapeAClickOutsideAPressOnTheOwnerAndLostActivationClose) {
     EXPECT_FALSE(::IsWindow(child));
     EXPECT_EQ(g_dataDeleted, 2);
     EXPECT_TRUE(handlers.chosen.empty());
+    EXPECT_EQ(Desktop::Get().PointerGrab(), nullptr);  // the pointer is free again
   }
 }
 
@@ -437,6 +444,7 @@ TEST_F(MenuTest, TheOwnerFormGoingTakesTheMenuAndTree) {
   Pump();
   EXPECT_FALSE(::IsWindow(window));
   EXPECT_EQ(g_dataDeleted, 2);
+  EXPECT_EQ(Desktop::Get().PointerGrab(), nullptr);
 }
 
 }  // namespace
