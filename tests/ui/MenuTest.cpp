@@ -22,10 +22,12 @@ using UI::CUIMenu;
 using UI::IMenu;
 using uitest::FixtureForm;
 
-// Rows 20 high, an indent of 2 and separators 6 high (the tallest of their pieces).
+// Rows 20 high, an indent of 2 and separators 6 high (the tallest of their pieces);
+// the lit row's text in pure red.
 const char kSkin[] =
     "<css><CUIForm><Win BkColor=\"255, 255, 255\" MinSize=\"10, 10\"/></CUIForm>"
     "<CUIMenu><Public Indent=\"2\" TextOffset=\"6, 30\" MenuItemHeight=\"20\">"
+    "<Color Text=\"0, 0, 0\" TextSel=\"255, 0, 0\"/>"
     "<SeperatorImage File=\"sep.png\" left=\"0, 0, 1, 4\" mid=\"1, 0, 1, 6\" right=\"2, 0, 1, 4\"/>"
     "</Public></CUIMenu></css>";
 const char kBuild[] = "<Fixture css=\"Win\"/>";
@@ -250,6 +252,19 @@ TEST_F(MenuTest, HoverOpensSubMenusAndReportsLeaves) {
   Open();
   Hover(RowPoint(menu, 0));
   EXPECT_EQ(menu->GetSelectedItem(), menu->GetItem(0));
+  // The lit row shows at once, in the selected text colour.
+  auto litPixels = [&](int row) {
+    UI::MenuItem* item = menu->GetItem(row);
+    const display::Pixels pixels = Desktop::Get().CaptureWindow(menu->m_hWnd);
+    int reddish = 0;  // the text's edges are blended with the white
+    for (int y = item->GetPos(); y < item->GetPos() + item->GetHeight(); ++y)
+      for (int x = 0; x < menu->GetBounds().Width(); ++x) {
+        const COLORREF c = pixels.At(x, y);
+        reddish += GetRValue(c) > 150 && GetGValue(c) < 100 && GetBValue(c) < 100;
+      }
+    return reddish;
+  };
+  EXPECT_GT(litPixels(0), 0);
   EXPECT_EQ(Desktop::Get().PointerGrab(), menu->m_hWnd);
   // A row with children opens its sub-menu, not activated, to the right; the
   // pointer's grab goes with the newest menu of the chain.
@@ -263,6 +278,8 @@ TEST_F(MenuTest, HoverOpensSubMenusAndReportsLeaves) {
   Hover(RowPoint(child, 0));
   EXPECT_EQ(menu->GetSelectedItem(), menu->GetItem(1));
   EXPECT_EQ(child->GetSelectedItem(), child->GetItem(0));
+  EXPECT_EQ(litPixels(0), 0);
+  EXPECT_GT(litPixels(1), 0);
   // Back onto the separator: the sub-menu closes, nothing is lit, and the
   // grab is the root's again.
   MoveTo(RowPoint(menu, 2));

@@ -333,7 +333,7 @@ void CUIMenu::OnActivate(UINT state, HWND other) {
   if (state != WA_INACTIVE) {
     // As the system's default handling does: the active menu takes the keys.
     if (::GetFocus() != m_hWnd) ::SetFocus(m_hWnd);
-    OnPaint();
+    Repaint();
     return;
   }
   if (!IsWindowVisible()) return;
@@ -484,7 +484,10 @@ MenuItem* CUIMenu::GetItemPtrFromPoint(CPoint point) const { return GetItem(GetI
 // --- drawing ------------------------------------------------------------------------
 
 void CUIMenu::Repaint() {
-  if (m_hWnd && ::IsWindowVisible(m_hWnd)) OnPaint();
+  // Through WM_PAINT: a paint begun outside it has no area to draw into.
+  if (!m_hWnd || !::IsWindowVisible(m_hWnd)) return;
+  ::InvalidateRect(m_hWnd, nullptr, FALSE);
+  ::UpdateWindow(m_hWnd);
 }
 
 void CUIMenu::OnPaint() {
