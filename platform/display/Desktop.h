@@ -99,6 +99,17 @@ class Desktop {
   void WindowActivated(HWND hwnd);
   void TrayChanged();
 
+  // A shown popup (a menu) takes all of the pointer's input until it is hidden or
+  // destroyed. Here every press reaches the desktop anyway, and one on none of the
+  // program's windows takes the activation away, which closes a menu; on a display the
+  // grab brings such a press (on another program, or on nothing) to the program the
+  // same way, instead of to the window below. The popup shown last holds the grab; when
+  // it goes, the one before takes it back; a window holding the capture comes first.
+  // False, with nothing changed, when the window is not shown.
+  bool GrabPointerWhileShown(HWND popup);
+  // The popup holding the pointer (null: none).
+  HWND PointerGrab() const;
+
   // Dispatches the calling thread's messages (sent, posted, paint, due timers) until
   // none is waiting. A WM_QUIT found on the way is left in place and ends the pump.
   // Returns the number of messages dispatched.
@@ -110,6 +121,8 @@ class Desktop {
  private:
   Desktop() = default;
   std::shared_ptr<Presenter> CurrentPresenter() const;
+  // Drops the grabs of popups hidden or gone, and tells the presenter who holds it now.
+  void ReviewPointerGrab();
 
   mutable std::mutex m_lock;
   int m_width = 1280;
@@ -130,6 +143,7 @@ class Desktop {
   } m_lastClick;
   void PostMouse(UINT clientMessage, UINT nonClientMessage, POINT at);
   std::vector<MessageBoxCall> m_boxes;
+  std::vector<HWND> m_grabs;  // popups that asked for the pointer, the holder last
 };
 
 // The answer a box of this type gives when the user just presses Enter.

@@ -68,9 +68,11 @@ void Desktop::WindowChanged(HWND hwnd) {
     std::lock_guard guard(m_lock);
     presenter = m_presenter;
   }
-  if (!presenter) return;
-  HWND root = IsWindow(hwnd) ? GetAncestor(hwnd, GA_ROOT) : hwnd;
-  presenter->UpdateWindow(root ? root : hwnd);
+  if (presenter) {
+    HWND root = IsWindow(hwnd) ? GetAncestor(hwnd, GA_ROOT) : hwnd;
+    presenter->UpdateWindow(root ? root : hwnd);
+  }
+  ReviewPointerGrab();  // a popup hidden or gone lets the pointer go
 }
 
 void Desktop::CursorChanged() {

@@ -25,6 +25,10 @@ class Presenter {
   // A window of the calling thread took the mouse capture (null: released it): a display
   // sends the pointer's input to it wherever the pointer is, outside the program's windows too.
   virtual void CaptureChanged(HWND) {}
+  // A shown popup takes all of the pointer's input (null: none does any more): a press
+  // outside the program's windows comes to it, as a press on nothing comes to the headless
+  // desktop. The capture, while a window holds it, comes first.
+  virtual void PointerGrabChanged(HWND) {}
   // A top-level window became the active one (null: none is): it takes the keyboard.
   virtual void Activated(HWND) {}
   // The size of the screen shown on; false when it has none.

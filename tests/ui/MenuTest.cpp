@@ -22,10 +22,12 @@ using UI::CUIMenu;
 using UI::IMenu;
 using uitest::FixtureForm;
 
-// Rows 20 high, an indent of 2 and separators 6 high (the tallest of their pieces).
+// Rows 20 high, an indent of 2 and separators 6 high (the tallest of their pieces);
+// the lit row's text in pure red.
 const char kSkin[] =
     "<css><CUIForm><Win BkColor=\"255, 255, 255\" MinSize=\"10, 10\"/></CUIForm>"
     "<CUIMenu><Public Indent=\"2\" TextOffset=\"6, 30\" MenuItemHeight=\"20\">"
+    "<Color Text=\"0, 0, 0\" TextSel=\"255, 0, 0\"/>"
     "<SeperatorImage File=\"sep.png\" left=\"0, 0, 1, 4\" mid=\"1, 0, 1, 6\" right=\"2, 0, 1, 4\"/>"
     "</Public></CUIMenu></css>";
 const char kBuild[] = "<Fixture css=\"Win\"/>";
@@ -250,20 +252,40 @@ TEST_F(MenuTest, HoverOpensSubMenusAndReportsLeaves) {
   Open();
   Hover(RowPoint(menu, 0));
   EXPECT_EQ(menu->GetSelectedItem(), menu->GetItem(0));
-  // A row with children opens its sub-menu, not activated, to the right.
+  // The lit row shows at once, in the selected text colour.
+  auto litPixels = [&](int row) {
+    UI::MenuItem* item = menu->GetItem(row);
+    const display::Pixels pixels = Desktop::Get().CaptureWindow(menu->m_hWnd);
+    int reddish = 0;  // the text's edges are blended with the white
+    for (int y = item->GetPos(); y < item->GetPos() + item->GetHeight(); ++y)
+      for (int x = 0; x < menu->GetBounds().Width(); ++x) {
+        const COLORREF c = pixels.At(x, y);
+        reddish += GetRValue(c) > 150 && GetGValue(c) < 100 && GetBValue(c) < 100;
+      }
+    return reddish;
+  };
+  EXPECT_GT(litPixels(0), 0);
+  EXPECT_EQ(Desktop::Get().PointerGrab(), menu->m_hWnd);
+  // A row with children opens its sub-menu, not activated, to the right; the
+  // pointer's grab goes with the newest menu of the chain.
   Hover(RowPoint(menu, 1));
   CUIMenu* child = menu->GetChildMenu();
   ASSERT_NE(child, nullptr);
   EXPECT_EQ(::GetForegroundWindow(), menu->m_hWnd);
   EXPECT_TRUE(::IsWindowVisible(child->m_hWnd));
+  EXPECT_EQ(Desktop::Get().PointerGrab(), child->m_hWnd);
   // Into the sub-menu: the parent row stays lit.
   Hover(RowPoint(child, 0));
   EXPECT_EQ(menu->GetSelectedItem(), menu->GetItem(1));
   EXPECT_EQ(child->GetSelectedItem(), child->GetItem(0));
-  // Back onto the separator: the sub-menu closes, nothing is lit.
+  EXPECT_EQ(litPixels(0), 0);
+  EXPECT_GT(litPixels(1), 0);
+  // Back onto the separator: the sub-menu closes, nothing is lit, and the
+  // grab is the root's again.
   MoveTo(RowPoint(menu, 2));
   EXPECT_EQ(menu->GetChildMenu(), nullptr);
   EXPECT_EQ(menu->GetSelectedItem(), nullptr);
+  EXPECT_EQ(Desktop::Get().PointerGrab(), menu->m_hWnd);
   // A disabled row is never lit.
   MoveTo(RowPoint(menu, 3));
   EXPECT_EQ(menu->GetSelectedItem(), nullptr);
@@ -300,6 +322,7 @@ TEST_F(MenuTest, ClickingALeafRunsItsHandlerOnceAfterTheWindowsWent) {
   EXPECT_FALSE(::IsWindow(window));
   EXPECT_EQ(form.GetActiveMenu(), nullptr);
   EXPECT_EQ(g_dataDeleted, 2);
+  EXPECT_EQ(Desktop::Get().PointerGrab(), nullptr);
 }
 
 TEST_F(MenuTest, ChoosingInASubMenuAndOpeningANewMenuFromTheHandler) {
@@ -401,6 +424,7 @@ TEST_F(MenuTest, EscapeAClickOutsideAPressOnTheOwnerAndLostActivationClose) {
     EXPECT_FALSE(::IsWindow(child));
     EXPECT_EQ(g_dataDeleted, 2);
     EXPECT_TRUE(handlers.chosen.empty());
+    EXPECT_EQ(Desktop::Get().PointerGrab(), nullptr);  // the pointer is free again
   }
 }
 
@@ -437,6 +461,7 @@ TEST_F(MenuTest, TheOwnerFormGoingTakesTheMenuAndTree) {
   Pump();
   EXPECT_FALSE(::IsWindow(window));
   EXPECT_EQ(g_dataDeleted, 2);
+  EXPECT_EQ(Desktop::Get().PointerGrab(), nullptr);
 }
 
 }  // namespace

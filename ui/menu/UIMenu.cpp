@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "display/Desktop.h"
 #include "ui/UIForm.h"
 #include "ui/controls/ControlText.h"
 #include "ui/menu/IMenu.h"
@@ -218,6 +219,9 @@ void CUIMenu::PopupMenu(int x, int y, int dx, int up, CUIMenu* parent, int activ
   const UINT flags = SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW | (activate ? 0 : SWP_NOACTIVATE);
   ::SetWindowPos(m_hWnd, HWND_TOPMOST, 0, 0, 0, 0, flags);
   if (activate) ::SetForegroundWindow(m_hWnd);
+  // A press anywhere outside the program's windows comes to the chain and takes the
+  // activation away, which closes it; the grab ends when the window hides or goes.
+  display::Desktop::Get().GrabPointerWhileShown(m_hWnd);
   Repaint();
 }
 
@@ -329,7 +333,7 @@ void CUIMenu::OnActivate(UINT state, HWND other) {
   if (state != WA_INACTIVE) {
     // As the system's default handling does: the active menu takes the keys.
     if (::GetFocus() != m_hWnd) ::SetFocus(m_hWnd);
-    OnPaint();
+    Repaint();
     return;
   }
   if (!IsWindowVisible()) return;
@@ -480,7 +484,10 @@ MenuItem* CUIMenu::GetItemPtrFromPoint(CPoint point) const { return GetItem(GetI
 // --- drawing ------------------------------------------------------------------------
 
 void CUIMenu::Repaint() {
-  if (m_hWnd && ::IsWindowVisible(m_hWnd)) OnPaint();
+  // Through WM_PAINT: a paint begun outside it has no area to draw into.
+  if (!m_hWnd || !::IsWindowVisible(m_hWnd)) return;
+  ::InvalidateRect(m_hWnd, nullptr, FALSE);
+  ::UpdateWindow(m_hWnd);
 }
 
 void CUIMenu::OnPaint() {

@@ -11,7 +11,10 @@
 // owner form). It is marked as closing first, so that the activation loss its
 // own destruction may cause is ignored; the windows go, and each object is
 // deleted only once the message dispatch to it has returned. The tree is
-// released exactly once, after the chosen row's handler ran. UI thread only.
+// released exactly once, after the chosen row's handler ran. While shown, a
+// menu holds the layer's pointer grab, so that on a display too a press
+// outside the program's windows reaches the program and takes the activation
+// away from the chain. UI thread only.
 #include <vector>
 
 #include "mfc/AfxWin.h"

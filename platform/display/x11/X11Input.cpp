@@ -156,6 +156,10 @@ void X11Input::Watch(unsigned long window, HWND hwnd) {
 void X11Input::Forget(unsigned long window) {
   std::lock_guard guard(m_lock);
   m_windows.erase(window);
+  if (m_grab == window) {  // the server ends its grab with the window
+    m_grab = 0;
+    m_grabWaiting = false;
+  }
   auto ic = m_x->ics.find(window);
   if (ic != m_x->ics.end()) {
     XDestroyIC(ic->second);
@@ -171,14 +175,25 @@ void X11Input::Focus(unsigned long window) {
 
 void X11Input::Grab(unsigned long window) {
   std::lock_guard guard(m_lock);
-  Display* d = m_x->display;
+  m_grab = window;
+  m_grabWaiting = false;
   if (window) {
-    XGrabPointer(d, window, True, ButtonPressMask | ButtonReleaseMask | PointerMotionMask | EnterWindowMask | LeaveWindowMask,
-                 GrabModeAsync, GrabModeAsync, 0 /* None: anywhere */, m_x->cursor, CurrentTime);
+    TakeGrabLocked();
   } else {
-    XUngrabPointer(d, CurrentTime);
+    XUngrabPointer(m_x->display, CurrentTime);
+    XSync(m_x->display, False);
   }
-  XSync(d, False);
+}
+
+void X11Input::TakeGrabLocked() {
+  // Events over the program's windows still go to them (owner events); the rest come to this one.
+  const int result =
+      XGrabPointer(m_x->display, m_grab, True,
+                   ButtonPressMask | ButtonReleaseMask | PointerMotionMask | EnterWindowMask | LeaveWindowMask,
+                   GrabModeAsync, GrabModeAsync, 0 /* None: anywhere */, m_x->cursor, CurrentTime);
+  XSync(m_x->display, False);
+  // Another client's grab is waited out; a window not shown gets none.
+  m_grabWaiting = result == AlreadyGrabbed || result == GrabFrozen;
 }
 
 void X11Input::SetCursorShape(WORD shape) {
@@ -203,6 +218,7 @@ void X11Input::Run() {
     std::vector<Action> actions;
     {
       std::lock_guard guard(m_lock);
+      if (m_grab && m_grabWaiting) TakeGrabLocked();  // another client held the pointer, maybe no more
       while (XPending(d)) {
         XEvent e;
         XNextEvent(d, &e);

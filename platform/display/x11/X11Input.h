@@ -29,6 +29,8 @@ class X11Input {
   // Gives the window the keyboard.
   void Focus(unsigned long window);
   // Sends all pointer input to the window, outside the program's windows too (0: stops).
+  // A grab that another client holds up is taken as soon as it lets go; one on a window
+  // that goes ends with it (the server's rule, as on a closed connection).
   void Grab(unsigned long window);
   // Shows the system cursor `shape` (an IDC_* id; 0: the default) over the program's windows.
   void SetCursorShape(WORD shape);
@@ -38,11 +40,14 @@ class X11Input {
   explicit X11Input(std::unique_ptr<Connection> connection, std::function<void(HWND)> exposed);
   void Run();
   HWND WindowOf(unsigned long window);
+  void TakeGrabLocked();
 
   std::mutex m_lock;  // the connection, between the input thread and the callers
   std::unique_ptr<Connection> m_x;
   std::function<void(HWND)> m_exposed;
   std::map<unsigned long, HWND> m_windows;
+  unsigned long m_grab = 0;  // the window that is to hold the pointer
+  bool m_grabWaiting = false;  // for another client to let the pointer go
   std::atomic<bool> m_stop{false};
   std::thread m_thread;
 };

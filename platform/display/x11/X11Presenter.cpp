@@ -218,9 +218,22 @@ void X11Presenter::UpdateWindow(HWND hwnd) {
 void X11Presenter::CursorChanged() { m_input->SetCursorShape(win32::CursorShape(GetCursor())); }
 
 void X11Presenter::CaptureChanged(HWND hwnd) {
-  HWND root = hwnd ? GetAncestor(hwnd, GA_ROOT) : nullptr;
-  unsigned long window = root ? XWindowOf(root) : 0;
-  if (hwnd && !window) return;  // not on the display
+  std::lock_guard guard(m_lock);
+  m_capture = hwnd;
+  Regrab();
+}
+
+void X11Presenter::PointerGrabChanged(HWND popup) {
+  std::lock_guard guard(m_lock);
+  m_popupGrab = popup;
+  Regrab();
+}
+
+void X11Presenter::Regrab() {
+  std::lock_guard guard(m_lock);
+  HWND capture = m_capture && IsWindow(m_capture) ? GetAncestor(m_capture, GA_ROOT) : nullptr;
+  unsigned long window = capture ? XWindowOf(capture) : 0;
+  if (!window && m_popupGrab) window = XWindowOf(m_popupGrab);  // a capture not on the display: the popup's
   m_input->Grab(window);
 }
 

@@ -32,6 +32,7 @@ class X11Presenter final : public Presenter {
   // activation reach the display.
   void CursorChanged() override;
   void CaptureChanged(HWND hwnd) override;
+  void PointerGrabChanged(HWND popup) override;
   void Activated(HWND hwnd) override;
   bool ScreenSize(SIZE* size) override;
   void TrayChanged() override;
@@ -52,11 +53,15 @@ class X11Presenter final : public Presenter {
  private:
   struct Connection;
   explicit X11Presenter(std::unique_ptr<Connection> connection);
+  // Grabs the pointer for the window holding the capture, else for the popup that asked.
+  void Regrab();
 
   std::recursive_mutex m_lock;  // one thread at a time; boxes may nest on it
   std::unique_ptr<Connection> m_x;
   std::function<void(const ShownBox&)> m_shown;
   std::unique_ptr<X11Tray> m_tray;
+  HWND m_capture = nullptr;
+  HWND m_popupGrab = nullptr;
   std::unique_ptr<X11Input> m_input;  // last: it goes first, while the windows' connection is there
 };
 

@@ -4,7 +4,8 @@
 // probed every 3 s on the test clock before any sign-in; a sync folder that is
 // gone asks the user; a second instance's "ExploreRefresh" makes a full pull;
 // the exit asks while uploads are queued and leaves no engine thread and an
-// empty staging folder. "Another device" is the service's admin API.
+// empty staging folder; the tray menu lists the files just synced and the
+// storage the service counts. "Another device" is the service's admin API.
 #include <gtest/gtest.h>
 
 #include <netinet/in.h>
@@ -41,6 +42,9 @@
 #include "common/MutiLanSupport.h"
 #include "display/Desktop.h"
 #include "ui/UIManager.h"
+#include "ui/menu/IMenu.h"
+#include "ui/menu/MenuItem.h"
+#include "ui/menu/UIMenu.h"
 #include "ui/skin/UISkinManager.h"
 #include "win32/Launcher.h"
 #include "win32/ManualClock.h"
@@ -417,6 +421,79 @@ TEST_F(MainFlowTest, ExitAsksOnceWhileUploadsAreQueuedAndEndsEveryWorkerBeforeEm
   // A sign-in result after the exit is dropped.
   m_form->SendMessage(WM_NOTIFY_AUTO_LOGIN, 0, 0);
   EXPECT_EQ(dorvtest::CountLogLines("OnAutoLogin m_bExiting == true"), 1);
+}
+
+// The tray menu of a running engine: its recent files are the files the
+// engine just synced (newest first, a file deleted at the service greyed), its
+// storage line shows what the service counts, updated while it is open, and
+// its Exit asks while uploads are queued.
+TEST_F(MainFlowTest, TheTrayMenuShowsTheFilesJustSyncedAndTheStorageTheServiceCounts) {
+  ASSERT_NO_FATAL_FAILURE(StartForm());
+  ASSERT_TRUE(PumpUntil([&] { return EngineState() == 4 && Settled(); }));
+  const juce::int64 goneID =
+      Admin("put?account=" + Account() + "&parentId=" + std::to_string(m_rootID) + "&name=gone.txt", "soon gone")["file"]["id"]
+          .asInt64();
+  ASSERT_TRUE(PumpUntil([&] { return LocalContent("gone.txt") == "soon gone"; }));
+  Put("down.bin", std::string(2 << 20, 'd'));
+  ASSERT_TRUE(PumpUntil([&] { return LocalContent("down.bin").size() == 2u << 20; }));
+  Write("up.bin", std::string(512 << 10, 'u'));
+  ASSERT_TRUE(PumpUntil([&] { return ServerHas("/up.bin", std::string(512 << 10, 'u')); }));
+  Admin("delete?account=" + Account() + "&id=" + std::to_string(goneID));
+  ASSERT_TRUE(PumpUntil([&] { return !fs::exists(m_rootPath / "gone.txt"); }));
+  ASSERT_TRUE(PumpUntil(Settled));
+  // The quota changes at the service after the sign-in read it: 2.5 MiB of 10 MiB used.
+  Admin("quota?account=" + Account() + "&capacity=" + std::to_string(10 << 20));
+
+  Desktop::Get().SetCursorPosition(300, 200);
+  m_form->SendMessage(WM_TRAY_CALLBACK, kTrayIconId, WM_RBUTTONUP);
+  UI::CUIMenu* menu = m_form->GetActiveMenu();
+  ASSERT_NE(menu, nullptr);
+  UI::IMenu* recent = menu->GetRootIMenu()->FindIMenu(CMainForm::kTrayMenuRecentFiles);
+  ASSERT_NE(recent, nullptr);
+  std::vector<CString> names;
+  std::vector<int> greyed;
+  for (int i = 0; i < recent->GetSubMenuCount(); ++i) {
+    names.push_back(recent->GetSubMenu(i)->GetCaption());
+    greyed.push_back(recent->GetSubMenu(i)->IsDisabled());
+  }
+  EXPECT_EQ(names, (std::vector<CString>{L"   gone.txt", L"   up.bin", L"   down.bin"}));
+  EXPECT_EQ(greyed, (std::vector<int>{1, 0, 0}));
+  const CString storage =
+      CString(L"   10") + Common::CMutiLanSupport::GetInstance()->GetStringViaID(L"STRID_MENU_TRAYICON_SPACEUSEINFO") + L"25%";
+  ASSERT_TRUE(PumpUntil([&] {
+    UI::CUIMenu* open = m_form->GetActiveMenu();
+    return open && open->GetRootIMenu()->FindIMenu(CMainForm::kTrayMenuSpaceInfo)->GetCaption() == storage;
+  }));
+  const UserConfigInfo quota = GetAccountData()->GetUserConfig();
+  EXPECT_EQ(quota.UC_Capacity, 10 << 20);
+  EXPECT_EQ(quota.UC_SpaceUsed, (2 << 20) + (512 << 10));
+  EXPECT_EQ(quota.UC_FileCount, 2);
+  m_form->GetActiveMenu()->ReleaseAll();
+
+  // Exit chosen in the menu while an upload is held at the service: asked
+  // first, then the program ends with its engine.
+  Fault("op=uploadFile&delayMs=3000&times=0");
+  Write("queued.txt", std::string(1000, 'q'));
+  ASSERT_TRUE(PumpUntil([] { return !GetSyncLogic()->GetUpTaskManager()->AreQueuesEmpty(); }));
+  m_form->SendMessage(WM_TRAY_CALLBACK, kTrayIconId, WM_RBUTTONUP);
+  menu = m_form->GetActiveMenu();
+  ASSERT_NE(menu, nullptr);
+  POINT exit{-1, -1};
+  for (int i = 0; i < menu->GetItemCount(); ++i)
+    if (menu->GetItem(i)->GetNode()->GetID() == CMainForm::kTrayMenuExit)
+      exit = POINT{20, menu->GetItem(i)->GetPos() + menu->GetItem(i)->GetHeight() / 2};
+  ASSERT_GE(exit.y, 0);
+  ::ClientToScreen(menu->m_hWnd, &exit);
+  AnswerBoxes(1);
+  Desktop& desktop = Desktop::Get();
+  desktop.MouseMove(exit.x, exit.y);
+  desktop.MouseDown(Desktop::Button::Left, exit.x, exit.y);
+  desktop.MouseUp(Desktop::Button::Left, exit.x, exit.y);
+  desktop.PumpUntilIdle();
+  EXPECT_EQ(m_boxes, 1);
+  EXPECT_EQ(m_form->m_bExiting, 1);
+  EXPECT_TRUE(TakeQuit());
+  EXPECT_EQ(GetSyncLogic(), nullptr);
 }
 
 // The program itself, started twice on the stored account: each start signs

@@ -21,8 +21,10 @@
 #include "common/MutiLanSupport.h"
 #include "display/Desktop.h"
 #include "ui/menu/IMenu.h"
+#include "ui/menu/MenuConfig.h"
 #include "ui/menu/MenuItem.h"
 #include "ui/menu/UIMenu.h"
+#include "ui/skin/UISkinManager.h"
 #include "win32/Windows.h"
 
 namespace {
@@ -178,6 +180,26 @@ TEST_F(TrayMenuTest, PauseTurnsTheIconToPausedAndTheNextMenuOffersResume) {
   EXPECT_EQ(Entry(menu, 5)->GetCaption(), CString(L"   ") + Str(L"STRID_TRAYICONTIPINFO_SYNCSHORTSOTP"));
   Choose(menu, CMainForm::kTrayMenuPause);
   EXPECT_EQ(m_tracker->m_nEngineState.load(), SyncStatusTracker::ENGINE_RUNNING);
+}
+
+// Entries without an icon begin with three spaces so that their text lines up
+// with the text after an icon (18 pixels): in the shipped menu font the three
+// spaces are that wide.
+TEST_F(TrayMenuTest, TheThreeSpacesOfEntriesWithoutIconAreAsWideAsAnIcon) {
+  UI::_SkinConfig* record = nullptr;
+  UI::CUISkinManager::GetInstance()->ReadCssData(L"Public", L"CUIMenu", record);
+  auto* style = dynamic_cast<UI::_MenuConfig*>(record);
+  ASSERT_NE(style, nullptr);
+  HFONT font = ::CreateFontIndirectW(&style->m_font);
+  HDC dc = ::GetDC(m_form->m_hWnd);
+  HGDIOBJ before = ::SelectObject(dc, font);
+  SIZE spaces{};
+  ::GetTextExtentPoint32W(dc, L"   ", 3, &spaces);
+  ::SelectObject(dc, before);
+  ::ReleaseDC(m_form->m_hWnd, dc);
+  ::DeleteObject(font);
+  record->Release();
+  EXPECT_NEAR(spaces.cx, 18, 2);
 }
 
 TEST_F(TrayMenuTest, SignedOutMenusTellTheConnectionOrTheSignIn) {

@@ -169,6 +169,64 @@ TEST_F(X11Display, AClickOutsideReachesThePopupHoldingTheCapture) {
   EXPECT_EQ(Commands(kButtonA), 0);
 }
 
+// A popup's pointer grab (a menu's): a press on no window of the program comes to the
+// program and takes the activation away, as on the headless desktop; the grab follows the
+// newest popup, comes back when it goes, outlives a capture, and ends with the last popup or
+// with the program's connection (as when the program is killed).
+TEST_F(X11Display, APopupsGrabBringsAPressOnNothingAndEndsWithThePopup) {
+  auto popup = [&](int x, UINT activate) {
+    HWND hwnd = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, Recorder::ClassName(), L"popup", WS_POPUP, x, 300,
+                                100, 100, nullptr, nullptr, nullptr, nullptr);
+    SetWindowPos(hwnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW | activate);
+    UpdateWindow(hwnd);
+    return hwnd;
+  };
+  // Whether another client can take the pointer now.
+  auto pointerFree = [&] {
+    const bool free = XGrabPointer(m_display, DefaultRootWindow(m_display), False, ButtonPressMask, GrabModeAsync,
+                                   GrabModeAsync, 0, 0, CurrentTime) == GrabSuccess;
+    XUngrabPointer(m_display, CurrentTime);
+    XSync(m_display, False);
+    return free;
+  };
+  HWND first = popup(500, 0);
+  ASSERT_TRUE(WaitFor([&] { return m_x11->XWindowOf(first) != 0; }));
+  ASSERT_TRUE(pointerFree());
+  ASSERT_TRUE(Desktop::Get().GrabPointerWhileShown(first));
+  EXPECT_FALSE(pointerFree());
+
+  HWND second = popup(620, SWP_NOACTIVATE);
+  ASSERT_TRUE(Desktop::Get().GrabPointerWhileShown(second));
+  EXPECT_EQ(Desktop::Get().PointerGrab(), second);
+  DestroyWindow(second);
+  EXPECT_EQ(Desktop::Get().PointerGrab(), first);
+  EXPECT_FALSE(pointerFree());
+  SetCapture(m_a);
+  ReleaseCapture();
+  EXPECT_FALSE(pointerFree());
+
+  Recorder::Get().Clear();
+  Xdo("mousemove 900 700 click 1");
+  ASSERT_TRUE(WaitFor([&] {
+    for (const Seen& seen : Recorder::Get().All())
+      if (seen.hwnd == first && seen.msg == WM_ACTIVATE && LOWORD(seen.wParam) == WA_INACTIVE) return true;
+    return false;
+  }));
+  EXPECT_EQ(Commands(kButtonA), 0);
+
+  ShowWindow(first, SW_HIDE);
+  EXPECT_EQ(Desktop::Get().PointerGrab(), nullptr);
+  EXPECT_TRUE(pointerFree());
+  EXPECT_FALSE(Desktop::Get().GrabPointerWhileShown(first)) << "a hidden window holds nothing";
+
+  ShowWindow(first, SW_SHOWNA);
+  ASSERT_TRUE(Desktop::Get().GrabPointerWhileShown(first));
+  EXPECT_FALSE(pointerFree());
+  Desktop::Get().SetPresenter(nullptr);
+  EXPECT_TRUE(WaitFor(pointerFree));
+  DestroyWindow(first);
+}
+
 TEST_F(X11Display, TheCaptionMovesAWindow) {
   HWND framed = CreateWindowExW(0, Recorder::ClassName(), L"framed", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 400, 300, 300,
                                 200, nullptr, nullptr, nullptr, nullptr);
