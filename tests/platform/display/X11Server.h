@@ -3,6 +3,7 @@
 // would, and read back through Xlib.
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "../win32/ChildProcess.h"
 #include "display/Pixels.h"
@@ -23,6 +24,19 @@ class X11Server {
   // xdotool otherwise lends one spare key to each character in turn and takes it
   // back, and a busy machine may read a key after it was taken back.
   bool BindKeys(const std::wstring& characters) const;
+
+  // What the pointer looks like: the cursor's picture with its hot spot.
+  struct CursorLook {
+    int width = 0, height = 0, xhot = 0, yhot = 0;
+    std::vector<unsigned long> pixels;
+    friend bool operator==(const CursorLook&, const CursorLook&) = default;
+  };
+  // The pointer's shape now.
+  CursorLook PointerShape() const;
+  // The shape of the X font cursor `shape` (an XC_* number), as the server shows it: the
+  // pointer visits a window of its own showing it and comes back. Ask before the program's
+  // windows are up, or they see the pointer leave and come back.
+  CursorLook FontCursor(unsigned shape) const;
 
  private:
   explicit X11Server(std::unique_ptr<wintest::ChildProcess> process, std::string name)
