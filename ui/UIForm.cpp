@@ -483,7 +483,13 @@ LRESULT CUIForm::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case kAddSubTooltipMsg: return OnAddSubTooltip(wParam, lParam);
     case kRemoveSubTooltipMsg: return OnRemoveSubTooltip(wParam, lParam);
     case WM_SETCURSOR: {
-      CUIControl* asked = m_pCaptureControl ? m_pCaptureControl : m_pMouseFocusControl;
+      // The form's own cursor covers every control, and the default handling
+      // does not run: the pointer keeps it over the frame band too.
+      if (m_pGlobalCursor) {
+        if (HCURSOR cursor = ::LoadCursorW(nullptr, m_pGlobalCursor)) ::SetCursor(cursor);
+        return 1;
+      }
+      CUIControl* asked = m_pCaptureControl ? m_pCaptureControl : ControlUnderPointer();
       if (asked && asked->OnSetCursor(LOWORD(lParam), HIWORD(lParam))) return 1;
       ::SetCursor(::LoadCursorW(nullptr, IDC_ARROW));
       break;
@@ -508,6 +514,16 @@ LRESULT CUIForm::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
       break;
   }
   return CWnd::WindowProc(message, wParam, lParam);
+}
+
+CUIControl* CUIForm::ControlUnderPointer() {
+  // WM_SETCURSOR comes before the move that changes the hovered control, so
+  // the control is looked up where the pointer is now.
+  POINT at{};
+  ::GetCursorPos(&at);
+  ::ScreenToClient(m_hWnd, &at);
+  CUIControl* under = FindControlUnderPoint(CPoint(at.x, at.y));
+  return under && under->IsVisible() && under->IsEnabled() ? under : nullptr;
 }
 
 int CUIForm::ReleaseActiveMenu() {
@@ -585,6 +601,19 @@ void CUIForm::SetKeyFocusControl(CUIControl* control) {
   }
   if (control) control->DispatchKeyMessage(kFocusGainedMsg, 0, 0, 0);
   m_pKeyFocusControl = control;
+}
+
+int CUIForm::SetGlobalCursor(const wchar_t* name) {
+  if (name == m_pGlobalCursor) return 1;
+  if (name) {
+    HCURSOR cursor = ::LoadCursorW(nullptr, name);
+    if (!cursor) return 0;
+    ::SetCursor(cursor);
+  } else {
+    ::SetCursor(::LoadCursorW(nullptr, IDC_ARROW));
+  }
+  m_pGlobalCursor = name;
+  return 1;
 }
 
 void CUIForm::DisableIME() {

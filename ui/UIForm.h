@@ -57,6 +57,12 @@ class CUIForm : public CWnd, public CUIControl {
   void DisableIME();
   void EnableIME();
 
+  // A system cursor (an IDC_* name) shown over the whole form in place of
+  // its controls' own, until set back to null (the arrow). 0 when the name
+  // is no system cursor; 1 otherwise, and at once when it is the current one.
+  int SetGlobalCursor(const wchar_t* name);
+  const wchar_t* GetGlobalCursor() const { return m_pGlobalCursor; }
+
   // The window class the form was created with.
   CString GetClassNameW() const { return m_strText; }
 
@@ -141,6 +147,8 @@ class CUIForm : public CWnd, public CUIControl {
   LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
   LRESULT OnMouseMsg(UINT message, UINT wParam, const CPoint& point);
   LRESULT OnKeyMsg(UINT message, UINT wParam, UINT repeat, UINT flags);
+  // The visible, enabled control under the pointer, which decides its shape.
+  CUIControl* ControlUnderPointer();
   // Closes the active menu's chain and releases its tree; 1 when there was one.
   int ReleaseActiveMenu();
   virtual void OnMouseLeave(UINT, const CPoint&) {}
@@ -199,6 +207,7 @@ class CUIForm : public CWnd, public CUIControl {
   std::map<UINT, TimerHandler> m_timers;
   std::set<CUIControl*> m_tooltipControls;
   HIMC m_hSavedIMC = nullptr;
+  const wchar_t* m_pGlobalCursor = nullptr;
 
   DECLARE_MESSAGE_MAP()
 };

@@ -89,4 +89,10 @@ WORD CursorShape(HCURSOR cursor) {
   return c ? c->id : 0;
 }
 
+bool CursorClip(RECT* rect) {
+  std::lock_guard guard(g_lock);
+  if (g_clipped && rect) *rect = g_clip;
+  return g_clipped;
+}
+
 }  // namespace win32

@@ -36,5 +36,7 @@ namespace win32 {
 
 // The IDC_* id of a system cursor (32512 for IDC_ARROW), 0 for any other handle.
 WORD CursorShape(HCURSOR cursor);
+// Whether ClipCursor confines the pointer now, and to which screen rectangle.
+bool CursorClip(RECT* rect);
 
 }  // namespace win32

@@ -48,11 +48,17 @@ LRESULT TextLength(HWND hwnd) {
 // replaces; WM_GETICON returns it. wParam: 0 small, 1 big.
 LRESULT Icon(HWND hwnd, WPARAM which, HICON icon, bool set) {
   if (which > 1) return 0;
-  std::lock_guard guard(win32::WindowLock());
-  win32::Window* w = win32::LookupWindowLocked(hwnd);
-  if (!w) return 0;
-  HICON previous = w->icons[which];
-  if (set) w->icons[which] = icon;
+  HICON previous;
+  bool topLevel;
+  {
+    std::lock_guard guard(win32::WindowLock());
+    win32::Window* w = win32::LookupWindowLocked(hwnd);
+    if (!w) return 0;
+    previous = w->icons[which];
+    if (set) w->icons[which] = icon;
+    topLevel = !w->parent;
+  }
+  if (set && previous != icon && topLevel) win32::PaintNonClient(hwnd);  // the caption shows it
   return reinterpret_cast<LRESULT>(previous);
 }
 

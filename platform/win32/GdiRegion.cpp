@@ -51,6 +51,10 @@ HRGN CreateRectRgnIndirect(const RECT* rect) {
 HRGN CreateRoundRectRgn(int left, int top, int right, int bottom, int ellipseWidth, int ellipseHeight) {
   if (right < left) std::swap(left, right);
   if (bottom < top) std::swap(top, bottom);
+  // As the system's: the right and bottom edges lie outside the region (callers that want
+  // them add one), unlike a rectangle region's.
+  right = std::max(left, right - 1);
+  bottom = std::max(top, bottom - 1);
   const double rx = std::min(std::abs(ellipseWidth), right - left) / 2.0;
   const double ry = std::min(std::abs(ellipseHeight), bottom - top) / 2.0;
   juce::RectangleList<int> area;

@@ -22,11 +22,14 @@
 #include "ui/controls/UITabControl.h"
 #include "ui/controls/UITabItem.h"
 #include "ui/skin/UISkinManager.h"
+#include "win32/Cursor.h"
+#include "win32/MessageQueue.h"
 
 #include <juce_core/juce_core.h>
 
 // Last: Xlib's macros (None, Bool, True) would spoil the headers above.
 #include <X11/Xlib.h>
+#include <X11/cursorfont.h>
 
 namespace {
 
@@ -163,6 +166,55 @@ TEST(ControlsX11Test, AUserTypesPicksScrollsAndSwitchesTabsWithTheRealPointerAnd
   form.Refresh(FALSE, nullptr);
   Desktop::Get().PumpUntilIdle();
   EXPECT_TRUE(x.m_server->Screen().WritePng(DORV_SCREENSHOTS "/controls-x11.png"));
+  form.DestroyWindow();
+}
+
+// The pointer on the display takes the shape of the control under it, and the
+// form's own cursor over all of them while it is set.
+TEST(ControlsX11Test, ThePointerShowsTheShapeOfTheControlUnderIt) {
+  uitest::Files files = uitest::ShippedTheme(
+      "<Cursors css=\"Win\"><Edit type=\"CUIEditEx\" css=\"Default\"/>"
+      "<Link type=\"CUILabel\" css=\"HyperLink\"/></Cursors>");
+  std::string& skin = files["Theme/Default/Skin.xml"];
+  skin.insert(skin.find("</CUIForm>"), "<Win BkColor=\"250, 251, 252\" MinSize=\"10, 10\"/>");
+  if (!uitest::InProgramFolder(files)) return;
+  ControlsOnX11 x;
+  if (!x.Start()) GTEST_SKIP() << "Xvfb or xdotool is not installed";
+  // How the server draws each shape, learnt before the form is up.
+  using Look = x11test::X11Server::CursorLook;
+  const Look arrow = x.m_server->FontCursor(XC_left_ptr), beam = x.m_server->FontCursor(XC_xterm),
+             hand = x.m_server->FontCursor(XC_hand2), cross = x.m_server->FontCursor(XC_crosshair);
+  ASSERT_FALSE(beam.pixels.empty());
+  ASSERT_NE(beam, arrow);
+  ASSERT_NE(hand, arrow);
+  ASSERT_NE(cross, arrow);
+  UI::CUISkinManager::GetInstance()->InitSkinData();
+  FixtureForm form(L"Cursors");
+  ASSERT_EQ(form.Make(300, 160, 100, 100), 1);
+  form.Place(L"Edit", CRect(20, 20, 170, 28), CRect(6, 3, 6, 3));
+  form.Place(L"Link", CRect(20, 80, 120, 24));
+  form.FindControlRecusive(L"Link")->SetText(L"dorv.example", FALSE);
+  form.ArrangeAllSubControls();
+  ASSERT_TRUE(WaitFor([&] { return x.m_x11->XWindowOf(form.m_hWnd) != 0; }));
+  auto shows = [&](const Look& look) { return WaitFor([&] { return x.m_server->PointerShape() == look; }); };
+  auto moveTo = [&](CPoint client) { x.Xdo("mousemove " + x.At(form, client)); };
+
+  moveTo(form.BoundsOf(L"Edit").CenterPoint());
+  EXPECT_TRUE(shows(beam)) << "the edit's I-beam";
+  moveTo(form.BoundsOf(L"Link").CenterPoint());
+  EXPECT_TRUE(shows(hand)) << "the link's hand";
+  moveTo(CPoint(250, 140));
+  EXPECT_TRUE(shows(arrow)) << "the bare form's arrow";
+
+  ASSERT_EQ(form.SetGlobalCursor(IDC_CROSS), 1);
+  EXPECT_TRUE(shows(cross)) << "the form's own, at once";
+  auto* edit = form.Get<UI::CUIEditEx>(L"Edit");
+  moveTo(form.BoundsOf(L"Edit").CenterPoint());
+  ASSERT_TRUE(WaitFor([&] { return form.GetMouseFocusControl() == edit; }));
+  EXPECT_TRUE(shows(cross)) << "the form's own over the edit";
+  ASSERT_EQ(form.SetGlobalCursor(nullptr), 1);
+  moveTo(form.BoundsOf(L"Edit").CenterPoint() + CPoint(3, 0));
+  EXPECT_TRUE(shows(beam)) << "the edit's own again";
   form.DestroyWindow();
 }
 

@@ -9,6 +9,7 @@
 #include "UiTestSupport.h"
 #include "display/Desktop.h"
 #include "mfc/CToolTipCtrl.h"
+#include "win32/Cursor.h"
 #include "win32/DialogControls.h"
 #include "win32/Icon.h"
 #include "win32/ManualClock.h"
@@ -41,6 +42,12 @@ class TestButton : public CUIControl {
     if (message == CUIForm::kFocusGainedMsg) log.push_back("gained");
     return FALSE;
   }
+  // Its own pointer shape when it has one; null leaves it to the form.
+  BOOL OnSetCursor(UINT, UINT) override {
+    if (cursor) ::SetCursor(::LoadCursorW(nullptr, cursor));
+    return cursor != nullptr;
+  }
+  LPCWSTR cursor = nullptr;
   DWORD m_colour = kBlue;
   std::vector<std::string> log;
 };
@@ -421,6 +428,55 @@ TEST(FormTest, SetIconSendsTheProgramsIconResourceAndNothingForAMissingOne) {
   EXPECT_EQ(form.SendMessage(WM_GETICON, ICON_SMALL), 0);
   form.DestroyWindow();
   win32::RemoveIconResources(app.m_hInstance);
+}
+
+TEST(FormTest, ThePointerTakesTheShapeOfTheControlUnderItUnlessTheFormSetsItsOwn) {
+  if (!InThemeFolder()) return;
+  Form form;
+  ASSERT_EQ(form.Make(), 1);
+  form.Button(L"Ok")->cursor = IDC_HAND;  // Cancel has none of its own
+  auto moveTo = [&](int x, int y) {
+    POINT at{x, y};
+    ::ClientToScreen(form.m_hWnd, &at);
+    Desktop::Get().MouseMove(at.x, at.y);
+    Desktop::Get().PumpUntilIdle();
+  };
+  auto shows = [](LPCWSTR shape) { return ::GetCursor() == ::LoadCursorW(nullptr, shape); };
+  // One move from the bare form straight onto a control gives the control's shape at once.
+  const struct {
+    CPoint at;
+    LPCWSTR shape;
+  } moves[] = {{{150, 80}, IDC_ARROW}, {{20, 20}, IDC_HAND}, {{70, 20}, IDC_ARROW}, {{30, 25}, IDC_HAND}};
+  for (const auto& m : moves) {
+    moveTo(m.at.x, m.at.y);
+    EXPECT_TRUE(shows(m.shape)) << m.at.x << "," << m.at.y;
+  }
+
+  // The form's own cursor shows at once and over every control.
+  EXPECT_EQ(form.SetGlobalCursor(IDC_WAIT), 1);
+  EXPECT_TRUE(shows(IDC_WAIT));
+  moveTo(22, 22);
+  EXPECT_TRUE(shows(IDC_WAIT));
+  EXPECT_EQ(form.SetGlobalCursor(IDC_WAIT), 1);  // the current one
+  EXPECT_EQ(form.SetGlobalCursor(MakeCursorId(1234)), 0);  // no such cursor: the old one stays
+  EXPECT_EQ(form.GetGlobalCursor(), IDC_WAIT);
+  moveTo(24, 22);
+  EXPECT_TRUE(shows(IDC_WAIT));
+  // Given back: the arrow at once, the control's own at the next move.
+  EXPECT_EQ(form.SetGlobalCursor(nullptr), 1);
+  EXPECT_EQ(form.GetGlobalCursor(), nullptr);
+  EXPECT_TRUE(shows(IDC_ARROW));
+  moveTo(26, 22);
+  EXPECT_TRUE(shows(IDC_HAND));
+
+  // A capturing control decides wherever the pointer is.
+  form.SetCaptureControl(form.Button(L"Ok"));
+  moveTo(150, 80);
+  EXPECT_TRUE(shows(IDC_HAND));
+  form.SetCaptureControl(nullptr);
+  moveTo(151, 80);
+  EXPECT_TRUE(shows(IDC_ARROW));
+  form.DestroyWindow();
 }
 
 }  // namespace

@@ -77,7 +77,9 @@ TEST(LabelCaptionTest, AHyperlinkOpensItsAddressMaximised) {
   EXPECT_TRUE(launched[0].file == url || launched[0].parameters == url) << launched[0].file;
   EXPECT_EQ(launched[0].show, 3);
   EXPECT_EQ(form.TakeEvents(), (Events{{"Link", 1}}));
+  ::SetCursor(::LoadCursorW(nullptr, IDC_ARROW));
   EXPECT_TRUE(link->OnSetCursor(HTCLIENT, WM_MOUSEMOVE));
+  EXPECT_EQ(::GetCursor(), ::LoadCursorW(nullptr, IDC_HAND));
   EXPECT_FALSE(form.Get<UI::CUILabel>(L"Text")->OnSetCursor(HTCLIENT, WM_MOUSEMOVE));
 
   auto* config = dynamic_cast<UI::_LabelConfig*>(link->GetSkinConfig(CString()));

@@ -9,6 +9,7 @@
 #include "ui/controls/LabelConfig.h"
 #include "ui/controls/UniscribeBuffer.h"
 #include "ui/render/DXCore.h"
+#include "win32/Cursor.h"
 
 namespace UI {
 
@@ -70,7 +71,9 @@ void CUILabel::OnClick() {
 
 BOOL CUILabel::OnSetCursor(UINT, UINT) {
   _LabelConfig* config = GetLabelConfig();
-  return config && config->m_bHyperLink ? TRUE : FALSE;
+  if (!config || !config->m_bHyperLink) return FALSE;
+  ::SetCursor(::LoadCursorW(nullptr, IDC_HAND));
+  return TRUE;
 }
 
 void CUILabel::SetHyperLinkMode(int on, CString url, int alwaysUnderlined) {

@@ -26,12 +26,17 @@ struct X11Input::Connection {
   std::map<Window, XIC> ics;
   std::map<WORD, Cursor> cursors;
   Cursor cursor = 0;  // shown over the program's windows; 0: the display's default
+  // ClipCursor's rectangle: an input-only window under every other one, made when first asked.
+  Window confine = 0;
+  bool confined = false;
+  RECT confineRect{};
   int wake[2] = {-1, -1};
 
   ~Connection() {
     for (auto& [window, ic] : ics) XDestroyIC(ic);
     if (im) XCloseIM(im);
     for (auto& [shape, c] : cursors) XFreeCursor(display, c);
+    if (confine) XDestroyWindow(display, confine);
     if (display) XCloseDisplay(display);
     for (int fd : wake)
       if (fd >= 0) close(fd);
@@ -159,6 +164,7 @@ void X11Input::Forget(unsigned long window) {
   if (m_grab == window) {  // the server ends its grab with the window
     m_grab = 0;
     m_grabWaiting = false;
+    GrabConfinedLocked();   // a confinement goes on under a grab of its own
   }
   auto ic = m_x->ics.find(window);
   if (ic != m_x->ics.end()) {
@@ -179,10 +185,10 @@ void X11Input::Grab(unsigned long window) {
   m_grabWaiting = false;
   if (window) {
     TakeGrabLocked();
-  } else {
-    XUngrabPointer(m_x->display, CurrentTime);
-    XSync(m_x->display, False);
+    return;
   }
+  if (!GrabConfinedLocked()) XUngrabPointer(m_x->display, CurrentTime);
+  XSync(m_x->display, False);
 }
 
 void X11Input::TakeGrabLocked() {
@@ -190,10 +196,51 @@ void X11Input::TakeGrabLocked() {
   const int result =
       XGrabPointer(m_x->display, m_grab, True,
                    ButtonPressMask | ButtonReleaseMask | PointerMotionMask | EnterWindowMask | LeaveWindowMask,
-                   GrabModeAsync, GrabModeAsync, 0 /* None: anywhere */, m_x->cursor, CurrentTime);
+                   GrabModeAsync, GrabModeAsync, ConfineToLocked(), m_x->cursor, CurrentTime);
   XSync(m_x->display, False);
   // Another client's grab is waited out; a window not shown gets none.
   m_grabWaiting = result == AlreadyGrabbed || result == GrabFrozen;
+}
+
+// X keeps the pointer in a rectangle only through a pointer grab (its confine_to window), and
+// a client has one pointer grab at a time: so whichever window grabs the pointer (a capture,
+// a popup) takes its input while the confinement goes on holding the pointer; with none, the
+// confinement grabs with its own window. The caller grabs again (Grab) after a change here.
+bool X11Input::Confine(const RECT* rect) {
+  std::lock_guard guard(m_lock);
+  const bool confine = rect && rect->right > rect->left && rect->bottom > rect->top;
+  if (confine == m_x->confined && (!confine || EqualRect(rect, &m_x->confineRect))) return false;
+  Display* d = m_x->display;
+  if (confine) {
+    const unsigned width = static_cast<unsigned>(rect->right - rect->left);
+    const unsigned height = static_cast<unsigned>(rect->bottom - rect->top);
+    if (!m_x->confine) {
+      XSetWindowAttributes attributes{};
+      attributes.override_redirect = True;
+      m_x->confine = XCreateWindow(d, DefaultRootWindow(d), rect->left, rect->top, width, height, 0, 0, InputOnly,
+                                   CopyFromParent, CWOverrideRedirect, &attributes);
+    } else {
+      XMoveResizeWindow(d, m_x->confine, rect->left, rect->top, width, height);
+    }
+    XMapWindow(d, m_x->confine);
+    XLowerWindow(d, m_x->confine);  // below the program's windows: it takes none of their input
+    m_x->confineRect = *rect;
+  } else if (m_x->confine) {
+    XUnmapWindow(d, m_x->confine);
+  }
+  m_x->confined = confine;
+  XSync(d, False);
+  return true;
+}
+
+unsigned long X11Input::ConfineToLocked() const { return m_x->confined ? m_x->confine : 0 /* None: anywhere */; }
+
+bool X11Input::GrabConfinedLocked() {
+  if (!m_x->confined) return false;
+  XGrabPointer(m_x->display, m_x->confine, True,
+               ButtonPressMask | ButtonReleaseMask | PointerMotionMask | EnterWindowMask | LeaveWindowMask,
+               GrabModeAsync, GrabModeAsync, m_x->confine, m_x->cursor, CurrentTime);
+  return true;
 }
 
 void X11Input::SetCursorShape(WORD shape) {
@@ -204,6 +251,9 @@ void X11Input::SetCursorShape(WORD shape) {
   if (c == m_x->cursor) return;
   m_x->cursor = c;
   for (auto& [window, hwnd] : m_windows) XDefineCursor(d, window, c);
+  // A grab shows the cursor it was made with; it follows the shape too (no grab: nothing).
+  XChangeActivePointerGrab(d, ButtonPressMask | ButtonReleaseMask | PointerMotionMask | EnterWindowMask | LeaveWindowMask,
+                           c, CurrentTime);
   XFlush(d);
 }
 

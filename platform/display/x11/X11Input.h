@@ -32,6 +32,10 @@ class X11Input {
   // A grab that another client holds up is taken as soon as it lets go; one on a window
   // that goes ends with it (the server's rule, as on a closed connection).
   void Grab(unsigned long window);
+  // Keeps the pointer inside a screen rectangle (null: frees it), as ClipCursor asks; true
+  // when that changed the confinement. The confinement holds under the next pointer grab
+  // (Grab), and with no window to grab for, under a grab of its own.
+  bool Confine(const RECT* rect);
   // Shows the system cursor `shape` (an IDC_* id; 0: the default) over the program's windows.
   void SetCursorShape(WORD shape);
 
@@ -41,6 +45,10 @@ class X11Input {
   void Run();
   HWND WindowOf(unsigned long window);
   void TakeGrabLocked();
+  // The window the pointer is confined to (0: none), and the grab a confinement alone makes
+  // (false: there is none to make).
+  unsigned long ConfineToLocked() const;
+  bool GrabConfinedLocked();
 
   std::mutex m_lock;  // the connection, between the input thread and the callers
   std::unique_ptr<Connection> m_x;

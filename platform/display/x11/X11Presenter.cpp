@@ -3,6 +3,7 @@
 #include "win32/WindowPicture.h"
 #include "win32/CodePage.h"
 #include "win32/Cursor.h"
+#include "win32/GdiDraw.h"
 #include "win32/ShellNotify.h"
 
 #include <X11/Xatom.h>
@@ -30,6 +31,7 @@ struct X11Presenter::Connection {
   Atom dialogType = 0;
   std::map<HWND, Window> windows;  // the program's top-level windows shown
   std::map<HWND, std::wstring> titles;
+  std::map<HWND, unsigned long> frames;  // pictures put on the display, per window
 
   ~Connection() {
     for (auto& [hwnd, window] : windows) XDestroyWindow(display, window);
@@ -101,6 +103,22 @@ std::vector<std::string> WrapLines(Display* display, XftFont* font, const std::w
   return lines;
 }
 
+// Whether a window manager runs (it names its window on the root, as the desktop's
+// conventions have it).
+bool HasWindowManager(Display* display) {
+  Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", True);
+  if (!check) return false;
+  Atom type = 0;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* data = nullptr;
+  const bool found = XGetWindowProperty(display, DefaultRootWindow(display), check, 0, 1, False, XA_WINDOW, &type,
+                                        &format, &count, &after, &data) == Success &&
+                     type == XA_WINDOW && count == 1;
+  if (data) XFree(data);
+  return found;
+}
+
 // Xlib's own handler ends the process on any protocol error; a box that cannot be drawn
 // perfectly must not take the program with it.
 int IgnoreXError(Display*, XErrorEvent*) { return 0; }
@@ -149,6 +167,7 @@ void X11Presenter::UpdateWindow(HWND hwnd) {
       XDestroyWindow(d, found->second);
       m_x->windows.erase(found);
       m_x->titles.erase(hwnd);
+      m_x->frames.erase(hwnd);
       XSync(d, False);
     }
     return;
@@ -212,10 +231,16 @@ void X11Presenter::UpdateWindow(HWND hwnd) {
   // Done by the server before the window's thread goes on: what others (the input's
   // connection, a test) ask of the display next sees the window as it is now.
   XSync(d, False);
+  ++m_x->frames[hwnd];
   if (mapping && GetForegroundWindow() == hwnd) m_input->Focus(window);
 }
 
-void X11Presenter::CursorChanged() { m_input->SetCursorShape(win32::CursorShape(GetCursor())); }
+void X11Presenter::CursorChanged() {
+  m_input->SetCursorShape(win32::CursorShape(GetCursor()));
+  RECT clip;
+  // The pointer's grab is made again with the confinement (the capture's, or its own).
+  if (m_input->Confine(win32::CursorClip(&clip) ? &clip : nullptr)) CaptureChanged(GetCapture());
+}
 
 void X11Presenter::CaptureChanged(HWND hwnd) {
   std::lock_guard guard(m_lock);
@@ -258,6 +283,12 @@ unsigned long X11Presenter::XWindowOf(HWND hwnd) {
   return found == m_x->windows.end() ? 0 : found->second;
 }
 
+unsigned long X11Presenter::FramesShown(HWND hwnd) {
+  std::lock_guard guard(m_lock);
+  auto found = m_x->frames.find(hwnd);
+  return found == m_x->frames.end() ? 0 : found->second;
+}
+
 void X11Presenter::SetShownHook(std::function<void(const ShownBox&)> hook) {
   std::lock_guard guard(m_lock);
   m_shown = std::move(hook);
@@ -277,8 +308,12 @@ int X11Presenter::ShowMessageBox(const MessageBoxCall& call) {
   int textWidth = 0;
   for (const auto& line : lines) textWidth = std::max(textWidth, TextWidth(d, m_x->font, line));
   const int buttonsWidth = static_cast<int>(buttons.size()) * (kButtonWidth + kButtonGap) - kButtonGap;
-  const int width = std::max(textWidth, buttonsWidth) + 2 * kMargin;
-  const int height = static_cast<int>(lines.size()) * lineHeight + kButtonHeight + 3 * kMargin;
+  // With no window manager to give the box a title bar, it draws its own, as the program's
+  // windows do.
+  const std::string caption = WideToUtf8(call.caption);
+  const int captionHeight = HasWindowManager(d) ? 0 : lineHeight + 10;
+  const int width = std::max({textWidth, buttonsWidth, captionHeight ? TextWidth(d, m_x->font, caption) : 0}) + 2 * kMargin;
+  const int height = captionHeight + static_cast<int>(lines.size()) * lineHeight + kButtonHeight + 3 * kMargin;
   std::vector<RECT> rects;
   for (size_t i = 0; i < buttons.size(); ++i) {
     int left = width - kMargin - buttonsWidth + static_cast<int>(i) * (kButtonWidth + kButtonGap);
@@ -291,7 +326,6 @@ int X11Presenter::ShowMessageBox(const MessageBoxCall& call) {
   unsigned long background = 0xF0F0F0;
   Window window = XCreateSimpleWindow(d, RootWindow(d, screen), x, y, static_cast<unsigned>(width),
                                       static_cast<unsigned>(height), 1, BlackPixel(d, screen), background);
-  std::string caption = WideToUtf8(call.caption);
   XStoreName(d, window, caption.c_str());
   XChangeProperty(d, window, m_x->netWmName, m_x->utf8, 8, PropModeReplace,
                   reinterpret_cast<const unsigned char*>(caption.data()), static_cast<int>(caption.size()));
@@ -317,7 +351,15 @@ int X11Presenter::ShowMessageBox(const MessageBoxCall& call) {
 
   auto paint = [&] {
     XClearWindow(d, window);
-    int baseline = kMargin + m_x->font->ascent;
+    if (captionHeight) {
+      const COLORREF bar = GetSysColor(COLOR_ACTIVECAPTION);
+      XSetForeground(d, gc, (GetRValue(bar) << 16) | (GetGValue(bar) << 8) | GetBValue(bar));
+      XFillRectangle(d, window, gc, 0, 0, static_cast<unsigned>(width), static_cast<unsigned>(captionHeight));
+      XftDrawStringUtf8(draw, &black, m_x->font, kMargin / 2,
+                        (captionHeight + m_x->font->ascent - m_x->font->descent) / 2,
+                        reinterpret_cast<const FcChar8*>(caption.data()), static_cast<int>(caption.size()));
+    }
+    int baseline = captionHeight + kMargin + m_x->font->ascent;
     for (const auto& line : lines) {
       XftDrawStringUtf8(draw, &black, m_x->font, kMargin, baseline, reinterpret_cast<const FcChar8*>(line.data()),
                         static_cast<int>(line.size()));
@@ -338,6 +380,7 @@ int X11Presenter::ShowMessageBox(const MessageBoxCall& call) {
   };
 
   int answer = 0;
+  bool mapped = false, painted = false, reported = false;
   bool quit = false;
   WPARAM quitCode = 0;
   while (!answer) {
@@ -347,15 +390,15 @@ int X11Presenter::ShowMessageBox(const MessageBoxCall& call) {
       if (e.xany.window != window) continue;
       switch (e.type) {
         case Expose:
-          if (e.xexpose.count == 0) paint();
+          if (e.xexpose.count == 0) {
+            paint();
+            painted = true;
+          }
           break;
-        case MapNotify: {
+        case MapNotify:
           XSetInputFocus(d, window, RevertToParent, CurrentTime);  // the box takes the keyboard
-          XSync(d, False);
-          std::function<void(const ShownBox&)> hook = m_shown;
-          if (hook) hook(ShownBox{window, rects});
+          mapped = true;
           break;
-        }
         case KeyPress: {
           KeySym key = XLookupKeysym(&e.xkey, 0);
           if (key == XK_Return || key == XK_KP_Enter || key == XK_space) answer = buttons[focus].id;
@@ -378,6 +421,13 @@ int X11Presenter::ShowMessageBox(const MessageBoxCall& call) {
       }
     }
     if (answer) break;
+    if (mapped && painted && !reported) {
+      // Drawn and holding the keyboard, as the server sees it, before anyone is told.
+      XSync(d, False);
+      reported = true;
+      std::function<void(const ShownBox&)> hook = m_shown;
+      if (hook) hook(ShownBox{window, rects});
+    }
     // The thread's own messages go on meanwhile, as in the system's modal loop.
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {

@@ -41,9 +41,11 @@ class X11Presenter final : public Presenter {
   X11Tray* Tray() { return m_tray.get(); }
   // For tests: the X window showing a window, 0 when none does.
   unsigned long XWindowOf(HWND hwnd);
+  // For tests: how many pictures of a window have reached the display (0: none yet).
+  unsigned long FramesShown(HWND hwnd);
 
-  // For tests: told of each box once it is on the screen (its X window and its
-  // buttons, left to right, in the window's coordinates).
+  // For tests: told of each box once it is on the screen, drawn and holding the
+  // keyboard (its X window and its buttons, left to right, in the window's coordinates).
   struct ShownBox {
     unsigned long window;
     std::vector<RECT> buttons;

@@ -51,15 +51,7 @@ void Pump() {
 }
 
 // Pumps the UI thread until `done`, for the input the X server hands over meanwhile.
-bool WaitFor(const std::function<bool()>& done) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-  for (;;) {
-    Pump();
-    if (done()) return true;
-    if (std::chrono::steady_clock::now() >= deadline) return false;
-    win32::MessageQueue::Current()->WaitForInputFor(std::chrono::milliseconds(5));
-  }
-}
+bool WaitFor(const std::function<bool()>& done) { return x11test::WaitFor(done, Pump); }
 
 std::string At(POINT p) { return std::to_string(p.x) + " " + std::to_string(p.y); }
 

@@ -56,12 +56,14 @@ class UpdateDialogX11Test : public testing::Test {
     EXPECT_TRUE(driver.Finished());
     return result;
   }
-  // Whether the dialog is on the display, drawn at its place.
+  // Whether the dialog is on the display at its place, drawn: it painted what it was asked
+  // to and the picture reached the display.
   bool Shown(HWND dialog) {
     unsigned long window = m_x11->XWindowOf(dialog);
     RECT onScreen{}, own{};
     GetWindowRect(dialog, &own);
-    return window && m_server->Geometry(window, &onScreen) && EqualRect(&onScreen, &own);
+    return window && m_server->Geometry(window, &onScreen) && EqualRect(&onScreen, &own) &&
+           m_x11->FramesShown(dialog) && !GetUpdateRect(dialog, nullptr, FALSE);
   }
 
   std::unique_ptr<x11test::X11Server> m_server;
@@ -82,7 +84,15 @@ TEST_F(UpdateDialogX11Test, TheOfferIsDrawnWholeAndLaterWorksByClick) {
       if (SendMessageW(c, STM_GETIMAGE, IMAGE_BITMAP, 0)) ++pictures;
     EXPECT_EQ(pictures, 2);
     EXPECT_NE(SendMessageW(dialog, WM_GETICON, ICON_SMALL, 0), 0);
-    m_server->Screen().WritePng(DORV_SCREENSHOTS "/update-dialog.png");
+    const display::Pixels screen = m_server->Screen();
+    screen.WritePng(DORV_SCREENSHOTS "/update-dialog.png");
+    // The caption shows the icon (its white cloud) before the title.
+    POINT client{0, 0};
+    ClientToScreen(dialog, &client);
+    int white = 0;
+    for (int y = dialogRect.top + 2; y < client.y; ++y)
+      for (int x = dialogRect.left + 2; x < dialogRect.left + 26; ++x) white += screen.At(x, y) == RGB(255, 255, 255);
+    EXPECT_GT(white, 10);
     EXPECT_EQ(m_server->Xdo("mousemove " + Centre(GetDlgItem(dialog, IDCANCEL)) + " click 1"), 0);
     return true;
   }});

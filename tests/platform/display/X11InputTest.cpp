@@ -438,6 +438,53 @@ TEST_F(X11Display, TheTrayIconDocksIntoTheSystemTray) {
   trayer.Kill();
 }
 
+// ClipCursor keeps the display's pointer inside its rectangle, with the capture held and
+// after it is given back, until the rectangle is freed.
+TEST_F(X11Display, ClipCursorKeepsTheRealPointerInsideItsRectangle) {
+  auto pointer = [&] {
+    Window root = 0, child = 0;
+    int x = 0, y = 0, wx = 0, wy = 0;
+    unsigned mask = 0;
+    XQueryPointer(m_display, DefaultRootWindow(m_display), &root, &child, &x, &y, &wx, &wy, &mask);
+    return POINT{x, y};
+  };
+  auto inside = [](POINT p, const RECT& r) { return p.x >= r.left && p.x < r.right && p.y >= r.top && p.y < r.bottom; };
+  const RECT clip{150, 150, 250, 220};
+  Xdo("mousemove 600 500");
+  ASSERT_TRUE(ClipCursor(&clip));
+  EXPECT_TRUE(WaitFor([&] { return inside(pointer(), clip); })) << "brought inside at once";
+  const struct {
+    const char* move;
+    bool capture;
+  } moves[] = {{"mousemove 900 700", false}, {"mousemove 10 10", true}, {"mousemove 900 10", false}};
+  for (const auto& m : moves) {
+    if (m.capture) SetCapture(m_form);
+    else ReleaseCapture();
+    Xdo(m.move);
+    POINT x = pointer();
+    EXPECT_TRUE(inside(x, clip)) << m.move << ": " << x.x << "," << x.y;
+    // The layer hears of the pointer where the display keeps it.
+    EXPECT_TRUE(WaitFor([&] {
+      POINT p{};
+      GetCursorPos(&p);
+      return inside(p, clip);
+    })) << m.move;
+  }
+  ASSERT_TRUE(ClipCursor(nullptr));
+  Xdo("mousemove 900 700");
+  EXPECT_TRUE(WaitFor([&] { return pointer().x == 900 && pointer().y == 700; }));
+  // Freed with the capture still held: the capture's grab goes on, unconfined.
+  SetCapture(m_form);
+  ASSERT_TRUE(ClipCursor(&clip));
+  ASSERT_TRUE(ClipCursor(nullptr));
+  Xdo("mousemove 20 700");
+  EXPECT_TRUE(WaitFor([&] { return pointer().x == 20 && pointer().y == 700; }));
+  Recorder::Get().Clear();
+  Xdo("click 1");
+  EXPECT_TRUE(WaitFor([&] { return Recorder::Get().Count(m_form, WM_LBUTTONUP) == 1; })) << "the capture's";
+  ReleaseCapture();
+}
+
 // A Chinese message box on the display, answered by the keyboard; its picture is kept.
 TEST_F(X11Display, AChineseMessageBoxShowsAndTakesTheKeyboard) {
   RECT box{};

@@ -13,6 +13,7 @@
 // Last: Xlib's macros (None, Bool, True) would spoil the headers above.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/Xfixes.h>
 
 namespace x11test {
 
@@ -87,14 +88,67 @@ bool X11Server::BindKeys(const std::wstring& characters) const {
   return next == characters.size();
 }
 
-bool WaitFor(const std::function<bool()>& done) {
+bool WaitFor(const std::function<bool()>& done, const std::function<void()>& pump) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
   for (;;) {
-    display::Desktop::Get().PumpUntilIdle();
+    if (pump)
+      pump();
+    else
+      display::Desktop::Get().PumpUntilIdle();
     if (done()) return true;
     if (std::chrono::steady_clock::now() >= deadline) return false;
     win32::MessageQueue::Current()->WaitForInputFor(std::chrono::milliseconds(5));
   }
+}
+
+namespace {
+
+X11Server::CursorLook LookOf(Display* d) {
+  X11Server::CursorLook look;
+  if (XFixesCursorImage* image = XFixesGetCursorImage(d)) {
+    look.width = image->width;
+    look.height = image->height;
+    look.xhot = image->xhot;
+    look.yhot = image->yhot;
+    look.pixels.assign(image->pixels, image->pixels + static_cast<size_t>(image->width) * image->height);
+    XFree(image);
+  }
+  return look;
+}
+
+}  // namespace
+
+X11Server::CursorLook X11Server::PointerShape() const {
+  Display* d = XOpenDisplay(m_name.c_str());
+  if (!d) return {};
+  CursorLook look = LookOf(d);
+  XCloseDisplay(d);
+  return look;
+}
+
+X11Server::CursorLook X11Server::FontCursor(unsigned shape) const {
+  Display* d = XOpenDisplay(m_name.c_str());
+  if (!d) return {};
+  Window root = DefaultRootWindow(d), child = 0;
+  int x = 0, y = 0, wx = 0, wy = 0;
+  unsigned mask = 0;
+  XQueryPointer(d, root, &root, &child, &x, &y, &wx, &wy, &mask);
+  XSetWindowAttributes attributes{};
+  attributes.override_redirect = True;
+  Window probe = XCreateWindow(d, root, 0, 0, 8, 8, 0, CopyFromParent, InputOnly, CopyFromParent, CWOverrideRedirect,
+                               &attributes);
+  Cursor cursor = XCreateFontCursor(d, shape);
+  XDefineCursor(d, probe, cursor);
+  XMapRaised(d, probe);
+  XWarpPointer(d, 0, probe, 0, 0, 0, 0, 4, 4);
+  XSync(d, False);
+  CursorLook look = LookOf(d);
+  XWarpPointer(d, 0, root, 0, 0, 0, 0, x, y);
+  XDestroyWindow(d, probe);
+  XFreeCursor(d, cursor);
+  XSync(d, False);
+  XCloseDisplay(d);
+  return look;
 }
 
 }  // namespace x11test

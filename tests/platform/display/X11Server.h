@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "../win32/ChildProcess.h"
 #include "display/Pixels.h"
@@ -25,6 +26,19 @@ class X11Server {
   // back, and a busy machine may read a key after it was taken back.
   bool BindKeys(const std::wstring& characters) const;
 
+  // What the pointer looks like: the cursor's picture with its hot spot.
+  struct CursorLook {
+    int width = 0, height = 0, xhot = 0, yhot = 0;
+    std::vector<unsigned long> pixels;
+    friend bool operator==(const CursorLook&, const CursorLook&) = default;
+  };
+  // The pointer's shape now.
+  CursorLook PointerShape() const;
+  // The shape of the X font cursor `shape` (an XC_* number), as the server shows it: the
+  // pointer visits a window of its own showing it and comes back. Ask before the program's
+  // windows are up, or they see the pointer leave and come back.
+  CursorLook FontCursor(unsigned shape) const;
+
  private:
   explicit X11Server(std::unique_ptr<wintest::ChildProcess> process, std::string name)
       : m_process(std::move(process)), m_name(std::move(name)) {}
@@ -33,7 +47,8 @@ class X11Server {
 };
 
 // Pumps the UI thread until `done`, for the input the X server hands over
-// meanwhile; false when it has not come within 10 s.
-bool WaitFor(const std::function<bool()>& done);
+// meanwhile; false when it has not come within 10 s. `pump` replaces the
+// desktop's plain pump (e.g. one that lets the framework pre-translate).
+bool WaitFor(const std::function<bool()>& done, const std::function<void()>& pump = nullptr);
 
 }  // namespace x11test

@@ -171,9 +171,14 @@ TEST(WindowSurface, RoundedRegionsCutTheirCorners) {
   EXPECT_TRUE(PtInRegion(round, 0, 10));
   EXPECT_TRUE(PtInRegion(round, 10, 0));
   EXPECT_TRUE(PtInRegion(round, 2, 2));
+  // The right and bottom edges are outside, as with the system's rounded regions.
+  EXPECT_TRUE(PtInRegion(round, 18, 10));
+  EXPECT_FALSE(PtInRegion(round, 19, 10));
+  EXPECT_FALSE(PtInRegion(round, 10, 19));
   RECT box;
   EXPECT_EQ(GetRgnBox(round, &box), COMPLEXREGION);
-  EXPECT_EQ(box.right, 20);
+  EXPECT_EQ(box.right, 19);
+  EXPECT_EQ(box.bottom, 19);
   DeleteObject(round);
 }
 
