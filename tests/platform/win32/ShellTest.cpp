@@ -1,5 +1,6 @@
 // The shell's choosers, file dialogs and recycle bin.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
@@ -141,6 +142,67 @@ int Delete(const fs::path& path, FILEOP_FLAGS flags) {
   op.pFrom = from.c_str();
   op.fFlags = flags;
   return SHFileOperationW(&op);
+}
+
+// The real chooser is a child program; while it is open the asking thread must go
+// on dispatching (the owner keeps painting and answering) with the owner disabled.
+struct ModalProbe {
+  std::string fifo;
+  bool dispatched = false;
+  bool ownerWasEnabled = true;
+};
+ModalProbe* g_probe = nullptr;
+
+LRESULT CALLBACK ProbeProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_APP && g_probe) {
+    g_probe->dispatched = true;
+    g_probe->ownerWasEnabled = IsWindowEnabled(hwnd);
+    std::ofstream(g_probe->fifo) << "go\n";  // lets the stand-in chooser answer
+    return 0;
+  }
+  return DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
+TEST_F(ShellChoosers, TheRealChooserKeepsTheAskingThreadDispatchingWithItsOwnerDisabled) {
+  dorvtest::TempDir dir;
+  ModalProbe probe;
+  probe.fifo = (dir / "go").string();
+  ASSERT_EQ(::mkfifo(probe.fifo.c_str(), 0600), 0);
+  // Stands in for zenity: answers only after the owner's thread has dispatched the
+  // message posted before the chooser opened, and gives up on its own if it never does.
+  dorvtest::WriteFile(dir / "zenity",
+                      "#!/bin/sh\ntimeout 20 head -n1 \"" + probe.fifo + "\" >/dev/null || exit 1\necho /home/someone/Chosen\n");
+  fs::permissions(dir / "zenity", fs::perms::owner_all);
+  const std::string path = std::getenv("PATH") ? std::getenv("PATH") : "";
+  const char* display = std::getenv("DISPLAY");
+  const std::string oldDisplay = display ? display : "";
+  ::setenv("PATH", (dir.path().string() + ":" + path).c_str(), 1);
+  ::setenv("DISPLAY", ":dorv-no-display", 1);
+  win32::Launcher::SetMode(win32::Launcher::Mode::Real);
+
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = ProbeProc;
+  wc.lpszClassName = L"DorvChooserOwnerProbe";
+  RegisterClassExW(&wc);
+  HWND owner = CreateWindowExW(0, wc.lpszClassName, L"owner", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr,
+                               nullptr, nullptr, nullptr);
+  ASSERT_NE(owner, nullptr);
+  g_probe = &probe;
+  PostMessageW(owner, WM_APP, 0, 0);
+  win32::ChooserRequest request;
+  request.owner = owner;
+  win32::Choosers::Answer answer = win32::Choosers::Ask(request);
+  g_probe = nullptr;
+
+  win32::Launcher::SetMode(win32::Launcher::Mode::Record);
+  ::setenv("PATH", path.c_str(), 1);
+  if (display) ::setenv("DISPLAY", oldDisplay.c_str(), 1); else ::unsetenv("DISPLAY");
+  EXPECT_TRUE(probe.dispatched);
+  EXPECT_FALSE(probe.ownerWasEnabled);
+  EXPECT_TRUE(IsWindowEnabled(owner));
+  EXPECT_EQ(answer, std::optional<std::wstring>(L"/home/someone/Chosen"));
+  DestroyWindow(owner);
 }
 
 TEST(ShellFileOperation, DeletingWithUndoMovesItemsToTheTrashWithTheirPlace) {
