@@ -164,6 +164,9 @@ void SyncLogic::CreateSyncWorkers() {
   make(m_pDownWaitAndRetryTaskPump, "DownWaitAndRetryTaskPump", down);
   if (!m_pServerUpdateMessageFilter) {
     m_pServerUpdateMessageFilter = std::make_unique<ServerUpdateMessageFilter>("ServerUpdateMessageFilter", down);
+    // News of the service waits for the start-up workflow: a sign-in in the
+    // wizard starts the link while the sync root is still being chosen and bound.
+    m_pServerUpdateMessageFilter->SetHold(true);
   }
   if (!m_pFileWatchMessageFilter) {
     m_pUpTaskQueue = std::make_unique<UpTaskManagerQueue>(up);
@@ -501,6 +504,8 @@ void SyncLogic::StopAndClear(bool restartLink) {
   if (m_pUpTaskManager) m_pUpTaskManager->Disable();
   if (m_pDownTaskManager) m_pDownTaskManager->Disable();
   if (m_pServerUpdateMessageFilter) {
+    // Held until the next workflow: the root may be re-bound meanwhile.
+    m_pServerUpdateMessageFilter->SetHold(true);
     if (restartLink) m_pServerUpdateMessageFilter->RestartLinkService();
     m_pServerUpdateMessageFilter->ClearQueue();
   }

@@ -14,11 +14,9 @@ void LoginEvents::SetRestartLinkService(std::function<void()> restart) {
   g_restart = std::move(restart);
 }
 
+// Called under the lock: once SetRestartLinkService has returned, no restart
+// still runs into the owner that set the old one (it may be going away).
 void LoginEvents::RestartLinkService() {
-  std::function<void()> restart;
-  {
-    std::lock_guard<std::mutex> hold(g_lock);
-    restart = g_restart;
-  }
-  if (restart) restart();
+  std::lock_guard<std::mutex> hold(g_lock);
+  if (g_restart) g_restart();
 }

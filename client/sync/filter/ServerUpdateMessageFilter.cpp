@@ -92,6 +92,9 @@ void ServerUpdateMessageFilter::RestartLinkService() { StartLink(LinkStart::Agai
 // signed-in account and client id to the running task.
 void ServerUpdateMessageFilter::StartLink(LinkStart mode) {
   std::lock_guard guard(m_linkLock);
+  // A start that comes while the filter ends (a sign-in's restart in flight)
+  // would leave a poll running that nobody stops.
+  if (m_bStop.load()) return;
   if (m_pLinkHolder && mode == LinkStart::OnlyFirst) return;
   if (!m_pLinkHolder) {
     m_pLinkHolder = std::make_unique<LinkServiceHolder>();

@@ -16,6 +16,7 @@
 #include "client/core/db/LocalDatabases.h"
 #include "client/sync/SyncHelper.h"
 #include "client/sync/SyncLogic.h"
+#include "client/sync/filter/ServerUpdateMessageFilter.h"
 #include "client/sync/records/SyncRootFolder.h"
 #include "client/sync/registry/DownSyncPathRegistry.h"
 #include "client/sync/registry/MovedFolderRegistry.h"
@@ -178,6 +179,19 @@ void FirstRunFlow::RunFirstStart() {
   Key(VK_RETURN);
   ASSERT_TRUE(PumpUntil([&] { return Page() == L"SetCompletePage"; }));
   EXPECT_EQ(GetProductInfo().CurrentUser, juce::String(m_account)) << "the next start signs in by itself";
+
+  // The link runs since the sign-in, but the service's news waits for the
+  // engine's start: nothing is pulled while the root is being bound. A poll
+  // that began after the news has come back, so a pull would have begun.
+  {
+    ServerUpdateMessageFilter* news = GetSyncLogic()->GetServerUpdateMessageFilter();
+    Admin("notify?account=" + m_account);
+    ASSERT_TRUE(PumpUntil([&] { return news->HasQueuedVersions(); }));
+    const int polls = Requests("LINK_BEATHEART");
+    ASSERT_TRUE(PumpUntil(Throttled([&] { return Requests("LINK_BEATHEART") > polls + 1; })));
+    EXPECT_TRUE(news->HasQueuedVersions());
+    EXPECT_EQ(Requests("syncDir") + Requests("getDirFiles"), 0);
+  }
 
   // Done: the wizard closes, the sync folder opens, the engine starts.
   Click(window, wizard->GetCurrentPage()->FindControlRecusive(L"OverButton"));

@@ -2,9 +2,9 @@
 // headless desktop, as a user's would arrive.
 #include <gtest/gtest.h>
 
+#include "DesktopClick.h"
 #include "FirstRunFlow.h"
 #include "display/Desktop.h"
-#include "ui/UIControl.h"
 
 namespace {
 
@@ -16,12 +16,7 @@ class FirstRunTest : public firstrun::FirstRunFlow {
   void Key(UINT key) override { Desktop::Get().KeyPress(key); }
   void Click(HWND window, UI::CUIControl* control) override {
     ASSERT_NE(control, nullptr);
-    POINT at = control->GetBounds().CenterPoint();
-    ::ClientToScreen(window, &at);
-    Desktop& desktop = Desktop::Get();
-    desktop.MouseMove(at.x, at.y);
-    desktop.MouseDown(Desktop::Button::Left, at.x, at.y);
-    desktop.MouseUp(Desktop::Button::Left, at.x, at.y);
+    dorvtest::ClickControl(window, control);
   }
 };
 

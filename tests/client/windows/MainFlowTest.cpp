@@ -414,7 +414,9 @@ TEST_F(MainFlowTest, ExitAsksOnceWhileUploadsAreQueuedAndEndsEveryWorkerBeforeEm
       if (std::count(names.begin(), names.end(), std::string(worker).substr(0, 15))) left.push_back(worker);
     return left;
   };
-  EXPECT_TRUE(WaitFor([&] { return engineThreads().empty(); })) << engineThreads().front();
+  // Named when it fails (the list read again may be empty by then).
+  std::vector<std::string> left;
+  EXPECT_TRUE(WaitFor([&] { return (left = engineThreads()).empty(); })) << left.front();
   EXPECT_TRUE(fs::exists(staging));
   EXPECT_TRUE(fs::is_empty(staging));
 

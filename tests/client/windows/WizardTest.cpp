@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "DesktopClick.h"
 #include "ServiceFixture.h"
 #include "TempDir.h"
 #include "client/core/account/ProductInfo.h"
@@ -130,12 +131,7 @@ class WizardTest : public signintest::ServiceTest {
   void Click(const wchar_t* id) {
     UI::CUIControl* control = m_wizard->FindControlRecusive(id);
     ASSERT_NE(control, nullptr) << id;
-    POINT at = control->GetBounds().CenterPoint();
-    ::ClientToScreen(m_wizardWindow, &at);
-    Desktop& desktop = Desktop::Get();
-    desktop.MouseMove(at.x, at.y);
-    desktop.MouseDown(Desktop::Button::Left, at.x, at.y);
-    desktop.MouseUp(Desktop::Button::Left, at.x, at.y);
+    dorvtest::ClickControl(m_wizardWindow, control);
     Pump();
   }
   bool OwnerGot(UINT message, WPARAM* wParam = nullptr) const {
