@@ -192,6 +192,9 @@ class SyncControllerE2ETest : public signintest::ServiceTest {
   std::filesystem::path m_rootPath;
   juce::int64 m_rootID = 0;
   SyncLogic* logic = nullptr;
+  // A member, not a test's local: the engine's threads still report until
+  // TearDown ends them, after the test's own body has returned.
+  EventSink m_sink;
 };
 
 TEST_F(SyncControllerE2ETest, TheStartUpBringsBothSidesTogetherThenChangesFlowBothWays) {
@@ -413,14 +416,13 @@ TEST_F(SyncControllerE2ETest, ABurstOfNewFilesFarPastTheChangeBufferIsSyncedInFu
 }
 
 TEST_F(SyncControllerE2ETest, AFullPullOfAnEmptyServiceFolderStoresItsVersion) {
-  EventSink sink;
-  logic->SetNotifyUI(&sink);
+  logic->SetNotifyUI(&m_sink);
   RunWorkflow();
   ASSERT_TRUE(WaitUntil([&] { return Settled(); }));
   EXPECT_NE(SyncRootFolder::GetInstance()->GetGlobalVersion(), "0|0");
   Write("one.txt", "1");
   EXPECT_TRUE(WaitUntil([&] { return ServerHas("one.txt=1") && Settled(); }));
-  EXPECT_TRUE(WaitUntil([&] { return sink.m_trayIcon.load() == TRAY_SYNCED; })) << "the idle engine shows synced";
+  EXPECT_TRUE(WaitUntil([&] { return m_sink.m_trayIcon.load() == TRAY_SYNCED; })) << "the idle engine shows synced";
 
   // The next start pulls from there, not everything again.
   StopEngine();
@@ -431,8 +433,7 @@ TEST_F(SyncControllerE2ETest, AFullPullOfAnEmptyServiceFolderStoresItsVersion) {
 }
 
 TEST_F(SyncControllerE2ETest, AFileChangedOnBothSidesKeepsBothVersions) {
-  EventSink sink;
-  logic->SetNotifyUI(&sink);
+  logic->SetNotifyUI(&m_sink);
   Put("a.txt", "first");
   RunWorkflow();
   ASSERT_TRUE(WaitUntil([&] { return LocalContent("a.txt") == "first" && Settled(); }));
@@ -451,7 +452,7 @@ TEST_F(SyncControllerE2ETest, AFileChangedOnBothSidesKeepsBothVersions) {
   EXPECT_EQ(ServerFiles(), (std::vector<std::string>{"a (1).txt=this computer's edit", "a.txt=the other device's edit"}));
   EXPECT_EQ(LocalNames(), (std::vector<std::string>{"a (1).txt", "a.txt"}));
   const juce::String original((m_rootPath / "a.txt").string()), kept((m_rootPath / "a (1).txt").string());
-  EXPECT_TRUE(sink.Has(SNT_ONE_FILE_RENAMED, original, kept))
+  EXPECT_TRUE(m_sink.Has(SNT_ONE_FILE_RENAMED, original, kept))
       << "the user is told where the local version went";
 }
 
