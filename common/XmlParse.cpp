@@ -54,6 +54,19 @@ bool ReadRegularFile(const std::string& path, std::string& bytes) {
   return ok;
 }
 
+// TinyXML's own skipping of white space (and, in UTF-8, of byte order marks).
+struct TinyXmlSkip : TiXmlBase {
+  using TiXmlBase::SkipWhiteSpace;
+};
+
+// An element parsed on its own asserts inside TinyXML, which ends the process,
+// when its text ends right after the '<'; a document's parse never gets there,
+// as it looks for a name after the '<' first.
+bool ElementCanStart(const char* text, TiXmlEncoding encoding) {
+  const char* start = TinyXmlSkip::SkipWhiteSpace(text, encoding);
+  return !(start && start[0] == '<' && start[1] == '\0');
+}
+
 }  // namespace
 
 bool IsWellFormedUtf8(std::string_view bytes) {
@@ -91,6 +104,7 @@ bool IsWellFormedUtf8(std::string_view bytes) {
 
 int ParseXmlNode(TiXmlNode& node, std::string_view bytes, TiXmlParsingData* data, TiXmlEncoding encoding) {
   const std::string text = Padded(bytes);
+  if (node.ToElement() && !ElementCanStart(text.c_str(), encoding)) return -1;
   const char* rest = node.Parse(text.c_str(), data, encoding);
   if (!rest) return -1;
   // A parse that stepped into the padding consumed the whole text.

@@ -17,6 +17,7 @@
 #include "win32/FullPathName.h"
 #include "win32/Handle.h"
 #include "win32/Module.h"
+#include "win32/PrivateFiles.h"
 #include "win32/Process.h"
 #include "win32/ShellDirectory.h"
 #include "win32/Wait.h"
@@ -167,8 +168,12 @@ bool FaultTrapImpl::CreateDumpDirectory() {
   DWORD length = ::GetFullPathNameW(m_strDumpPath.c_str(), MAX_PATH, full, nullptr);
   if (length == 0 || length >= MAX_PATH) return false;
   int result = ::SHCreateDirectoryExW(nullptr, full, nullptr);
-  return result == static_cast<int>(ERROR_SUCCESS) || result == static_cast<int>(ERROR_FILE_EXISTS) ||
-         result == static_cast<int>(ERROR_ALREADY_EXISTS);
+  if (result != static_cast<int>(ERROR_SUCCESS) && result != static_cast<int>(ERROR_FILE_EXISTS) &&
+      result != static_cast<int>(ERROR_ALREADY_EXISTS))
+    return false;
+  // A dump holds the process's memory: the folder is the user's alone.
+  win32::MakePrivateFolder(WideToUtf8(full));
+  return true;
 }
 
 bool FaultTrapImpl::PrepareCrashLaunch() {

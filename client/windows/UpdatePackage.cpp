@@ -4,6 +4,7 @@
 #include "client/windows/InstallerCheck.h"
 #include "common/PathText.h"
 #include "win32/Handle.h"
+#include "win32/PrivateFiles.h"
 #include "win32/ShellExecute.h"
 #include "win32/Windows.h"
 
@@ -29,8 +30,8 @@ juce::String UpdatePackage::FileNameForUrl(const std::string& url) {
 UpdatePackage::UpdatePackage(const std::string& url, const std::string& md5) : m_sURL(url), m_sMD5(md5) {
   const juce::String name = FileNameForUrl(url);
   if (name.isEmpty()) return;
-  const juce::File folder(UpdateFolder());
-  if (!folder.isDirectory()) folder.createDirectory();
+  // Installers wait here to be run: nobody else may put one in or read it.
+  win32::MakePrivateFolder(UpdateFolder().toStdString());
   m_sLocalPath = UpdateFolder() + name;
 }
 
@@ -74,6 +75,5 @@ bool UpdatePackage::WasLaunched(const std::string& versionID) const {
 }
 
 void UpdatePackage::MarkLaunched(const std::string& versionID) const {
-  LaunchRecord().replaceWithText(juce::String::fromUTF8((versionID + "\n" + m_sMD5 + "\n").c_str()), false, false,
-                                 "\n");
+  win32::WritePrivateFile(LaunchRecord().getFullPathName().toStdString(), versionID + "\n" + m_sMD5 + "\n");
 }

@@ -4,15 +4,14 @@
 #include <sys/file.h>
 #include <unistd.h>
 
-#include <fstream>
-
 #include "win32/CodePage.h"
 #include "win32/NamedObject.h"
+#include "win32/PrivateFiles.h"
 
 std::string CourierLogPath() { return win32::RuntimeFolder() + "/FaultCourier.log"; }
 
 void CourierLog(const std::string& line) {
-  int fd = ::open(CourierLogPath().c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
+  int fd = win32::OpenPrivateFile(CourierLogPath(), O_WRONLY | O_APPEND);
   if (fd < 0) return;
   std::string text = line;
   for (char& c : text)
@@ -27,10 +26,10 @@ void CourierLog(const std::string& line) {
 bool ReportDump(const std::string& dumpFile, const CourierPairs& details) {
   std::string base = dumpFile;
   if (base.size() > 4 && base.compare(base.size() - 4, 4, ".dmp") == 0) base.resize(base.size() - 4);
-  std::ofstream out(base + ".txt", std::ios::binary | std::ios::trunc);
-  for (const auto& [name, value] : details) out << WideToUtf8(name) << "=" << WideToUtf8(value) << "\n";
-  out.close();
-  if (!out) {
+  std::string text;
+  for (const auto& [name, value] : details) text += WideToUtf8(name) + "=" + WideToUtf8(value) + "\n";
+  // Beside the dump and as private as it.
+  if (!win32::WritePrivateFile(base + ".txt", text)) {
     CourierLog("error cannot write the details of " + dumpFile);
     return false;
   }

@@ -19,6 +19,7 @@
 #include "dump/CourierProtocol.h"
 #include "dump/MinidumpWriter.h"
 #include "win32/CodePage.h"
+#include "win32/PrivateFiles.h"
 #include "win32/ShellDirectory.h"
 
 namespace {
@@ -120,7 +121,10 @@ int Server::Run() {
       return 0;
     }
   }
-  if (!m_folder.empty()) ::SHCreateDirectoryExW(nullptr, Utf8ToWide(m_folder).c_str(), nullptr);
+  if (!m_folder.empty()) {
+    ::SHCreateDirectoryExW(nullptr, Utf8ToWide(m_folder).c_str(), nullptr);
+    win32::MakePrivateFolder(m_folder);  // dumps hold a process's memory
+  }
   if (!Listen(path)) {
     CourierLog("error cannot listen on " + path);
     return 2;

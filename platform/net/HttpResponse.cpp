@@ -1,5 +1,10 @@
 #include "net/HttpResponse.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "win32/PrivateFiles.h"
+
 namespace Net {
 
 HttpResponse::HttpResponse(const juce::String& path) : m_toFile(true), m_path(path) {}
@@ -15,7 +20,12 @@ bool HttpResponse::BeginBody(int64_t expectedLength) {
     return true;
   }
   EndBody();
-  m_file = std::fopen(m_path.toRawUTF8(), "wb");
+  // A download (an installer, say) is the user's alone until it is put to use,
+  // and never written through a link planted under its name.
+  const int fd = win32::OpenPrivateFile(m_path.toStdString(), O_WRONLY | O_TRUNC);
+  if (fd < 0) return false;
+  m_file = fdopen(fd, "wb");
+  if (m_file == nullptr) ::close(fd);
   return m_file != nullptr;
 }
 

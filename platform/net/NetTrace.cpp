@@ -1,12 +1,16 @@
 #include "net/NetTrace.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <mutex>
+
+#include "win32/PrivateFiles.h"
 
 namespace Net {
 
@@ -30,7 +34,7 @@ std::string TraceFolder() {
   std::string folder = base;
   for (const char* level : {"/Halvorn", "/dorv"}) {
     folder += level;
-    mkdir(folder.c_str(), 0700);
+    win32::MakePrivateFolder(folder);
   }
   return folder + "/";
 }
@@ -44,9 +48,14 @@ bool NET_TRACE(int level, const char* text) {
     std::lock_guard<std::mutex> hold(g_traceLock);
     std::string path = GetNetTracePath();
     struct stat info{};
-    const char* mode = stat(path.c_str(), &info) == 0 && info.st_size >= kMaxTraceBytes ? "w" : "a";
-    std::FILE* f = std::fopen(path.c_str(), mode);
-    if (f == nullptr) return false;
+    const bool restart = stat(path.c_str(), &info) == 0 && info.st_size >= kMaxTraceBytes;
+    // The trace names the service's addresses and paths: the user's alone.
+    const int fd = win32::OpenPrivateFile(path, O_WRONLY | (restart ? O_TRUNC : O_APPEND));
+    std::FILE* f = fd < 0 ? nullptr : fdopen(fd, "a");
+    if (f == nullptr) {
+      if (fd >= 0) close(fd);
+      return false;
+    }
     std::time_t now = std::time(nullptr);
     std::tm local{};
     localtime_r(&now, &local);

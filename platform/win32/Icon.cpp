@@ -7,6 +7,7 @@
 #include <tuple>
 #include <vector>
 
+#include "image/PngReader.h"
 #include "win32/Gdi.h"
 #include "win32/GdiBitmap.h"
 #include "win32/GdiDc.h"
@@ -108,7 +109,7 @@ juce::Image DecodeIcon(const void* bytes, size_t size, int cx, int cy) {
   const BYTE* image = data + offset;
   static const BYTE kPng[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
   juce::Image decoded = (length >= 8 && std::memcmp(image, kPng, 8) == 0)
-                            ? juce::PNGImageFormat::loadFrom(image, length)
+                            ? DecodePngImage(image, length)
                             : DecodeDib(image, length);
   if (decoded.isNull()) return {};
   decoded = decoded.convertedToFormat(juce::Image::ARGB);
@@ -209,7 +210,7 @@ HANDLE LoadImageW(HINSTANCE module, LPCWSTR name, UINT type, int cx, int cy, UIN
     bytes = it->second;
   }
   if (type == IMAGE_BITMAP) {
-    juce::Image picture = juce::PNGImageFormat::loadFrom(bytes.data(), bytes.size());
+    juce::Image picture = DecodePngImage(bytes.data(), bytes.size());
     if (picture.isNull()) {
       SetLastError(ERROR_INVALID_PARAMETER);  // not a picture
       return nullptr;

@@ -35,12 +35,31 @@ bool FileExists(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-// Where a name leads: a path in the program's folder, the exact path, or the
-// bare name for the system's own search.
+// The folder of this layer's own library, where the build installs every
+// module the program loads by name.
+std::string LayerFolder() {
+  static const std::string folder = [] {
+    Dl_info info{};
+    if (!dladdr(reinterpret_cast<const void*>(&FileExists), &info) || !info.dli_fname) return std::string();
+    const std::string path = info.dli_fname;
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash);
+  }();
+  return folder;
+}
+
+// Where a name leads: the exact path; for a bare name the program's folder, then
+// the layer's folder, then the system's own search. The two folders are looked
+// in here rather than left to dlopen's run path, which is the caller's: a
+// program built with a sanitizer calls dlopen from the sanitizer's library.
 std::string Locate(const std::string& name) {
   if (name.find('/') != std::string::npos) return name;
-  std::string local = win32::ProgramFolder() + "/" + name;
-  return FileExists(local) ? local : name;
+  for (const std::string& folder : {win32::ProgramFolder(), LayerFolder()}) {
+    if (folder.empty()) continue;
+    std::string local = folder + "/" + name;
+    if (FileExists(local)) return local;
+  }
+  return name;
 }
 
 bool IsKnown(void* handle) {

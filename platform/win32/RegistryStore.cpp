@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "win32/PrivateFiles.h"
 #include "win32/WinError.h"
 
 namespace win32 {
@@ -28,11 +29,13 @@ std::string ConfigFolder() {
   return base + "/.config/dorv";
 }
 
+// The folders on the way are made as the user's own; the registry's folder is
+// made private even when it was there before.
 void MakeFolders(const std::string& folder) {
-  for (size_t slash = folder.find('/', 1); ; slash = folder.find('/', slash + 1)) {
+  for (size_t slash = folder.find('/', 1); slash != std::string::npos; slash = folder.find('/', slash + 1)) {
     ::mkdir(folder.substr(0, slash).c_str(), 0700);
-    if (slash == std::string::npos) break;
   }
+  MakePrivateFolder(folder);
 }
 
 bool ReadWhole(const std::string& path, std::string& bytes, struct stat& st) {
@@ -52,7 +55,7 @@ bool ReadWhole(const std::string& path, std::string& bytes, struct stat& st) {
 DWORD WriteAtomically(const std::string& path, const std::string& bytes) {
   static unsigned counter = 0;
   std::string temp = path + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(++counter);
-  int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+  int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
   if (fd < 0) return ErrnoToWin32(errno);
   size_t done = 0;
   while (done < bytes.size()) {
@@ -120,7 +123,7 @@ LONG RegistryStore::Write(const std::function<LONG(RegistryTree&, bool& changed)
   std::lock_guard guard(m_lock);
   std::string path = FilePath();
   MakeFolders(path.substr(0, path.rfind('/')));
-  int lockFd = ::open((path + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  int lockFd = OpenPrivateFile(path + ".lock", O_RDWR);
   if (lockFd < 0) return static_cast<LONG>(ErrnoToWin32(errno));
   while (::flock(lockFd, LOCK_EX) != 0 && errno == EINTR) {
   }

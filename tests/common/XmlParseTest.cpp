@@ -62,4 +62,13 @@ TEST(XmlParse, ConsumedBytesStopAtTheTextsEnd) {
   EXPECT_LE(Common::ParseXmlNode(doc, "<a/>\xF0", nullptr, TIXML_ENCODING_UTF8), 5);
 }
 
+// TinyXML itself asserts (the process ends) on an element whose text stops
+// right after its '<'.
+TEST(XmlParse, AnElementCutAfterItsBracketIsRefused) {
+  for (const char* text : {"<", " \n<", "\xEF\xBB\xBF<"}) {
+    TiXmlElement element("x");
+    EXPECT_EQ(Common::ParseXmlNode(element, text, nullptr, TIXML_ENCODING_UTF8), -1) << text;
+  }
+}
+
 }  // namespace

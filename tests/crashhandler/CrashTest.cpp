@@ -1,5 +1,6 @@
 // A child binds the crash handler as the program does and crashes for real.
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <cstdio>
@@ -61,7 +62,11 @@ TEST_F(OutOfProcessCrashTest, ServerWritesTheDumpWithTheCustomInformation) {
   // Custom information well past one 256-byte entry reaches the server whole.
   const std::string url = "http://crash.example/" + std::string(300, 'u');
   args.push_back("6=" + url);
+  // A dump holds the process's memory: private with a usual umask, in the
+  // handler's folder and the server's alike.
+  const mode_t oldMask = ::umask(022);
   ChildResult child = RunChild(args);
+  ::umask(oldMask);
   EXPECT_EQ(child.output, "started 1\n");
   EXPECT_TRUE(DiedOf(child.status, SIGSEGV)) << child.status;
 
@@ -78,6 +83,9 @@ TEST_F(OutOfProcessCrashTest, ServerWritesTheDumpWithTheCustomInformation) {
   // The server wrote it, then reported it with the handler's details.
   EXPECT_EQ(dorvtest::ReadFile(fs::path(file).replace_extension(".txt")),
             "ProductName=Dorv\nVersion=2000\nBuildID=internal-test\nSubmitUrl=" + url + "\n");
+  EXPECT_EQ(fs::status(folder).permissions(), fs::perms::owner_all);
+  for (const fs::path& written : {file, fs::path(file).replace_extension(".txt")})
+    EXPECT_EQ(fs::status(written).permissions(), fs::perms::owner_read | fs::perms::owner_write) << written;
   std::vector<std::string> log = CourierLog();
   EXPECT_NE(
       std::find(log.begin(), log.end(), "start /ipcname \"halvorn-dorv\" /dumppath \"" + folder + "\" /singleton "),

@@ -1,5 +1,6 @@
 // The library's exports, its parameters and Start, seen from a host process.
 #include <dlfcn.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 
@@ -131,8 +132,11 @@ TEST_F(FaultTrapExportTest, InProcessStartNeedsItsDumpFolder) {
   ASSERT_NE(fine, nullptr);
   const std::string deep = (m_dir.path() / "a" / "b" / "Dump").string() + "/";
   fine->SetParameter(3, std::wstring(deep.begin(), deep.end()).c_str());
+  const mode_t oldMask = ::umask(022);
   EXPECT_TRUE(fine->Start(false));
+  ::umask(oldMask);
   EXPECT_TRUE(fs::is_directory(deep));
+  EXPECT_EQ(fs::status(deep).permissions(), fs::perms::owner_all) << "dumps are the user's alone";
   // In process no reporter is started until a crash.
   EXPECT_TRUE(StartLines().empty());
 }

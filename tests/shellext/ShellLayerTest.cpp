@@ -173,6 +173,58 @@ TEST(ShellLayerTest, IconsFromFilesAndBrokenIconFiles) {
   EXPECT_EQ(GetLastError(), ERROR_RESOURCE_NAME_NOT_FOUND);
 }
 
+// An .ico file of one entry holding the PNG as it stands.
+std::string PngIcon(const std::string& png, BYTE width) {
+  std::string ico = {0, 0, 1, 0, 1, 0, static_cast<char>(width), static_cast<char>(width), 0, 0, 1, 0, 32, 0};
+  DWORD size = static_cast<DWORD>(png.size()), offset = 22;
+  ico.append(reinterpret_cast<const char*>(&size), 4);
+  ico.append(reinterpret_cast<const char*>(&offset), 4);
+  return ico + png;
+}
+
+TEST(ShellLayerTest, PngIconsAndPicturesSurviveDamagedFiles) {
+  juce::Image source(juce::Image::ARGB, 3, 2, true);
+  source.setPixelAt(0, 0, juce::Colour::fromRGBA(0x20, 0x40, 0x60, 0xFF));
+  source.setPixelAt(2, 1, juce::Colour::fromRGBA(0x90, 0x10, 0x10, 0x80));
+  juce::MemoryOutputStream encoded;
+  ASSERT_TRUE(juce::PNGImageFormat().writeImageToStream(source, encoded));
+  const std::string png(static_cast<const char*>(encoded.getData()), encoded.getDataSize());
+  const std::string ico = PngIcon(png, 3);
+  juce::Image image = win32::DecodeIcon(ico.data(), ico.size(), 0, 0);
+  ASSERT_FALSE(image.isNull());
+  EXPECT_EQ(image.getWidth(), 3);
+  EXPECT_EQ(image.getPixelAt(0, 0), juce::Colour(0x20, 0x40, 0x60));
+  EXPECT_EQ(image.getPixelAt(1, 0).getAlpha(), 0);
+  EXPECT_NEAR(image.getPixelAt(2, 1).getAlpha(), 0x80, 1);
+
+  // A palette image without its palette, which JUCE's reader wrote past its buffer on.
+  const unsigned char noPalette[] = {
+      0x89, 0x50, 0x4e, 0x47, 0x0d, 0x0a, 0x1a, 0x0a, 0x00, 0x00, 0x00, 0x0d, 0x49, 0x48, 0x44, 0x52, 0x00,
+      0x00, 0x00, 0x02, 0x00, 0x00, 0x00, 0x01, 0x08, 0x03, 0x00, 0x00, 0x00, 0xc3, 0xfc, 0x8f, 0xb8, 0x00,
+      0x00, 0x00, 0x0b, 0x49, 0x44, 0x41, 0x54, 0x78, 0x9c, 0x63, 0x60, 0x60, 0x04, 0x00, 0x00, 0x04, 0x00,
+      0x02, 0xbf, 0x7a, 0x3f, 0x4a, 0x00, 0x00, 0x00, 0x00, 0x49, 0x45, 0x4e, 0x44, 0xae, 0x42, 0x60, 0x82};
+  const std::string broken(reinterpret_cast<const char*>(noPalette), sizeof noPalette);
+  const std::string cut = png.substr(0, png.size() - 20);
+  for (const std::string& bad : {broken, cut}) {
+    const std::string badIco = PngIcon(bad, 2);
+    EXPECT_TRUE(win32::DecodeIcon(badIco.data(), badIco.size(), 0, 0).isNull());
+  }
+
+  dorvtest::TempDir temp;
+  dorvtest::WriteFile(temp / "good.png", png);
+  dorvtest::WriteFile(temp / "bad.png", broken);
+  HBITMAP bitmap = static_cast<HBITMAP>(
+      LoadImageW(nullptr, (temp / "good.png").wstring().c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
+  ASSERT_NE(bitmap, nullptr);
+  BITMAP info{};
+  ASSERT_NE(GetObjectW(bitmap, sizeof info, &info), 0);
+  EXPECT_EQ(info.bmWidth, 3);
+  EXPECT_EQ(info.bmHeight, 2);
+  DeleteObject(bitmap);
+  EXPECT_EQ(LoadImageW(nullptr, (temp / "bad.png").wstring().c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE), nullptr);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+}
+
 TEST(ShellLayerTest, ChangeNotificationsAreKeptInOrder) {
   win32::ClearShellNotifications();
   SHChangeNotify(SHCNE_UPDATEITEM, SHCNF_PATHW | SHCNF_FLUSHNOWAIT, L"/r/a.txt", nullptr);

@@ -5,11 +5,11 @@
 #include <cstring>
 #include <vector>
 
+#include "image/ImageLimits.h"
+#include "image/PngReader.h"
 #include "ui/cximage/CxImage.h"
 #include "ui/cximage/GifReader.h"
-#include "ui/cximage/ImageLimits.h"
 #include "ui/cximage/JpegReader.h"
-#include "ui/cximage/PngReader.h"
 
 namespace {
 

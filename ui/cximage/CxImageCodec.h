@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "ui/cximage/DecodedPixels.h"
+#include "image/DecodedPixels.h"
 
 class CxImage;
 

@@ -7,7 +7,7 @@
 #include <memory>
 #include <vector>
 
-#include "ui/cximage/ImageLimits.h"
+#include "image/ImageLimits.h"
 
 namespace {
 

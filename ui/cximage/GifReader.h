@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "ui/cximage/DecodedPixels.h"
+#include "image/DecodedPixels.h"
 
 // BGRA; false when the data holds no whole first picture within the limits.
 bool DecodeGif(const uint8_t* data, size_t size, DecodedPixels& out);

@@ -7,8 +7,8 @@
 #include <jpeglib.h>
 #include <jerror.h>
 
+#include "image/ImageLimits.h"
 #include "ui/cximage/CxImage.h"
-#include "ui/cximage/ImageLimits.h"
 
 namespace {
 

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <atomic>
 #include <chrono>
@@ -179,6 +180,22 @@ TEST(HttpTransport, ABodyWrittenToAFileReplacesWhatWasThere) {
   HttpRequest again(Net::HTTP_GET, server.Url("/data"));
   EXPECT_FALSE(transport.Transport(again, unwritable));
   EXPECT_EQ(unwritable.GetStatusCode(), 0);
+
+  // A download is the user's alone whatever the umask, and a link planted under
+  // its name is not written through.
+  const mode_t old = umask(022);
+  HttpResponse fresh(juce::String((dir / "fresh.bin").string()));
+  HttpRequest third(Net::HTTP_GET, server.Url("/data"));
+  EXPECT_TRUE(transport.Transport(third, fresh));
+  umask(old);
+  EXPECT_EQ(std::filesystem::status(dir / "fresh.bin").permissions(),
+            std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+  dorvtest::WriteFile(dir / "victim", "keep");
+  std::filesystem::create_symlink(dir / "victim", dir / "link.bin");
+  HttpResponse planted(juce::String((dir / "link.bin").string()));
+  HttpRequest fourth(Net::HTTP_GET, server.Url("/data"));
+  EXPECT_FALSE(transport.Transport(fourth, planted));
+  EXPECT_EQ(dorvtest::ReadFile(dir / "victim"), "keep");
 }
 
 TEST(HttpTransport, AnyStatusIsAnAnswer) {

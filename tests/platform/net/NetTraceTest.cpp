@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -15,6 +16,21 @@ TEST(NetTrace, AppendsLinesBesideTheLog) {
   size_t first = text.find("1: begin link server ping\n");
   ASSERT_NE(first, std::string::npos) << text;
   EXPECT_NE(text.find("1: end link server ping\n", first), std::string::npos) << text;
+}
+
+// The trace names the service's addresses: the user's alone with a usual umask,
+// and tightened where an earlier run left it open.
+TEST(NetTrace, TheTraceIsPrivateWhateverTheUmask) {
+  const std::string path = Net::GetNetTracePath();
+  dorvtest::WriteFile(path, "");
+  ::chmod(path.c_str(), 0644);
+  const mode_t old = ::umask(022);
+  EXPECT_TRUE(Net::NET_TRACE(1, "private"));
+  ::umask(old);
+  EXPECT_EQ(std::filesystem::status(path).permissions(),
+            std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+  EXPECT_EQ(std::filesystem::status(std::filesystem::path(path).parent_path()).permissions(),
+            std::filesystem::perms::owner_all);
 }
 
 TEST(NetTrace, AnUnwritableFolderOnlyFailsTheResult) {

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstring>
 #include <filesystem>
@@ -196,6 +197,30 @@ TEST(Registry, AnUnreadableFileReadsAsEmptyAndIsKeptAside) {
   EXPECT_EQ(kept, 1);
   EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\AfterDamage", 0, KEY_READ, &key), ERROR_SUCCESS);
   RegCloseKey(key);
+}
+
+// The registry holds the proxy's settings and the account's: its folder and its
+// files are the user's alone with a usual umask, even where an earlier run left
+// the folder open.
+TEST(Registry, FolderAndFilesArePrivateWhateverTheUmask) {
+  namespace fs = std::filesystem;
+  const fs::path path = win32::RegistryStore::FilePath();
+  fs::remove_all(path.parent_path());
+  fs::create_directories(path.parent_path());
+  ::chmod(path.parent_path().c_str(), 0755);
+  const mode_t old = ::umask(022);
+  HKEY key = Create(HKEY_CURRENT_USER, L"Software\\Private");
+  EXPECT_EQ(SetString(key, L"Password", L"secret"), ERROR_SUCCESS);
+  RegCloseKey(key);
+  ::umask(old);
+  auto mode = [](const fs::path& p) {
+    struct stat info {};
+    EXPECT_EQ(::lstat(p.c_str(), &info), 0) << p;
+    return info.st_mode & 07777;
+  };
+  EXPECT_EQ(mode(path.parent_path()), 0700u);
+  EXPECT_EQ(mode(path), 0600u);
+  EXPECT_EQ(mode(path.string() + ".lock"), 0600u);
 }
 
 }  // namespace

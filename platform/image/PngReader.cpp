@@ -1,10 +1,11 @@
-#include "ui/cximage/PngReader.h"
+#include "image/PngReader.h"
 
+#include <juce_graphics/juce_graphics.h>
 #include <png.h>
 
 #include <cstring>
 
-#include "ui/cximage/ImageLimits.h"
+#include "image/ImageLimits.h"
 
 bool DecodePng(const uint8_t* data, size_t size, DecodedPixels& out) {
   png_image image;
@@ -28,4 +29,22 @@ bool DecodePng(const uint8_t* data, size_t size, DecodedPixels& out) {
   if (!png_image_finish_read(&image, nullptr, pixels.bytes.data(), 0, nullptr)) return false;
   out = std::move(pixels);
   return true;
+}
+
+juce::Image DecodePngImage(const uint8_t* data, size_t size) {
+  DecodedPixels pixels;
+  if (!DecodePng(data, size, pixels)) return {};
+  const int width = static_cast<int>(pixels.width), height = static_cast<int>(pixels.height);
+  juce::Image image(juce::Image::ARGB, width, height, false);
+  juce::Image::BitmapData target(image, juce::Image::BitmapData::writeOnly);
+  const size_t step = pixels.grey ? 1 : 4;
+  for (int y = 0; y < height; ++y) {
+    const uint8_t* row = pixels.bytes.data() + static_cast<size_t>(y) * static_cast<size_t>(width) * step;
+    for (int x = 0; x < width; ++x) {
+      const uint8_t* p = row + static_cast<size_t>(x) * step;
+      const juce::Colour colour = pixels.grey ? juce::Colour(p[0], p[0], p[0]) : juce::Colour(p[2], p[1], p[0], p[3]);
+      target.setPixelColour(x, y, colour);
+    }
+  }
+  return image;
 }
