@@ -12,6 +12,12 @@ namespace {
 // statements are far fewer.
 constexpr size_t kMaxCachedStatements = 128;
 
+// Whether the statement only reads (a query): those never open the group's transaction.
+bool IsReading(const DBStatement& statement) {
+  const juce::String sql = statement.GetSQL().trimStart();
+  return sql.startsWithIgnoreCase("SELECT");
+}
+
 }  // namespace
 
 DBConnection::~DBConnection() { Close(); }
@@ -52,6 +58,8 @@ void DBConnection::Close() {
 }
 
 void DBConnection::CloseLocked() {
+  if (m_db != nullptr) CommitGroupLocked();
+  m_groupWrites.clear();
   for (auto& entry : m_statements) sqlite3_finalize(entry.second);
   m_statements.clear();
   if (m_db != nullptr) sqlite3_close_v2(m_db);
@@ -94,11 +102,81 @@ sqlite3_stmt* DBConnection::PrepareLocked(const std::string& sql, int& result) {
 
 int DBConnection::Execute(void* context, DBRowCallback callback, const DBStatement& statement,
                           std::string& errorMessage) {
-  const std::string sql = statement.GetSQL().toStdString();
-  const std::vector<std::string>& values = statement.GetValues();
   std::lock_guard<std::mutex> hold(m_lock);
   if (m_db == nullptr) return 1;
+  const bool member = m_groupOpen && m_groupThreads.count(std::this_thread::get_id());
+  if (!member) {
+    CommitGroupLocked();
+    return RunLocked(context, callback, statement, errorMessage);
+  }
+  const bool write = !IsReading(statement);
+  if (write && !m_inGroupTransaction)
+    m_inGroupTransaction = sqlite3_exec(m_db, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK;
+  const int result = RunLocked(context, callback, statement, errorMessage);
+  if (m_inGroupTransaction) {
+    if (sqlite3_get_autocommit(m_db)) {
+      // SQLite rolled the transaction back after this statement failed.
+      m_inGroupTransaction = false;
+      RewriteGroupLocked();
+    } else if (write && result == SQLITE_OK) {
+      m_groupWrites.push_back(statement);
+    }
+  }
+  return result;
+}
 
+void DBConnection::CommitGroupLocked() {
+  if (!m_inGroupTransaction) return;
+  m_inGroupTransaction = false;
+  if (sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK) {
+    m_groupWrites.clear();
+    return;
+  }
+  if (!sqlite3_get_autocommit(m_db)) sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+  RewriteGroupLocked();
+}
+
+void DBConnection::RewriteGroupLocked() {
+  std::vector<DBStatement> writes;
+  writes.swap(m_groupWrites);
+  std::string ignored;
+  for (const DBStatement& write : writes) RunLocked(nullptr, nullptr, write, ignored);
+}
+
+DBCommitGroup::DBCommitGroup(DBConnection* connection) {
+  if (!connection) return;
+  std::lock_guard<std::mutex> hold(connection->m_lock);
+  if (connection->m_groupOpen) return;
+  connection->m_groupOpen = true;
+  connection->m_groupThreads = {std::this_thread::get_id()};
+  m_connection = connection;
+}
+
+DBCommitGroup::~DBCommitGroup() {
+  if (!m_connection) return;
+  std::lock_guard<std::mutex> hold(m_connection->m_lock);
+  if (m_connection->m_db) m_connection->CommitGroupLocked();
+  m_connection->m_groupOpen = false;
+  m_connection->m_groupThreads.clear();
+  m_connection->m_groupWrites.clear();
+}
+
+DBCommitGroup::Member::Member(DBCommitGroup& group) : m_connection(group.m_connection) {
+  if (!m_connection) return;
+  std::lock_guard<std::mutex> hold(m_connection->m_lock);
+  m_connection->m_groupThreads.insert(std::this_thread::get_id());
+}
+
+DBCommitGroup::Member::~Member() {
+  if (!m_connection) return;
+  std::lock_guard<std::mutex> hold(m_connection->m_lock);
+  m_connection->m_groupThreads.erase(std::this_thread::get_id());
+}
+
+int DBConnection::RunLocked(void* context, DBRowCallback callback, const DBStatement& statement,
+                            std::string& errorMessage) {
+  const std::string sql = statement.GetSQL().toStdString();
+  const std::vector<std::string>& values = statement.GetValues();
   int result = SQLITE_OK;
   sqlite3_stmt* prepared = PrepareLocked(sql, result);
   if (prepared == nullptr) {

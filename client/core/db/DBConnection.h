@@ -5,8 +5,11 @@
 // same connection. Prepared statements are kept per SQL text: values are bound,
 // so the texts are few and fixed.
 #include <mutex>
+#include <set>
 #include <string>
+#include <thread>
 #include <unordered_map>
+#include <vector>
 
 #include <juce_core/juce_core.h>
 
@@ -41,10 +44,55 @@ class DBConnection {
               std::string& errorMessage);
 
  private:
+  friend class DBCommitGroup;
+
   sqlite3_stmt* PrepareLocked(const std::string& sql, int& result);
+  int RunLocked(void* context, DBRowCallback callback, const DBStatement& statement, std::string& errorMessage);
   void CloseLocked();
+  // The group's transaction ends: committed, or, when that fails, rolled back
+  // and the group's writes made again one by one.
+  void CommitGroupLocked();
+  void RewriteGroupLocked();
 
   mutable std::mutex m_lock;
   sqlite3* m_db = nullptr;
   std::unordered_map<std::string, sqlite3_stmt*> m_statements;
+  // The open commit group: its threads, whether its transaction has begun,
+  // and the writes made in it.
+  bool m_groupOpen = false;
+  std::set<std::thread::id> m_groupThreads;
+  bool m_inGroupTransaction = false;
+  std::vector<DBStatement> m_groupWrites;
+};
+
+// Rows that several threads write at once (downloads side by side) share one
+// commit. While the group lives, the statements of its threads run in one
+// transaction. It is committed when the group ends, and before a statement of
+// any thread outside it runs (that thread may act on those rows, so they are on
+// the disk first). A crash loses at most the rows of the group in progress.
+// When SQLite gives the transaction up by itself (a full disk, say), the
+// group's earlier writes are made again one by one, so no row is lost without
+// a crash. One group at a time; a second one made meanwhile does nothing.
+class DBCommitGroup {
+ public:
+  // The calling thread is a member. A null connection makes no group.
+  explicit DBCommitGroup(DBConnection* connection);
+  ~DBCommitGroup();
+  DBCommitGroup(const DBCommitGroup&) = delete;
+  DBCommitGroup& operator=(const DBCommitGroup&) = delete;
+
+  // The calling thread's statements belong to the group while a Member lives.
+  class Member {
+   public:
+    explicit Member(DBCommitGroup& group);
+    ~Member();
+    Member(const Member&) = delete;
+    Member& operator=(const Member&) = delete;
+
+   private:
+    DBConnection* m_connection;
+  };
+
+ private:
+  DBConnection* m_connection = nullptr;  // null when no group was made
 };

@@ -1,5 +1,7 @@
 #include "client/sync/filter/ProgramChangeIgnoreList.h"
 
+#include <algorithm>
+
 #include "client/sync/SyncEngineLinks.h"
 #include "client/sync/SyncHelper.h"
 #include "client/sync/watcher/FileSystemEventArgs.h"
@@ -15,43 +17,86 @@ bool ProgramChangeIgnoreList::TypesMatch(int entryType, int type) {
   return contentChange(entryType) && contentChange(type);
 }
 
+ULONGLONG ProgramChangeIgnoreList::ExpiryOf(const Entry& e) {
+  ULONGLONG expiry = e.addedMs + kEntryLifetimeMs;
+  if (e.consumed) expiry = std::min(expiry, e.consumedMs + kContentsWindowMs);
+  return expiry;
+}
+
 void ProgramChangeIgnoreList::DropExpired(ULONGLONG nowMs) {
-  m_entries.remove_if([nowMs](const Entry& e) {
-    if (e.consumed) return nowMs - e.consumedMs >= kContentsWindowMs || nowMs - e.addedMs >= kEntryLifetimeMs;
-    return nowMs - e.addedMs >= kEntryLifetimeMs;
-  });
+  if (nowMs < m_nextExpiryMs) return;
+  ULONGLONG next = ~0ULL;
+  for (auto it = m_entries.begin(); it != m_entries.end();) {
+    const ULONGLONG expiry = ExpiryOf(*it);
+    if (nowMs >= expiry) {
+      Erase(it++);
+    } else {
+      next = std::min(next, expiry);
+      ++it;
+    }
+  }
+  m_nextExpiryMs = next;
+}
+
+void ProgramChangeIgnoreList::Erase(Entries::iterator it) {
+  auto remove = [it](std::vector<Entries::iterator>& list) {
+    auto at = std::find(list.begin(), list.end(), it);
+    if (at != list.end()) list.erase(at);
+  };
+  auto byPaths = m_byPaths.find(Paths{it->path, it->newPath});
+  if (byPaths != m_byPaths.end()) {
+    remove(byPaths->second);
+    if (byPaths->second.empty()) m_byPaths.erase(byPaths);
+  }
+  if (it->type == WATCHER_EVENT_REMOVED) remove(m_removals);
+  m_entries.erase(it);
+}
+
+ProgramChangeIgnoreList::Entries::iterator ProgramChangeIgnoreList::FindWaiting(const juce::String& path,
+                                                                                const juce::String& newPath, int type,
+                                                                                bool sameType) {
+  auto byPaths = m_byPaths.find(Paths{path, newPath});
+  if (byPaths == m_byPaths.end()) return m_entries.end();
+  for (Entries::iterator it : byPaths->second) {
+    if (it->consumed) continue;
+    if (sameType ? it->type == type : TypesMatch(it->type, type)) return it;
+  }
+  return m_entries.end();
 }
 
 void ProgramChangeIgnoreList::Add(const juce::String& path, const juce::String& newPath, int type) {
   const juce::ScopedLock guard(m_lock);
   ULONGLONG now = Now();
   DropExpired(now);
-  for (Entry& e : m_entries) {
-    if (!e.consumed && e.type == type && e.newPath == newPath && e.path == path) {
-      e.addedMs = now;
-      return;
-    }
+  auto equal = FindWaiting(path, newPath, type, true);
+  if (equal != m_entries.end()) {
+    equal->addedMs = now;
+    return;
   }
-  m_entries.push_back(Entry{path, newPath, type, now, false, 0});
+  auto it = m_entries.insert(m_entries.end(), Entry{path, newPath, type, now, false, 0});
+  m_byPaths[Paths{path, newPath}].push_back(it);
+  if (type == WATCHER_EVENT_REMOVED) m_removals.push_back(it);
+  m_nextExpiryMs = std::min(m_nextExpiryMs, ExpiryOf(*it));
 }
 
 bool ProgramChangeIgnoreList::CheckAndRemove(const juce::String& path, const juce::String& newPath, int type) {
   const juce::ScopedLock guard(m_lock);
   ULONGLONG now = Now();
   DropExpired(now);
-  for (auto it = m_entries.begin(); it != m_entries.end(); ++it) {
-    if (it->consumed || !TypesMatch(it->type, type) || it->path != path || it->newPath != newPath) continue;
+  auto it = FindWaiting(path, newPath, type, false);
+  if (it != m_entries.end()) {
     if (it->type == WATCHER_EVENT_REMOVED) {
       it->consumed = true;  // kept a while for the removals of its contents
       it->consumedMs = now;
+      m_nextExpiryMs = std::min(m_nextExpiryMs, ExpiryOf(*it));
     } else {
-      m_entries.erase(it);
+      Erase(it);
     }
     return true;
   }
   if (type == WATCHER_EVENT_REMOVED) {
-    for (const Entry& e : m_entries) {
-      if (e.type == WATCHER_EVENT_REMOVED && SyncHelper::IsUnderFolder(e.path, path)) return true;
+    for (Entries::iterator removal : m_removals) {
+      if (SyncHelper::IsUnderFolder(removal->path, path)) return true;
     }
   }
   return false;
@@ -60,12 +105,10 @@ bool ProgramChangeIgnoreList::CheckAndRemove(const juce::String& path, const juc
 bool ProgramChangeIgnoreList::Withdraw(const juce::String& path, const juce::String& newPath, int type) {
   const juce::ScopedLock guard(m_lock);
   DropExpired(Now());
-  for (auto it = m_entries.begin(); it != m_entries.end(); ++it) {
-    if (it->consumed || !TypesMatch(it->type, type) || it->path != path || it->newPath != newPath) continue;
-    m_entries.erase(it);
-    return true;
-  }
-  return false;
+  auto it = FindWaiting(path, newPath, type, false);
+  if (it == m_entries.end()) return false;
+  Erase(it);
+  return true;
 }
 
 int ProgramChangeIgnoreList::GetCount() {

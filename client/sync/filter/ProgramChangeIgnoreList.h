@@ -13,7 +13,14 @@
 // folder's own report (or until the entry expires). Time is the process clock.
 //
 // Any thread; one lock makes Add and CheckAndRemove atomic with each other.
+//
+// A burst of downloads lists thousands of entries before the watcher's reports
+// of them come through; entries are found by their paths, and the list is
+// walked for expired entries only once one may have expired.
 #include <list>
+#include <unordered_map>
+#include <utility>
+#include <vector>
 
 #include <juce_core/juce_core.h>
 
@@ -57,9 +64,26 @@ class ProgramChangeIgnoreList {
     ULONGLONG consumedMs = 0;
   };
 
+  using Entries = std::list<Entry>;
+  using Paths = std::pair<juce::String, juce::String>;  // path, new path
+  struct PathsHash {
+    size_t operator()(const Paths& paths) const {
+      return static_cast<size_t>(paths.first.hashCode64() * 31 + paths.second.hashCode64());
+    }
+  };
+
   static bool TypesMatch(int entryType, int type);
+  static ULONGLONG ExpiryOf(const Entry& e);
   void DropExpired(ULONGLONG nowMs);
+  // The first waiting entry with these paths whose type matches, in the order listed.
+  Entries::iterator FindWaiting(const juce::String& path, const juce::String& newPath, int type, bool sameType);
+  void Erase(Entries::iterator it);
 
   juce::CriticalSection m_lock;
-  std::list<Entry> m_entries;
+  Entries m_entries;  // in the order they were listed
+  // The entries of each pair of paths, in the order they were listed.
+  std::unordered_map<Paths, std::vector<Entries::iterator>, PathsHash> m_byPaths;
+  std::vector<Entries::iterator> m_removals;  // the removals, in the order they were listed
+  // No entry expires before this time (it may be earlier than the first expiry).
+  ULONGLONG m_nextExpiryMs = ~0ULL;
 };

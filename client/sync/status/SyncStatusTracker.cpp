@@ -56,11 +56,11 @@ void SyncStatusTracker::Clear() {
   }
   {
     const juce::ScopedLock hold(m_up.lock);
-    m_upFiles.clear();
+    ClearListed(m_up, m_upFiles);
   }
   {
     const juce::ScopedLock hold(m_down.lock);
-    m_downFiles.clear();
+    ClearListed(m_down, m_downFiles);
   }
   {
     const juce::ScopedLock hold(m_changeNotesLock);
@@ -91,11 +91,34 @@ void SyncStatusTracker::AddBytes(Direction& direction, int n) {
 void SyncStatusTracker::AddUpBytes(int n) { AddBytes(m_up, n); }
 void SyncStatusTracker::AddDownBytes(int n) { AddBytes(m_down, n); }
 
+template <typename Map, typename Key>
+void SyncStatusTracker::SetListed(Direction& direction, Map& map, const Key& key, int size) {
+  auto [it, added] = map.emplace(key, size);
+  if (!added) {
+    direction.listedBytes -= it->second;
+    it->second = size;
+  }
+  direction.listedBytes += size;
+}
+
+template <typename Map, typename Key>
+void SyncStatusTracker::EraseListed(Direction& direction, Map& map, const Key& key) {
+  auto it = map.find(key);
+  if (it == map.end()) return;
+  direction.listedBytes -= it->second;
+  map.erase(it);
+}
+
+template <typename Map>
+void SyncStatusTracker::ClearListed(Direction& direction, Map& map) {
+  map.clear();
+  direction.listedBytes = 0;
+}
+
 template <typename Map>
 void SyncStatusTracker::Recount(Direction& direction, const Map& map) {
   direction.figures.fileCount = static_cast<int>(map.size());
-  juce::int64 sum = 0;
-  for (const auto& entry : map) sum += entry.second;
+  const juce::int64 sum = direction.listedBytes;
   direction.figures.bytesLeft = sum;
   if (sum <= 0) {
     direction.figures.rate = 0;
@@ -106,7 +129,7 @@ void SyncStatusTracker::Recount(Direction& direction, const Map& map) {
 void SyncStatusTracker::AddUpFile(const juce::String& path, int size) {
   {
     const juce::ScopedLock hold(m_up.lock);
-    m_upFiles[path] = size;
+    SetListed(m_up, m_upFiles, path, size);
     Recount(m_up, m_upFiles);
   }
   UpdateTransferState();
@@ -117,14 +140,14 @@ void SyncStatusTracker::RenameUpFile(const juce::String& oldPath, const juce::St
   auto it = m_upFiles.find(oldPath);
   if (it == m_upFiles.end()) return;
   const int size = it->second;
-  m_upFiles.erase(it);
-  m_upFiles[newPath] = size;
+  EraseListed(m_up, m_upFiles, oldPath);
+  SetListed(m_up, m_upFiles, newPath, size);
 }
 
 void SyncStatusTracker::RemoveUpFile(const juce::String& path) {
   {
     const juce::ScopedLock hold(m_up.lock);
-    m_upFiles.erase(path);
+    EraseListed(m_up, m_upFiles, path);
     Recount(m_up, m_upFiles);
   }
   UpdateTransferState();
@@ -133,7 +156,7 @@ void SyncStatusTracker::RemoveUpFile(const juce::String& path) {
 void SyncStatusTracker::AddDownFile(juce::int64 id, int size) {
   {
     const juce::ScopedLock hold(m_down.lock);
-    m_downFiles[id] = size;
+    SetListed(m_down, m_downFiles, id, size);
     Recount(m_down, m_downFiles);
   }
   UpdateTransferState();
@@ -142,7 +165,7 @@ void SyncStatusTracker::AddDownFile(juce::int64 id, int size) {
 void SyncStatusTracker::RemoveDownFile(juce::int64 id) {
   {
     const juce::ScopedLock hold(m_down.lock);
-    m_downFiles.erase(id);
+    EraseListed(m_down, m_downFiles, id);
     Recount(m_down, m_downFiles);
   }
   UpdateTransferState();
@@ -151,12 +174,12 @@ void SyncStatusTracker::RemoveDownFile(juce::int64 id) {
 void SyncStatusTracker::ClearTransfers() {
   {
     const juce::ScopedLock hold(m_up.lock);
-    m_upFiles.clear();
+    ClearListed(m_up, m_upFiles);
     Recount(m_up, m_upFiles);
   }
   {
     const juce::ScopedLock hold(m_down.lock);
-    m_downFiles.clear();
+    ClearListed(m_down, m_downFiles);
     Recount(m_down, m_downFiles);
   }
   UpdateTransferState();

@@ -99,11 +99,21 @@ class SyncStatusTracker {
     TransferFigures figures;
     juce::int64 windowStart = 0;
     juce::int64 windowBytes = 0;
+    juce::int64 listedBytes = 0;  // the sizes in the direction's file map, kept as it changes
   };
   static void AddBytes(Direction& direction, int n);
   static void ZeroNumbers(Direction& direction);
   template <typename Map>
   static void Recount(Direction& direction, const Map& map);
+  // The file maps change only through these, which keep listedBytes: a
+  // first sync lists thousands of files, and summing them at every change
+  // would cost a walk over all of them.
+  template <typename Map, typename Key>
+  static void SetListed(Direction& direction, Map& map, const Key& key, int size);
+  template <typename Map, typename Key>
+  static void EraseListed(Direction& direction, Map& map, const Key& key);
+  template <typename Map>
+  static void ClearListed(Direction& direction, Map& map);
   void NotifyOneChange(const SyncChangeNote& note);
   void NotifyChangeSummary(const std::vector<SyncChangeNote>& notes);
 

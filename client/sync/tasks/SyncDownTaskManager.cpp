@@ -2,9 +2,12 @@
 
 #include <algorithm>
 #include <functional>
+#include <optional>
 #include <thread>
 
 #include "client/core/LogWriter.h"
+#include "client/core/db/DBConnection.h"
+#include "client/core/db/LocalDatabases.h"
 #include "client/core/context/GlobalContext.h"
 #include "client/sync/SyncLogic.h"
 #include "client/sync/dispatch/SyncTaskDispatcher.h"
@@ -183,8 +186,16 @@ int SyncDownTaskManager::RunDownTask(int queueNumber) {
     results[n] = m_pDispatcher ? m_pDispatcher->DispatchDownTask(*run[n]) : SYNC_RESULT_SUCCESS;
   };
   {
+    // The rows of downloads side by side share one commit, made before their
+    // results settle: the stored version follows the rows.
+    std::optional<DBCommitGroup> rows;
+    if (run.size() > 1) rows.emplace(LocalDatabases::UserConnection());
     std::vector<std::thread> beside;
-    for (size_t n = 1; n < run.size(); ++n) beside.emplace_back(dispatch, n);
+    for (size_t n = 1; n < run.size(); ++n)
+      beside.emplace_back([&rows, &dispatch, n] {
+        DBCommitGroup::Member member(*rows);
+        dispatch(n);
+      });
     dispatch(0);
     for (std::thread& thread : beside) thread.join();
   }
