@@ -196,9 +196,6 @@ class SyncControllerE2ETest : public signintest::ServiceTest {
   std::filesystem::path m_rootPath;
   juce::int64 m_rootID = 0;
   SyncLogic* logic = nullptr;
-  // A member, not a test's local: the engine's threads still report until
-  // TearDown ends them, after the test's own body has returned.
-  EventSink m_sink;
 };
 
 TEST_F(SyncControllerE2ETest, TheStartUpBringsBothSidesTogetherThenChangesFlowBothWays) {
