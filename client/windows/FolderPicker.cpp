@@ -6,7 +6,6 @@
 namespace {
 
 constexpr UINT kBrowseFlags = 0x51;  // BIF_RETURNONLYFSDIRS | BIF_EDITBOX | BIF_NEWDIALOGSTYLE
-constexpr DWORD kReselectDelayMs = 1000;
 
 }  // namespace
 
@@ -21,9 +20,8 @@ int CALLBACK FolderPicker::BrowseCallback(HWND window, UINT message, LPARAM, LPA
   const auto* picker = reinterpret_cast<FolderPicker*>(data);
   const juce::String initial(picker->m_szInitialPath);
   if (initial.isEmpty() || !juce::File(initial).exists()) return 0;
-  ::SendMessageW(window, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(picker->m_szInitialPath));
-  // Some versions of the chooser drop the first selection while they fill their tree.
-  ::Sleep(kReselectDelayMs);
+  // The chooser takes the selection at once, before it shows: no second try after a
+  // pause, which would only freeze the program's windows.
   ::SendMessageW(window, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(picker->m_szInitialPath));
   return 0;
 }

@@ -5,6 +5,7 @@
 #include "ControlFixture.h"
 #include "display/Desktop.h"
 #include "ui/controls/UIComboBox.h"
+#include "ui/controls/EditExConfig.h"
 #include "ui/controls/UIEditEx.h"
 #include "ui/controls/UIListBox.h"
 #include "ui/controls/UIRangeBase.h"
@@ -12,7 +13,10 @@
 #include "ui/controls/UITabControl.h"
 #include "ui/controls/UISlider.h"
 #include "ui/skin/UISkinManager.h"
+#include "win32/Caret.h"
 #include "win32/Clipboard.h"
+#include "win32/Gdi.h"
+#include "win32/GdiText.h"
 #include "win32/Imm.h"
 
 namespace {
@@ -174,6 +178,58 @@ TEST(EditTest, EndScrollsALongTextAndHomeShowsItsStart) {
   form.Key(VK_HOME);
   EXPECT_EQ(edit->GetFirstVisible(), 0);
   EXPECT_EQ(edit->GetCaret(), 0);
+  form.DestroyWindow();
+}
+
+// The width the edit's text is drawn with: the style font as the render context makes it.
+int DrawnWidth(UI::CUIEditEx* edit, const std::wstring& shown) {
+  const LOGFONTW& f = dynamic_cast<UI::_EditExConfig*>(edit->GetSkinConfig(L""))->m_font;
+  HDC dc = ::CreateCompatibleDC(nullptr);
+  HFONT font = ::CreateFontW(f.lfHeight, 0, 0, 0, f.lfWeight, f.lfItalic, f.lfUnderline, 0, DEFAULT_CHARSET,
+                             OUT_CHARACTER_PRECIS, CLIP_DEFAULT_PRECIS, PROOF_QUALITY, DEFAULT_PITCH, f.lfFaceName);
+  HGDIOBJ previous = ::SelectObject(dc, font);
+  SIZE size{};
+  ::GetTextExtentPoint32W(dc, shown.c_str(), static_cast<int>(shown.size()), &size);
+  ::SelectObject(dc, previous);
+  ::DeleteObject(font);
+  ::DeleteDC(dc);
+  return size.cx;
+}
+
+TEST(EditTest, TheCaretStandsRightAfterTheDrawnTextPlainMaskedAndChinese) {
+  if (!InSkinFolder()) return;
+  FixtureForm form;
+  ASSERT_EQ(form.Make(400, 240), 1);
+  auto* pwd = form.Get<UI::CUIEditEx>(L"Pwd");
+  pwd->SetPasswordChar(L'\x25CF');
+  auto* edit = form.Get<UI::CUIEditEx>(L"Edit");
+  // The program's own face, whose letters and dots differ in width.
+  for (UI::CUIEditEx* e : {edit, pwd})
+    std::wcscpy(dynamic_cast<UI::_EditExConfig*>(e->GetSkinConfig(L""))->m_font.lfFaceName, L"WenQuanYi Zen Hei");
+  form.ArrangeAllSubControls();
+  struct Case {
+    UI::CUIEditEx* edit;
+    const wchar_t* typed;
+    const wchar_t* shown;
+  };
+  for (const Case& c : {Case{edit, L"iii", L"iii"}, Case{edit, L"\u6587\u4EF6", L"\u6587\u4EF6"},
+                        Case{edit, L"D:\u4E91", L"D:\u4E91"},
+                        Case{edit, L"/home/user/Documents/\u6211\u7684\u4E91\u76D8",
+                             L"/home/user/Documents/\u6211\u7684\u4E91\u76D8"}, Case{pwd, L"il1", L"\x25CF\x25CF\x25CF"},
+                        Case{pwd, L"WWW", L"\x25CF\x25CF\x25CF"}}) {
+    SCOPED_TRACE(testing::Message() << "shown " << c.shown);
+    c.edit->SetText(L"");
+    form.ClickOn(c.edit == pwd ? L"Pwd" : L"Edit");
+    Type(c.typed);
+    ::InvalidateRect(form.m_hWnd, nullptr, FALSE);
+    Desktop::Get().PumpUntilIdle();
+    POINT caret{};
+    ASSERT_TRUE(::GetCaretPos(&caret));
+    if (std::wcslen(c.typed) > 20) EXPECT_GT(c.edit->GetFirstVisible(), 0) << "the long path scrolls";
+    // A text wider than the box is drawn from the first visible position.
+    EXPECT_EQ(caret.x - c.edit->GetBoundsSmall().left,
+              DrawnWidth(c.edit, std::wstring(c.shown).substr(static_cast<size_t>(c.edit->GetFirstVisible()))));
+  }
   form.DestroyWindow();
 }
 

@@ -41,7 +41,7 @@ int CUIEditEx::FontHeight() {
 
 int CUIEditEx::X(int cp, BOOL trailing) {
   int x = 0;
-  if (FAILED(m_buffer.CaretToX(cp, trailing, &x))) return 0;
+  if (FAILED(Measured().CaretToX(cp, trailing, &x))) return 0;
   return x;
 }
 
@@ -94,7 +94,7 @@ void CUIEditEx::PlaceCaret(int cp) {
     const int target = xTrail - inner.Width();
     int first = 0;
     BOOL trailing = FALSE;
-    if (SUCCEEDED(m_buffer.XToCaret(target, &first, &trailing))) {
+    if (SUCCEEDED(Measured().XToCaret(target, &first, &trailing))) {
       if (X(first) < target) ++first;
       m_nFirstVisible = std::min(first, m_buffer.GetLength());
     }
@@ -196,7 +196,7 @@ int CUIEditEx::HitTest(const CPoint& point) {
   const CRect inner = GetBoundsSmall();
   int cp = 0;
   BOOL trailing = FALSE;
-  if (FAILED(m_buffer.XToCaret(point.x - inner.left + X(m_nFirstVisible), &cp, &trailing))) return -1;
+  if (FAILED(Measured().XToCaret(point.x - inner.left + X(m_nFirstVisible), &cp, &trailing))) return -1;
   if (trailing && cp < m_buffer.GetLength()) ++cp;
   return cp;
 }
@@ -272,9 +272,9 @@ BOOL CUIEditEx::OnKeyMessage(UINT message, UINT code, UINT, UINT) {
         if (KeyDown(VK_CONTROL)) {
           int stop = m_nCaret;
           if (code == VK_LEFT) {
-            m_buffer.PrevWordStop(m_nCaret, &stop);
+            Measured().PrevWordStop(m_nCaret, &stop);
           } else {
-            m_buffer.NextWordStop(m_nCaret, &stop);
+            Measured().NextWordStop(m_nCaret, &stop);
           }
           PlaceCaret(stop);
         } else if (code == VK_LEFT && m_nCaret > 0) {
@@ -442,6 +442,24 @@ const wchar_t* CUIEditEx::ShownText() {
     m_chMaskChar = m_chPassword;
   }
   return m_pMask.get();
+}
+
+CUniscribeBuffer& CUIEditEx::Measured() {
+  if (!IsMasked()) return m_buffer;
+  const int length = m_buffer.GetLength();
+  const wchar_t* mask = length > 0 ? ShownText() : L"";
+  const wchar_t* held = m_maskBuffer.GetText();
+  if (m_maskBuffer.GetLength() != length || (length > 0 && held && held[0] != mask[0])) {
+    m_maskBuffer.ClearText();
+    m_maskBuffer.AssignText(mask);
+  }
+  if (m_maskBuffer.m_hDC != m_buffer.m_hDC ||
+      std::memcmp(&m_maskBuffer.m_font, &m_buffer.m_font, sizeof m_buffer.m_font) != 0) {
+    m_maskBuffer.m_hDC = m_buffer.m_hDC;
+    m_maskBuffer.m_font = m_buffer.m_font;
+    m_maskBuffer.m_bAnalysisNeeded = true;
+  }
+  return m_maskBuffer;
 }
 
 void CUIEditEx::RenderSelf(DXCore* core, const CRect*) {

@@ -88,8 +88,12 @@ class CUIEditEx : public CUIControl {
   void HideCaretNow();
   void PrepareBuffer();
   const wchar_t* ShownText();
+  // The buffer that measures what is drawn: the text, or for a masked edit the mask,
+  // so that the caret, the selection and hits line up with the drawn dots.
+  CUniscribeBuffer& Measured();
 
   CUniscribeBuffer m_buffer{1};
+  CUniscribeBuffer m_maskBuffer{1};
   int m_nCaret = 0;
   int m_nFirstVisible = 0;
   BOOL m_bMouseDrag = FALSE;

@@ -6,6 +6,7 @@
 #include "client/core/account/AccountData.h"
 #include "client/sync/status/CStatusCache.h"
 #include "common/PathText.h"
+#include "common/PrivateFiles.h"
 #include "common/StringConvert.h"
 #include "common/SystemVersion.h"
 
@@ -93,6 +94,8 @@ void CStatusCache::WriteDesktopIni(const CString& root) {
   WritePrivateProfileStringW(L".ShellClassInfo", L"IconFile", program, ini);
   WritePrivateProfileStringW(L".ShellClassInfo", L"IconIndex", index, ini);
   WritePrivateProfileStringW(L".ShellClassInfo", L"InfoTip", L"Dorv files", ini);
+  // The program's own file, not the user's: nobody else reads it.
+  Common::MakePrivateFile(Common::CString_to_utf8(ini));
   DWORD attributes = GetFileAttributesW(ini);
   if (attributes == INVALID_FILE_ATTRIBUTES) return;
   if (!(attributes & FILE_ATTRIBUTE_HIDDEN))

@@ -409,6 +409,12 @@ TEST_F(StatusCacheTest, PublishingWritesTheRootsDesktopIni) {
   GetModuleFileNameW(nullptr, program, MAX_PATH);
   EXPECT_EQ(ReadText(root / "desktop.ini"), "[.ShellClassInfo]\r\nIconFile=" + WideToUtf8(program) +
                                                 "\r\nIconIndex=-1003\r\nInfoTip=Dorv files\r\n");
+  // The program's own file, whatever the umask; publishing again keeps it so.
+  for (int i = 0; i < 2; ++i) {
+    EXPECT_EQ(std::filesystem::status(root / "desktop.ini").permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    cache->PublishRoot(P(""));
+  }
   // The root stays writable for sync.
   EXPECT_NO_THROW(dorvtest::WriteFile(root / "after.txt", "x"));
   EXPECT_TRUE(std::filesystem::exists(root / "after.txt"));

@@ -17,6 +17,7 @@
 #include "client/sync/SyncLogic.h"
 #include "client/sync/records/SyncRootFolder.h"
 #include "client/windows/AppMessages.h"
+#include "client/windows/FolderPicker.h"
 #include "client/windows/MainForm.h"
 #include "client/windows/SyncFolderChecks.h"
 #include "client/windows/wizard/InitSetForm.h"
@@ -220,6 +221,33 @@ TEST_F(WizardTest, AWrongPasswordShowsTheServicesErrorWithBothFieldsMarked) {
   EXPECT_TRUE(Edit(L"UserNameEdit")->IsEnabled());
   EXPECT_FALSE(Edit(L"ComputerNameEdit")->IsEnabled());
   EXPECT_FALSE(OwnerGot(WM_NOTIFY_SETUP_DONE));
+}
+
+// The account hint lies over the account edit: the pointer goes through it.
+TEST_F(WizardTest, AClickOnTheAccountHintFocusesTheAccountEdit) {
+  Open(0);
+  Click(L"PwdEdit");
+  ASSERT_EQ(m_wizard->GetKeyFocusControl(), Edit(L"PwdEdit"));
+  UI::CUIControl* hint = m_wizard->FindControlRecusive(L"UsernameTipLabel");
+  ASSERT_NE(hint, nullptr);
+  ASSERT_TRUE(hint->IsVisible());
+  Click(L"UsernameTipLabel");
+  EXPECT_EQ(m_wizard->GetKeyFocusControl(), Edit(L"UserNameEdit"));
+}
+
+// The chooser opens at the picker's folder when it exists, and at its own choice otherwise.
+TEST_F(WizardTest, TheFolderPickerStartsAtAnExistingFolderOnly) {
+  fs::create_directories(m_dir / "start");
+  for (const fs::path& start : {m_dir / "start", m_dir / "missing"}) {
+    win32::Choosers::Reset();
+    win32::Choosers::PushAnswer((m_dir / "start").wstring());
+    FolderPicker picker(nullptr, CString(L"Pick"), juce::String::fromUTF8(start.c_str()));
+    ASSERT_EQ(picker.Run(), 1);
+    EXPECT_EQ(picker.GetPath(), CString((m_dir / "start").wstring().c_str()));
+    const auto requests = win32::Choosers::Requests();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].folder, fs::exists(start) ? start.wstring() : std::wstring()) << start;
+  }
 }
 
 TEST_F(WizardTest, TheFolderMissingModeOpensOnTheFolderPage) {
