@@ -96,7 +96,9 @@ bool WriteLines(const std::string& native, const std::vector<std::wstring>& line
   for (const std::wstring& line : lines) text += line + L"\r\n";
   std::string bytes = WideToUtf8(text);
   std::string temporary = native + ".tmp-" + std::to_string(getpid());
-  int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  // A fresh file of the user's alone: never one left or planted under that name.
+  unlink(temporary.c_str());
+  int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
   if (fd < 0) {
     SetLastErrorForPath(errno, native);
     return false;

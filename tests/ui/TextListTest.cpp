@@ -225,7 +225,9 @@ TEST(EditTest, TheCaretStandsRightAfterTheDrawnTextPlainMaskedAndChinese) {
     Desktop::Get().PumpUntilIdle();
     POINT caret{};
     ASSERT_TRUE(::GetCaretPos(&caret));
-    if (std::wcslen(c.typed) > 20) EXPECT_GT(c.edit->GetFirstVisible(), 0) << "the long path scrolls";
+    if (std::wcslen(c.typed) > 20) {
+      EXPECT_GT(c.edit->GetFirstVisible(), 0) << "the long path scrolls";
+    }
     // A text wider than the box is drawn from the first visible position.
     EXPECT_EQ(caret.x - c.edit->GetBoundsSmall().left,
               DrawnWidth(c.edit, std::wstring(c.shown).substr(static_cast<size_t>(c.edit->GetFirstVisible()))));

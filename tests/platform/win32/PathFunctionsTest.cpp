@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <string>
@@ -93,6 +95,20 @@ TEST_F(ProfileStringsTest, KeepsOtherSectionsAndRemovesKeysAndSections) {
   EXPECT_EQ(dorvtest::ReadFile(m_dir / "desktop.ini"), "; comment\r\n[A]\r\nx = \"quoted\" \r\nz=3\r\n\r\n[B]\r\n");
   ASSERT_TRUE(WritePrivateProfileStringW(L"A", nullptr, nullptr, m_file.c_str()));
   EXPECT_EQ(dorvtest::ReadFile(m_dir / "desktop.ini"), "; comment\r\n[B]\r\n");
+}
+
+TEST_F(ProfileStringsTest, AWriteMakesAFileOfTheUsersAloneAndFollowsNoPlantedLink) {
+  const std::filesystem::path victim = m_dir / "victim";
+  dorvtest::WriteFile(victim, "untouched");
+  // A link under the name the writer uses for its temporary file.
+  std::filesystem::create_symlink(victim, m_dir / ("desktop.ini.tmp-" + std::to_string(getpid())));
+  const mode_t old = umask(022);
+  const bool written = WritePrivateProfileStringW(L"A", L"k", L"v", m_file.c_str());
+  umask(old);
+  ASSERT_TRUE(written);
+  EXPECT_EQ(dorvtest::ReadFile(victim), "untouched");
+  EXPECT_EQ(std::filesystem::status(m_dir / "desktop.ini").permissions() & std::filesystem::perms::all,
+            std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
 }
 
 TEST_F(ProfileStringsTest, ListsNamesAndCutsToTheBuffer) {
