@@ -68,7 +68,8 @@ class ProgramChangeIgnoreList {
   using Paths = std::pair<juce::String, juce::String>;  // path, new path
   struct PathsHash {
     size_t operator()(const Paths& paths) const {
-      return static_cast<size_t>(paths.first.hashCode64() * 31 + paths.second.hashCode64());
+      // Unsigned, so the mixing wraps instead of overflowing.
+      return static_cast<size_t>(paths.first.hashCode64()) * 31 + static_cast<size_t>(paths.second.hashCode64());
     }
   };
 
