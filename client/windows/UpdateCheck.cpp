@@ -56,7 +56,9 @@ int CheckForUpdate(CAppBackgroundJob*& download, UserToAsk user) {
   return CDorv_WinApp::ShowUpdateForm(0, info, package);
 }
 
-int CheckForUpdate(CDorv_WinApp* app) {
+// The application class is the program's own: a sanitizer's dynamic-type check on it
+// would make this library need the program's type information to link.
+__attribute__((no_sanitize("vptr"))) int CheckForUpdate(CDorv_WinApp* app) {
   CAppBackgroundJob* download = nullptr;
   const UserToAsk user = display::Desktop::Get().HasPresenter() ? UserToAsk::Present : UserToAsk::Absent;
   const int result = CheckForUpdate(download, user);
