@@ -15,8 +15,8 @@ class CPoint : public POINT {
   void Offset(SIZE s) { Offset(s.cx, s.cy); }
   void SetPoint(int x0, int y0) { x = x0; y = y0; }
 
-  bool operator==(POINT p) const { return x == p.x && y == p.y; }
-  bool operator!=(POINT p) const { return !(*this == p); }
+  // A hidden friend over the base: C++20's reversed candidates stay unambiguous.
+  friend bool operator==(const POINT& a, const POINT& b) { return a.x == b.x && a.y == b.y; }
   void operator+=(SIZE s) { Offset(s); }
   void operator-=(SIZE s) { Offset(-s.cx, -s.cy); }
   void operator+=(POINT p) { Offset(p); }

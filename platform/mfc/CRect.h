@@ -60,8 +60,9 @@ class CRect : public RECT {
   bool IntersectRect(LPCRECT a, LPCRECT b);
   bool UnionRect(LPCRECT a, LPCRECT b);
 
-  bool operator==(const RECT& r) const { return EqualRect(&r); }
-  bool operator!=(const RECT& r) const { return !EqualRect(&r); }
+  friend bool operator==(const RECT& a, const RECT& b) {
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+  }
   void operator+=(POINT p) { OffsetRect(p); }
   void operator+=(SIZE s) { OffsetRect(s); }
   void operator+=(LPCRECT r) { InflateRect(r); }

@@ -9,8 +9,7 @@ class CSize : public SIZE {
   CSize(SIZE s) : SIZE(s) {}
   explicit CSize(POINT p) : SIZE{p.x, p.y} {}
 
-  bool operator==(SIZE s) const { return cx == s.cx && cy == s.cy; }
-  bool operator!=(SIZE s) const { return !(*this == s); }
+  friend bool operator==(const SIZE& a, const SIZE& b) { return a.cx == b.cx && a.cy == b.cy; }
   void operator+=(SIZE s) { cx += s.cx; cy += s.cy; }
   void operator-=(SIZE s) { cx -= s.cx; cy -= s.cy; }
   void SetSize(int x, int y) { cx = x; cy = y; }

@@ -1,20 +1,65 @@
 #include "mfc/CWinApp.h"
 
+#include <algorithm>
+#include <mutex>
 #include <string>
+#include <vector>
 
 #include "mfc/CWnd.h"
 #include "win32/CommandLine.h"
+#include "win32/Library.h"
 
 namespace {
 
 CWinApp* g_app = nullptr;
 
+// The library applications that have started and not yet ended, oldest first.
+// Never destroyed: libraries' static objects end theirs during static destruction.
+struct LibraryApps {
+  std::mutex lock;
+  std::vector<CWinApp*> running;
+};
+LibraryApps& Libraries() {
+  static auto* apps = new LibraryApps;
+  return *apps;
+}
+
+void EndLibraryApp(CWinApp* app) {
+  {
+    LibraryApps& apps = Libraries();
+    std::lock_guard guard(apps.lock);
+    auto found = std::find(apps.running.begin(), apps.running.end(), app);
+    if (found == apps.running.end()) return;
+    apps.running.erase(found);
+  }
+  app->ExitInstance();
+}
+
+void EndLibraryApps() {
+  for (;;) {
+    CWinApp* newest = nullptr;
+    {
+      LibraryApps& apps = Libraries();
+      std::lock_guard guard(apps.lock);
+      if (apps.running.empty()) return;
+      newest = apps.running.back();
+    }
+    EndLibraryApp(newest);
+  }
+}
+
+bool InSharedLibrary(const void* object) {
+  HMODULE module = win32::ModuleHandleFromAddress(object);
+  return module && module != ::GetModuleHandleW(nullptr);
+}
+
 }  // namespace
 
-CWinApp::CWinApp(LPCTSTR appName) {
+CWinApp::CWinApp(LPCTSTR appName) : m_library(InSharedLibrary(this)) {
   if (appName) m_appName = appName;
   m_pszAppName = m_appName.c_str();
   m_lpCmdLine = m_commandLine.data();
+  if (m_library) return;
   g_app = this;
   AfxSetThread(this);
 }
@@ -53,9 +98,22 @@ int AfxWinMain(int, char**) {
     arguments = win32::ArgumentsOf(commandLine);
     app->m_lpCmdLine = arguments.data();
   }
-  if (!app->InitInstance()) return app->ExitInstance();
-  return app->Run();
+  const int code = app->InitInstance() ? app->Run() : app->ExitInstance();
+  EndLibraryApps();
+  return code;
 }
+
+CLibraryAppLifetime::CLibraryAppLifetime(CWinApp& app) : m_app(app) {
+  if (!m_app.InitInstance()) {
+    m_app.ExitInstance();
+    return;
+  }
+  LibraryApps& apps = Libraries();
+  std::lock_guard guard(apps.lock);
+  apps.running.push_back(&m_app);
+}
+
+CLibraryAppLifetime::~CLibraryAppLifetime() { EndLibraryApp(&m_app); }
 
 void CWinApp::EnableModeless(BOOL enable) {
   if (!enable)

@@ -19,7 +19,9 @@ CWinThread::~CWinThread() {
 BOOL CWinThread::InitInstance() { return FALSE; }
 
 int CWinThread::ExitInstance() {
-  CWnd::DeleteTempMap();
+  // Only the running thread's own object owns its temporary objects (a library's
+  // application object ends on a thread that is not its own).
+  if (AfxGetThread() == this) CWnd::DeleteTempMap();
   return static_cast<int>(m_msgCur.wParam);
 }
 

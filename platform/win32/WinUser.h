@@ -425,7 +425,7 @@ using LPPAINTSTRUCT = PAINTSTRUCT*;
 
 // A class name passed as an atom: the atom in the low word of the pointer.
 inline LPCWSTR MAKEINTATOM(ATOM atom) { return reinterpret_cast<LPCWSTR>(static_cast<ULONG_PTR>(atom)); }
-constexpr bool IS_INTRESOURCE(const void* p) { return (reinterpret_cast<ULONG_PTR>(p) >> 16) == 0; }
+inline bool IS_INTRESOURCE(const void* p) { return (reinterpret_cast<ULONG_PTR>(p) >> 16) == 0; }
 
 // --- Window classes -----------------------------------------------------------
 ATOM RegisterClassExW(const WNDCLASSEXW* wc);

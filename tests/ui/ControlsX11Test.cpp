@@ -50,9 +50,7 @@ class ControlsOnX11 {
   bool Start() {
     m_server = x11test::X11Server::Start();
     if (!m_server) return false;
-    auto presenter = display::X11Presenter::Open(m_server->Name().c_str());
-    m_x11 = presenter.get();
-    Desktop::Get().SetPresenter(std::move(presenter));
+    m_x11 = x11test::Present(*m_server);
     return m_x11 != nullptr;
   }
   ~ControlsOnX11() {

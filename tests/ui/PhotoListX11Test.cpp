@@ -15,9 +15,7 @@ TEST(PhotoListX11Test, APhotoListWithThumbnailsAndASelection) {
   if (!uitest::InPhotoFolder()) return;
   auto server = x11test::X11Server::Start(800, 600);
   if (!server) GTEST_SKIP() << "Xvfb or xdotool is not installed";
-  auto presenter = display::X11Presenter::Open(server->Name().c_str());
-  ASSERT_TRUE(presenter);
-  display::Desktop::Get().SetPresenter(std::move(presenter));
+  ASSERT_TRUE(x11test::Present(*server));
   {
     uitest::PhotoForm form;
     ASSERT_EQ(form.Open(560, 460, 20, 20), 1);

@@ -14,6 +14,7 @@
 #include "ImageFiles.h"
 #include "PhotoFiles.h"
 #include "TempDir.h"
+#include "mfc/AfxWin.h"
 #include "ui/thumb/ThumbManager.h"
 
 namespace {
@@ -21,6 +22,15 @@ namespace {
 namespace fs = std::filesystem;
 using UI::_ThumbNode;
 using UI::ThumbManager;
+
+// The library's own application object bound the extractor as the library was
+// loaded, before anything here asked for it; it is not the program's
+// application object. (Each test runs in a process of its own under ctest, and
+// this one comes first in the program.)
+TEST(UILibraryAppTest, LoadingTheLibraryBindsTheExtractorAndItIsNotTheProgramsApplication) {
+  EXPECT_TRUE(ThumbManager::HasExtractor());
+  EXPECT_EQ(AfxGetApp(), nullptr);
+}
 
 struct Report {
   void* owner = nullptr;

@@ -264,9 +264,7 @@ TEST_F(WebBrowserTest, TheControlShowsItsPageInAFormOnTheDisplay) {
       "<Web type=\"CUIWebBrowser\" ass=\"Web\"/></Fixture>";
   if (!uitest::InProgramFolder(uitest::SkinTheme(css, "", build))) return;
   UI::CUISkinManager::GetInstance()->InitSkinData();
-  auto presenter = display::X11Presenter::Open(Server()->Name().c_str());
-  ASSERT_TRUE(presenter);
-  Desktop::Get().SetPresenter(std::move(presenter));
+  ASSERT_TRUE(x11test::Present(*Server()));
   UI::CUISkinManager::GetInstance()->InitSkinData();
   uitest::FixtureForm form;
   ASSERT_EQ(form.Make(480, 320, 60, 60), 1);

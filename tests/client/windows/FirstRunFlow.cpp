@@ -203,6 +203,7 @@ void FirstRunFlow::RunFirstStart() {
   const auto launches = win32::Launcher::Recorded();
   ASSERT_FALSE(launches.empty());
   EXPECT_EQ(Common::CString_to_utf8(CString(launches.back().file.c_str())), m_root.string()) << "the sync folder opens";
+  EXPECT_TRUE(fs::is_regular_file(m_root / "欢迎使用Dorv.pdf")) << "a first sign-in finds the welcome document there";
   EXPECT_TRUE(fs::exists(SyncHelper::GetUserDBPath(juce::String(m_account)).toStdString()));
   EXPECT_EQ(dorvtest::CountLogLines("Begin Init Logic Flow"), 1);
 

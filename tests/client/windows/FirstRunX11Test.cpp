@@ -23,10 +23,8 @@ class FirstRunX11Test : public firstrun::FirstRunFlow {
   void SetUp() override {
     m_server = x11test::X11Server::Start();
     if (!m_server) GTEST_SKIP() << "Xvfb or xdotool is not installed";
-    auto presenter = display::X11Presenter::Open(m_server->Name().c_str());
-    ASSERT_TRUE(presenter);
-    m_x11 = presenter.get();
-    Desktop::Get().SetPresenter(std::move(presenter));
+    m_x11 = x11test::Present(*m_server);
+    ASSERT_TRUE(m_x11);
     FirstRunFlow::SetUp();
   }
   void TearDown() override {

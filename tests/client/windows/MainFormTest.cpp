@@ -62,9 +62,11 @@ void Pump() { display::Desktop::Get().PumpUntilIdle(); }
 // cache's threads, started by the first test that needs them, wait on it
 // until the process ends.
 win32::ManualClock& TestClock() {
-  static auto* clock = new win32::ManualClock();
-  static auto* use = new win32::ScopedClock(*clock);
-  (void)use;
+  static auto* clock = [] {
+    auto* installed = new win32::ManualClock();
+    win32::SetClock(installed);
+    return installed;
+  }();
   return *clock;
 }
 

@@ -30,10 +30,8 @@ class MessageBoxX11Test : public testing::Test {
   }
   void SetUp() override {
     if (!s_server) GTEST_SKIP() << "Xvfb or xdotool is not installed";
-    auto presenter = display::X11Presenter::Open(s_server->Name().c_str());
-    ASSERT_TRUE(presenter);
-    m_x11 = presenter.get();
-    Desktop::Get().SetPresenter(std::move(presenter));
+    m_x11 = x11test::Present(*s_server);
+    ASSERT_TRUE(m_x11);
     const std::filesystem::path strings = std::filesystem::path(DORV_BIN_DIR) / "Theme" / "gdstrings.ini";
     ASSERT_EQ(Common::CMutiLanSupport::GetInstance()->LoadStringTable(CString(strings.wstring().c_str())), 1);
     ASSERT_EQ(UI::CUISkinManager::GetInstance()->InitSkinData(), 1);

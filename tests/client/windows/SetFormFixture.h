@@ -94,12 +94,13 @@ class MainFormStandIn : public CWnd {
 class BoxAnswerer {
  public:
   static constexpr UINT kTimer = 9;
-  BoxAnswerer(UI::CUIForm& owner, bool confirm = true) : m_owner(owner), m_confirm(confirm) {
+  BoxAnswerer(UI::CUIForm& owner, bool confirm = true) : m_owner(owner), m_hOwner(owner.m_hWnd), m_confirm(confirm) {
     owner.RegisterTimerHandler(kTimer, 5, fastdelegate::MakeDelegate(this, &BoxAnswerer::Tick));
   }
   ~BoxAnswerer() { Stop(); }
+  // The form deletes itself with its window: only a live window says it is there.
   void Stop() {
-    if (::IsWindow(m_owner.m_hWnd)) m_owner.UnRegisterTimerHandler(kTimer);
+    if (::IsWindow(m_hOwner)) m_owner.UnRegisterTimerHandler(kTimer);
   }
 
   struct Box {
@@ -116,8 +117,15 @@ class BoxAnswerer {
     for (INT_PTR i = 0; i < forms.GetSize(); ++i) {
       auto* box = dynamic_cast<CDorvMessageBox*>(static_cast<UI::CUIForm*>(forms.GetAt(i)));
       // Boxes live on the stack one after another: told apart by their windows.
-      if (!box || box->m_hWnd == m_answered) continue;
+      // A box counts once it shows: a click before then would miss it.
+      if (!box || !::IsWindowVisible(box->m_hWnd)) continue;
+      if (box->m_hWnd == m_answered) {
+        // Still up half a second after the click: the click went astray.
+        if (++m_ticksSinceClick % 100 == 0) Answer(box);
+        continue;
+      }
       m_answered = box->m_hWnd;
+      m_ticksSinceClick = 0;
       Box seen;
       for (const wchar_t* panel :
            {L"ProxySetOK", L"ProxySetWrong", L"LocalConnectFailed", L"ProxyAddressOrPortNull", L"InnerPanelChangeAccount",
@@ -130,19 +138,24 @@ class BoxAnswerer {
       box->GetWindowText(title);
       seen.title = title.GetString();
       m_boxes.push_back(seen);
-      UI::CUIControl* button = box->FindControlRecusive(m_confirm ? L"ConfirmButton" : L"CancleButton");
-      if (!button) button = box->FindControlRecusive(L"ConfirmButton");
-      POINT at = button->GetBounds().CenterPoint();
-      ::ClientToScreen(box->m_hWnd, &at);
-      Desktop::Get().MouseMove(at.x, at.y);
-      Desktop::Get().MouseDown(Desktop::Button::Left, at.x, at.y);
-      Desktop::Get().MouseUp(Desktop::Button::Left, at.x, at.y);
+      Answer(box);
     }
+  }
+  void Answer(CDorvMessageBox* box) {
+    UI::CUIControl* button = box->FindControlRecusive(m_confirm ? L"ConfirmButton" : L"CancleButton");
+    if (!button) button = box->FindControlRecusive(L"ConfirmButton");
+    POINT at = button->GetBounds().CenterPoint();
+    ::ClientToScreen(box->m_hWnd, &at);
+    Desktop::Get().MouseMove(at.x, at.y);
+    Desktop::Get().MouseDown(Desktop::Button::Left, at.x, at.y);
+    Desktop::Get().MouseUp(Desktop::Button::Left, at.x, at.y);
   }
 
   UI::CUIForm& m_owner;
+  HWND m_hOwner;
   bool m_confirm;
   HWND m_answered = nullptr;
+  int m_ticksSinceClick = 0;
 };
 
 class SetFormTest : public signintest::ServiceTest {
@@ -306,6 +319,8 @@ class SetFormTest : public signintest::ServiceTest {
   static constexpr const wchar_t* kRunKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
   LoginManager m_login;
   dorvtest::TempDir m_root{"dorv-setroot"};
+  // Outlives the form, which TearDown closes and which tells the main form so.
+  MainFormStandIn m_main;
   CSetForm* m_form = nullptr;
   HWND m_hForm = nullptr;
 };

@@ -142,7 +142,9 @@ class SetFormSyncFolderTest : public SetFormTest {
   dorvtest::TempDir m_place{"dorv-setfolder"};
   fs::path m_oldRoot, m_newRoot;
   juce::int64 m_webID = 0;
-  MainFormStandIn m_main;
+  // A test's clock outlives the engine's threads, which may still wait on it
+  // until the context goes in TearDown.
+  win32::ManualClock m_clock;
   // Whether the engine's workflow started again after the re-binding (-1: not asked).
   int m_restarted = -1;
 };
@@ -306,8 +308,7 @@ TEST_F(SetFormSyncFolderTest, ALookUpThatFailsOrTakesTooLongShowsItsTipAndChange
   EXPECT_EQ(m_form->GetPendingSyncFolder(), CString());
 
   // The service does not answer within the window's limit.
-  win32::ManualClock clock;
-  win32::ScopedClock useClock(clock);
+  win32::ScopedClock useClock(m_clock);
   Fault("op=getDirStructure&delayMs=10000");
   win32::Choosers::PushAnswer(m_newRoot.wstring());
   // The picker waits a second before it selects the start folder again: time
@@ -315,14 +316,14 @@ TEST_F(SetFormSyncFolderTest, ALookUpThatFailsOrTakesTooLongShowsItsTipAndChange
   const size_t asked = win32::Choosers::Requests().size();
   std::thread ticker([&] {
     while (win32::Choosers::Requests().size() == asked) {
-      clock.Advance(5);
+      m_clock.Advance(5);
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
   });
   Click(L"LocalSynFolderButton");
   ticker.join();
   ASSERT_TRUE(m_form->IsServerDirRequestRunning());
-  clock.Advance(CSetForm::kServerDirLimitMs);
+  m_clock.Advance(CSetForm::kServerDirLimitMs);
   Pump();
   EXPECT_FALSE(m_form->IsServerDirRequestRunning());
   EXPECT_TRUE(Enabled(L"LocalSynFolderButton"));

@@ -29,8 +29,7 @@ TEST_F(SetFormTest, TheFormShowsTheStoredSettingsAndEnterAppliesThemForTheNextSt
   http.m_password = "密码ü";
   config->SetStoredProxy(1, http);
   config->SetCurrentProxy(http);
-  MainFormStandIn main;
-  Open(&main);
+  Open(&m_main);
 
   CString title;
   m_form->GetWindowText(title);
@@ -65,7 +64,7 @@ TEST_F(SetFormTest, TheFormShowsTheStoredSettingsAndEnterAppliesThemForTheNextSt
   Retype(L"UserEdit", L"другой");
   Key(VK_RETURN);  // Enter in a field applies, like the confirm button
   EXPECT_TRUE(FormGone());
-  EXPECT_EQ(main.m_messages, (std::vector<UINT>{0x430, 0x426}));
+  EXPECT_EQ(m_main.m_messages, (std::vector<UINT>{0x430, 0x426}));
 
   // What the next start reads.
   EXPECT_EQ(RunValue(), L"\"" + std::wstring(Common::GetAppPath().GetString()) + L"Dorv_Win.exe\"");
@@ -83,7 +82,7 @@ TEST_F(SetFormTest, TheFormShowsTheStoredSettingsAndEnterAppliesThemForTheNextSt
   EXPECT_EQ(next.GetStoredProxy(1).m_user, "другой");
 
   // Reopened, the form shows what was applied.
-  Open(&main);
+  Open(&m_main);
   EXPECT_TRUE(Checked(L"AutoStartupCheckBox"));
   EXPECT_TRUE(Checked(L"DisplayNotifyCheckBox"));
   EXPECT_EQ(EditText(L"UploadLimitEdit"), CString(L"64"));
@@ -91,21 +90,20 @@ TEST_F(SetFormTest, TheFormShowsTheStoredSettingsAndEnterAppliesThemForTheNextSt
 }
 
 TEST_F(SetFormTest, CancelAndTheCaptionCloseApplyNothing) {
-  MainFormStandIn main;
-  Open(&main);
+  Open(&m_main);
   Click(L"DisplayNotifyCheckBox");
   Click(L"CancleButton");
   EXPECT_TRUE(FormGone());
-  EXPECT_EQ(main.m_messages, (std::vector<UINT>{0x426}));
+  EXPECT_EQ(m_main.m_messages, (std::vector<UINT>{0x426}));
   EXPECT_EQ(GetGlobalConfig()->m_bDisplayNotify.load(), 1);
   EXPECT_FALSE(std::filesystem::exists(GetGlobalConfigPath().GetString()));
 
-  main.m_messages.clear();
-  Open(&main);
+  m_main.m_messages.clear();
+  Open(&m_main);
   Click(L"SysButtonHelp");
   Click(L"SysButtonClose");
   EXPECT_TRUE(FormGone());
-  EXPECT_EQ(main.m_messages, (std::vector<UINT>{0x431, 0x426}));
+  EXPECT_EQ(m_main.m_messages, (std::vector<UINT>{0x431, 0x426}));
 }
 
 TEST_F(SetFormTest, UncheckingStartWithTheSystemRemovesTheRunValueAndTheAutostartEntry) {
@@ -381,8 +379,7 @@ TEST_F(SetFormTest, TheProxyTestGivesUpAtItsTimeLimitAndDropsTheLateAnswer) {
 // ---- the account ---------------------------------------------------------------
 
 TEST_F(SetFormTest, TheAccountSectionFollowsTheSignInAndTheEngine) {
-  MainFormStandIn main;
-  Open(&main);
+  Open(&m_main);
   EXPECT_FALSE(Enabled(L"ChangeAccountButton"));
   SignInWithRoot(3);  // signed in by the wizard, folder not set up yet
   m_form->PostMessage(WM_NOTIFY_WIZARD_SIGNED_IN);
@@ -430,8 +427,7 @@ TEST_F(SetFormTest, ApplyingBeforeTheSignInFinishedKeepsTheAccountsAutomaticSign
 
 TEST_F(SetFormTest, ChangeOfAccountAsksThenAppliesAndTellsTheMainForm) {
   SignInWithRoot();
-  MainFormStandIn main;
-  Open(&main);
+  Open(&m_main);
   {
     BoxAnswerer refuse(*m_form, false);
     Click(L"ChangeAccountButton");
@@ -441,13 +437,13 @@ TEST_F(SetFormTest, ChangeOfAccountAsksThenAppliesAndTellsTheMainForm) {
   }
   Pump();
   EXPECT_FALSE(FormGone());
-  EXPECT_TRUE(main.m_messages.empty());
+  EXPECT_TRUE(m_main.m_messages.empty());
 
   BoxAnswerer agree(*m_form);
   Click(L"ChangeAccountButton");
   Pump();
   EXPECT_TRUE(FormGone());
-  EXPECT_EQ(main.m_messages, (std::vector<UINT>{0x430, 0x1B71, 0x426}));
+  EXPECT_EQ(m_main.m_messages, (std::vector<UINT>{0x430, 0x1B71, 0x426}));
   EXPECT_EQ(Events(2), (std::vector<std::string>{"switch_user_account", "switch_user_account"}));
 }
 

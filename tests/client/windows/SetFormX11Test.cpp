@@ -31,10 +31,8 @@ using x11test::WaitFor;
 TEST(SetFormX11Test, AUserPicksAProxyTypesItsFieldsAndAppliesWithEnter) {
   auto server = x11test::X11Server::Start();
   if (!server) GTEST_SKIP() << "Xvfb or xdotool is not installed";
-  auto presenter = display::X11Presenter::Open(server->Name().c_str());
-  ASSERT_TRUE(presenter);
-  display::X11Presenter* x11 = presenter.get();
-  Desktop::Get().SetPresenter(std::move(presenter));
+  display::X11Presenter* x11 = x11test::Present(*server);
+  ASSERT_TRUE(x11);
   const std::filesystem::path theme = std::filesystem::path(DORV_BIN_DIR) / "Theme" / "gdstrings.ini";
   ASSERT_EQ(Common::CMutiLanSupport::GetInstance()->LoadStringTable(CString(theme.wstring().c_str())), 1);
   ASSERT_EQ(UI::CUISkinManager::GetInstance()->InitSkinData(), 1);

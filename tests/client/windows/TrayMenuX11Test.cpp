@@ -60,10 +60,8 @@ class TrayMenuX11Test : public testing::Test {
   void SetUp() override {
     m_server = x11test::X11Server::Start();
     if (!m_server) GTEST_SKIP() << "Xvfb or xdotool is not installed";
-    auto presenter = display::X11Presenter::Open(m_server->Name().c_str());
-    ASSERT_TRUE(presenter);
-    m_x11 = presenter.get();
-    Desktop::Get().SetPresenter(std::move(presenter));
+    m_x11 = x11test::Present(*m_server);
+    ASSERT_TRUE(m_x11);
     const std::filesystem::path strings = std::filesystem::path(DORV_BIN_DIR) / "Theme" / "gdstrings.ini";
     ASSERT_EQ(Common::CMutiLanSupport::GetInstance()->LoadStringTable(CString(strings.wstring().c_str())), 1);
     ASSERT_EQ(UI::CUISkinManager::GetInstance()->InitSkinData(), 1);

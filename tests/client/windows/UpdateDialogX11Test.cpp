@@ -32,10 +32,8 @@ class UpdateDialogX11Test : public testing::Test {
   void SetUp() override {
     m_server = x11test::X11Server::Start();
     if (!m_server) GTEST_SKIP() << "Xvfb or xdotool is not installed";
-    auto presenter = display::X11Presenter::Open(m_server->Name().c_str());
-    ASSERT_TRUE(presenter);
-    m_x11 = presenter.get();
-    display::Desktop::Get().SetPresenter(std::move(presenter));
+    m_x11 = x11test::Present(*m_server);
+    ASSERT_TRUE(m_x11);
     win32::Launcher::SetMode(win32::Launcher::Mode::Record);
     win32::Launcher::ClearRecorded();
     // Nobody listens there: a download fails at once.

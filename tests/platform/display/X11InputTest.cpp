@@ -39,10 +39,8 @@ class X11Display : public testing::Test {
 
   void SetUp() override {
     if (!s_server) GTEST_SKIP() << "Xvfb or xdotool is not installed";
-    auto presenter = display::X11Presenter::Open(s_server->Name().c_str());
-    ASSERT_TRUE(presenter);
-    m_x11 = presenter.get();
-    Desktop::Get().SetPresenter(std::move(presenter));
+    m_x11 = x11test::Present(*s_server);
+    ASSERT_TRUE(m_x11);
     m_display = XOpenDisplay(s_server->Name().c_str());
     ASSERT_TRUE(m_display);
     Recorder::Get().Clear();

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "display/Desktop.h"
+#include "display/x11/X11Presenter.h"
 #include "win32/MessageQueue.h"
 
 // Last: Xlib's macros (None, Bool, True) would spoil the headers above.
@@ -86,6 +87,13 @@ bool X11Server::BindKeys(const std::wstring& characters) const {
   XSync(d, False);
   XCloseDisplay(d);
   return next == characters.size();
+}
+
+display::X11Presenter* Present(const X11Server& server) {
+  auto presenter = display::X11Presenter::Open(server.Name().c_str());
+  display::X11Presenter* shown = presenter.get();
+  if (shown) display::Desktop::Get().SetPresenter(std::move(presenter));
+  return shown;
 }
 
 bool WaitFor(const std::function<bool()>& done, const std::function<void()>& pump) {

@@ -9,6 +9,10 @@
 #include "../win32/ChildProcess.h"
 #include "display/Pixels.h"
 
+namespace display {
+class X11Presenter;
+}
+
 namespace x11test {
 
 class X11Server {
@@ -45,6 +49,10 @@ class X11Server {
   std::unique_ptr<wintest::ChildProcess> m_process;
   std::string m_name;
 };
+
+// Opens a presenter on `server` and gives it to the desktop: windows show on that
+// display from now on. Null when the display cannot be opened.
+display::X11Presenter* Present(const X11Server& server);
 
 // Pumps the UI thread until `done`, for the input the X server hands over
 // meanwhile; false when it has not come within 10 s. `pump` replaces the

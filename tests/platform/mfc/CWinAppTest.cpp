@@ -137,4 +137,22 @@ TEST(CWinAppProgramTest, AProgramsApplicationObjectSeesItsArgumentsWithoutItsNam
   }
 }
 
+TEST(CWinAppProgramTest, ALibrarysApplicationStartsWithItsLoadAndEndsWithItsUnloadOrAfterTheProgram) {
+  struct Row {
+    std::string mode;
+    std::vector<std::string> lines;
+    int code;
+  };
+  for (const Row& row : {
+           Row{"unload", {"library init", "loaded", "no application object", "library exit", "freed"}, 0},
+           Row{"program", {"library init", "loaded", "program init", "program exit", "library exit", "returned 3"}, 3},
+       }) {
+    SCOPED_TRACE(row.mode);
+    wintest::ChildProcess child(LIBRARY_APP_CHILD_PATH, {row.mode, LIBRARY_APP_PATH});
+    for (const std::string& line : row.lines) EXPECT_EQ(child.ReadLine(), line);
+    EXPECT_EQ(child.ReadLine(), "") << "the library's application ends once";
+    EXPECT_EQ(child.Wait(), row.code);
+  }
+}
+
 }  // namespace
