@@ -257,6 +257,11 @@ void X11Input::SetCursorShape(WORD shape) {
   XFlush(d);
 }
 
+void X11Input::PassGrabbedButtons(ButtonTaker take) {
+  std::lock_guard guard(m_lock);
+  m_takeGrabbed = std::move(take);
+}
+
 HWND X11Input::WindowOf(unsigned long window) {
   auto found = m_windows.find(window);
   return found == m_windows.end() ? nullptr : found->second;
@@ -291,6 +296,7 @@ void X11Input::Run() {
               break;
             }
             if (b > Button3) break;
+            if (m_grab && m_takeGrabbed && m_takeGrabbed(x, y, b, e.type == ButtonPress)) break;
             Desktop::Button button = b == Button1 ? Desktop::Button::Left
                                      : b == Button2 ? Desktop::Button::Middle : Desktop::Button::Right;
             if (e.type == ButtonPress) a.task = [&desktop, button, x, y] { desktop.MouseDown(button, x, y); };

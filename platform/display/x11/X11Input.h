@@ -38,6 +38,11 @@ class X11Input {
   bool Confine(const RECT* rect);
   // Shows the system cursor `shape` (an IDC_* id; 0: the default) over the program's windows.
   void SetCursorShape(WORD shape);
+  // A button press or release that the grab took is offered to `take` first (root position,
+  // X button, press or release); when it takes it, the program's windows never see it.
+  // Called on the input thread.
+  using ButtonTaker = std::function<bool(int x, int y, unsigned button, bool press)>;
+  void PassGrabbedButtons(ButtonTaker take);
 
  private:
   struct Connection;
@@ -55,6 +60,7 @@ class X11Input {
   std::function<void(HWND)> m_exposed;
   std::map<unsigned long, HWND> m_windows;
   unsigned long m_grab = 0;  // the window that is to hold the pointer
+  ButtonTaker m_takeGrabbed;
   bool m_grabWaiting = false;  // for another client to let the pointer go
   std::atomic<bool> m_stop{false};
   std::thread m_thread;

@@ -146,6 +146,11 @@ std::unique_ptr<X11Presenter> X11Presenter::Open(const char* displayName) {
   presenter->m_input = X11Input::Open(displayName, [self](HWND hwnd) { self->UpdateWindow(hwnd); });
   if (!presenter->m_input) return nullptr;
   presenter->m_tray = X11Tray::Open(displayName);  // none: the icons stay in the process's record
+  if (X11Tray* tray = presenter->m_tray.get()) {
+    // The input goes before the tray (declared after it), so this never outlives it.
+    presenter->m_input->PassGrabbedButtons(
+        [tray](int x, int y, unsigned button, bool press) { return tray->TakeButton(x, y, button, press); });
+  }
   return presenter;
 }
 

@@ -93,6 +93,41 @@ struct X11Tray::Connection {
     XTranslateCoordinates(display, icon.window, DefaultRootWindow(display), 0, 0, x, y, &child);
   }
 
+  // The icon under a point of the screen, if any.
+  Icon* IconAt(int xRoot, int yRoot) {
+    for (Icon& icon : icons) {
+      XWindowAttributes attributes;
+      if (!XGetWindowAttributes(display, icon.window, &attributes) || attributes.map_state != IsViewable) continue;
+      int x = 0, y = 0;
+      Origin(icon, &x, &y);
+      if (xRoot >= x && xRoot < x + attributes.width && yRoot >= y && yRoot < y + attributes.height) return &icon;
+    }
+    return nullptr;
+  }
+
+  // A press or release of the left or right button on an icon: its callback message.
+  void Button(Icon& icon, bool press, unsigned b, int xRoot, int yRoot) {
+    if (b != Button1 && b != Button3) return;
+    Desktop::Get().SetCursorPosition(xRoot, yRoot);
+    UINT message;
+    if (press) {
+      message = b == Button1 ? WM_LBUTTONDOWN : WM_RBUTTONDOWN;
+      // A second press soon after the first at the same icon is a double click.
+      const auto now = Clock::now();
+      if (icon.lastButton == b && now - icon.lastPress <= std::chrono::milliseconds(GetDoubleClickTime())) {
+        message = b == Button1 ? WM_LBUTTONDBLCLK : WM_RBUTTONDBLCLK;
+        icon.lastButton = 0;
+      } else {
+        icon.lastButton = b;
+        icon.lastPress = now;
+      }
+    } else {
+      message = b == Button1 ? WM_LBUTTONUP : WM_RBUTTONUP;
+    }
+    if (popup && !balloon) HidePopup();
+    PostCallback(icon.record, message);
+  }
+
   void HidePopup() {
     if (popup) XDestroyWindow(display, popup);
     popup = 0;
@@ -268,6 +303,15 @@ unsigned long X11Tray::WindowOf(HWND hwnd, UINT id) {
   return 0;
 }
 
+bool X11Tray::TakeButton(int xRoot, int yRoot, unsigned button, bool press) {
+  std::lock_guard guard(m_lock);
+  Icon* icon = m_x->IconAt(xRoot, yRoot);
+  if (!icon) return false;
+  m_x->Button(*icon, press, button, xRoot, yRoot);
+  XFlush(m_x->display);
+  return true;
+}
+
 bool X11Tray::Docked() {
   std::lock_guard guard(m_lock);
   return std::any_of(m_x->icons.begin(), m_x->icons.end(), [](const Icon& i) { return i.docked; });
@@ -307,29 +351,9 @@ void X11Tray::Run() {
             if (e.xexpose.count == 0) x.Draw(*icon);
             break;
           case ButtonPress:
-          case ButtonRelease: {
-            const unsigned b = e.xbutton.button;
-            if (b != Button1 && b != Button3) break;
-            Desktop::Get().SetCursorPosition(e.xbutton.x_root, e.xbutton.y_root);
-            UINT message;
-            if (e.type == ButtonPress) {
-              message = b == Button1 ? WM_LBUTTONDOWN : WM_RBUTTONDOWN;
-              // A second press soon after the first at the same icon is a double click.
-              const auto now = Clock::now();
-              if (icon->lastButton == b && now - icon->lastPress <= std::chrono::milliseconds(GetDoubleClickTime())) {
-                message = b == Button1 ? WM_LBUTTONDBLCLK : WM_RBUTTONDBLCLK;
-                icon->lastButton = 0;
-              } else {
-                icon->lastButton = b;
-                icon->lastPress = now;
-              }
-            } else {
-              message = b == Button1 ? WM_LBUTTONUP : WM_RBUTTONUP;
-            }
-            if (x.popup && !x.balloon) x.HidePopup();
-            PostCallback(icon->record, message);
+          case ButtonRelease:
+            x.Button(*icon, e.type == ButtonPress, e.xbutton.button, e.xbutton.x_root, e.xbutton.y_root);
             break;
-          }
           case MotionNotify:
             Desktop::Get().SetCursorPosition(e.xmotion.x_root, e.xmotion.y_root);
             PostCallback(icon->record, WM_MOUSEMOVE);

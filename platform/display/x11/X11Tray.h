@@ -26,6 +26,10 @@ class X11Tray {
 
   // Brings the display's icons up to date with the area's.
   void Update(const std::vector<win32::TrayIcon>& icons);
+  // A press or release at a point of the screen that another client's pointer grab took
+  // (a popup menu's): an icon there answers it as its own and this is true. A popup's grab
+  // leaves the icons their clicks, as the shell's icons keep theirs on Windows.
+  bool TakeButton(int xRoot, int yRoot, unsigned button, bool press);
   // For tests: the X window of an icon (0: none), and whether it docked into a tray.
   unsigned long WindowOf(HWND hwnd, UINT id);
   bool Docked();

@@ -207,10 +207,23 @@ TEST_F(TrayMenuX11Test, ARightClickOnTheTrayOpensTheMenuAtThePointerAndEscapeOrA
   EXPECT_NE(win32::Launcher::Recorded().back().parameters.find(L"报告.txt"), std::wstring::npos);
   EXPECT_TRUE(PointerFree());
 
-  // Escape closes it.
+  // A second right click on the icon while the menu is open shows the same
+  // menu again at the pointer: the menu's grab leaves the icon its click.
   menu = RightClickIcon();
   ASSERT_NE(menu, nullptr);
   HWND window2 = menu->m_hWnd;
+  const POINT moved{icon.x - 4, icon.y - 3};
+  Xdo("mousemove " + At(moved) + " sleep 0.05 click 3");
+  ASSERT_TRUE(WaitFor([&] {
+    POINT end{menu->GetBounds().Width(), menu->GetBounds().Height()};
+    ::ClientToScreen(window2, &end);
+    return end.x == moved.x + 1 && end.y == moved.y;
+  }));
+  EXPECT_EQ(m_form->GetActiveMenu(), menu);
+  EXPECT_TRUE(::IsWindowVisible(window2));
+  EXPECT_FALSE(PointerFree()) << "the menu still holds the pointer";
+
+  // Escape closes it.
   Xdo("key Escape");
   ASSERT_TRUE(WaitFor([&] { return Closed(window2); }));
   EXPECT_TRUE(PointerFree());
