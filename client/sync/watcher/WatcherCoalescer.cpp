@@ -318,6 +318,7 @@ bool ContentsFollow(const Index& list, size_t i, size_t next) {
 
 std::vector<WatcherEvent> CWatcherCoalescer::RunPass() {
   std::vector<WatcherEvent> ready;
+  ready.reserve(m_pending.size());
   Index list(std::move(m_pending));
   m_pending.clear();
   DiskLooks disk;

@@ -52,6 +52,7 @@ CWatcherPendingIndex::CWatcherPendingIndex(std::vector<WatcherEvent> records)
       m_next(m_records.size()) {
   size_t count = m_records.size();
   m_ids.reserve(count * 2);
+  Intern(std::wstring_view());  // number kEmptyText
   for (size_t i = 0; i < count; ++i) {
     MakeTexts(i);
     m_prev[i] = i == 0 ? kNone : i - 1;
@@ -70,11 +71,27 @@ CWatcherPendingIndex::TextId CWatcherPendingIndex::Find(std::wstring_view text) 
   return found == m_ids.end() ? kUnknownText : found->second;
 }
 
+std::wstring_view CWatcherPendingIndex::Keep(std::wstring_view text) {
+  constexpr size_t kBlockSize = 64 * 1024;
+  if (text.size() > m_freeCount) {
+    size_t size = std::max(kBlockSize, text.size());
+    m_blocks.push_back(std::make_unique<wchar_t[]>(size));
+    m_free = m_blocks.back().get();
+    m_freeCount = size;
+  }
+  std::copy(text.begin(), text.end(), m_free);
+  std::wstring_view kept(m_free, text.size());
+  m_free += text.size();
+  m_freeCount -= text.size();
+  return kept;
+}
+
 CWatcherPendingIndex::TextId CWatcherPendingIndex::Intern(std::wstring_view text) {
+  if (text.empty() && !m_ids.empty()) return kEmptyText;  // most records have no other path
   auto found = m_ids.find(text);
   if (found != m_ids.end()) return found->second;
-  TextId id = static_cast<TextId>(m_texts.size());
-  m_ids.emplace(m_texts.emplace_back(text), id);
+  TextId id = static_cast<TextId>(m_ids.size());
+  m_ids.emplace(Keep(text), id);
   return id;
 }
 
@@ -86,24 +103,48 @@ void CWatcherPendingIndex::MakeTexts(size_t at) {
   m_name[at] = Intern(FileNameView(e.path, spare));
 }
 
+bool CWatcherPendingIndex::Positions::Contains(size_t at) const {
+  return at == m_first || std::binary_search(m_rest.begin(), m_rest.end(), at);
+}
+
+size_t CWatcherPendingIndex::Positions::FirstAfter(size_t after) const {
+  if (Empty() || m_first > after) return m_first;
+  auto next = std::upper_bound(m_rest.begin(), m_rest.end(), after);
+  return next == m_rest.end() ? kNone : *next;
+}
+
+void CWatcherPendingIndex::Positions::Insert(size_t at) {
+  if (Empty()) {
+    m_first = at;
+  } else if (at < m_first) {
+    m_rest.insert(m_rest.begin(), m_first);
+    m_first = at;
+  } else if (at != m_first) {
+    auto place = std::lower_bound(m_rest.begin(), m_rest.end(), at);
+    if (place == m_rest.end() || *place != at) m_rest.insert(place, at);
+  }
+}
+
+void CWatcherPendingIndex::Positions::Remove(size_t at) {
+  if (at == m_first) {
+    m_first = m_rest.empty() ? kNone : m_rest.front();
+    if (!m_rest.empty()) m_rest.erase(m_rest.begin());
+    return;
+  }
+  auto place = std::lower_bound(m_rest.begin(), m_rest.end(), at);
+  if (place != m_rest.end() && *place == at) m_rest.erase(place);
+}
+
 void CWatcherPendingIndex::Apply(Key key, Term term, size_t at, Change change) {
   auto& map = m_keys[key];
   if (change == Change::kAdd) {
-    Positions& positions = map[term];
-    if (positions.empty() || positions.back() < at) {
-      positions.push_back(at);  // the usual case: records are indexed in order
-    } else {
-      auto place = std::lower_bound(positions.begin(), positions.end(), at);
-      if (place == positions.end() || *place != at) positions.insert(place, at);
-    }
+    map[term].Insert(at);
     return;
   }
   auto found = map.find(term);
   if (found == map.end()) return;
-  Positions& positions = found->second;
-  auto place = std::lower_bound(positions.begin(), positions.end(), at);
-  if (place != positions.end() && *place == at) positions.erase(place);
-  if (positions.empty()) map.erase(found);
+  found->second.Remove(at);
+  if (found->second.Empty()) map.erase(found);
 }
 
 void CWatcherPendingIndex::Single(size_t at, Change change) {
@@ -168,10 +209,7 @@ void CWatcherPendingIndex::Replace(size_t at, const WatcherEvent& record) {
 size_t CWatcherPendingIndex::FirstAfter(Key key, Term term, size_t after) const {
   const auto& map = m_keys[key];
   auto found = map.find(term);
-  if (found == map.end()) return kNone;
-  const Positions& positions = found->second;
-  auto next = std::upper_bound(positions.begin(), positions.end(), after);
-  return next == positions.end() ? kNone : *next;
+  return found == map.end() ? kNone : found->second.FirstAfter(after);
 }
 
 void CWatcherPendingIndex::EraseBetween(Key key, Term term, size_t after, size_t before) {
@@ -187,8 +225,7 @@ bool CWatcherPendingIndex::Has(Key key, Term term, size_t except) const {
   auto found = map.find(term);
   if (found == map.end()) return false;
   const Positions& positions = found->second;
-  bool holdsExcept = std::binary_search(positions.begin(), positions.end(), except);
-  return positions.size() > (holdsExcept ? 1u : 0u);
+  return positions.Size() > (positions.Contains(except) ? 1u : 0u);
 }
 
 std::vector<WatcherEvent> CWatcherPendingIndex::TakeRemaining() {

@@ -18,7 +18,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <deque>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -31,6 +31,7 @@ class CWatcherPendingIndex {
   static constexpr size_t kNone = static_cast<size_t>(-1);
   using TextId = uint32_t;
   static constexpr TextId kUnknownText = static_cast<TextId>(-1);
+  static constexpr TextId kEmptyText = 0;
   // What a key is looked up by: one text, or two for the keys of pairs.
   using Term = uint64_t;
 
@@ -58,7 +59,7 @@ class CWatcherPendingIndex {
   // The number of a text, kUnknownText when no record has had it.
   TextId Find(std::wstring_view text) const;
   // Texts are numbered from 0 up; every number is below this count.
-  size_t TextCount() const { return m_texts.size(); }
+  size_t TextCount() const { return m_ids.size(); }
 
   static Term One(TextId text) { return text; }
   static Term Two(TextId first, TextId second) { return (Term{first} << 32) | second; }
@@ -83,20 +84,38 @@ class CWatcherPendingIndex {
   void Pair(size_t first, size_t second, Change change);
   void Apply(Key key, Term term, size_t at, Change change);
   TextId Intern(std::wstring_view text);
+  // A copy of the text that stays where it is for the life of the index.
+  std::wstring_view Keep(std::wstring_view text);
   void MakeTexts(size_t at);
   // Everything that mentions the record, itself and the pairs it is part of.
   void Around(size_t at, Change change);
 
   std::vector<WatcherEvent> m_records;
-  // The texts by number; a deque, so that the views in m_ids never move.
-  std::deque<std::wstring> m_texts;
+  // The texts, copied one after another into blocks that are never moved
+  // or grown, so that the views in m_ids stay valid.
+  std::vector<std::unique_ptr<wchar_t[]>> m_blocks;
+  wchar_t* m_free = nullptr;  // the unused end of the last block
+  size_t m_freeCount = 0;
   std::unordered_map<std::wstring_view, TextId> m_ids;
   std::vector<TextId> m_path, m_other, m_name;
   std::vector<size_t> m_prev;
   std::vector<size_t> m_next;
   size_t m_head = kNone;
-  // The positions under one key, in order; a key rarely has more than a few.
-  using Positions = std::vector<size_t>;
+  // The positions under one key, in order. A key rarely has more than one,
+  // which is kept without an allocation of its own.
+  class Positions {
+   public:
+    bool Empty() const { return m_first == kNone; }
+    size_t Size() const { return Empty() ? 0 : 1 + m_rest.size(); }
+    bool Contains(size_t at) const;
+    size_t FirstAfter(size_t after) const;
+    void Insert(size_t at);
+    void Remove(size_t at);
+
+   private:
+    size_t m_first = kNone;    // the lowest
+    std::vector<size_t> m_rest;  // the others, in order
+  };
   std::array<std::unordered_map<Term, Positions>, kKeyCount> m_keys;
 };
 
