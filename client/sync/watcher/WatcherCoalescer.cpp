@@ -1,15 +1,21 @@
 #include "client/sync/watcher/WatcherCoalescer.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
-#include <cwctype>
+#include <cerrno>
+#include <optional>
 #include <string>
 #include <thread>
-#include <unordered_map>
 
 #include "client/sync/watcher/FileSystemEventArgs.h"
 #include "client/sync/watcher/WatcherPendingIndex.h"
 #include "common/FileHelpers.h"
 #include "common/PathText.h"
+#include "win32/NativePath.h"
 #include "win32/Windows.h"
 
 namespace {
@@ -21,6 +27,11 @@ void MakeVoid(WatcherEvent& e) {
 }
 
 bool SamePath(const CString& a, const CString& b) { return a == b; }
+
+bool SameName(const CString& a, const CString& b) {
+  CString spareA, spareB;
+  return FileNameView(a, spareA) == FileNameView(b, spareB);
+}
 
 }  // namespace
 
@@ -37,7 +48,7 @@ bool CWatcherCoalescer::MergePair(WatcherEvent& a, const WatcherEvent& b) {
       a.type = WATCHER_EVENT_MODIFIED;
       return true;
     }
-    if (Common::GetFileNameFromPath(a.path) == Common::GetFileNameFromPath(b.path)) {
+    if (SameName(a.path, b.path)) {
       a.type = WATCHER_EVENT_MOVED;
       a.otherPath = a.path;
       a.path = b.path;
@@ -64,7 +75,7 @@ bool CWatcherCoalescer::MergeTriple(WatcherEvent& a, const WatcherEvent& b, cons
     // A file moved over another: the target removed, the source removed, the
     // target added again.
     if (!SamePath(a.path, c.path)) return false;
-    if (Common::GetFileNameFromPath(b.path) != Common::GetFileNameFromPath(c.path)) return false;
+    if (!SameName(b.path, c.path)) return false;
     a.type = WATCHER_EVENT_MOVED;
     a.otherPath = b.path;
     a.path = c.path;
@@ -131,19 +142,52 @@ void CWatcherCoalescer::ExpandFolder(const CString& folder, std::vector<WatcherE
 namespace {
 
 // What the pass learns from the disk about one path: its attributes
-// (INVALID_FILE_ATTRIBUTES when it is gone) and, for a file, whether it can be
-// opened for reading.
+// (INVALID_FILE_ATTRIBUTES when it is gone; of the others, the pass reads only
+// the folder and link bits) and, for a file, whether it can be opened for reading.
 struct DiskLook {
   DWORD attributes = INVALID_FILE_ATTRIBUTES;
   bool readable = false;
 };
 
-DiskLook LookAt(const CString& path) {
+DiskLook LookThroughPlatform(const CString& path) {
   DiskLook look;
   look.attributes = GetFileAttributesW(path.GetString());
   if (look.attributes != INVALID_FILE_ATTRIBUTES && !(look.attributes & FILE_ATTRIBUTE_DIRECTORY))
     look.readable = CWatcherCoalescer::CanOpenForReading(path);
   return look;
+}
+
+// Another program that holds a file open for writing holds a lock on it (a
+// write lock, or an exclusive whole-file lock); such a file can't be opened
+// for reading, as CanOpenForReading finds through the platform. Asked on a
+// descriptor of our own: the shared lock tried here goes with it when it is closed.
+bool HeldForWriting(int fd) {
+  struct flock probe = {};
+  probe.l_type = F_WRLCK;
+  probe.l_whence = SEEK_SET;
+  if (fcntl(fd, F_OFD_GETLK, &probe) == 0 && probe.l_type == F_WRLCK) return true;
+  return flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+}
+
+bool CanReadRegularFile(const std::string& native) {
+  int fd = open(native.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) return false;
+  bool held = HeldForWriting(fd);
+  close(fd);
+  return !held;
+}
+
+// A burst of changes makes this look once per file, so a folder or a regular
+// file is looked at with the system's calls directly: one status, and for a
+// file one open with its lock queries. Links and anything else go through the
+// platform's calls.
+DiskLook LookAt(const CString& path) {
+  std::string native = NativePath(path.GetString());
+  struct stat st;
+  if (lstat(native.c_str(), &st) != 0) return DiskLook{};
+  if (S_ISDIR(st.st_mode)) return DiskLook{FILE_ATTRIBUTE_DIRECTORY, false};
+  if (!S_ISREG(st.st_mode)) return LookThroughPlatform(path);
+  return DiskLook{FILE_ATTRIBUTE_NORMAL, CanReadRegularFile(native)};
 }
 
 // One look at the disk per path and pass. A burst of many changes has the
@@ -156,18 +200,21 @@ class DiskLooks {
   // only if they survive.
   void Prefetch(const CWatcherPendingIndex& list) {
     using Index = CWatcherPendingIndex;
+    m_looks.resize(list.TextCount());
     std::vector<std::pair<const CString*, DiskLook*>> wanted;
     for (size_t i = list.First(); i != Index::kNone; i = list.Next(i)) {
       const WatcherEvent& e = list.At(i);
       if ((e.type != WATCHER_EVENT_ADDED && e.type != WATCHER_EVENT_MODIFIED) || e.path.IsEmpty()) continue;
-      std::wstring path(e.path.GetString());
+      Index::Term path = Index::One(list.PathOf(i));
       if (list.Has(Index::kRemovedByPath, path, i) ||
-          (e.type == WATCHER_EVENT_ADDED && list.Has(Index::kRemovedByName, list.NameOf(i), i)))
+          (e.type == WATCHER_EVENT_ADDED && list.Has(Index::kRemovedByName, Index::One(list.NameOf(i)), i)))
         continue;
-      auto [it, added] = m_looks.try_emplace(std::move(path));
-      if (added) wanted.emplace_back(&e.path, &it->second);
+      std::optional<DiskLook>& look = m_looks[list.PathOf(i)];
+      if (look) continue;
+      look.emplace();
+      wanted.emplace_back(&e.path, &*look);
     }
-    // The map is not changed while the threads fill in the looks.
+    // The table is not changed while the threads fill in the looks.
     const size_t threads = std::min<size_t>({kMaxThreads, std::max(1u, std::thread::hardware_concurrency()),
                                              wanted.size() / kPathsPerThread});
     auto fill = [&wanted](size_t from, size_t to) {
@@ -185,16 +232,20 @@ class DiskLooks {
     for (std::thread& helper : helpers) helper.join();
   }
 
-  const DiskLook& Get(const CString& path) {
-    auto [it, added] = m_looks.try_emplace(std::wstring(path.GetString()));
-    if (added) it->second = LookAt(path);
-    return it->second;
+  // The look at the path of a record of the list.
+  const DiskLook& Get(const CWatcherPendingIndex& list, size_t i) {
+    CWatcherPendingIndex::TextId path = list.PathOf(i);
+    if (path >= m_looks.size()) m_looks.resize(path + 1);
+    std::optional<DiskLook>& look = m_looks[path];
+    if (!look) look = LookAt(list.At(i).path);
+    return *look;
   }
 
  private:
   static constexpr size_t kMaxThreads = 8;
   static constexpr size_t kPathsPerThread = 1000;
-  std::unordered_map<std::wstring, DiskLook> m_looks;
+  // By the path's number in the pass's index.
+  std::vector<std::optional<DiskLook>> m_looks;
 };
 
 using Index = CWatcherPendingIndex;
@@ -206,7 +257,7 @@ size_t Earlier(size_t a, size_t b) { return a < b ? a : b; }
 // and changes of i's path before that record erased on the way.
 void MergeWithPartner(Index& list, size_t i) {
   const WatcherEvent& a = list.At(i);
-  std::wstring path(a.path.GetString());
+  Index::Term path = Index::One(list.PathOf(i));
   size_t j = Index::kNone;
   switch (a.type) {
     case WATCHER_EVENT_ADDED:
@@ -216,7 +267,7 @@ void MergeWithPartner(Index& list, size_t i) {
       list.EraseBetween(Index::kModifiedByPath, path, i, j);
       break;
     case WATCHER_EVENT_REMOVED:
-      j = Earlier(list.FirstAfter(Index::kAddedByName, list.NameOf(i), i),
+      j = Earlier(list.FirstAfter(Index::kAddedByName, Index::One(list.NameOf(i)), i),
                   list.FirstAfter(Index::kRemovedThenAddedSameName, path, i));
       break;
     case WATCHER_EVENT_MODIFIED:
@@ -224,7 +275,7 @@ void MergeWithPartner(Index& list, size_t i) {
       list.EraseBetween(Index::kModifiedByPath, path, i, j);
       break;
     case WATCHER_EVENT_RENAMED:
-      j = list.FirstAfter(Index::kRenamedThenRemoved, Index::PairText(a.otherPath, a.path), i);
+      j = list.FirstAfter(Index::kRenamedThenRemoved, Index::Two(list.OtherPathOf(i), list.PathOf(i)), i);
       break;
     default:
       break;
@@ -246,16 +297,28 @@ void MergeWithPartner(Index& list, size_t i) {
 
 // Whether a removal of the folder holding the record's path is pending too.
 bool ParentRemovalPending(const Index& list, size_t i) {
-  CString parent = CWatcherCoalescer::ParentFolder(list.At(i).path);
-  int length = parent.GetLength();
-  if (length == 0 || parent[length - 1] != Common::kPathSeparator) return false;
-  return list.Has(Index::kRemovedByPath, std::wstring(parent.Left(length - 1).GetString()), i);
+  CString spare;
+  std::wstring_view parent = FileDirView(list.At(i).path, spare);
+  if (parent.empty() || parent.back() != Common::kPathSeparator) return false;
+  Index::TextId folder = list.Find(parent.substr(0, parent.size() - 1));
+  return folder != Index::kUnknownText && list.Has(Index::kRemovedByPath, Index::One(folder), i);
+}
+
+// Whether the record after i is a change inside the folder at i's path.
+bool ContentsFollow(const Index& list, size_t i, size_t next) {
+  if (next == Index::kNone) return false;
+  CString spare;
+  std::wstring_view parent = FileDirView(list.At(next).path, spare);
+  std::wstring_view folder = list.At(i).path.str();
+  return parent.size() == folder.size() + 1 && parent.back() == Common::kPathSeparator &&
+         parent.substr(0, folder.size()) == folder;
 }
 
 }  // namespace
 
 std::vector<WatcherEvent> CWatcherCoalescer::RunPass() {
   std::vector<WatcherEvent> ready;
+  ready.reserve(m_pending.size());
   Index list(std::move(m_pending));
   m_pending.clear();
   DiskLooks disk;
@@ -282,18 +345,15 @@ std::vector<WatcherEvent> CWatcherCoalescer::RunPass() {
     //    delivered with everything inside it. One look at the disk serves
     //    this step and the next.
     bool contentChange = e.type == WATCHER_EVENT_ADDED || e.type == WATCHER_EVENT_MODIFIED;
-    const DiskLook look = contentChange && !e.path.IsEmpty() ? disk.Get(e.path) : DiskLook{0, false};
+    const DiskLook look = contentChange && !e.path.IsEmpty() ? disk.Get(list, i) : DiskLook{0, false};
     DWORD attributes = look.attributes;
     bool folder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
     // A link to a folder is never entered.
     if (e.type == WATCHER_EVENT_ADDED && folder && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-      CString inside = e.path;
-      inside += Common::kPathSeparator;
-      bool contentsFollow = next != Index::kNone && ParentFolder(list.At(next).path) == inside;
-      if (!contentsFollow) {
-        ready.push_back(e);
-        ExpandFolder(e.path, ready);
-        list.Erase(i);
+      if (!ContentsFollow(list, i, next)) {
+        CString folderPath = e.path;
+        ready.push_back(list.TakeOut(i));
+        ExpandFolder(folderPath, ready);
         i = next;
         continue;
       }
@@ -307,8 +367,7 @@ std::vector<WatcherEvent> CWatcherCoalescer::RunPass() {
     // A file that is gone can't become readable: it is delivered and judged there.
     bool gone = attributes == INVALID_FILE_ATTRIBUTES;
     if (!contentChange || gone || folder || look.readable) {
-      ready.push_back(e);
-      list.Erase(i);
+      ready.push_back(list.TakeOut(i));
     } else if (IsDroppedWhenUnreadable(e.path)) {
       list.Erase(i);
     }

@@ -16,6 +16,7 @@
 #include "TempDir.h"
 #include "client/sync/watcher/FileSystemEventArgs.h"
 #include "client/sync/watcher/WatcherCoalescer.h"
+#include "client/sync/watcher/WatcherPendingIndex.h"
 #include "common/FileHelpers.h"
 #include "common/PathText.h"
 #include "win32/CodePage.h"
@@ -205,6 +206,41 @@ TEST(WatcherCoalescerIndexTest, ABurstLookedAtOnSeveralThreadsDeliversWhatAPlain
   ASSERT_EQ(Show(indexed.RunPass()), Show(reference.RunPass()));
   ASSERT_EQ(indexed.PendingCount(), reference.PendingCount());
   EXPECT_GT(indexed.PendingCount(), 0u) << "the held file waits";
+}
+
+// Paths in unusual forms meet the index's own reading of names and folders:
+// foreign, doubled and trailing separators, names that differ only in case, a
+// path beside its prefix, no folder at all. None is on disk, so every change
+// that survives is delivered; the merges must be those of the plain pass.
+TEST(WatcherCoalescerIndexTest, PathsInUnusualFormsMergeAsInAPlainPass) {
+  const std::vector<std::wstring> paths = {
+      L"/dorv-absent/a/x.txt", L"/dorv-absent/a/X.txt",  L"/dorv-absent/a/x.txt/", L"/dorv-absent/a\\x.txt",
+      L"/dorv-absent//a/x.txt", L"/dorv-absent/b/x.txt", L"/dorv-absent/a/x.txt2", L"/dorv-absent/a/x.tx",
+      L"/dorv-absent/a",       L"/dorv-absent/A",       L"/dorv-absent/a/",      L"/dorv-absent\\a",
+      L"dorv-absent-x.txt",    L"c:dorv-absent-x.txt",  L"/x.txt",               L""};
+  for (const std::wstring& p : paths) {
+    CString path(p.c_str()), spare;
+    EXPECT_EQ(std::wstring(FileNameView(path, spare)), Common::GetFileNameFromPath(path).str()) << WideToUtf8(p);
+    EXPECT_EQ(std::wstring(FileDirView(path, spare)), Common::GetFileDirFromPath(path).str()) << WideToUtf8(p);
+  }
+
+  std::mt19937 random(20261212);
+  auto any = [&] { return CString(paths[random() % paths.size()].c_str()); };
+  for (int round = 0; round < 4000; ++round) {
+    CWatcherCoalescer indexed;
+    ReferenceCoalescer reference;
+    int count = 2 + static_cast<int>(random() % 7);
+    for (int n = 0; n < count; ++n) {
+      int type = 1 + static_cast<int>(random() % 5);
+      WatcherEvent e{any(), CString(), type};
+      if (type == WATCHER_EVENT_RENAMED || type == WATCHER_EVENT_MOVED) e.otherPath = any();
+      indexed.Add(e);
+      reference.Add(e);
+    }
+    SCOPED_TRACE("round " + std::to_string(round));
+    ASSERT_EQ(Show(indexed.RunPass()), Show(reference.RunPass()));
+    ASSERT_EQ(indexed.PendingCount(), reference.PendingCount());
+  }
 }
 
 }  // namespace

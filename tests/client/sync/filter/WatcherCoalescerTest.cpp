@@ -163,4 +163,25 @@ TEST_F(WatcherCoalescerTest, AFileStillHeldWaitsUntilItCanBeReadAndATempFileIsDr
   EXPECT_TRUE(m_coalescer.IsEmpty());
 }
 
+// Each kind of lock another program may hold: the pass lets the file wait
+// exactly when the platform's own open for reading is refused.
+TEST_F(WatcherCoalescerTest, AFileWaitsWhileItsLockRefusesReadingAsThePlatformJudgesIt) {
+  const struct {
+    const char* mode;
+    bool waits;
+  } rows[] = {{"ofd-shared", false}, {"ofd-exclusive", true}, {"flock-shared", false}, {"flock-exclusive", true}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.mode);
+    Touch("held.txt");
+    wintest::LockHolderProcess holder((m_dir.path() / "held.txt").string(), row.mode);
+    EXPECT_EQ(CWatcherCoalescer::CanOpenForReading(P("held.txt")), !row.waits);
+    Add({A, "held.txt", ""});
+    const std::vector<Change> delivered = {{A, "held.txt", ""}};
+    EXPECT_EQ(Pass(), row.waits ? std::vector<Change>{} : delivered);
+    EXPECT_EQ(m_coalescer.PendingCount(), row.waits ? 1u : 0u);
+    holder.Release();
+    if (row.waits) EXPECT_EQ(Pass(), delivered);
+  }
+}
+
 }  // namespace
