@@ -84,17 +84,18 @@ int VisitEntry(const char* path, const struct stat* st, int type, struct FTW*) {
 FileLock LockOnFile(const std::string& native) {
   int fd = open(native.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
   if (fd < 0) return FileLock::None;
-  struct stat st;
-  FileLock lock = FileLock::None;
-  if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
-    lock = RecordLock(fd);
-    if (lock != FileLock::Exclusive) {
-      FileLock whole = WholeFileLock(fd);
-      if (whole != FileLock::None) lock = whole;
-    }
-  }
+  FileLock lock = LockOnDescriptor(fd);
   close(fd);
   return lock;
+}
+
+FileLock LockOnDescriptor(int fd) {
+  struct stat st;
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return FileLock::None;
+  FileLock lock = RecordLock(fd);
+  if (lock == FileLock::Exclusive) return lock;
+  FileLock whole = WholeFileLock(fd);
+  return whole != FileLock::None ? whole : lock;
 }
 
 bool FolderHoldsLockedFile(const std::string& native) {

@@ -15,6 +15,9 @@ enum class FileLock { None, Shared, Exclusive };
 // entries are None. Locks of this process's other descriptions count as well:
 // on Windows a second handle of one's own is refused like anyone else's.
 FileLock LockOnFile(const std::string& native);
+// The same for a file the caller has open as fd (opened as it chose: without
+// following a link, say). Anything but a regular file is None.
+FileLock LockOnDescriptor(int fd);
 
 // True when some regular file at or below the folder native is locked.
 bool FolderHoldsLockedFile(const std::string& native);

@@ -1,12 +1,10 @@
 #include "client/sync/watcher/WatcherCoalescer.h"
 
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <optional>
 #include <string>
 #include <thread>
@@ -15,6 +13,7 @@
 #include "client/sync/watcher/WatcherPendingIndex.h"
 #include "common/FileHelpers.h"
 #include "common/PathText.h"
+#include "win32/FileLocks.h"
 #include "win32/NativePath.h"
 #include "win32/Windows.h"
 
@@ -157,22 +156,13 @@ DiskLook LookThroughPlatform(const CString& path) {
   return look;
 }
 
-// Another program that holds a file open for writing holds a lock on it (a
-// write lock, or an exclusive whole-file lock); such a file can't be opened
-// for reading, as CanOpenForReading finds through the platform. Asked on a
-// descriptor of our own: the shared lock tried here goes with it when it is closed.
-bool HeldForWriting(int fd) {
-  struct flock probe = {};
-  probe.l_type = F_WRLCK;
-  probe.l_whence = SEEK_SET;
-  if (fcntl(fd, F_OFD_GETLK, &probe) == 0 && probe.l_type == F_WRLCK) return true;
-  return flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK;
-}
-
+// Another program that holds a file open without sharing it holds an exclusive
+// lock on it (win32/FileLocks.h); such a file can't be opened for reading, as
+// CanOpenForReading finds through the platform. Opened here without following a link.
 bool CanReadRegularFile(const std::string& native) {
   int fd = open(native.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
   if (fd < 0) return false;
-  bool held = HeldForWriting(fd);
+  const bool held = win32::LockOnDescriptor(fd) == win32::FileLock::Exclusive;
   close(fd);
   return !held;
 }
