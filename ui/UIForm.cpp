@@ -177,7 +177,10 @@ void CUIForm::SetFormRgn() {
 
 void CUIForm::SetFormPosition(CRect r) {
   if (!m_hWnd) return;
-  ::MoveWindow(m_hWnd, std::max<LONG>(0, r.left), std::max<LONG>(0, r.top), r.Width(), r.Height(), TRUE);
+  // The frame lies outside the wanted client area on every side.
+  const CSize o = GetFrameOffsets();
+  ::MoveWindow(m_hWnd, std::max<LONG>(0, r.left - o.cx), std::max<LONG>(0, r.top - o.cy), r.Width() + 2 * o.cx,
+               r.Height() + 2 * o.cy, TRUE);
 }
 
 // --- painting ---------------------------------------------------------------

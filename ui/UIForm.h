@@ -135,8 +135,8 @@ class CUIForm : public CWnd, public CUIControl {
   // The border margin becomes the root's padding; the window takes the
   // skin's position and loses its maximize box when it may not resize.
   void OnSetSkinData() override;
-  // The window moved so that its client area is `r` (frame offsets are 0:
-  // a form has no caption or border of its own).
+  // The window moved and sized so that its client area is `r`, its frame
+  // around it (kept on screen at the top left).
   void SetFormPosition(CRect r);
   // The window cut to the root's bounds with the skin's rounded corners.
   void SetFormRgn();

@@ -55,13 +55,15 @@ class TestButton : public CUIControl {
 CUIControl* CreateTestControl(CString name) { return name == L"CTestButton" ? new TestButton : nullptr; }
 
 const char kSkin[] =
-    "<css><CUIForm><Win BkColor=\"255, 0, 0\" MinSize=\"300, 150\" MaxSize=\"400, 100\" RoundDiameters=\"20, 20\"/></CUIForm></css>"
+    "<css><CUIForm><Win BkColor=\"255, 0, 0\" MinSize=\"300, 150\" MaxSize=\"400, 100\" RoundDiameters=\"20, 20\"/>"
+    "<Placed BkColor=\"0, 255, 0\" PositionRect=\"10, 10, 250, 120\" MinSize=\"10, 10\"/></CUIForm></css>"
     "<ass><CTestButton>"
     "<Ok Size=\"40, 20\" AnchorStyle=\"topleft\" Margin=\"10, 10, 0, 0\"/>"
     "<Cancel Size=\"40, 20\" AnchorStyle=\"topleft\" Margin=\"60, 10, 0, 0\"/>"
     "</CTestButton></ass>";
 const char kBuild[] =
-    "<Main css=\"Win\"><Ok type=\"CTestButton\" ass=\"Ok\"/><Cancel type=\"CTestButton\" ass=\"Cancel\"/></Main>";
+    "<Main css=\"Win\"><Ok type=\"CTestButton\" ass=\"Ok\"/><Cancel type=\"CTestButton\" ass=\"Cancel\"/></Main>"
+    "<Placed css=\"Placed\"/>";
 
 // Counts clicks that reach the root and, for a modal form, ends it.
 class Form : public CUIForm {
@@ -189,6 +191,40 @@ TEST(FormTest, ABorderedFormIsResizedByItsFrameBandAndDraggedByItsCaption) {
   EXPECT_EQ(limits.ptMaxSize.x, 300 + 2 * o.cx);
   EXPECT_EQ(limits.ptMaxSize.y, 150 + 2 * o.cy);
   EXPECT_EQ(limits.ptMinTrackSize.x, 300 + 2 * o.cx);
+  form.DestroyWindow();
+}
+
+TEST(FormTest, TheSkinsPositionIsTheClientAreaWithTheFrameAroundIt) {
+  if (!InThemeFolder()) return;
+  CUIForm form;
+  form.SetObjectID(L"Placed");
+  ASSERT_TRUE(form.Create(WS_POPUP | WS_THICKFRAME, L"DorvFormTest", L"test", nullptr, 0, CRect(0, 0, 1, 1)));
+  const CSize o = form.GetFrameOffsets();
+  ASSERT_EQ(o, CSize(8, 8));
+  CRect window, client;
+  form.GetWindowRect(&window);
+  form.GetClientRect(&client);
+  EXPECT_EQ(window, CRect(2, 2, 268, 138));
+  EXPECT_EQ(client.Size(), CSize(250, 120));
+  EXPECT_EQ(form.GetBounds().Size(), CSize(250, 120));
+  // A position closer to the screen's edge than the frame keeps the window on screen.
+  form.SetFormPosition(CRect(3, 0, 103, 50));
+  form.GetWindowRect(&window);
+  EXPECT_EQ(window, CRect(0, 0, 116, 66));
+  form.DestroyWindow();
+}
+
+TEST(FormTest, ATransparentControlsRepaintStartsAtTheOpaqueContainerBehindIt) {
+  if (!InThemeFolder()) return;
+  Form form;
+  ASSERT_EQ(form.Make(), 1);
+  TestButton* ok = form.Button(L"Ok");
+  ASSERT_TRUE(ok->IsTransContainer());
+  EXPECT_EQ(form.At(20, 20), kBlue);
+  ok->m_colour = 0x00000000;  // draws nothing: the form's red must show through
+  ok->Refresh(FALSE, nullptr);
+  Desktop::Get().PumpUntilIdle();
+  EXPECT_EQ(form.At(20, 20), kRed);
   form.DestroyWindow();
 }
 
