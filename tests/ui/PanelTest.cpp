@@ -238,8 +238,13 @@ TEST(PanelTest, TheSplitBarIsDraggedWithinItsRange) {
   EXPECT_EQ(form.BoundsOf(L"Second"), CRect(100, 100, 400, 200));  // under the bar's 10 pixels
   EXPECT_EQ(form.FindControlUnderPoint(CPoint(105, 150)), split);
 
+  auto shows = [](LPCWSTR shape) { return ::GetCursor() == ::LoadCursorW(nullptr, shape); };
   form.MoveTo(105, 150);
   EXPECT_EQ(split->GetCursorState(), UI::CUISplitPanel::CursorSizeWE);
+  EXPECT_TRUE(shows(IDC_SIZEWE));
+  form.MoveTo(200, 150);  // off the bar: back to the arrow
+  EXPECT_TRUE(shows(IDC_ARROW));
+  form.MoveTo(105, 150);
   form.Down(105, 150);
   EXPECT_TRUE(split->IsDragging());
   const struct {
@@ -279,6 +284,7 @@ TEST(PanelTest, AVerticalSplitStacksItsPanes) {
   EXPECT_EQ(form.BoundsOf(L"Bottom"), CRect(500, 40, 600, 200));
   form.MoveTo(550, 45);
   EXPECT_EQ(split->GetCursorState(), UI::CUISplitPanel::CursorSizeNS);
+  EXPECT_EQ(::GetCursor(), ::LoadCursorW(nullptr, IDC_SIZENS));
   form.Down(550, 45);
   form.MoveTo(550, 75);
   form.Up(550, 75);

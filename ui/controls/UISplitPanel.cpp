@@ -163,7 +163,15 @@ void CUISplitPanel::OnMouseLeave(UINT, const CPoint&) {
 }
 
 BOOL CUISplitPanel::OnSetCursor(UINT, UINT) {
-  return m_nCursorState == CursorNone ? FALSE : TRUE;
+  LPCWSTR shape = nullptr;
+  switch (m_nCursorState) {
+    case CursorArrow: shape = IDC_ARROW; break;
+    case CursorSizeWE: shape = IDC_SIZEWE; break;
+    case CursorSizeNS: shape = IDC_SIZENS; break;
+    default: return FALSE;  // the window's own cursor applies
+  }
+  ::SetCursor(::LoadCursorW(nullptr, shape));
+  return TRUE;
 }
 
 void CUISplitPanel::SetOriFirSubConPixel(int pixels) {
