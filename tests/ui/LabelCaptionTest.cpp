@@ -8,6 +8,7 @@
 #include "ui/controls/UIButton.h"
 #include "ui/controls/UICaption.h"
 #include "ui/controls/UILabel.h"
+#include "ui/controls/UniscribeBuffer.h"
 #include "ui/skin/UISkinManager.h"
 #include "win32/Launcher.h"
 
@@ -56,6 +57,12 @@ TEST(LabelCaptionTest, ALabelClicksOnlyWhenPressedAndReleasedOnIt) {
   EXPECT_EQ(form.TakeEvents(), (Events{{"Text", 6}}));
   // The height is the style font's as stored, whatever the glyphs measure.
   EXPECT_EQ(text->GetTextSize().cy, 12);
+  // The width is measured even when no edit has bound the script library yet.
+  UI::CUniscribeBuffer::UnloadUniscribe();
+  const int abc = text->GetTextSize().cx;
+  EXPECT_GT(abc, 0);
+  text->SetText(L"abcabc", FALSE);
+  EXPECT_GT(text->GetTextSize().cx, abc);
   dynamic_cast<UI::_LabelConfig*>(text->GetSkinConfig(CString()))->m_font.lfHeight = -14;
   EXPECT_EQ(text->GetTextSize().cy, 14);  // a character height counts by its magnitude
   text->SetText(L"", FALSE);

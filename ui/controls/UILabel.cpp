@@ -109,6 +109,7 @@ CSize CUILabel::GetTextSize() {
   if (m_strText.IsEmpty() || !GetOwnerForm() || !config) return CSize(0, 0);
   // A font height may be given negative (a character height): a size takes its magnitude.
   const int height = std::abs(static_cast<int>(config->m_font.lfHeight));
+  CUniscribeBuffer::LoadUniscribe();  // a label may measure before any edit has bound it
   CUniscribeBuffer buffer(m_strText.GetLength() + 1);
   if (!buffer.AssignText(m_strText)) return CSize(0, height);
   buffer.m_hDC = GetOwnerForm()->GetRenderContext()->GetHDCFont();
