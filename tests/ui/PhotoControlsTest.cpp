@@ -14,6 +14,7 @@
 #include "ui/photo/UIGifPhoto.h"
 #include "ui/photo/UIPhotoCxImage.h"
 #include "ui/photo/UIPhotoEx.h"
+#include "ui/render/DXCore.h"
 #include "ui/skin/UISkinManager.h"
 
 namespace {
@@ -124,6 +125,32 @@ TEST(PhotoControlsTest, AQuarterTurnSwapsTheBoundsAroundTheirCentre) {
   EXPECT_EQ(turn->GetImage()->GetWidth(), 40u);
   EXPECT_EQ(turn->SetImage(CString(L"/no/such/photo.jpg")), 0);
   EXPECT_TRUE(turn->GetImageFile().IsEmpty());
+  form.DestroyWindow();
+}
+
+TEST(PhotoControlsTest, ADecodedPictureIsCachedUnderItsNameOrAGeneratedOneTheControlReports) {
+  if (!InSkinFolder()) return;
+  FixtureForm form;
+  ASSERT_EQ(form.Make(600, 320, 0, 0), 1);
+  auto* photo = new UI::CUIPhotoCxImage;
+  photo->SetCss(L"Turn");
+  form.RegisterControl(photo);
+  photo->SetOwnerForm(&form);
+  photo->SetBounds(CRect(0, 0, 100, 50));
+  const CString file = Picture("named.png", 80, 40);
+  UI::ResourceCache& cache = UI::DXCore::s_rscc;
+
+  EXPECT_EQ(photo->SetImage(new CxImage(file, CXIMAGE_FORMAT_UNKNOWN), CString(L"Holiday")), 1);
+  EXPECT_EQ(photo->GetImageFile(), CString(L"Holiday"));
+  EXPECT_EQ(photo->GetImageConfig()->m_strFile, CString(L"Holiday"));
+  EXPECT_NE(cache.SearchImageItem(L"Holiday"), nullptr);
+
+  EXPECT_EQ(photo->SetImage(new CxImage(file, CXIMAGE_FORMAT_UNKNOWN), CString()), 1);
+  const CString generated = photo->GetImageFile();
+  EXPECT_FALSE(generated.IsEmpty());
+  EXPECT_EQ(photo->GetImageConfig()->m_strFile, generated);
+  EXPECT_NE(cache.SearchImageItem(generated), nullptr);
+  EXPECT_EQ(cache.SearchImageItem(L"Holiday"), nullptr);  // the replaced picture left the cache
   form.DestroyWindow();
 }
 

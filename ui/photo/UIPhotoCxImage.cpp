@@ -30,9 +30,10 @@ int CUIPhotoCxImage::SetImage(const CString& path) {
 int CUIPhotoCxImage::SetImage(CxImage* image, const CString& name) {
   if (!image) return 0;
   auto* piece = static_cast<_ImageConfigCxImage*>(ResetImage());
+  // The picture is cached under its name; an empty name gets a generated
+  // one, written back so that the control can be asked for it.
   m_strImageName = name;
-  CString key;
-  if (!piece->LoadImageW(Core(), image, key)) return 0;
+  if (!piece->LoadImageW(Core(), image, m_strImageName)) return 0;
   SetPhotoBounds();
   return 1;
 }
