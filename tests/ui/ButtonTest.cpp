@@ -1,6 +1,8 @@
 // Push buttons, check boxes and radio buttons driven by injected input.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "ControlFixture.h"
 #include "display/Desktop.h"
 #include "ui/controls/UIButton.h"
@@ -69,6 +71,13 @@ TEST(ButtonTest, ReleasingOutsideThePressedButtonDoesNotClick) {
   EXPECT_EQ(ok->GetButtonStatus(), UI::UIButtonStatusNormal);
   form.Up(250, 100);
   EXPECT_EQ(form.TakeEvents(), (Events{{"Ok", 5}}));
+  // Nor does a press that began elsewhere and is released on the button.
+  form.Down(250, 100);
+  form.MoveTo(20, 20);
+  form.Up(20, 20);
+  const Events events = form.TakeEvents();
+  EXPECT_EQ(std::count(events.begin(), events.end(), EventRecord{"Ok", 1}), 0);
+  EXPECT_EQ(ok->GetButtonStatus(), UI::UIButtonStatusFocus);
   form.DestroyWindow();
 }
 

@@ -24,6 +24,7 @@ int FixtureForm::Make(int width, int height, int x, int y) {
   ListenEvent(2, fastdelegate::MakeDelegate(this, &FixtureForm::OnChanged));
   ListenEvent(5, fastdelegate::MakeDelegate(this, &FixtureForm::OnEnter));
   ListenEvent(6, fastdelegate::MakeDelegate(this, &FixtureForm::OnLeave));
+  ListenEvent(8, fastdelegate::MakeDelegate(this, &FixtureForm::OnCompleted));
   ::SetWindowPos(m_hWnd, nullptr, x, y, width, height, SWP_NOZORDER);
   ShowWindow(SW_SHOW);
   ::SetForegroundWindow(m_hWnd);

@@ -56,6 +56,7 @@ class FixtureForm : public UI::CUIForm {
   int OnChanged(UI::CUIControl* sender, void*) { return Log(2, sender); }
   int OnEnter(UI::CUIControl* sender, void*) { return Log(5, sender); }
   int OnLeave(UI::CUIControl* sender, void*) { return Log(6, sender); }
+  int OnCompleted(UI::CUIControl* sender, void*) { return Log(8, sender); }
   POINT ToScreen(int x, int y);
 
   std::vector<EventRecord> m_events;

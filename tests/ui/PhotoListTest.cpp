@@ -215,6 +215,33 @@ TEST(PhotoListTest, ClicksAndKeysSelectAsTheModeSays) {
   click(0);
   click(2);
   EXPECT_EQ(Selected(list), (std::vector<int>{2}));
+
+  // Down past the end of a longer list goes to the last photo (3 + 3 ≥ 6: to 5, not 4)...
+  list->UnSelectAll();
+  click(3);
+  form.Key(VK_DOWN);
+  EXPECT_EQ(Selected(list), (std::vector<int>{5}));
+  // ...and, when one row holds every photo, to the next one.
+  for (int i = 0; i < 3; ++i) list->RemoveItem(Record(list, 3), TRUE);
+  ASSERT_EQ(list->GetDataCount(), 3);
+  list->UnSelectAll();
+  click(0);
+  form.Key(VK_DOWN);
+  EXPECT_EQ(Selected(list), (std::vector<int>{1}));
+  form.DestroyWindow();
+}
+
+TEST(PhotoListTest, APhotoAlreadyInTheListIsRefusedWhateverTheCaseOfItsPath) {
+  if (!uitest::InPhotoFolder()) return;
+  PhotoForm form;
+  ASSERT_EQ(form.Open(), 1);
+  UI::CUIList* list = form.List();
+  form.AddPhotos(2);
+  CString again = Record(list, 1)->GetOriPath();
+  again.MakeUpper();
+  EXPECT_EQ(list->AddItemData(new UI::ListItemData(again)), 2);
+  EXPECT_EQ(list->GetDataCount(), 2);
+  EXPECT_EQ(list->AddItemData(new UI::ListItemData(CString(L"/elsewhere/photo9.jpg"))), 3);
   form.DestroyWindow();
 }
 

@@ -167,20 +167,6 @@ TEST(EditTest, AMaskedEditNeverGivesItsTextToTheClipboardAndDetachesTheInputMeth
   form.DestroyWindow();
 }
 
-TEST(EditTest, EndScrollsALongTextAndHomeShowsItsStart) {
-  if (!InSkinFolder()) return;
-  FixtureForm form;
-  ASSERT_EQ(form.Make(400, 240), 1);
-  auto* edit = form.Get<UI::CUIEditEx>(L"Edit");
-  form.ClickOn(L"Edit");
-  edit->SetText(L"a text much wider than the box it is typed in");
-  EXPECT_GT(edit->GetFirstVisible(), 0);
-  form.Key(VK_HOME);
-  EXPECT_EQ(edit->GetFirstVisible(), 0);
-  EXPECT_EQ(edit->GetCaret(), 0);
-  form.DestroyWindow();
-}
-
 // The width the edit's text is drawn with: the style font as the render context makes it.
 int DrawnWidth(UI::CUIEditEx* edit, const std::wstring& shown) {
   const LOGFONTW& f = dynamic_cast<UI::_EditExConfig*>(edit->GetSkinConfig(L""))->m_font;
@@ -194,6 +180,31 @@ int DrawnWidth(UI::CUIEditEx* edit, const std::wstring& shown) {
   ::DeleteObject(font);
   ::DeleteDC(dc);
   return size.cx;
+}
+
+TEST(EditTest, EndScrollsALongTextAndHomeShowsItsStart) {
+  if (!InSkinFolder()) return;
+  FixtureForm form;
+  ASSERT_EQ(form.Make(400, 240), 1);
+  auto* edit = form.Get<UI::CUIEditEx>(L"Edit");
+  form.ClickOn(L"Edit");
+  const std::wstring text = L"a text much wider than the box it is typed in";
+  edit->SetText(text.c_str());
+  EXPECT_GT(edit->GetFirstVisible(), 0);
+  form.Key(VK_HOME);
+  EXPECT_EQ(edit->GetFirstVisible(), 0);
+  EXPECT_EQ(edit->GetCaret(), 0);
+  // End scrolls just far enough that the last character shows whole.
+  form.Key(VK_END);
+  const int inner = edit->GetBoundsSmall().Width();
+  const size_t first = static_cast<size_t>(edit->GetFirstVisible());
+  ASSERT_GT(first, 0u);
+  EXPECT_LE(DrawnWidth(edit, text.substr(first)), inner);
+  EXPECT_GT(DrawnWidth(edit, text.substr(first - 1)), inner);
+  POINT caret{};
+  ASSERT_TRUE(::GetCaretPos(&caret));
+  EXPECT_LE(caret.x, edit->GetBoundsSmall().right);
+  form.DestroyWindow();
 }
 
 TEST(EditTest, TheCaretStandsRightAfterTheDrawnTextPlainMaskedAndChinese) {
@@ -374,7 +385,7 @@ TEST(ComboBoxTest, PickingARowByMouseAndByKeyboard) {
   EXPECT_STREQ(combo->m_pEditEx->GetText(), L"HTTP");
   EXPECT_FALSE(list->IsVisible());
   Events events = form.TakeEvents();
-  EXPECT_EQ(std::count(events.begin(), events.end(), EventRecord{"Combo", 8}), 0);  // 8 is not logged by the fixture
+  EXPECT_EQ(std::count(events.begin(), events.end(), EventRecord{"Combo", 8}), 1);  // the row was taken
   EXPECT_EQ(std::count(events.begin(), events.end(), EventRecord{"ComboBox_ListBox", 1}), 0);
   // Down with the list closed moves the selection; Enter does not take it while closed.
   form.Get<UI::CUIControl>(L"Combo")->SetKBFocused(TRUE);
@@ -384,9 +395,11 @@ TEST(ComboBoxTest, PickingARowByMouseAndByKeyboard) {
   form.ClickOn(L"Combo");
   EXPECT_TRUE(list->IsVisible());
   EXPECT_EQ(form.GetKeyFocusControl(), list);
+  form.TakeEvents();
   form.Key(VK_RETURN);
   EXPECT_STREQ(combo->m_pEditEx->GetText(), L"SOCKS5");
   EXPECT_FALSE(list->IsVisible());
+  EXPECT_EQ(form.TakeEvents(), (Events{{"Combo", 8}}));
   form.DestroyWindow();
 }
 
