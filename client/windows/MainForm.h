@@ -91,6 +91,8 @@ class CMainForm : public UI::CUIForm, public UI::CTrayIconImpl<CMainForm>, publi
   void ShowWizardOrSyncFolder();
   void OpenSyncFolder();
   CInitSetForm* GetInitSetForm() const { return m_pInitSetForm; }
+  // The automatic sign-in's manager; null before one was started.
+  const LoginManager* GetLoginManager() const { return m_pLoginManager; }
 
   // ---- Tray menu (TrayMenu.cpp) ----
   // The entries' command ids.

@@ -112,6 +112,7 @@ class CInitSetForm : public UI::CUIForm {
   void SetEditNormalLook(UI::CUIEditEx* edit);
   void SetEditErrorLook(UI::CUIEditEx* edit);
   void EnableLoginFields(BOOL enable);
+  int LastServerCode() const;
 
   // Folder and guide pages.
   int InitSelectPreSetPage();

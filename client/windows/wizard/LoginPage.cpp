@@ -210,6 +210,14 @@ void CInitSetForm::LoginSuccess() {
   }
 }
 
+// The service's code of the sign-in that failed: this page's own, or, before
+// this page signed in at all, the main form's automatic one.
+int CInitSetForm::LastServerCode() const {
+  if (m_pLoginManager) return m_pLoginManager->GetServerCode();
+  if (m_pOwner && m_pOwner->GetLoginManager()) return m_pOwner->GetLoginManager()->GetServerCode();
+  return 0;
+}
+
 void CInitSetForm::ShowLoginError(int code) {
   if (m_pUsernameTipLabel) m_pUsernameTipLabel->SetVisible(FALSE);
   EnableLoginFields(TRUE);
@@ -220,7 +228,7 @@ void CInitSetForm::ShowLoginError(int code) {
     text = Text(error.key);
     if (code == LoginManager::kOtherError) {
       const CString format = text;
-      text.Format(static_cast<const wchar_t*>(format), m_pLoginManager ? m_pLoginManager->GetServerCode() : 0);
+      text.Format(static_cast<const wchar_t*>(format), LastServerCode());
     }
     break;
   }

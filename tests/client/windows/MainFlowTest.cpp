@@ -39,6 +39,7 @@
 #include "client/sync/status/SyncStatusTracker.h"
 #include "client/sync/tasks/SyncUpTaskManager.h"
 #include "client/windows/MainForm.h"
+#include "client/windows/wizard/InitSetForm.h"
 #include "common/MutiLanSupport.h"
 #include "display/Desktop.h"
 #include "ui/UIManager.h"
@@ -194,13 +195,18 @@ class MainFlowTest : public signintest::ServiceTest {
     CPtrArray modal;
     UI::CUIManager::GetInstance()->GetModalForms(modal);
     if (modal.GetSize() == 0) return;
-    m_form->UnRegisterTimerHandler(kAnswerTimer);
     auto* box = static_cast<UI::CUIForm*>(modal[modal.GetSize() - 1]);
+    if (box->m_hWnd == m_answeredBox) return;  // answered, not yet gone
+    m_answeredBox = box->m_hWnd;
+    m_form->UnRegisterTimerHandler(kAnswerTimer);
     ++m_boxes;
     m_stateAtBox = EngineState();
     for (const wchar_t* id : {L"V1", L"V2"})
       if (UI::CUIControl* value = box->FindControlRecusive(id)) m_values.push_back(value->GetText());
-    if (m_during) m_during();
+    // Taken out first: it may arm the next answer itself.
+    const std::function<void()> during = std::move(m_during);
+    m_during = nullptr;
+    if (during) during();
     POINT at = box->FindControlRecusive(m_answer ? L"ConfirmButton" : L"CancleButton")->GetBounds().CenterPoint();
     ::ClientToScreen(box->m_hWnd, &at);
     Desktop& desktop = Desktop::Get();
@@ -263,6 +269,7 @@ class MainFlowTest : public signintest::ServiceTest {
   int m_answer = 0;
   std::function<void()> m_during;
   int m_boxes = 0;
+  HWND m_answeredBox = nullptr;
   int m_stateAtBox = -1;
   std::vector<CString> m_values;
 };
@@ -374,6 +381,24 @@ TEST_F(MainFlowTest, ARefusedAutomaticSignInStartsNothing) {
   }
 }
 
+// The wizard that takes over after a refused automatic sign-in shows the
+// service's own code for an answer the client does not know.
+TEST_F(MainFlowTest, AnUnknownAnswerToTheAutomaticSignInShowsTheServicesCode) {
+  Fault("op=APP_AUTHEN&code=4711");
+  ASSERT_NO_FATAL_FAILURE(StartForm());
+  CString expected;
+  expected.Format(Common::CMutiLanSupport::GetInstance()->GetStringViaID(L"STRID_LOGINPAGE_UNKNOWNERROR"), 4711);
+  CString shown;
+  ASSERT_TRUE(PumpUntil([&] {
+    CInitSetForm* wizard = m_form->GetInitSetForm();
+    UI::CUIControl* tip = wizard ? wizard->FindControlRecusive(L"TipInfoLabel") : nullptr;
+    shown = tip ? tip->GetText() : CString();
+    return !shown.IsEmpty();
+  }));
+  EXPECT_EQ(shown, expected);
+  EXPECT_NE(shown.Find(L"4711"), -1);
+}
+
 // The sync folder was deleted while the program was not running.
 TEST_F(MainFlowTest, AGoneSyncFolderAsksAndChoosingAgainStartsNothing) { GoneFolder(0); }
 TEST_F(MainFlowTest, AGoneSyncFolderAsksAndExitEndsTheProgram) { GoneFolder(1); }
@@ -388,8 +413,12 @@ TEST_F(MainFlowTest, ExitAsksOnceWhileUploadsAreQueuedAndEndsEveryWorkerBeforeEm
   const fs::path staging = SyncHelper::GetDownloadTempDirectory().toStdString();
   dorvtest::WriteFile(staging / "left.tmp", "a download's staged bytes");
 
-  // Refused: one box, also when the exit is asked for again while it is up.
-  AnswerBoxes(0, [&] { m_form->ExitApp(); });
+  // Refused: one box, also when the exit is asked for again while it is up
+  // (a second box would be answered too, and counted).
+  AnswerBoxes(0, [&] {
+    AnswerBoxes(0);
+    m_form->ExitApp();
+  });
   m_form->ExitApp();
   EXPECT_EQ(m_boxes, 1);
   EXPECT_EQ(m_form->m_bExiting, 0);
