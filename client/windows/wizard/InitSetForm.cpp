@@ -150,6 +150,8 @@ void CInitSetForm::OnBeforeNextPage(UI::CUIPage* page, int& allow) {
       RememberAccount();
       const juce::String root = SyncRootFolder::GetInstance()->GetRootPath();
       if (root.isEmpty() || !juce::File(root).isDirectory()) {
+        // The wizard closes: the page stays, so that no next page left from
+        // an earlier visit shows up uninitialised behind the main form's box.
         PostToOwner(WM_NOTIFY_SETUP_REUSED, 0, 0);
         PostMessage(WM_CLOSE, 0, 0);
         allow = 0;
