@@ -21,6 +21,7 @@
 #include "client/sync/status/CStatusCache.h"
 #include "client/sync/status/SyncPathList.h"
 #include "client/sync/status/SyncStatusTracker.h"
+#include "client/windows/AppMessages.h"
 #include "client/windows/MainForm.h"
 #include "client/windows/TableFormat.h"
 #include "client/windows/TrayIcons.h"
@@ -30,6 +31,7 @@
 #include "common/MutiLanSupport.h"
 #include "common/StringConvert.h"
 #include "display/Desktop.h"
+#include "net/CurlGlobal.h"
 #include "ui/skin/UISkinManager.h"
 #include "win32/Launcher.h"
 #include "win32/ManualClock.h"
@@ -134,6 +136,31 @@ class MainFormTest : public testing::Test {
   CMainForm* m_form = nullptr;
   SyncStatusTracker* m_tracker = nullptr;
 };
+
+// ---- Bandwidth -------------------------------------------------------------
+
+// The settings keep kilobytes per second; the network library counts bytes.
+TEST_F(MainFormTest, TheBandwidthLimitsReachTheNetworkLibraryInBytes) {
+  GlobalConfig* config = GetGlobalConfig();
+  config->m_bBandWidthLimit = 1;
+  config->m_nUploadLimit = 100;
+  config->m_nDownloadLimit = 250;
+  m_form->SendMessage(WM_NOTIFY_BANDWIDTH_CHANGED, 0, 0);
+  EXPECT_EQ(Net::detail::UploadSpeedLimit(), 100 * 1024);
+  EXPECT_EQ(Net::detail::DownloadSpeedLimit(), 250 * 1024);
+  config->m_bBandWidthLimit = 0;
+  m_form->SendMessage(WM_NOTIFY_BANDWIDTH_CHANGED, 0, 0);
+  EXPECT_EQ(Net::detail::UploadSpeedLimit(), -1);
+  EXPECT_EQ(Net::detail::DownloadSpeedLimit(), -1);
+  // A new start applies the stored limits before anything is transferred.
+  config->m_bBandWidthLimit = 1;
+  config->m_nUploadLimit = 9999;
+  TearDown();
+  SetUp();
+  EXPECT_EQ(Net::detail::UploadSpeedLimit(), 9999 * 1024);
+  config->m_bBandWidthLimit = 0;
+  m_form->SendMessage(WM_NOTIFY_BANDWIDTH_CHANGED, 0, 0);
+}
 
 // ---- Tray icon ------------------------------------------------------------
 
