@@ -91,11 +91,15 @@ TEST(MessageBoxTest, TheBoxShowsTheStringTablesTextsInItsSkin) {
   EXPECT_EQ(box.FindControlRecusive(L"ConfirmButton")->GetText(), CString(L"退出"));
   EXPECT_EQ(box.FindControlRecusive(L"CancleButton")->GetText(), CString(L"取消"));
   EXPECT_EQ(box.FindControlRecusive(L"MessageIcon")->GetCss(), CString(L"WarningIcon"));
-  // The window is the panel's size, 30 pixels taller, less its frame.
-  RECT window{};
+  // The client area is the panel's size, 30 pixels taller; the frame lies around it.
+  RECT client{}, window{};
+  ::GetClientRect(box.m_hWnd, &client);
   ::GetWindowRect(box.m_hWnd, &window);
-  EXPECT_EQ(window.right - window.left, 416);
-  EXPECT_EQ(window.bottom - window.top, 226);
+  EXPECT_EQ(client.right - client.left, 416);
+  EXPECT_EQ(client.bottom - client.top, 226);
+  const CSize frame = box.GetFrameOffsets();
+  EXPECT_EQ(window.right - window.left, 416 + 2 * frame.cx);
+  EXPECT_EQ(window.bottom - window.top, 226 + 2 * frame.cy);
   auto* cancel = dynamic_cast<UI::CUIButton*>(box.FindControlRecusive(L"CancleButton"));
   ASSERT_NE(cancel, nullptr);
   EXPECT_EQ(box.GetKeyFocusControl(), cancel);
