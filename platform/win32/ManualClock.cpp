@@ -4,6 +4,16 @@ namespace win32 {
 
 ManualClock::ManualClock(ULONGLONG startMs) : m_nowNs(startMs * 1000000) {}
 
+ManualClock::~ManualClock() {
+  std::unique_lock guard(m_lock);
+  m_retired = true;
+  for (Waiter& w : m_waiters) {
+    std::lock_guard waiterGuard(*w.mutex);
+    w.cv->notify_all();
+  }
+  m_waitersChanged.wait(guard, [&] { return m_waiters.empty(); });
+}
+
 ULONGLONG ManualClock::NowNs() const { return m_nowNs.load(std::memory_order_acquire); }
 
 bool ManualClock::WaitUntil(std::unique_lock<std::mutex>& lock, std::condition_variable& cv,
@@ -27,13 +37,21 @@ bool ManualClock::WaitUntil(std::unique_lock<std::mutex>& lock, std::condition_v
   // Advance updates the time before it takes our mutex to notify, and we read the
   // time holding that mutex, so a wake-up cannot fall between the check and the wait.
   bool result;
+  ULONGLONG leftMs = 0;
+  bool retired = false;
   for (;;) {
     if (ready()) {
       result = true;
       break;
     }
-    if (NowMs() >= deadlineMs) {
+    const ULONGLONG now = NowMs();
+    if (now >= deadlineMs) {
       result = false;
+      break;
+    }
+    if (m_retired) {
+      retired = true;
+      leftMs = deadlineMs - now;
       break;
     }
     cv.wait(lock);
@@ -44,8 +62,12 @@ bool ManualClock::WaitUntil(std::unique_lock<std::mutex>& lock, std::condition_v
     m_waiters.erase(self);
     m_waitersChanged.notify_all();
   }
+  // From here on this clock may be gone.
   lock.lock();
-  return result;
+  if (!retired) return result;
+  Clock& next = CurrentClock();
+  if (&next == this) return false;
+  return next.WaitUntil(lock, cv, next.NowMs() + leftMs, ready);
 }
 
 void ManualClock::Advance(ULONGLONG ms) {

@@ -21,6 +21,12 @@ class ManualClock final : public Clock {
   // Starts at `startMs` (GetTickCount's value); far from zero by default, so that
   // code treating zero as "never" is not fooled.
   explicit ManualClock(ULONGLONG startMs = 1000000);
+  // A thread still inside a timed wait on this clock (a process-wide worker
+  // that began it while the clock was in use) is moved to the clock in use
+  // now, with the time it had left, before this one goes.
+  ~ManualClock() override;
+  ManualClock(const ManualClock&) = delete;
+  ManualClock& operator=(const ManualClock&) = delete;
 
   ULONGLONG NowNs() const override;
   bool WaitUntil(std::unique_lock<std::mutex>& lock, std::condition_variable& cv,
@@ -46,6 +52,7 @@ class ManualClock final : public Clock {
   mutable std::mutex m_lock;  // taken before any waiter's mutex, never after
   mutable std::condition_variable m_waitersChanged;
   std::atomic<ULONGLONG> m_nowNs;
+  std::atomic<bool> m_retired{false};
   std::list<Waiter> m_waiters;
 };
 

@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <condition_variable>
+#include <cstring>
+#include <mutex>
+#include <new>
 #include <thread>
 
 #include "win32/ManualClock.h"
@@ -79,6 +83,36 @@ TEST(Clock, TimedWaitWakesOnSignalOrDeadline) {
   clock.Advance(100);
   timesOut.join();
   EXPECT_EQ(results, 0);
+}
+
+// A process-wide worker may still wait on a test's clock when the test ends:
+// the wait goes on with the clock in use then, and never touches the gone one.
+TEST(Clock, AWaitOnAManualClockThatGoesMovesToTheClockInUse) {
+  alignas(win32::ManualClock) unsigned char storage[sizeof(win32::ManualClock)];
+  auto* clock = new (storage) win32::ManualClock;
+  std::mutex m;
+  std::condition_variable cv;
+  bool ready = false;
+  bool woke = false;
+  std::thread waiter;
+  {
+    win32::ScopedClock use(*clock);
+    waiter = std::thread([&] {
+      std::unique_lock lock(m);
+      win32::Clock& now = win32::CurrentClock();
+      woke = now.WaitUntil(lock, cv, now.DeadlineAfter(60000), [&] { return ready; });
+    });
+    clock->WaitForWaiters(1);
+  }
+  clock->~ManualClock();
+  std::memset(storage, 0xA5, sizeof storage);  // what a gone clock leaves behind
+  {
+    std::lock_guard hold(m);
+    ready = true;
+  }
+  cv.notify_all();
+  waiter.join();
+  EXPECT_TRUE(woke);
 }
 
 TEST(Clock, SystemClockTimesOutAndIsMonotonic) {
