@@ -158,6 +158,9 @@ int StatusNotifierItem::GetNoIcon(sd_bus*, const char*, const char*, const char*
 
 int StatusNotifierItem::GetToolTip(sd_bus*, const char*, const char*, const char*, sd_bus_message* reply, void* self,
                                    sd_bus_error*) {
+  // A host reads the tip when the pointer comes to rest on the icon: that is the move the
+  // program refreshes its tip on (an unchanged tip then announces nothing).
+  PostTrayCallback(Self(self)->m_record, WM_MOUSEMOVE);
   const std::string title = Self(self)->TipTitle(), body = Self(self)->TipBody();
   return sd_bus_message_append(reply, "(sa(iiay)ss)", "", 0, title.c_str(), body.c_str());
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <optional>
 #include <string>
 
 #include "display/Desktop.h"
@@ -34,6 +35,7 @@ struct Icon {
   int width = kIconSize, height = kIconSize;  // as the tray made the window
   int asked = 0;                              // the side asked of the tray
   std::vector<BYTE> pixels;  // the icon at Side() pixels square
+  bool stale = true;         // pixels not drawn yet
   Clock::time_point lastPress{};
   UINT lastButton = 0;
 
@@ -72,6 +74,7 @@ struct X11Tray::Connection {
   // The icon scaled to the window, in its middle.
   void Render(Icon& icon) {
     if (!win32::IconPixels(icon.record.icon, icon.Side(), RGB(0xF0, 0xF0, 0xF0), &icon.pixels)) icon.pixels.clear();
+    icon.stale = true;
   }
 
   void Draw(Icon& icon) {
@@ -85,6 +88,7 @@ struct X11Tray::Connection {
     if (!image) return;
     XPutImage(display, icon.window, DefaultGC(display, screen), image, 0, 0, (icon.width - side) / 2,
               (icon.height - side) / 2, static_cast<unsigned>(side), static_cast<unsigned>(side));
+    icon.stale = false;
     image->data = nullptr;  // the icon owns the pixels
     XDestroyImage(image);
   }
@@ -264,13 +268,19 @@ void X11Tray::Update(const std::vector<win32::TrayIcon>& icons) {
     XDestroyWindow(d, it->window);
     it = x.icons.erase(it);
   }
-  Window tray = XGetSelectionOwner(d, x.selection);
+  // Asked only for a new icon: a round trip's reply would wake the tray's thread for nothing.
+  std::optional<Window> trayOwner;
+  auto trayWindow = [&] {
+    if (!trayOwner) trayOwner = XGetSelectionOwner(d, x.selection);
+    return *trayOwner;
+  };
   const int screen = DefaultScreen(d);
   for (const win32::TrayIcon& record : icons) {
     auto found = std::find_if(x.icons.begin(), x.icons.end(), [&](const Icon& i) {
       return i.record.window == record.window && i.record.id == record.id;
     });
     if (found == x.icons.end()) {
+      const Window tray = trayWindow();
       Icon icon;
       XSetWindowAttributes attributes{};
       attributes.background_pixel = kFace;
@@ -323,7 +333,7 @@ void X11Tray::Update(const std::vector<win32::TrayIcon>& icons) {
       XMoveWindow(d, icon.window, DisplayWidth(d, screen) - slot * (kIconSize + 2), DisplayHeight(d, screen) - kIconSize - 2);
       XMapRaised(d, icon.window);
     }
-    x.Draw(icon);
+    if (icon.stale) x.Draw(icon);
   }
   XFlush(d);
 }

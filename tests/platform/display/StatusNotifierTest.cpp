@@ -160,6 +160,8 @@ TEST_F(StatusNotifierTest, TheItemRegistersAndShowsTheIconAndTip) {
   ToolTip(item, &title, &body);
   EXPECT_EQ(title, "Dorv");
   EXPECT_EQ(body, "同步完成");
+  // The host's look at the tip is the pointer on the icon, which has the program refresh it.
+  EXPECT_TRUE(WaitFor([&] { return Called(WM_MOUSEMOVE); }));
   EXPECT_EQ(StringProperty(item, "Title"), "Dorv");
   EXPECT_EQ(StringProperty(item, "Id"), "Dorv");  // the icon window's title
   EXPECT_EQ(StringProperty(item, "Status"), "Active");
