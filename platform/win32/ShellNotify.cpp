@@ -24,6 +24,12 @@ std::wstring FieldText(const WCHAR (&field)[N]) {
   return std::wstring(field, std::find(field, field + N, L'\0'));
 }
 
+bool Same(const win32::TrayIcon& a, const win32::TrayIcon& b) {
+  return a.window == b.window && a.id == b.id && a.callbackMessage == b.callbackMessage && a.icon == b.icon &&
+         a.tip == b.tip && a.balloonTitle == b.balloonTitle && a.balloonText == b.balloonText &&
+         a.balloonFlags == b.balloonFlags;
+}
+
 void Apply(win32::TrayIcon& icon, const NOTIFYICONDATAW& data) {
   if (data.uFlags & NIF_MESSAGE) icon.callbackMessage = data.uCallbackMessage;
   if (data.uFlags & NIF_ICON) icon.icon = data.hIcon;
@@ -39,7 +45,8 @@ void Apply(win32::TrayIcon& icon, const NOTIFYICONDATAW& data) {
 
 namespace {
 
-BOOL Change(DWORD message, PNOTIFYICONDATAW data) {
+// `changed`: whether the area is not as it was.
+BOOL Change(DWORD message, PNOTIFYICONDATAW data, bool* changed) {
   TrayArea& area = Area();
   std::lock_guard<std::mutex> hold(area.lock);
   auto it = std::find_if(area.icons.begin(), area.icons.end(), [&](const win32::TrayIcon& icon) {
@@ -53,15 +60,20 @@ BOOL Change(DWORD message, PNOTIFYICONDATAW data) {
       icon.id = data->uID;
       Apply(icon, *data);
       area.icons.push_back(icon);
+      *changed = true;
       return TRUE;
     }
-    case NIM_MODIFY:
+    case NIM_MODIFY: {
       if (it == area.icons.end()) return FALSE;
+      const win32::TrayIcon before = *it;
       Apply(*it, *data);
+      *changed = !Same(before, *it);
       return TRUE;
+    }
     case NIM_DELETE:
       if (it == area.icons.end()) return FALSE;
       area.icons.erase(it);
+      *changed = true;
       return TRUE;
     case NIM_SETFOCUS:
     case NIM_SETVERSION:
@@ -79,8 +91,10 @@ BOOL Shell_NotifyIconW(DWORD message, PNOTIFYICONDATAW data) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
-  const BOOL done = Change(message, data);
-  if (done && message <= NIM_DELETE) display::Desktop::Get().TrayChanged();  // shown on a display too
+  bool changed = false;
+  const BOOL done = Change(message, data, &changed);
+  // Shown on a display too; a change to what it shows already wakes nothing there.
+  if (changed) display::Desktop::Get().TrayChanged();
   return done;
 }
 

@@ -1,13 +1,10 @@
 #include "display/x11/X11Input.h"
 
-#include <fcntl.h>
-#include <poll.h>
-#include <unistd.h>
-
 #include <vector>
 
 #include "display/Desktop.h"
 #include "display/x11/X11Keys.h"
+#include "display/x11/X11CallerLock.h"
 #include "win32/CodePage.h"
 #include "win32/Imm.h"
 #include "win32/MessageQueue.h"
@@ -30,7 +27,7 @@ struct X11Input::Connection {
   Window confine = 0;
   bool confined = false;
   RECT confineRect{};
-  int wake[2] = {-1, -1};
+  WakePipe wake;
 
   ~Connection() {
     for (auto& [window, ic] : ics) XDestroyIC(ic);
@@ -38,8 +35,6 @@ struct X11Input::Connection {
     for (auto& [shape, c] : cursors) XFreeCursor(display, c);
     if (confine) XDestroyWindow(display, confine);
     if (display) XCloseDisplay(display);
-    for (int fd : wake)
-      if (fd >= 0) close(fd);
   }
 };
 
@@ -121,7 +116,7 @@ std::string TextOf(XIC ic, XKeyEvent* key, KeySym* keysym, bool* fromInputMethod
 std::unique_ptr<X11Input> X11Input::Open(const char* displayName, std::function<void(HWND)> exposed) {
   auto x = std::make_unique<Connection>();
   x->display = XOpenDisplay(displayName);
-  if (!x->display || pipe2(x->wake, O_CLOEXEC | O_NONBLOCK) != 0) return nullptr;
+  if (!x->display || !x->wake.Open()) return nullptr;
   XSetLocaleModifiers("");
   x->im = XOpenIM(x->display, nullptr, nullptr, nullptr);  // none: text from the key symbols alone
   return std::unique_ptr<X11Input>(new X11Input(std::move(x), std::move(exposed)));
@@ -134,12 +129,12 @@ X11Input::X11Input(std::unique_ptr<Connection> connection, std::function<void(HW
 
 X11Input::~X11Input() {
   m_stop = true;
-  [[maybe_unused]] ssize_t n = write(m_x->wake[1], "x", 1);
+  m_x->wake.Wake();
   m_thread.join();
 }
 
 void X11Input::Watch(unsigned long window, HWND hwnd) {
-  std::lock_guard guard(m_lock);
+  X11CallerLock guard(m_lock, m_x->wake, m_x->display);
   Display* d = m_x->display;
   long mask = kEvents;
   if (m_x->im && !m_x->ics.count(window)) {
@@ -159,7 +154,7 @@ void X11Input::Watch(unsigned long window, HWND hwnd) {
 }
 
 void X11Input::Forget(unsigned long window) {
-  std::lock_guard guard(m_lock);
+  X11CallerLock guard(m_lock, m_x->wake, m_x->display);
   m_windows.erase(window);
   if (m_grab == window) {  // the server ends its grab with the window
     m_grab = 0;
@@ -174,13 +169,13 @@ void X11Input::Forget(unsigned long window) {
 }
 
 void X11Input::Focus(unsigned long window) {
-  std::lock_guard guard(m_lock);
+  X11CallerLock guard(m_lock, m_x->wake, m_x->display);
   XSetInputFocus(m_x->display, window, RevertToParent, CurrentTime);
   XSync(m_x->display, False);
 }
 
 void X11Input::Grab(unsigned long window) {
-  std::lock_guard guard(m_lock);
+  X11CallerLock guard(m_lock, m_x->wake, m_x->display);
   m_grab = window;
   m_grabWaiting = false;
   if (window) {
@@ -207,7 +202,7 @@ void X11Input::TakeGrabLocked() {
 // a popup) takes its input while the confinement goes on holding the pointer; with none, the
 // confinement grabs with its own window. The caller grabs again (Grab) after a change here.
 bool X11Input::Confine(const RECT* rect) {
-  std::lock_guard guard(m_lock);
+  X11CallerLock guard(m_lock, m_x->wake, m_x->display);
   const bool confine = rect && rect->right > rect->left && rect->bottom > rect->top;
   if (confine == m_x->confined && (!confine || EqualRect(rect, &m_x->confineRect))) return false;
   Display* d = m_x->display;
@@ -244,7 +239,7 @@ bool X11Input::GrabConfinedLocked() {
 }
 
 void X11Input::SetCursorShape(WORD shape) {
-  std::lock_guard guard(m_lock);
+  X11CallerLock guard(m_lock, m_x->wake, m_x->display);
   Display* d = m_x->display;
   Cursor& c = m_x->cursors[shape];
   if (!c) c = XCreateFontCursor(d, XCursorShape(shape));
@@ -258,7 +253,7 @@ void X11Input::SetCursorShape(WORD shape) {
 }
 
 void X11Input::PassGrabbedButtons(ButtonTaker take) {
-  std::lock_guard guard(m_lock);
+  X11CallerLock guard(m_lock, m_x->wake, m_x->display);
   m_takeGrabbed = std::move(take);
 }
 
@@ -271,9 +266,11 @@ void X11Input::Run() {
   Display* d = m_x->display;
   while (!m_stop) {
     std::vector<Action> actions;
+    int timeout = -1;
     {
       std::lock_guard guard(m_lock);
       if (m_grab && m_grabWaiting) TakeGrabLocked();  // another client held the pointer, maybe no more
+      if (m_grab && m_grabWaiting) timeout = 50;      // nothing tells when it lets go: ask again soon
       while (XPending(d)) {
         XEvent e;
         XNextEvent(d, &e);
@@ -374,14 +371,7 @@ void X11Input::Run() {
       if (a.exposed) m_exposed(a.hwnd);
       if (a.task) Deliver(a.hwnd, std::move(a.task));
     }
-    pollfd fds[2] = {{ConnectionNumber(d), POLLIN, 0}, {m_x->wake[0], POLLIN, 0}};
-    // A short slice too: another thread's request may have read events off the socket.
-    poll(fds, 2, 50);
-    if (fds[1].revents) {
-      char drain[16];
-      while (read(m_x->wake[0], drain, sizeof drain) > 0) {
-      }
-    }
+    m_x->wake.Wait(ConnectionNumber(d), timeout);
   }
 }
 

@@ -151,6 +151,7 @@ std::unique_ptr<X11Presenter> X11Presenter::Open(const char* displayName) {
     presenter->m_input->PassGrabbedButtons(
         [tray](int x, int y, unsigned button, bool press) { return tray->TakeButton(x, y, button, press); });
   }
+  presenter->m_busTray = StatusNotifierTray::Open([self] { self->TrayChanged(); });
   return presenter;
 }
 
@@ -272,7 +273,10 @@ void X11Presenter::Activated(HWND hwnd) {
 }
 
 void X11Presenter::TrayChanged() {
-  if (m_tray) m_tray->Update(win32::TrayIcons());
+  std::lock_guard guard(m_trayRoute);
+  const std::vector<win32::TrayIcon> icons = win32::TrayIcons();
+  const bool onBus = m_busTray && m_busTray->Update(icons);
+  if (m_tray) m_tray->Update(onBus ? std::vector<win32::TrayIcon>{} : icons);
 }
 
 bool X11Presenter::ScreenSize(SIZE* size) {

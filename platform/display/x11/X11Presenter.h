@@ -13,6 +13,7 @@
 
 #include "display/Desktop.h"
 #include "display/Presenter.h"
+#include "display/dbus/StatusNotifierTray.h"
 #include "display/x11/X11Input.h"
 #include "display/x11/X11Tray.h"
 
@@ -35,10 +36,14 @@ class X11Presenter final : public Presenter {
   void PointerGrabChanged(HWND popup) override;
   void Activated(HWND hwnd) override;
   bool ScreenSize(SIZE* size) override;
+  // The icons show on the session bus while a watcher is there to host them, else in the
+  // display's tray (or its stand-in).
   void TrayChanged() override;
   unsigned long NativeWindow(HWND hwnd) override { return XWindowOf(hwnd); }
   // For tests: the tray's icons on the display (null when it has none).
   X11Tray* Tray() { return m_tray.get(); }
+  // For tests: the icons on the session bus (null when there is none).
+  StatusNotifierTray* BusTray() { return m_busTray.get(); }
   // For tests: the X window showing a window, 0 when none does.
   unsigned long XWindowOf(HWND hwnd);
   // For tests: how many pictures of a window have reached the display (0: none yet).
@@ -62,6 +67,8 @@ class X11Presenter final : public Presenter {
   std::unique_ptr<Connection> m_x;
   std::function<void(const ShownBox&)> m_shown;
   std::unique_ptr<X11Tray> m_tray;
+  std::mutex m_trayRoute;  // one route of the icons at a time
+  std::unique_ptr<StatusNotifierTray> m_busTray;  // after m_tray: it goes first, and routes to it
   HWND m_capture = nullptr;
   HWND m_popupGrab = nullptr;
   std::unique_ptr<X11Input> m_input;  // last: it goes first, while the windows' connection is there

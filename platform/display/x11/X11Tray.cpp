@@ -1,14 +1,13 @@
 #include "display/x11/X11Tray.h"
 
-#include <fcntl.h>
-#include <poll.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <chrono>
+#include <optional>
 #include <string>
 
 #include "display/Desktop.h"
+#include "display/TrayCallback.h"
+#include "display/x11/X11CallerLock.h"
 #include "win32/CodePage.h"
 #include "win32/IconPixels.h"
 
@@ -21,11 +20,8 @@
 namespace display {
 namespace {
 
-constexpr int kIconSize = 24;
+constexpr int kIconSize = 24;  // the stand-in's, and what an icon asks of a tray at first
 constexpr unsigned long kFace = 0xF0F0F0;
-constexpr UINT kNinBalloonShow = WM_USER + 2;
-constexpr UINT kNinBalloonTimeout = WM_USER + 4;
-constexpr UINT kNinBalloonUserClick = WM_USER + 5;
 constexpr long kDock = 0;  // SYSTEM_TRAY_REQUEST_DOCK
 constexpr int kBalloonWidth = 300;
 constexpr int kMargin = 8;
@@ -35,21 +31,23 @@ struct Icon {
   win32::TrayIcon record;
   Window window = 0;
   bool docked = false;
-  std::vector<BYTE> pixels;
+  bool vertical = false;  // the tray runs down the screen
+  int width = kIconSize, height = kIconSize;  // as the tray made the window
+  int asked = 0;                              // the side asked of the tray
+  std::vector<BYTE> pixels;  // the icon at Side() pixels square
+  bool stale = true;         // pixels not drawn yet
   Clock::time_point lastPress{};
   UINT lastButton = 0;
-};
 
-void PostCallback(const win32::TrayIcon& icon, UINT mouseMessage) {
-  if (icon.callbackMessage) PostMessageW(icon.window, icon.callbackMessage, icon.id, static_cast<LPARAM>(mouseMessage));
-}
+  int Side() const { return std::max(1, std::min(width, height)); }
+};
 
 }  // namespace
 
 struct X11Tray::Connection {
   Display* display = nullptr;
   XftFont* font = nullptr;
-  Atom trayOpcode = 0, xembedInfo = 0, selection = 0;
+  Atom trayOpcode = 0, xembedInfo = 0, selection = 0, orientation = 0;
   std::vector<Icon> icons;
   // The tip or balloon showing, if any.
   Window popup = 0;
@@ -58,15 +56,13 @@ struct X11Tray::Connection {
   UINT balloonId = 0;
   Clock::time_point popupEnds{};
   std::vector<std::string> popupLines;
-  int wake[2] = {-1, -1};
+  WakePipe wake;
 
   ~Connection() {
     for (Icon& icon : icons) XDestroyWindow(display, icon.window);
     if (popup) XDestroyWindow(display, popup);
     if (font) XftFontClose(display, font);
     if (display) XCloseDisplay(display);
-    for (int fd : wake)
-      if (fd >= 0) close(fd);
   }
 
   Icon* Find(Window window) {
@@ -75,14 +71,24 @@ struct X11Tray::Connection {
     return nullptr;
   }
 
+  // The icon scaled to the window, in its middle.
+  void Render(Icon& icon) {
+    if (!win32::IconPixels(icon.record.icon, icon.Side(), RGB(0xF0, 0xF0, 0xF0), &icon.pixels)) icon.pixels.clear();
+    icon.stale = true;
+  }
+
   void Draw(Icon& icon) {
     int screen = DefaultScreen(display);
     Visual* visual = DefaultVisual(display, screen);
     if (icon.pixels.empty() || DefaultDepth(display, screen) < 24 || visual->red_mask != 0xFF0000) return;
+    const int side = icon.Side();
     XImage* image = XCreateImage(display, visual, DefaultDepth(display, screen), ZPixmap, 0,
-                                 reinterpret_cast<char*>(icon.pixels.data()), kIconSize, kIconSize, 32, kIconSize * 4);
+                                 reinterpret_cast<char*>(icon.pixels.data()), static_cast<unsigned>(side),
+                                 static_cast<unsigned>(side), 32, side * 4);
     if (!image) return;
-    XPutImage(display, icon.window, DefaultGC(display, screen), image, 0, 0, 0, 0, kIconSize, kIconSize);
+    XPutImage(display, icon.window, DefaultGC(display, screen), image, 0, 0, (icon.width - side) / 2,
+              (icon.height - side) / 2, static_cast<unsigned>(side), static_cast<unsigned>(side));
+    icon.stale = false;
     image->data = nullptr;  // the icon owns the pixels
     XDestroyImage(image);
   }
@@ -125,7 +131,7 @@ struct X11Tray::Connection {
       message = b == Button1 ? WM_LBUTTONUP : WM_RBUTTONUP;
     }
     if (popup && !balloon) HidePopup();
-    PostCallback(icon.record, message);
+    PostTrayCallback(icon.record, message);
   }
 
   void HidePopup() {
@@ -158,8 +164,8 @@ struct X11Tray::Connection {
     Origin(icon, &x, &y);
     int screen = DefaultScreen(display);
     const int screenW = DisplayWidth(display, screen), screenH = DisplayHeight(display, screen);
-    x = std::clamp(x + kIconSize - width, 0, std::max(0, screenW - width));
-    y = y - height - 4 >= 0 ? y - height - 4 : std::min(y + kIconSize + 4, screenH - height);
+    x = std::clamp(x + icon.width - width, 0, std::max(0, screenW - width));
+    y = y - height - 4 >= 0 ? y - height - 4 : std::min(y + icon.height + 4, screenH - height);
     XSetWindowAttributes attributes{};
     attributes.override_redirect = True;
     attributes.background_pixel = isBalloon ? 0xFFFFE1 : 0xFFFFFF;
@@ -192,16 +198,44 @@ struct X11Tray::Connection {
     XftDrawDestroy(draw);
     XFlush(display);
   }
+
+  // A tray gives an icon the size it asks for (when it asks nothing: a pixel), and its own
+  // thickness across; the icon then asks to be square at that thickness.
+  void AskSize(Icon& icon, int side) {
+    if (side <= 0 || side == icon.asked) return;
+    XSizeHints* hints = XAllocSizeHints();
+    if (!hints) return;
+    hints->flags = PMinSize | PBaseSize;
+    hints->min_width = hints->base_width = hints->min_height = hints->base_height = side;
+    XSetWMNormalHints(display, icon.window, hints);
+    XFree(hints);
+    icon.asked = side;
+  }
+
+  bool Vertical(Window tray) {
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    bool vertical = false;
+    if (XGetWindowProperty(display, tray, orientation, 0, 1, False, XA_CARDINAL, &type, &format, &count, &after,
+                           &data) == Success && data) {
+      vertical = format == 32 && count == 1 && *reinterpret_cast<long*>(data) == 1;
+      XFree(data);
+    }
+    return vertical;
+  }
 };
 
 std::unique_ptr<X11Tray> X11Tray::Open(const char* displayName) {
   auto x = std::make_unique<Connection>();
   x->display = XOpenDisplay(displayName);
-  if (!x->display || pipe2(x->wake, O_CLOEXEC | O_NONBLOCK) != 0) return nullptr;
+  if (!x->display || !x->wake.Open()) return nullptr;
   x->font = XftFontOpenName(x->display, DefaultScreen(x->display), "WenQuanYi Zen Hei,DejaVu Sans:pixelsize=13");
   if (!x->font) return nullptr;
   x->trayOpcode = XInternAtom(x->display, "_NET_SYSTEM_TRAY_OPCODE", False);
   x->xembedInfo = XInternAtom(x->display, "_XEMBED_INFO", False);
+  x->orientation = XInternAtom(x->display, "_NET_SYSTEM_TRAY_ORIENTATION", False);
   std::string selection = "_NET_SYSTEM_TRAY_S" + std::to_string(DefaultScreen(x->display));
   x->selection = XInternAtom(x->display, selection.c_str(), False);
   return std::unique_ptr<X11Tray>(new X11Tray(std::move(x)));
@@ -213,12 +247,12 @@ X11Tray::X11Tray(std::unique_ptr<Connection> connection) : m_x(std::move(connect
 
 X11Tray::~X11Tray() {
   m_stop = true;
-  [[maybe_unused]] ssize_t n = write(m_x->wake[1], "x", 1);
+  m_x->wake.Wake();
   m_thread.join();
 }
 
 void X11Tray::Update(const std::vector<win32::TrayIcon>& icons) {
-  std::lock_guard guard(m_lock);
+  X11CallerLock guard(m_lock, m_x->wake, m_x->display);
   Connection& x = *m_x;
   Display* d = x.display;
   // Icons gone from the area leave the display.
@@ -234,24 +268,33 @@ void X11Tray::Update(const std::vector<win32::TrayIcon>& icons) {
     XDestroyWindow(d, it->window);
     it = x.icons.erase(it);
   }
-  Window tray = XGetSelectionOwner(d, x.selection);
+  // Asked only for a new icon: a round trip's reply would wake the tray's thread for nothing.
+  std::optional<Window> trayOwner;
+  auto trayWindow = [&] {
+    if (!trayOwner) trayOwner = XGetSelectionOwner(d, x.selection);
+    return *trayOwner;
+  };
   const int screen = DefaultScreen(d);
   for (const win32::TrayIcon& record : icons) {
     auto found = std::find_if(x.icons.begin(), x.icons.end(), [&](const Icon& i) {
       return i.record.window == record.window && i.record.id == record.id;
     });
     if (found == x.icons.end()) {
+      const Window tray = trayWindow();
       Icon icon;
       XSetWindowAttributes attributes{};
       attributes.background_pixel = kFace;
       attributes.override_redirect = tray ? False : True;  // the stand-in places itself
-      icon.window = XCreateWindow(d, RootWindow(d, screen), 0, 0, kIconSize, kIconSize, 0, CopyFromParent,
-                                  InputOutput, CopyFromParent, CWBackPixel | CWOverrideRedirect, &attributes);
+      icon.window = XCreateWindow(d, RootWindow(d, screen), 0, 0, static_cast<unsigned>(icon.width),
+                                  static_cast<unsigned>(icon.height), 0, CopyFromParent, InputOutput, CopyFromParent,
+                                  CWBackPixel | CWOverrideRedirect, &attributes);
       XSelectInput(d, icon.window, ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
-                                       EnterWindowMask | LeaveWindowMask);
+                                       EnterWindowMask | LeaveWindowMask | StructureNotifyMask);
       std::string name = "tray icon";
       XStoreName(d, icon.window, name.c_str());
       if (tray) {
+        icon.vertical = x.Vertical(tray);
+        x.AskSize(icon, kIconSize);
         // XEmbed: version 0, mapped; the tray reparents and shows it.
         long info[2] = {0, 1};
         XChangeProperty(d, icon.window, x.xembedInfo, x.xembedInfo, 32, PropModeReplace,
@@ -273,12 +316,11 @@ void X11Tray::Update(const std::vector<win32::TrayIcon>& icons) {
     const bool newBalloon = !record.balloonText.empty() && record.balloonText != found->record.balloonText;
     const bool iconChanged = record.icon != found->record.icon || found->pixels.empty();
     found->record = record;
-    if (iconChanged && !win32::IconPixels(record.icon, kIconSize, RGB(0xF0, 0xF0, 0xF0), &found->pixels))
-      found->pixels.clear();
+    if (iconChanged) x.Render(*found);
     if (newBalloon) {
       // Windows' shortest time for a balloon; the program hides it earlier itself when it wants.
       x.ShowPopup(*found, record.balloonTitle, record.balloonText, true, 10);
-      PostCallback(record, kNinBalloonShow);
+      PostTrayCallback(record, kNinBalloonShow);
     } else if (record.balloonText.empty() && x.balloon && x.balloonOwner == record.window && x.balloonId == record.id) {
       x.HidePopup();
     }
@@ -291,20 +333,20 @@ void X11Tray::Update(const std::vector<win32::TrayIcon>& icons) {
       XMoveWindow(d, icon.window, DisplayWidth(d, screen) - slot * (kIconSize + 2), DisplayHeight(d, screen) - kIconSize - 2);
       XMapRaised(d, icon.window);
     }
-    x.Draw(icon);
+    if (icon.stale) x.Draw(icon);
   }
   XFlush(d);
 }
 
 unsigned long X11Tray::WindowOf(HWND hwnd, UINT id) {
-  std::lock_guard guard(m_lock);
+  X11CallerLock guard(m_lock, m_x->wake, m_x->display);
   for (const Icon& icon : m_x->icons)
     if (icon.record.window == hwnd && icon.record.id == id) return icon.window;
   return 0;
 }
 
 bool X11Tray::TakeButton(int xRoot, int yRoot, unsigned button, bool press) {
-  std::lock_guard guard(m_lock);
+  X11CallerLock guard(m_lock, m_x->wake, m_x->display);
   Icon* icon = m_x->IconAt(xRoot, yRoot);
   if (!icon) return false;
   m_x->Button(*icon, press, button, xRoot, yRoot);
@@ -313,18 +355,19 @@ bool X11Tray::TakeButton(int xRoot, int yRoot, unsigned button, bool press) {
 }
 
 bool X11Tray::Docked() {
-  std::lock_guard guard(m_lock);
+  X11CallerLock guard(m_lock, m_x->wake, m_x->display);
   return std::any_of(m_x->icons.begin(), m_x->icons.end(), [](const Icon& i) { return i.docked; });
 }
 
 unsigned long X11Tray::BalloonWindow() {
-  std::lock_guard guard(m_lock);
+  X11CallerLock guard(m_lock, m_x->wake, m_x->display);
   return m_x->balloon ? m_x->popup : 0;
 }
 
 void X11Tray::Run() {
   Display* d = m_x->display;
   while (!m_stop) {
+    int timeout = -1;
     {
       std::lock_guard guard(m_lock);
       Connection& x = *m_x;
@@ -340,7 +383,7 @@ void X11Tray::Run() {
             for (const Icon& icon : x.icons)
               if (icon.record.window == x.balloonOwner && icon.record.id == x.balloonId) owner = icon.record;
             x.HidePopup();
-            PostCallback(owner, kNinBalloonUserClick);
+            PostTrayCallback(owner, kNinBalloonUserClick);
           }
           continue;
         }
@@ -350,13 +393,22 @@ void X11Tray::Run() {
           case Expose:
             if (e.xexpose.count == 0) x.Draw(*icon);
             break;
+          case ConfigureNotify:
+            if (e.xconfigure.width != icon->width || e.xconfigure.height != icon->height) {
+              icon->width = e.xconfigure.width;
+              icon->height = e.xconfigure.height;
+              x.Render(*icon);
+              x.Draw(*icon);  // a window that only grew gets no Expose of its old part
+            }
+            if (icon->docked) x.AskSize(*icon, icon->vertical ? icon->width : icon->height);
+            break;
           case ButtonPress:
           case ButtonRelease:
             x.Button(*icon, e.type == ButtonPress, e.xbutton.button, e.xbutton.x_root, e.xbutton.y_root);
             break;
           case MotionNotify:
             Desktop::Get().SetCursorPosition(e.xmotion.x_root, e.xmotion.y_root);
-            PostCallback(icon->record, WM_MOUSEMOVE);
+            PostTrayCallback(icon->record, WM_MOUSEMOVE);
             break;
           case EnterNotify:
             if (!x.balloon && !icon->record.tip.empty()) x.ShowPopup(*icon, L"", icon->record.tip, false, 10);
@@ -371,19 +423,17 @@ void X11Tray::Run() {
         if (x.balloon) {
           for (const Icon& icon : x.icons)
             if (icon.record.window == x.balloonOwner && icon.record.id == x.balloonId)
-              PostCallback(icon.record, kNinBalloonTimeout);
+              PostTrayCallback(icon.record, kNinBalloonTimeout);
         }
         x.HidePopup();
         XFlush(d);
       }
-    }
-    pollfd fds[2] = {{ConnectionNumber(d), POLLIN, 0}, {m_x->wake[0], POLLIN, 0}};
-    poll(fds, 2, 100);
-    if (fds[1].revents) {
-      char drain[16];
-      while (read(m_x->wake[0], drain, sizeof drain) > 0) {
+      if (x.popup) {  // asleep until it is due
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(x.popupEnds - Clock::now()).count();
+        timeout = static_cast<int>(std::max<long long>(left, 0) + 1);
       }
     }
+    m_x->wake.Wait(ConnectionNumber(d), timeout);
   }
 }
 

@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "../win32/WindowTestSupport.h"
+#include "TestIcon.h"
 #include "X11Server.h"
 #include "display/Desktop.h"
 #include "display/x11/X11Presenter.h"
@@ -402,7 +403,8 @@ TEST_F(X11Display, TheTrayStandInSendsClicksAndBalloonClicksToItsWindow) {
   EXPECT_EQ(m_x11->Tray()->WindowOf(m_form, kTrayId), 0u);
 }
 
-// With a system tray (trayer owns the selection), the icon docks into it by XEmbed.
+// With a system tray (trayer owns the selection), the icon docks into it by XEmbed, as tall as
+// the tray and drawn at the size it was given.
 TEST_F(X11Display, TheTrayIconDocksIntoTheSystemTray) {
   if (std::system("command -v trayer >/dev/null") != 0) GTEST_SKIP() << "trayer is not installed";
   wintest::ChildProcess trayer("/bin/sh", {"-c", "DISPLAY=" + s_server->Name() +
@@ -412,10 +414,13 @@ TEST_F(X11Display, TheTrayIconDocksIntoTheSystemTray) {
   Atom tray = XInternAtom(m_display, selection.c_str(), False);
   ASSERT_TRUE(WaitFor([&] { return XGetSelectionOwner(m_display, tray) != 0; }));
   NOTIFYICONDATAW data = TrayData(m_form);
+  data.uFlags |= NIF_ICON;
+  data.hIcon = wintest::SolidIcon(900, 0xFFFF0000);
   ASSERT_TRUE(Shell_NotifyIconW(NIM_ADD, &data));
   EXPECT_TRUE(m_x11->Tray()->Docked());
   const unsigned long icon = m_x11->Tray()->WindowOf(m_form, kTrayId);
-  // Reparented into the tray and shown there.
+  // Reparented into the tray and shown there, a square as tall as the tray's inside (it runs
+  // 24 px tall).
   RECT at{};
   ASSERT_TRUE(WaitFor([&] {
     Window root, parent, *children = nullptr;
@@ -424,8 +429,16 @@ TEST_F(X11Display, TheTrayIconDocksIntoTheSystemTray) {
     if (children) XFree(children);
     XWindowAttributes state{};
     XGetWindowAttributes(m_display, icon, &state);
-    return parent != root && state.map_state == IsViewable && s_server->Geometry(icon, &at);
+    return parent != root && state.map_state == IsViewable && s_server->Geometry(icon, &at) &&
+           at.right - at.left >= 20 && at.right - at.left == at.bottom - at.top;
   }));
+  EXPECT_LE(at.bottom - at.top, 24);
+  // Drawn over all of it: the red icon reaches its corners.
+  ASSERT_TRUE(WaitFor([&] {
+    display::Pixels screen = s_server->Screen();
+    return screen.At(at.left + 1, at.top + 1) == RGB(255, 0, 0) && screen.At(at.right - 2, at.bottom - 2) == RGB(255, 0, 0);
+  }));
+  EXPECT_TRUE(s_server->Screen().WritePng(DORV_SCREENSHOTS "/tray-docked.png"));
   Xdo("mousemove " + std::to_string((at.left + at.right) / 2) + " " + std::to_string((at.top + at.bottom) / 2) +
       " click 3");
   ASSERT_TRUE(WaitFor([&] {

@@ -34,8 +34,10 @@ int X11Server::Xdo(const std::string& args) const {
   return std::system(command.c_str());
 }
 
-display::Pixels X11Server::Screen() const {
-  Display* d = XOpenDisplay(m_name.c_str());
+display::Pixels X11Server::Screen() const { return ScreenOf(m_name); }
+
+display::Pixels ScreenOf(const std::string& displayName) {
+  Display* d = XOpenDisplay(displayName.c_str());
   if (!d) return {};
   const int screen = DefaultScreen(d);
   const int width = DisplayWidth(d, screen), height = DisplayHeight(d, screen);

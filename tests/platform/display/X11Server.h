@@ -50,6 +50,9 @@ class X11Server {
   std::string m_name;
 };
 
+// The pixels of a display's screen (empty when it cannot be opened).
+display::Pixels ScreenOf(const std::string& displayName);
+
 // Opens a presenter on `server` and gives it to the desktop: windows show on that
 // display from now on. Null when the display cannot be opened.
 display::X11Presenter* Present(const X11Server& server);
