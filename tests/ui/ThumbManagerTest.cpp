@@ -148,6 +148,21 @@ TEST_F(ThumbManagerTest, DamagedOrMissingPhotosReportAnEmptyPathAndLeaveNoFile) 
   }
 }
 
+// A GIF that claims a screen of 3072 × 17664 around a 2 × 2 picture is the
+// 2 × 2 picture: the claimed screen is never allocated.
+TEST_F(ThumbManagerTest, AGifIsAsLargeAsItsPictureNotTheScreenItClaims) {
+  std::string gif = uitest::GifBytes();
+  gif[6] = 0x00, gif[7] = 0x0C, gif[8] = 0x00, gif[9] = 0x45;  // 3072 × 17664
+  const fs::path photo = m_photos.path() / "screen.gif";
+  dorvtest::WriteFile(photo, gif);
+  _ThumbNode* node = Node(photo);
+  const Report r = Make(node);
+  EXPECT_FALSE(r.path.empty());
+  EXPECT_EQ(r.width, 2u);
+  EXPECT_EQ(r.height, 2u);
+  ThumbManager::ReleaseThumbNode(node);
+}
+
 TEST_F(ThumbManagerTest, RequestsAreQueuedOnceAndWithdrawnOnlyWhenQueued) {
   _ThumbNode* node = Node(m_photos.path() / "none.jpg");
   ThumbManager idle;  // a second manager whose worker we stop at once
