@@ -1,6 +1,7 @@
 // Status pipe: overlay queries of 1, 8 and 32 clients asking at once against
-// the real status cache, idle and while the engine marks paths as a transfer
-// does (and hashes its blocks). Each query is one exchange of the extension's
+// the real status cache, idle, while the engine marks paths as a transfer
+// does (and hashes its blocks), and while 8 or 40 other clients hold
+// connections without sending anything. Each query is one exchange of the extension's
 // own client (a wait for a free instance within its time, then one request and
 // one reply). Prints failures and the p50 / p99 time per query.
 #include <algorithm>
@@ -87,6 +88,39 @@ class TransferLoad {
   std::vector<std::thread> m_threads;
 };
 
+// Clients that connect and send nothing, as a stuck or hostile program would;
+// each connects again as soon as the server lets it go.
+class SilentClients {
+ public:
+  explicit SilentClients(int count) {
+    for (int i = 0; i < count; ++i)
+      m_threads.emplace_back([this] {
+        while (!m_stop) {
+          if (!WaitNamedPipeW(kStatusPipeName, 200)) continue;
+          HANDLE pipe = CreateFileW(kStatusPipeName, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+          if (pipe == INVALID_HANDLE_VALUE) continue;
+          ++m_connected;
+          char byte;
+          DWORD read = 0;
+          ReadFile(pipe, &byte, 1, &read, nullptr);  // returns when the server lets go
+          --m_connected;
+          CloseHandle(pipe);
+        }
+      });
+    // Measured once they are all in.
+    for (int spin = 0; m_connected < count && spin < 2000; ++spin) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  ~SilentClients() {
+    m_stop = true;
+    for (auto& t : m_threads) t.join();
+  }
+
+ private:
+  std::atomic<bool> m_stop{false};
+  std::atomic<int> m_connected{0};
+  std::vector<std::thread> m_threads;
+};
+
 }  // namespace
 
 int main() {
@@ -114,6 +148,12 @@ int main() {
         std::printf("%-15s %2d clients: %5d queries, %4d failed, p50 %6.3f ms, p99 %6.3f ms, max %7.3f ms\n",
                     loaded ? "during transfer" : "idle", clients, f.queries, f.failed, f.p50, f.p99, f.max);
       }
+    }
+    for (int silent : {8, 40}) {
+      SilentClients holders(silent);
+      Figures f = Run(1, 100, paths);
+      std::printf("%2d silent held   1 client : %5d queries, %4d failed, p50 %6.3f ms, p99 %6.3f ms, max %7.3f ms\n",
+                  silent, f.queries, f.failed, f.p50, f.p99, f.max);
     }
   }
   fs::remove_all(root);

@@ -40,6 +40,9 @@ constexpr int32_t kUnknownName = static_cast<int32_t>(0x80020006);
 constexpr int32_t kException = static_cast<int32_t>(0x80020009);
 constexpr int32_t kFail = static_cast<int32_t>(0x80004005);
 constexpr int kMaxSize = 16384;  // pixels a side
+// How long a navigation waits for the control's answer to BeforeNavigate2; one
+// not answered by then does not start.
+constexpr guint kNavigationAnswerMs = 10000;
 
 struct Host {
   int socket = -1;
@@ -53,6 +56,14 @@ struct Host {
   std::string token;
   uint32_t nextRequest = 1;
   std::map<uint32_t, WebKitScriptDialog*> waiting;  // window.external calls the host answers
+  // Navigations held until the host answers BeforeNavigate2, with their time limits.
+  struct Held {
+    WebKitPolicyDecision* decision;
+    guint timer;
+  };
+  std::map<uint32_t, Held> navigations;
+  // window.external answers pages of this origin only: the one the host opened.
+  std::string allowedOrigin;
 };
 
 Host g;
@@ -71,10 +82,12 @@ void Send(const WireMessage& message) {
   }
 }
 
-void SendEvent(int32_t dispid, const char* uri, int32_t status = 0) {
+// With an id, the control answers the event (BeforeNavigate2: whether to cancel).
+void SendEvent(int32_t dispid, const char* uri, int32_t status = 0, uint32_t id = 0) {
   if (std::getenv("DORV_WEBHOST_TRACE")) std::fprintf(stderr, "webhost: event %d %s\n", dispid, uri ? uri : "");
   WireMessage event;
   event.type = WireType::Event;
+  event.id = id;
   event.n[0] = dispid;
   event.n[1] = status;
   event.text = uri ? uri : "";
@@ -276,6 +289,19 @@ void ApplySettings(const WireMessage& m) {
   }
 }
 
+// scheme://host:port of an address; empty when it has none.
+std::string OriginOf(const char* uri) {
+  if (!uri || !*uri) return {};
+  WebKitSecurityOrigin* origin = webkit_security_origin_new_for_uri(uri);
+  if (!origin) return {};
+  const char* scheme = webkit_security_origin_get_protocol(origin);
+  const char* host = webkit_security_origin_get_host(origin);
+  std::string text = std::string(scheme ? scheme : "") + "://" + (host ? host : "") + ":" +
+                     std::to_string(webkit_security_origin_get_port(origin));
+  webkit_security_origin_unref(origin);
+  return scheme ? text : std::string();
+}
+
 void Navigate(const std::string& address) {
   std::string uri = address;
   if (!address.empty() && address[0] == '/') {  // a local path, as the program names its files
@@ -286,10 +312,37 @@ void Navigate(const std::string& address) {
   }
   if (!g_utf8_validate(uri.data(), static_cast<gssize>(uri.size()), nullptr)) uri = "about:blank";
   if (std::getenv("DORV_WEBHOST_TRACE")) std::fprintf(stderr, "webhost: load %s\n", uri.c_str());
+  g.allowedOrigin = OriginOf(uri.c_str());
   webkit_web_view_load_uri(g.view, uri.c_str());
 }
 
+void Decide(uint32_t id, bool go) {
+  auto found = g.navigations.find(id);
+  if (found == g.navigations.end()) return;
+  const Host::Held held = found->second;
+  g.navigations.erase(found);
+  if (held.timer) g_source_remove(held.timer);
+  if (go) {
+    webkit_policy_decision_use(held.decision);
+  } else {
+    webkit_policy_decision_ignore(held.decision);
+  }
+  g_object_unref(held.decision);
+}
+
+gboolean OnNavigationUnanswered(gpointer data) {
+  const uint32_t id = GPOINTER_TO_UINT(data);
+  auto found = g.navigations.find(id);
+  if (found != g.navigations.end()) found->second.timer = 0;  // this source ends now
+  Decide(id, false);
+  return G_SOURCE_REMOVE;
+}
+
 void AnswerExternal(const WireMessage& m) {
+  if (g.navigations.count(m.id)) {
+    Decide(m.id, m.n[0] == 0);  // n[0]: the host's Cancel
+    return;
+  }
   auto found = g.waiting.find(m.id);
   if (found == g.waiting.end()) return;
   WebKitScriptDialog* dialog = found->second;
@@ -369,14 +422,30 @@ void Place(const WireMessage& m) {
 
 gboolean OnDecidePolicy(WebKitWebView*, WebKitPolicyDecision* decision, WebKitPolicyDecisionType type, gpointer) {
   if (type == WEBKIT_POLICY_DECISION_TYPE_NAVIGATION_ACTION) {
+    // The navigation starts only once the host has had its say.
     WebKitNavigationAction* action =
         webkit_navigation_policy_decision_get_navigation_action(WEBKIT_NAVIGATION_POLICY_DECISION(decision));
     WebKitURIRequest* request = webkit_navigation_action_get_request(action);
     g.failed = false;
-    SendEvent(kDispBeforeNavigate2, webkit_uri_request_get_uri(request));
+    const uint32_t id = g.nextRequest++;
+    g.navigations[id] = {WEBKIT_POLICY_DECISION(g_object_ref(decision)),
+                         g_timeout_add(kNavigationAnswerMs, OnNavigationUnanswered, GUINT_TO_POINTER(id))};
+    SendEvent(kDispBeforeNavigate2, webkit_uri_request_get_uri(request), 0, id);
+    return TRUE;
+  }
+  if (type == WEBKIT_POLICY_DECISION_TYPE_RESPONSE &&
+      !webkit_response_policy_decision_is_mime_type_supported(WEBKIT_RESPONSE_POLICY_DECISION(decision))) {
+    webkit_policy_decision_ignore(decision);  // what the view cannot show would become a download
+    return TRUE;
   }
   webkit_policy_decision_use(decision);
   return TRUE;
+}
+
+// Pages save nothing on the user's disk: the host offers no downloads.
+void OnDownloadStarted(WebKitWebContext*, WebKitDownload* download, gpointer) {
+  if (std::getenv("DORV_WEBHOST_TRACE")) std::fprintf(stderr, "webhost: download refused\n");
+  webkit_download_cancel(download);
 }
 
 void OnLoadChanged(WebKitWebView* view, WebKitLoadEvent event, gpointer) {
@@ -409,7 +478,7 @@ gboolean OnLoadFailed(WebKitWebView*, WebKitLoadEvent, gchar* uri, GError* error
   return TRUE;  // no engine error page: the host shows what it wants
 }
 
-gboolean OnScriptDialog(WebKitWebView*, WebKitScriptDialog* dialog, gpointer) {
+gboolean OnScriptDialog(WebKitWebView* view, WebKitScriptDialog* dialog, gpointer) {
   if (webkit_script_dialog_get_dialog_type(dialog) != WEBKIT_SCRIPT_DIALOG_PROMPT ||
       g.token != webkit_script_dialog_get_message(dialog))
     return FALSE;
@@ -417,6 +486,9 @@ gboolean OnScriptDialog(WebKitWebView*, WebKitScriptDialog* dialog, gpointer) {
     webkit_script_dialog_prompt_set_text(dialog, std::to_string(kFail).c_str());
     return TRUE;
   };
+  // A page the user or another page led to is no page of the host's.
+  const std::string origin = OriginOf(webkit_web_view_get_uri(view));
+  if (origin.empty() || origin != g.allowedOrigin) return refuse();
   const char* text = webkit_script_dialog_prompt_get_default_text(dialog);
   if (!text || std::strlen(text) > webhost::kMaxFrame / 2) return refuse();
   gchar** lines = g_strsplit(text, "\n", -1);
@@ -499,6 +571,14 @@ int main(int argc, char** argv) {
   g.token = MakeToken();
 
   WebKitWebContext* context = webkit_web_context_new_ephemeral();  // no cache or cookies on disk
+  // The pages' processes run in the engine's sandbox wherever bubblewrap is there to make it.
+  if (gchar* bwrap = g_find_program_in_path("bwrap")) {
+    webkit_web_context_set_sandbox_enabled(context, TRUE);
+    // The program shows its own pages from files in the temporary folder.
+    webkit_web_context_add_path_to_sandbox(context, g_get_tmp_dir(), TRUE);
+    g_free(bwrap);
+  }
+  g_signal_connect(context, "download-started", G_CALLBACK(OnDownloadStarted), nullptr);
   webkit_web_context_set_cache_model(context, WEBKIT_CACHE_MODEL_DOCUMENT_VIEWER);
   WebKitUserContentManager* content = webkit_user_content_manager_new();
   std::string source = webhost::ExternalScriptSource();
@@ -527,5 +607,6 @@ int main(int argc, char** argv) {
   gtk_main();
   // Pending prompts are let go with the view; the engine's processes end with this one.
   for (auto& [id, dialog] : g.waiting) webkit_script_dialog_unref(dialog);
+  for (auto& [id, held] : g.navigations) g_object_unref(held.decision);
   return 0;
 }

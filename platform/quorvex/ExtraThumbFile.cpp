@@ -1,8 +1,8 @@
 // The extractor's one export: the JPEG thumbnail stored in a photo's EXIF data
 // written to a file, with the photo's own pixel size (from its JPEG header) and
 // its EXIF orientation. Photos are the user's own files and may be damaged or
-// crafted: libexif checks every offset against the data, the header read
-// allocates no pixels, and nothing is written unless the thumbnail is a JPEG.
+// crafted: libexif checks every offset against the data, only the start of a
+// regular file is read, the header read allocates no pixels, and nothing is written unless the thumbnail is a JPEG.
 #include <fcntl.h>
 
 #include <cstdio>
@@ -14,8 +14,15 @@
 #include <csetjmp>
 #include <memory>
 #include <string>
+#include <vector>
+
+#include "image/ImageLimits.h"
+#include "image/RegularFile.h"
 
 namespace {
+
+constexpr uint64_t kMaxPhotoBytes = ImageLimits::kMaxFileBytes;
+constexpr uint64_t kHeadBytes = ImageLimits::kHeaderBytes;
 
 // Wide text (UTF-32 here) as the UTF-8 bytes of a file name.
 std::string Utf8(const wchar_t* text) {
@@ -50,9 +57,7 @@ void OnJpegError(j_common_ptr info) { std::longjmp(reinterpret_cast<JpegError*>(
 void OnJpegMessage(j_common_ptr) {}
 
 // The pixel size from the JPEG header; false for anything that is not a readable JPEG.
-bool JpegSize(const std::string& path, int* width, int* height) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (!file) return false;
+bool JpegSize(const std::vector<uint8_t>& bytes, int* width, int* height) {
   jpeg_decompress_struct info{};
   JpegError error{};
   info.err = jpeg_std_error(&error.base);
@@ -61,7 +66,7 @@ bool JpegSize(const std::string& path, int* width, int* height) {
   bool ok = false;
   if (setjmp(error.jump) == 0) {
     jpeg_create_decompress(&info);
-    jpeg_stdio_src(&info, file);
+    jpeg_mem_src(&info, bytes.data(), static_cast<unsigned long>(bytes.size()));
     if (jpeg_read_header(&info, TRUE) == JPEG_HEADER_OK && info.image_width > 0 && info.image_height > 0) {
       *width = static_cast<int>(info.image_width);
       *height = static_cast<int>(info.image_height);
@@ -69,7 +74,6 @@ bool JpegSize(const std::string& path, int* width, int* height) {
     }
   }
   jpeg_destroy_decompress(&info);
-  std::fclose(file);
   return ok;
 }
 
@@ -106,10 +110,14 @@ extern "C" __attribute__((visibility("default"))) int ExtraThumbFile(const wchar
                                                                      const wchar_t* thumbPath, int* width,
                                                                      int* height, int* orientation) {
   if (!photoPath || !thumbPath || !width || !height || !orientation) return 1;
-  const std::string photo = Utf8(photoPath);
+  // The EXIF block and the frame header lie at the start of the file; the
+  // photo itself is never read whole, and only as a regular file.
+  std::vector<uint8_t> head;
+  if (!RegularFile::Read(Utf8(photoPath), kMaxPhotoBytes, head, kHeadBytes)) return 6;
   int w = 0, h = 0;
-  if (!JpegSize(photo, &w, &h)) return 2;
-  std::unique_ptr<ExifData, ExifRelease> data(exif_data_new_from_file(photo.c_str()));
+  if (!JpegSize(head, &w, &h)) return 2;
+  std::unique_ptr<ExifData, ExifRelease> data(
+      exif_data_new_from_data(head.data(), static_cast<unsigned>(head.size())));
   if (!data) return 3;
   // A JPEG stream starts with SOI (FF D8); anything else is not a thumbnail we can show.
   if (!data->data || data->size < 4 || data->data[0] != 0xFF || data->data[1] != 0xD8) return 4;

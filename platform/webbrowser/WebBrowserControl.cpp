@@ -626,6 +626,9 @@ void WebBrowser::OnEvent(const WireMessage& message) {
       number.lVal = 0;
       Fire(DISPID_BEFORENAVIGATE2,
            {self, byRef(&url), byRef(&number), byRef(&empty), byRef(&nothing), byRef(&empty), cancelRef});
+      // The helper holds the navigation until it hears the sinks' Cancel.
+      if (cancel != VARIANT_FALSE) m_busy = false;
+      if (message.id) Answer(message.id, cancel != VARIANT_FALSE ? 1 : 0, nullptr);
       break;
     case DISPID_DOWNLOADBEGIN: Fire(DISPID_DOWNLOADBEGIN, {}); break;
     case DISPID_DOWNLOADCOMPLETE:

@@ -22,10 +22,11 @@ enum class WireType : uint8_t {
   Settings,         // n[0]: context menu allowed, n[1]: 3-D border, n[2]: scroll bars shown
   ScriptLookup,     // id, text: a name of the page's script
   ScriptCall,       // id, text: the function, values: its arguments in order
-  Answer,           // id of the helper's request, n[0]: result code, values[0]: the value
+  Answer,           // id of the helper's request, n[0]: result code (BeforeNavigate2: Cancel), values[0]: the value
   // helper to control
   Ready = 32,       // n[0]: the helper's own X window when embedded (0: none)
-  Event,            // n[0]: the event's DISPID, text: the address, n[1]: the HTTP status (0: none)
+  Event,            // n[0]: the event's DISPID, text: the address, n[1]: the HTTP status (0: none);
+                    // with an id, the helper waits for the control's Answer (BeforeNavigate2)
   Result,           // id of the control's request, n[0]: result code, values[0]: the value
   ExternalLookup,   // id, text: a name asked of window.external
   ExternalInvoke,   // id, n[0]: member id, n[1]: call flags, values: the arguments in order

@@ -303,15 +303,17 @@ struct PipeShared {
     ::unlink(m_socketPath.c_str());
     ::unlink(m_slotsPath.c_str());
     m_hold.reset();  // the name is free: waiting clients learn it when woken
-    InstanceFreed();
+    InstanceFreed(INT_MAX);  // every waiter, to find the server gone
     if (m_view) ::munmap(m_view, kSlotsFileSize);
   }
-  // Wakes the clients waiting for a free instance (in any process): one more
-  // instance is free, or the server has gone.
-  void InstanceFreed() {
+  // Wakes clients waiting for a free instance (in any process): one for each
+  // instance made free (more would only find it taken and sleep again), all
+  // when the server has gone. A waiter that sleeps past a wake-up it missed
+  // looks again within its slice.
+  void InstanceFreed(int waiters = 1) {
     if (!m_freed) return;
     std::atomic_ref<uint32_t>(*m_freed).fetch_add(1);
-    Futex(m_freed, FUTEX_WAKE, INT_MAX, nullptr);
+    Futex(m_freed, FUTEX_WAKE, waiters, nullptr);
   }
   int m_listenFd = -1;
   void* m_view = nullptr;        // the slot file, mapped shared

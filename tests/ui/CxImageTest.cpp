@@ -225,26 +225,44 @@ TEST_F(CxImageTest, EveryCutAndFlippedByteOfEachFormatFailsOrDecodes) {
   }
 }
 
+// The picture is the part of the screen its first frame covers, whatever screen the file claims.
 TEST_F(CxImageTest, GifTransparencyAndAPictureSmallerThanItsScreen) {
-  // Screen 3 × 2; a graphic control extension makes index 0 (red) transparent;
-  // the 2 × 2 picture of index 0, 1, 2, 3 sits at column 1.
-  const unsigned char bytes[] = {
-      'G', 'I', 'F', '8', '9', 'a', 3, 0, 2, 0, 0xF1, 0, 0,
-      0xFF, 0, 0, 0, 0xFF, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF,
-      0x21, 0xF9, 4, 1, 0, 0, 0, 0,
-      0x2C, 1, 0, 0, 0, 2, 0, 2, 0, 0,
-      2, 3, 0x44, 0x34, 0x05, 0,
-      0x3B};
-  CxImage image;
-  ASSERT_TRUE(Decodes(std::string(reinterpret_cast<const char*>(bytes), sizeof bytes), image));
-  EXPECT_EQ(image.GetWidth(), 3u);
-  ASSERT_TRUE(image.AlphaIsValid());
-  auto alpha = [&](long x, long y) { return *image.AlphaGetPointer(x, static_cast<long>(image.GetHeight()) - 1 - y); };
-  EXPECT_EQ(alpha(0, 0), 0);  // not covered by the picture
-  EXPECT_EQ(alpha(1, 0), 0);  // the transparent index
-  EXPECT_EQ(alpha(2, 0), 255);
-  EXPECT_EQ(Bgr(image, 2, 0), (std::array<int, 3>{0, 255, 0}));
-  EXPECT_EQ(Bgr(image, 1, 1), (std::array<int, 3>{255, 0, 0}));
+  // A graphic control extension makes index 0 (red) transparent; the 2 × 2
+  // frame of index 0, 1, 2, 3 sits at column 1 of the screen.
+  auto gif = [](unsigned width, unsigned height) {
+    const unsigned char bytes[] = {
+        'G', 'I', 'F', '8', '9', 'a', static_cast<unsigned char>(width), static_cast<unsigned char>(width >> 8),
+        static_cast<unsigned char>(height), static_cast<unsigned char>(height >> 8), 0xF1, 0, 0,
+        0xFF, 0, 0, 0, 0xFF, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF,
+        0x21, 0xF9, 4, 1, 0, 0, 0, 0,
+        0x2C, 1, 0, 0, 0, 2, 0, 2, 0, 0,
+        2, 3, 0x44, 0x34, 0x05, 0,
+        0x3B};
+    return std::string(reinterpret_cast<const char*>(bytes), sizeof bytes);
+  };
+  struct Row {
+    const char* name;
+    unsigned screenW, screenH, width, height;
+  } rows[] = {{"screen 3 x 2", 3, 2, 2, 2},
+              {"screen of 3072 x 17664 claimed by 59 bytes", 3072, 17664, 2, 2},
+              {"frame cut at the screen's edge", 2, 1, 1, 1}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    CxImage image;
+    ASSERT_TRUE(Decodes(gif(row.screenW, row.screenH), image));
+    ASSERT_EQ(image.GetWidth(), row.width);
+    ASSERT_EQ(image.GetHeight(), row.height);
+    ASSERT_TRUE(image.AlphaIsValid());
+    auto alpha = [&](long x, long y) { return *image.AlphaGetPointer(x, static_cast<long>(image.GetHeight()) - 1 - y); };
+    EXPECT_EQ(alpha(0, 0), 0);  // the transparent index
+    if (row.width < 2) continue;
+    EXPECT_EQ(alpha(1, 0), 255);
+    EXPECT_EQ(Bgr(image, 1, 0), (std::array<int, 3>{0, 255, 0}));
+    EXPECT_EQ(Bgr(image, 0, 1), (std::array<int, 3>{255, 0, 0}));
+  }
+  // A frame off the screen leaves no picture.
+  CxImage none;
+  EXPECT_FALSE(Decodes(gif(1, 2), none));
 }
 
 TEST_F(CxImageTest, HeadersAskingForTooMuchAreRefusedBeforeDecoding) {
@@ -257,6 +275,13 @@ TEST_F(CxImageTest, HeadersAskingForTooMuchAreRefusedBeforeDecoding) {
   CxImage image;
   EXPECT_FALSE(Decodes(gif, image));
   EXPECT_FALSE(CxImageCodec::DecodeToJuceImage(reinterpret_cast<const uint8_t*>(gif.data()), gif.size()).isValid());
+  // So is a frame past the limits on a screen within them.
+  std::string frame = uitest::GifBytes();
+  frame[30] = static_cast<char>(0x20), frame[31] = static_cast<char>(0x4E), frame[32] = static_cast<char>(0x20),
+  frame[33] = static_cast<char>(0x4E);
+  frame[6] = frame[8] = static_cast<char>(0xFF);
+  EXPECT_EQ(CxImageCodec::ReadHeader(reinterpret_cast<const uint8_t*>(frame.data()), frame.size(), header), 0);
+  EXPECT_FALSE(Decodes(frame, image));
 }
 
 }  // namespace

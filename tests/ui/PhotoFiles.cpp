@@ -35,6 +35,11 @@ std::string JpegBytes(const juce::Image& image) {
 
 void WriteJpegWithExif(const std::filesystem::path& file, const juce::Image& photo, const juce::Image& thumbnail,
                        int orientation) {
+  WriteJpegWithExif(file, photo, JpegBytes(thumbnail), orientation);
+}
+
+void WriteJpegWithExif(const std::filesystem::path& file, const juce::Image& photo, const std::string& thumb,
+                       int orientation) {
   ExifData* exif = exif_data_new();
   exif_data_set_byte_order(exif, EXIF_BYTE_ORDER_INTEL);
   ExifEntry* entry = exif_entry_new();
@@ -42,7 +47,6 @@ void WriteJpegWithExif(const std::filesystem::path& file, const juce::Image& pho
   exif_entry_initialize(entry, EXIF_TAG_ORIENTATION);
   exif_set_short(entry->data, EXIF_BYTE_ORDER_INTEL, static_cast<ExifShort>(orientation));
   exif_entry_unref(entry);
-  const std::string thumb = JpegBytes(thumbnail);
   exif->data = static_cast<unsigned char*>(std::malloc(thumb.size()));
   std::memcpy(exif->data, thumb.data(), thumb.size());
   exif->size = static_cast<unsigned>(thumb.size());

@@ -3,6 +3,8 @@
 // cache shared between managers, withdrawn requests and the clean-up at exit.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,6 +16,8 @@
 #include "ImageFiles.h"
 #include "PhotoFiles.h"
 #include "TempDir.h"
+#include "common/AppPaths.h"
+#include "image/ImageLimits.h"
 #include "mfc/AfxWin.h"
 #include "ui/thumb/ThumbManager.h"
 
@@ -144,6 +148,21 @@ TEST_F(ThumbManagerTest, DamagedOrMissingPhotosReportAnEmptyPathAndLeaveNoFile) 
   }
 }
 
+// A GIF that claims a screen of 3072 × 17664 around a 2 × 2 picture is the
+// 2 × 2 picture: the claimed screen is never allocated.
+TEST_F(ThumbManagerTest, AGifIsAsLargeAsItsPictureNotTheScreenItClaims) {
+  std::string gif = uitest::GifBytes();
+  gif[6] = 0x00, gif[7] = 0x0C, gif[8] = 0x00, gif[9] = 0x45;  // 3072 × 17664
+  const fs::path photo = m_photos.path() / "screen.gif";
+  dorvtest::WriteFile(photo, gif);
+  _ThumbNode* node = Node(photo);
+  const Report r = Make(node);
+  EXPECT_FALSE(r.path.empty());
+  EXPECT_EQ(r.width, 2u);
+  EXPECT_EQ(r.height, 2u);
+  ThumbManager::ReleaseThumbNode(node);
+}
+
 TEST_F(ThumbManagerTest, RequestsAreQueuedOnceAndWithdrawnOnlyWhenQueued) {
   _ThumbNode* node = Node(m_photos.path() / "none.jpg");
   ThumbManager idle;  // a second manager whose worker we stop at once
@@ -185,49 +204,103 @@ TEST_F(ThumbManagerTest, TwoListsShareOneFileUntilTheLastReleasesIt) {
   EXPECT_EQ(ThumbManager::GetCacheRefCount(photo.wstring()), 0);
 }
 
-// The photo is a FIFO, so the test knows when the worker has the request in
-// hand: the worker's open of it is what lets the test's open return.
+// The worker's open of the photo shows the test that the request is in hand;
+// a large photo keeps it there while the test withdraws it.
 TEST_F(ThumbManagerTest, WithdrawnWhileBeingMadeGetsNoCallbackAndLeavesNoFile) {
-  const fs::path fifo = m_photos.path() / "slow";
-  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-  _ThumbNode* node = Node(fifo);
-  ASSERT_EQ(m_manager.StartGenerateThumb(node), 1);
-  const int held = ::open(fifo.c_str(), O_WRONLY);  // returns once the worker reads the photo
-  ASSERT_GE(held, 0);
-  EXPECT_EQ(m_manager.StopGenerateThumb(node), 1);
-  ::close(held);
-  // Serve the worker's further reads of the photo (empty each time) until it is done.
-  std::atomic<bool> done{false};
-  std::thread feeder([&] {
-    while (!done) {
-      const int fd = ::open(fifo.c_str(), O_WRONLY);
-      if (fd >= 0) ::close(fd);
+  const int watch = ::inotify_init1(IN_CLOEXEC);
+  ASSERT_GE(watch, 0);
+  _ThumbNode* withdrawn = nullptr;
+  std::vector<_ThumbNode*> made;
+  for (int attempt = 0; attempt < 5 && !withdrawn; ++attempt) {
+    const fs::path photo = m_photos.path() / ("large" + std::to_string(attempt) + ".jpg");
+    uitest::WriteJpeg(photo, uitest::Quadrants(4000, 3000));
+    ASSERT_GE(::inotify_add_watch(watch, photo.c_str(), IN_OPEN), 0);
+    _ThumbNode* node = Node(photo);
+    ASSERT_EQ(m_manager.StartGenerateThumb(node), 1);
+    pollfd opened{watch, POLLIN, 0};
+    ASSERT_EQ(::poll(&opened, 1, 30000), 1);
+    char events[4096];
+    ASSERT_GT(::read(watch, events, sizeof events), 0);
+    // Rarely the worker is done before the withdrawal: then try again.
+    if (m_manager.StopGenerateThumb(node) == 1) {
+      withdrawn = node;
+    } else {
+      made.push_back(node);
     }
-  });
-  const auto reports = m_sink.WaitCompleted();
-  done = true;
-  const int unblock = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
-  feeder.join();
-  ::close(unblock);
-  EXPECT_TRUE(reports.empty());
+    m_sink.WaitCompleted(++m_rounds);
+  }
+  ::close(watch);
+  ASSERT_NE(withdrawn, nullptr);
+  EXPECT_EQ(m_sink.WaitCompleted(m_rounds).size(), made.size());
+  for (_ThumbNode* node : made) ThumbManager::ReleaseThumbNode(node);
   EXPECT_TRUE(CacheFiles().empty());
+  ThumbManager::ReleaseThumbNode(withdrawn);
+}
+
+// Photos are whatever a folder holds: a link is not followed, a FIFO or a huge
+// file is not read, and the worker goes on (and can be stopped) after each.
+TEST_F(ThumbManagerTest, OnlyRegularFilesWithinTheSizeCapAreRead) {
+  const fs::path real = m_photos.path() / "real.jpg";
+  uitest::WriteJpeg(real, uitest::Quadrants(200, 100));
+  const fs::path link = m_photos.path() / "link.jpg";
+  fs::create_symlink(real, link);
+  const fs::path fifo = m_photos.path() / "fifo.jpg";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  // A whole photo, then zeros up to one byte past the cap (a sparse file).
+  const fs::path huge = m_photos.path() / "huge.jpg";
+  fs::copy_file(real, huge);
+  fs::resize_file(huge, ImageLimits::kMaxFileBytes + 1);
+  for (const fs::path& photo : {link, fifo, huge}) {
+    SCOPED_TRACE(photo.filename().string());
+    _ThumbNode* node = Node(photo);
+    const Report r = Make(node);
+    EXPECT_TRUE(r.path.empty());
+    EXPECT_EQ(r.width, 0u);
+    // Should the worker be stuck on the FIFO, a writer that comes and goes frees it.
+    const int writer = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+    if (writer >= 0) ::close(writer);
+    ThumbManager::ReleaseThumbNode(node);
+  }
+  EXPECT_TRUE(CacheFiles().empty());
+  _ThumbNode* node = Node(real);
+  EXPECT_FALSE(Make(node).path.empty());  // the real photo itself is fine
   ThumbManager::ReleaseThumbNode(node);
 }
 
-TEST_F(ThumbManagerTest, ExitDeletesOnlyTheCachesOwnFiles) {
+// The manager's own folder (in the application-data folder) is swept of the
+// files of its naming when it is set (a crashed run's) and at exit; other
+// files stay, and a folder outside the application data is never swept.
+TEST_F(ThumbManagerTest, OwnFolderIsSweptAtStartAndExitOfTheManagersFilesOnly) {
+  CString appData;
+  Common::GetAppDataPath(appData);
+  const fs::path own = fs::path(appData.str()) / "thumbs";
+  fs::create_directories(own);
+  const fs::path stale = own / "~quickbuffer_0123456789abcdef.jpg", staleWork = own / "~quickbuffer_0a.77-1.tmp";
+  const fs::path unrelated = own / "holiday.jpg", shared = m_cache.path() / "~quickbuffer_fedcba.jpg";
+  for (const fs::path& file : {stale, staleWork, unrelated, shared}) dorvtest::WriteFile(file, "left over");
+
+  ThumbManager::SetTempPath(CString(m_cache.path().wstring() + L"/"));
+  EXPECT_TRUE(fs::exists(shared));
+  ThumbManager::SetTempPath(CString((own / "").wstring()));
+  EXPECT_FALSE(fs::exists(stale));
+  EXPECT_FALSE(fs::exists(staleWork));
+  EXPECT_TRUE(fs::exists(unrelated));
+
   const fs::path photo = m_photos.path() / "kept.jpg";
   uitest::WriteJpeg(photo, uitest::Quadrants(100, 100));
-  const fs::path unrelated = m_cache.path() / "holiday.jpg";
-  const fs::path bitmap = m_cache.path() / "scan.bmp";
-  dorvtest::WriteFile(unrelated, "mine");
-  dorvtest::WriteFile(bitmap, "mine too");
   _ThumbNode* node = Node(photo);
   const Report r = Make(node);
-  ASSERT_TRUE(fs::exists(r.path));
+  ASSERT_EQ(fs::path(r.path).parent_path(), own);
+  dorvtest::WriteFile(stale, "left by a crash meanwhile");
+  ThumbManager::SetTempPath(CString((own / "").wstring()));  // set again: the file in use stays
+  EXPECT_TRUE(fs::exists(r.path));
+  EXPECT_FALSE(fs::exists(stale));
+  dorvtest::WriteFile(stale, "left by a crash meanwhile");
   ThumbManager::ExitInstance();
   EXPECT_FALSE(fs::exists(r.path));
+  EXPECT_FALSE(fs::exists(stale));
   EXPECT_TRUE(fs::exists(unrelated));
-  EXPECT_TRUE(fs::exists(bitmap));
+  EXPECT_TRUE(fs::exists(shared));
   ThumbManager::ReleaseThumbNode(node);  // after exit: no file of its own to delete
   EXPECT_TRUE(fs::exists(unrelated));
 }
@@ -262,6 +335,40 @@ TEST_F(ExtractorTest, LetterBoxBarsAreCutToThePhotosShape) {
     EXPECT_EQ(node->m_uThumbHeight, row.thumbH);
     ThumbManager::ReleaseThumbNode(node);
   }
+}
+
+// The camera's 160 × 120 thumbnail of a 16:9 photo: the picture between black
+// bars 15 rows high. What is kept is the picture, every edge of it.
+TEST_F(ExtractorTest, TheCutTakesTheBarsAndKeepsThePicture) {
+  juce::Image barred(juce::Image::RGB, 160, 120, true);  // black
+  {
+    juce::Graphics g(barred);
+    g.drawImageAt(uitest::Quadrants(160, 90), 0, 15);
+  }
+  const fs::path photo = m_photos.path() / "barred.jpg";
+  uitest::WriteJpegWithExif(photo, uitest::Quadrants(320, 180), barred, 1);
+  _ThumbNode* node = Node(photo);
+  const Report r = Make(node);
+  ASSERT_EQ(node->m_uThumbWidth, 160u);
+  ASSERT_EQ(node->m_uThumbHeight, 90u);
+  EXPECT_TRUE(uitest::Near(uitest::PixelOf(r.path, 4, 2), juce::Colours::red));
+  EXPECT_TRUE(uitest::Near(uitest::PixelOf(r.path, 155, 2), juce::Colour(0xFF00FF00)));
+  EXPECT_TRUE(uitest::Near(uitest::PixelOf(r.path, 4, 87), juce::Colours::blue));
+  EXPECT_TRUE(uitest::Near(uitest::PixelOf(r.path, 155, 87), juce::Colours::white));
+  ThumbManager::ReleaseThumbNode(node);
+}
+
+// A stored thumbnail larger than any camera's is no thumbnail: its pixels are
+// never taken, and the photo is decoded instead.
+TEST_F(ExtractorTest, AThumbnailLargerThanACamerasIsNotUsed) {
+  const fs::path photo = m_photos.path() / "large-thumbnail.jpg";
+  uitest::WriteJpegWithExif(photo, uitest::Quadrants(400, 300), uitest::Quadrants(1600, 1200), 1);
+  _ThumbNode* node = Node(photo);
+  const Report r = Make(node);
+  EXPECT_FALSE(r.path.empty());
+  EXPECT_EQ(node->m_uThumbWidth, 160u);
+  EXPECT_EQ(node->m_uThumbHeight, 160u);  // the decoded route's canvas, not the stored 160 × 120
+  ThumbManager::ReleaseThumbNode(node);
 }
 
 TEST_F(ExtractorTest, EachOrientationIsTurnedUpright) {

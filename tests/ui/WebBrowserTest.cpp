@@ -16,6 +16,10 @@
 #include <string>
 #include <vector>
 
+#include <map>
+#include <mutex>
+#include <thread>
+
 #include "../platform/display/X11Server.h"
 #include "ControlFixture.h"
 #include "display/Desktop.h"
@@ -86,9 +90,13 @@ class WebBrowserTest : public testing::Test {
 class RecordingBrowser : public UI::CWebBrowserWnd {
  public:
   std::vector<std::string> log;
-  void BeforeNavigate2Ie(IDispatch*, VARIANT* url, VARIANT*, VARIANT*, VARIANT*, VARIANT*, VARIANT_BOOL*) override {
+  std::string cancelWhen;  // addresses holding this text are cancelled
+  void BeforeNavigate2Ie(IDispatch*, VARIANT* url, VARIANT*, VARIANT*, VARIANT*, VARIANT*,
+                         VARIANT_BOOL* cancel) override {
     const VARIANT* v = url->vt == (VT_VARIANT | VT_BYREF) ? url->pvarVal : url;
-    log.push_back("BeforeNavigate2 " + WideToUtf8(v->bstrVal));
+    const std::string address = WideToUtf8(v->bstrVal);
+    log.push_back("BeforeNavigate2 " + address);
+    if (!cancelWhen.empty() && address.find(cancelWhen) != std::string::npos) *cancel = VARIANT_TRUE;
   }
   void DownloadBeginIe() override { log.push_back("DownloadBegin"); }
   void DownloadCompleteIe() override { log.push_back("DownloadComplete"); }
@@ -247,6 +255,136 @@ TEST_F(WebBrowserTest, TheHelperEndsWhenTheProgramDies) {
   int status = 0;
   EXPECT_TRUE(Desktop::Get().PumpUntil([&] { return waitpid(helper, &status, WNOHANG) == helper; }, 10000));
   prctl(PR_SET_CHILD_SUBREAPER, 0);
+}
+
+// A web site on a loopback port of its own (its own origin); it counts the requests of each path.
+class Site {
+ public:
+  explicit Site(std::string page) : m_page(std::move(page)) {
+    m_listen = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    bind(m_listen, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    listen(m_listen, 16);
+    getsockname(m_listen, reinterpret_cast<sockaddr*>(&address), &length);
+    m_port = ntohs(address.sin_port);
+    m_thread = std::thread([this] { Serve(); });
+  }
+  ~Site() {
+    shutdown(m_listen, SHUT_RDWR);  // ends the accept
+    m_thread.join();
+    close(m_listen);
+  }
+  std::string Url(const std::string& path) const { return "http://127.0.0.1:" + std::to_string(m_port) + path; }
+  int Hits(const std::string& path) {
+    std::lock_guard lock(m_lock);
+    return m_hits[path];
+  }
+
+ private:
+  void Serve() {
+    for (;;) {
+      const int client = accept(m_listen, nullptr, nullptr);
+      if (client < 0) return;
+      std::string request;
+      char buffer[4096];
+      while (request.find("\r\n\r\n") == std::string::npos) {
+        const ssize_t n = recv(client, buffer, sizeof buffer, 0);
+        if (n <= 0) break;
+        request.append(buffer, static_cast<size_t>(n));
+      }
+      const size_t start = request.find(' ') + 1, end = request.find(' ', start);
+      {
+        std::lock_guard lock(m_lock);
+        ++m_hits[request.substr(start, end - start)];
+      }
+      const std::string reply = "HTTP/1.1 200 OK\r\nContent-Type: text/html; charset=utf-8\r\nContent-Length: " +
+                                std::to_string(m_page.size()) + "\r\nConnection: close\r\n\r\n" + m_page;
+      (void)!send(client, reply.data(), reply.size(), MSG_NOSIGNAL);
+      close(client);
+    }
+  }
+  std::string m_page;
+  int m_listen = -1;
+  int m_port = 0;
+  std::thread m_thread;
+  std::mutex m_lock;
+  std::map<std::string, int> m_hits;
+};
+
+const char* const kSitePage = R"(<html><head><meta charset="utf-8"><script>
+function callHost() { try { return String(window.external.Add("x", "y")); } catch (e) { return "refused"; } }
+function saveFile() { document.getElementById("save").click(); return "clicked"; }
+function go(address) { window.location.href = address; return "going"; }
+</script></head><body><a id="save" download="evil.desktop" href="data:application/x-desktop,[Desktop Entry]">save</a>
+</body></html>)";
+
+// What a page may make the helper do: only the host's own origin reaches window.external,
+// a download saves nothing, and a navigation the host cancels never reaches the network.
+TEST_F(WebBrowserTest, PagesGetOnlyWhatTheHostAllows) {
+  const fs::path home = m_folder / "home";
+  fs::create_directories(home);
+  const char* oldHome = std::getenv("HOME");
+  const std::string savedHome = oldHome ? oldHome : "";
+  setenv("HOME", home.c_str(), 1);  // where the engine would save a download
+  Site own(kSitePage), other(kSitePage);
+  Host host;
+  ASSERT_TRUE(host.CreateEx(0, AfxRegisterWndClass(0), L"host", WS_POPUP, 0, 0, 400, 300, nullptr, nullptr));
+  RecordingBrowser browser;
+  ASSERT_TRUE(browser.Create(L"", L"", WS_CHILD | WS_VISIBLE, CRect(0, 0, 400, 300), &host, 3000));
+  setenv("HOME", savedHome.c_str(), 1);
+  browser.GetExternalDispatch()->RegisterHandler(L"Add", fastdelegate::MakeDelegate(&host, &Host::OnAdd));
+  auto loaded = [&](const std::string& address) {
+    return Desktop::Get().PumpUntil([&] { return browser.Has("DocumentComplete") && browser.GetLocationURL() == CString(address.c_str()); }, kLoadMs);
+  };
+  UI::CWebPage page;
+  auto call = [&](const wchar_t* function, const std::string& argument = "") {
+    CStringArray args;
+    if (!argument.empty()) args.Add(CString(argument.c_str()));
+    CComVariant result;
+    page.SetDocument(browser.GetDocument());
+    if (!page.CallJScript(function, args, &result) || result.vt != VT_BSTR) return std::string("no answer");
+    return WideToUtf8(result.bstrVal);
+  };
+
+  browser.Navigate(CString(own.Url("/home").c_str()), 0);
+  ASSERT_TRUE(loaded(own.Url("/home"))) << testing::PrintToString(browser.log);
+  EXPECT_EQ(call(L"callHost"), "sum");
+  EXPECT_EQ(host.addArgs, (std::vector<std::wstring>{L"x", L"y"}));
+  EXPECT_EQ(call(L"saveFile"), "clicked");
+
+  // The host cancels: the page's request is never made.
+  browser.cancelWhen = "/cancelled";
+  EXPECT_EQ(call(L"go", own.Url("/cancelled")), "going");
+  ASSERT_TRUE(Desktop::Get().PumpUntil([&] { return browser.Has("BeforeNavigate2 " + own.Url("/cancelled")); }, kLoadMs));
+
+  // The page leads on to another origin, which the host lets it load but not call it.
+  browser.log.clear();
+  EXPECT_EQ(call(L"go", other.Url("/elsewhere")), "going");
+  ASSERT_TRUE(loaded(other.Url("/elsewhere"))) << testing::PrintToString(browser.log);
+  EXPECT_EQ(call(L"callHost"), "refused");
+  EXPECT_EQ(host.addArgs.size(), 2u);
+  EXPECT_EQ(own.Hits("/cancelled"), 0);
+  EXPECT_TRUE(fs::is_empty(home));
+
+  // The page's process runs in the engine's sandbox (a process namespace of its own).
+  auto pidSpace = [](pid_t pid) {
+    std::error_code error;
+    return fs::read_symlink("/proc/" + std::to_string(pid) + "/ns/pid", error).string();
+  };
+  std::vector<pid_t> engine = ChildrenOf(webbrowser::HelperProcessOf(browser.GetSafeHwnd()));
+  bool contained = false;
+  for (size_t i = 0; i < engine.size(); ++i) {
+    contained = contained || pidSpace(engine[i]) != pidSpace(getpid());
+    for (pid_t child : ChildrenOf(engine[i])) engine.push_back(child);
+  }
+  EXPECT_TRUE(contained || !fs::exists("/usr/bin/bwrap"));
+
+  page.ReleaseDocument();
+  browser.Release();
+  host.DestroyWindow();
 }
 
 // The skinned control in a form on the display: the page covers the control's bounds.

@@ -5,7 +5,10 @@
 #include <algorithm>
 
 #include "common/StringConvert.h"
+#include "image/ImageLimits.h"
+#include "image/RegularFile.h"
 #include "ui/cximage/CxImageCodec.h"
+#include "win32/NativePath.h"
 
 namespace {
 
@@ -31,12 +34,22 @@ bool CxImage::Load(const wchar_t* path, DWORD format) {
   const long escape = m_escape;
   m_escape = 0;
   Destroy();
-  juce::MemoryBlock data;
-  const juce::File file = FileOf(path);
-  if (!file.existsAsFile() || !file.loadFileAsData(data)) return false;
-  const auto* bytes = static_cast<const uint8_t*>(data.getData());
+  if (!path) return false;
+  // Pictures come from folders anyone may fill: regular files of a bounded
+  // size only, and for the size alone only the first bytes.
+  const std::string native = NativePath(path);
+  std::vector<uint8_t> data;
   ImageHeader header;
-  if (!CxImageCodec::ReadHeader(bytes, data.getSize(), header)) return false;
+  bool known = false;
+  if (escape == -1 && RegularFile::Read(native, ImageLimits::kMaxFileBytes, data, ImageLimits::kHeaderBytes)) {
+    known = CxImageCodec::ReadHeader(data.data(), data.size(), header);
+  }
+  if (!known) {
+    // A header further in than the first bytes (or a whole picture to decode).
+    if (escape == -1 && data.size() < ImageLimits::kHeaderBytes) return false;
+    if (!RegularFile::Read(native, ImageLimits::kMaxFileBytes, data)) return false;
+    if (!CxImageCodec::ReadHeader(data.data(), data.size(), header)) return false;
+  }
   if (format != CXIMAGE_FORMAT_UNKNOWN && format != header.format) return false;
   if (escape == -1) {
     m_width = header.width;
@@ -44,7 +57,7 @@ bool CxImage::Load(const wchar_t* path, DWORD format) {
     m_type = header.format;
     return true;
   }
-  return CxImageCodec::Decode(bytes, data.getSize(), header, *this);
+  return CxImageCodec::Decode(data.data(), data.size(), header, *this);
 }
 
 WORD CxImage::GetColorType() const {

@@ -58,9 +58,10 @@ int ReadJpegHeader(const uint8_t* d, size_t n, ImageHeader& h) {
 }
 
 int ReadGifHeader(const uint8_t* d, size_t n, ImageHeader& h) {
-  if (n < 10) return 0;
-  h.width = Le16(d + 6);
-  h.height = Le16(d + 8);
+  GifFrameArea area;
+  if (!ReadGifFrameArea(d, n, area)) return 0;
+  h.width = area.width;
+  h.height = area.height;
   return 1;
 }
 

@@ -4,8 +4,10 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 
+#include "common/AppPaths.h"
 #include "common/Digest.h"
 #include "ui/cximage/CxImage.h"
 #include "ui/UILock.h"
@@ -28,6 +30,11 @@ namespace {
 
 // Photos whose pixels alone would take more than this are not decoded.
 constexpr uint64_t kMaxDecodeBytes = uint64_t{512} << 20;
+// A camera's thumbnail is small (its EXIF block holds at most 64 KB); one that
+// claims more is no thumbnail, and its pixels are never allocated.
+constexpr DWORD kMaxExifThumbSide = 1024;
+// Every file the manager names starts so.
+constexpr wchar_t kOwnPrefix[] = L"~quickbuffer_";
 
 void DeleteFileIfAny(std::wstring& path) {
   if (path.empty()) return;
@@ -145,6 +152,8 @@ void ThumbManager::HandleFront() {
   ResourceCache::GetImageWidthHeight(CString(work->m_sPhotoPath), &width, &height, nullptr);
   const uint64_t bytes = uint64_t{width} * height * 3;
   int orientation = 0;
+  // A stop asked for meanwhile ends the request here; it stays queued, unreported.
+  if (m_nStop) return;
   if (bytes <= kMaxDecodeBytes) {
     if (!_GenerateThumb(work->m_sPhotoPath, s_sTempPath, work->m_sThumbPath, work->m_uPhotoWidth,
                         work->m_uPhotoHeight, work->m_uThumbWidth, work->m_uThumbHeight, orientation)) {
@@ -216,8 +225,11 @@ int ThumbManager::FromExtractor(const std::wstring& photoPath, const std::wstrin
   UILock cache(CacheLock(), FALSE);
   int w = 0, h = 0, turn = 0;
   if (s_pExifFunc(photoPath.c_str(), thumbPath.c_str(), &w, &h, &turn) != 0) return 0;
-  CxImage image;
-  if (w <= 0 || h <= 0 || !image.Load(thumbPath.c_str(), CXIMAGE_FORMAT_JPG)) {
+  CxImage header, image;
+  header.SetEscape(-1);
+  const bool small = header.Load(thumbPath.c_str(), CXIMAGE_FORMAT_JPG) && header.GetWidth() <= kMaxExifThumbSide &&
+                     header.GetHeight() <= kMaxExifThumbSide;
+  if (w <= 0 || h <= 0 || !small || !image.Load(thumbPath.c_str(), CXIMAGE_FORMAT_JPG)) {
     // A thumbnail we cannot read is no thumbnail: decode the photo instead.
     ::DeleteFileW(thumbPath.c_str());
     return 0;
@@ -317,10 +329,10 @@ void ThumbManager::InitInstance() {
 void ThumbManager::ExitInstance() {
   {
     UILock cache(CacheLock(), FALSE);
-    // Only the files the cache made are deleted; the folder may hold anything else.
     for (auto& [path, entry] : s_mapThumbNode) delete entry;
     s_mapThumbNode.clear();
     s_pExifFunc = nullptr;
+    SweepOwnFiles();
   }
   if (s_hExtractor) ::FreeLibrary(s_hExtractor);
   s_hExtractor = nullptr;
@@ -329,6 +341,26 @@ void ThumbManager::ExitInstance() {
 void ThumbManager::SetTempPath(CString folder) {
   UILock cache(CacheLock(), FALSE);
   s_sTempPath = folder.str();
+  // Files a run that crashed left behind.
+  SweepOwnFiles();
+}
+
+void ThumbManager::SweepOwnFiles() {
+  CString appData;
+  Common::GetAppDataPath(appData);
+  // Only a folder of our own: a shared temporary folder may hold files of
+  // other programs (or of another process of ours) under any name.
+  if (appData.IsEmpty() || s_sTempPath.empty() || s_sTempPath.find(appData.str()) != 0) return;
+  std::error_code error;
+  for (const auto& item : std::filesystem::directory_iterator(s_sTempPath, error)) {
+    const std::wstring name = item.path().filename().wstring();
+    if (name.rfind(kOwnPrefix, 0) != 0 || !item.is_regular_file(error) || item.is_symlink(error)) continue;
+    const std::wstring path = item.path().wstring();
+    const bool held = std::any_of(s_mapThumbNode.begin(), s_mapThumbNode.end(), [&](const auto& entry) {
+      return entry.second && entry.second->m_sThumbPath == path;
+    });
+    if (!held) std::filesystem::remove(item.path(), error);
+  }
 }
 
 CString ThumbManager::GetTempPathW() {

@@ -53,9 +53,11 @@ class ThumbManager {
 
   // Process set-up: binds the extractor when "Quorvex.dll" is there.
   static void InitInstance();
-  // Process clean-up: deletes the cache's files (and no other file) and unbinds the extractor.
+  // Process clean-up: deletes the cache's files and every other file of the
+  // manager's naming left in its folder, and unbinds the extractor.
   static void ExitInstance();
-  // The folder of the thumbnail files, with a trailing separator.
+  // The folder of the thumbnail files, with a trailing separator. Files of the
+  // manager's naming that no entry holds (a crashed run's) are swept from it.
   static void SetTempPath(CString folder);
   static CString GetTempPathW();
   // The owner's way to give a node back: its share of a cached file is dropped
@@ -86,6 +88,9 @@ class ThumbManager {
                            int& orientation);
   static std::wstring UniqueWorkPath(const std::wstring& folder, const std::wstring& photoPath);
   static CRITICAL_SECTION* CacheLock();
+  // Deletes the files of the manager's naming that no cache entry holds, when
+  // the folder lies in the application-data folder. Under the cache lock.
+  static void SweepOwnFiles();
 
   CompletedCallback m_completed;
   std::deque<_ThumbNode*> m_queue;

@@ -16,7 +16,9 @@
 // The pipe server has kPipeInstances instances, each serving one client at a
 // time on a thread of its own. A client that sends nothing, sends a malformed
 // request or goes away is disconnected after a bounded wait, and the instance
-// goes on with the next: no client can end or hold up the server.
+// goes on with the next: no client can end or hold up the server. There are
+// instances enough that dozens of clients holding one without a word leave the
+// others free to serve the file manager at once.
 #include <atomic>
 #include <map>
 #include <memory>
@@ -44,8 +46,8 @@ class CStatusCache {
   static constexpr DWORD kReplyTakenWaitMs = 500;
   // Knocks on the pipe (rounds 50 ms apart) that the exit makes to wake its server.
   static constexpr int kWakeAttempts = 40;
-  // Clients served at once; more wait for a free instance.
-  static constexpr int kPipeInstances = 8;
+  // Clients served at once (each instance a thread); more wait for a free instance.
+  static constexpr int kPipeInstances = 64;
 
   // The process's cache, made on first use (which starts the pipe server) and
   // destroyed at process exit. The first call also links the engine's
