@@ -37,14 +37,17 @@ void CStatusCache::RunPipeServer() {
     }
     pipes.push_back(pipe);
   }
-  SetEvent(m_hPipeReady);
   if (pipes.empty()) {
+    SetEvent(m_hPipeReady);
     LogPipeFailure("Create pipeline failure", createError);
     return;
   }
   if (static_cast<int>(pipes.size()) < kPipeInstances) LogPipeFailure("Create pipeline failure", createError);
   std::vector<std::thread> helpers;
   for (size_t n = 1; n < pipes.size(); ++n) helpers.emplace_back([this, pipe = pipes[n]] { ServeInstance(pipe); });
+  // The cache is made once every instance has its thread: the server's threads
+  // are then all there, never still starting behind whoever asked for the cache.
+  SetEvent(m_hPipeReady);
   ServeInstance(pipes[0]);
   for (std::thread& helper : helpers) helper.join();
   for (HANDLE pipe : pipes) CloseHandle(pipe);
