@@ -128,8 +128,12 @@ int SaveOpenFileHTML(const CString& page) {
 
 int LocateFile(const CString& path) {
   if (!IsFileExist(path)) return 0;
-  CString parameters = CString(L"/select, \"") + path + L"\"";
-  ShellExecuteW(nullptr, L"open", L"explorer.exe", parameters, nullptr, SW_SHOWNORMAL);
+  // The path reaches the shell as one item: a name may hold quotes and
+  // spaces, so it never goes into a command line that is split again.
+  PIDLIST_ABSOLUTE item = ILCreateFromPathW(path);
+  if (!item) return 0;
+  SHOpenFolderAndSelectItems(item, 0, nullptr, 0);
+  ILFree(item);
   return 1;
 }
 

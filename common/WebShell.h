@@ -12,7 +12,8 @@ void SafeOpenWeb(const CString& url, int show);
 // Writes the page into a temporary ".html" file, opens it, and deletes the file
 // again after a few seconds. 0 (after telling the user) when the file can't be made.
 int SaveOpenFileHTML(const CString& page);
-// Shows the file or folder selected in the file manager; 0 when it doesn't exist.
+// Shows the file or folder selected in the file manager, the path handed over
+// whole; 0 when it doesn't exist.
 int LocateFile(const CString& path);
 // Starts GetAppPath() + program with the parameters (in the program's folder);
 // the started process's handle, or null.

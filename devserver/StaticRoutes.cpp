@@ -1,9 +1,11 @@
 // Usage statistics and the update description with its installer files.
 #include <fstream>
+#include <iterator>
 #include <memory>
 
 #include "HttpService.h"
 #include "Ids.h"
+#include "UpdateSigning.h"
 
 namespace devserver {
 
@@ -52,8 +54,13 @@ void HttpService::UpdateFile(Exchange& ex) {
   auto in = std::make_shared<std::ifstream>(file, std::ios::binary);
   if (!*in) return notFound();
   const_cast<httplib::Request&>(ex.req).ranges.clear();
-  std::string type = file.extension() == ".xml" ? "text/xml" : "application/octet-stream";
   ex.res.status = 200;
+  if (file.extension() == ".xml") {
+    // The description carries the signature of the installer it offers.
+    const std::string xml((std::istreambuf_iterator<char>(*in)), std::istreambuf_iterator<char>());
+    return ex.res.set_content(SignedDescription(xml, m_options.updateDir), "text/xml");
+  }
+  const std::string type = "application/octet-stream";
   if (size == 0) return ex.res.set_content("", type);
   ex.res.set_content_provider(size, type, [in](size_t offset, size_t want, httplib::DataSink& sink) {
     std::vector<char> buffer(std::min<size_t>(want, 1 << 20));

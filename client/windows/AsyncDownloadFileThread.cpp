@@ -8,11 +8,12 @@
 #include "net/HttpTransport.h"
 
 AsyncDownloadFileThread::AsyncDownloadFileThread(const std::string& url, const std::string& md5,
-                                                 const juce::String& localPath, CompletionDelegate completion,
-                                                 Net::TransportDelegate progress)
+                                                 const std::string& signature, const juce::String& localPath,
+                                                 CompletionDelegate completion, Net::TransportDelegate progress)
     : juce::Thread("AsyncDownloadThread"),
       m_sURL(url),
       m_sMD5(md5),
+      m_sSignature(signature),
       m_sLocalPath(localPath),
       m_progress(std::move(progress)),
       m_completion(std::move(completion)) {}
@@ -59,9 +60,13 @@ bool AsyncDownloadFileThread::Download() {
     part.deleteFile();
     return false;
   }
-  if (!InstallerMatches(part, m_sMD5)) {
+  const InstallerVerdict verdict = CheckInstaller(part, m_sMD5, m_sSignature);
+  if (verdict != InstallerVerdict::Matches) {
+    const juce::String why = verdict == InstallerVerdict::NotSigned
+                                 ? "it carries no valid signature of the update key"
+                                 : "its size or MD5 is not the update description's";
     WriteLog(ErrorLog, "AsyncDownloadThread",
-             "Installer refused, its size or MD5 is not the update description's: " + juce::String::fromUTF8(m_sURL.c_str()));
+             "Installer refused, " + why + ": " + juce::String::fromUTF8(m_sURL.c_str()));
     part.deleteFile();
     return false;
   }

@@ -6,6 +6,7 @@
 #include "client/core/context/GlobalContext.h"
 #include "client/core/login/LoginManager.h"
 #include "client/core/stats/StatisticsTask.h"
+#include "client/sync/LocalPathGuard.h"
 #include "client/sync/SyncHelper.h"
 #include "client/sync/SyncLogic.h"
 #include "client/sync/tasks/SyncUpTaskManager.h"
@@ -254,7 +255,11 @@ void CMainForm::OnBalloonClick() {
 
 void CMainForm::LocateNotifiedFile() {
   std::lock_guard hold(m_balloonLock);
-  if (m_nBalloonTargetValid) Common::LocateFile(m_strBalloonTarget);
+  if (m_nBalloonTargetValid) LocateSyncedFile(Common::CString_to_String(m_strBalloonTarget));
+}
+
+void CMainForm::LocateSyncedFile(const juce::String& path) {
+  if (LocalPathGuard::IsInsideRoot(path, "CMainForm::LocateSyncedFile")) Common::LocateFile(Common::String_To_CString(path));
 }
 
 // ---- Tip ----------------------------------------------------------------
@@ -321,8 +326,7 @@ LRESULT CMainForm::OnOpenHelp(WPARAM, LPARAM) {
 }
 
 LRESULT CMainForm::OnOpenCreditGuide(WPARAM, LPARAM) {
-  const AccountSnapshot snapshot = GetAccountData()->GetSnapshot();
-  OpenCreditGuidePage(snapshot.FullName, snapshot.m_sPassword);
+  OpenCreditGuidePage(GetAccountData()->GetSnapshot().FullName);
   ReportUsageEvent("default", "guide_credit");
   return 0;
 }

@@ -149,6 +149,10 @@ class CMainForm : public UI::CUIForm, public UI::CTrayIconImpl<CMainForm>, publi
   // notified item in the file manager when the balloon offered that.
   void OnBalloonClick();
   void LocateNotifiedFile();
+  // Shows a synced file selected in the file manager. Its path is made of
+  // names from the service: it is shown only when it lies inside the sync
+  // root, through no link.
+  static void LocateSyncedFile(const juce::String& path);
 
   // Set by an outside removal of the icon at exit.
   BOOL m_bTrayRemoved = FALSE;

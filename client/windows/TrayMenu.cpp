@@ -229,14 +229,13 @@ void CMainForm::OnTrayMenuCommand(UI::IMenu* node) {
       ReportUsageEvent("default", "tray_menu_open_sync_dir");
       break;
     case kTrayMenuWebSite: {
-      const AccountSnapshot account = GetAccountData()->GetSnapshot();
-      OpenAccountWebsite(account.m_sAccount, account.m_sPassword, SyncRootFolder::GetInstance()->GetRootFolderID());
+      OpenAccountWebsite(GetAccountData()->GetSnapshot().m_sAccount, SyncRootFolder::GetInstance()->GetRootFolderID());
       ReportUsageEvent("default", "launch_dorv_website");
       break;
     }
     case kTrayMenuRecentFiles:
       if (auto* file = dynamic_cast<MenuRecentFile*>(node->m_pMenuData))
-        Common::LocateFile(Common::String_To_CString(file->m_sPath));
+        LocateSyncedFile(file->m_sPath);
       ReportUsageEvent("default", "view_recent_update_file");
       break;
     case kTrayMenuPause:
@@ -247,13 +246,7 @@ void CMainForm::OnTrayMenuCommand(UI::IMenu* node) {
       break;
     case kTrayMenuSettings: ShowSettingsForm(); break;
     case kTrayMenuHelp: OpenHelpCenter(); break;
-    case kTrayMenuFeedback: {
-      CString url;
-      BuildSignedInUrl(url, kFeedbackPageUrl);
-      Common::SafeOpenWeb(url, 3);
-      ReportUsageEvent("default", "feedback");
-      break;
-    }
+    case kTrayMenuFeedback: OpenFeedbackPage(); break;
     case kTrayMenuAbout:
       ShowAboutForm();
       ReportUsageEvent("default", "view_about_form");

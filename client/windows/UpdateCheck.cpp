@@ -29,11 +29,7 @@ int CheckForUpdate(CAppBackgroundJob*& download, UserToAsk user) {
     return 0;
   }
 
-  UpdatePackage package(info.m_sURL, info.m_sMD5);
-  if (!package.HasLocalPath()) {
-    Log(ErrorLog, "Update refused, unsafe installer name: " + Utf8(info.m_sURL));
-    return 0;
-  }
+  UpdatePackage package(info.m_sURL, info.m_sMD5, info.m_sSignature);
   if (package.VerifyMd5()) {
     // An installer that was started and still left this version in place
     // would otherwise be started again at every start, and the program would

@@ -21,6 +21,7 @@ void UpdateInfo::Reset() {
   m_sDescription.clear();
   m_sMD5.clear();
   m_bSilent = false;
+  m_sSignature.clear();
 }
 
 bool ReadLocalVersion(UpdateInfo& info) {
@@ -84,5 +85,6 @@ bool UpdateInfo::ReadUpdateXml(const std::string& path) {
   m_sDescription = TextAttribute(*version, "Description");
   m_sURL = TextAttribute(*version, "URL");
   m_sMD5 = TextAttribute(*version, "MD5");
+  m_sSignature = TextAttribute(*version, "Signature");
   return !m_sVersionID.empty() && !m_sDescription.empty() && !m_sURL.empty() && !m_sMD5.empty();
 }

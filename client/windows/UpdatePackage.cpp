@@ -16,26 +16,16 @@ juce::String UpdateFolder() { return GetExeDirectory() + kUpdateFolder; }
 
 }  // namespace
 
-juce::String UpdatePackage::FileNameForUrl(const std::string& url) {
-  const std::string path = url.substr(0, url.find_first_of("?#"));
-  const size_t slash = path.rfind('/');
-  const std::string name = slash == std::string::npos ? std::string() : path.substr(slash + 1);
-  if (name.empty()) return "Update.exe";
-  if (name.find("..") != std::string::npos || name.find_first_of("/\\:") != std::string::npos) return {};
-  for (unsigned char c : name)
-    if (c < 0x20 || c == 0x7F) return {};
-  return juce::String::fromUTF8(name.c_str());
-}
-
-UpdatePackage::UpdatePackage(const std::string& url, const std::string& md5) : m_sURL(url), m_sMD5(md5) {
-  const juce::String name = FileNameForUrl(url);
-  if (name.isEmpty()) return;
+UpdatePackage::UpdatePackage(const std::string& url, const std::string& md5, const std::string& signature)
+    : m_sURL(url), m_sMD5(md5), m_sSignature(signature) {
   // Installers wait here to be run: nobody else may put one in or read it.
   win32::MakePrivateFolder(UpdateFolder().toStdString());
-  m_sLocalPath = UpdateFolder() + name;
+  m_sLocalPath = UpdateFolder() + "Update.exe";
 }
 
-bool UpdatePackage::VerifyMd5() const { return HasLocalPath() && InstallerMatches(juce::File(m_sLocalPath), m_sMD5); }
+bool UpdatePackage::VerifyMd5() const {
+  return CheckInstaller(juce::File(m_sLocalPath), m_sMD5, m_sSignature) == InstallerVerdict::Matches;
+}
 
 bool UpdatePackage::RunInstaller(bool silent) {
   if (!VerifyMd5()) return false;
@@ -59,9 +49,8 @@ bool UpdatePackage::RunInstaller(bool silent) {
 
 AsyncDownloadFileThread* UpdatePackage::StartDownload(AsyncDownloadFileThread::CompletionDelegate completion,
                                                       Net::TransportDelegate progress) {
-  if (!HasLocalPath()) return nullptr;
-  auto* thread =
-      new AsyncDownloadFileThread(m_sURL, m_sMD5, m_sLocalPath, std::move(completion), std::move(progress));
+  auto* thread = new AsyncDownloadFileThread(m_sURL, m_sMD5, m_sSignature, m_sLocalPath, std::move(completion),
+                                             std::move(progress));
   thread->startThread();
   return thread;
 }

@@ -1,12 +1,8 @@
 #pragma once
-// The installer an update description offers: its URL and MD5, and where it
-// is kept beside the program, "Update/" + the URL's file name.
-//
-// The file name is the last path segment of the URL without its query. A name
-// that could leave the Update folder or mean something else to the file
-// system (a separator, "..", a drive colon, a control character) is refused:
-// the package then has no local path, verifies nothing and downloads nothing.
-// An empty name becomes "Update.exe".
+// The installer an update description offers: its URL, MD5 and signature, and
+// where it is kept beside the program. The file name is the program's own,
+// "Update/Update.exe", whatever the URL names: a name from the network never
+// chooses a file here.
 #include <string>
 
 #include <juce_core/juce_core.h>
@@ -17,14 +13,13 @@ class UpdatePackage {
  public:
   // Computes the local path and creates the Update folder (a failure shows
   // later, as a download that cannot be written).
-  UpdatePackage(const std::string& url, const std::string& md5);
+  UpdatePackage(const std::string& url, const std::string& md5, const std::string& signature);
 
-  // False when the URL's file name was refused.
-  bool HasLocalPath() const { return m_sLocalPath.isNotEmpty(); }
   const juce::String& GetLocalPath() const { return m_sLocalPath; }
 
-  // The file at the local path is a plain file of an installer's size and its
-  // MD5, as lower-case hex, equals the description's byte for byte.
+  // The file at the local path is a plain file of an installer's size, its
+  // MD5, as lower-case hex, equals the description's byte for byte, and its
+  // bytes carry the description's signature by an accepted update key.
   bool VerifyMd5() const;
   // Starts the verified installer: "/S /D=<program folder>" hidden when
   // silent, else "/D=<program folder>" shown. The file is made executable
@@ -32,8 +27,7 @@ class UpdatePackage {
   // be started.
   bool RunInstaller(bool silent);
   // Starts downloading into the local path, where only a download that
-  // verifies is put; the caller owns the thread. Null when the package has no
-  // local path.
+  // verifies is put; the caller owns the thread.
   AsyncDownloadFileThread* StartDownload(AsyncDownloadFileThread::CompletionDelegate completion,
                                          Net::TransportDelegate progress);
 
@@ -43,11 +37,9 @@ class UpdatePackage {
   bool WasLaunched(const std::string& versionID) const;
   void MarkLaunched(const std::string& versionID) const;
 
-  // The file name kept for a URL; empty when refused.
-  static juce::String FileNameForUrl(const std::string& url);
-
   std::string m_sURL;
   std::string m_sMD5;
+  std::string m_sSignature;
 
  private:
   juce::File LaunchRecord() const;

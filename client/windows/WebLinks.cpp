@@ -1,7 +1,6 @@
 #include "client/windows/WebLinks.h"
 
 #include "client/core/LogWriter.h"
-#include "client/core/account/AccountData.h"
 #include "client/core/stats/StatisticsTask.h"
 #include "common/StringConvert.h"
 #include "common/WebShell.h"
@@ -25,20 +24,10 @@ const WebHost kWebHosts[] = {
     {"mail.halvorn.net", "mail.pan.halvorn.net"},
 };
 
-const wchar_t* const kSignInRedirect =
-    L"https://passport.halvorn.net/logins.jsp?username=%s&password=%s&type=0&url=%s&url2=%s";
-
 void OpenWeb(const juce::String& url) { Common::SafeOpenWeb(Common::String_To_CString(url), SW_SHOWMAXIMIZED); }
 
-juce::String EntryAddress(const juce::String& userName, const juce::String& passwordHash) {
-  return "http://" + GetURLHead(userName) + "/netfolder/web/entry.do?" + "username=" + userName +
-         "&password=" + passwordHash;
-}
-
-void OpenSignedIn(const wchar_t* target) {
-  CString url;
-  BuildSignedInUrl(url, target);
-  Common::SafeOpenWeb(url, SW_SHOWMAXIMIZED);
+juce::String EntryAddress(const juce::String& userName) {
+  return "http://" + GetURLHead(userName) + "/netfolder/web/entry.do?" + "username=" + userName;
 }
 
 }  // namespace
@@ -56,32 +45,18 @@ juce::String GetURLHead(const juce::String& userName) {
   return {};
 }
 
-void OpenAccountWebsite(const juce::String& userName, const juce::String& passwordHash, juce::int64 rootFolderId) {
-  OpenWeb(EntryAddress(userName, passwordHash) + "&target=list" + "&dirId=" + juce::String(rootFolderId));
+void OpenAccountWebsite(const juce::String& userName, juce::int64 rootFolderId) {
+  OpenWeb(EntryAddress(userName) + "&target=list" + "&dirId=" + juce::String(rootFolderId));
 }
 
-void OpenCreditGuidePage(const juce::String& userName, const juce::String& passwordHash) {
-  OpenWeb(EntryAddress(userName, passwordHash) + "&target=upgrade");
-}
-
-void BuildSignedInUrl(CString& out, const CString& target) {
-  AccountData* account = GetAccountData();
-  if (!account || !account->IsLoggedIn()) {
-    out = target;
-    return;
-  }
-  const AccountSnapshot snapshot = account->GetSnapshot();
-  out.Format(kSignInRedirect, static_cast<LPCTSTR>(Common::String_To_CString(snapshot.FullName)),
-             static_cast<LPCTSTR>(Common::String_To_CString(snapshot.m_sPassword)), static_cast<LPCTSTR>(target),
-             static_cast<LPCTSTR>(target));
-}
+void OpenCreditGuidePage(const juce::String& userName) { OpenWeb(EntryAddress(userName) + "&target=upgrade"); }
 
 void OpenHelpCenter() {
-  OpenSignedIn(kHelpPageUrl);
+  OpenWeb(juce::String(kHelpPageUrl));
   ReportUsageEvent("default", "enter_help_center");
 }
 
 void OpenFeedbackPage() {
-  OpenSignedIn(kFeedbackPageUrl);
+  OpenWeb(juce::String(kFeedbackPageUrl));
   ReportUsageEvent("default", "feedback");
 }

@@ -101,6 +101,18 @@ DWORD OpenWithDesktop(const std::string& target) {
   return ERROR_SUCCESS;
 }
 
+// The opener takes a text that starts with a scheme for an address: a local
+// path goes to it only when absolute, which no address is.
+DWORD OpenPath(const std::string& path) {
+  if (path.empty() || path[0] != '/') return ERROR_PATH_NOT_FOUND;
+  return OpenWithDesktop(path);
+}
+
+std::string ParentFolder(const std::string& path) {
+  size_t slash = path.rfind('/');
+  return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+}
+
 // "explorer.exe /select, "path"" shows the folder of the path; "explorer.exe path" the path.
 DWORD Explore(const std::wstring& parameters) {
   std::wstring target;
@@ -124,14 +136,14 @@ DWORD Explore(const std::wstring& parameters) {
     const char* home = std::getenv("HOME");
     path = home ? home : "/";
   } else if (select) {
-    size_t slash = path.rfind('/');
-    path = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    path = ParentFolder(path);
   }
-  return OpenWithDesktop(path);
+  return OpenPath(path);
 }
 
 DWORD LaunchForReal(const LaunchRequest& r, HANDLE* process) {
   std::wstring verb = Lower(r.verb);
+  if (verb == L"select") return OpenPath(ParentFolder(NativePath(r.file.c_str())));
   if (!verb.empty() && verb != L"open" && verb != L"runas" && verb != L"explore") return ERROR_NO_ASSOCIATION;
   if (r.file.empty()) return ERROR_FILE_NOT_FOUND;
   if (IsUrl(r.file)) return OpenWithDesktop(NativePath(r.file.c_str()));
@@ -151,8 +163,8 @@ DWORD LaunchForReal(const LaunchRequest& r, HANDLE* process) {
     }
     path = found;
   }
-  if (S_ISDIR(st.st_mode) || verb == L"explore") return OpenWithDesktop(path);
-  if (::access(path.c_str(), X_OK) != 0) return OpenWithDesktop(path);  // a document
+  if (S_ISDIR(st.st_mode) || verb == L"explore") return OpenPath(path);
+  if (::access(path.c_str(), X_OK) != 0) return OpenPath(path);  // a document
   std::vector<std::string> args{path};
   for (const auto& a : SplitParameters(r.parameters)) args.push_back(NativePath(a.c_str()));
   std::wstring line = JoinCommandLine({r.file}) + (r.parameters.empty() ? L"" : L" " + r.parameters);

@@ -10,6 +10,11 @@
 // file "launches" in the runtime folder, so a test can read what a child process
 // asked for: one line per request, the fields verb, file, parameters, folder and
 // show command separated by tabs (\\, \t and \n escaped).
+//
+// A local path is opened only as a path: an absolute one, handed to the
+// opener as one argument, never as an address. The verb "select" (the
+// shell's SHOpenFolderAndSelectItems) shows the file's folder; its file is a
+// local path and nothing else.
 #include <functional>
 #include <string>
 #include <vector>

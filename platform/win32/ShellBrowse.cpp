@@ -7,6 +7,7 @@
 #include "win32/Choosers.h"
 #include "win32/CodePage.h"
 #include "win32/Com.h"
+#include "win32/Launcher.h"
 #include "win32/WinError.h"
 
 namespace {
@@ -116,3 +117,28 @@ BOOL SHGetPathFromIDListW(PCIDLIST_ABSOLUTE list, LPWSTR path) {
 }
 
 void ILFree(PIDLIST_ABSOLUTE list) { CoTaskMemFree(list); }
+
+namespace {
+
+// The path an item list names, however long.
+std::wstring PathOfList(PCIDLIST_ABSOLUTE list) {
+  const auto* block = reinterpret_cast<const BYTE*>(list);
+  USHORT cb;
+  std::memcpy(&cb, block, sizeof cb);
+  if (cb <= sizeof(USHORT)) return {};
+  return Utf8ToWide(std::string(reinterpret_cast<const char*>(block + sizeof cb), cb - sizeof cb - 1));
+}
+
+}  // namespace
+
+HRESULT SHOpenFolderAndSelectItems(PCIDLIST_ABSOLUTE folder, UINT count, PCUITEMID_CHILD_ARRAY children, DWORD) {
+  if (!folder || (count > 0 && (!children || !children[0]))) return E_INVALIDARG;
+  std::wstring item = PathOfList(folder);
+  if (count > 0) {
+    const std::wstring child = PathOfList(children[0]);
+    item = !child.empty() && child[0] == L'/' ? child : item + L"/" + child;
+  }
+  if (item.empty()) return E_INVALIDARG;
+  const DWORD error = win32::Launcher::Launch({L"select", item, L"", L"", SW_SHOWNORMAL}, nullptr);
+  return error == ERROR_SUCCESS ? S_OK : static_cast<HRESULT>(0x80070000 | (error & 0xFFFF));
+}

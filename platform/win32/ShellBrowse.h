@@ -2,6 +2,7 @@
 // The shell's folder chooser and its item lists. An item list here names one
 // file-system path; it is allocated with the task allocator (CoTaskMemFree or ILFree).
 // The chooser's answer comes from win32::Choosers (win32/Choosers.h).
+#include "win32/HResult.h"
 #include "win32/WinDef.h"
 #include "win32/WinUser.h"
 
@@ -16,6 +17,8 @@ using LPITEMIDLIST = ITEMIDLIST*;
 using LPCITEMIDLIST = const ITEMIDLIST*;
 using PIDLIST_ABSOLUTE = ITEMIDLIST*;
 using PCIDLIST_ABSOLUTE = const ITEMIDLIST*;
+using PCUITEMID_CHILD = const ITEMIDLIST*;
+using PCUITEMID_CHILD_ARRAY = const PCUITEMID_CHILD*;
 
 using BFFCALLBACK = int (*)(HWND chooser, UINT message, LPARAM lParam, LPARAM data);
 
@@ -56,3 +59,8 @@ BOOL SHGetPathFromIDListW(PCIDLIST_ABSOLUTE list, LPWSTR path);
 // The item list of a path (null when the path is empty); free it with ILFree.
 PIDLIST_ABSOLUTE ILCreateFromPathW(LPCWSTR path);
 void ILFree(PIDLIST_ABSOLUTE list);
+// Shows an item selected in its folder in the file manager: with no children
+// the folder's list names the item itself, else the first child (a name in
+// the folder, or a full path) is the item. The path reaches the launcher
+// whole, as the request's file with the verb "select" (win32/Launcher.h).
+HRESULT SHOpenFolderAndSelectItems(PCIDLIST_ABSOLUTE folder, UINT count, PCUITEMID_CHILD_ARRAY children, DWORD flags);

@@ -105,16 +105,17 @@ TEST_F(WebShell, FailedStartsFallBackToTheOldBrowserThenTellTheUser) {
   EXPECT_EQ(boxes[0].type & MB_ICONMASK, MB_ICONINFORMATION);
 }
 
+// The path goes to the shell whole, quotes and spaces and all.
 TEST_F(WebShell, LocateFileSelectsExistingItemsOnly) {
   dorvtest::TempDir dir;
-  dorvtest::WriteFile(dir / "a file.txt", "x");
-  CString path(WidePath((dir / "a file.txt").c_str()).c_str());
+  std::filesystem::create_directories(dir / "q\" \"https:" / "evil.example");
+  dorvtest::WriteFile(dir / "q\" \"https:" / "evil.example" / "a file.txt", "x");
+  CString path(WidePath((dir / "q\" \"https:" / "evil.example" / "a file.txt").c_str()).c_str());
   EXPECT_EQ(Common::LocateFile(path + L".missing"), 0);
   EXPECT_TRUE(Launcher::Recorded().empty());
   EXPECT_EQ(Common::LocateFile(path), 1);
   ASSERT_EQ(Launcher::Recorded().size(), 1u);
-  EXPECT_EQ(Launcher::Recorded()[0],
-            (LaunchRequest{L"open", L"explorer.exe", L"/select, \"" + path.str() + L"\"", L"", SW_SHOWNORMAL}));
+  EXPECT_EQ(Launcher::Recorded()[0], (LaunchRequest{L"select", path.str(), L"", L"", SW_SHOWNORMAL}));
 }
 
 TEST_F(WebShell, LocalProgramsStartFromTheProgramsFolder) {

@@ -4,6 +4,7 @@
 
 #include "common/AppPaths.h"
 #include "common/StringConvert.h"
+#include "common/XmlParse.h"
 
 namespace {
 
@@ -57,15 +58,20 @@ void ServerList::LoadFromFile() {
 
 void ServerList::LoadFromFile(const juce::File& file) {
   if (!file.existsAsFile()) return;
-  std::unique_ptr<juce::XmlElement> root = juce::XmlDocument(file).getDocumentElement();
+  // Whoever can write beside the program writes this file: it goes through the
+  // program's one XML parser, which loads no DTD or entity and stays inside
+  // the text.
+  TiXmlDocument document;
+  if (!Common::LoadXmlFile(document, file.getFullPathName().toStdString())) return;
+  const TiXmlElement* root = document.RootElement();
   if (!root) return;
 
   std::array<std::string, EntryCount> urls;
   for (int i = 0; i < EntryCount; ++i) {
-    const juce::XmlElement* element = root->getChildByName(kElementNames[i]);
-    if (!element) return;
-    urls[i] = element->getStringAttribute("url").toStdString();
-    if (urls[i].empty()) return;
+    const TiXmlElement* element = root->FirstChildElement(kElementNames[i]);
+    const char* url = element ? element->Attribute("url") : nullptr;
+    if (!url || !*url) return;
+    urls[i] = url;
   }
   m_urls = urls;
 }

@@ -10,9 +10,13 @@
 #include <string>
 #include <vector>
 
+#include <juce_cryptography/juce_cryptography.h>
+
+#include "DevServer.h"
 #include "HostileServer.h"
 #include "ProgramRun.h"
 #include "display/MessageBoxJournal.h"
+#include "win32/Launcher.h"
 #include "win32/Windows.h"
 
 namespace fs = std::filesystem;
@@ -305,4 +309,54 @@ TEST_F(AppProcessTest, ADrippedUpdateDescriptionDoesNotHoldTheStart) {
   EXPECT_EQ(requests[0].target, "/update.xml");
   for (const auto& request : requests) EXPECT_NE(request.target, "/setup.exe");  // nothing was offered
   EXPECT_EQ(CloseRunning(*running), 0);
+}
+
+// A silent update served by the local service: the first start downloads the
+// installer, the next start runs it and ends, but only when the installer
+// carries a valid signature; an unsigned one is refused (logged) and the
+// next start runs as ever.
+TEST_F(AppProcessTest, OnlyASignedSilentUpdateIsStartedAtTheNextStart) {
+  const std::string installer = "#!/bin/sh\necho installed\n";
+  const std::string md5 = juce::MD5(installer.data(), installer.size()).toHexString().toStdString();
+  for (const bool signedOffer : {true, false}) {
+    SCOPED_TRACE(signedOffer ? "signed" : "unsigned");
+    fs::remove_all(apptest::DataFolder());
+    fs::remove(win32::Launcher::JournalPath());
+    dorvtest::TempDir updates;
+    dorvtest::WriteFile(updates / "setup.exe", installer);
+    dorvtest::DevServerOptions options;
+    options.updateDir = updates.path();
+    dorvtest::DevServer server(options);
+    // Without a Signature the service signs the installer as a release is.
+    dorvtest::WriteFile(updates / "update.xml", "<update><Version VersionID=\"9.9.9\" Description=\"New\" URL=\"" +
+                                                    server.BaseUrl() + "/client/dorv/update/setup.exe\" MD5=\"" + md5 +
+                                                    "\" Silent=\"1\"" + (signedOffer ? "" : " Signature=\"\"") +
+                                                    "/></update>");
+    ProgramFolder folder;
+    dorvtest::WriteFile(folder / "server_list.xml", server.ServerListXml());
+    const fs::path kept = folder / "Update" / "Update.exe";
+    {
+      auto running = StartRunning(folder);
+      ASSERT_TRUE(WaitFor([&] {
+        return fs::exists(kept) || !LogLinesWith("Installer refused, it carries no valid signature").empty();
+      }));
+      EXPECT_EQ(CloseRunning(*running), 0);
+    }
+    EXPECT_EQ(fs::exists(kept), signedOffer);
+    EXPECT_FALSE(fs::exists(kept.string() + ".part"));
+
+    ChildProcess next(folder.Program(), {});
+    if (signedOffer) {
+      // Ends by itself, so that the installer can replace the program.
+      EXPECT_EQ(next.Wait(), 0);
+    } else {
+      ASSERT_TRUE(WaitFor([] { return FindMainWindow() != nullptr; }));
+      EXPECT_EQ(CloseRunning(next), 0);
+    }
+    const std::string journal = fs::exists(win32::Launcher::JournalPath())
+                                    ? dorvtest::ReadFile(win32::Launcher::JournalPath())
+                                    : std::string();
+    EXPECT_EQ(journal.find(kept.string() + "\t/S /D=" + folder.path().string()) != std::string::npos, signedOffer)
+        << journal;
+  }
 }

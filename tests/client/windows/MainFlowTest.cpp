@@ -527,6 +527,68 @@ TEST_F(MainFlowTest, TheTrayMenuShowsTheFilesJustSyncedAndTheStorageTheServiceCo
   EXPECT_EQ(GetSyncLogic(), nullptr);
 }
 
+// Signed in, every web page the program opens leaves the password's digest
+// out of its address (which an opener's command line and the browser's
+// history would show to others).
+TEST_F(MainFlowTest, NoPageTheProgramOpensCarriesTheAccountsCredential) {
+  ASSERT_NO_FATAL_FAILURE(StartForm());
+  ASSERT_TRUE(PumpUntil([&] { return EngineState() == 4 && Settled(); }));
+  const std::wstring digest = GetAccountData()->GetSnapshot().m_sPassword.toWideCharPointer();
+  ASSERT_FALSE(digest.empty());
+  win32::Launcher::ClearRecorded();
+  for (int id : {CMainForm::kTrayMenuWebSite, CMainForm::kTrayMenuHelp, CMainForm::kTrayMenuFeedback}) {
+    m_form->SendMessage(WM_TRAY_CALLBACK, kTrayIconId, WM_RBUTTONUP);
+    UI::CUIMenu* menu = m_form->GetActiveMenu();
+    ASSERT_NE(menu, nullptr);
+    m_form->OnTrayMenuCommand(menu->GetRootIMenu()->FindIMenu(id));
+    menu->ReleaseAll();
+  }
+  m_form->SendMessage(WM_NOTIFY_OPEN_HELP, 0, 0);
+  m_form->SendMessage(WM_NOTIFY_OPEN_CREDIT_GUIDE, 0, 0);
+  const auto launches = win32::Launcher::Recorded();
+  ASSERT_EQ(launches.size(), 5u);
+  for (const auto& launch : launches) {
+    EXPECT_EQ(launch.file.find(digest), std::wstring::npos) << launch.file;
+    EXPECT_EQ(launch.file.find(L"password"), std::wstring::npos) << launch.file;
+    EXPECT_EQ(launch.parameters, L"");
+  }
+  const std::string journal = dorvtest::ReadFile(win32::Launcher::JournalPath());
+  EXPECT_EQ(journal.find(GetAccountData()->GetSnapshot().m_sPassword.toStdString()), std::string::npos);
+}
+
+// A service folder named `q" "https:` holding `evil.example/file`: the file
+// chosen among the recent files is shown as the one local path it is, never
+// split into an address.
+TEST_F(MainFlowTest, ARecentFileIsShownAsItsWholeLocalPath) {
+  ASSERT_NO_FATAL_FAILURE(StartForm());
+  ASSERT_TRUE(PumpUntil([&] { return EngineState() == 4 && Settled(); }));
+  const juce::int64 outer = Admin("mkdir?account=" + Account() + "&parentId=" + std::to_string(m_rootID) +
+                                  "&name=q%22%20%22https%3A")["dir"]["id"].asInt64();
+  const juce::int64 inner =
+      Admin("mkdir?account=" + Account() + "&parentId=" + std::to_string(outer) + "&name=evil.example")["dir"]["id"]
+          .asInt64();
+  Admin("put?account=" + Account() + "&parentId=" + std::to_string(inner) + "&name=file", "bait");
+  const fs::path file = m_rootPath / "q\" \"https:" / "evil.example" / "file";
+  ASSERT_TRUE(PumpUntil([&] { return fs::exists(file); }));
+  ASSERT_TRUE(PumpUntil(Settled));
+
+  win32::Launcher::ClearRecorded();
+  m_form->SendMessage(WM_TRAY_CALLBACK, kTrayIconId, WM_RBUTTONUP);
+  UI::CUIMenu* menu = m_form->GetActiveMenu();
+  ASSERT_NE(menu, nullptr);
+  UI::IMenu* recent = menu->GetRootIMenu()->FindIMenu(CMainForm::kTrayMenuRecentFiles);
+  ASSERT_NE(recent, nullptr);
+  UI::IMenu* entry = nullptr;
+  for (int i = 0; i < recent->GetSubMenuCount(); ++i)
+    if (recent->GetSubMenu(i)->GetCaption() == CString(L"   file")) entry = recent->GetSubMenu(i);
+  ASSERT_NE(entry, nullptr);
+  m_form->OnTrayMenuCommand(entry);
+  menu->ReleaseAll();
+  const auto launches = win32::Launcher::Recorded();
+  ASSERT_EQ(launches.size(), 1u);
+  EXPECT_EQ(launches[0], (win32::LaunchRequest{L"select", file.wstring(), L"", L"", SW_SHOWNORMAL}));
+}
+
 // The program itself, started twice on the stored account: each start signs
 // in without the wizard, files flow both ways, a second start with
 // "ExploreRefresh" makes the running one pull everything, and a polite close

@@ -18,6 +18,7 @@
 #include "client/core/context/GlobalContext.h"
 #include "client/sync/SyncHelper.h"
 #include "client/sync/SyncLogic.h"
+#include "client/sync/records/SyncRootFolder.h"
 #include "client/sync/status/CStatusCache.h"
 #include "client/sync/status/SyncPathList.h"
 #include "client/sync/status/SyncStatusTracker.h"
@@ -100,6 +101,7 @@ class MainFormTest : public testing::Test {
     ASSERT_EQ(m_form->Create(), 1);
   }
   void TearDown() override {
+    if (m_rootSet) SyncRootFolder::GetInstance()->ClearRootPath();
     Pump();
     m_form->DestroyWindow();
     static_cast<UI::CUIControl*>(m_form)->Release();
@@ -131,10 +133,17 @@ class MainFormTest : public testing::Test {
     m_form->SendMessage(WM_TRAY_CALLBACK, kTrayIconId, NIN_BALLOONUSERCLICK);
   }
   std::vector<win32::LaunchRequest> Launches() const { return win32::Launcher::Recorded(); }
+  // The sync root the located files must lie in; cleared at the end of the test.
+  void SetSyncRoot(const std::filesystem::path& root) {
+    SyncRootFolder* record = SyncRootFolder::GetInstance();
+    record->SetRootFolder(juce::String(root.string()), "0|0", record->GetFolderData());
+    m_rootSet = true;
+  }
 
   win32::ManualClock& m_clock = TestClock();
   CMainForm* m_form = nullptr;
   SyncStatusTracker* m_tracker = nullptr;
+  bool m_rootSet = false;
 };
 
 // ---- Bandwidth -------------------------------------------------------------
@@ -371,15 +380,24 @@ TEST_F(MainFormTest, ReservedAndUnknownTypesTakeTheBalloonDown) {
 
 TEST_F(MainFormTest, AClickLocatesTheChangedFileOnlyWhenTheBalloonOfferedIt) {
   dorvtest::TempDir dir("mainformlocate");
-  const std::filesystem::path file = dir.path() / "report.doc";
+  SetSyncRoot(dir / "Sync");
+  std::filesystem::create_directories(dir / "Sync");
+  const std::filesystem::path file = dir / "Sync" / "report.doc";
   std::ofstream(file) << "1";
   const juce::String path(file.string());
+  // A path outside the sync root, or through a link, is not shown.
+  std::ofstream(dir / "elsewhere.doc") << "1";
+  std::filesystem::create_directory_symlink(dir.path(), dir / "Sync" / "out");
+  for (const std::filesystem::path& outside : {dir / "elsewhere.doc", dir / "Sync" / "out" / "elsewhere.doc"}) {
+    Notify(SNT_ONE_FILE_MODIFIED, juce::String(outside.string()));
+    ClickBalloon();
+    EXPECT_TRUE(Launches().empty()) << outside;
+  }
   Notify(SNT_ONE_FILE_MODIFIED, path);
   ClickBalloon();
   std::vector<win32::LaunchRequest> launches = Launches();
   ASSERT_EQ(launches.size(), 1u);
-  EXPECT_EQ(launches[0].file, L"explorer.exe");
-  EXPECT_EQ(launches[0].parameters, L"/select, \"" + file.wstring() + L"\"");
+  EXPECT_EQ(launches[0], (win32::LaunchRequest{L"select", file.wstring(), L"", L"", SW_SHOWNORMAL}));
   // A deletion stores its path but offers no click.
   win32::Launcher::ClearRecorded();
   Notify(SNT_ONE_FILE_DELETED, path);
@@ -399,9 +417,7 @@ TEST_F(MainFormTest, StorageFullOffersTheCreditGuideOnlyToOrdinaryAccounts) {
   ClickBalloon();
   std::vector<win32::LaunchRequest> launches = Launches();
   ASSERT_EQ(launches.size(), 1u);
-  EXPECT_EQ(launches[0].file,
-            L"http://pan.halvorn.com/netfolder/web/entry.do?username=someone@halvorn.com"
-            L"&password=0123456789abcdef0123456789abcdef&target=upgrade");
+  EXPECT_EQ(launches[0].file, L"http://pan.halvorn.com/netfolder/web/entry.do?username=someone@halvorn.com&target=upgrade");
   EXPECT_EQ(launches[0].show, SW_SHOWMAXIMIZED);
 
   win32::Launcher::ClearRecorded();
@@ -416,6 +432,7 @@ TEST_F(MainFormTest, StorageFullOffersTheCreditGuideOnlyToOrdinaryAccounts) {
 TEST_F(MainFormTest, NotificationsWhileTheIconIsGoneShowNothingButKeepTheTarget) {
   ASSERT_TRUE(m_form->RemoveIcon());
   dorvtest::TempDir dir("mainformhidden");
+  SetSyncRoot(dir.path());
   const std::filesystem::path file = dir.path() / "a.txt";
   std::ofstream(file) << "1";
   Notify(SNT_ONE_FILE_ADDED, juce::String(file.string()));
@@ -614,24 +631,23 @@ TEST(WebLinksTest, TheWebHostComesFromTheLastAtSignsDomainInLowerCase) {
   EXPECT_GE(CountLogLines("GetURLHead type is Error, UserName is x@elsewhere.org"), 1);
 }
 
-TEST_F(MainFormTest, WebPagesOpenMaximisedWithTheAccountOrTheSignInRedirect) {
-  OpenAccountWebsite("someone@halvorn.com", "hash", 0);
-  OpenAccountWebsite("x@elsewhere.org", "hash", 42);
+// No page gets the password's digest, signed in or not: help and feedback
+// are plain addresses, the web site's pages name the account alone.
+TEST_F(MainFormTest, WebPagesOpenMaximisedWithoutCredentials) {
+  OpenAccountWebsite("someone@halvorn.com", 0);
+  OpenAccountWebsite("x@elsewhere.org", 42);
   m_form->SendMessage(WM_NOTIFY_OPEN_HELP, 0, 0);
   GetAccountData()->SetLoggedIn(true);
   m_form->SendMessage(WM_NOTIFY_OPEN_HELP, 0, 0);
   OpenFeedbackPage();
   m_form->SendMessage(WM_NOTIFY_OPEN_CREDIT_GUIDE, 0, 0);
-  const std::wstring redirect = L"https://passport.halvorn.net/logins.jsp?username=someone@halvorn.com"
-                                L"&password=0123456789abcdef0123456789abcdef&type=0&url=";
   const std::vector<std::wstring> expected = {
-      L"http://pan.halvorn.com/netfolder/web/entry.do?username=someone@halvorn.com&password=hash&target=list&dirId=0",
-      L"http:///netfolder/web/entry.do?username=x@elsewhere.org&password=hash&target=list&dirId=42",
+      L"http://pan.halvorn.com/netfolder/web/entry.do?username=someone@halvorn.com&target=list&dirId=0",
+      L"http:///netfolder/web/entry.do?username=x@elsewhere.org&target=list&dirId=42",
       kHelpPageUrl,
-      redirect + kHelpPageUrl + L"&url2=" + kHelpPageUrl,
-      redirect + kFeedbackPageUrl + L"&url2=" + kFeedbackPageUrl,
-      L"http://pan.halvorn.com/netfolder/web/entry.do?username=someone@halvorn.com"
-      L"&password=0123456789abcdef0123456789abcdef&target=upgrade",
+      kHelpPageUrl,
+      kFeedbackPageUrl,
+      L"http://pan.halvorn.com/netfolder/web/entry.do?username=someone@halvorn.com&target=upgrade",
   };
   std::vector<win32::LaunchRequest> launches = Launches();
   ASSERT_EQ(launches.size(), expected.size());

@@ -16,6 +16,7 @@
 #include "client/core/context/GlobalContext.h"
 #include "client/core/protocol/ServerList.h"
 #include "client/sync/SyncLogic.h"
+#include "client/sync/records/SyncRootFolder.h"
 #include "client/sync/status/SyncStatusTracker.h"
 #include "client/windows/MainForm.h"
 #include "client/windows/TrayIcons.h"
@@ -104,6 +105,7 @@ class TrayMenuX11Test : public testing::Test {
       Pump();
     }
     Desktop::Get().SetPresenter(nullptr);
+    SyncRootFolder::GetInstance()->ClearRootPath();
     DeleteGlobalContext();
   }
 
@@ -164,6 +166,9 @@ class TrayMenuX11Test : public testing::Test {
 
 TEST_F(TrayMenuX11Test, ARightClickOnTheTrayOpensTheMenuAtThePointerAndEscapeOrAClickElsewhereClosesIt) {
   m_tracker->m_nEngineState.store(SyncStatusTracker::ENGINE_RUNNING);
+  // Only a file inside the sync root is shown.
+  SyncRootFolder* root = SyncRootFolder::GetInstance();
+  root->SetRootFolder(juce::String::fromUTF8(m_dir.path().string().c_str()), "0|0", root->GetFolderData());
   m_tracker->AddRecentFile(juce::String::fromUTF8((m_dir / "报告.txt").string().c_str()), 0);
   dorvtest::WriteFile(m_dir / "报告.txt", "recently synced");
 
@@ -204,7 +209,8 @@ TEST_F(TrayMenuX11Test, ARightClickOnTheTrayOpensTheMenuAtThePointerAndEscapeOrA
   Xdo("mousemove " + At(RowPoint(files, CMainForm::kTrayMenuRecentFiles)) + " sleep 0.05 click 1");
   ASSERT_TRUE(WaitFor([&] { return Closed(window1); }));
   ASSERT_FALSE(win32::Launcher::Recorded().empty());
-  EXPECT_NE(win32::Launcher::Recorded().back().parameters.find(L"报告.txt"), std::wstring::npos);
+  EXPECT_EQ(win32::Launcher::Recorded().back().file,
+            std::wstring(juce::String::fromUTF8((m_dir / "报告.txt").string().c_str()).toWideCharPointer()));
   EXPECT_TRUE(PointerFree());
 
   // A second right click on the icon while the menu is open shows the same

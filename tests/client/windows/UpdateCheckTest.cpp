@@ -7,15 +7,18 @@
 
 #include <juce_cryptography/juce_cryptography.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <optional>
 
 #include "../../platform/net/TestServer.h"
 #include "DevServer.h"
 #include "DialogDriver.h"
 #include "HostileServer.h"
 #include "TempDir.h"
+#include "UpdateSigning.h"
 #include "net/ProxySocket.h"
 #include "client/app/Dorv_WinApp.h"
 #include "client/core/protocol/ServerList.h"
@@ -40,16 +43,18 @@ std::string Md5Hex(const std::string& bytes) { return juce::MD5(bytes.data(), by
 fs::path ExeDir() { return fs::path(GetExeDirectory().toStdString()); }
 
 // What a description offers. url empty: the service's setup.exe; md5 empty:
-// the installer's; silent: the attribute's text, or none.
+// the installer's; silent: the attribute's text, or none; signature: the
+// attribute's text, or none (the service then signs the installer it serves).
 struct Offer {
   const char* silent;
   std::string md5;
   std::string url;
   std::string version;
+  std::optional<std::string> signature;
 };
 
 Offer Make(const char* silent, std::string md5 = "", std::string url = "", std::string version = "2.0.0") {
-  return Offer{silent, std::move(md5), std::move(url), std::move(version)};
+  return Offer{silent, std::move(md5), std::move(url), std::move(version), std::nullopt};
 }
 
 class UpdateCheckTest : public testing::Test {
@@ -98,6 +103,7 @@ class UpdateCheckTest : public testing::Test {
                       (offer.url.empty() ? s_server->BaseUrl() + "/client/dorv/update/setup.exe" : offer.url) +
                       "\" MD5=\"" + (offer.md5.empty() ? Md5Hex(kInstaller) : offer.md5) + "\"";
     if (offer.silent) xml += std::string(" Silent=\"") + offer.silent + "\"";
+    if (offer.signature) xml += " Signature=\"" + *offer.signature + "\"";
     xml += "/></update>";
     dorvtest::WriteFile(s_updates->path() / "update.xml", xml);
   }
@@ -126,7 +132,18 @@ class UpdateCheckTest : public testing::Test {
     return std::string(std::istreambuf_iterator<char>(in), {});
   }
 
-  static fs::path Installer() { return ExeDir() / "Update" / "setup.exe"; }
+  static fs::path Installer() { return ExeDir() / "Update" / "Update.exe"; }
+
+  // Two starts in a row each download the offer and keep nothing of it.
+  static void ExpectEachStartRefusesTheDownload() {
+    for (int start = 0; start < 2; ++start) {
+      bool downloaded = false;
+      EXPECT_EQ(Check(&downloaded), 0);
+      EXPECT_TRUE(downloaded);
+      EXPECT_FALSE(fs::exists(Installer()));
+      EXPECT_FALSE(fs::exists(Installer().string() + ".part"));
+    }
+  }
 
   static std::unique_ptr<dorvtest::TempDir> s_updates;
   static std::unique_ptr<dorvtest::DevServer> s_server;
@@ -189,6 +206,7 @@ TEST_F(UpdateCheckTest, ASilentUpdateDownloadsThenInstallsOnce) {
 
   // A new version of the description is a new installer: started once.
   const std::string next = kInstaller + "# 2.0.1\n";
+  dorvtest::WriteFile(s_updates->path() / "setup.exe", next);
   dorvtest::WriteFile(Installer(), next);
   Publish(Make("true", Md5Hex(next), "", "2.0.1"));
   EXPECT_EQ(Check(), 1);
@@ -254,13 +272,7 @@ TEST_F(UpdateCheckTest, AWrongDigestIsNeverStarted) {
   for (const std::string& md5 : {Md5Hex("something else"), juce::String(Md5Hex(kInstaller)).toUpperCase().toStdString()}) {
     SCOPED_TRACE(md5);
     Publish(Make("true", md5));
-    for (int start = 0; start < 2; ++start) {
-      bool downloaded = false;
-      EXPECT_EQ(Check(&downloaded), 0);
-      EXPECT_TRUE(downloaded);
-      EXPECT_FALSE(fs::exists(Installer()));
-      EXPECT_FALSE(fs::exists(Installer().string() + ".part"));
-    }
+    ExpectEachStartRefusesTheDownload();
     EXPECT_TRUE(win32::Launcher::Recorded().empty());
   }
 }
@@ -374,34 +386,48 @@ TEST_F(UpdateCheckTest, AnHtmlErrorPageIsNoInstaller) {
   }
 }
 
-TEST_F(UpdateCheckTest, AHostileFileNameIsRefused) {
-  // Each URL below would name a file outside Update/ or one that is not a
-  // plain name.
-  const std::string base = s_server->BaseUrl() + "/client/dorv/update/";
-  for (const std::string& url : {base + "..", base + "..\\..\\Dorv_Win.exe", base + "..%2F..%2Fsetup.exe",
-                                 base + "C:setup.exe", base + "set\tup.exe"}) {
-    SCOPED_TRACE(url);
-    Publish(Make("true", "", url));
-    bool downloaded = true;
-    EXPECT_EQ(Check(&downloaded), 0);
-    EXPECT_FALSE(downloaded);
-    EXPECT_TRUE(win32::Launcher::Recorded().empty());
-  }
-  EXPECT_FALSE(fs::exists(ExeDir() / "Update"));
+// The installer is kept under the program's own name, whatever the URL
+// names: an installer served as "launched.txt" neither overwrites the record
+// of what was started nor is started again at every start.
+TEST_F(UpdateCheckTest, TheInstallerKeepsTheProgramsOwnName) {
+  dorvtest::WriteFile(s_updates->path() / "launched.txt", kInstaller);
+  Publish(Make("true", "", s_server->BaseUrl() + "/client/dorv/update/launched.txt"));
+  for (int start = 0; start < 4; ++start) Check();
+  const auto launches = win32::Launcher::Recorded();
+  ASSERT_EQ(launches.size(), 1u);
+  EXPECT_EQ(launches[0].file, Installer().wstring());
+  std::vector<std::string> kept;
+  for (const auto& entry : fs::directory_iterator(ExeDir() / "Update")) kept.push_back(entry.path().filename());
+  std::sort(kept.begin(), kept.end());
+  EXPECT_EQ(kept, (std::vector<std::string>{"Update.exe", "launched.txt"}));
 }
 
-TEST(UpdatePackageName, IsTheUrlsLastSegmentWithoutItsQuery) {
-  const std::pair<std::string, std::string> cases[] = {
-      {"http://h/dl/setup.exe", "setup.exe"},
-      {"http://h/dl/setup.exe?a=1", "setup.exe"},
-      {"http://h/get?file=../../x.exe", "get"},
-      {"setup.exe", "Update.exe"},
-      {"http://h/dl/", "Update.exe"},
-      {"http://h/dl/..", ""},
-      {"http://h/dl/a..b.exe", ""},
-      {"http://h/dl/a\\b.exe", ""},
+// Only an installer signed with an accepted key is kept and started: a
+// missing, malformed or foreign signature, or one of other bytes, fails the
+// download (logged) at every start, and an installer already in place whose
+// signature does not hold is not started.
+TEST_F(UpdateCheckTest, AnInstallerWithoutAValidSignatureIsNeverKeptOrStarted) {
+  const std::string valid = dorvtest::SignWithTestKey(kInstaller);
+  const std::pair<const char*, std::string> rows[] = {
+      {"none", ""},
+      {"not base64", "not a signature"},
+      {"cut short", valid.substr(0, 40)},
+      {"with more after it", valid + "AAAA"},
+      {"of other bytes", dorvtest::SignWithTestKey(kInstaller + "#")},
+      {"by a key no build accepts", dorvtest::SignWithUnknownKey(kInstaller)},
   };
-  for (const auto& [url, name] : cases) EXPECT_EQ(UpdatePackage::FileNameForUrl(url).toStdString(), name) << url;
+  for (const auto& [name, signature] : rows) {
+    SCOPED_TRACE(name);
+    Offer offer = Make("true");
+    offer.signature = signature;
+    Publish(offer);
+    ExpectEachStartRefusesTheDownload();
+    dorvtest::WriteFile(Installer(), kInstaller);
+    EXPECT_EQ(Check(), 0);
+    fs::remove(Installer());
+  }
+  EXPECT_TRUE(win32::Launcher::Recorded().empty());
+  EXPECT_NE(ReadLog().find("Installer refused, it carries no valid signature of the update key"), std::string::npos);
 }
 
 TEST_F(UpdateCheckTest, ABrokenDescriptionIsNoUpdate) {

@@ -18,12 +18,14 @@ bool Read(const std::string& xml, UpdateInfo& info) {
 TEST(UpdateDescription, ReadsTheVersionElementsAttributes) {
   UpdateInfo info;
   ASSERT_TRUE(Read("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<any><Other/><Version VersionID=\"2.0\" "
-                   "Description=\"新版***更好 &amp; 快\" URL=\"http://h/setup.exe\" MD5=\"abc\" Silent=\" yes\"/></any>",
+                   "Description=\"新版***更好 &amp; 快\" URL=\"http://h/setup.exe\" MD5=\"abc\" Silent=\" yes\" "
+                   "Signature=\"c2lnbmVk\"/></any>",
                    info));
   EXPECT_EQ(info.m_sVersionID, "2.0");
   EXPECT_EQ(info.m_sDescription, "新版***更好 & 快");
   EXPECT_EQ(info.m_sURL, "http://h/setup.exe");
   EXPECT_EQ(info.m_sMD5, "abc");
+  EXPECT_EQ(info.m_sSignature, "c2lnbmVk");
   EXPECT_TRUE(info.m_bSilent);
   const std::pair<const char*, bool> silent[] = {{"", false}, {"0", false}, {"no", false}, {"True", true}, {"1", true}};
   for (const auto& [text, expected] : silent) {
@@ -32,6 +34,7 @@ TEST(UpdateDescription, ReadsTheVersionElementsAttributes) {
                          "\"/></u>",
                      other));
     EXPECT_EQ(other.m_bSilent, expected) << text;
+    EXPECT_EQ(other.m_sSignature, "");  // unsigned: still an offer, whose download then fails
   }
 }
 

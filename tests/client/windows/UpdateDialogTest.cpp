@@ -14,6 +14,7 @@
 
 #include "../../platform/net/TestServer.h"
 #include "DialogDriver.h"
+#include "UpdateSigning.h"
 #include "client/app/Dorv_WinApp.h"
 #include "client/windows/ExeDirectory.h"
 #include "client/windows/UpdateForm.h"
@@ -65,11 +66,14 @@ class UpdateDialogTest : public testing::Test {
     if (m_lock >= 0) close(m_lock);
   }
 
-  // Offers the package at the server's path and runs the dialog with the steps.
-  int Offer(const std::string& path, const std::string& md5, std::vector<DialogDriver::Step> steps) {
+  // Offers the package at the server's path and runs the dialog with the
+  // steps. Signed by default as a release is, over the server's data.
+  int Offer(const std::string& path, const std::string& md5, std::vector<DialogDriver::Step> steps,
+            const std::string& signature = dorvtest::SignWithTestKey(TestServer::Data())) {
     m_info.m_sURL = m_server.Url(path);
     m_info.m_sMD5 = md5;
-    UpdatePackage package(m_info.m_sURL, m_info.m_sMD5);
+    m_info.m_sSignature = signature;
+    UpdatePackage package(m_info.m_sURL, m_info.m_sMD5, m_info.m_sSignature);
     DialogDriver driver(kTitle, std::move(steps));
     const int result = CDorv_WinApp::ShowUpdateForm(0, m_info, package);
     EXPECT_TRUE(driver.Finished());
@@ -110,7 +114,7 @@ TEST_F(UpdateDialogTest, UpdateNowDownloadsThenStartsTheInstaller) {
                              return true;
                            }});
   EXPECT_EQ(result, 1);
-  const fs::path installer = ExeDir() / "Update" / "data";
+  const fs::path installer = ExeDir() / "Update" / "Update.exe";
   EXPECT_EQ(fs::file_size(installer), TestServer::Data().size());
   const auto launches = win32::Launcher::Recorded();
   ASSERT_EQ(launches.size(), 1u);
@@ -119,23 +123,35 @@ TEST_F(UpdateDialogTest, UpdateNowDownloadsThenStartsTheInstaller) {
   EXPECT_EQ(launches[0].show, SW_SHOW);
 }
 
-// A transfer that arrives but does not match its digest is a failed
-// download: it is not kept, nothing is started, and the start goes on rather
-// than ending with nothing running.
-TEST_F(UpdateDialogTest, ADownloadThatFailsItsDigestStartsNothing) {
-  const int result = Offer("/data", Md5Hex("something else"),
-                           {[](HWND dialog) {
-                              DialogDriver::Click(dialog, IDOK);
-                              return true;
-                            },
-                            [](HWND dialog) {
-                              if (DialogDriver::Text(Prompt(dialog)) != L"下载出错，请稍候重试") return false;
-                              DialogDriver::Click(dialog, UpdateForm::IDC_STOP_DOWNLOAD);
-                              return true;
-                            }});
-  EXPECT_EQ(result, 0);
-  EXPECT_FALSE(fs::exists(ExeDir() / "Update" / "data"));
-  EXPECT_TRUE(win32::Launcher::Recorded().empty());
+// A transfer that arrives but does not match its digest, or carries no valid
+// signature, is a failed download: the dialog says so, the file is not kept,
+// nothing is started, and the start goes on rather than ending with nothing
+// running.
+TEST_F(UpdateDialogTest, ADownloadThatFailsItsDigestOrSignatureStartsNothing) {
+  const std::string md5 = Md5Hex(TestServer::Data());
+  const std::string signature = dorvtest::SignWithTestKey(TestServer::Data());
+  const std::pair<std::string, std::string> rows[] = {
+      {Md5Hex("something else"), signature},
+      {md5, ""},
+      {md5, dorvtest::SignWithUnknownKey(TestServer::Data())},
+  };
+  for (const auto& [digest, signed_] : rows) {
+    SCOPED_TRACE(signed_);
+    const int result = Offer("/data", digest,
+                             {[](HWND dialog) {
+                                DialogDriver::Click(dialog, IDOK);
+                                return true;
+                              },
+                              [](HWND dialog) {
+                                if (DialogDriver::Text(Prompt(dialog)) != L"下载出错，请稍候重试") return false;
+                                DialogDriver::Click(dialog, UpdateForm::IDC_STOP_DOWNLOAD);
+                                return true;
+                              }},
+                             signed_);
+    EXPECT_EQ(result, 0);
+    EXPECT_FALSE(fs::exists(ExeDir() / "Update" / "Update.exe"));
+    EXPECT_TRUE(win32::Launcher::Recorded().empty());
+  }
 }
 
 TEST_F(UpdateDialogTest, AFailedDownloadSaysSoAndOnlyClosing) {
@@ -159,7 +175,7 @@ TEST_F(UpdateDialogTest, AFailedDownloadSaysSoAndOnlyClosing) {
   EXPECT_EQ(result, 0);
   EXPECT_EQ(stopText, L"确定");
   EXPECT_TRUE(failedState);
-  EXPECT_FALSE(fs::exists(ExeDir() / "Update" / "404"));
+  EXPECT_FALSE(fs::exists(ExeDir() / "Update" / "Update.exe"));
   EXPECT_TRUE(win32::Launcher::Recorded().empty());
 }
 
@@ -194,7 +210,7 @@ class ProgressForm : public UpdateForm {
 };
 
 TEST(UpdateDialogProgressTest, ReportsSetTheBarInWholePercent) {
-  UpdatePackage package("http://127.0.0.1:1/setup.exe", "");
+  UpdatePackage package("http://127.0.0.1:1/setup.exe", "", "");
   ProgressForm form(L"", &package);
   std::vector<int> seen;
   std::atomic<bool> done{false};

@@ -48,7 +48,7 @@ class UpdateDialogX11Test : public testing::Test {
     std::filesystem::remove_all(std::filesystem::path(GetExeDirectory().toStdString()) / "Update");
   }
   int Offer(std::vector<DialogDriver::Step> steps) {
-    UpdatePackage package(m_info.m_sURL, m_info.m_sMD5);
+    UpdatePackage package(m_info.m_sURL, m_info.m_sMD5, m_info.m_sSignature);
     DialogDriver driver(kTitle, std::move(steps));
     const int result = CDorv_WinApp::ShowUpdateForm(0, m_info, package);
     EXPECT_TRUE(driver.Finished());

@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <thread>
+
 #include "TempDir.h"
 #include "win32/Windows.h"
 
@@ -82,6 +87,53 @@ TEST_F(LauncherTest, RealModeRefusesWhatItCannotOpen) {
             SE_ERR_NOASSOC);
   Launcher::SetMode(Launcher::Mode::Record);
   EXPECT_TRUE(Launcher::Recorded().empty());
+}
+
+// The desktop's opener played by a script first on PATH, which writes the
+// arguments it was given into a file, one per line.
+class FakeOpener {
+ public:
+  FakeOpener() {
+    dorvtest::WriteFile(m_dir / "xdg-open",
+                        "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"$0.tmp\" && mv \"$0.tmp\" \"$0.args\"\n");
+    std::filesystem::permissions(m_dir / "xdg-open", std::filesystem::perms::owner_all);
+    m_path = std::getenv("PATH") ? std::getenv("PATH") : "";
+    setenv("PATH", (m_dir.path().string() + ":" + m_path).c_str(), 1);
+  }
+  ~FakeOpener() { setenv("PATH", m_path.c_str(), 1); }
+
+  // What the opener was given, once it has run (empty when it never ran).
+  std::string Arguments() const {
+    const auto file = m_dir / "xdg-open.args";
+    for (int i = 0; i < 1000 && !std::filesystem::exists(file); ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    return std::filesystem::exists(file) ? dorvtest::ReadFile(file) : std::string();
+  }
+
+ private:
+  dorvtest::TempDir m_dir;
+  std::string m_path;
+};
+
+// A name may hold quotes, spaces and a scheme's colon: the path reaches the
+// opener as one argument, and a text that is not an absolute path never
+// reaches it, where it would be taken for an address.
+TEST_F(LauncherTest, ALocalPathReachesTheOpenerWholeAndNeverAsAnAddress) {
+  dorvtest::TempDir dir;
+  const std::filesystem::path folder = dir / "q\" \"https:" / "evil.example";
+  std::filesystem::create_directories(folder);
+  dorvtest::WriteFile(folder / "file", "x");
+  const std::wstring file = (folder / "file").wstring();
+  FakeOpener opener;
+  Launcher::SetMode(Launcher::Mode::Real);
+  // The file manager's command line that once split the name apart.
+  EXPECT_EQ(reinterpret_cast<INT_PTR>(ShellExecuteW(nullptr, L"open", L"explorer.exe",
+                                                    (L"/select, \"" + file + L"\"").c_str(), nullptr, 1)),
+            SE_ERR_PNF);
+  EXPECT_EQ(Launcher::Launch({L"select", L"https:/evil.example/file", L"", L"", 1}, nullptr), ERROR_PATH_NOT_FOUND);
+  EXPECT_EQ(Launcher::Launch({L"select", file, L"", L"", 1}, nullptr), ERROR_SUCCESS);
+  EXPECT_EQ(opener.Arguments(), folder.string() + "\n");
+  Launcher::SetMode(Launcher::Mode::Record);
 }
 
 }  // namespace

@@ -75,3 +75,24 @@ TEST(ServerList, AnIncompleteOrBrokenFileLeavesEveryDefault) {
   missing.LoadFromFile(juce::File((dir / "absent.xml").string()));
   ExpectDefaults(missing);
 }
+
+// The file is read by the program's own XML parser: entities of a document
+// type, inline or from a file it names, are never expanded into a URL.
+TEST(ServerList, EntitiesAreNeverExpandedIntoAUrl) {
+  dorvtest::TempDir dir;
+  dorvtest::WriteFile(dir / "elsewhere.dtd", "<!ENTITY host \"http://evil.example/\">");
+  const std::string head = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+  for (const std::string& doctype : {std::string("<!DOCTYPE servers [ <!ENTITY host \"http://evil.example/\"> ]>\n"),
+                                     "<!DOCTYPE servers SYSTEM \"" + (dir / "elsewhere.dtd").string() + "\">\n"}) {
+    std::string list = ListXml();
+    list.replace(0, head.size(), head + doctype);
+    const std::string first = "http://127.0.0.1:18080/s0/";
+    list.replace(list.find(first), first.size(), "&host;");
+    dorvtest::WriteFile(dir / "server_list.xml", list);
+    ServerList loaded;
+    loaded.LoadFromFile(juce::File((dir / "server_list.xml").string()));
+    for (int i = 0; i < ServerList::EntryCount; ++i)
+      EXPECT_EQ(loaded.Get(ServerList::Entry(i)).find("evil"), std::string::npos)
+          << doctype << loaded.Get(ServerList::Entry(i));
+  }
+}
