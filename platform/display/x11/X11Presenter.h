@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <vector>
 
 #include "display/Desktop.h"
@@ -37,6 +38,8 @@ class X11Presenter final : public Presenter {
   bool ScreenSize(SIZE* size) override;
   void TrayChanged() override;
   unsigned long NativeWindow(HWND hwnd) override { return XWindowOf(hwnd); }
+  bool StandOver(long pid, HWND owner) override;
+  void ReturnFocus(HWND hwnd) override;
   // For tests: the tray's icons on the display (null when it has none).
   X11Tray* Tray() { return m_tray.get(); }
   // For tests: the X window showing a window, 0 when none does.
@@ -62,6 +65,7 @@ class X11Presenter final : public Presenter {
   std::unique_ptr<Connection> m_x;
   std::function<void(const ShownBox&)> m_shown;
   std::unique_ptr<X11Tray> m_tray;
+  std::set<HWND> m_stoodOver;  // windows that a chooser of another program stands over
   HWND m_capture = nullptr;
   HWND m_popupGrab = nullptr;
   std::unique_ptr<X11Input> m_input;  // last: it goes first, while the windows' connection is there
