@@ -232,6 +232,16 @@ TEST(GdiText, FamiliesResolveThroughTheDesktopIncludingCollectionFaces) {
   ASSERT_NE(typeface, nullptr);
   EXPECT_EQ(typeface->getName(), "WenQuanYi Zen Hei Sharp");
 
+  // Text in the skin's family is laid out by that family's own face, not by a stand-in.
+  const auto zenHei = win32::MatchFontFile("WenQuanYi Zen Hei", win32::FontWeight::Regular, win32::FontSlant::Upright);
+  ASSERT_TRUE(zenHei.has_value());
+  EXPECT_EQ(zenHei->family, "WenQuanYi Zen Hei");
+  const juce::Font own = juce::Font(win32::LoadFontFace(*zenHei)).withPointHeight(12.0f);
+  TextDc skin(Font(-12, L"WenQuanYi Zen Hei"), 300, 40), other(Font(-12, L"DejaVu Sans"), 300, 40);
+  const wchar_t* text = L"Synchronised files";
+  EXPECT_NEAR(Extent(skin.dc(), text).cx, own.getStringWidthFloat(text), 1.0);
+  EXPECT_NE(Extent(skin.dc(), text).cx, Extent(other.dc(), text).cx);
+
   for (const wchar_t* face : {L"WenQuanYi Zen Hei", L"No Such Face"}) {
     SCOPED_TRACE(testing::PrintToString(std::wstring(face)));
     TextDc t(Font(-12, face), 300, 40);
