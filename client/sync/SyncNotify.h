@@ -33,6 +33,7 @@ enum SyncNotifyType {
   SNT_NAME_TOO_LONG = 25,           // a path, b "File" or "Folder"
   SNT_FOLDER_COUNT_LIMIT = 26,      // a folder name
   SNT_LOCAL_PATH_TOO_LONG = 27,     // a path, b "File" or "Folder"
+  SNT_PROXY_UNREACHABLE = 28,       // nothing gets through the proxy set in the settings
 };
 
 struct SyncNotifyInfo {

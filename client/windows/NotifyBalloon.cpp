@@ -128,6 +128,7 @@ NotifyBalloon BuildNotifyBalloon(const SyncNotifyInfo& info, const NotifyAccount
     case SNT_CANNOT_CONNECT: plain(L"TITLESERVERCOMMONERROR", L"CONNECTSERVERERROR"); break;
     case SNT_SERVER_COMMON_ERROR: plain(L"TITLESERVERCOMMONERROR", L"INFOSERVERCOMMONERROR"); break;
     case SNT_LOCAL_NETWORK_ERROR: plain(L"TITLENETERROR", L"INFONETERROR"); break;
+    case SNT_PROXY_UNREACHABLE: plain(L"TITLEPROXYERROR", L"INFOPROXYERROR"); break;
     case SNT_NAME_TOO_LONG:
     case SNT_LOCAL_PATH_TOO_LONG: {
       failed(kShort);

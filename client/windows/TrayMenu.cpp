@@ -135,6 +135,7 @@ bool CMainForm::AddConnectingMenuItem(UI::IMenu* root, UI::_ImageConfig* icon) {
   const int net = tracker ? tracker->m_nNetState.load() : SyncStatusTracker::NET_ONLINE;
   const wchar_t* key = net == SyncStatusTracker::NET_LOCAL_DOWN            ? L"STRID_MENU_TRAYICON_CONNECTING"
                        : net == SyncStatusTracker::NET_SERVICE_UNREACHABLE ? L"STRID_TRAYICONTIPINFO_CONNECTINGSERVER"
+                       : net == SyncStatusTracker::NET_PROXY_UNREACHABLE   ? L"STRID_TRAYICONTIPINFO_PROXYUNREACHABLE"
                                                                            : nullptr;
   if (!key) return false;
   root->AddMenu(Text(key), -1, 1, 0, UI::MenuHandler(), Piece(*icon, kGreyPiece));

@@ -59,6 +59,8 @@ void BuildStatusTipText(SyncStatusTracker* tracker, SyncPathList* tipList, CStri
       out = Text(L"TRAYICONTIPINFO_CONNECTING");
     } else if (net == SyncStatusTracker::NET_SERVICE_UNREACHABLE) {
       out = Text(L"TRAYICONTIPINFO_CONNECTINGSERVER");
+    } else if (net == SyncStatusTracker::NET_PROXY_UNREACHABLE) {
+      out = Text(L"TRAYICONTIPINFO_PROXYUNREACHABLE");
     } else {
       switch (tracker->m_nEngineState.load()) {
         case 0: out = Text(L"TRAYICONTIPINFO_PLEASELOGIN"); break;

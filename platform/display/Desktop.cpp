@@ -73,6 +73,15 @@ unsigned long Desktop::NativeWindow(HWND hwnd) const {
   return presenter ? presenter->NativeWindow(hwnd) : 0;
 }
 
+bool Desktop::StandOver(long pid, HWND owner) const {
+  std::shared_ptr<Presenter> presenter = CurrentPresenter();
+  return presenter && presenter->StandOver(pid, owner);
+}
+
+void Desktop::ReturnFocus(HWND hwnd) const {
+  if (std::shared_ptr<Presenter> presenter = CurrentPresenter()) presenter->ReturnFocus(hwnd);
+}
+
 int Desktop::ShowMessageBox(HWND owner, const std::wstring& text, const std::wstring& caption, UINT type) {
   MessageBoxCall call{owner, text, caption, type, 0};
   MessageBoxHandler handler;

@@ -49,6 +49,9 @@ class Desktop {
   bool HasPresenter() const;
   // The display's own window showing a top-level window (0: none, or no display).
   unsigned long NativeWindow(HWND hwnd) const;
+  // For another program's window that a window of ours waits on (Presenter).
+  bool StandOver(long pid, HWND owner) const;
+  void ReturnFocus(HWND hwnd) const;
 
   // MessageBoxW lands here and is recorded. A presenter shows it; headless, the answer
   // is the next one set by the test, or the box's default button when none is set. The

@@ -37,6 +37,13 @@ class Presenter {
   virtual void TrayChanged() {}
   // The display's own window showing a top-level window (an X window id), 0 when none does.
   virtual unsigned long NativeWindow(HWND) { return 0; }
+  // Stands the shown window of another process (a chooser the program started) over a
+  // top-level window, as its transient, fitted into the screen's work area; false while
+  // that process shows none yet.
+  virtual bool StandOver(long /*pid*/, HWND /*owner*/) { return false; }
+  // Gives the keyboard back to a top-level window when a window of another program that
+  // stood over it has gone.
+  virtual void ReturnFocus(HWND) {}
 };
 
 // The presenter of the system's display ($DISPLAY), or null when there is none or the

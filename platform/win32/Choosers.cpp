@@ -12,6 +12,8 @@
 #include <mutex>
 #include <thread>
 
+#include "display/Desktop.h"
+#include "win32/Clock.h"
 #include "win32/CodePage.h"
 #include "win32/Event.h"
 #include "win32/Handle.h"
@@ -19,6 +21,7 @@
 #include "win32/NativePath.h"
 #include "win32/Process.h"
 #include "win32/Wait.h"
+#include "win32/WinError.h"
 #include "win32/WinUser.h"
 
 extern char** environ;
@@ -41,10 +44,13 @@ State& Shared() {
 // zenity's file selection, run as a child whose standard output is the chosen path.
 class ZenityChooser {
  public:
-  explicit ZenityChooser(const ChooserRequest& r) {
+  // `attachTo`: the display's window of the owner (0: none), which the chooser stands
+  // over as its transient.
+  ZenityChooser(const ChooserRequest& r, unsigned long attachTo) {
     std::string zenity = FindProgram(L"zenity");
     if (zenity.empty()) return;
     std::vector<std::string> args{"zenity", "--file-selection"};
+    if (attachTo) args.push_back("--attach=" + std::to_string(attachTo));
     if (r.kind == ChooserRequest::Folder) args.push_back("--directory");
     if (r.kind == ChooserRequest::SaveFile) args.push_back("--save");
     if (!r.title.empty()) args.push_back("--title=" + WideToUtf8(r.title));
@@ -78,6 +84,7 @@ class ZenityChooser {
   ZenityChooser& operator=(const ZenityChooser&) = delete;
 
   bool Started() const { return m_pid > 0; }
+  pid_t Pid() const { return m_pid; }
   void Cancel() { ::kill(m_pid, SIGTERM); }
 
   // Reads the answer until the child ends; any thread may call it once.
@@ -107,7 +114,9 @@ class ZenityChooser {
 // other threads) until the answer comes. A quit message cancels the chooser and is
 // posted again for the caller's own loop.
 Choosers::Answer AskZenity(const ChooserRequest& request) {
-  ZenityChooser chooser(request);
+  display::Desktop& desktop = display::Desktop::Get();
+  const HWND top = request.owner && IsWindow(request.owner) ? GetAncestor(request.owner, GA_ROOT) : nullptr;
+  ZenityChooser chooser(request, top ? desktop.NativeWindow(top) : 0);
   if (!chooser.Started()) return std::nullopt;
   HANDLE answered = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   if (!answered) {
@@ -123,7 +132,18 @@ Choosers::Answer AskZenity(const ChooserRequest& request) {
   const bool disabledOwner = request.owner && IsWindow(request.owner) && IsWindowEnabled(request.owner);
   if (disabledOwner) EnableWindow(request.owner, FALSE);
   std::optional<int> quitCode;
-  while (MsgWaitForMultipleObjects(1, &answered, FALSE, INFINITE, QS_ALLINPUT) == WAIT_OBJECT_0 + 1) {
+  // Until the chooser shows, it is looked for now and then, to stand it over its owner.
+  constexpr DWORD kLookEveryMs = 50;
+  constexpr ULONGLONG kLookForMs = 10000;
+  const ULONGLONG started = GetTickCount64();
+  bool fitted = false;
+  for (;;) {
+    const DWORD woke = MsgWaitForMultipleObjects(1, &answered, FALSE, fitted ? INFINITE : kLookEveryMs, QS_ALLINPUT);
+    if (woke == WAIT_TIMEOUT) {
+      fitted = desktop.StandOver(chooser.Pid(), top) || GetTickCount64() - started > kLookForMs;
+      continue;
+    }
+    if (woke != WAIT_OBJECT_0 + 1) break;
     MSG msg;
     while (!quitCode && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
       if (msg.message == WM_QUIT) {
@@ -138,6 +158,8 @@ Choosers::Answer AskZenity(const ChooserRequest& request) {
   reader.join();
   CloseHandle(answered);
   if (disabledOwner && IsWindow(request.owner)) EnableWindow(request.owner, TRUE);
+  // The keyboard was the chooser's; its owner takes it back, as from a system dialog.
+  if (top && IsWindow(top)) desktop.ReturnFocus(top);
   if (quitCode) {
     PostQuitMessage(*quitCode);
     return std::nullopt;

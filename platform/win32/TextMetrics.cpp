@@ -7,6 +7,7 @@
 #include <map>
 #include <mutex>
 
+#include "win32/FontFile.h"
 #include "win32/Gdi.h"
 #include "win32/GdiDc.h"
 #include "win32/GdiFont.h"
@@ -61,10 +62,12 @@ class TestFace : public FontFace {
   FaceMetrics m_metrics;
 };
 
-// The face with Chinese characters: a plain TrueType file, since the renderer reads no
-// font collections. Null when the machine has none.
+// The face with Chinese characters: the desktop's choice for Chinese text, else a plain
+// TrueType file known to hold them. Null when the machine has none.
 juce::Typeface::Ptr ChineseTypeface() {
   static juce::Typeface::Ptr typeface = [] {
+    if (auto face = MatchFontFile("sans-serif", FontWeight::Regular, FontSlant::Upright, "zh-cn"))
+      if (juce::Typeface::Ptr found = LoadFontFace(*face)) return found;
     const char* candidates[] = {
         "/usr/share/fonts/truetype/droid/DroidSansFallbackFull.ttf",
         "/usr/share/fonts/truetype/droid/DroidSansFallback.ttf",
@@ -112,6 +115,16 @@ class JuceFace : public FontFace {
       // The face has no bold cut: a bold font is drawn with a heavier outline.
       m_main.setStyleFlags(style & ~juce::Font::bold);
       m_emboldened = bold;
+    } else if (const auto file = MatchFontFile(face.toStdString(), bold ? FontWeight::Bold : FontWeight::Regular,
+                                               d.lfItalic ? FontSlant::Italic : FontSlant::Upright);
+               file && LoadFontFace(*file)) {
+      // The family as the desktop resolves it, collections included; a family that is not
+      // installed gets the desktop's own substitute, never a monospaced face.
+      // Style flags would make JUCE look the face up again by name: a bold the face lacks is
+      // drawn with a heavier outline instead.
+      m_main = Sized(juce::Font(LoadFontFace(*file)), height);
+      m_main.setUnderline(d.lfUnderline != 0);
+      m_emboldened = bold && !file->bold;
     } else {
       static const juce::StringArray installed = juce::Font::findAllTypefaceNames();
       if (!installed.contains(face)) face = juce::Font::getDefaultSansSerifFontName();

@@ -6,8 +6,9 @@
 //    a cell as high as |lfHeight| (12 when 0), ascent 4/5 of it, half the height per
 //    UTF-16 unit and the full height per Chinese, Japanese or Korean character, each glyph
 //    a filled box ([x+1, x+advance-1) by [top+1, top+ascent)); spaces draw nothing;
-//  - the desktop's fonts through JUCE and FreeType: a negative height is the em, a positive
-//    one the cell; weight 600 or more is bold; "SimSun", "宋体", "微软雅黑" and other faces
+//  - the desktop's fonts, found by family through fontconfig (faces of collections too) and
+//    read by FreeType: a negative height is the em, a positive one the cell; weight 600 or
+//    more is bold; "SimSun", "宋体", "微软雅黑" and other faces
 //    meant for Chinese use the Chinese face, which also draws those characters in any font.
 #include <juce_graphics/juce_graphics.h>
 

@@ -1,5 +1,6 @@
 #include "client/core/protocol/ServerList.h"
 
+#include <cstdlib>
 #include <memory>
 
 #include "common/AppPaths.h"
@@ -51,6 +52,12 @@ ServerList::ServerList() {
 const char* ServerList::ElementName(Entry entry) { return kElementNames[entry]; }
 
 void ServerList::LoadFromFile() {
+  // DORV_SERVER_LIST names another file: runs that share one program folder
+  // each talk to their own service.
+  if (const char* custom = std::getenv("DORV_SERVER_LIST"); custom && *custom) {
+    LoadFromFile(juce::File(juce::String::fromUTF8(custom)));
+    return;
+  }
   // The program's folder: JUCE's "current executable" is the JUCE library,
   // which need not lie beside the program.
   LoadFromFile(juce::File(Common::CString_to_String(Common::GetAppPath())).getChildFile("server_list.xml"));

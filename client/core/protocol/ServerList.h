@@ -32,7 +32,8 @@ class ServerList {
   // The defaults alone.
   ServerList();
 
-  // Reads server_list.xml from the program's folder.
+  // Reads server_list.xml from the program's folder, or the file that
+  // DORV_SERVER_LIST names.
   void LoadFromFile();
   // Reads the given file: all seven elements with non-empty url attributes
   // replace the seven entries at once; anything less leaves them as they are.

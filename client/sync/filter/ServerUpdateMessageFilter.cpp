@@ -140,7 +140,8 @@ void ServerUpdateMessageFilter::LinkServiceCallBack(int code, const std::string&
       m_versions.push_back(version);
     }
     SetEvent(m_hWake);
-  } else if (code != 403) {
+  } else if (code != 403 && code != 408) {
+    // 408 is the poll's ordinary end: nothing changed while it was held.
     WriteErrorCodeLog(kCallbackTag, juce::String(code), "LinkServer return error");
   }
 }

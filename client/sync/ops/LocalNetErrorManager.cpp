@@ -1,5 +1,6 @@
 #include "client/sync/ops/LocalNetErrorManager.h"
 
+#include "client/core/GlobalConfig.h"
 #include "client/core/LogWriter.h"
 #include "client/core/protocol/NetReachable.h"
 #include "client/sync/SyncLogic.h"
@@ -63,8 +64,12 @@ int LocalNetErrorManager::GetThreshold() {
 void LocalNetErrorManager::ProcessLocalNetError() {
   std::lock_guard<std::mutex> hold(m_lock);
   const bool reachable = Probe();
+  // With a proxy set, the probe went through it: the user is sent to the proxy
+  // setting rather than told the network is gone.
+  const bool proxied = !reachable && GetGlobalConfig()->GetCurrentProxy().m_type != 0;
   if (SyncStatusTracker* tracker = GetSyncStatusTracker()) {
     tracker->m_nNetState.store(reachable ? SyncStatusTracker::NET_SERVICE_UNREACHABLE
+                               : proxied ? SyncStatusTracker::NET_PROXY_UNREACHABLE
                                          : SyncStatusTracker::NET_LOCAL_DOWN);
     tracker->PushTrayState();
   }
@@ -83,6 +88,9 @@ void LocalNetErrorManager::ProcessLocalNetError() {
       m_nThreshold += 3;
       m_nFailureCount = 0;
     }
+  } else if (proxied) {
+    WriteLog(ErrorLog, kTag, "Proxy Unreachable");
+    if (sink) sink->NotifySyncEvent(SyncNotifyInfo{SNT_PROXY_UNREACHABLE, {}, {}});
   } else {
     WriteLog(ErrorLog, kTag, "Local Net Error");
     if (sink) sink->NotifySyncEvent(SyncNotifyInfo{SNT_LOCAL_NETWORK_ERROR, {}, {}});

@@ -209,7 +209,7 @@ void SyncStatusTracker::UpdateSyncStateFromRoot() {
 }
 
 int SyncStatusTracker::GetTrayCode() const {
-  if (m_nNetState == NET_LOCAL_DOWN) return TRAY_OFFLINE;
+  if (m_nNetState == NET_LOCAL_DOWN || m_nNetState == NET_PROXY_UNREACHABLE) return TRAY_OFFLINE;
   switch (m_nEngineState.load()) {
     case ENGINE_PAUSED: return TRAY_PAUSED;
     case 0:

@@ -31,7 +31,7 @@ class SyncStatusTracker {
   // Transfer states.
   static constexpr int TRANSFER_IDLE = 1, TRANSFER_UP = 2, TRANSFER_DOWN = 3, TRANSFER_BOTH = 4;
   // Net states.
-  static constexpr int NET_ONLINE = 0, NET_LOCAL_DOWN = 1, NET_SERVICE_UNREACHABLE = 2;
+  static constexpr int NET_ONLINE = 0, NET_LOCAL_DOWN = 1, NET_SERVICE_UNREACHABLE = 2, NET_PROXY_UNREACHABLE = 3;
 
   SyncStatusTracker();
   ~SyncStatusTracker();

@@ -325,8 +325,8 @@ int CSetForm::OnConfirm() {
   }
   config->m_bBandWidthLimit = m_pLimitCheckBox && m_pLimitCheckBox->IsChecked() ? 1 : 0;
   if (config->m_bBandWidthLimit) {
-    config->m_nUploadLimit = Common::CString2Int(EditText(m_pUploadLimitEdit));
-    config->m_nDownloadLimit = Common::CString2Int(EditText(m_pDownloadLimitEdit));
+    config->m_nUploadLimit = TakeLimit(m_pUploadLimitEdit);
+    config->m_nDownloadLimit = TakeLimit(m_pDownloadLimitEdit);
   }
   SaveGlobalConfig(*config);
   if (m_pMainForm) ::PostMessageW(m_pMainForm->GetSafeHwnd(), WM_NOTIFY_BANDWIDTH_CHANGED, 0, 0);

@@ -100,7 +100,11 @@ class CSetForm : public UI::CUIForm {
   int OnSelectChanged(UI::CUIControl* sender, void* data);
   int OnComboTextFilled(UI::CUIControl* sender, void* data);
   void OnLimitEditChar(UI::CUIEditEx* edit, wchar_t ch, int& accept);
-  void OnLimitEditChanged(UI::CUIEditEx* edit);
+  // Brings a limit edit into 1-9999 once the user has left it: while typing, any
+  // passing value (an emptied field, a fifth digit) stands as typed.
+  void OnLimitEditFocusChanged(UI::CUIEditEx* edit);
+  // The limit an edit holds, brought into 1-9999 (the edit shows what is taken).
+  int TakeLimit(UI::CUIEditEx* edit);
 
  private:
   void BuildProxyPage();

@@ -14,6 +14,8 @@
 #include "ui/controls/UIEditEx.h"
 #include "ui/controls/UIListBox.h"
 
+#include <algorithm>
+
 namespace {
 
 // The combo box's rows, in the order of the proxy types.
@@ -198,7 +200,7 @@ BOOL CSetForm::BuildBandwidthPanel() {
   for (UI::CUIEditEx* edit : {m_pUploadLimitEdit, m_pDownloadLimitEdit}) {
     edit->SetEnabled(limit);
     edit->m_CharJudgeHandler = fastdelegate::MakeDelegate(this, &CSetForm::OnLimitEditChar);
-    edit->m_TextChangedHandler = fastdelegate::MakeDelegate(this, &CSetForm::OnLimitEditChanged);
+    edit->m_FocusChangedHandler = fastdelegate::MakeDelegate(this, &CSetForm::OnLimitEditFocusChanged);
   }
   m_pLimitCheckBox->SetChecked(limit, 0);
   return TRUE;
@@ -206,11 +208,19 @@ BOOL CSetForm::BuildBandwidthPanel() {
 
 void CSetForm::OnLimitEditChar(UI::CUIEditEx*, wchar_t ch, int& accept) { accept = ch >= L'0' && ch <= L'9' ? 1 : 0; }
 
-void CSetForm::OnLimitEditChanged(UI::CUIEditEx* edit) {
-  if (!edit) return;
-  const int value = Common::CString2Int(EditText(edit));
-  if (value < kMinLimit)
-    edit->SetText(L"1");
-  else if (value > kMaxLimit)
-    edit->SetText(L"9999");
+void CSetForm::OnLimitEditFocusChanged(UI::CUIEditEx* edit) {
+  if (edit && !edit->IsKBFocused()) TakeLimit(edit);
+}
+
+int CSetForm::TakeLimit(UI::CUIEditEx* edit) {
+  if (!edit) return kMinLimit;
+  const CString text = EditText(edit);
+  // The leading digits, read without overflowing however many were typed.
+  int value = 0;
+  for (int i = 0; i < text.GetLength() && text[i] >= L'0' && text[i] <= L'9' && value <= kMaxLimit; ++i)
+    value = value * 10 + (text[i] - L'0');
+  value = std::clamp(value, kMinLimit, kMaxLimit);
+  const CString clamped = Common::Int2CString(value);
+  if (clamped != text) edit->SetText(clamped.GetString());
+  return value;
 }

@@ -1,6 +1,9 @@
 // The settings form's change of sync folder: the folder picker, the service
 // folder the root is bound to (looked up on the Stat pool while the window
 // keeps pumping), the folder checks, and the re-binding at apply.
+#include <filesystem>
+#include <system_error>
+
 #include "base/MyThreadsPool.h"
 #include "client/core/LogWriter.h"
 #include "client/core/context/ThreadsPools.h"
@@ -25,6 +28,15 @@ CString Text(const wchar_t* key) { return Common::CMutiLanSupport::GetInstance()
 // string table.
 CString WebFolderName() { return Text(L"STRID_WEB_FOLDER_NAME"); }
 
+// Whether a chosen folder is the sync root itself, however its path is written.
+bool IsCurrentSyncRoot(const CString& chosen) {
+  const juce::String root = SyncRootFolder::GetInstance()->GetRootPath();
+  if (root.isEmpty() || chosen.IsEmpty()) return false;
+  std::error_code error;
+  return std::filesystem::equivalent(std::filesystem::path(Common::CString_to_utf8(chosen)),
+                                     std::filesystem::path(root.toStdString()), error);
+}
+
 }  // namespace
 
 int CSetForm::OnChangeSyncFolder() {
@@ -45,6 +57,9 @@ int CSetForm::OnChangeSyncFolder() {
   if (!chosen) return 1;
   CString path = picker.GetPath();
   path.TrimLeft();
+  // The folder synced now, chosen again, changes nothing: there is nothing to
+  // check, merge or re-bind.
+  if (IsCurrentSyncRoot(path)) return 1;
   if (m_pPendingServerDir) return AcceptSyncFolder(path);
 
   // The service's folder list comes off this thread: the window keeps

@@ -119,6 +119,48 @@ bool HasWindowManager(Display* display) {
   return found;
 }
 
+// A 32-bit property of a window as longs (empty when it has none).
+std::vector<long> LongsOf(Display* display, Window window, const char* name, Atom type) {
+  std::vector<long> values;
+  Atom property = XInternAtom(display, name, True);
+  if (!property) return values;
+  Atom actual = 0;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* data = nullptr;
+  if (XGetWindowProperty(display, window, property, 0, 1024, False, type, &actual, &format, &count, &after, &data) ==
+          Success &&
+      data && format == 32) {
+    const long* longs = reinterpret_cast<const long*>(data);
+    values.assign(longs, longs + count);
+  }
+  if (data) XFree(data);
+  return values;
+}
+
+// The shown top-level window of a process: among the clients a window manager lists, or
+// among the root's children when none runs. 0 when there is none.
+Window ShownWindowOf(Display* display, long pid) {
+  const Window root = DefaultRootWindow(display);
+  std::vector<Window> candidates;
+  for (long client : LongsOf(display, root, "_NET_CLIENT_LIST", XA_WINDOW)) candidates.push_back(client);
+  if (candidates.empty()) {
+    Window rootBack = 0, parent = 0;
+    Window* children = nullptr;
+    unsigned int count = 0;
+    if (XQueryTree(display, root, &rootBack, &parent, &children, &count)) candidates.assign(children, children + count);
+    if (children) XFree(children);
+  }
+  for (Window window : candidates) {
+    const std::vector<long> owner = LongsOf(display, window, "_NET_WM_PID", XA_CARDINAL);
+    if (owner.empty() || owner[0] != pid) continue;
+    XWindowAttributes state{};
+    if (XGetWindowAttributes(display, window, &state) && state.map_state == IsViewable && !state.override_redirect)
+      return window;
+  }
+  return 0;
+}
+
 // Xlib's own handler ends the process on any protocol error; a box that cannot be drawn
 // perfectly must not take the program with it.
 int IgnoreXError(Display*, XErrorEvent*) { return 0; }
@@ -174,6 +216,7 @@ void X11Presenter::UpdateWindow(HWND hwnd) {
       m_x->windows.erase(found);
       m_x->titles.erase(hwnd);
       m_x->frames.erase(hwnd);
+      m_stoodOver.erase(hwnd);
       XSync(d, False);
     }
     return;
@@ -221,7 +264,11 @@ void X11Presenter::UpdateWindow(HWND hwnd) {
   } else {
     XShapeCombineMask(d, window, ShapeBounding, 0, 0, 0 /* None: unshaped */, ShapeSet);
   }
-  XMapRaised(d, window);
+  // A window that another program's chooser stands over stays below it when redrawn.
+  if (mapping || m_stoodOver.count(hwnd) == 0)
+    XMapRaised(d, window);
+  else
+    XMapWindow(d, window);
   Visual* visual = DefaultVisual(d, screen);
   if (DefaultDepth(d, screen) >= 24 && visual->red_mask == 0xFF0000 && visual->blue_mask == 0xFF) {
     // The surface's rows are the visual's own 32-bit pixels (blue first in memory).
@@ -284,6 +331,72 @@ bool X11Presenter::ScreenSize(SIZE* size) {
   const int screen = DefaultScreen(m_x->display);
   *size = SIZE{DisplayWidth(m_x->display, screen), DisplayHeight(m_x->display, screen)};
   return true;
+}
+
+bool X11Presenter::StandOver(long pid, HWND owner) {
+  std::lock_guard guard(m_lock);
+  Display* d = m_x->display;
+  const Window window = ShownWindowOf(d, pid);
+  if (!window) return false;
+  if (const unsigned long below = owner ? XWindowOf(owner) : 0) {
+    m_stoodOver.insert(owner);
+    XSetTransientForHint(d, window, below);
+    // The program's windows are not the manager's to stack: the owner steps down itself,
+    // so that the chooser is not hidden under it.
+    XLowerWindow(d, below);
+  }
+  const int screen = DefaultScreen(d);
+  long area[4] = {0, 0, DisplayWidth(d, screen), DisplayHeight(d, screen)};
+  const std::vector<long> workArea = LongsOf(d, DefaultRootWindow(d), "_NET_WORKAREA", XA_CARDINAL);
+  if (workArea.size() >= 4 && workArea[2] > 0 && workArea[3] > 0) std::copy_n(workArea.begin(), 4, area);
+  std::vector<long> frame = LongsOf(d, window, "_NET_FRAME_EXTENTS", XA_CARDINAL);  // left, right, top, bottom
+  frame.resize(4, 0);
+  const long roomWidth = area[2] - frame[0] - frame[1], roomHeight = area[3] - frame[2] - frame[3];
+  XWindowAttributes state{};
+  XGetWindowAttributes(d, window, &state);
+  int x = 0, y = 0;
+  Window child = 0;
+  XTranslateCoordinates(d, window, DefaultRootWindow(d), 0, 0, &x, &y, &child);
+  const bool inside = x - frame[0] >= area[0] && y - frame[2] >= area[1] &&
+                      x + state.width + frame[1] <= area[0] + area[2] && y + state.height + frame[3] <= area[1] + area[3];
+  if (roomWidth <= 0 || roomHeight <= 0 || inside) {
+    XSync(d, False);
+    return true;
+  }
+  // A chooser that remembers a size or place from a larger screen would reach past its
+  // edges, its buttons out of sight: it is made to fit, and centred in the work area.
+  const long width = std::min<long>(state.width, roomWidth), height = std::min<long>(state.height, roomHeight);
+  XMoveResizeWindow(d, window, static_cast<int>(area[0] + frame[0] + (roomWidth - width) / 2),
+                    static_cast<int>(area[1] + frame[2] + (roomHeight - height) / 2), static_cast<unsigned>(width),
+                    static_cast<unsigned>(height));
+  XSync(d, False);
+  return true;
+}
+
+void X11Presenter::ReturnFocus(HWND hwnd) {
+  const unsigned long window = hwnd ? XWindowOf(hwnd) : 0;
+  if (!window) return;
+  {
+    std::lock_guard guard(m_lock);
+    Display* d = m_x->display;
+    m_stoodOver.erase(hwnd);
+    XRaiseWindow(d, window);  // up again from under the chooser
+    if (HasWindowManager(d)) {
+      // Asked of the manager, which keeps its own account of the active window.
+      XEvent request{};
+      request.xclient.type = ClientMessage;
+      request.xclient.window = window;
+      request.xclient.message_type = XInternAtom(d, "_NET_ACTIVE_WINDOW", False);
+      request.xclient.format = 32;
+      request.xclient.data.l[0] = 1;  // from an application
+      request.xclient.data.l[1] = CurrentTime;
+      XSendEvent(d, DefaultRootWindow(d), False, SubstructureRedirectMask | SubstructureNotifyMask, &request);
+      XSync(d, False);
+    }
+  }
+  // The program's windows are its own to place (no manager frames them), so the keyboard
+  // is set on them directly as well.
+  m_input->Focus(window);
 }
 
 unsigned long X11Presenter::XWindowOf(HWND hwnd) {

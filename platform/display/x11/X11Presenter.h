@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <vector>
 
 #include "display/Desktop.h"
@@ -40,6 +41,8 @@ class X11Presenter final : public Presenter {
   // display's tray (or its stand-in).
   void TrayChanged() override;
   unsigned long NativeWindow(HWND hwnd) override { return XWindowOf(hwnd); }
+  bool StandOver(long pid, HWND owner) override;
+  void ReturnFocus(HWND hwnd) override;
   // For tests: the tray's icons on the display (null when it has none).
   X11Tray* Tray() { return m_tray.get(); }
   // For tests: the icons on the session bus (null when there is none).
@@ -69,6 +72,7 @@ class X11Presenter final : public Presenter {
   std::unique_ptr<X11Tray> m_tray;
   std::mutex m_trayRoute;  // one route of the icons at a time
   std::unique_ptr<StatusNotifierTray> m_busTray;  // after m_tray: it goes first, and routes to it
+  std::set<HWND> m_stoodOver;  // windows that a chooser of another program stands over
   HWND m_capture = nullptr;
   HWND m_popupGrab = nullptr;
   std::unique_ptr<X11Input> m_input;  // last: it goes first, while the windows' connection is there

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "EngineTestSupport.h"
+#include "client/core/GlobalConfig.h"
 #include "client/core/account/AccountData.h"
 #include "client/core/context/GlobalContext.h"
 #include "client/sync/ops/LocalNetErrorManager.h"
@@ -177,6 +178,23 @@ TEST_F(SyncOperationTest, ATransportFailureWaitsAndTakesTheEngineOffline) {
   EXPECT_FALSE(LocalNetErrorManager::GetInstance()->IsOnline());
   EXPECT_EQ(GetSyncStatusTracker()->m_nNetState.load(), SyncStatusTracker::NET_LOCAL_DOWN);
   EXPECT_EQ(EventTypes(), std::vector<int>{SNT_LOCAL_NETWORK_ERROR});
+}
+
+TEST_F(SyncOperationTest, ALostConnectionThroughAProxyBlamesTheProxy) {
+  GlobalConfig* config = GetGlobalConfig();
+  const Net::ProxyCfg before = config->GetCurrentProxy();
+  Net::ProxyCfg proxy;
+  proxy.m_type = 1;
+  proxy.m_host = "127.0.0.1";
+  proxy.m_port = 9;
+  config->SetCurrentProxy(proxy);
+  m_reachable = false;
+  GetSyncStatusTracker()->m_nEngineState.store(SyncStatusTracker::ENGINE_RUNNING);
+  LocalNetErrorManager::GetInstance()->ProcessLocalNetError();
+  EXPECT_EQ(GetSyncStatusTracker()->m_nNetState.load(), SyncStatusTracker::NET_PROXY_UNREACHABLE);
+  EXPECT_EQ(GetSyncStatusTracker()->GetTrayCode(), TRAY_OFFLINE);
+  EXPECT_EQ(EventTypes(), std::vector<int>{SNT_PROXY_UNREACHABLE});
+  config->SetCurrentProxy(before);
 }
 
 TEST_F(SyncOperationTest, ConnectionReportsAreThrottledAndTheThresholdRises) {

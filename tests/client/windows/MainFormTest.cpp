@@ -335,6 +335,8 @@ TEST_F(MainFormTest, EachNotificationShowsItsTextsKindAndTime) {
        Fmt(L"STRID_TRAYICONNOTIFYINFO_INFOEXCEEDFILENUMLIMIT", 5000, L"report.doc"), NIIF_ERROR},
       {24, {}, {}, Str(L"STRID_TRAYICONNOTIFYINFO_TITLENETERROR"), Str(L"STRID_TRAYICONNOTIFYINFO_INFONETERROR"),
        NIIF_ERROR},
+      {28, {}, {}, Str(L"STRID_TRAYICONNOTIFYINFO_TITLEPROXYERROR"), Str(L"STRID_TRAYICONNOTIFYINFO_INFOPROXYERROR"),
+       NIIF_ERROR},
       {25, "/home/u/Sync/a_very_long_file_name_indeed.document", "File",
        Str(L"STRID_TRAYICONNOTIFYINFO_TITLEFILESYNCFAILED"),
        Fmt(L"STRID_TRAYICONNOTIFYINFO_FILE_NAME_TOLONG",
@@ -369,7 +371,7 @@ TEST_F(MainFormTest, EachNotificationShowsItsTextsKindAndTime) {
 }
 
 TEST_F(MainFormTest, ReservedAndUnknownTypesTakeTheBalloonDown) {
-  for (int type : {11, 12, 13, 28, -1}) {
+  for (int type : {11, 12, 13, 29, -1}) {
     Notify(7, "/x/a.txt");
     ASSERT_NE(Tray().balloonText, L"");
     Notify(type, "/x/b.txt", "File");
@@ -528,6 +530,7 @@ TEST_F(MainFormTest, TheStatusTextFollowsTheNetworkEngineAndSyncStates) {
   } cases[] = {
       {1, 1, 1, 1, L"STRID_TRAYICONTIPINFO_CONNECTING"},  // the network overrides a pause
       {2, 4, 1, 1, L"STRID_TRAYICONTIPINFO_CONNECTINGSERVER"},
+      {3, 4, 1, 1, L"STRID_TRAYICONTIPINFO_PROXYUNREACHABLE"},
       {0, 0, 1, 1, L"STRID_TRAYICONTIPINFO_PLEASELOGIN"},
       {0, 1, 1, 1, L"STRID_TRAYICONTIPINFO_SYNCSOTP"},
       {0, 2, 1, 1, L"STRID_TRAYICONTIPINFO_AUTOLOGIN"},

@@ -256,13 +256,23 @@ TEST_F(SetFormSyncFolderTest, ARefusedFolderShowsWhyAndChangesNothing) {
 }
 
 TEST_F(SetFormSyncFolderTest, TheSameFolderOrACancelledPickerBindsNothing) {
+  fs::create_directories(m_oldRoot);
+  dorvtest::WriteFile(m_oldRoot / "kept.txt", "mine");  // a folder with content would be offered a merge
   Open(&m_main);
+  BoxAnswerer answers(*m_form);
   win32::Choosers::PushAnswer(std::nullopt);
   Click(L"SetAgainButton");
+  // The current folder, however the chooser writes it, is no change: nothing is
+  // looked up, checked or asked.
+  for (const fs::path& same : {m_oldRoot, m_oldRoot / "", m_oldRoot / "."}) {
+    SCOPED_TRACE(same.string());
+    ASSERT_NO_FATAL_FAILURE(Choose(same));
+    EXPECT_EQ(m_form->GetPendingSyncFolder(), CString());
+  }
   EXPECT_FALSE(m_form->IsServerDirRequestRunning());
   EXPECT_EQ(Requests("getDirStructure"), 0);
-  Choose(m_oldRoot);
-  EXPECT_EQ(m_form->GetPendingSyncFolder(), Wide(m_oldRoot));
+  EXPECT_TRUE(answers.m_boxes.empty());
+  answers.Stop();
   Click(L"ConfirmButton");
   EXPECT_TRUE(FormGone());
   EXPECT_EQ(std::find(m_main.m_messages.begin(), m_main.m_messages.end(), WM_NOTIFY_SETUP_DONE), m_main.m_messages.end());

@@ -210,12 +210,20 @@ TEST_F(SetFormTest, TheLimitsTakeDigitsFrom1To9999AndStayWhenUnchecked) {
   Key(VK_END);
   Type(L"x-5");  // letters and signs are refused, the digit taken
   EXPECT_EQ(EditText(L"UploadLimitEdit"), CString(L"1005"));
+  // While typing, the field holds what is typed: emptied and typed anew, it is that number.
   for (int i = 0; i < 4; ++i) Key(VK_BACK);
-  EXPECT_EQ(EditText(L"UploadLimitEdit"), CString(L"1"));  // emptied: 1
-  Type(L"2345");
-  EXPECT_EQ(EditText(L"UploadLimitEdit"), CString(L"9999"));  // 12345: capped
-  Click(L"ConfirmButton");
+  EXPECT_EQ(EditText(L"UploadLimitEdit"), CString(L""));
+  Type(L"100");
+  EXPECT_EQ(EditText(L"UploadLimitEdit"), CString(L"100"));
+  Type(L"00");
+  EXPECT_EQ(EditText(L"UploadLimitEdit"), CString(L"10000"));
+  // Leaving the field brings it into 1-9999.
+  Retype(L"DownloadLimitEdit", L"");
+  EXPECT_EQ(EditText(L"UploadLimitEdit"), CString(L"9999"));
+  EXPECT_EQ(EditText(L"DownloadLimitEdit"), CString(L""));
+  Key(VK_RETURN);  // apply from the emptied field: it is taken as 1
   EXPECT_EQ(GetGlobalConfig()->m_nUploadLimit, 9999);
+  EXPECT_EQ(GetGlobalConfig()->m_nDownloadLimit, 1);
   EXPECT_EQ(Events(1), (std::vector<std::string>{"limit_bandwidth"}));
 
   // Unchecked, the limits are not taken: the stored values stay.

@@ -212,6 +212,7 @@ TEST_F(TrayMenuTest, SignedOutMenusTellTheConnectionOrTheSignIn) {
   const Row rows[] = {
       {"offline: connecting, no sign-in", SyncStatusTracker::ENGINE_NONE, SyncStatusTracker::NET_LOCAL_DOWN, {-1, -1, 7}, 1},
       {"service unreachable", SyncStatusTracker::ENGINE_NONE, SyncStatusTracker::NET_SERVICE_UNREACHABLE, {-1, -1, 7}, 1},
+      {"proxy unreachable", SyncStatusTracker::ENGINE_NONE, SyncStatusTracker::NET_PROXY_UNREACHABLE, {-1, -1, 7}, 1},
       {"signed out: sign in", SyncStatusTracker::ENGINE_NONE, SyncStatusTracker::NET_ONLINE, {12, -1, 7}, 0},
       {"signing in by itself", SyncStatusTracker::ENGINE_SIGNING_IN, SyncStatusTracker::NET_ONLINE, {12, -1, 7}, 1},
       {"no sync folder yet", SyncStatusTracker::ENGINE_CHOOSE_FOLDER, SyncStatusTracker::NET_ONLINE, {-1, -1, 7}, 1},

@@ -6,6 +6,7 @@
 #include <cwchar>
 #include <string>
 
+#include "win32/FontFile.h"
 #include "win32/TextMetrics.h"
 #include "win32/Windows.h"
 
@@ -216,6 +217,39 @@ TEST(GdiText, RealFontsMeasureAndDrawLatinAndChinese) {
     DrawTextW(chinese.dc(), L"同步", -1, &c, DT_SINGLELINE);
     EXPECT_GT(chinese.Inked(RECT{0, 0, 16, 40}), 20);
     EXPECT_GT(chinese.Inked(RECT{16, 0, 32, 40}), 20);
+  }
+}
+
+// The skin names a family that lives in a font collection; it, and any family not
+// installed, must still lay Latin text out proportionally.
+TEST(GdiText, FamiliesResolveThroughTheDesktopIncludingCollectionFaces) {
+  const auto sharp = win32::MatchFontFile("WenQuanYi Zen Hei Sharp", win32::FontWeight::Regular,
+                                          win32::FontSlant::Upright);
+  ASSERT_TRUE(sharp.has_value());
+  EXPECT_TRUE(juce::String(sharp->path).endsWithIgnoreCase(".ttc")) << sharp->path;
+  EXPECT_GT(sharp->index, 0);  // not the collection's first face
+  juce::Typeface::Ptr typeface = win32::LoadFontFace(*sharp);
+  ASSERT_NE(typeface, nullptr);
+  EXPECT_EQ(typeface->getName(), "WenQuanYi Zen Hei Sharp");
+
+  // Text in the skin's family is laid out by that family's own face, not by a stand-in.
+  const auto zenHei = win32::MatchFontFile("WenQuanYi Zen Hei", win32::FontWeight::Regular, win32::FontSlant::Upright);
+  ASSERT_TRUE(zenHei.has_value());
+  EXPECT_EQ(zenHei->family, "WenQuanYi Zen Hei");
+  const juce::Font own = juce::Font(win32::LoadFontFace(*zenHei)).withPointHeight(12.0f);
+  TextDc skin(Font(-12, L"WenQuanYi Zen Hei"), 300, 40), other(Font(-12, L"DejaVu Sans"), 300, 40);
+  const wchar_t* text = L"Synchronised files";
+  EXPECT_NEAR(Extent(skin.dc(), text).cx, own.getStringWidthFloat(text), 1.0);
+  EXPECT_NE(Extent(skin.dc(), text).cx, Extent(other.dc(), text).cx);
+
+  for (const wchar_t* face : {L"WenQuanYi Zen Hei", L"No Such Face"}) {
+    SCOPED_TRACE(testing::PrintToString(std::wstring(face)));
+    TextDc t(Font(-12, face), 300, 40);
+    const SIZE narrow = Extent(t.dc(), L"iiiiiiii"), wide = Extent(t.dc(), L"WWWWWWWW");
+    EXPECT_LT(narrow.cx * 2, wide.cx);  // a monospaced face gives both the same width
+    RECT r{0, 0, 300, 40};
+    DrawTextW(t.dc(), L"Sync", -1, &r, DT_SINGLELINE);
+    EXPECT_GT(t.Inked(), 20);
   }
 }
 

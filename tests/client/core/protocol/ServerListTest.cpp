@@ -96,3 +96,14 @@ TEST(ServerList, EntitiesAreNeverExpandedIntoAUrl) {
           << doctype << loaded.Get(ServerList::Entry(i));
   }
 }
+
+// Two runs that share one program folder each name their own service.
+TEST(ServerList, TheFileNamedByTheEnvironmentReplacesTheOneBesideTheProgram) {
+  dorvtest::TempDir dir;
+  dorvtest::WriteFile(dir / "run-a.xml", ListXml());
+  ::setenv("DORV_SERVER_LIST", (dir / "run-a.xml").c_str(), 1);
+  ServerList list;
+  list.LoadFromFile();
+  ::unsetenv("DORV_SERVER_LIST");
+  EXPECT_EQ(list.GetAppServer(), "http://127.0.0.1:18081/s1/");
+}

@@ -13,6 +13,8 @@
 
 #include "../EngineTestSupport.h"
 #include "client/sync/filter/ServerUpdateMessageFilter.h"
+#include "common/AppPaths.h"
+#include "common/StringConvert.h"
 #include "client/sync/ops/SyncBaseOperation.h"
 #include "client/sync/records/SyncRootFolder.h"
 #include "client/sync/tasks/SyncDownTaskManager.h"
@@ -148,9 +150,23 @@ TEST_F(ServerUpdateFilterTest, AFailedPullKeepsItsVersionsAndIsTriedAgainAfterTh
 
 TEST_F(ServerUpdateFilterTest, AnswersForAnotherAccountAndRefusalsQueueNothing) {
   Start(true);
+  CString dataFolder;
+  Common::GetAppDataPath(dataFolder);
+  const juce::File log = juce::File(Common::CString_to_String(dataFolder)).getChildFile("dorv.log");
+  auto errorLines = [&] {
+    juce::StringArray lines;
+    log.readLines(lines);
+    int count = 0;
+    for (const juce::String& line : lines) count += line.contains("LinkServer return error") ? 1 : 0;
+    return count;
+  };
+  const int before = errorLines();
   m_filter->LinkServiceCallBack(200, "someone.else@example.com", 5);
   m_filter->LinkServiceCallBack(403, m_filter->GetLinkAccount().toStdString(), 6);
+  m_filter->LinkServiceCallBack(408, m_filter->GetLinkAccount().toStdString(), 6);  // the poll's time-out
+  EXPECT_EQ(errorLines(), before);  // a healthy poll writes no error line
   m_filter->LinkServiceCallBack(500, m_filter->GetLinkAccount().toStdString(), 7);
+  EXPECT_EQ(errorLines(), before + 1);
   EXPECT_FALSE(m_filter->HasQueuedVersions());
   m_filter->AddVersion("1|9");
   m_filter->AddVersion("2|8");      // in front
