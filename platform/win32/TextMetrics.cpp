@@ -146,18 +146,14 @@ class JuceFace : public FontFace {
 
   const FaceMetrics& Metrics() const override { return m_metrics; }
 
+  // Every character advances by whole pixels, as a GDI font's do: the width of a text is
+  // then the sum of its parts', so a caret or a selection measured on the whole line
+  // stands where a piece of it drawn on its own ends.
   std::vector<int> Extents(const std::wstring& text) const override {
     std::vector<int> extents;
-    float x = 0;
+    int x = 0;
     ForEachRun(text, [&](const juce::Font& font, const std::wstring& run) {
-      juce::Array<int> glyphs;
-      juce::Array<float> offsets;
-      font.getGlyphPositions(ToJuceString(run), glyphs, offsets);
-      for (size_t i = 0; i < run.size(); ++i) {
-        float end = static_cast<int>(i + 1) < offsets.size() ? offsets[static_cast<int>(i + 1)] : offsets.getLast();
-        extents.push_back(static_cast<int>(std::lround(x + end)));
-      }
-      x += offsets.isEmpty() ? 0 : offsets.getLast();
+      for (int advance : Advances(font, run)) extents.push_back(x += advance);
     });
     return extents;
   }
@@ -167,7 +163,18 @@ class JuceFace : public FontFace {
     float baseline = static_cast<float>(top + m_metrics.ascent);
     ForEachRun(text, [&](const juce::Font& font, const std::wstring& run) {
       juce::GlyphArrangement glyphs;
-      glyphs.addLineOfText(font, ToJuceString(run), at, baseline);
+      glyphs.addLineOfText(font, ToJuceString(run), 0, baseline);
+      const std::vector<int> advances = Advances(font, run);
+      if (glyphs.getNumGlyphs() == static_cast<int>(advances.size())) {
+        float left = at;
+        for (int i = 0; i < glyphs.getNumGlyphs(); ++i) {
+          juce::PositionedGlyph& glyph = glyphs.getGlyph(i);
+          glyph.moveBy(left - glyph.getLeft(), 0);
+          left += static_cast<float>(advances[static_cast<size_t>(i)]);
+        }
+      } else {
+        glyphs.moveRangeOfGlyphs(0, -1, at, 0);
+      }
       if (m_emboldened) {
         juce::Path outline;
         glyphs.createPath(outline);
@@ -176,11 +183,26 @@ class JuceFace : public FontFace {
       } else {
         glyphs.draw(g);
       }
-      at += font.getStringWidthFloat(ToJuceString(run));
+      for (int advance : Advances(font, run)) at += static_cast<float>(advance);
     });
   }
 
  private:
+  // The whole-pixel advance of each character of a run of one face.
+  static std::vector<int> Advances(const juce::Font& font, const std::wstring& run) {
+    juce::Array<int> glyphs;
+    juce::Array<float> offsets;
+    font.getGlyphPositions(ToJuceString(run), glyphs, offsets);
+    std::vector<int> advances;
+    advances.reserve(run.size());
+    for (size_t i = 0; i < run.size(); ++i) {
+      const int n = static_cast<int>(i);
+      const bool known = n + 1 < offsets.size();
+      advances.push_back(known ? static_cast<int>(std::lround(offsets[n + 1] - offsets[n])) : 0);
+    }
+    return advances;
+  }
+
   // Splits the text into runs of the main face and of the Chinese face.
   template <class F>
   void ForEachRun(const std::wstring& text, F&& visit) const {

@@ -80,7 +80,7 @@ TEST(SetFormX11Test, AUserPicksAProxyTypesItsFieldsAndAppliesWithEnter) {
   ASSERT_EQ(server->Xdo(at(limit->GetBounds())), 0);
   ASSERT_TRUE(WaitFor([&] { return limit->IsChecked() != 0; }));
   auto* upload = dynamic_cast<UI::CUIEditEx*>(form->FindControlRecusive(L"UploadLimitEdit"));
-  ASSERT_EQ(server->Xdo(at(upload->GetBounds()) + " key End BackSpace BackSpace type --delay 20 '00'"), 0);
+  ASSERT_EQ(server->Xdo(at(upload->GetBounds()) + " key End BackSpace BackSpace type --delay 20 '100'"), 0);
   ASSERT_TRUE(WaitFor([&] { return CString(upload->GetText()) == L"100"; })) << CString(upload->GetText()).GetLength();
   form->Refresh(FALSE, nullptr);
   Desktop::Get().PumpUntilIdle();
