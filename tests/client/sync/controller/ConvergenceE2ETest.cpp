@@ -101,4 +101,26 @@ TEST_F(ConvergenceE2ETest, ARenameBeforePullingAnotherDevicesEditKeepsThatEdit) 
   }
 }
 
+TEST_F(ConvergenceE2ETest, AFileThatAlreadyHoldsTheServicesContentMakesNoCopy) {
+  StartInStep("a.txt", "as synced");
+  // The state a download leaves when the program ends after it replaced the
+  // file and before its row was written: the service's new content here, the
+  // row still at the old one.
+  StopEngine();
+  const std::string edit = "the other device's edit";
+  Put("a.txt", edit);
+  Write("a.txt", edit);
+  // The pull that would bring the row is held back, so the scan's upload decides.
+  HoldPulls();
+  RunWorkflow();
+  EXPECT_TRUE(WaitUntil([&] {
+    SyncFileData row;
+    return SyncFileDataManager::SelectSyncFileData(juce::String((m_rootPath / "a.txt").string()), row) &&
+           row.m_Md5 == SyncHelper::GetFileMD5(juce::String((m_rootPath / "a.txt").string()));
+  }));
+  ReleasePulls();
+  EXPECT_EQ(LocalNames(), std::vector<std::string>{"a.txt"});
+  EXPECT_EQ(ServerFiles(), std::vector<std::string>{"a.txt=the other device's edit"});
+}
+
 }  // namespace
