@@ -123,4 +123,45 @@ TEST_F(ConvergenceE2ETest, AFileThatAlreadyHoldsTheServicesContentMakesNoCopy) {
   EXPECT_EQ(ServerFiles(), std::vector<std::string>{"a.txt=the other device's edit"});
 }
 
+TEST_F(ConvergenceE2ETest, ChangesUnderAFolderRenamedAMomentLaterAllGoUp) {
+  const std::string root = std::to_string(m_rootID);
+  auto put = [&](juce::int64 folder, const std::string& name, const std::string& bytes) {
+    Admin("put?account=" + Account() + "&parentId=" + std::to_string(folder) + "&name=" + name, bytes);
+  };
+  put(MakeServiceFolder("P1"), "a.txt", "as synced");
+  const juce::int64 p2 = MakeServiceFolder("P2");
+  put(Admin("mkdir?account=" + Account() + "&parentId=" + std::to_string(p2) + "&name=D")["dir"]["id"].asInt64(),
+      "d.txt", "in D");
+  put(p2, "keep.txt", "kept");
+  put(MakeServiceFolder("P3"), "x.txt", "x");
+  RunWorkflow();
+  ASSERT_TRUE(WaitUntil([&] { return LocalContent("P3/x.txt") == "x" && LocalContent("P2/D/d.txt") == "in D" && Settled(); }));
+
+  // Each at once, before the watcher's events of the first step are delivered.
+  std::ofstream(m_rootPath / "P1" / "new.txt", std::ios::binary) << "new";
+  std::ofstream(m_rootPath / "P1" / "a.txt", std::ios::binary | std::ios::trunc) << "overwritten";
+  fs::rename(m_rootPath / "P1", m_rootPath / "R1");
+  fs::rename(m_rootPath / "P2", m_rootPath / "R2");
+  fs::remove_all(m_rootPath / "R2" / "D");
+  fs::rename(m_rootPath / "P3", m_rootPath / "R3");
+  fs::rename(m_rootPath / "R3" / "x.txt", m_rootPath / "R3" / "y.txt");
+
+  const std::vector<std::string> expected = {"R1/", "R1/a.txt=overwritten", "R1/new.txt=new", "R2/",
+                                             "R2/keep.txt=kept", "R3/", "R3/y.txt=x"};
+  EXPECT_TRUE(WaitUntil([&] { return ServerTree() == expected && Settled(); })) << ::testing::PrintToString(ServerTree());
+}
+
+TEST_F(ConvergenceE2ETest, AnEditMadeWhileTheEngineAppliesAServiceFolderRenameGoesUp) {
+  const juce::int64 p = MakeServiceFolder("P");
+  Admin("put?account=" + Account() + "&parentId=" + std::to_string(p) + "&name=a.txt", "as synced");
+  RunWorkflow();
+  ASSERT_TRUE(WaitUntil([&] { return LocalContent("P/a.txt") == "as synced" && Settled(); }));
+
+  std::ofstream(m_rootPath / "P" / "a.txt", std::ios::binary | std::ios::trunc) << "edited";
+  Admin("rename?account=" + Account() + "&id=" + std::to_string(p) + "&name=R");
+  const std::vector<std::string> expected = {"R/", "R/a.txt=edited"};
+  EXPECT_TRUE(WaitUntil([&] { return ServerTree() == expected && LocalContent("R/a.txt") == "edited" && Settled(); }))
+      << ::testing::PrintToString(ServerTree());
+}
+
 }  // namespace
