@@ -164,4 +164,22 @@ TEST_F(ConvergenceE2ETest, AnEditMadeWhileTheEngineAppliesAServiceFolderRenameGo
       << ::testing::PrintToString(ServerTree());
 }
 
+TEST_F(ConvergenceE2ETest, AnEditUploadedAfterAnotherDeviceMovedTheFileBringsTheMoveHere) {
+  StartInStep("f.txt", "as synced");
+  const juce::int64 d = MakeServiceFolder("D");
+  ASSERT_TRUE(WaitUntil([&] { return fs::is_directory(m_rootPath / "D") && Settled(); }));
+  SyncFileData row;
+  ASSERT_TRUE(SyncFileDataManager::SelectSyncFileData(juce::String((m_rootPath / "f.txt").string()), row));
+
+  HoldPulls();
+  Admin("move?account=" + Account() + "&id=" + std::to_string(row.m_FileID) + "&parentId=" + std::to_string(d));
+  Write("f.txt", "edited here");
+  ASSERT_TRUE(WaitUntil([&] { return ServerTree() == std::vector<std::string>{"D/", "D/f.txt=edited here"}; }));
+  ReleasePulls();
+  Put("nudge.txt", "wakes the link");
+  EXPECT_TRUE(WaitUntil([&] { return LocalContent("D/f.txt") == "edited here" && Settled(); }));
+  EXPECT_EQ(LocalContent("f.txt"), "(none)");
+  EXPECT_EQ(ServerTree(), (std::vector<std::string>{"D/", "D/f.txt=edited here", "nudge.txt=wakes the link"}));
+}
+
 }  // namespace
