@@ -108,6 +108,7 @@ SyncLogic::~SyncLogic() {
   inert.queueServerFileAdd = [](const SyncFileData&) {};
   inert.queueLocalFolderAdd = [](const juce::String&) {};
   inert.queueLocalFileAdd = [](const juce::String&) {};
+  inert.repathUpTasks = [](const juce::String&, const juce::String&) {};
   inert.ignoreProgramChange = [](const juce::String&, const juce::String&, int) {};
   inert.unignoreProgramChange = [](const juce::String&, const juce::String&, int) { return false; };
   inert.pullFolderFromServer = [](const juce::String&, juce::int64) {};
@@ -200,6 +201,9 @@ void SyncLogic::InstallLinks() {
   };
   links.queueLocalFileAdd = [this](const juce::String& path) {
     if (m_pUpTaskManager) m_pUpTaskManager->QueueLocalFileAdd(path);
+  };
+  links.repathUpTasks = [this](const juce::String& oldFolder, const juce::String& newFolder) {
+    if (m_pUpTaskManager) m_pUpTaskManager->RepathUnder(oldFolder, newFolder);
   };
   links.pullFolderFromServer = [this](const juce::String& version, juce::int64 folderId) {
     PullFolderFromServer(version, folderId);

@@ -1,6 +1,7 @@
 #include "client/sync/ops/down/DownSyncRenameFolderOp.h"
 
 #include "client/core/LogWriter.h"
+#include "client/sync/SyncEngineLinks.h"
 #include "client/sync/SyncHelper.h"
 #include "client/sync/SyncLogic.h"
 #include "client/sync/ops/down/DownOpSupport.h"
@@ -54,8 +55,10 @@ int DownSyncRenameFolderOp::Success_SyncOperation() {
     row.m_ParentPath = old.m_ParentPath;
   row.m_FolderPath = m_sDownloadFilePath;
   SaveSyncFolderData(row);
-  if (m_sOldPath != m_sDownloadFilePath)
+  if (m_sOldPath != m_sDownloadFilePath) {
     SyncFileDataManager::ReplacePathPrefix(DownOps::WithSeparator(m_sOldPath), DownOps::WithSeparator(m_sDownloadFilePath));
+    if (auto repath = GetSyncEngineLinks().repathUpTasks) repath(m_sOldPath, m_sDownloadFilePath);
+  }
   LogSuccess("Down Rename Folder", m_sDownloadFilePath, row.m_FolderID, row.m_VersionValue);
   ReportPathDone(m_sDownloadFilePath, 0, task->m_nOp);
   RemoveFromTips(m_sOldPath);

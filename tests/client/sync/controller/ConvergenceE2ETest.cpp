@@ -182,4 +182,19 @@ TEST_F(ConvergenceE2ETest, AnEditUploadedAfterAnotherDeviceMovedTheFileBringsThe
   EXPECT_EQ(ServerTree(), (std::vector<std::string>{"D/", "D/f.txt=edited here", "nudge.txt=wakes the link"}));
 }
 
+TEST_F(ConvergenceE2ETest, AFileAddedOfflineIntoAFolderRenamedElsewhereGoesUp) {
+  const juce::int64 s = MakeServiceFolder("S");
+  Admin("put?account=" + Account() + "&parentId=" + std::to_string(s) + "&name=old.txt", "old");
+  RunWorkflow();
+  ASSERT_TRUE(WaitUntil([&] { return LocalContent("S/old.txt") == "old" && Settled(); }));
+
+  StopEngine();
+  std::ofstream(m_rootPath / "S" / "f.txt", std::ios::binary) << "added offline";
+  Admin("rename?account=" + Account() + "&id=" + std::to_string(s) + "&name=T");
+  RunWorkflow();
+  const std::vector<std::string> expected = {"T/", "T/f.txt=added offline", "T/old.txt=old"};
+  EXPECT_TRUE(WaitUntil([&] { return ServerTree() == expected && Settled(); })) << ::testing::PrintToString(ServerTree());
+  EXPECT_EQ(LocalContent("T/f.txt"), "added offline");
+}
+
 }  // namespace
