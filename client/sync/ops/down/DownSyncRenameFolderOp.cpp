@@ -26,7 +26,8 @@ int DownSyncRenameFolderOp::Execute_SyncOperation() {
     return SYNC_RESULT_CANCEL;
   }
   m_sOldPath = SyncFileDataManager::GetFolderPathByID(record.m_FolderID);
-  if (m_sOldPath.isEmpty()) return SYNC_RESULT_CANCEL;
+  if (m_sOldPath.isEmpty() || !juce::File(m_sOldPath).isDirectory())
+    return DownOps::BringFolderFromService(record.m_FolderID);
   m_sDownloadFilePath = DownOps::WithSeparator(DownOps::ParentOf(m_sOldPath)) + record.m_FolderName;
   if (!IsSafePath(task, m_sOldPath) || !IsSafePath(task, m_sDownloadFilePath)) return SYNC_RESULT_CANCEL;
   if (CheckPathLength(task, m_sDownloadFilePath, false)) return SYNC_RESULT_CANCEL;

@@ -197,4 +197,18 @@ TEST_F(ConvergenceE2ETest, AFileAddedOfflineIntoAFolderRenamedElsewhereGoesUp) {
   EXPECT_EQ(LocalContent("T/f.txt"), "added offline");
 }
 
+TEST_F(ConvergenceE2ETest, AServiceFolderRenameWhoseLocalFolderWasDeletedEndsInStep) {
+  const juce::int64 s = MakeServiceFolder("S");
+  Admin("put?account=" + Account() + "&parentId=" + std::to_string(s) + "&name=in.txt", "in S");
+  RunWorkflow();
+  ASSERT_TRUE(WaitUntil([&] { return LocalContent("S/in.txt") == "in S" && Settled(); }));
+
+  StopEngine();
+  fs::remove_all(m_rootPath / "S");
+  Admin("rename?account=" + Account() + "&id=" + std::to_string(s) + "&name=T");
+  RunWorkflow();
+  EXPECT_TRUE(WaitUntil([&] { return Settled() && LocalTree(m_rootPath) == ServerTree(); }))
+      << ::testing::PrintToString(LocalTree(m_rootPath)) << " / " << ::testing::PrintToString(ServerTree());
+}
+
 }  // namespace
