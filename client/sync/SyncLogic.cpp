@@ -89,6 +89,27 @@ SyncLogic::SyncLogic() : m_pStatusTracker(std::make_unique<SyncStatusTracker>())
 }
 
 SyncLogic::~SyncLogic() {
+  EndThreads();
+  m_pFileSystemWatcher.reset();
+  m_pFileWatchMessageFilter.reset();
+  m_pUpTaskQueue.reset();
+  m_pServerUpdateMessageFilter.reset();
+  m_pUpNoDepandTaskPump.reset();
+  m_pUpFileAndDepandTaskPump.reset();
+  m_pUpWaitAndDepandTaskPump.reset();
+  m_pDownNormalTaskPump.reset();
+  m_pDownWaitAndRetryTaskPump.reset();
+  m_workflowTask.m_pTaskManagers.reset();
+  m_pUpTaskManager.reset();
+  m_pDownTaskManager.reset();
+  m_pStatusTracker.reset();
+  m_pTaskDispatcher.reset();
+  m_pIgnoreList.reset();
+  std::lock_guard guard(m_currentPullLock);
+  m_pStartupPull.reset();
+}
+
+void SyncLogic::EndThreads() {
   m_pNotifyUI.store(nullptr);
   m_workflowTask.signalThreadShouldExit();
   if (m_pFileSystemWatcher) m_pFileSystemWatcher->Stop();
@@ -116,24 +137,9 @@ SyncLogic::~SyncLogic() {
   inert.isEngineIdle = [] { return false; };
   InstallSyncEngineLinks(inert);
   if (m_pTaskDispatcher) m_pTaskDispatcher->SetControllerHooks(SyncControllerHooks{});
-
-  m_pFileSystemWatcher.reset();
-  m_pFileWatchMessageFilter.reset();
-  m_pUpTaskQueue.reset();
-  m_pServerUpdateMessageFilter.reset();
-  m_pUpNoDepandTaskPump.reset();
-  m_pUpFileAndDepandTaskPump.reset();
-  m_pUpWaitAndDepandTaskPump.reset();
-  m_pDownNormalTaskPump.reset();
-  m_pDownWaitAndRetryTaskPump.reset();
-  m_workflowTask.m_pTaskManagers.reset();
-  m_pUpTaskManager.reset();
-  m_pDownTaskManager.reset();
-  m_pStatusTracker.reset();
-  m_pTaskDispatcher.reset();
-  m_pIgnoreList.reset();
-  std::lock_guard guard(m_currentPullLock);
-  m_pStartupPull.reset();
+  // The filters' threads (the link poll with its callbacks among them).
+  if (m_pServerUpdateMessageFilter) m_pServerUpdateMessageFilter->EndThreads();
+  if (m_pFileWatchMessageFilter) m_pFileWatchMessageFilter->waitForThreadToExit(-1);
 }
 
 void SyncLogic::CreateSyncWorkers() {
@@ -628,6 +634,7 @@ namespace {
 
 SyncLogic* MakeSyncLogic() { return new SyncLogic(); }
 void EndSyncLogic(SyncLogic* logic) { delete logic; }
+void EndSyncLogicThreads(SyncLogic* logic) { logic->EndThreads(); }
 
 SyncPathList* MakeTipList(int maxEntries, int shownEntries) {
   auto* list = new SyncPathList();
@@ -643,6 +650,7 @@ void InstallSyncEngine() {
   SyncEngineParts parts;
   parts.createSyncLogic = MakeSyncLogic;
   parts.destroySyncLogic = EndSyncLogic;
+  parts.endSyncLogicThreads = EndSyncLogicThreads;
   parts.createTipList = MakeTipList;
   parts.destroyTipList = EndTipList;
   InstallSyncEngineParts(parts);
