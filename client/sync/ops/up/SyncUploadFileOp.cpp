@@ -319,9 +319,24 @@ int SyncUploadFileOp::Success_SyncOperation() {
   return FinishRenamedUpload();
 }
 
+void SyncUploadFileOp::WriteUploadedRecord(const juce::String& path) {
+  SyncFileData row;
+  SyncHelper::ServerFileToSyncFileData(m_reply.file, row);
+  row.m_FilePath = path;
+  SyncFileData before;
+  if (m_nParentID > 0 && m_reply.file.parentId != m_nParentID &&
+      SyncFileDataManager::SelectSyncFileData(Task()->m_sPath, before)) {
+    WriteLog(KeyPoint, "SyncUploadFileOp::WriteUploadedRecord",
+             "The service holds the file in another folder, the pull moves it: " + path);
+    row.m_ParentID = m_nParentID;
+    row.m_VersionValue = before.m_VersionValue;
+  }
+  SaveSyncFileData(row);
+}
+
 int SyncUploadFileOp::FinishUpload() {
   UpSyncTask* task = Task();
-  WriteFileRecord(task->m_sPath);
+  WriteUploadedRecord(task->m_sPath);
   LogSuccess("Upload File", task->m_sPath, m_reply.file.id, juce::String(m_reply.file.versionValue));
   ReportPathDone(task->m_sPath, task->m_nOp, 0);
   RemoveFromTips(task->m_sPath);
@@ -338,7 +353,7 @@ int SyncUploadFileOp::FinishRenamedUpload() {
   LogSuccess("Upload File", newPath, m_reply.file.id, juce::String(m_reply.file.versionValue));
   ReportPathDone(newPath, task->m_nOp, 0);
   RemoveFromTips(newPath);
-  WriteFileRecord(newPath);
+  WriteUploadedRecord(newPath);
   return SYNC_RESULT_SUCCESS;
 }
 
@@ -354,6 +369,18 @@ int SyncUploadFileOp::KeepBothVersions(int result) {
   const juce::String path = task->m_sPath;
   SyncFileData row;
   if (!SyncFileDataManager::SelectSyncFileData(path, row) || !juce::File(path).existsAsFile()) return result;
+  // The local file may already hold the service's content (the program ended
+  // after a download replaced it, before its row was written): in step, not
+  // a conflict.
+  ServerFileInfo current;
+  if (ServiceFolderNames::Get().FindCurrentFile(*m_pRequestHeader, row.m_ParentID, Common::String_GetFileName(path),
+                                                current) &&
+      juce::String(current.doc.md5) == SyncHelper::GetFileMD5(path)) {
+    WriteLog(KeyPoint, kTag, "The local file holds the service's content already, its row is written: " + path);
+    m_reply.file = current;
+    FinishUpload();
+    return SYNC_RESULT_CANCEL;
+  }
   const juce::String kept = SyncHelper::FreeCopyPath(path);
   if (kept.isEmpty()) return result;
   AnnounceChange(path, kept);
