@@ -182,7 +182,7 @@ std::string EngineProcess::Status() const {
 
 std::string EngineProcess::Tail() const {
   return "--- " + m_name + " host output:\n" + TailOf(m_home / "host.out", 2000) + "--- " + m_name +
-         " engine log:\n" + TailOf(m_home / "data" / "Halvorn" / "dorv" / "dorv.log", 6000);
+         " engine log:\n" + TailOf(m_home / "data" / "Halvorn" / "dorv" / "dorv.log", 4000);
 }
 
 World::World(const fs::path& top) : m_top(top) {
