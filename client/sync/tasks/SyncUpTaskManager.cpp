@@ -262,8 +262,11 @@ void SyncUpTaskManager::ClassifyFolderDeleteLocked(UpSyncTask& task) {
 void SyncUpTaskManager::ClassifyFolderRenameLocked(UpSyncTask& task) {
   const juce::String oldFolder = task.m_sSrcPath, newFolder = task.m_sPath;
   SyncStatusTracker* tracker = GetSyncStatusTracker();
-  for (size_t i = m_fileAndDepend.size(); i > 1; --i) {
+  // The head too, unless a pump runs it: a change queued just before the
+  // rename would otherwise look for its file under the old name.
+  for (size_t i = m_fileAndDepend.size(); i > 0; --i) {
     UpSyncTask* queued = m_fileAndDepend[i - 1];
+    if (queued->m_bRunning.load()) continue;
     const bool pathUnder = Under(oldFolder, queued->m_sPath);
     const bool srcUnder = Under(oldFolder, queued->m_sSrcPath);
     switch (queued->m_nOp) {
