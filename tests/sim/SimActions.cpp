@@ -403,6 +403,12 @@ Step ChooseStep(World& world, std::mt19937_64& random, std::uint64_t tag) {
     default:
       break;
   }
+  // A move or case change with nowhere to go would be no step at all: a new file instead.
+  if ((step.op == Op::Move || step.op == Op::CaseRename) && step.to.empty()) {
+    step.op = Op::Write;
+    step.size = PickSize(random);
+    step.path = FreeName(random, tree, Pick(random, folders), false);
+  }
   return step;
 }
 
