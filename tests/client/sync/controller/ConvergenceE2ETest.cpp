@@ -164,4 +164,51 @@ TEST_F(ConvergenceE2ETest, AnEditMadeWhileTheEngineAppliesAServiceFolderRenameGo
       << ::testing::PrintToString(ServerTree());
 }
 
+TEST_F(ConvergenceE2ETest, AnEditUploadedAfterAnotherDeviceMovedTheFileBringsTheMoveHere) {
+  StartInStep("f.txt", "as synced");
+  const juce::int64 d = MakeServiceFolder("D");
+  ASSERT_TRUE(WaitUntil([&] { return fs::is_directory(m_rootPath / "D") && Settled(); }));
+  SyncFileData row;
+  ASSERT_TRUE(SyncFileDataManager::SelectSyncFileData(juce::String((m_rootPath / "f.txt").string()), row));
+
+  HoldPulls();
+  Admin("move?account=" + Account() + "&id=" + std::to_string(row.m_FileID) + "&parentId=" + std::to_string(d));
+  Write("f.txt", "edited here");
+  ASSERT_TRUE(WaitUntil([&] { return ServerTree() == std::vector<std::string>{"D/", "D/f.txt=edited here"}; }));
+  ReleasePulls();
+  Put("nudge.txt", "wakes the link");
+  EXPECT_TRUE(WaitUntil([&] { return LocalContent("D/f.txt") == "edited here" && Settled(); }));
+  EXPECT_EQ(LocalContent("f.txt"), "(none)");
+  EXPECT_EQ(ServerTree(), (std::vector<std::string>{"D/", "D/f.txt=edited here", "nudge.txt=wakes the link"}));
+}
+
+TEST_F(ConvergenceE2ETest, AFileAddedOfflineIntoAFolderRenamedElsewhereGoesUp) {
+  const juce::int64 s = MakeServiceFolder("S");
+  Admin("put?account=" + Account() + "&parentId=" + std::to_string(s) + "&name=old.txt", "old");
+  RunWorkflow();
+  ASSERT_TRUE(WaitUntil([&] { return LocalContent("S/old.txt") == "old" && Settled(); }));
+
+  StopEngine();
+  std::ofstream(m_rootPath / "S" / "f.txt", std::ios::binary) << "added offline";
+  Admin("rename?account=" + Account() + "&id=" + std::to_string(s) + "&name=T");
+  RunWorkflow();
+  const std::vector<std::string> expected = {"T/", "T/f.txt=added offline", "T/old.txt=old"};
+  EXPECT_TRUE(WaitUntil([&] { return ServerTree() == expected && Settled(); })) << ::testing::PrintToString(ServerTree());
+  EXPECT_EQ(LocalContent("T/f.txt"), "added offline");
+}
+
+TEST_F(ConvergenceE2ETest, AServiceFolderRenameWhoseLocalFolderWasDeletedEndsInStep) {
+  const juce::int64 s = MakeServiceFolder("S");
+  Admin("put?account=" + Account() + "&parentId=" + std::to_string(s) + "&name=in.txt", "in S");
+  RunWorkflow();
+  ASSERT_TRUE(WaitUntil([&] { return LocalContent("S/in.txt") == "in S" && Settled(); }));
+
+  StopEngine();
+  fs::remove_all(m_rootPath / "S");
+  Admin("rename?account=" + Account() + "&id=" + std::to_string(s) + "&name=T");
+  RunWorkflow();
+  EXPECT_TRUE(WaitUntil([&] { return Settled() && LocalTree(m_rootPath) == ServerTree(); }))
+      << ::testing::PrintToString(LocalTree(m_rootPath)) << " / " << ::testing::PrintToString(ServerTree());
+}
+
 }  // namespace
