@@ -342,7 +342,10 @@ Step ChooseStep(World& world, std::mt19937_64& random, std::uint64_t tag) {
   const Tree tree = step.side == kW ? world.ServiceTree() : ReadLocalTree(world.engine(step.side).root(), false);
   std::vector<std::string> folders = {""}, files, entries;
   for (const auto& [path, entry] : tree) {
-    if (NameOf(path).rfind('~', 0) == 0) continue;  // someone's temporary file
+    // Temporary files, ours and the engine's (hidden), are no user's to touch.
+    if (path.find("/~") != std::string::npos || path.rfind('~', 0) == 0 || path.find("/.") != std::string::npos ||
+        path.rfind('.', 0) == 0)
+      continue;
     entries.push_back(path);
     if (entry.isDir && Depth(path) < 3) folders.push_back(path);
     if (!entry.isDir) files.push_back(path);
