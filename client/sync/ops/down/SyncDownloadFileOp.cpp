@@ -323,7 +323,8 @@ int SyncDownloadFileOp::MakeEmptyFile() {
       return SYNC_RESULT_ERROR_ONLYWAIT_AND_DOAGAIN;
     }
     const juce::File empty(SyncHelper::GetDownloadTempDirectory() + juce::String(Record()->m_FileID) + "-empty");
-    if (!empty.replaceWithData(nullptr, 0)) {
+    // Made with create: writing no data would only delete the file.
+    if (!empty.deleteFile() || !empty.create().wasOk()) {
       Error(kTag, "Create empty file failed");
       return SYNC_RESULT_CANCEL;
     }
