@@ -27,9 +27,9 @@ using Clock = std::chrono::steady_clock;
 double Seconds(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
 
 // Runs the curl command line and returns its own transfer time (seconds),
-// which leaves out the start of the process.
-double CurlSeconds(const std::string& args) {
-  std::string command = "curl -s -o /dev/null -w '%{time_total}' " + args;
+// which leaves out the start of the process. The body goes to `output`.
+double CurlSeconds(const std::string& args, const std::string& output = "/dev/null") {
+  std::string command = "curl -s -o " + output + " -w '%{time_total}' " + args;
   FILE* p = popen(command.c_str(), "r");
   if (p == nullptr) return -1;
   char out[64] = {};
@@ -129,7 +129,7 @@ int main(int argc, char** argv) {
   // Download: into a file (as curl -o does), and into memory.
   auto [downFile, curlDownFile] = BestOfBoth(
       rounds, [&] { return download([&] { return std::make_unique<Net::HttpResponse>(juce::String(received)); }); },
-      curlDownload);
+      [&] { return CurlSeconds(base + "/blob", received + ".curl"); });
   auto [downMemory, curlDownMemory] = BestOfBoth(
       rounds, [&] { return download([] { return std::make_unique<Net::HttpResponse>(); }); }, curlDownload);
 
@@ -163,6 +163,7 @@ int main(int argc, char** argv) {
       [&] { return CurlSeconds("-F 'dataDescriptor={}' -F 'dataBlocks=@" + file + "' " + base + "/sink"); });
   unlink(file.c_str());
   unlink(received.c_str());
+  unlink((received + ".curl").c_str());
   if (failed || downFile < 0 || downMemory < 0 || upBody < 0 || upMultipart < 0) {
     std::fprintf(stderr, "net_bench: a transfer failed\n");
     server.stop();
