@@ -22,6 +22,7 @@
 #include "client/sync/filter/UpTaskManagerQueue.h"
 #include "client/sync/ops/LocalNetErrorManager.h"
 #include "client/sync/ops/SyncResult.h"
+#include "client/sync/ops/down/SyncDownloadFileOp.h"
 #include "client/sync/ops/up/ServiceFolderNames.h"
 #include "client/sync/pull/ImmediateSyncFromServerOp.h"
 #include "client/sync/pumps/DownTaskPumps.h"
@@ -37,6 +38,7 @@
 #include "client/sync/watcher/FileSystemWatcher.h"
 #include "client/sync/watcher/PathFilter.h"
 #include "client/sync/watcher/WatchedRootPublisher.h"
+#include "common/FileHelpers.h"
 #include "common/PathText.h"
 #include "common/StringConvert.h"
 
@@ -237,6 +239,10 @@ void SyncLogic::RunStartupWorkflow() {
     SetTrackerState(tracker, tracker->m_nSyncState, SyncStatusTracker::SYNC_SYNCING);
   }
   LoadRecentFiles();
+  // What an earlier run that was killed left in the staging folder; its part
+  // files beside their targets go in the walk of the folder.
+  const juce::String staging = SyncHelper::GetDownloadTempDirectory();
+  if (staging.isNotEmpty()) Common::EmptyFolder(Common::String_To_CString(staging), 0);
   SyncRootFolder* root = SyncRootFolder::GetInstance();
   root->Reload();
   if (m_workflowTask.threadShouldExit()) return;
@@ -412,6 +418,11 @@ std::vector<juce::String> SyncLogic::CompareLocalFolder(const juce::String& fold
   CPathFilter* pathFilter = CPathFilter::GetInstance();
   for (const juce::String& path : files) {
     const CString name = Common::String_To_CString(Common::String_GetFileName(path));
+    if (SyncDownloadFileOp::IsPartName(Common::String_GetFileName(path))) {
+      // A download the program did not finish before it ended.
+      SyncDownloadFileOp::RemoveLeftoverPart(path);
+      continue;
+    }
     if (pathFilter && (!pathFilter->IsIncluded(name) || pathFilter->IsExcluded(name))) {
       SetPathStatus(path, 1);
       continue;

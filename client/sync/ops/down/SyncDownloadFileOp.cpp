@@ -37,32 +37,24 @@ bool IsTransientServiceFailure(int code) { return code == 500 || code == 502 || 
 
 void Error(const char* tag, const juce::String& text) { WriteLog(ErrorLog, tag, text); }
 
-// The staging files that a running download writes; the cleanup of a short
-// staging drive leaves them alone.
-std::mutex g_stagingLock;
-std::set<juce::String> g_activeStaging;
+constexpr const char* kPartSuffix = ".dorv-part";
 
-struct ActiveStaging {
+// The part files that running downloads write; a walk that clears an earlier
+// run's leftovers leaves them alone.
+std::mutex g_partLock;
+std::set<juce::String> g_activeParts;
+
+struct ActivePart {
   juce::String path;
-  explicit ActiveStaging(const juce::String& p) : path(p) {
-    std::lock_guard<std::mutex> hold(g_stagingLock);
-    g_activeStaging.insert(path);
+  explicit ActivePart(const juce::String& p) : path(p) {
+    std::lock_guard<std::mutex> hold(g_partLock);
+    g_activeParts.insert(path);
   }
-  ~ActiveStaging() {
-    std::lock_guard<std::mutex> hold(g_stagingLock);
-    g_activeStaging.erase(path);
+  ~ActivePart() {
+    std::lock_guard<std::mutex> hold(g_partLock);
+    g_activeParts.erase(path);
   }
 };
-
-// Frees space on the staging drive: every staging file that no download is
-// writing right now is deleted.
-void EmptyStagingFolder(const juce::String& folder) {
-  std::lock_guard<std::mutex> hold(g_stagingLock);
-  for (const auto& entry : juce::RangedDirectoryIterator(juce::File(folder), false, "*", juce::File::findFiles)) {
-    const juce::String path = entry.getFile().getFullPathName();
-    if (!g_activeStaging.count(path)) entry.getFile().deleteFile();
-  }
-}
 
 void SetPathStatus(const juce::String& path, int status) {
   const SyncEngineLinks links = GetSyncEngineLinks();
@@ -80,11 +72,26 @@ const SyncFileData* SyncDownloadFileOp::Record() const {
   return task ? task->m_pFileData.get() : nullptr;
 }
 
-juce::String SyncDownloadFileOp::GetStagingPath(const SyncFileData& record) {
-  const juce::String folder = SyncHelper::GetDownloadTempDirectory();
-  // Named by the file id alone: the service's name never reaches the staging folder.
-  if (folder.isEmpty() || record.m_FileID <= 0) return {};
-  return folder + juce::String(record.m_FileID);
+juce::String SyncDownloadFileOp::GetPartPath(const juce::String& target, const SyncFileData& record) {
+  // Named by the file id alone: the service's name never makes the part's
+  // name, and a name at the file system's limit still leaves room for it.
+  if (target.isEmpty() || record.m_FileID <= 0) return {};
+  return DownOps::WithSeparator(DownOps::ParentOf(target)) + "." + juce::String(record.m_FileID) + kPartSuffix;
+}
+
+bool SyncDownloadFileOp::IsPartName(const juce::String& name) {
+  return name.startsWithChar('.') && name.endsWith(kPartSuffix) && name.length() > 1 + juce::String(kPartSuffix).length();
+}
+
+void SyncDownloadFileOp::RemoveLeftoverPart(const juce::String& path) {
+  std::lock_guard<std::mutex> hold(g_partLock);
+  if (!g_activeParts.count(path)) juce::File(path).deleteFile();
+}
+
+bool SyncDownloadFileOp::TakePartFile(const juce::String& part, const juce::String& target) {
+  // The part's name is left out of sync by the name filter: the watcher
+  // reports the rename as the target's addition, which the caller listed.
+  return MoveFileExW(part.toWideCharPointer(), target.toWideCharPointer(), MOVEFILE_REPLACE_EXISTING) != FALSE;
 }
 
 bool SyncDownloadFileOp::ReplaceFileAtomically(const juce::String& source, const juce::String& target) {
@@ -210,13 +217,8 @@ int SyncDownloadFileOp::Prepare_SyncOperation() {
   if (juce::File(m_sDownloadFilePath).exists()) SetPathStatus(m_sDownloadFilePath, 2);
 
   if (record.m_FileSize > 0) {
-    const juce::String staging = SyncHelper::GetDownloadTempDirectory();
-    bool stagingShort = SyncHelper::IsDiskSpaceLow(staging);
-    if (stagingShort) {
-      EmptyStagingFolder(staging);
-      stagingShort = SyncHelper::IsDiskSpaceLow(staging);
-    }
-    if (stagingShort || SyncHelper::IsDiskSpaceLow(m_sDownloadFilePath)) {
+    // The content is written once, beside its target: only that disk counts.
+    if (SyncHelper::IsDiskSpaceLow(m_sDownloadFilePath)) {
       if (task->m_nWaitState != DOWN_WAIT_DISK_SPACE) {
         if (ISyncNotifyUI* sink = GetSyncNotifyUI())
           sink->NotifySyncEvent(SyncNotifyInfo{SNT_LOCAL_DISK_FULL, m_sDownloadFilePath, ""});
@@ -258,15 +260,20 @@ int SyncDownloadFileOp::Execute_SyncOperation() {
 int SyncDownloadFileOp::DownloadToStaging() {
   static const char* kTag = "SyncDownloadTotalFileOp::Prepare_SyncOperation";
   const SyncFileData& record = *Record();
-  m_sStagingPath = GetStagingPath(record);
+  m_sStagingPath = GetPartPath(m_sDownloadFilePath, record);
   if (m_sStagingPath.isEmpty()) {
-    Error(kTag, "download temp directory is empty");
+    Error(kTag, "the part file has no name");
     return SYNC_RESULT_CANCEL;
   }
   const juce::File staging(m_sStagingPath);
-  ActiveStaging active(m_sStagingPath);
+  ActivePart active(m_sStagingPath);
   if (staging.existsAsFile()) {
-    if (DownOps::FileHasMD5(m_sStagingPath, record.m_Md5)) return SYNC_RESULT_SUCCESS;  // an earlier run's
+    // Kept by an earlier run that waited for its target (held by another
+    // program): taken when it is whole.
+    if (DownOps::FileHasMD5(m_sStagingPath, record.m_Md5)) {
+      m_sReceivedMD5 = record.m_Md5;
+      return SYNC_RESULT_SUCCESS;
+    }
     if (!staging.deleteFile()) {
       Error(kTag, "delete file failed: " + m_sStagingPath);
       return SYNC_RESULT_CANCEL;
@@ -281,15 +288,21 @@ int SyncDownloadFileOp::DownloadToStaging() {
   };
   // A pause or a lost network holds the transfer between ranges.
   download.m_beforeRange = [this] { return WaitWhilePausedOrOffline(); };
-  switch (download.Run(record.m_FileSize, &m_bCancel)) {
-    case TransferResult::Done: return SYNC_RESULT_SUCCESS;
-    case TransferResult::Cancelled: return SYNC_RESULT_CANCEL;
-    case TransferResult::Failed: break;
+  switch (download.Run(record.m_FileSize, [this] { return ShouldEnd(); })) {
+    case TransferResult::Done:
+      m_sReceivedMD5 = download.GetMD5();
+      return SYNC_RESULT_SUCCESS;
+    case TransferResult::Cancelled:
+      staging.deleteFile();
+      return SYNC_RESULT_CANCEL;
+    case TransferResult::Failed:
+      staging.deleteFile();
+      break;
   }
   if (const int local = download.GetLocalError()) {
     // The disk refused the staging file: no network failure, and no reason to
     // hold the queue. A full disk is tried again; anything else drops the task.
-    Error(kTag, "the staging file cannot be written (errno " + juce::String(local) + "), path is " + m_sStagingPath);
+    Error(kTag, "the part file cannot be written (errno " + juce::String(local) + "), path is " + m_sStagingPath);
     return local == ENOSPC || local == EDQUOT ? SYNC_RESULT_ERROR_TRYTHREETIME_MOVEBACK : SYNC_RESULT_ERROR_REMOVE;
   }
   const int status = download.GetServerCode();
@@ -306,8 +319,12 @@ int SyncDownloadFileOp::After_SyncOperation() {
     Error("SyncDownloadTotalFileOp::After_SyncOperation", "pDownSyncTask is null");
     return SYNC_RESULT_CANCEL;
   }
-  if (record->m_FileSize > 0) return ReplaceLocalFileByDownloadFile(m_sStagingPath);
-  return MakeEmptyFile();
+  if (record->m_FileSize == 0) return MakeEmptyFile();
+  const int result = ReplaceLocalFileByDownloadFile(m_sStagingPath);
+  // The part stays only for a target that is held: the next run takes it.
+  if (result != SYNC_RESULT_SUCCESS && result != SYNC_RESULT_ERROR_ONLYWAIT_AND_DOAGAIN)
+    juce::File(m_sStagingPath).deleteFile();
+  return result;
 }
 
 int SyncDownloadFileOp::MakeEmptyFile() {
@@ -348,7 +365,8 @@ int SyncDownloadFileOp::ReplaceLocalFileByDownloadFile(const juce::String& stagi
   DownSyncTask* task = Task();
   const SyncFileData* record = Record();
   if (!task || !record) return SYNC_RESULT_CANCEL;
-  const juce::String srcMD5 = SyncHelper::GetFileMD5(stagingPath);
+  // Hashed as it arrived; a part taken from an earlier run was checked then.
+  const juce::String srcMD5 = m_sReceivedMD5.isNotEmpty() ? m_sReceivedMD5 : SyncHelper::GetFileMD5(stagingPath);
   if (srcMD5 != record->m_Md5) {
     // What arrived is not the server's content: fetch it again, from scratch.
     Error(kTag, "sSrcMD5 != taskMD5, sSrcMD5 is " + srcMD5 + " , taskMD5 is " + record->m_Md5);
@@ -374,7 +392,7 @@ int SyncDownloadFileOp::ReplaceLocalFileByDownloadFile(const juce::String& stagi
     if (localMD5 == record->m_Md5) return SYNC_RESULT_SUCCESS;
     if (hasRow && localMD5 == row.m_Md5) {
       DownOps::Ignore(target, target, DownOps::IGNORE_MODIFY);
-      if (ReplaceFileAtomically(stagingPath, target)) return SYNC_RESULT_SUCCESS;
+      if (TakePartFile(stagingPath, target)) return SYNC_RESULT_SUCCESS;
       const int result = CheckOccupied(task, target, occupied);
       if (occupied) {
         Error(kTag, "copy File failed,File be Occupied, Path is " + target);
@@ -396,7 +414,7 @@ int SyncDownloadFileOp::ReplaceLocalFileByDownloadFile(const juce::String& stagi
     return result;
   }
   DownOps::Ignore(target, target, DownOps::IGNORE_ADD);
-  if (ReplaceFileAtomically(stagingPath, target)) return SYNC_RESULT_SUCCESS;
+  if (TakePartFile(stagingPath, target)) return SYNC_RESULT_SUCCESS;
   const DWORD error = GetLastError();
   DownOps::Unignore(target, target, DownOps::IGNORE_ADD);
   if (error == ERROR_ACCESS_DENIED || error == ERROR_PATH_NOT_FOUND) {
