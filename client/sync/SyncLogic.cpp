@@ -49,6 +49,9 @@ constexpr int kFileAdded = 1, kFileDeleted = 2, kFileChanged = 3;
 // which carry their ranges. Each spends most of its time waiting for the
 // service and for its file to reach the disk.
 constexpr size_t kDownloadsInFlight = 4;
+// Uploads that run at once, for the same reason: a file's four calls wait on
+// the service's round trips, which several files in flight hide.
+constexpr size_t kUploadsInFlight = 4;
 
 // The watcher announces the root it watches through the status cache, so
 // that the shell shows overlays below it.
@@ -144,7 +147,10 @@ void SyncLogic::CreateSyncWorkers() {
   }
   if (!m_pTaskDispatcher) m_pTaskDispatcher = std::make_unique<SyncTaskDispatcher>();
   GetProgramChangeIgnoreList();
-  if (!m_pUpTaskManager) m_pUpTaskManager = std::make_unique<SyncUpTaskManager>(m_pTaskDispatcher.get());
+  if (!m_pUpTaskManager) {
+    m_pUpTaskManager = std::make_unique<SyncUpTaskManager>(m_pTaskDispatcher.get());
+    m_pUpTaskManager->SetUploadsInFlight(kUploadsInFlight);
+  }
   if (!m_pDownTaskManager) {
     m_pDownTaskManager = std::make_unique<SyncDownTaskManager>(m_pTaskDispatcher.get());
     m_pDownTaskManager->SetDownloadsInFlight(kDownloadsInFlight);
