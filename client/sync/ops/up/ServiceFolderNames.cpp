@@ -12,11 +12,26 @@ ServiceFolderNames& ServiceFolderNames::Get() {
 
 bool ServiceFolderNames::FindSameFile(const RequestHeader& header, juce::int64 folderID, const juce::String& name,
                                       const juce::String& md5, juce::int64 size, ServerFileInfo& file) {
-  if (folderID <= 0 || name.isEmpty() || md5.isEmpty()) return false;
+  if (md5.isEmpty()) return false;
+  ServerFileInfo candidate;
+  if (!Find(header, folderID, name, kListingLifeMs, candidate)) return false;
+  if (juce::String(candidate.doc.md5) != md5 || candidate.doc.size != size) return false;
+  file = candidate;
+  return true;
+}
+
+bool ServiceFolderNames::FindCurrentFile(const RequestHeader& header, juce::int64 folderID, const juce::String& name,
+                                         ServerFileInfo& file) {
+  return Find(header, folderID, name, 0, file);
+}
+
+bool ServiceFolderNames::Find(const RequestHeader& header, juce::int64 folderID, const juce::String& name,
+                              juce::uint64 maxAgeMs, ServerFileInfo& file) {
+  if (folderID <= 0 || name.isEmpty()) return false;
   const juce::uint64 now = win32::CurrentClock().NowMs();
   std::lock_guard<std::mutex> hold(m_lock);
   auto found = m_listings.find(folderID);
-  if (found == m_listings.end() || now - found->second.takenMs > kListingLifeMs) {
+  if (found == m_listings.end() || maxAgeMs == 0 || now - found->second.takenMs > maxAgeMs) {
     GetDirFilesRequest request;
     request.header = header;
     request.id = folderID;
@@ -42,9 +57,7 @@ bool ServiceFolderNames::FindSameFile(const RequestHeader& header, juce::int64 f
   }
   auto same = found->second.files.find(name);
   if (same == found->second.files.end()) return false;
-  const ServerFileInfo& candidate = same->second;
-  if (juce::String(candidate.doc.md5) != md5 || candidate.doc.size != size) return false;
-  file = candidate;
+  file = same->second;
   return true;
 }
 

@@ -3,6 +3,8 @@
 // a file of the same name and content is adopted (its row written) instead of
 // being created again under a free name. That happens when the program ended
 // between the service's completion of a first upload and the row's write.
+// A fresh listing also tells whether a file the service refused as changed
+// meanwhile already holds the service's content.
 //
 // One listing of a folder (getDirFiles, not recursive) serves the uploads into
 // it for a short while, so that a burst of new files costs one listing, not
@@ -26,6 +28,10 @@ class ServiceFolderNames {
   // listed (the upload then goes on as usual).
   bool FindSameFile(const RequestHeader& header, juce::int64 folderID, const juce::String& name,
                     const juce::String& md5, juce::int64 size, ServerFileInfo& file);
+  // True with the service's current record of the live file named name in
+  // folder, listed now (not from an earlier listing).
+  bool FindCurrentFile(const RequestHeader& header, juce::int64 folderID, const juce::String& name,
+                       ServerFileInfo& file);
   // Forgets every listing (a new start, another account).
   void Clear();
 
@@ -34,6 +40,10 @@ class ServiceFolderNames {
     juce::uint64 takenMs = 0;
     std::map<juce::String, ServerFileInfo> files;
   };
+  // The record of name in folder from a listing at most maxAgeMs old.
+  bool Find(const RequestHeader& header, juce::int64 folderID, const juce::String& name, juce::uint64 maxAgeMs,
+            ServerFileInfo& file);
+
   std::mutex m_lock;
   std::map<juce::int64, Listing> m_listings;
 };

@@ -124,12 +124,33 @@ int SyncUpFileBaseOperation::FinishRelocation(const char* tag, bool rowAtFinal, 
     if (r != SYNC_RESULT_SUCCESS) return r;
     ProcessUploadConflict(path);
   }
-  WriteFileRecord(rowAtFinal ? finalPath : path);
+  // The row as last synced, before the relocation is written over it.
+  SyncFileData synced;
+  const bool known = SyncFileDataManager::SelectSyncFileData(task->m_sSrcPath, synced) ||
+                     SyncFileDataManager::SelectSyncFileData(path, synced);
+  const juce::String service(m_reply.file.doc.md5);
+  const juce::String local = SyncHelper::GetFileMD5(finalPath);
+  SyncFileData row;
+  SyncHelper::ServerFileToSyncFileData(m_reply.file, row);
+  row.m_FilePath = rowAtFinal ? finalPath : path;
+  // The service holds content this device never saw (another device's
+  // edit): the row keeps the content and version last synced, so that an
+  // unchanged local file is brought down by the pull and a changed one goes
+  // up against the old version and meets the conflict that keeps both.
+  const bool unseen = known && synced.m_Md5.isNotEmpty() && synced.m_Md5 != service && local != service;
+  if (unseen) {
+    WriteLog(KeyPoint, tag, "The service holds a newer content of " + finalPath + ", the row keeps the synced one");
+    row.m_Md5 = synced.m_Md5;
+    row.m_FileSize = synced.m_FileSize;
+    row.m_VersionValue = synced.m_VersionValue;
+  }
+  SaveSyncFileData(row);
   // A file replaced under the same name can reach here as a move: its new
   // content still has to go up.
-  const juce::String local = SyncHelper::GetFileMD5(finalPath);
-  if (local.isNotEmpty() && local != juce::String(m_reply.file.doc.md5)) {
+  if (local.isNotEmpty() && local != row.m_Md5) {
     if (auto queue = GetSyncEngineLinks().queueLocalFileAdd) queue(finalPath);
+  } else if (unseen) {
+    ProcessUploadConflict(finalPath);
   }
   return SYNC_RESULT_SUCCESS;
 }

@@ -354,6 +354,18 @@ int SyncUploadFileOp::KeepBothVersions(int result) {
   const juce::String path = task->m_sPath;
   SyncFileData row;
   if (!SyncFileDataManager::SelectSyncFileData(path, row) || !juce::File(path).existsAsFile()) return result;
+  // The local file may already hold the service's content (the program ended
+  // after a download replaced it, before its row was written): in step, not
+  // a conflict.
+  ServerFileInfo current;
+  if (ServiceFolderNames::Get().FindCurrentFile(*m_pRequestHeader, row.m_ParentID, Common::String_GetFileName(path),
+                                                current) &&
+      juce::String(current.doc.md5) == SyncHelper::GetFileMD5(path)) {
+    WriteLog(KeyPoint, kTag, "The local file holds the service's content already, its row is written: " + path);
+    m_reply.file = current;
+    FinishUpload();
+    return SYNC_RESULT_CANCEL;
+  }
   const juce::String kept = SyncHelper::FreeCopyPath(path);
   if (kept.isEmpty()) return result;
   AnnounceChange(path, kept);
