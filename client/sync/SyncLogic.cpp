@@ -38,7 +38,6 @@
 #include "client/sync/watcher/FileSystemWatcher.h"
 #include "client/sync/watcher/PathFilter.h"
 #include "client/sync/watcher/WatchedRootPublisher.h"
-#include "common/FileHelpers.h"
 #include "common/PathText.h"
 #include "common/StringConvert.h"
 
@@ -245,10 +244,12 @@ void SyncLogic::RunStartupWorkflow() {
     SetTrackerState(tracker, tracker->m_nSyncState, SyncStatusTracker::SYNC_SYNCING);
   }
   LoadRecentFiles();
-  // What an earlier run that was killed left in the staging folder; its part
-  // files beside their targets go in the walk of the folder.
+  // The files an earlier run that was killed left in the staging folder; its
+  // hidden copies beside their targets go in the walk of the folder.
   const juce::String staging = SyncHelper::GetDownloadTempDirectory();
-  if (staging.isNotEmpty()) Common::EmptyFolder(Common::String_To_CString(staging), 0);
+  if (staging.isNotEmpty())
+    for (const auto& entry : juce::RangedDirectoryIterator(juce::File(staging), false, "*", juce::File::findFiles))
+      entry.getFile().deleteFile();
   SyncRootFolder* root = SyncRootFolder::GetInstance();
   root->Reload();
   if (m_workflowTask.threadShouldExit()) return;

@@ -1,8 +1,7 @@
 #pragma once
 // The name filter of the watcher's pipeline and of the start-up walk: names of
 // files that never take part in sync (office lock files, temporary copies,
-// the folder's own desktop.ini, thumbnail caches, the program's own partial
-// downloads beside their targets). One instance per process,
+// the folder's own desktop.ini, thumbnail caches). One instance per process,
 // made on first use; read-only after that, so any thread may ask.
 #include <vector>
 
@@ -10,7 +9,7 @@
 
 class CPathFilter {
  public:
-  static constexpr const wchar_t* kDefaultExcludes = L"~*.tmp;~$*;desktop.ini;Thumbs.db;*~mp;*_mp;*$$$;*.cache;.*.dorv-part";
+  static constexpr const wchar_t* kDefaultExcludes = L"~*.tmp;~$*;desktop.ini;Thumbs.db;*~mp;*_mp;*$$$;*.cache";
 
   static CPathFilter* GetInstance();
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <mutex>
 #include <set>
 
@@ -39,8 +40,8 @@ void Error(const char* tag, const juce::String& text) { WriteLog(ErrorLog, tag, 
 
 constexpr const char* kPartSuffix = ".dorv-part";
 
-// The part files that running downloads write; a walk that clears an earlier
-// run's leftovers leaves them alone.
+// The hidden copies beside their targets that running replaces write; a walk
+// that clears an earlier run's leftovers leaves them alone.
 std::mutex g_partLock;
 std::set<juce::String> g_activeParts;
 
@@ -55,6 +56,33 @@ struct ActivePart {
     g_activeParts.erase(path);
   }
 };
+
+// The staging files that a running download writes; the cleanup of a short
+// staging drive leaves them alone.
+std::mutex g_stagingLock;
+std::set<juce::String> g_activeStaging;
+
+struct ActiveStaging {
+  juce::String path;
+  explicit ActiveStaging(const juce::String& p) : path(p) {
+    std::lock_guard<std::mutex> hold(g_stagingLock);
+    g_activeStaging.insert(path);
+  }
+  ~ActiveStaging() {
+    std::lock_guard<std::mutex> hold(g_stagingLock);
+    g_activeStaging.erase(path);
+  }
+};
+
+// Frees space on the staging drive: every staging file that no download is
+// writing right now is deleted.
+void EmptyStagingFolder(const juce::String& folder) {
+  std::lock_guard<std::mutex> hold(g_stagingLock);
+  for (const auto& entry : juce::RangedDirectoryIterator(juce::File(folder), false, "*", juce::File::findFiles)) {
+    const juce::String path = entry.getFile().getFullPathName();
+    if (!g_activeStaging.count(path)) entry.getFile().deleteFile();
+  }
+}
 
 void SetPathStatus(const juce::String& path, int status) {
   const SyncEngineLinks links = GetSyncEngineLinks();
@@ -72,15 +100,16 @@ const SyncFileData* SyncDownloadFileOp::Record() const {
   return task ? task->m_pFileData.get() : nullptr;
 }
 
-juce::String SyncDownloadFileOp::GetPartPath(const juce::String& target, const SyncFileData& record) {
-  // Named by the file id alone: the service's name never makes the part's
-  // name, and a name at the file system's limit still leaves room for it.
-  if (target.isEmpty() || record.m_FileID <= 0) return {};
-  return DownOps::WithSeparator(DownOps::ParentOf(target)) + "." + juce::String(record.m_FileID) + kPartSuffix;
+juce::String SyncDownloadFileOp::GetStagingPath(const SyncFileData& record) {
+  const juce::String folder = SyncHelper::GetDownloadTempDirectory();
+  // Named by the file id alone: the service's name never reaches the staging folder.
+  if (folder.isEmpty() || record.m_FileID <= 0) return {};
+  return folder + juce::String(record.m_FileID);
 }
 
 bool SyncDownloadFileOp::IsPartName(const juce::String& name) {
-  return name.startsWithChar('.') && name.endsWith(kPartSuffix) && name.length() > 1 + juce::String(kPartSuffix).length();
+  return name.startsWithChar('.') && name.endsWith(kPartSuffix) &&
+         name.length() > 1 + static_cast<int>(std::strlen(kPartSuffix));
 }
 
 void SyncDownloadFileOp::RemoveLeftoverPart(const juce::String& path) {
@@ -88,18 +117,13 @@ void SyncDownloadFileOp::RemoveLeftoverPart(const juce::String& path) {
   if (!g_activeParts.count(path)) juce::File(path).deleteFile();
 }
 
-bool SyncDownloadFileOp::TakePartFile(const juce::String& part, const juce::String& target) {
-  // The part's name is left out of sync by the name filter: the watcher
-  // reports the rename as the target's addition, which the caller listed.
-  return MoveFileExW(part.toWideCharPointer(), target.toWideCharPointer(), MOVEFILE_REPLACE_EXISTING) != FALSE;
-}
-
 bool SyncDownloadFileOp::ReplaceFileAtomically(const juce::String& source, const juce::String& target) {
   // Named after the staging file (the file id), so a name at the file
   // system's limit still has room for the temporary one.
   const juce::String hidden = DownOps::WithSeparator(DownOps::ParentOf(target)) + "." +
-                              Common::String_GetFileName(source) + ".dorv-part";
+                              Common::String_GetFileName(source) + kPartSuffix;
   const juce::File hiddenFile(hidden);
+  const ActivePart active(hidden);
   {
     juce::FileInputStream in{juce::File(source)};
     if (!in.openedOk()) {
@@ -217,8 +241,13 @@ int SyncDownloadFileOp::Prepare_SyncOperation() {
   if (juce::File(m_sDownloadFilePath).exists()) SetPathStatus(m_sDownloadFilePath, 2);
 
   if (record.m_FileSize > 0) {
-    // The content is written once, beside its target: only that disk counts.
-    if (SyncHelper::IsDiskSpaceLow(m_sDownloadFilePath)) {
+    const juce::String staging = SyncHelper::GetDownloadTempDirectory();
+    bool stagingShort = SyncHelper::IsDiskSpaceLow(staging);
+    if (stagingShort) {
+      EmptyStagingFolder(staging);
+      stagingShort = SyncHelper::IsDiskSpaceLow(staging);
+    }
+    if (stagingShort || SyncHelper::IsDiskSpaceLow(m_sDownloadFilePath)) {
       if (task->m_nWaitState != DOWN_WAIT_DISK_SPACE) {
         if (ISyncNotifyUI* sink = GetSyncNotifyUI())
           sink->NotifySyncEvent(SyncNotifyInfo{SNT_LOCAL_DISK_FULL, m_sDownloadFilePath, ""});
@@ -260,20 +289,15 @@ int SyncDownloadFileOp::Execute_SyncOperation() {
 int SyncDownloadFileOp::DownloadToStaging() {
   static const char* kTag = "SyncDownloadTotalFileOp::Prepare_SyncOperation";
   const SyncFileData& record = *Record();
-  m_sStagingPath = GetPartPath(m_sDownloadFilePath, record);
+  m_sStagingPath = GetStagingPath(record);
   if (m_sStagingPath.isEmpty()) {
-    Error(kTag, "the part file has no name");
+    Error(kTag, "download temp directory is empty");
     return SYNC_RESULT_CANCEL;
   }
   const juce::File staging(m_sStagingPath);
-  ActivePart active(m_sStagingPath);
+  ActiveStaging active(m_sStagingPath);
   if (staging.existsAsFile()) {
-    // Kept by an earlier run that waited for its target (held by another
-    // program): taken when it is whole.
-    if (DownOps::FileHasMD5(m_sStagingPath, record.m_Md5)) {
-      m_sReceivedMD5 = record.m_Md5;
-      return SYNC_RESULT_SUCCESS;
-    }
+    if (DownOps::FileHasMD5(m_sStagingPath, record.m_Md5)) return SYNC_RESULT_SUCCESS;  // an earlier run's
     if (!staging.deleteFile()) {
       Error(kTag, "delete file failed: " + m_sStagingPath);
       return SYNC_RESULT_CANCEL;
@@ -292,17 +316,13 @@ int SyncDownloadFileOp::DownloadToStaging() {
     case TransferResult::Done:
       m_sReceivedMD5 = download.GetMD5();
       return SYNC_RESULT_SUCCESS;
-    case TransferResult::Cancelled:
-      staging.deleteFile();
-      return SYNC_RESULT_CANCEL;
-    case TransferResult::Failed:
-      staging.deleteFile();
-      break;
+    case TransferResult::Cancelled: return SYNC_RESULT_CANCEL;
+    case TransferResult::Failed: break;
   }
   if (const int local = download.GetLocalError()) {
     // The disk refused the staging file: no network failure, and no reason to
     // hold the queue. A full disk is tried again; anything else drops the task.
-    Error(kTag, "the part file cannot be written (errno " + juce::String(local) + "), path is " + m_sStagingPath);
+    Error(kTag, "the staging file cannot be written (errno " + juce::String(local) + "), path is " + m_sStagingPath);
     return local == ENOSPC || local == EDQUOT ? SYNC_RESULT_ERROR_TRYTHREETIME_MOVEBACK : SYNC_RESULT_ERROR_REMOVE;
   }
   const int status = download.GetServerCode();
@@ -321,9 +341,10 @@ int SyncDownloadFileOp::After_SyncOperation() {
   }
   if (record->m_FileSize == 0) return MakeEmptyFile();
   const int result = ReplaceLocalFileByDownloadFile(m_sStagingPath);
-  // The part stays only for a target that is held: the next run takes it.
-  if (result != SYNC_RESULT_SUCCESS && result != SYNC_RESULT_ERROR_ONLYWAIT_AND_DOAGAIN)
-    juce::File(m_sStagingPath).deleteFile();
+  // Once the target holds the content its staged copy goes: it would
+  // otherwise stay on disk beside it until the program ends. A failed
+  // replace keeps it for the next try.
+  if (result == SYNC_RESULT_SUCCESS) juce::File(m_sStagingPath).deleteFile();
   return result;
 }
 
@@ -365,7 +386,7 @@ int SyncDownloadFileOp::ReplaceLocalFileByDownloadFile(const juce::String& stagi
   DownSyncTask* task = Task();
   const SyncFileData* record = Record();
   if (!task || !record) return SYNC_RESULT_CANCEL;
-  // Hashed as it arrived; a part taken from an earlier run was checked then.
+  // Hashed as it arrived; a staging file an earlier run left is read again.
   const juce::String srcMD5 = m_sReceivedMD5.isNotEmpty() ? m_sReceivedMD5 : SyncHelper::GetFileMD5(stagingPath);
   if (srcMD5 != record->m_Md5) {
     // What arrived is not the server's content: fetch it again, from scratch.
@@ -392,7 +413,7 @@ int SyncDownloadFileOp::ReplaceLocalFileByDownloadFile(const juce::String& stagi
     if (localMD5 == record->m_Md5) return SYNC_RESULT_SUCCESS;
     if (hasRow && localMD5 == row.m_Md5) {
       DownOps::Ignore(target, target, DownOps::IGNORE_MODIFY);
-      if (TakePartFile(stagingPath, target)) return SYNC_RESULT_SUCCESS;
+      if (ReplaceFileAtomically(stagingPath, target)) return SYNC_RESULT_SUCCESS;
       const int result = CheckOccupied(task, target, occupied);
       if (occupied) {
         Error(kTag, "copy File failed,File be Occupied, Path is " + target);
@@ -414,7 +435,7 @@ int SyncDownloadFileOp::ReplaceLocalFileByDownloadFile(const juce::String& stagi
     return result;
   }
   DownOps::Ignore(target, target, DownOps::IGNORE_ADD);
-  if (TakePartFile(stagingPath, target)) return SYNC_RESULT_SUCCESS;
+  if (ReplaceFileAtomically(stagingPath, target)) return SYNC_RESULT_SUCCESS;
   const DWORD error = GetLastError();
   DownOps::Unignore(target, target, DownOps::IGNORE_ADD);
   if (error == ERROR_ACCESS_DENIED || error == ERROR_PATH_NOT_FOUND) {

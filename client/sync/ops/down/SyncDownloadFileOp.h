@@ -1,15 +1,16 @@
 #pragma once
 // A file added or changed on the server reaches the sync root: the target
 // path from the database, no transfer when the local file already is the
-// server's, a transport token, the content in ranges into a part file, a
-// digest check, and the part file put in place of the local file only when
-// that file holds no change made since the last sync.
+// server's, a transport token, the content in ranges into a staging file, a
+// digest check, and the staging file put in place of the local file only
+// when that file holds no change made since the last sync.
 //
-// The content is written once: the ranges go straight into a hidden part
-// file beside the target (".<id>.dorv-part", left out of sync by the name
-// filter), hashed as they arrive, and the part is renamed over the target.
-// The rename stays on one file system, so an interrupted download never
-// leaves a truncated target, and nothing stays behind twice on disk.
+// The staging file is named by the file's id and name, so two downloads of
+// same-named files never share one. The local file is replaced in one step: the
+// content is copied next to it under a hidden name, flushed, and renamed
+// over it, so an interrupted replace never leaves a truncated file in place.
+// The digest is taken as the ranges arrive, and the staging file goes once
+// the target holds its content.
 #include <juce_core/juce_core.h>
 
 #include "client/core/protocol/FileReplies.h"
@@ -31,16 +32,15 @@ class SyncDownloadFileOp : public SyncDownFileBaseOperation {
   void IsNeedDownloadFile();
   int ReplaceLocalFileByDownloadFile(const juce::String& stagingPath);
 
-  // The part file of a server file beside its target: ".<id>.dorv-part".
-  static juce::String GetPartPath(const juce::String& target, const SyncFileData& record);
-  static bool IsPartName(const juce::String& name);
-  // Deletes an earlier run's part file that no download writes now.
-  static void RemoveLeftoverPart(const juce::String& path);
-  // Renames the part over the target. False with the system's error set.
-  static bool TakePartFile(const juce::String& part, const juce::String& target);
+  // The staging file of a server file: the temp folder + "<id>-<name>".
+  static juce::String GetStagingPath(const SyncFileData& record);
   // Puts source's content at target in one step (hidden copy beside the
   // target, flushed, renamed over it). False with the system's error set.
   static bool ReplaceFileAtomically(const juce::String& source, const juce::String& target);
+  // The hidden copy's name (".<id>.dorv-part"), and the removal of one that an
+  // earlier run left when it ended during a replace (none that runs now).
+  static bool IsPartName(const juce::String& name);
+  static void RemoveLeftoverPart(const juce::String& path);
 
   juce::String m_sDownloadFilePath;
   bool m_bNeedDownload = true;
@@ -54,6 +54,6 @@ class SyncDownloadFileOp : public SyncDownFileBaseOperation {
   int DownloadToStaging();
   int MakeEmptyFile();
   bool m_bHeld = false;
-  juce::String m_sStagingPath;  // the part file
+  juce::String m_sStagingPath;
   juce::String m_sReceivedMD5;  // of the content this run received
 };

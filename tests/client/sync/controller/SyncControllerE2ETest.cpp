@@ -198,19 +198,23 @@ TEST_F(SyncControllerE2ETest, ADownloadTheDiskRefusesIsDroppedAndTheOthersStillA
   namespace fs = std::filesystem;
   const juce::int64 refused = Put("refused.txt", "cannot be staged");
   Put("after.txt", "comes anyway");
-  // The disk refuses the part file of the first: a folder stands there.
-  const fs::path part = m_rootPath / ("." + std::to_string(refused) + ".dorv-part");
-  fs::create_directories(part / "inside");
+  // Whatever the staging file of the first is called, the disk refuses it: a
+  // folder stands there.
+  const fs::path staging = SyncHelper::GetDownloadTempDirectory().toStdString();
+  fs::create_directories(staging / std::to_string(refused));
+  fs::create_directories(staging / (std::to_string(refused) + "-refused.txt"));
 
   RunWorkflow();
   EXPECT_TRUE(WaitUntil([&] { return LocalContent("after.txt") == "comes anyway" && Settled(); }));
   EXPECT_EQ(LocalContent("refused.txt"), "(none)");
   EXPECT_TRUE(LocalNetErrorManager::GetInstance()->IsOnline());  // a full disk is no network failure
+  fs::remove_all(staging / std::to_string(refused));
+  fs::remove_all(staging / (std::to_string(refused) + "-refused.txt"));
 }
 
-// Downloads are written once, beside their targets: none stays behind in the
-// staging folder or as a part, an earlier run's leftovers go at start, and a
-// part file never reaches the service.
+// A download's staged copy goes once its target holds the content, and what
+// an earlier run that was killed left (staged files, a hidden copy beside its
+// target) goes at start, never to the service.
 TEST_F(SyncControllerE2ETest, DownloadsLeaveNothingBehindAndAnEarlierRunsLeftoversGoAtStart) {
   namespace fs = std::filesystem;
   const fs::path staging = SyncHelper::GetDownloadTempDirectory().toStdString();
@@ -223,12 +227,6 @@ TEST_F(SyncControllerE2ETest, DownloadsLeaveNothingBehindAndAnEarlierRunsLeftove
   EXPECT_TRUE(!fs::exists(staging) || fs::is_empty(staging));
   EXPECT_EQ(LocalNames(), (std::vector<std::string>{"a.bin", "b.txt"}));
   EXPECT_EQ(ServerNames(), (std::vector<std::string>{"a.bin", "b.txt"}));
-
-  // A part the program writes now is no user's file: it is never uploaded.
-  dorvtest::WriteFile(m_rootPath / ".4713.dorv-part", "bytes on their way");
-  Write("c.txt", "c");
-  ASSERT_TRUE(WaitUntil([&] { return ServerHas("c.txt=c") && Settled(); }));
-  EXPECT_EQ(ServerNames(), (std::vector<std::string>{"a.bin", "b.txt", "c.txt"}));
 }
 
 TEST_F(SyncControllerE2ETest, ABurstOfNewFilesFarPastTheChangeBufferIsSyncedInFull) {
