@@ -40,47 +40,41 @@ void Error(const char* tag, const juce::String& text) { WriteLog(ErrorLog, tag, 
 
 constexpr const char* kPartSuffix = ".dorv-part";
 
-// The hidden copies beside their targets that running replaces write; a walk
-// that clears an earlier run's leftovers leaves them alone.
-std::mutex g_partLock;
-std::set<juce::String> g_activeParts;
-
-struct ActivePart {
-  juce::String path;
-  explicit ActivePart(const juce::String& p) : path(p) {
-    std::lock_guard<std::mutex> hold(g_partLock);
-    g_activeParts.insert(path);
-  }
-  ~ActivePart() {
-    std::lock_guard<std::mutex> hold(g_partLock);
-    g_activeParts.erase(path);
-  }
+// Paths that running downloads write, listed while they do: a cleanup of an
+// earlier run's files leaves them alone.
+struct ActivePaths {
+  std::mutex lock;
+  std::set<juce::String> paths;
 };
+// The hidden copies beside their targets, and the staging files.
+ActivePaths g_activeParts;
+ActivePaths g_activeStaging;
 
-// The staging files that a running download writes; the cleanup of a short
-// staging drive leaves them alone.
-std::mutex g_stagingLock;
-std::set<juce::String> g_activeStaging;
+class ActivePath {
+ public:
+  ActivePath(ActivePaths& list, const juce::String& path) : m_list(list), m_path(path) {
+    std::lock_guard<std::mutex> hold(m_list.lock);
+    m_list.paths.insert(m_path);
+  }
+  ~ActivePath() {
+    std::lock_guard<std::mutex> hold(m_list.lock);
+    m_list.paths.erase(m_path);
+  }
+  ActivePath(const ActivePath&) = delete;
+  ActivePath& operator=(const ActivePath&) = delete;
 
-struct ActiveStaging {
-  juce::String path;
-  explicit ActiveStaging(const juce::String& p) : path(p) {
-    std::lock_guard<std::mutex> hold(g_stagingLock);
-    g_activeStaging.insert(path);
-  }
-  ~ActiveStaging() {
-    std::lock_guard<std::mutex> hold(g_stagingLock);
-    g_activeStaging.erase(path);
-  }
+ private:
+  ActivePaths& m_list;
+  const juce::String m_path;
 };
 
 // Frees space on the staging drive: every staging file that no download is
 // writing right now is deleted.
 void EmptyStagingFolder(const juce::String& folder) {
-  std::lock_guard<std::mutex> hold(g_stagingLock);
+  std::lock_guard<std::mutex> hold(g_activeStaging.lock);
   for (const auto& entry : juce::RangedDirectoryIterator(juce::File(folder), false, "*", juce::File::findFiles)) {
     const juce::String path = entry.getFile().getFullPathName();
-    if (!g_activeStaging.count(path)) entry.getFile().deleteFile();
+    if (!g_activeStaging.paths.count(path)) entry.getFile().deleteFile();
   }
 }
 
@@ -113,8 +107,8 @@ bool SyncDownloadFileOp::IsPartName(const juce::String& name) {
 }
 
 void SyncDownloadFileOp::RemoveLeftoverPart(const juce::String& path) {
-  std::lock_guard<std::mutex> hold(g_partLock);
-  if (!g_activeParts.count(path)) juce::File(path).deleteFile();
+  std::lock_guard<std::mutex> hold(g_activeParts.lock);
+  if (!g_activeParts.paths.count(path)) juce::File(path).deleteFile();
 }
 
 bool SyncDownloadFileOp::ReplaceFileAtomically(const juce::String& source, const juce::String& target) {
@@ -123,7 +117,7 @@ bool SyncDownloadFileOp::ReplaceFileAtomically(const juce::String& source, const
   const juce::String hidden = DownOps::WithSeparator(DownOps::ParentOf(target)) + "." +
                               Common::String_GetFileName(source) + kPartSuffix;
   const juce::File hiddenFile(hidden);
-  const ActivePart active(hidden);
+  const ActivePath active(g_activeParts, hidden);
   {
     juce::FileInputStream in{juce::File(source)};
     if (!in.openedOk()) {
@@ -295,7 +289,7 @@ int SyncDownloadFileOp::DownloadToStaging() {
     return SYNC_RESULT_CANCEL;
   }
   const juce::File staging(m_sStagingPath);
-  ActiveStaging active(m_sStagingPath);
+  const ActivePath active(g_activeStaging, m_sStagingPath);
   if (staging.existsAsFile()) {
     if (DownOps::FileHasMD5(m_sStagingPath, record.m_Md5)) return SYNC_RESULT_SUCCESS;  // an earlier run's
     if (!staging.deleteFile()) {
