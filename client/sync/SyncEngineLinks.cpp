@@ -21,6 +21,7 @@ void InstallSyncEngineLinks(const SyncEngineLinks& links) {
   Take(g_links.queueServerFileAdd, links.queueServerFileAdd);
   Take(g_links.queueLocalFolderAdd, links.queueLocalFolderAdd);
   Take(g_links.queueLocalFileAdd, links.queueLocalFileAdd);
+  Take(g_links.repathUpTasks, links.repathUpTasks);
   Take(g_links.ignoreProgramChange, links.ignoreProgramChange);
   Take(g_links.unignoreProgramChange, links.unignoreProgramChange);
   Take(g_links.pullFolderFromServer, links.pullFolderFromServer);

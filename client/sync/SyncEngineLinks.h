@@ -20,6 +20,9 @@ struct SyncEngineLinks {
   // The up manager's QueueLocalFolderAdd and QueueLocalFileAdd.
   std::function<void(const juce::String& path)> queueLocalFolderAdd;
   std::function<void(const juce::String& path)> queueLocalFileAdd;
+  // SyncUpTaskManager::RepathUnder: the up tasks queued below a folder the
+  // down side renamed follow it.
+  std::function<void(const juce::String& oldFolder, const juce::String& newFolder)> repathUpTasks;
   // ProgramChangeIgnoreList::Add: a change the program makes itself.
   std::function<void(const juce::String& oldPath, const juce::String& newPath, int type)> ignoreProgramChange;
   // ProgramChangeIgnoreList::CheckAndRemove: the change announced did not happen.

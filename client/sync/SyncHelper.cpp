@@ -177,14 +177,10 @@ void RefreshTrayWhenIdle() {
   const SyncEngineLinks links = GetSyncEngineLinks();
   if (!tracker || !links.isEngineIdle || !links.isEngineIdle()) return;
   tracker->ClearTransfers();
-  tracker->UpdateSyncStateFromRoot();
   // With nothing queued nothing is syncing, whatever the status cache still
-  // holds of paths the engine left without a final state: the tray goes back
-  // to synced (an error stays shown).
-  if (tracker->m_nSyncState.load() == SyncStatusTracker::SYNC_SYNCING) {
-    tracker->m_nSyncState.store(SyncStatusTracker::SYNC_SYNCED);
-    tracker->PushTrayState();
-  }
+  // holds of paths the engine left without a final state: the tray shows
+  // synced (an error stays shown), with no flash of syncing first.
+  tracker->UpdateSyncStateFromRoot(true);
 }
 
 bool IsUnderFolder(const juce::String& folder, const juce::String& path) {

@@ -93,6 +93,27 @@ SyncLogic::SyncLogic() : m_pStatusTracker(std::make_unique<SyncStatusTracker>())
 }
 
 SyncLogic::~SyncLogic() {
+  EndThreads();
+  m_pFileSystemWatcher.reset();
+  m_pFileWatchMessageFilter.reset();
+  m_pUpTaskQueue.reset();
+  m_pServerUpdateMessageFilter.reset();
+  m_pUpNoDepandTaskPump.reset();
+  m_pUpFileAndDepandTaskPump.reset();
+  m_pUpWaitAndDepandTaskPump.reset();
+  m_pDownNormalTaskPump.reset();
+  m_pDownWaitAndRetryTaskPump.reset();
+  m_workflowTask.m_pTaskManagers.reset();
+  m_pUpTaskManager.reset();
+  m_pDownTaskManager.reset();
+  m_pStatusTracker.reset();
+  m_pTaskDispatcher.reset();
+  m_pIgnoreList.reset();
+  std::lock_guard guard(m_currentPullLock);
+  m_pStartupPull.reset();
+}
+
+void SyncLogic::EndThreads() {
   m_pNotifyUI.store(nullptr);
   m_workflowTask.signalThreadShouldExit();
   if (m_pFileSystemWatcher) m_pFileSystemWatcher->Stop();
@@ -112,6 +133,7 @@ SyncLogic::~SyncLogic() {
   inert.queueServerFileAdd = [](const SyncFileData&) {};
   inert.queueLocalFolderAdd = [](const juce::String&) {};
   inert.queueLocalFileAdd = [](const juce::String&) {};
+  inert.repathUpTasks = [](const juce::String&, const juce::String&) {};
   inert.ignoreProgramChange = [](const juce::String&, const juce::String&, int) {};
   inert.unignoreProgramChange = [](const juce::String&, const juce::String&, int) { return false; };
   inert.pullFolderFromServer = [](const juce::String&, juce::int64) {};
@@ -119,24 +141,9 @@ SyncLogic::~SyncLogic() {
   inert.isEngineIdle = [] { return false; };
   InstallSyncEngineLinks(inert);
   if (m_pTaskDispatcher) m_pTaskDispatcher->SetControllerHooks(SyncControllerHooks{});
-
-  m_pFileSystemWatcher.reset();
-  m_pFileWatchMessageFilter.reset();
-  m_pUpTaskQueue.reset();
-  m_pServerUpdateMessageFilter.reset();
-  m_pUpNoDepandTaskPump.reset();
-  m_pUpFileAndDepandTaskPump.reset();
-  m_pUpWaitAndDepandTaskPump.reset();
-  m_pDownNormalTaskPump.reset();
-  m_pDownWaitAndRetryTaskPump.reset();
-  m_workflowTask.m_pTaskManagers.reset();
-  m_pUpTaskManager.reset();
-  m_pDownTaskManager.reset();
-  m_pStatusTracker.reset();
-  m_pTaskDispatcher.reset();
-  m_pIgnoreList.reset();
-  std::lock_guard guard(m_currentPullLock);
-  m_pStartupPull.reset();
+  // The filters' threads (the link poll with its callbacks among them).
+  if (m_pServerUpdateMessageFilter) m_pServerUpdateMessageFilter->EndThreads();
+  if (m_pFileWatchMessageFilter) m_pFileWatchMessageFilter->waitForThreadToExit(-1);
 }
 
 void SyncLogic::CreateSyncWorkers() {
@@ -207,6 +214,9 @@ void SyncLogic::InstallLinks() {
   };
   links.queueLocalFileAdd = [this](const juce::String& path) {
     if (m_pUpTaskManager) m_pUpTaskManager->QueueLocalFileAdd(path);
+  };
+  links.repathUpTasks = [this](const juce::String& oldFolder, const juce::String& newFolder) {
+    if (m_pUpTaskManager) m_pUpTaskManager->RepathUnder(oldFolder, newFolder);
   };
   links.pullFolderFromServer = [this](const juce::String& version, juce::int64 folderId) {
     PullFolderFromServer(version, folderId);
@@ -642,6 +652,7 @@ namespace {
 
 SyncLogic* MakeSyncLogic() { return new SyncLogic(); }
 void EndSyncLogic(SyncLogic* logic) { delete logic; }
+void EndSyncLogicThreads(SyncLogic* logic) { logic->EndThreads(); }
 
 SyncPathList* MakeTipList(int maxEntries, int shownEntries) {
   auto* list = new SyncPathList();
@@ -657,6 +668,7 @@ void InstallSyncEngine() {
   SyncEngineParts parts;
   parts.createSyncLogic = MakeSyncLogic;
   parts.destroySyncLogic = EndSyncLogic;
+  parts.endSyncLogicThreads = EndSyncLogicThreads;
   parts.createTipList = MakeTipList;
   parts.destroyTipList = EndTipList;
   InstallSyncEngineParts(parts);

@@ -63,6 +63,11 @@ class SyncLogic {
   void CreateSyncWorkers();
   // Tells every worker to stop (the main form's exit command, the destructor).
   void SignalStopAll();
+  // Stops every worker and joins every thread of the engine, which stays
+  // whole but idle: its threads may use it, and ask for it, until they are
+  // gone. The context calls it before it frees the engine; so does the
+  // destructor.
+  void EndThreads();
 
   // Starts the workflow thread; false when it is still running.
   bool StartWorkflow();

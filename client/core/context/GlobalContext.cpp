@@ -58,7 +58,12 @@ SyncPathList* GlobalContext::GetTipList() {
   return m_pTipList.get();
 }
 
-void GlobalContext::StopSyncLogic() { m_pSyncLogic.reset(); }
+void GlobalContext::StopSyncLogic() {
+  // Threads end before the engine they use: until they are joined they may
+  // still ask the context for it, and find it whole and in its place.
+  if (m_pSyncLogic && m_parts.endSyncLogicThreads) m_parts.endSyncLogicThreads(m_pSyncLogic.get());
+  m_pSyncLogic.reset();
+}
 
 GlobalContext* GetGlobalContext() {
   std::lock_guard<std::recursive_mutex> hold(g_contextLock);

@@ -23,6 +23,8 @@ struct SyncEngineParts {
   SyncLogic* (*createSyncLogic)() = nullptr;
   // Stops and joins the engine's threads, then frees it.
   void (*destroySyncLogic)(SyncLogic*) = nullptr;
+  // Stops and joins the engine's threads; the engine stays whole.
+  void (*endSyncLogicThreads)(SyncLogic*) = nullptr;
   SyncPathList* (*createTipList)(int maxEntries, int shownEntries) = nullptr;
   void (*destroyTipList)(SyncPathList*) = nullptr;
 };

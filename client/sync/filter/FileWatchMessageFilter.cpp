@@ -4,6 +4,7 @@
 
 #include "client/core/LogWriter.h"
 #include "client/core/account/AccountData.h"
+#include "client/core/context/GlobalContext.h"
 #include "client/sync/LocalPathGuard.h"
 #include "client/sync/SyncHelper.h"
 #include "client/sync/SyncLogic.h"
@@ -17,6 +18,8 @@
 namespace {
 
 constexpr int kStatusInStep = 1;
+// Folder renames remembered to follow the changes delivered after them.
+constexpr size_t kFolderRenamesKept = 256;
 const char* const kFunction = "FileWatchMessageFilter::";
 
 juce::String J(const CString& text) { return Common::CString_to_String(text); }
@@ -33,6 +36,12 @@ bool AtOrUnder(const juce::String& folder, const juce::String& path) {
 
 void Log(int level, const char* translator, const juce::String& message) {
   WriteLog(level, juce::String(kFunction) + translator, message);
+}
+
+// A change of an item that is gone again, and not under a folder renamed
+// since: its removal or rename, delivered after it, carries what is left.
+void LogGone(const char* translator, const juce::String& path) {
+  Log(NormalLog, translator, "The path is gone, nothing of it to send, path is " + path);
 }
 
 void MarkInStep(const juce::String& path) { WatcherStatus::SetPathStatus(path, kStatusInStep); }
@@ -62,6 +71,9 @@ FileWatchMessageFilter::~FileWatchMessageFilter() {
 void FileWatchMessageFilter::Append(std::unique_ptr<FileWatchMessage> message) {
   {
     const juce::ScopedLock guard(m_lock);
+    message->m_sDeliveredPath = message->m_sPath;
+    message->m_sDeliveredSrcPath = message->m_sSrcPath;
+    if (message->m_nType != WATCHER_EVENT_REMOVED) ResolvePathLocked(*message);
     m_messages.push_back(std::move(message));
   }
   SetEvent(m_hWake);
@@ -105,6 +117,13 @@ void FileWatchMessageFilter::OnFileRenamed(CFileSystemEventArgs* args) {
                                                     message->m_sSrcPath.toRawUTF8(), message->m_sPath.toRawUTF8()));
   {
     const juce::ScopedLock guard(m_lock);
+    message->m_sDeliveredPath = message->m_sPath;
+    message->m_sDeliveredSrcPath = message->m_sSrcPath;
+    ResolvePathLocked(*message);
+    if (message->m_nPathType == SyncHelper::PATH_FOLDER) {
+      m_folderRenames.emplace_back(message->m_sSrcPath, message->m_sPath);
+      if (m_folderRenames.size() > kFolderRenamesKept) m_folderRenames.pop_front();
+    }
     RewriteQueuedForRename(message->m_sPath, message->m_sSrcPath, message->m_nPathType);
     m_messages.push_back(std::move(message));
   }
@@ -137,6 +156,8 @@ void FileWatchMessageFilter::RewriteQueuedForRename(const juce::String& newPath,
           if (AtOrUnder(oldPath, queued.m_sPath)) {
             queued.m_sPath = ReplacePrefix(queued.m_sPath, oldPath, newPath);
             queued.m_sSrcPath = queued.m_sPath;
+            // Read when the path may have been gone already.
+            queued.m_nPathType = SyncHelper::GetPathType(queued.m_sPath);
           }
           break;
         case WATCHER_EVENT_RENAMED:
@@ -154,6 +175,7 @@ void FileWatchMessageFilter::RewriteQueuedForRename(const juce::String& newPath,
       if ((queued.m_nType == WATCHER_EVENT_ADDED || queued.m_nType == WATCHER_EVENT_MODIFIED) &&
           queued.m_sPath == oldPath) {
         queued.m_sPath = queued.m_sSrcPath = newPath;
+        queued.m_nPathType = SyncHelper::GetPathType(newPath);
       }
     }
   }
@@ -163,6 +185,7 @@ void FileWatchMessageFilter::ClearFileWatchMessage() {
   {
     const juce::ScopedLock guard(m_lock);
     m_messages.clear();
+    m_folderRenames.clear();
   }
   WriteMessageLog(KeyPoint, "ClearFileWatchMessage");
 }
@@ -229,11 +252,55 @@ bool FileWatchMessageFilter::TranslateFrontMessage() {
   if (m_messages.empty()) return false;
   std::unique_ptr<FileWatchMessage> front = std::move(m_messages.front());
   m_messages.erase(m_messages.begin());
-  Translate(*front);
+  Translate(std::move(*front));
   return true;
 }
 
-void FileWatchMessageFilter::Translate(const FileWatchMessage& message) {
+void FileWatchMessageFilter::ResolvePathLocked(FileWatchMessage& message) {
+  if (juce::File(message.m_sPath).exists()) {
+    if (message.m_nPathType == SyncHelper::PATH_UNKNOWN) message.m_nPathType = SyncHelper::GetPathType(message.m_sPath);
+    return;
+  }
+  auto follow = [&](juce::String path) {
+    for (const auto& [from, to] : m_folderRenames) path = ReplacePrefix(path, from, to);
+    return path;
+  };
+  const juce::String path = follow(message.m_sPath);
+  const juce::File found(path);
+  if (path == message.m_sPath || !found.exists()) {
+    // Gone for good: the database may still tell its kind.
+    if (message.m_nPathType == SyncHelper::PATH_UNKNOWN) message.m_nPathType = SyncHelper::GetPathType(message.m_sPath);
+    return;
+  }
+  const int type = found.isDirectory() ? SyncHelper::PATH_FOLDER : SyncHelper::PATH_FILE;
+  const bool relocation = message.m_nType == WATCHER_EVENT_RENAMED || message.m_nType == WATCHER_EVENT_MOVED;
+  message.m_sSrcPath = relocation ? follow(message.m_sSrcPath) : path;
+  message.m_sPath = path;
+  message.m_nPathType = type;
+}
+
+juce::String FileWatchMessageFilter::RecordedPathLocked(const juce::String& path) const {
+  juce::String recorded = path;
+  for (auto it = m_folderRenames.rbegin(); it != m_folderRenames.rend(); ++it)
+    recorded = ReplacePrefix(recorded, it->second, it->first);
+  return recorded;
+}
+
+bool FileWatchMessageFilter::IsInDatabase(const juce::String& path, int isFile) const {
+  auto stored = [isFile](const juce::String& p) {
+    return isFile ? SyncFileDataManager::IsFileInDB(p) : SyncFileDataManager::IsFolderInDB(p);
+  };
+  if (stored(path)) return true;
+  const juce::ScopedLock guard(m_lock);
+  const juce::String recorded = RecordedPathLocked(path);
+  return recorded != path && stored(recorded);
+}
+
+void FileWatchMessageFilter::Translate(FileWatchMessage message) {
+  if (message.m_nType != WATCHER_EVENT_REMOVED) {
+    const juce::ScopedLock guard(m_lock);
+    ResolvePathLocked(message);
+  }
   if (message.m_nType != WATCHER_EVENT_REMOVED && LocalPathGuard::IsThroughLink(message.m_sPath)) {
     Log(NormalLog, "Translate", "A symbolic link is not synced, path is " + message.m_sPath);
     return;
@@ -260,7 +327,7 @@ bool FileWatchMessageFilter::IsFileTooBig(const juce::String& path) {
 void FileWatchMessageFilter::TranslateAddEvent(const FileWatchMessage& message) {
   const juce::String& p = message.m_sPath;
   if (ReplacesOtherKind(p, message.m_nPathType)) return;
-  if (m_pIgnoreList && m_pIgnoreList->CheckAndRemove(p, p, WATCHER_EVENT_ADDED)) {
+  if (IsOwnChange(message, WATCHER_EVENT_ADDED)) {
     MarkInStep(p);
     Log(NormalLog, "TranslateAddEvent", "AddEvent By download File or the program, path is " + p);
     return;
@@ -274,7 +341,7 @@ void FileWatchMessageFilter::TranslateAddEvent(const FileWatchMessage& message) 
   } else if (message.m_nPathType == SyncHelper::PATH_FOLDER) {
     AddMessage(p, p, juce::String(), message.m_nType, 0);
   } else {
-    Log(ErrorLog, "TranslateAddEvent", "AddEvent Can not judge file type, path is " + p);
+    LogGone("TranslateAddEvent", p);
   }
 }
 
@@ -308,9 +375,9 @@ void FileWatchMessageFilter::TranslateDeleteEvent(const FileWatchMessage& messag
   }
   if (SyncPathList* tips = GetSyncTipList()) tips->RemovePath(p);
   int isFile;
-  if (SyncFileDataManager::IsFileInDB(p)) {
+  if (IsInDatabase(p, 1)) {
     isFile = 1;
-  } else if (SyncFileDataManager::IsFolderInDB(p)) {
+  } else if (IsInDatabase(p, 0)) {
     isFile = 0;
   } else if (!m_pUpManager || !m_pUpManager->FindTaskByPath(p, isFile)) {
     Log(NormalLog, "TranslateDeleteEvent", "Delete Operation can not judge file or folder, the path is " + p);
@@ -322,7 +389,7 @@ void FileWatchMessageFilter::TranslateDeleteEvent(const FileWatchMessage& messag
 void FileWatchMessageFilter::TranslateChangedEvent(const FileWatchMessage& message) {
   const juce::String& p = message.m_sPath;
   if (ReplacesOtherKind(p, message.m_nPathType)) return;
-  if (m_pIgnoreList && m_pIgnoreList->CheckAndRemove(p, p, WATCHER_EVENT_MODIFIED)) {
+  if (IsOwnChange(message, WATCHER_EVENT_MODIFIED)) {
     MarkInStep(p);
     Log(NormalLog, "TranslateChangedEvent", "TranslateChangedEvent By download File or the program, path is " + p);
     return;
@@ -336,14 +403,20 @@ void FileWatchMessageFilter::TranslateChangedEvent(const FileWatchMessage& messa
   } else if (message.m_nPathType == SyncHelper::PATH_FOLDER) {
     Log(KeyPoint, "TranslateChangedEvent", "ChangedEvent judge File is Folder type, path is " + p);
   } else {
-    Log(ErrorLog, "TranslateChangedEvent", "ChangedEvent Can not judge file type, path is " + p);
+    LogGone("TranslateChangedEvent", p);
   }
 }
 
+bool FileWatchMessageFilter::IsOwnChange(const FileWatchMessage& message, int type) {
+  if (!m_pIgnoreList) return false;
+  if (m_pIgnoreList->CheckAndRemove(message.m_sSrcPath, message.m_sPath, type)) return true;
+  const bool moved = message.m_sDeliveredPath.isNotEmpty() &&
+                     (message.m_sDeliveredPath != message.m_sPath || message.m_sDeliveredSrcPath != message.m_sSrcPath);
+  return moved && m_pIgnoreList->CheckAndRemove(message.m_sDeliveredSrcPath, message.m_sDeliveredPath, type);
+}
+
 bool FileWatchMessageFilter::IsOwnRenameOrMove(const FileWatchMessage& message, const char* translator) {
-  if (!m_pIgnoreList || !m_pIgnoreList->CheckAndRemove(message.m_sSrcPath, message.m_sPath, message.m_nType)) {
-    return false;
-  }
+  if (!IsOwnChange(message, message.m_nType)) return false;
   MarkInStep(message.m_sPath);
   MarkInStep(message.m_sSrcPath);
   Log(NormalLog, translator, juce::String(translator) + " By download File or the program, path is " + message.m_sPath);
@@ -353,7 +426,10 @@ bool FileWatchMessageFilter::IsOwnRenameOrMove(const FileWatchMessage& message, 
 void FileWatchMessageFilter::TranslateRenameEvent(const FileWatchMessage& message) {
   const juce::String& n = message.m_sPath;
   const juce::String& o = message.m_sSrcPath;
-  if (IsOwnRenameOrMove(message, "TranslateRenameEvent")) return;
+  if (IsOwnRenameOrMove(message, "TranslateRenameEvent")) {
+    if (message.m_nPathType == SyncHelper::PATH_FOLDER) QueueChangesInRenamedFolder(n, o);
+    return;
+  }
   if (message.m_nPathType == SyncHelper::PATH_FILE) {
     if (!IsKnownSource(o, 1)) {
       QueueFileAdd(n);
@@ -366,8 +442,9 @@ void FileWatchMessageFilter::TranslateRenameEvent(const FileWatchMessage& messag
       return;
     }
     AddMessage(n, o, juce::String(), message.m_nType, 0);
+    QueueChangesInRenamedFolder(n, o);
   } else {
-    Log(ErrorLog, "TranslateRenameEvent", "RenameEvent Can not judge file type, path is " + n);
+    LogGone("TranslateRenameEvent", n);
   }
 }
 
@@ -387,12 +464,12 @@ void FileWatchMessageFilter::TranslateMoveEvent(const FileWatchMessage& message)
     QueueTreeAdd(n);
     Log(KeyPoint, "TranslateMoveEvent", "Move Event  judge file is Folder type, process to add and delete, path is " + n);
   } else {
-    Log(KeyPoint, "TranslateMoveEvent", "Move Event Can not judge file type, path is " + n);
+    LogGone("TranslateMoveEvent", n);
   }
 }
 
 bool FileWatchMessageFilter::IsKnownSource(const juce::String& oldPath, int isFile) {
-  if (isFile ? SyncFileDataManager::IsFileInDB(oldPath) : SyncFileDataManager::IsFolderInDB(oldPath)) return true;
+  if (IsInDatabase(oldPath, isFile)) return true;
   int queuedIsFile = 0;
   return m_pUpManager && m_pUpManager->FindTaskByPath(oldPath, queuedIsFile);
 }
@@ -419,6 +496,62 @@ void FileWatchMessageFilter::QueueTreeAdd(const juce::String& top) {
     }
     for (const juce::String& sub : subfolders) folders.push_back(sub);
   }
+}
+
+void FileWatchMessageFilter::QueueChangesInRenamedFolder(const juce::String& folder, const juce::String& oldFolder) {
+  const juce::int64 recent = juce::Time::currentTimeMillis() - kRecentChangeMs;
+  std::deque<juce::String> folders{folder};
+  while (!folders.empty()) {
+    const juce::String current = folders.front();
+    folders.pop_front();
+    std::vector<juce::String> subfolders, files;
+    LocalPathGuard::ListFolder(current, subfolders, files);
+    for (const juce::String& path : files) {
+      if (SyncHelper::IsIgnoredFileName(Common::String_GetFileName(path).toLowerCase())) continue;
+      // Stored under the old name until the rename goes up, or already under the new one.
+      SyncFileData row;
+      const bool known = SyncFileDataManager::SelectSyncFileData(path, row) ||
+                         SyncFileDataManager::SelectSyncFileData(oldFolder + path.substring(folder.length()), row);
+      const juce::File file(path);
+      if (known && row.m_FileSize == file.getSize() && file.getLastModificationTime().toMilliseconds() < recent)
+        continue;
+      // A change still queued here (a rename within the folder) says it itself.
+      if (!known && IsPathQueued(path)) continue;
+      const juce::String md5 = SyncHelper::GetFileMD5(path);
+      if (known && row.m_Md5 == md5) continue;
+      if (!known && IsRenamedSibling(path, folder, oldFolder, md5)) continue;
+      if (IsFileTooBig(path)) {
+        SyncHelper::ReportFileTooBig(path);
+        continue;
+      }
+      Log(NormalLog, "QueueChangesInRenamedFolder", "Changed in the renamed folder, path is " + path);
+      AddMessage(path, path, md5, known ? WATCHER_EVENT_MODIFIED : WATCHER_EVENT_ADDED, 1);
+    }
+    for (const juce::String& sub : subfolders) {
+      if (!SyncFileDataManager::IsFolderInDB(sub) &&
+          !SyncFileDataManager::IsFolderInDB(oldFolder + sub.substring(folder.length())))
+        AddMessage(sub, sub, juce::String(), WATCHER_EVENT_ADDED, 0);
+      folders.push_back(sub);
+    }
+  }
+}
+
+bool FileWatchMessageFilter::IsRenamedSibling(const juce::String& path, const juce::String& folder,
+                                              const juce::String& oldFolder, const juce::String& md5) {
+  const juce::String parent = Common::String_GetParentPath(path);
+  SyncFolderData parentRow;
+  if (!SyncFileDataManager::SelectSyncFolderData(parent, parentRow) &&
+      !SyncFileDataManager::SelectSyncFolderData(oldFolder + parent.substring(folder.length()), parentRow))
+    return false;
+  GlobalContext* context = GetGlobalContext();
+  std::vector<SyncFileData> rows;
+  if (!context || !context->m_pFileDBManager || context->m_pFileDBManager->SelectFilesByParentID(parentRow.m_FolderID, rows) != 0)
+    return false;
+  for (const SyncFileData& row : rows) {
+    const juce::String name = Common::String_GetFileName(row.m_FilePath);
+    if (row.m_Md5 == md5 && !juce::File(parent + "/" + name).exists()) return true;
+  }
+  return false;
 }
 
 void FileWatchMessageFilter::QueueContentChangeAfterMove(const juce::String& newPath, const juce::String& oldPath) {

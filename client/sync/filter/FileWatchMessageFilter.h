@@ -13,6 +13,7 @@
 // signals the wake event, clears the queue and tells the thread to exit. The
 // filter lock guards the queue; a message is translated under it.
 #include <atomic>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -29,6 +30,8 @@ class FileWatchMessageFilter : public IWatcherChangeHandler, public juce::Thread
  public:
   static constexpr DWORD kIdleWaitMs = 1000;
   static constexpr DWORD kExitWaitMs = 500;
+  // How recent a file's time must be for a folder's rename to look at its content.
+  static constexpr juce::int64 kRecentChangeMs = 10 * 60 * 1000;
 
   // Starts the thread (held until the controller releases it).
   FileWatchMessageFilter(const juce::String& name, IUpTaskQueue* upManager, ProgramChangeIgnoreList* ignoreList);
@@ -74,13 +77,26 @@ class FileWatchMessageFilter : public IWatcherChangeHandler, public juce::Thread
  private:
   void Append(std::unique_ptr<FileWatchMessage> message);
   void RewriteQueuedForRename(const juce::String& newPath, const juce::String& oldPath, int pathType);
-  void Translate(const FileWatchMessage& message);
+  void Translate(FileWatchMessage message);
+  // The kind of a delivered path; a path gone meanwhile is followed through
+  // the folder renames delivered before it (the item lives on under the new
+  // name), and the message takes the path it was found at.
+  void ResolvePathLocked(FileWatchMessage& message);
+  // The path the database knows an item by while renames of folders above
+  // it have not gone up yet (the rows keep the old names until they do).
+  juce::String RecordedPathLocked(const juce::String& path) const;
+  // Whether the database holds path (isFile 1 a file, 0 a folder), under its
+  // own name or under the one it had before the folder renames delivered.
+  bool IsInDatabase(const juce::String& path, int isFile) const;
   void TranslateAddEvent(const FileWatchMessage& message);
   void TranslateDeleteEvent(const FileWatchMessage& message);
   void TranslateChangedEvent(const FileWatchMessage& message);
   void TranslateRenameEvent(const FileWatchMessage& message);
   void TranslateMoveEvent(const FileWatchMessage& message);
   bool IsFileTooBig(const juce::String& path);
+  // A change the program announced itself, under the message's paths or the
+  // ones it was delivered with: the ignore list's entry is consumed.
+  bool IsOwnChange(const FileWatchMessage& message, int type);
   // A rename or move the program made itself: consumed, both paths in step.
   bool IsOwnRenameOrMove(const FileWatchMessage& message, const char* translator);
   // Whether the old path of a rename or move is known to the service's side:
@@ -97,6 +113,15 @@ class FileWatchMessageFilter : public IWatcherChangeHandler, public juce::Thread
   // move keeps the server's old content, so a change follows when the digest
   // differs from the one stored for the old path.
   void QueueContentChangeAfterMove(const juce::String& newPath, const juce::String& oldPath);
+  // A folder renamed a moment after changes in it: those changes may have
+  // been delivered, under the old path, before the rename, and found nothing
+  // there. The folder is looked at once: a file that is new, or changed
+  // lately (size or recent time, then digest) against its row, is queued.
+  void QueueChangesInRenamedFolder(const juce::String& folder, const juce::String& oldFolder);
+  // A file of that walk without a row whose content a row of its folder has,
+  // and whose name is gone: a rename in the folder, whose event carries it.
+  bool IsRenamedSibling(const juce::String& path, const juce::String& folder, const juce::String& oldFolder,
+                        const juce::String& md5);
 
   ProgramChangeIgnoreList* m_pIgnoreList;
   IUpTaskQueue* m_pUpManager;
@@ -108,5 +133,7 @@ class FileWatchMessageFilter : public IWatcherChangeHandler, public juce::Thread
   std::atomic<bool> m_bRun{true};
   std::atomic<bool> m_bRescanDue{false};
   std::function<void()> m_rescan;
+  // Folder renames as delivered (old, new), oldest first, a bounded number.
+  std::deque<std::pair<juce::String, juce::String>> m_folderRenames;
   juce::CriticalSection m_lock;
 };

@@ -57,19 +57,7 @@ ServerUpdateMessageFilter::ServerUpdateMessageFilter(const juce::String& name, S
 }
 
 ServerUpdateMessageFilter::~ServerUpdateMessageFilter() {
-  LoginEvents::SetRestartLinkService({});
-  {
-    const juce::ScopedLock guard(m_queueLock);
-    m_versions.clear();
-  }
-  m_bStop.store(true);
-  {
-    std::lock_guard guard(m_linkLock);
-    if (m_pLinkHolder) StopLinkService(*m_pLinkHolder);
-  }
-  if (auto pull = CurrentPull()) pull->m_bStop.store(true);
-  SetEvent(m_hWake);
-  waitForThreadToExit(-1);  // a flagged pull ends at its next step
+  EndThreads();
   CloseHandle(m_hWake);
   CloseHandle(m_hExited);
 }
@@ -190,6 +178,22 @@ void ServerUpdateMessageFilter::ClearQueue() {
     m_versions.clear();
   }
   if (auto pull = CurrentPull()) pull->m_bCancel.store(true);
+}
+
+void ServerUpdateMessageFilter::EndThreads() {
+  LoginEvents::SetRestartLinkService({});
+  {
+    const juce::ScopedLock guard(m_queueLock);
+    m_versions.clear();
+  }
+  m_bStop.store(true);
+  {
+    std::lock_guard guard(m_linkLock);
+    if (m_pLinkHolder) StopLinkService(*m_pLinkHolder);
+  }
+  if (auto pull = CurrentPull()) pull->m_bStop.store(true);
+  SetEvent(m_hWake);
+  waitForThreadToExit(-1);  // a flagged pull ends at its next step
 }
 
 void ServerUpdateMessageFilter::SignExit() {

@@ -58,6 +58,9 @@ class ServerUpdateMessageFilter : public juce::Thread {
   int UpdateFromServer(const juce::String& versionText, juce::int64 folderId);
   void ClearQueue();
   void SignExit();
+  // Stops the link poll and a pull under way and joins the filter's thread;
+  // nothing of the filter runs afterwards (the destructor's first step).
+  void EndThreads();
 
   void SetHold(bool hold) { m_bHold.store(hold); }
   void SetRun(bool run) { m_bRun.store(run); }

@@ -7,6 +7,7 @@
 #include "client/sync/ops/down/DownOpSupport.h"
 #include "client/sync/pull/DownTaskQueueing.h"
 #include "client/sync/records/SyncFileDataManager.h"
+#include "client/sync/records/SyncRootFolder.h"
 #include "client/sync/tasks/DownSyncTask.h"
 #include "common/PathText.h"
 
@@ -28,6 +29,8 @@ int SyncFolderFromServerOp::Execute_SyncOperation() {
   const bool ok = DownOps::PostAndWait(GetDownThreadsPool(), new SyncFolderFromServerTask("SyncFolderFromServerTask", request),
                                        [&](SyncFolderFromServerTask& task) { reply = std::move(task.m_pReply); });
   if (!ok || !reply) return SYNC_RESULT_ERROR_REMOVE;
+  // Only a pull of the whole root lists every change up to its versions.
+  const bool wholeRoot = m_nFolderID == SyncRootFolder::GetInstance()->GetRootFolderID();
   for (const auto& entry : reply->dirFiles) {
     if (m_bCancel.load() || m_bStop.load()) break;
     if (!entry) continue;
@@ -45,6 +48,7 @@ int SyncFolderFromServerOp::Execute_SyncOperation() {
       TranslateFileDownOp(*task, opText);
     }
     if (!task) continue;
+    task->m_bTracksVersion = wholeRoot;
     if (task->m_nOp == DOWN_OP_NONE) {
       delete task;
       continue;

@@ -201,10 +201,10 @@ bool SyncStatusTracker::UpdateTransferState() {
   return up || down;
 }
 
-void SyncStatusTracker::UpdateSyncStateFromRoot() {
+void SyncStatusTracker::UpdateSyncStateFromRoot(bool idle) {
   const SyncEngineLinks links = GetSyncEngineLinks();
   const int root = links.getRootStatus ? links.getRootStatus() : 0;
-  m_nSyncState = root == 2 ? SYNC_SYNCING : root == 3 ? SYNC_ERROR : SYNC_SYNCED;
+  m_nSyncState = root == 2 && !idle ? SYNC_SYNCING : root == 3 ? SYNC_ERROR : SYNC_SYNCED;
   PushTrayState();
 }
 

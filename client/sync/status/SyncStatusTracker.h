@@ -56,8 +56,10 @@ class SyncStatusTracker {
   // 2-4 from the maps (true), 1 when both are empty (false); the tray state is
   // pushed. With an occupied path listed nothing changes (true).
   bool UpdateTransferState();
-  // The sync state from the status cache's root state, then the tray.
-  void UpdateSyncStateFromRoot();
+  // The sync state from the status cache's root state, then the tray. An
+  // idle engine syncs nothing, whatever the root's state says (an error
+  // stays).
+  void UpdateSyncStateFromRoot(bool idle = false);
   // Sends the tray code of the current states to the windows.
   void PushTrayState();
   // The tray code of the current states; 0 when none is to be sent.

@@ -262,11 +262,41 @@ void SyncUpTaskManager::ClassifyFolderDeleteLocked(UpSyncTask& task) {
   task.m_nQueue = UP_QUEUE_NO_DEPEND;
 }
 
+void SyncUpTaskManager::RepathUnder(const juce::String& oldFolder, const juce::String& newFolder) {
+  auto atOrUnder = [&](const juce::String& path) { return path == oldFolder || Under(oldFolder, path); };
+  std::vector<juce::String> again;
+  {
+    const juce::ScopedLock hold(m_queueLock);
+    SyncStatusTracker* tracker = GetSyncStatusTracker();
+    for (auto* queue : {&m_noDepend, &m_fileAndDepend, &m_waitAndDepend}) {
+      for (UpSyncTask* task : *queue) {
+        if (task->m_bRunning.load()) {
+          // Its path can't change under the pump: the upload it runs finds
+          // the file gone, so the file goes up once more from its new place.
+          if (IsTransfer(task->m_nOp) && atOrUnder(task->m_sPath))
+            again.push_back(Rebase(task->m_sPath, oldFolder, newFolder));
+          continue;
+        }
+        if (atOrUnder(task->m_sPath)) {
+          const juce::String moved = Rebase(task->m_sPath, oldFolder, newFolder);
+          if (tracker && IsTransfer(task->m_nOp)) tracker->RenameUpFile(task->m_sPath, moved);
+          task->m_sPath = moved;
+        }
+        if (atOrUnder(task->m_sSrcPath)) task->m_sSrcPath = Rebase(task->m_sSrcPath, oldFolder, newFolder);
+      }
+    }
+  }
+  for (const juce::String& path : again) QueueLocalFileAdd(path);
+}
+
 void SyncUpTaskManager::ClassifyFolderRenameLocked(UpSyncTask& task) {
   const juce::String oldFolder = task.m_sSrcPath, newFolder = task.m_sPath;
   SyncStatusTracker* tracker = GetSyncStatusTracker();
-  for (size_t i = m_fileAndDepend.size(); i > 1; --i) {
+  // The head too, unless a pump runs it: a change queued just before the
+  // rename would otherwise look for its file under the old name.
+  for (size_t i = m_fileAndDepend.size(); i > 0; --i) {
     UpSyncTask* queued = m_fileAndDepend[i - 1];
+    if (queued->m_bRunning.load()) continue;
     const bool pathUnder = Under(oldFolder, queued->m_sPath);
     const bool srcUnder = Under(oldFolder, queued->m_sSrcPath);
     switch (queued->m_nOp) {

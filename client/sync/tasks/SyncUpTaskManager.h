@@ -61,6 +61,10 @@ class SyncUpTaskManager {
   // upload, behind the head of its queue, without classification.
   void QueueLocalFolderAdd(const juce::String& path);
   void QueueLocalFileAdd(const juce::String& path);
+  // The down side renamed oldFolder to newFolder on the disk: every queued
+  // task below it (but one a pump runs) takes the new path, or it would find
+  // its file gone.
+  void RepathUnder(const juce::String& oldFolder, const juce::String& newFolder);
 
   // The file-event filter holds the pumps (1) while it translates a change.
   void SetBusyState(int state);

@@ -1,8 +1,11 @@
 // The status tracker: rates, transfer state, tray codes and change balloons.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "EngineTestSupport.h"
 #include "client/core/GlobalConfig.h"
+#include "client/sync/SyncHelper.h"
 #include "client/sync/SyncLogic.h"
 #include "client/sync/status/SyncStatusTracker.h"
 #include "win32/ManualClock.h"
@@ -117,6 +120,26 @@ TEST_F(SyncStatusTrackerTest, TheRootStateOfTheStatusCacheBecomesTheSyncState) {
     EXPECT_EQ(m_tracker->m_nSyncState, sync);
     EXPECT_EQ(m_sink.TrayIcons().back(), tray);
   }
+}
+
+// The status cache may still hold a syncing root (paths the engine left
+// without a final state): an idle engine shows synced, without a flash of
+// syncing at each look.
+TEST_F(SyncStatusTrackerTest, AnIdleEngineShowsSyncedSteadily) {
+  m_tracker->m_nEngineState = SyncStatusTracker::ENGINE_RUNNING;
+  m_tracker->m_nSyncState = SyncStatusTracker::SYNC_SYNCED;
+  m_calls.rootStatus = 2;
+  m_calls.idle = true;
+  for (int look = 0; look < 3; ++look) SyncHelper::RefreshTrayWhenIdle();
+  const std::vector<int> sent = m_sink.TrayIcons();
+  ASSERT_FALSE(sent.empty());
+  EXPECT_EQ(std::count(sent.begin(), sent.end(), TRAY_SYNCED), static_cast<long>(sent.size()))
+      << ::testing::PrintToString(sent);
+
+  m_calls.rootStatus = 3;  // an error stays shown
+  m_sink.Forget();
+  SyncHelper::RefreshTrayWhenIdle();
+  EXPECT_EQ(m_sink.TrayIcons().back(), TRAY_ERROR);
 }
 
 struct NotesCase {

@@ -1,6 +1,9 @@
 #include "client/sync/ops/down/DownOpSupport.h"
 
+#include "client/core/LogWriter.h"
 #include "client/core/context/GlobalContext.h"
+#include "client/sync/ops/SyncResult.h"
+#include "client/sync/records/SyncFileDataManager.h"
 #include "client/sync/SyncEngineLinks.h"
 #include "client/sync/SyncHelper.h"
 #include "common/PathText.h"
@@ -44,6 +47,17 @@ bool SelectFoldersByParentID(juce::int64 id, std::vector<SyncFolderData>& rows) 
   GlobalContext* context = GetGlobalContext();
   return context && context->m_pFolderDBManager &&
          context->m_pFolderDBManager->SelectFoldersByParentID(id, rows) == 0;
+}
+
+int BringFolderFromService(juce::int64 folderID) {
+  WriteMessageLog(KeyPoint, "The folder's local source is gone, a full pull brings it, id is " + juce::String(folderID));
+  SyncFolderData row;
+  if (SyncFileDataManager::SelectSyncFolderDataByID(folderID, row)) {
+    SyncFileDataManager::DeleteFolderContents(folderID);
+    SyncFileDataManager::DeleteFolderByID(folderID);
+  }
+  if (auto pull = GetSyncEngineLinks().startImmediatePull) pull();
+  return SYNC_RESULT_CANCEL;
 }
 
 }  // namespace DownOps

@@ -27,6 +27,11 @@ bool SelectFileByID(juce::int64 id, SyncFileData& row);
 bool SelectFilesByParentID(juce::int64 id, std::vector<SyncFileData>& rows);
 bool SelectFoldersByParentID(juce::int64 id, std::vector<SyncFolderData>& rows);
 
+// A service rename or move of a folder whose local source is gone (deleted
+// here meanwhile): its stale rows go and a full pull brings the folder, with
+// what the service holds in it, to its new place. The down task ends (1).
+int BringFolderFromService(juce::int64 folderID);
+
 // Posts the wait-and-release task, waits for it, hands it to read and lets
 // it go; the task's success.
 template <class Task, class Read>

@@ -89,8 +89,8 @@ int DownSyncMoveFolderOp::FindSourceAndTarget(DownSyncTask* task) {
 int DownSyncMoveFolderOp::Move(DownSyncTask* task) {
   if (task->m_bCancelled.load()) return SYNC_RESULT_CANCEL;
   if (!juce::File(m_sSourcePath).isDirectory()) {
-    WriteMessageLog(ErrorLog, "Move Folder Source Folder is not exist and return Cancel");
-    return SYNC_RESULT_CANCEL;
+    WriteMessageLog(ErrorLog, "Move Folder Source Folder is not exist");
+    return DownOps::BringFolderFromService(task->m_pFolderData->m_FolderID);
   }
   CollectSource();
   RebuildAtTarget(task);

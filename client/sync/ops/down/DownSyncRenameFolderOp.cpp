@@ -1,6 +1,7 @@
 #include "client/sync/ops/down/DownSyncRenameFolderOp.h"
 
 #include "client/core/LogWriter.h"
+#include "client/sync/SyncEngineLinks.h"
 #include "client/sync/SyncHelper.h"
 #include "client/sync/SyncLogic.h"
 #include "client/sync/ops/down/DownOpSupport.h"
@@ -25,7 +26,8 @@ int DownSyncRenameFolderOp::Execute_SyncOperation() {
     return SYNC_RESULT_CANCEL;
   }
   m_sOldPath = SyncFileDataManager::GetFolderPathByID(record.m_FolderID);
-  if (m_sOldPath.isEmpty()) return SYNC_RESULT_CANCEL;
+  if (m_sOldPath.isEmpty() || !juce::File(m_sOldPath).isDirectory())
+    return DownOps::BringFolderFromService(record.m_FolderID);
   m_sDownloadFilePath = DownOps::WithSeparator(DownOps::ParentOf(m_sOldPath)) + record.m_FolderName;
   if (!IsSafePath(task, m_sOldPath) || !IsSafePath(task, m_sDownloadFilePath)) return SYNC_RESULT_CANCEL;
   if (CheckPathLength(task, m_sDownloadFilePath, false)) return SYNC_RESULT_CANCEL;
@@ -54,8 +56,10 @@ int DownSyncRenameFolderOp::Success_SyncOperation() {
     row.m_ParentPath = old.m_ParentPath;
   row.m_FolderPath = m_sDownloadFilePath;
   SaveSyncFolderData(row);
-  if (m_sOldPath != m_sDownloadFilePath)
+  if (m_sOldPath != m_sDownloadFilePath) {
     SyncFileDataManager::ReplacePathPrefix(DownOps::WithSeparator(m_sOldPath), DownOps::WithSeparator(m_sDownloadFilePath));
+    if (auto repath = GetSyncEngineLinks().repathUpTasks) repath(m_sOldPath, m_sDownloadFilePath);
+  }
   LogSuccess("Down Rename Folder", m_sDownloadFilePath, row.m_FolderID, row.m_VersionValue);
   ReportPathDone(m_sDownloadFilePath, 0, task->m_nOp);
   RemoveFromTips(m_sOldPath);

@@ -319,9 +319,24 @@ int SyncUploadFileOp::Success_SyncOperation() {
   return FinishRenamedUpload();
 }
 
+void SyncUploadFileOp::WriteUploadedRecord(const juce::String& path) {
+  SyncFileData row;
+  SyncHelper::ServerFileToSyncFileData(m_reply.file, row);
+  row.m_FilePath = path;
+  SyncFileData before;
+  if (m_nParentID > 0 && m_reply.file.parentId != m_nParentID &&
+      SyncFileDataManager::SelectSyncFileData(Task()->m_sPath, before)) {
+    WriteLog(KeyPoint, "SyncUploadFileOp::WriteUploadedRecord",
+             "The service holds the file in another folder, the pull moves it: " + path);
+    row.m_ParentID = m_nParentID;
+    row.m_VersionValue = before.m_VersionValue;
+  }
+  SaveSyncFileData(row);
+}
+
 int SyncUploadFileOp::FinishUpload() {
   UpSyncTask* task = Task();
-  WriteFileRecord(task->m_sPath);
+  WriteUploadedRecord(task->m_sPath);
   LogSuccess("Upload File", task->m_sPath, m_reply.file.id, juce::String(m_reply.file.versionValue));
   ReportPathDone(task->m_sPath, task->m_nOp, 0);
   RemoveFromTips(task->m_sPath);
@@ -338,7 +353,7 @@ int SyncUploadFileOp::FinishRenamedUpload() {
   LogSuccess("Upload File", newPath, m_reply.file.id, juce::String(m_reply.file.versionValue));
   ReportPathDone(newPath, task->m_nOp, 0);
   RemoveFromTips(newPath);
-  WriteFileRecord(newPath);
+  WriteUploadedRecord(newPath);
   return SYNC_RESULT_SUCCESS;
 }
 

@@ -54,6 +54,11 @@ class SyncUploadFileOp : public SyncUpFileBaseOperation {
   int CompleteUpload();
   int FinishUpload();
   int FinishRenamedUpload();
+  // The reply's file as the row at path. When the service holds the file in
+  // another folder (another device moved it meanwhile), the row keeps this
+  // computer's folder and the version before the upload, so that the pull
+  // brings the move here.
+  void WriteUploadedRecord(const juce::String& path);
   juce::int64 ReplyFileID() const;
   // Both sides changed the file: the local version moves to a free
   // "name (n).ext" and goes up as a new file, the service's version comes

@@ -123,4 +123,92 @@ TEST_F(ConvergenceE2ETest, AFileThatAlreadyHoldsTheServicesContentMakesNoCopy) {
   EXPECT_EQ(ServerFiles(), std::vector<std::string>{"a.txt=the other device's edit"});
 }
 
+TEST_F(ConvergenceE2ETest, ChangesUnderAFolderRenamedAMomentLaterAllGoUp) {
+  const std::string root = std::to_string(m_rootID);
+  auto put = [&](juce::int64 folder, const std::string& name, const std::string& bytes) {
+    Admin("put?account=" + Account() + "&parentId=" + std::to_string(folder) + "&name=" + name, bytes);
+  };
+  put(MakeServiceFolder("P1"), "a.txt", "as synced");
+  const juce::int64 p2 = MakeServiceFolder("P2");
+  put(Admin("mkdir?account=" + Account() + "&parentId=" + std::to_string(p2) + "&name=D")["dir"]["id"].asInt64(),
+      "d.txt", "in D");
+  put(p2, "keep.txt", "kept");
+  put(MakeServiceFolder("P3"), "x.txt", "x");
+  RunWorkflow();
+  ASSERT_TRUE(WaitUntil([&] { return LocalContent("P3/x.txt") == "x" && LocalContent("P2/D/d.txt") == "in D" && Settled(); }));
+
+  // Each at once, before the watcher's events of the first step are delivered.
+  std::ofstream(m_rootPath / "P1" / "new.txt", std::ios::binary) << "new";
+  std::ofstream(m_rootPath / "P1" / "a.txt", std::ios::binary | std::ios::trunc) << "overwritten";
+  fs::rename(m_rootPath / "P1", m_rootPath / "R1");
+  fs::rename(m_rootPath / "P2", m_rootPath / "R2");
+  fs::remove_all(m_rootPath / "R2" / "D");
+  fs::rename(m_rootPath / "P3", m_rootPath / "R3");
+  fs::rename(m_rootPath / "R3" / "x.txt", m_rootPath / "R3" / "y.txt");
+
+  const std::vector<std::string> expected = {"R1/", "R1/a.txt=overwritten", "R1/new.txt=new", "R2/",
+                                             "R2/keep.txt=kept", "R3/", "R3/y.txt=x"};
+  EXPECT_TRUE(WaitUntil([&] { return ServerTree() == expected && Settled(); })) << ::testing::PrintToString(ServerTree());
+}
+
+TEST_F(ConvergenceE2ETest, AnEditMadeWhileTheEngineAppliesAServiceFolderRenameGoesUp) {
+  const juce::int64 p = MakeServiceFolder("P");
+  Admin("put?account=" + Account() + "&parentId=" + std::to_string(p) + "&name=a.txt", "as synced");
+  RunWorkflow();
+  ASSERT_TRUE(WaitUntil([&] { return LocalContent("P/a.txt") == "as synced" && Settled(); }));
+
+  std::ofstream(m_rootPath / "P" / "a.txt", std::ios::binary | std::ios::trunc) << "edited";
+  Admin("rename?account=" + Account() + "&id=" + std::to_string(p) + "&name=R");
+  const std::vector<std::string> expected = {"R/", "R/a.txt=edited"};
+  EXPECT_TRUE(WaitUntil([&] { return ServerTree() == expected && LocalContent("R/a.txt") == "edited" && Settled(); }))
+      << ::testing::PrintToString(ServerTree());
+}
+
+TEST_F(ConvergenceE2ETest, AnEditUploadedAfterAnotherDeviceMovedTheFileBringsTheMoveHere) {
+  StartInStep("f.txt", "as synced");
+  const juce::int64 d = MakeServiceFolder("D");
+  ASSERT_TRUE(WaitUntil([&] { return fs::is_directory(m_rootPath / "D") && Settled(); }));
+  SyncFileData row;
+  ASSERT_TRUE(SyncFileDataManager::SelectSyncFileData(juce::String((m_rootPath / "f.txt").string()), row));
+
+  HoldPulls();
+  Admin("move?account=" + Account() + "&id=" + std::to_string(row.m_FileID) + "&parentId=" + std::to_string(d));
+  Write("f.txt", "edited here");
+  ASSERT_TRUE(WaitUntil([&] { return ServerTree() == std::vector<std::string>{"D/", "D/f.txt=edited here"}; }));
+  ReleasePulls();
+  Put("nudge.txt", "wakes the link");
+  EXPECT_TRUE(WaitUntil([&] { return LocalContent("D/f.txt") == "edited here" && Settled(); }));
+  EXPECT_EQ(LocalContent("f.txt"), "(none)");
+  EXPECT_EQ(ServerTree(), (std::vector<std::string>{"D/", "D/f.txt=edited here", "nudge.txt=wakes the link"}));
+}
+
+TEST_F(ConvergenceE2ETest, AFileAddedOfflineIntoAFolderRenamedElsewhereGoesUp) {
+  const juce::int64 s = MakeServiceFolder("S");
+  Admin("put?account=" + Account() + "&parentId=" + std::to_string(s) + "&name=old.txt", "old");
+  RunWorkflow();
+  ASSERT_TRUE(WaitUntil([&] { return LocalContent("S/old.txt") == "old" && Settled(); }));
+
+  StopEngine();
+  std::ofstream(m_rootPath / "S" / "f.txt", std::ios::binary) << "added offline";
+  Admin("rename?account=" + Account() + "&id=" + std::to_string(s) + "&name=T");
+  RunWorkflow();
+  const std::vector<std::string> expected = {"T/", "T/f.txt=added offline", "T/old.txt=old"};
+  EXPECT_TRUE(WaitUntil([&] { return ServerTree() == expected && Settled(); })) << ::testing::PrintToString(ServerTree());
+  EXPECT_EQ(LocalContent("T/f.txt"), "added offline");
+}
+
+TEST_F(ConvergenceE2ETest, AServiceFolderRenameWhoseLocalFolderWasDeletedEndsInStep) {
+  const juce::int64 s = MakeServiceFolder("S");
+  Admin("put?account=" + Account() + "&parentId=" + std::to_string(s) + "&name=in.txt", "in S");
+  RunWorkflow();
+  ASSERT_TRUE(WaitUntil([&] { return LocalContent("S/in.txt") == "in S" && Settled(); }));
+
+  StopEngine();
+  fs::remove_all(m_rootPath / "S");
+  Admin("rename?account=" + Account() + "&id=" + std::to_string(s) + "&name=T");
+  RunWorkflow();
+  EXPECT_TRUE(WaitUntil([&] { return Settled() && LocalTree(m_rootPath) == ServerTree(); }))
+      << ::testing::PrintToString(LocalTree(m_rootPath)) << " / " << ::testing::PrintToString(ServerTree());
+}
+
 }  // namespace

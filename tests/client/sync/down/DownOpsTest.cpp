@@ -15,6 +15,7 @@
 #include "client/sync/ops/LocalNetErrorManager.h"
 #include "client/sync/ops/SyncResult.h"
 #include "client/sync/ops/down/SyncDownloadFileOp.h"
+#include "client/sync/pull/SyncFolderFromServerOp.h"
 #include "client/sync/records/SyncFileDataManager.h"
 #include "client/sync/records/SyncRootFolder.h"
 #include "client/sync/tasks/DownSyncTask.h"
@@ -383,4 +384,30 @@ TEST_F(DownOpsTest, ALocalFileAlreadyHoldingTheServersContentIsTakenAsDone) {
   EXPECT_EQ(Drain(), std::vector<int>{SYNC_RESULT_SUCCESS});
   EXPECT_EQ(dorvtest::ReadFile(Path("same.txt")), "v2");
   EXPECT_EQ(RowMd5(f), Md5("v2"));
+}
+
+// A pull of one folder (after an upload conflict there) lists only that
+// folder's changes: the root's stored version must not pass the changes
+// elsewhere that it did not list.
+TEST_F(DownOpsTest, APullOfOneFolderLeavesTheRootsVersionForTheOthers) {
+  const juce::int64 a = Mkdir(m_rootID, "a");
+  const juce::int64 b = Mkdir(m_rootID, "b");
+  Put(a, "x.txt", "x1");
+  Put(b, "y.txt", "y1");
+  ASSERT_EQ(FullPull(), SYNC_RESULT_SUCCESS);
+  Drain();
+  const juce::String before = SyncRootFolder::GetInstance()->GetGlobalVersion();
+
+  Put(b, "y.txt", "y2");  // the lower version, in the other folder
+  Put(a, "x.txt", "x2");
+  SyncFolderFromServerOp folderPull(before, a, m_manager.get());
+  ASSERT_EQ(folderPull.Run(), SYNC_RESULT_SUCCESS);
+  Drain();
+  ASSERT_EQ(dorvtest::ReadFile(Path("a/x.txt")), "x2");
+  EXPECT_EQ(SyncRootFolder::GetInstance()->GetGlobalVersion(), before);
+
+  ASSERT_EQ(IncrementalPull(), SYNC_RESULT_SUCCESS);
+  Drain();
+  EXPECT_EQ(dorvtest::ReadFile(Path("b/y.txt")), "y2");
+  EXPECT_EQ(LocalTree(), ServerTree());
 }

@@ -4,6 +4,7 @@
 // watcher.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <fstream>
@@ -321,6 +322,40 @@ TEST_F(FileWatchMessageFilterTest, RenamingAFolderRewritesTheQueuedPathsInsideIt
   EXPECT_FALSE(m_filter->IsPathQueued(oldFolder + "/a.txt"));
   m_filter->ClearFileWatchMessage();
   EXPECT_EQ(m_filter->GetMessageCount(), 0);
+}
+
+// The folder P is stored (rows under P) and the user renamed it to R before
+// the changes made in it were delivered: none is dropped for its path being
+// gone, in either order of delivery.
+TEST_F(FileWatchMessageFilterTest, ChangesUnderAFolderRenamedAMomentLaterFollowTheRename) {
+  SaveFolder(FolderRow(40, Local("P"), 1));
+  SaveFolder(FolderRow(41, Local("P/D"), 40));
+  SaveFile(FileRow(42, Local("P/a.txt"), 40, "0123"));
+  SaveFile(FileRow(43, Local("P/x.txt"), 40, "0456"));
+  const juce::String r = Folder("R");
+  const juce::String added = Write("R/new.txt", "new"), changed = Write("R/a.txt", "overwritten");
+  const juce::String renamed = Write("R/y.txt", "x");
+
+  Deliver(A, Local("P/new.txt"));  // before the rename's delivery
+  Deliver(RN, r, Local("P"));
+  Deliver(M, Local("P/a.txt"));  // after it
+  Deliver(D, r + "/D");          // stored as P/D until the rename goes up
+  Deliver(RN, renamed, r + "/x.txt");
+  TranslateAll();
+
+  // The rename's look at the folder finds the two changes as well; the up
+  // manager keeps one task of a path.
+  std::vector<QueuedTask> tasks;
+  for (const QueuedTask& t : m_up.Tasks())
+    if (std::find(tasks.begin(), tasks.end(), t) == tasks.end()) tasks.push_back(t);
+  const std::vector<QueuedTask> expected = {
+      {UP_OP_FILE_ADD, added, added, SyncHelper::GetFileMD5(added), 1, 0, 0},
+      {UP_OP_FOLDER_RENAME, r, Local("P"), "", 0, 0, 0},
+      {UP_OP_FILE_MODIFY, changed, changed, SyncHelper::GetFileMD5(changed), 1, 0, 0},
+      {UP_OP_FOLDER_DELETE, r + "/D", r + "/D", "", 0, 0, 0},
+      {UP_OP_FILE_RENAME, renamed, r + "/x.txt", "", 1, 0, 0},
+  };
+  EXPECT_EQ(tasks, expected) << testing::PrintToString(m_up.Tasks());
 }
 
 TEST_F(FileWatchMessageFilterTest, AFileAboveTheSizeLimitIsReportedNotQueued) {
