@@ -3,6 +3,10 @@
 // plus the rate of small requests with and without connection reuse.
 //
 //   net_bench [MiB]     (default 256)
+//
+// A transfer's reply is capped at 4 MiB in the program (a block or a range is
+// far less): the bench raises the cap of its own transfers to the size sent,
+// and downloads to a file into a temporary file, which it removes.
 #include <httplib.h>
 #include <unistd.h>
 
@@ -23,9 +27,9 @@ using Clock = std::chrono::steady_clock;
 double Seconds(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
 
 // Runs the curl command line and returns its own transfer time (seconds),
-// which leaves out the start of the process.
-double CurlSeconds(const std::string& args) {
-  std::string command = "curl -s -o /dev/null -w '%{time_total}' " + args;
+// which leaves out the start of the process. The body goes to `output`.
+double CurlSeconds(const std::string& args, const std::string& output = "/dev/null") {
+  std::string command = "curl -s -o " + output + " -w '%{time_total}' " + args;
   FILE* p = popen(command.c_str(), "r");
   if (p == nullptr) return -1;
   char out[64] = {};
@@ -93,13 +97,15 @@ int main(int argc, char** argv) {
   const std::string base = "http://127.0.0.1:" + std::to_string(port);
 
   std::string file = "/tmp/net_bench_" + std::to_string(getpid()) + ".bin";
+  const std::string received = "/tmp/net_bench_" + std::to_string(getpid()) + ".received";
   std::ofstream(file, std::ios::binary).write(blob.data(), static_cast<std::streamsize>(blob.size()));
 
-  std::printf("net_bench: %zu MiB over loopback, best of 5, in turn\n", mib);
+  std::printf("net_bench: %zu MiB over loopback, best of 5, in turn; the reply cap raised to %zu MiB\n", mib, mib);
   bool failed = false;
   auto transfer = [&](auto&& fill, auto&& respond) {
     Net::HttpTransport transport(false);
     transport.m_bTransfer = true;
+    transport.SetLimits(Net::TransferLimits{static_cast<int64_t>(size), 0});
     Net::HttpRequest request;
     fill(request);
     auto response = respond();
@@ -122,8 +128,8 @@ int main(int argc, char** argv) {
   auto curlDownload = [&] { return CurlSeconds(base + "/blob"); };
   // Download: into a file (as curl -o does), and into memory.
   auto [downFile, curlDownFile] = BestOfBoth(
-      rounds, [&] { return download([] { return std::make_unique<Net::HttpResponse>(juce::String("/dev/null")); }); },
-      curlDownload);
+      rounds, [&] { return download([&] { return std::make_unique<Net::HttpResponse>(juce::String(received)); }); },
+      [&] { return CurlSeconds(base + "/blob", received + ".curl"); });
   auto [downMemory, curlDownMemory] = BestOfBoth(
       rounds, [&] { return download([] { return std::make_unique<Net::HttpResponse>(); }); }, curlDownload);
 
@@ -156,6 +162,8 @@ int main(int argc, char** argv) {
       },
       [&] { return CurlSeconds("-F 'dataDescriptor={}' -F 'dataBlocks=@" + file + "' " + base + "/sink"); });
   unlink(file.c_str());
+  unlink(received.c_str());
+  unlink((received + ".curl").c_str());
   if (failed || downFile < 0 || downMemory < 0 || upBody < 0 || upMultipart < 0) {
     std::fprintf(stderr, "net_bench: a transfer failed\n");
     server.stop();

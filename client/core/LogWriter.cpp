@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -13,19 +14,18 @@
 namespace {
 
 // A second start of the program writes its exit's lines into the running
-// instance's log. The logger finds the file's end when it writes: between two
-// processes, a line would land over the other's. Every write therefore holds
-// the log folder's lock, which all processes share.
+// instance's log, and a trim puts a copy in the file's place: every write
+// holds the log folder's lock, which all processes share, so that no line
+// lands in a file that is being replaced.
 class FolderLock {
  public:
-  explicit FolderLock(const juce::String& folder)
-      : m_fd(::open(folder.toRawUTF8(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
-    if (m_fd < 0) return;  // no folder yet: the logger's own creation follows
+  explicit FolderLock(int fd) : m_fd(fd) {
+    if (m_fd < 0) return;  // no folder yet: the log's own creation follows
     while (::flock(m_fd, LOCK_EX) != 0 && errno == EINTR) {
     }
   }
   ~FolderLock() {
-    if (m_fd >= 0) ::close(m_fd);
+    if (m_fd >= 0) ::flock(m_fd, LOCK_UN);
   }
   FolderLock(const FolderLock&) = delete;
   FolderLock& operator=(const FolderLock&) = delete;
@@ -33,6 +33,17 @@ class FolderLock {
  private:
   const int m_fd;
 };
+
+bool WriteAll(int fd, const char* data, size_t length) {
+  while (length > 0) {
+    const ssize_t n = ::write(fd, data, length);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    data += n;
+    length -= static_cast<size_t>(n);
+  }
+  return true;
+}
 
 const char* LevelWord(int level) {
   switch (level) {
@@ -82,45 +93,94 @@ CLogWriter& ProcessLog() {
 CLogWriter::CLogWriter(juce::String folder, juce::String fileName)
     : m_folder(std::move(folder)), m_fileName(std::move(fileName)) {}
 
-CLogWriter::~CLogWriter() = default;
+CLogWriter::~CLogWriter() {
+  CloseLocked();
+  if (m_folderFd >= 0) ::close(m_folderFd);
+}
 
 juce::File CLogWriter::GetFile() const { return juce::File(m_folder).getChildFile(m_fileName); }
 
+int CLogWriter::FolderFdLocked() {
+  if (m_folderFd < 0) m_folderFd = ::open(m_folder.toRawUTF8(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  return m_folderFd;
+}
+
+void CLogWriter::CloseLocked() {
+  if (m_fd >= 0) ::close(m_fd);
+  m_fd = -1;
+}
+
+bool CLogWriter::WriteLocked(const juce::String& text) {
+  return m_fd >= 0 && WriteAll(m_fd, text.toRawUTF8(), text.getNumBytesAsUTF8());
+}
+
 bool CLogWriter::OpenLocked(const juce::String& welcome) {
-  if (m_logger) return true;
+  if (m_fd >= 0) return true;
   // The log names the user's paths: folder and file are the user's alone.
-  Common::MakePrivateFolder(m_folder.toStdString());
-  Common::MakePrivateFile(GetFile().getFullPathName().toStdString());
-  m_logger.reset(juce::FileLogger::createDefaultAppLogger(m_folder, m_fileName, welcome, kMaxSize));
-  // The logger doesn't report a file it couldn't create: look.
-  if (m_logger && !m_logger->getLogFile().existsAsFile()) m_logger.reset();
-  return m_logger != nullptr;
+  const std::string path = GetFile().getFullPathName().toStdString();
+  if (!Common::MakePrivateFolder(m_folder.toStdString())) return false;
+  juce::FileLogger::trimFileSize(GetFile(), kMaxSize);
+  m_fd = win32::OpenPrivateFile(path, O_WRONLY | O_APPEND | O_CLOEXEC);
+  struct stat st = {};
+  if (m_fd < 0 || ::fstat(m_fd, &st) != 0) {
+    CloseLocked();
+    return false;
+  }
+  m_device = st.st_dev;
+  m_inode = st.st_ino;
+  juce::String header;
+  header << "\r\n**********************************************************\r\n"
+         << welcome << "\r\nLog started: " << juce::Time::getCurrentTime().toString(true, true) << "\r\n";
+  WriteLocked(header);
+  return true;
+}
+
+bool CLogWriter::ReopenIfReplacedLocked() {
+  // Another process's trim, or a user, may have put another file in the
+  // log's place: lines go to the file under the name.
+  struct stat st = {};
+  if (::stat(GetFile().getFullPathName().toRawUTF8(), &st) == 0 && st.st_dev == m_device && st.st_ino == m_inode)
+    return true;
+  CloseLocked();
+  const std::string path = GetFile().getFullPathName().toStdString();
+  m_fd = win32::OpenPrivateFile(path, O_WRONLY | O_APPEND | O_CLOEXEC);
+  if (m_fd < 0 || ::fstat(m_fd, &st) != 0) {
+    CloseLocked();
+    return false;
+  }
+  m_device = st.st_dev;
+  m_inode = st.st_ino;
+  return true;
+}
+
+void CLogWriter::TrimLocked() {
+  const juce::File file = GetFile();
+  if (file.getSize() < kMaxSize) return;
+  juce::FileLogger::trimFileSize(file, kTrimmedSize);
+  Common::MakePrivateFile(file.getFullPathName().toStdString());  // the trimmed copy is a new file
+  ReopenIfReplacedLocked();
 }
 
 bool CLogWriter::Init(const juce::String& welcome) {
   const juce::ScopedLock guard(m_lock);
-  const FolderLock processes(m_folder);
+  const FolderLock processes(FolderFdLocked());
   return OpenLocked(welcome);
 }
 
 void CLogWriter::Free() {
   const juce::ScopedLock guard(m_lock);
-  m_logger.reset();
+  CloseLocked();
 }
 
 void CLogWriter::Append(const juce::String& line) {
   const juce::ScopedLock guard(m_lock);
-  const FolderLock processes(m_folder);
-  if (!OpenLocked("ReCreateLog")) return;
+  const FolderLock processes(FolderFdLocked());
+  if (!OpenLocked("ReCreateLog") || !ReopenIfReplacedLocked()) return;
   if (++m_writeCount >= kCheckEvery) {
-    const juce::File file = m_logger->getLogFile();
-    if (file.getSize() >= kMaxSize) {
-      juce::FileLogger::trimFileSize(file, kTrimmedSize);
-      Common::MakePrivateFile(file.getFullPathName().toStdString());  // the trimmed copy is a new file
-    }
+    TrimLocked();
     m_writeCount = 0;
   }
-  m_logger->logMessage(OneLine(line));
+  WriteLocked(OneLine(line) + "\r\n");
 }
 
 void CLogWriter::Write(int level, const juce::String& function, const juce::String& message) {

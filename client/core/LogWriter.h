@@ -3,7 +3,7 @@
 // any process of the program, may write; a line is never lost or torn by
 // another's write or by the size trim that every 50th write may run. After
 // FreeLog the next write opens the log again ("ReCreateLog").
-#include <memory>
+#include <sys/types.h>
 
 #include <juce_core/juce_core.h>
 
@@ -39,15 +39,26 @@ class CLogWriter {
   juce::File GetFile() const;
 
  private:
+  int FolderFdLocked();
   bool OpenLocked(const juce::String& welcome);
+  bool ReopenIfReplacedLocked();
+  void TrimLocked();
+  bool WriteLocked(const juce::String& text);
+  void CloseLocked();
   void Append(const juce::String& line);
 
   const juce::String m_folder;
   const juce::String m_fileName;
-  // One lock for the logger's creation and deletion, the counter, the trim
-  // and the append: a trim copies the file and puts the copy in its place, so
-  // a line appended meanwhile would land in the replaced file and be lost.
+  // One lock for the file's opening and closing, the counter, the trim and
+  // the append: a trim copies the file and puts the copy in its place, so a
+  // line appended meanwhile would land in the replaced file and be lost.
   juce::CriticalSection m_lock;
-  std::unique_ptr<juce::FileLogger> m_logger;
+  // The log stays open between lines (opening it per line cost more than the
+  // write); each line is one append, so nothing waits in a buffer to be lost.
+  int m_fd = -1;
+  dev_t m_device = 0;
+  ino_t m_inode = 0;
+  // The folder, held open for the lock that orders the processes' writes.
+  int m_folderFd = -1;
   int m_writeCount = 0;
 };

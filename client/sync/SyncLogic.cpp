@@ -22,6 +22,7 @@
 #include "client/sync/filter/UpTaskManagerQueue.h"
 #include "client/sync/ops/LocalNetErrorManager.h"
 #include "client/sync/ops/SyncResult.h"
+#include "client/sync/ops/down/SyncDownloadFileOp.h"
 #include "client/sync/ops/up/ServiceFolderNames.h"
 #include "client/sync/pull/ImmediateSyncFromServerOp.h"
 #include "client/sync/pumps/DownTaskPumps.h"
@@ -47,6 +48,9 @@ constexpr int kFileAdded = 1, kFileDeleted = 2, kFileChanged = 3;
 // which carry their ranges. Each spends most of its time waiting for the
 // service and for its file to reach the disk.
 constexpr size_t kDownloadsInFlight = 4;
+// Uploads that run at once, for the same reason: a file's four calls wait on
+// the service's round trips, which several files in flight hide.
+constexpr size_t kUploadsInFlight = 4;
 
 // The watcher announces the root it watches through the status cache, so
 // that the shell shows overlays below it.
@@ -149,7 +153,10 @@ void SyncLogic::CreateSyncWorkers() {
   }
   if (!m_pTaskDispatcher) m_pTaskDispatcher = std::make_unique<SyncTaskDispatcher>();
   GetProgramChangeIgnoreList();
-  if (!m_pUpTaskManager) m_pUpTaskManager = std::make_unique<SyncUpTaskManager>(m_pTaskDispatcher.get());
+  if (!m_pUpTaskManager) {
+    m_pUpTaskManager = std::make_unique<SyncUpTaskManager>(m_pTaskDispatcher.get());
+    m_pUpTaskManager->SetUploadsInFlight(kUploadsInFlight);
+  }
   if (!m_pDownTaskManager) {
     m_pDownTaskManager = std::make_unique<SyncDownTaskManager>(m_pTaskDispatcher.get());
     m_pDownTaskManager->SetDownloadsInFlight(kDownloadsInFlight);
@@ -247,6 +254,12 @@ void SyncLogic::RunStartupWorkflow() {
     SetTrackerState(tracker, tracker->m_nSyncState, SyncStatusTracker::SYNC_SYNCING);
   }
   LoadRecentFiles();
+  // The files an earlier run that was killed left in the staging folder; its
+  // hidden copies beside their targets go in the walk of the folder.
+  const juce::String staging = SyncHelper::GetDownloadTempDirectory();
+  if (staging.isNotEmpty())
+    for (const auto& entry : juce::RangedDirectoryIterator(juce::File(staging), false, "*", juce::File::findFiles))
+      entry.getFile().deleteFile();
   SyncRootFolder* root = SyncRootFolder::GetInstance();
   root->Reload();
   if (m_workflowTask.threadShouldExit()) return;
@@ -422,6 +435,11 @@ std::vector<juce::String> SyncLogic::CompareLocalFolder(const juce::String& fold
   CPathFilter* pathFilter = CPathFilter::GetInstance();
   for (const juce::String& path : files) {
     const CString name = Common::String_To_CString(Common::String_GetFileName(path));
+    if (SyncDownloadFileOp::IsPartName(Common::String_GetFileName(path))) {
+      // A download the program did not finish before it ended.
+      SyncDownloadFileOp::RemoveLeftoverPart(path);
+      continue;
+    }
     if (pathFilter && (!pathFilter->IsIncluded(name) || pathFilter->IsExcluded(name))) {
       SetPathStatus(path, 1);
       continue;

@@ -33,6 +33,11 @@ bool _WaitRelease_Work_Task::WaitExecuteFinishEvent() {
   return m_ran;
 }
 
+bool _WaitRelease_Work_Task::WaitExecuteFinishEventFor(int ms) {
+  std::unique_lock<std::mutex> hold(m_lock);
+  return m_finishedEvent.wait_for(hold, std::chrono::milliseconds(ms), [this] { return m_finished; });
+}
+
 void _WaitRelease_Work_Task::SignReleaseEvent() { DropHolder(); }
 
 void _WaitRelease_Work_Task::SignalFinished(bool ran) {

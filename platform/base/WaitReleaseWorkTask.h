@@ -24,6 +24,8 @@ class _WaitRelease_Work_Task : public _WORK_TASK {
   // Blocks until "finished": the body has run, or the pool ended before it
   // could run (then the task has failed). True when the body ran.
   bool WaitExecuteFinishEvent();
+  // Waits at most ms for "finished"; true once it is.
+  bool WaitExecuteFinishEventFor(int ms);
   bool IsSuccess() const;
   // Signals "released": the poster is done with the task.
   void SignReleaseEvent();

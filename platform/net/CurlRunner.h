@@ -7,8 +7,10 @@
 
 namespace Net::detail {
 
-// Runs one libcurl transfer at a time on the calling thread through a multi
-// handle, so that another thread can wake it at once to stop it.
+// Runs one libcurl transfer at a time on the calling thread, so that another
+// thread can wake it at once to stop it. The multi handle that drives the
+// transfer belongs to the calling thread and serves every runner on it: a
+// request made with a new transport costs no multi handle of its own.
 class CurlRunner {
  public:
   CurlRunner();
@@ -26,7 +28,9 @@ class CurlRunner {
   static void WakeAll();
 
  private:
-  CURLM* m_multi;
+  // The thread's multi handle while Run drives a transfer; guarded by the
+  // runners' lock so that Wake never touches a handle its thread has freed.
+  CURLM* m_active = nullptr;
 };
 
 }  // namespace Net::detail

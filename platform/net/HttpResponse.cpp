@@ -1,11 +1,26 @@
 #include "net/HttpResponse.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <unistd.h>
 
 #include "win32/PrivateFiles.h"
 
 namespace Net {
+
+namespace {
+
+// A large body fills fresh memory page by page; in large pages it takes a
+// fault every 2 MiB instead of every 4 KiB, which costs more than the copy.
+void AskForLargePages(char* data, size_t length) {
+  constexpr uintptr_t kLargePage = uintptr_t{2} << 20;
+  if (length < 2 * kLargePage) return;
+  const uintptr_t begin = (reinterpret_cast<uintptr_t>(data) + kLargePage - 1) & ~(kLargePage - 1);
+  const uintptr_t end = (reinterpret_cast<uintptr_t>(data) + length) & ~(kLargePage - 1);
+  if (end > begin) ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+}
+
+}  // namespace
 
 HttpResponse::HttpResponse(const juce::String& path) : m_toFile(true), m_path(path) {}
 
@@ -16,7 +31,10 @@ bool HttpResponse::BeginBody(int64_t expectedLength) {
   if (!m_toFile) {
     // Reserving what the server announced saves copying a large body again
     // and again; an absurd announcement is not trusted.
-    if (expectedLength > 0 && expectedLength <= (int64_t{1} << 31)) m_body.reserve(static_cast<size_t>(expectedLength));
+    if (expectedLength > 0 && expectedLength <= (int64_t{1} << 31)) {
+      m_body.reserve(static_cast<size_t>(expectedLength));
+      AskForLargePages(m_body.data(), m_body.capacity());
+    }
     return true;
   }
   EndBody();

@@ -171,6 +171,9 @@ struct HttpTransport::Exchange {
       if (status >= 200) {
         curl_off_t length = -1;
         curl_easy_getinfo(x->self->m_easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
+        // Memory is reserved for what the server announced, never past the
+        // reply cap: a lying announcement fails at the cap anyway.
+        if (x->maxBody >= 0 && length > x->maxBody) length = x->maxBody;
         if (!x->response->BeginBody(length)) return 0;
         x->bodyBegun = true;
       }

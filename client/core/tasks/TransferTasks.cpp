@@ -4,6 +4,7 @@
 #include "client/core/protocol/ReplyEnvelope.h"
 #include "client/core/tasks/TaskExchange.h"
 #include "net/HttpRequest.h"
+#include "net/HttpTransport.h"
 
 int UploadFileContentTask::ExecuteWorkTask() {
   Net::HttpRequest http;
@@ -28,11 +29,26 @@ int DownloadFileContentTask::ExecuteWorkTask() {
   Net::HttpRequest http;
   FillDownloadFileRequest(m_request, &http);
   HttpTransportHolder holder(false);
+  {
+    std::lock_guard<std::mutex> hold(m_stopLock);
+    m_pRunning = holder.GetTransport();
+    if (m_bStopped) m_pRunning->Stop();
+  }
   m_bAnswered = RunTaskExchange(holder, http, m_response, TransferFlag::On);
+  {
+    std::lock_guard<std::mutex> hold(m_stopLock);
+    m_pRunning = nullptr;
+  }
   const int status = m_response.GetStatusCode();
   const bool success = m_bAnswered && (status == 200 || status == 206);
   SetSuccess(success);
   return success ? 0 : 2;
+}
+
+void DownloadFileContentTask::Stop() {
+  std::lock_guard<std::mutex> hold(m_stopLock);
+  m_bStopped = true;
+  if (m_pRunning) m_pRunning->Stop();
 }
 
 int DeleteIncompleteFileTask::ExecuteWorkTask() {

@@ -1,11 +1,17 @@
 #pragma once
 // The content transfers and the drop of an unfinished upload. The two
 // transfers run on transports with the transfer flag set.
+#include <mutex>
+
 #include "base/WaitReleaseWorkTask.h"
 #include "client/core/protocol/FileRequests.h"
 #include "client/core/protocol/TransferRecords.h"
 #include "client/core/transfer/TransferBuilders.h"
 #include "net/HttpResponse.h"
+
+namespace Net {
+class HttpTransport;
+}  // namespace Net
 
 // uploadFile: one block, on the Up pool. Succeeds with reply code 200; the
 // reply then holds the service's view of the upload. A block the service
@@ -36,11 +42,19 @@ class DownloadFileContentTask final : public juce::_WaitRelease_Work_Task {
       : _WaitRelease_Work_Task(name), m_request(request) {}
 
   int ExecuteWorkTask() override;
+  // Any thread: ends the exchange at once, whether it runs or has yet to
+  // start (a speed-limited range would otherwise hold its caller for long).
+  void Stop();
 
   DownloadFileRequest m_request;
   Net::HttpResponse m_response;
   // False when the exchange failed (no answer at all).
   bool m_bAnswered = false;
+
+ private:
+  std::mutex m_stopLock;
+  bool m_bStopped = false;
+  Net::HttpTransport* m_pRunning = nullptr;  // the exchange's transport while it runs
 };
 
 // delFileIncomplete, on the Up pool: succeeds when the service answered with

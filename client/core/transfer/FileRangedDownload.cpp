@@ -1,5 +1,8 @@
 #include "client/core/transfer/FileRangedDownload.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cerrno>
 
 #include <cstdio>
@@ -40,19 +43,32 @@ bool ContentOf(const Net::HttpResponse& response, int64_t start, int64_t end, in
 
 }  // namespace
 
+juce::String FileRangedDownload::GetMD5() const {
+  md5_ctxt copy = m_md5;
+  uint8_t digest[16];
+  md5_result(digest, &copy);
+  return juce::String::toHexString(digest, sizeof digest, 0);
+}
+
 FileRangedDownload::FileRangedDownload(const RequestHeader& header, const TransportToken& token,
                                        const juce::File& target)
     : m_header(header), m_token(token), m_target(target) {}
 
-TransferResult FileRangedDownload::Run(int64_t size, const std::atomic<bool>* cancel) {
+TransferResult FileRangedDownload::Run(int64_t size, const std::function<bool()>& shouldEnd) {
   m_serverCode = 0;
   m_localError = 0;
   m_written = 0;
+  md5_init(&m_md5);
   if (size < 0 || !CheckWireFileSize(size)) {
     WriteLog(ErrorLog, kTag, "Bad file size " + juce::String(size));
     return TransferResult::Failed;
   }
-  std::unique_ptr<std::FILE, FileCloser> out(std::fopen(m_target.getFullPathName().toRawUTF8(), "wb"));
+  // The target may sit in the user's folder: a link planted under its name
+  // is never written through.
+  const int fd = ::open(m_target.getFullPathName().toRawUTF8(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC,
+                        0644);
+  std::unique_ptr<std::FILE, FileCloser> out(fd < 0 ? nullptr : ::fdopen(fd, "wb"));
+  if (!out && fd >= 0) ::close(fd);
   if (!out) {
     m_localError = errno ? errno : EIO;
     WriteLog(ErrorLog, kTag, "Cannot write " + m_target.getFullPathName());
@@ -60,14 +76,24 @@ TransferResult FileRangedDownload::Run(int64_t size, const std::atomic<bool>* ca
   }
   int emptyReplies = 0;
   while (m_written < size) {
-    if (cancel && cancel->load()) return TransferResult::Cancelled;
+    if (shouldEnd && shouldEnd()) return TransferResult::Cancelled;
     if (m_beforeRange && !m_beforeRange()) return TransferResult::Cancelled;
     const int start = static_cast<int>(m_written);
     const int end = size == 1 ? 1 : static_cast<int>(std::min<int64_t>(m_written + kRangeSize, size - 1));
     auto* task = new DownloadFileContentTask("DownloadFileContentTask",
                                              DownloadFileRequest(m_header, m_token, start, end, std::string()));
     GetDownThreadsPool()->PostWorkTask(task, true);
-    task->WaitExecuteFinishEvent();
+    bool stopped = false;
+    while (!task->WaitExecuteFinishEventFor(kCancelLookMs)) {
+      if (!stopped && shouldEnd && shouldEnd()) {
+        task->Stop();
+        stopped = true;
+      }
+    }
+    if (stopped) {
+      task->SignReleaseEvent();
+      return TransferResult::Cancelled;
+    }
     const Net::HttpResponse& response = task->m_response;
     const char* data = nullptr;
     size_t length = 0;
@@ -78,6 +104,7 @@ TransferResult FileRangedDownload::Run(int64_t size, const std::atomic<bool>* ca
       failed = !empty && !ContentOf(response, start, end, size, data, length);
     }
     if (!failed && !empty) {
+      md5_loop(&m_md5, reinterpret_cast<const uint8_t*>(data), static_cast<unsigned int>(length));
       failed = std::fwrite(data, 1, length, out.get()) != length;
       if (failed) {
         m_localError = errno ? errno : EIO;

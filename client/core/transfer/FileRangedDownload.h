@@ -9,7 +9,6 @@
 // inclusive, cut at the file's end; a one-byte file asks 0..1). Any other status, an error page, a body longer than asked
 // or a broken exchange ends the download as failed; an empty body is asked
 // again, at most ten times per run.
-#include <atomic>
 #include <cstdint>
 #include <functional>
 
@@ -18,17 +17,21 @@
 #include "client/core/protocol/RequestHeader.h"
 #include "client/core/protocol/TransportToken.h"
 #include "client/core/transfer/TransferResult.h"
+#include "common/Md5.h"
 
 class FileRangedDownload {
  public:
   static constexpr int kRangeSize = 409600;
   static constexpr int kMaxEmptyReplies = 10;
+  // How often a range in flight looks at the cancel flag.
+  static constexpr int kCancelLookMs = 50;
 
   FileRangedDownload(const RequestHeader& header, const TransportToken& token, const juce::File& target);
 
   // Writes the size bytes of the content into the target, replacing what it
-  // held. cancel, when given, is polled before every range.
-  TransferResult Run(int64_t size, const std::atomic<bool>* cancel = nullptr);
+  // held. shouldEnd, when given, is asked before every range and while one
+  // runs: a range in flight then ends at once.
+  TransferResult Run(int64_t size, const std::function<bool()>& shouldEnd = {});
 
   // Called after each range written with its length.
   std::function<void(int length)> m_onRangeWritten;
@@ -39,6 +42,9 @@ class FileRangedDownload {
   // The HTTP status of the answer that ended a failed run (0 without one).
   int GetServerCode() const { return m_serverCode; }
   int64_t GetBytesWritten() const { return m_written; }
+  // The MD5 (lower-case hex) of the bytes written, taken as they arrived:
+  // the file need not be read again to check it.
+  juce::String GetMD5() const;
   // The errno of a failed run that could not write the target (0 when the
   // run did not fail so): the disk's refusal, no answer of the service's.
   int GetLocalError() const { return m_localError; }
@@ -50,4 +56,5 @@ class FileRangedDownload {
   int m_serverCode = 0;
   int m_localError = 0;
   int64_t m_written = 0;
+  md5_ctxt m_md5{};
 };

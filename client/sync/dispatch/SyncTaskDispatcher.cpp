@@ -1,5 +1,7 @@
 #include "client/sync/dispatch/SyncTaskDispatcher.h"
 
+#include <algorithm>
+
 #include "client/core/LogWriter.h"
 #include "client/core/context/GlobalContext.h"
 #include "client/sync/LocalPathGuard.h"
@@ -61,12 +63,12 @@ SyncControllerHooks SyncTaskDispatcher::GetControllerHooks() {
 
 juce::String SyncTaskDispatcher::GetUpSourcePath() {
   const juce::ScopedLock hold(m_pathLock);
-  return UpSourcePath;
+  return m_upInFlight.empty() ? juce::String() : m_upInFlight.back().first;
 }
 
 juce::String SyncTaskDispatcher::GetUpTargetPath() {
   const juce::ScopedLock hold(m_pathLock);
-  return UpTargetPath;
+  return m_upInFlight.empty() ? juce::String() : m_upInFlight.back().second;
 }
 
 juce::String SyncTaskDispatcher::GetDownMoverFolderPath() {
@@ -100,9 +102,9 @@ int SyncTaskDispatcher::DispatchUpTask(UpSyncTask& task) {
       task.m_nWaitReason = UP_WAIT_NONE;
       return SYNC_RESULT_ERROR_ONLYWAIT_AND_DOAGAIN;
     }
-    UpSourcePath = task.m_sSrcPath;
-    UpTargetPath = task.m_sPath;
+    m_upInFlight.emplace_back(task.m_sSrcPath, task.m_sPath);
   }
+  const std::pair<juce::String, juce::String> inFlight(task.m_sSrcPath, task.m_sPath);
   SetSyncing(task.m_nWaitReason, GetControllerHooks());
   Log("UpTask SourcePath is " + task.m_sSrcPath + ", TargetPath is " + task.m_sPath);
   if (SyncStatusTracker* tracker = GetSyncStatusTracker()) tracker->UpdateTransferState();
@@ -111,8 +113,8 @@ int SyncTaskDispatcher::DispatchUpTask(UpSyncTask& task) {
 
   {
     const juce::ScopedLock hold(m_pathLock);
-    UpSourcePath = juce::String();
-    UpTargetPath = juce::String();
+    auto at = std::find(m_upInFlight.begin(), m_upInFlight.end(), inFlight);
+    if (at != m_upInFlight.end()) m_upInFlight.erase(at);
   }
   if (result == SYNC_RESULT_CANCEL) SyncBaseOperation::RemoveFromTips(task.m_sPath);
   return result;
@@ -219,9 +221,12 @@ int SyncTaskDispatcher::RunDownFolder(DownSyncTask& task) {
     const juce::String mover = GetMoverFolderPath(task);
     const juce::ScopedLock hold(m_pathLock);
     m_sDownMoverFolderPath = mover;
-    if (SyncHelper::IsUnderFolder(mover, UpSourcePath) || SyncHelper::IsUnderFolder(mover, UpTargetPath)) {
+    auto up = std::find_if(m_upInFlight.begin(), m_upInFlight.end(), [&mover](const auto& paths) {
+      return SyncHelper::IsUnderFolder(mover, paths.first) || SyncHelper::IsUnderFolder(mover, paths.second);
+    });
+    if (up != m_upInFlight.end()) {
       Log("Down Mover Folder Sync UpTask, return redo again,Move Folder SrcPath is " + mover +
-          ",UpTask SrcPath is " + UpSourcePath + ",UpTask TargetPath is " + UpTargetPath);
+          ",UpTask SrcPath is " + up->first + ",UpTask TargetPath is " + up->second);
       task.m_nWaitState = DOWN_WAIT_NONE;
       return SYNC_RESULT_ERROR_ONLYWAIT_AND_DOAGAIN;
     }
@@ -314,10 +319,14 @@ bool SyncTaskDispatcher::CheckDownTask(DownSyncTask& task, int& result) {
     juce::String upSource, upTarget;
     {
       const juce::ScopedLock hold(m_pathLock);
-      upSource = Common::String_GetFileName(UpSourcePath);
-      upTarget = Common::String_GetFileName(UpTargetPath);
+      for (const auto& [source, target] : m_upInFlight) {
+        if (name != Common::String_GetFileName(source) && name != Common::String_GetFileName(target)) continue;
+        upSource = Common::String_GetFileName(source);
+        upTarget = Common::String_GetFileName(target);
+        break;
+      }
     }
-    if (name == upSource || name == upTarget) {
+    if (upSource.isNotEmpty() || upTarget.isNotEmpty()) {
       Log("Up And Down Sync, Down FileName is " + name + ", sUpSourceFileName is " + upSource +
           ", sUpTargetFileName is " + upTarget);
       task.m_nWaitState = DOWN_WAIT_NONE;

@@ -10,6 +10,8 @@
 // of the other side's path and the setting of one's own happen in one hold,
 // so an up task and a down folder move never both pass.
 #include <atomic>
+#include <utility>
+#include <vector>
 
 #include <juce_core/juce_core.h>
 
@@ -44,6 +46,8 @@ class SyncTaskDispatcher {
   int ResolveOtherFile(DownSyncTask& task);
   int ResolveOtherFolder(DownSyncTask& task);
 
+  // The paths of the up operation that began last of those that run (empty
+  // when none runs).
   juce::String GetUpSourcePath();
   juce::String GetUpTargetPath();
   juce::String GetDownMoverFolderPath();
@@ -65,8 +69,9 @@ class SyncTaskDispatcher {
 
   SyncOperationTable m_table;
   juce::CriticalSection m_pathLock;
-  juce::String UpSourcePath;
-  juce::String UpTargetPath;
+  // Source and target of every up operation that runs (several uploads run
+  // side by side), in the order they began.
+  std::vector<std::pair<juce::String, juce::String>> m_upInFlight;
   juce::String m_sDownMoverFolderPath;
   juce::CriticalSection m_hooksLock;
   SyncControllerHooks m_hooks;

@@ -1,19 +1,10 @@
 #include "client/sync/status/CExplorerRefresher.h"
 
-#include <unordered_set>
 
 #include "client/sync/status/StatusPaths.h"
 #include "common/MutiLanSupport.h"
 #include "common/NumberText.h"
 #include "common/PathText.h"
-
-namespace {
-
-struct CStringHash {
-  std::size_t operator()(const CString& text) const { return std::hash<std::wstring>()(text.str()); }
-};
-
-}  // namespace
 
 CExplorerRefresher::CExplorerRefresher() { m_hQueueReady = CreateEventW(nullptr, TRUE, FALSE, nullptr); }
 
@@ -32,7 +23,19 @@ void CExplorerRefresher::QueueRefresh(const CString& path, bool recurse, int roo
       m_nTickCount = 0;
       m_hThread = CreateThread(nullptr, 0, &CExplorerRefresher::ThreadProc, this, 0, &m_dwThreadId);
     }
-    m_queue.push_back(path);
+    // Queued again before the tick: the one entry moves to the newest place,
+    // so a path changing often costs one notice per period, not one per change.
+    if (auto known = m_queued.find(path); known != m_queued.end()) {
+      m_queue.splice(m_queue.end(), m_queue, known->second);
+    } else {
+      m_queue.push_back(path);
+      m_queued.emplace(path, std::prev(m_queue.end()));
+    }
+    if (m_bStarted && !m_bTimerArmed && m_bThreadReady) {
+      // The timer rests while nothing waits: wake the thread to arm it.
+      m_bTimerArmed = true;
+      PostThreadMessageW(m_dwThreadId, kArmTimer, 0, 0);
+    }
   }
   if (recurse) {
     QueueFolderTree(path, rootLength);
@@ -69,9 +72,7 @@ void CExplorerRefresher::OnTimerTick() {
     ++m_nTickCount;
     return;
   }
-  std::unordered_set<CString, CStringHash> seen(10);
   for (auto it = m_queue.rbegin(); it != m_queue.rend(); ++it) {
-    if (!seen.insert(*it).second) continue;
     HANDLE file = CreateFileW(*it, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file != INVALID_HANDLE_VALUE) {
@@ -82,6 +83,7 @@ void CExplorerRefresher::OnTimerTick() {
     }
   }
   m_queue.clear();
+  m_queued.clear();
   ++m_nTickCount;
 }
 
@@ -102,9 +104,25 @@ void CExplorerRefresher::Run() {
   int period = 0;
   if (Common::CMutiLanSupport* strings = Common::CMutiLanSupport::GetInstance())
     period = Common::CString2Int(strings->GetStringViaID(L"STRID_REFRSH_RATE"));
-  m_nTimerId = SetTimer(nullptr, 0, static_cast<UINT>(period < 0 ? 0 : period), nullptr);
+  const UINT elapse = static_cast<UINT>(period < 0 ? 0 : period);
+  {
+    const juce::ScopedLock hold(m_queueLock);
+    m_bTimerArmed = true;
+    m_bThreadReady = true;
+  }
+  m_nTimerId = SetTimer(nullptr, 0, elapse, nullptr);
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-    if (msg.message == WM_TIMER) OnTimerTick();
+    if (msg.message == kArmTimer) {
+      m_nTimerId = SetTimer(nullptr, 0, elapse, nullptr);
+    } else if (msg.message == WM_TIMER) {
+      OnTimerTick();
+      // Nothing left to send: the thread sleeps until a path is queued.
+      const juce::ScopedLock hold(m_queueLock);
+      if (m_queue.empty() && m_nTickCount > 0 && m_bTimerArmed) {
+        KillTimer(nullptr, m_nTimerId);
+        m_bTimerArmed = false;
+      }
+    }
   }
   KillTimer(nullptr, m_nTimerId);
 }
@@ -125,4 +143,5 @@ void CExplorerRefresher::Stop() {
   }
   const juce::ScopedLock hold(m_queueLock);
   m_queue.clear();
+  m_queued.clear();
 }

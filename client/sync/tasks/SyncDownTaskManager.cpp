@@ -2,12 +2,8 @@
 
 #include <algorithm>
 #include <functional>
-#include <optional>
-#include <thread>
 
 #include "client/core/LogWriter.h"
-#include "client/core/db/DBConnection.h"
-#include "client/core/db/LocalDatabases.h"
 #include "client/core/context/GlobalContext.h"
 #include "client/sync/SyncLogic.h"
 #include "client/sync/dispatch/SyncTaskDispatcher.h"
@@ -16,6 +12,7 @@
 #include "client/sync/registry/DownSyncPathRegistry.h"
 #include "client/sync/registry/MovedFolderRegistry.h"
 #include "client/sync/status/SyncStatusTracker.h"
+#include "client/sync/tasks/SideBySide.h"
 
 namespace {
 
@@ -185,20 +182,9 @@ int SyncDownTaskManager::RunDownTask(int queueNumber) {
   auto dispatch = [this, &run, &results](size_t n) {
     results[n] = m_pDispatcher ? m_pDispatcher->DispatchDownTask(*run[n]) : SYNC_RESULT_SUCCESS;
   };
-  {
-    // The rows of downloads side by side share one commit, made before their
-    // results settle: the stored version follows the rows.
-    std::optional<DBCommitGroup> rows;
-    if (run.size() > 1) rows.emplace(LocalDatabases::UserConnection());
-    std::vector<std::thread> beside;
-    for (size_t n = 1; n < run.size(); ++n)
-      beside.emplace_back([&rows, &dispatch, n] {
-        DBCommitGroup::Member member(*rows);
-        dispatch(n);
-      });
-    dispatch(0);
-    for (std::thread& thread : beside) thread.join();
-  }
+  // Their rows are committed before their results settle: the stored
+  // version follows the rows.
+  RunSideBySide(run.size(), dispatch);
 
   int returned = SYNC_RESULT_SUCCESS;
   for (int result : results)

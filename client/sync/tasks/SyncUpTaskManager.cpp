@@ -12,6 +12,7 @@
 #include "client/sync/records/SyncRootFolder.h"
 #include "client/sync/registry/NameConflictRegistry.h"
 #include "client/sync/status/SyncStatusTracker.h"
+#include "client/sync/tasks/SideBySide.h"
 #include "common/PathText.h"
 
 namespace {
@@ -117,11 +118,13 @@ void SyncUpTaskManager::ClassifyTask(UpSyncTask* task) {
   SyncStatusTracker* tracker = GetSyncStatusTracker();
   std::vector<UpSyncTask*>& files = m_fileAndDepend;
   // Walks the file-and-depend queue from its end down to index 1 (the head
-  // may be running), dropping tasks without op code on the way.
+  // may be running, and uploads beside it are passed over), dropping tasks
+  // without op code on the way.
   auto scan = [&](auto&& visit) {
     for (size_t i = files.size(); i > 1; --i) {
       if (i - 1 >= files.size()) continue;
       UpSyncTask* queued = files[i - 1];
+      if (queued->m_bRunning.load()) continue;  // an upload beside the head: left as the head is
       if (queued->m_nOp == UP_OP_NONE) {
         RemoveLocked(files, i - 1);
         continue;
@@ -383,25 +386,56 @@ int SyncUpTaskManager::RunUpFileAndDepandUpTask() {
 
 int SyncUpTaskManager::RunWaitAndDepandUpTask() { return RunQueue(UP_QUEUE_WAIT_AND_DEPEND); }
 
+std::vector<UpSyncTask*> SyncUpTaskManager::TakeRunLocked(std::vector<UpSyncTask*>& queue, int queueNumber) {
+  std::vector<UpSyncTask*> run{queue.front()};
+  const size_t inFlight = m_nUploadsInFlight.load();
+  if (queueNumber == UP_QUEUE_FILE_AND_DEPEND && inFlight > 1) {
+    // The file changes that stand together behind it, as long as none names
+    // a path that one before it names: a change that depends on another (a
+    // rename of an upload, the new file under a moved file's old name) waits
+    // for it, and so does everything behind it.
+    for (size_t i = 1; i < queue.size() && run.size() < inFlight; ++i) {
+      UpSyncTask* next = queue[i];
+      if (next->m_nOp == UP_OP_NONE || next->m_bCancelled.load() || next->m_bRunning.load()) break;
+      const bool clash = std::any_of(run.begin(), run.end(), [next](const UpSyncTask* running) {
+        return Names(*running, next->m_sPath) || Names(*running, next->m_sSrcPath);
+      });
+      if (clash) break;
+      run.push_back(next);
+    }
+  }
+  for (UpSyncTask* task : run) task->m_bRunning.store(true);
+  return run;
+}
+
+bool SyncUpTaskManager::SettleLocked(UpSyncTask* task) {
+  task->m_bRunning.store(false);
+  if (task->m_bDetached) {
+    delete task;
+    return false;
+  }
+  return !m_bStop.load();
+}
+
 int SyncUpTaskManager::RunQueue(int queueNumber) {
   const bool waitQueue = queueNumber == UP_QUEUE_WAIT_AND_DEPEND;
   const char* name = queueNumber == UP_QUEUE_NO_DEPEND ? "RunNotDepandUpTask" : "RunUpFileAndDepandUpTask";
-  UpSyncTask* head = nullptr;
+  std::vector<UpSyncTask*> run;
   {
     const juce::ScopedLock hold(m_queueLock);
     std::vector<UpSyncTask*>& queue = *Queue(queueNumber);
     if (queue.empty()) return SYNC_RESULT_SUCCESS;
     if (!waitQueue && !TryBeginRun()) return SYNC_RESULT_ERROR_ONLYWAIT_AND_DOAGAIN;
-    head = queue.front();
+    UpSyncTask* head = queue.front();
     if (head->m_nOp == UP_OP_NONE || m_bStop.load()) {
       if (head->m_nOp == UP_OP_NONE) RemoveLocked(queue, 0);
       if (!waitQueue) EndRun();
       return SYNC_RESULT_SUCCESS;
     }
-    head->m_bRunning.store(true);
+    run = TakeRunLocked(queue, queueNumber);
   }
+  UpSyncTask* head = run.front();
 
-  int result;
   if (waitQueue && head->m_nWaitReason == UP_WAIT_NAME_CONFLICT) {
     // The name-conflict registry retries the rename instead of the operation.
     int registryResult = SYNC_RESULT_ERROR_ONLYWAIT_AND_DOAGAIN;
@@ -424,24 +458,30 @@ int SyncUpTaskManager::RunQueue(int queueNumber) {
   }
 
   if (!waitQueue) WriteMessageLog(KeyPoint, juce::String("Begin Do Op in ") + name);
-  result = m_pDispatcher ? m_pDispatcher->DispatchUpTask(*head) : SYNC_RESULT_SUCCESS;
+  std::vector<int> results(run.size(), SYNC_RESULT_SUCCESS);
+  auto dispatch = [this, &run, &results](size_t n) {
+    results[n] = m_pDispatcher ? m_pDispatcher->DispatchUpTask(*run[n]) : SYNC_RESULT_SUCCESS;
+  };
+  // Their rows are committed before their results are handled.
+  RunSideBySide(run.size(), dispatch);
   if (!waitQueue) {
     WriteMessageLog(KeyPoint, queueNumber == UP_QUEUE_NO_DEPEND ? "end Do Op in RunNotDepandUpTask"
                                                                 : "End Do Op in RunUpFileAndDepandUpTask");
     EndRun();
   }
 
-  {
-    const juce::ScopedLock hold(m_queueLock);
-    head->m_bRunning.store(false);
-    if (head->m_bDetached) {
-      delete head;
-      return result;
+  // Results are handled in the queue's order.
+  int returned = SYNC_RESULT_SUCCESS;
+  for (size_t n = 0; n < run.size(); ++n) {
+    bool handle;
+    {
+      const juce::ScopedLock hold(m_queueLock);
+      handle = SettleLocked(run[n]);
     }
-    if (m_bStop.load()) return SYNC_RESULT_SUCCESS;
+    if (handle) HandleResult(queueNumber, run[n], results[n]);
+    if (returned == SYNC_RESULT_SUCCESS && (handle || !m_bStop.load())) returned = results[n];
   }
-  HandleResult(queueNumber, head, result);
-  return result;
+  return returned;
 }
 
 void SyncUpTaskManager::HandleResult(int queueNumber, UpSyncTask* head, int result) {
@@ -586,22 +626,24 @@ void SyncUpTaskManager::Disable() {
   m_bEnabled.store(false);
   const juce::ScopedLock hold(m_queueLock);
   for (auto* queue : {&m_noDepend, &m_fileAndDepend, &m_waitAndDepend})
-    if (!queue->empty() && IsTransfer(queue->front()->m_nOp)) queue->front()->m_operation.Pause();
+    ForEachRunningLocked(*queue, [](UpSyncTask& task) {
+      if (IsTransfer(task.m_nOp)) task.m_operation.Pause();
+    });
 }
 
 void SyncUpTaskManager::CancelHeads() {
   const juce::ScopedLock hold(m_queueLock);
-  for (auto* queue : {&m_noDepend, &m_fileAndDepend, &m_waitAndDepend}) {
-    if (queue->empty()) continue;
-    queue->front()->m_bCancelled.store(true);
-    queue->front()->m_operation.Cancel();
-  }
+  for (auto* queue : {&m_noDepend, &m_fileAndDepend, &m_waitAndDepend})
+    ForEachRunningLocked(*queue, [](UpSyncTask& task) {
+      task.m_bCancelled.store(true);
+      task.m_operation.Cancel();
+    });
 }
 
 void SyncUpTaskManager::StopHeads() {
   const juce::ScopedLock hold(m_queueLock);
   for (auto* queue : {&m_noDepend, &m_fileAndDepend, &m_waitAndDepend})
-    if (!queue->empty()) queue->front()->m_operation.Stop();
+    ForEachRunningLocked(*queue, [](UpSyncTask& task) { task.m_operation.Stop(); });
   m_bStop.store(true);
 }
 

@@ -8,9 +8,14 @@
 //
 // Producers (the file-event filter, the down side, the name-conflict code)
 // queue from their threads; each of the three up pumps runs the head of one
-// queue. The queue lock guards the arrays and is never held while an
-// operation runs; a task that a removal meets while it runs is only taken
-// out, and the pump that runs it frees it.
+// queue. The file pump runs the file changes at the head of its queue that
+// name no common path side by side (each on a thread of its own, their rows
+// in one commit), up to the number set; the first that depends on one before
+// it waits, with everything behind it. Running tasks are never pruned or
+// renamed by a new change.
+// The queue lock guards the arrays and is never held while an operation runs;
+// a task that a removal meets while it runs is only taken out, and the pump
+// that runs it frees it.
 #include <atomic>
 #include <vector>
 
@@ -71,9 +76,23 @@ class SyncUpTaskManager {
   // (op, path) of each queued task, head first; for tests and logs.
   std::vector<std::pair<int, juce::String>> DescribeQueue(int queue);
 
+  // Uploads of the file queue that may run at once (at least one).
+  void SetUploadsInFlight(size_t count) { m_nUploadsInFlight.store(count ? count : 1); }
+
   std::atomic<bool> m_bStop{false};
 
  private:
+  // The head of the queue and the uploads that may run beside it.
+  std::vector<UpSyncTask*> TakeRunLocked(std::vector<UpSyncTask*>& queue, int queueNumber);
+  // After a task ran: false when it was taken out meanwhile (then freed) or
+  // the manager stops; its result is then not handled.
+  bool SettleLocked(UpSyncTask* task);
+  // The queue's head and every task of it that runs.
+  template <class Visit>
+  void ForEachRunningLocked(std::vector<UpSyncTask*>& queue, Visit visit) {
+    for (size_t i = 0; i < queue.size(); ++i)
+      if (i == 0 || queue[i]->m_bRunning.load()) visit(*queue[i]);
+  }
   std::vector<UpSyncTask*>* Queue(int queue);
   int RunQueue(int queue);
   void HandleResult(int queueNumber, UpSyncTask* head, int result);
@@ -96,6 +115,7 @@ class SyncUpTaskManager {
   SyncTaskDispatcher* m_pDispatcher;
   juce::CriticalSection m_queueLock;
   std::atomic<bool> m_bEnabled{true};
+  std::atomic<size_t> m_nUploadsInFlight{1};
   // A pump's run, begun only while the filter does not hold (one step);
   // the state goes back to idle when the last running pump ends.
   bool TryBeginRun();

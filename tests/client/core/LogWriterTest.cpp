@@ -126,6 +126,21 @@ TEST_F(LogWriterTest, LogIsTheUsersAloneWhateverTheUmaskAndAfterATrim) {
   EXPECT_EQ(fs::status(dir / "data" / "dorv.log").permissions(), fs::perms::owner_read | fs::perms::owner_write);
 }
 
+// The log stays open between lines: a file that another process's trim (or a
+// user) put in its place still gets the next line, never the old file.
+TEST_F(LogWriterTest, AFilePutInTheLogsPlaceGetsTheNextLine) {
+  ASSERT_TRUE(log.Init("welcome"));
+  log.WriteMessage(NormalLog, "before");
+  fs::rename(File(), dir / "old.log");
+  dorvtest::WriteFile(File(), "a trimmed copy\n");
+  log.WriteMessage(NormalLog, "after");
+  const auto lines = Lines(File());
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0], "a trimmed copy");
+  EXPECT_NE(lines[1].find("Message: after"), std::string::npos);
+  EXPECT_EQ(dorvtest::ReadFile(dir / "old.log").find("after"), std::string::npos);
+}
+
 TEST_F(LogWriterTest, LogThatCannotBeCreatedDropsLinesQuietly) {
   dorvtest::WriteFile(dir / "notafolder", "x");
   CLogWriter blocked(juce::String((dir / "notafolder").string()), "dorv.log");

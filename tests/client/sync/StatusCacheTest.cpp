@@ -3,10 +3,13 @@
 // change notices.
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include <atomic>
 #include <chrono>
 #include <cstring>
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <thread>
 #include <vector>
@@ -435,15 +438,18 @@ TEST_F(StatusCacheTest, PublishingWritesTheRootsDesktopIni) {
   EXPECT_TRUE(std::filesystem::exists(root / "after.txt"));
 }
 
-TEST_F(StatusCacheTest, AChangedPathQueuesItsFoldersUpToTheRoot) {
+TEST_F(StatusCacheTest, AChangedPathQueuesItsFoldersUpToTheRootOnceEach) {
   RecordTree();
-  // The refresher's queue is drained only once per (long) period.
-  auto queued = cache->Refresher().QueuedPaths();
-  cache->SetPathStatus(P("a/b/g.txt"), 2);
+  // The refresher's queue is drained only once per (long) period: the folders
+  // queued before move to the newest places instead of being queued again.
+  for (int change = 0; change < 2; ++change) cache->SetPathStatus(P("a/b/g.txt"), 2 + change);
   auto after = cache->Refresher().QueuedPaths();
-  std::vector<CString> added(std::next(after.begin(), static_cast<long>(queued.size())), after.end());
+  ASSERT_GE(after.size(), 4u);
+  std::vector<CString> newest(std::prev(after.end(), 4), after.end());
   std::vector<CString> expected = {CString(W("a/b/g.txt")), CString(W("a/b")), CString(W("a")), CString(W(""))};
-  EXPECT_EQ(added, expected);
+  EXPECT_EQ(newest, expected);
+  std::set<std::wstring> distinct;
+  for (const CString& path : after) EXPECT_TRUE(distinct.insert(path.str()).second) << "queued twice";
 }
 
 // The refresher alone, on a clock the test moves.
@@ -490,6 +496,17 @@ TEST(ExplorerRefresherTest, TheFirstTickSendsNothingAndAPathIsNotifiedOncePerTic
     EXPECT_EQ(byPath[folder.str()].flags, SHCNF_PATHW);
   }
   EXPECT_TRUE(refresher.QueuedPaths().empty());
+
+  // Nothing queued: the thread rests without a timer until a path comes.
+  auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (clock.Waiters() != 0 && std::chrono::steady_clock::now() < giveUp) std::this_thread::yield();
+  EXPECT_EQ(clock.Waiters(), 0u) << "the idle refresher still wakes every period";
+  win32::ClearShellNotifications();
+  refresher.QueueRefresh(file, false, rootPath.GetLength());
+  clock.WaitForWaiters(1);
+  clock.Advance(kRefreshPeriodMs);
+  waitTicks(3);
+  EXPECT_EQ(win32::ShellNotifications().size(), 3u);  // the file, its folder and the root
   refresher.Stop();
 }
 

@@ -3,6 +3,11 @@
 // operations registered in a real dispatcher.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+
 #include "TaskTestSupport.h"
 #include "client/core/account/AccountData.h"
 #include "client/sync/records/SyncRootFolder.h"
@@ -290,6 +295,51 @@ TEST_F(UpTaskManagerTest, CancelAndPauseReachTheRunningHeadsOperation) {
   EXPECT_EQ(m_manager.RunUpFileAndDepandUpTask(), 1);  // the template sees the cancel
   EXPECT_TRUE(paused);
   EXPECT_TRUE(cancelled);
+  EXPECT_TRUE(m_manager.AreQueuesEmpty());
+}
+
+// File changes at the head run side by side; one that names a path of a
+// change before it waits for it, and so does everything behind it; a change
+// of a running upload's path is queued behind it, never folded into it.
+TEST_F(UpTaskManagerTest, ChangesAtTheHeadRunTogetherUntilOneDependsOnAnother) {
+  m_manager.SetUploadsInFlight(3);
+  Change(1, "a");
+  Change(5, "x");
+  Change(4, "b", "a");  // the head's add is never folded: the rename stays
+  Change(1, "d");
+  std::mutex lock;
+  std::condition_variable begun;
+  int running = 0;
+  bool changedWhileRunning = false;
+  m_script.during = [&](SyncBaseOperation&) {
+    std::unique_lock<std::mutex> hold(lock);
+    ++running;
+    begun.notify_all();
+    // The first two wait for each other: run one after the other, neither
+    // would ever see the other begin.
+    const bool together = begun.wait_for(hold, std::chrono::seconds(20), [&] { return running >= 2; });
+    EXPECT_TRUE(together) << "the changes at the head ran one after the other";
+    if (!changedWhileRunning) {
+      changedWhileRunning = true;
+      hold.unlock();
+      Change(5, "a");
+    }
+  };
+  auto ranSorted = [&](size_t from) {
+    std::vector<juce::String> ran = m_script.Ran();
+    std::vector<juce::String> part(ran.begin() + static_cast<long>(std::min(from, ran.size())), ran.end());
+    std::sort(part.begin(), part.end());
+    return part;
+  };
+  EXPECT_EQ(m_manager.RunUpFileAndDepandUpTask(), 0);
+  EXPECT_EQ(ranSorted(0), (std::vector<juce::String>{"up 1 " + P("a"), "up 5 " + P("x")}));
+  EXPECT_EQ(Files(), (Tasks{{4, P("b")}, {1, P("d")}, {5, P("a")}})) << "the change of a running upload was kept";
+
+  EXPECT_EQ(m_manager.RunUpFileAndDepandUpTask(), 0);
+  EXPECT_EQ(ranSorted(2), (std::vector<juce::String>{"up 1 " + P("d"), "up 4 " + P("b")}))
+      << "the modify of the rename's source waits for the rename";
+  EXPECT_EQ(m_manager.RunUpFileAndDepandUpTask(), 0);
+  EXPECT_EQ(m_script.Ran().back(), "up 5 " + P("a"));
   EXPECT_TRUE(m_manager.AreQueuesEmpty());
 }
 

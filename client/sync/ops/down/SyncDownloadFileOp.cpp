@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <mutex>
 #include <set>
 
@@ -37,30 +38,43 @@ bool IsTransientServiceFailure(int code) { return code == 500 || code == 502 || 
 
 void Error(const char* tag, const juce::String& text) { WriteLog(ErrorLog, tag, text); }
 
-// The staging files that a running download writes; the cleanup of a short
-// staging drive leaves them alone.
-std::mutex g_stagingLock;
-std::set<juce::String> g_activeStaging;
+constexpr const char* kPartSuffix = ".dorv-part";
 
-struct ActiveStaging {
-  juce::String path;
-  explicit ActiveStaging(const juce::String& p) : path(p) {
-    std::lock_guard<std::mutex> hold(g_stagingLock);
-    g_activeStaging.insert(path);
+// Paths that running downloads write, listed while they do: a cleanup of an
+// earlier run's files leaves them alone.
+struct ActivePaths {
+  std::mutex lock;
+  std::set<juce::String> paths;
+};
+// The hidden copies beside their targets, and the staging files.
+ActivePaths g_activeParts;
+ActivePaths g_activeStaging;
+
+class ActivePath {
+ public:
+  ActivePath(ActivePaths& list, const juce::String& path) : m_list(list), m_path(path) {
+    std::lock_guard<std::mutex> hold(m_list.lock);
+    m_list.paths.insert(m_path);
   }
-  ~ActiveStaging() {
-    std::lock_guard<std::mutex> hold(g_stagingLock);
-    g_activeStaging.erase(path);
+  ~ActivePath() {
+    std::lock_guard<std::mutex> hold(m_list.lock);
+    m_list.paths.erase(m_path);
   }
+  ActivePath(const ActivePath&) = delete;
+  ActivePath& operator=(const ActivePath&) = delete;
+
+ private:
+  ActivePaths& m_list;
+  const juce::String m_path;
 };
 
 // Frees space on the staging drive: every staging file that no download is
 // writing right now is deleted.
 void EmptyStagingFolder(const juce::String& folder) {
-  std::lock_guard<std::mutex> hold(g_stagingLock);
+  std::lock_guard<std::mutex> hold(g_activeStaging.lock);
   for (const auto& entry : juce::RangedDirectoryIterator(juce::File(folder), false, "*", juce::File::findFiles)) {
     const juce::String path = entry.getFile().getFullPathName();
-    if (!g_activeStaging.count(path)) entry.getFile().deleteFile();
+    if (!g_activeStaging.paths.count(path)) entry.getFile().deleteFile();
   }
 }
 
@@ -87,12 +101,23 @@ juce::String SyncDownloadFileOp::GetStagingPath(const SyncFileData& record) {
   return folder + juce::String(record.m_FileID);
 }
 
+bool SyncDownloadFileOp::IsPartName(const juce::String& name) {
+  return name.startsWithChar('.') && name.endsWith(kPartSuffix) &&
+         name.length() > 1 + static_cast<int>(std::strlen(kPartSuffix));
+}
+
+void SyncDownloadFileOp::RemoveLeftoverPart(const juce::String& path) {
+  std::lock_guard<std::mutex> hold(g_activeParts.lock);
+  if (!g_activeParts.paths.count(path)) juce::File(path).deleteFile();
+}
+
 bool SyncDownloadFileOp::ReplaceFileAtomically(const juce::String& source, const juce::String& target) {
   // Named after the staging file (the file id), so a name at the file
   // system's limit still has room for the temporary one.
   const juce::String hidden = DownOps::WithSeparator(DownOps::ParentOf(target)) + "." +
-                              Common::String_GetFileName(source) + ".dorv-part";
+                              Common::String_GetFileName(source) + kPartSuffix;
   const juce::File hiddenFile(hidden);
+  const ActivePath active(g_activeParts, hidden);
   {
     juce::FileInputStream in{juce::File(source)};
     if (!in.openedOk()) {
@@ -264,7 +289,7 @@ int SyncDownloadFileOp::DownloadToStaging() {
     return SYNC_RESULT_CANCEL;
   }
   const juce::File staging(m_sStagingPath);
-  ActiveStaging active(m_sStagingPath);
+  const ActivePath active(g_activeStaging, m_sStagingPath);
   if (staging.existsAsFile()) {
     if (DownOps::FileHasMD5(m_sStagingPath, record.m_Md5)) return SYNC_RESULT_SUCCESS;  // an earlier run's
     if (!staging.deleteFile()) {
@@ -281,8 +306,10 @@ int SyncDownloadFileOp::DownloadToStaging() {
   };
   // A pause or a lost network holds the transfer between ranges.
   download.m_beforeRange = [this] { return WaitWhilePausedOrOffline(); };
-  switch (download.Run(record.m_FileSize, &m_bCancel)) {
-    case TransferResult::Done: return SYNC_RESULT_SUCCESS;
+  switch (download.Run(record.m_FileSize, [this] { return ShouldEnd(); })) {
+    case TransferResult::Done:
+      m_sReceivedMD5 = download.GetMD5();
+      return SYNC_RESULT_SUCCESS;
     case TransferResult::Cancelled: return SYNC_RESULT_CANCEL;
     case TransferResult::Failed: break;
   }
@@ -306,8 +333,13 @@ int SyncDownloadFileOp::After_SyncOperation() {
     Error("SyncDownloadTotalFileOp::After_SyncOperation", "pDownSyncTask is null");
     return SYNC_RESULT_CANCEL;
   }
-  if (record->m_FileSize > 0) return ReplaceLocalFileByDownloadFile(m_sStagingPath);
-  return MakeEmptyFile();
+  if (record->m_FileSize == 0) return MakeEmptyFile();
+  const int result = ReplaceLocalFileByDownloadFile(m_sStagingPath);
+  // Once the target holds the content its staged copy goes: it would
+  // otherwise stay on disk beside it until the program ends. A failed
+  // replace keeps it for the next try.
+  if (result == SYNC_RESULT_SUCCESS) juce::File(m_sStagingPath).deleteFile();
+  return result;
 }
 
 int SyncDownloadFileOp::MakeEmptyFile() {
@@ -349,7 +381,8 @@ int SyncDownloadFileOp::ReplaceLocalFileByDownloadFile(const juce::String& stagi
   DownSyncTask* task = Task();
   const SyncFileData* record = Record();
   if (!task || !record) return SYNC_RESULT_CANCEL;
-  const juce::String srcMD5 = SyncHelper::GetFileMD5(stagingPath);
+  // Hashed as it arrived; a staging file an earlier run left is read again.
+  const juce::String srcMD5 = m_sReceivedMD5.isNotEmpty() ? m_sReceivedMD5 : SyncHelper::GetFileMD5(stagingPath);
   if (srcMD5 != record->m_Md5) {
     // What arrived is not the server's content: fetch it again, from scratch.
     Error(kTag, "sSrcMD5 != taskMD5, sSrcMD5 is " + srcMD5 + " , taskMD5 is " + record->m_Md5);

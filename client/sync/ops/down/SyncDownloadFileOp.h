@@ -9,6 +9,8 @@
 // same-named files never share one. The local file is replaced in one step: the
 // content is copied next to it under a hidden name, flushed, and renamed
 // over it, so an interrupted replace never leaves a truncated file in place.
+// The digest is taken as the ranges arrive, and the staging file goes once
+// the target holds its content.
 #include <juce_core/juce_core.h>
 
 #include "client/core/protocol/FileReplies.h"
@@ -35,6 +37,10 @@ class SyncDownloadFileOp : public SyncDownFileBaseOperation {
   // Puts source's content at target in one step (hidden copy beside the
   // target, flushed, renamed over it). False with the system's error set.
   static bool ReplaceFileAtomically(const juce::String& source, const juce::String& target);
+  // The hidden copy's name (".<id>.dorv-part"), and the removal of one that an
+  // earlier run left when it ended during a replace (none that runs now).
+  static bool IsPartName(const juce::String& name);
+  static void RemoveLeftoverPart(const juce::String& path);
 
   juce::String m_sDownloadFilePath;
   bool m_bNeedDownload = true;
@@ -49,4 +55,5 @@ class SyncDownloadFileOp : public SyncDownFileBaseOperation {
   int MakeEmptyFile();
   bool m_bHeld = false;
   juce::String m_sStagingPath;
+  juce::String m_sReceivedMD5;  // of the content this run received
 };

@@ -5,6 +5,7 @@
 #include <httplib.h>
 #include <juce_cryptography/juce_cryptography.h>
 
+#include <atomic>
 #include <random>
 #include <thread>
 
@@ -19,6 +20,7 @@
 #include "client/core/tasks/TransferTasks.h"
 #include "client/core/transfer/FileBlockUpload.h"
 #include "client/core/transfer/FileRangedDownload.h"
+#include "net/ProxySocket.h"
 
 using namespace signintest;
 
@@ -260,6 +262,23 @@ TEST_F(TransferTest, ABrokenRangeEndsTheDownloadWithOnlyContentWritten) {
     EXPECT_TRUE(dorvtest::ReadFile(m_dir / "down") == bytes.substr(0, FileRangedDownload::kRangeSize + 1))
         << "only the first range's content is in the file";
   }
+}
+
+// A range held to a low speed limit takes minutes: an end asked for while it
+// runs stops it at once instead of after its last byte.
+TEST_F(TransferTest, AnEndAskedForWhileASpeedLimitedRangeRunsStopsItAtOnce) {
+  const std::string bytes = RandomBytes(FileRangedDownload::kRangeSize, 4);
+  const int64_t id = Put("slow", bytes);
+  Net::ProxySocket::SetDownloadSpeedLimit(8 * 1024);
+  FileRangedDownload download(m_header, DownloadToken(id, static_cast<int>(bytes.size())),
+                              juce::File((m_dir / "down").string()));
+  std::atomic<bool> end{false};
+  // The end comes as the range is sent, so that it finds the range in flight.
+  download.m_beforeRange = [&] { return !end.exchange(true); };
+  const TransferResult result = download.Run(static_cast<int64_t>(bytes.size()), [&] { return end.load(); });
+  Net::ProxySocket::SetDownloadSpeedLimit(-1);
+  EXPECT_EQ(result, TransferResult::Cancelled);
+  EXPECT_EQ(download.GetBytesWritten(), 0) << "the range ran to its end";
 }
 
 TEST_F(TransferTest, ARangePastTheEndIsAFailureWithItsStatus) {

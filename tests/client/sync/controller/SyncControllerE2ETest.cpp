@@ -212,6 +212,23 @@ TEST_F(SyncControllerE2ETest, ADownloadTheDiskRefusesIsDroppedAndTheOthersStillA
   fs::remove_all(staging / (std::to_string(refused) + "-refused.txt"));
 }
 
+// A download's staged copy goes once its target holds the content, and what
+// an earlier run that was killed left (staged files, a hidden copy beside its
+// target) goes at start, never to the service.
+TEST_F(SyncControllerE2ETest, DownloadsLeaveNothingBehindAndAnEarlierRunsLeftoversGoAtStart) {
+  namespace fs = std::filesystem;
+  const fs::path staging = SyncHelper::GetDownloadTempDirectory().toStdString();
+  dorvtest::WriteFile(staging / "4711", "a killed run's staged bytes");
+  dorvtest::WriteFile(m_rootPath / ".4712.dorv-part", "a killed run's part");
+  Put("a.bin", std::string(500000, 'a'));
+  Put("b.txt", "b");
+  RunWorkflow();
+  ASSERT_TRUE(WaitUntil([&] { return LocalContent("a.bin") == std::string(500000, 'a') && LocalContent("b.txt") == "b" && Settled(); }));
+  EXPECT_TRUE(!fs::exists(staging) || fs::is_empty(staging));
+  EXPECT_EQ(LocalNames(), (std::vector<std::string>{"a.bin", "b.txt"}));
+  EXPECT_EQ(ServerNames(), (std::vector<std::string>{"a.bin", "b.txt"}));
+}
+
 TEST_F(SyncControllerE2ETest, ABurstOfNewFilesFarPastTheChangeBufferIsSyncedInFull) {
   namespace fs = std::filesystem;
   RunWorkflow();
