@@ -21,7 +21,7 @@ class EventObject final : public win32::NamedWaitable {
   // Under KernelWaitLock().
   void Set(bool signaled) {
     m_signaled = signaled;
-    if (signaled) win32::WakeKernelWaiters();
+    if (signaled) win32::WakeKernelWaiters(this);
   }
 
  private:

@@ -43,7 +43,7 @@ class MutexObject final : public win32::NamedWaitable, public std::enable_shared
     if (--m_count == 0) {
       m_owner = 0;
       Forget();
-      win32::WakeKernelWaiters();
+      win32::WakeKernelWaiters(this);
     }
     return true;
   }
@@ -54,7 +54,7 @@ class MutexObject final : public win32::NamedWaitable, public std::enable_shared
     m_owner = 0;
     m_count = 0;
     m_abandoned = true;
-    win32::WakeKernelWaiters();
+    win32::WakeKernelWaiters(this);
   }
 
  private:

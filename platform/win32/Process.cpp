@@ -71,7 +71,7 @@ void Reap(std::shared_ptr<ProcessObject> process) {
   }
   if (!process->m_terminated) process->m_exitCode = ExitCodeOf(status);
   process->m_ended = true;
-  win32::WakeKernelWaiters();
+  win32::WakeKernelWaiters();  // its main thread's handle is signalled too
 }
 
 bool IsExecutableFile(const std::string& path) {

@@ -46,7 +46,7 @@ void* Trampoline(void* raw) {
     std::lock_guard lock(win32::KernelWaitLock());
     self.m_exitCode = code;
     self.m_ended = true;
-    win32::WakeKernelWaiters();
+    win32::WakeKernelWaiters(&self);
   }
   return nullptr;
 }

@@ -1,6 +1,8 @@
 #include "win32/Wait.h"
 
+#include <algorithm>
 #include <condition_variable>
+#include <list>
 #include <vector>
 
 #include "win32/Clock.h"
@@ -10,9 +12,15 @@
 namespace win32 {
 namespace {
 
+// A waiting thread, woken alone when an object it waits on changes.
+struct Waiter {
+  std::condition_variable changed;
+  std::span<const Waitable* const> objects;  // empty: any change
+};
+
 struct WaitState {
   std::mutex lock;
-  std::condition_variable changed;
+  std::list<Waiter*> waiters;
 };
 
 WaitState& State() {
@@ -24,11 +32,23 @@ WaitState& State() {
 
 std::mutex& KernelWaitLock() { return State().lock; }
 
-void WakeKernelWaiters() { State().changed.notify_all(); }
+void WakeKernelWaiters(const Waitable* changed) {
+  for (Waiter* waiter : State().waiters) {
+    if (!changed || waiter->objects.empty() ||
+        std::find(waiter->objects.begin(), waiter->objects.end(), changed) != waiter->objects.end())
+      waiter->changed.notify_all();
+  }
+}
 
 bool WaitForKernelState(std::unique_lock<std::mutex>& lock, ULONGLONG deadlineMs,
-                        const std::function<bool()>& ready) {
-  return CurrentClock().WaitUntil(lock, State().changed, deadlineMs, ready);
+                        const std::function<bool()>& ready, std::span<const Waitable* const> objects) {
+  Waiter waiter;
+  waiter.objects = objects;
+  std::list<Waiter*>& waiters = State().waiters;
+  auto self = waiters.insert(waiters.end(), &waiter);
+  const bool done = CurrentClock().WaitUntil(lock, waiter.changed, deadlineMs, ready);
+  waiters.erase(self);
+  return done;
 }
 
 }  // namespace win32
@@ -90,7 +110,9 @@ DWORD WaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll, D
   };
 
   const ULONGLONG deadline = win32::CurrentClock().DeadlineAfter(timeoutMs);
+  std::vector<const win32::Waitable*> watched;
+  for (const auto& object : objects) watched.push_back(object.get());
   std::unique_lock lock(win32::KernelWaitLock());
-  if (win32::WaitForKernelState(lock, deadline, ready)) return result;
+  if (win32::WaitForKernelState(lock, deadline, ready, watched)) return result;
   return WAIT_TIMEOUT;
 }

@@ -1,12 +1,13 @@
 #pragma once
 // Waiting on kernel objects: WaitForSingleObject and WaitForMultipleObjects.
 //
-// Every waitable object keeps its state under one process-wide lock, and every
-// change of state wakes the waiting threads, which look again. That makes a
-// wait for all of several objects simple and atomic: the objects are checked and
-// taken in one step under the lock. Time-outs run on the replaceable clock.
+// Every waitable object keeps its state under one process-wide lock, and a change
+// of an object's state wakes the threads waiting on that object, which look again.
+// That makes a wait for all of several objects simple and atomic: the objects are
+// checked and taken in one step under the lock. Time-outs run on the replaceable clock.
 #include <functional>
 #include <mutex>
+#include <span>
 
 #include "win32/Handle.h"
 #include "win32/WinDef.h"
@@ -35,13 +36,14 @@ class Waitable : public KernelObject {
 
 // The lock around the state of every waitable object.
 std::mutex& KernelWaitLock();
-// Wakes all waiting threads to look again; call with KernelWaitLock() held after
-// an object's state changed.
-void WakeKernelWaiters();
+// Wakes the threads waiting on `changed` (null: every waiting thread) to look again;
+// call with KernelWaitLock() held after the object's state changed.
+void WakeKernelWaiters(const Waitable* changed = nullptr);
 // Waits with KernelWaitLock() held through `lock` until `ready()` is true (then
-// true) or the clock reaches `deadlineMs` (then false); see Clock::WaitUntil.
+// true) or the clock reaches `deadlineMs` (then false); see Clock::WaitUntil. Only a
+// change of one of `objects` wakes it to look again (none given: any change).
 bool WaitForKernelState(std::unique_lock<std::mutex>& lock, ULONGLONG deadlineMs,
-                        const std::function<bool()>& ready);
+                        const std::function<bool()>& ready, std::span<const Waitable* const> objects = {});
 
 }  // namespace win32
 

@@ -61,12 +61,13 @@ class X11Display : public testing::Test {
 
   void TearDown() override {
     if (!s_server) return;
+    // Also after a SetUp that failed part way: what it made goes, nothing else.
     ReleaseCapture();
-    DestroyWindow(m_form);
+    if (m_form) DestroyWindow(m_form);
     Pump();
     Recorder::Get().Clear();
     Desktop::Get().SetPresenter(nullptr);
-    XCloseDisplay(m_display);
+    if (m_display) XCloseDisplay(m_display);
   }
 
   static void Xdo(const std::string& args) { ASSERT_EQ(s_server->Xdo(args), 0) << args; }

@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "../win32/ChildProcess.h"
+#include "X11Server.h"
 #include "display/Desktop.h"
 #include "display/x11/X11Presenter.h"
 
@@ -17,10 +17,9 @@ namespace {
 class X11MessageBoxTest : public testing::Test {
  public:
   void SetUp() override {
-    if (access("/usr/bin/Xvfb", X_OK) != 0) GTEST_SKIP() << "Xvfb is not installed";
-    m_server = std::make_unique<wintest::ChildProcess>(
-        "/usr/bin/Xvfb", std::vector<std::string>{"-displayfd", "1", "-screen", "0", "800x600x24", "-nolisten", "tcp"});
-    m_name = ":" + m_server->ReadLine();  // written once the server accepts connections
+    m_server = x11test::X11Server::Start(800, 600);
+    if (!m_server) GTEST_SKIP() << "Xvfb or xdotool is not installed";
+    m_name = m_server->Name();
     m_presenter = display::X11Presenter::Open(m_name.c_str());
     ASSERT_TRUE(m_presenter);
     m_input = XOpenDisplay(m_name.c_str());
@@ -59,7 +58,7 @@ class X11MessageBoxTest : public testing::Test {
     return m_presenter->ShowMessageBox(display::MessageBoxCall{nullptr, L"对不起，程序安装不完整，请重新安装!", L"错误", type, 0});
   }
 
-  std::unique_ptr<wintest::ChildProcess> m_server;
+  std::unique_ptr<x11test::X11Server> m_server;
   std::string m_name;
   std::unique_ptr<display::X11Presenter> m_presenter;
   Display* m_input = nullptr;

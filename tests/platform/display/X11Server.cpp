@@ -23,10 +23,17 @@ std::unique_ptr<X11Server> X11Server::Start(int width, int height) {
   auto process = std::make_unique<wintest::ChildProcess>(
       "/usr/bin/Xvfb", std::vector<std::string>{"-displayfd", "1", "-screen", "0",
                                                 std::to_string(width) + "x" + std::to_string(height) + "x24",
-                                                "-nolisten", "tcp"});
+                                                "-nolisten", "tcp",
+                                                // A server resets when its last client goes; one connecting
+                                                // meanwhile may be refused or see the old one's replies.
+                                                "-noreset"});
   std::string number = process->ReadLine();
   if (number.empty()) return nullptr;
   return std::unique_ptr<X11Server>(new X11Server(std::move(process), ":" + number));
+}
+
+X11Server::~X11Server() {
+  if (m_presented) display::Desktop::Get().SetPresenter(nullptr);
 }
 
 int X11Server::Xdo(const std::string& args) const {
@@ -94,7 +101,10 @@ bool X11Server::BindKeys(const std::wstring& characters) const {
 display::X11Presenter* Present(const X11Server& server) {
   auto presenter = display::X11Presenter::Open(server.Name().c_str());
   display::X11Presenter* shown = presenter.get();
-  if (shown) display::Desktop::Get().SetPresenter(std::move(presenter));
+  if (shown) {
+    display::Desktop::Get().SetPresenter(std::move(presenter));
+    server.m_presented = true;
+  }
   return shown;
 }
 

@@ -19,6 +19,9 @@ class X11Server {
  public:
   // Null when Xvfb or xdotool is not installed.
   static std::unique_ptr<X11Server> Start(int width = 1024, int height = 768);
+  // Takes a presenter given to the desktop on this server (Present) off it first, so that
+  // a test that ends early leaves none on a server that is gone.
+  ~X11Server();
   const std::string& Name() const { return m_name; }
   // Runs xdotool with `args` against the server; its exit code.
   int Xdo(const std::string& args) const;
@@ -46,8 +49,10 @@ class X11Server {
  private:
   explicit X11Server(std::unique_ptr<wintest::ChildProcess> process, std::string name)
       : m_process(std::move(process)), m_name(std::move(name)) {}
+  friend display::X11Presenter* Present(const X11Server& server);
   std::unique_ptr<wintest::ChildProcess> m_process;
   std::string m_name;
+  mutable bool m_presented = false;
 };
 
 // The pixels of a display's screen (empty when it cannot be opened).

@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "../win32/ChildProcess.h"
+#include "X11Server.h"
 #include "display/Desktop.h"
 #include "display/x11/X11Presenter.h"
 #include "win32/Windows.h"
@@ -37,14 +37,12 @@ unsigned long PixelAt(Display* d, unsigned long window, int x, int y) {
 }
 
 TEST(X11Windows, WindowsShowTheirSurfacesUnderTheirRegions) {
-  if (access("/usr/bin/Xvfb", X_OK) != 0) GTEST_SKIP() << "Xvfb is not installed";
-  wintest::ChildProcess server("/usr/bin/Xvfb", {"-displayfd", "1", "-screen", "0", "800x600x24", "-nolisten", "tcp"});
-  std::string name = ":" + server.ReadLine();
-  auto presenter = display::X11Presenter::Open(name.c_str());
-  ASSERT_TRUE(presenter);
-  display::X11Presenter* x11 = presenter.get();
+  auto server = x11test::X11Server::Start(800, 600);
+  if (!server) GTEST_SKIP() << "Xvfb or xdotool is not installed";
+  const std::string name = server->Name();
+  display::X11Presenter* x11 = x11test::Present(*server);
+  ASSERT_TRUE(x11);
   display::Desktop& desktop = display::Desktop::Get();
-  desktop.SetPresenter(std::move(presenter));
   Display* d = XOpenDisplay(name.c_str());
   ASSERT_TRUE(d);
 

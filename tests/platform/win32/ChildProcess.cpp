@@ -1,7 +1,8 @@
 #include "ChildProcess.h"
 
 #include <signal.h>
-#include <spawn.h>
+#include <fcntl.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -17,20 +18,25 @@ ChildProcess::ChildProcess(const std::vector<std::string>& args) : ChildProcess(
 
 ChildProcess::ChildProcess(const std::string& program, const std::vector<std::string>& args) {
   int fds[2];
-  if (pipe(fds) != 0) throw std::runtime_error("pipe failed");
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
-  posix_spawn_file_actions_addclose(&actions, fds[0]);
+  if (pipe2(fds, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
   std::vector<char*> argv;
   argv.push_back(const_cast<char*>(program.c_str()));
   for (auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
   argv.push_back(nullptr);
-  int rc = posix_spawn(&m_pid, program.c_str(), &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
+  const pid_t parent = getpid();
+  m_pid = fork();
+  if (m_pid == 0) {
+    // The child goes with the tests, even when they crash: no server outlives its run.
+    // Only async-signal-safe calls here: the tests' other threads may hold any lock.
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (getppid() != parent) _exit(127);
+    dup2(fds[1], 1);  // dup2 clears close-on-exec on the copy
+    execve(program.c_str(), argv.data(), environ);
+    _exit(127);
+  }
   close(fds[1]);
   m_out = fds[0];
-  if (rc != 0) throw std::runtime_error("posix_spawn failed");
+  if (m_pid < 0) throw std::runtime_error("fork failed");
 }
 
 ChildProcess::~ChildProcess() {

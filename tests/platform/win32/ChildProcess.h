@@ -1,5 +1,6 @@
 #pragma once
-// Runs a second process of the tests with a pipe on its output.
+// Runs a second process of the tests with a pipe on its output. The child is killed when the
+// thread that started it ends (a crash of the tests included), so none is left behind.
 #include <sys/types.h>
 
 #include <string>

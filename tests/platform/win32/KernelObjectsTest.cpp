@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <atomic>
+#include <fstream>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -70,6 +73,40 @@ TEST(Waits, AnyGivesTheLowestSignalledIndexAllTakesEverythingAtOnce) {
   SetEvent(c);
   EXPECT_EQ(WaitForMultipleObjects(3, all, TRUE, 0), WAIT_OBJECT_0);
   EXPECT_EQ(WaitForMultipleObjects(3, all, FALSE, 0), WAIT_TIMEOUT);
+}
+
+// A thread's voluntary context switches so far, and whether it is asleep now.
+long Switches(pid_t tid) {
+  std::ifstream status("/proc/self/task/" + std::to_string(tid) + "/status");
+  for (std::string line; std::getline(status, line);)
+    if (line.rfind("voluntary_ctxt_switches:", 0) == 0) return std::stol(line.substr(24));
+  return -1;
+}
+bool Asleep(pid_t tid) {
+  std::ifstream stat("/proc/self/task/" + std::to_string(tid) + "/stat");
+  std::string all((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+  const size_t end = all.rfind(')');
+  return end != std::string::npos && end + 2 < all.size() && all[end + 2] == 'S';
+}
+
+TEST(Waits, ASignalWakesOnlyTheThreadsWaitingOnThatObject) {
+  Handle mine(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  Handle other(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  std::atomic<pid_t> tid{0};
+  std::thread waiter([&] {
+    tid = gettid();
+    WaitForSingleObject(mine, INFINITE);
+  });
+  while (!tid || !Asleep(tid)) std::this_thread::yield();
+  const long before = Switches(tid);
+  for (int i = 0; i < 1000; ++i) {
+    SetEvent(other);
+    ResetEvent(other);
+    std::this_thread::yield();
+  }
+  EXPECT_LE(Switches(tid) - before, 2);  // at most a stray wake-up or two of the system's
+  SetEvent(mine);
+  waiter.join();
 }
 
 TEST(Waits, BadArgumentsFail) {
