@@ -53,7 +53,7 @@ FileWatchMessageFilter::FileWatchMessageFilter(const juce::String& name, IUpTask
     : juce::Thread(name),
       m_pIgnoreList(ignoreList),
       m_pUpManager(upManager),
-      m_hExited(CreateEventW(nullptr, FALSE, FALSE, nullptr)),
+      m_hExited(CreateEventW(nullptr, TRUE, FALSE, nullptr)),  // stays set: a second stop finds it ended
       m_hWake(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {
   startThread();
 }
@@ -194,7 +194,7 @@ void FileWatchMessageFilter::SignExit() {
   m_bExit.store(true);
   SetEvent(m_hWake);
   WriteLog(NormalLog, "FileWatchMessageFilter::SignExit", "Before Exit");
-  WaitForSingleObject(m_hExited, kExitWaitMs);
+  if (isThreadRunning()) WaitForSingleObject(m_hExited, kExitWaitMs);
   WriteLog(NormalLog, "FileWatchMessageFilter::SignExit", "After Exit");
 }
 

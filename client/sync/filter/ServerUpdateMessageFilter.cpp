@@ -202,7 +202,7 @@ void ServerUpdateMessageFilter::SignExit() {
   if (auto pull = CurrentPull()) pull->m_bStop.store(true);
   SetEvent(m_hWake);
   WriteLog(KeyPoint, "ServerUpdateMessageFilter::SignExit", "Before Exit");
-  WaitForSingleObject(m_hExited, kExitWaitMs);
+  if (isThreadRunning()) WaitForSingleObject(m_hExited, kExitWaitMs);
   WriteLog(KeyPoint, "ServerUpdateMessageFilter::SignExit", "After Exit");
 }
 

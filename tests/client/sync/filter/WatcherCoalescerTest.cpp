@@ -180,7 +180,9 @@ TEST_F(WatcherCoalescerTest, AFileWaitsWhileItsLockRefusesReadingAsThePlatformJu
     EXPECT_EQ(Pass(), row.waits ? std::vector<Change>{} : delivered);
     EXPECT_EQ(m_coalescer.PendingCount(), row.waits ? 1u : 0u);
     holder.Release();
-    if (row.waits) EXPECT_EQ(Pass(), delivered);
+    if (row.waits) {
+      EXPECT_EQ(Pass(), delivered);
+    }
   }
 }
 
