@@ -32,7 +32,15 @@ enum DownSyncQueue { DOWN_QUEUE_NORMAL = 1, DOWN_QUEUE_WAIT_AND_RETRY = 2 };
 // Why an operation asked to wait (result 4).
 // DOWN_WAIT_SERVICE: the service failed in a way it gets over (5xx, a
 // dropped connection); the task is tried again after a growing delay.
-enum DownWaitState { DOWN_WAIT_NONE = 0, DOWN_WAIT_OCCUPIED = 3, DOWN_WAIT_DISK_SPACE = 4, DOWN_WAIT_SERVICE = 5 };
+// DOWN_WAIT_NAME_TAKEN: another synced item still stands at the target's
+// name; tried again after a growing delay while the change that moves it runs.
+enum DownWaitState {
+  DOWN_WAIT_NONE = 0,
+  DOWN_WAIT_OCCUPIED = 3,
+  DOWN_WAIT_DISK_SPACE = 4,
+  DOWN_WAIT_SERVICE = 5,
+  DOWN_WAIT_NAME_TAKEN = 6
+};
 
 class DownSyncTask {
  public:
@@ -62,6 +70,7 @@ class DownSyncTask {
   // which the task is not tried again (DOWN_WAIT_SERVICE).
   int m_nServiceFailures = 0;
   juce::uint64 m_nRetryAfterMs = 0;
+  int m_nNameWaits = 0;  // DOWN_WAIT_NAME_TAKEN waits so far
   std::atomic<bool> m_bSaveOnCancel{false};
   std::atomic<bool> m_bCancelled{false};
   int m_bOccupiedReported = 0;

@@ -240,7 +240,8 @@ void SyncDownTaskManager::SettleLocked(int queueNumber, DownSyncTask* head, int 
       break;
     case SYNC_RESULT_ERROR_ONLYWAIT_AND_DOAGAIN:
       if (queueNumber == DOWN_QUEUE_NORMAL &&
-          (head->m_nWaitState == DOWN_WAIT_OCCUPIED || head->m_nWaitState == DOWN_WAIT_SERVICE)) {
+          (head->m_nWaitState == DOWN_WAIT_OCCUPIED || head->m_nWaitState == DOWN_WAIT_SERVICE ||
+           head->m_nWaitState == DOWN_WAIT_NAME_TAKEN)) {
         // The occupied item (or one the service failed for a while) and
         // the later changes of the same item wait together, in their
         // order; the other items go on meanwhile.

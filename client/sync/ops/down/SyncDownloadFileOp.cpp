@@ -30,6 +30,9 @@ constexpr int kFileNotFoundOnServer = 555;
 // doubles with each failure in a row, up to the last.
 constexpr juce::uint64 kFirstServiceRetryMs = 5000;
 constexpr juce::uint64 kLastServiceRetryMs = 120000;
+// Waits for another item to leave the name a download takes: 1 + 2 + 4 + 8 s.
+constexpr int kNameWaits = 4;
+constexpr juce::uint64 kFirstNameWaitMs = 1000;
 
 // Failures the service gets over: its 5xx answers. (A connection that broke
 // or never came is the network's: the engine goes offline and the task
@@ -206,7 +209,8 @@ int SyncDownloadFileOp::Prepare_SyncOperation() {
     WriteMessageLog(KeyPoint, "SyncDownloadFileOp::Prepare_SyncOperation Task Cancel ");
     return SYNC_RESULT_CANCEL;
   }
-  if (task->m_nWaitState == DOWN_WAIT_SERVICE && win32::CurrentClock().NowMs() < task->m_nRetryAfterMs)
+  if ((task->m_nWaitState == DOWN_WAIT_SERVICE || task->m_nWaitState == DOWN_WAIT_NAME_TAKEN) &&
+      win32::CurrentClock().NowMs() < task->m_nRetryAfterMs)
     return SYNC_RESULT_ERROR_ONLYWAIT_AND_DOAGAIN;
   const SyncFileData& record = *Record();
   if (const int built = BuildDownloadFilePath(); built != SYNC_RESULT_SUCCESS) {
@@ -214,6 +218,7 @@ int SyncDownloadFileOp::Prepare_SyncOperation() {
     return built;
   }
   if (!IsSafePath(task, m_sDownloadFilePath)) return SYNC_RESULT_CANCEL;
+  if (NameHeldByAnotherItem()) return SYNC_RESULT_ERROR_ONLYWAIT_AND_DOAGAIN;
   IsNeedDownloadFile();
   if (!m_bNeedDownload) {
     WriteLog(NormalLog, kTag, "IsNeedDownloadFile return Success");
@@ -342,38 +347,41 @@ int SyncDownloadFileOp::After_SyncOperation() {
   return result;
 }
 
+bool SyncDownloadFileOp::NameHeldByAnotherItem() {
+  DownSyncTask* task = Task();
+  PartlySyncFileData row;
+  if (!SyncFileDataManager::SelectPartlySyncFileData(m_sDownloadFilePath, row) || row.m_FileID == -1 ||
+      row.m_FileID == Record()->m_FileID || !juce::File(m_sDownloadFilePath).exists())
+    return false;
+  // The service has moved that item on, and the change that moves it comes
+  // in the same pull: this file waits for it rather than taking its place.
+  // A row that nothing moves stops the wait; the file there is then treated
+  // as one of the user's own and kept.
+  if (task->m_nNameWaits >= kNameWaits) return false;
+  const juce::uint64 delay = kFirstNameWaitMs << task->m_nNameWaits++;
+  task->m_nRetryAfterMs = win32::CurrentClock().NowMs() + delay;
+  task->m_nWaitState = DOWN_WAIT_NAME_TAKEN;
+  WriteLog(NormalLog, "SyncDownloadFileOp::Prepare_SyncOperation",
+           "another item still stands at " + m_sDownloadFilePath + ", tried again in " + juce::String(delay) + " ms");
+  return true;
+}
+
 int SyncDownloadFileOp::MakeEmptyFile() {
   static const char* kTag = "SyncDownloadTotalFileOp::After_SyncOperation";
   const juce::File target(m_sDownloadFilePath);
-  if (target.existsAsFile()) {
-    if (target.getSize() == 0) return SYNC_RESULT_SUCCESS;
-    PartlySyncFileData row;
-    const bool unchanged = SyncFileDataManager::SelectPartlySyncFileData(m_sDownloadFilePath, row) &&
-                           row.m_FileID != -1 && DownOps::FileHasMD5(m_sDownloadFilePath, row.m_Md5);
-    if (!unchanged) {
-      Error(kTag, "Create Empty File return redo again");
-      return SYNC_RESULT_ERROR_ONLYWAIT_AND_DOAGAIN;
-    }
-    const juce::File empty(SyncHelper::GetDownloadTempDirectory() + juce::String(Record()->m_FileID) + "-empty");
-    // Made with create: writing no data would only delete the file.
-    if (!empty.deleteFile() || !empty.create().wasOk()) {
-      Error(kTag, "Create empty file failed");
-      return SYNC_RESULT_CANCEL;
-    }
-    DownOps::Ignore(m_sDownloadFilePath, m_sDownloadFilePath, DownOps::IGNORE_MODIFY);
-    const bool replaced = ReplaceFileAtomically(empty.getFullPathName(), m_sDownloadFilePath);
-    empty.deleteFile();
-    if (replaced) return SYNC_RESULT_SUCCESS;
-    bool occupied = false;
-    const int result = CheckOccupied(Task(), m_sDownloadFilePath, occupied);
-    if (!occupied) DownOps::Unignore(m_sDownloadFilePath, m_sDownloadFilePath, DownOps::IGNORE_MODIFY);
-    return result;
+  if (target.existsAsFile() && target.getSize() == 0) return SYNC_RESULT_SUCCESS;
+  // Staged like any download, so that a file standing at the name is judged
+  // by the same rules: replaced only where it holds what was last synced.
+  const juce::File empty(SyncHelper::GetDownloadTempDirectory() + juce::String(Record()->m_FileID) + "-empty");
+  // Made with create: writing no data would only delete the file.
+  if (!empty.deleteFile() || !empty.create().wasOk()) {
+    Error(kTag, "Create empty file failed");
+    return SYNC_RESULT_CANCEL;
   }
-  DownOps::Ignore(m_sDownloadFilePath, m_sDownloadFilePath, DownOps::IGNORE_ADD);
-  if (target.create().wasOk()) return SYNC_RESULT_SUCCESS;
-  DownOps::Unignore(m_sDownloadFilePath, m_sDownloadFilePath, DownOps::IGNORE_ADD);
-  Error(kTag, "Create empty file failed");
-  return SYNC_RESULT_CANCEL;
+  m_sReceivedMD5 = Record()->m_Md5;
+  const int result = ReplaceLocalFileByDownloadFile(empty.getFullPathName());
+  empty.deleteFile();
+  return result;
 }
 
 int SyncDownloadFileOp::ReplaceLocalFileByDownloadFile(const juce::String& stagingPath) {
@@ -406,7 +414,9 @@ int SyncDownloadFileOp::ReplaceLocalFileByDownloadFile(const juce::String& stagi
     // The local file already holds the server's content (whatever the row
     // says): nothing to replace, the row follows.
     if (localMD5 == record->m_Md5) return SYNC_RESULT_SUCCESS;
-    if (hasRow && localMD5 == row.m_Md5) {
+    // Only this item's own synced content is replaced: another item's file
+    // at the name is not this one's to overwrite.
+    if (hasRow && row.m_FileID == record->m_FileID && localMD5 == row.m_Md5) {
       DownOps::Ignore(target, target, DownOps::IGNORE_MODIFY);
       if (ReplaceFileAtomically(stagingPath, target)) return SYNC_RESULT_SUCCESS;
       const int result = CheckOccupied(task, target, occupied);

@@ -53,6 +53,9 @@ class SyncDownloadFileOp : public SyncDownFileBaseOperation {
   int FetchToken();
   int DownloadToStaging();
   int MakeEmptyFile();
+  // Another synced item's file still stands at the target: the task waits
+  // (a while, a few times) for the change that moves it.
+  bool NameHeldByAnotherItem();
   bool m_bHeld = false;
   juce::String m_sStagingPath;
   juce::String m_sReceivedMD5;  // of the content this run received

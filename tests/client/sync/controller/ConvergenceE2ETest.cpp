@@ -211,4 +211,34 @@ TEST_F(ConvergenceE2ETest, AServiceFolderRenameWhoseLocalFolderWasDeletedEndsInS
       << ::testing::PrintToString(LocalTree(m_rootPath)) << " / " << ::testing::PrintToString(ServerTree());
 }
 
+TEST_F(ConvergenceE2ETest, AServiceRenameAndEditPulledTogetherEndInStep) {
+  struct Case {
+    const char* what;
+    std::string edit;
+  };
+  const Case cases[] = {{"emptied", ""}, {"rewritten", "the other device's edit"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const juce::int64 id = Put("s.txt", "as synced");
+    RunWorkflow();
+    ASSERT_TRUE(WaitUntil([&] { return LocalContent("s.txt") == "as synced" && Settled(); }));
+
+    // Another device renames the file, then changes it, before this one pulls.
+    HoldPulls();
+    Admin("rename?account=" + Account() + "&id=" + std::to_string(id) + "&name=n.txt");
+    Put("s.txt", "a new file at the old name");
+    Put("n.txt", c.edit);
+    ReleasePulls();
+    Put("nudge.txt", "wakes the link");
+    EXPECT_TRUE(WaitUntil([&] {
+      return LocalContent("nudge.txt") == "wakes the link" && Settled() && LocalTree(m_rootPath) == ServerTree();
+    })) << ::testing::PrintToString(LocalTree(m_rootPath)) << " / " << ::testing::PrintToString(ServerTree());
+    EXPECT_EQ(LocalContent("n.txt"), c.edit);
+
+    for (const auto& entry : fs::directory_iterator(m_rootPath))
+      if (entry.path().filename() != "desktop.ini") fs::remove(entry.path());
+    ASSERT_TRUE(WaitUntil([&] { return ServerFiles().empty() && Settled(); }));
+  }
+}
+
 }  // namespace
