@@ -1,5 +1,6 @@
 #include "display/x11/X11Presenter.h"
 
+#include "display/x11/X11TextFont.h"
 #include "win32/WindowPicture.h"
 #include "win32/CodePage.h"
 #include "win32/Cursor.h"
@@ -176,7 +177,7 @@ std::unique_ptr<X11Presenter> X11Presenter::Open(const char* displayName) {
   auto x = std::make_unique<Connection>();
   x->display = XOpenDisplay(displayName);
   if (!x->display) return nullptr;
-  x->font = XftFontOpenName(x->display, DefaultScreen(x->display), "WenQuanYi Zen Hei,DejaVu Sans:pixelsize=14");
+  x->font = OpenTextFont(x->display, 14);
   if (!x->font) return nullptr;
   x->deleteWindow = XInternAtom(x->display, "WM_DELETE_WINDOW", False);
   x->netWmName = XInternAtom(x->display, "_NET_WM_NAME", False);

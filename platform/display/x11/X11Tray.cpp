@@ -8,6 +8,7 @@
 #include "display/Desktop.h"
 #include "display/TrayCallback.h"
 #include "display/x11/X11CallerLock.h"
+#include "display/x11/X11TextFont.h"
 #include "win32/CodePage.h"
 #include "win32/IconPixels.h"
 
@@ -231,7 +232,7 @@ std::unique_ptr<X11Tray> X11Tray::Open(const char* displayName) {
   auto x = std::make_unique<Connection>();
   x->display = XOpenDisplay(displayName);
   if (!x->display || !x->wake.Open()) return nullptr;
-  x->font = XftFontOpenName(x->display, DefaultScreen(x->display), "WenQuanYi Zen Hei,DejaVu Sans:pixelsize=13");
+  x->font = OpenTextFont(x->display, 13);
   if (!x->font) return nullptr;
   x->trayOpcode = XInternAtom(x->display, "_NET_SYSTEM_TRAY_OPCODE", False);
   x->xembedInfo = XInternAtom(x->display, "_XEMBED_INFO", False);
