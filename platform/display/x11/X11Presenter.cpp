@@ -186,13 +186,15 @@ std::unique_ptr<X11Presenter> X11Presenter::Open(const char* displayName) {
   x->dialogType = XInternAtom(x->display, "_NET_WM_WINDOW_TYPE_DIALOG", False);
   std::unique_ptr<X11Presenter> presenter(new X11Presenter(std::move(x)));
   X11Presenter* self = presenter.get();
-  presenter->m_input = X11Input::Open(displayName, [self](HWND hwnd) { self->UpdateWindow(hwnd); });
+  auto order = std::make_shared<X11PointerOrder>();
+  presenter->m_input = X11Input::Open(displayName, [self](HWND hwnd) { self->UpdateWindow(hwnd); }, order);
   if (!presenter->m_input) return nullptr;
-  presenter->m_tray = X11Tray::Open(displayName);  // none: the icons stay in the process's record
+  presenter->m_tray = X11Tray::Open(displayName, order);  // none: the icons stay in the process's record
   if (X11Tray* tray = presenter->m_tray.get()) {
     // The input goes before the tray (declared after it), so this never outlives it.
-    presenter->m_input->PassGrabbedButtons(
-        [tray](int x, int y, unsigned button, bool press) { return tray->TakeButton(x, y, button, press); });
+    presenter->m_input->PassGrabbedButtons([tray](int x, int y, unsigned button, bool press, unsigned long time) {
+      return tray->TakeButton(x, y, button, press, time);
+    });
   }
   presenter->m_busTray = StatusNotifierTray::Open([self] { self->TrayChanged(); });
   return presenter;

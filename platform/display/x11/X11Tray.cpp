@@ -58,6 +58,7 @@ struct X11Tray::Connection {
   Clock::time_point popupEnds{};
   std::vector<std::string> popupLines;
   WakePipe wake;
+  std::shared_ptr<X11PointerOrder> order;
 
   ~Connection() {
     for (Icon& icon : icons) XDestroyWindow(display, icon.window);
@@ -113,9 +114,9 @@ struct X11Tray::Connection {
   }
 
   // A press or release of the left or right button on an icon: its callback message.
-  void Button(Icon& icon, bool press, unsigned b, int xRoot, int yRoot) {
+  void Button(Icon& icon, bool press, unsigned b, int xRoot, int yRoot, Time time) {
     if (b != Button1 && b != Button3) return;
-    Desktop::Get().SetCursorPosition(xRoot, yRoot);
+    PlacePointer(xRoot, yRoot, time, X11PointerOrder::Kind::Button);
     UINT message;
     if (press) {
       message = b == Button1 ? WM_LBUTTONDOWN : WM_RBUTTONDOWN;
@@ -133,6 +134,13 @@ struct X11Tray::Connection {
     }
     if (popup && !balloon) HidePopup();
     PostTrayCallback(icon.record, message);
+  }
+
+  // The cursor's position for the icon's callback, unless the pointer has been seen later
+  // elsewhere.
+  void PlacePointer(int xRoot, int yRoot, Time time, X11PointerOrder::Kind kind) {
+    order->PlaceIfLatest(X11PointerOrder::Reader::Tray, kind, time,
+                         [&] { Desktop::Get().SetCursorPosition(xRoot, yRoot); });
   }
 
   void HidePopup() {
@@ -228,8 +236,9 @@ struct X11Tray::Connection {
   }
 };
 
-std::unique_ptr<X11Tray> X11Tray::Open(const char* displayName) {
+std::unique_ptr<X11Tray> X11Tray::Open(const char* displayName, std::shared_ptr<X11PointerOrder> order) {
   auto x = std::make_unique<Connection>();
+  x->order = std::move(order);
   x->display = XOpenDisplay(displayName);
   if (!x->display || !x->wake.Open()) return nullptr;
   x->font = OpenTextFont(x->display, 13);
@@ -346,11 +355,11 @@ unsigned long X11Tray::WindowOf(HWND hwnd, UINT id) {
   return 0;
 }
 
-bool X11Tray::TakeButton(int xRoot, int yRoot, unsigned button, bool press) {
+bool X11Tray::TakeButton(int xRoot, int yRoot, unsigned button, bool press, unsigned long time) {
   X11CallerLock guard(m_lock, m_x->wake, m_x->display);
   Icon* icon = m_x->IconAt(xRoot, yRoot);
   if (!icon) return false;
-  m_x->Button(*icon, press, button, xRoot, yRoot);
+  m_x->Button(*icon, press, button, xRoot, yRoot, time);
   XFlush(m_x->display);
   return true;
 }
@@ -405,10 +414,10 @@ void X11Tray::Run() {
             break;
           case ButtonPress:
           case ButtonRelease:
-            x.Button(*icon, e.type == ButtonPress, e.xbutton.button, e.xbutton.x_root, e.xbutton.y_root);
+            x.Button(*icon, e.type == ButtonPress, e.xbutton.button, e.xbutton.x_root, e.xbutton.y_root, e.xbutton.time);
             break;
           case MotionNotify:
-            Desktop::Get().SetCursorPosition(e.xmotion.x_root, e.xmotion.y_root);
+            x.PlacePointer(e.xmotion.x_root, e.xmotion.y_root, e.xmotion.time, X11PointerOrder::Kind::Move);
             PostTrayCallback(icon->record, WM_MOUSEMOVE);
             break;
           case EnterNotify:

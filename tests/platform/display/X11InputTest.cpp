@@ -372,15 +372,25 @@ TEST_F(X11Display, TheTrayStandInSendsClicksAndBalloonClicksToItsWindow) {
   // The bottom right corner of the screen.
   ASSERT_TRUE(WaitFor([&] { return s_server->Geometry(icon, &at) && at.right == 1024 - 2 && at.bottom == 768 - 2; }));
   const int x = (at.left + at.right) / 2, y = (at.top + at.bottom) / 2;
-  Xdo("mousemove " + std::to_string(x) + " " + std::to_string(y) + " click 3");
+  // Where the cursor is when the click's message is handled: a menu opens there. The pointer
+  // crosses the form on its way, whose moves its thread takes only later.
+  POINT atClick{-1, -1};
+  Recorder::Get().SetReaction([&](HWND hwnd, UINT msg, WPARAM, LPARAM lParam, LRESULT&) {
+    if (hwnd == m_form && msg == kTrayMessage && lParam == WM_RBUTTONUP) GetCursorPos(&atClick);
+    return false;
+  });
+  Xdo("mousemove 150 150 mousemove 250 250 mousemove " + std::to_string(x) + " " + std::to_string(y) + " click 3");
   ASSERT_TRUE(WaitFor([&] {
     auto seen = TrayCallbacks(m_form);
     return std::find(seen.begin(), seen.end(), WM_RBUTTONUP) != seen.end();
   }));
+  Recorder::Get().SetReaction(nullptr);
   auto seen = TrayCallbacks(m_form);
   EXPECT_NE(std::find(seen.begin(), seen.end(), WM_RBUTTONDOWN), seen.end());
+  EXPECT_EQ(atClick.x, x);
+  EXPECT_EQ(atClick.y, y);
   POINT cursor;
-  GetCursorPos(&cursor);  // where the click was, for the menu that opens there
+  GetCursorPos(&cursor);  // the form's late moves leave it there too
   EXPECT_EQ(cursor.x, x);
   EXPECT_EQ(cursor.y, y);
 
