@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <optional>
 #include <string>
 
@@ -73,26 +74,55 @@ struct X11Tray::Connection {
     return nullptr;
   }
 
-  // The icon scaled to the window, in its middle.
+  // The icon scaled to the window, with its transparency.
   void Render(Icon& icon) {
-    if (!win32::IconPixels(icon.record.icon, icon.Side(), RGB(0xF0, 0xF0, 0xF0), &icon.pixels)) icon.pixels.clear();
+    if (!win32::IconArgbPixels(icon.record.icon, icon.Side(), &icon.pixels)) icon.pixels.clear();
     icon.stale = true;
   }
 
+  // The icon in the window's middle, over what lies under it there: the tray's own
+  // background for a docked icon (its window's background is its parent's), the face for
+  // the stand-in.
   void Draw(Icon& icon) {
-    int screen = DefaultScreen(display);
+    const int screen = DefaultScreen(display);
     Visual* visual = DefaultVisual(display, screen);
-    if (icon.pixels.empty() || DefaultDepth(display, screen) < 24 || visual->red_mask != 0xFF0000) return;
-    const int side = icon.Side();
-    XImage* image = XCreateImage(display, visual, DefaultDepth(display, screen), ZPixmap, 0,
-                                 reinterpret_cast<char*>(icon.pixels.data()), static_cast<unsigned>(side),
-                                 static_cast<unsigned>(side), 32, side * 4);
-    if (!image) return;
-    XPutImage(display, icon.window, DefaultGC(display, screen), image, 0, 0, (icon.width - side) / 2,
-              (icon.height - side) / 2, static_cast<unsigned>(side), static_cast<unsigned>(side));
-    icon.stale = false;
-    image->data = nullptr;  // the icon owns the pixels
+    const int depth = DefaultDepth(display, screen);
+    if (icon.pixels.empty() || depth < 24 || visual->red_mask != 0xFF0000 || visual->blue_mask != 0xFF) return;
+    const int side = icon.Side(), left = (icon.width - side) / 2, top = (icon.height - side) / 2;
+    XClearWindow(display, icon.window);
+    // Null while the window is not shown yet: it is drawn over the face then, and again
+    // over the tray's background once the tray shows it (Expose).
+    XImage* image = XGetImage(display, icon.window, left, top, static_cast<unsigned>(side),
+                              static_cast<unsigned>(side), AllPlanes, ZPixmap);
+    if (!image) {
+      char* face = static_cast<char*>(malloc(static_cast<size_t>(side) * side * 4));
+      image = face ? XCreateImage(display, visual, static_cast<unsigned>(depth), ZPixmap, 0, face,
+                                  static_cast<unsigned>(side), static_cast<unsigned>(side), 32, 0)
+                   : nullptr;
+      if (!image) {
+        free(face);
+        return;
+      }
+      for (int y = 0; y < side; ++y)
+        for (int x = 0; x < side; ++x) XPutPixel(image, x, y, kFace);
+    }
+    for (int y = 0; y < side; ++y) {
+      for (int x = 0; x < side; ++x) {
+        const BYTE* argb = &icon.pixels[(static_cast<size_t>(y) * side + x) * 4];
+        const unsigned long under = XGetPixel(image, x, y);
+        unsigned long blended = 0;
+        for (int channel = 0; channel < 3; ++channel) {
+          const int shift = 16 - 8 * channel;
+          const unsigned mine = argb[1 + channel], theirs = (under >> shift) & 0xFF;
+          blended |= static_cast<unsigned long>((mine * argb[0] + theirs * (255u - argb[0]) + 127) / 255) << shift;
+        }
+        XPutPixel(image, x, y, blended);
+      }
+    }
+    XPutImage(display, icon.window, DefaultGC(display, screen), image, 0, 0, left, top, static_cast<unsigned>(side),
+              static_cast<unsigned>(side));
     XDestroyImage(image);
+    icon.stale = false;
   }
 
   // Where an icon is on the screen.
@@ -293,11 +323,13 @@ void X11Tray::Update(const std::vector<win32::TrayIcon>& icons) {
       const Window tray = trayWindow();
       Icon icon;
       XSetWindowAttributes attributes{};
+      // Docked, the icon shows the tray's background around it; the stand-in has its face.
+      attributes.background_pixmap = ParentRelative;
       attributes.background_pixel = kFace;
       attributes.override_redirect = tray ? False : True;  // the stand-in places itself
       icon.window = XCreateWindow(d, RootWindow(d, screen), 0, 0, static_cast<unsigned>(icon.width),
                                   static_cast<unsigned>(icon.height), 0, CopyFromParent, InputOutput, CopyFromParent,
-                                  CWBackPixel | CWOverrideRedirect, &attributes);
+                                  (tray ? CWBackPixmap : CWBackPixel) | CWOverrideRedirect, &attributes);
       XSelectInput(d, icon.window, ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
                                        EnterWindowMask | LeaveWindowMask | StructureNotifyMask);
       std::string name = "tray icon";
