@@ -326,7 +326,13 @@ void X11Presenter::TrayChanged() {
   std::lock_guard guard(m_trayRoute);
   const std::vector<win32::TrayIcon> icons = win32::TrayIcons();
   const bool onBus = m_busTray && m_busTray->Update(icons);
-  if (m_tray) m_tray->Update(onBus ? std::vector<win32::TrayIcon>{} : icons);
+  if (!m_tray) return;
+  if (!onBus)
+    m_tray->Update(icons);
+  else if (!m_busTray->ShowsBalloons())  // the display's balloons stand in for notifications
+    m_tray->Update(icons, X11Tray::Show::BalloonsOnly);
+  else
+    m_tray->Update({});
 }
 
 bool X11Presenter::ScreenSize(SIZE* size) {

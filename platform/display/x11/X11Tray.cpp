@@ -62,7 +62,8 @@ struct X11Tray::Connection {
   std::shared_ptr<X11PointerOrder> order;
 
   ~Connection() {
-    for (Icon& icon : icons) XDestroyWindow(display, icon.window);
+    for (Icon& icon : icons)
+      if (icon.window) XDestroyWindow(display, icon.window);
     if (popup) XDestroyWindow(display, popup);
     if (font) XftFontClose(display, font);
     if (display) XCloseDisplay(display);
@@ -135,7 +136,7 @@ struct X11Tray::Connection {
   Icon* IconAt(int xRoot, int yRoot) {
     for (Icon& icon : icons) {
       XWindowAttributes attributes;
-      if (!XGetWindowAttributes(display, icon.window, &attributes) || attributes.map_state != IsViewable) continue;
+      if (!icon.window || !XGetWindowAttributes(display, icon.window, &attributes) || attributes.map_state != IsViewable) continue;
       int x = 0, y = 0;
       Origin(icon, &x, &y);
       if (xRoot >= x && xRoot < x + attributes.width && yRoot >= y && yRoot < y + attributes.height) return &icon;
@@ -199,12 +200,18 @@ struct X11Tray::Connection {
     const int width = isBalloon ? kBalloonWidth : std::min(kBalloonWidth, 20 + 14 * static_cast<int>(
                                                       std::max<size_t>(1, text.size())));
     const int height = static_cast<int>(popupLines.size()) * lineHeight + 2 * kMargin;
-    int x, y;
-    Origin(icon, &x, &y);
     int screen = DefaultScreen(display);
     const int screenW = DisplayWidth(display, screen), screenH = DisplayHeight(display, screen);
-    x = std::clamp(x + icon.width - width, 0, std::max(0, screenW - width));
-    y = y - height - 4 >= 0 ? y - height - 4 : std::min(y + icon.height + 4, screenH - height);
+    // Near the icon; an icon shown elsewhere (on the bus) has its balloon at the screen's
+    // bottom right corner.
+    int x = screenW - kMargin, y = screenH - kMargin, iconWidth = 0, iconHeight = 0;
+    if (icon.window) {
+      Origin(icon, &x, &y);
+      iconWidth = icon.width;
+      iconHeight = icon.height;
+    }
+    x = std::clamp(x + iconWidth - width, 0, std::max(0, screenW - width));
+    y = y - height - 4 >= 0 ? y - height - 4 : std::min(y + iconHeight + 4, screenH - height);
     XSetWindowAttributes attributes{};
     attributes.override_redirect = True;
     attributes.background_pixel = isBalloon ? 0xFFFFE1 : 0xFFFFFF;
@@ -236,6 +243,41 @@ struct X11Tray::Connection {
     XftColorFree(display, DefaultVisual(display, screen), DefaultColormap(display, screen), &black);
     XftDrawDestroy(draw);
     XFlush(display);
+  }
+
+  // The icon's window: docked into the tray when there is one (XEmbed), else standing in
+  // the row at the bottom right.
+  void MakeWindow(Icon& icon, Window tray) {
+    const int screen = DefaultScreen(display);
+    XSetWindowAttributes attributes{};
+    // Docked, the icon shows the tray's background around it; the stand-in has its face.
+    attributes.background_pixmap = ParentRelative;
+    attributes.background_pixel = kFace;
+    attributes.override_redirect = tray ? False : True;  // the stand-in places itself
+    icon.window = XCreateWindow(display, RootWindow(display, screen), 0, 0, static_cast<unsigned>(icon.width),
+                                static_cast<unsigned>(icon.height), 0, CopyFromParent, InputOutput, CopyFromParent,
+                                (tray ? CWBackPixmap : CWBackPixel) | CWOverrideRedirect, &attributes);
+    XSelectInput(display, icon.window, ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
+                                           EnterWindowMask | LeaveWindowMask | StructureNotifyMask);
+    XStoreName(display, icon.window, "tray icon");
+    icon.docked = tray != 0;
+    icon.stale = true;
+    if (!tray) return;
+    icon.vertical = Vertical(tray);
+    AskSize(icon, kIconSize);
+    // XEmbed: version 0, mapped; the tray reparents and shows it.
+    long info[2] = {0, 1};
+    XChangeProperty(display, icon.window, xembedInfo, xembedInfo, 32, PropModeReplace,
+                    reinterpret_cast<unsigned char*>(info), 2);
+    XEvent dock{};
+    dock.xclient.type = ClientMessage;
+    dock.xclient.window = tray;
+    dock.xclient.message_type = trayOpcode;
+    dock.xclient.format = 32;
+    dock.xclient.data.l[0] = CurrentTime;
+    dock.xclient.data.l[1] = kDock;
+    dock.xclient.data.l[2] = static_cast<long>(icon.window);
+    XSendEvent(display, tray, False, NoEventMask, &dock);
   }
 
   // A tray gives an icon the size it asks for (when it asks nothing: a pixel), and its own
@@ -291,24 +333,33 @@ X11Tray::~X11Tray() {
   m_thread.join();
 }
 
-void X11Tray::Update(const std::vector<win32::TrayIcon>& icons) {
+void X11Tray::Update(const std::vector<win32::TrayIcon>& icons, Show show) {
   X11CallerLock guard(m_lock, m_x->wake, m_x->display);
   Connection& x = *m_x;
   Display* d = x.display;
-  // Icons gone from the area leave the display.
+  const bool withWindows = show == Show::IconsAndBalloons;
+  // Icons gone from the area leave the display; with balloons alone, their windows go.
   for (auto it = x.icons.begin(); it != x.icons.end();) {
     bool kept = std::any_of(icons.begin(), icons.end(), [&](const win32::TrayIcon& i) {
       return i.window == it->record.window && i.id == it->record.id;
     });
+    if (kept && !withWindows && it->window) {
+      if (x.popup && !x.balloon) x.HidePopup();  // a tip of the window
+      XDestroyWindow(d, it->window);
+      it->window = 0;
+      it->docked = false;
+      it->asked = 0;
+      it->width = it->height = kIconSize;
+    }
     if (kept) {
       ++it;
       continue;
     }
     if (x.popup && x.balloonOwner == it->record.window && x.balloonId == it->record.id) x.HidePopup();
-    XDestroyWindow(d, it->window);
+    if (it->window) XDestroyWindow(d, it->window);
     it = x.icons.erase(it);
   }
-  // Asked only for a new icon: a round trip's reply would wake the tray's thread for nothing.
+  // Asked only for a new window: a round trip's reply would wake the tray's thread for nothing.
   std::optional<Window> trayOwner;
   auto trayWindow = [&] {
     if (!trayOwner) trayOwner = XGetSelectionOwner(d, x.selection);
@@ -320,45 +371,17 @@ void X11Tray::Update(const std::vector<win32::TrayIcon>& icons) {
       return i.record.window == record.window && i.record.id == record.id;
     });
     if (found == x.icons.end()) {
-      const Window tray = trayWindow();
-      Icon icon;
-      XSetWindowAttributes attributes{};
-      // Docked, the icon shows the tray's background around it; the stand-in has its face.
-      attributes.background_pixmap = ParentRelative;
-      attributes.background_pixel = kFace;
-      attributes.override_redirect = tray ? False : True;  // the stand-in places itself
-      icon.window = XCreateWindow(d, RootWindow(d, screen), 0, 0, static_cast<unsigned>(icon.width),
-                                  static_cast<unsigned>(icon.height), 0, CopyFromParent, InputOutput, CopyFromParent,
-                                  (tray ? CWBackPixmap : CWBackPixel) | CWOverrideRedirect, &attributes);
-      XSelectInput(d, icon.window, ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
-                                       EnterWindowMask | LeaveWindowMask | StructureNotifyMask);
-      std::string name = "tray icon";
-      XStoreName(d, icon.window, name.c_str());
-      if (tray) {
-        icon.vertical = x.Vertical(tray);
-        x.AskSize(icon, kIconSize);
-        // XEmbed: version 0, mapped; the tray reparents and shows it.
-        long info[2] = {0, 1};
-        XChangeProperty(d, icon.window, x.xembedInfo, x.xembedInfo, 32, PropModeReplace,
-                        reinterpret_cast<unsigned char*>(info), 2);
-        XEvent dock{};
-        dock.xclient.type = ClientMessage;
-        dock.xclient.window = tray;
-        dock.xclient.message_type = x.trayOpcode;
-        dock.xclient.format = 32;
-        dock.xclient.data.l[0] = CurrentTime;
-        dock.xclient.data.l[1] = kDock;
-        dock.xclient.data.l[2] = static_cast<long>(icon.window);
-        XSendEvent(d, tray, False, NoEventMask, &dock);
-        icon.docked = true;
-      }
-      x.icons.push_back(std::move(icon));
+      x.icons.emplace_back();
       found = x.icons.end() - 1;
     }
+    bool iconChanged = record.icon != found->record.icon || found->pixels.empty();
+    if (withWindows && !found->window) {
+      x.MakeWindow(*found, trayWindow());
+      iconChanged = true;
+    }
     const bool newBalloon = !record.balloonText.empty() && record.balloonText != found->record.balloonText;
-    const bool iconChanged = record.icon != found->record.icon || found->pixels.empty();
     found->record = record;
-    if (iconChanged) x.Render(*found);
+    if (iconChanged && found->window) x.Render(*found);
     if (newBalloon) {
       // Windows' shortest time for a balloon; the program hides it earlier itself when it wants.
       x.ShowPopup(*found, record.balloonTitle, record.balloonText, true, 10);
@@ -370,6 +393,7 @@ void X11Tray::Update(const std::vector<win32::TrayIcon>& icons) {
   // The stand-in: a row at the bottom right of the screen, above every other window.
   int slot = 0;
   for (Icon& icon : x.icons) {
+    if (!icon.window) continue;
     if (!icon.docked) {
       ++slot;
       XMoveWindow(d, icon.window, DisplayWidth(d, screen) - slot * (kIconSize + 2), DisplayHeight(d, screen) - kIconSize - 2);

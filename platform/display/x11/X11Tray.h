@@ -26,8 +26,10 @@ class X11Tray {
   static std::unique_ptr<X11Tray> Open(const char* displayName, std::shared_ptr<X11PointerOrder> order);
   ~X11Tray();
 
-  // Brings the display's icons up to date with the area's.
-  void Update(const std::vector<win32::TrayIcon>& icons);
+  // Brings the display's icons up to date with the area's: their windows and balloons, or
+  // only their balloons (the icons show elsewhere, where balloons do not).
+  enum class Show { IconsAndBalloons, BalloonsOnly };
+  void Update(const std::vector<win32::TrayIcon>& icons, Show show = Show::IconsAndBalloons);
   // A press or release at a point of the screen that another client's pointer grab took
   // (a popup menu's): an icon there answers it as its own and this is true. A popup's grab
   // leaves the icons their clicks, as the shell's icons keep theirs on Windows.
