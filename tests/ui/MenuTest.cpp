@@ -29,7 +29,11 @@ const char kSkin[] =
     "<CUIMenu><Public Indent=\"2\" TextOffset=\"6, 30\" MenuItemHeight=\"20\">"
     "<Color Text=\"0, 0, 0\" TextSel=\"255, 0, 0\"/>"
     "<SeperatorImage File=\"sep.png\" left=\"0, 0, 1, 4\" mid=\"1, 0, 1, 6\" right=\"2, 0, 1, 4\"/>"
-    "</Public></CUIMenu></css>";
+    "</Public>"
+    // Red text in the test font 20 high, whose space is 10 pixels wide.
+    "<Wide Indent=\"2\" TextOffset=\"6, 30\" MenuItemHeight=\"24\">"
+    "<Font FontFace=\"Dorv Test\" FontSize=\"20\"/><Color Text=\"255, 0, 0\"/>"
+    "</Wide></CUIMenu></css>";
 const char kBuild[] = "<Fixture css=\"Win\"/>";
 
 bool InSkinFolder() {
@@ -235,6 +239,45 @@ TEST_F(MenuTest, PlacementAvoidsTheScreensRightAndBottomEdges) {
   EXPECT_EQ(childOrigin.x, x + 4 - child->GetBounds().Width() - b.Width());
   EXPECT_EQ(childOrigin.y, y);  // it fits below
   menu->ReleaseAll();
+}
+
+// Rows without icon whose caption begins with spaces keep the icon's place free: their
+// text lines up with the text after an icon, however wide the face's spaces are.
+TEST_F(MenuTest, SpacedTextLinesUpWithTextAfterAnIconInAnyFace) {
+  if (!InSkinFolder()) return;
+  form.Make(200, 150, 20, 20);
+  auto* root = new IMenu;
+  root->AddMenu(L"Ab", 0, 0, 0, UI::MenuHandler(), CString(L"icon.png"));
+  root->AddMenu(L"   Ab", 1, 0, 0);
+  root->AddMenu(L"Ab", 2, 0, 0);
+  IMenu::PopupMenu(&form, root, 100, 100, 1, L"Wide");
+  Pump();
+  menu = form.GetActiveMenu();
+  ASSERT_NE(menu, nullptr);
+  const display::Pixels pixels = Desktop::Get().CaptureWindow(menu->m_hWnd);
+  auto textLeft = [&](int row) {
+    UI::MenuItem* item = menu->GetItem(row);
+    for (int x = 0; x < menu->GetBounds().Width(); ++x)
+      for (int y = item->GetPos(); y < item->GetPos() + item->GetHeight(); ++y) {
+        const COLORREF c = pixels.At(x, y);
+        if (GetRValue(c) > 200 && GetGValue(c) < 50 && GetBValue(c) < 50) return x;
+      }
+    return -1;
+  };
+  // Indent 2, gap 6, the icon's 18, and the glyph's own first column.
+  EXPECT_EQ(textLeft(0), 27);
+  EXPECT_EQ(textLeft(1), 27);
+  EXPECT_EQ(textLeft(2), 9);
+  // The spaces are not measured either: the row needs no more room than the icon's.
+  const int width = menu->GetBounds().Width();
+  menu->ReleaseAll();
+  auto* alone = new IMenu;
+  alone->AddMenu(L"Ab", 0, 0, 0, UI::MenuHandler(), CString(L"icon.png"));
+  IMenu::PopupMenu(&form, alone, 100, 100, 1, L"Wide");
+  Pump();
+  ASSERT_NE(form.GetActiveMenu(), nullptr);
+  EXPECT_EQ(form.GetActiveMenu()->GetBounds().Width(), width);
+  form.GetActiveMenu()->ReleaseAll();
 }
 
 TEST_F(MenuTest, EmptyMenuIs200Square) {

@@ -35,6 +35,25 @@ int EdgeHeight(const _ImageEdgeConfig& edge) {
   return std::max({edge.m_edge.m_first.Height(), edge.m_edge.m_middle.Height(), edge.m_edge.m_last.Height()});
 }
 
+bool HasIcon(IMenu* node) { return !node->GetICONFile().IsEmpty() || node->GetICONImage(); }
+
+// What a row shows after its icon's place: a row without icon whose caption begins with
+// spaces keeps that place free instead, so that its text lines up with the text of the
+// rows that have one, in whatever face the menu draws (a space's width varies with it).
+struct RowText {
+  CString text;
+  int indent = 0;  // pixels before the text
+};
+
+RowText TextOf(IMenu* node) {
+  RowText row{node->GetCaption(), HasIcon(node) ? kIconWidth : 0};
+  if (row.indent == 0 && !row.text.IsEmpty() && row.text[0] == L' ') {
+    row.text.TrimLeft(L' ');
+    row.indent = kIconWidth;
+  }
+  return row;
+}
+
 }  // namespace
 
 CUIMenu::CUIMenu(CString style) : m_strStyle(style.IsEmpty() ? CString(L"Public") : style) {
@@ -130,13 +149,11 @@ int CUIMenu::CaculateItemWidth(IMenu* node) {
   HDC dc = ::GetDC(m_hWnd);
   HGDIOBJ previous = m_hMeasureFont ? ::SelectObject(dc, m_hMeasureFont) : nullptr;
   RECT r{0, 0, 0, 0};
-  const CString caption = node->GetCaption();
-  ::DrawTextW(dc, caption, caption.GetLength(), &r, DT_CALCRECT);
+  const RowText row = TextOf(node);
+  ::DrawTextW(dc, row.text, row.text.GetLength(), &r, DT_CALCRECT);
   if (previous) ::SelectObject(dc, previous);
   ::ReleaseDC(m_hWnd, dc);
-  int width = r.right - r.left;
-  if (!node->GetICONFile().IsEmpty() || node->GetICONImage()) width += kIconWidth;
-  return width;
+  return r.right - r.left + row.indent;
 }
 
 void CUIMenu::LoadMenuW(IMenu* node) {
@@ -547,21 +564,19 @@ void CUIMenu::RenderItem(MenuItem* item, const CRect& row) {
       check.Render(m_pCore, dest, nullptr);
     }
   }
-  int iconWidth = 0;
   if (_ImageConfig* icon = item->GetICONImage()) {
     const CSize s = PieceSize(*icon, config->m_nIconSize);
     CRect dest(x0 + 5, middle - s.cy / 2, x0 + 5 + s.cx, middle - s.cy / 2 + s.cy);
     icon->Render(m_pCore, dest, nullptr);
-    iconWidth = kIconWidth;
   } else if (!item->GetICONFile().IsEmpty()) {
     RectF dest(static_cast<float>(x0 + 5), static_cast<float>(middle - 8), static_cast<float>(x0 + 21),
                static_cast<float>(middle + 8));
     m_pCore->DrawImage(item->GetICONFile(), dest, RectF(), 0xFFFFFFFF, 0);
-    iconWidth = kIconWidth;
   }
   const DWORD colour = disabled ? config->m_textDisableColor : selected ? config->m_textSelColor : config->m_textColor;
-  const CRect text(row.left + config->m_textOffset.cx + indent + iconWidth, row.top, row.right, row.bottom);
-  DrawControlText(m_pCore, item->GetCaption(), text, config->m_font, 0, DT_SINGLELINE | DT_VCENTER | DT_LEFT, colour);
+  const RowText caption = TextOf(item->GetNode());
+  const CRect text(row.left + config->m_textOffset.cx + indent + caption.indent, row.top, row.right, row.bottom);
+  DrawControlText(m_pCore, caption.text, text, config->m_font, 0, DT_SINGLELINE | DT_VCENTER | DT_LEFT, colour);
   if (item->HasSubMenus()) {
     _ImageConfig& arrow = config->m_submenuImage[state];
     if (HasSource(arrow)) {

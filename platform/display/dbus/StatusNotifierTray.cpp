@@ -82,7 +82,10 @@ std::unique_ptr<StatusNotifierTray> StatusNotifierTray::Open(std::function<void(
 }
 
 StatusNotifierTray::StatusNotifierTray(std::unique_ptr<Bus> bus, std::function<void()> hostChanged)
-    : m_bus(std::move(bus)), m_hostChanged(std::move(hostChanged)), m_hosted(m_bus->watcher) {
+    : m_bus(std::move(bus)),
+      m_hostChanged(std::move(hostChanged)),
+      m_hosted(m_bus->watcher),
+      m_notifying(m_bus->notifications->Available()) {
   if (!m_wake.Open()) return;
   m_thread = std::thread([this] { Run(); });
 }
@@ -127,6 +130,10 @@ void StatusNotifierTray::Run() {
     for (auto& item : b.items)
       while (sd_bus_process(item->Connection(), nullptr) > 0) {
       }
+    if (b.notifications->Available() != m_notifying) {
+      m_notifying = b.notifications->Available();
+      if (m_hostChanged) m_hostChanged();
+    }
     if (b.watcherChanged) {
       b.watcherChanged = false;
       // A watcher that came again knows nothing of the items: they start over.

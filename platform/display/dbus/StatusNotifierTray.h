@@ -8,6 +8,8 @@
 // and its close come back as the balloon's click and time-out.
 //
 // A watcher that comes later, or again after a restart, gets the items registered anew.
+// Where no notification service is (none runs, and the bus starts none), the balloons are
+// left to the display; the service coming or going is told like a watcher's.
 // Everything on the bus happens on the tray's own thread.
 #include <atomic>
 #include <functional>
@@ -25,7 +27,7 @@ namespace display {
 class StatusNotifierTray {
  public:
   // On the session bus; null when there is none, or the build has no D-Bus. `hostChanged`
-  // is called on the tray's thread when a watcher comes or goes.
+  // is called on the tray's thread when a watcher, or the notification service, comes or goes.
   static std::unique_ptr<StatusNotifierTray> Open(std::function<void()> hostChanged);
   ~StatusNotifierTray();
 
@@ -33,6 +35,8 @@ class StatusNotifierTray {
   // show them (the icons then belong nowhere else).
   bool Update(const std::vector<win32::TrayIcon>& icons);
   bool Hosted() const { return m_hosted; }
+  // Whether the icons' balloons show as notifications (while they are hosted).
+  bool ShowsBalloons() const { return m_notifying; }
 
  private:
   struct Bus;
@@ -42,6 +46,7 @@ class StatusNotifierTray {
   std::unique_ptr<Bus> m_bus;  // the thread's alone
   std::function<void()> m_hostChanged;
   std::atomic<bool> m_hosted{false};
+  std::atomic<bool> m_notifying{false};
   std::mutex m_lock;  // the icons handed over
   std::vector<win32::TrayIcon> m_icons;
   bool m_changed = false;

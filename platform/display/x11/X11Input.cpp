@@ -113,17 +113,19 @@ std::string TextOf(XIC ic, XKeyEvent* key, KeySym* keysym, bool* fromInputMethod
 
 }  // namespace
 
-std::unique_ptr<X11Input> X11Input::Open(const char* displayName, std::function<void(HWND)> exposed) {
+std::unique_ptr<X11Input> X11Input::Open(const char* displayName, std::function<void(HWND)> exposed,
+                                         std::shared_ptr<X11PointerOrder> order) {
   auto x = std::make_unique<Connection>();
   x->display = XOpenDisplay(displayName);
   if (!x->display || !x->wake.Open()) return nullptr;
   XSetLocaleModifiers("");
   x->im = XOpenIM(x->display, nullptr, nullptr, nullptr);  // none: text from the key symbols alone
-  return std::unique_ptr<X11Input>(new X11Input(std::move(x), std::move(exposed)));
+  return std::unique_ptr<X11Input>(new X11Input(std::move(x), std::move(exposed), std::move(order)));
 }
 
-X11Input::X11Input(std::unique_ptr<Connection> connection, std::function<void(HWND)> exposed)
-    : m_x(std::move(connection)), m_exposed(std::move(exposed)) {
+X11Input::X11Input(std::unique_ptr<Connection> connection, std::function<void(HWND)> exposed,
+                   std::shared_ptr<X11PointerOrder> order)
+    : m_x(std::move(connection)), m_exposed(std::move(exposed)), m_order(std::move(order)) {
   m_thread = std::thread([this] { Run(); });
 }
 
@@ -293,11 +295,18 @@ void X11Input::Run() {
               break;
             }
             if (b > Button3) break;
-            if (m_grab && m_takeGrabbed && m_takeGrabbed(x, y, b, e.type == ButtonPress)) break;
+            const Time time = e.xbutton.time;
+            if (m_grab && m_takeGrabbed && m_takeGrabbed(x, y, b, e.type == ButtonPress, time)) break;
             Desktop::Button button = b == Button1 ? Desktop::Button::Left
                                      : b == Button2 ? Desktop::Button::Middle : Desktop::Button::Right;
-            if (e.type == ButtonPress) a.task = [&desktop, button, x, y] { desktop.MouseDown(button, x, y); };
-            else a.task = [&desktop, button, x, y] { desktop.MouseUp(button, x, y); };
+            std::function<void()> click;
+            if (e.type == ButtonPress) click = [&desktop, button, x, y] { desktop.MouseDown(button, x, y); };
+            else click = [&desktop, button, x, y] { desktop.MouseUp(button, x, y); };
+            // A click is never lost: one that comes after a later position still happens.
+            a.task = [order = m_order, time, click] {
+              if (!order->PlaceIfLatest(X11PointerOrder::Reader::Windows, X11PointerOrder::Kind::Button, time, click))
+                click();
+            };
             break;
           }
           case MotionNotify:
@@ -306,7 +315,12 @@ void X11Input::Run() {
             if (e.type != MotionNotify && e.xcrossing.mode != NotifyNormal) break;
             const int x = e.type == MotionNotify ? e.xmotion.x_root : e.xcrossing.x_root;
             const int y = e.type == MotionNotify ? e.xmotion.y_root : e.xcrossing.y_root;
-            a.task = [&desktop, x, y] { desktop.MouseMove(x, y); };
+            const Time time = e.type == MotionNotify ? e.xmotion.time : e.xcrossing.time;
+            // A move that the pointer has left behind (the tray saw a later one) is dropped.
+            a.task = [&desktop, order = m_order, time, x, y] {
+              order->PlaceIfLatest(X11PointerOrder::Reader::Windows, X11PointerOrder::Kind::Move, time,
+                                   [&] { desktop.MouseMove(x, y); });
+            };
             a.motion = true;
             break;
           }

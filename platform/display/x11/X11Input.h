@@ -12,6 +12,7 @@
 #include <mutex>
 #include <thread>
 
+#include "display/x11/X11PointerOrder.h"
 #include "win32/WinUser.h"
 
 namespace display {
@@ -19,8 +20,10 @@ namespace display {
 class X11Input {
  public:
   // Connects to `displayName`; null when that fails. `exposed` is called (on the input
-  // thread) when a window must be drawn again.
-  static std::unique_ptr<X11Input> Open(const char* displayName, std::function<void(HWND)> exposed);
+  // thread) when a window must be drawn again. The pointer's moves take their place in
+  // `order` (shared with the display's other readers of the pointer).
+  static std::unique_ptr<X11Input> Open(const char* displayName, std::function<void(HWND)> exposed,
+                                        std::shared_ptr<X11PointerOrder> order);
   ~X11Input();
 
   // Starts or stops taking the input of an X window that shows `hwnd`.
@@ -39,14 +42,15 @@ class X11Input {
   // Shows the system cursor `shape` (an IDC_* id; 0: the default) over the program's windows.
   void SetCursorShape(WORD shape);
   // A button press or release that the grab took is offered to `take` first (root position,
-  // X button, press or release); when it takes it, the program's windows never see it.
-  // Called on the input thread.
-  using ButtonTaker = std::function<bool(int x, int y, unsigned button, bool press)>;
+  // X button, press or release, the server's time); when it takes it, the program's windows
+  // never see it. Called on the input thread.
+  using ButtonTaker = std::function<bool(int x, int y, unsigned button, bool press, unsigned long time)>;
   void PassGrabbedButtons(ButtonTaker take);
 
  private:
   struct Connection;
-  explicit X11Input(std::unique_ptr<Connection> connection, std::function<void(HWND)> exposed);
+  X11Input(std::unique_ptr<Connection> connection, std::function<void(HWND)> exposed,
+           std::shared_ptr<X11PointerOrder> order);
   void Run();
   HWND WindowOf(unsigned long window);
   void TakeGrabLocked();
@@ -58,6 +62,7 @@ class X11Input {
   std::mutex m_lock;  // the connection, between the input thread and the callers
   std::unique_ptr<Connection> m_x;
   std::function<void(HWND)> m_exposed;
+  std::shared_ptr<X11PointerOrder> m_order;
   std::map<unsigned long, HWND> m_windows;
   unsigned long m_grab = 0;  // the window that is to hold the pointer
   ButtonTaker m_takeGrabbed;

@@ -1,5 +1,6 @@
 #include "display/x11/X11Presenter.h"
 
+#include "display/x11/X11TextFont.h"
 #include "win32/WindowPicture.h"
 #include "win32/CodePage.h"
 #include "win32/Cursor.h"
@@ -176,7 +177,7 @@ std::unique_ptr<X11Presenter> X11Presenter::Open(const char* displayName) {
   auto x = std::make_unique<Connection>();
   x->display = XOpenDisplay(displayName);
   if (!x->display) return nullptr;
-  x->font = XftFontOpenName(x->display, DefaultScreen(x->display), "WenQuanYi Zen Hei,DejaVu Sans:pixelsize=14");
+  x->font = OpenTextFont(x->display, 14);
   if (!x->font) return nullptr;
   x->deleteWindow = XInternAtom(x->display, "WM_DELETE_WINDOW", False);
   x->netWmName = XInternAtom(x->display, "_NET_WM_NAME", False);
@@ -185,13 +186,15 @@ std::unique_ptr<X11Presenter> X11Presenter::Open(const char* displayName) {
   x->dialogType = XInternAtom(x->display, "_NET_WM_WINDOW_TYPE_DIALOG", False);
   std::unique_ptr<X11Presenter> presenter(new X11Presenter(std::move(x)));
   X11Presenter* self = presenter.get();
-  presenter->m_input = X11Input::Open(displayName, [self](HWND hwnd) { self->UpdateWindow(hwnd); });
+  auto order = std::make_shared<X11PointerOrder>();
+  presenter->m_input = X11Input::Open(displayName, [self](HWND hwnd) { self->UpdateWindow(hwnd); }, order);
   if (!presenter->m_input) return nullptr;
-  presenter->m_tray = X11Tray::Open(displayName);  // none: the icons stay in the process's record
+  presenter->m_tray = X11Tray::Open(displayName, order);  // none: the icons stay in the process's record
   if (X11Tray* tray = presenter->m_tray.get()) {
     // The input goes before the tray (declared after it), so this never outlives it.
-    presenter->m_input->PassGrabbedButtons(
-        [tray](int x, int y, unsigned button, bool press) { return tray->TakeButton(x, y, button, press); });
+    presenter->m_input->PassGrabbedButtons([tray](int x, int y, unsigned button, bool press, unsigned long time) {
+      return tray->TakeButton(x, y, button, press, time);
+    });
   }
   presenter->m_busTray = StatusNotifierTray::Open([self] { self->TrayChanged(); });
   return presenter;
@@ -323,7 +326,13 @@ void X11Presenter::TrayChanged() {
   std::lock_guard guard(m_trayRoute);
   const std::vector<win32::TrayIcon> icons = win32::TrayIcons();
   const bool onBus = m_busTray && m_busTray->Update(icons);
-  if (m_tray) m_tray->Update(onBus ? std::vector<win32::TrayIcon>{} : icons);
+  if (!m_tray) return;
+  if (!onBus)
+    m_tray->Update(icons);
+  else if (!m_busTray->ShowsBalloons())  // the display's balloons stand in for notifications
+    m_tray->Update(icons, X11Tray::Show::BalloonsOnly);
+  else
+    m_tray->Update({});
 }
 
 bool X11Presenter::ScreenSize(SIZE* size) {

@@ -38,7 +38,8 @@ class X11Presenter final : public Presenter {
   void Activated(HWND hwnd) override;
   bool ScreenSize(SIZE* size) override;
   // The icons show on the session bus while a watcher is there to host them, else in the
-  // display's tray (or its stand-in).
+  // display's tray (or its stand-in); their balloons show as the bus's notifications where a
+  // notification service is, else on the display.
   void TrayChanged() override;
   unsigned long NativeWindow(HWND hwnd) override { return XWindowOf(hwnd); }
   bool StandOver(long pid, HWND owner) override;

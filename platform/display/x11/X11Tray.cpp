@@ -2,12 +2,14 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <optional>
 #include <string>
 
 #include "display/Desktop.h"
 #include "display/TrayCallback.h"
 #include "display/x11/X11CallerLock.h"
+#include "display/x11/X11TextFont.h"
 #include "win32/CodePage.h"
 #include "win32/IconPixels.h"
 
@@ -57,9 +59,11 @@ struct X11Tray::Connection {
   Clock::time_point popupEnds{};
   std::vector<std::string> popupLines;
   WakePipe wake;
+  std::shared_ptr<X11PointerOrder> order;
 
   ~Connection() {
-    for (Icon& icon : icons) XDestroyWindow(display, icon.window);
+    for (Icon& icon : icons)
+      if (icon.window) XDestroyWindow(display, icon.window);
     if (popup) XDestroyWindow(display, popup);
     if (font) XftFontClose(display, font);
     if (display) XCloseDisplay(display);
@@ -71,26 +75,55 @@ struct X11Tray::Connection {
     return nullptr;
   }
 
-  // The icon scaled to the window, in its middle.
+  // The icon scaled to the window, with its transparency.
   void Render(Icon& icon) {
-    if (!win32::IconPixels(icon.record.icon, icon.Side(), RGB(0xF0, 0xF0, 0xF0), &icon.pixels)) icon.pixels.clear();
+    if (!win32::IconArgbPixels(icon.record.icon, icon.Side(), &icon.pixels)) icon.pixels.clear();
     icon.stale = true;
   }
 
+  // The icon in the window's middle, over what lies under it there: the tray's own
+  // background for a docked icon (its window's background is its parent's), the face for
+  // the stand-in.
   void Draw(Icon& icon) {
-    int screen = DefaultScreen(display);
+    const int screen = DefaultScreen(display);
     Visual* visual = DefaultVisual(display, screen);
-    if (icon.pixels.empty() || DefaultDepth(display, screen) < 24 || visual->red_mask != 0xFF0000) return;
-    const int side = icon.Side();
-    XImage* image = XCreateImage(display, visual, DefaultDepth(display, screen), ZPixmap, 0,
-                                 reinterpret_cast<char*>(icon.pixels.data()), static_cast<unsigned>(side),
-                                 static_cast<unsigned>(side), 32, side * 4);
-    if (!image) return;
-    XPutImage(display, icon.window, DefaultGC(display, screen), image, 0, 0, (icon.width - side) / 2,
-              (icon.height - side) / 2, static_cast<unsigned>(side), static_cast<unsigned>(side));
-    icon.stale = false;
-    image->data = nullptr;  // the icon owns the pixels
+    const int depth = DefaultDepth(display, screen);
+    if (icon.pixels.empty() || depth < 24 || visual->red_mask != 0xFF0000 || visual->blue_mask != 0xFF) return;
+    const int side = icon.Side(), left = (icon.width - side) / 2, top = (icon.height - side) / 2;
+    XClearWindow(display, icon.window);
+    // Null while the window is not shown yet: it is drawn over the face then, and again
+    // over the tray's background once the tray shows it (Expose).
+    XImage* image = XGetImage(display, icon.window, left, top, static_cast<unsigned>(side),
+                              static_cast<unsigned>(side), AllPlanes, ZPixmap);
+    if (!image) {
+      char* face = static_cast<char*>(malloc(static_cast<size_t>(side) * side * 4));
+      image = face ? XCreateImage(display, visual, static_cast<unsigned>(depth), ZPixmap, 0, face,
+                                  static_cast<unsigned>(side), static_cast<unsigned>(side), 32, 0)
+                   : nullptr;
+      if (!image) {
+        free(face);
+        return;
+      }
+      for (int y = 0; y < side; ++y)
+        for (int x = 0; x < side; ++x) XPutPixel(image, x, y, kFace);
+    }
+    for (int y = 0; y < side; ++y) {
+      for (int x = 0; x < side; ++x) {
+        const BYTE* argb = &icon.pixels[(static_cast<size_t>(y) * side + x) * 4];
+        const unsigned long under = XGetPixel(image, x, y);
+        unsigned long blended = 0;
+        for (int channel = 0; channel < 3; ++channel) {
+          const int shift = 16 - 8 * channel;
+          const unsigned mine = argb[1 + channel], theirs = (under >> shift) & 0xFF;
+          blended |= static_cast<unsigned long>((mine * argb[0] + theirs * (255u - argb[0]) + 127) / 255) << shift;
+        }
+        XPutPixel(image, x, y, blended);
+      }
+    }
+    XPutImage(display, icon.window, DefaultGC(display, screen), image, 0, 0, left, top, static_cast<unsigned>(side),
+              static_cast<unsigned>(side));
     XDestroyImage(image);
+    icon.stale = false;
   }
 
   // Where an icon is on the screen.
@@ -103,7 +136,7 @@ struct X11Tray::Connection {
   Icon* IconAt(int xRoot, int yRoot) {
     for (Icon& icon : icons) {
       XWindowAttributes attributes;
-      if (!XGetWindowAttributes(display, icon.window, &attributes) || attributes.map_state != IsViewable) continue;
+      if (!icon.window || !XGetWindowAttributes(display, icon.window, &attributes) || attributes.map_state != IsViewable) continue;
       int x = 0, y = 0;
       Origin(icon, &x, &y);
       if (xRoot >= x && xRoot < x + attributes.width && yRoot >= y && yRoot < y + attributes.height) return &icon;
@@ -112,9 +145,9 @@ struct X11Tray::Connection {
   }
 
   // A press or release of the left or right button on an icon: its callback message.
-  void Button(Icon& icon, bool press, unsigned b, int xRoot, int yRoot) {
+  void Button(Icon& icon, bool press, unsigned b, int xRoot, int yRoot, Time time) {
     if (b != Button1 && b != Button3) return;
-    Desktop::Get().SetCursorPosition(xRoot, yRoot);
+    PlacePointer(xRoot, yRoot, time, X11PointerOrder::Kind::Button);
     UINT message;
     if (press) {
       message = b == Button1 ? WM_LBUTTONDOWN : WM_RBUTTONDOWN;
@@ -132,6 +165,13 @@ struct X11Tray::Connection {
     }
     if (popup && !balloon) HidePopup();
     PostTrayCallback(icon.record, message);
+  }
+
+  // The cursor's position for the icon's callback, unless the pointer has been seen later
+  // elsewhere.
+  void PlacePointer(int xRoot, int yRoot, Time time, X11PointerOrder::Kind kind) {
+    order->PlaceIfLatest(X11PointerOrder::Reader::Tray, kind, time,
+                         [&] { Desktop::Get().SetCursorPosition(xRoot, yRoot); });
   }
 
   void HidePopup() {
@@ -160,12 +200,18 @@ struct X11Tray::Connection {
     const int width = isBalloon ? kBalloonWidth : std::min(kBalloonWidth, 20 + 14 * static_cast<int>(
                                                       std::max<size_t>(1, text.size())));
     const int height = static_cast<int>(popupLines.size()) * lineHeight + 2 * kMargin;
-    int x, y;
-    Origin(icon, &x, &y);
     int screen = DefaultScreen(display);
     const int screenW = DisplayWidth(display, screen), screenH = DisplayHeight(display, screen);
-    x = std::clamp(x + icon.width - width, 0, std::max(0, screenW - width));
-    y = y - height - 4 >= 0 ? y - height - 4 : std::min(y + icon.height + 4, screenH - height);
+    // Near the icon; an icon shown elsewhere (on the bus) has its balloon at the screen's
+    // bottom right corner.
+    int x = screenW - kMargin, y = screenH - kMargin, iconWidth = 0, iconHeight = 0;
+    if (icon.window) {
+      Origin(icon, &x, &y);
+      iconWidth = icon.width;
+      iconHeight = icon.height;
+    }
+    x = std::clamp(x + iconWidth - width, 0, std::max(0, screenW - width));
+    y = y - height - 4 >= 0 ? y - height - 4 : std::min(y + iconHeight + 4, screenH - height);
     XSetWindowAttributes attributes{};
     attributes.override_redirect = True;
     attributes.background_pixel = isBalloon ? 0xFFFFE1 : 0xFFFFFF;
@@ -199,6 +245,41 @@ struct X11Tray::Connection {
     XFlush(display);
   }
 
+  // The icon's window: docked into the tray when there is one (XEmbed), else standing in
+  // the row at the bottom right.
+  void MakeWindow(Icon& icon, Window tray) {
+    const int screen = DefaultScreen(display);
+    XSetWindowAttributes attributes{};
+    // Docked, the icon shows the tray's background around it; the stand-in has its face.
+    attributes.background_pixmap = ParentRelative;
+    attributes.background_pixel = kFace;
+    attributes.override_redirect = tray ? False : True;  // the stand-in places itself
+    icon.window = XCreateWindow(display, RootWindow(display, screen), 0, 0, static_cast<unsigned>(icon.width),
+                                static_cast<unsigned>(icon.height), 0, CopyFromParent, InputOutput, CopyFromParent,
+                                (tray ? CWBackPixmap : CWBackPixel) | CWOverrideRedirect, &attributes);
+    XSelectInput(display, icon.window, ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
+                                           EnterWindowMask | LeaveWindowMask | StructureNotifyMask);
+    XStoreName(display, icon.window, "tray icon");
+    icon.docked = tray != 0;
+    icon.stale = true;
+    if (!tray) return;
+    icon.vertical = Vertical(tray);
+    AskSize(icon, kIconSize);
+    // XEmbed: version 0, mapped; the tray reparents and shows it.
+    long info[2] = {0, 1};
+    XChangeProperty(display, icon.window, xembedInfo, xembedInfo, 32, PropModeReplace,
+                    reinterpret_cast<unsigned char*>(info), 2);
+    XEvent dock{};
+    dock.xclient.type = ClientMessage;
+    dock.xclient.window = tray;
+    dock.xclient.message_type = trayOpcode;
+    dock.xclient.format = 32;
+    dock.xclient.data.l[0] = CurrentTime;
+    dock.xclient.data.l[1] = kDock;
+    dock.xclient.data.l[2] = static_cast<long>(icon.window);
+    XSendEvent(display, tray, False, NoEventMask, &dock);
+  }
+
   // A tray gives an icon the size it asks for (when it asks nothing: a pixel), and its own
   // thickness across; the icon then asks to be square at that thickness.
   void AskSize(Icon& icon, int side) {
@@ -227,11 +308,12 @@ struct X11Tray::Connection {
   }
 };
 
-std::unique_ptr<X11Tray> X11Tray::Open(const char* displayName) {
+std::unique_ptr<X11Tray> X11Tray::Open(const char* displayName, std::shared_ptr<X11PointerOrder> order) {
   auto x = std::make_unique<Connection>();
+  x->order = std::move(order);
   x->display = XOpenDisplay(displayName);
   if (!x->display || !x->wake.Open()) return nullptr;
-  x->font = XftFontOpenName(x->display, DefaultScreen(x->display), "WenQuanYi Zen Hei,DejaVu Sans:pixelsize=13");
+  x->font = OpenTextFont(x->display, 13);
   if (!x->font) return nullptr;
   x->trayOpcode = XInternAtom(x->display, "_NET_SYSTEM_TRAY_OPCODE", False);
   x->xembedInfo = XInternAtom(x->display, "_XEMBED_INFO", False);
@@ -251,24 +333,33 @@ X11Tray::~X11Tray() {
   m_thread.join();
 }
 
-void X11Tray::Update(const std::vector<win32::TrayIcon>& icons) {
+void X11Tray::Update(const std::vector<win32::TrayIcon>& icons, Show show) {
   X11CallerLock guard(m_lock, m_x->wake, m_x->display);
   Connection& x = *m_x;
   Display* d = x.display;
-  // Icons gone from the area leave the display.
+  const bool withWindows = show == Show::IconsAndBalloons;
+  // Icons gone from the area leave the display; with balloons alone, their windows go.
   for (auto it = x.icons.begin(); it != x.icons.end();) {
     bool kept = std::any_of(icons.begin(), icons.end(), [&](const win32::TrayIcon& i) {
       return i.window == it->record.window && i.id == it->record.id;
     });
+    if (kept && !withWindows && it->window) {
+      if (x.popup && !x.balloon) x.HidePopup();  // a tip of the window
+      XDestroyWindow(d, it->window);
+      it->window = 0;
+      it->docked = false;
+      it->asked = 0;
+      it->width = it->height = kIconSize;
+    }
     if (kept) {
       ++it;
       continue;
     }
     if (x.popup && x.balloonOwner == it->record.window && x.balloonId == it->record.id) x.HidePopup();
-    XDestroyWindow(d, it->window);
+    if (it->window) XDestroyWindow(d, it->window);
     it = x.icons.erase(it);
   }
-  // Asked only for a new icon: a round trip's reply would wake the tray's thread for nothing.
+  // Asked only for a new window: a round trip's reply would wake the tray's thread for nothing.
   std::optional<Window> trayOwner;
   auto trayWindow = [&] {
     if (!trayOwner) trayOwner = XGetSelectionOwner(d, x.selection);
@@ -280,43 +371,17 @@ void X11Tray::Update(const std::vector<win32::TrayIcon>& icons) {
       return i.record.window == record.window && i.record.id == record.id;
     });
     if (found == x.icons.end()) {
-      const Window tray = trayWindow();
-      Icon icon;
-      XSetWindowAttributes attributes{};
-      attributes.background_pixel = kFace;
-      attributes.override_redirect = tray ? False : True;  // the stand-in places itself
-      icon.window = XCreateWindow(d, RootWindow(d, screen), 0, 0, static_cast<unsigned>(icon.width),
-                                  static_cast<unsigned>(icon.height), 0, CopyFromParent, InputOutput, CopyFromParent,
-                                  CWBackPixel | CWOverrideRedirect, &attributes);
-      XSelectInput(d, icon.window, ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
-                                       EnterWindowMask | LeaveWindowMask | StructureNotifyMask);
-      std::string name = "tray icon";
-      XStoreName(d, icon.window, name.c_str());
-      if (tray) {
-        icon.vertical = x.Vertical(tray);
-        x.AskSize(icon, kIconSize);
-        // XEmbed: version 0, mapped; the tray reparents and shows it.
-        long info[2] = {0, 1};
-        XChangeProperty(d, icon.window, x.xembedInfo, x.xembedInfo, 32, PropModeReplace,
-                        reinterpret_cast<unsigned char*>(info), 2);
-        XEvent dock{};
-        dock.xclient.type = ClientMessage;
-        dock.xclient.window = tray;
-        dock.xclient.message_type = x.trayOpcode;
-        dock.xclient.format = 32;
-        dock.xclient.data.l[0] = CurrentTime;
-        dock.xclient.data.l[1] = kDock;
-        dock.xclient.data.l[2] = static_cast<long>(icon.window);
-        XSendEvent(d, tray, False, NoEventMask, &dock);
-        icon.docked = true;
-      }
-      x.icons.push_back(std::move(icon));
+      x.icons.emplace_back();
       found = x.icons.end() - 1;
     }
+    bool iconChanged = record.icon != found->record.icon || found->pixels.empty();
+    if (withWindows && !found->window) {
+      x.MakeWindow(*found, trayWindow());
+      iconChanged = true;
+    }
     const bool newBalloon = !record.balloonText.empty() && record.balloonText != found->record.balloonText;
-    const bool iconChanged = record.icon != found->record.icon || found->pixels.empty();
     found->record = record;
-    if (iconChanged) x.Render(*found);
+    if (iconChanged && found->window) x.Render(*found);
     if (newBalloon) {
       // Windows' shortest time for a balloon; the program hides it earlier itself when it wants.
       x.ShowPopup(*found, record.balloonTitle, record.balloonText, true, 10);
@@ -328,6 +393,7 @@ void X11Tray::Update(const std::vector<win32::TrayIcon>& icons) {
   // The stand-in: a row at the bottom right of the screen, above every other window.
   int slot = 0;
   for (Icon& icon : x.icons) {
+    if (!icon.window) continue;
     if (!icon.docked) {
       ++slot;
       XMoveWindow(d, icon.window, DisplayWidth(d, screen) - slot * (kIconSize + 2), DisplayHeight(d, screen) - kIconSize - 2);
@@ -345,11 +411,11 @@ unsigned long X11Tray::WindowOf(HWND hwnd, UINT id) {
   return 0;
 }
 
-bool X11Tray::TakeButton(int xRoot, int yRoot, unsigned button, bool press) {
+bool X11Tray::TakeButton(int xRoot, int yRoot, unsigned button, bool press, unsigned long time) {
   X11CallerLock guard(m_lock, m_x->wake, m_x->display);
   Icon* icon = m_x->IconAt(xRoot, yRoot);
   if (!icon) return false;
-  m_x->Button(*icon, press, button, xRoot, yRoot);
+  m_x->Button(*icon, press, button, xRoot, yRoot, time);
   XFlush(m_x->display);
   return true;
 }
@@ -404,10 +470,10 @@ void X11Tray::Run() {
             break;
           case ButtonPress:
           case ButtonRelease:
-            x.Button(*icon, e.type == ButtonPress, e.xbutton.button, e.xbutton.x_root, e.xbutton.y_root);
+            x.Button(*icon, e.type == ButtonPress, e.xbutton.button, e.xbutton.x_root, e.xbutton.y_root, e.xbutton.time);
             break;
           case MotionNotify:
-            Desktop::Get().SetCursorPosition(e.xmotion.x_root, e.xmotion.y_root);
+            x.PlacePointer(e.xmotion.x_root, e.xmotion.y_root, e.xmotion.time, X11PointerOrder::Kind::Move);
             PostTrayCallback(icon->record, WM_MOUSEMOVE);
             break;
           case EnterNotify:

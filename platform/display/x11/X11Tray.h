@@ -15,21 +15,25 @@
 #include <thread>
 #include <vector>
 
+#include "display/x11/X11PointerOrder.h"
 #include "win32/ShellNotify.h"
 
 namespace display {
 
 class X11Tray {
  public:
-  static std::unique_ptr<X11Tray> Open(const char* displayName);
+  // The positions of the pointer over the icons take their place in `order`.
+  static std::unique_ptr<X11Tray> Open(const char* displayName, std::shared_ptr<X11PointerOrder> order);
   ~X11Tray();
 
-  // Brings the display's icons up to date with the area's.
-  void Update(const std::vector<win32::TrayIcon>& icons);
+  // Brings the display's icons up to date with the area's: their windows and balloons, or
+  // only their balloons (the icons show elsewhere, where balloons do not).
+  enum class Show { IconsAndBalloons, BalloonsOnly };
+  void Update(const std::vector<win32::TrayIcon>& icons, Show show = Show::IconsAndBalloons);
   // A press or release at a point of the screen that another client's pointer grab took
   // (a popup menu's): an icon there answers it as its own and this is true. A popup's grab
   // leaves the icons their clicks, as the shell's icons keep theirs on Windows.
-  bool TakeButton(int xRoot, int yRoot, unsigned button, bool press);
+  bool TakeButton(int xRoot, int yRoot, unsigned button, bool press, unsigned long time);
   // For tests: the X window of an icon (0: none), and whether it docked into a tray.
   unsigned long WindowOf(HWND hwnd, UINT id);
   bool Docked();

@@ -1,10 +1,12 @@
 // A desktop's side of the session bus for trying the program by hand: a StatusNotifierWatcher
 // and a notification service that print what the program registers and shows, until SIGTERM
-// or SIGINT. Run the program on the same bus (dbus-run-session).
+// or SIGINT. Run the program on the same bus (dbus-run-session). With --no-notifications,
+// the watcher alone: a desktop that hosts the icons but shows no notifications.
 #include <signal.h>
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstring>
 
 #include "BusHost.h"
 
@@ -12,12 +14,13 @@ namespace {
 volatile sig_atomic_t g_stop = 0;
 }
 
-int main() {
+int main(int argc, char** argv) {
   signal(SIGTERM, [](int) { g_stop = 1; });
   signal(SIGINT, [](int) { g_stop = 1; });
+  const bool notify = !(argc > 1 && std::strcmp(argv[1], "--no-notifications") == 0);
   auto watcher = bustest::Watcher::Start();
-  auto notifications = bustest::NotificationService::Start();
-  if (!watcher || !notifications) {
+  auto notifications = notify ? bustest::NotificationService::Start() : nullptr;
+  if (!watcher || (notify && !notifications)) {
     std::fprintf(stderr, "bus_desktop: no session bus, or its names are taken\n");
     return 1;
   }
@@ -29,7 +32,7 @@ int main() {
       auto hold = watcher->Lock();
       for (; items < watcher->registered.size(); ++items) std::printf("item %s\n", watcher->registered[items].c_str());
     }
-    {
+    if (notifications) {
       auto hold = notifications->Lock();
       for (; shown < notifications->notified.size(); ++shown) {
         const auto& n = notifications->notified[shown];

@@ -372,15 +372,25 @@ TEST_F(X11Display, TheTrayStandInSendsClicksAndBalloonClicksToItsWindow) {
   // The bottom right corner of the screen.
   ASSERT_TRUE(WaitFor([&] { return s_server->Geometry(icon, &at) && at.right == 1024 - 2 && at.bottom == 768 - 2; }));
   const int x = (at.left + at.right) / 2, y = (at.top + at.bottom) / 2;
-  Xdo("mousemove " + std::to_string(x) + " " + std::to_string(y) + " click 3");
+  // Where the cursor is when the click's message is handled: a menu opens there. The pointer
+  // crosses the form on its way, whose moves its thread takes only later.
+  POINT atClick{-1, -1};
+  Recorder::Get().SetReaction([&](HWND hwnd, UINT msg, WPARAM, LPARAM lParam, LRESULT&) {
+    if (hwnd == m_form && msg == kTrayMessage && lParam == WM_RBUTTONUP) GetCursorPos(&atClick);
+    return false;
+  });
+  Xdo("mousemove 150 150 mousemove 250 250 mousemove " + std::to_string(x) + " " + std::to_string(y) + " click 3");
   ASSERT_TRUE(WaitFor([&] {
     auto seen = TrayCallbacks(m_form);
     return std::find(seen.begin(), seen.end(), WM_RBUTTONUP) != seen.end();
   }));
+  Recorder::Get().SetReaction(nullptr);
   auto seen = TrayCallbacks(m_form);
   EXPECT_NE(std::find(seen.begin(), seen.end(), WM_RBUTTONDOWN), seen.end());
+  EXPECT_EQ(atClick.x, x);
+  EXPECT_EQ(atClick.y, y);
   POINT cursor;
-  GetCursorPos(&cursor);  // where the click was, for the menu that opens there
+  GetCursorPos(&cursor);  // the form's late moves leave it there too
   EXPECT_EQ(cursor.x, x);
   EXPECT_EQ(cursor.y, y);
 
@@ -405,7 +415,7 @@ TEST_F(X11Display, TheTrayStandInSendsClicksAndBalloonClicksToItsWindow) {
 }
 
 // With a system tray (trayer owns the selection), the icon docks into it by XEmbed, as tall as
-// the tray and drawn at the size it was given.
+// the tray and drawn at the size it was given, over the tray's own background.
 TEST_F(X11Display, TheTrayIconDocksIntoTheSystemTray) {
   if (std::system("command -v trayer >/dev/null") != 0) GTEST_SKIP() << "trayer is not installed";
   wintest::ChildProcess trayer("/bin/sh", {"-c", "DISPLAY=" + s_server->Name() +
@@ -416,7 +426,7 @@ TEST_F(X11Display, TheTrayIconDocksIntoTheSystemTray) {
   ASSERT_TRUE(WaitFor([&] { return XGetSelectionOwner(m_display, tray) != 0; }));
   NOTIFYICONDATAW data = TrayData(m_form);
   data.uFlags |= NIF_ICON;
-  data.hIcon = wintest::SolidIcon(900, 0xFFFF0000);
+  data.hIcon = wintest::SolidIcon(901, 0x80FF0000);  // half see-through red
   ASSERT_TRUE(Shell_NotifyIconW(NIM_ADD, &data));
   EXPECT_TRUE(m_x11->Tray()->Docked());
   const unsigned long icon = m_x11->Tray()->WindowOf(m_form, kTrayId);
@@ -434,11 +444,32 @@ TEST_F(X11Display, TheTrayIconDocksIntoTheSystemTray) {
            at.right - at.left >= 20 && at.right - at.left == at.bottom - at.top;
   }));
   EXPECT_LE(at.bottom - at.top, 24);
-  // Drawn over all of it: the red icon reaches its corners.
+  // Drawn over all of it, the tray's background showing through: the icon's corners are
+  // half red, half the colour of the tray beside it.
+  Window top = icon;  // the tray's own window, below the root
+  for (;;) {
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned count = 0;
+    XQueryTree(m_display, top, &root, &parent, &children, &count);
+    if (children) XFree(children);
+    if (!parent || parent == root) break;
+    top = parent;
+  }
+  RECT whole{};
+  ASSERT_TRUE(s_server->Geometry(top, &whole));
+  ASSERT_GT(whole.right - whole.left, at.right - at.left + 4);
+  auto near = [](COLORREF a, COLORREF b) {
+    return std::abs(GetRValue(a) - GetRValue(b)) <= 2 && std::abs(GetGValue(a) - GetGValue(b)) <= 2 &&
+           std::abs(GetBValue(a) - GetBValue(b)) <= 2;
+  };
+  COLORREF besideIcon = 0, expected = 0;
   ASSERT_TRUE(WaitFor([&] {
     display::Pixels screen = s_server->Screen();
-    return screen.At(at.left + 1, at.top + 1) == RGB(255, 0, 0) && screen.At(at.right - 2, at.bottom - 2) == RGB(255, 0, 0);
-  }));
+    // The tray beside the icon.
+    besideIcon = screen.At(at.left - whole.left > 2 ? whole.left + 1 : at.right + 1, (at.top + at.bottom) / 2);
+    expected = RGB((255 + GetRValue(besideIcon) + 1) / 2, (GetGValue(besideIcon) + 1) / 2, (GetBValue(besideIcon) + 1) / 2);
+    return near(screen.At(at.left + 1, at.top + 1), expected) && near(screen.At(at.right - 2, at.bottom - 2), expected);
+  })) << "tray " << std::hex << besideIcon << ", icon " << s_server->Screen().At(at.left + 1, at.top + 1);
   EXPECT_TRUE(s_server->Screen().WritePng(DORV_SCREENSHOTS "/tray-docked.png"));
   Xdo("mousemove " + std::to_string((at.left + at.right) / 2) + " " + std::to_string((at.top + at.bottom) / 2) +
       " click 3");

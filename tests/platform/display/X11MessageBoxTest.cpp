@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <memory>
+#include <vector>
 
 #include "X11Server.h"
 #include "display/Desktop.h"
@@ -10,6 +11,7 @@
 
 // Last: Xlib's macros (None, Bool, True) would spoil the headers above.
 #include <X11/Xlib.h>
+#include <X11/extensions/Xrender.h>
 #include <X11/keysym.h>
 
 namespace {
@@ -73,6 +75,25 @@ TEST_F(X11MessageBoxTest, KeysAndClicksChooseTheButtons) {
             }),
             IDYES);
   EXPECT_EQ(Show(MB_OK | MB_ICONERROR, [&](auto& box) { SendKey(box.window, XK_Escape); }), IDOK);
+}
+
+// A connection that drew text and closed leaves nothing behind that a later one (often at
+// the same address) would take for its own: each new connection asks the server for the
+// Render extension anew, instead of using a dead connection's codes.
+TEST_F(X11MessageBoxTest, ANewConnectionDoesNotInheritAClosedOnesRenderRecord) {
+  EXPECT_EQ(Show(MB_OK, [&](auto& box) { SendKey(box.window, XK_Escape); }), IDOK);
+  m_presenter.reset();
+  std::vector<Display*> fresh;
+  for (int i = 0; i < 4; ++i) {
+    Display* d = XOpenDisplay(m_name.c_str());
+    ASSERT_TRUE(d);
+    fresh.push_back(d);
+    const unsigned long before = XNextRequest(d);
+    int event = 0, error = 0;
+    EXPECT_TRUE(XRenderQueryExtension(d, &event, &error));
+    EXPECT_GT(XNextRequest(d), before) << "connection " << i << " took a closed one's record";
+  }
+  for (Display* d : fresh) XCloseDisplay(d);
 }
 
 LRESULT CALLBACK AnswerProc(HWND h, UINT m, WPARAM w, LPARAM l);
