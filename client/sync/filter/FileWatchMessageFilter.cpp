@@ -124,8 +124,9 @@ void FileWatchMessageFilter::OnFileRenamed(CFileSystemEventArgs* args) {
       m_folderRenames.emplace_back(message->m_sSrcPath, message->m_sPath);
       if (m_folderRenames.size() > kFolderRenamesKept) m_folderRenames.pop_front();
     }
-    RewriteQueuedForRename(message->m_sPath, message->m_sSrcPath, message->m_nPathType);
+    auto behind = RewriteQueuedForRename(message->m_sPath, message->m_sSrcPath, message->m_nPathType);
     m_messages.push_back(std::move(message));
+    for (auto& change : behind) m_messages.push_back(std::move(change));
   }
   SetEvent(m_hWake);
 }
@@ -143,12 +144,25 @@ void FileWatchMessageFilter::OnFileMoved(CFileSystemEventArgs* args) {
   Append(std::move(message));
 }
 
-// Under the filter lock. Paths are rewritten by their leading folder only, so
-// a name that merely contains the old path's text elsewhere stays as it is.
-void FileWatchMessageFilter::RewriteQueuedForRename(const juce::String& newPath, const juce::String& oldPath,
-                                                    int pathType) {
-  for (auto it = m_messages.rbegin(); it != m_messages.rend(); ++it) {
+// Paths are rewritten by their leading folder only, so a name that merely
+// contains the old path's text elsewhere stays as it is.
+std::vector<std::unique_ptr<FileWatchMessage>> FileWatchMessageFilter::RewriteQueuedForRename(
+    const juce::String& newPath, const juce::String& oldPath, int pathType) {
+  std::vector<std::unique_ptr<FileWatchMessage>> behind;
+  for (auto it = m_messages.begin(); it != m_messages.end();) {
     FileWatchMessage& queued = **it;
+    if (pathType == SyncHelper::PATH_FILE) {
+      if ((queued.m_nType == WATCHER_EVENT_ADDED || queued.m_nType == WATCHER_EVENT_MODIFIED) &&
+          queued.m_sPath == oldPath) {
+        queued.m_sPath = queued.m_sSrcPath = newPath;
+        queued.m_nPathType = SyncHelper::GetPathType(newPath);
+        behind.push_back(std::move(*it));
+        it = m_messages.erase(it);
+        continue;
+      }
+      ++it;
+      continue;
+    }
     if (pathType == SyncHelper::PATH_FOLDER) {
       switch (queued.m_nType) {
         case WATCHER_EVENT_ADDED:
@@ -171,14 +185,10 @@ void FileWatchMessageFilter::RewriteQueuedForRename(const juce::String& newPath,
           break;
         default: break;
       }
-    } else if (pathType == SyncHelper::PATH_FILE) {
-      if ((queued.m_nType == WATCHER_EVENT_ADDED || queued.m_nType == WATCHER_EVENT_MODIFIED) &&
-          queued.m_sPath == oldPath) {
-        queued.m_sPath = queued.m_sSrcPath = newPath;
-        queued.m_nPathType = SyncHelper::GetPathType(newPath);
-      }
     }
+    ++it;
   }
+  return behind;
 }
 
 void FileWatchMessageFilter::ClearFileWatchMessage() {

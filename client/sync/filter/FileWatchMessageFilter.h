@@ -76,7 +76,12 @@ class FileWatchMessageFilter : public IWatcherChangeHandler, public juce::Thread
 
  private:
   void Append(std::unique_ptr<FileWatchMessage> message);
-  void RewriteQueuedForRename(const juce::String& newPath, const juce::String& oldPath, int pathType);
+  // Under the filter lock: queued messages of a renamed item take its new
+  // path. A file's queued content change is taken out and returned: it goes
+  // behind the rename, so that the file's change reaches the service under
+  // the identity the rename gives it, not as a new file beside it.
+  std::vector<std::unique_ptr<FileWatchMessage>> RewriteQueuedForRename(const juce::String& newPath,
+                                                                        const juce::String& oldPath, int pathType);
   void Translate(FileWatchMessage message);
   // The kind of a delivered path; a path gone meanwhile is followed through
   // the folder renames delivered before it (the item lives on under the new

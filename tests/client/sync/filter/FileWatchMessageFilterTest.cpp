@@ -303,6 +303,28 @@ TEST_F(FileWatchMessageFilterTest, AFileMovedUnderItsNameWithNewContentIsMovedTh
   EXPECT_EQ(tasks[2], (QueuedTask{UP_OP_FILE_MOVE, same, Local("a/y.txt"), "", 1, 0, 31}));
 }
 
+// A stored file replaced (or changed) and renamed a moment later, before the
+// filter translated the change: the rename goes first, and the change follows
+// it under the new name, so the service renames its file and then takes the
+// content instead of getting a second file.
+TEST_F(FileWatchMessageFilterTest, AChangeOfAFileRenamedAMomentLaterFollowsTheRename) {
+  for (const int change : {A, M}) {
+    SCOPED_TRACE(change == A ? "replaced" : "changed");
+    m_up.Forget();
+    SaveFile(FileRow(50, Local("f.txt"), 10, "0123"));
+    const juce::String renamed = Write("g.txt", "edited here");
+    Deliver(change, Local("f.txt"));
+    Deliver(RN, renamed, Local("f.txt"));
+    TranslateAll();
+    const std::vector<QueuedTask> tasks = m_up.Tasks();
+    ASSERT_EQ(tasks.size(), 2u) << testing::PrintToString(tasks);
+    EXPECT_EQ(tasks[0], (QueuedTask{UP_OP_FILE_RENAME, renamed, Local("f.txt"), "", 1, 0, 50}));
+    EXPECT_EQ(tasks[1].path, renamed);
+    EXPECT_EQ(tasks[1].md5, SyncHelper::GetFileMD5(renamed));
+    juce::File(renamed).deleteFile();
+  }
+}
+
 TEST_F(FileWatchMessageFilterTest, RenamingAFolderRewritesTheQueuedPathsInsideIt) {
   juce::String oldFolder = Local("old");
   Deliver(A, oldFolder + "/a.txt");
