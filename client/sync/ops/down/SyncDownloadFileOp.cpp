@@ -167,6 +167,18 @@ int SyncDownloadFileOp::BuildDownloadFilePath() {
     Error(kTag, "pDownSyncTask is null and return cancel");
     return SYNC_RESULT_CANCEL;
   }
+  SyncFileData row;
+  if (task->m_nOp == DOWN_OP_FILE_MODIFY && DownOps::SelectFileByID(record->m_FileID, row) && row.m_FilePath.isNotEmpty()) {
+    // A new content of a file this device holds lands where it holds it: the
+    // pull saw the file in that place, and a rename or move this device sent
+    // up since (the download waited for it) has taken the file elsewhere.
+    SyncFileData& moved = *task->m_pFileData;
+    moved.m_FileName = Common::String_GetFileName(row.m_FilePath);
+    moved.m_ParentID = row.m_ParentID;
+    m_sParentFolderPath = DownOps::WithSeparator(DownOps::ParentOf(row.m_FilePath));
+    m_sDownloadFilePath = row.m_FilePath;
+    return SYNC_RESULT_SUCCESS;
+  }
   juce::String parent;
   if (record->m_ParentID > 0) parent = SyncFileDataManager::GetFolderPathByID(record->m_ParentID);
   if (parent.isEmpty()) {

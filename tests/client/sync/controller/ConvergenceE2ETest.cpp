@@ -11,6 +11,7 @@
 
 #include "SyncControllerE2EFixture.h"
 #include "client/sync/SyncHelper.h"
+#include "client/sync/tasks/SyncDownTaskManager.h"
 
 namespace {
 
@@ -47,6 +48,41 @@ class ConvergenceE2ETest : public SyncControllerE2ETest {
   // service holds meanwhile (and is not idle: it keeps trying).
   void HoldPulls() { Fault("op=syncDir&code=500&times=0"); }
   void ReleasePulls() { Admin("faults/clear"); }
+  // A new local folder the service refuses for now (the account's folder
+  // limit) waits at the head of the folder changes, and every file change
+  // waits behind it until ReleaseUploads.
+  void HoldFileChanges() {
+    Fault("op=createDir&code=802&times=0");
+    std::filesystem::create_directory(m_rootPath / "held");
+    ASSERT_TRUE(WaitUntil([&] { return logic->GetUpTaskManager()->HasTasks(UP_QUEUE_NO_DEPEND); }));
+  }
+  void ReleaseUploads() { Admin("faults/clear"); }
+  // f.txt goes to g.txt here (changed first, when asked) while another
+  // device edits it: the pull lists the edit under the old name while the
+  // rename waits to go up, and the edit's download waits for the rename.
+  // Ends when both sides agree.
+  void RenameBeforeAPulledEditArrives(bool editedHere) {
+    ASSERT_NO_FATAL_FAILURE(StartInStep("f.txt", "as synced"));
+    ASSERT_NO_FATAL_FAILURE(HoldFileChanges());
+    if (editedHere) Write("f.txt", "this computer's edit");
+    std::filesystem::rename(m_rootPath / "f.txt", m_rootPath / "g.txt");
+    ASSERT_TRUE(WaitUntil([&] { return UpQueued(UP_OP_FILE_RENAME); }));
+    const juce::int64 id = Put("f.txt", "the other device's edit");
+    ASSERT_TRUE(WaitUntil([&] { return DownQueued(DOWN_OP_FILE_MODIFY, id); }));
+    ReleaseUploads();
+    EXPECT_TRUE(WaitUntil([&] { return Settled() && LocalTree(m_rootPath) == ServerTree(); }))
+        << ::testing::PrintToString(LocalTree(m_rootPath)) << " / " << ::testing::PrintToString(ServerTree());
+  }
+  bool UpQueued(int op) {
+    const auto queue = logic->GetUpTaskManager()->DescribeQueue(UP_QUEUE_FILE_AND_DEPEND);
+    return std::any_of(queue.begin(), queue.end(), [op](const auto& task) { return task.first == op; });
+  }
+  bool DownQueued(int op, juce::int64 id) {
+    for (int queue : {DOWN_QUEUE_NORMAL, DOWN_QUEUE_WAIT_AND_RETRY})
+      for (const auto& task : logic->GetDownTaskManager()->DescribeQueue(queue))
+        if (task.first == op && task.second == id) return true;
+    return false;
+  }
 };
 
 // The contents of the entries of a tree ("name=content"), sorted.
@@ -99,6 +135,19 @@ TEST_F(ConvergenceE2ETest, ARenameBeforePullingAnotherDevicesEditKeepsThatEdit) 
     Put("f.txt", "as synced");
     ASSERT_TRUE(WaitUntil([&] { return LocalContent("f.txt") == "as synced" && Settled(); }));
   }
+}
+
+TEST_F(ConvergenceE2ETest, AnEditPulledWhileARenameWaitsToGoUpLandsUnderTheNewName) {
+  ASSERT_NO_FATAL_FAILURE(RenameBeforeAPulledEditArrives(false));
+  EXPECT_EQ(LocalContent("f.txt"), "(none)");
+  EXPECT_EQ(ServerTree(), (std::vector<std::string>{"g.txt=the other device's edit", "held/"}));
+}
+
+TEST_F(ConvergenceE2ETest, AnEditPulledWhileAChangedFileIsRenamedKeepsBothEdits) {
+  ASSERT_NO_FATAL_FAILURE(RenameBeforeAPulledEditArrives(true));
+  EXPECT_EQ(LocalContent("f.txt"), "(none)");
+  EXPECT_EQ(Contents(ServerTree()), (std::vector<std::string>{"the other device's edit", "this computer's edit"}))
+      << ::testing::PrintToString(ServerTree());
 }
 
 TEST_F(ConvergenceE2ETest, AFileThatAlreadyHoldsTheServicesContentMakesNoCopy) {
