@@ -150,6 +150,46 @@ TEST_F(ConvergenceE2ETest, AnEditPulledWhileAChangedFileIsRenamedKeepsBothEdits)
       << ::testing::PrintToString(ServerTree());
 }
 
+// A folder removed here (or swapped for a file of its name) while another
+// device had just added a file to it that this computer has not pulled yet:
+// the service keeps the folder with that file, and so does this computer.
+TEST_F(ConvergenceE2ETest, AFolderDeletedHereKeepsWhatAnotherDeviceAddedMeanwhile) {
+  struct Case {
+    const char* folder;
+    bool swappedForAFile;
+  };
+  RunWorkflow();
+  for (const Case& c : {Case{"D", false}, Case{"S", true}}) {
+    SCOPED_TRACE(c.folder);
+    const std::string folder = c.folder;
+    fs::create_directory(m_rootPath / folder);
+    std::ofstream(m_rootPath / folder / "seen.txt", std::ios::binary) << "seen here";
+    auto seenOnService = [&] {
+      const auto tree = ServerTree();
+      return std::find(tree.begin(), tree.end(), folder + "/seen.txt=seen here") != tree.end();
+    };
+    ASSERT_TRUE(WaitUntil([&] { return seenOnService() && Settled(); }));
+    SyncFolderData row;
+    ASSERT_TRUE(SyncFileDataManager::SelectSyncFolderData(juce::String((m_rootPath / folder).string()), row));
+    const juce::int64 id = row.m_FolderID;
+
+    HoldPulls();
+    Admin("put?account=" + Account() + "&parentId=" + std::to_string(id) + "&name=new.txt", "added elsewhere");
+    fs::remove_all(m_rootPath / folder);
+    if (c.swappedForAFile) std::ofstream(m_rootPath / folder, std::ios::binary) << "the file in its place";
+    ASSERT_TRUE(WaitUntil([&] { return !seenOnService(); }));
+    ReleasePulls();
+
+    EXPECT_TRUE(WaitUntil([&] { return Settled() && LocalTree(m_rootPath) == ServerTree(); }))
+        << ::testing::PrintToString(LocalTree(m_rootPath)) << " / " << ::testing::PrintToString(ServerTree());
+    EXPECT_EQ(LocalContent(folder + "/new.txt"), "added elsewhere");
+    if (c.swappedForAFile) {
+      const auto contents = Contents(ServerTree());
+      EXPECT_NE(std::find(contents.begin(), contents.end(), "the file in its place"), contents.end());
+    }
+  }
+}
+
 TEST_F(ConvergenceE2ETest, AFileThatAlreadyHoldsTheServicesContentMakesNoCopy) {
   StartInStep("a.txt", "as synced");
   // The state a download leaves when the program ends after it replaced the
