@@ -226,6 +226,7 @@ int SyncDownloadFileOp::Prepare_SyncOperation() {
     return built;
   }
   if (!IsSafePath(task, m_sDownloadFilePath)) return SYNC_RESULT_CANCEL;
+  m_bTargetExisted = juce::File(m_sDownloadFilePath).exists();
   IsNeedDownloadFile();
   if (!m_bNeedDownload) {
     WriteLog(NormalLog, kTag, "IsNeedDownloadFile return Success");
@@ -354,6 +355,16 @@ int SyncDownloadFileOp::After_SyncOperation() {
   return result;
 }
 
+bool SyncDownloadFileOp::TargetWentMeanwhile() {
+  if (!m_bTargetExisted || juce::File(m_sDownloadFilePath).exists()) return false;
+  // Written back under the old name, the content would become a second file
+  // beside the one the user moved; the move or removal goes up and brings
+  // the service's content back by a pull where it belongs.
+  Error("SyncDownloadFileOp::TargetWentMeanwhile",
+        "the file went while its content downloaded, the download is dropped, path is " + m_sDownloadFilePath);
+  return true;
+}
+
 int SyncDownloadFileOp::MakeEmptyFile() {
   static const char* kTag = "SyncDownloadTotalFileOp::After_SyncOperation";
   const juce::File target(m_sDownloadFilePath);
@@ -381,6 +392,7 @@ int SyncDownloadFileOp::MakeEmptyFile() {
     if (!occupied) DownOps::Unignore(m_sDownloadFilePath, m_sDownloadFilePath, DownOps::IGNORE_MODIFY);
     return result;
   }
+  if (TargetWentMeanwhile()) return SYNC_RESULT_CANCEL;
   DownOps::Ignore(m_sDownloadFilePath, m_sDownloadFilePath, DownOps::IGNORE_ADD);
   if (target.create().wasOk()) return SYNC_RESULT_SUCCESS;
   DownOps::Unignore(m_sDownloadFilePath, m_sDownloadFilePath, DownOps::IGNORE_ADD);
@@ -441,6 +453,7 @@ int SyncDownloadFileOp::ReplaceLocalFileByDownloadFile(const juce::String& stagi
                            : "taskMD5 != localMD5 no record in DB, Try three Time, path is " + target);
     return result;
   }
+  if (TargetWentMeanwhile()) return SYNC_RESULT_CANCEL;
   DownOps::Ignore(target, target, DownOps::IGNORE_ADD);
   if (ReplaceFileAtomically(stagingPath, target)) return SYNC_RESULT_SUCCESS;
   const DWORD error = GetLastError();

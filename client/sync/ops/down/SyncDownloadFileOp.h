@@ -53,7 +53,11 @@ class SyncDownloadFileOp : public SyncDownFileBaseOperation {
   int FetchToken();
   int DownloadToStaging();
   int MakeEmptyFile();
+  // The file was there when the download began and is gone now: the user
+  // moved or removed it meanwhile (logged).
+  bool TargetWentMeanwhile();
   bool m_bHeld = false;
+  bool m_bTargetExisted = false;
   juce::String m_sStagingPath;
   juce::String m_sReceivedMD5;  // of the content this run received
 };

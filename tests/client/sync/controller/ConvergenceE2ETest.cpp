@@ -190,6 +190,41 @@ TEST_F(ConvergenceE2ETest, AFolderDeletedHereKeepsWhatAnotherDeviceAddedMeanwhil
   }
 }
 
+// This computer renames or removes a file while another device's edit of it
+// downloads: the edit never comes back as a file of the old name beside the
+// renamed one. A removal meets the newer edit on the service, which wins.
+TEST_F(ConvergenceE2ETest, AFileRenamedOrRemovedWhileAnEditOfItDownloadsIsNotWrittenBack) {
+  struct Case {
+    const char* what;
+    bool renamed;
+    std::vector<std::string> expected;
+  };
+  const Case cases[] = {
+      {"renamed", true, {"g.txt=the other device's edit"}},
+      {"removed", false, {"f.txt=the other device's edit"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ASSERT_NO_FATAL_FAILURE(StartInStep("f.txt", "as synced"));
+    const int tokens = Requests("downloadFileControl");
+    // The content is held back a while: the change comes in the middle of the download.
+    Fault("op=downloadFile&delayMs=3000");
+    Put("f.txt", "the other device's edit");
+    ASSERT_TRUE(WaitUntil([&] { return Requests("downloadFileControl") > tokens; }));
+    if (c.renamed)
+      fs::rename(m_rootPath / "f.txt", m_rootPath / "g.txt");
+    else
+      fs::remove(m_rootPath / "f.txt");
+
+    EXPECT_TRUE(WaitUntil([&] { return Settled() && LocalTree(m_rootPath) == c.expected && ServerTree() == c.expected; }))
+        << ::testing::PrintToString(LocalTree(m_rootPath)) << " / " << ::testing::PrintToString(ServerTree());
+
+    for (const auto& entry : fs::directory_iterator(m_rootPath))
+      if (entry.path().filename() != "desktop.ini") fs::remove(entry.path());
+    EXPECT_TRUE(WaitUntil([&] { return ServerTree().empty() && Settled(); }));
+  }
+}
+
 TEST_F(ConvergenceE2ETest, AFileThatAlreadyHoldsTheServicesContentMakesNoCopy) {
   StartInStep("a.txt", "as synced");
   // The state a download leaves when the program ends after it replaced the
