@@ -225,6 +225,25 @@ TEST_F(ConvergenceE2ETest, AFileRenamedOrRemovedWhileAnEditOfItDownloadsIsNotWri
   }
 }
 
+// A new file of this computer is still going up when another device puts a
+// file of the same name, and the user renames the new file a moment later:
+// both files end on both sides, each under one name.
+TEST_F(ConvergenceE2ETest, ANewFileRenamedWhileItGoesUpBesideAnotherDevicesFileOfItsName) {
+  RunWorkflow();
+  const int creates = Requests("createFile");
+  // The upload's completion is held back a while: the other device and the rename come meanwhile.
+  Fault("op=completeFile&delayMs=3000");
+  std::ofstream(m_rootPath / "n.txt", std::ios::binary) << "made here";
+  ASSERT_TRUE(WaitUntil([&] { return Requests("createFile") > creates; }));
+  Put("n.txt", "made elsewhere");
+  fs::rename(m_rootPath / "n.txt", m_rootPath / "b.txt");
+
+  EXPECT_TRUE(WaitUntil([&] { return Settled() && LocalTree(m_rootPath) == ServerTree(); }))
+      << ::testing::PrintToString(LocalTree(m_rootPath)) << " / " << ::testing::PrintToString(ServerTree());
+  EXPECT_EQ(Contents(ServerTree()), (std::vector<std::string>{"made elsewhere", "made here"}))
+      << ::testing::PrintToString(ServerTree());
+}
+
 TEST_F(ConvergenceE2ETest, AFileThatAlreadyHoldsTheServicesContentMakesNoCopy) {
   StartInStep("a.txt", "as synced");
   // The state a download leaves when the program ends after it replaced the
