@@ -19,12 +19,6 @@
 
 namespace {
 
-void MakeVoid(WatcherEvent& e) {
-  e.type = WATCHER_EVENT_VOID;
-  e.path.Empty();
-  e.otherPath.Empty();
-}
-
 bool SamePath(const CString& a, const CString& b) { return a == b; }
 
 bool SameName(const CString& a, const CString& b) {
@@ -56,7 +50,11 @@ bool CWatcherCoalescer::MergePair(WatcherEvent& a, const WatcherEvent& b) {
     return false;
   }
   if (a.type == WATCHER_EVENT_ADDED && b.type == WATCHER_EVENT_REMOVED && SamePath(a.path, b.path)) {
-    MakeVoid(a);
+    // Made and removed again: the removal still goes on. The item may be one
+    // the program itself made a moment before (a folder the service sent),
+    // which the engine knows; the filter drops the removal of a path it
+    // doesn't know.
+    a.type = WATCHER_EVENT_REMOVED;
     return true;
   }
   if (a.type == WATCHER_EVENT_MODIFIED && b.type == WATCHER_EVENT_REMOVED && SamePath(a.path, b.path)) {

@@ -244,6 +244,17 @@ TEST_F(ConvergenceE2ETest, ANewFileRenamedWhileItGoesUpBesideAnotherDevicesFileO
       << ::testing::PrintToString(ServerTree());
 }
 
+// A folder another device made arrives here and the user removes it at once,
+// before the watcher has told of its arrival: the removal still goes up.
+TEST_F(ConvergenceE2ETest, AFolderRemovedRightAfterItArrivedIsRemovedOnTheService) {
+  RunWorkflow();
+  MakeServiceFolder("D");
+  ASSERT_TRUE(WaitUntil([&] { return fs::is_directory(m_rootPath / "D"); }));
+  fs::remove(m_rootPath / "D");
+  EXPECT_TRUE(WaitUntil([&] { return Settled() && ServerTree().empty(); })) << ::testing::PrintToString(ServerTree());
+  EXPECT_EQ(LocalTree(m_rootPath), std::vector<std::string>{});
+}
+
 TEST_F(ConvergenceE2ETest, AFileThatAlreadyHoldsTheServicesContentMakesNoCopy) {
   StartInStep("a.txt", "as synced");
   // The state a download leaves when the program ends after it replaced the
