@@ -255,6 +255,26 @@ TEST_F(ConvergenceE2ETest, AFolderRemovedRightAfterItArrivedIsRemovedOnTheServic
   EXPECT_EQ(LocalTree(m_rootPath), std::vector<std::string>{});
 }
 
+// The user makes a folder Q while another device renames the folder P to Q:
+// the two are one folder on the service, and here too.
+TEST_F(ConvergenceE2ETest, AFolderRenamedElsewhereOntoANameTheUserJustMadeBecomesThatFolder) {
+  const juce::int64 p = MakeServiceFolder("P");
+  RunWorkflow();
+  ASSERT_TRUE(WaitUntil([&] { return fs::is_directory(m_rootPath / "P") && Settled(); }));
+  // Q waits to go up (the account's folder limit) while the rename comes down.
+  Fault("op=createDir&code=802&times=0");
+  fs::create_directory(m_rootPath / "Q");
+  ASSERT_TRUE(WaitUntil([&] { return logic->GetUpTaskManager()->HasTasks(UP_QUEUE_NO_DEPEND); }));
+  const int pulls = Requests("syncDir");
+  Admin("rename?account=" + Account() + "&id=" + std::to_string(p) + "&name=Q");
+  ASSERT_TRUE(WaitUntil([&] { return Requests("syncDir") > pulls && logic->GetDownTaskManager()->AreQueuesEmpty(); }));
+  ReleaseUploads();
+
+  EXPECT_TRUE(WaitUntil([&] { return Settled() && LocalTree(m_rootPath) == ServerTree(); }))
+      << ::testing::PrintToString(LocalTree(m_rootPath)) << " / " << ::testing::PrintToString(ServerTree());
+  EXPECT_EQ(ServerTree(), std::vector<std::string>{"Q/"});
+}
+
 TEST_F(ConvergenceE2ETest, AFileThatAlreadyHoldsTheServicesContentMakesNoCopy) {
   StartInStep("a.txt", "as synced");
   // The state a download leaves when the program ends after it replaced the
