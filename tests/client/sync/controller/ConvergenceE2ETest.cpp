@@ -275,6 +275,19 @@ TEST_F(ConvergenceE2ETest, AFolderRenamedElsewhereOntoANameTheUserJustMadeBecome
   EXPECT_EQ(ServerTree(), std::vector<std::string>{"Q/"});
 }
 
+// The user swaps an empty file for a folder of its name: the pull that then
+// lists the file's deletion leaves the folder alone (whose unreadable content
+// looks empty too) and the engine comes to rest.
+TEST_F(ConvergenceE2ETest, AnEmptyFileSwappedForAFolderOfItsNameEndsInStep) {
+  StartInStep("b.txt", "");
+  fs::remove(m_rootPath / "b.txt");
+  fs::create_directory(m_rootPath / "b.txt");
+  std::ofstream(m_rootPath / "b.txt" / "inner.txt", std::ios::binary) << "inside";
+  const std::vector<std::string> expected = {"b.txt/", "b.txt/inner.txt=inside"};
+  EXPECT_TRUE(WaitUntil([&] { return Settled() && ServerTree() == expected && LocalTree(m_rootPath) == expected; }))
+      << ::testing::PrintToString(LocalTree(m_rootPath)) << " / " << ::testing::PrintToString(ServerTree());
+}
+
 TEST_F(ConvergenceE2ETest, AFileThatAlreadyHoldsTheServicesContentMakesNoCopy) {
   StartInStep("a.txt", "as synced");
   // The state a download leaves when the program ends after it replaced the
