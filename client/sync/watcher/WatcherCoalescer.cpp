@@ -35,6 +35,17 @@ void CWatcherCoalescer::PutBack(std::vector<WatcherEvent> earlier) {
 
 CString CWatcherCoalescer::ParentFolder(const CString& path) { return Common::GetFileDirFromPath(path); }
 
+bool CWatcherCoalescer::AnyChangeOf(const std::vector<WatcherEvent>& changes, const CString& path) {
+  const std::wstring_view wanted = path.str();
+  auto atOrAbove = [wanted](const CString& named) {
+    const std::wstring_view item = named.str();
+    if (item.empty() || wanted.size() < item.size() || wanted.substr(0, item.size()) != item) return false;
+    return wanted.size() == item.size() || wanted[item.size()] == Common::kPathSeparator;
+  };
+  return std::any_of(changes.begin(), changes.end(),
+                     [&](const WatcherEvent& e) { return atOrAbove(e.path) || atOrAbove(e.otherPath); });
+}
+
 bool CWatcherCoalescer::MergePair(WatcherEvent& a, const WatcherEvent& b) {
   if (a.type == WATCHER_EVENT_REMOVED && b.type == WATCHER_EVENT_ADDED) {
     if (SamePath(a.path, b.path)) {

@@ -131,6 +131,22 @@ TEST_F(WatcherPipelineTest, ChangesWaitForThePeriodAndArriveMergedOnTheNotifierT
                                                "remove " + N("brief.tmp")}));
 }
 
+// The engine asks whether a change of a path is still held back: a renamed
+// folder's old name covers what was inside it, and nothing is pending once
+// the period has delivered it.
+TEST_F(WatcherPipelineTest, AChangeHeldForThePeriodIsSeenAsPendingForItsPathsAndWhatLiesBelow) {
+  CAsyncOperation op(&m_handler);
+  op.OnRenamed(C("R"), C("P"));
+  EXPECT_TRUE(op.HasPendingChange(C("P")));
+  EXPECT_TRUE(op.HasPendingChange(C("R")));
+  EXPECT_TRUE(op.HasPendingChange(C("P/a.txt")));
+  EXPECT_FALSE(op.HasPendingChange(C("Pa.txt")));  // begins with the same letters, lies elsewhere
+  EXPECT_FALSE(op.HasPendingChange(C("Q")));
+  Tick(op);
+  ASSERT_TRUE(m_handler.WaitForCount(1));
+  EXPECT_FALSE(op.HasPendingChange(C("P")));
+}
+
 TEST_F(WatcherPipelineTest, RenamesAcrossTheNameFilterBecomeAdditionsOrRemovals) {
   Touch("doc.txt");
   Touch("b.txt");
