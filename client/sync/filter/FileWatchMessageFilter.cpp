@@ -8,6 +8,7 @@
 #include "client/sync/LocalPathGuard.h"
 #include "client/sync/SyncHelper.h"
 #include "client/sync/SyncLogic.h"
+#include "client/sync/ops/down/SyncDownloadFileOp.h"
 #include "client/sync/records/SyncFileDataManager.h"
 #include "client/sync/status/SyncPathList.h"
 #include "client/sync/tasks/UpSyncTask.h"
@@ -313,6 +314,13 @@ void FileWatchMessageFilter::Translate(FileWatchMessage message) {
   }
   if (message.m_nType != WATCHER_EVENT_REMOVED && LocalPathGuard::IsThroughLink(message.m_sPath)) {
     Log(NormalLog, "Translate", "A symbolic link is not synced, path is " + message.m_sPath);
+    return;
+  }
+  // A download's hidden copy beside its target is the program's own file,
+  // whatever the watcher tells of it and however late.
+  if (message.m_nType != WATCHER_EVENT_REMOVED &&
+      SyncDownloadFileOp::IsPartName(Common::String_GetFileName(message.m_sPath))) {
+    Log(NormalLog, "Translate", "A download's own copy is not synced, path is " + message.m_sPath);
     return;
   }
   switch (message.m_nType) {

@@ -303,6 +303,17 @@ TEST_F(FileWatchMessageFilterTest, AFileMovedUnderItsNameWithNewContentIsMovedTh
   EXPECT_EQ(tasks[2], (QueuedTask{UP_OP_FILE_MOVE, same, Local("a/y.txt"), "", 1, 0, 31}));
 }
 
+// The hidden copy a download writes beside its target before it takes the
+// target's name never goes up, also when its report comes late.
+TEST_F(FileWatchMessageFilterTest, ADownloadsHiddenCopyIsNeverQueued) {
+  const juce::String part = Write(".100008.dorv-part", "staged content");
+  Deliver(A, part);
+  Deliver(M, part);
+  Deliver(RN, part, Local(".100009.dorv-part"));
+  TranslateAll();
+  EXPECT_TRUE(m_up.Tasks().empty()) << testing::PrintToString(m_up.Tasks());
+}
+
 // A stored file replaced (or changed) and renamed a moment later, before the
 // filter translated the change: the rename goes first, and the change follows
 // it under the new name, so the service renames its file and then takes the
