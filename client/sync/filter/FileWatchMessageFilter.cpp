@@ -446,6 +446,7 @@ void FileWatchMessageFilter::TranslateRenameEvent(const FileWatchMessage& messag
   const juce::String& o = message.m_sSrcPath;
   if (IsOwnRenameOrMove(message, "TranslateRenameEvent")) {
     if (message.m_nPathType == SyncHelper::PATH_FOLDER) QueueChangesInRenamedFolder(n, o);
+    if (message.m_nPathType == SyncHelper::PATH_FILE) QueueChangeBeforeOwnRename(n, o);
     return;
   }
   if (message.m_nPathType == SyncHelper::PATH_FILE) {
@@ -469,7 +470,10 @@ void FileWatchMessageFilter::TranslateRenameEvent(const FileWatchMessage& messag
 void FileWatchMessageFilter::TranslateMoveEvent(const FileWatchMessage& message) {
   const juce::String& n = message.m_sPath;
   const juce::String& o = message.m_sSrcPath;
-  if (IsOwnRenameOrMove(message, "TranslateMoveEvent")) return;
+  if (IsOwnRenameOrMove(message, "TranslateMoveEvent")) {
+    if (message.m_nPathType == SyncHelper::PATH_FILE) QueueChangeBeforeOwnRename(n, o);
+    return;
+  }
   if (message.m_nPathType == SyncHelper::PATH_FILE) {
     if (!IsKnownSource(o, 1)) {
       QueueFileAdd(n);
@@ -484,6 +488,17 @@ void FileWatchMessageFilter::TranslateMoveEvent(const FileWatchMessage& message)
   } else {
     LogGone("TranslateMoveEvent", n);
   }
+}
+
+void FileWatchMessageFilter::QueueChangeBeforeOwnRename(const juce::String& path, const juce::String& oldPath) {
+  // A download takes its target's name from its hidden copy: that content is the service's.
+  if (SyncDownloadFileOp::IsPartName(Common::String_GetFileName(oldPath))) return;
+  SyncFileData row;
+  if (!SyncFileDataManager::SelectSyncFileData(path, row) && !SyncFileDataManager::SelectSyncFileData(oldPath, row)) return;
+  const juce::String md5 = SyncHelper::GetFileMD5(path);
+  if (md5.isEmpty() || md5 == row.m_Md5) return;
+  Log(KeyPoint, "QueueChangeBeforeOwnRename", "The file was changed before the program renamed it, path is " + path);
+  AddMessage(path, path, md5, WATCHER_EVENT_MODIFIED, 1);
 }
 
 bool FileWatchMessageFilter::IsKnownSource(const juce::String& oldPath, int isFile) {

@@ -123,6 +123,10 @@ class FileWatchMessageFilter : public IWatcherChangeHandler, public juce::Thread
   // there. The folder is looked at once: a file that is new, or changed
   // lately (size or recent time, then digest) against its row, is queued.
   void QueueChangesInRenamedFolder(const juce::String& folder, const juce::String& oldFolder);
+  // A file the program renamed or moved for the service: the user may have
+  // changed it just before, and that change, delivered under the old path,
+  // found nothing there. Content that differs from the row's is queued.
+  void QueueChangeBeforeOwnRename(const juce::String& path, const juce::String& oldPath);
   // A file of that walk without a row whose content a row of its folder has,
   // and whose name is gone: a rename in the folder, whose event carries it.
   bool IsRenamedSibling(const juce::String& path, const juce::String& folder, const juce::String& oldFolder,

@@ -303,6 +303,29 @@ TEST_F(FileWatchMessageFilterTest, AFileMovedUnderItsNameWithNewContentIsMovedTh
   EXPECT_EQ(tasks[2], (QueuedTask{UP_OP_FILE_MOVE, same, Local("a/y.txt"), "", 1, 0, 31}));
 }
 
+// The user changed a file just before the program renamed it for the
+// service; the change, delivered under the old name, found nothing there.
+// The program's rename still brings it: the new name's content differs from
+// the row's.
+TEST_F(FileWatchMessageFilterTest, AChangeMadeJustBeforeTheProgramRenamedTheFileGoesUp) {
+  const juce::String renamed = Write("a.txt", "changed here");
+  SaveFile(FileRow(60, renamed, 10, "0123"));  // the rename's row, the content as last synced
+  const juce::String same = Write("same.txt", "as synced");
+  SaveFile(FileRow(61, same, 10, SyncHelper::GetFileMD5(same)));
+  m_ignore.Add(Local("Report.TXT"), renamed, RN);
+  m_ignore.Add(Local("old.txt"), same, RN);
+  Deliver(M, Local("Report.TXT"));
+  TranslateAll();  // gone already: nothing to send
+  Deliver(RN, renamed, Local("Report.TXT"));
+  Deliver(RN, same, Local("old.txt"));
+  TranslateAll();
+  const std::vector<QueuedTask> tasks = m_up.Tasks();
+  ASSERT_EQ(tasks.size(), 1u) << testing::PrintToString(tasks);
+  EXPECT_EQ(tasks[0].op, UP_OP_FILE_MODIFY);
+  EXPECT_EQ(tasks[0].path, renamed);
+  EXPECT_EQ(tasks[0].md5, SyncHelper::GetFileMD5(renamed));
+}
+
 // The hidden copy a download writes beside its target before it takes the
 // target's name never goes up, also when its report comes late.
 TEST_F(FileWatchMessageFilterTest, ADownloadsHiddenCopyIsNeverQueued) {
