@@ -47,6 +47,14 @@ class ConvergenceE2ETest : public SyncControllerE2ETest {
   // Every pull fails until ReleasePulls: the engine has not seen what the
   // service holds meanwhile (and is not idle: it keeps trying).
   void HoldPulls() { Fault("op=syncDir&code=500&times=0"); }
+  // The engine runs and holds the service's folder with one file in step.
+  juce::int64 FolderInStep(const std::string& folder, const std::string& name, const std::string& bytes) {
+    const juce::int64 id = MakeServiceFolder(folder);
+    Admin("put?account=" + Account() + "&parentId=" + std::to_string(id) + "&name=" + name, bytes);
+    RunWorkflow();
+    EXPECT_TRUE(WaitUntil([&] { return LocalContent(folder + "/" + name) == bytes && Settled(); }));
+    return id;
+  }
   void ReleasePulls() { Admin("faults/clear"); }
   // A new local folder the service refuses for now (the account's folder
   // limit) waits at the head of the folder changes, and every file change
@@ -288,6 +296,22 @@ TEST_F(ConvergenceE2ETest, AnEmptyFileSwappedForAFolderOfItsNameEndsInStep) {
       << ::testing::PrintToString(LocalTree(m_rootPath)) << " / " << ::testing::PrintToString(ServerTree());
 }
 
+// The user renames a folder that another device has just deleted: the
+// service has no folder to rename, so the folder goes up anew with what it
+// holds, and the engine comes to rest.
+TEST_F(ConvergenceE2ETest, AFolderRenamedHereAfterAnotherDeviceDeletedItGoesUpAnew) {
+  const juce::int64 p = FolderInStep("P", "in.txt", "inside");
+  ASSERT_FALSE(HasFailure());
+  HoldPulls();
+  Admin("delete?account=" + Account() + "&id=" + std::to_string(p));
+  fs::rename(m_rootPath / "P", m_rootPath / "Q");
+  const std::vector<std::string> expected = {"Q/", "Q/in.txt=inside"};
+  EXPECT_TRUE(WaitUntil([&] { return ServerTree() == expected; })) << ::testing::PrintToString(ServerTree());
+  ReleasePulls();
+  EXPECT_TRUE(WaitUntil([&] { return Settled() && ServerTree() == expected && LocalTree(m_rootPath) == expected; }))
+      << ::testing::PrintToString(LocalTree(m_rootPath)) << " / " << ::testing::PrintToString(ServerTree());
+}
+
 TEST_F(ConvergenceE2ETest, AFileThatAlreadyHoldsTheServicesContentMakesNoCopy) {
   StartInStep("a.txt", "as synced");
   // The state a download leaves when the program ends after it replaced the
@@ -339,10 +363,8 @@ TEST_F(ConvergenceE2ETest, ChangesUnderAFolderRenamedAMomentLaterAllGoUp) {
 }
 
 TEST_F(ConvergenceE2ETest, AnEditMadeWhileTheEngineAppliesAServiceFolderRenameGoesUp) {
-  const juce::int64 p = MakeServiceFolder("P");
-  Admin("put?account=" + Account() + "&parentId=" + std::to_string(p) + "&name=a.txt", "as synced");
-  RunWorkflow();
-  ASSERT_TRUE(WaitUntil([&] { return LocalContent("P/a.txt") == "as synced" && Settled(); }));
+  const juce::int64 p = FolderInStep("P", "a.txt", "as synced");
+  ASSERT_FALSE(HasFailure());
 
   std::ofstream(m_rootPath / "P" / "a.txt", std::ios::binary | std::ios::trunc) << "edited";
   Admin("rename?account=" + Account() + "&id=" + std::to_string(p) + "&name=R");
@@ -370,10 +392,8 @@ TEST_F(ConvergenceE2ETest, AnEditUploadedAfterAnotherDeviceMovedTheFileBringsThe
 }
 
 TEST_F(ConvergenceE2ETest, AFileAddedOfflineIntoAFolderRenamedElsewhereGoesUp) {
-  const juce::int64 s = MakeServiceFolder("S");
-  Admin("put?account=" + Account() + "&parentId=" + std::to_string(s) + "&name=old.txt", "old");
-  RunWorkflow();
-  ASSERT_TRUE(WaitUntil([&] { return LocalContent("S/old.txt") == "old" && Settled(); }));
+  const juce::int64 s = FolderInStep("S", "old.txt", "old");
+  ASSERT_FALSE(HasFailure());
 
   StopEngine();
   std::ofstream(m_rootPath / "S" / "f.txt", std::ios::binary) << "added offline";
@@ -385,10 +405,8 @@ TEST_F(ConvergenceE2ETest, AFileAddedOfflineIntoAFolderRenamedElsewhereGoesUp) {
 }
 
 TEST_F(ConvergenceE2ETest, AServiceFolderRenameWhoseLocalFolderWasDeletedEndsInStep) {
-  const juce::int64 s = MakeServiceFolder("S");
-  Admin("put?account=" + Account() + "&parentId=" + std::to_string(s) + "&name=in.txt", "in S");
-  RunWorkflow();
-  ASSERT_TRUE(WaitUntil([&] { return LocalContent("S/in.txt") == "in S" && Settled(); }));
+  const juce::int64 s = FolderInStep("S", "in.txt", "in S");
+  ASSERT_FALSE(HasFailure());
 
   StopEngine();
   fs::remove_all(m_rootPath / "S");
