@@ -609,7 +609,12 @@ bool SyncLogic::HasDownTasks() { return m_pDownTaskManager && !m_pDownTaskManage
 bool SyncLogic::IsPathQueued(const juce::String& path) {
   if (!m_pUpTaskManager || !m_pFileWatchMessageFilter) return false;
   int isFile = 0;
-  return m_pUpTaskManager->FindTaskByPath(path, isFile) || m_pFileWatchMessageFilter->IsPathQueued(path);
+  if (m_pUpTaskManager->FindTaskByPath(path, isFile) || m_pFileWatchMessageFilter->IsPathQueued(path)) return true;
+  // An item gone from its place whose move or removal the watcher still
+  // holds back: the down side waits for that change instead of putting the
+  // item back where the user took it away.
+  return m_pFileSystemWatcher && !juce::File(path).exists() &&
+         m_pFileSystemWatcher->HasPendingChange(Common::String_To_CString(path));
 }
 
 bool SyncLogic::IsIdle() {

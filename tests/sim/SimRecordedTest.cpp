@@ -18,9 +18,9 @@ Step Make(Op op, int side, std::string path = {}, std::string to = {}) {
 }
 
 // Another party renames a folder to a name this device has just made itself
-// while it was not running; the service merges the two folders into one. The
-// device keeps its old, empty folder of the first name for good.
-TEST(SimulationRecorded, DISABLED_ARenameOntoAFolderTheDeviceMadeMeanwhileLeavesNoOldFolder) {
+// while it was not running; the service merges the two folders into one, and
+// the device's old, empty folder of the first name gives way.
+TEST(SimulationRecorded, ARenameOntoAFolderTheDeviceMadeMeanwhileLeavesNoOldFolder) {
   const std::vector<Step> steps = {Make(Op::Mkdir, kW, "P"),         Make(Op::Quiesce, kService),
                                    Make(Op::Kill, kA),               Make(Op::Rename, kW, "P", "box"),
                                    Make(Op::Mkdir, kA, "box"),       Make(Op::Restart, kA),

@@ -2,11 +2,15 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
+#include <filesystem>
 #include <iostream>
 #include <map>
 #include <random>
 #include <sstream>
 #include <thread>
+
+#include <unistd.h>
 
 #include "SimActions.h"
 #include "SimModel.h"
@@ -118,6 +122,23 @@ std::vector<Violation> Quiesce(World& world, const Model& model, bool verbose) {
   return found;
 }
 
+// With DORV_SIM_KEEP set to a folder, a run that shows a violation leaves
+// there the whole log of each engine and of its host, for reading later.
+void KeepLogs(World& world) {
+  const char* keep = std::getenv("DORV_SIM_KEEP");
+  if (!keep || !*keep) return;
+  static int runs = 0;
+  const std::filesystem::path into = std::filesystem::path(keep) / ("run-" + std::to_string(::getpid()) + "-" + std::to_string(++runs));
+  std::error_code error;
+  for (int side : {kA, kB}) {
+    const std::filesystem::path home = world.engine(side).home(), to = into / SideName(side);
+    std::filesystem::create_directories(to, error);
+    std::filesystem::copy_file(home / "host.out", to / "host.out", error);
+    std::filesystem::copy_file(home / "data" / "Halvorn" / "dorv" / "dorv.log", to / "dorv.log", error);
+  }
+  std::cerr << "  logs kept in " << into.string() << "\n";
+}
+
 void Pause(int ms) {
   if (ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
@@ -179,6 +200,7 @@ RunResult Run(const std::vector<Step>* recorded, std::mt19937_64* random, std::u
       result.failedAt = static_cast<int>(result.steps.size()) - 1;
     }
   }
+  if (!result.violations.empty()) KeepLogs(world);
   return result;
 }
 

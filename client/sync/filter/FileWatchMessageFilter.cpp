@@ -8,6 +8,7 @@
 #include "client/sync/LocalPathGuard.h"
 #include "client/sync/SyncHelper.h"
 #include "client/sync/SyncLogic.h"
+#include "client/sync/ops/down/SyncDownloadFileOp.h"
 #include "client/sync/records/SyncFileDataManager.h"
 #include "client/sync/status/SyncPathList.h"
 #include "client/sync/tasks/UpSyncTask.h"
@@ -124,8 +125,9 @@ void FileWatchMessageFilter::OnFileRenamed(CFileSystemEventArgs* args) {
       m_folderRenames.emplace_back(message->m_sSrcPath, message->m_sPath);
       if (m_folderRenames.size() > kFolderRenamesKept) m_folderRenames.pop_front();
     }
-    RewriteQueuedForRename(message->m_sPath, message->m_sSrcPath, message->m_nPathType);
+    auto behind = RewriteQueuedForRename(message->m_sPath, message->m_sSrcPath, message->m_nPathType);
     m_messages.push_back(std::move(message));
+    for (auto& change : behind) m_messages.push_back(std::move(change));
   }
   SetEvent(m_hWake);
 }
@@ -143,12 +145,25 @@ void FileWatchMessageFilter::OnFileMoved(CFileSystemEventArgs* args) {
   Append(std::move(message));
 }
 
-// Under the filter lock. Paths are rewritten by their leading folder only, so
-// a name that merely contains the old path's text elsewhere stays as it is.
-void FileWatchMessageFilter::RewriteQueuedForRename(const juce::String& newPath, const juce::String& oldPath,
-                                                    int pathType) {
-  for (auto it = m_messages.rbegin(); it != m_messages.rend(); ++it) {
+// Paths are rewritten by their leading folder only, so a name that merely
+// contains the old path's text elsewhere stays as it is.
+std::vector<std::unique_ptr<FileWatchMessage>> FileWatchMessageFilter::RewriteQueuedForRename(
+    const juce::String& newPath, const juce::String& oldPath, int pathType) {
+  std::vector<std::unique_ptr<FileWatchMessage>> behind;
+  for (auto it = m_messages.begin(); it != m_messages.end();) {
     FileWatchMessage& queued = **it;
+    if (pathType == SyncHelper::PATH_FILE) {
+      if ((queued.m_nType == WATCHER_EVENT_ADDED || queued.m_nType == WATCHER_EVENT_MODIFIED) &&
+          queued.m_sPath == oldPath) {
+        queued.m_sPath = queued.m_sSrcPath = newPath;
+        queued.m_nPathType = SyncHelper::GetPathType(newPath);
+        behind.push_back(std::move(*it));
+        it = m_messages.erase(it);
+        continue;
+      }
+      ++it;
+      continue;
+    }
     if (pathType == SyncHelper::PATH_FOLDER) {
       switch (queued.m_nType) {
         case WATCHER_EVENT_ADDED:
@@ -171,14 +186,10 @@ void FileWatchMessageFilter::RewriteQueuedForRename(const juce::String& newPath,
           break;
         default: break;
       }
-    } else if (pathType == SyncHelper::PATH_FILE) {
-      if ((queued.m_nType == WATCHER_EVENT_ADDED || queued.m_nType == WATCHER_EVENT_MODIFIED) &&
-          queued.m_sPath == oldPath) {
-        queued.m_sPath = queued.m_sSrcPath = newPath;
-        queued.m_nPathType = SyncHelper::GetPathType(newPath);
-      }
     }
+    ++it;
   }
+  return behind;
 }
 
 void FileWatchMessageFilter::ClearFileWatchMessage() {
@@ -305,6 +316,13 @@ void FileWatchMessageFilter::Translate(FileWatchMessage message) {
     Log(NormalLog, "Translate", "A symbolic link is not synced, path is " + message.m_sPath);
     return;
   }
+  // A download's hidden copy beside its target is the program's own file,
+  // whatever the watcher tells of it and however late.
+  if (message.m_nType != WATCHER_EVENT_REMOVED &&
+      SyncDownloadFileOp::IsPartName(Common::String_GetFileName(message.m_sPath))) {
+    Log(NormalLog, "Translate", "A download's own copy is not synced, path is " + message.m_sPath);
+    return;
+  }
   switch (message.m_nType) {
     case WATCHER_EVENT_ADDED: TranslateAddEvent(message); break;
     case WATCHER_EVENT_REMOVED: TranslateDeleteEvent(message); break;
@@ -428,6 +446,7 @@ void FileWatchMessageFilter::TranslateRenameEvent(const FileWatchMessage& messag
   const juce::String& o = message.m_sSrcPath;
   if (IsOwnRenameOrMove(message, "TranslateRenameEvent")) {
     if (message.m_nPathType == SyncHelper::PATH_FOLDER) QueueChangesInRenamedFolder(n, o);
+    if (message.m_nPathType == SyncHelper::PATH_FILE) QueueChangeBeforeOwnRename(n, o);
     return;
   }
   if (message.m_nPathType == SyncHelper::PATH_FILE) {
@@ -451,7 +470,10 @@ void FileWatchMessageFilter::TranslateRenameEvent(const FileWatchMessage& messag
 void FileWatchMessageFilter::TranslateMoveEvent(const FileWatchMessage& message) {
   const juce::String& n = message.m_sPath;
   const juce::String& o = message.m_sSrcPath;
-  if (IsOwnRenameOrMove(message, "TranslateMoveEvent")) return;
+  if (IsOwnRenameOrMove(message, "TranslateMoveEvent")) {
+    if (message.m_nPathType == SyncHelper::PATH_FILE) QueueChangeBeforeOwnRename(n, o);
+    return;
+  }
   if (message.m_nPathType == SyncHelper::PATH_FILE) {
     if (!IsKnownSource(o, 1)) {
       QueueFileAdd(n);
@@ -466,6 +488,17 @@ void FileWatchMessageFilter::TranslateMoveEvent(const FileWatchMessage& message)
   } else {
     LogGone("TranslateMoveEvent", n);
   }
+}
+
+void FileWatchMessageFilter::QueueChangeBeforeOwnRename(const juce::String& path, const juce::String& oldPath) {
+  // A download takes its target's name from its hidden copy: that content is the service's.
+  if (SyncDownloadFileOp::IsPartName(Common::String_GetFileName(oldPath))) return;
+  SyncFileData row;
+  if (!SyncFileDataManager::SelectSyncFileData(path, row) && !SyncFileDataManager::SelectSyncFileData(oldPath, row)) return;
+  const juce::String md5 = SyncHelper::GetFileMD5(path);
+  if (md5.isEmpty() || md5 == row.m_Md5) return;
+  Log(KeyPoint, "QueueChangeBeforeOwnRename", "The file was changed before the program renamed it, path is " + path);
+  AddMessage(path, path, md5, WATCHER_EVENT_MODIFIED, 1);
 }
 
 bool FileWatchMessageFilter::IsKnownSource(const juce::String& oldPath, int isFile) {

@@ -76,7 +76,12 @@ class FileWatchMessageFilter : public IWatcherChangeHandler, public juce::Thread
 
  private:
   void Append(std::unique_ptr<FileWatchMessage> message);
-  void RewriteQueuedForRename(const juce::String& newPath, const juce::String& oldPath, int pathType);
+  // Under the filter lock: queued messages of a renamed item take its new
+  // path. A file's queued content change is taken out and returned: it goes
+  // behind the rename, so that the file's change reaches the service under
+  // the identity the rename gives it, not as a new file beside it.
+  std::vector<std::unique_ptr<FileWatchMessage>> RewriteQueuedForRename(const juce::String& newPath,
+                                                                        const juce::String& oldPath, int pathType);
   void Translate(FileWatchMessage message);
   // The kind of a delivered path; a path gone meanwhile is followed through
   // the folder renames delivered before it (the item lives on under the new
@@ -118,6 +123,10 @@ class FileWatchMessageFilter : public IWatcherChangeHandler, public juce::Thread
   // there. The folder is looked at once: a file that is new, or changed
   // lately (size or recent time, then digest) against its row, is queued.
   void QueueChangesInRenamedFolder(const juce::String& folder, const juce::String& oldFolder);
+  // A file the program renamed or moved for the service: the user may have
+  // changed it just before, and that change, delivered under the old path,
+  // found nothing there. Content that differs from the row's is queued.
+  void QueueChangeBeforeOwnRename(const juce::String& path, const juce::String& oldPath);
   // A file of that walk without a row whose content a row of its folder has,
   // and whose name is gone: a rename in the folder, whose event carries it.
   bool IsRenamedSibling(const juce::String& path, const juce::String& folder, const juce::String& oldFolder,

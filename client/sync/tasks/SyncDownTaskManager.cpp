@@ -64,15 +64,6 @@ void SyncDownTaskManager::ClassifyTask(DownSyncTask* task) {
       return;
     }
   }
-  if (op != DOWN_OP_FILE_DELETE) {
-    for (size_t i = m_normal.size(); i > 1; --i) {
-      const DownSyncTask& queued = *m_normal[i - 1];
-      if (SameItem(queued, *task) && queued.GetVersion() == task->GetVersion()) {
-        task->m_nQueue = 0;
-        return;
-      }
-    }
-  }
   task->m_nQueue = DOWN_QUEUE_NORMAL;
 }
 
@@ -88,9 +79,24 @@ void SyncDownTaskManager::AddTask(DownSyncTask* task) {
     delete task;
     return;
   }
+  // A copy of a queued task (same item, same version) takes the earlier
+  // one's place: it stands behind what its listing queued before it (the
+  // folder it lands in, which the earlier copy would not find), and carries
+  // the version the earlier copy held back. The head and running tasks stay.
+  DownSyncTask* earlier = nullptr;
+  if (queue == &m_normal && task->m_nOp != DOWN_OP_FILE_DELETE && task->m_nOp != DOWN_OP_FOLDER_ADD)
+    for (size_t i = m_normal.size(); i > 1 && !earlier; --i)
+      if (!m_normal[i - 1]->m_bRunning.load() && SameItem(*m_normal[i - 1], *task) &&
+          m_normal[i - 1]->GetVersion() == task->GetVersion())
+        earlier = m_normal[i - 1];
+  if (earlier) task->m_bTracksVersion = task->m_bTracksVersion || earlier->m_bTracksVersion;
   InsertByPlacement(*queue, task, task->m_nPriority);
 
   if (task->m_bTracksVersion) m_versions.Add(task->GetVersion());
+  if (earlier) {
+    VersionDropped(*earlier);
+    RemoveLocked(*queue, static_cast<size_t>(std::find(queue->begin(), queue->end(), earlier) - queue->begin()));
+  }
 
   if (IsFileTransfer(*task) && task->m_pFileData && task->m_pFileData->m_FileSize > 0) {
     SyncFileData row;

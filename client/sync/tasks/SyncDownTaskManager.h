@@ -27,10 +27,10 @@ class SyncDownTaskManager {
   SyncDownTaskManager& operator=(const SyncDownTaskManager&) = delete;
 
   // Sets the task's queue: 2 when the wait-and-retry queue holds a task of
-  // the same item, 0 (dropped by AddTask) for a copy of a task already in
-  // the normal queue, else 1.
+  // the same item, else 1.
   void ClassifyTask(DownSyncTask* task);
-  // Takes the task; op 0 or queue 0 deletes it.
+  // Takes the task; op 0 or queue 0 deletes it. A copy of a task waiting in
+  // the normal queue (same item and version, not the head) replaces it.
   void AddTask(DownSyncTask* task);
 
   // Runs the head of the queue (1 normal, 2 wait-and-retry) and acts on the

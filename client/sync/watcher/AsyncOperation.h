@@ -52,6 +52,7 @@ class CAsyncOperation {
 
   ULONG_PTR Serial() const { return m_serial; }
   CWatcherTimer& Timer() { return *m_timer; }
+  bool HasPendingChange(const CString& path) { return m_timer && m_timer->HasPendingChange(path); }
   // What the notifier thread needs to deliver for this pipeline; shared, so a
   // handler call in progress keeps it while the pipeline ends.
   std::shared_ptr<CWatcherDeliveryTarget> Target() const { return m_target; }

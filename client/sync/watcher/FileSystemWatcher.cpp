@@ -66,6 +66,12 @@ CFileSystemWatcher::CFileSystemWatcher(DWORD stopLimitMs) : m_stopLimitMs(stopLi
 
 CFileSystemWatcher::~CFileSystemWatcher() { Stop(); }
 
+bool CFileSystemWatcher::HasPendingChange(const CString& path) {
+  std::lock_guard guard(m_lock);
+  return std::any_of(m_directories.begin(), m_directories.end(),
+                     [&path](const std::unique_ptr<CWatcherDirInfo>& directory) { return directory->HasPendingChange(path); });
+}
+
 int CFileSystemWatcher::AddDirectory(const CString& pathIn, IWatcherChangeHandler* handler) {
   CString path = pathIn;
   if (path.IsEmpty() || !handler || !Common::IsDirectory(path)) return 0;

@@ -36,6 +36,10 @@ class CFileSystemWatcher {
   // When it returns, each handler has had its stopped record.
   void Stop();
 
+  // Whether a change of the path (or of a folder above it) was read but not
+  // yet handed to its handler: the watcher holds changes a while to merge them.
+  bool HasPendingChange(const CString& path);
+
   // Where the watched root is announced; none by default. Set before AddDirectory.
   void SetRootPublisher(IWatchedRootPublisher* publisher) { m_publisher = publisher; }
 

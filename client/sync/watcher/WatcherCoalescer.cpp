@@ -19,12 +19,6 @@
 
 namespace {
 
-void MakeVoid(WatcherEvent& e) {
-  e.type = WATCHER_EVENT_VOID;
-  e.path.Empty();
-  e.otherPath.Empty();
-}
-
 bool SamePath(const CString& a, const CString& b) { return a == b; }
 
 bool SameName(const CString& a, const CString& b) {
@@ -41,6 +35,17 @@ void CWatcherCoalescer::PutBack(std::vector<WatcherEvent> earlier) {
 
 CString CWatcherCoalescer::ParentFolder(const CString& path) { return Common::GetFileDirFromPath(path); }
 
+bool CWatcherCoalescer::AnyChangeOf(const std::vector<WatcherEvent>& changes, const CString& path) {
+  const std::wstring_view wanted = path.str();
+  auto atOrAbove = [wanted](const CString& named) {
+    const std::wstring_view item = named.str();
+    if (item.empty() || wanted.size() < item.size() || wanted.substr(0, item.size()) != item) return false;
+    return wanted.size() == item.size() || wanted[item.size()] == Common::kPathSeparator;
+  };
+  return std::any_of(changes.begin(), changes.end(),
+                     [&](const WatcherEvent& e) { return atOrAbove(e.path) || atOrAbove(e.otherPath); });
+}
+
 bool CWatcherCoalescer::MergePair(WatcherEvent& a, const WatcherEvent& b) {
   if (a.type == WATCHER_EVENT_REMOVED && b.type == WATCHER_EVENT_ADDED) {
     if (SamePath(a.path, b.path)) {
@@ -56,7 +61,11 @@ bool CWatcherCoalescer::MergePair(WatcherEvent& a, const WatcherEvent& b) {
     return false;
   }
   if (a.type == WATCHER_EVENT_ADDED && b.type == WATCHER_EVENT_REMOVED && SamePath(a.path, b.path)) {
-    MakeVoid(a);
+    // Made and removed again: the removal still goes on. The item may be one
+    // the program itself made a moment before (a folder the service sent),
+    // which the engine knows; the filter drops the removal of a path it
+    // doesn't know.
+    a.type = WATCHER_EVENT_REMOVED;
     return true;
   }
   if (a.type == WATCHER_EVENT_MODIFIED && b.type == WATCHER_EVENT_REMOVED && SamePath(a.path, b.path)) {

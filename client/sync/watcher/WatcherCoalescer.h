@@ -2,7 +2,7 @@
 // The merging rules of the watcher's pipeline: the changes of one period are
 // walked once, related ones are merged (a delete and an add of one name become
 // a move or a change, an editor's safe save becomes one change, a file made
-// and removed again vanishes), a folder that arrived whole is expanded into its
+// and removed again is a removal), a folder that arrived whole is expanded into its
 // contents, and a file that cannot be read yet waits for the next pass.
 //
 // A pass finds the partners of each change through an index by path
@@ -29,6 +29,9 @@ class CWatcherCoalescer {
   void PutBack(std::vector<WatcherEvent> earlier);
   bool IsEmpty() const { return m_pending.empty(); }
   size_t PendingCount() const { return m_pending.size(); }
+  // Whether a pending change names the path, or a folder above it.
+  bool HasChangeOf(const CString& path) const { return AnyChangeOf(m_pending, path); }
+  static bool AnyChangeOf(const std::vector<WatcherEvent>& changes, const CString& path);
 
   // One pass: the changes that are ready, in delivery order. Changes that
   // wait stay pending.

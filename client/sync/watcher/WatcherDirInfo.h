@@ -34,6 +34,8 @@ class CWatcherDirInfo {
   CWatcherDirInfo& operator=(const CWatcherDirInfo&) = delete;
 
   const CString& Path() const { return m_path; }
+  // Whether a change of the path still waits in this directory's pipeline.
+  bool HasPendingChange(const CString& path) { return m_operation && m_operation->HasPendingChange(path); }
   HANDLE Handle();
   HANDLE AcknowledgeEvent() const { return m_acknowledged; }
 

@@ -43,6 +43,11 @@ void CWatcherTimer::AddEvent(const WatcherEvent& event) {
   m_coalescer.Add(event);
 }
 
+bool CWatcherTimer::HasPendingChange(const CString& path) {
+  std::lock_guard guard(m_lock);
+  return m_coalescer.HasChangeOf(path) || CWatcherCoalescer::AnyChangeOf(m_inPass, path);
+}
+
 size_t CWatcherTimer::PendingCount() {
   std::lock_guard guard(m_lock);
   return m_coalescer.PendingCount();
@@ -69,7 +74,8 @@ void CWatcherTimer::RunPass() {
   CWatcherCoalescer pass;
   {
     std::lock_guard guard(m_lock);
-    pass = CWatcherCoalescer(m_coalescer.TakePending());
+    m_inPass = m_coalescer.TakePending();
+    pass = CWatcherCoalescer(m_inPass);
   }
   if (!pass.IsEmpty()) {
     ready = pass.RunPass();
@@ -77,5 +83,9 @@ void CWatcherTimer::RunPass() {
     m_coalescer.PutBack(pass.TakePending());
   }
   for (const WatcherEvent& event : ready) m_owner->Deliver(event);
+  {
+    std::lock_guard guard(m_lock);
+    m_inPass.clear();
+  }
   ++m_passes;
 }

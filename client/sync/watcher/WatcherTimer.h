@@ -6,6 +6,7 @@
 #include <atomic>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 #include "client/sync/watcher/WatcherCoalescer.h"
 #include "win32/Windows.h"
@@ -24,6 +25,9 @@ class CWatcherTimer {
   void AddEvent(const WatcherEvent& event);
   // Changes still waiting for a pass (tests).
   size_t PendingCount();
+  // Whether a change of the path (or of a folder above it) waits here or is
+  // in the pass that is about to deliver it.
+  bool HasPendingChange(const CString& path);
   // Passes run so far (tests wait for a count instead of sleeping).
   unsigned PassCount() const { return m_passes.load(); }
 
@@ -37,5 +41,6 @@ class CWatcherTimer {
   std::mutex m_lock;  // the pending changes
   CAsyncOperation* m_owner;
   CWatcherCoalescer m_coalescer;
+  std::vector<WatcherEvent> m_inPass;  // taken for the running pass, until delivered
   std::atomic<unsigned> m_passes{0};
 };

@@ -41,17 +41,17 @@ class DownTaskManagerTest : public enginetest::TaskTest {
   SyncDownTaskManager m_manager{&m_dispatcher};
 };
 
-TEST_F(DownTaskManagerTest, ClassificationDropsCopiesQueuesChangesAndFollowsWaitingItems) {
+TEST_F(DownTaskManagerTest, ACopyReplacesTheQueuedTaskChangesAreQueuedAndWaitingItemsAreFollowed) {
   Classified(MakeDownFile(10, DOWN_OP_FILE_ADD, "1|5"));      // head: never compared
   Classified(MakeDownFile(10, DOWN_OP_FILE_MODIFY, "1|5"));   // same version as the head: kept
-  Classified(MakeDownFile(10, DOWN_OP_FILE_RENAME, "1|5"));   // copy of index 1: dropped
+  Classified(MakeDownFile(10, DOWN_OP_FILE_RENAME, "1|5"));   // copy of index 1: takes its place, at the end
   Classified(MakeDownFile(10, DOWN_OP_FILE_MODIFY, "1|6"));   // a changed version: queued again
   Classified(MakeDownFolder(10, DOWN_OP_FOLDER_RENAME, "1|5"));  // a folder is another item
   Classified(MakeDownFolder(10, DOWN_OP_FOLDER_ADD, "1|5"));  // folder adds are never checked
   Classified(MakeDownFile(11, DOWN_OP_FILE_DELETE, "1|7"));
   Classified(MakeDownFile(11, DOWN_OP_FILE_DELETE, "1|7"));   // deletions are not compared with the normal queue
   EXPECT_EQ(m_manager.DescribeQueue(DOWN_QUEUE_NORMAL),
-            (Tasks{{1, 10}, {2, 10}, {2, 10}, {9, 10}, {7, 10}, {3, 11}, {3, 11}}));
+            (Tasks{{1, 10}, {4, 10}, {2, 10}, {9, 10}, {7, 10}, {3, 11}, {3, 11}}));
 
   auto* waiting = MakeDownFile(20, DOWN_OP_FILE_MODIFY, "1|8");
   waiting->m_nQueue = DOWN_QUEUE_WAIT_AND_RETRY;
@@ -115,6 +115,22 @@ TEST_F(DownTaskManagerTest, AVersionSharedByTwoTasksIsStoredWhenBothAreDone) {
   m_manager.AddTask(MakeDownFile(2, 1, "2|4"));
   m_manager.RunDownTask(DOWN_QUEUE_NORMAL);
   EXPECT_EQ(StoredVersion(), "0|0");
+  m_manager.RunDownTask(DOWN_QUEUE_NORMAL);
+  EXPECT_EQ(StoredVersion(), "2|4");
+}
+
+// A full pull's copy (which carries no version of its own) replaces a
+// listed task: the version that task held back is stored only once the copy
+// is done.
+TEST_F(DownTaskManagerTest, ACopyThatReplacesATaskHoldsItsVersionBackUntilItIsDone) {
+  m_manager.AddTask(MakeDownFile(1, 1, "2|3"));
+  m_manager.AddTask(MakeDownFile(2, 1, "2|4"));
+  auto* copy = MakeDownFile(2, 1, "2|4");
+  copy->m_bTracksVersion = false;
+  Classified(copy);
+  EXPECT_EQ(m_manager.DescribeQueue(DOWN_QUEUE_NORMAL), (Tasks{{1, 1}, {1, 2}}));
+  m_manager.RunDownTask(DOWN_QUEUE_NORMAL);
+  EXPECT_EQ(StoredVersion(), "2|3");
   m_manager.RunDownTask(DOWN_QUEUE_NORMAL);
   EXPECT_EQ(StoredVersion(), "2|4");
 }

@@ -48,7 +48,9 @@ int DownSyncDeleteFileOp::Execute_SyncOperation() {
         WriteMessageLog(KeyPoint, "dbPathData.m_FileID != fileID, bCanDelete = false");
         m_bRecord = 0;
       }
-    } else if (!juce::File(m_sDownloadFilePath).exists()) {
+    } else if (!juce::File(m_sDownloadFilePath).existsAsFile()) {
+      // Nothing, or a folder the user put in the file's place: no file of
+      // this deletion (a folder's content can't be read and looks empty).
       m_bRecord = 0;
       return SYNC_RESULT_SUCCESS;
     } else {
@@ -63,7 +65,7 @@ int DownSyncDeleteFileOp::Execute_SyncOperation() {
     return SYNC_RESULT_CANCEL;
   }
   if (mayDelete) {
-    if (!juce::File(m_sDownloadFilePath).exists()) return SYNC_RESULT_SUCCESS;
+    if (!juce::File(m_sDownloadFilePath).existsAsFile()) return SYNC_RESULT_SUCCESS;
     // Announced before the delete: the watcher may report it at once.
     DownOps::Ignore(m_sDownloadFilePath, m_sDownloadFilePath, DownOps::IGNORE_DELETE);
     if (DeleteFileW(m_sDownloadFilePath.toWideCharPointer())) return SYNC_RESULT_SUCCESS;

@@ -42,9 +42,27 @@ int DownSyncRenameFolderOp::Execute_SyncOperation() {
     WriteMessageLog(KeyPoint, "Rename Folder Failed, File be Occupy, SrcPath is  " + m_sOldPath);
     return ReportOccupied(task, m_sOldPath);
   }
-  WriteMessageLog(ErrorLog, "Down Rename Failed, SrcPath is " + m_sOldPath + ", TagertPath is " + m_sDownloadFilePath);
   DownOps::Unignore(m_sOldPath, m_sDownloadFilePath, DownOps::IGNORE_RENAME);
+  if (TakeFolderOfNewName()) return SYNC_RESULT_SUCCESS;
+  WriteMessageLog(ErrorLog, "Down Rename Failed, SrcPath is " + m_sOldPath + ", TagertPath is " + m_sDownloadFilePath);
   return SYNC_RESULT_CANCEL;
+}
+
+bool DownSyncRenameFolderOp::TakeFolderOfNewName() {
+  // The user made a folder of the new name meanwhile; on the service the two
+  // are one folder now (a new folder merges with one of its name). An empty
+  // old folder goes, and the row follows the new name; the new folder's own
+  // creation then meets this folder on the service. One that holds anything
+  // stays as it is.
+  const juce::File target(m_sDownloadFilePath), old(m_sOldPath);
+  if (!target.isDirectory() || old.getNumberOfChildFiles(juce::File::findFilesAndDirectories, "*") != 0) return false;
+  DownOps::Ignore(m_sOldPath, m_sOldPath, DownOps::IGNORE_DELETE);
+  if (old.deleteFile()) {
+    WriteMessageLog(KeyPoint, "The folder of the new name is there already, the empty old one went: " + m_sOldPath);
+    return true;
+  }
+  DownOps::Unignore(m_sOldPath, m_sOldPath, DownOps::IGNORE_DELETE);
+  return false;
 }
 
 int DownSyncRenameFolderOp::Success_SyncOperation() {

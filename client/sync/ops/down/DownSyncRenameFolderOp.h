@@ -1,6 +1,7 @@
 #pragma once
 // A folder renamed on the server is renamed locally (never over an existing
-// folder or file); the rows of everything below it follow.
+// folder or file); the rows of everything below it follow. Where the user
+// made a folder of the new name meanwhile, an empty old folder gives way to it.
 #include "client/sync/ops/SyncDownFolderBaseOperation.h"
 
 class DownSyncRenameFolderOp : public SyncDownFolderBaseOperation {
@@ -11,4 +12,9 @@ class DownSyncRenameFolderOp : public SyncDownFolderBaseOperation {
 
   juce::String m_sOldPath;
   juce::String m_sDownloadFilePath;  // the new path
+
+ private:
+  // The empty old folder removed in favour of the user's folder of the new
+  // name; false when either is not so.
+  bool TakeFolderOfNewName();
 };

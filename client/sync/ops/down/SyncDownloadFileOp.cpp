@@ -170,6 +170,18 @@ int SyncDownloadFileOp::BuildDownloadFilePath() {
     Error(kTag, "pDownSyncTask is null and return cancel");
     return SYNC_RESULT_CANCEL;
   }
+  SyncFileData row;
+  if (task->m_nOp == DOWN_OP_FILE_MODIFY && DownOps::SelectFileByID(record->m_FileID, row) && row.m_FilePath.isNotEmpty()) {
+    // A new content of a file this device holds lands where it holds it: the
+    // pull saw the file in that place, and a rename or move this device sent
+    // up since (the download waited for it) has taken the file elsewhere.
+    SyncFileData& moved = *task->m_pFileData;
+    moved.m_FileName = Common::String_GetFileName(row.m_FilePath);
+    moved.m_ParentID = row.m_ParentID;
+    m_sParentFolderPath = DownOps::WithSeparator(DownOps::ParentOf(row.m_FilePath));
+    m_sDownloadFilePath = row.m_FilePath;
+    return SYNC_RESULT_SUCCESS;
+  }
   juce::String parent;
   if (record->m_ParentID > 0) parent = SyncFileDataManager::GetFolderPathByID(record->m_ParentID);
   if (parent.isEmpty()) {
@@ -219,6 +231,7 @@ int SyncDownloadFileOp::Prepare_SyncOperation() {
   }
   if (!IsSafePath(task, m_sDownloadFilePath)) return SYNC_RESULT_CANCEL;
   if (NameHeldByAnotherItem()) return SYNC_RESULT_ERROR_ONLYWAIT_AND_DOAGAIN;
+  m_bTargetExisted = juce::File(m_sDownloadFilePath).exists();
   IsNeedDownloadFile();
   if (!m_bNeedDownload) {
     WriteLog(NormalLog, kTag, "IsNeedDownloadFile return Success");
@@ -366,6 +379,16 @@ bool SyncDownloadFileOp::NameHeldByAnotherItem() {
   return true;
 }
 
+bool SyncDownloadFileOp::TargetWentMeanwhile() {
+  if (!m_bTargetExisted || juce::File(m_sDownloadFilePath).exists()) return false;
+  // Written back under the old name, the content would become a second file
+  // beside the one the user moved; the move or removal goes up and brings
+  // the service's content back by a pull where it belongs.
+  Error("SyncDownloadFileOp::TargetWentMeanwhile",
+        "the file went while its content downloaded, the download is dropped, path is " + m_sDownloadFilePath);
+  return true;
+}
+
 int SyncDownloadFileOp::MakeEmptyFile() {
   static const char* kTag = "SyncDownloadTotalFileOp::After_SyncOperation";
   const juce::File target(m_sDownloadFilePath);
@@ -439,6 +462,7 @@ int SyncDownloadFileOp::ReplaceLocalFileByDownloadFile(const juce::String& stagi
                            : "taskMD5 != localMD5 no record in DB, Try three Time, path is " + target);
     return result;
   }
+  if (TargetWentMeanwhile()) return SYNC_RESULT_CANCEL;
   DownOps::Ignore(target, target, DownOps::IGNORE_ADD);
   if (ReplaceFileAtomically(stagingPath, target)) return SYNC_RESULT_SUCCESS;
   const DWORD error = GetLastError();

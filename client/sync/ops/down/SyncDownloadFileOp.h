@@ -56,7 +56,11 @@ class SyncDownloadFileOp : public SyncDownFileBaseOperation {
   // Another synced item's file still stands at the target: the task waits
   // (a while, a few times) for the change that moves it.
   bool NameHeldByAnotherItem();
+  // The file was there when the download began and is gone now: the user
+  // moved or removed it meanwhile (logged).
+  bool TargetWentMeanwhile();
   bool m_bHeld = false;
+  bool m_bTargetExisted = false;
   juce::String m_sStagingPath;
   juce::String m_sReceivedMD5;  // of the content this run received
 };

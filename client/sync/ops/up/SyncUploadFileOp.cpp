@@ -345,6 +345,15 @@ int SyncUploadFileOp::FinishUpload() {
 
 int SyncUploadFileOp::FinishRenamedUpload() {
   UpSyncTask* task = Task();
+  if (!juce::File(task->m_sPath).existsAsFile()) {
+    // The user renamed, moved or removed the file while it went up: its row
+    // keeps the name the upload began with, so that the change queued for
+    // that name takes the service's file along instead of leaving it there
+    // as a copy.
+    WriteLog(KeyPoint, "SyncUploadFileOp::FinishRenamedUpload",
+             "The file went while it went up, its row keeps its local name: " + task->m_sPath);
+    return FinishUpload();
+  }
   juce::String newPath;
   const int r = ProcessNameConflict(newPath, task->m_sPath, juce::String::fromUTF8(m_reply.file.fileName.c_str()),
                                     m_nParentID);

@@ -15,6 +15,13 @@
 #include "client/sync/records/SyncRootFolder.h"
 #include "client/sync/tasks/UpSyncTask.h"
 
+namespace {
+
+// delDir's reply type when items newer than the request's version stayed.
+constexpr int kSomeItemsKept = 1;
+
+}  // namespace
+
 int UpSyncDeleteFolderOp::Execute_SyncOperation() {
   UpSyncTask* task = Task();
   if (!task || task->m_bCancelled.load()) {
@@ -87,6 +94,14 @@ void UpSyncDeleteFolderOp::DeleteRows() {
 int UpSyncDeleteFolderOp::Success_SyncOperation() {
   WriteMessageLog(KeyPoint, "Up Delete Folder Success, Path is " + (Task() ? Task()->m_sPath : juce::String()));
   DeleteRows();
+  // The service kept what is newer there than this computer's last pull
+  // (another device's additions), and the folder with it. The rows are gone
+  // and the next pulls list only what changes later: a full pull brings the
+  // kept items here.
+  if (m_reply.type == kSomeItemsKept) {
+    WriteMessageLog(KeyPoint, "The service kept newer items of the deleted folder, they are pulled");
+    if (auto pull = GetSyncEngineLinks().startImmediatePull) pull();
+  }
   return SYNC_RESULT_SUCCESS;
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // A local folder that was deleted: delDir with the files below it that the
 // service has in a newer version than the last pull, then the rows go. An
-// answer that the folder is gone counts as done.
+// answer that the folder is gone counts as done; one that newer items stayed
+// pulls them.
 #include <vector>
 
 #include "client/core/protocol/DirRequests.h"

@@ -1,9 +1,14 @@
 #include "client/sync/ops/up/UpSyncRenameFolderOp.h"
 
+#include <deque>
+
 #include "client/core/LogWriter.h"
 #include "client/core/tasks/FolderTasks.h"
+#include "client/sync/LocalPathGuard.h"
+#include "client/sync/SyncEngineLinks.h"
 #include "client/sync/SyncHelper.h"
 #include "client/sync/SyncLogic.h"
+#include "client/sync/ops/up/UpErrorCodes.h"
 #include "client/sync/ops/up/UpRequest.h"
 #include "client/sync/records/SyncFileDataManager.h"
 #include "client/sync/status/SyncPathList.h"
@@ -37,6 +42,7 @@ int UpSyncRenameFolderOp::Execute_SyncOperation() {
     task->m_nSrcID = task->m_nID;
     return SYNC_RESULT_ERROR_TRYTHREETIME_MOVEBACK;
   }
+  m_nFolderID = source.m_FolderID;
   RenameDirRequest request(*m_pRequestHeader, source.m_FolderID, source.m_OwnerID, newName.toStdString(), 1, 0);
   if (PostUpRequest(new UpdateFolderTask("UpdateFolderTask", request), m_reply)) return SYNC_RESULT_SUCCESS;
   m_nServerCode = m_reply.code;
@@ -45,6 +51,36 @@ int UpSyncRenameFolderOp::Execute_SyncOperation() {
 
 int UpSyncRenameFolderOp::Success_SyncOperation() {
   return FinishFolder("UpSyncRenameFolderOp::Success_SyncOperation", "Up Rename Folder", Task()->m_sSrcPath);
+}
+
+int UpSyncRenameFolderOp::Error_BeforeSyncOperation(int result) {
+  UpSyncTask* task = Task();
+  if (m_nServerCode.load() != FILE_SYNCOP_ERROR_DIR_NOT_EXIST || !task || m_nFolderID <= 0)
+    return SyncUpFolderBaseOperation::Error_BeforeSyncOperation(result);
+  // The folder itself is gone on the service: nothing there to rename, and
+  // its rows speak of items the service no longer has. The folder goes up
+  // anew under its new name, with everything in it.
+  WriteLog(KeyPoint, kTag, "The service no longer has the folder, it goes up anew: " + task->m_sPath);
+  SyncFileDataManager::DeleteFolderContents(m_nFolderID);
+  SyncFileDataManager::DeleteFolderByID(m_nFolderID);
+  const SyncEngineLinks links = GetSyncEngineLinks();
+  std::deque<juce::String> folders{task->m_sPath};
+  while (!folders.empty()) {
+    std::vector<juce::String> subfolders, files;
+    LocalPathGuard::ListFolder(folders.front(), subfolders, files);
+    folders.pop_front();
+    for (const juce::String& file : files)
+      if (links.queueLocalFileAdd && !SyncHelper::IsIgnoredFileName(Common::String_GetFileName(file)))
+        links.queueLocalFileAdd(file);
+    for (const juce::String& sub : subfolders) {
+      if (links.queueLocalFolderAdd) links.queueLocalFolderAdd(sub);
+      folders.push_back(sub);
+    }
+  }
+  task->m_nOp = UP_OP_FOLDER_ADD;
+  task->m_sSrcPath = task->m_sPath;
+  task->m_nSrcID = task->m_nID;
+  return SYNC_RESULT_ERROR_TRYTHREETIME_MOVEBACK;
 }
 
 int UpSyncRenameFolderOp::Error_SyncOperation(int result) {

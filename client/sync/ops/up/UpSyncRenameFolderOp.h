@@ -1,7 +1,8 @@
 #pragma once
 // A local folder renamed in its parent: renameDir, then the folder's row and
 // the stored paths of everything below it. A folder the database does not
-// know becomes a folder add.
+// know, or one the service no longer has (another device deleted it), becomes
+// a folder add, and what it holds goes up with it.
 #include "client/sync/ops/up/SyncUpFolderBaseOperation.h"
 
 class UpSyncRenameFolderOp : public SyncUpFolderBaseOperation {
@@ -11,4 +12,8 @@ class UpSyncRenameFolderOp : public SyncUpFolderBaseOperation {
   int Execute_SyncOperation() override;
   int Success_SyncOperation() override;
   int Error_SyncOperation(int result) override;
+  int Error_BeforeSyncOperation(int result) override;
+
+ private:
+  juce::int64 m_nFolderID = 0;
 };

@@ -11,6 +11,7 @@
 
 #include "SyncControllerE2EFixture.h"
 #include "client/sync/SyncHelper.h"
+#include "client/sync/tasks/SyncDownTaskManager.h"
 
 namespace {
 
@@ -46,7 +47,50 @@ class ConvergenceE2ETest : public SyncControllerE2ETest {
   // Every pull fails until ReleasePulls: the engine has not seen what the
   // service holds meanwhile (and is not idle: it keeps trying).
   void HoldPulls() { Fault("op=syncDir&code=500&times=0"); }
+  // The engine runs and holds the service's folder with one file in step.
+  juce::int64 FolderInStep(const std::string& folder, const std::string& name, const std::string& bytes) {
+    const juce::int64 id = MakeServiceFolder(folder);
+    Admin("put?account=" + Account() + "&parentId=" + std::to_string(id) + "&name=" + name, bytes);
+    RunWorkflow();
+    EXPECT_TRUE(WaitUntil([&] { return LocalContent(folder + "/" + name) == bytes && Settled(); }));
+    return id;
+  }
   void ReleasePulls() { Admin("faults/clear"); }
+  // A new local folder the service refuses for now (the account's folder
+  // limit) waits at the head of the folder changes, and every file change
+  // waits behind it until ReleaseUploads.
+  void HoldFileChanges() {
+    Fault("op=createDir&code=802&times=0");
+    std::filesystem::create_directory(m_rootPath / "held");
+    ASSERT_TRUE(WaitUntil([&] { return logic->GetUpTaskManager()->HasTasks(UP_QUEUE_NO_DEPEND); }));
+  }
+  void ReleaseUploads() { Admin("faults/clear"); }
+  // f.txt goes to g.txt here (changed first, when asked) while another
+  // device edits it: the pull lists the edit under the old name while the
+  // rename waits to go up, and the edit's download waits for the rename.
+  // Ends when both sides agree.
+  void RenameBeforeAPulledEditArrives(bool editedHere) {
+    ASSERT_NO_FATAL_FAILURE(StartInStep("f.txt", "as synced"));
+    ASSERT_NO_FATAL_FAILURE(HoldFileChanges());
+    if (editedHere) Write("f.txt", "this computer's edit");
+    std::filesystem::rename(m_rootPath / "f.txt", m_rootPath / "g.txt");
+    ASSERT_TRUE(WaitUntil([&] { return UpQueued(UP_OP_FILE_RENAME); }));
+    const juce::int64 id = Put("f.txt", "the other device's edit");
+    ASSERT_TRUE(WaitUntil([&] { return DownQueued(DOWN_OP_FILE_MODIFY, id); }));
+    ReleaseUploads();
+    EXPECT_TRUE(WaitUntil([&] { return Settled() && LocalTree(m_rootPath) == ServerTree(); }))
+        << ::testing::PrintToString(LocalTree(m_rootPath)) << " / " << ::testing::PrintToString(ServerTree());
+  }
+  bool UpQueued(int op) {
+    const auto queue = logic->GetUpTaskManager()->DescribeQueue(UP_QUEUE_FILE_AND_DEPEND);
+    return std::any_of(queue.begin(), queue.end(), [op](const auto& task) { return task.first == op; });
+  }
+  bool DownQueued(int op, juce::int64 id) {
+    for (int queue : {DOWN_QUEUE_NORMAL, DOWN_QUEUE_WAIT_AND_RETRY})
+      for (const auto& task : logic->GetDownTaskManager()->DescribeQueue(queue))
+        if (task.first == op && task.second == id) return true;
+    return false;
+  }
 };
 
 // The contents of the entries of a tree ("name=content"), sorted.
@@ -101,6 +145,173 @@ TEST_F(ConvergenceE2ETest, ARenameBeforePullingAnotherDevicesEditKeepsThatEdit) 
   }
 }
 
+TEST_F(ConvergenceE2ETest, AnEditPulledWhileARenameWaitsToGoUpLandsUnderTheNewName) {
+  ASSERT_NO_FATAL_FAILURE(RenameBeforeAPulledEditArrives(false));
+  EXPECT_EQ(LocalContent("f.txt"), "(none)");
+  EXPECT_EQ(ServerTree(), (std::vector<std::string>{"g.txt=the other device's edit", "held/"}));
+}
+
+TEST_F(ConvergenceE2ETest, AnEditPulledWhileAChangedFileIsRenamedKeepsBothEdits) {
+  ASSERT_NO_FATAL_FAILURE(RenameBeforeAPulledEditArrives(true));
+  EXPECT_EQ(LocalContent("f.txt"), "(none)");
+  EXPECT_EQ(Contents(ServerTree()), (std::vector<std::string>{"the other device's edit", "this computer's edit"}))
+      << ::testing::PrintToString(ServerTree());
+}
+
+// A folder removed here (or swapped for a file of its name) while another
+// device had just added a file to it that this computer has not pulled yet:
+// the service keeps the folder with that file, and so does this computer.
+TEST_F(ConvergenceE2ETest, AFolderDeletedHereKeepsWhatAnotherDeviceAddedMeanwhile) {
+  struct Case {
+    const char* folder;
+    bool swappedForAFile;
+  };
+  RunWorkflow();
+  for (const Case& c : {Case{"D", false}, Case{"S", true}}) {
+    SCOPED_TRACE(c.folder);
+    const std::string folder = c.folder;
+    fs::create_directory(m_rootPath / folder);
+    std::ofstream(m_rootPath / folder / "seen.txt", std::ios::binary) << "seen here";
+    auto seenOnService = [&] {
+      const auto tree = ServerTree();
+      return std::find(tree.begin(), tree.end(), folder + "/seen.txt=seen here") != tree.end();
+    };
+    ASSERT_TRUE(WaitUntil([&] { return seenOnService() && Settled(); }));
+    SyncFolderData row;
+    ASSERT_TRUE(SyncFileDataManager::SelectSyncFolderData(juce::String((m_rootPath / folder).string()), row));
+    const juce::int64 id = row.m_FolderID;
+
+    HoldPulls();
+    Admin("put?account=" + Account() + "&parentId=" + std::to_string(id) + "&name=new.txt", "added elsewhere");
+    fs::remove_all(m_rootPath / folder);
+    if (c.swappedForAFile) std::ofstream(m_rootPath / folder, std::ios::binary) << "the file in its place";
+    ASSERT_TRUE(WaitUntil([&] { return !seenOnService(); }));
+    ReleasePulls();
+
+    EXPECT_TRUE(WaitUntil([&] { return Settled() && LocalTree(m_rootPath) == ServerTree(); }))
+        << ::testing::PrintToString(LocalTree(m_rootPath)) << " / " << ::testing::PrintToString(ServerTree());
+    EXPECT_EQ(LocalContent(folder + "/new.txt"), "added elsewhere");
+    if (c.swappedForAFile) {
+      const auto contents = Contents(ServerTree());
+      EXPECT_NE(std::find(contents.begin(), contents.end(), "the file in its place"), contents.end());
+    }
+  }
+}
+
+// This computer renames or removes a file while another device's edit of it
+// downloads: the edit never comes back as a file of the old name beside the
+// renamed one. A removal meets the newer edit on the service, which wins.
+TEST_F(ConvergenceE2ETest, AFileRenamedOrRemovedWhileAnEditOfItDownloadsIsNotWrittenBack) {
+  struct Case {
+    const char* what;
+    bool renamed;
+    std::vector<std::string> expected;
+  };
+  const Case cases[] = {
+      {"renamed", true, {"g.txt=the other device's edit"}},
+      {"removed", false, {"f.txt=the other device's edit"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ASSERT_NO_FATAL_FAILURE(StartInStep("f.txt", "as synced"));
+    const int tokens = Requests("downloadFileControl");
+    // The content is held back a while: the change comes in the middle of the download.
+    Fault("op=downloadFile&delayMs=3000");
+    Put("f.txt", "the other device's edit");
+    ASSERT_TRUE(WaitUntil([&] { return Requests("downloadFileControl") > tokens; }));
+    if (c.renamed)
+      fs::rename(m_rootPath / "f.txt", m_rootPath / "g.txt");
+    else
+      fs::remove(m_rootPath / "f.txt");
+
+    EXPECT_TRUE(WaitUntil([&] { return Settled() && LocalTree(m_rootPath) == c.expected && ServerTree() == c.expected; }))
+        << ::testing::PrintToString(LocalTree(m_rootPath)) << " / " << ::testing::PrintToString(ServerTree());
+
+    for (const auto& entry : fs::directory_iterator(m_rootPath))
+      if (entry.path().filename() != "desktop.ini") fs::remove(entry.path());
+    EXPECT_TRUE(WaitUntil([&] { return ServerTree().empty() && Settled(); }));
+  }
+}
+
+// A new file of this computer is still going up when another device puts a
+// file of the same name, and the user renames the new file a moment later:
+// both files end on both sides, each under one name.
+TEST_F(ConvergenceE2ETest, ANewFileRenamedWhileItGoesUpBesideAnotherDevicesFileOfItsName) {
+  RunWorkflow();
+  const int creates = Requests("createFile");
+  // The upload's completion is held back a while: the other device and the rename come meanwhile.
+  Fault("op=completeFile&delayMs=3000");
+  std::ofstream(m_rootPath / "n.txt", std::ios::binary) << "made here";
+  ASSERT_TRUE(WaitUntil([&] { return Requests("createFile") > creates; }));
+  Put("n.txt", "made elsewhere");
+  fs::rename(m_rootPath / "n.txt", m_rootPath / "b.txt");
+
+  EXPECT_TRUE(WaitUntil([&] { return Settled() && LocalTree(m_rootPath) == ServerTree(); }))
+      << ::testing::PrintToString(LocalTree(m_rootPath)) << " / " << ::testing::PrintToString(ServerTree());
+  EXPECT_EQ(Contents(ServerTree()), (std::vector<std::string>{"made elsewhere", "made here"}))
+      << ::testing::PrintToString(ServerTree());
+}
+
+// A folder another device made arrives here and the user removes it at once,
+// before the watcher has told of its arrival: the removal still goes up.
+TEST_F(ConvergenceE2ETest, AFolderRemovedRightAfterItArrivedIsRemovedOnTheService) {
+  RunWorkflow();
+  MakeServiceFolder("D");
+  ASSERT_TRUE(WaitUntil([&] { return fs::is_directory(m_rootPath / "D"); }));
+  fs::remove(m_rootPath / "D");
+  EXPECT_TRUE(WaitUntil([&] { return Settled() && ServerTree().empty(); })) << ::testing::PrintToString(ServerTree());
+  EXPECT_EQ(LocalTree(m_rootPath), std::vector<std::string>{});
+}
+
+// The user makes a folder Q while another device renames the folder P to Q:
+// the two are one folder on the service, and here too.
+TEST_F(ConvergenceE2ETest, AFolderRenamedElsewhereOntoANameTheUserJustMadeBecomesThatFolder) {
+  const juce::int64 p = MakeServiceFolder("P");
+  RunWorkflow();
+  ASSERT_TRUE(WaitUntil([&] { return fs::is_directory(m_rootPath / "P") && Settled(); }));
+  // Q waits to go up (the account's folder limit) while the rename comes down.
+  Fault("op=createDir&code=802&times=0");
+  fs::create_directory(m_rootPath / "Q");
+  ASSERT_TRUE(WaitUntil([&] { return logic->GetUpTaskManager()->HasTasks(UP_QUEUE_NO_DEPEND); }));
+  const int pulls = Requests("syncDir");
+  Admin("rename?account=" + Account() + "&id=" + std::to_string(p) + "&name=Q");
+  ASSERT_TRUE(WaitUntil([&] { return Requests("syncDir") > pulls && logic->GetDownTaskManager()->AreQueuesEmpty(); }));
+  ReleaseUploads();
+
+  EXPECT_TRUE(WaitUntil([&] { return Settled() && LocalTree(m_rootPath) == ServerTree(); }))
+      << ::testing::PrintToString(LocalTree(m_rootPath)) << " / " << ::testing::PrintToString(ServerTree());
+  EXPECT_EQ(ServerTree(), std::vector<std::string>{"Q/"});
+}
+
+// The user swaps an empty file for a folder of its name: the pull that then
+// lists the file's deletion leaves the folder alone (whose unreadable content
+// looks empty too) and the engine comes to rest.
+TEST_F(ConvergenceE2ETest, AnEmptyFileSwappedForAFolderOfItsNameEndsInStep) {
+  StartInStep("b.txt", "");
+  fs::remove(m_rootPath / "b.txt");
+  fs::create_directory(m_rootPath / "b.txt");
+  std::ofstream(m_rootPath / "b.txt" / "inner.txt", std::ios::binary) << "inside";
+  const std::vector<std::string> expected = {"b.txt/", "b.txt/inner.txt=inside"};
+  EXPECT_TRUE(WaitUntil([&] { return Settled() && ServerTree() == expected && LocalTree(m_rootPath) == expected; }))
+      << ::testing::PrintToString(LocalTree(m_rootPath)) << " / " << ::testing::PrintToString(ServerTree());
+}
+
+// The user renames a folder that another device has just deleted: the
+// service has no folder to rename, so the folder goes up anew with what it
+// holds, and the engine comes to rest.
+TEST_F(ConvergenceE2ETest, AFolderRenamedHereAfterAnotherDeviceDeletedItGoesUpAnew) {
+  const juce::int64 p = FolderInStep("P", "in.txt", "inside");
+  ASSERT_FALSE(HasFailure());
+  HoldPulls();
+  Admin("delete?account=" + Account() + "&id=" + std::to_string(p));
+  fs::rename(m_rootPath / "P", m_rootPath / "Q");
+  const std::vector<std::string> expected = {"Q/", "Q/in.txt=inside"};
+  EXPECT_TRUE(WaitUntil([&] { return ServerTree() == expected; })) << ::testing::PrintToString(ServerTree());
+  ReleasePulls();
+  EXPECT_TRUE(WaitUntil([&] { return Settled() && ServerTree() == expected && LocalTree(m_rootPath) == expected; }))
+      << ::testing::PrintToString(LocalTree(m_rootPath)) << " / " << ::testing::PrintToString(ServerTree());
+}
+
 TEST_F(ConvergenceE2ETest, AFileThatAlreadyHoldsTheServicesContentMakesNoCopy) {
   StartInStep("a.txt", "as synced");
   // The state a download leaves when the program ends after it replaced the
@@ -152,10 +363,8 @@ TEST_F(ConvergenceE2ETest, ChangesUnderAFolderRenamedAMomentLaterAllGoUp) {
 }
 
 TEST_F(ConvergenceE2ETest, AnEditMadeWhileTheEngineAppliesAServiceFolderRenameGoesUp) {
-  const juce::int64 p = MakeServiceFolder("P");
-  Admin("put?account=" + Account() + "&parentId=" + std::to_string(p) + "&name=a.txt", "as synced");
-  RunWorkflow();
-  ASSERT_TRUE(WaitUntil([&] { return LocalContent("P/a.txt") == "as synced" && Settled(); }));
+  const juce::int64 p = FolderInStep("P", "a.txt", "as synced");
+  ASSERT_FALSE(HasFailure());
 
   std::ofstream(m_rootPath / "P" / "a.txt", std::ios::binary | std::ios::trunc) << "edited";
   Admin("rename?account=" + Account() + "&id=" + std::to_string(p) + "&name=R");
@@ -183,10 +392,8 @@ TEST_F(ConvergenceE2ETest, AnEditUploadedAfterAnotherDeviceMovedTheFileBringsThe
 }
 
 TEST_F(ConvergenceE2ETest, AFileAddedOfflineIntoAFolderRenamedElsewhereGoesUp) {
-  const juce::int64 s = MakeServiceFolder("S");
-  Admin("put?account=" + Account() + "&parentId=" + std::to_string(s) + "&name=old.txt", "old");
-  RunWorkflow();
-  ASSERT_TRUE(WaitUntil([&] { return LocalContent("S/old.txt") == "old" && Settled(); }));
+  const juce::int64 s = FolderInStep("S", "old.txt", "old");
+  ASSERT_FALSE(HasFailure());
 
   StopEngine();
   std::ofstream(m_rootPath / "S" / "f.txt", std::ios::binary) << "added offline";
@@ -198,10 +405,8 @@ TEST_F(ConvergenceE2ETest, AFileAddedOfflineIntoAFolderRenamedElsewhereGoesUp) {
 }
 
 TEST_F(ConvergenceE2ETest, AServiceFolderRenameWhoseLocalFolderWasDeletedEndsInStep) {
-  const juce::int64 s = MakeServiceFolder("S");
-  Admin("put?account=" + Account() + "&parentId=" + std::to_string(s) + "&name=in.txt", "in S");
-  RunWorkflow();
-  ASSERT_TRUE(WaitUntil([&] { return LocalContent("S/in.txt") == "in S" && Settled(); }));
+  const juce::int64 s = FolderInStep("S", "in.txt", "in S");
+  ASSERT_FALSE(HasFailure());
 
   StopEngine();
   fs::remove_all(m_rootPath / "S");

@@ -303,6 +303,62 @@ TEST_F(FileWatchMessageFilterTest, AFileMovedUnderItsNameWithNewContentIsMovedTh
   EXPECT_EQ(tasks[2], (QueuedTask{UP_OP_FILE_MOVE, same, Local("a/y.txt"), "", 1, 0, 31}));
 }
 
+// The user changed a file just before the program renamed it for the
+// service; the change, delivered under the old name, found nothing there.
+// The program's rename still brings it: the new name's content differs from
+// the row's.
+TEST_F(FileWatchMessageFilterTest, AChangeMadeJustBeforeTheProgramRenamedTheFileGoesUp) {
+  const juce::String renamed = Write("a.txt", "changed here");
+  SaveFile(FileRow(60, renamed, 10, "0123"));  // the rename's row, the content as last synced
+  const juce::String same = Write("same.txt", "as synced");
+  SaveFile(FileRow(61, same, 10, SyncHelper::GetFileMD5(same)));
+  m_ignore.Add(Local("Report.TXT"), renamed, RN);
+  m_ignore.Add(Local("old.txt"), same, RN);
+  Deliver(M, Local("Report.TXT"));
+  TranslateAll();  // gone already: nothing to send
+  Deliver(RN, renamed, Local("Report.TXT"));
+  Deliver(RN, same, Local("old.txt"));
+  TranslateAll();
+  const std::vector<QueuedTask> tasks = m_up.Tasks();
+  ASSERT_EQ(tasks.size(), 1u) << testing::PrintToString(tasks);
+  EXPECT_EQ(tasks[0].op, UP_OP_FILE_MODIFY);
+  EXPECT_EQ(tasks[0].path, renamed);
+  EXPECT_EQ(tasks[0].md5, SyncHelper::GetFileMD5(renamed));
+}
+
+// The hidden copy a download writes beside its target before it takes the
+// target's name never goes up, also when its report comes late.
+TEST_F(FileWatchMessageFilterTest, ADownloadsHiddenCopyIsNeverQueued) {
+  const juce::String part = Write(".100008.dorv-part", "staged content");
+  Deliver(A, part);
+  Deliver(M, part);
+  Deliver(RN, part, Local(".100009.dorv-part"));
+  TranslateAll();
+  EXPECT_TRUE(m_up.Tasks().empty()) << testing::PrintToString(m_up.Tasks());
+}
+
+// A stored file replaced (or changed) and renamed a moment later, before the
+// filter translated the change: the rename goes first, and the change follows
+// it under the new name, so the service renames its file and then takes the
+// content instead of getting a second file.
+TEST_F(FileWatchMessageFilterTest, AChangeOfAFileRenamedAMomentLaterFollowsTheRename) {
+  for (const int change : {A, M}) {
+    SCOPED_TRACE(change == A ? "replaced" : "changed");
+    m_up.Forget();
+    SaveFile(FileRow(50, Local("f.txt"), 10, "0123"));
+    const juce::String renamed = Write("g.txt", "edited here");
+    Deliver(change, Local("f.txt"));
+    Deliver(RN, renamed, Local("f.txt"));
+    TranslateAll();
+    const std::vector<QueuedTask> tasks = m_up.Tasks();
+    ASSERT_EQ(tasks.size(), 2u) << testing::PrintToString(tasks);
+    EXPECT_EQ(tasks[0], (QueuedTask{UP_OP_FILE_RENAME, renamed, Local("f.txt"), "", 1, 0, 50}));
+    EXPECT_EQ(tasks[1].path, renamed);
+    EXPECT_EQ(tasks[1].md5, SyncHelper::GetFileMD5(renamed));
+    juce::File(renamed).deleteFile();
+  }
+}
+
 TEST_F(FileWatchMessageFilterTest, RenamingAFolderRewritesTheQueuedPathsInsideIt) {
   juce::String oldFolder = Local("old");
   Deliver(A, oldFolder + "/a.txt");

@@ -69,7 +69,7 @@ struct Row {
 
 TEST_F(WatcherCoalescerTest, OnePassMergesRelatedChanges) {
   const Row rows[] = {
-      {"a file made and removed again vanishes", {}, {{A, "x.txt", ""}, {D, "x.txt", ""}}, {}},
+      {"a file made and removed again is a removal", {}, {{A, "x.txt", ""}, {D, "x.txt", ""}}, {{D, "x.txt", ""}}},
       {"a change then a removal is a removal", {}, {{M, "x.txt", ""}, {D, "x.txt", ""}}, {{D, "x.txt", ""}}},
       {"removed and made again is a change", {"x.txt"}, {{D, "x.txt", ""}, {A, "x.txt", ""}}, {{M, "x.txt", ""}}},
       {"removed here and made there under the same name is a move",

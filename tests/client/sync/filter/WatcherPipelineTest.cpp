@@ -113,21 +113,38 @@ TEST_F(WatcherPipelineTest, ChangesWaitForThePeriodAndArriveMergedOnTheNotifierT
   op.OnAdded(C("desktop.ini"));  // ignored name: marked normal, not queued
   op.OnAdded(C("what?.txt"));    // a name other clients can't use: marked failed, not queued
   op.OnAdded(C("brief.tmp"));
-  op.OnRemoved(C("brief.tmp"));   // made and gone within the period
+  op.OnRemoved(C("brief.tmp"));   // made and gone within the period: its removal goes on
   op.OnModified(C(""));  // a folder's change is nothing
   EXPECT_EQ(op.Timer().PendingCount(), 4u);
   EXPECT_TRUE(m_handler.Events().empty());
 
   Tick(op);
-  ASSERT_TRUE(m_handler.WaitForCount(1));
+  ASSERT_TRUE(m_handler.WaitForCount(2));
   std::vector<Delivered> events = m_handler.Events();
-  EXPECT_EQ(events, (std::vector<Delivered>{{WATCHER_EVENT_ADDED, W("x.txt"), L"", 0}}));
+  EXPECT_EQ(events, (std::vector<Delivered>{{WATCHER_EVENT_ADDED, W("x.txt"), L"", 0},
+                                            {WATCHER_EVENT_REMOVED, W("brief.tmp"), L"", 0}}));
   EXPECT_NE(events[0].thread, GetCurrentThreadId());
   EXPECT_EQ(events[0].thread, CWatcherNotifierThread::ThreadId());
   EXPECT_EQ(Marks(), (std::vector<std::string>{"status " + N("x.txt") + " 2", "status " + N("x.txt") + " 2",
                                                "status " + N("desktop.ini") + " 1", "status " + N("what?.txt") + " 3",
                                                "status " + N("brief.tmp") + " 2",
                                                "remove " + N("brief.tmp")}));
+}
+
+// The engine asks whether a change of a path is still held back: a renamed
+// folder's old name covers what was inside it, and nothing is pending once
+// the period has delivered it.
+TEST_F(WatcherPipelineTest, AChangeHeldForThePeriodIsSeenAsPendingForItsPathsAndWhatLiesBelow) {
+  CAsyncOperation op(&m_handler);
+  op.OnRenamed(C("R"), C("P"));
+  EXPECT_TRUE(op.HasPendingChange(C("P")));
+  EXPECT_TRUE(op.HasPendingChange(C("R")));
+  EXPECT_TRUE(op.HasPendingChange(C("P/a.txt")));
+  EXPECT_FALSE(op.HasPendingChange(C("Pa.txt")));  // begins with the same letters, lies elsewhere
+  EXPECT_FALSE(op.HasPendingChange(C("Q")));
+  Tick(op);
+  ASSERT_TRUE(m_handler.WaitForCount(1));
+  EXPECT_FALSE(op.HasPendingChange(C("P")));
 }
 
 TEST_F(WatcherPipelineTest, RenamesAcrossTheNameFilterBecomeAdditionsOrRemovals) {
