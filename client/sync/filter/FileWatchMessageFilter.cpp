@@ -8,6 +8,7 @@
 #include "client/sync/LocalPathGuard.h"
 #include "client/sync/SyncHelper.h"
 #include "client/sync/SyncLogic.h"
+#include "client/sync/ops/down/SyncDownloadFileOp.h"
 #include "client/sync/records/SyncFileDataManager.h"
 #include "client/sync/status/SyncPathList.h"
 #include "client/sync/tasks/UpSyncTask.h"
@@ -568,6 +569,13 @@ void FileWatchMessageFilter::AddMessage(const juce::String& path, const juce::St
   // A link, or anything reached through one, is never uploaded.
   if (type != WATCHER_EVENT_REMOVED && LocalPathGuard::IsThroughLink(path)) {
     WriteLog(NormalLog, "FileWatchMessageFilter::AddMessage", "A symbolic link is not synced, path is " + path);
+    return;
+  }
+  // A download's hidden copy is the engine's own, however early the watcher
+  // reports it: sent up, it would come back to every device as a stray copy.
+  if (isFile && (type == WATCHER_EVENT_ADDED || type == WATCHER_EVENT_MODIFIED) &&
+      SyncDownloadFileOp::IsPartName(Common::String_GetFileName(path))) {
+    WriteLog(NormalLog, "FileWatchMessageFilter::AddMessage", "A download's hidden copy is not synced, path is " + path);
     return;
   }
   auto task = std::make_unique<UpSyncTask>();

@@ -121,30 +121,29 @@ bool SyncDownloadFileOp::ReplaceFileAtomically(const juce::String& source, const
                               Common::String_GetFileName(source) + kPartSuffix;
   const juce::File hiddenFile(hidden);
   const ActivePath active(g_activeParts, hidden);
+  // The temporary name is the program's own: the watcher's reports of it are
+  // dropped like those of the target, listed before the copy is made, as the
+  // watcher may report it at once.
+  const auto fail = [&](DWORD error) {
+    hiddenFile.deleteFile();
+    DownOps::Unignore(hidden, hidden, DownOps::IGNORE_ADD);
+    SetLastError(error);
+    return false;
+  };
+  DownOps::Ignore(hidden, hidden, DownOps::IGNORE_ADD);
   {
     juce::FileInputStream in{juce::File(source)};
-    if (!in.openedOk()) {
-      SetLastError(ERROR_FILE_NOT_FOUND);
-      return false;
-    }
+    if (!in.openedOk()) return fail(ERROR_FILE_NOT_FOUND);
     hiddenFile.deleteFile();
     juce::FileOutputStream out(hiddenFile);
-    if (!out.openedOk()) {
-      SetLastError(ERROR_ACCESS_DENIED);
-      return false;
-    }
+    if (!out.openedOk()) return fail(ERROR_ACCESS_DENIED);
     const juce::int64 size = in.getTotalLength();
     if (out.writeFromInputStream(in, -1) != size) {
       out.flush();
-      hiddenFile.deleteFile();
-      SetLastError(ERROR_DISK_FULL);
-      return false;
+      return fail(ERROR_DISK_FULL);
     }
     out.flush();  // written through to the disk before it takes the name
   }
-  // The temporary name is the program's own: the watcher's reports of it
-  // are dropped like those of the target.
-  DownOps::Ignore(hidden, hidden, DownOps::IGNORE_ADD);
   DownOps::Ignore(hidden, target, DownOps::IGNORE_RENAME);
   if (MoveFileExW(hidden.toWideCharPointer(), target.toWideCharPointer(), MOVEFILE_REPLACE_EXISTING)) {
     // The watcher reports the rename, never an addition or change of the
@@ -154,11 +153,8 @@ bool SyncDownloadFileOp::ReplaceFileAtomically(const juce::String& source, const
     return true;
   }
   const DWORD error = GetLastError();
-  hiddenFile.deleteFile();
-  DownOps::Unignore(hidden, hidden, DownOps::IGNORE_ADD);
   DownOps::Unignore(hidden, target, DownOps::IGNORE_RENAME);
-  SetLastError(error);
-  return false;
+  return fail(error);
 }
 
 int SyncDownloadFileOp::BuildDownloadFilePath() {
