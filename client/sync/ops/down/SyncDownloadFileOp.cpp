@@ -181,6 +181,20 @@ int SyncDownloadFileOp::BuildDownloadFilePath() {
   }
   m_sParentFolderPath = DownOps::WithSeparator(parent);
   m_sDownloadFilePath = m_sParentFolderPath + record->m_FileName;
+  // The pull found the item under this name, yet a rename or move has taken
+  // it elsewhere since (one made here went up meanwhile): the new content
+  // goes where the item is now, never to the name it left.
+  SyncFileData now;
+  if ((task->m_nOp == DOWN_OP_FILE_MODIFY || task->m_nOp == DOWN_OP_FILE_OTHER) &&
+      DownOps::SelectFileByID(record->m_FileID, now) && now.m_FilePath.isNotEmpty() &&
+      now.m_FilePath != m_sDownloadFilePath) {
+    WriteLog(NormalLog, kTag, "the item has moved to " + now.m_FilePath + " since the pull, the content goes there");
+    m_sParentFolderPath = DownOps::WithSeparator(DownOps::ParentOf(now.m_FilePath));
+    m_sDownloadFilePath = now.m_FilePath;
+    // The row written on success keeps the item's place.
+    task->m_pFileData->m_FileName = Common::String_GetFileName(now.m_FilePath);
+    task->m_pFileData->m_ParentID = now.m_ParentID;
+  }
   return SYNC_RESULT_SUCCESS;
 }
 

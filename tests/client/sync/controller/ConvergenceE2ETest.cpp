@@ -241,4 +241,23 @@ TEST_F(ConvergenceE2ETest, AServiceRenameAndEditPulledTogetherEndInStep) {
   }
 }
 
+// The pull queues another device's edit; before it is fetched the file is
+// renamed here and the rename goes up. The edit lands in the file under its
+// new name, and nothing is left under the old one.
+TEST_F(ConvergenceE2ETest, AnEditPulledBeforeARenameHereLandsUnderTheNewName) {
+  StartInStep("f.txt", "as synced");
+  Admin("log/clear");
+  // The download waits at its token until the rename is through.
+  Fault("op=downloadFileControl&code=500&times=0");
+  Put("f.txt", "the other device's edit");
+  ASSERT_TRUE(WaitUntil([&] { return Requests("downloadFileControl") > 0; })) << Admin("log").toStyledString();
+  fs::rename(m_rootPath / "f.txt", m_rootPath / "F.txt");
+  ASSERT_TRUE(WaitUntil([&] { return ServerNames() == std::vector<std::string>{"F.txt"}; }));
+  Admin("faults/clear");
+  EXPECT_TRUE(WaitUntil([&] {
+    return LocalContent("F.txt") == "the other device's edit" && Settled() && LocalTree(m_rootPath) == ServerTree();
+  })) << ::testing::PrintToString(LocalTree(m_rootPath)) << " / " << ::testing::PrintToString(ServerTree());
+  EXPECT_EQ(LocalNames(), std::vector<std::string>{"F.txt"});
+}
+
 }  // namespace
