@@ -56,6 +56,13 @@ class SyncDownloadFileOp : public SyncDownFileBaseOperation {
   // Another synced item's file still stands at the target: the task waits
   // (a while, a few times) for the change that moves it.
   bool NameHeldByAnotherItem();
+  // The file synced at the target has left it since the pull (its change is
+  // on its way up): the download waits for it, as for a name taken.
+  bool ItemLeftItsName();
+  // Sets the growing wait of a name that is not ready (false once spent).
+  bool WaitForName(const juce::String& why);
+  // Removes the copy a replace put at a name the file had just left.
+  int TakeBackCopy(const juce::String& stagingPath, const juce::String& target);
   bool m_bHeld = false;
   juce::String m_sStagingPath;
   juce::String m_sReceivedMD5;  // of the content this run received

@@ -19,6 +19,7 @@
 #include "client/sync/records/SyncFileDataManager.h"
 #include "client/sync/records/SyncRootFolder.h"
 #include "client/sync/tasks/DownSyncTask.h"
+#include "win32/ManualClock.h"
 
 using namespace downtest;
 using wintest::LockHolderProcess;
@@ -154,6 +155,35 @@ TEST_F(DownOpsTest, LocalChangesSurviveEveryServerChange) {
   EXPECT_EQ(dorvtest::ReadFile(Path("to.txt")), "not synced yet");
   EXPECT_EQ(dorvtest::ReadFile(Path("from.txt")), "from");
   EXPECT_FALSE(HasPartFiles(m_rootPath));
+}
+
+// A file renamed here a moment ago (the watcher has not said so yet): an
+// edit pulled meanwhile waits for the rename instead of making the file
+// again under its old name, and lands under the new one once the rename
+// has gone up and moved the row.
+TEST_F(DownOpsTest, AnEditForAFileThatLeftItsNameWaitsForThatChange) {
+  win32::ManualClock clock;
+  win32::ScopedClock use(clock);
+  const juce::int64 f = Put(m_rootID, "f.txt", "v1");
+  ASSERT_EQ(FullPull(), SYNC_RESULT_SUCCESS);
+  Drain();
+  Put(m_rootID, "f.txt", "v2");
+  std::filesystem::rename(Path("f.txt"), Path("g.txt"));
+  ASSERT_EQ(IncrementalPull(), SYNC_RESULT_SUCCESS);
+  EXPECT_EQ(Drain(3), std::vector<int>(3, SYNC_RESULT_ERROR_ONLYWAIT_AND_DOAGAIN));
+  EXPECT_EQ(LocalTree(), std::vector<std::string>{"g.txt=v1"});
+
+  // What the rename's success writes.
+  SyncFileData row;
+  ASSERT_TRUE(SyncFileDataManager::SelectSyncFileData(Local("f.txt"), row));
+  row.m_FilePath = Local("g.txt");
+  ASSERT_TRUE(SaveSyncFileData(row));
+  clock.Advance(1000);
+  Drain();
+  EXPECT_TRUE(m_manager->AreQueuesEmpty());
+  EXPECT_EQ(LocalTree(), std::vector<std::string>{"g.txt=v2"});
+  EXPECT_EQ(RowPath(f), Local("g.txt").toStdString());
+  EXPECT_EQ(RowMd5(f), Md5("v2"));
 }
 
 // A file another program holds: the change waits, the user is told once,
