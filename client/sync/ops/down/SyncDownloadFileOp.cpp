@@ -189,6 +189,8 @@ int SyncDownloadFileOp::BuildDownloadFilePath() {
     const juce::String own = SyncFileDataManager::GetFilePathByID(record->m_FileID);
     if (own.isEmpty()) {
       task->m_bSaveOnCancel.store(true);
+      if (record->m_ParentID > 0)
+        DownOps::BringParentFromService(record->m_ParentID, record->m_FileID, record->m_VersionValue);
       Error(kTag, record->m_ParentID > 0
                       ? "parentPath  is empty and return Cancel Remove ParentID  is " + juce::String(record->m_ParentID)
                       : juce::String("parentID  is 0 and return cancel"));

@@ -260,4 +260,26 @@ TEST_F(ConvergenceE2ETest, AnEditPulledBeforeARenameHereLandsUnderTheNewName) {
   EXPECT_EQ(LocalNames(), std::vector<std::string>{"F.txt"});
 }
 
+// This computer deletes a folder while another device makes a folder and a
+// file in it; the service keeps the folder for what it did not know of here,
+// and this computer gets the folder back with both.
+TEST_F(ConvergenceE2ETest, AFolderDeletedHereWhileAnotherDeviceAddedToItComesBackWithTheAdditions) {
+  const juce::int64 d = MakeServiceFolder("D");
+  Admin("put?account=" + Account() + "&parentId=" + std::to_string(d) + "&name=old.txt", "old");
+  RunWorkflow();
+  ASSERT_TRUE(WaitUntil([&] { return LocalContent("D/old.txt") == "old" && Settled(); }));
+
+  HoldPulls();
+  const juce::int64 added = Admin("mkdir?account=" + Account() + "&parentId=" + std::to_string(d) + "&name=N")["dir"]["id"].asInt64();
+  Admin("put?account=" + Account() + "&parentId=" + std::to_string(added) + "&name=new.txt", "new");
+  fs::remove_all(m_rootPath / "D");
+  ASSERT_TRUE(WaitUntil([&] { return ServerTree() == std::vector<std::string>{"D/", "D/N/", "D/N/new.txt=new"}; }))
+      << ::testing::PrintToString(ServerTree());
+  ReleasePulls();
+  Put("nudge.txt", "wakes the link");
+  EXPECT_TRUE(WaitUntil([&] {
+    return LocalContent("nudge.txt") == "wakes the link" && Settled() && LocalTree(m_rootPath) == ServerTree();
+  })) << ::testing::PrintToString(LocalTree(m_rootPath)) << " / " << ::testing::PrintToString(ServerTree());
+}
+
 }  // namespace
