@@ -186,6 +186,27 @@ TEST_F(DownOpsTest, AnEditForAFileThatLeftItsNameWaitsForThatChange) {
   EXPECT_EQ(RowMd5(f), Md5("v2"));
 }
 
+// Another item's file stands under a file's synced name (that item's row
+// there too): a service rename of the file fetches its content into the new
+// name and leaves the other item's file where it is.
+TEST_F(DownOpsTest, AServiceRenameNeverCarriesOffAnotherItemsFile) {
+  const juce::int64 f = Put(m_rootID, "f.txt", "mine");
+  ASSERT_EQ(FullPull(), SYNC_RESULT_SUCCESS);
+  Drain();
+  SyncFileData other;
+  ASSERT_TRUE(SyncFileDataManager::SelectSyncFileData(Local("f.txt"), other));
+  other.m_FileID = f + 1000;
+  other.m_Md5 = juce::String(Md5("the other item's").c_str());
+  ASSERT_TRUE(SaveSyncFileData(other));
+  dorvtest::WriteFile(Path("f.txt"), "the other item's");
+
+  Rename(f, "g.txt");
+  ASSERT_EQ(IncrementalPull(), SYNC_RESULT_SUCCESS);
+  Drain();
+  EXPECT_EQ(LocalTree(), (std::vector<std::string>{"f.txt=the other item's", "g.txt=mine"}));
+  EXPECT_EQ(RowPath(f), Local("g.txt").toStdString());
+}
+
 // A file another program holds: the change waits, the user is told once,
 // and it is applied once the file is free.
 TEST_F(DownOpsTest, AHeldFileWaitsAndIsReplacedOrDeletedWhenFree) {
