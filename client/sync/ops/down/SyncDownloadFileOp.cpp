@@ -125,11 +125,11 @@ juce::String HiddenCopyOf(const juce::String& source, const juce::String& target
   return DownOps::WithSeparator(DownOps::ParentOf(target)) + "." + Common::String_GetFileName(source) + kPartSuffix;
 }
 
-// Still linked somewhere: a file held open across a rename over its name was
-// moved away before the rename instead of being replaced.
-bool StillLinked(int fd) {
+// The names a file open at fd has (-1 when unknown). A rename over its name
+// takes one away; a file moved away before the rename keeps them all.
+long LinksOf(int fd) {
   struct stat info {};
-  return fd >= 0 && fstat(fd, &info) == 0 && info.st_nlink > 0;
+  return fd >= 0 && fstat(fd, &info) == 0 ? static_cast<long>(info.st_nlink) : -1;
 }
 
 }  // namespace
@@ -467,9 +467,10 @@ int SyncDownloadFileOp::ReplaceLocalFileByDownloadFile(const juce::String& stagi
       // Held open across the replace, to learn whether it was replaced or
       // moved away (renamed here) a moment before.
       const int held = open(target.toRawUTF8(), O_RDONLY | O_CLOEXEC);
+      const long links = LinksOf(held);
       DownOps::Ignore(target, target, DownOps::IGNORE_MODIFY);
       const bool replaced = ReplaceFileAtomically(stagingPath, target);
-      const bool movedAway = replaced && (held < 0 || StillLinked(held));
+      const bool movedAway = replaced && (links < 0 || LinksOf(held) >= links);
       if (held >= 0) close(held);
       if (movedAway) return TakeBackCopy(stagingPath, target);
       if (replaced) return SYNC_RESULT_SUCCESS;

@@ -186,6 +186,20 @@ TEST_F(DownOpsTest, AnEditForAFileThatLeftItsNameWaitsForThatChange) {
   EXPECT_EQ(RowMd5(f), Md5("v2"));
 }
 
+// A synced file that has a second name outside the sync folder is replaced
+// by a pulled edit like any other (its second name keeps the old content).
+TEST_F(DownOpsTest, AnEditReplacesAFileThatHasASecondName) {
+  Put(m_rootID, "f.txt", "v1");
+  ASSERT_EQ(FullPull(), SYNC_RESULT_SUCCESS);
+  Drain();
+  std::filesystem::create_hard_link(Path("f.txt"), m_dir.path() / "second name");
+  Put(m_rootID, "f.txt", "v2");
+  ASSERT_EQ(IncrementalPull(), SYNC_RESULT_SUCCESS);
+  EXPECT_EQ(Drain(1), std::vector<int>{SYNC_RESULT_SUCCESS});
+  EXPECT_EQ(LocalTree(), std::vector<std::string>{"f.txt=v2"});
+  EXPECT_EQ(dorvtest::ReadFile(m_dir.path() / "second name"), "v1");
+}
+
 // Another item's file stands under a file's synced name (that item's row
 // there too): a service rename of the file fetches its content into the new
 // name and leaves the other item's file where it is.
