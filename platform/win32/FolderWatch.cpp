@@ -96,6 +96,9 @@ class FolderWatch final : public OverlappedIoObject {
   void WatchFolder(const std::string& folder, bool reportContents);
   void WalkFolder(const std::string& folder, bool reportContents);
   void ForgetTree(const std::string& folder);
+  // A listed path (and, for a folder, what is under it) that left: made
+  // again, it is reported again.
+  void ForgetListed(const std::string& path, bool isFolder);
   void MoveTree(const std::string& from, const std::string& to);
   bool Wanted(DWORD action, bool isFolder) const;
   void Emit(DWORD action, const std::string& path, bool isFolder);
@@ -276,7 +279,7 @@ void FolderWatch::HandleEvent(const inotify_event& event) {
     Emit(FILE_ACTION_ADDED, path, isFolder);
     if (isFolder && m_subtree) WatchFolder(path, true);
   } else if (event.mask & IN_DELETE) {
-    m_listedBefore.erase(path);
+    ForgetListed(path, isFolder);
     Emit(FILE_ACTION_REMOVED, path, isFolder);
   } else if (event.mask & IN_MOVED_TO) {  // moved in from outside the tree
     Emit(FILE_ACTION_ADDED, path, isFolder);
@@ -301,6 +304,8 @@ void FolderWatch::HandleMove(const inotify_event& from, const inotify_event* to)
   }
   const std::string oldPath = Join(source->second, from.name);
   const bool isFolder = from.mask & IN_ISDIR;
+  // What is made under the name from now on is new, not what the listing saw.
+  ForgetListed(oldPath, isFolder);
   if (!to) {  // moved out of the tree
     Emit(FILE_ACTION_REMOVED, oldPath, isFolder);
     if (isFolder) ForgetTree(oldPath);
@@ -356,6 +361,17 @@ void FolderWatch::WalkFolder(const std::string& folder, bool reportContents) {
     if (m_broken) break;
   }
   closedir(dir);
+}
+
+void FolderWatch::ForgetListed(const std::string& path, bool isFolder) {
+  for (auto* listed : {&m_listed, &m_listedBefore}) {
+    listed->erase(path);
+    if (!isFolder || listed->empty()) continue;
+    for (auto it = listed->begin(); it != listed->end();) {
+      if (IsUnder(*it, path)) it = listed->erase(it);
+      else ++it;
+    }
+  }
 }
 
 void FolderWatch::ForgetTree(const std::string& folder) {

@@ -603,6 +603,13 @@ void FileWatchMessageFilter::AddMessage(const juce::String& path, const juce::St
     WriteLog(NormalLog, "FileWatchMessageFilter::AddMessage", "A symbolic link is not synced, path is " + path);
     return;
   }
+  // A download's hidden copy is the engine's own, however early the watcher
+  // reports it: sent up, it would come back to every device as a stray copy.
+  if (isFile && (type == WATCHER_EVENT_ADDED || type == WATCHER_EVENT_MODIFIED) &&
+      SyncDownloadFileOp::IsPartName(Common::String_GetFileName(path))) {
+    WriteLog(NormalLog, "FileWatchMessageFilter::AddMessage", "A download's hidden copy is not synced, path is " + path);
+    return;
+  }
   auto task = std::make_unique<UpSyncTask>();
   task->m_bIsFile = isFile ? 1 : 0;
   task->m_sPath = path;

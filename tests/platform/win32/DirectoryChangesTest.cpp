@@ -202,6 +202,34 @@ TEST(DirectoryChanges, ANewFolderFilledAtOnceReportsEveryEntryAfterTheFolder) {
   EXPECT_TRUE(Has(all, FILE_ACTION_ADDED, L"n/deep/er/later"));
 }
 
+// An entry listed with its new folder, taken out of the tree and made again
+// under its name (a file become a folder) is reported again, with its contents.
+TEST(DirectoryChanges, AListedEntryMovedOutAndMadeAgainIsReportedAgain) {
+  TempDir dir;
+  TempDir outside;
+  Watch watch(dir.path());
+  ASSERT_TRUE(watch.Issue());
+  for (int round = 0; round < 5; ++round) {
+    SCOPED_TRACE(round);
+    const std::wstring n = L"n" + std::to_wstring(round);
+    const fs::path folder = dir.path() / ("n" + std::to_string(round));
+    fs::create_directories(folder);
+    Touch(folder / "f", "file");
+    std::vector<Change> all = watch.Until(n + L"/f");
+    fs::rename(folder / "f", outside / std::to_string(round));
+    fs::create_directories(folder / "f");
+    Touch(folder / "f" / "inner", "inner");
+    Touch(dir / ("end" + std::to_string(round)));
+    all = watch.Until(L"end" + std::to_wstring(round));
+    const size_t removed = IndexOf(all, FILE_ACTION_REMOVED, n + L"/f");
+    ASSERT_LT(removed, all.size()) << testing::PrintToString(all);
+    const size_t added = IndexOf(all, FILE_ACTION_ADDED, n + L"/f");
+    EXPECT_GT(added, removed);
+    EXPECT_LT(added, all.size()) << testing::PrintToString(all);
+    EXPECT_TRUE(Has(all, FILE_ACTION_ADDED, n + L"/f/inner")) << testing::PrintToString(all);
+  }
+}
+
 TEST(DirectoryChanges, AFolderMovedInIsOneAdditionThenWatchedRenamedFoldersKeepTheirNewPath) {
   TempDir outside;
   fs::create_directories(outside / "m" / "inner");

@@ -13,6 +13,18 @@
 
 namespace DownOps {
 
+bool FileIsAnotherItems(const SyncFileData& row) {
+  std::vector<SyncFileData> siblings;
+  if (!SelectFilesByParentID(row.m_ParentID, siblings)) return false;
+  juce::String md5;  // read only when another row claims the path
+  for (const SyncFileData& other : siblings) {
+    if (other.m_FileID == row.m_FileID || other.m_FilePath != row.m_FilePath) continue;
+    if (md5.isEmpty()) md5 = SyncHelper::GetFileMD5(row.m_FilePath);
+    if (md5 != row.m_Md5 && md5 == other.m_Md5) return true;
+  }
+  return false;
+}
+
 int RelocateFile(SyncDownBaseOperation& op, DownSyncTask* task, const juce::String& source,
                  const juce::String& target, int ignoreType, const juce::String& failedText) {
   Ignore(source, target, ignoreType);

@@ -11,6 +11,11 @@ class SyncDownBaseOperation;
 
 namespace DownOps {
 
+// The file at the row's path holds another item's synced content, and that
+// item's row is at the same path: the file is that item's, not this row's to
+// move (this item's own copy is gone from here).
+bool FileIsAnotherItems(const SyncFileData& row);
+
 // 0 moved; 4 when the source is held by another program; 3 otherwise (an
 // existing target is a conflict: both files stay). Announces the move in
 // the ignore list and withdraws it when the move did not happen.

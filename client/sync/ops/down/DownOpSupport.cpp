@@ -1,5 +1,9 @@
 #include "client/sync/ops/down/DownOpSupport.h"
 
+#include <mutex>
+#include <set>
+#include <utility>
+
 #include "client/core/LogWriter.h"
 #include "client/core/context/GlobalContext.h"
 #include "client/sync/ops/SyncResult.h"
@@ -58,6 +62,17 @@ int BringFolderFromService(juce::int64 folderID) {
   }
   if (auto pull = GetSyncEngineLinks().startImmediatePull) pull();
   return SYNC_RESULT_CANCEL;
+}
+
+void BringParentFromService(juce::int64 parentID, juce::int64 itemID, const juce::String& version) {
+  static std::mutex lock;
+  static std::set<std::pair<juce::int64, juce::String>> asked;
+  {
+    std::lock_guard<std::mutex> hold(lock);
+    if (!asked.emplace(itemID, version).second) return;
+  }
+  WriteMessageLog(KeyPoint, "The folder of a change is not known here, a full pull brings it, id is " + juce::String(parentID));
+  if (auto pull = GetSyncEngineLinks().startImmediatePull) pull();
 }
 
 }  // namespace DownOps

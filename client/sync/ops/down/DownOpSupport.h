@@ -32,6 +32,12 @@ bool SelectFoldersByParentID(juce::int64 id, std::vector<SyncFolderData>& rows);
 // what the service holds in it, to its new place. The down task ends (1).
 int BringFolderFromService(juce::int64 folderID);
 
+// A change (the item's id and version) inside a folder that has no row here
+// (deleted here while another device added to it, and the service kept it
+// for that): a full pull brings the folder with what it holds. Asked once
+// per change, so that a folder that cannot be made here brings no endless pulls.
+void BringParentFromService(juce::int64 parentID, juce::int64 itemID, const juce::String& version);
+
 // Posts the wait-and-release task, waits for it, hands it to read and lets
 // it go; the task's success.
 template <class Task, class Read>

@@ -36,6 +36,7 @@ int DownSyncCreateFolderOp::BuildDownloadFolderPath() {
   const juce::String parent = SyncFileDataManager::GetFolderPathByID(record.m_ParentID);
   if (parent.isEmpty()) {
     WriteLog(ErrorLog, kTag, "parentPath  is empty and return cancel, id is " + juce::String(record.m_ParentID));
+    DownOps::BringParentFromService(record.m_ParentID, record.m_FolderID, record.m_VersionValue);
     return SYNC_RESULT_CANCEL;
   }
   m_sParentFolderPath = DownOps::WithSeparator(parent);

@@ -48,6 +48,13 @@ int DownSyncMoveFileOp::Execute_SyncOperation() {
     return SYNC_RESULT_ERROR_TRYTHREETIME_MOVEBACK;
   }
   if (m_sSourcePath == m_sDownloadFilePath) return SYNC_RESULT_SUCCESS;
+  if (DownOps::FileIsAnotherItems(m_row)) {
+    // Moved, it would leave that item and come back as a stray copy: this
+    // item's content is fetched into its new place instead.
+    task->m_nOp = DOWN_OP_FILE_ADD;
+    WriteMessageLog(ErrorLog, "Down move: the file is another item's, change to down file, Path is " + m_sSourcePath);
+    return SYNC_RESULT_ERROR_TRYTHREETIME_MOVEBACK;
+  }
   const int result = DownOps::RelocateFile(*this, task, m_sSourcePath, m_sDownloadFilePath, DownOps::IGNORE_MOVE,
                                            "Remove File Failed");
   if (result == SYNC_RESULT_ERROR_TRYTHREETIME_MOVEBACK)

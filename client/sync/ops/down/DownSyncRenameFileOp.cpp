@@ -37,6 +37,13 @@ int DownSyncRenameFileOp::Execute_SyncOperation() {
   if (!IsSafePath(task, m_sOldFilePath) || !IsSafePath(task, m_sDownloadFilePath)) return SYNC_RESULT_CANCEL;
   if (CheckPathLength(task, m_sDownloadFilePath, true)) return SYNC_RESULT_CANCEL;
   if (m_sDownloadFilePath == m_sOldFilePath) return SYNC_RESULT_SUCCESS;
+  if (DownOps::FileIsAnotherItems(m_row)) {
+    // Moved, it would leave that item and come back as a stray copy: this
+    // item's content is fetched into its new place instead.
+    task->m_nOp = DOWN_OP_FILE_ADD;
+    WriteMessageLog(ErrorLog, "Down rename: the file is another item's, change to down file, Path is " + m_sOldFilePath);
+    return SYNC_RESULT_ERROR_TRYTHREETIME_MOVEBACK;
+  }
   const int result = DownOps::RelocateFile(*this, task, m_sOldFilePath, m_sDownloadFilePath, DownOps::IGNORE_RENAME,
                                            "Rename File failed");
   if (result == SYNC_RESULT_SUCCESS)

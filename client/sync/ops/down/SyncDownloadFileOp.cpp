@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <cstring>
 #include <mutex>
 #include <set>
@@ -114,37 +117,50 @@ void SyncDownloadFileOp::RemoveLeftoverPart(const juce::String& path) {
   if (!g_activeParts.paths.count(path)) juce::File(path).deleteFile();
 }
 
+namespace {
+
+// Named after the staging file (the file id), so a name at the file
+// system's limit still has room for the temporary one.
+juce::String HiddenCopyOf(const juce::String& source, const juce::String& target) {
+  return DownOps::WithSeparator(DownOps::ParentOf(target)) + "." + Common::String_GetFileName(source) + kPartSuffix;
+}
+
+// The names a file open at fd has (-1 when unknown). A rename over its name
+// takes one away; a file moved away before the rename keeps them all.
+long LinksOf(int fd) {
+  struct stat info {};
+  return fd >= 0 && fstat(fd, &info) == 0 ? static_cast<long>(info.st_nlink) : -1;
+}
+
+}  // namespace
+
 bool SyncDownloadFileOp::ReplaceFileAtomically(const juce::String& source, const juce::String& target) {
-  // Named after the staging file (the file id), so a name at the file
-  // system's limit still has room for the temporary one.
-  const juce::String hidden = DownOps::WithSeparator(DownOps::ParentOf(target)) + "." +
-                              Common::String_GetFileName(source) + kPartSuffix;
+  const juce::String hidden = HiddenCopyOf(source, target);
   const juce::File hiddenFile(hidden);
   const ActivePath active(g_activeParts, hidden);
+  // The temporary name is the program's own: the watcher's reports of it are
+  // dropped like those of the target, listed before the copy is made, as the
+  // watcher may report it at once.
+  const auto fail = [&](DWORD error) {
+    hiddenFile.deleteFile();
+    DownOps::Unignore(hidden, hidden, DownOps::IGNORE_ADD);
+    SetLastError(error);
+    return false;
+  };
+  DownOps::Ignore(hidden, hidden, DownOps::IGNORE_ADD);
   {
     juce::FileInputStream in{juce::File(source)};
-    if (!in.openedOk()) {
-      SetLastError(ERROR_FILE_NOT_FOUND);
-      return false;
-    }
+    if (!in.openedOk()) return fail(ERROR_FILE_NOT_FOUND);
     hiddenFile.deleteFile();
     juce::FileOutputStream out(hiddenFile);
-    if (!out.openedOk()) {
-      SetLastError(ERROR_ACCESS_DENIED);
-      return false;
-    }
+    if (!out.openedOk()) return fail(ERROR_ACCESS_DENIED);
     const juce::int64 size = in.getTotalLength();
     if (out.writeFromInputStream(in, -1) != size) {
       out.flush();
-      hiddenFile.deleteFile();
-      SetLastError(ERROR_DISK_FULL);
-      return false;
+      return fail(ERROR_DISK_FULL);
     }
     out.flush();  // written through to the disk before it takes the name
   }
-  // The temporary name is the program's own: the watcher's reports of it
-  // are dropped like those of the target.
-  DownOps::Ignore(hidden, hidden, DownOps::IGNORE_ADD);
   DownOps::Ignore(hidden, target, DownOps::IGNORE_RENAME);
   if (MoveFileExW(hidden.toWideCharPointer(), target.toWideCharPointer(), MOVEFILE_REPLACE_EXISTING)) {
     // The watcher reports the rename, never an addition or change of the
@@ -154,11 +170,8 @@ bool SyncDownloadFileOp::ReplaceFileAtomically(const juce::String& source, const
     return true;
   }
   const DWORD error = GetLastError();
-  hiddenFile.deleteFile();
-  DownOps::Unignore(hidden, hidden, DownOps::IGNORE_ADD);
   DownOps::Unignore(hidden, target, DownOps::IGNORE_RENAME);
-  SetLastError(error);
-  return false;
+  return fail(error);
 }
 
 int SyncDownloadFileOp::BuildDownloadFilePath() {
@@ -188,6 +201,8 @@ int SyncDownloadFileOp::BuildDownloadFilePath() {
     const juce::String own = SyncFileDataManager::GetFilePathByID(record->m_FileID);
     if (own.isEmpty()) {
       task->m_bSaveOnCancel.store(true);
+      if (record->m_ParentID > 0)
+        DownOps::BringParentFromService(record->m_ParentID, record->m_FileID, record->m_VersionValue);
       Error(kTag, record->m_ParentID > 0
                       ? "parentPath  is empty and return Cancel Remove ParentID  is " + juce::String(record->m_ParentID)
                       : juce::String("parentID  is 0 and return cancel"));
@@ -197,6 +212,20 @@ int SyncDownloadFileOp::BuildDownloadFilePath() {
   }
   m_sParentFolderPath = DownOps::WithSeparator(parent);
   m_sDownloadFilePath = m_sParentFolderPath + record->m_FileName;
+  // The pull found the item under this name, yet a rename or move has taken
+  // it elsewhere since (one made here went up meanwhile): the new content
+  // goes where the item is now, never to the name it left.
+  SyncFileData now;
+  if ((task->m_nOp == DOWN_OP_FILE_MODIFY || task->m_nOp == DOWN_OP_FILE_OTHER) &&
+      DownOps::SelectFileByID(record->m_FileID, now) && now.m_FilePath.isNotEmpty() &&
+      now.m_FilePath != m_sDownloadFilePath) {
+    WriteLog(NormalLog, kTag, "the item has moved to " + now.m_FilePath + " since the pull, the content goes there");
+    m_sParentFolderPath = DownOps::WithSeparator(DownOps::ParentOf(now.m_FilePath));
+    m_sDownloadFilePath = now.m_FilePath;
+    // The row written on success keeps the item's place.
+    task->m_pFileData->m_FileName = Common::String_GetFileName(now.m_FilePath);
+    task->m_pFileData->m_ParentID = now.m_ParentID;
+  }
   return SYNC_RESULT_SUCCESS;
 }
 
@@ -230,7 +259,7 @@ int SyncDownloadFileOp::Prepare_SyncOperation() {
     return built;
   }
   if (!IsSafePath(task, m_sDownloadFilePath)) return SYNC_RESULT_CANCEL;
-  if (NameHeldByAnotherItem()) return SYNC_RESULT_ERROR_ONLYWAIT_AND_DOAGAIN;
+  if (NameHeldByAnotherItem() || ItemLeftItsName()) return SYNC_RESULT_ERROR_ONLYWAIT_AND_DOAGAIN;
   m_bTargetExisted = juce::File(m_sDownloadFilePath).exists();
   IsNeedDownloadFile();
   if (!m_bNeedDownload) {
@@ -361,7 +390,6 @@ int SyncDownloadFileOp::After_SyncOperation() {
 }
 
 bool SyncDownloadFileOp::NameHeldByAnotherItem() {
-  DownSyncTask* task = Task();
   PartlySyncFileData row;
   if (!SyncFileDataManager::SelectPartlySyncFileData(m_sDownloadFilePath, row) || row.m_FileID == -1 ||
       row.m_FileID == Record()->m_FileID || !juce::File(m_sDownloadFilePath).exists())
@@ -370,12 +398,31 @@ bool SyncDownloadFileOp::NameHeldByAnotherItem() {
   // in the same pull: this file waits for it rather than taking its place.
   // A row that nothing moves stops the wait; the file there is then treated
   // as one of the user's own and kept.
+  return WaitForName("another item still stands at ");
+}
+
+bool SyncDownloadFileOp::ItemLeftItsName() {
+  DownSyncTask* task = Task();
+  if (task->m_nOp != DOWN_OP_FILE_MODIFY && task->m_nOp != DOWN_OP_FILE_OTHER) return false;
+  SyncFileData row;
+  if (!DownOps::SelectFileByID(Record()->m_FileID, row) || row.m_FilePath != m_sDownloadFilePath ||
+      juce::File(m_sDownloadFilePath).exists())
+    return false;
+  // The file was synced here and has left the name since (renamed, moved or
+  // deleted here, and the watcher's report is still on its way): its change
+  // goes up first and tells where the new content belongs. Made again at
+  // the old name, it would stand beside the file that was moved.
+  return WaitForName("the file has left ");
+}
+
+bool SyncDownloadFileOp::WaitForName(const juce::String& why) {
+  DownSyncTask* task = Task();
   if (task->m_nNameWaits >= kNameWaits) return false;
   const juce::uint64 delay = kFirstNameWaitMs << task->m_nNameWaits++;
   task->m_nRetryAfterMs = win32::CurrentClock().NowMs() + delay;
   task->m_nWaitState = DOWN_WAIT_NAME_TAKEN;
   WriteLog(NormalLog, "SyncDownloadFileOp::Prepare_SyncOperation",
-           "another item still stands at " + m_sDownloadFilePath + ", tried again in " + juce::String(delay) + " ms");
+           why + m_sDownloadFilePath + ", tried again in " + juce::String(delay) + " ms");
   return true;
 }
 
@@ -440,8 +487,16 @@ int SyncDownloadFileOp::ReplaceLocalFileByDownloadFile(const juce::String& stagi
     // Only this item's own synced content is replaced: another item's file
     // at the name is not this one's to overwrite.
     if (hasRow && row.m_FileID == record->m_FileID && localMD5 == row.m_Md5) {
+      // Held open across the replace, to learn whether it was replaced or
+      // moved away (renamed here) a moment before.
+      const int held = open(target.toRawUTF8(), O_RDONLY | O_CLOEXEC);
+      const long links = LinksOf(held);
       DownOps::Ignore(target, target, DownOps::IGNORE_MODIFY);
-      if (ReplaceFileAtomically(stagingPath, target)) return SYNC_RESULT_SUCCESS;
+      const bool replaced = ReplaceFileAtomically(stagingPath, target);
+      const bool movedAway = replaced && (links < 0 || LinksOf(held) >= links);
+      if (held >= 0) close(held);
+      if (movedAway) return TakeBackCopy(stagingPath, target);
+      if (replaced) return SYNC_RESULT_SUCCESS;
       const int result = CheckOccupied(task, target, occupied);
       if (occupied) {
         Error(kTag, "copy File failed,File be Occupied, Path is " + target);
@@ -474,6 +529,24 @@ int SyncDownloadFileOp::ReplaceLocalFileByDownloadFile(const juce::String& stagi
   }
   Error(kTag, "targetFile not exist, but copy file error and redo again");
   return SYNC_RESULT_ERROR_TRYTHREETIME_MOVEBACK;
+}
+
+int SyncDownloadFileOp::TakeBackCopy(const juce::String& stagingPath, const juce::String& target) {
+  // The file left the name just before the copy took it: the copy would
+  // stand beside it as a stray. It goes (renamed to the hidden name first,
+  // so the watcher's report of it is the program's own), and the download
+  // waits for the file's change to go up.
+  const juce::String hidden = HiddenCopyOf(stagingPath, target);
+  DownOps::Ignore(target, hidden, DownOps::IGNORE_RENAME);
+  if (MoveFileExW(target.toWideCharPointer(), hidden.toWideCharPointer(), 0)) {
+    juce::File(hidden).deleteFile();
+  } else {
+    DownOps::Unignore(target, hidden, DownOps::IGNORE_RENAME);
+  }
+  WriteLog(ErrorLog, "SyncDownloadFileOp::ReplaceLocalFileByDownloadFile",
+           "the file left its name during the replace, the copy is taken back, path is " + target);
+  return WaitForName("the file has left ") ? SYNC_RESULT_ERROR_ONLYWAIT_AND_DOAGAIN
+                                           : SYNC_RESULT_ERROR_TRYTHREETIME_MOVEBACK;
 }
 
 int SyncDownloadFileOp::Success_SyncOperation() {

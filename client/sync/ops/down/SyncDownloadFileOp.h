@@ -59,6 +59,13 @@ class SyncDownloadFileOp : public SyncDownFileBaseOperation {
   // The file was there when the download began and is gone now: the user
   // moved or removed it meanwhile (logged).
   bool TargetWentMeanwhile();
+  // The file synced at the target has left it since the pull (its change is
+  // on its way up): the download waits for it, as for a name taken.
+  bool ItemLeftItsName();
+  // Sets the growing wait of a name that is not ready (false once spent).
+  bool WaitForName(const juce::String& why);
+  // Removes the copy a replace put at a name the file had just left.
+  int TakeBackCopy(const juce::String& stagingPath, const juce::String& target);
   bool m_bHeld = false;
   bool m_bTargetExisted = false;
   juce::String m_sStagingPath;

@@ -446,4 +446,45 @@ TEST_F(ConvergenceE2ETest, AServiceRenameAndEditPulledTogetherEndInStep) {
   }
 }
 
+// The pull queues another device's edit; before it is fetched the file is
+// renamed here and the rename goes up. The edit lands in the file under its
+// new name, and nothing is left under the old one.
+TEST_F(ConvergenceE2ETest, AnEditPulledBeforeARenameHereLandsUnderTheNewName) {
+  StartInStep("f.txt", "as synced");
+  Admin("log/clear");
+  // The download waits at its token until the rename is through.
+  Fault("op=downloadFileControl&code=500&times=0");
+  Put("f.txt", "the other device's edit");
+  ASSERT_TRUE(WaitUntil([&] { return Requests("downloadFileControl") > 0; })) << Admin("log").toStyledString();
+  fs::rename(m_rootPath / "f.txt", m_rootPath / "F.txt");
+  ASSERT_TRUE(WaitUntil([&] { return ServerNames() == std::vector<std::string>{"F.txt"}; }));
+  Admin("faults/clear");
+  EXPECT_TRUE(WaitUntil([&] {
+    return LocalContent("F.txt") == "the other device's edit" && Settled() && LocalTree(m_rootPath) == ServerTree();
+  })) << ::testing::PrintToString(LocalTree(m_rootPath)) << " / " << ::testing::PrintToString(ServerTree());
+  EXPECT_EQ(LocalNames(), std::vector<std::string>{"F.txt"});
+}
+
+// This computer deletes a folder while another device makes a folder and a
+// file in it; the service keeps the folder for what it did not know of here,
+// and this computer gets the folder back with both.
+TEST_F(ConvergenceE2ETest, AFolderDeletedHereWhileAnotherDeviceAddedToItComesBackWithTheAdditions) {
+  const juce::int64 d = MakeServiceFolder("D");
+  Admin("put?account=" + Account() + "&parentId=" + std::to_string(d) + "&name=old.txt", "old");
+  RunWorkflow();
+  ASSERT_TRUE(WaitUntil([&] { return LocalContent("D/old.txt") == "old" && Settled(); }));
+
+  HoldPulls();
+  const juce::int64 added = Admin("mkdir?account=" + Account() + "&parentId=" + std::to_string(d) + "&name=N")["dir"]["id"].asInt64();
+  Admin("put?account=" + Account() + "&parentId=" + std::to_string(added) + "&name=new.txt", "new");
+  fs::remove_all(m_rootPath / "D");
+  ASSERT_TRUE(WaitUntil([&] { return ServerTree() == std::vector<std::string>{"D/", "D/N/", "D/N/new.txt=new"}; }))
+      << ::testing::PrintToString(ServerTree());
+  ReleasePulls();
+  Put("nudge.txt", "wakes the link");
+  EXPECT_TRUE(WaitUntil([&] {
+    return LocalContent("nudge.txt") == "wakes the link" && Settled() && LocalTree(m_rootPath) == ServerTree();
+  })) << ::testing::PrintToString(LocalTree(m_rootPath)) << " / " << ::testing::PrintToString(ServerTree());
+}
+
 }  // namespace

@@ -19,6 +19,7 @@
 #include "client/sync/records/SyncFileDataManager.h"
 #include "client/sync/records/SyncRootFolder.h"
 #include "client/sync/tasks/DownSyncTask.h"
+#include "win32/ManualClock.h"
 
 using namespace downtest;
 using wintest::LockHolderProcess;
@@ -154,6 +155,70 @@ TEST_F(DownOpsTest, LocalChangesSurviveEveryServerChange) {
   EXPECT_EQ(dorvtest::ReadFile(Path("to.txt")), "not synced yet");
   EXPECT_EQ(dorvtest::ReadFile(Path("from.txt")), "from");
   EXPECT_FALSE(HasPartFiles(m_rootPath));
+}
+
+// A file renamed here a moment ago (the watcher has not said so yet): an
+// edit pulled meanwhile waits for the rename instead of making the file
+// again under its old name, and lands under the new one once the rename
+// has gone up and moved the row.
+TEST_F(DownOpsTest, AnEditForAFileThatLeftItsNameWaitsForThatChange) {
+  win32::ManualClock clock;
+  win32::ScopedClock use(clock);
+  const juce::int64 f = Put(m_rootID, "f.txt", "v1");
+  ASSERT_EQ(FullPull(), SYNC_RESULT_SUCCESS);
+  Drain();
+  Put(m_rootID, "f.txt", "v2");
+  std::filesystem::rename(Path("f.txt"), Path("g.txt"));
+  ASSERT_EQ(IncrementalPull(), SYNC_RESULT_SUCCESS);
+  EXPECT_EQ(Drain(3), std::vector<int>(3, SYNC_RESULT_ERROR_ONLYWAIT_AND_DOAGAIN));
+  EXPECT_EQ(LocalTree(), std::vector<std::string>{"g.txt=v1"});
+
+  // What the rename's success writes.
+  SyncFileData row;
+  ASSERT_TRUE(SyncFileDataManager::SelectSyncFileData(Local("f.txt"), row));
+  row.m_FilePath = Local("g.txt");
+  ASSERT_TRUE(SaveSyncFileData(row));
+  clock.Advance(1000);
+  Drain();
+  EXPECT_TRUE(m_manager->AreQueuesEmpty());
+  EXPECT_EQ(LocalTree(), std::vector<std::string>{"g.txt=v2"});
+  EXPECT_EQ(RowPath(f), Local("g.txt").toStdString());
+  EXPECT_EQ(RowMd5(f), Md5("v2"));
+}
+
+// A synced file that has a second name outside the sync folder is replaced
+// by a pulled edit like any other (its second name keeps the old content).
+TEST_F(DownOpsTest, AnEditReplacesAFileThatHasASecondName) {
+  Put(m_rootID, "f.txt", "v1");
+  ASSERT_EQ(FullPull(), SYNC_RESULT_SUCCESS);
+  Drain();
+  std::filesystem::create_hard_link(Path("f.txt"), m_dir.path() / "second name");
+  Put(m_rootID, "f.txt", "v2");
+  ASSERT_EQ(IncrementalPull(), SYNC_RESULT_SUCCESS);
+  EXPECT_EQ(Drain(1), std::vector<int>{SYNC_RESULT_SUCCESS});
+  EXPECT_EQ(LocalTree(), std::vector<std::string>{"f.txt=v2"});
+  EXPECT_EQ(dorvtest::ReadFile(m_dir.path() / "second name"), "v1");
+}
+
+// Another item's file stands under a file's synced name (that item's row
+// there too): a service rename of the file fetches its content into the new
+// name and leaves the other item's file where it is.
+TEST_F(DownOpsTest, AServiceRenameNeverCarriesOffAnotherItemsFile) {
+  const juce::int64 f = Put(m_rootID, "f.txt", "mine");
+  ASSERT_EQ(FullPull(), SYNC_RESULT_SUCCESS);
+  Drain();
+  SyncFileData other;
+  ASSERT_TRUE(SyncFileDataManager::SelectSyncFileData(Local("f.txt"), other));
+  other.m_FileID = f + 1000;
+  other.m_Md5 = juce::String(Md5("the other item's").c_str());
+  ASSERT_TRUE(SaveSyncFileData(other));
+  dorvtest::WriteFile(Path("f.txt"), "the other item's");
+
+  Rename(f, "g.txt");
+  ASSERT_EQ(IncrementalPull(), SYNC_RESULT_SUCCESS);
+  Drain();
+  EXPECT_EQ(LocalTree(), (std::vector<std::string>{"f.txt=the other item's", "g.txt=mine"}));
+  EXPECT_EQ(RowPath(f), Local("g.txt").toStdString());
 }
 
 // A file another program holds: the change waits, the user is told once,

@@ -255,6 +255,26 @@ TEST_F(FileWatchMessageFilterTest, AFileWrittenUnderATemporaryNameAndRenamedInto
   EXPECT_EQ(m_up.Tasks(), expected);
 }
 
+// A download writes its hidden copy before it lists the copy as its own, so
+// the watcher may report the copy first; the copy is the engine's whatever
+// the order, and never becomes a file on the service. (A folder moved in with
+// one left in it neither.)
+TEST_F(FileWatchMessageFilterTest, ADownloadsHiddenCopyIsNeverSentUp) {
+  juce::String hidden = Write("docs/.100009.dorv-part", "on its way");
+  Deliver(A, hidden);
+  Deliver(M, hidden);
+  juce::String moved = Folder("moved");
+  Write("moved/.7.dorv-part", "left by a download");
+  juce::String kept = Write("moved/.dorv-part", "the user's own");
+  Deliver(RN, moved, Local("moved.partial"));
+  TranslateAll();
+  const std::vector<QueuedTask> expected = {
+      {UP_OP_FOLDER_ADD, moved, moved, "", 0, 0, 0},
+      {UP_OP_FILE_ADD, kept, kept, SyncHelper::GetFileMD5(kept), 1, 0, 0},
+  };
+  EXPECT_EQ(m_up.Tasks(), expected);
+}
+
 TEST_F(FileWatchMessageFilterTest, ARemovalOfAPathOnlyQueuedTakesTheKindOfTheQueuedTask) {
   juce::String folder = Folder("made");
   Deliver(A, folder);
