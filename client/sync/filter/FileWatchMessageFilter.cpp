@@ -316,13 +316,6 @@ void FileWatchMessageFilter::Translate(FileWatchMessage message) {
     Log(NormalLog, "Translate", "A symbolic link is not synced, path is " + message.m_sPath);
     return;
   }
-  // A download's hidden copy beside its target is the program's own file,
-  // whatever the watcher tells of it and however late.
-  if (message.m_nType != WATCHER_EVENT_REMOVED &&
-      SyncDownloadFileOp::IsPartName(Common::String_GetFileName(message.m_sPath))) {
-    Log(NormalLog, "Translate", "A download's own copy is not synced, path is " + message.m_sPath);
-    return;
-  }
   switch (message.m_nType) {
     case WATCHER_EVENT_ADDED: TranslateAddEvent(message); break;
     case WATCHER_EVENT_REMOVED: TranslateDeleteEvent(message); break;
