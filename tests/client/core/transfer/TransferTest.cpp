@@ -5,7 +5,9 @@
 #include <httplib.h>
 #include <juce_cryptography/juce_cryptography.h>
 
+#include <algorithm>
 #include <atomic>
+#include <mutex>
 #include <random>
 #include <thread>
 
@@ -279,6 +281,77 @@ TEST_F(TransferTest, AnEndAskedForWhileASpeedLimitedRangeRunsStopsItAtOnce) {
   Net::ProxySocket::SetDownloadSpeedLimit(-1);
   EXPECT_EQ(result, TransferResult::Cancelled);
   EXPECT_EQ(download.GetBytesWritten(), 0) << "the range ran to its end";
+}
+
+// A download service that answers the ranges starting at the given offsets
+// with only their first `shortBy`-th part, and notes where each range began.
+class ShortRangeService {
+ public:
+  ShortRangeService(std::string content, std::vector<int> shortAt) : m_content(std::move(content)) {
+    m_server.Get("/dfs/download/", [this, shortAt](const httplib::Request& req, httplib::Response& res) {
+      const auto& range = req.ranges.at(0);
+      const size_t start = static_cast<size_t>(range.first);
+      size_t length = std::min<size_t>(static_cast<size_t>(range.second) + 1, m_content.size()) - start;
+      if (std::find(shortAt.begin(), shortAt.end(), static_cast<int>(start)) != shortAt.end()) length /= 3;
+      {
+        std::lock_guard<std::mutex> hold(m_lock);
+        m_starts.push_back(static_cast<int>(start));
+      }
+      // The server library cuts the asked range out of the body itself: a
+      // body that ends early makes the answer short.
+      res.set_content(m_content.substr(0, start + length), "application/octet-stream");
+    });
+    m_port = m_server.bind_to_any_port("127.0.0.1");
+    m_thread = std::thread([this] { m_server.listen_after_bind(); });
+  }
+  ~ShortRangeService() {
+    m_server.stop();
+    m_thread.join();
+  }
+  std::string Base() const { return "http://127.0.0.1:" + std::to_string(m_port); }
+  std::vector<int> Starts() {
+    std::lock_guard<std::mutex> hold(m_lock);
+    return m_starts;
+  }
+
+ private:
+  std::string m_content;
+  httplib::Server m_server;
+  std::thread m_thread;
+  int m_port = 0;
+  std::mutex m_lock;
+  std::vector<int> m_starts;
+};
+
+// Ranges that come back shorter than asked, early or late in the file: each
+// next range is asked from where the bytes received end, never from where a
+// whole range would have ended.
+TEST_F(TransferTest, ARangeAnsweredShortIsFollowedFromWhereItEnded) {
+  const std::string bytes = RandomBytes(1500000, 5);
+  const int range = FileRangedDownload::kRangeSize + 1;
+  for (const std::vector<int>& shortAt : {std::vector<int>{0}, std::vector<int>{range, 2 * range}}) {
+    SCOPED_TRACE(shortAt.size());
+    ShortRangeService service(bytes, shortAt);
+    std::string xml = Server().ServerListXml();
+    const std::string key = "download_server url=\"";
+    const size_t at = xml.find(key) + key.size();
+    xml.replace(at, xml.find('"', at) - at, service.Base() + "/dfs/download/");
+    dorvtest::WriteFile(m_dir / "server_list.xml", xml);
+    ServerList::LoadInstance(juce::File((m_dir / "server_list.xml").string()));
+
+    FileRangedDownload download(m_header, TransportToken(), juce::File((m_dir / "down").string()));
+    ASSERT_EQ(download.Run(static_cast<int64_t>(bytes.size())), TransferResult::Done);
+    EXPECT_TRUE(dorvtest::ReadFile(m_dir / "down") == bytes) << "the file on disk differs";
+    EXPECT_EQ(download.GetMD5().toStdString(), Md5(bytes));
+    std::vector<int> expected;
+    for (int start = 0; start < static_cast<int>(bytes.size());) {
+      expected.push_back(start);
+      int length = std::min(range, static_cast<int>(bytes.size()) - start);
+      if (std::find(shortAt.begin(), shortAt.end(), start) != shortAt.end()) length /= 3;
+      start += length;
+    }
+    EXPECT_EQ(service.Starts(), expected);
+  }
 }
 
 TEST_F(TransferTest, ARangePastTheEndIsAFailureWithItsStatus) {
