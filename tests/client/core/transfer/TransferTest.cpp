@@ -88,6 +88,16 @@ class TransferTest : public ServiceTest {
     return reply.token;
   }
 
+  // The server list with one host (e.g. "upload_server") at url.
+  void UseHost(const std::string& host, const std::string& url) {
+    std::string xml = Server().ServerListXml();
+    const std::string key = host + " url=\"";
+    const size_t at = xml.find(key) + key.size();
+    xml.replace(at, xml.find('"', at) - at, url);
+    dorvtest::WriteFile(m_dir / "server_list.xml", xml);
+    ServerList::LoadInstance(juce::File((m_dir / "server_list.xml").string()));
+  }
+
   std::string ServiceCopy(int64_t fileId) {
     return AdminRaw("content?account=" + std::string(kAccount) + "&id=" + std::to_string(fileId));
   }
@@ -177,8 +187,30 @@ TEST_F(TransferTest, AnUploadRefusedElevenTimesFailsWithTheServiceCode) {
   EXPECT_EQ(Requests("uploadFile"), 11);
 }
 
+// A stand-in for one of the service's hosts on a loopback port: routes are
+// set on m_server, then Start listens.
+class LocalService {
+ public:
+  ~LocalService() {
+    m_server.stop();
+    if (m_thread.joinable()) m_thread.join();
+  }
+  std::string Base() const { return "http://127.0.0.1:" + std::to_string(m_port); }
+
+ protected:
+  void Start() {
+    m_port = m_server.bind_to_any_port("127.0.0.1");
+    m_thread = std::thread([this] { m_server.listen_after_bind(); });
+  }
+  httplib::Server m_server;
+
+ private:
+  std::thread m_thread;
+  int m_port = 0;
+};
+
 // An upload service that answers every block with a fixed position.
-class FixedPositionService {
+class FixedPositionService : public LocalService {
  public:
   explicit FixedPositionService(int position) {
     m_server.set_keep_alive_max_count(1);  // no idle connection holds up stop()
@@ -187,19 +219,8 @@ class FixedPositionService {
                           std::to_string(position) + "}}}",
                       "application/json");
     });
-    m_port = m_server.bind_to_any_port("127.0.0.1");
-    m_thread = std::thread([this] { m_server.listen_after_bind(); });
+    Start();
   }
-  ~FixedPositionService() {
-    m_server.stop();
-    m_thread.join();
-  }
-  std::string Base() const { return "http://127.0.0.1:" + std::to_string(m_port); }
-
- private:
-  httplib::Server m_server;
-  std::thread m_thread;
-  int m_port = 0;
 };
 
 TEST_F(TransferTest, APositionThatDoesNotAdvanceEndsTheUpload) {
@@ -208,13 +229,7 @@ TEST_F(TransferTest, APositionThatDoesNotAdvanceEndsTheUpload) {
   for (int position : {0, 5 * kMiB + 1, -1}) {
     SCOPED_TRACE(position);
     FixedPositionService service(position);
-    dorvtest::WriteFile(m_dir / "server_list.xml", Server().ServerListXml());
-    std::string xml = dorvtest::ReadFile(m_dir / "server_list.xml");
-    const std::string upload = "upload_server url=\"";
-    const size_t at = xml.find(upload) + upload.size();
-    xml.replace(at, xml.find('"', at) - at, service.Base() + "/dfs/service/");
-    dorvtest::WriteFile(m_dir / "server_list.xml", xml);
-    ServerList::LoadInstance(juce::File((m_dir / "server_list.xml").string()));
+    UseHost("upload_server", service.Base() + "/dfs/service/");
 
     FileBlockUpload blocks(m_header, TransportToken(), juce::File((m_dir / "f").string()));
     int sent = 0;
@@ -284,8 +299,8 @@ TEST_F(TransferTest, AnEndAskedForWhileASpeedLimitedRangeRunsStopsItAtOnce) {
 }
 
 // A download service that answers the ranges starting at the given offsets
-// with only their first `shortBy`-th part, and notes where each range began.
-class ShortRangeService {
+// with a third of what they ask, and notes where each range began.
+class ShortRangeService : public LocalService {
  public:
   ShortRangeService(std::string content, std::vector<int> shortAt) : m_content(std::move(content)) {
     m_server.Get("/dfs/download/", [this, shortAt](const httplib::Request& req, httplib::Response& res) {
@@ -301,14 +316,8 @@ class ShortRangeService {
       // body that ends early makes the answer short.
       res.set_content(m_content.substr(0, start + length), "application/octet-stream");
     });
-    m_port = m_server.bind_to_any_port("127.0.0.1");
-    m_thread = std::thread([this] { m_server.listen_after_bind(); });
+    Start();
   }
-  ~ShortRangeService() {
-    m_server.stop();
-    m_thread.join();
-  }
-  std::string Base() const { return "http://127.0.0.1:" + std::to_string(m_port); }
   std::vector<int> Starts() {
     std::lock_guard<std::mutex> hold(m_lock);
     return m_starts;
@@ -316,9 +325,6 @@ class ShortRangeService {
 
  private:
   std::string m_content;
-  httplib::Server m_server;
-  std::thread m_thread;
-  int m_port = 0;
   std::mutex m_lock;
   std::vector<int> m_starts;
 };
@@ -332,12 +338,7 @@ TEST_F(TransferTest, ARangeAnsweredShortIsFollowedFromWhereItEnded) {
   for (const std::vector<int>& shortAt : {std::vector<int>{0}, std::vector<int>{range, 2 * range}}) {
     SCOPED_TRACE(shortAt.size());
     ShortRangeService service(bytes, shortAt);
-    std::string xml = Server().ServerListXml();
-    const std::string key = "download_server url=\"";
-    const size_t at = xml.find(key) + key.size();
-    xml.replace(at, xml.find('"', at) - at, service.Base() + "/dfs/download/");
-    dorvtest::WriteFile(m_dir / "server_list.xml", xml);
-    ServerList::LoadInstance(juce::File((m_dir / "server_list.xml").string()));
+    UseHost("download_server", service.Base() + "/dfs/download/");
 
     FileRangedDownload download(m_header, TransportToken(), juce::File((m_dir / "down").string()));
     ASSERT_EQ(download.Run(static_cast<int64_t>(bytes.size())), TransferResult::Done);
