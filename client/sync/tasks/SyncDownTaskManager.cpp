@@ -182,8 +182,8 @@ int SyncDownTaskManager::RunDownTask(int queueNumber) {
   auto dispatch = [this, &run, &results](size_t n) {
     results[n] = m_pDispatcher ? m_pDispatcher->DispatchDownTask(*run[n]) : SYNC_RESULT_SUCCESS;
   };
-  // Their rows are committed before their results settle: the stored
-  // version follows the rows.
+  // Their rows are written before their results settle: the stored version,
+  // written after them, never reaches the disk before them.
   RunSideBySide(run.size(), dispatch);
 
   int returned = SYNC_RESULT_SUCCESS;
