@@ -40,7 +40,8 @@ void DownNormalTaskPump::step() {
   WaitMs(kIdleWaitMs);
   if (m_bStop.load() || !m_pManager->AreQueuesEmpty()) return;
   WaitMs(kWaitResultMs);
-  if (m_bStop.load()) return;
+  // A task queued meanwhile ended the wait: it runs before any summary.
+  if (m_bStop.load() || !m_pManager->AreQueuesEmpty()) return;
   SyncTaskDispatcher* dispatcher = m_pManager->GetDispatcher();
   const SyncControllerHooks hooks = dispatcher ? dispatcher->GetControllerHooks() : SyncControllerHooks();
   if (hooks.hasQueuedServerVersions && hooks.hasQueuedServerVersions()) return;

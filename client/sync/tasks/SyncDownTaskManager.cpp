@@ -82,30 +82,33 @@ void SyncDownTaskManager::AddTask(DownSyncTask* task) {
     delete task;
     return;
   }
-  const juce::ScopedLock hold(m_queueLock);
-  std::vector<DownSyncTask*>* queue = Queue(task->m_nQueue);
-  if (!queue) {
-    delete task;
-    return;
-  }
-  InsertByPlacement(*queue, task, task->m_nPriority);
+  {
+    const juce::ScopedLock hold(m_queueLock);
+    std::vector<DownSyncTask*>* queue = Queue(task->m_nQueue);
+    if (!queue) {
+      delete task;
+      return;
+    }
+    InsertByPlacement(*queue, task, task->m_nPriority);
 
-  if (task->m_bTracksVersion) m_versions.Add(task->GetVersion());
+    if (task->m_bTracksVersion) m_versions.Add(task->GetVersion());
 
-  if (IsFileTransfer(*task) && task->m_pFileData && task->m_pFileData->m_FileSize > 0) {
-    SyncFileData row;
-    GlobalContext* context = GetGlobalContext();
-    const bool sameRow = context && context->m_pFileDBManager &&
-                         context->m_pFileDBManager->SelectFileByID(task->m_pFileData->m_FileID, row) == 0 &&
-                         row.m_FileID == task->m_pFileData->m_FileID &&
-                         row.m_VersionValue == task->m_pFileData->m_VersionValue;
-    if (!sameRow) {
-      if (SyncStatusTracker* tracker = GetSyncStatusTracker()) {
-        tracker->AddDownFile(task->m_pFileData->m_FileID, task->m_pFileData->m_FileSize);
-        task->m_bInTransfer = true;
+    if (IsFileTransfer(*task) && task->m_pFileData && task->m_pFileData->m_FileSize > 0) {
+      SyncFileData row;
+      GlobalContext* context = GetGlobalContext();
+      const bool sameRow = context && context->m_pFileDBManager &&
+                           context->m_pFileDBManager->SelectFileByID(task->m_pFileData->m_FileID, row) == 0 &&
+                           row.m_FileID == task->m_pFileData->m_FileID &&
+                           row.m_VersionValue == task->m_pFileData->m_VersionValue;
+      if (!sameRow) {
+        if (SyncStatusTracker* tracker = GetSyncStatusTracker()) {
+          tracker->AddDownFile(task->m_pFileData->m_FileID, task->m_pFileData->m_FileSize);
+          task->m_bInTransfer = true;
+        }
       }
     }
   }
+  if (m_onQueued) m_onQueued();
 }
 
 void SyncDownTaskManager::ReleaseTask(DownSyncTask* task) {
