@@ -141,4 +141,6 @@ void ProxySocket::SetDownloadSpeedLimit(int bytesPerSecond) {
   detail::SetSpeedLimits(0, bytesPerSecond, false, true);
 }
 
+int64_t ProxySocket::GetDownloadSpeedLimit() { return detail::DownloadSpeedLimit(); }
+
 }  // namespace Net

@@ -2,6 +2,7 @@
 #include <curl/curl.h>
 
 #include <atomic>
+#include <cstdint>
 #include <mutex>
 #include <string>
 
@@ -38,6 +39,8 @@ class ProxySocket {
   // Bytes per second for all transfers from now on; -1 for no limit.
   static void SetUploadSpeedLimit(int bytesPerSecond);
   static void SetDownloadSpeedLimit(int bytesPerSecond);
+  // The download limit in force: bytes per second, -1 for none.
+  static int64_t GetDownloadSpeedLimit();
 
   void SetConnectTimeout(int ms) { m_connectMs = ms; }
 

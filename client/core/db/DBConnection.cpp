@@ -44,6 +44,11 @@ int DBConnection::Open(const juce::String& path) {
     // case-sensitive here, so prefix matches with LIKE must be as well.
     sqlite3_exec(db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
     sqlite3_exec(db, "PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr);
+    // Each checkpoint waits for the disk twice: with batches of rows in the
+    // log, one every 16 MiB of it instead of every 4 MiB costs a quarter of
+    // that. The log's file is cut back to that size when it was larger.
+    sqlite3_exec(db, "PRAGMA wal_autocheckpoint=4000", nullptr, nullptr, nullptr);
+    sqlite3_exec(db, "PRAGMA journal_size_limit=16777216", nullptr, nullptr, nullptr);
     sqlite3_exec(db, "PRAGMA case_sensitive_like=ON", nullptr, nullptr, nullptr);
     m_db = db;
     return SQLITE_OK;
@@ -120,6 +125,7 @@ int DBConnection::Execute(void* context, DBRowCallback callback, const DBStateme
       RewriteGroupLocked();
     } else if (write && result == SQLITE_OK) {
       m_groupWrites.push_back(statement);
+      if (m_groupWritesPerCommit > 0 && m_groupWrites.size() >= m_groupWritesPerCommit) CommitGroupLocked();
     }
   }
   return result;
@@ -143,32 +149,38 @@ void DBConnection::RewriteGroupLocked() {
   for (const DBStatement& write : writes) RunLocked(nullptr, nullptr, write, ignored);
 }
 
-DBCommitGroup::DBCommitGroup(DBConnection* connection) {
+DBCommitGroup::DBCommitGroup(DBConnection* connection, size_t writesPerCommit) {
   if (!connection) return;
   std::lock_guard<std::mutex> hold(connection->m_lock);
-  if (connection->m_groupOpen) return;
+  if (connection->m_groupOpen) {
+    if (connection->m_groupThreads.count(std::this_thread::get_id())) m_connection = connection;
+    return;
+  }
   connection->m_groupOpen = true;
   connection->m_groupThreads = {std::this_thread::get_id()};
+  connection->m_groupWritesPerCommit = writesPerCommit;
   m_connection = connection;
+  m_owner = true;
 }
 
 DBCommitGroup::~DBCommitGroup() {
-  if (!m_connection) return;
+  if (!m_connection || !m_owner) return;
   std::lock_guard<std::mutex> hold(m_connection->m_lock);
   if (m_connection->m_db) m_connection->CommitGroupLocked();
   m_connection->m_groupOpen = false;
   m_connection->m_groupThreads.clear();
   m_connection->m_groupWrites.clear();
+  m_connection->m_groupWritesPerCommit = 0;
 }
 
 DBCommitGroup::Member::Member(DBCommitGroup& group) : m_connection(group.m_connection) {
   if (!m_connection) return;
   std::lock_guard<std::mutex> hold(m_connection->m_lock);
-  m_connection->m_groupThreads.insert(std::this_thread::get_id());
+  m_joined = m_connection->m_groupThreads.insert(std::this_thread::get_id()).second;
 }
 
 DBCommitGroup::Member::~Member() {
-  if (!m_connection) return;
+  if (!m_connection || !m_joined) return;
   std::lock_guard<std::mutex> hold(m_connection->m_lock);
   m_connection->m_groupThreads.erase(std::this_thread::get_id());
 }

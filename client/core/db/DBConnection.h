@@ -4,6 +4,7 @@
 // callback) under the lock, so row callbacks must not run statements on the
 // same connection. Prepared statements are kept per SQL text: values are bound,
 // so the texts are few and fixed.
+#include <cstddef>
 #include <mutex>
 #include <set>
 #include <string>
@@ -62,21 +63,27 @@ class DBConnection {
   bool m_groupOpen = false;
   std::set<std::thread::id> m_groupThreads;
   bool m_inGroupTransaction = false;
+  size_t m_groupWritesPerCommit = 0;  // 0: one commit at the group's end
   std::vector<DBStatement> m_groupWrites;
 };
 
-// Rows that several threads write at once (downloads side by side) share one
-// commit. While the group lives, the statements of its threads run in one
-// transaction. It is committed when the group ends, and before a statement of
-// any thread outside it runs (that thread may act on those rows, so they are on
-// the disk first). A crash loses at most the rows of the group in progress.
+// Rows that several threads write at once (downloads side by side), or that
+// one thread writes one after another (a listing's files), share commits.
+// While the group lives, the statements of its threads run in one
+// transaction. It is committed when the group ends, after every
+// `writesPerCommit` writes when that is given (a long batch then holds at
+// most that many rows uncommitted), and before a statement of any thread
+// outside it runs (that thread may act on those rows, so they are on the disk
+// first). A crash loses at most the rows of the transaction in progress.
 // When SQLite gives the transaction up by itself (a full disk, say), the
 // group's earlier writes are made again one by one, so no row is lost without
-// a crash. One group at a time; a second one made meanwhile does nothing.
+// a crash. One group at a time: a group made by a member of the open one
+// joins it (its members become the open group's, its end commits nothing);
+// one made by another thread meanwhile does nothing.
 class DBCommitGroup {
  public:
   // The calling thread is a member. A null connection makes no group.
-  explicit DBCommitGroup(DBConnection* connection);
+  explicit DBCommitGroup(DBConnection* connection, size_t writesPerCommit = 0);
   ~DBCommitGroup();
   DBCommitGroup(const DBCommitGroup&) = delete;
   DBCommitGroup& operator=(const DBCommitGroup&) = delete;
@@ -91,8 +98,10 @@ class DBCommitGroup {
 
    private:
     DBConnection* m_connection;
+    bool m_joined = false;  // whether this Member made the thread a member
   };
 
  private:
-  DBConnection* m_connection = nullptr;  // null when no group was made
+  DBConnection* m_connection = nullptr;  // null when no group was made or joined
+  bool m_owner = false;                  // whether this one opened the group
 };

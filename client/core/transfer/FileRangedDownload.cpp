@@ -13,6 +13,7 @@
 #include "client/core/context/ThreadsPools.h"
 #include "client/core/protocol/WireSize.h"
 #include "client/core/tasks/TransferTasks.h"
+#include "net/ProxySocket.h"
 
 namespace {
 
@@ -74,15 +75,37 @@ TransferResult FileRangedDownload::Run(int64_t size, const std::function<bool()>
     WriteLog(ErrorLog, kTag, "Cannot write " + m_target.getFullPathName());
     return TransferResult::Failed;
   }
-  int emptyReplies = 0;
-  while (m_written < size) {
-    if (shouldEnd && shouldEnd()) return TransferResult::Cancelled;
-    if (m_beforeRange && !m_beforeRange()) return TransferResult::Cancelled;
-    const int start = static_cast<int>(m_written);
-    const int end = size == 1 ? 1 : static_cast<int>(std::min<int64_t>(m_written + kRangeSize, size - 1));
+  // While one range is hashed and written, the next one is already on its
+  // way: the service and the disk work at once. Only when no speed limit is
+  // in force (each exchange keeps to the limit by itself), and only after a
+  // range came back whole, so that the next one starts where it is asked.
+  const auto post = [this, size](int64_t from, int& end) {
+    const int start = static_cast<int>(from);
+    end = size == 1 ? 1 : static_cast<int>(std::min<int64_t>(from + kRangeSize, size - 1));
     auto* task = new DownloadFileContentTask("DownloadFileContentTask",
                                              DownloadFileRequest(m_header, m_token, start, end, std::string()));
     GetDownThreadsPool()->PostWorkTask(task, true);
+    return task;
+  };
+  const auto drop = [](DownloadFileContentTask*& task) {
+    if (task == nullptr) return;
+    task->Stop();
+    task->SignReleaseEvent();
+    task = nullptr;
+  };
+  DownloadFileContentTask* next = nullptr;
+  int nextEnd = 0;
+  int emptyReplies = 0;
+  while (m_written < size) {
+    DownloadFileContentTask* task = next;
+    int end = nextEnd;
+    next = nullptr;
+    if (task == nullptr) {
+      if (shouldEnd && shouldEnd()) return TransferResult::Cancelled;
+      if (m_beforeRange && !m_beforeRange()) return TransferResult::Cancelled;
+      task = post(m_written, end);
+    }
+    const int start = static_cast<int>(m_written);
     bool stopped = false;
     while (!task->WaitExecuteFinishEventFor(kCancelLookMs)) {
       if (!stopped && shouldEnd && shouldEnd()) {
@@ -103,6 +126,15 @@ TransferResult FileRangedDownload::Run(int64_t size, const std::function<bool()>
       empty = response.GetBody().empty();
       failed = !empty && !ContentOf(response, start, end, size, data, length);
     }
+    bool cancelAfter = false;
+    const int64_t reached = m_written + static_cast<int64_t>(length);
+    if (!failed && !empty && response.GetStatusCode() == 206 && static_cast<int64_t>(length) == end - start + 1 &&
+        reached < size && Net::ProxySocket::GetDownloadSpeedLimit() <= 0) {
+      if ((shouldEnd && shouldEnd()) || (m_beforeRange && !m_beforeRange()))
+        cancelAfter = true;
+      else
+        next = post(reached, nextEnd);
+    }
     if (!failed && !empty) {
       md5_loop(&m_md5, reinterpret_cast<const uint8_t*>(data), static_cast<unsigned int>(length));
       failed = std::fwrite(data, 1, length, out.get()) != length;
@@ -114,6 +146,7 @@ TransferResult FileRangedDownload::Run(int64_t size, const std::function<bool()>
     m_serverCode = response.GetStatusCode();
     task->SignReleaseEvent();
     if (failed) {
+      drop(next);
       WriteErrorCodeLog(kTag, juce::String(m_serverCode), "download file content failed");
       return TransferResult::Failed;
     }
@@ -124,8 +157,9 @@ TransferResult FileRangedDownload::Run(int64_t size, const std::function<bool()>
       }
       continue;
     }
-    m_written += static_cast<int64_t>(length);
+    m_written = reached;
     if (m_onRangeWritten) m_onRangeWritten(static_cast<int>(length));
+    if (cancelAfter) return TransferResult::Cancelled;
   }
   if (std::fflush(out.get()) != 0) {
     m_localError = errno ? errno : EIO;

@@ -1,6 +1,8 @@
 #include "client/sync/pumps/DownTaskPumps.h"
 
+#include "client/core/db/LocalDatabases.h"
 #include "client/sync/SyncLogic.h"
+#include "client/sync/ops/SyncResult.h"
 #include "client/sync/dispatch/SyncTaskDispatcher.h"
 #include "client/sync/status/SyncStatusTracker.h"
 #include "client/sync/tasks/SyncDownTaskManager.h"
@@ -10,22 +12,36 @@ DownNormalTaskPump::DownNormalTaskPump(const juce::String& name, SyncDownTaskMan
 DownNormalTaskPump::~DownNormalTaskPump() {
   SignalStop();
   waitForThreadToExit(-1);
+  m_rows.reset();
   m_pManager = nullptr;
 }
 
 void DownNormalTaskPump::step() {
   if (m_bPaused.load() || !m_pManager || !m_pManager->IsEnabled()) {
+    m_rows.reset();
     WaitMs(kIdleWaitMs);
     return;
   }
   if (m_pManager->HasTasks(DOWN_QUEUE_NORMAL)) {
-    AfterResult(m_pManager->RunDownTask(DOWN_QUEUE_NORMAL));
+    // The batch ends (its rows committed) before the pump waits, after a
+    // failure, after a long run and when the queue runs dry; the stored
+    // version, written on this thread as runs settle, goes with its rows.
+    if (!m_rows) m_rows.emplace(LocalDatabases::UserConnection(), kRowsPerCommit);
+    const juce::uint32 start = juce::Time::getMillisecondCounter();
+    const int result = m_pManager->RunDownTask(DOWN_QUEUE_NORMAL);
+    if (result != SYNC_RESULT_SUCCESS || m_bStop.load() ||
+        juce::Time::getMillisecondCounter() - start > static_cast<juce::uint32>(kQuickRunMs) ||
+        !m_pManager->HasTasks(DOWN_QUEUE_NORMAL))
+      m_rows.reset();
+    AfterResult(result);
     return;
   }
+  m_rows.reset();
   WaitMs(kIdleWaitMs);
   if (m_bStop.load() || !m_pManager->AreQueuesEmpty()) return;
   WaitMs(kWaitResultMs);
-  if (m_bStop.load()) return;
+  // A task queued meanwhile ended the wait: it runs before any summary.
+  if (m_bStop.load() || !m_pManager->AreQueuesEmpty()) return;
   SyncTaskDispatcher* dispatcher = m_pManager->GetDispatcher();
   const SyncControllerHooks hooks = dispatcher ? dispatcher->GetControllerHooks() : SyncControllerHooks();
   if (hooks.hasQueuedServerVersions && hooks.hasQueuedServerVersions()) return;

@@ -73,45 +73,48 @@ void SyncDownTaskManager::AddTask(DownSyncTask* task) {
     delete task;
     return;
   }
-  const juce::ScopedLock hold(m_queueLock);
-  std::vector<DownSyncTask*>* queue = Queue(task->m_nQueue);
-  if (!queue) {
-    delete task;
-    return;
-  }
-  // A copy of a queued task (same item, same version) takes the earlier
-  // one's place: it stands behind what its listing queued before it (the
-  // folder it lands in, which the earlier copy would not find), and carries
-  // the version the earlier copy held back. The head and running tasks stay.
-  DownSyncTask* earlier = nullptr;
-  if (queue == &m_normal && task->m_nOp != DOWN_OP_FILE_DELETE && task->m_nOp != DOWN_OP_FOLDER_ADD)
-    for (size_t i = m_normal.size(); i > 1 && !earlier; --i)
-      if (!m_normal[i - 1]->m_bRunning.load() && SameItem(*m_normal[i - 1], *task) &&
-          m_normal[i - 1]->GetVersion() == task->GetVersion())
-        earlier = m_normal[i - 1];
-  if (earlier) task->m_bTracksVersion = task->m_bTracksVersion || earlier->m_bTracksVersion;
-  InsertByPlacement(*queue, task, task->m_nPriority);
+  {
+    const juce::ScopedLock hold(m_queueLock);
+    std::vector<DownSyncTask*>* queue = Queue(task->m_nQueue);
+    if (!queue) {
+      delete task;
+      return;
+    }
+    // A copy of a queued task (same item, same version) takes the earlier
+    // one's place: it stands behind what its listing queued before it (the
+    // folder it lands in, which the earlier copy would not find), and carries
+    // the version the earlier copy held back. The head and running tasks stay.
+    DownSyncTask* earlier = nullptr;
+    if (queue == &m_normal && task->m_nOp != DOWN_OP_FILE_DELETE && task->m_nOp != DOWN_OP_FOLDER_ADD)
+      for (size_t i = m_normal.size(); i > 1 && !earlier; --i)
+        if (!m_normal[i - 1]->m_bRunning.load() && SameItem(*m_normal[i - 1], *task) &&
+            m_normal[i - 1]->GetVersion() == task->GetVersion())
+          earlier = m_normal[i - 1];
+    if (earlier) task->m_bTracksVersion = task->m_bTracksVersion || earlier->m_bTracksVersion;
+    InsertByPlacement(*queue, task, task->m_nPriority);
 
-  if (task->m_bTracksVersion) m_versions.Add(task->GetVersion());
-  if (earlier) {
-    VersionDropped(*earlier);
-    RemoveLocked(*queue, static_cast<size_t>(std::find(queue->begin(), queue->end(), earlier) - queue->begin()));
-  }
+    if (task->m_bTracksVersion) m_versions.Add(task->GetVersion());
+    if (earlier) {
+      VersionDropped(*earlier);
+      RemoveLocked(*queue, static_cast<size_t>(std::find(queue->begin(), queue->end(), earlier) - queue->begin()));
+    }
 
-  if (IsFileTransfer(*task) && task->m_pFileData && task->m_pFileData->m_FileSize > 0) {
-    SyncFileData row;
-    GlobalContext* context = GetGlobalContext();
-    const bool sameRow = context && context->m_pFileDBManager &&
-                         context->m_pFileDBManager->SelectFileByID(task->m_pFileData->m_FileID, row) == 0 &&
-                         row.m_FileID == task->m_pFileData->m_FileID &&
-                         row.m_VersionValue == task->m_pFileData->m_VersionValue;
-    if (!sameRow) {
-      if (SyncStatusTracker* tracker = GetSyncStatusTracker()) {
-        tracker->AddDownFile(task->m_pFileData->m_FileID, task->m_pFileData->m_FileSize);
-        task->m_bInTransfer = true;
+    if (IsFileTransfer(*task) && task->m_pFileData && task->m_pFileData->m_FileSize > 0) {
+      SyncFileData row;
+      GlobalContext* context = GetGlobalContext();
+      const bool sameRow = context && context->m_pFileDBManager &&
+                           context->m_pFileDBManager->SelectFileByID(task->m_pFileData->m_FileID, row) == 0 &&
+                           row.m_FileID == task->m_pFileData->m_FileID &&
+                           row.m_VersionValue == task->m_pFileData->m_VersionValue;
+      if (!sameRow) {
+        if (SyncStatusTracker* tracker = GetSyncStatusTracker()) {
+          tracker->AddDownFile(task->m_pFileData->m_FileID, task->m_pFileData->m_FileSize);
+          task->m_bInTransfer = true;
+        }
       }
     }
   }
+  if (m_onQueued) m_onQueued();
 }
 
 void SyncDownTaskManager::ReleaseTask(DownSyncTask* task) {
@@ -188,8 +191,8 @@ int SyncDownTaskManager::RunDownTask(int queueNumber) {
   auto dispatch = [this, &run, &results](size_t n) {
     results[n] = m_pDispatcher ? m_pDispatcher->DispatchDownTask(*run[n]) : SYNC_RESULT_SUCCESS;
   };
-  // Their rows are committed before their results settle: the stored
-  // version follows the rows.
+  // Their rows are written before their results settle: the stored version,
+  // written after them, never reaches the disk before them.
   RunSideBySide(run.size(), dispatch);
 
   int returned = SYNC_RESULT_SUCCESS;

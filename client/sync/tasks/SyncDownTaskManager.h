@@ -43,6 +43,9 @@ class SyncDownTaskManager {
   // How many file downloads may run at once (1 at construction). Each mostly
   // waits: for the service's answers and for its file to reach the disk.
   void SetDownloadsInFlight(size_t count) { m_nDownloadsInFlight.store(count ? count : 1); }
+  // Called after a task was queued (no lock held), e.g. to wake the pumps
+  // from their waits; set before any task is queued.
+  void SetOnQueued(std::function<void()> onQueued) { m_onQueued = std::move(onQueued); }
   // The wait-and-retry head; a folder move that waits for occupied files is
   // finished by the moved-folder registry instead of being run again.
   int RunWaitAndRetryTask();
@@ -98,4 +101,5 @@ class SyncDownTaskManager {
   PendingVersionList m_versions;
   std::atomic<bool> m_bEnabled{true};
   std::atomic<size_t> m_nDownloadsInFlight{1};
+  std::function<void()> m_onQueued;
 };

@@ -331,16 +331,19 @@ void SyncUpTaskManager::AddTask(UpSyncTask* task) {
     delete task;
     return;
   }
-  const juce::ScopedLock hold(m_queueLock);
-  std::vector<UpSyncTask*>* queue = Queue(task->m_nQueue);
-  if (!queue) {
-    delete task;
-    return;
+  {
+    const juce::ScopedLock hold(m_queueLock);
+    std::vector<UpSyncTask*>* queue = Queue(task->m_nQueue);
+    if (!queue) {
+      delete task;
+      return;
+    }
+    InsertByPlacement(*queue, task, task->m_nPlacement);
+    if (IsTransfer(task->m_nOp))
+      if (SyncStatusTracker* tracker = GetSyncStatusTracker())
+        tracker->AddUpFile(task->m_sPath, static_cast<int>(std::clamp<juce::int64>(task->m_nSize, 0, INT32_MAX)));
   }
-  InsertByPlacement(*queue, task, task->m_nPlacement);
-  if (IsTransfer(task->m_nOp))
-    if (SyncStatusTracker* tracker = GetSyncStatusTracker())
-      tracker->AddUpFile(task->m_sPath, static_cast<int>(std::clamp<juce::int64>(task->m_nSize, 0, INT32_MAX)));
+  if (m_onQueued) m_onQueued();
 }
 
 void SyncUpTaskManager::SetBusyState(int state) {

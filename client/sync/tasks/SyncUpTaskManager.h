@@ -17,6 +17,7 @@
 // a task that a removal meets while it runs is only taken out, and the pump
 // that runs it frees it.
 #include <atomic>
+#include <functional>
 #include <vector>
 
 #include <juce_core/juce_core.h>
@@ -78,6 +79,9 @@ class SyncUpTaskManager {
 
   // Uploads of the file queue that may run at once (at least one).
   void SetUploadsInFlight(size_t count) { m_nUploadsInFlight.store(count ? count : 1); }
+  // Called after a task was queued (no lock held), e.g. to wake the pumps
+  // from their waits; set before any task is queued.
+  void SetOnQueued(std::function<void()> onQueued) { m_onQueued = std::move(onQueued); }
 
   std::atomic<bool> m_bStop{false};
 
@@ -116,6 +120,7 @@ class SyncUpTaskManager {
   juce::CriticalSection m_queueLock;
   std::atomic<bool> m_bEnabled{true};
   std::atomic<size_t> m_nUploadsInFlight{1};
+  std::function<void()> m_onQueued;
   // A pump's run, begun only while the filter does not hold (one step);
   // the state goes back to idle when the last running pump ends.
   bool TryBeginRun();

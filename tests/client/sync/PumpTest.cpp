@@ -148,6 +148,34 @@ TEST_F(PumpTest, DownPumpsRunWhileOfflineAndStopWithinAStep) {
   EXPECT_EQ(SyncRootFolder::GetInstance()->GetGlobalVersion(), "1|5");
 }
 
+// The engine wakes a manager's pumps whenever it queues a task: an idle pump
+// takes the task at once, whichever of its waits it is in, and the down pump
+// sends no summary while a task waits.
+TEST_F(PumpTest, ATaskQueuedWhileAPumpWaitsIsTakenAtOnce) {
+  DownNormalTaskPump normal("DownNormalTaskPump", &m_down);
+  UpFileAndDepandTaskPump files("UpFileAndDepandTaskPump", &m_up);
+  m_down.SetOnQueued([&normal] { normal.Wake(); });
+  m_up.SetOnQueued([&files] { files.Wake(); });
+  GetSyncStatusTracker()->AddChangeNote(m_rootPath + "/n.txt", m_rootPath + "/n.txt", m_rootPath + "/n.txt", 1);
+  m_sink.Forget();
+  normal.startThread();
+  files.startThread();
+  EXPECT_EQ(NextWait(normal, 2), 1000u);
+  EXPECT_EQ(NextWait(files, 2), 1000u);
+  QueueUp(UP_OP_FILE_ADD, "a");  // the clock stands still: only the signal ends the wait
+  ASSERT_TRUE(m_script.WaitForRuns(1));
+  EXPECT_EQ(NextWait(files, 2), 1000u);  // done, every up queue empty: one turn
+
+  m_clock.Advance(1000);  // the down pump reaches its long wait (the file pump its next turn)
+  EXPECT_EQ(NextWait(normal, 2), 3000u);
+  EXPECT_EQ(NextWait(files, 2), 1000u);
+  m_down.AddTask(enginetest::MakeDownFile(5, DOWN_OP_FILE_ADD, "1|5"));
+  ASSERT_TRUE(m_script.WaitForRuns(2));
+  EXPECT_TRUE(m_sink.Events().empty()) << "the summary waits for the queued task";
+  EXPECT_TRUE(normal.Stop(10000));
+  EXPECT_TRUE(files.Stop(10000));
+}
+
 TEST_F(PumpTest, TheNormalDownPumpAnnouncesTheChangesOnceEverythingIsApplied) {
   GetSyncStatusTracker()->AddChangeNote(m_rootPath + "/n.txt", m_rootPath + "/n.txt", m_rootPath + "/n.txt", 1);
   m_sink.Forget();

@@ -63,6 +63,40 @@ TEST_F(CommitGroupTest, AGroupCommitsAtItsEndAndBeforeAStatementOfAnotherThread)
   EXPECT_EQ(Committed(), "1,2,3,4") << "each row commits on its own again";
 }
 
+// A long batch on one thread: its rows reach the disk every few writes, and
+// the groups made inside it (downloads side by side) add to it instead of
+// committing on their own.
+TEST_F(CommitGroupTest, ABatchCommitsEveryFewWritesAndTheGroupsMadeInsideItJoinIt) {
+  DBConnection db;
+  ASSERT_EQ(db.Open(juce::String(m_path.string())), 0);
+  ASSERT_EQ(Run(db, "CREATE TABLE Rows (ID INTEGER)"), 0);
+  {
+    DBCommitGroup batch(&db, 3);
+    ASSERT_EQ(Insert(db, 1), 0);
+    {
+      DBCommitGroup inner(&db);
+      std::thread member([&] {
+        DBCommitGroup::Member joined(inner);
+        EXPECT_EQ(Insert(db, 2), 0);
+      });
+      member.join();
+    }
+    EXPECT_EQ(Committed(), "<null>") << "the inner group's end commits nothing";
+    ASSERT_EQ(Insert(db, 3), 0);
+    EXPECT_EQ(Committed(), "1,2,3") << "the third write commits";
+    ASSERT_EQ(Insert(db, 4), 0);
+    EXPECT_EQ(Committed(), "1,2,3");
+    std::thread outsider([&] {
+      DBCommitGroup other(&db);  // another thread's group while one is open: nothing
+      EXPECT_EQ(Insert(db, 5), 0);
+    });
+    outsider.join();
+    EXPECT_EQ(Committed(), "1,2,3,4,5") << "another thread's write commits the batch first, then its own";
+    ASSERT_EQ(Insert(db, 6), 0);
+  }
+  EXPECT_EQ(Committed(), "1,2,3,4,5,6");
+}
+
 TEST_F(CommitGroupTest, AProcessKilledInAGroupKeepsEveryRowCommittedBeforeIt) {
   int ready[2];
   ASSERT_EQ(pipe(ready), 0);

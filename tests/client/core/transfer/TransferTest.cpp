@@ -5,7 +5,9 @@
 #include <httplib.h>
 #include <juce_cryptography/juce_cryptography.h>
 
+#include <algorithm>
 #include <atomic>
+#include <mutex>
 #include <random>
 #include <thread>
 
@@ -84,6 +86,16 @@ class TransferTest : public ServiceTest {
     EXPECT_TRUE(PostAndWait(GetUpThreadsPool(), new DownloadFileTokenTask("DownloadFileTokenTask", request),
                             [&](DownloadFileTokenTask& task) { task.GetResult(reply); }));
     return reply.token;
+  }
+
+  // The server list with one host (e.g. "upload_server") at url.
+  void UseHost(const std::string& host, const std::string& url) {
+    std::string xml = Server().ServerListXml();
+    const std::string key = host + " url=\"";
+    const size_t at = xml.find(key) + key.size();
+    xml.replace(at, xml.find('"', at) - at, url);
+    dorvtest::WriteFile(m_dir / "server_list.xml", xml);
+    ServerList::LoadInstance(juce::File((m_dir / "server_list.xml").string()));
   }
 
   std::string ServiceCopy(int64_t fileId) {
@@ -175,8 +187,30 @@ TEST_F(TransferTest, AnUploadRefusedElevenTimesFailsWithTheServiceCode) {
   EXPECT_EQ(Requests("uploadFile"), 11);
 }
 
+// A stand-in for one of the service's hosts on a loopback port: routes are
+// set on m_server, then Start listens.
+class LocalService {
+ public:
+  ~LocalService() {
+    m_server.stop();
+    if (m_thread.joinable()) m_thread.join();
+  }
+  std::string Base() const { return "http://127.0.0.1:" + std::to_string(m_port); }
+
+ protected:
+  void Start() {
+    m_port = m_server.bind_to_any_port("127.0.0.1");
+    m_thread = std::thread([this] { m_server.listen_after_bind(); });
+  }
+  httplib::Server m_server;
+
+ private:
+  std::thread m_thread;
+  int m_port = 0;
+};
+
 // An upload service that answers every block with a fixed position.
-class FixedPositionService {
+class FixedPositionService : public LocalService {
  public:
   explicit FixedPositionService(int position) {
     m_server.set_keep_alive_max_count(1);  // no idle connection holds up stop()
@@ -185,19 +219,8 @@ class FixedPositionService {
                           std::to_string(position) + "}}}",
                       "application/json");
     });
-    m_port = m_server.bind_to_any_port("127.0.0.1");
-    m_thread = std::thread([this] { m_server.listen_after_bind(); });
+    Start();
   }
-  ~FixedPositionService() {
-    m_server.stop();
-    m_thread.join();
-  }
-  std::string Base() const { return "http://127.0.0.1:" + std::to_string(m_port); }
-
- private:
-  httplib::Server m_server;
-  std::thread m_thread;
-  int m_port = 0;
 };
 
 TEST_F(TransferTest, APositionThatDoesNotAdvanceEndsTheUpload) {
@@ -206,13 +229,7 @@ TEST_F(TransferTest, APositionThatDoesNotAdvanceEndsTheUpload) {
   for (int position : {0, 5 * kMiB + 1, -1}) {
     SCOPED_TRACE(position);
     FixedPositionService service(position);
-    dorvtest::WriteFile(m_dir / "server_list.xml", Server().ServerListXml());
-    std::string xml = dorvtest::ReadFile(m_dir / "server_list.xml");
-    const std::string upload = "upload_server url=\"";
-    const size_t at = xml.find(upload) + upload.size();
-    xml.replace(at, xml.find('"', at) - at, service.Base() + "/dfs/service/");
-    dorvtest::WriteFile(m_dir / "server_list.xml", xml);
-    ServerList::LoadInstance(juce::File((m_dir / "server_list.xml").string()));
+    UseHost("upload_server", service.Base() + "/dfs/service/");
 
     FileBlockUpload blocks(m_header, TransportToken(), juce::File((m_dir / "f").string()));
     int sent = 0;
@@ -279,6 +296,63 @@ TEST_F(TransferTest, AnEndAskedForWhileASpeedLimitedRangeRunsStopsItAtOnce) {
   Net::ProxySocket::SetDownloadSpeedLimit(-1);
   EXPECT_EQ(result, TransferResult::Cancelled);
   EXPECT_EQ(download.GetBytesWritten(), 0) << "the range ran to its end";
+}
+
+// A download service that answers the ranges starting at the given offsets
+// with a third of what they ask, and notes where each range began.
+class ShortRangeService : public LocalService {
+ public:
+  ShortRangeService(std::string content, std::vector<int> shortAt) : m_content(std::move(content)) {
+    m_server.Get("/dfs/download/", [this, shortAt](const httplib::Request& req, httplib::Response& res) {
+      const auto& range = req.ranges.at(0);
+      const size_t start = static_cast<size_t>(range.first);
+      size_t length = std::min<size_t>(static_cast<size_t>(range.second) + 1, m_content.size()) - start;
+      if (std::find(shortAt.begin(), shortAt.end(), static_cast<int>(start)) != shortAt.end()) length /= 3;
+      {
+        std::lock_guard<std::mutex> hold(m_lock);
+        m_starts.push_back(static_cast<int>(start));
+      }
+      // The server library cuts the asked range out of the body itself: a
+      // body that ends early makes the answer short.
+      res.set_content(m_content.substr(0, start + length), "application/octet-stream");
+    });
+    Start();
+  }
+  std::vector<int> Starts() {
+    std::lock_guard<std::mutex> hold(m_lock);
+    return m_starts;
+  }
+
+ private:
+  std::string m_content;
+  std::mutex m_lock;
+  std::vector<int> m_starts;
+};
+
+// Ranges that come back shorter than asked, early or late in the file: each
+// next range is asked from where the bytes received end, never from where a
+// whole range would have ended.
+TEST_F(TransferTest, ARangeAnsweredShortIsFollowedFromWhereItEnded) {
+  const std::string bytes = RandomBytes(1500000, 5);
+  const int range = FileRangedDownload::kRangeSize + 1;
+  for (const std::vector<int>& shortAt : {std::vector<int>{0}, std::vector<int>{range, 2 * range}}) {
+    SCOPED_TRACE(shortAt.size());
+    ShortRangeService service(bytes, shortAt);
+    UseHost("download_server", service.Base() + "/dfs/download/");
+
+    FileRangedDownload download(m_header, TransportToken(), juce::File((m_dir / "down").string()));
+    ASSERT_EQ(download.Run(static_cast<int64_t>(bytes.size())), TransferResult::Done);
+    EXPECT_TRUE(dorvtest::ReadFile(m_dir / "down") == bytes) << "the file on disk differs";
+    EXPECT_EQ(download.GetMD5().toStdString(), Md5(bytes));
+    std::vector<int> expected;
+    for (int start = 0; start < static_cast<int>(bytes.size());) {
+      expected.push_back(start);
+      int length = std::min(range, static_cast<int>(bytes.size()) - start);
+      if (std::find(shortAt.begin(), shortAt.end(), start) != shortAt.end()) length /= 3;
+      start += length;
+    }
+    EXPECT_EQ(service.Starts(), expected);
+  }
 }
 
 TEST_F(TransferTest, ARangePastTheEndIsAFailureWithItsStatus) {
