@@ -122,7 +122,7 @@ class SyncControllerE2ETest : public signintest::ServiceTest {
       if (item["id"].asInt64() == m_rootID) rootPrefix = item["path"].asString() + "/";
     for (const Json::Value& item : tree["items"]) {
       const std::string path = item["path"].asString();
-      if (item["status"].asInt() == 1 || item["isDir"].asBool() || path.rfind(rootPrefix, 0) != 0) continue;
+      if (item["status"].asInt() != 0 || item["isDir"].asBool() || path.rfind(rootPrefix, 0) != 0) continue;
       const std::string name = path.substr(rootPrefix.size());
       if (name.find('/') != std::string::npos) continue;
       out.push_back(name + "=" + AdminRaw("content?account=" + Account() + "&id=" + std::to_string(item["id"].asInt64())));
@@ -144,8 +144,8 @@ class SyncControllerE2ETest : public signintest::ServiceTest {
     std::sort(names.begin(), names.end());
     return names;
   }
-  // Every live item below the service's root folder: "dir/" for a folder,
-  // "dir/name=content" for a file, sorted.
+  // Every live item below the service's root folder (an upload never completed
+  // is none): "dir/" for a folder, "dir/name=content" for a file, sorted.
   std::vector<std::string> ServerTree() {
     const Json::Value tree = Admin("tree?account=" + Account());
     std::string rootPrefix;
@@ -154,7 +154,7 @@ class SyncControllerE2ETest : public signintest::ServiceTest {
     std::vector<std::string> out;
     for (const Json::Value& item : tree["items"]) {
       const std::string path = item["path"].asString();
-      if (item["status"].asInt() == 1 || path.rfind(rootPrefix, 0) != 0) continue;
+      if (item["status"].asInt() != 0 || path.rfind(rootPrefix, 0) != 0) continue;
       const std::string relative = path.substr(rootPrefix.size());
       if (item["isDir"].asBool())
         out.push_back(relative + "/");
