@@ -1,8 +1,9 @@
 #pragma once
 // The three up pumps, one per queue of the up task manager. While the engine
 // is offline the no-depend pump probes the service once a turn and the other
-// two idle; once every up queue has drained, the no-depend pump asks for one
-// more pull so that the engine sees what its own uploads changed.
+// two idle until it finds the engine online again; once every up queue has
+// drained, the no-depend pump asks for one more pull so that the engine sees
+// what its own uploads changed.
 #include "client/sync/pumps/SyncTaskPump.h"
 
 class SyncUpTaskManager;
@@ -15,6 +16,7 @@ class UpNoDepandTaskPump : public SyncTaskPump {
 
  private:
   SyncUpTaskManager* m_pManager;
+  bool m_bWasOffline = false;  // the pump's thread only
 };
 
 class UpFileAndDepandTaskPump : public SyncTaskPump {

@@ -106,6 +106,7 @@ void SyncDownTaskManager::AddTask(DownSyncTask* task) {
       }
     }
   }
+  WakePumps();
 }
 
 void SyncDownTaskManager::ReleaseTask(DownSyncTask* task) {
@@ -312,6 +313,7 @@ void SyncDownTaskManager::Enable() {
   ForEachHeadLocked([](DownSyncTask& task) {
     if (IsFileTransfer(task)) task.m_operation.Resume();
   });
+  WakePumps();
 }
 
 void SyncDownTaskManager::Disable() {

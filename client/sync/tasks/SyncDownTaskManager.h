@@ -14,6 +14,7 @@
 
 #include "client/core/db/SyncFileData.h"
 #include "client/core/db/SyncFolderData.h"
+#include "client/sync/pumps/SyncWakeList.h"
 #include "client/sync/tasks/DownSyncTask.h"
 #include "client/sync/tasks/PendingVersionList.h"
 
@@ -71,6 +72,12 @@ class SyncDownTaskManager {
 
   SyncTaskDispatcher* GetDispatcher() const { return m_pDispatcher; }
 
+  // The events of the threads that wait for the queues (the pumps, the
+  // server-update filter). AddTask and Enable set them; so do the pumps
+  // after each run, as a run moves and ends tasks.
+  SyncWakeList& GetWakeList() { return m_wakeList; }
+  void WakePumps(HANDLE except = nullptr) { m_wakeList.SetAll(except); }
+
   std::atomic<bool> m_bStop{false};
 
  private:
@@ -98,4 +105,5 @@ class SyncDownTaskManager {
   PendingVersionList m_versions;
   std::atomic<bool> m_bEnabled{true};
   std::atomic<size_t> m_nDownloadsInFlight{1};
+  SyncWakeList m_wakeList;
 };

@@ -341,6 +341,7 @@ void SyncUpTaskManager::AddTask(UpSyncTask* task) {
   if (IsTransfer(task->m_nOp))
     if (SyncStatusTracker* tracker = GetSyncStatusTracker())
       tracker->AddUpFile(task->m_sPath, static_cast<int>(std::clamp<juce::int64>(task->m_nSize, 0, INT32_MAX)));
+  WakePumps();
 }
 
 void SyncUpTaskManager::SetBusyState(int state) {
@@ -620,6 +621,7 @@ void SyncUpTaskManager::Enable() {
   const juce::ScopedLock hold(m_queueLock);
   for (auto* queue : {&m_noDepend, &m_fileAndDepend, &m_waitAndDepend})
     if (!queue->empty() && IsTransfer(queue->front()->m_nOp)) queue->front()->m_operation.Resume();
+  WakePumps();
 }
 
 void SyncUpTaskManager::Disable() {

@@ -21,6 +21,7 @@
 
 #include <juce_core/juce_core.h>
 
+#include "client/sync/pumps/SyncWakeList.h"
 #include "client/sync/tasks/UpSyncTask.h"
 
 class SyncTaskDispatcher;
@@ -79,6 +80,11 @@ class SyncUpTaskManager {
   // Uploads of the file queue that may run at once (at least one).
   void SetUploadsInFlight(size_t count) { m_nUploadsInFlight.store(count ? count : 1); }
 
+  // The pumps' events: AddTask and Enable set them; so do the pumps after
+  // each run, as a run moves and ends tasks.
+  SyncWakeList& GetWakeList() { return m_wakeList; }
+  void WakePumps(HANDLE except = nullptr) { m_wakeList.SetAll(except); }
+
   std::atomic<bool> m_bStop{false};
 
  private:
@@ -124,4 +130,5 @@ class SyncUpTaskManager {
   int m_nBusyState = BUSY_IDLE;
   int m_nRunning = 0;
   juce::CriticalSection m_busyLock;
+  SyncWakeList m_wakeList;
 };
