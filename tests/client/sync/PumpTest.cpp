@@ -126,6 +126,7 @@ TEST_F(PumpTest, APausedPumpRunsNothingUntilReleasedAndWaitsByTheResult) {
   pump->Wake();  // a signal ends the wait at once
   EXPECT_TRUE(m_script.WaitForRuns(4));  // "a", then "b"
   ASSERT_TRUE(WaitUntilIdle(*pump, 1000));  // done, every up queue empty: one turn
+  m_clock.WaitForWaiters(1);
   m_clock.Advance(1000);
   EXPECT_TRUE(WaitUntilIdle(*pump));  // then nothing but waiting for work
   EXPECT_TRUE(m_up.AreQueuesEmpty());
