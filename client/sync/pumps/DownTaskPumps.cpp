@@ -7,7 +7,7 @@
 #include "client/sync/tasks/SyncDownTaskManager.h"
 
 DownNormalTaskPump::DownNormalTaskPump(const juce::String& name, SyncDownTaskManager* manager)
-    : SyncTaskPump(name, manager ? &manager->GetWakeList() : nullptr), m_pManager(manager) {}
+    : SyncTaskPump(name, {manager ? &manager->GetWakeList() : nullptr}), m_pManager(manager) {}
 DownNormalTaskPump::~DownNormalTaskPump() {
   SignalStop();
   waitForThreadToExit(-1);
@@ -45,7 +45,7 @@ void DownNormalTaskPump::step() {
 }
 
 DownWaitAndRetryTaskPump::DownWaitAndRetryTaskPump(const juce::String& name, SyncDownTaskManager* manager)
-    : SyncTaskPump(name, manager ? &manager->GetWakeList() : nullptr), m_pManager(manager) {}
+    : SyncTaskPump(name, {manager ? &manager->GetWakeList() : nullptr}), m_pManager(manager) {}
 DownWaitAndRetryTaskPump::~DownWaitAndRetryTaskPump() {
   SignalStop();
   waitForThreadToExit(-1);

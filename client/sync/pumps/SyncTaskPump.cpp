@@ -6,18 +6,21 @@
 #include "win32/Handle.h"
 #include "win32/Wait.h"
 
-SyncTaskPump::SyncTaskPump(const juce::String& name, SyncWakeList* wakeList)
+SyncTaskPump::SyncTaskPump(const juce::String& name, std::initializer_list<SyncWakeList*> wakeLists)
     : juce::Thread(name),
-      m_pWakeList(wakeList),
       m_hWakeUp(CreateEventW(nullptr, FALSE, FALSE, nullptr)),
       m_hWorkArrived(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {
-  if (m_pWakeList) m_pWakeList->Add(m_hWorkArrived);
+  for (SyncWakeList* list : wakeLists) {
+    if (!list) continue;
+    list->Add(m_hWorkArrived);
+    m_wakeLists.push_back(list);
+  }
 }
 
 SyncTaskPump::~SyncTaskPump() {
   SignalStop();
   waitForThreadToExit(-1);
-  if (m_pWakeList) m_pWakeList->Remove(m_hWorkArrived);
+  for (SyncWakeList* list : m_wakeLists) list->Remove(m_hWorkArrived);
   if (m_hWorkArrived) CloseHandle(m_hWorkArrived);
   if (m_hWakeUp) CloseHandle(m_hWakeUp);
 }

@@ -6,8 +6,8 @@
 // ends it early and tests move time instead of sleeping.
 //
 // A pump with nothing to do blocks until its manager says that work arrived
-// or a run ended (the work event, on the manager's wake list), or until a
-// long safety time-out; a wait after a result is not cut short by new work,
+// or a run ended (the work event, on the manager's wake list; the up pumps'
+// is on the online state's too), or until a long safety time-out; a wait after a result is not cut short by new work,
 // so a failing head keeps its pace.
 //
 // Made and owned by SyncLogic: created paused and started at once, un-paused
@@ -15,7 +15,9 @@
 // the paused flag wakes the pump (Wake).
 #include <atomic>
 #include <condition_variable>
+#include <initializer_list>
 #include <mutex>
+#include <vector>
 
 #include <juce_core/juce_core.h>
 
@@ -33,8 +35,9 @@ class SyncTaskPump : public juce::Thread {
   static constexpr DWORD kWaitResultMs = 3000;
   static constexpr DWORD kRetryResultMs = 5000;
 
-  // Adds the pump's work event to `wakeList` (its manager's; may be null).
-  SyncTaskPump(const juce::String& name, SyncWakeList* wakeList);
+  // Adds the pump's work event to the wake lists (its manager's, and for
+  // the up pumps the online state's); null ones are left out.
+  SyncTaskPump(const juce::String& name, std::initializer_list<SyncWakeList*> wakeLists);
   // Joins a thread that still runs (after setting stop).
   ~SyncTaskPump() override;
 
@@ -81,7 +84,7 @@ class SyncTaskPump : public juce::Thread {
  private:
   void Wait(DWORD ms, bool forWork);
 
-  SyncWakeList* m_pWakeList;
+  std::vector<SyncWakeList*> m_wakeLists;
   HANDLE m_hWakeUp;
   HANDLE m_hWorkArrived;
   std::atomic<DWORD> m_nIdleWaitMs{kIdleWaitMs};

@@ -20,7 +20,7 @@ bool AllDrained(SyncUpTaskManager* manager, int result) {
 }  // namespace
 
 UpNoDepandTaskPump::UpNoDepandTaskPump(const juce::String& name, SyncUpTaskManager* manager)
-    : SyncTaskPump(name, manager ? &manager->GetWakeList() : nullptr), m_pManager(manager) {}
+    : SyncTaskPump(name, {manager ? &manager->GetWakeList() : nullptr, &LocalNetErrorManager::GetInstance()->GetWakeList()}), m_pManager(manager) {}
 UpNoDepandTaskPump::~UpNoDepandTaskPump() {
   SignalStop();
   waitForThreadToExit(-1);
@@ -29,7 +29,6 @@ UpNoDepandTaskPump::~UpNoDepandTaskPump() {
 
 void UpNoDepandTaskPump::step() {
   if (IsOffline()) {
-    m_bWasOffline = true;
     LocalNetErrorManager* net = LocalNetErrorManager::GetInstance();
     if (net->Probe()) {
       net->SetBackOnline();
@@ -40,12 +39,6 @@ void UpNoDepandTaskPump::step() {
     }
     WaitMs(kTurnWaitMs);
     return;
-  }
-  if (m_bWasOffline) {
-    // Online again (by the probe or by another thread): the other up pumps
-    // idled while offline.
-    m_bWasOffline = false;
-    if (m_pManager) m_pManager->WakePumps(WorkEvent());
   }
   if (m_bPaused.load() || !m_pManager || !m_pManager->IsEnabled()) {
     WaitIdle();
@@ -66,7 +59,7 @@ void UpNoDepandTaskPump::step() {
 }
 
 UpFileAndDepandTaskPump::UpFileAndDepandTaskPump(const juce::String& name, SyncUpTaskManager* manager)
-    : SyncTaskPump(name, manager ? &manager->GetWakeList() : nullptr), m_pManager(manager) {}
+    : SyncTaskPump(name, {manager ? &manager->GetWakeList() : nullptr, &LocalNetErrorManager::GetInstance()->GetWakeList()}), m_pManager(manager) {}
 UpFileAndDepandTaskPump::~UpFileAndDepandTaskPump() {
   SignalStop();
   waitForThreadToExit(-1);
@@ -86,7 +79,7 @@ void UpFileAndDepandTaskPump::step() {
 }
 
 UpWaitAndDepandTaskPump::UpWaitAndDepandTaskPump(const juce::String& name, SyncUpTaskManager* manager)
-    : SyncTaskPump(name, manager ? &manager->GetWakeList() : nullptr), m_pManager(manager) {}
+    : SyncTaskPump(name, {manager ? &manager->GetWakeList() : nullptr, &LocalNetErrorManager::GetInstance()->GetWakeList()}), m_pManager(manager) {}
 UpWaitAndDepandTaskPump::~UpWaitAndDepandTaskPump() {
   SignalStop();
   waitForThreadToExit(-1);

@@ -1,7 +1,7 @@
 #pragma once
 // The three up pumps, one per queue of the up task manager. While the engine
 // is offline the no-depend pump probes the service once a turn and the other
-// two idle until it finds the engine online again; once every up queue has
+// two idle until the engine is online again (the online state wakes them); once every up queue has
 // drained, the no-depend pump asks for one more pull so that the engine sees
 // what its own uploads changed.
 #include "client/sync/pumps/SyncTaskPump.h"
@@ -16,7 +16,6 @@ class UpNoDepandTaskPump : public SyncTaskPump {
 
  private:
   SyncUpTaskManager* m_pManager;
-  bool m_bWasOffline = false;  // the pump's thread only
 };
 
 class UpFileAndDepandTaskPump : public SyncTaskPump {

@@ -159,6 +159,27 @@ TEST_F(PumpTest, WhileOfflineTheNoDependPumpProbesEachTurnAndTheFilePumpIdles) {
   EXPECT_TRUE(files->Stop(10000));
 }
 
+// The engine goes offline on another thread (a pull of the filter, the
+// link): the idle no-depend pump wakes to probe; the link's answer brings it
+// back, and the file pump, idle while offline, runs what waited.
+TEST_F(PumpTest, TheOnlineStateWakesTheIdleUpPumps) {
+  m_reachable = false;
+  auto folders = Make<UpNoDepandTaskPump>(m_up);
+  auto files = Make<UpFileAndDepandTaskPump>(m_up);
+  ASSERT_TRUE(WaitUntilIdle(*folders));
+  ASSERT_TRUE(WaitUntilIdle(*files));
+  LocalNetErrorManager::GetInstance()->SetOnline(false);
+  ASSERT_TRUE(WaitUntilIdle(*folders, 1000));
+  EXPECT_EQ(m_probes.load(), 1);
+  QueueUp(UP_OP_FILE_ADD, "f");
+  ASSERT_TRUE(WaitUntilIdle(*files));
+  EXPECT_TRUE(m_script.Ran().empty());
+  LocalNetErrorManager::GetInstance()->SetOnline(true);
+  EXPECT_TRUE(m_script.WaitForRuns(1));
+  EXPECT_TRUE(folders->Stop(10000));
+  EXPECT_TRUE(files->Stop(10000));
+}
+
 TEST_F(PumpTest, DrainedUploadsAskForOnePullAfterATurn) {
   QueueUp(UP_OP_FOLDER_ADD, "d");
   auto pump = Make<UpNoDepandTaskPump>(m_up);
