@@ -4,8 +4,6 @@
 
 namespace {
 constexpr DWORD kStartWaitMs = 10000;
-// Posted to the timer's thread by the first change that waits.
-constexpr UINT kArmMessage = WM_APP + 1;
 }
 
 CWatcherTimer::CWatcherTimer(CAsyncOperation* owner) : m_owner(owner) {
@@ -41,14 +39,8 @@ CWatcherTimer::~CWatcherTimer() {
 }
 
 void CWatcherTimer::AddEvent(const WatcherEvent& event) {
-  bool arm = false;
-  {
-    std::lock_guard guard(m_lock);
-    m_coalescer.Add(event);
-    arm = !m_armed;
-    m_armed = true;
-  }
-  if (arm) PostThreadMessageW(m_threadId, kArmMessage, 0, 0);
+  std::lock_guard guard(m_lock);
+  m_coalescer.Add(event);
 }
 
 size_t CWatcherTimer::PendingCount() {
@@ -59,23 +51,10 @@ size_t CWatcherTimer::PendingCount() {
 void CWatcherTimer::Run(HANDLE ready) {
   MSG msg;
   PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);
+  m_timerId = SetTimer(nullptr, 0, kPeriodMs, nullptr);
   SetEvent(ready);
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-    if (msg.message == kArmMessage && msg.hwnd == nullptr && !m_timerId) {
-      m_timerId = SetTimer(nullptr, 0, kPeriodMs, nullptr);
-    } else if (msg.message == WM_TIMER && msg.hwnd == nullptr && m_timerId) {
-      RunPass();
-      bool idle = false;
-      {
-        std::lock_guard guard(m_lock);
-        idle = m_coalescer.IsEmpty();
-        if (idle) m_armed = false;  // the next change arms it again
-      }
-      if (idle) {
-        KillTimer(nullptr, m_timerId);
-        m_timerId = 0;
-      }
-    }
+    if (msg.message == WM_TIMER && msg.hwnd == nullptr) RunPass();
   }
   if (m_timerId) KillTimer(nullptr, m_timerId);
 }

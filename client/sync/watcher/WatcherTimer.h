@@ -1,11 +1,8 @@
 #pragma once
 // The coalescing timer of one watched directory: the watcher's worker thread
 // appends changes (AddEvent); the timer's own thread runs a merging pass every
-// period and delivers what is ready through the owning pipeline. The timer
-// runs only while changes wait: the first change arms it (a period after it
-// comes, its first pass), a pass that leaves none stops it, so a quiet folder
-// costs no wake-ups. Destroying it ends the thread; changes still pending are
-// discarded.
+// period and delivers what is ready through the owning pipeline. Destroying it
+// ends the thread; changes still pending are discarded.
 #include <atomic>
 #include <memory>
 #include <mutex>
@@ -36,9 +33,8 @@ class CWatcherTimer {
 
   HANDLE m_thread = nullptr;
   DWORD m_threadId = 0;
-  UINT_PTR m_timerId = 0;  // the timer's thread only
-  std::mutex m_lock;       // the pending changes and m_armed
-  bool m_armed = false;    // the timer runs or is asked to
+  UINT_PTR m_timerId = 0;
+  std::mutex m_lock;  // the pending changes
   CAsyncOperation* m_owner;
   CWatcherCoalescer m_coalescer;
   std::atomic<unsigned> m_passes{0};
