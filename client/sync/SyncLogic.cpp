@@ -177,17 +177,6 @@ void SyncLogic::CreateSyncWorkers() {
   make(m_pUpWaitAndDepandTaskPump, "UpWaitAndDepandTaskPump", up);
   make(m_pDownNormalTaskPump, "DownNormalTaskPump", down);
   make(m_pDownWaitAndRetryTaskPump, "DownWaitAndRetryTaskPump", down);
-  if (newManagers) {
-    // A queued task ends its pumps' waits: a change goes out, or comes in, at
-    // once instead of after the rest of an idle pump's turn. Set once, before
-    // any task can be queued; the pumps outlive every thread that queues
-    // tasks (EndThreads stops those first).
-    up->SetOnQueued([folders = m_pUpNoDepandTaskPump.get(), files = m_pUpFileAndDepandTaskPump.get()] {
-      folders->Wake();
-      files->Wake();
-    });
-    down->SetOnQueued([normal = m_pDownNormalTaskPump.get()] { normal->Wake(); });
-  }
   if (!m_pServerUpdateMessageFilter) {
     m_pServerUpdateMessageFilter = std::make_unique<ServerUpdateMessageFilter>("ServerUpdateMessageFilter", down);
     // News of the service waits for the start-up workflow: a sign-in in the

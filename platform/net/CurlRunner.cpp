@@ -91,9 +91,10 @@ CURLcode CurlRunner::Run(CURL* easy, const std::atomic<bool>& stop, const std::f
       }
     }
     if (done) break;
-    // Waits for the network, a wake-up, libcurl's own timers, or at most a
-    // second.
-    int64_t waitMs = 1000;
+    // Waits for the network, a wake-up (a stop, closed connections) or
+    // libcurl's own timers; the bound only guards against a wake-up missed.
+    // An idle transfer (a long poll) then leaves its thread asleep.
+    int64_t waitMs = 60000;
     if (beforeWait) {
       int64_t allowed = beforeWait();
       if (allowed >= 0 && allowed < waitMs) waitMs = allowed;

@@ -281,8 +281,6 @@ bool HttpTransport::Prepare(Exchange& x, HttpRequest& request, HttpResponse& res
   curl_easy_setopt(e, CURLOPT_MAXREDIRS, 5L);
   if (!HostAndPort(url, {}, x.firstHost, x.firstPort)) x.firstHost.clear();
   curl_easy_setopt(e, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(m_connectMs));
-  curl_easy_setopt(e, CURLOPT_LOW_SPEED_LIMIT, 1L);
-  curl_easy_setopt(e, CURLOPT_LOW_SPEED_TIME, static_cast<long>(m_idleSeconds));
   curl_easy_setopt(e, CURLOPT_TCP_KEEPALIVE, 1L);
   // Buffers no larger than a second's worth of a speed limit keep the
   // bursts between two pauses small.
@@ -367,6 +365,13 @@ bool HttpTransport::Prepare(Exchange& x, HttpRequest& request, HttpResponse& res
   }
 
   const TransferLimits limits = CurrentLimits();
+  // libcurl looks at the speed once a second while the idle check is on,
+  // waking the thread each time; a long poll, which goes without bytes by
+  // design, leaves a dead connection by its deadline instead.
+  if (!m_longPoll || limits.deadlineMs <= 0) {
+    curl_easy_setopt(e, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(e, CURLOPT_LOW_SPEED_TIME, static_cast<long>(m_idleSeconds));
+  }
   x.maxBody = limits.maxBodyBytes;
   if (request.HasRange() && request.GetRangeEnd() >= 0) {
     const int64_t length = std::max<int64_t>(0, int64_t{request.GetRangeEnd()} - request.GetRangeStart() + 1);

@@ -29,7 +29,8 @@ class HttpTransport {
  public:
   // longPoll: the exchanges wait for a server that holds the request until it
   // has news, so an idle connection is given much longer before it counts as
-  // dead.
+  // dead; with a deadline (the long poll's limits have one) it is not checked
+  // for idleness at all, the deadline ends it.
   explicit HttpTransport(bool longPoll = false);
   HttpTransport(const HttpTransport&) = delete;
   HttpTransport& operator=(const HttpTransport&) = delete;
@@ -43,7 +44,8 @@ class HttpTransport {
   void SetTransportCallback(const D& send, const D& receive) {
     SetTransportCallback(MakeTransportDelegate(send), MakeTransportDelegate(receive));
   }
-  // Time allowed to connect, and to go without receiving or sending a byte.
+  // Time allowed to connect, and to go without receiving or sending a byte
+  // (but by a long poll with a deadline).
   void SetTimeouts(int connectMs, int idleSeconds);
   // The limits of the following exchanges. Without it, those of the kind the
   // transport was made for: the long poll, a transfer (the transfer flag) or

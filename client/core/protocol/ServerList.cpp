@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <memory>
+#include <mutex>
 
 #include "common/AppPaths.h"
 #include "common/StringConvert.h"
@@ -25,9 +26,14 @@ std::unique_ptr<ServerList>& Instance() {
   return instance;
 }
 
+// Threads ask for the list from their first request on (the UI's, the
+// engine's, the statistics' pool): its making and replacing are one step each.
+std::mutex g_instanceLock;
+
 }  // namespace
 
 ServerList* ServerList::GetInstance() {
+  std::lock_guard<std::mutex> hold(g_instanceLock);
   std::unique_ptr<ServerList>& instance = Instance();
   if (!instance) {
     instance = std::make_unique<ServerList>();
@@ -36,12 +42,17 @@ ServerList* ServerList::GetInstance() {
   return instance.get();
 }
 
-void ServerList::DeleteInstance() { Instance().reset(); }
+void ServerList::DeleteInstance() {
+  std::unique_ptr<ServerList> gone;
+  std::lock_guard<std::mutex> hold(g_instanceLock);
+  gone.swap(Instance());
+}
 
 ServerList* ServerList::LoadInstance(const juce::File& file) {
   auto list = std::make_unique<ServerList>();
   list->LoadFromFile(file);
-  Instance() = std::move(list);
+  std::lock_guard<std::mutex> hold(g_instanceLock);
+  list.swap(Instance());
   return Instance().get();
 }
 

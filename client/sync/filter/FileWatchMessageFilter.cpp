@@ -243,13 +243,14 @@ void FileWatchMessageFilter::run() {
       if (m_rescan) m_rescan();
       continue;
     }
+    // Every change of these sets the wake event.
     if (m_bHold.load() || !m_bRun.load() || GetMessageCount() == 0) {
-      WaitForSingleObject(m_hWake, kIdleWaitMs);
+      WaitForSingleObject(m_hWake, m_nIdleWaitMs.load());
       continue;
     }
     if (m_pUpManager && !m_pUpManager->HoldForTranslation()) {
       // An up operation runs; its queues stay as they are until it is done.
-      WaitForSingleObject(m_hWake, kIdleWaitMs);
+      WaitForSingleObject(m_hWake, kBusyWaitMs);
       continue;
     }
     if (!TranslateFrontMessage()) WriteMessageLog(KeyPoint, "end Checking message");

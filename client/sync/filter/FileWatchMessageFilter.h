@@ -28,7 +28,11 @@
 
 class FileWatchMessageFilter : public IWatcherChangeHandler, public juce::Thread {
  public:
-  static constexpr DWORD kIdleWaitMs = 1000;
+  // The safety time-out of the idle wait: the thread looks again after it
+  // even when no signal came.
+  static constexpr DWORD kIdleWaitMs = 60000;
+  // How soon it looks again while an up operation keeps it from translating.
+  static constexpr DWORD kBusyWaitMs = 1000;
   static constexpr DWORD kExitWaitMs = 500;
   // How recent a file's time must be for a folder's rename to look at its content.
   static constexpr juce::int64 kRecentChangeMs = 10 * 60 * 1000;
@@ -71,6 +75,8 @@ class FileWatchMessageFilter : public IWatcherChangeHandler, public juce::Thread
   void SetHold(bool hold) { m_bHold.store(hold); }
   void SetRun(bool run) { m_bRun.store(run); }
   void Wake() { SetEvent(m_hWake); }
+  // The idle wait's time-out (INFINITE: only a signal ends it).
+  void SetIdleWaitMs(DWORD ms) { m_nIdleWaitMs.store(ms); }
 
   void run() override;
 
@@ -141,6 +147,7 @@ class FileWatchMessageFilter : public IWatcherChangeHandler, public juce::Thread
   std::atomic<bool> m_bHold{true};
   std::atomic<bool> m_bRun{true};
   std::atomic<bool> m_bRescanDue{false};
+  std::atomic<DWORD> m_nIdleWaitMs{kIdleWaitMs};
   std::function<void()> m_rescan;
   // Folder renames as delivered (old, new), oldest first, a bounded number.
   std::deque<std::pair<juce::String, juce::String>> m_folderRenames;

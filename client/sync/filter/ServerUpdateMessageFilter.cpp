@@ -52,12 +52,14 @@ ServerUpdateMessageFilter::ServerUpdateMessageFilter(const juce::String& name, S
       return std::make_shared<SyncFolderFromServerOp>(version, folder, down);
     };
   }
+  if (m_pDownManager) m_pDownManager->GetWakeList().Add(m_hWake);
   LoginEvents::SetRestartLinkService([this] { RestartLinkService(); });
   startThread();
 }
 
 ServerUpdateMessageFilter::~ServerUpdateMessageFilter() {
   EndThreads();
+  if (m_pDownManager) m_pDownManager->GetWakeList().Remove(m_hWake);
   CloseHandle(m_hWake);
   CloseHandle(m_hExited);
 }
@@ -137,11 +139,14 @@ void ServerUpdateMessageFilter::LinkServiceCallBack(int code, const std::string&
 void ServerUpdateMessageFilter::AddVersion(const juce::String& versionText) {
   juce::int64 number;
   if (!ParseVersionNumber(versionText, number)) return;
-  const juce::ScopedLock guard(m_queueLock);
-  if (m_versions.empty())
-    m_versions.push_back(number);
-  else
-    m_versions.insert(m_versions.begin(), number);
+  {
+    const juce::ScopedLock guard(m_queueLock);
+    if (m_versions.empty())
+      m_versions.push_back(number);
+    else
+      m_versions.insert(m_versions.begin(), number);
+  }
+  SetEvent(m_hWake);
 }
 
 bool ServerUpdateMessageFilter::HasQueuedVersions() {
@@ -208,14 +213,23 @@ void ServerUpdateMessageFilter::SignExit() {
 
 void ServerUpdateMessageFilter::run() {
   while (!m_bStop.load()) {
-    bool idle = m_bHold.load() || !m_bRun.load() || !HasQueuedVersions() ||
-                (m_pDownManager && m_pDownManager->HasTasks(1)) ||
-                win32::CurrentClock().NowMs() < m_nRetryAfterMs;
-    if (idle) {
-      WaitForSingleObject(m_hWake, kIdleWaitMs);
+    // Nothing to pull: the link's callback, the controller's calls and
+    // AddVersion set the wake event. The down side's end of a run sets it
+    // too (the filter is on the down manager's wake list).
+    if (m_bHold.load() || !m_bRun.load() || !HasQueuedVersions() ||
+        (m_pDownManager && m_pDownManager->HasTasks(1))) {
+      WaitForSingleObject(m_hWake, m_nIdleWaitMs.load());
+      continue;
+    }
+    const ULONGLONG now = win32::CurrentClock().NowMs();
+    if (now < m_nRetryAfterMs) {
+      WaitForSingleObject(m_hWake, static_cast<DWORD>(m_nRetryAfterMs - now));
       continue;
     }
     PullNewest();
+    // What the pull queued wakes the down pumps; a pull that queued nothing
+    // may have left the engine idle, which they show.
+    if (m_pDownManager) m_pDownManager->WakePumps(m_hWake);
   }
   SetEvent(m_hExited);
 }

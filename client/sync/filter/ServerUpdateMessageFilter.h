@@ -34,7 +34,9 @@ class ServerUpdateMessageFilter : public juce::Thread {
   using PullFactory = std::function<std::shared_ptr<SyncBaseOperation>(
       SyncDownTaskManager* downManager, const juce::String& versionText, juce::int64 folderId)>;
 
-  static constexpr DWORD kIdleWaitMs = 1000;
+  // The safety time-out of the idle wait: the thread looks again after it
+  // even when no signal came.
+  static constexpr DWORD kIdleWaitMs = 60000;
   static constexpr DWORD kExitWaitMs = 500;
   static constexpr DWORD kRetryDelayMs = 5000;
 
@@ -50,7 +52,8 @@ class ServerUpdateMessageFilter : public juce::Thread {
   static void LinkServiceCallBackEntry(void* self, int code, const std::string& account, int64_t version);
 
   // Queues the number after the first "|" of the text (in front of the queue
-  // unless it is empty); a text without a valid number is ignored. No signal.
+  // unless it is empty) and wakes the thread; a text without a valid number
+  // is ignored.
   void AddVersion(const juce::String& versionText);
   // Runs one pull on the caller's thread; its result (SyncResult), or
   // SYNC_RESULT_CANCEL when stopped or when no pull can be made.
@@ -65,6 +68,8 @@ class ServerUpdateMessageFilter : public juce::Thread {
   void SetHold(bool hold) { m_bHold.store(hold); }
   void SetRun(bool run) { m_bRun.store(run); }
   void Wake() { SetEvent(m_hWake); }
+  // The idle wait's time-out (INFINITE: only a signal ends it).
+  void SetIdleWaitMs(DWORD ms) { m_nIdleWaitMs.store(ms); }
   bool HasQueuedVersions();
   std::vector<juce::int64> GetQueuedVersions();
   juce::String GetLinkAccount();
@@ -94,4 +99,5 @@ class ServerUpdateMessageFilter : public juce::Thread {
   std::mutex m_linkLock;     // m_pLinkHolder
   PullFactory m_makePull;
   ULONGLONG m_nRetryAfterMs = 0;  // filter thread only
+  std::atomic<DWORD> m_nIdleWaitMs{kIdleWaitMs};
 };

@@ -46,9 +46,13 @@ bool LocalNetErrorManager::Probe() {
   return probe();
 }
 
+void LocalNetErrorManager::SetOnline(bool online) {
+  if (m_bOnline.exchange(online) != online) m_wakeList.SetAll();
+}
+
 void LocalNetErrorManager::SetBackOnline() {
-  m_bOnline.store(true);
   m_nLastReportMs.store(0);
+  SetOnline(true);
 }
 
 int LocalNetErrorManager::GetFailureCount() {

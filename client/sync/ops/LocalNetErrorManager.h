@@ -10,6 +10,8 @@
 
 #include <juce_core/juce_core.h>
 
+#include "client/sync/pumps/SyncWakeList.h"
+
 class LocalNetErrorManager {
  public:
   // A report closer than this to the previous one probes but says nothing.
@@ -29,10 +31,15 @@ class LocalNetErrorManager {
   void ProcessLocalNetError();
 
   bool IsOnline() const { return m_bOnline.load(); }
-  void SetOnline(bool online) { m_bOnline.store(online); }
+  // A change of the state sets the wake list.
+  void SetOnline(bool online);
   // The link answered or the probe succeeded: online again, and the next
   // failure is reported without waiting for the interval.
   void SetBackOnline();
+  // The up pumps' events: an idle pump learns at once that the engine went
+  // offline (the no-depend pump then probes) or came back (the others run).
+  // Made before the pumps and freed after them.
+  SyncWakeList& GetWakeList() { return m_wakeList; }
   void ResetLastReportTime() { m_nLastReportMs.store(0); }
 
   // Replaces the probe (the service's address is the caller's setting).
@@ -50,4 +57,5 @@ class LocalNetErrorManager {
   int m_nThreshold = 3;
   std::mutex m_probeLock;
   std::function<bool()> m_probe;
+  SyncWakeList m_wakeList;
 };

@@ -1,6 +1,7 @@
 #include "client/sync/pumps/DownTaskPumps.h"
 
 #include "client/core/db/LocalDatabases.h"
+#include "client/sync/SyncHelper.h"
 #include "client/sync/SyncLogic.h"
 #include "client/sync/ops/SyncResult.h"
 #include "client/sync/dispatch/SyncTaskDispatcher.h"
@@ -8,7 +9,7 @@
 #include "client/sync/tasks/SyncDownTaskManager.h"
 
 DownNormalTaskPump::DownNormalTaskPump(const juce::String& name, SyncDownTaskManager* manager)
-    : SyncTaskPump(name), m_pManager(manager) {}
+    : SyncTaskPump(name, {manager ? &manager->GetWakeList() : nullptr}), m_pManager(manager) {}
 DownNormalTaskPump::~DownNormalTaskPump() {
   SignalStop();
   waitForThreadToExit(-1);
@@ -19,7 +20,7 @@ DownNormalTaskPump::~DownNormalTaskPump() {
 void DownNormalTaskPump::step() {
   if (m_bPaused.load() || !m_pManager || !m_pManager->IsEnabled()) {
     m_rows.reset();
-    WaitMs(kIdleWaitMs);
+    WaitIdle();
     return;
   }
   if (m_pManager->HasTasks(DOWN_QUEUE_NORMAL)) {
@@ -33,11 +34,21 @@ void DownNormalTaskPump::step() {
         juce::Time::getMillisecondCounter() - start > static_cast<juce::uint32>(kQuickRunMs) ||
         !m_pManager->HasTasks(DOWN_QUEUE_NORMAL))
       m_rows.reset();
+    m_pManager->WakePumps(WorkEvent());
     AfterResult(result);
     return;
   }
   m_rows.reset();
-  WaitMs(kIdleWaitMs);
+  // The down side may be the last to drain: the tray then shows synced.
+  SyncHelper::RefreshTrayWhenIdle();
+  // Changes to announce wait until everything has been applied; with none,
+  // the pump has nothing to do until work arrives.
+  SyncStatusTracker* tracker = GetSyncStatusTracker();
+  if (!tracker || !tracker->HasChangeNotes()) {
+    WaitIdle();
+    return;
+  }
+  WaitForWork(kTurnWaitMs);
   if (m_bStop.load() || !m_pManager->AreQueuesEmpty()) return;
   WaitMs(kWaitResultMs);
   // A task queued meanwhile ended the wait: it runs before any summary.
@@ -45,11 +56,11 @@ void DownNormalTaskPump::step() {
   SyncTaskDispatcher* dispatcher = m_pManager->GetDispatcher();
   const SyncControllerHooks hooks = dispatcher ? dispatcher->GetControllerHooks() : SyncControllerHooks();
   if (hooks.hasQueuedServerVersions && hooks.hasQueuedServerVersions()) return;
-  if (SyncStatusTracker* tracker = GetSyncStatusTracker()) tracker->FlushChangeNotes();
+  if (SyncStatusTracker* now = GetSyncStatusTracker()) now->FlushChangeNotes();
 }
 
 DownWaitAndRetryTaskPump::DownWaitAndRetryTaskPump(const juce::String& name, SyncDownTaskManager* manager)
-    : SyncTaskPump(name), m_pManager(manager) {}
+    : SyncTaskPump(name, {manager ? &manager->GetWakeList() : nullptr}), m_pManager(manager) {}
 DownWaitAndRetryTaskPump::~DownWaitAndRetryTaskPump() {
   SignalStop();
   waitForThreadToExit(-1);
@@ -59,8 +70,10 @@ DownWaitAndRetryTaskPump::~DownWaitAndRetryTaskPump() {
 void DownWaitAndRetryTaskPump::step() {
   if (m_bPaused.load() || !m_pManager || !m_pManager->IsEnabled() ||
       !m_pManager->HasTasks(DOWN_QUEUE_WAIT_AND_RETRY)) {
-    WaitMs(kIdleWaitMs);
+    WaitIdle();
     return;
   }
-  AfterResult(m_pManager->RunWaitAndRetryTask());
+  const int result = m_pManager->RunWaitAndRetryTask();
+  m_pManager->WakePumps(WorkEvent());
+  AfterResult(result);
 }

@@ -2,7 +2,7 @@
 // The two down pumps: one for the normal queue, one for the wait-and-retry
 // queue of the down task manager. They run whether or not the engine is
 // online. When everything has been applied, the normal pump lets the status
-// tracker announce the changes in one balloon.
+// tracker announce the changes in one balloon and refreshes the tray.
 #include <optional>
 
 #include "client/core/db/DBConnection.h"

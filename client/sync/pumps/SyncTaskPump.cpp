@@ -1,16 +1,27 @@
 #include "client/sync/pumps/SyncTaskPump.h"
 
 #include "client/sync/ops/SyncResult.h"
+#include "client/sync/pumps/SyncWakeList.h"
 #include "win32/Event.h"
 #include "win32/Handle.h"
 #include "win32/Wait.h"
 
-SyncTaskPump::SyncTaskPump(const juce::String& name)
-    : juce::Thread(name), m_hWakeUp(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}
+SyncTaskPump::SyncTaskPump(const juce::String& name, std::initializer_list<SyncWakeList*> wakeLists)
+    : juce::Thread(name),
+      m_hWakeUp(CreateEventW(nullptr, FALSE, FALSE, nullptr)),
+      m_hWorkArrived(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {
+  for (SyncWakeList* list : wakeLists) {
+    if (!list) continue;
+    list->Add(m_hWorkArrived);
+    m_wakeLists.push_back(list);
+  }
+}
 
 SyncTaskPump::~SyncTaskPump() {
   SignalStop();
   waitForThreadToExit(-1);
+  for (SyncWakeList* list : m_wakeLists) list->Remove(m_hWorkArrived);
+  if (m_hWorkArrived) CloseHandle(m_hWorkArrived);
   if (m_hWakeUp) CloseHandle(m_hWakeUp);
 }
 
@@ -32,7 +43,11 @@ bool SyncTaskPump::Stop(int timeoutMs) {
   return waitForThreadToExit(timeoutMs);
 }
 
-void SyncTaskPump::WaitMs(DWORD ms) {
+void SyncTaskPump::WaitMs(DWORD ms) { Wait(ms, false); }
+
+void SyncTaskPump::WaitForWork(DWORD ms) { Wait(ms, true); }
+
+void SyncTaskPump::Wait(DWORD ms, bool forWork) {
   if (m_bStop.load() || !m_hWakeUp) return;
   m_nWaitingMs.store(ms);
   {
@@ -41,7 +56,12 @@ void SyncTaskPump::WaitMs(DWORD ms) {
     m_nLastWaitMs = ms;
   }
   m_waitBegun.notify_all();
-  WaitForSingleObject(m_hWakeUp, ms);
+  if (forWork && m_hWorkArrived) {
+    const HANDLE either[] = {m_hWakeUp, m_hWorkArrived};
+    WaitForMultipleObjects(2, either, FALSE, ms);
+  } else {
+    WaitForSingleObject(m_hWakeUp, ms);
+  }
   m_nWaitingMs.store(0);
 }
 

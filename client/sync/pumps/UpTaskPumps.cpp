@@ -20,7 +20,7 @@ bool AllDrained(SyncUpTaskManager* manager, int result) {
 }  // namespace
 
 UpNoDepandTaskPump::UpNoDepandTaskPump(const juce::String& name, SyncUpTaskManager* manager)
-    : SyncTaskPump(name), m_pManager(manager) {}
+    : SyncTaskPump(name, {manager ? &manager->GetWakeList() : nullptr, &LocalNetErrorManager::GetInstance()->GetWakeList()}), m_pManager(manager) {}
 UpNoDepandTaskPump::~UpNoDepandTaskPump() {
   SignalStop();
   waitForThreadToExit(-1);
@@ -37,28 +37,29 @@ void UpNoDepandTaskPump::step() {
         tracker->PushTrayState();
       }
     }
-    WaitMs(kIdleWaitMs);
+    WaitMs(kTurnWaitMs);
     return;
   }
   if (m_bPaused.load() || !m_pManager || !m_pManager->IsEnabled()) {
-    WaitMs(kIdleWaitMs);
+    WaitIdle();
     return;
   }
   if (!m_pManager->HasTasks(UP_QUEUE_NO_DEPEND)) {
     SyncHelper::RefreshTrayWhenIdle();
-    WaitMs(kIdleWaitMs);
+    WaitIdle();
     return;
   }
   const int result = m_pManager->RunNotDepandUpTask();
+  m_pManager->WakePumps(WorkEvent());
   AfterResult(result);
   if (AllDrained(m_pManager, result)) {
-    WaitMs(kIdleWaitMs);
+    WaitMs(kTurnWaitMs);
     if (!m_bStop.load()) m_pManager->UpdateFromServerWhenIdle();
   }
 }
 
 UpFileAndDepandTaskPump::UpFileAndDepandTaskPump(const juce::String& name, SyncUpTaskManager* manager)
-    : SyncTaskPump(name), m_pManager(manager) {}
+    : SyncTaskPump(name, {manager ? &manager->GetWakeList() : nullptr, &LocalNetErrorManager::GetInstance()->GetWakeList()}), m_pManager(manager) {}
 UpFileAndDepandTaskPump::~UpFileAndDepandTaskPump() {
   SignalStop();
   waitForThreadToExit(-1);
@@ -68,16 +69,17 @@ UpFileAndDepandTaskPump::~UpFileAndDepandTaskPump() {
 void UpFileAndDepandTaskPump::step() {
   if (m_bPaused.load() || IsOffline() || !m_pManager || !m_pManager->IsEnabled() ||
       !m_pManager->HasTasks(UP_QUEUE_FILE_AND_DEPEND)) {
-    WaitMs(kIdleWaitMs);
+    WaitIdle();
     return;
   }
   const int result = m_pManager->RunUpFileAndDepandUpTask();
+  m_pManager->WakePumps(WorkEvent());
   AfterResult(result);
-  if (AllDrained(m_pManager, result)) WaitMs(kIdleWaitMs);
+  if (AllDrained(m_pManager, result)) WaitMs(kTurnWaitMs);
 }
 
 UpWaitAndDepandTaskPump::UpWaitAndDepandTaskPump(const juce::String& name, SyncUpTaskManager* manager)
-    : SyncTaskPump(name), m_pManager(manager) {}
+    : SyncTaskPump(name, {manager ? &manager->GetWakeList() : nullptr, &LocalNetErrorManager::GetInstance()->GetWakeList()}), m_pManager(manager) {}
 UpWaitAndDepandTaskPump::~UpWaitAndDepandTaskPump() {
   SignalStop();
   waitForThreadToExit(-1);
@@ -87,10 +89,11 @@ UpWaitAndDepandTaskPump::~UpWaitAndDepandTaskPump() {
 void UpWaitAndDepandTaskPump::step() {
   if (m_bPaused.load() || IsOffline() || !m_pManager || !m_pManager->IsEnabled() ||
       !m_pManager->HasTasks(UP_QUEUE_WAIT_AND_DEPEND)) {
-    WaitMs(kIdleWaitMs);
+    WaitIdle();
     return;
   }
   const int result = m_pManager->RunWaitAndDepandUpTask();
+  m_pManager->WakePumps(WorkEvent());
   AfterResult(result);
-  if (AllDrained(m_pManager, result)) WaitMs(kIdleWaitMs);
+  if (AllDrained(m_pManager, result)) WaitMs(kTurnWaitMs);
 }

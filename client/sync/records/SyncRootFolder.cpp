@@ -2,25 +2,22 @@
 
 #include "client/core/LogWriter.h"
 #include "client/core/context/GlobalContext.h"
+#include "client/sync/LazyInstance.h"
 #include "client/sync/records/SyncFileDataManager.h"
 
 namespace {
 
-SyncRootFolder* g_instance = nullptr;
+LazyInstance<SyncRootFolder> g_instance;
 
 }  // namespace
 
 SyncRootFolder::SyncRootFolder() = default;
 
 SyncRootFolder* SyncRootFolder::GetInstance() {
-  if (!g_instance) g_instance = new SyncRootFolder();
-  return g_instance;
+  return g_instance.Get([] { return new SyncRootFolder(); });
 }
 
-void SyncRootFolder::DeleteInstance() {
-  delete g_instance;
-  g_instance = nullptr;
-}
+void SyncRootFolder::DeleteInstance() { g_instance.Delete(); }
 
 juce::String SyncRootFolder::GetGlobalVersion() {
   const juce::ScopedLock hold(m_lock);

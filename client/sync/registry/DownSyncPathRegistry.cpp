@@ -1,11 +1,12 @@
 #include "client/sync/registry/DownSyncPathRegistry.h"
 
+#include "client/sync/LazyInstance.h"
 #include "client/sync/SyncEngineLinks.h"
 #include "common/PathText.h"
 
 namespace {
 
-DownSyncPathRegistry* g_instance = nullptr;
+LazyInstance<DownSyncPathRegistry> g_instance;
 
 constexpr int kStatusNormal = 1;
 constexpr int kStatusInTransfer = 2;
@@ -18,14 +19,10 @@ void SetPathStatus(const juce::String& path, int status) {
 }  // namespace
 
 DownSyncPathRegistry* DownSyncPathRegistry::GetInstance() {
-  if (!g_instance) g_instance = new DownSyncPathRegistry();
-  return g_instance;
+  return g_instance.Get([] { return new DownSyncPathRegistry(); });
 }
 
-void DownSyncPathRegistry::DeleteInstance() {
-  delete g_instance;
-  g_instance = nullptr;
-}
+void DownSyncPathRegistry::DeleteInstance() { g_instance.Delete(); }
 
 DownSyncPathRegistry::~DownSyncPathRegistry() {
   const juce::ScopedLock hold(m_lock);

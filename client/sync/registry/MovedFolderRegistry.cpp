@@ -1,5 +1,6 @@
 #include "client/sync/registry/MovedFolderRegistry.h"
 
+#include "client/sync/LazyInstance.h"
 #include <deque>
 #include <vector>
 
@@ -12,7 +13,7 @@
 
 namespace {
 
-MovedFolderRegistry* g_instance = nullptr;
+LazyInstance<MovedFolderRegistry> g_instance;
 
 constexpr int kChangeMoved = 5;
 
@@ -38,14 +39,10 @@ std::vector<juce::File> FoldersBreadthFirst(const juce::File& top) {
 }  // namespace
 
 MovedFolderRegistry* MovedFolderRegistry::GetInstance() {
-  if (!g_instance) g_instance = new MovedFolderRegistry();
-  return g_instance;
+  return g_instance.Get([] { return new MovedFolderRegistry(); });
 }
 
-void MovedFolderRegistry::DeleteInstance() {
-  delete g_instance;
-  g_instance = nullptr;
-}
+void MovedFolderRegistry::DeleteInstance() { g_instance.Delete(); }
 
 MovedFolderRegistry::~MovedFolderRegistry() { Clear(); }
 

@@ -1,6 +1,7 @@
 #include "client/sync/registry/NameConflictRegistry.h"
 
 #include "client/core/LogWriter.h"
+#include "client/sync/LazyInstance.h"
 #include "client/sync/SyncHelper.h"
 #include "client/sync/SyncLogic.h"
 #include "client/sync/records/SyncFileDataManager.h"
@@ -10,7 +11,7 @@
 
 namespace {
 
-NameConflictRegistry* g_instance = nullptr;
+LazyInstance<NameConflictRegistry> g_instance;
 
 constexpr int kResultCancelled = 1;
 constexpr int kResultWait = 4;
@@ -18,14 +19,10 @@ constexpr int kResultWait = 4;
 }  // namespace
 
 NameConflictRegistry* NameConflictRegistry::GetInstance() {
-  if (!g_instance) g_instance = new NameConflictRegistry();
-  return g_instance;
+  return g_instance.Get([] { return new NameConflictRegistry(); });
 }
 
-void NameConflictRegistry::DeleteInstance() {
-  delete g_instance;
-  g_instance = nullptr;
-}
+void NameConflictRegistry::DeleteInstance() { g_instance.Delete(); }
 
 NameConflictRegistry::~NameConflictRegistry() {
   const juce::ScopedLock hold(m_lock);

@@ -238,6 +238,11 @@ void SyncStatusTracker::AddChangeNote(const juce::String& path, const juce::Stri
   m_changeNotes[path] = SyncChangeNote{path, text1, text2, op};
 }
 
+bool SyncStatusTracker::HasChangeNotes() {
+  const juce::ScopedLock hold(m_changeNotesLock);
+  return !m_changeNotes.empty();
+}
+
 bool SyncStatusTracker::FlushChangeNotes() {
   std::vector<SyncChangeNote> notes;
   {

@@ -69,6 +69,7 @@ class SyncStatusTracker {
   // One balloon for the waiting notes (when the notification switch is on and
   // the windows listen); the notes are emptied in any case. Always false.
   bool FlushChangeNotes();
+  bool HasChangeNotes();
 
   void AddRecentFile(const juce::String& path, int kind);
   bool LoadRecentFiles(const juce::String& account);

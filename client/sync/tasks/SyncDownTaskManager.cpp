@@ -114,7 +114,7 @@ void SyncDownTaskManager::AddTask(DownSyncTask* task) {
       }
     }
   }
-  if (m_onQueued) m_onQueued();
+  WakePumps();
 }
 
 void SyncDownTaskManager::ReleaseTask(DownSyncTask* task) {
@@ -322,6 +322,7 @@ void SyncDownTaskManager::Enable() {
   ForEachHeadLocked([](DownSyncTask& task) {
     if (IsFileTransfer(task)) task.m_operation.Resume();
   });
+  WakePumps();
 }
 
 void SyncDownTaskManager::Disable() {

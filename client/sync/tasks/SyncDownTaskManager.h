@@ -14,6 +14,7 @@
 
 #include "client/core/db/SyncFileData.h"
 #include "client/core/db/SyncFolderData.h"
+#include "client/sync/pumps/SyncWakeList.h"
 #include "client/sync/tasks/DownSyncTask.h"
 #include "client/sync/tasks/PendingVersionList.h"
 
@@ -45,7 +46,6 @@ class SyncDownTaskManager {
   void SetDownloadsInFlight(size_t count) { m_nDownloadsInFlight.store(count ? count : 1); }
   // Called after a task was queued (no lock held), e.g. to wake the pumps
   // from their waits; set before any task is queued.
-  void SetOnQueued(std::function<void()> onQueued) { m_onQueued = std::move(onQueued); }
   // The wait-and-retry head; a folder move that waits for occupied files is
   // finished by the moved-folder registry instead of being run again.
   int RunWaitAndRetryTask();
@@ -74,6 +74,12 @@ class SyncDownTaskManager {
 
   SyncTaskDispatcher* GetDispatcher() const { return m_pDispatcher; }
 
+  // The events of the threads that wait for the queues (the pumps, the
+  // server-update filter). AddTask and Enable set them; so do the pumps
+  // after each run, as a run moves and ends tasks.
+  SyncWakeList& GetWakeList() { return m_wakeList; }
+  void WakePumps(HANDLE except = nullptr) { m_wakeList.SetAll(except); }
+
   std::atomic<bool> m_bStop{false};
 
  private:
@@ -101,5 +107,5 @@ class SyncDownTaskManager {
   PendingVersionList m_versions;
   std::atomic<bool> m_bEnabled{true};
   std::atomic<size_t> m_nDownloadsInFlight{1};
-  std::function<void()> m_onQueued;
+  SyncWakeList m_wakeList;
 };

@@ -343,7 +343,7 @@ void SyncUpTaskManager::AddTask(UpSyncTask* task) {
       if (SyncStatusTracker* tracker = GetSyncStatusTracker())
         tracker->AddUpFile(task->m_sPath, static_cast<int>(std::clamp<juce::int64>(task->m_nSize, 0, INT32_MAX)));
   }
-  if (m_onQueued) m_onQueued();
+  WakePumps();
 }
 
 void SyncUpTaskManager::SetBusyState(int state) {
@@ -623,6 +623,7 @@ void SyncUpTaskManager::Enable() {
   const juce::ScopedLock hold(m_queueLock);
   for (auto* queue : {&m_noDepend, &m_fileAndDepend, &m_waitAndDepend})
     if (!queue->empty() && IsTransfer(queue->front()->m_nOp)) queue->front()->m_operation.Resume();
+  WakePumps();
 }
 
 void SyncUpTaskManager::Disable() {

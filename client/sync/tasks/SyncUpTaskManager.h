@@ -22,6 +22,7 @@
 
 #include <juce_core/juce_core.h>
 
+#include "client/sync/pumps/SyncWakeList.h"
 #include "client/sync/tasks/UpSyncTask.h"
 
 class SyncTaskDispatcher;
@@ -81,7 +82,11 @@ class SyncUpTaskManager {
   void SetUploadsInFlight(size_t count) { m_nUploadsInFlight.store(count ? count : 1); }
   // Called after a task was queued (no lock held), e.g. to wake the pumps
   // from their waits; set before any task is queued.
-  void SetOnQueued(std::function<void()> onQueued) { m_onQueued = std::move(onQueued); }
+
+  // The pumps' events: AddTask and Enable set them; so do the pumps after
+  // each run, as a run moves and ends tasks.
+  SyncWakeList& GetWakeList() { return m_wakeList; }
+  void WakePumps(HANDLE except = nullptr) { m_wakeList.SetAll(except); }
 
   std::atomic<bool> m_bStop{false};
 
@@ -120,7 +125,6 @@ class SyncUpTaskManager {
   juce::CriticalSection m_queueLock;
   std::atomic<bool> m_bEnabled{true};
   std::atomic<size_t> m_nUploadsInFlight{1};
-  std::function<void()> m_onQueued;
   // A pump's run, begun only while the filter does not hold (one step);
   // the state goes back to idle when the last running pump ends.
   bool TryBeginRun();
@@ -129,4 +133,5 @@ class SyncUpTaskManager {
   int m_nBusyState = BUSY_IDLE;
   int m_nRunning = 0;
   juce::CriticalSection m_busyLock;
+  SyncWakeList m_wakeList;
 };

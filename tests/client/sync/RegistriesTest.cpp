@@ -2,7 +2,10 @@
 // registry, against real files, a real database and a process that holds files.
 #include <gtest/gtest.h>
 
+#include <barrier>
 #include <filesystem>
+#include <set>
+#include <thread>
 
 #include "EngineTestSupport.h"
 #include "LockHolderProcess.h"
@@ -36,6 +39,28 @@ class DownSyncPathRegistryTest : public EngineTest {
   }
   DownSyncPathRegistry* m_registry = nullptr;
 };
+
+// Downloads that run side by side ask for it at the same moment: they all
+// get the one registry, or a hold taken in one copy is missed by the others.
+TEST_F(DownSyncPathRegistryTest, ThreadsAskingAtOnceShareOneRegistry) {
+  constexpr int kThreads = 8;
+  for (int round = 0; round < 20; ++round) {
+    DownSyncPathRegistry::DeleteInstance();
+    std::barrier start(kThreads);
+    std::vector<DownSyncPathRegistry*> seen(kThreads);
+    std::vector<std::thread> threads;
+    for (int i = 0; i < kThreads; ++i)
+      threads.emplace_back([&, i] {
+        start.arrive_and_wait();
+        seen[i] = DownSyncPathRegistry::GetInstance();
+        seen[i]->Acquire("/r/f" + juce::String(i));
+      });
+    for (std::thread& thread : threads) thread.join();
+    ASSERT_EQ(std::set<DownSyncPathRegistry*>(seen.begin(), seen.end()).size(), 1u) << "round " << round;
+    for (int i = 0; i < kThreads; ++i) EXPECT_EQ(seen[0]->GetHoldCount("/r/f" + juce::String(i)), 1);
+  }
+  m_registry = DownSyncPathRegistry::GetInstance();
+}
 
 TEST_F(DownSyncPathRegistryTest, AFolderIsInTransferFromItsFirstHolderUntilItsLastLetsGo) {
   m_registry->Acquire("/r/d");

@@ -462,6 +462,32 @@ TEST_F(FileWatchMessageFilterTest, TheThreadWaitsWhileHeldOrWhileAnUpOperationRu
   EXPECT_EQ(m_filter->GetMessageCount(), 0);
 }
 
+// With an endless idle wait, only the signals move the thread: the release,
+// each change, a lost watch.
+TEST_F(FileWatchMessageFilterTest, AnIdleThreadWakesForItsReleaseEachChangeAndALostWatch) {
+  m_filter->SetIdleWaitMs(INFINITE);
+  std::mutex lock;
+  std::condition_variable rescanned;
+  int rescans = 0;
+  m_filter->SetRescan([&] {
+    std::lock_guard guard(lock);
+    ++rescans;
+    rescanned.notify_all();
+  });
+  const juce::String a = Write("a.txt", "a"), b = Write("b.txt", "b");
+  Deliver(A, a);
+  EXPECT_EQ(m_filter->GetMessageCount(), 1);  // held
+  m_filter->SetHold(false);
+  m_filter->Wake();
+  ASSERT_TRUE(m_up.WaitFor([](const std::vector<QueuedTask>& t) { return t.size() == 1; }));
+  Deliver(A, b);
+  ASSERT_TRUE(m_up.WaitFor([](const std::vector<QueuedTask>& t) { return t.size() == 2; }));
+  CFileSystemEventArgs lost(A, C(Local("")));
+  m_filter->OnWatchError(&lost);
+  std::unique_lock guard(lock);
+  EXPECT_TRUE(rescanned.wait_for(guard, std::chrono::seconds(15), [&] { return rescans == 1; }));
+}
+
 TEST_F(FileWatchMessageFilterTest, ChangesReachTheUpTaskManagersQueues) {
   SyncUpTaskManager manager(nullptr);
   UpTaskManagerQueue queue(&manager);

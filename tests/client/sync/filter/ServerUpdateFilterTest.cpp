@@ -16,6 +16,7 @@
 #include "common/AppPaths.h"
 #include "common/StringConvert.h"
 #include "client/sync/ops/SyncBaseOperation.h"
+#include "client/sync/pumps/DownTaskPumps.h"
 #include "client/sync/records/SyncRootFolder.h"
 #include "client/sync/tasks/SyncDownTaskManager.h"
 #include "win32/ManualClock.h"
@@ -193,6 +194,28 @@ TEST_F(ServerUpdateFilterTest, AQueuedDownTaskOrAPauseHoldsThePullBack) {
   m_filter->SetRun(true);
   m_filter->Wake();
   ASSERT_TRUE(m_log.WaitForRuns(2));
+}
+
+// With an endless idle wait, only the signals move the thread: a link
+// answer, a version added, the end of the down side's run.
+TEST_F(ServerUpdateFilterTest, AnIdleFilterPullsOnEachSignal) {
+  Start(false);
+  m_filter->SetIdleWaitMs(INFINITE);
+  Announce(50);
+  ASSERT_TRUE(m_log.WaitForRuns(1));
+  ASSERT_TRUE(Eventually([&] { return !m_filter->HasQueuedVersions(); }));
+  m_filter->AddVersion("3|51");
+  ASSERT_TRUE(m_log.WaitForRuns(2));
+  ASSERT_TRUE(Eventually([&] { return !m_filter->HasQueuedVersions(); }));
+  // A download waits: the pull waits for the down pump to run it.
+  m_down.QueueServerFileAdd(FileRow(52, Local("g.txt"), 7), 52, 7);
+  Announce(52);
+  DownNormalTaskPump pump("DownNormalTaskPump", &m_down);
+  pump.SetIdleWaitMs(INFINITE);
+  pump.startThread();
+  ASSERT_TRUE(m_log.WaitForRuns(3));
+  EXPECT_FALSE(m_down.HasTasks(1));
+  EXPECT_TRUE(pump.Stop(10000));
 }
 
 TEST_F(ServerUpdateFilterTest, ClearingCancelsThePullThatRuns) {
