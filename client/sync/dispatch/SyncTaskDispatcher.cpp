@@ -303,9 +303,21 @@ bool SyncTaskDispatcher::CheckDownTask(DownSyncTask& task, int& result) {
     if (compared > 0) {
       Log("Server Version > DB Version");
     } else if (task.m_nOp != DOWN_OP_FILE_DELETE && task.m_nOp != DOWN_OP_FOLDER_DELETE &&
-               localPath.isNotEmpty() && juce::File(localPath).exists()) {
-      Log("File exist, Server Version = DB Version, return Success");
-      return false;
+               localPath.isNotEmpty()) {
+      if (juce::File(localPath).exists()) {
+        Log("File exist, Server Version = DB Version, return Success");
+        return false;
+      }
+      // This device holds the folder at this very version (often it made the
+      // folder itself): gone from its place, it was deleted, renamed or moved
+      // here since, and that change is on its way up, perhaps still in the
+      // watcher. Making it again would undo the user's change. (The engine
+      // moves files aside itself, to keep both sides of a conflict, without
+      // their rows: a file of the row's version is brought back.)
+      if (!task.m_bIsFile && !task.m_bRestores) {
+        Log("Server Version = DB Version and the folder is gone here, its local change goes up, path is " + localPath);
+        return false;
+      }
     }
   }
 

@@ -82,6 +82,10 @@ class DownSyncTask {
   // tasks of a pull of one folder must leave the root's version alone, or the
   // changes elsewhere that lie below it would never be pulled.
   bool m_bTracksVersion = true;
+  // The engine itself asks for the folder at its row's place again (a row
+  // whose folder went missing): a row of the same version does not mean the
+  // folder is there.
+  bool m_bRestores = false;
   // Guarded by the manager's queue lock: listed among the files in transfer;
   // taken out of its queue while it ran (its pump frees it).
   bool m_bInTransfer = false;

@@ -392,6 +392,7 @@ void SyncDownTaskManager::QueueServerFolderAdd(const SyncFolderData& record, juc
   task->m_nOp = DOWN_OP_FOLDER_ADD;
   task->m_nQueue = DOWN_QUEUE_NORMAL;
   task->m_nPriority = PLACE_BEHIND_HEAD;
+  task->m_bRestores = true;
   AddTask(task);
 }
 

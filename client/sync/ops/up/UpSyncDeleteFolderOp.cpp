@@ -43,6 +43,16 @@ int UpSyncDeleteFolderOp::Execute_SyncOperation() {
   const juce::String global = SyncRootFolder::GetInstance()->GetGlobalVersion();
   WriteMessageLog(KeyPoint, "Global Version: " + global);
   WriteMessageLog(KeyPoint, "Folder ID is : " + juce::String(m_nFolderID));
+  // The service deletes only what it changed up to the version sent. A folder
+  // this computer made or renamed itself (it or one below it) carries a newer
+  // version until the pull brings the service's report of that change back:
+  // sent now, the delete would leave the folder there for good.
+  if (SyncHelper::CompareVersionValue(NewestFolderVersion(row), global) > 0) {
+    WriteMessageLog(KeyPoint, "Up Delete Folder waits for the pull of its own newer version, Path is " + path);
+    task->m_nWaitReason = UP_WAIT_NONE;
+    m_bWaitsForPull = true;
+    return SYNC_RESULT_ERROR_ONLYWAIT_AND_DOAGAIN;
+  }
   DelDirRequest request(*m_pRequestHeader, m_nFolderID, global.toStdString(), true, false);
   if (!CollectNewerFiles(m_nFolderID, global, request.extraFiles)) request.extraFiles.clear();
   if (!request.extraFiles.empty()) {
@@ -86,6 +96,19 @@ bool UpSyncDeleteFolderOp::CollectNewerFiles(juce::int64 folderID, const juce::S
   return ok;
 }
 
+juce::String UpSyncDeleteFolderOp::NewestFolderVersion(const SyncFolderData& folder) {
+  juce::String newest = folder.m_VersionValue;
+  GlobalContext* context = GetGlobalContext();
+  if (!context || !context->m_pFolderDBManager) return newest;
+  std::vector<SyncFolderData> folders;
+  context->m_pFolderDBManager->SelectFoldersByParentID(folder.m_FolderID, folders);
+  for (const SyncFolderData& sub : folders) {
+    const juce::String below = NewestFolderVersion(sub);
+    if (SyncHelper::CompareVersionValue(below, newest) > 0) newest = below;
+  }
+  return newest;
+}
+
 void UpSyncDeleteFolderOp::DeleteRows() {
   SyncFileDataManager::DeleteFolderContents(m_nFolderID);
   SyncFileDataManager::DeleteFolderByID(m_nFolderID);
@@ -106,7 +129,7 @@ int UpSyncDeleteFolderOp::Success_SyncOperation() {
 }
 
 int UpSyncDeleteFolderOp::Error_BeforeSyncOperation(int result) {
-  (void)result;
+  if (m_bWaitsForPull) return result;
   const int code = m_nServerCode.load();
   const juce::String path = Task() ? Task()->m_sPath : juce::String();
   WriteMessageLog(ErrorLog, "Up Delete Folder Error, ErrorCode is " + juce::String(code) + ", Path is " + path);

@@ -487,4 +487,25 @@ TEST_F(ConvergenceE2ETest, AFolderDeletedHereWhileAnotherDeviceAddedToItComesBac
   })) << ::testing::PrintToString(LocalTree(m_rootPath)) << " / " << ::testing::PrintToString(ServerTree());
 }
 
+TEST_F(ConvergenceE2ETest, TheServicesReportOfAFolderMadeHereDoesNotBringItBackOnceRenamed) {
+  // The pull that reports this computer's own new folder comes after the user
+  // renamed the folder, before the rename reached the engine (here: it was
+  // made while the engine was stopped, which the workflow's scan finds after
+  // its first pull; the scan sends the old folder's delete and the new one).
+  RunWorkflow();
+  HoldPulls();
+  fs::create_directory(m_rootPath / "Q");
+  ASSERT_TRUE(WaitUntil([&] {
+    SyncFolderData row;
+    return SyncFileDataManager::SelectSyncFolderData(juce::String((m_rootPath / "Q").string()), row);
+  }));
+  StopEngine();
+  fs::rename(m_rootPath / "Q", m_rootPath / "docs");
+  ReleasePulls();
+  RunWorkflow();
+  const std::vector<std::string> expected = {"docs/"};
+  EXPECT_TRUE(WaitUntil([&] { return Settled() && ServerTree() == expected && LocalTree(m_rootPath) == expected; }))
+      << ::testing::PrintToString(LocalTree(m_rootPath)) << " / " << ::testing::PrintToString(ServerTree());
+}
+
 }  // namespace
