@@ -317,6 +317,12 @@ void FileWatchMessageFilter::Translate(FileWatchMessage message) {
     Log(NormalLog, "Translate", "A symbolic link is not synced, path is " + message.m_sPath);
     return;
   }
+  // Renamed or moved again before this report came through: the new place is
+  // gone, but the item still left the old one. It goes as what the old place
+  // was known as, and the later report of where it went follows from there.
+  const bool relocation = message.m_nType == WATCHER_EVENT_RENAMED || message.m_nType == WATCHER_EVENT_MOVED;
+  if (relocation && message.m_nPathType != SyncHelper::PATH_FILE && message.m_nPathType != SyncHelper::PATH_FOLDER)
+    message.m_nPathType = KindOfSource(message.m_sSrcPath, message.m_nPathType);
   switch (message.m_nType) {
     case WATCHER_EVENT_ADDED: TranslateAddEvent(message); break;
     case WATCHER_EVENT_REMOVED: TranslateDeleteEvent(message); break;
@@ -493,6 +499,15 @@ void FileWatchMessageFilter::QueueChangeBeforeOwnRename(const juce::String& path
   if (md5.isEmpty() || md5 == row.m_Md5) return;
   Log(KeyPoint, "QueueChangeBeforeOwnRename", "The file was changed before the program renamed it, path is " + path);
   AddMessage(path, path, md5, WATCHER_EVENT_MODIFIED, 1);
+}
+
+int FileWatchMessageFilter::KindOfSource(const juce::String& oldPath, int unknown) {
+  if (IsInDatabase(oldPath, 1)) return SyncHelper::PATH_FILE;
+  if (IsInDatabase(oldPath, 0)) return SyncHelper::PATH_FOLDER;
+  int queuedIsFile = 0;
+  if (m_pUpManager && m_pUpManager->FindTaskByPath(oldPath, queuedIsFile))
+    return queuedIsFile ? SyncHelper::PATH_FILE : SyncHelper::PATH_FOLDER;
+  return unknown;
 }
 
 bool FileWatchMessageFilter::IsKnownSource(const juce::String& oldPath, int isFile) {

@@ -113,6 +113,9 @@ class FileWatchMessageFilter : public IWatcherChangeHandler, public juce::Thread
   // Whether the old path of a rename or move is known to the service's side:
   // stored, or queued for upload. A file written under a temporary name and
   // renamed into place is known by nothing and is an addition of its new name.
+  // PATH_FILE or PATH_FOLDER, as the database or a queued task knows the
+  // path; unknown when neither does.
+  int KindOfSource(const juce::String& oldPath, int unknown);
   bool IsKnownSource(const juce::String& oldPath, int isFile);
   void QueueFileAdd(const juce::String& path);
   // The folder, then its files (but the shell's own) and sub-folders, breadth first.

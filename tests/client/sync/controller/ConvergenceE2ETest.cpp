@@ -508,4 +508,22 @@ TEST_F(ConvergenceE2ETest, TheServicesReportOfAFolderMadeHereDoesNotBringItBackO
       << ::testing::PrintToString(LocalTree(m_rootPath)) << " / " << ::testing::PrintToString(ServerTree());
 }
 
+TEST_F(ConvergenceE2ETest, AnItemRenamedTwiceAtOnceLeavesNothingAtItsFirstName) {
+  // The second rename comes before the engine looks at the first, whose new
+  // name is then gone already: the item still leaves its first name.
+  const juce::int64 box = MakeServiceFolder("box");
+  Admin("put?account=" + Account() + "&parentId=" + std::to_string(box) + "&name=in.txt", "in box");
+  Put("a.txt", "a's content");
+  RunWorkflow();
+  ASSERT_TRUE(WaitUntil([&] { return LocalContent("box/in.txt") == "in box" && LocalContent("a.txt") == "a's content" && Settled(); }));
+
+  fs::rename(m_rootPath / "a.txt", m_rootPath / "b.txt");
+  fs::rename(m_rootPath / "b.txt", m_rootPath / "c.txt");
+  fs::rename(m_rootPath / "box", m_rootPath / "crate");
+  fs::rename(m_rootPath / "crate", m_rootPath / "chest");
+  const std::vector<std::string> expected = {"c.txt=a's content", "chest/", "chest/in.txt=in box"};
+  EXPECT_TRUE(WaitUntil([&] { return Settled() && ServerTree() == expected && LocalTree(m_rootPath) == expected; }))
+      << ::testing::PrintToString(LocalTree(m_rootPath)) << " / " << ::testing::PrintToString(ServerTree());
+}
+
 }  // namespace
