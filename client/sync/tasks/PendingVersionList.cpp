@@ -1,5 +1,6 @@
 #include "client/sync/tasks/PendingVersionList.h"
 
+#include <iterator>
 #include <limits>
 
 bool PendingVersionList::ParseVersionNumber(const juce::String& version, juce::int64& number) {
@@ -30,12 +31,22 @@ void PendingVersionList::Finish(const juce::String& version,
   const juce::ScopedLock hold(m_lock);
   auto found = m_versions.find(number);
   if (found == m_versions.end()) return;
-  if (found != m_versions.begin() || found->second.count > 1) {
-    if (--found->second.count <= 0) m_versions.erase(found);
+  if (--found->second.count > 0) return;
+  const bool oldest = found == m_versions.begin();
+  juce::String text = found->second.text;
+  m_versions.erase(found);
+  if (!oldest) {
+    // Stored once every older change is applied too.
+    m_done[number] = text;
     return;
   }
-  const juce::String text = found->second.text;
-  m_versions.erase(found);
+  // The newest done version that no pending one precedes goes in its place.
+  const auto limit = m_versions.empty() ? m_done.end() : m_done.lower_bound(m_versions.begin()->first);
+  if (limit != m_done.begin()) {
+    const auto newest = std::prev(limit);
+    if (newest->first > number) text = newest->second;
+    m_done.erase(m_done.begin(), limit);
+  }
   if (store) store(text);
 }
 
@@ -50,6 +61,7 @@ void PendingVersionList::Drop(const juce::String& version) {
 void PendingVersionList::Clear() {
   const juce::ScopedLock hold(m_lock);
   m_versions.clear();
+  m_done.clear();
 }
 
 juce::StringArray PendingVersionList::GetVersions() {

@@ -20,8 +20,9 @@ class PendingVersionList {
   // Lists the version (counted once more when its number is listed already).
   void Add(const juce::String& version);
   // A task carrying the version is done. When it was the last task of the
-  // oldest pending version, store(version) runs under the list's lock and the
-  // entry goes; a task of a newer version only takes its count off.
+  // oldest pending version, store() runs under the list's lock with the
+  // newest version done so far that no pending one precedes; the last task of
+  // a newer version leaves its version to be stored with that older one.
   void Finish(const juce::String& version, const std::function<void(const juce::String&)>& store);
   // A task carrying the version ended without its change applied; its count
   // goes (dropping the whole entry would let the oldest version of
@@ -40,4 +41,6 @@ class PendingVersionList {
   };
   juce::CriticalSection m_lock;
   std::map<juce::int64, Entry> m_versions;
+  // Versions whose tasks are all done while an older one is still pending.
+  std::map<juce::int64, juce::String> m_done;
 };

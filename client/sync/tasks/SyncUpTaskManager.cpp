@@ -541,7 +541,7 @@ void SyncUpTaskManager::ApplyRenameLocked(std::vector<UpSyncTask*>& queue, const
 void SyncUpTaskManager::ProcessWaitingTask(UpSyncTask* task) {
   if (task->m_nWaitReason == UP_WAIT_NO_PARENT_ID)
     ProcessHaveNoParentID(task);
-  else if (task->m_nWaitReason == UP_WAIT_NAME_CONFLICT)
+  else if (task->m_nWaitReason == UP_WAIT_NAME_CONFLICT || task->m_nWaitReason == UP_WAIT_FOR_PULL)
     MoveToWaitQueue(task);
 }
 

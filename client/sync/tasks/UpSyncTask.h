@@ -34,6 +34,9 @@ enum UpWaitReason {
   UP_WAIT_DIRS_NUM = 5,
   UP_WAIT_FILES_NUM = 6,
   UP_WAIT_CAPACITY = 7,
+  // Waits for the pull to catch up with a version this computer made; the
+  // changes behind it go on meanwhile, since that pull may wait for them.
+  UP_WAIT_FOR_PULL = 8,
 };
 
 class UpSyncTask {

@@ -49,7 +49,7 @@ int UpSyncDeleteFolderOp::Execute_SyncOperation() {
   // sent now, the delete would leave the folder there for good.
   if (SyncHelper::CompareVersionValue(NewestFolderVersion(row), global) > 0) {
     WriteMessageLog(KeyPoint, "Up Delete Folder waits for the pull of its own newer version, Path is " + path);
-    task->m_nWaitReason = UP_WAIT_NONE;
+    task->m_nWaitReason = UP_WAIT_FOR_PULL;
     m_bWaitsForPull = true;
     return SYNC_RESULT_ERROR_ONLYWAIT_AND_DOAGAIN;
   }

@@ -526,4 +526,36 @@ TEST_F(ConvergenceE2ETest, AnItemRenamedTwiceAtOnceLeavesNothingAtItsFirstName) 
       << ::testing::PrintToString(LocalTree(m_rootPath)) << " / " << ::testing::PrintToString(ServerTree());
 }
 
+TEST_F(ConvergenceE2ETest, AFolderDeleteWaitingForThePullLetsTheFileChangesThatPullWaitsForGoFirst) {
+  // The delete of a folder renamed here waits for the pull to report the
+  // rename; that pull first brings another device's edit of f.txt, which
+  // waits for the upload of this computer's edit of it. That upload must not
+  // wait behind the delete.
+  StartInStep("f.txt", "as synced");
+  MakeServiceFolder("box");
+  Put("nudge.txt", "wakes the link");
+  ASSERT_TRUE(WaitUntil([&] { return fs::is_directory(m_rootPath / "box") && Settled(); }));
+  HoldPulls();
+  Put("f.txt", "the other device's edit");
+  fs::rename(m_rootPath / "box", m_rootPath / "crate");
+  ASSERT_TRUE(WaitUntil([&] {
+    const auto tree = ServerTree();
+    return std::find(tree.begin(), tree.end(), "crate/") != tree.end();
+  }));
+  Write("f.txt", "this computer's edit");
+  fs::remove(m_rootPath / "crate");
+  ASSERT_TRUE(WaitUntil([&] { return logic->GetUpTaskManager()->HasTasks(UP_QUEUE_WAIT_AND_DEPEND) ||
+                                     logic->GetUpTaskManager()->HasTasks(UP_QUEUE_NO_DEPEND); }));
+  ReleasePulls();
+  Put("nudge.txt", "wakes the link again");
+  EXPECT_TRUE(WaitUntil([&] {
+    return LocalContent("nudge.txt") == "wakes the link again" && Settled() && LocalTree(m_rootPath) == ServerTree();
+  })) << ::testing::PrintToString(LocalTree(m_rootPath)) << " / " << ::testing::PrintToString(ServerTree());
+  const std::vector<std::string> tree = ServerTree();
+  EXPECT_EQ(std::find(tree.begin(), tree.end(), "crate/"), tree.end());
+  const std::vector<std::string> contents = Contents(tree);
+  for (const char* content : {"the other device's edit", "this computer's edit"})
+    EXPECT_NE(std::find(contents.begin(), contents.end(), content), contents.end()) << content << " lost";
+}
+
 }  // namespace
