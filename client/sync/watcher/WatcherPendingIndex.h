@@ -41,6 +41,7 @@ class CWatcherPendingIndex {
     kAddedByPath,
     kAddedByName,
     kModifiedByPath,
+    kRenamedAwayFrom,             // renames and moves, keyed by the path they left
     kRemovedThenAddedSameName,    // (removal, addition of that name): keyed by the addition's path
     kRemovedThenRenamedOntoIt,    // (removal of p, rename onto p): keyed by the rename's old path
     kRenamedThenRemoved,          // (rename, removal): keyed by the rename's new path and the removal's path

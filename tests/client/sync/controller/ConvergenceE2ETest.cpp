@@ -558,4 +558,15 @@ TEST_F(ConvergenceE2ETest, AFolderDeleteWaitingForThePullLetsTheFileChangesThatP
     EXPECT_NE(std::find(contents.begin(), contents.end(), content), contents.end()) << content << " lost";
 }
 
+TEST_F(ConvergenceE2ETest, ANewFileRenamedAndMadeAgainUnderItsFirstNameAtOnceGoesUpTwice) {
+  // All three changes fall in one period of the watcher.
+  StartInStep("notes.txt", "in step");
+  Write("a.txt", "the first a");
+  fs::rename(m_rootPath / "a.txt", m_rootPath / "🎉.txt");
+  Write("a.txt", "the second a");
+  const std::vector<std::string> expected = {"a.txt=the second a", "notes.txt=in step", "🎉.txt=the first a"};
+  EXPECT_TRUE(WaitUntil([&] { return Settled() && ServerTree() == expected && LocalTree(m_rootPath) == expected; }))
+      << ::testing::PrintToString(LocalTree(m_rootPath)) << " / " << ::testing::PrintToString(ServerTree());
+}
+
 }  // namespace

@@ -39,6 +39,10 @@ class ReferenceCoalescer {
     auto i = m_pending.begin();
     while (i != m_pending.end()) {
       for (auto j = std::next(i); j != m_pending.end();) {
+        // An added or changed item that is renamed away merges with nothing after that.
+        const bool content = i->type == WATCHER_EVENT_ADDED || i->type == WATCHER_EVENT_MODIFIED;
+        if (content && (j->type == WATCHER_EVENT_RENAMED || j->type == WATCHER_EVENT_MOVED) && j->otherPath == i->path)
+          break;
         if (C::MergePair(*i, *j)) {
           m_pending.erase(j);
           break;
