@@ -38,6 +38,19 @@ bool SyncUploadFileOp::CheckFileModify() const {
          SyncHelper::IsFileTimeChanged(task->m_sPath, task->m_time);
 }
 
+bool SyncUploadFileOp::ChangedMeanwhile() {
+  if (!CheckFileModify()) return false;
+  // The upload stops; the file goes up again as it is now. The watcher's
+  // report of the change may have been folded into this very task already
+  // (or was taken for a repeat of it), so none may follow.
+  const UpSyncTask* task = Task();
+  if (!m_bQueuedAgain && task && juce::File(task->m_sPath).existsAsFile()) {
+    m_bQueuedAgain = true;
+    if (auto queue = GetSyncEngineLinks().queueLocalFileAdd) queue(task->m_sPath);
+  }
+  return true;
+}
+
 int SyncUploadFileOp::Prepare_SyncOperation() {
   UpSyncTask* task = Task();
   if (!task || task->m_bCancelled.load()) {
@@ -159,7 +172,7 @@ int SyncUploadFileOp::ProcessCreate() {
 }
 
 int SyncUploadFileOp::ProcessModify(const SyncFileData& row) {
-  if (CheckFileModify() || m_bCancel.load()) {
+  if (m_bCancel.load() || ChangedMeanwhile()) {
     WriteLog(NormalLog, "SyncUploadPrepareOp::ProcessModify", "CheckFileModify is true and cancel upload  before send request");
     return SYNC_RESULT_CANCEL;
   }
@@ -205,7 +218,7 @@ juce::int64 SyncUploadFileOp::ReplyFileID() const { return m_reply.file.id != 0 
 
 int SyncUploadFileOp::ProcessUploadTransportToken() {
   for (;;) {
-    if (CheckFileModify() || m_bCancel.load()) {
+    if (m_bCancel.load() || ChangedMeanwhile()) {
       WriteLog(3, kTransportTag, "CheckFileModify is true and cancel upload");
       return SYNC_RESULT_CANCEL;
     }
@@ -222,7 +235,7 @@ int SyncUploadFileOp::ProcessUploadTransportToken() {
       WriteMessageLog(ErrorLog, "Upload Get Upload Transport Token Error");
       m_nServerCode = reply.code;
     }
-    if (m_bCancel.load() || CheckFileModify()) return SYNC_RESULT_CANCEL;
+    if (m_bCancel.load() || ChangedMeanwhile()) return SYNC_RESULT_CANCEL;
     if (success) return SYNC_RESULT_SUCCESS;
     if (++m_nTokenFailures > kMaxTokenFailures) {
       WriteLog(ErrorLog, kTransportTag, "GetTransportToken failed three times, return SYNC_RESULT_ERROR_TRYTHREETIME_MOVEBACK");
@@ -256,13 +269,13 @@ int SyncUploadFileOp::UploadFileContent() {
   // it).
   upload.m_beforeBlock = [this] {
     if (!WaitWhilePausedOrOffline()) return false;
-    if (!CheckFileModify()) return true;
+    if (!ChangedMeanwhile()) return true;
     WriteLog(NormalLog, "SyncUploadTotalFile::UploadFileContent", "CheckFileModify is true and cancel upload");
     return false;
   };
   const TransferResult result = upload.Run(task->m_nSize, &m_bCancel);
   if (result == TransferResult::Cancelled) return SYNC_RESULT_CANCEL;
-  if (result == TransferResult::Done) return CheckFileModify() ? SYNC_RESULT_CANCEL : SYNC_RESULT_SUCCESS;
+  if (result == TransferResult::Done) return ChangedMeanwhile() ? SYNC_RESULT_CANCEL : SYNC_RESULT_SUCCESS;
   m_nServerCode = upload.GetServerCode();
   DeleteInCompleted();
   return SYNC_RESULT_ERROR_TRYTHREETIME_MOVEBACK;

@@ -32,12 +32,15 @@ class SyncUploadFileOp : public SyncUpFileBaseOperation {
 
   // The file changed (size or time) after the task was made.
   bool CheckFileModify() const;
+  // CheckFileModify, and when true the file is queued to go up again (once).
+  bool ChangedMeanwhile();
 
   TransportToken m_token;
   int m_nSizeOutOfLimit = 0;
   juce::int64 m_nParentID = 0;
   int m_nUploadState = UPLOAD_SEND_CONTENT;
   bool m_bNeedUpload = true;
+  bool m_bQueuedAgain = false;
 
  private:
   void CheckNeedUpload();

@@ -569,4 +569,30 @@ TEST_F(ConvergenceE2ETest, ANewFileRenamedAndMadeAgainUnderItsFirstNameAtOnceGoe
       << ::testing::PrintToString(LocalTree(m_rootPath)) << " / " << ::testing::PrintToString(ServerTree());
 }
 
+TEST_F(ConvergenceE2ETest, AFileMovedOutOfAFolderMadeAMomentAgoGoesUpAtItsNewPlace) {
+  // The move comes while the burst's additions wait to go up.
+  StartInStep("notes.txt", "in step");
+  fs::create_directories(m_rootPath / "box" / "burst");
+  std::vector<std::string> expected = {"box/", "box/burst/", "notes.txt=in step"};
+  for (int n = 0; n < 36; ++n) {
+    const std::string name = "f" + std::to_string(n) + ".txt";
+    std::ofstream(m_rootPath / "box" / "burst" / name) << "file " << n;
+    if (n != 8) expected.push_back("box/burst/" + name + "=file " + std::to_string(n));
+  }
+  ASSERT_NO_FATAL_FAILURE(HoldFileChanges());
+  ASSERT_TRUE(WaitUntil([&] { return UpQueued(UP_OP_FILE_ADD); }));
+  fs::rename(m_rootPath / "box" / "burst" / "f8.txt", m_rootPath / "box" / "f8.txt");
+  const juce::String moved((m_rootPath / "box" / "f8.txt").string());
+  ASSERT_TRUE(WaitUntil([&] {
+    const auto queue = logic->GetUpTaskManager()->DescribeQueue(UP_QUEUE_FILE_AND_DEPEND);
+    return std::any_of(queue.begin(), queue.end(), [&](const auto& task) { return task.second == moved; });
+  }));
+  ReleaseUploads();
+  expected.push_back("box/f8.txt=file 8");
+  expected.push_back("held/");
+  std::sort(expected.begin(), expected.end());
+  EXPECT_TRUE(WaitUntil([&] { return Settled() && ServerTree() == expected && LocalTree(m_rootPath) == expected; }))
+      << ::testing::PrintToString(LocalTree(m_rootPath)) << " / " << ::testing::PrintToString(ServerTree());
+}
+
 }  // namespace
