@@ -224,6 +224,9 @@ void SyncLogic::InstallLinks() {
   };
   links.startImmediatePull = [this] { StartImmediatePull(); };
   links.isEngineIdle = [this] { return IsIdle(); };
+  links.isLeavingPath = [this](const juce::String& path) {
+    return m_pFileSystemWatcher && m_pFileSystemWatcher->HasPendingChange(Common::String_To_CString(path), true);
+  };
   InstallSyncEngineLinks(links);
 }
 

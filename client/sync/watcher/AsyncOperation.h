@@ -52,7 +52,9 @@ class CAsyncOperation {
 
   ULONG_PTR Serial() const { return m_serial; }
   CWatcherTimer& Timer() { return *m_timer; }
-  bool HasPendingChange(const CString& path) { return m_timer && m_timer->HasPendingChange(path); }
+  bool HasPendingChange(const CString& path, bool departures = false) {
+    return m_timer && m_timer->HasPendingChange(path, departures);
+  }
   // What the notifier thread needs to deliver for this pipeline; shared, so a
   // handler call in progress keeps it while the pipeline ends.
   std::shared_ptr<CWatcherDeliveryTarget> Target() const { return m_target; }

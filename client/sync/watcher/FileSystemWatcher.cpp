@@ -66,10 +66,11 @@ CFileSystemWatcher::CFileSystemWatcher(DWORD stopLimitMs) : m_stopLimitMs(stopLi
 
 CFileSystemWatcher::~CFileSystemWatcher() { Stop(); }
 
-bool CFileSystemWatcher::HasPendingChange(const CString& path) {
+bool CFileSystemWatcher::HasPendingChange(const CString& path, bool departures) {
   std::lock_guard guard(m_lock);
-  return std::any_of(m_directories.begin(), m_directories.end(),
-                     [&path](const std::unique_ptr<CWatcherDirInfo>& directory) { return directory->HasPendingChange(path); });
+  return std::any_of(m_directories.begin(), m_directories.end(), [&](const std::unique_ptr<CWatcherDirInfo>& directory) {
+    return directory->HasPendingChange(path, departures);
+  });
 }
 
 int CFileSystemWatcher::AddDirectory(const CString& pathIn, IWatcherChangeHandler* handler) {

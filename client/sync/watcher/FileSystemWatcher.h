@@ -38,7 +38,8 @@ class CFileSystemWatcher {
 
   // Whether a change of the path (or of a folder above it) was read but not
   // yet handed to its handler: the watcher holds changes a while to merge them.
-  bool HasPendingChange(const CString& path);
+  // With departures, only a removal of it or a rename or move away from it.
+  bool HasPendingChange(const CString& path, bool departures = false);
 
   // Where the watched root is announced; none by default. Set before AddDirectory.
   void SetRootPublisher(IWatchedRootPublisher* publisher) { m_publisher = publisher; }

@@ -35,13 +35,18 @@ void CWatcherCoalescer::PutBack(std::vector<WatcherEvent> earlier) {
 
 CString CWatcherCoalescer::ParentFolder(const CString& path) { return Common::GetFileDirFromPath(path); }
 
-bool CWatcherCoalescer::AnyChangeOf(const std::vector<WatcherEvent>& changes, const CString& path) {
+bool CWatcherCoalescer::AnyChangeOf(const std::vector<WatcherEvent>& changes, const CString& path, bool departures) {
   const std::wstring_view wanted = path.str();
   auto atOrAbove = [wanted](const CString& named) {
     const std::wstring_view item = named.str();
     if (item.empty() || wanted.size() < item.size() || wanted.substr(0, item.size()) != item) return false;
     return wanted.size() == item.size() || wanted[item.size()] == Common::kPathSeparator;
   };
+  if (departures)
+    return std::any_of(changes.begin(), changes.end(), [&](const WatcherEvent& e) {
+      return (e.type == WATCHER_EVENT_REMOVED && atOrAbove(e.path)) ||
+             ((e.type == WATCHER_EVENT_RENAMED || e.type == WATCHER_EVENT_MOVED) && atOrAbove(e.otherPath));
+    });
   return std::any_of(changes.begin(), changes.end(),
                      [&](const WatcherEvent& e) { return atOrAbove(e.path) || atOrAbove(e.otherPath); });
 }

@@ -35,7 +35,9 @@ class CWatcherDirInfo {
 
   const CString& Path() const { return m_path; }
   // Whether a change of the path still waits in this directory's pipeline.
-  bool HasPendingChange(const CString& path) { return m_operation && m_operation->HasPendingChange(path); }
+  bool HasPendingChange(const CString& path, bool departures = false) {
+    return m_operation && m_operation->HasPendingChange(path, departures);
+  }
   HANDLE Handle();
   HANDLE AcknowledgeEvent() const { return m_acknowledged; }
 

@@ -43,9 +43,9 @@ void CWatcherTimer::AddEvent(const WatcherEvent& event) {
   m_coalescer.Add(event);
 }
 
-bool CWatcherTimer::HasPendingChange(const CString& path) {
+bool CWatcherTimer::HasPendingChange(const CString& path, bool departures) {
   std::lock_guard guard(m_lock);
-  return m_coalescer.HasChangeOf(path) || CWatcherCoalescer::AnyChangeOf(m_inPass, path);
+  return m_coalescer.HasChangeOf(path, departures) || CWatcherCoalescer::AnyChangeOf(m_inPass, path, departures);
 }
 
 size_t CWatcherTimer::PendingCount() {

@@ -27,7 +27,7 @@ class CWatcherTimer {
   size_t PendingCount();
   // Whether a change of the path (or of a folder above it) waits here or is
   // in the pass that is about to deliver it.
-  bool HasPendingChange(const CString& path);
+  bool HasPendingChange(const CString& path, bool departures = false);
   // Passes run so far (tests wait for a count instead of sleeping).
   unsigned PassCount() const { return m_passes.load(); }
 

@@ -59,6 +59,14 @@ int SyncUploadFileOp::Prepare_SyncOperation() {
   }
   CheckNeedUpload();
   if (!m_bNeedUpload) return SYNC_RESULT_SUCCESS;
+  // The file at the path is leaving it (renamed, moved or removed) in a
+  // change the watcher still holds: what stands there now may be another
+  // file already. The upload waits for that change to come in.
+  if (auto leaving = GetSyncEngineLinks().isLeavingPath; leaving && leaving(task->m_sPath)) {
+    WriteMessageLog(KeyPoint, "Up File waits for the change that takes it from its path, Path is " + task->m_sPath);
+    task->m_nWaitReason = UP_WAIT_NONE;
+    return SYNC_RESULT_ERROR_ONLYWAIT_AND_DOAGAIN;
+  }
   if (const int r = FindParentID()) return r;
   if (const int r = CheckFileSize()) return r;
   return PrepareUpload();
