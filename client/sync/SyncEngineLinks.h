@@ -35,8 +35,8 @@ struct SyncEngineLinks {
   // True when the engine, its tracker and both task managers exist, every up
   // and down queue is empty and the server-update filter has no pending version.
   std::function<bool()> isEngineIdle;
-  // CFileSystemWatcher::HasPendingChange for departures: the watcher still
-  // holds a removal of the path, or a rename or move away from it.
+  // The watcher or the filter still holds a removal of the path, or a rename
+  // or move away from it.
   std::function<bool(const juce::String& path)> isLeavingPath;
 };
 

@@ -225,7 +225,8 @@ void SyncLogic::InstallLinks() {
   links.startImmediatePull = [this] { StartImmediatePull(); };
   links.isEngineIdle = [this] { return IsIdle(); };
   links.isLeavingPath = [this](const juce::String& path) {
-    return m_pFileSystemWatcher && m_pFileSystemWatcher->HasPendingChange(Common::String_To_CString(path), true);
+    return (m_pFileWatchMessageFilter && m_pFileWatchMessageFilter->IsPathLeaving(path)) ||
+           (m_pFileSystemWatcher && m_pFileSystemWatcher->HasPendingChange(Common::String_To_CString(path), true));
   };
   InstallSyncEngineLinks(links);
 }

@@ -217,6 +217,15 @@ bool FileWatchMessageFilter::IsPathQueued(const juce::String& path) {
   return false;
 }
 
+bool FileWatchMessageFilter::IsPathLeaving(const juce::String& path) {
+  const juce::ScopedLock guard(m_lock);
+  return std::any_of(m_messages.begin(), m_messages.end(), [&path](const auto& message) {
+    if (message->m_nType == WATCHER_EVENT_REMOVED) return message->m_sPath == path;
+    return (message->m_nType == WATCHER_EVENT_RENAMED || message->m_nType == WATCHER_EVENT_MOVED) &&
+           message->m_sSrcPath == path;
+  });
+}
+
 int FileWatchMessageFilter::GetMessageCount() {
   const juce::ScopedLock guard(m_lock);
   return static_cast<int>(m_messages.size());

@@ -59,6 +59,9 @@ class FileWatchMessageFilter : public IWatcherChangeHandler, public juce::Thread
   void ClearFileWatchMessage();
   void SignExit();
   bool IsPathQueued(const juce::String& path);
+  // Whether a message not yet translated removes the path or renames or moves
+  // the item there away.
+  bool IsPathLeaving(const juce::String& path);
   int GetMessageCount();
   // Copies of the queued messages, front first (tests, diagnostics).
   std::vector<FileWatchMessage> GetMessages();
