@@ -152,5 +152,13 @@ int SyncUpFileBaseOperation::FinishRelocation(const char* tag, bool rowAtFinal, 
   } else if (unseen) {
     ProcessUploadConflict(finalPath);
   }
+  // A file that stands at the old name again is another one, made after the
+  // item left: its own report may have been taken for the item it replaced.
+  const juce::String source = task->m_sSrcPath;
+  SyncFileData left;
+  if (source.isNotEmpty() && source != finalPath && juce::File(source).existsAsFile() &&
+      !SyncFileDataManager::SelectSyncFileData(source, left)) {
+    if (auto queue = GetSyncEngineLinks().queueLocalFileAdd) queue(source);
+  }
   return SYNC_RESULT_SUCCESS;
 }
