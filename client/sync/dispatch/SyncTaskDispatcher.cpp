@@ -302,6 +302,18 @@ bool SyncTaskDispatcher::CheckDownTask(DownSyncTask& task, int& result) {
     }
     if (compared > 0) {
       Log("Server Version > DB Version");
+      // A rename or move of the past: the queued later version brings the
+      // item's name and place of now. Applied first, it could bring back a
+      // name the service has left since (this device's own rename went up
+      // meanwhile), and the later version, sorted against the row before,
+      // would then leave the item there.
+      const bool relocation = task.m_nOp == DOWN_OP_FILE_RENAME || task.m_nOp == DOWN_OP_FILE_MOVE;
+      SyncDownTaskManager* manager = relocation ? GetDownTaskManager() : nullptr;
+      if (manager && manager->HoldsNewerVersion(task)) {
+        Log("A later version of the item is queued, its older rename or move is passed over, ID is " +
+            juce::String(id));
+        return false;
+      }
     } else if (task.m_nOp != DOWN_OP_FILE_DELETE && task.m_nOp != DOWN_OP_FOLDER_DELETE &&
                localPath.isNotEmpty()) {
       if (juce::File(localPath).exists()) {

@@ -558,4 +558,24 @@ TEST_F(ConvergenceE2ETest, AFolderDeleteWaitingForThePullLetsTheFileChangesThatP
     EXPECT_NE(std::find(contents.begin(), contents.end(), content), contents.end()) << content << " lost";
 }
 
+TEST_F(ConvergenceE2ETest, AServiceRenameOverriddenByARenameFromHereIsNotAppliedLate) {
+  // Another device renames the file and edits it while this computer's own
+  // rename of it waits to go up. The service takes this computer's name last;
+  // the other device's rename, pulled before, must not bring the old name
+  // back here.
+  const juce::int64 id = Put("b.txt", "as synced");
+  RunWorkflow();
+  ASSERT_TRUE(WaitUntil([&] { return LocalContent("b.txt") == "as synced" && Settled(); }));
+  ASSERT_NO_FATAL_FAILURE(HoldFileChanges());
+  fs::rename(m_rootPath / "b.txt", m_rootPath / "B.txt");
+  ASSERT_TRUE(WaitUntil([&] { return UpQueued(UP_OP_FILE_RENAME); }));
+  Admin("rename?account=" + Account() + "&id=" + std::to_string(id) + "&name=n.txt");
+  ASSERT_TRUE(WaitUntil([&] { return DownQueued(DOWN_OP_FILE_RENAME, id); }));
+  Put("n.txt", "the other device's edit");
+  ReleaseUploads();
+  const std::vector<std::string> expected = {"B.txt=the other device's edit", "held/"};
+  EXPECT_TRUE(WaitUntil([&] { return Settled() && ServerTree() == expected && LocalTree(m_rootPath) == expected; }))
+      << ::testing::PrintToString(LocalTree(m_rootPath)) << " / " << ::testing::PrintToString(ServerTree());
+}
+
 }  // namespace
