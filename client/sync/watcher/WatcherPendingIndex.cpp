@@ -160,6 +160,10 @@ void CWatcherPendingIndex::Single(size_t at, Change change) {
     case WATCHER_EVENT_MODIFIED:
       Apply(kModifiedByPath, One(m_path[at]), at, change);
       break;
+    case WATCHER_EVENT_RENAMED:
+    case WATCHER_EVENT_MOVED:
+      Apply(kLeftPath, One(m_other[at]), at, change);
+      break;
     default:
       break;
   }
