@@ -216,7 +216,11 @@ int SyncTaskDispatcher::RunDownFolder(DownSyncTask& task) {
   }
   if (task.m_nOp == DOWN_OP_FOLDER_OTHER) return ResolveOtherFolder(task);
 
-  const bool move = task.m_nOp == DOWN_OP_FOLDER_MOVE;
+  // A folder renamed or moved here re-paths the records of all it holds: an
+  // upload under it that finished meanwhile would write its record under the
+  // old path, and the file would later seem new here. The two wait for each
+  // other.
+  const bool move = task.m_nOp == DOWN_OP_FOLDER_MOVE || task.m_nOp == DOWN_OP_FOLDER_RENAME;
   if (move) {
     const juce::String mover = GetMoverFolderPath(task);
     const juce::ScopedLock hold(m_pathLock);

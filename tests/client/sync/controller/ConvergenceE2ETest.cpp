@@ -578,4 +578,21 @@ TEST_F(ConvergenceE2ETest, AServiceRenameOverriddenByARenameFromHereIsNotApplied
       << ::testing::PrintToString(LocalTree(m_rootPath)) << " / " << ::testing::PrintToString(ServerTree());
 }
 
+TEST_F(ConvergenceE2ETest, AFileUploadingWhileAnotherDeviceRenamesItsFolderIsEditedLaterWithoutACopy) {
+  // The service's rename of the folder arrives while a new file in it is on
+  // its way up; the file's record must follow the folder, so that a later
+  // edit goes up as an edit of that file and not as a second file beside it.
+  const juce::int64 box = FolderInStep("box", "in.txt", "in box");
+  Admin("log/clear");
+  Fault("op=completeFile&delayMs=4000");
+  std::ofstream(m_rootPath / "box" / "new.txt", std::ios::binary) << "made here";
+  ASSERT_TRUE(WaitUntil([&] { return Requests("createFile") > 0; }));
+  Admin("rename?account=" + Account() + "&id=" + std::to_string(box) + "&name=R");
+  ASSERT_TRUE(WaitUntil([&] { return LocalContent("R/new.txt") == "made here" && Settled(); }));
+  std::ofstream(m_rootPath / "R" / "new.txt", std::ios::binary | std::ios::trunc) << "edited here";
+  const std::vector<std::string> expected = {"R/", "R/in.txt=in box", "R/new.txt=edited here"};
+  EXPECT_TRUE(WaitUntil([&] { return Settled() && ServerTree() == expected && LocalTree(m_rootPath) == expected; }))
+      << ::testing::PrintToString(LocalTree(m_rootPath)) << " / " << ::testing::PrintToString(ServerTree());
+}
+
 }  // namespace
