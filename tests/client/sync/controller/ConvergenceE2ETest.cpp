@@ -595,4 +595,25 @@ TEST_F(ConvergenceE2ETest, AFileUploadingWhileAnotherDeviceRenamesItsFolderIsEdi
       << ::testing::PrintToString(LocalTree(m_rootPath)) << " / " << ::testing::PrintToString(ServerTree());
 }
 
+TEST_F(ConvergenceE2ETest, AFileEditedHereInAFolderAnotherDeviceDeletedGoesUpAgain) {
+  // Another device deletes the folder; before this computer hears of it, a
+  // new file here makes the folder again on the service, and the edit of the
+  // old file (deleted there with its folder) must go up as a file of its own.
+  const juce::int64 box = FolderInStep("box", "f.txt", "as synced");
+  HoldPulls();
+  Admin("delete?account=" + Account() + "&id=" + std::to_string(box));
+  std::ofstream(m_rootPath / "box" / "a.txt", std::ios::binary) << "new here";
+  ASSERT_TRUE(WaitUntil([&] {
+    const auto tree = ServerTree();
+    return std::find(tree.begin(), tree.end(), "box/a.txt=new here") != tree.end();
+  }));
+  std::ofstream(m_rootPath / "box" / "f.txt", std::ios::binary | std::ios::trunc) << "edited here";
+  ReleasePulls();
+  Put("nudge.txt", "wakes the link");
+  const std::vector<std::string> expected = {"box/", "box/a.txt=new here", "box/f.txt=edited here",
+                                             "nudge.txt=wakes the link"};
+  EXPECT_TRUE(WaitUntil([&] { return Settled() && ServerTree() == expected && LocalTree(m_rootPath) == expected; }))
+      << ::testing::PrintToString(LocalTree(m_rootPath)) << " / " << ::testing::PrintToString(ServerTree());
+}
+
 }  // namespace
