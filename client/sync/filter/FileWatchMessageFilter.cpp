@@ -644,6 +644,10 @@ void FileWatchMessageFilter::AddMessage(const juce::String& path, const juce::St
   } else {
     SyncFileData row;
     bool found = SyncFileDataManager::SelectSyncFileData(path, row);
+    // A file added or changed where a queued rename or move takes the known
+    // file away is another file: it does not take that file's record.
+    const bool content = type == WATCHER_EVENT_ADDED || type == WATCHER_EVENT_MODIFIED;
+    if (found && content && m_pUpManager && m_pUpManager->IsFileLeaving(path)) found = false;
     if (found) {
       task->m_nID = task->m_nSrcID = row.m_FileID;
       task->m_nParentID = task->m_nSrcParentID = row.m_ParentID;

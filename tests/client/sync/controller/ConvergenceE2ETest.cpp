@@ -616,4 +616,18 @@ TEST_F(ConvergenceE2ETest, AFileEditedHereInAFolderAnotherDeviceDeletedGoesUpAga
       << ::testing::PrintToString(LocalTree(m_rootPath)) << " / " << ::testing::PrintToString(ServerTree());
 }
 
+TEST_F(ConvergenceE2ETest, AFileRenamedAwayAndReplacedByACopyUnderItsNameKeepsBoth) {
+  // The rename waits to go up when a file of the same content takes the old
+  // name: that file is a new one, not the renamed file still in step.
+  StartInStep("a.txt", "same bytes");
+  ASSERT_NO_FATAL_FAILURE(HoldFileChanges());
+  fs::rename(m_rootPath / "a.txt", m_rootPath / "b.txt");
+  ASSERT_TRUE(WaitUntil([&] { return UpQueued(UP_OP_FILE_RENAME); }));
+  Write("a.txt", "same bytes");
+  ReleaseUploads();
+  const std::vector<std::string> expected = {"a.txt=same bytes", "b.txt=same bytes", "held/"};
+  EXPECT_TRUE(WaitUntil([&] { return Settled() && ServerTree() == expected && LocalTree(m_rootPath) == expected; }))
+      << ::testing::PrintToString(LocalTree(m_rootPath)) << " / " << ::testing::PrintToString(ServerTree());
+}
+
 }  // namespace
