@@ -232,6 +232,9 @@ int SyncTaskDispatcher::RunDownFolder(DownSyncTask& task) {
       Log("Down Mover Folder Sync UpTask, return redo again,Move Folder SrcPath is " + mover +
           ",UpTask SrcPath is " + up->first + ",UpTask TargetPath is " + up->second);
       task.m_nWaitState = DOWN_WAIT_NONE;
+      // A rename holds back no upload while it waits: should it end another
+      // way (a later pull may pass it over), nothing would lift the hold.
+      if (task.m_nOp == DOWN_OP_FOLDER_RENAME) m_sDownMoverFolderPath = juce::String();
       return SYNC_RESULT_ERROR_ONLYWAIT_AND_DOAGAIN;
     }
   }
