@@ -216,7 +216,11 @@ int SyncTaskDispatcher::RunDownFolder(DownSyncTask& task) {
   }
   if (task.m_nOp == DOWN_OP_FOLDER_OTHER) return ResolveOtherFolder(task);
 
-  const bool move = task.m_nOp == DOWN_OP_FOLDER_MOVE;
+  // A folder renamed or moved here re-paths the records of all it holds: an
+  // upload under it that finished meanwhile would write its record under the
+  // old path, and the file would later seem new here. The two wait for each
+  // other.
+  const bool move = task.m_nOp == DOWN_OP_FOLDER_MOVE || task.m_nOp == DOWN_OP_FOLDER_RENAME;
   if (move) {
     const juce::String mover = GetMoverFolderPath(task);
     const juce::ScopedLock hold(m_pathLock);
@@ -228,6 +232,9 @@ int SyncTaskDispatcher::RunDownFolder(DownSyncTask& task) {
       Log("Down Mover Folder Sync UpTask, return redo again,Move Folder SrcPath is " + mover +
           ",UpTask SrcPath is " + up->first + ",UpTask TargetPath is " + up->second);
       task.m_nWaitState = DOWN_WAIT_NONE;
+      // A rename holds back no upload while it waits: should it end another
+      // way (a later pull may pass it over), nothing would lift the hold.
+      if (task.m_nOp == DOWN_OP_FOLDER_RENAME) m_sDownMoverFolderPath = juce::String();
       return SYNC_RESULT_ERROR_ONLYWAIT_AND_DOAGAIN;
     }
   }
@@ -302,6 +309,18 @@ bool SyncTaskDispatcher::CheckDownTask(DownSyncTask& task, int& result) {
     }
     if (compared > 0) {
       Log("Server Version > DB Version");
+      // A rename or move of the past: the queued later version brings the
+      // item's name and place of now. Applied first, it could bring back a
+      // name the service has left since (this device's own rename went up
+      // meanwhile), and the later version, sorted against the row before,
+      // would then leave the item there.
+      const bool relocation = task.m_nOp == DOWN_OP_FILE_RENAME || task.m_nOp == DOWN_OP_FILE_MOVE;
+      SyncDownTaskManager* manager = relocation ? GetDownTaskManager() : nullptr;
+      if (manager && manager->HoldsNewerVersion(task)) {
+        Log("A later version of the item is queued, its older rename or move is passed over, ID is " +
+            juce::String(id));
+        return false;
+      }
     } else if (task.m_nOp != DOWN_OP_FILE_DELETE && task.m_nOp != DOWN_OP_FOLDER_DELETE &&
                localPath.isNotEmpty()) {
       if (juce::File(localPath).exists()) {

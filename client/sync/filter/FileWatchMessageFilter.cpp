@@ -114,7 +114,8 @@ void FileWatchMessageFilter::OnFileRenamed(CFileSystemEventArgs* args) {
   message->m_sPath = J(renamed->m_path);
   message->m_sSrcPath = J(renamed->m_oldPath);
   message->m_nPathType = SyncHelper::GetPathType(message->m_sPath);
-  WriteMessageLog(KeyPoint, "FileWatch Rename, Old Path is " + message->m_sSrcPath + ", NewPath is " + message->m_sPath);
+  WriteMessageLog(KeyPoint,
+                  "FileWatch Rename, Old Path is " + message->m_sSrcPath + ", NewPath is " + message->m_sPath);
   {
     const juce::ScopedLock guard(m_lock);
     message->m_sDeliveredPath = message->m_sPath;
@@ -139,7 +140,8 @@ void FileWatchMessageFilter::OnFileMoved(CFileSystemEventArgs* args) {
   message->m_sPath = J(moved->m_path);
   message->m_sSrcPath = J(moved->m_oldPath);
   message->m_nPathType = SyncHelper::GetPathType(message->m_sPath);
-  WriteMessageLog(KeyPoint, "FileWatch Move, Old Path is " + message->m_sSrcPath + ", NewPath is " + message->m_sPath);
+  WriteMessageLog(KeyPoint,
+                  "FileWatch Move, Old Path is " + message->m_sSrcPath + ", NewPath is " + message->m_sPath);
   Append(std::move(message));
 }
 
@@ -651,6 +653,10 @@ void FileWatchMessageFilter::AddMessage(const juce::String& path, const juce::St
   } else {
     SyncFileData row;
     bool found = SyncFileDataManager::SelectSyncFileData(path, row);
+    // A file added or changed where a queued rename or move takes the known
+    // file away is another file: it does not take that file's record.
+    const bool content = type == WATCHER_EVENT_ADDED || type == WATCHER_EVENT_MODIFIED;
+    if (found && content && m_pUpManager && m_pUpManager->IsFileLeaving(path)) found = false;
     if (found) {
       task->m_nID = task->m_nSrcID = row.m_FileID;
       task->m_nParentID = task->m_nSrcParentID = row.m_ParentID;

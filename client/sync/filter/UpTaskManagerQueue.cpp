@@ -24,3 +24,7 @@ void UpTaskManagerQueue::AddTask(UpSyncTask* task) {
 bool UpTaskManagerQueue::FindTaskByPath(const juce::String& path, int& isFile) {
   return m_pManager && m_pManager->FindTaskByPath(path, isFile);
 }
+
+bool UpTaskManagerQueue::IsFileLeaving(const juce::String& path) {
+  return m_pManager && m_pManager->IsFileLeaving(path);
+}

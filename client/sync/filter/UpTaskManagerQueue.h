@@ -18,6 +18,7 @@ class UpTaskManagerQueue : public IUpTaskQueue {
   void ClassifyTask(UpSyncTask* task) override;
   void AddTask(UpSyncTask* task) override;
   bool FindTaskByPath(const juce::String& path, int& isFile) override;
+  bool IsFileLeaving(const juce::String& path) override;
 
  private:
   SyncUpTaskManager* m_pManager;

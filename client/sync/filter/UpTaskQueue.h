@@ -2,7 +2,8 @@
 // What the file-watch message filter needs of the up task manager: its busy
 // state (held while a change is translated, so that no up operation starts
 // meanwhile), the classification and queueing of a new task, and the look-up
-// of a queued task by path. The up task manager implements it.
+// of a queued task by path or of a file leaving a path. The up task manager
+// implements it.
 #include <juce_core/juce_core.h>
 
 class UpSyncTask;
@@ -22,4 +23,6 @@ class IUpTaskQueue {
   virtual void AddTask(UpSyncTask* task) = 0;
   // A queued task whose path or source path is `path`; its is-file flag in isFile.
   virtual bool FindTaskByPath(const juce::String& path, int& isFile) = 0;
+  // Whether a queued rename or move takes a file away from `path`.
+  virtual bool IsFileLeaving(const juce::String& path) = 0;
 };

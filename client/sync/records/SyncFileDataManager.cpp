@@ -63,10 +63,15 @@ bool SyncFileDataManager::DeleteFileByID(juce::int64 id) {
 }
 
 bool SyncFileDataManager::DeleteFileByPath(const juce::String& path) {
+  // The row that holds the path goes, also when its parent id names a folder
+  // no longer there (the service deleted it and a folder of its name was
+  // made anew): the path would find that row again.
+  SyncFileData row;
+  const bool held = SelectSyncFileData(path, row) && DeleteFileByID(row.m_FileID);
   SyncFolderData folder;
   FileDBManager* files = FileManager();
-  if (!files || !SelectSyncFolderData(Common::String_GetParentPath(path), folder)) return false;
-  return files->DeleteFileByName(Common::String_GetFileName(path), folder.m_FolderID) == 0;
+  if (!files || !SelectSyncFolderData(Common::String_GetParentPath(path), folder)) return held;
+  return files->DeleteFileByName(Common::String_GetFileName(path), folder.m_FolderID) == 0 || held;
 }
 
 bool SyncFileDataManager::SelectPartlySyncFileData(const juce::String& path, PartlySyncFileData& data) {

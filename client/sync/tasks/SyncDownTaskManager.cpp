@@ -5,6 +5,7 @@
 
 #include "client/core/LogWriter.h"
 #include "client/core/context/GlobalContext.h"
+#include "client/sync/SyncHelper.h"
 #include "client/sync/SyncLogic.h"
 #include "client/sync/dispatch/SyncTaskDispatcher.h"
 #include "client/sync/ops/SyncResult.h"
@@ -362,6 +363,16 @@ void SyncDownTaskManager::RemoveHead(int queueNumber) {
 bool SyncDownTaskManager::AreQueuesEmpty() {
   const juce::ScopedLock hold(m_queueLock);
   return m_normal.empty() && m_waitAndRetry.empty();
+}
+
+bool SyncDownTaskManager::HoldsNewerVersion(const DownSyncTask& task) {
+  const juce::String version = task.GetVersion();
+  const juce::ScopedLock hold(m_queueLock);
+  for (const std::vector<DownSyncTask*>* queue : {&m_normal, &m_waitAndRetry})
+    for (const DownSyncTask* other : *queue)
+      if (other != &task && SameItem(*other, task) && SyncHelper::CompareVersionValue(other->GetVersion(), version) > 0)
+        return true;
+  return false;
 }
 
 bool SyncDownTaskManager::HasTasks(int queueNumber) {

@@ -60,6 +60,8 @@ class SyncDownTaskManager {
   void DropQueued();
   void RemoveHead(int queue);
   bool AreQueuesEmpty();
+  // Whether either queue holds a later version of the task's item.
+  bool HoldsNewerVersion(const DownSyncTask& task);
   bool HasTasks(int queue);
   void ClearPendingVersions() { m_versions.Clear(); }
   PendingVersionList& GetPendingVersions() { return m_versions; }

@@ -676,6 +676,16 @@ bool SyncUpTaskManager::FindTaskByPath(const juce::String& path, int& isFile) {
   return false;
 }
 
+bool SyncUpTaskManager::IsFileLeaving(const juce::String& path) {
+  const juce::ScopedLock hold(m_queueLock);
+  for (const auto* queue : {&m_fileAndDepend, &m_noDepend, &m_waitAndDepend})
+    for (const UpSyncTask* task : *queue)
+      if ((task->m_nOp == UP_OP_FILE_RENAME || task->m_nOp == UP_OP_FILE_MOVE) && task->m_sSrcPath == path &&
+          task->m_sPath != path)
+        return true;
+  return false;
+}
+
 bool SyncUpTaskManager::AreQueuesEmpty() {
   const juce::ScopedLock hold(m_queueLock);
   return m_noDepend.empty() && m_fileAndDepend.empty() && m_waitAndDepend.empty();

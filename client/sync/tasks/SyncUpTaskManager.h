@@ -55,6 +55,9 @@ class SyncUpTaskManager {
   void StopHeads();
   void RemoveAllButHeads();
   bool FindTaskByPath(const juce::String& path, int& isFile);
+  // Whether a queued rename or move takes a file away from the path: the
+  // path's record is that file's, not the record of what is there now.
+  bool IsFileLeaving(const juce::String& path);
   bool AreQueuesEmpty();
   bool HasTasks(int queue);
   void UpdateFromServerWhenIdle();

@@ -263,25 +263,30 @@ void MergeWithPartner(Index& list, size_t i) {
   const WatcherEvent& a = list.At(i);
   Index::Term path = Index::One(list.PathOf(i));
   size_t j = Index::kNone;
-  // Once the item leaves the path by a rename, what comes at the path later
-  // is another item: nothing after that merges with this record.
-  const size_t away = list.FirstAfter(Index::kRenamedAwayFrom, path, i);
-  auto before = [away](size_t partner) { return partner != Index::kNone && partner < away ? partner : Index::kNone; };
+  // Renamed or moved away, the item is no longer at the path: what is added
+  // or changed there later is another file, and a removal there is not its own.
+  auto untilItLeaves = [&](size_t partner) { return Earlier(list.FirstAfter(Index::kLeftPath, path, i), partner); };
   switch (a.type) {
-    case WATCHER_EVENT_ADDED:
-      j = before(Earlier(list.FirstAfter(Index::kRemovedByPath, path, i),
-                         list.FirstAfter(Index::kRemovedThenRenamedOntoIt, path, i)));
-      list.EraseBetween(Index::kAddedByPath, path, i, Earlier(j, away));
-      list.EraseBetween(Index::kModifiedByPath, path, i, Earlier(j, away));
+    case WATCHER_EVENT_ADDED: {
+      j = Earlier(list.FirstAfter(Index::kRemovedByPath, path, i),
+                  list.FirstAfter(Index::kRemovedThenRenamedOntoIt, path, i));
+      const size_t end = untilItLeaves(j);
+      list.EraseBetween(Index::kAddedByPath, path, i, end);
+      list.EraseBetween(Index::kModifiedByPath, path, i, end);
+      if (end != j) return;
       break;
+    }
     case WATCHER_EVENT_REMOVED:
       j = Earlier(list.FirstAfter(Index::kAddedByName, Index::One(list.NameOf(i)), i),
                   list.FirstAfter(Index::kRemovedThenAddedSameName, path, i));
       break;
-    case WATCHER_EVENT_MODIFIED:
-      j = before(list.FirstAfter(Index::kRemovedByPath, path, i));
-      list.EraseBetween(Index::kModifiedByPath, path, i, Earlier(j, away));
+    case WATCHER_EVENT_MODIFIED: {
+      j = list.FirstAfter(Index::kRemovedByPath, path, i);
+      const size_t end = untilItLeaves(j);
+      list.EraseBetween(Index::kModifiedByPath, path, i, end);
+      if (end != j) return;
       break;
+    }
     case WATCHER_EVENT_RENAMED:
       j = list.FirstAfter(Index::kRenamedThenRemoved, Index::Two(list.OtherPathOf(i), list.PathOf(i)), i);
       break;

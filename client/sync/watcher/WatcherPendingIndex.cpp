@@ -162,7 +162,7 @@ void CWatcherPendingIndex::Single(size_t at, Change change) {
       break;
     case WATCHER_EVENT_RENAMED:
     case WATCHER_EVENT_MOVED:
-      Apply(kRenamedAwayFrom, One(m_other[at]), at, change);
+      Apply(kLeftPath, One(m_other[at]), at, change);
       break;
     default:
       break;

@@ -6,9 +6,9 @@
 // Each record keeps the position it had when the pass began; "the first
 // record after i that ..." is a search in the ordered positions kept
 // per key. Besides single records (removals by path, additions by path and
-// by file name, modifications by path) it indexes the adjacent pairs that
-// open a three-record merge, and keeps both kinds in step as records are
-// erased or changed.
+// by file name, modifications by path, renames and moves by the path they
+// left) it indexes the adjacent pairs that open a three-record merge, and
+// keeps both kinds in step as records are erased or changed.
 //
 // Every text a key is made of (a path, another path, a file name) is hashed
 // once and known by its number from then on: two texts have the same number
@@ -41,7 +41,7 @@ class CWatcherPendingIndex {
     kAddedByPath,
     kAddedByName,
     kModifiedByPath,
-    kRenamedAwayFrom,             // renames and moves, keyed by the path they left
+    kLeftPath,                    // a rename or move: keyed by its old path
     kRemovedThenAddedSameName,    // (removal, addition of that name): keyed by the addition's path
     kRemovedThenRenamedOntoIt,    // (removal of p, rename onto p): keyed by the rename's old path
     kRenamedThenRemoved,          // (rename, removal): keyed by the rename's new path and the removal's path

@@ -94,6 +94,12 @@ TEST_F(SyncFileDataManagerTest, DeletesSingleRowsByIdAndByPath) {
   EXPECT_FALSE(SyncFileDataManager::IsFileInDB("/r/d/a.txt"));
   EXPECT_TRUE(SyncFileDataManager::IsFileInDB("/r/e/a.txt"));
   EXPECT_FALSE(SyncFileDataManager::DeleteFileByPath("/r/none/b.txt"));  // no parent row
+  // The row's folder was deleted and one of its name made anew: the path
+  // still finds the row, so the row goes.
+  SaveFolder(FolderRow(12, "/r/f", 1));
+  SaveFile(FileRow(23, "/r/f/c.txt", 99));
+  EXPECT_TRUE(SyncFileDataManager::DeleteFileByPath("/r/f/c.txt"));
+  EXPECT_FALSE(SyncFileDataManager::IsFileInDB("/r/f/c.txt"));
   EXPECT_TRUE(SyncFileDataManager::DeleteFileByID(21));
   EXPECT_FALSE(SyncFileDataManager::IsFileInDB("/r/d/b.txt"));
   EXPECT_TRUE(SyncFileDataManager::DeleteFolderByPath("/r/d"));

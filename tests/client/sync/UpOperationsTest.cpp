@@ -269,6 +269,11 @@ TEST_F(UpOpsTest, FoldersAreCreatedRenamedWithWhatTheyHoldAndDeleted) {
   auto early = Task(UP_OP_FOLDER_ADD, "f/inner");
   EXPECT_EQ(Run(*early), SYNC_RESULT_ERROR_ONLYWAIT_AND_DOAGAIN);
   EXPECT_EQ(early->m_nWaitReason, UP_WAIT_NO_PARENT_ID);
+  // A folder replaced by a file before its creation went up: the file's own
+  // change goes up, no folder is made.
+  Write("was-folder", "a file now");
+  EXPECT_EQ(Run(UP_OP_FOLDER_ADD, "was-folder"), SYNC_RESULT_ERROR_REMOVE);
+  EXPECT_TRUE(Item("was-folder").isNull());
   ASSERT_EQ(Run(UP_OP_FOLDER_ADD, "f"), SYNC_RESULT_SUCCESS);
   ASSERT_EQ(Run(UP_OP_FOLDER_ADD, "f/inner"), SYNC_RESULT_SUCCESS);
   ASSERT_EQ(Run(UP_OP_FILE_ADD, "f/x.txt"), SYNC_RESULT_SUCCESS);

@@ -16,8 +16,9 @@ int UpSyncCreateFolderOp::Execute_SyncOperation() {
   }
   SyncFolderData rec = *m_pItem->m_pFolderData;
   const juce::String& path = task->m_sPath;
-  if (!juce::File(path).exists()) {
-    WriteMessageLog(ErrorLog, "Begin Up Add Folder Failed, Path is not exist,Path is " + path);
+  // Gone, or a file by now (the file's own change follows): no folder to make.
+  if (!juce::File(path).isDirectory()) {
+    WriteMessageLog(ErrorLog, "Begin Up Add Folder Failed, Path is no folder,Path is " + path);
     return SYNC_RESULT_ERROR_REMOVE;
   }
   if (rec.m_FolderName.isEmpty()) rec.m_FolderName = juce::File(path).getFileName();

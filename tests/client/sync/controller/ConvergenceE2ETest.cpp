@@ -595,4 +595,76 @@ TEST_F(ConvergenceE2ETest, AFileMovedOutOfAFolderMadeAMomentAgoGoesUpAtItsNewPla
       << ::testing::PrintToString(LocalTree(m_rootPath)) << " / " << ::testing::PrintToString(ServerTree());
 }
 
+TEST_F(ConvergenceE2ETest, AServiceRenameOverriddenByARenameFromHereIsNotAppliedLate) {
+  // Another device renames the file and edits it while this computer's own
+  // rename of it waits to go up. The service takes this computer's name last;
+  // the other device's rename, pulled before, must not bring the old name
+  // back here.
+  const juce::int64 id = Put("b.txt", "as synced");
+  RunWorkflow();
+  ASSERT_TRUE(WaitUntil([&] { return LocalContent("b.txt") == "as synced" && Settled(); }));
+  ASSERT_NO_FATAL_FAILURE(HoldFileChanges());
+  fs::rename(m_rootPath / "b.txt", m_rootPath / "B.txt");
+  ASSERT_TRUE(WaitUntil([&] { return UpQueued(UP_OP_FILE_RENAME); }));
+  Admin("rename?account=" + Account() + "&id=" + std::to_string(id) + "&name=n.txt");
+  ASSERT_TRUE(WaitUntil([&] { return DownQueued(DOWN_OP_FILE_RENAME, id); }));
+  Put("n.txt", "the other device's edit");
+  ReleaseUploads();
+  const std::vector<std::string> expected = {"B.txt=the other device's edit", "held/"};
+  EXPECT_TRUE(WaitUntil([&] { return Settled() && ServerTree() == expected && LocalTree(m_rootPath) == expected; }))
+      << ::testing::PrintToString(LocalTree(m_rootPath)) << " / " << ::testing::PrintToString(ServerTree());
+}
+
+TEST_F(ConvergenceE2ETest, AFileUploadingWhileAnotherDeviceRenamesItsFolderIsEditedLaterWithoutACopy) {
+  // The service's rename of the folder arrives while a new file in it is on
+  // its way up; the file's record must follow the folder, so that a later
+  // edit goes up as an edit of that file and not as a second file beside it.
+  const juce::int64 box = FolderInStep("box", "in.txt", "in box");
+  Admin("log/clear");
+  Fault("op=completeFile&delayMs=4000");
+  std::ofstream(m_rootPath / "box" / "new.txt", std::ios::binary) << "made here";
+  ASSERT_TRUE(WaitUntil([&] { return Requests("createFile") > 0; }));
+  Admin("rename?account=" + Account() + "&id=" + std::to_string(box) + "&name=R");
+  ASSERT_TRUE(WaitUntil([&] { return LocalContent("R/new.txt") == "made here" && Settled(); }));
+  std::ofstream(m_rootPath / "R" / "new.txt", std::ios::binary | std::ios::trunc) << "edited here";
+  const std::vector<std::string> expected = {"R/", "R/in.txt=in box", "R/new.txt=edited here"};
+  EXPECT_TRUE(WaitUntil([&] { return Settled() && ServerTree() == expected && LocalTree(m_rootPath) == expected; }))
+      << ::testing::PrintToString(LocalTree(m_rootPath)) << " / " << ::testing::PrintToString(ServerTree());
+}
+
+TEST_F(ConvergenceE2ETest, AFileEditedHereInAFolderAnotherDeviceDeletedGoesUpAgain) {
+  // Another device deletes the folder; before this computer hears of it, a
+  // new file here makes the folder again on the service, and the edit of the
+  // old file (deleted there with its folder) must go up as a file of its own.
+  const juce::int64 box = FolderInStep("box", "f.txt", "as synced");
+  HoldPulls();
+  Admin("delete?account=" + Account() + "&id=" + std::to_string(box));
+  std::ofstream(m_rootPath / "box" / "a.txt", std::ios::binary) << "new here";
+  ASSERT_TRUE(WaitUntil([&] {
+    const auto tree = ServerTree();
+    return std::find(tree.begin(), tree.end(), "box/a.txt=new here") != tree.end();
+  }));
+  std::ofstream(m_rootPath / "box" / "f.txt", std::ios::binary | std::ios::trunc) << "edited here";
+  ReleasePulls();
+  Put("nudge.txt", "wakes the link");
+  const std::vector<std::string> expected = {"box/", "box/a.txt=new here", "box/f.txt=edited here",
+                                             "nudge.txt=wakes the link"};
+  EXPECT_TRUE(WaitUntil([&] { return Settled() && ServerTree() == expected && LocalTree(m_rootPath) == expected; }))
+      << ::testing::PrintToString(LocalTree(m_rootPath)) << " / " << ::testing::PrintToString(ServerTree());
+}
+
+TEST_F(ConvergenceE2ETest, AFileRenamedAwayAndReplacedByACopyUnderItsNameKeepsBoth) {
+  // The rename waits to go up when a file of the same content takes the old
+  // name: that file is a new one, not the renamed file still in step.
+  StartInStep("a.txt", "same bytes");
+  ASSERT_NO_FATAL_FAILURE(HoldFileChanges());
+  fs::rename(m_rootPath / "a.txt", m_rootPath / "b.txt");
+  ASSERT_TRUE(WaitUntil([&] { return UpQueued(UP_OP_FILE_RENAME); }));
+  Write("a.txt", "same bytes");
+  ReleaseUploads();
+  const std::vector<std::string> expected = {"a.txt=same bytes", "b.txt=same bytes", "held/"};
+  EXPECT_TRUE(WaitUntil([&] { return Settled() && ServerTree() == expected && LocalTree(m_rootPath) == expected; }))
+      << ::testing::PrintToString(LocalTree(m_rootPath)) << " / " << ::testing::PrintToString(ServerTree());
+}
+
 }  // namespace

@@ -74,6 +74,12 @@ class RecordingUpQueue : public IUpTaskQueue {
     }
     return false;
   }
+  bool IsFileLeaving(const juce::String& path) override {
+    std::lock_guard guard(m_lock);
+    return std::any_of(m_tasks.begin(), m_tasks.end(), [&](const QueuedTask& t) {
+      return (t.op == UP_OP_FILE_RENAME || t.op == UP_OP_FILE_MOVE) && t.srcPath == path && t.path != path;
+    });
+  }
   std::vector<QueuedTask> Tasks() {
     std::lock_guard guard(m_lock);
     return m_tasks;

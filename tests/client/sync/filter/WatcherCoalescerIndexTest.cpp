@@ -60,6 +60,9 @@ class ReferenceCoalescer {
           j = m_pending.erase(j);
           continue;
         }
+        bool contentChange = i->type == WATCHER_EVENT_ADDED || i->type == WATCHER_EVENT_MODIFIED;
+        bool leaves = j->type == WATCHER_EVENT_RENAMED || j->type == WATCHER_EVENT_MOVED;
+        if (contentChange && leaves && j->otherPath == i->path) break;
         ++j;
       }
       if (i->type == WATCHER_EVENT_VOID) {
