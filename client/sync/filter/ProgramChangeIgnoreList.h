@@ -46,6 +46,12 @@ class ProgramChangeIgnoreList {
   // contents that stay). True when one was.
   bool Withdraw(const juce::String& path, const juce::String& newPath, int type);
 
+  // The path a file inside a folder the program renamed or moved has now,
+  // while the watcher's report of that folder's relocation is still to come:
+  // path rewritten by the waiting renames and moves above it, in the order
+  // listed (path itself when none is).
+  juce::String FollowRelocations(const juce::String& path);
+
   // Entries still listed (waiting or covering a folder's contents).
   int GetCount();
 
@@ -85,6 +91,7 @@ class ProgramChangeIgnoreList {
   // The entries of each pair of paths, in the order they were listed.
   std::unordered_map<Paths, std::vector<Entries::iterator>, PathsHash> m_byPaths;
   std::vector<Entries::iterator> m_removals;  // the removals, in the order they were listed
+  std::vector<Entries::iterator> m_relocations;  // the renames and moves, in the order they were listed
   // No entry expires before this time (it may be earlier than the first expiry).
   ULONGLONG m_nextExpiryMs = ~0ULL;
 };

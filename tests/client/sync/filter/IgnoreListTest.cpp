@@ -46,6 +46,21 @@ TEST_F(IgnoreListTest, RenamesAndMovesMatchOldAndNewPath) {
   EXPECT_TRUE(m_list.CheckAndRemove("/r/x/f", "/r/y/f", MV));
 }
 
+// What lay inside a folder the program renamed or moved lies under its new
+// name, until the watcher reports the relocation itself.
+TEST_F(IgnoreListTest, PathsInsideAFolderTheProgramRelocatedFollowItUntilItsReport) {
+  m_list.Add("/r/Q", "/r/P", RN);
+  m_list.Add("/r/P/sub", "/r/T/sub", MV);
+  m_list.Add("/r/a.txt", "/r/b.txt", RN);
+  EXPECT_EQ(m_list.FollowRelocations("/r/Q/sub/x.txt"), "/r/T/sub/x.txt");  // both, in the order listed
+  EXPECT_EQ(m_list.FollowRelocations("/r/Q/y.txt"), "/r/P/y.txt");
+  EXPECT_EQ(m_list.FollowRelocations("/r/Qx/y.txt"), "/r/Qx/y.txt");  // a sibling with a longer name
+  EXPECT_EQ(m_list.FollowRelocations("/r/Q"), "/r/Q");                // the folder's own report says it
+  EXPECT_EQ(m_list.FollowRelocations("/r/a.txt"), "/r/a.txt");
+  EXPECT_TRUE(m_list.CheckAndRemove("/r/Q", "/r/P", RN));
+  EXPECT_EQ(m_list.FollowRelocations("/r/Q/y.txt"), "/r/Q/y.txt");
+}
+
 TEST_F(IgnoreListTest, AnEntryWhoseChangeNeverCameExpiresAndSwallowsNoLaterChange) {
   m_list.Add("/r/a.txt", "/r/a.txt", M);
   m_clock.Advance(ProgramChangeIgnoreList::kEntryLifetimeMs - 1);
