@@ -99,7 +99,11 @@ bool ProgramChangeIgnoreList::CheckAndRemove(const juce::String& path, const juc
   }
   if (type == WATCHER_EVENT_REMOVED) {
     for (Entries::iterator removal : m_removals) {
-      if (SyncHelper::IsUnderFolder(removal->path, path)) return true;
+      if (!SyncHelper::IsUnderFolder(removal->path, path)) continue;
+      // A folder there again since its removal was reported is a new one:
+      // what the user removes from it is theirs.
+      if (removal->consumed && juce::File(removal->path).isDirectory()) continue;
+      return true;
     }
   }
   return false;

@@ -10,7 +10,8 @@
 // kEntryLifetimeMs, so a stale entry cannot swallow a later change the user
 // makes. The removal of a folder also covers the removals of what was inside
 // it, which arrive as reports of their own, for kContentsWindowMs after the
-// folder's own report (or until the entry expires). Time is the process clock.
+// folder's own report (or until the entry expires), while no folder is at its
+// path again. Time is the process clock.
 //
 // Any thread; one lock makes Add and CheckAndRemove atomic with each other.
 //

@@ -83,6 +83,20 @@ TEST_F(IgnoreListTest, TheRemovalOfAFolderCoversTheRemovalsOfItsContentsForAWhil
   EXPECT_EQ(m_list.GetCount(), 0);
 }
 
+// The program removed a folder for the service, and the service brought a
+// folder of that name back soon after: a removal inside the new folder is
+// the user's own.
+TEST_F(IgnoreListTest, TheRemovalOfAFolderNoLongerCoversItsPathOnceAFolderIsThereAgain) {
+  const juce::File root = juce::File::getSpecialLocation(juce::File::tempDirectory).getNonexistentChildFile("ignore", "");
+  const juce::String folder = root.getChildFile("P").getFullPathName(), inner = folder + "/a.txt";
+  m_list.Add(folder, folder, D);
+  EXPECT_TRUE(m_list.CheckAndRemove(folder, folder, D));
+  EXPECT_TRUE(m_list.CheckAndRemove(inner, inner, D));  // gone with the folder
+  ASSERT_TRUE(juce::File(folder).createDirectory());
+  EXPECT_FALSE(m_list.CheckAndRemove(inner, inner, D));
+  root.deleteRecursively();
+}
+
 TEST_F(IgnoreListTest, TheEnginesOperationsAddAndWithdrawThroughTheLinks) {
   m_list.InstallAsEngineLink();
   SyncEngineLinks links = GetSyncEngineLinks();
