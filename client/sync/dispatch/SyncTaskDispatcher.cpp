@@ -271,6 +271,7 @@ bool SyncTaskDispatcher::CheckDownTask(DownSyncTask& task, int& result) {
   if (!task.HasRecord()) return false;
   juce::int64 id, parentID;
   juce::String version, name, localPath, rowVersion;
+  juce::int64 rowParentID = 0;
   bool found = false;
   if (task.m_bIsFile) {
     id = task.m_pFileData->m_FileID;
@@ -281,6 +282,7 @@ bool SyncTaskDispatcher::CheckDownTask(DownSyncTask& task, int& result) {
     if ((found = SelectFileByID(id, row))) {
       localPath = row.m_FilePath;
       rowVersion = row.m_VersionValue;
+      rowParentID = row.m_ParentID;
     }
   } else {
     id = task.m_pFolderData->m_FolderID;
@@ -302,6 +304,17 @@ bool SyncTaskDispatcher::CheckDownTask(DownSyncTask& task, int& result) {
     }
     if (compared > 0) {
       Log("Server Version > DB Version");
+      // The pull listed the file under a name it has left here since (a
+      // rename or move made here went up), and a newer change of the service
+      // already places it where it is now: that change brings its content.
+      // Made under the old name, it would stay there as a copy.
+      SyncDownTaskManager* manager = GetDownTaskManager();
+      const juce::String here = Common::String_GetFileName(localPath);
+      if (task.m_bIsFile && task.m_nOp == DOWN_OP_FILE_ADD && manager &&
+          (rowParentID != parentID || here != name) && manager->HasNewerFileTaskAt(task, rowParentID, here)) {
+        Log("The pulled name is old, a newer change of the file follows, path is " + localPath);
+        return false;
+      }
     } else if (task.m_nOp != DOWN_OP_FILE_DELETE && task.m_nOp != DOWN_OP_FOLDER_DELETE &&
                localPath.isNotEmpty()) {
       if (juce::File(localPath).exists()) {

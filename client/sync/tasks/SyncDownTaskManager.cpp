@@ -5,6 +5,7 @@
 
 #include "client/core/LogWriter.h"
 #include "client/core/context/GlobalContext.h"
+#include "client/sync/SyncHelper.h"
 #include "client/sync/SyncLogic.h"
 #include "client/sync/dispatch/SyncTaskDispatcher.h"
 #include "client/sync/ops/SyncResult.h"
@@ -362,6 +363,19 @@ void SyncDownTaskManager::RemoveHead(int queueNumber) {
 bool SyncDownTaskManager::AreQueuesEmpty() {
   const juce::ScopedLock hold(m_queueLock);
   return m_normal.empty() && m_waitAndRetry.empty();
+}
+
+bool SyncDownTaskManager::HasNewerFileTaskAt(const DownSyncTask& task, juce::int64 parentID,
+                                             const juce::String& name) {
+  const juce::ScopedLock hold(m_queueLock);
+  for (const auto* queue : {&m_normal, &m_waitAndRetry})
+    for (const DownSyncTask* queued : *queue)
+      if (queued != &task && queued->m_bIsFile && SameItem(*queued, task) && queued->m_pFileData &&
+          queued->m_nOp != DOWN_OP_FILE_DELETE && queued->m_pFileData->m_ParentID == parentID &&
+          queued->m_pFileData->m_FileName == name &&
+          SyncHelper::CompareVersionValue(queued->GetVersion(), task.GetVersion()) > 0)
+        return true;
+  return false;
 }
 
 bool SyncDownTaskManager::HasTasks(int queueNumber) {
