@@ -293,6 +293,7 @@ bool SyncTaskDispatcher::CheckDownTask(DownSyncTask& task, int& result) {
     if ((found = SyncFileDataManager::SelectSyncFolderDataByID(id, row))) {
       localPath = row.m_FolderPath;
       rowVersion = row.m_VersionValue;
+      rowParentID = row.m_ParentID;
     }
   }
 
@@ -315,6 +316,13 @@ bool SyncTaskDispatcher::CheckDownTask(DownSyncTask& task, int& result) {
         Log("The pulled name is old, a newer change of the file follows, path is " + localPath);
         return false;
       }
+    } else if ((task.m_nOp == DOWN_OP_FILE_DELETE || task.m_nOp == DOWN_OP_FOLDER_DELETE) && rowParentID != parentID) {
+      // This very version stands in another folder here: the listing of one
+      // folder names an item that left it as deleted there, and a deletion
+      // itself would carry a newer version.
+      Log("Server Version = DB Version and the item is in another folder, it only left the listed one, path is " +
+          localPath);
+      return false;
     } else if (task.m_nOp != DOWN_OP_FILE_DELETE && task.m_nOp != DOWN_OP_FOLDER_DELETE &&
                localPath.isNotEmpty()) {
       if (juce::File(localPath).exists()) {

@@ -251,14 +251,18 @@ TEST_F(DownTaskManagerTest, TheVersionCheckFinishesStaleAndPresentItemsWithoutWo
     int op;
     const char* version;
     bool runs;
+    juce::int64 parent = 1;
   } cases[] = {
       {"older server version: done", 2, "1|99", false},
       {"equal version, file present: done", 1, "7|100", false},
       {"equal version, deletion: runs", 3, "1|100", true},
       {"newer version: runs", 2, "1|101", true},
+      // A folder's listing names a file moved out of it as deleted there.
+      {"equal version, deletion in another folder: done", 3, "1|100", false, 7},
+      {"newer version, deletion in another folder: runs", 3, "1|101", true, 7},
   };
   for (const Case& c : cases) {
-    auto* task = MakeDownFile(40, c.op, c.version, "a.txt");
+    auto* task = MakeDownFile(40, c.op, c.version, "a.txt", c.parent);
     const size_t before = m_script.Ran().size();
     EXPECT_EQ(m_dispatcher.DispatchDownTask(*task), 0) << c.name;
     EXPECT_EQ(m_script.Ran().size() - before, c.runs ? 1u : 0u) << c.name;
