@@ -85,7 +85,7 @@ void FileWatchMessageFilter::OnFileAdded(CFileSystemEventArgs* args) {
   message->m_nType = WATCHER_EVENT_ADDED;
   message->m_sPath = message->m_sSrcPath = J(args->m_path);
   message->m_nPathType = SyncHelper::GetPathType(message->m_sPath);
-  WriteMessageLog(KeyPoint, juce::String::formatted("FileWatch add, Path is %s", message->m_sPath.toRawUTF8()));
+  WriteMessageLog(KeyPoint, "FileWatch add, Path is " + message->m_sPath);
   Append(std::move(message));
 }
 
@@ -93,7 +93,7 @@ void FileWatchMessageFilter::OnFileDeleted(CFileSystemEventArgs* args) {
   auto message = std::make_unique<FileWatchMessage>();
   message->m_nType = WATCHER_EVENT_REMOVED;
   message->m_sPath = message->m_sSrcPath = J(args->m_path);
-  WriteMessageLog(KeyPoint, juce::String::formatted("FileWatch Deleted, Path is %s", message->m_sPath.toRawUTF8()));
+  WriteMessageLog(KeyPoint, "FileWatch Deleted, Path is " + message->m_sPath);
   Append(std::move(message));
 }
 
@@ -102,7 +102,7 @@ void FileWatchMessageFilter::OnFileChanged(CFileSystemEventArgs* args) {
   message->m_nType = WATCHER_EVENT_MODIFIED;
   message->m_sPath = message->m_sSrcPath = J(args->m_path);
   message->m_nPathType = SyncHelper::GetPathType(message->m_sPath);
-  WriteMessageLog(KeyPoint, juce::String::formatted("FileWatch Changed, Path is %s", message->m_sPath.toRawUTF8()));
+  WriteMessageLog(KeyPoint, "FileWatch Changed, Path is " + message->m_sPath);
   Append(std::move(message));
 }
 
@@ -114,8 +114,7 @@ void FileWatchMessageFilter::OnFileRenamed(CFileSystemEventArgs* args) {
   message->m_sPath = J(renamed->m_path);
   message->m_sSrcPath = J(renamed->m_oldPath);
   message->m_nPathType = SyncHelper::GetPathType(message->m_sPath);
-  WriteMessageLog(KeyPoint, juce::String::formatted("FileWatch Rename, Old Path is %s, NewPath is %s",
-                                                    message->m_sSrcPath.toRawUTF8(), message->m_sPath.toRawUTF8()));
+  WriteMessageLog(KeyPoint, "FileWatch Rename, Old Path is " + message->m_sSrcPath + ", NewPath is " + message->m_sPath);
   {
     const juce::ScopedLock guard(m_lock);
     message->m_sDeliveredPath = message->m_sPath;
@@ -140,8 +139,7 @@ void FileWatchMessageFilter::OnFileMoved(CFileSystemEventArgs* args) {
   message->m_sPath = J(moved->m_path);
   message->m_sSrcPath = J(moved->m_oldPath);
   message->m_nPathType = SyncHelper::GetPathType(message->m_sPath);
-  WriteMessageLog(KeyPoint, juce::String::formatted("FileWatch Move, Old Path is %s, NewPath is %s",
-                                                    message->m_sSrcPath.toRawUTF8(), message->m_sPath.toRawUTF8()));
+  WriteMessageLog(KeyPoint, "FileWatch Move, Old Path is " + message->m_sSrcPath + ", NewPath is " + message->m_sPath);
   Append(std::move(message));
 }
 
