@@ -278,6 +278,7 @@ bool SyncTaskDispatcher::CheckDownTask(DownSyncTask& task, int& result) {
   if (!task.HasRecord()) return false;
   juce::int64 id, parentID;
   juce::String version, name, localPath, rowVersion;
+  juce::int64 rowParentID = 0;
   bool found = false;
   if (task.m_bIsFile) {
     id = task.m_pFileData->m_FileID;
@@ -288,6 +289,7 @@ bool SyncTaskDispatcher::CheckDownTask(DownSyncTask& task, int& result) {
     if ((found = SelectFileByID(id, row))) {
       localPath = row.m_FilePath;
       rowVersion = row.m_VersionValue;
+      rowParentID = row.m_ParentID;
     }
   } else {
     id = task.m_pFolderData->m_FolderID;
@@ -298,6 +300,7 @@ bool SyncTaskDispatcher::CheckDownTask(DownSyncTask& task, int& result) {
     if ((found = SyncFileDataManager::SelectSyncFolderDataByID(id, row))) {
       localPath = row.m_FolderPath;
       rowVersion = row.m_VersionValue;
+      rowParentID = row.m_ParentID;
     }
   }
 
@@ -315,12 +318,30 @@ bool SyncTaskDispatcher::CheckDownTask(DownSyncTask& task, int& result) {
       // meanwhile), and the later version, sorted against the row before,
       // would then leave the item there.
       const bool relocation = task.m_nOp == DOWN_OP_FILE_RENAME || task.m_nOp == DOWN_OP_FILE_MOVE;
-      SyncDownTaskManager* manager = relocation ? GetDownTaskManager() : nullptr;
-      if (manager && manager->HoldsNewerVersion(task)) {
+      SyncDownTaskManager* queues = relocation ? GetDownTaskManager() : nullptr;
+      if (queues && queues->HoldsNewerVersion(task)) {
         Log("A later version of the item is queued, its older rename or move is passed over, ID is " +
             juce::String(id));
         return false;
       }
+      // The pull listed the file under a name it has left here since (a
+      // rename or move made here went up), and a newer change of the service
+      // already places it where it is now: that change brings its content.
+      // Made under the old name, it would stay there as a copy.
+      SyncDownTaskManager* manager = GetDownTaskManager();
+      const juce::String here = Common::String_GetFileName(localPath);
+      if (task.m_bIsFile && task.m_nOp == DOWN_OP_FILE_ADD && manager &&
+          (rowParentID != parentID || here != name) && manager->HasNewerFileTaskAt(task, rowParentID, here)) {
+        Log("The pulled name is old, a newer change of the file follows, path is " + localPath);
+        return false;
+      }
+    } else if ((task.m_nOp == DOWN_OP_FILE_DELETE || task.m_nOp == DOWN_OP_FOLDER_DELETE) && rowParentID != parentID) {
+      // This very version stands in another folder here: the listing of one
+      // folder names an item that left it as deleted there, and a deletion
+      // itself would carry a newer version.
+      Log("Server Version = DB Version and the item is in another folder, it only left the listed one, path is " +
+          localPath);
+      return false;
     } else if (task.m_nOp != DOWN_OP_FILE_DELETE && task.m_nOp != DOWN_OP_FOLDER_DELETE &&
                localPath.isNotEmpty()) {
       if (juce::File(localPath).exists()) {

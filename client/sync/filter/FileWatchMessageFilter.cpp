@@ -282,9 +282,12 @@ void FileWatchMessageFilter::ResolvePathLocked(FileWatchMessage& message) {
     if (message.m_nPathType == SyncHelper::PATH_UNKNOWN) message.m_nPathType = SyncHelper::GetPathType(message.m_sPath);
     return;
   }
+  // The program's own folder renames and moves count from the moment it made
+  // them: the user's changes inside may be reported before the watcher's
+  // report of the folder's relocation itself.
   auto follow = [&](juce::String path) {
     for (const auto& [from, to] : m_folderRenames) path = ReplacePrefix(path, from, to);
-    return path;
+    return m_pIgnoreList ? m_pIgnoreList->FollowRelocations(path) : path;
   };
   const juce::String path = follow(message.m_sPath);
   const juce::File found(path);
@@ -566,8 +569,11 @@ void FileWatchMessageFilter::QueueChangesInRenamedFolder(const juce::String& fol
       const juce::File file(path);
       if (known && row.m_FileSize == file.getSize() && file.getLastModificationTime().toMilliseconds() < recent)
         continue;
-      // A change still queued here (a rename within the folder) says it itself.
-      if (!known && IsPathQueued(path)) continue;
+      // A change still queued here or for upload (a rename within the folder,
+      // a move into it) says it itself.
+      int queuedIsFile = 0;
+      if (!known && (IsPathQueued(path) || (m_pUpManager && m_pUpManager->FindTaskByPath(path, queuedIsFile))))
+        continue;
       const juce::String md5 = SyncHelper::GetFileMD5(path);
       if (known && row.m_Md5 == md5) continue;
       if (!known && IsRenamedSibling(path, folder, oldFolder, md5)) continue;

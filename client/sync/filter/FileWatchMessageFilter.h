@@ -93,8 +93,9 @@ class FileWatchMessageFilter : public IWatcherChangeHandler, public juce::Thread
                                                                         const juce::String& oldPath, int pathType);
   void Translate(FileWatchMessage message);
   // The kind of a delivered path; a path gone meanwhile is followed through
-  // the folder renames delivered before it (the item lives on under the new
-  // name), and the message takes the path it was found at.
+  // the folder renames delivered before it and the program's own ones not
+  // delivered yet (the item lives on under the new name), and the message
+  // takes the path it was found at.
   void ResolvePathLocked(FileWatchMessage& message);
   // The path the database knows an item by while renames of folders above
   // it have not gone up yet (the rows keep the old names until they do).

@@ -9,6 +9,7 @@
 
 namespace {
 ULONGLONG Now() { return win32::CurrentClock().NowMs(); }
+bool IsRelocation(int type) { return type == WATCHER_EVENT_RENAMED || type == WATCHER_EVENT_MOVED; }
 }  // namespace
 
 bool ProgramChangeIgnoreList::TypesMatch(int entryType, int type) {
@@ -49,6 +50,7 @@ void ProgramChangeIgnoreList::Erase(Entries::iterator it) {
     if (byPaths->second.empty()) m_byPaths.erase(byPaths);
   }
   if (it->type == WATCHER_EVENT_REMOVED) remove(m_removals);
+  if (IsRelocation(it->type)) remove(m_relocations);
   m_entries.erase(it);
 }
 
@@ -76,6 +78,7 @@ void ProgramChangeIgnoreList::Add(const juce::String& path, const juce::String& 
   auto it = m_entries.insert(m_entries.end(), Entry{path, newPath, type, now, false, 0});
   m_byPaths[Paths{path, newPath}].push_back(it);
   if (type == WATCHER_EVENT_REMOVED) m_removals.push_back(it);
+  if (IsRelocation(type)) m_relocations.push_back(it);
   m_nextExpiryMs = std::min(m_nextExpiryMs, ExpiryOf(*it));
 }
 
@@ -96,7 +99,11 @@ bool ProgramChangeIgnoreList::CheckAndRemove(const juce::String& path, const juc
   }
   if (type == WATCHER_EVENT_REMOVED) {
     for (Entries::iterator removal : m_removals) {
-      if (SyncHelper::IsUnderFolder(removal->path, path)) return true;
+      if (!SyncHelper::IsUnderFolder(removal->path, path)) continue;
+      // A folder there again since its removal was reported is a new one:
+      // what the user removes from it is theirs.
+      if (removal->consumed && juce::File(removal->path).isDirectory()) continue;
+      return true;
     }
   }
   return false;
@@ -109,6 +116,17 @@ bool ProgramChangeIgnoreList::Withdraw(const juce::String& path, const juce::Str
   if (it == m_entries.end()) return false;
   Erase(it);
   return true;
+}
+
+juce::String ProgramChangeIgnoreList::FollowRelocations(const juce::String& path) {
+  const juce::ScopedLock guard(m_lock);
+  DropExpired(Now());
+  juce::String followed = path;
+  for (Entries::iterator relocation : m_relocations) {
+    if (SyncHelper::IsUnderFolder(relocation->path, followed))
+      followed = relocation->newPath + followed.substring(relocation->path.length());
+  }
+  return followed;
 }
 
 int ProgramChangeIgnoreList::GetCount() {

@@ -10,7 +10,8 @@
 // kEntryLifetimeMs, so a stale entry cannot swallow a later change the user
 // makes. The removal of a folder also covers the removals of what was inside
 // it, which arrive as reports of their own, for kContentsWindowMs after the
-// folder's own report (or until the entry expires). Time is the process clock.
+// folder's own report (or until the entry expires), while no folder is at its
+// path again. Time is the process clock.
 //
 // Any thread; one lock makes Add and CheckAndRemove atomic with each other.
 //
@@ -45,6 +46,12 @@ class ProgramChangeIgnoreList {
   // matches as in CheckAndRemove is dropped whole (a removal is not kept for
   // contents that stay). True when one was.
   bool Withdraw(const juce::String& path, const juce::String& newPath, int type);
+
+  // The path a file inside a folder the program renamed or moved has now,
+  // while the watcher's report of that folder's relocation is still to come:
+  // path rewritten by the waiting renames and moves above it, in the order
+  // listed (path itself when none is).
+  juce::String FollowRelocations(const juce::String& path);
 
   // Entries still listed (waiting or covering a folder's contents).
   int GetCount();
@@ -85,6 +92,7 @@ class ProgramChangeIgnoreList {
   // The entries of each pair of paths, in the order they were listed.
   std::unordered_map<Paths, std::vector<Entries::iterator>, PathsHash> m_byPaths;
   std::vector<Entries::iterator> m_removals;  // the removals, in the order they were listed
+  std::vector<Entries::iterator> m_relocations;  // the renames and moves, in the order they were listed
   // No entry expires before this time (it may be earlier than the first expiry).
   ULONGLONG m_nextExpiryMs = ~0ULL;
 };

@@ -375,6 +375,19 @@ bool SyncDownTaskManager::HoldsNewerVersion(const DownSyncTask& task) {
   return false;
 }
 
+bool SyncDownTaskManager::HasNewerFileTaskAt(const DownSyncTask& task, juce::int64 parentID,
+                                             const juce::String& name) {
+  const juce::ScopedLock hold(m_queueLock);
+  for (const auto* queue : {&m_normal, &m_waitAndRetry})
+    for (const DownSyncTask* queued : *queue)
+      if (queued != &task && queued->m_bIsFile && SameItem(*queued, task) && queued->m_pFileData &&
+          queued->m_nOp != DOWN_OP_FILE_DELETE && queued->m_pFileData->m_ParentID == parentID &&
+          queued->m_pFileData->m_FileName == name &&
+          SyncHelper::CompareVersionValue(queued->GetVersion(), task.GetVersion()) > 0)
+        return true;
+  return false;
+}
+
 bool SyncDownTaskManager::HasTasks(int queueNumber) {
   const juce::ScopedLock hold(m_queueLock);
   std::vector<DownSyncTask*>* queue = Queue(queueNumber);

@@ -63,6 +63,9 @@ class SyncDownTaskManager {
   // Whether either queue holds a later version of the task's item.
   bool HoldsNewerVersion(const DownSyncTask& task);
   bool HasTasks(int queue);
+  // Whether a task of a newer version of task's file, other than a delete,
+  // is queued with its record in that folder under that name.
+  bool HasNewerFileTaskAt(const DownSyncTask& task, juce::int64 parentID, const juce::String& name);
   void ClearPendingVersions() { m_versions.Clear(); }
   PendingVersionList& GetPendingVersions() { return m_versions; }
 

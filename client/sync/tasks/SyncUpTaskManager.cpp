@@ -184,6 +184,10 @@ void SyncUpTaskManager::ClassifyTask(UpSyncTask* task) {
         if (queued->m_sPath == task->m_sPath && queued->m_nOp == UP_OP_FILE_DELETE) {
           RemoveLocked(files, index);
         } else if (queued->m_sPath == task->m_sSrcPath && queued->m_nOp == UP_OP_FILE_ADD) {
+          if (task->m_nSrcID != 0) {
+            RemoveLocked(files, index);  // a stored file: see the rename below
+            return false;
+          }
           if (tracker) tracker->RenameUpFile(queued->m_sPath, task->m_sPath);
           queued->m_sPath = task->m_sPath;
           queued->m_sSrcPath = task->m_sPath;
@@ -199,6 +203,13 @@ void SyncUpTaskManager::ClassifyTask(UpSyncTask* task) {
       bool dropped = false;
       scan([&](UpSyncTask* queued, size_t index) {
         if (queued->m_sPath != task->m_sSrcPath) return true;
+        if (IsTransfer(queued->m_nOp) && task->m_nSrcID != 0) {
+          // The service holds the file under its old name: sent as an upload
+          // of the new name, it would become a second file beside it. The
+          // rename goes up, and takes the new content up after it.
+          RemoveLocked(files, index);
+          return false;
+        }
         if (IsTransfer(queued->m_nOp)) {
           if (tracker) tracker->RenameUpFile(queued->m_sPath, task->m_sPath);
           queued->m_sPath = task->m_sPath;

@@ -251,14 +251,18 @@ TEST_F(DownTaskManagerTest, TheVersionCheckFinishesStaleAndPresentItemsWithoutWo
     int op;
     const char* version;
     bool runs;
+    juce::int64 parent = 1;
   } cases[] = {
       {"older server version: done", 2, "1|99", false},
       {"equal version, file present: done", 1, "7|100", false},
       {"equal version, deletion: runs", 3, "1|100", true},
       {"newer version: runs", 2, "1|101", true},
+      // A folder's listing names a file moved out of it as deleted there.
+      {"equal version, deletion in another folder: done", 3, "1|100", false, 7},
+      {"newer version, deletion in another folder: runs", 3, "1|101", true, 7},
   };
   for (const Case& c : cases) {
-    auto* task = MakeDownFile(40, c.op, c.version, "a.txt");
+    auto* task = MakeDownFile(40, c.op, c.version, "a.txt", c.parent);
     const size_t before = m_script.Ran().size();
     EXPECT_EQ(m_dispatcher.DispatchDownTask(*task), 0) << c.name;
     EXPECT_EQ(m_script.Ran().size() - before, c.runs ? 1u : 0u) << c.name;
@@ -266,6 +270,37 @@ TEST_F(DownTaskManagerTest, TheVersionCheckFinishesStaleAndPresentItemsWithoutWo
   }
   EXPECT_EQ(SyncTaskDispatcher::CompareServerVersion("5|100", "7|100"), 0);
   EXPECT_EQ(SyncTaskDispatcher::CompareServerVersion("1|99", "1|100"), -1);
+}
+
+// A pull listed file 40 as a.txt; the user renamed it to b.txt here, and
+// that rename went up (the row keeps its older version, since the service's
+// content is newer). The listing's download is not made under the name the
+// file left when a newer change of the service, queued behind it, places it
+// at b.txt; it still is when the newer change places it elsewhere.
+TEST_F(DownTaskManagerTest, AListedAdditionUnderANameTheFileLeftGivesWayToANewerChangeWhereItIs) {
+  ASSERT_TRUE(juce::File(Local("b.txt")).replaceWithText("as synced"));
+  SyncFileData row = FileRow(40, Local("b.txt"), 1);
+  row.m_VersionValue = "1|19";
+  ASSERT_TRUE(SaveSyncFileData(row));
+  struct Case {
+    const char* name;
+    const char* newerName;
+    const char* newerVersion;
+    bool runs;
+  } cases[] = {
+      {"newer change at the name it has here: given way", "b.txt", "3|44", false},
+      {"newer change elsewhere: runs", "c.txt", "3|44", true},
+      {"an older change at its name: runs", "b.txt", "1|30", true},
+  };
+  for (const Case& c : cases) {
+    auto* listed = MakeDownFile(40, DOWN_OP_FILE_ADD, "2|36", "a.txt", 1);
+    m_manager.AddTask(listed);
+    m_manager.AddTask(MakeDownFile(40, DOWN_OP_FILE_MODIFY, c.newerVersion, c.newerName, 1));
+    const size_t before = m_script.Ran().size();
+    EXPECT_EQ(m_dispatcher.DispatchDownTask(*listed), 0) << c.name;
+    EXPECT_EQ(m_script.Ran().size() - before, c.runs ? 1u : 0u) << c.name;
+    m_manager.DropQueued();
+  }
 }
 
 TEST_F(DownTaskManagerTest, ADownItemNamedLikeTheRunningUploadWaitsAndAFileTaskWithAFolderCodeDoesNothing) {

@@ -85,6 +85,27 @@ TEST_F(UpTaskManagerTest, FileChangesPruneOlderChangesOfTheSamePathButNeverTheHe
   }
 }
 
+// A stored file saved anew (an add or a change queued) and renamed or moved
+// before the upload ran: the rename or move itself goes up (it brings the
+// new content after it), never an upload of a new file under the new name.
+TEST_F(UpTaskManagerTest, ARelocationOfAStoredFileWithAQueuedUploadStaysARelocation) {
+  const std::vector<std::tuple<int, int, std::string>> cases = {
+      {UP_OP_FILE_ADD, UP_OP_FILE_RENAME, "b"},
+      {UP_OP_FILE_MODIFY, UP_OP_FILE_RENAME, "b"},
+      {UP_OP_FILE_ADD, UP_OP_FILE_MOVE, "d/a"},
+  };
+  for (const auto& [transfer, relocation, target] : cases) {
+    SyncUpTaskManager manager(&m_dispatcher);
+    for (UpSyncTask* task : {MakeUp(UP_OP_FILE_ADD, P("h")), MakeUp(transfer, P("a")), MakeUp(relocation, P(target), P("a"))}) {
+      if (task->m_sSrcPath == P("a")) task->m_nID = task->m_nSrcID = 9;  // stored
+      manager.ClassifyTask(task);
+      manager.AddTask(task);
+    }
+    EXPECT_EQ(manager.DescribeQueue(UP_QUEUE_FILE_AND_DEPEND), (Tasks{{1, P("h")}, {relocation, P(target)}}))
+        << transfer << " then " << relocation;
+  }
+}
+
 TEST_F(UpTaskManagerTest, TheSecondRenameKeepsTheFirstSourcePath) {
   Change(1, "h");
   Change(4, "b", "a");

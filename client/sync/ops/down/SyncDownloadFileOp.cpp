@@ -29,6 +29,9 @@
 namespace {
 
 constexpr int kFileNotFoundOnServer = 555;
+// The service no longer holds the content of the listed version: the file
+// changed again since, and that newer change is listed after this one.
+constexpr int kVersionNotFoundOnServer = 556;
 // The delay before the first retry after a transient service failure; it
 // doubles with each failure in a row, up to the last.
 constexpr juce::uint64 kFirstServiceRetryMs = 5000;
@@ -574,6 +577,12 @@ int SyncDownloadFileOp::Error_BeforeSyncOperation(int result) {
   // The file is gone on the server: nothing is left to fetch.
   if (code == kFileNotFoundOnServer) return SYNC_RESULT_CANCEL;
   DownSyncTask* task = Task();
+  // This change is over: kept pending, its version would hold the stored
+  // one back for good, and with it every pull and what waits for one.
+  if (code == kVersionNotFoundOnServer && task) {
+    task->m_bSaveOnCancel.store(true);
+    return SYNC_RESULT_CANCEL;
+  }
   if (task && IsTransientServiceFailure(code)) {
     // Never dropped for it: the file would not arrive until some other change
     // of it came in.

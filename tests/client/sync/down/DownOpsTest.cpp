@@ -454,6 +454,27 @@ TEST_F(DownOpsTest, ALocalFileAlreadyHoldingTheServersContentIsTakenAsDone) {
 // A pull of one folder (after an upload conflict there) lists only that
 // folder's changes: the root's stored version must not pass the changes
 // elsewhere that it did not list.
+// Another device changed the file again between the pull that listed its
+// change and the download: the service no longer holds the listed content.
+// That change is over (the newer one comes with the next pull), so it holds
+// the stored version back no longer; the next pull brings the newer content.
+TEST_F(DownOpsTest, ADownloadOfContentTheServiceReplacedSinceLetsTheStoredVersionGoOn) {
+  Put(m_rootID, "f.txt", "one");
+  ASSERT_EQ(FullPull(), SYNC_RESULT_SUCCESS);
+  Drain();
+  Put(m_rootID, "f.txt", "two");
+  ASSERT_EQ(IncrementalPull(), SYNC_RESULT_SUCCESS);
+  const juce::StringArray listed = m_manager->GetPendingVersions().GetVersions();
+  ASSERT_EQ(listed.size(), 1);
+  Put(m_rootID, "f.txt", "three");
+  Drain();
+  EXPECT_TRUE(m_manager->GetPendingVersions().GetVersions().isEmpty());
+  EXPECT_EQ(SyncRootFolder::GetInstance()->GetGlobalVersion(), listed[0]);
+  ASSERT_EQ(IncrementalPull(), SYNC_RESULT_SUCCESS);
+  Drain();
+  EXPECT_EQ(LocalTree(), ServerTree());
+}
+
 TEST_F(DownOpsTest, APullOfOneFolderLeavesTheRootsVersionForTheOthers) {
   const juce::int64 a = Mkdir(m_rootID, "a");
   const juce::int64 b = Mkdir(m_rootID, "b");

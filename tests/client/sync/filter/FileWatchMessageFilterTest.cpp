@@ -440,6 +440,33 @@ TEST_F(FileWatchMessageFilterTest, ChangesUnderAFolderRenamedAMomentLaterFollowT
   EXPECT_EQ(tasks, expected) << testing::PrintToString(m_up.Tasks());
 }
 
+// The program renamed the stored folder Q to P for the service (its rows
+// follow at once) just after the user renamed a file in it and moved one in;
+// the watcher reports the user's changes first, under Q, which is gone by
+// then. They follow the program's rename instead of being dropped, and the
+// folder's own report, the program's, then adds nothing.
+TEST_F(FileWatchMessageFilterTest, ChangesReportedBeforeTheProgramsFolderRenameFollowIt) {
+  SaveFolder(FolderRow(70, Local("P"), 1));
+  const juce::String renamed = Write("P/F28.txt", "in step");
+  SaveFile(FileRow(71, Local("P/f28.txt"), 70, SyncHelper::GetFileMD5(renamed)));
+  const juce::String moved = Write("P/in.txt", "moved in");
+  SaveFile(FileRow(72, Local("other/in.txt"), 73, SyncHelper::GetFileMD5(moved)));
+  m_ignore.Add(Local("Q"), Local("P"), RN);
+
+  Deliver(RN, Local("Q/F28.txt"), Local("Q/f28.txt"));
+  Deliver(MV, Local("Q/in.txt"), Local("other/in.txt"));
+  TranslateAll();
+  Deliver(RN, Local("P"), Local("Q"));
+  TranslateAll();
+
+  const std::vector<QueuedTask> expected = {
+      {UP_OP_FILE_RENAME, renamed, Local("P/f28.txt"), "", 1, 0, 71},
+      {UP_OP_FILE_MOVE, moved, Local("other/in.txt"), "", 1, 0, 72},
+  };
+  EXPECT_EQ(m_up.Tasks(), expected) << testing::PrintToString(m_up.Tasks());
+  EXPECT_EQ(m_ignore.GetCount(), 0);
+}
+
 TEST_F(FileWatchMessageFilterTest, AFileAboveTheSizeLimitIsReportedNotQueued) {
   UserConfigInfo config = GetAccountData()->GetUserConfig();
   config.UC_FileSizeLimit = 4;

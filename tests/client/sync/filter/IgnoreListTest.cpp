@@ -46,6 +46,21 @@ TEST_F(IgnoreListTest, RenamesAndMovesMatchOldAndNewPath) {
   EXPECT_TRUE(m_list.CheckAndRemove("/r/x/f", "/r/y/f", MV));
 }
 
+// What lay inside a folder the program renamed or moved lies under its new
+// name, until the watcher reports the relocation itself.
+TEST_F(IgnoreListTest, PathsInsideAFolderTheProgramRelocatedFollowItUntilItsReport) {
+  m_list.Add("/r/Q", "/r/P", RN);
+  m_list.Add("/r/P/sub", "/r/T/sub", MV);
+  m_list.Add("/r/a.txt", "/r/b.txt", RN);
+  EXPECT_EQ(m_list.FollowRelocations("/r/Q/sub/x.txt"), "/r/T/sub/x.txt");  // both, in the order listed
+  EXPECT_EQ(m_list.FollowRelocations("/r/Q/y.txt"), "/r/P/y.txt");
+  EXPECT_EQ(m_list.FollowRelocations("/r/Qx/y.txt"), "/r/Qx/y.txt");  // a sibling with a longer name
+  EXPECT_EQ(m_list.FollowRelocations("/r/Q"), "/r/Q");                // the folder's own report says it
+  EXPECT_EQ(m_list.FollowRelocations("/r/a.txt"), "/r/a.txt");
+  EXPECT_TRUE(m_list.CheckAndRemove("/r/Q", "/r/P", RN));
+  EXPECT_EQ(m_list.FollowRelocations("/r/Q/y.txt"), "/r/Q/y.txt");
+}
+
 TEST_F(IgnoreListTest, AnEntryWhoseChangeNeverCameExpiresAndSwallowsNoLaterChange) {
   m_list.Add("/r/a.txt", "/r/a.txt", M);
   m_clock.Advance(ProgramChangeIgnoreList::kEntryLifetimeMs - 1);
@@ -66,6 +81,20 @@ TEST_F(IgnoreListTest, TheRemovalOfAFolderCoversTheRemovalsOfItsContentsForAWhil
   m_clock.Advance(ProgramChangeIgnoreList::kContentsWindowMs);
   EXPECT_FALSE(m_list.CheckAndRemove("/r/f/z.txt", "/r/f/z.txt", D));
   EXPECT_EQ(m_list.GetCount(), 0);
+}
+
+// The program removed a folder for the service, and the service brought a
+// folder of that name back soon after: a removal inside the new folder is
+// the user's own.
+TEST_F(IgnoreListTest, TheRemovalOfAFolderNoLongerCoversItsPathOnceAFolderIsThereAgain) {
+  const juce::File root = juce::File::getSpecialLocation(juce::File::tempDirectory).getNonexistentChildFile("ignore", "");
+  const juce::String folder = root.getChildFile("P").getFullPathName(), inner = folder + "/a.txt";
+  m_list.Add(folder, folder, D);
+  EXPECT_TRUE(m_list.CheckAndRemove(folder, folder, D));
+  EXPECT_TRUE(m_list.CheckAndRemove(inner, inner, D));  // gone with the folder
+  ASSERT_TRUE(juce::File(folder).createDirectory());
+  EXPECT_FALSE(m_list.CheckAndRemove(inner, inner, D));
+  root.deleteRecursively();
 }
 
 TEST_F(IgnoreListTest, TheEnginesOperationsAddAndWithdrawThroughTheLinks) {
