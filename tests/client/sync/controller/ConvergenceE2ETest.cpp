@@ -56,6 +56,17 @@ class ConvergenceE2ETest : public SyncControllerE2ETest {
     return id;
   }
   void ReleasePulls() { Admin("faults/clear"); }
+  // f.txt in step at the root; another device moves it into the folder D
+  // while this computer's pulls are held.
+  void MoveIntoAFolderElsewhereBeforeThePull() {
+    StartInStep("f.txt", "as synced");
+    const juce::int64 d = MakeServiceFolder("D");
+    ASSERT_TRUE(WaitUntil([&] { return std::filesystem::is_directory(m_rootPath / "D") && Settled(); }));
+    SyncFileData row;
+    ASSERT_TRUE(SyncFileDataManager::SelectSyncFileData(juce::String((m_rootPath / "f.txt").string()), row));
+    HoldPulls();
+    Admin("move?account=" + Account() + "&id=" + std::to_string(row.m_FileID) + "&parentId=" + std::to_string(d));
+  }
   // A new local folder the service refuses for now (the account's folder
   // limit) waits at the head of the folder changes, and every file change
   // waits behind it until ReleaseUploads.
@@ -374,14 +385,7 @@ TEST_F(ConvergenceE2ETest, AnEditMadeWhileTheEngineAppliesAServiceFolderRenameGo
 }
 
 TEST_F(ConvergenceE2ETest, AnEditUploadedAfterAnotherDeviceMovedTheFileBringsTheMoveHere) {
-  StartInStep("f.txt", "as synced");
-  const juce::int64 d = MakeServiceFolder("D");
-  ASSERT_TRUE(WaitUntil([&] { return fs::is_directory(m_rootPath / "D") && Settled(); }));
-  SyncFileData row;
-  ASSERT_TRUE(SyncFileDataManager::SelectSyncFileData(juce::String((m_rootPath / "f.txt").string()), row));
-
-  HoldPulls();
-  Admin("move?account=" + Account() + "&id=" + std::to_string(row.m_FileID) + "&parentId=" + std::to_string(d));
+  ASSERT_NO_FATAL_FAILURE(MoveIntoAFolderElsewhereBeforeThePull());
   Write("f.txt", "edited here");
   ASSERT_TRUE(WaitUntil([&] { return ServerTree() == std::vector<std::string>{"D/", "D/f.txt=edited here"}; }));
   ReleasePulls();
@@ -417,6 +421,18 @@ TEST_F(ConvergenceE2ETest, AFolderPullAfterAnUploadConflictKeepsAFileMovedOutOfT
   const std::vector<std::string> contents = Contents(ServerTree());
   for (const char* content : {"the other device's edit", "this computer's edit"})
     EXPECT_NE(std::find(contents.begin(), contents.end(), content), contents.end()) << content << " lost";
+}
+
+TEST_F(ConvergenceE2ETest, ARenameSentAfterAnotherDeviceMovedTheFileBringsTheMoveHere) {
+  ASSERT_NO_FATAL_FAILURE(MoveIntoAFolderElsewhereBeforeThePull());
+  fs::rename(m_rootPath / "f.txt", m_rootPath / "g.txt");
+  ASSERT_TRUE(WaitUntil([&] { return ServerTree() == std::vector<std::string>{"D/", "D/g.txt=as synced"}; }));
+  ReleasePulls();
+  Put("nudge.txt", "wakes the link");
+  EXPECT_TRUE(WaitUntil([&] {
+    return LocalContent("nudge.txt") == "wakes the link" && Settled() && LocalTree(m_rootPath) == ServerTree();
+  })) << ::testing::PrintToString(LocalTree(m_rootPath)) << " / " << ::testing::PrintToString(ServerTree());
+  EXPECT_EQ(LocalContent("D/g.txt"), "as synced");
 }
 
 TEST_F(ConvergenceE2ETest, AFileAddedOfflineIntoAFolderRenamedElsewhereGoesUp) {
