@@ -320,6 +320,22 @@ bool FileWatchMessageFilter::IsInDatabase(const juce::String& path, int isFile) 
   return recorded != path && stored(recorded);
 }
 
+int FileWatchMessageFilter::KindInDatabase(const juce::String& path) const {
+  auto kind = [](const juce::String& p) {
+    if (SyncFileDataManager::IsFileInDB(p)) return SyncHelper::PATH_FILE;
+    if (SyncFileDataManager::IsFolderInDB(p)) return SyncHelper::PATH_FOLDER;
+    return SyncHelper::PATH_UNKNOWN;
+  };
+  const int own = kind(path);
+  if (own != SyncHelper::PATH_UNKNOWN) return own;
+  juce::String recorded;
+  {
+    const juce::ScopedLock guard(m_lock);
+    recorded = RecordedPathLocked(path);
+  }
+  return recorded != path ? kind(recorded) : SyncHelper::PATH_UNKNOWN;
+}
+
 void FileWatchMessageFilter::Translate(FileWatchMessage message) {
   if (message.m_nType != WATCHER_EVENT_REMOVED) {
     const juce::ScopedLock guard(m_lock);
@@ -405,10 +421,9 @@ void FileWatchMessageFilter::TranslateDeleteEvent(const FileWatchMessage& messag
   }
   if (SyncPathList* tips = GetSyncTipList()) tips->RemovePath(p);
   int isFile;
-  if (IsInDatabase(p, 1)) {
-    isFile = 1;
-  } else if (IsInDatabase(p, 0)) {
-    isFile = 0;
+  const int kind = KindInDatabase(p);
+  if (kind != SyncHelper::PATH_UNKNOWN) {
+    isFile = kind == SyncHelper::PATH_FILE ? 1 : 0;
   } else if (!m_pUpManager || !m_pUpManager->FindTaskByPath(p, isFile)) {
     Log(NormalLog, "TranslateDeleteEvent", "Delete Operation can not judge file or folder, the path is " + p);
     return;
@@ -514,8 +529,8 @@ void FileWatchMessageFilter::QueueChangeBeforeOwnRename(const juce::String& path
 }
 
 int FileWatchMessageFilter::KindOfSource(const juce::String& oldPath, int unknown) {
-  if (IsInDatabase(oldPath, 1)) return SyncHelper::PATH_FILE;
-  if (IsInDatabase(oldPath, 0)) return SyncHelper::PATH_FOLDER;
+  const int kind = KindInDatabase(oldPath);
+  if (kind != SyncHelper::PATH_UNKNOWN) return kind;
   int queuedIsFile = 0;
   if (m_pUpManager && m_pUpManager->FindTaskByPath(oldPath, queuedIsFile))
     return queuedIsFile ? SyncHelper::PATH_FILE : SyncHelper::PATH_FOLDER;

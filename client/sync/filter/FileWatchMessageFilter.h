@@ -103,6 +103,10 @@ class FileWatchMessageFilter : public IWatcherChangeHandler, public juce::Thread
   // Whether the database holds path (isFile 1 a file, 0 a folder), under its
   // own name or under the one it had before the folder renames delivered.
   bool IsInDatabase(const juce::String& path, int isFile) const;
+  // The kind (SyncHelper::PATH_*) of the row of the path, else of the row of
+  // the path it had before the folder renames seen since: the path's own row
+  // wins, a name a renamed folder left may hold an item of the other kind now.
+  int KindInDatabase(const juce::String& path) const;
   void TranslateAddEvent(const FileWatchMessage& message);
   void TranslateDeleteEvent(const FileWatchMessage& message);
   void TranslateChangedEvent(const FileWatchMessage& message);

@@ -49,6 +49,11 @@ int SyncFolderFromServerOp::Execute_SyncOperation() {
     }
     if (!task) continue;
     task->m_bTracksVersion = wholeRoot;
+    if (!wholeRoot && LeftTheFolder(*task)) {
+      WriteLog(KeyPoint, "SyncFolderFromServerOp::Execute_SyncOperation",
+               "Listed as gone from the pulled folder, the item is elsewhere here already: " + opText);
+      task->m_nOp = DOWN_OP_NONE;
+    }
     if (task->m_nOp == DOWN_OP_NONE) {
       delete task;
       continue;
@@ -56,6 +61,19 @@ int SyncFolderFromServerOp::Execute_SyncOperation() {
     PullQueue::Queue(m_pDownManager, task, opText);
   }
   return SYNC_RESULT_SUCCESS;
+}
+
+bool SyncFolderFromServerOp::LeftTheFolder(const DownSyncTask& task) const {
+  if (task.m_nOp != DOWN_OP_FILE_DELETE && task.m_nOp != DOWN_OP_FOLDER_DELETE) return false;
+  juce::String path;
+  if (task.m_bIsFile) {
+    SyncFileData row;
+    if (task.m_pFileData && DownOps::SelectFileByID(task.m_pFileData->m_FileID, row)) path = row.m_FilePath;
+  } else if (task.m_pFolderData) {
+    path = SyncFileDataManager::GetFolderPathByID(task.m_pFolderData->m_FolderID);
+  }
+  const juce::String folder = SyncFileDataManager::GetFolderPathByID(m_nFolderID);
+  return path.isNotEmpty() && folder.isNotEmpty() && !path.startsWith(DownOps::WithSeparator(folder));
 }
 
 void SyncFolderFromServerOp::TranslateFileDownOp(DownSyncTask& task, juce::String& opText) {

@@ -19,6 +19,12 @@ class SyncFolderFromServerOp : public SyncBaseOperation {
   static void TranslateFileDownOp(DownSyncTask& task, juce::String& opText);
   static void TranslateDirDownOp(DownSyncTask& task, juce::String& opText);
 
+  // A folder's pull lists an item that moved out of the folder as deleted
+  // (at the move's own version): true for such a deletion of an item this
+  // device holds outside the folder already. The pull of the whole root
+  // brings every real deletion.
+  bool LeftTheFolder(const DownSyncTask& task) const;
+
   juce::String m_sVersion;
   juce::int64 m_nFolderID = 0;
   SyncDownTaskManager* m_pDownManager = nullptr;  // not owned

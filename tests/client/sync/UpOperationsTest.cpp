@@ -438,6 +438,20 @@ INSTANTIATE_TEST_SUITE_P(
                     FaultCase{"folder_capacity", UP_OP_FOLDER_ADD, "op=createDir&code=800", 3, 0}),
     [](const testing::TestParamInfo<FaultCase>& info) { return std::string(info.param.name); });
 
+// The service completed a new file but its answer was lost: the retry adopts
+// that file instead of making a second one under a free name.
+TEST_F(UpOpsTest, ANewFileWhoseCompletionAnswerWasLostIsAdoptedOnTheRetry) {
+  Write("n.txt", "new");
+  Fault("op=completeFile&http=502&afterOp=1");
+  auto task = Task(UP_OP_FILE_ADD, "n.txt");
+  EXPECT_NE(Run(*task), SYNC_RESULT_SUCCESS);
+  LocalNetErrorManager::GetInstance()->SetOnline(true);
+  ASSERT_FALSE(Item("n.txt").isNull());
+  EXPECT_EQ(Run(*task), SYNC_RESULT_SUCCESS);
+  EXPECT_TRUE(Item("n (1).txt").isNull());
+  EXPECT_EQ(FileRow("n.txt").m_FileID, Item("n.txt")["id"].asInt64());
+}
+
 TEST_F(UpOpsTest, FaultSideEffectsOnTasksRowsAndNotices) {
   Write("k.txt", "keep");
   ASSERT_EQ(Run(UP_OP_FILE_ADD, "k.txt"), SYNC_RESULT_SUCCESS);

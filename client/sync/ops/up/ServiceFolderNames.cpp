@@ -61,6 +61,11 @@ bool ServiceFolderNames::Find(const RequestHeader& header, juce::int64 folderID,
   return true;
 }
 
+void ServiceFolderNames::Forget(juce::int64 folderID) {
+  std::lock_guard<std::mutex> hold(m_lock);
+  m_listings.erase(folderID);
+}
+
 void ServiceFolderNames::Clear() {
   std::lock_guard<std::mutex> hold(m_lock);
   m_listings.clear();

@@ -32,6 +32,9 @@ class ServiceFolderNames {
   // folder, listed now (not from an earlier listing).
   bool FindCurrentFile(const RequestHeader& header, juce::int64 folderID, const juce::String& name,
                        ServerFileInfo& file);
+  // Forgets the folder's listing: an upload into it whose answer was lost may
+  // have made a file there meanwhile.
+  void Forget(juce::int64 folderID);
   // Forgets every listing (a new start, another account).
   void Clear();
 

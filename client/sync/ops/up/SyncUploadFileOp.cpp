@@ -317,6 +317,9 @@ int SyncUploadFileOp::CompleteUpload() {
   FileReply reply;
   if (!PostUpRequest(new UploadFileCompletedTask("UploadFileCompletedTask", request), reply)) {
     WriteMessageLog(ErrorLog, "Upload Completed Error");
+    // The service may have completed the file and only the answer was lost:
+    // the retry looks at the folder afresh to adopt it.
+    ServiceFolderNames::Get().Forget(m_nParentID);
     m_nServerCode = reply.code;
     return SYNC_RESULT_ERROR_TRYTHREETIME_MOVEBACK;
   }

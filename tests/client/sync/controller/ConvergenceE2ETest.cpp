@@ -56,6 +56,17 @@ class ConvergenceE2ETest : public SyncControllerE2ETest {
     return id;
   }
   void ReleasePulls() { Admin("faults/clear"); }
+  // f.txt in step at the root; another device moves it into the folder D
+  // while this computer's pulls are held.
+  void MoveIntoAFolderElsewhereBeforeThePull() {
+    StartInStep("f.txt", "as synced");
+    const juce::int64 d = MakeServiceFolder("D");
+    ASSERT_TRUE(WaitUntil([&] { return std::filesystem::is_directory(m_rootPath / "D") && Settled(); }));
+    SyncFileData row;
+    ASSERT_TRUE(SyncFileDataManager::SelectSyncFileData(juce::String((m_rootPath / "f.txt").string()), row));
+    HoldPulls();
+    Admin("move?account=" + Account() + "&id=" + std::to_string(row.m_FileID) + "&parentId=" + std::to_string(d));
+  }
   // A new local folder the service refuses for now (the account's folder
   // limit) waits at the head of the folder changes, and every file change
   // waits behind it until ReleaseUploads.
@@ -374,14 +385,7 @@ TEST_F(ConvergenceE2ETest, AnEditMadeWhileTheEngineAppliesAServiceFolderRenameGo
 }
 
 TEST_F(ConvergenceE2ETest, AnEditUploadedAfterAnotherDeviceMovedTheFileBringsTheMoveHere) {
-  StartInStep("f.txt", "as synced");
-  const juce::int64 d = MakeServiceFolder("D");
-  ASSERT_TRUE(WaitUntil([&] { return fs::is_directory(m_rootPath / "D") && Settled(); }));
-  SyncFileData row;
-  ASSERT_TRUE(SyncFileDataManager::SelectSyncFileData(juce::String((m_rootPath / "f.txt").string()), row));
-
-  HoldPulls();
-  Admin("move?account=" + Account() + "&id=" + std::to_string(row.m_FileID) + "&parentId=" + std::to_string(d));
+  ASSERT_NO_FATAL_FAILURE(MoveIntoAFolderElsewhereBeforeThePull());
   Write("f.txt", "edited here");
   ASSERT_TRUE(WaitUntil([&] { return ServerTree() == std::vector<std::string>{"D/", "D/f.txt=edited here"}; }));
   ReleasePulls();
@@ -389,6 +393,46 @@ TEST_F(ConvergenceE2ETest, AnEditUploadedAfterAnotherDeviceMovedTheFileBringsThe
   EXPECT_TRUE(WaitUntil([&] { return LocalContent("D/f.txt") == "edited here" && Settled(); }));
   EXPECT_EQ(LocalContent("f.txt"), "(none)");
   EXPECT_EQ(ServerTree(), (std::vector<std::string>{"D/", "D/f.txt=edited here", "nudge.txt=wakes the link"}));
+}
+
+// Another device moves a file out of a folder, and this computer takes the
+// move in; an upload conflict in that folder then pulls the folder from an
+// older version, which lists the moved file as gone from it. The file stays
+// where the move put it.
+TEST_F(ConvergenceE2ETest, AFolderPullAfterAnUploadConflictKeepsAFileMovedOutOfTheFolder) {
+  const juce::int64 p = FolderInStep("P", "g.txt", "as synced");
+  ASSERT_FALSE(HasFailure());
+  const juce::int64 f =
+      Admin("put?account=" + Account() + "&parentId=" + std::to_string(p) + "&name=f.txt", "moved out")["file"]["id"].asInt64();
+  ASSERT_TRUE(WaitUntil([&] { return LocalContent("P/f.txt") == "moved out" && Settled(); }));
+  Admin("move?account=" + Account() + "&id=" + std::to_string(f) + "&parentId=" + std::to_string(m_rootID));
+  ASSERT_TRUE(WaitUntil([&] { return LocalContent("f.txt") == "moved out" && Settled(); }));
+
+  // The upload of this computer's edit is held at the service while another
+  // device's edit lands: the upload meets a newer content.
+  Fault("op=updateFileContent&delayMs=2000");
+  std::ofstream(m_rootPath / "P" / "g.txt", std::ios::binary | std::ios::trunc) << "this computer's edit";
+  ASSERT_TRUE(WaitUntil([&] { return Admin("faults")["faults"].empty(); }));
+  Admin("put?account=" + Account() + "&parentId=" + std::to_string(p) + "&name=g.txt", "the other device's edit");
+
+  EXPECT_TRUE(WaitUntil([&] { return Settled() && LocalTree(m_rootPath) == ServerTree(); }))
+      << ::testing::PrintToString(LocalTree(m_rootPath)) << " / " << ::testing::PrintToString(ServerTree());
+  EXPECT_EQ(LocalContent("f.txt"), "moved out");
+  const std::vector<std::string> contents = Contents(ServerTree());
+  for (const char* content : {"the other device's edit", "this computer's edit"})
+    EXPECT_NE(std::find(contents.begin(), contents.end(), content), contents.end()) << content << " lost";
+}
+
+TEST_F(ConvergenceE2ETest, ARenameSentAfterAnotherDeviceMovedTheFileBringsTheMoveHere) {
+  ASSERT_NO_FATAL_FAILURE(MoveIntoAFolderElsewhereBeforeThePull());
+  fs::rename(m_rootPath / "f.txt", m_rootPath / "g.txt");
+  ASSERT_TRUE(WaitUntil([&] { return ServerTree() == std::vector<std::string>{"D/", "D/g.txt=as synced"}; }));
+  ReleasePulls();
+  Put("nudge.txt", "wakes the link");
+  EXPECT_TRUE(WaitUntil([&] {
+    return LocalContent("nudge.txt") == "wakes the link" && Settled() && LocalTree(m_rootPath) == ServerTree();
+  })) << ::testing::PrintToString(LocalTree(m_rootPath)) << " / " << ::testing::PrintToString(ServerTree());
+  EXPECT_EQ(LocalContent("D/g.txt"), "as synced");
 }
 
 TEST_F(ConvergenceE2ETest, AFileAddedOfflineIntoAFolderRenamedElsewhereGoesUp) {

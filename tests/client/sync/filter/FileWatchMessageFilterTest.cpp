@@ -292,6 +292,23 @@ TEST_F(FileWatchMessageFilterTest, ARemovalOfAPathOnlyQueuedTakesTheKindOfTheQue
   EXPECT_EQ(m_up.Tasks()[1].op, UP_OP_FOLDER_DELETE);
 }
 
+// The folder a.txt was renamed to "a.txt (1)" and a file a.txt came since;
+// the folder's removal goes up as a folder's, by its own row, not as the
+// removal of the file that now holds the name the folder left.
+TEST_F(FileWatchMessageFilterTest, ARemovalTakesTheKindOfItsOwnRowBeforeThatOfANameARenameLeft) {
+  const juce::String folder = Folder("a.txt (1)");
+  Deliver(RN, folder, Local("a.txt"));
+  TranslateAll();
+  m_up.Forget();
+  SaveFolder(FolderRow(17, folder, 1));
+  SaveFile(FileRow(40, Write("a.txt", "came down"), 1));
+  juce::File(folder).deleteRecursively();
+  Deliver(D, folder);
+  TranslateAll();
+  ASSERT_EQ(m_up.Tasks().size(), 1u);
+  EXPECT_EQ(m_up.Tasks()[0].op, UP_OP_FOLDER_DELETE);
+}
+
 TEST_F(FileWatchMessageFilterTest, AFolderMovedInIsARemovalOfTheOldFolderAndAdditionsOfTheNewTree) {
   juce::String moved = Folder("dest/moved");
   Folder("dest/moved/inner");
