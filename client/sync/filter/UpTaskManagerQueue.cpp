@@ -7,7 +7,7 @@ bool UpTaskManagerQueue::HoldForTranslation() {
 }
 
 void UpTaskManagerQueue::EndTranslation() {
-  if (m_pManager) m_pManager->SetBusyState(SyncUpTaskManager::BUSY_IDLE);
+  if (m_pManager) m_pManager->EndHold();
 }
 
 void UpTaskManagerQueue::ClassifyTask(UpSyncTask* task) {
@@ -23,4 +23,12 @@ void UpTaskManagerQueue::AddTask(UpSyncTask* task) {
 
 bool UpTaskManagerQueue::FindTaskByPath(const juce::String& path, int& isFile) {
   return m_pManager && m_pManager->FindTaskByPath(path, isFile);
+}
+
+void UpTaskManagerQueue::AddWaiter(HANDLE event) {
+  if (m_pManager) m_pManager->GetWakeList().Add(event);
+}
+
+void UpTaskManagerQueue::RemoveWaiter(HANDLE event) {
+  if (m_pManager) m_pManager->GetWakeList().Remove(event);
 }

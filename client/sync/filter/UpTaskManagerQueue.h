@@ -18,6 +18,8 @@ class UpTaskManagerQueue : public IUpTaskQueue {
   void ClassifyTask(UpSyncTask* task) override;
   void AddTask(UpSyncTask* task) override;
   bool FindTaskByPath(const juce::String& path, int& isFile) override;
+  void AddWaiter(HANDLE event) override;
+  void RemoveWaiter(HANDLE event) override;
 
  private:
   SyncUpTaskManager* m_pManager;

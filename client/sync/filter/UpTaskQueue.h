@@ -5,6 +5,8 @@
 // of a queued task by path. The up task manager implements it.
 #include <juce_core/juce_core.h>
 
+#include "win32/WinDef.h"
+
 class UpSyncTask;
 
 class IUpTaskQueue {
@@ -22,4 +24,7 @@ class IUpTaskQueue {
   virtual void AddTask(UpSyncTask* task) = 0;
   // A queued task whose path or source path is `path`; its is-file flag in isFile.
   virtual bool FindTaskByPath(const juce::String& path, int& isFile) = 0;
+  // An event set whenever an up run ends or a task is queued, until removed.
+  virtual void AddWaiter(HANDLE) {}
+  virtual void RemoveWaiter(HANDLE) {}
 };

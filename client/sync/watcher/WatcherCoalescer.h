@@ -29,7 +29,8 @@ class CWatcherCoalescer {
   void PutBack(std::vector<WatcherEvent> earlier);
   bool IsEmpty() const { return m_pending.empty(); }
   size_t PendingCount() const { return m_pending.size(); }
-  // Whether a pending change names the path, or a folder above it.
+  // Whether a pending change names the path, or a folder above it (other
+  // than by that folder's addition).
   bool HasChangeOf(const CString& path) const { return AnyChangeOf(m_pending, path); }
   static bool AnyChangeOf(const std::vector<WatcherEvent>& changes, const CString& path);
 
