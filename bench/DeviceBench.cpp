@@ -10,7 +10,8 @@
 //   device_bench [rounds] [small files] [large MiB] [renamed]   (default 3 2000 256 500)
 //
 // Works: the small files (4 KiB) written at once; one large file; the
-// renamed files moved into a new folder. Not run by ctest.
+// renamed files moved into a new folder. With DORV_BENCH_KEEP=<new path>, the
+// work folder (devices' homes, logs) is moved there at the end. Not run by ctest.
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <signal.h>
@@ -449,6 +450,11 @@ int main(int argc, char** argv) {
     char mine[64];
     std::snprintf(mine, sizeof mine, "%.2f-%.2f s", oursBest, oursWorst);
     std::printf("%-14s %-20s %-20s %s\n", what, mine, peer, ratio);
+  }
+  pairs.clear();
+  if (const char* keep = std::getenv("DORV_BENCH_KEEP")) {
+    fs::rename(work.path(), keep);
+    std::printf("the devices' folders and logs are kept in %s\n", keep);
   }
   return 0;
 }

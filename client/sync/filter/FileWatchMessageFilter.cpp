@@ -56,6 +56,7 @@ FileWatchMessageFilter::FileWatchMessageFilter(const juce::String& name, IUpTask
       m_pUpManager(upManager),
       m_hExited(CreateEventW(nullptr, TRUE, FALSE, nullptr)),  // stays set: a second stop finds it ended
       m_hWake(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {
+  if (m_pUpManager) m_pUpManager->AddWaiter(m_hWake);
   startThread();
 }
 
@@ -65,6 +66,7 @@ FileWatchMessageFilter::~FileWatchMessageFilter() {
   // The turn in progress (one message) ends on its own; the thread must be gone
   // before the queue and events are.
   waitForThreadToExit(-1);
+  if (m_pUpManager) m_pUpManager->RemoveWaiter(m_hWake);
   CloseHandle(m_hWake);
   CloseHandle(m_hExited);
 }
@@ -262,7 +264,13 @@ void FileWatchMessageFilter::run() {
       WaitForSingleObject(m_hWake, kBusyWaitMs);
       continue;
     }
+    // A burst's changes go in one hold: the pumps then find them queued
+    // together instead of taking turns with each one.
+    const juce::uint32 start = juce::Time::getMillisecondCounter();
     if (!TranslateFrontMessage()) WriteMessageLog(KeyPoint, "end Checking message");
+    while (!m_bExit.load() && !m_bHold.load() && m_bRun.load() && GetMessageCount() > 0 &&
+           juce::Time::getMillisecondCounter() - start < kHoldBurstMs)
+      TranslateFrontMessage();
     if (m_pUpManager) m_pUpManager->EndTranslation();
   }
   SetEvent(m_hExited);

@@ -31,8 +31,11 @@ class FileWatchMessageFilter : public IWatcherChangeHandler, public juce::Thread
   // The safety time-out of the idle wait: the thread looks again after it
   // even when no signal came.
   static constexpr DWORD kIdleWaitMs = 60000;
-  // How soon it looks again while an up operation keeps it from translating.
+  // How soon it looks again while an up operation keeps it from translating
+  // (the end of every up run wakes it sooner).
   static constexpr DWORD kBusyWaitMs = 1000;
+  // The changes waiting are translated under one hold for up to this long.
+  static constexpr juce::uint32 kHoldBurstMs = 100;
   static constexpr DWORD kExitWaitMs = 500;
   // How recent a file's time must be for a folder's rename to look at its content.
   static constexpr juce::int64 kRecentChangeMs = 10 * 60 * 1000;

@@ -7,7 +7,7 @@ bool UpTaskManagerQueue::HoldForTranslation() {
 }
 
 void UpTaskManagerQueue::EndTranslation() {
-  if (m_pManager) m_pManager->SetBusyState(SyncUpTaskManager::BUSY_IDLE);
+  if (m_pManager) m_pManager->EndHold();
 }
 
 void UpTaskManagerQueue::ClassifyTask(UpSyncTask* task) {
@@ -27,4 +27,12 @@ bool UpTaskManagerQueue::FindTaskByPath(const juce::String& path, int& isFile) {
 
 bool UpTaskManagerQueue::IsFileLeaving(const juce::String& path) {
   return m_pManager && m_pManager->IsFileLeaving(path);
+}
+
+void UpTaskManagerQueue::AddWaiter(HANDLE event) {
+  if (m_pManager) m_pManager->GetWakeList().Add(event);
+}
+
+void UpTaskManagerQueue::RemoveWaiter(HANDLE event) {
+  if (m_pManager) m_pManager->GetWakeList().Remove(event);
 }

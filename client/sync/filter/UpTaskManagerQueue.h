@@ -19,6 +19,8 @@ class UpTaskManagerQueue : public IUpTaskQueue {
   void AddTask(UpSyncTask* task) override;
   bool FindTaskByPath(const juce::String& path, int& isFile) override;
   bool IsFileLeaving(const juce::String& path) override;
+  void AddWaiter(HANDLE event) override;
+  void RemoveWaiter(HANDLE event) override;
 
  private:
   SyncUpTaskManager* m_pManager;

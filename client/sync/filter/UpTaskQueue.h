@@ -6,6 +6,8 @@
 // implements it.
 #include <juce_core/juce_core.h>
 
+#include "win32/WinDef.h"
+
 class UpSyncTask;
 
 class IUpTaskQueue {
@@ -25,4 +27,7 @@ class IUpTaskQueue {
   virtual bool FindTaskByPath(const juce::String& path, int& isFile) = 0;
   // Whether a queued rename or move takes a file away from `path`.
   virtual bool IsFileLeaving(const juce::String& path) = 0;
+  // An event set whenever an up run ends or a task is queued, until removed.
+  virtual void AddWaiter(HANDLE) {}
+  virtual void RemoveWaiter(HANDLE) {}
 };

@@ -50,7 +50,7 @@ void DownNormalTaskPump::step() {
   }
   WaitForWork(kTurnWaitMs);
   if (m_bStop.load() || !m_pManager->AreQueuesEmpty()) return;
-  WaitMs(kWaitResultMs);
+  WaitForWork(kWaitResultMs);
   // A task queued meanwhile ended the wait: it runs before any summary.
   if (m_bStop.load() || !m_pManager->AreQueuesEmpty()) return;
   SyncTaskDispatcher* dispatcher = m_pManager->GetDispatcher();

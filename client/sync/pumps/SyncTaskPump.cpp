@@ -72,6 +72,11 @@ void SyncTaskPump::AfterResult(int result) {
     WaitMs(kRetryResultMs);
 }
 
+bool SyncTaskPump::HeldBack(bool heldBack) {
+  if (heldBack) WaitForWork(kWaitResultMs);
+  return heldBack;
+}
+
 juce::uint64 SyncTaskPump::GetWaitCount() {
   std::lock_guard<std::mutex> hold(m_waitLock);
   return m_nWaitCount;

@@ -8,7 +8,8 @@
 // A pump with nothing to do blocks until its manager says that work arrived
 // or a run ended (the work event, on the manager's wake list; the up pumps'
 // is on the online state's too), or until a long safety time-out; a wait after a result is not cut short by new work,
-// so a failing head keeps its pace.
+// so a failing head keeps its pace. A run held back before it began (the
+// file-event filter's hold, folder changes first) waits for work instead.
 //
 // Made and owned by SyncLogic: created paused and started at once, un-paused
 // by the start-up workflow, stopped with SignalStop then Stop. Whoever changes
@@ -80,6 +81,10 @@ class SyncTaskPump : public juce::Thread {
   HANDLE WorkEvent() const { return m_hWorkArrived; }
   // The common result handling: 4 and 3 wait, anything else goes on at once.
   void AfterResult(int result);
+  // A 4 that ran nothing, because another thread held the queue: the wait
+  // (a result's at most) ends with the work event, which the end of that hold
+  // sets. True when the run was held back.
+  bool HeldBack(bool heldBack);
 
  private:
   void Wait(DWORD ms, bool forWork);

@@ -49,7 +49,9 @@ void UpNoDepandTaskPump::step() {
     WaitIdle();
     return;
   }
-  const int result = m_pManager->RunNotDepandUpTask();
+  bool heldBack = false;
+  const int result = m_pManager->RunNotDepandUpTask(&heldBack);
+  if (HeldBack(heldBack)) return;
   m_pManager->WakePumps(WorkEvent());
   AfterResult(result);
   if (AllDrained(m_pManager, result)) {
@@ -72,7 +74,9 @@ void UpFileAndDepandTaskPump::step() {
     WaitIdle();
     return;
   }
-  const int result = m_pManager->RunUpFileAndDepandUpTask();
+  bool heldBack = false;
+  const int result = m_pManager->RunUpFileAndDepandUpTask(&heldBack);
+  if (HeldBack(heldBack)) return;
   m_pManager->WakePumps(WorkEvent());
   AfterResult(result);
   if (AllDrained(m_pManager, result)) WaitMs(kTurnWaitMs);

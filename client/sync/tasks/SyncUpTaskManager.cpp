@@ -362,6 +362,11 @@ void SyncUpTaskManager::SetBusyState(int state) {
   m_nBusyState = state;
 }
 
+void SyncUpTaskManager::EndHold() {
+  SetBusyState(BUSY_IDLE);
+  WakePumps();
+}
+
 int SyncUpTaskManager::GetBusyState() {
   const juce::ScopedLock hold(m_busyLock);
   return m_nBusyState;
@@ -388,14 +393,17 @@ void SyncUpTaskManager::EndRun() {
   if (m_nRunning == 0 && m_nBusyState == BUSY_RUNNING) m_nBusyState = BUSY_IDLE;
 }
 
-int SyncUpTaskManager::RunNotDepandUpTask() { return RunQueue(UP_QUEUE_NO_DEPEND); }
+int SyncUpTaskManager::RunNotDepandUpTask(bool* heldBack) { return RunQueue(UP_QUEUE_NO_DEPEND, heldBack); }
 
-int SyncUpTaskManager::RunUpFileAndDepandUpTask() {
+int SyncUpTaskManager::RunUpFileAndDepandUpTask(bool* heldBack) {
   {
     const juce::ScopedLock hold(m_queueLock);
-    if (m_fileAndDepend.empty() || !m_noDepend.empty()) return SYNC_RESULT_ERROR_ONLYWAIT_AND_DOAGAIN;
+    if (m_fileAndDepend.empty() || !m_noDepend.empty()) {
+      if (heldBack) *heldBack = !m_noDepend.empty();
+      return SYNC_RESULT_ERROR_ONLYWAIT_AND_DOAGAIN;
+    }
   }
-  return RunQueue(UP_QUEUE_FILE_AND_DEPEND);
+  return RunQueue(UP_QUEUE_FILE_AND_DEPEND, heldBack);
 }
 
 int SyncUpTaskManager::RunWaitAndDepandUpTask() { return RunQueue(UP_QUEUE_WAIT_AND_DEPEND); }
@@ -431,7 +439,7 @@ bool SyncUpTaskManager::SettleLocked(UpSyncTask* task) {
   return !m_bStop.load();
 }
 
-int SyncUpTaskManager::RunQueue(int queueNumber) {
+int SyncUpTaskManager::RunQueue(int queueNumber, bool* heldBack) {
   const bool waitQueue = queueNumber == UP_QUEUE_WAIT_AND_DEPEND;
   const char* name = queueNumber == UP_QUEUE_NO_DEPEND ? "RunNotDepandUpTask" : "RunUpFileAndDepandUpTask";
   std::vector<UpSyncTask*> run;
@@ -439,7 +447,10 @@ int SyncUpTaskManager::RunQueue(int queueNumber) {
     const juce::ScopedLock hold(m_queueLock);
     std::vector<UpSyncTask*>& queue = *Queue(queueNumber);
     if (queue.empty()) return SYNC_RESULT_SUCCESS;
-    if (!waitQueue && !TryBeginRun()) return SYNC_RESULT_ERROR_ONLYWAIT_AND_DOAGAIN;
+    if (!waitQueue && !TryBeginRun()) {
+      if (heldBack) *heldBack = true;
+      return SYNC_RESULT_ERROR_ONLYWAIT_AND_DOAGAIN;
+    }
     UpSyncTask* head = queue.front();
     if (head->m_nOp == UP_OP_NONE || m_bStop.load()) {
       if (head->m_nOp == UP_OP_NONE) RemoveLocked(queue, 0);

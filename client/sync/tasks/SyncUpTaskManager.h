@@ -43,8 +43,11 @@ class SyncUpTaskManager {
   // Takes the task; op 0 or a queue that is none of the three deletes it.
   void AddTask(UpSyncTask* task);
 
-  int RunNotDepandUpTask();
-  int RunUpFileAndDepandUpTask();
+  // heldBack, when given, tells a 4 that ran nothing (the filter's hold, or
+  // folder changes the file queue waits for) from an operation's: the end
+  // of that hold or run wakes the pumps.
+  int RunNotDepandUpTask(bool* heldBack = nullptr);
+  int RunUpFileAndDepandUpTask(bool* heldBack = nullptr);
   int RunWaitAndDepandUpTask();
 
   void Enable();
@@ -73,6 +76,8 @@ class SyncUpTaskManager {
 
   // The file-event filter holds the pumps (1) while it translates a change.
   void SetBusyState(int state);
+  // The filter's hold ends (state 0): the pumps it held back look again.
+  void EndHold();
   int GetBusyState();
   // The filter's hold, taken only while no up operation runs (one step, so
   // that a pump can't start between the look and the hold).
@@ -106,7 +111,7 @@ class SyncUpTaskManager {
       if (i == 0 || queue[i]->m_bRunning.load()) visit(*queue[i]);
   }
   std::vector<UpSyncTask*>* Queue(int queue);
-  int RunQueue(int queue);
+  int RunQueue(int queue, bool* heldBack = nullptr);
   void HandleResult(int queueNumber, UpSyncTask* head, int result);
   void RemoveLocked(std::vector<UpSyncTask*>& queue, size_t index);
   void RemoveTask(UpSyncTask* task);

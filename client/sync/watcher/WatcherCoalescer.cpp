@@ -37,18 +37,24 @@ CString CWatcherCoalescer::ParentFolder(const CString& path) { return Common::Ge
 
 bool CWatcherCoalescer::AnyChangeOf(const std::vector<WatcherEvent>& changes, const CString& path, bool departures) {
   const std::wstring_view wanted = path.str();
-  auto atOrAbove = [wanted](const CString& named) {
+  // 0: elsewhere, 1: the path itself, 2: a folder above it.
+  auto place = [wanted](const CString& named) {
     const std::wstring_view item = named.str();
-    if (item.empty() || wanted.size() < item.size() || wanted.substr(0, item.size()) != item) return false;
-    return wanted.size() == item.size() || wanted[item.size()] == Common::kPathSeparator;
+    if (item.empty() || wanted.size() < item.size() || wanted.substr(0, item.size()) != item) return 0;
+    if (wanted.size() == item.size()) return 1;
+    return wanted[item.size()] == Common::kPathSeparator ? 2 : 0;
   };
   if (departures)
     return std::any_of(changes.begin(), changes.end(), [&](const WatcherEvent& e) {
-      return (e.type == WATCHER_EVENT_REMOVED && atOrAbove(e.path)) ||
-             ((e.type == WATCHER_EVENT_RENAMED || e.type == WATCHER_EVENT_MOVED) && atOrAbove(e.otherPath));
+      return (e.type == WATCHER_EVENT_REMOVED && place(e.path) != 0) ||
+             ((e.type == WATCHER_EVENT_RENAMED || e.type == WATCHER_EVENT_MOVED) && place(e.otherPath) != 0);
     });
-  return std::any_of(changes.begin(), changes.end(),
-                     [&](const WatcherEvent& e) { return atOrAbove(e.path) || atOrAbove(e.otherPath); });
+  // A folder above that was only added (the engine's own new folder, most
+  // often) has taken nothing away from below it.
+  return std::any_of(changes.begin(), changes.end(), [&](const WatcherEvent& e) {
+    const int at = place(e.path);
+    return at == 1 || (at == 2 && e.type != WATCHER_EVENT_ADDED) || place(e.otherPath) != 0;
+  });
 }
 
 bool CWatcherCoalescer::MergePair(WatcherEvent& a, const WatcherEvent& b) {

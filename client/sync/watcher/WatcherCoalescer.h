@@ -29,8 +29,9 @@ class CWatcherCoalescer {
   void PutBack(std::vector<WatcherEvent> earlier);
   bool IsEmpty() const { return m_pending.empty(); }
   size_t PendingCount() const { return m_pending.size(); }
-  // Whether a pending change names the path, or a folder above it; with
-  // departures, only a removal of it or a rename or move away from it.
+  // Whether a pending change names the path, or a folder above it (other
+  // than by that folder's addition); with departures, only a removal of it
+  // or a rename or move away from it.
   bool HasChangeOf(const CString& path, bool departures = false) const { return AnyChangeOf(m_pending, path, departures); }
   static bool AnyChangeOf(const std::vector<WatcherEvent>& changes, const CString& path, bool departures = false);
 

@@ -180,6 +180,31 @@ TEST_F(PumpTest, TheOnlineStateWakesTheIdleUpPumps) {
   EXPECT_TRUE(files->Stop(10000));
 }
 
+// A run that could not begin (folder changes go first; the file-event filter
+// holds the queues while it translates) goes as soon as what held it back
+// ends, not a result's wait later: the clock never moves here.
+TEST_F(PumpTest, ARunHeldBackGoesAsSoonAsWhatHeldItEnds) {
+  QueueUp(UP_OP_FOLDER_ADD, "d");
+  QueueUp(UP_OP_FILE_ADD, "d/f");
+  auto files = Make<UpFileAndDepandTaskPump>(m_up);
+  ASSERT_TRUE(WaitUntilIdle(*files, 3000));
+  EXPECT_TRUE(m_script.Ran().empty());
+  auto folders = Make<UpNoDepandTaskPump>(m_up);
+  ASSERT_TRUE(m_script.WaitForRuns(2));  // the folder, then its file
+  EXPECT_TRUE(m_script.Ran()[0].endsWith("/d"));
+  EXPECT_TRUE(folders->Stop(10000));
+  EXPECT_TRUE(files->Stop(10000));
+
+  ASSERT_TRUE(m_up.TryHold());
+  QueueUp(UP_OP_FILE_ADD, "g");
+  auto held = Make<UpFileAndDepandTaskPump>(m_up);
+  ASSERT_TRUE(WaitUntilIdle(*held, 3000));
+  EXPECT_EQ(m_script.Ran().size(), 2u);
+  m_up.EndHold();
+  EXPECT_TRUE(m_script.WaitForRuns(3));
+  EXPECT_TRUE(held->Stop(10000));
+}
+
 TEST_F(PumpTest, DrainedUploadsAskForOnePullAfterATurn) {
   QueueUp(UP_OP_FOLDER_ADD, "d");
   auto pump = Make<UpNoDepandTaskPump>(m_up);
@@ -216,6 +241,20 @@ TEST_F(PumpTest, TheNormalDownPumpAnnouncesTheChangesOnceEverythingIsApplied) {
   m_clock.Advance(3000);
   EXPECT_EQ(NextWait(*pump), INFINITE);  // nothing left to announce
   EXPECT_EQ(m_sink.Events().size(), 1u);
+
+  // A download that comes while the pump waits to announce runs at once,
+  // and the announcement waits for the queues to drain again.
+  GetSyncStatusTracker()->AddChangeNote(m_rootPath + "/m.txt", m_rootPath + "/m.txt", m_rootPath + "/m.txt", 1);
+  m_sink.Forget();
+  m_down.AddTask(enginetest::MakeDownFile(5, DOWN_OP_FILE_ADD, "1|5"));
+  ASSERT_TRUE(m_script.WaitForRuns(1));
+  ASSERT_TRUE(WaitUntilIdle(*pump, 1000));
+  m_clock.WaitForWaiters(1);
+  m_clock.Advance(1000);
+  ASSERT_TRUE(WaitUntilIdle(*pump, 3000));
+  m_down.AddTask(enginetest::MakeDownFile(6, DOWN_OP_FILE_ADD, "1|6"));
+  EXPECT_TRUE(m_script.WaitForRuns(2));
+  EXPECT_TRUE(m_sink.Events().empty());
   EXPECT_TRUE(pump->Stop(10000));
 }
 

@@ -176,6 +176,13 @@ class SyncControllerE2ETest : public signintest::ServiceTest {
   bool Settled() {
     return !logic->IsWorkflowRunning() && logic->IsIdle() && logic->GetFileWatchMessageFilter()->GetMessageCount() == 0;
   }
+  // The engine has pulled back every change the service holds, its own too:
+  // its stored version is the service's newest.
+  bool CaughtUp() {
+    const juce::String stored = SyncRootFolder::GetInstance()->GetGlobalVersion();
+    return stored.fromFirstOccurrenceOf("|", false, false).getLargeIntValue() >=
+           Admin("tree?account=" + Account())["g"].asInt64();
+  }
   // The engine stops watching, as when the program is not running; the next
   // workflow starts it again from the stored version.
   void StopEngine() { logic->AfterChangeBindRootPath(); }

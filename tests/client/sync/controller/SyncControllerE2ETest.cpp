@@ -367,7 +367,11 @@ TEST_F(SyncControllerE2ETest, AFileReplacedByAFolderOfItsNameAndTheReverseTakeTh
 
   for (const bool watched : {true, false}) {
     SCOPED_TRACE(watched ? "while the engine watches" : "while the engine does not run");
-    if (!watched) StopEngine();
+    if (!watched) {
+      // From where the engine has taken back the reports of its own uploads.
+      ASSERT_TRUE(WaitUntil([&] { return CaughtUp() && Settled(); }));
+      StopEngine();
+    }
     // The file becomes a folder with a file in it, the folder a file.
     const std::string file = watched ? "a.txt" : "d", dir = watched ? "d" : "a.txt";
     std::filesystem::remove(m_rootPath / file);

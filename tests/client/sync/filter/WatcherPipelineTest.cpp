@@ -132,8 +132,9 @@ TEST_F(WatcherPipelineTest, ChangesWaitForThePeriodAndArriveMergedOnTheNotifierT
 }
 
 // The engine asks whether a change of a path is still held back: a renamed
-// folder's old name covers what was inside it, and nothing is pending once
-// the period has delivered it.
+// folder's old name covers what was inside it, a folder only added covers
+// nothing below it (nothing was taken away there), and nothing is pending
+// once the period has delivered it.
 TEST_F(WatcherPipelineTest, AChangeHeldForThePeriodIsSeenAsPendingForItsPathsAndWhatLiesBelow) {
   CAsyncOperation op(&m_handler);
   op.OnRenamed(C("R"), C("P"));
@@ -142,6 +143,11 @@ TEST_F(WatcherPipelineTest, AChangeHeldForThePeriodIsSeenAsPendingForItsPathsAnd
   EXPECT_TRUE(op.HasPendingChange(C("P/a.txt")));
   EXPECT_FALSE(op.HasPendingChange(C("Pa.txt")));  // begins with the same letters, lies elsewhere
   EXPECT_FALSE(op.HasPendingChange(C("Q")));
+  op.OnAdded(C("N"));
+  EXPECT_TRUE(op.HasPendingChange(C("N")));
+  EXPECT_FALSE(op.HasPendingChange(C("N/a.txt")));
+  op.OnRemoved(C("N"));
+  EXPECT_TRUE(op.HasPendingChange(C("N/a.txt")));
   Tick(op);
   ASSERT_TRUE(m_handler.WaitForCount(1));
   EXPECT_FALSE(op.HasPendingChange(C("P")));
