@@ -65,6 +65,8 @@ class UpSyncTask {
   int m_nWaitReason = UP_WAIT_NONE;
   int m_nDepthFlag = 0;
   int m_nRetryCount = 0;
+  // Turns a folder's delete has waited for the pull of its own newer version.
+  int m_nPullWaits = 0;
   int m_bRenamePending = 0;
   juce::String m_sNewName;
   std::atomic<bool> m_bCancelled{false};

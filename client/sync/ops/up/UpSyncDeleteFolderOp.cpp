@@ -19,6 +19,8 @@ namespace {
 
 // delDir's reply type when items newer than the request's version stayed.
 constexpr int kSomeItemsKept = 1;
+// About a minute of turns of the waiting queue.
+constexpr int kMaxPullWaits = 20;
 
 }  // namespace
 
@@ -47,11 +49,18 @@ int UpSyncDeleteFolderOp::Execute_SyncOperation() {
   // this computer made or renamed itself (it or one below it) carries a newer
   // version until the pull brings the service's report of that change back:
   // sent now, the delete would leave the folder there for good.
+  // The stored version can stay behind for good (a pulled change that could
+  // not be applied here holds it until the next start): after a while the
+  // delete goes with it, the service keeps what is newer, and the pull that
+  // follows brings that back rather than leaving the engine waiting.
   if (SyncHelper::CompareVersionValue(NewestFolderVersion(row), global) > 0) {
-    WriteMessageLog(KeyPoint, "Up Delete Folder waits for the pull of its own newer version, Path is " + path);
-    task->m_nWaitReason = UP_WAIT_FOR_PULL;
-    m_bWaitsForPull = true;
-    return SYNC_RESULT_ERROR_ONLYWAIT_AND_DOAGAIN;
+    if (++task->m_nPullWaits <= kMaxPullWaits) {
+      WriteMessageLog(KeyPoint, "Up Delete Folder waits for the pull of its own newer version, Path is " + path);
+      task->m_nWaitReason = UP_WAIT_FOR_PULL;
+      m_bWaitsForPull = true;
+      return SYNC_RESULT_ERROR_ONLYWAIT_AND_DOAGAIN;
+    }
+    WriteMessageLog(KeyPoint, "Up Delete Folder waited long enough for the pull, it goes now, Path is " + path);
   }
   DelDirRequest request(*m_pRequestHeader, m_nFolderID, global.toStdString(), true, false);
   if (!CollectNewerFiles(m_nFolderID, global, request.extraFiles)) request.extraFiles.clear();
