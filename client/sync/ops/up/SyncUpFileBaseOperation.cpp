@@ -12,6 +12,7 @@
 #include "client/sync/status/SyncPathList.h"
 #include "client/sync/status/SyncStatusTracker.h"
 #include "client/sync/tasks/UpSyncTask.h"
+#include "common/PathText.h"
 
 int SyncUpFileBaseOperation::Error_SyncOperation(int result) {
   MarkCancelTokenPath(Task());
@@ -142,6 +143,16 @@ int SyncUpFileBaseOperation::FinishRelocation(const char* tag, bool rowAtFinal, 
     WriteLog(KeyPoint, tag, "The service holds a newer content of " + finalPath + ", the row keeps the synced one");
     row.m_Md5 = synced.m_Md5;
     row.m_FileSize = synced.m_FileSize;
+    row.m_VersionValue = synced.m_VersionValue;
+  }
+  // Another device moved the file to another folder before this rename or
+  // move went up: the row keeps the local folder and the version last synced,
+  // so that the pull brings the service's place here.
+  SyncFolderData localParent;
+  if (known && SyncFileDataManager::SelectSyncFolderData(Common::String_GetParentPath(row.m_FilePath), localParent) &&
+      localParent.m_FolderID != m_reply.file.parentId) {
+    WriteLog(KeyPoint, tag, "The service holds the file in another folder, the pull moves it: " + row.m_FilePath);
+    row.m_ParentID = localParent.m_FolderID;
     row.m_VersionValue = synced.m_VersionValue;
   }
   SaveSyncFileData(row);

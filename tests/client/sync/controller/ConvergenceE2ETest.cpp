@@ -81,6 +81,17 @@ class ConvergenceE2ETest : public SyncControllerE2ETest {
     EXPECT_TRUE(WaitUntil([&] { return Settled() && LocalTree(m_rootPath) == ServerTree(); }))
         << ::testing::PrintToString(LocalTree(m_rootPath)) << " / " << ::testing::PrintToString(ServerTree());
   }
+  // f.txt in step beside the service's folder D; pulls are held, and another
+  // device moves f.txt into D.
+  void MovedElsewhereBeforeThePull() {
+    StartInStep("f.txt", "as synced");
+    const juce::int64 d = MakeServiceFolder("D");
+    ASSERT_TRUE(WaitUntil([&] { return fs::is_directory(m_rootPath / "D") && Settled(); }));
+    SyncFileData row;
+    ASSERT_TRUE(SyncFileDataManager::SelectSyncFileData(juce::String((m_rootPath / "f.txt").string()), row));
+    HoldPulls();
+    Admin("move?account=" + Account() + "&id=" + std::to_string(row.m_FileID) + "&parentId=" + std::to_string(d));
+  }
   bool UpQueued(int op) {
     const auto queue = logic->GetUpTaskManager()->DescribeQueue(UP_QUEUE_FILE_AND_DEPEND);
     return std::any_of(queue.begin(), queue.end(), [op](const auto& task) { return task.first == op; });
@@ -374,14 +385,7 @@ TEST_F(ConvergenceE2ETest, AnEditMadeWhileTheEngineAppliesAServiceFolderRenameGo
 }
 
 TEST_F(ConvergenceE2ETest, AnEditUploadedAfterAnotherDeviceMovedTheFileBringsTheMoveHere) {
-  StartInStep("f.txt", "as synced");
-  const juce::int64 d = MakeServiceFolder("D");
-  ASSERT_TRUE(WaitUntil([&] { return fs::is_directory(m_rootPath / "D") && Settled(); }));
-  SyncFileData row;
-  ASSERT_TRUE(SyncFileDataManager::SelectSyncFileData(juce::String((m_rootPath / "f.txt").string()), row));
-
-  HoldPulls();
-  Admin("move?account=" + Account() + "&id=" + std::to_string(row.m_FileID) + "&parentId=" + std::to_string(d));
+  ASSERT_NO_FATAL_FAILURE(MovedElsewhereBeforeThePull());
   Write("f.txt", "edited here");
   ASSERT_TRUE(WaitUntil([&] { return ServerTree() == std::vector<std::string>{"D/", "D/f.txt=edited here"}; }));
   ReleasePulls();
@@ -389,6 +393,17 @@ TEST_F(ConvergenceE2ETest, AnEditUploadedAfterAnotherDeviceMovedTheFileBringsThe
   EXPECT_TRUE(WaitUntil([&] { return LocalContent("D/f.txt") == "edited here" && Settled(); }));
   EXPECT_EQ(LocalContent("f.txt"), "(none)");
   EXPECT_EQ(ServerTree(), (std::vector<std::string>{"D/", "D/f.txt=edited here", "nudge.txt=wakes the link"}));
+}
+
+TEST_F(ConvergenceE2ETest, ARenameSentAfterAnotherDeviceMovedTheFileBringsTheMoveHere) {
+  ASSERT_NO_FATAL_FAILURE(MovedElsewhereBeforeThePull());
+  fs::rename(m_rootPath / "f.txt", m_rootPath / "g.txt");
+  ASSERT_TRUE(WaitUntil([&] { return ServerTree() == std::vector<std::string>{"D/", "D/g.txt=as synced"}; }));
+  ReleasePulls();
+  Put("nudge.txt", "wakes the link");
+  const std::vector<std::string> expected = {"D/", "D/g.txt=as synced", "nudge.txt=wakes the link"};
+  EXPECT_TRUE(WaitUntil([&] { return Settled() && ServerTree() == expected && LocalTree(m_rootPath) == expected; }))
+      << ::testing::PrintToString(LocalTree(m_rootPath)) << " / " << ::testing::PrintToString(ServerTree());
 }
 
 TEST_F(ConvergenceE2ETest, AFileAddedOfflineIntoAFolderRenamedElsewhereGoesUp) {
