@@ -265,6 +265,11 @@ TEST_F(UpOpsTest, AMoveThatReplacedTheContentQueuesItsUpload) {
 TEST_F(UpOpsTest, FoldersAreCreatedRenamedWithWhatTheyHoldAndDeleted) {
   fs::create_directories(m_root / "f" / "inner");
   Write("f/x.txt", "x");
+  // A folder made and replaced by a file of its name before its creation
+  // went up: no folder goes up (the file's own changes send the file).
+  Write("swapped", "a file now");
+  EXPECT_EQ(Run(UP_OP_FOLDER_ADD, "swapped"), SYNC_RESULT_ERROR_REMOVE);
+  EXPECT_TRUE(Item("swapped").isNull());
   // A folder whose parent has no row waits for it.
   auto early = Task(UP_OP_FOLDER_ADD, "f/inner");
   EXPECT_EQ(Run(*early), SYNC_RESULT_ERROR_ONLYWAIT_AND_DOAGAIN);

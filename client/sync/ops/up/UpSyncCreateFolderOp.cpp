@@ -16,8 +16,10 @@ int UpSyncCreateFolderOp::Execute_SyncOperation() {
   }
   SyncFolderData rec = *m_pItem->m_pFolderData;
   const juce::String& path = task->m_sPath;
-  if (!juce::File(path).exists()) {
-    WriteMessageLog(ErrorLog, "Begin Up Add Folder Failed, Path is not exist,Path is " + path);
+  // Gone, or replaced by a file of its name meanwhile (whose own changes
+  // send it): no folder goes up, where it would take the file's name.
+  if (!juce::File(path).isDirectory()) {
+    WriteMessageLog(ErrorLog, "Begin Up Add Folder Failed, Path is not a folder,Path is " + path);
     return SYNC_RESULT_ERROR_REMOVE;
   }
   if (rec.m_FolderName.isEmpty()) rec.m_FolderName = juce::File(path).getFileName();
