@@ -265,6 +265,11 @@ TEST_F(UpOpsTest, AMoveThatReplacedTheContentQueuesItsUpload) {
 TEST_F(UpOpsTest, FoldersAreCreatedRenamedWithWhatTheyHoldAndDeleted) {
   fs::create_directories(m_root / "f" / "inner");
   Write("f/x.txt", "x");
+  // A folder made and replaced by a file of its name before its creation
+  // went up: no folder goes up (the file's own changes send the file).
+  Write("swapped", "a file now");
+  EXPECT_EQ(Run(UP_OP_FOLDER_ADD, "swapped"), SYNC_RESULT_ERROR_REMOVE);
+  EXPECT_TRUE(Item("swapped").isNull());
   // A folder whose parent has no row waits for it.
   auto early = Task(UP_OP_FOLDER_ADD, "f/inner");
   EXPECT_EQ(Run(*early), SYNC_RESULT_ERROR_ONLYWAIT_AND_DOAGAIN);
@@ -497,6 +502,22 @@ TEST_F(UpOpsTest, FaultSideEffectsOnTasksRowsAndNotices) {
   EXPECT_EQ(Run(UP_OP_FILE_DELETE, "r.txt"), SYNC_RESULT_ERROR_REMOVE);
   EXPECT_EQ(FileRow("r.txt").m_FileID, -1);
   EXPECT_EQ(Links().back().rfind("pull " + std::to_string(m_rootID) + " ", 0), 0u);
+
+  // A changed file the service no longer has goes up as a new file, also
+  // when its row names a folder row that was made again since (its folder
+  // came back on the service under a new id).
+  Write("g.txt", "as synced");
+  ASSERT_EQ(Run(UP_OP_FILE_ADD, "g.txt"), SYNC_RESULT_SUCCESS);
+  Write("g.txt", "changed here");
+  SyncFileData stale = FileRow("g.txt");
+  stale.m_ParentID = 999;
+  ASSERT_TRUE(SaveSyncFileData(stale));
+  Fault("op=updateFileContent&code=555");
+  auto gone = Task(UP_OP_FILE_MODIFY, "g.txt");
+  EXPECT_EQ(Run(*gone), SYNC_RESULT_ERROR_TRYTHREETIME_MOVEBACK);
+  EXPECT_EQ(gone->m_nOp, UP_OP_FILE_ADD);
+  EXPECT_EQ(FileRow("g.txt").m_FileID, -1);
+  EXPECT_EQ(Run(*gone), SYNC_RESULT_SUCCESS);
 }
 
 }  // namespace

@@ -38,9 +38,21 @@ void SyncUpFileBaseOperation::TurnIntoAdd(UpSyncTask* task) {
   task->m_nOp = UP_OP_FILE_ADD;
 }
 
+namespace {
+
+// The row stored for path goes, found by its path: its parent may name a
+// folder row that was made again since (the folder came back on the service
+// under a new id), where a look-up through the folder finds nothing.
+void ForgetFileRow(const juce::String& path) {
+  SyncFileData row;
+  if (SyncFileDataManager::SelectSyncFileData(path, row)) SyncFileDataManager::DeleteFileByID(row.m_FileID);
+}
+
+}  // namespace
+
 int SyncUpFileBaseOperation::ProcessFileNotFound(int result, UpSyncTask* task) {
   if (!task) return result;
-  SyncFileDataManager::DeleteFileByPath(task->m_sPath);
+  ForgetFileRow(task->m_sPath);
   TurnIntoAdd(task);
   return SYNC_RESULT_ERROR_TRYTHREETIME_MOVEBACK;
 }
@@ -57,10 +69,7 @@ int SyncUpFileBaseOperation::ProcessFileVerNotFound(int result, UpSyncTask* task
     WriteMessageLog(KeyPoint, "MoveFile ErrorCode is 556,Update Min VersionValue is " + version);
     if (auto pull = GetSyncEngineLinks().pullFolderFromServer) pull(version, root->GetRootFolderID());
   }
-  if (task->m_nOp == UP_OP_FILE_MOVE || task->m_nOp == UP_OP_FILE_RENAME)
-    SyncFileDataManager::DeleteFileByPath(task->m_sSrcPath);
-  else
-    SyncFileDataManager::DeleteFileByPath(task->m_sPath);
+  ForgetFileRow(task->m_nOp == UP_OP_FILE_MOVE || task->m_nOp == UP_OP_FILE_RENAME ? task->m_sSrcPath : task->m_sPath);
   TurnIntoAdd(task);
   return SYNC_RESULT_ERROR_TRYTHREETIME_MOVEBACK;
 }

@@ -18,7 +18,7 @@ int UpSyncCreateFolderOp::Execute_SyncOperation() {
   const juce::String& path = task->m_sPath;
   // Gone, or a file by now (the file's own change follows): no folder to make.
   if (!juce::File(path).isDirectory()) {
-    WriteMessageLog(ErrorLog, "Begin Up Add Folder Failed, Path is no folder,Path is " + path);
+    WriteMessageLog(KeyPoint, "Up Add Folder: the path holds no folder any more, Path is " + path);
     return SYNC_RESULT_ERROR_REMOVE;
   }
   if (rec.m_FolderName.isEmpty()) rec.m_FolderName = juce::File(path).getFileName();
