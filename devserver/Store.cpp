@@ -90,6 +90,53 @@ CREATE TABLE IF NOT EXISTS stats(
   time INTEGER NOT NULL);
 )SQL";
 
+// Each account's usage, kept in step with every change to its items and
+// uploads by triggers rather than summed over all its items on every request.
+// It lives in this connection's temporary database, so the file on disk keeps
+// its format; it is counted afresh whenever the store is opened.
+const char* const kUsageCounts = R"SQL(
+CREATE TEMP TABLE usage_counts(
+  userId INTEGER PRIMARY KEY,
+  spaceUsed INTEGER NOT NULL DEFAULT 0,
+  files INTEGER NOT NULL DEFAULT 0,
+  dirs INTEGER NOT NULL DEFAULT 0,
+  incomplete INTEGER NOT NULL DEFAULT 0);
+INSERT INTO usage_counts(userId, spaceUsed, files, dirs)
+  SELECT userId, SUM(CASE WHEN isDir=0 THEN size ELSE 0 END), SUM(isDir=0), SUM(isDir=1)
+  FROM main.items WHERE status=0 GROUP BY userId;
+INSERT INTO usage_counts(userId, incomplete)
+  SELECT userId, COUNT(*) FROM main.uploads WHERE true GROUP BY userId
+  ON CONFLICT(userId) DO UPDATE SET incomplete=excluded.incomplete;
+CREATE TEMP TRIGGER usage_item_added AFTER INSERT ON main.items WHEN new.status=0 BEGIN
+  INSERT INTO usage_counts(userId, spaceUsed, files, dirs)
+    VALUES(new.userId, CASE WHEN new.isDir=0 THEN new.size ELSE 0 END, new.isDir=0, new.isDir=1)
+    ON CONFLICT(userId) DO UPDATE SET spaceUsed=spaceUsed+excluded.spaceUsed, files=files+excluded.files,
+      dirs=dirs+excluded.dirs;
+END;
+CREATE TEMP TRIGGER usage_item_removed AFTER DELETE ON main.items WHEN old.status=0 BEGIN
+  UPDATE usage_counts SET spaceUsed=spaceUsed-CASE WHEN old.isDir=0 THEN old.size ELSE 0 END,
+    files=files-(old.isDir=0), dirs=dirs-(old.isDir=1) WHERE userId=old.userId;
+END;
+CREATE TEMP TRIGGER usage_item_changed AFTER UPDATE OF userId, isDir, status, size ON main.items
+  WHEN old.status=0 OR new.status=0 BEGIN
+  UPDATE usage_counts SET spaceUsed=spaceUsed-CASE WHEN old.status=0 AND old.isDir=0 THEN old.size ELSE 0 END,
+    files=files-(old.status=0 AND old.isDir=0), dirs=dirs-(old.status=0 AND old.isDir=1)
+    WHERE userId=old.userId;
+  INSERT INTO usage_counts(userId, spaceUsed, files, dirs)
+    VALUES(new.userId, CASE WHEN new.status=0 AND new.isDir=0 THEN new.size ELSE 0 END,
+      new.status=0 AND new.isDir=0, new.status=0 AND new.isDir=1)
+    ON CONFLICT(userId) DO UPDATE SET spaceUsed=spaceUsed+excluded.spaceUsed, files=files+excluded.files,
+      dirs=dirs+excluded.dirs;
+END;
+CREATE TEMP TRIGGER usage_upload_added AFTER INSERT ON main.uploads BEGIN
+  INSERT INTO usage_counts(userId, incomplete) VALUES(new.userId, 1)
+    ON CONFLICT(userId) DO UPDATE SET incomplete=incomplete+1;
+END;
+CREATE TEMP TRIGGER usage_upload_removed AFTER DELETE ON main.uploads BEGIN
+  UPDATE usage_counts SET incomplete=incomplete-1 WHERE userId=old.userId;
+END;
+)SQL";
+
 }  // namespace
 
 Store::Store(const std::filesystem::path& file) {
@@ -103,9 +150,33 @@ Store::Store(const std::filesystem::path& file) {
   Exec("PRAGMA journal_mode=WAL");
   Exec("PRAGMA synchronous=NORMAL");
   CreateSchema();
+  Exec(kUsageCounts);
 }
 
-Store::~Store() { sqlite3_close(m_db); }
+Store::~Store() {
+  for (auto& [sql, stmts] : m_free)
+    for (sqlite3_stmt* stmt : stmts) sqlite3_finalize(stmt);
+  sqlite3_close(m_db);
+}
+
+sqlite3_stmt* Store::Acquire(const std::string& sql) {
+  auto it = m_free.find(sql);
+  if (it != m_free.end() && !it->second.empty()) {
+    sqlite3_stmt* stmt = it->second.back();
+    it->second.pop_back();
+    return stmt;
+  }
+  sqlite3_stmt* stmt = nullptr;
+  if (sqlite3_prepare_v3(m_db, sql.c_str(), -1, SQLITE_PREPARE_PERSISTENT, &stmt, nullptr) != SQLITE_OK)
+    throw std::runtime_error(std::string("sqlite prepare: ") + sqlite3_errmsg(m_db));
+  return stmt;
+}
+
+void Store::Release(const std::string& sql, sqlite3_stmt* stmt) {
+  sqlite3_reset(stmt);
+  sqlite3_clear_bindings(stmt);
+  m_free[sql].push_back(stmt);
+}
 
 void Store::Exec(const char* sql) {
   char* error = nullptr;
@@ -126,12 +197,10 @@ void Store::CreateSchema() {
        "WHERE NOT EXISTS (SELECT 1 FROM sqlite_sequence WHERE name='users')");
 }
 
-Stmt::Stmt(const Store& store, const char* sql) : m_db(store.handle()) {
-  if (sqlite3_prepare_v2(m_db, sql, -1, &m_stmt, nullptr) != SQLITE_OK)
-    throw std::runtime_error(std::string("sqlite prepare: ") + sqlite3_errmsg(m_db));
-}
+Stmt::Stmt(Store& store, const std::string& sql)
+    : m_store(store), m_sql(sql), m_db(store.handle()), m_stmt(store.Acquire(sql)) {}
 
-Stmt::~Stmt() { sqlite3_finalize(m_stmt); }
+Stmt::~Stmt() { m_store.Release(m_sql, m_stmt); }
 
 Stmt& Stmt::Bind(int index, int64_t value) {
   sqlite3_bind_int64(m_stmt, index, value);
@@ -166,19 +235,19 @@ std::string Stmt::Text(int column) const {
   return std::string(reinterpret_cast<const char*>(text), static_cast<size_t>(sqlite3_column_bytes(m_stmt, column)));
 }
 
-Transaction::Transaction(Store& store) : m_store(store) { m_store.Exec("BEGIN IMMEDIATE"); }
+Transaction::Transaction(Store& store) : m_store(store) { Stmt(m_store, "BEGIN IMMEDIATE").Run(); }
 
 Transaction::~Transaction() {
   if (!m_done) {
     try {
-      m_store.Exec("ROLLBACK");
+      Stmt(m_store, "ROLLBACK").Run();
     } catch (...) {
     }
   }
 }
 
 void Transaction::Commit() {
-  m_store.Exec("COMMIT");
+  Stmt(m_store, "COMMIT").Run();
   m_done = true;
 }
 

@@ -212,18 +212,14 @@ std::string Tree::FreeName(int64_t parentId, const std::string& name, bool isDir
 
 UsageCounts Tree::Usage() const {
   UsageCounts u;
-  Stmt s(m_store,
-         "SELECT COALESCE(SUM(CASE WHEN isDir=0 THEN size ELSE 0 END),0), COALESCE(SUM(isDir=0),0), "
-         "COALESCE(SUM(isDir=1),0) FROM items WHERE userId=? AND status=0");
+  Stmt s(m_store, "SELECT spaceUsed, files, dirs, incomplete FROM usage_counts WHERE userId=?");
   s.Bind(1, m_userId);
   if (s.Step()) {
     u.spaceUsed = s.Int(0);
     u.files = s.Int(1);
     u.dirs = s.Int(2);
+    u.incomplete = s.Int(3);
   }
-  Stmt inc(m_store, "SELECT COUNT(*) FROM uploads WHERE userId=?");
-  inc.Bind(1, m_userId);
-  if (inc.Step()) u.incomplete = inc.Int(0);
   return u;
 }
 
