@@ -89,54 +89,6 @@ CREATE TABLE IF NOT EXISTS stats(
   event TEXT NOT NULL,
   time INTEGER NOT NULL);
 )SQL";
-
-// Each account's usage, kept in step with every change to its items and
-// uploads by triggers rather than summed over all its items on every request.
-// It lives in this connection's temporary database, so the file on disk keeps
-// its format; it is counted afresh whenever the store is opened.
-const char* const kUsageCounts = R"SQL(
-CREATE TEMP TABLE usage_counts(
-  userId INTEGER PRIMARY KEY,
-  spaceUsed INTEGER NOT NULL DEFAULT 0,
-  files INTEGER NOT NULL DEFAULT 0,
-  dirs INTEGER NOT NULL DEFAULT 0,
-  incomplete INTEGER NOT NULL DEFAULT 0);
-INSERT INTO usage_counts(userId, spaceUsed, files, dirs)
-  SELECT userId, SUM(CASE WHEN isDir=0 THEN size ELSE 0 END), SUM(isDir=0), SUM(isDir=1)
-  FROM main.items WHERE status=0 GROUP BY userId;
-INSERT INTO usage_counts(userId, incomplete)
-  SELECT userId, COUNT(*) FROM main.uploads WHERE true GROUP BY userId
-  ON CONFLICT(userId) DO UPDATE SET incomplete=excluded.incomplete;
-CREATE TEMP TRIGGER usage_item_added AFTER INSERT ON main.items WHEN new.status=0 BEGIN
-  INSERT INTO usage_counts(userId, spaceUsed, files, dirs)
-    VALUES(new.userId, CASE WHEN new.isDir=0 THEN new.size ELSE 0 END, new.isDir=0, new.isDir=1)
-    ON CONFLICT(userId) DO UPDATE SET spaceUsed=spaceUsed+excluded.spaceUsed, files=files+excluded.files,
-      dirs=dirs+excluded.dirs;
-END;
-CREATE TEMP TRIGGER usage_item_removed AFTER DELETE ON main.items WHEN old.status=0 BEGIN
-  UPDATE usage_counts SET spaceUsed=spaceUsed-CASE WHEN old.isDir=0 THEN old.size ELSE 0 END,
-    files=files-(old.isDir=0), dirs=dirs-(old.isDir=1) WHERE userId=old.userId;
-END;
-CREATE TEMP TRIGGER usage_item_changed AFTER UPDATE OF userId, isDir, status, size ON main.items
-  WHEN old.status=0 OR new.status=0 BEGIN
-  UPDATE usage_counts SET spaceUsed=spaceUsed-CASE WHEN old.status=0 AND old.isDir=0 THEN old.size ELSE 0 END,
-    files=files-(old.status=0 AND old.isDir=0), dirs=dirs-(old.status=0 AND old.isDir=1)
-    WHERE userId=old.userId;
-  INSERT INTO usage_counts(userId, spaceUsed, files, dirs)
-    VALUES(new.userId, CASE WHEN new.status=0 AND new.isDir=0 THEN new.size ELSE 0 END,
-      new.status=0 AND new.isDir=0, new.status=0 AND new.isDir=1)
-    ON CONFLICT(userId) DO UPDATE SET spaceUsed=spaceUsed+excluded.spaceUsed, files=files+excluded.files,
-      dirs=dirs+excluded.dirs;
-END;
-CREATE TEMP TRIGGER usage_upload_added AFTER INSERT ON main.uploads BEGIN
-  INSERT INTO usage_counts(userId, incomplete) VALUES(new.userId, 1)
-    ON CONFLICT(userId) DO UPDATE SET incomplete=incomplete+1;
-END;
-CREATE TEMP TRIGGER usage_upload_removed AFTER DELETE ON main.uploads BEGIN
-  UPDATE usage_counts SET incomplete=incomplete-1 WHERE userId=old.userId;
-END;
-)SQL";
-
 }  // namespace
 
 Store::Store(const std::filesystem::path& file) {
@@ -150,7 +102,7 @@ Store::Store(const std::filesystem::path& file) {
   Exec("PRAGMA journal_mode=WAL");
   Exec("PRAGMA synchronous=NORMAL");
   CreateSchema();
-  Exec(kUsageCounts);
+  CreateDerivedTables();
 }
 
 Store::~Store() {

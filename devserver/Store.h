@@ -30,6 +30,7 @@ class Store {
 
  private:
   void CreateSchema();
+  void CreateDerivedTables();
   sqlite3* m_db = nullptr;
   // Free statements by SQL text; a text in use twice at once gets a second one.
   std::unordered_map<std::string, std::vector<sqlite3_stmt*>> m_free;
