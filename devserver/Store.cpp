@@ -89,6 +89,7 @@ CREATE TABLE IF NOT EXISTS stats(
   event TEXT NOT NULL,
   time INTEGER NOT NULL);
 )SQL";
+
 }  // namespace
 
 Store::Store(const std::filesystem::path& file) {
