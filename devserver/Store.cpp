@@ -103,9 +103,33 @@ Store::Store(const std::filesystem::path& file) {
   Exec("PRAGMA journal_mode=WAL");
   Exec("PRAGMA synchronous=NORMAL");
   CreateSchema();
+  CreateDerivedTables();
 }
 
-Store::~Store() { sqlite3_close(m_db); }
+Store::~Store() {
+  for (auto& [sql, stmts] : m_free)
+    for (sqlite3_stmt* stmt : stmts) sqlite3_finalize(stmt);
+  sqlite3_close(m_db);
+}
+
+sqlite3_stmt* Store::Acquire(const std::string& sql) {
+  auto it = m_free.find(sql);
+  if (it != m_free.end() && !it->second.empty()) {
+    sqlite3_stmt* stmt = it->second.back();
+    it->second.pop_back();
+    return stmt;
+  }
+  sqlite3_stmt* stmt = nullptr;
+  if (sqlite3_prepare_v3(m_db, sql.c_str(), -1, SQLITE_PREPARE_PERSISTENT, &stmt, nullptr) != SQLITE_OK)
+    throw std::runtime_error(std::string("sqlite prepare: ") + sqlite3_errmsg(m_db));
+  return stmt;
+}
+
+void Store::Release(const std::string& sql, sqlite3_stmt* stmt) {
+  sqlite3_reset(stmt);
+  sqlite3_clear_bindings(stmt);
+  m_free[sql].push_back(stmt);
+}
 
 void Store::Exec(const char* sql) {
   char* error = nullptr;
@@ -126,12 +150,10 @@ void Store::CreateSchema() {
        "WHERE NOT EXISTS (SELECT 1 FROM sqlite_sequence WHERE name='users')");
 }
 
-Stmt::Stmt(const Store& store, const char* sql) : m_db(store.handle()) {
-  if (sqlite3_prepare_v2(m_db, sql, -1, &m_stmt, nullptr) != SQLITE_OK)
-    throw std::runtime_error(std::string("sqlite prepare: ") + sqlite3_errmsg(m_db));
-}
+Stmt::Stmt(Store& store, const std::string& sql)
+    : m_store(store), m_sql(sql), m_db(store.handle()), m_stmt(store.Acquire(sql)) {}
 
-Stmt::~Stmt() { sqlite3_finalize(m_stmt); }
+Stmt::~Stmt() { m_store.Release(m_sql, m_stmt); }
 
 Stmt& Stmt::Bind(int index, int64_t value) {
   sqlite3_bind_int64(m_stmt, index, value);
@@ -166,19 +188,19 @@ std::string Stmt::Text(int column) const {
   return std::string(reinterpret_cast<const char*>(text), static_cast<size_t>(sqlite3_column_bytes(m_stmt, column)));
 }
 
-Transaction::Transaction(Store& store) : m_store(store) { m_store.Exec("BEGIN IMMEDIATE"); }
+Transaction::Transaction(Store& store) : m_store(store) { Stmt(m_store, "BEGIN IMMEDIATE").Run(); }
 
 Transaction::~Transaction() {
   if (!m_done) {
     try {
-      m_store.Exec("ROLLBACK");
+      Stmt(m_store, "ROLLBACK").Run();
     } catch (...) {
     }
   }
 }
 
 void Transaction::Commit() {
-  m_store.Exec("COMMIT");
+  Stmt(m_store, "COMMIT").Run();
   m_done = true;
 }
 

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <unordered_map>
+#include <vector>
 
 namespace devserver {
 
@@ -20,15 +22,25 @@ class Store {
   void Exec(const char* sql);
   int64_t LastInsertId() const { return sqlite3_last_insert_rowid(m_db); }
 
+  // A prepared statement for the SQL, kept from an earlier use when one is
+  // free: preparing costs more than most of the service's queries.
+  sqlite3_stmt* Acquire(const std::string& sql);
+  // Takes a statement back, reset and unbound, for the next Acquire.
+  void Release(const std::string& sql, sqlite3_stmt* stmt);
+
  private:
   void CreateSchema();
+  void CreateDerivedTables();
   sqlite3* m_db = nullptr;
+  // Free statements by SQL text; a text in use twice at once gets a second one.
+  std::unordered_map<std::string, std::vector<sqlite3_stmt*>> m_free;
 };
 
 // One prepared statement; values are always bound, never spliced into the SQL.
+// It is borrowed from the store's cache and given back when it goes.
 class Stmt {
  public:
-  Stmt(const Store& store, const char* sql);
+  Stmt(Store& store, const std::string& sql);
   ~Stmt();
   Stmt(const Stmt&) = delete;
   Stmt& operator=(const Stmt&) = delete;
@@ -45,6 +57,8 @@ class Stmt {
   std::string Text(int column) const;
 
  private:
+  Store& m_store;
+  std::string m_sql;
   sqlite3* m_db;
   sqlite3_stmt* m_stmt = nullptr;
 };

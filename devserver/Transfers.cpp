@@ -3,7 +3,9 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <fstream>
+#include <limits>
 
 #include "Ids.h"
 #include "Md5.h"
@@ -36,9 +38,18 @@ void WriteWhole(const std::filesystem::path& file, const std::string& bytes) {
 }  // namespace
 
 Transfers::Transfers(Store& store, const std::filesystem::path& dataDir)
-    : m_store(store), m_content(dataDir / "content"), m_uploads(dataDir / "uploads") {
+    : m_store(store),
+      m_content(dataDir / "content"),
+      m_uploads(dataDir / "uploads"),
+      m_oldestDownload(OldestDownloadToken()) {
   std::filesystem::create_directories(m_content);
   std::filesystem::create_directories(m_uploads);
+}
+
+int64_t Transfers::OldestDownloadToken() const {
+  Stmt s(m_store, "SELECT COALESCE(MIN(createTime), ?) FROM tokens WHERE direction='down'");
+  s.Bind(1, std::numeric_limits<int64_t>::max());
+  return s.Step() ? s.Int(0) : std::numeric_limits<int64_t>::max();
 }
 
 std::filesystem::path Transfers::ContentPath(int64_t docId) const { return m_content / std::to_string(docId); }
@@ -98,13 +109,18 @@ TransferToken Transfers::NewToken(int64_t userId, int64_t fileId, int64_t upload
   t.size = size;
   t.upload = upload;
   // Download tokens last a day; upload tokens as long as their upload.
-  Stmt purge(m_store, "DELETE FROM tokens WHERE direction='down' AND createTime<?");
-  purge.Bind(1, NowMs() - kDownloadTokenLifeMs).Run();
+  int64_t now = NowMs();
+  if (m_oldestDownload < now - kDownloadTokenLifeMs) {
+    Stmt purge(m_store, "DELETE FROM tokens WHERE direction='down' AND createTime<?");
+    purge.Bind(1, now - kDownloadTokenLifeMs).Run();
+    m_oldestDownload = OldestDownloadToken();
+  }
+  if (!upload) m_oldestDownload = std::min(m_oldestDownload, now);
   Stmt s(m_store,
          "INSERT INTO tokens(docURL, context, userId, fileId, uploadId, docId, size, direction, createTime) "
          "VALUES(?,?,?,?,?,?,?,?,?)");
   s.Bind(1, t.docURL).Bind(2, t.context).Bind(3, userId).Bind(4, fileId).Bind(5, uploadId).Bind(6, docId);
-  s.Bind(7, size).Bind(8, std::string(upload ? "up" : "down")).Bind(9, NowMs()).Run();
+  s.Bind(7, size).Bind(8, std::string(upload ? "up" : "down")).Bind(9, now).Run();
   return t;
 }
 

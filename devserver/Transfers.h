@@ -71,9 +71,14 @@ class Transfers {
   void ClearFiles();
 
  private:
+  int64_t OldestDownloadToken() const;
+
   Store& m_store;
   std::filesystem::path m_content;
   std::filesystem::path m_uploads;
+  // No download token was made before this time (ms): until it is a day old,
+  // purging expired tokens, a scan of them all, would find nothing.
+  int64_t m_oldestDownload;
 };
 
 }  // namespace devserver

@@ -67,7 +67,8 @@ void CheckName(const std::string& name, bool isDir) {
 }
 
 std::optional<Item> Tree::Get(int64_t id) const {
-  Stmt s(m_store, Select("userId=? AND id=?").c_str());
+  static const std::string sql = Select("userId=? AND id=?");
+  Stmt s(m_store, sql);
   s.Bind(1, m_userId).Bind(2, id);
   if (!s.Step()) return std::nullopt;
   return ReadItem(s);
@@ -86,14 +87,16 @@ std::optional<Item> Tree::LiveFile(int64_t id) const {
 }
 
 std::optional<Item> Tree::LiveByName(int64_t parentId, const std::string& name) const {
-  Stmt s(m_store, Select("userId=? AND parentId=? AND status=0 AND name=? COLLATE BINARY").c_str());
+  // The lowest id of that name, as a scan of the folder in id order would find.
+  Stmt s(m_store, Select("userId=?1 AND id=(SELECT id FROM item_names WHERE userId=?1 AND parentId=?2 AND status=0 "
+                         "AND name=?3 ORDER BY id LIMIT 1)"));
   s.Bind(1, m_userId).Bind(2, parentId).Bind(3, name);
   if (!s.Step()) return std::nullopt;
   return ReadItem(s);
 }
 
 std::optional<Item> Tree::IncompleteByName(int64_t parentId, const std::string& name) const {
-  Stmt s(m_store, Select("userId=? AND parentId=? AND status=3 AND isDir=0 AND name=? COLLATE BINARY").c_str());
+  Stmt s(m_store, Select("userId=? AND parentId=? AND status=3 AND isDir=0 AND name=? COLLATE BINARY"));
   s.Bind(1, m_userId).Bind(2, parentId).Bind(3, name);
   if (!s.Step()) return std::nullopt;
   return ReadItem(s);
@@ -101,8 +104,7 @@ std::optional<Item> Tree::IncompleteByName(int64_t parentId, const std::string& 
 
 std::vector<Item> Tree::Children(int64_t parentId, bool liveOnly) const {
   Stmt s(m_store, Select(liveOnly ? "userId=? AND parentId=? AND status=0 ORDER BY id"
-                                  : "userId=? AND parentId=? AND status IN (0,1) ORDER BY id")
-                      .c_str());
+                                  : "userId=? AND parentId=? AND status IN (0,1) ORDER BY id"));
   s.Bind(1, m_userId).Bind(2, parentId);
   std::vector<Item> out;
   while (s.Step()) out.push_back(ReadItem(s));
@@ -110,7 +112,7 @@ std::vector<Item> Tree::Children(int64_t parentId, bool liveOnly) const {
 }
 
 std::vector<Item> Tree::All() const {
-  Stmt s(m_store, Select("userId=? ORDER BY id").c_str());
+  Stmt s(m_store, Select("userId=? ORDER BY id"));
   s.Bind(1, m_userId);
   std::vector<Item> out;
   while (s.Step()) out.push_back(ReadItem(s));
@@ -212,18 +214,14 @@ std::string Tree::FreeName(int64_t parentId, const std::string& name, bool isDir
 
 UsageCounts Tree::Usage() const {
   UsageCounts u;
-  Stmt s(m_store,
-         "SELECT COALESCE(SUM(CASE WHEN isDir=0 THEN size ELSE 0 END),0), COALESCE(SUM(isDir=0),0), "
-         "COALESCE(SUM(isDir=1),0) FROM items WHERE userId=? AND status=0");
+  Stmt s(m_store, "SELECT spaceUsed, files, dirs, incomplete FROM usage_counts WHERE userId=?");
   s.Bind(1, m_userId);
   if (s.Step()) {
     u.spaceUsed = s.Int(0);
     u.files = s.Int(1);
     u.dirs = s.Int(2);
+    u.incomplete = s.Int(3);
   }
-  Stmt inc(m_store, "SELECT COUNT(*) FROM uploads WHERE userId=?");
-  inc.Bind(1, m_userId);
-  if (inc.Step()) u.incomplete = inc.Int(0);
   return u;
 }
 

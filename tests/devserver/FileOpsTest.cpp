@@ -115,6 +115,7 @@ TEST_F(ServiceTest, RenameMoveAndDeleteOfAFile) {
   HttpReply renamed = client.FsPost("renameFile", "&id=" + id + client.U(), rb);
   ASSERT_EQ(renamed.Code(), 200);
   EXPECT_EQ(renamed.Result()["file"]["fileName"].asString(), "taken (1).txt");
+  EXPECT_EQ(client.Upload(Root(), "f.txt", "new f")["fileName"].asString(), "f.txt") << "the old name is free";
 
   // Moving onto a file the caller knew replaces it.
   Json::Value target = client.Upload(other, "taken (1).txt", "old target");
@@ -133,6 +134,8 @@ TEST_F(ServiceTest, RenameMoveAndDeleteOfAFile) {
   Json::Value listing = client.GetDirFiles(other).Result()["dir"]["files"];
   ASSERT_EQ(listing.size(), 1u);
   EXPECT_EQ(listing[0]["id"].asString(), id);
+  EXPECT_EQ(client.Upload(Root(), "taken (1).txt", "new t1")["fileName"].asString(), "taken (1).txt")
+      << "the name the move left is free";
   mb["file"]["parentId"] = Json::Int64(555555);
   EXPECT_EQ(client.FsPost("moveFile", client.U() + "&id=" + id, mb).Code(), 704);
 
@@ -145,6 +148,8 @@ TEST_F(ServiceTest, RenameMoveAndDeleteOfAFile) {
   EXPECT_EQ(del.Result()["file"]["status"].asInt(), 1);
   EXPECT_EQ(client.FsGet("delFile", client.U() + "&id=" + id).Code(), 555);
   EXPECT_EQ(client.DownloadToken(std::stoll(id)).Code(), 555);
+  // The name the delete left is free again.
+  EXPECT_EQ(client.Upload(other, "taken (1).txt", "new t2")["fileName"].asString(), "taken (1).txt");
 }
 
 TEST_F(ServiceTest, DelFileIncompleteDropsTheUpload) {
