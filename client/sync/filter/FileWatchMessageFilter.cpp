@@ -427,6 +427,9 @@ void FileWatchMessageFilter::TranslateDeleteEvent(const FileWatchMessage& messag
     Log(NormalLog, "TranslateDeleteEvent", "TranslateDeleteEvent By download File or the program, path is " + p);
     return;
   }
+  // What the program made there is gone with the user's removal: its report,
+  // if it never came, must not swallow the next item the user puts there.
+  if (m_pIgnoreList) m_pIgnoreList->ForgetAdditionsAt(p);
   if (SyncPathList* tips = GetSyncTipList()) tips->RemovePath(p);
   int isFile;
   const int kind = KindInDatabase(p);

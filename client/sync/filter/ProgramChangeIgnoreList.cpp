@@ -118,6 +118,16 @@ bool ProgramChangeIgnoreList::Withdraw(const juce::String& path, const juce::Str
   return true;
 }
 
+void ProgramChangeIgnoreList::ForgetAdditionsAt(const juce::String& path) {
+  const juce::ScopedLock guard(m_lock);
+  auto byPaths = m_byPaths.find(Paths{path, path});
+  if (byPaths == m_byPaths.end()) return;
+  std::vector<Entries::iterator> additions;
+  for (Entries::iterator it : byPaths->second)
+    if (!it->consumed && TypesMatch(it->type, WATCHER_EVENT_ADDED)) additions.push_back(it);
+  for (Entries::iterator it : additions) Erase(it);
+}
+
 juce::String ProgramChangeIgnoreList::FollowRelocations(const juce::String& path) {
   const juce::ScopedLock guard(m_lock);
   DropExpired(Now());

@@ -47,6 +47,11 @@ class ProgramChangeIgnoreList {
   // contents that stay). True when one was.
   bool Withdraw(const juce::String& path, const juce::String& newPath, int type);
 
+  // The user removed what stands at the path: an addition or change of it
+  // that the program announced and whose report is still to come is no
+  // longer the program's, and does not swallow what the user puts there next.
+  void ForgetAdditionsAt(const juce::String& path);
+
   // The path a file inside a folder the program renamed or moved has now,
   // while the watcher's report of that folder's relocation is still to come:
   // path rewritten by the waiting renames and moves above it, in the order

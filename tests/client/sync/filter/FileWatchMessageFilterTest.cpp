@@ -199,6 +199,26 @@ TEST_F(FileWatchMessageFilterTest, ADownloadsOwnChangeIsConsumedAndTheNextChange
   EXPECT_EQ(m_up.Tasks()[0].md5, SyncHelper::GetFileMD5(target));
 }
 
+TEST_F(FileWatchMessageFilterTest, AFolderTheProgramMadeAndTheUserReplacedByAFileLetsTheFileGoUp) {
+  // The program made the folder d (its report never came); the user removes
+  // it and puts a file d there: the file is the user's.
+  const juce::String d = Folder("d");
+  m_ignore.Add(d, d, A);
+  SaveFolder(FolderRow(17, d, 1));
+  juce::File(d).deleteRecursively();
+  Deliver(D, d);
+  TranslateAll();
+  ASSERT_EQ(m_up.Tasks().size(), 1u);
+  EXPECT_EQ(m_up.Tasks()[0].op, UP_OP_FOLDER_DELETE);
+  m_up.Forget();
+  SyncFileDataManager::DeleteFolderByPath(d);  // the delete went up
+  Write("d", "now a file");
+  Deliver(A, d);
+  TranslateAll();
+  ASSERT_EQ(m_up.Tasks().size(), 1u);
+  EXPECT_EQ(m_up.Tasks()[0].op, UP_OP_FILE_ADD);
+}
+
 TEST_F(FileWatchMessageFilterTest, AnAdditionAndAModificationConsumeEachOthersEntries) {
   juce::String a = Write("a.txt", "a");
   juce::String b = Write("b.txt", "b");
