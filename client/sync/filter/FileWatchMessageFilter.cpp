@@ -431,15 +431,12 @@ void FileWatchMessageFilter::TranslateDeleteEvent(const FileWatchMessage& messag
   // if it never came, must not swallow the next item the user puts there.
   if (m_pIgnoreList) m_pIgnoreList->ForgetAdditionsAt(p);
   if (SyncPathList* tips = GetSyncTipList()) tips->RemovePath(p);
-  int isFile;
-  const int kind = KindInDatabase(p);
-  if (kind != SyncHelper::PATH_UNKNOWN) {
-    isFile = kind == SyncHelper::PATH_FILE ? 1 : 0;
-  } else if (!m_pUpManager || !m_pUpManager->FindTaskByPath(p, isFile)) {
+  const int kind = KindOfSource(p, SyncHelper::PATH_UNKNOWN);
+  if (kind == SyncHelper::PATH_UNKNOWN) {
     Log(NormalLog, "TranslateDeleteEvent", "Delete Operation can not judge file or folder, the path is " + p);
     return;
   }
-  AddMessage(p, message.m_sSrcPath, juce::String(), message.m_nType, isFile);
+  AddMessage(p, message.m_sSrcPath, juce::String(), message.m_nType, kind == SyncHelper::PATH_FILE ? 1 : 0);
 }
 
 void FileWatchMessageFilter::TranslateChangedEvent(const FileWatchMessage& message) {

@@ -125,7 +125,7 @@ class FileWatchMessageFilter : public IWatcherChangeHandler, public juce::Thread
   // stored, or queued for upload. A file written under a temporary name and
   // renamed into place is known by nothing and is an addition of its new name.
   // PATH_FILE or PATH_FOLDER, as the database or a queued task knows the
-  // path; unknown when neither does.
+  // path (a rename's source, a removed path); unknown when neither does.
   int KindOfSource(const juce::String& oldPath, int unknown);
   bool IsKnownSource(const juce::String& oldPath, int isFile);
   void QueueFileAdd(const juce::String& path);
