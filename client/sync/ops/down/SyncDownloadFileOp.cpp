@@ -137,7 +137,7 @@ long LinksOf(int fd) {
 
 }  // namespace
 
-bool SyncDownloadFileOp::ReplaceFileAtomically(const juce::String& source, const juce::String& target) {
+bool SyncDownloadFileOp::ReplaceFileAtomically(const juce::String& source, const juce::String& target, bool replace) {
   const juce::String hidden = HiddenCopyOf(source, target);
   const juce::File hiddenFile(hidden);
   const ActivePath active(g_activeParts, hidden);
@@ -165,7 +165,7 @@ bool SyncDownloadFileOp::ReplaceFileAtomically(const juce::String& source, const
     out.flush();  // written through to the disk before it takes the name
   }
   DownOps::Ignore(hidden, target, DownOps::IGNORE_RENAME);
-  if (MoveFileExW(hidden.toWideCharPointer(), target.toWideCharPointer(), MOVEFILE_REPLACE_EXISTING)) {
+  if (MoveFileExW(hidden.toWideCharPointer(), target.toWideCharPointer(), replace ? MOVEFILE_REPLACE_EXISTING : 0)) {
     // The watcher reports the rename, never an addition or change of the
     // target: an entry the caller listed for one would wait, and take the
     // user's next change of the file for the program's.
@@ -522,7 +522,10 @@ int SyncDownloadFileOp::ReplaceLocalFileByDownloadFile(const juce::String& stagi
   }
   if (TargetWentMeanwhile()) return SYNC_RESULT_CANCEL;
   DownOps::Ignore(target, target, DownOps::IGNORE_ADD);
-  if (ReplaceFileAtomically(stagingPath, target)) return SYNC_RESULT_SUCCESS;
+  // The name was free a moment ago; a file that takes it meanwhile (the
+  // engine's own copy of a conflict, the user's new file) is never replaced:
+  // the next try finds it and judges it.
+  if (ReplaceFileAtomically(stagingPath, target, false)) return SYNC_RESULT_SUCCESS;
   const DWORD error = GetLastError();
   DownOps::Unignore(target, target, DownOps::IGNORE_ADD);
   if (error == ERROR_ACCESS_DENIED || error == ERROR_PATH_NOT_FOUND) {

@@ -35,8 +35,10 @@ class SyncDownloadFileOp : public SyncDownFileBaseOperation {
   // The staging file of a server file: the temp folder + "<id>-<name>".
   static juce::String GetStagingPath(const SyncFileData& record);
   // Puts source's content at target in one step (hidden copy beside the
-  // target, flushed, renamed over it). False with the system's error set.
-  static bool ReplaceFileAtomically(const juce::String& source, const juce::String& target);
+  // target, flushed, renamed over it). Without replace, an item that took the
+  // target's name meanwhile stays and the call fails with ERROR_ALREADY_EXISTS.
+  // False with the system's error set.
+  static bool ReplaceFileAtomically(const juce::String& source, const juce::String& target, bool replace = true);
   // The hidden copy's name (".<id>.dorv-part"), and the removal of one that an
   // earlier run left when it ended during a replace (none that runs now).
   static bool IsPartName(const juce::String& name);

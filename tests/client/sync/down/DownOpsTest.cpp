@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <random>
 
 #include "DownOpsFixture.h"
@@ -18,6 +19,7 @@
 #include "client/sync/pull/SyncFolderFromServerOp.h"
 #include "client/sync/records/SyncFileDataManager.h"
 #include "client/sync/records/SyncRootFolder.h"
+#include "win32/Windows.h"
 #include "client/sync/tasks/DownSyncTask.h"
 #include "win32/ManualClock.h"
 
@@ -272,6 +274,20 @@ TEST_F(DownOpsTest, AnInterruptedDownloadLeavesTheLocalFileWhole) {
   Drain();
   EXPECT_EQ(dorvtest::ReadFile(Path("big.bin")), Bytes(900000, 8));
   EXPECT_EQ(RowMd5(f), Md5(Bytes(900000, 8)));
+}
+
+// A download whose name was free takes it only while it still is: a file put
+// there meanwhile is never replaced.
+TEST_F(DownOpsTest, ADownloadPlacedAtAFreeNameNeverReplacesAFileThatTookItMeanwhile) {
+  const std::string staged = (m_rootPath.parent_path() / "staged.bin").string();
+  { std::ofstream(staged, std::ios::binary) << "the service's content"; }
+  std::ofstream(Path("taken.txt"), std::ios::binary) << "the user's file";
+  EXPECT_FALSE(SyncDownloadFileOp::ReplaceFileAtomically(juce::String(staged), juce::String(Path("taken.txt").string()), false));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
+  EXPECT_EQ(dorvtest::ReadFile(Path("taken.txt")), "the user's file");
+  EXPECT_FALSE(HasPartFiles(m_rootPath));
+  EXPECT_TRUE(SyncDownloadFileOp::ReplaceFileAtomically(juce::String(staged), juce::String(Path("free.txt").string()), false));
+  EXPECT_EQ(dorvtest::ReadFile(Path("free.txt")), "the service's content");
 }
 
 // A wrong answer (an error page, a body with other bytes) is never put in
