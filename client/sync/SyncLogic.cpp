@@ -153,7 +153,6 @@ void SyncLogic::CreateSyncWorkers() {
   }
   if (!m_pTaskDispatcher) m_pTaskDispatcher = std::make_unique<SyncTaskDispatcher>();
   GetProgramChangeIgnoreList();
-  const bool newManagers = !m_pUpTaskManager && !m_pDownTaskManager;
   if (!m_pUpTaskManager) {
     m_pUpTaskManager = std::make_unique<SyncUpTaskManager>(m_pTaskDispatcher.get());
     m_pUpTaskManager->SetUploadsInFlight(kUploadsInFlight);

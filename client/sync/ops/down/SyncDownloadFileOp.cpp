@@ -16,6 +16,7 @@
 #include "client/sync/SyncEngineLinks.h"
 #include "client/sync/SyncHelper.h"
 #include "client/sync/SyncLogic.h"
+#include "client/sync/ops/down/DownFileRelocation.h"
 #include "client/sync/ops/down/DownOpSupport.h"
 #include "client/sync/records/SyncFileDataManager.h"
 #include "client/sync/registry/DownSyncPathRegistry.h"
@@ -262,6 +263,7 @@ int SyncDownloadFileOp::Prepare_SyncOperation() {
     return built;
   }
   if (!IsSafePath(task, m_sDownloadFilePath)) return SYNC_RESULT_CANCEL;
+  if (const int carried = CarryEarlierPlacement(); carried != SYNC_RESULT_SUCCESS) return carried;
   if (NameHeldByAnotherItem() || ItemLeftItsName()) return SYNC_RESULT_ERROR_ONLYWAIT_AND_DOAGAIN;
   m_bTargetExisted = juce::File(m_sDownloadFilePath).exists();
   IsNeedDownloadFile();
@@ -416,6 +418,35 @@ bool SyncDownloadFileOp::ItemLeftItsName() {
   // goes up first and tells where the new content belongs. Made again at
   // the old name, it would stand beside the file that was moved.
   return WaitForName("the file has left ");
+}
+
+int SyncDownloadFileOp::CarryEarlierPlacement() {
+  DownSyncTask* task = Task();
+  const SyncFileData& record = *Record();
+  SyncFileData row;
+  // Two pulls that ran before either's download each found no row and each
+  // queued an addition; the older one has run. Left where it is, its file
+  // would stay beside the new name's for good, a copy no one made.
+  if (task->m_nOp != DOWN_OP_FILE_ADD || !DownOps::SelectFileByID(record.m_FileID, row) ||
+      row.m_FilePath.isEmpty() || row.m_FilePath == m_sDownloadFilePath ||
+      SyncHelper::CompareVersionValue(record.m_VersionValue, row.m_VersionValue) <= 0 ||
+      juce::File(m_sDownloadFilePath).exists() || !juce::File(row.m_FilePath).existsAsFile() ||
+      !IsSafePath(task, row.m_FilePath) || !DownOps::FileHasMD5(row.m_FilePath, row.m_Md5))
+    return SYNC_RESULT_SUCCESS;
+  const bool sameFolder = DownOps::ParentOf(row.m_FilePath) == DownOps::ParentOf(m_sDownloadFilePath);
+  const int moved = DownOps::RelocateFile(*this, task, row.m_FilePath, m_sDownloadFilePath,
+                                          sameFolder ? DownOps::IGNORE_RENAME : DownOps::IGNORE_MOVE,
+                                          "Carry File to its new name failed");
+  if (moved != SYNC_RESULT_SUCCESS) return moved;
+  WriteLog(NormalLog, "SyncDownloadFileOp::Prepare_SyncOperation",
+           "the item stood at " + row.m_FilePath + ", moved to its new name " + m_sDownloadFilePath);
+  // The row keeps the content it was synced with: the download then judges
+  // the file as one that holds that content.
+  row.m_FilePath = m_sDownloadFilePath;
+  row.m_FileName = record.m_FileName;
+  row.m_ParentID = record.m_ParentID;
+  SaveSyncFileData(row);
+  return SYNC_RESULT_SUCCESS;
 }
 
 bool SyncDownloadFileOp::WaitForName(const juce::String& why) {

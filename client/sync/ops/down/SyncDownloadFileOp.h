@@ -64,6 +64,10 @@ class SyncDownloadFileOp : public SyncDownFileBaseOperation {
   // The file synced at the target has left it since the pull (its change is
   // on its way up): the download waits for it, as for a name taken.
   bool ItemLeftItsName();
+  // An earlier task of the same item put it in place under the name it had
+  // then; this addition, listed since under a newer name, moves that file
+  // there first (untouched only). An error result when the move failed.
+  int CarryEarlierPlacement();
   // Sets the growing wait of a name that is not ready (false once spent).
   bool WaitForName(const juce::String& why);
   // Removes the copy a replace put at a name the file had just left.

@@ -188,6 +188,27 @@ TEST_F(DownOpsTest, AnEditForAFileThatLeftItsNameWaitsForThatChange) {
   EXPECT_EQ(RowMd5(f), Md5("v2"));
 }
 
+// Two pulls listed a new file, the second after the service renamed it (and,
+// for the second file, changed it): both found no row, so both queued an
+// addition. The first puts the file in place under its old name; the second
+// carries it to the new name instead of fetching a second copy beside it.
+TEST_F(DownOpsTest, ANewFileRenamedBeforeItsFirstDownloadRanEndsUnderItsNewNameOnly) {
+  const juce::int64 f = Put(m_rootID, "f.txt", "v1");
+  const juce::int64 e = Put(m_rootID, "e.txt", "e1");
+  ASSERT_EQ(IncrementalPull(), SYNC_RESULT_SUCCESS);
+  Rename(f, "g.txt");
+  Rename(e, "h.txt");
+  Put(m_rootID, "h.txt", "e2");
+  ASSERT_EQ(IncrementalPull(), SYNC_RESULT_SUCCESS);
+  Drain();
+  EXPECT_TRUE(m_manager->AreQueuesEmpty());
+  EXPECT_EQ(LocalTree(), (std::vector<std::string>{"g.txt=v1", "h.txt=e2"}));
+  EXPECT_EQ(RowPath(f), Local("g.txt").toStdString());
+  EXPECT_EQ(RowPath(e), Local("h.txt").toStdString());
+  EXPECT_EQ(RowMd5(e), Md5("e2"));
+  EXPECT_FALSE(HasPartFiles(m_rootPath));
+}
+
 // A synced file that has a second name outside the sync folder is replaced
 // by a pulled edit like any other (its second name keeps the old content).
 TEST_F(DownOpsTest, AnEditReplacesAFileThatHasASecondName) {
