@@ -133,6 +133,16 @@ void SyncUpTaskManager::ClassifyTask(UpSyncTask* task) {
     }
   };
 
+  // A new file queued at the name a rename or move now takes was replaced by
+  // it: what stands there is the relocated file.
+  auto DropAddsReplacedBy = [&](const UpSyncTask& relocation) {
+    scan([&](UpSyncTask* queued, size_t index) {
+      if (queued->m_sPath == relocation.m_sPath && ReplacedByLaterRelocation(files, index, &relocation))
+        RemoveLocked(files, index);
+      return true;
+    });
+  };
+
   switch (task->m_nOp) {
     case UP_OP_FILE_ADD:
     case UP_OP_FILE_MODIFY: {
@@ -180,6 +190,7 @@ void SyncUpTaskManager::ClassifyTask(UpSyncTask* task) {
     }
     case UP_OP_FILE_MOVE: {
       bool dropped = false;
+      DropAddsReplacedBy(*task);
       scan([&](UpSyncTask* queued, size_t index) {
         if (queued->m_sPath == task->m_sPath && queued->m_nOp == UP_OP_FILE_DELETE) {
           RemoveLocked(files, index);
@@ -201,6 +212,7 @@ void SyncUpTaskManager::ClassifyTask(UpSyncTask* task) {
     }
     case UP_OP_FILE_RENAME: {
       bool dropped = false;
+      DropAddsReplacedBy(*task);
       scan([&](UpSyncTask* queued, size_t index) {
         if (queued->m_sPath != task->m_sSrcPath) return true;
         if (IsTransfer(queued->m_nOp) && task->m_nSrcID != 0) {
@@ -430,6 +442,22 @@ std::vector<UpSyncTask*> SyncUpTaskManager::TakeRunLocked(std::vector<UpSyncTask
   return run;
 }
 
+bool SyncUpTaskManager::ReplacedByLaterRelocation(const std::vector<UpSyncTask*>& queue, size_t index,
+                                                  const UpSyncTask* incoming) {
+  const UpSyncTask& added = *queue[index];
+  if (added.m_nOp != UP_OP_FILE_ADD || added.m_bRunning.load()) return false;
+  auto relocation = [](const UpSyncTask& task) {
+    return (task.m_nOp == UP_OP_FILE_RENAME || task.m_nOp == UP_OP_FILE_MOVE) && task.m_sSrcPath != task.m_sPath;
+  };
+  for (size_t i = index + 1; i <= queue.size(); ++i) {
+    const UpSyncTask* later = i < queue.size() ? queue[i] : incoming;
+    if (!later || !relocation(*later)) continue;
+    if (later->m_sSrcPath == added.m_sPath) return false;  // the new file left first
+    if (later->m_sPath == added.m_sPath) return true;
+  }
+  return false;
+}
+
 bool SyncUpTaskManager::SettleLocked(UpSyncTask* task) {
   task->m_bRunning.store(false);
   if (task->m_bDetached) {
@@ -451,6 +479,12 @@ int SyncUpTaskManager::RunQueue(int queueNumber, bool* heldBack) {
       if (heldBack) *heldBack = true;
       return SYNC_RESULT_ERROR_ONLYWAIT_AND_DOAGAIN;
     }
+    // A new file that a rename then replaced (or a folder listing's report
+    // of the renamed file, ahead of the rename): sent up, it would meet the
+    // rename at its name and leave a second copy.
+    while (queueNumber == UP_QUEUE_FILE_AND_DEPEND && queue.size() > 1 && queue.front()->m_nRetryCount == 0 &&
+           ReplacedByLaterRelocation(queue, 0))
+      RemoveLocked(queue, 0);
     UpSyncTask* head = queue.front();
     if (head->m_nOp == UP_OP_NONE || m_bStop.load()) {
       if (head->m_nOp == UP_OP_NONE) RemoveLocked(queue, 0);

@@ -101,6 +101,11 @@ class SyncUpTaskManager {
  private:
   // The head of the queue and the uploads that may run beside it.
   std::vector<UpSyncTask*> TakeRunLocked(std::vector<UpSyncTask*>& queue, int queueNumber);
+  // Whether a rename or move queued behind the new file at index (or the
+  // incoming one, after them) takes its path before the file itself leaves
+  // it: a new file that a rename then replaced is no longer there to upload.
+  static bool ReplacedByLaterRelocation(const std::vector<UpSyncTask*>& queue, size_t index,
+                                        const UpSyncTask* incoming = nullptr);
   // After a task ran: false when it was taken out meanwhile (then freed) or
   // the manager stops; its result is then not handled.
   bool SettleLocked(UpSyncTask* task);

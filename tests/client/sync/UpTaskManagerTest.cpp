@@ -73,6 +73,15 @@ TEST_F(UpTaskManagerTest, FileChangesPruneOlderChangesOfTheSamePathButNeverTheHe
       {"a move drops a queued delete of its target",
        {{1, "h", ""}, {3, "y/a", ""}, {2, "y/a", "x/a"}},
        {{1, P("h")}, {2, P("y/a")}}},
+      {"a rename over a new file drops the file's add",
+       {{1, "h", ""}, {1, "a", ""}, {4, "a", "s"}},
+       {{1, P("h")}, {4, P("a")}}},
+      {"so does a move",
+       {{1, "h", ""}, {1, "y/a", ""}, {2, "y/a", "x/a"}},
+       {{1, P("h")}, {2, P("y/a")}}},
+      {"a new file that left its name before is kept",
+       {{1, "h", ""}, {1, "a", ""}, {4, "b", "a"}, {4, "a", "s"}},
+       {{1, P("h")}, {1, P("b")}, {4, P("a")}}},
   };
   for (const Row& row : rows) {
     SyncUpTaskManager manager(&m_dispatcher);
@@ -362,6 +371,23 @@ TEST_F(UpTaskManagerTest, ChangesAtTheHeadRunTogetherUntilOneDependsOnAnother) {
   EXPECT_EQ(m_manager.RunUpFileAndDepandUpTask(), 0);
   EXPECT_EQ(m_script.Ran().back(), "up 5 " + P("a"));
   EXPECT_TRUE(m_manager.AreQueuesEmpty());
+}
+
+// A folder's listing reported a file the user had just renamed there, ahead of
+// the rename itself: the head's add of it is dropped when the rename stands
+// behind it, unless the file left the name first.
+TEST_F(UpTaskManagerTest, AHeadAddThatARenameReplacedNeverRuns) {
+  Change(1, "a");
+  Change(4, "a", "s");
+  EXPECT_EQ(m_manager.RunUpFileAndDepandUpTask(), 0);
+  EXPECT_EQ(m_script.Ran(), (std::vector<juce::String>{"up 4 " + P("a")}));
+  EXPECT_TRUE(m_manager.AreQueuesEmpty());
+
+  Change(1, "c");
+  Change(4, "d", "c");
+  Change(4, "c", "t");
+  EXPECT_EQ(m_manager.RunUpFileAndDepandUpTask(), 0);
+  EXPECT_EQ(m_script.Ran().back(), "up 1 " + P("c"));
 }
 
 TEST_F(UpTaskManagerTest, AnUpTaskOutsideTheRootIsCancelled) {
