@@ -38,6 +38,9 @@ struct SyncEngineLinks {
   // The watcher or the filter still holds a removal of the path, or a rename
   // or move away from it.
   std::function<bool(const juce::String& path)> isLeavingPath;
+  // The watcher, the filter or the up queue still holds a change that names
+  // the path (as itself, or as a rename's source or target).
+  std::function<bool(const juce::String& path)> isPathPending;
 };
 
 // Replaces the entries that are set in links; unset ones stay as they were.

@@ -227,6 +227,12 @@ void SyncLogic::InstallLinks() {
     return (m_pFileWatchMessageFilter && m_pFileWatchMessageFilter->IsPathLeaving(path)) ||
            (m_pFileSystemWatcher && m_pFileSystemWatcher->HasPendingChange(Common::String_To_CString(path), true));
   };
+  links.isPathPending = [this](const juce::String& path) {
+    int isFile = 0;
+    return (m_pFileSystemWatcher && m_pFileSystemWatcher->HasPendingChange(Common::String_To_CString(path), false)) ||
+           (m_pFileWatchMessageFilter && m_pFileWatchMessageFilter->IsPathQueued(path)) ||
+           (m_pUpTaskManager && m_pUpTaskManager->FindTaskByPath(path, isFile));
+  };
   InstallSyncEngineLinks(links);
 }
 

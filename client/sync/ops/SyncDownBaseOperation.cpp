@@ -1,11 +1,33 @@
 #include "client/sync/LocalPathGuard.h"
 #include "client/sync/ops/SyncDownBaseOperation.h"
 
+#include "client/core/LogWriter.h"
 #include "client/sync/SyncHelper.h"
 #include "client/sync/SyncLogic.h"
 #include "client/sync/status/SyncPathList.h"
 #include "client/sync/status/SyncStatusTracker.h"
 #include "client/sync/tasks/DownSyncTask.h"
+#include "win32/Clock.h"
+
+namespace {
+
+constexpr int kNameWaits = 4;
+constexpr juce::uint64 kFirstNameWaitMs = 1000;
+
+}  // namespace
+
+bool SyncDownBaseOperation::WaitForName(DownSyncTask* task, const juce::String& why, const juce::String& path) {
+  if (!task || task->m_nNameWaits >= kNameWaits) return false;
+  const juce::uint64 delay = kFirstNameWaitMs << task->m_nNameWaits++;
+  task->m_nRetryAfterMs = win32::CurrentClock().NowMs() + delay;
+  task->m_nWaitState = DOWN_WAIT_NAME_TAKEN;
+  WriteLog(NormalLog, "SyncDownBaseOperation::WaitForName", why + path + ", tried again in " + juce::String(delay) + " ms");
+  return true;
+}
+
+bool SyncDownBaseOperation::IsWaitingForName(const DownSyncTask* task) {
+  return task && task->m_nWaitState == DOWN_WAIT_NAME_TAKEN && win32::CurrentClock().NowMs() < task->m_nRetryAfterMs;
+}
 
 int SyncDownBaseOperation::CheckOccupied(DownSyncTask* task, const juce::String& path, bool& occupied) {
   occupied = false;

@@ -26,6 +26,13 @@ class SyncDownBaseOperation : public SyncBaseOperation {
   // done, so the same change is not pulled again and again.
   static bool IsSafePath(DownSyncTask* task, const juce::String& path);
 
+  // Another item still stands at the name the task takes (its change is on
+  // its way): the task waits 1 + 2 + 4 + 8 s, one step per call, with a log
+  // line of why and the path. False once the waits are spent.
+  static bool WaitForName(DownSyncTask* task, const juce::String& why, const juce::String& path);
+  // True while such a wait has not run out yet.
+  static bool IsWaitingForName(const DownSyncTask* task);
+
   // Takes the file out of the tracker's in-transfer list.
   static void ClearTransferEntry(juce::int64 fileID);
   // True (with the notice, and the task's save-on-cancel set) when the path

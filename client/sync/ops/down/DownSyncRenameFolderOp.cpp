@@ -18,6 +18,7 @@ int DownSyncRenameFolderOp::Execute_SyncOperation() {
     return SYNC_RESULT_CANCEL;
   }
   if (!task->m_pFolderData) return SYNC_RESULT_CANCEL;
+  if (IsWaitingForName(task)) return SYNC_RESULT_ERROR_ONLYWAIT_AND_DOAGAIN;
   const SyncFolderData& record = *task->m_pFolderData;
   // The sync root keeps the name the user gave it, whatever the service
   // calls that folder.
@@ -43,9 +44,24 @@ int DownSyncRenameFolderOp::Execute_SyncOperation() {
     return ReportOccupied(task, m_sOldPath);
   }
   DownOps::Unignore(m_sOldPath, m_sDownloadFilePath, DownOps::IGNORE_RENAME);
+  if (NewNameHeldByAnother(*task)) return SYNC_RESULT_ERROR_ONLYWAIT_AND_DOAGAIN;
   if (TakeFolderOfNewName()) return SYNC_RESULT_SUCCESS;
   WriteMessageLog(ErrorLog, "Down Rename Failed, SrcPath is " + m_sOldPath + ", TagertPath is " + m_sDownloadFilePath);
   return SYNC_RESULT_CANCEL;
+}
+
+bool DownSyncRenameFolderOp::NewNameHeldByAnother(DownSyncTask& task) {
+  // Another synced folder stands at the new name, or one whose change is
+  // still on its way here (another folder renamed to it, most often). On the
+  // service they are two folders: taken for this one, the other folder's
+  // rename would leave it under another name there and nowhere here. This one
+  // waits for that change to go up first.
+  PartlySyncFileData row;
+  const bool anotherRow = SyncFileDataManager::SelectFolderIDs(m_sDownloadFilePath, row) &&
+                          row.m_FileID != task.m_pFolderData->m_FolderID;
+  const auto pending = GetSyncEngineLinks().isPathPending;
+  if (!anotherRow && !(pending && pending(m_sDownloadFilePath))) return false;
+  return WaitForName(&task, "another folder still stands at ", m_sDownloadFilePath);
 }
 
 bool DownSyncRenameFolderOp::TakeFolderOfNewName() {

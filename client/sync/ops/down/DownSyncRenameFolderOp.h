@@ -14,6 +14,9 @@ class DownSyncRenameFolderOp : public SyncDownFolderBaseOperation {
   juce::String m_sDownloadFilePath;  // the new path
 
  private:
+  // Another folder holds the new name (its row, or its change still on its
+  // way): the task waits for it, a few times; false once the waits are spent.
+  bool NewNameHeldByAnother(DownSyncTask& task);
   // The empty old folder removed in favour of the user's folder of the new
   // name; false when either is not so.
   bool TakeFolderOfNewName();

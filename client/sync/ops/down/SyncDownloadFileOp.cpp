@@ -37,9 +37,6 @@ constexpr int kVersionNotFoundOnServer = 556;
 // doubles with each failure in a row, up to the last.
 constexpr juce::uint64 kFirstServiceRetryMs = 5000;
 constexpr juce::uint64 kLastServiceRetryMs = 120000;
-// Waits for another item to leave the name a download takes: 1 + 2 + 4 + 8 s.
-constexpr int kNameWaits = 4;
-constexpr juce::uint64 kFirstNameWaitMs = 1000;
 
 // Failures the service gets over: its 5xx answers. (A connection that broke
 // or never came is the network's: the engine goes offline and the task
@@ -450,14 +447,7 @@ int SyncDownloadFileOp::CarryEarlierPlacement() {
 }
 
 bool SyncDownloadFileOp::WaitForName(const juce::String& why) {
-  DownSyncTask* task = Task();
-  if (task->m_nNameWaits >= kNameWaits) return false;
-  const juce::uint64 delay = kFirstNameWaitMs << task->m_nNameWaits++;
-  task->m_nRetryAfterMs = win32::CurrentClock().NowMs() + delay;
-  task->m_nWaitState = DOWN_WAIT_NAME_TAKEN;
-  WriteLog(NormalLog, "SyncDownloadFileOp::Prepare_SyncOperation",
-           why + m_sDownloadFilePath + ", tried again in " + juce::String(delay) + " ms");
-  return true;
+  return SyncDownBaseOperation::WaitForName(Task(), why, m_sDownloadFilePath);
 }
 
 bool SyncDownloadFileOp::TargetWentMeanwhile() {

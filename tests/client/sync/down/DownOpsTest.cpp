@@ -11,6 +11,7 @@
 #include "DownOpsFixture.h"
 #include "LockHolderProcess.h"
 #include "client/core/context/GlobalContext.h"
+#include "client/sync/SyncEngineLinks.h"
 #include "client/sync/SyncHelper.h"
 #include "client/sync/SyncNotify.h"
 #include "client/sync/ops/LocalNetErrorManager.h"
@@ -207,6 +208,38 @@ TEST_F(DownOpsTest, ANewFileRenamedBeforeItsFirstDownloadRanEndsUnderItsNewNameO
   EXPECT_EQ(RowPath(e), Local("h.txt").toStdString());
   EXPECT_EQ(RowMd5(e), Md5("e2"));
   EXPECT_FALSE(HasPartFiles(m_rootPath));
+}
+
+// Another folder renamed here to the name a service rename takes, its change
+// still on its way up: the service's rename waits for it rather than take
+// that folder for its own, and lands once the name is free.
+TEST_F(DownOpsTest, AServiceFolderRenameWaitsForAnotherFolderRenamedHereToItsName) {
+  win32::ManualClock clock;
+  win32::ScopedClock use(clock);
+  const juce::int64 d = Mkdir(m_rootID, "d");
+  const juce::int64 e = Mkdir(m_rootID, "e");
+  Put(e, "x.txt", "x");
+  ASSERT_EQ(FullPull(), SYNC_RESULT_SUCCESS);
+  Drain();
+  Rename(d, "P");
+  std::filesystem::rename(Path("e"), Path("P"));
+  bool pending = true;
+  SyncEngineLinks links;
+  links.isPathPending = [&](const juce::String& path) { return pending && path == Local("P"); };
+  InstallSyncEngineLinks(links);
+  ASSERT_EQ(IncrementalPull(), SYNC_RESULT_SUCCESS);
+  EXPECT_EQ(Drain(1), std::vector<int>{SYNC_RESULT_ERROR_ONLYWAIT_AND_DOAGAIN});
+  EXPECT_EQ(LocalTree(), (std::vector<std::string>{"P/", "P/x.txt=x", "d/"}));
+
+  // The other folder's rename went up and took another name.
+  std::filesystem::rename(Path("P"), Path("P (1)"));
+  SyncFileDataManager::ReplacePathPrefix(Local("e/"), Local("P (1)/"));
+  pending = false;
+  clock.Advance(1000);
+  Drain();
+  EXPECT_TRUE(m_manager->AreQueuesEmpty());
+  EXPECT_EQ(LocalTree(), (std::vector<std::string>{"P (1)/", "P (1)/x.txt=x", "P/"}));
+  EXPECT_EQ(SyncFileDataManager::GetFolderPathByID(d), Local("P"));
 }
 
 // A synced file that has a second name outside the sync folder is replaced
