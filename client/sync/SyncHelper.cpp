@@ -46,7 +46,15 @@ juce::String NameText(const std::string& name) {
 
 }  // namespace
 
-juce::String GetFileMD5(const juce::String& path) { return juce::MD5(juce::File(path)).toHexString(); }
+juce::String GetFileMD5(const juce::String& path) {
+  // JUCE hashes a file it cannot open as no bytes at all, and never finishes
+  // that digest: all zeros, which callers would take for a content.
+  const juce::File file(path);
+  if (!file.existsAsFile()) return {};
+  juce::FileInputStream in(file);
+  if (!in.openedOk()) return {};
+  return juce::MD5(in).toHexString();
+}
 
 int GetPathType(const juce::String& path) {
   const juce::File file(path);

@@ -21,7 +21,8 @@ constexpr juce::int64 kLowDiskSpaceBytes = 52428800;  // 50 MiB
 // Path kinds of GetPathType.
 enum PathType { PATH_FOLDER = 1, PATH_FILE = 2, PATH_UNKNOWN = 3 };
 
-// 32 lower-case hex digits of the file's MD5.
+// 32 lower-case hex digits of the file's MD5; empty when there is no file to
+// read (gone, a folder, unreadable).
 juce::String GetFileMD5(const juce::String& path);
 // On disk: folder or file. Gone: file when FileList knows the path, else
 // folder when FolderList does, else unknown.

@@ -104,6 +104,11 @@ TEST_F(SyncHelperTest, FileFacts) {
   const juce::String file = Local("a.txt");
   dorvtest::WriteFile(file.toStdString(), "hello");
   EXPECT_EQ(SyncHelper::GetFileMD5(file), "5d41402abc4b2a76b9719d911017c592");
+  dorvtest::WriteFile(Local("empty").toStdString(), "");
+  EXPECT_EQ(SyncHelper::GetFileMD5(Local("empty")), "d41d8cd98f00b204e9800998ecf8427e");
+  // No content to hash is no digest, never the digest of some content.
+  EXPECT_EQ(SyncHelper::GetFileMD5(Local("missing")), "");
+  EXPECT_EQ(SyncHelper::GetFileMD5(Local("")), "");
   EXPECT_EQ(SyncHelper::GetFileSize(file), 5);
   EXPECT_EQ(SyncHelper::GetFileSize(Local("missing")), 0);
   EXPECT_FALSE(SyncHelper::IsFileSizeChanged(5, file));

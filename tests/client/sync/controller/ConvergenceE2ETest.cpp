@@ -572,6 +572,22 @@ TEST_F(ConvergenceE2ETest, AnItemRenamedTwiceAtOnceLeavesNothingAtItsFirstName) 
       << ::testing::PrintToString(LocalTree(m_rootPath)) << " / " << ::testing::PrintToString(ServerTree());
 }
 
+TEST_F(ConvergenceE2ETest, AFileMovedAndRenamedAtOnceStaysOneFile) {
+  // The move's new place is empty again before the engine looks at it: no
+  // content there is no new content, and the file goes up as one item.
+  const juce::int64 box = MakeServiceFolder("box");
+  (void)box;
+  Put("a.txt", "a's content");
+  RunWorkflow();
+  ASSERT_TRUE(WaitUntil([&] { return fs::is_directory(m_rootPath / "box") && LocalContent("a.txt") == "a's content" && Settled(); }));
+
+  fs::rename(m_rootPath / "a.txt", m_rootPath / "box" / "a.txt");
+  fs::rename(m_rootPath / "box" / "a.txt", m_rootPath / "box" / "b.txt");
+  const std::vector<std::string> expected = {"box/", "box/b.txt=a's content"};
+  EXPECT_TRUE(WaitUntil([&] { return Settled() && ServerTree() == expected && LocalTree(m_rootPath) == expected; }))
+      << ::testing::PrintToString(LocalTree(m_rootPath)) << " / " << ::testing::PrintToString(ServerTree());
+}
+
 TEST_F(ConvergenceE2ETest, AFolderDeleteWaitingForThePullLetsTheFileChangesThatPullWaitsForGoFirst) {
   // The delete of a folder renamed here waits for the pull to report the
   // rename; that pull first brings another device's edit of f.txt, which
