@@ -57,6 +57,7 @@ std::set<juce::String> g_activeParts;
 // Frees space on the staging drive: the parts parked there go (a next run
 // fetches its content again). One taken back meanwhile is simply not found.
 void EmptyStagingFolder(const juce::String& folder) {
+  if (folder.isEmpty()) return;
   for (const auto& entry : juce::RangedDirectoryIterator(juce::File(folder), false, "*", juce::File::findFiles))
     entry.getFile().deleteFile();
 }
@@ -298,13 +299,14 @@ int SyncDownloadFileOp::Prepare_SyncOperation() {
   if (juce::File(m_sDownloadFilePath).exists()) SetPathStatus(m_sDownloadFilePath, 2);
 
   if (record.m_FileSize > 0) {
-    const juce::String staging = SyncHelper::GetDownloadTempDirectory();
-    bool stagingShort = SyncHelper::IsDiskSpaceLow(staging);
-    if (stagingShort) {
-      EmptyStagingFolder(staging);
-      stagingShort = SyncHelper::IsDiskSpaceLow(staging);
+    // The content is received on the target's drive; parts parked in the
+    // staging folder give their room back when that may be the same drive.
+    bool targetShort = SyncHelper::IsDiskSpaceLow(m_sDownloadFilePath);
+    if (targetShort) {
+      EmptyStagingFolder(SyncHelper::GetDownloadTempDirectory());
+      targetShort = SyncHelper::IsDiskSpaceLow(m_sDownloadFilePath);
     }
-    if (stagingShort || SyncHelper::IsDiskSpaceLow(m_sDownloadFilePath)) {
+    if (targetShort) {
       if (task->m_nWaitState != DOWN_WAIT_DISK_SPACE) {
         if (ISyncNotifyUI* sink = GetSyncNotifyUI())
           sink->NotifySyncEvent(SyncNotifyInfo{SNT_LOCAL_DISK_FULL, m_sDownloadFilePath, ""});
