@@ -161,7 +161,7 @@ TransferResult FileRangedDownload::Run(int64_t size, const std::function<bool()>
     if (m_onRangeWritten) m_onRangeWritten(static_cast<int>(length));
     if (cancelAfter) return TransferResult::Cancelled;
   }
-  if (std::fflush(out.get()) != 0) {
+  if (std::fflush(out.get()) != 0 || (m_syncToDisk && ::fdatasync(::fileno(out.get())) != 0)) {
     m_localError = errno ? errno : EIO;
     WriteLog(ErrorLog, kTag, "Cannot write " + m_target.getFullPathName());
     return TransferResult::Failed;

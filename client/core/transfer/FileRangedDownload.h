@@ -38,6 +38,9 @@ class FileRangedDownload {
   // Called before each range (it may wait, e.g. while the engine is paused);
   // false ends the run as cancelled.
   std::function<bool()> m_beforeRange;
+  // The content is on the disk itself (not only in its cache) before a run
+  // ends as done: a file about to take a name survives a power loss whole.
+  bool m_syncToDisk = false;
 
   // The HTTP status of the answer that ended a failed run (0 without one).
   int GetServerCode() const { return m_serverCode; }

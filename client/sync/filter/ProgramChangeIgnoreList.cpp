@@ -133,7 +133,9 @@ juce::String ProgramChangeIgnoreList::FollowRelocations(const juce::String& path
   DropExpired(Now());
   juce::String followed = path;
   for (Entries::iterator relocation : m_relocations) {
-    if (SyncHelper::IsUnderFolder(relocation->path, followed))
+    // What lies below a folder starts with its path: the cheap test first,
+    // as a burst of downloads lists thousands of renames of files.
+    if (followed.startsWith(relocation->path) && SyncHelper::IsUnderFolder(relocation->path, followed))
       followed = relocation->newPath + followed.substring(relocation->path.length());
   }
   return followed;

@@ -6,6 +6,7 @@
 #include "client/sync/LocalPathGuard.h"
 #include "client/sync/SyncHelper.h"
 #include "client/sync/ops/down/DownOpSupport.h"
+#include "client/sync/ops/down/SyncDownloadFileOp.h"
 #include "client/sync/records/SyncFileDataManager.h"
 #include "client/sync/records/SyncRootFolder.h"
 #include "client/sync/tasks/DownSyncTask.h"
@@ -126,7 +127,10 @@ void DownSyncDeleteFolderOp::DeleteUnchangedFiles(const juce::String& folder, co
     auto row = std::find_if(rows.begin(), rows.end(), [&](const SyncFileData& r) { return r.m_FilePath == path; });
     if (row == rows.end()) {
       WriteMessageLog(ErrorLog, "Can not find file data from SyncFileData vector, path is " + path);
-      if (SyncHelper::IsIgnoredFileName(Common::String_GetFileName(path)))
+      // A download's part is the program's own: its download, if it runs,
+      // finds it gone and tries again where the file belongs now.
+      const juce::String name = Common::String_GetFileName(path);
+      if (SyncHelper::IsIgnoredFileName(name) || SyncDownloadFileOp::IsPartName(name))
         DeleteLocalItem(*this, m_pItem->m_pTask, path, m_sDownloadFilePath);
       continue;
     }

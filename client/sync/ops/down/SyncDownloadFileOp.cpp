@@ -47,42 +47,29 @@ void Error(const char* tag, const juce::String& text) { WriteLog(ErrorLog, tag, 
 
 constexpr const char* kPartSuffix = ".dorv-part";
 
-// Paths that running downloads write, listed while they do: a cleanup of an
-// earlier run's files leaves them alone.
-struct ActivePaths {
-  std::mutex lock;
-  std::set<juce::String> paths;
-};
-// The hidden copies beside their targets, and the staging files.
-ActivePaths g_activeParts;
-ActivePaths g_activeStaging;
+// The part files that running downloads hold, listed while they do: a
+// cleanup of an earlier run's files leaves them alone.
+std::mutex g_activePartsLock;
+std::set<juce::String> g_activeParts;
 
-class ActivePath {
- public:
-  ActivePath(ActivePaths& list, const juce::String& path) : m_list(list), m_path(path) {
-    std::lock_guard<std::mutex> hold(m_list.lock);
-    m_list.paths.insert(m_path);
-  }
-  ~ActivePath() {
-    std::lock_guard<std::mutex> hold(m_list.lock);
-    m_list.paths.erase(m_path);
-  }
-  ActivePath(const ActivePath&) = delete;
-  ActivePath& operator=(const ActivePath&) = delete;
-
- private:
-  ActivePaths& m_list;
-  const juce::String m_path;
-};
-
-// Frees space on the staging drive: every staging file that no download is
-// writing right now is deleted.
+// Frees space on the staging drive: the parts parked there go (a next run
+// fetches its content again). One taken back meanwhile is simply not found.
 void EmptyStagingFolder(const juce::String& folder) {
-  std::lock_guard<std::mutex> hold(g_activeStaging.lock);
-  for (const auto& entry : juce::RangedDirectoryIterator(juce::File(folder), false, "*", juce::File::findFiles)) {
-    const juce::String path = entry.getFile().getFullPathName();
-    if (!g_activeStaging.paths.count(path)) entry.getFile().deleteFile();
-  }
+  if (folder.isEmpty()) return;
+  for (const auto& entry : juce::RangedDirectoryIterator(juce::File(folder), false, "*", juce::File::findFiles))
+    entry.getFile().deleteFile();
+}
+
+// A regular file itself at path, never one reached through a link.
+bool IsPlainFile(const juce::String& path) {
+  struct stat info {};
+  return lstat(path.toRawUTF8(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+// The result of a part the disk refused (errno): a full disk is tried
+// again; anything else drops the task.
+int ResultOfLocalError(int error) {
+  return error == ENOSPC || error == EDQUOT ? SYNC_RESULT_ERROR_TRYTHREETIME_MOVEBACK : SYNC_RESULT_ERROR_REMOVE;
 }
 
 void SetPathStatus(const juce::String& path, int status) {
@@ -92,7 +79,59 @@ void SetPathStatus(const juce::String& path, int status) {
 
 }  // namespace
 
+// The part file of one download, listed as running while the operation
+// holds it. Let go unplaced, a complete part waits in the staging folder
+// (where the next run takes it back), a partial one is deleted.
+class SyncDownloadFileOp::Part {
+ public:
+  Part(const juce::String& path, const juce::String& parking) : m_path(path), m_parking(parking) {
+    {
+      std::lock_guard<std::mutex> hold(g_activePartsLock);
+      g_activeParts.insert(m_path);
+    }
+    // The name is the program's own: the watcher's reports of it are dropped
+    // like those of the target, listed before the file is made, as the
+    // watcher may report it at once. An earlier run's file there goes.
+    DownOps::Ignore(m_path, m_path, DownOps::IGNORE_ADD);
+    juce::File(m_path).deleteFile();
+  }
+  ~Part() {
+    if (!m_bPlaced) {
+      const bool parked = m_bComplete && m_parking.isNotEmpty() &&
+                          MoveFileExW(m_path.toWideCharPointer(), m_parking.toWideCharPointer(), MOVEFILE_REPLACE_EXISTING);
+      if (!parked) juce::File(m_path).deleteFile();
+      DownOps::Unignore(m_path, m_path, DownOps::IGNORE_ADD);
+    }
+    std::lock_guard<std::mutex> hold(g_activePartsLock);
+    g_activeParts.erase(m_path);
+  }
+  Part(const Part&) = delete;
+  Part& operator=(const Part&) = delete;
+
+  const juce::String& Path() const { return m_path; }
+
+  // Takes back the content an earlier run parked, when it is the one with
+  // md5 (a parked file of another content goes).
+  bool Unpark(const juce::String& md5) {
+    if (m_parking.isEmpty() || !IsPlainFile(m_parking)) return false;
+    m_bComplete = DownOps::FileHasMD5(m_parking, md5) &&
+                  MoveFileExW(m_parking.toWideCharPointer(), m_path.toWideCharPointer(), MOVEFILE_REPLACE_EXISTING);
+    if (!m_bComplete) juce::File(m_parking).deleteFile();
+    return m_bComplete;
+  }
+
+  bool m_bComplete = false;  // holds the whole content: worth keeping
+  bool m_bPlaced = false;    // renamed to the target: nothing left to let go
+
+ private:
+  const juce::String m_path;
+  const juce::String m_parking;
+};
+
 SyncDownloadFileOp::SyncDownloadFileOp(DownSyncFile* item) : SyncDownFileBaseOperation(item) {}
+
+// A run that stopped between the download and its placement lets the part go here.
+SyncDownloadFileOp::~SyncDownloadFileOp() = default;
 
 DownSyncTask* SyncDownloadFileOp::Task() const { return m_pItem ? m_pItem->m_pTask : nullptr; }
 
@@ -114,17 +153,17 @@ bool SyncDownloadFileOp::IsPartName(const juce::String& name) {
 }
 
 void SyncDownloadFileOp::RemoveLeftoverPart(const juce::String& path) {
-  std::lock_guard<std::mutex> hold(g_activeParts.lock);
-  if (!g_activeParts.paths.count(path)) juce::File(path).deleteFile();
+  std::lock_guard<std::mutex> hold(g_activePartsLock);
+  if (!g_activeParts.count(path)) juce::File(path).deleteFile();
+}
+
+// Named after the file id, so a name at the file system's limit still has
+// room for the part's.
+juce::String SyncDownloadFileOp::GetPartPath(const juce::String& target, juce::int64 fileID) {
+  return DownOps::WithSeparator(DownOps::ParentOf(target)) + "." + juce::String(fileID) + kPartSuffix;
 }
 
 namespace {
-
-// Named after the staging file (the file id), so a name at the file
-// system's limit still has room for the temporary one.
-juce::String HiddenCopyOf(const juce::String& source, const juce::String& target) {
-  return DownOps::WithSeparator(DownOps::ParentOf(target)) + "." + Common::String_GetFileName(source) + kPartSuffix;
-}
 
 // The names a file open at fd has (-1 when unknown). A rename over its name
 // takes one away; a file moved away before the rename keeps them all.
@@ -135,35 +174,9 @@ long LinksOf(int fd) {
 
 }  // namespace
 
-bool SyncDownloadFileOp::ReplaceFileAtomically(const juce::String& source, const juce::String& target, bool replace) {
-  const juce::String hidden = HiddenCopyOf(source, target);
-  const juce::File hiddenFile(hidden);
-  const ActivePath active(g_activeParts, hidden);
-  // The temporary name is the program's own: the watcher's reports of it are
-  // dropped like those of the target, listed before the copy is made, as the
-  // watcher may report it at once.
-  const auto fail = [&](DWORD error) {
-    hiddenFile.deleteFile();
-    DownOps::Unignore(hidden, hidden, DownOps::IGNORE_ADD);
-    SetLastError(error);
-    return false;
-  };
-  DownOps::Ignore(hidden, hidden, DownOps::IGNORE_ADD);
-  {
-    juce::FileInputStream in{juce::File(source)};
-    if (!in.openedOk()) return fail(ERROR_FILE_NOT_FOUND);
-    hiddenFile.deleteFile();
-    juce::FileOutputStream out(hiddenFile);
-    if (!out.openedOk()) return fail(ERROR_ACCESS_DENIED);
-    const juce::int64 size = in.getTotalLength();
-    if (out.writeFromInputStream(in, -1) != size) {
-      out.flush();
-      return fail(ERROR_DISK_FULL);
-    }
-    out.flush();  // written through to the disk before it takes the name
-  }
-  DownOps::Ignore(hidden, target, DownOps::IGNORE_RENAME);
-  if (MoveFileExW(hidden.toWideCharPointer(), target.toWideCharPointer(), replace ? MOVEFILE_REPLACE_EXISTING : 0)) {
+bool SyncDownloadFileOp::PlacePart(const juce::String& part, const juce::String& target, bool replace) {
+  DownOps::Ignore(part, target, DownOps::IGNORE_RENAME);
+  if (MoveFileExW(part.toWideCharPointer(), target.toWideCharPointer(), replace ? MOVEFILE_REPLACE_EXISTING : 0)) {
     // The watcher reports the rename, never an addition or change of the
     // target: an entry the caller listed for one would wait, and take the
     // user's next change of the file for the program's.
@@ -171,8 +184,9 @@ bool SyncDownloadFileOp::ReplaceFileAtomically(const juce::String& source, const
     return true;
   }
   const DWORD error = GetLastError();
-  DownOps::Unignore(hidden, target, DownOps::IGNORE_RENAME);
-  return fail(error);
+  DownOps::Unignore(part, target, DownOps::IGNORE_RENAME);
+  SetLastError(error);
+  return false;
 }
 
 int SyncDownloadFileOp::BuildDownloadFilePath() {
@@ -284,13 +298,14 @@ int SyncDownloadFileOp::Prepare_SyncOperation() {
   if (juce::File(m_sDownloadFilePath).exists()) SetPathStatus(m_sDownloadFilePath, 2);
 
   if (record.m_FileSize > 0) {
-    const juce::String staging = SyncHelper::GetDownloadTempDirectory();
-    bool stagingShort = SyncHelper::IsDiskSpaceLow(staging);
-    if (stagingShort) {
-      EmptyStagingFolder(staging);
-      stagingShort = SyncHelper::IsDiskSpaceLow(staging);
+    // The content is received on the target's drive; parts parked in the
+    // staging folder give their room back when that may be the same drive.
+    bool targetShort = SyncHelper::IsDiskSpaceLow(m_sDownloadFilePath);
+    if (targetShort) {
+      EmptyStagingFolder(SyncHelper::GetDownloadTempDirectory());
+      targetShort = SyncHelper::IsDiskSpaceLow(m_sDownloadFilePath);
     }
-    if (stagingShort || SyncHelper::IsDiskSpaceLow(m_sDownloadFilePath)) {
+    if (targetShort) {
       if (task->m_nWaitState != DOWN_WAIT_DISK_SPACE) {
         if (ISyncNotifyUI* sink = GetSyncNotifyUI())
           sink->NotifySyncEvent(SyncNotifyInfo{SNT_LOCAL_DISK_FULL, m_sDownloadFilePath, ""});
@@ -326,29 +341,27 @@ int SyncDownloadFileOp::Execute_SyncOperation() {
     return SYNC_RESULT_CANCEL;
   }
   if (record->m_FileSize == 0) return SYNC_RESULT_SUCCESS;
-  return DownloadToStaging();
+  const int result = DownloadToPart();
+  // A partial part is of no use to a later run.
+  if (result != SYNC_RESULT_SUCCESS) m_part.reset();
+  return result;
 }
 
-int SyncDownloadFileOp::DownloadToStaging() {
+int SyncDownloadFileOp::DownloadToPart() {
   static const char* kTag = "SyncDownloadTotalFileOp::Prepare_SyncOperation";
   const SyncFileData& record = *Record();
-  m_sStagingPath = GetStagingPath(record);
-  if (m_sStagingPath.isEmpty()) {
-    Error(kTag, "download temp directory is empty");
-    return SYNC_RESULT_CANCEL;
-  }
-  const juce::File staging(m_sStagingPath);
-  const ActivePath active(g_activeStaging, m_sStagingPath);
-  if (staging.existsAsFile()) {
-    if (DownOps::FileHasMD5(m_sStagingPath, record.m_Md5)) return SYNC_RESULT_SUCCESS;  // an earlier run's
-    if (!staging.deleteFile()) {
-      Error(kTag, "delete file failed: " + m_sStagingPath);
-      return SYNC_RESULT_CANCEL;
-    }
+  m_part = std::make_unique<Part>(GetPartPath(m_sDownloadFilePath, record.m_FileID), GetStagingPath(record));
+  if (m_part->Unpark(record.m_Md5)) {  // an earlier run's, that could not be placed then
+    m_sReceivedMD5 = record.m_Md5;
+    return SYNC_RESULT_SUCCESS;
   }
   // A paused engine starts no transfer.
   if (!WaitWhilePaused()) return SYNC_RESULT_CANCEL;
-  FileRangedDownload download(*m_pRequestHeader, m_token.token, staging);
+  FileRangedDownload download(*m_pRequestHeader, m_token.token, juce::File(m_part->Path()));
+  // On the disk before it takes the target's name: after a power loss the
+  // row's digest would otherwise stand for a file that lost its bytes, and a
+  // start would send that loss up as the user's edit.
+  download.m_syncToDisk = true;
   download.m_onRangeWritten = [this](int length) {
     if (m_pTracker) m_pTracker->AddDownBytes(length);
     else if (SyncStatusTracker* tracker = GetSyncStatusTracker()) tracker->AddDownBytes(length);
@@ -357,16 +370,16 @@ int SyncDownloadFileOp::DownloadToStaging() {
   download.m_beforeRange = [this] { return WaitWhilePausedOrOffline(); };
   switch (download.Run(record.m_FileSize, [this] { return ShouldEnd(); })) {
     case TransferResult::Done:
+      m_part->m_bComplete = true;
       m_sReceivedMD5 = download.GetMD5();
       return SYNC_RESULT_SUCCESS;
     case TransferResult::Cancelled: return SYNC_RESULT_CANCEL;
     case TransferResult::Failed: break;
   }
   if (const int local = download.GetLocalError()) {
-    // The disk refused the staging file: no network failure, and no reason to
-    // hold the queue. A full disk is tried again; anything else drops the task.
-    Error(kTag, "the staging file cannot be written (errno " + juce::String(local) + "), path is " + m_sStagingPath);
-    return local == ENOSPC || local == EDQUOT ? SYNC_RESULT_ERROR_TRYTHREETIME_MOVEBACK : SYNC_RESULT_ERROR_REMOVE;
+    // The disk refused the part: no network failure, and no reason to hold the queue.
+    Error(kTag, "the part file cannot be written (errno " + juce::String(local) + "), path is " + m_part->Path());
+    return ResultOfLocalError(local);
   }
   const int status = download.GetServerCode();
   WriteErrorCodeLog("SyncDownloadTotalFileOp::Execute_SyncOperation", juce::String(status), "download file content failed");
@@ -382,12 +395,10 @@ int SyncDownloadFileOp::After_SyncOperation() {
     Error("SyncDownloadTotalFileOp::After_SyncOperation", "pDownSyncTask is null");
     return SYNC_RESULT_CANCEL;
   }
-  if (record->m_FileSize == 0) return MakeEmptyFile();
-  const int result = ReplaceLocalFileByDownloadFile(m_sStagingPath);
-  // Once the target holds the content its staged copy goes: it would
-  // otherwise stay on disk beside it until the program ends. A failed
-  // replace keeps it for the next try.
-  if (result == SYNC_RESULT_SUCCESS) juce::File(m_sStagingPath).deleteFile();
+  const int result = record->m_FileSize == 0 ? MakeEmptyFile() : ReplaceLocalFileByDownloadFile();
+  // Whatever was not placed leaves the user's folder now: a complete part
+  // waits for the next try out of sight.
+  m_part.reset();
   return result;
 }
 
@@ -464,39 +475,42 @@ int SyncDownloadFileOp::MakeEmptyFile() {
   static const char* kTag = "SyncDownloadTotalFileOp::After_SyncOperation";
   const juce::File target(m_sDownloadFilePath);
   if (target.existsAsFile() && target.getSize() == 0) return SYNC_RESULT_SUCCESS;
-  // Staged like any download, so that a file standing at the name is judged
-  // by the same rules: replaced only where it holds what was last synced.
-  const juce::File empty(SyncHelper::GetDownloadTempDirectory() + juce::String(Record()->m_FileID) + "-empty");
-  // Made with create: writing no data would only delete the file.
-  if (!empty.deleteFile() || !empty.create().wasOk()) {
-    Error(kTag, "Create empty file failed");
-    return SYNC_RESULT_CANCEL;
+  // Made as a part like any download, so that a file standing at the name is
+  // judged by the same rules: replaced only where it holds what was last
+  // synced. Nothing is worth parking.
+  m_part = std::make_unique<Part>(GetPartPath(m_sDownloadFilePath, Record()->m_FileID), juce::String());
+  const int fd = open(m_part->Path().toRawUTF8(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+  if (fd < 0) {
+    const int error = errno;
+    Error(kTag, "Create empty file failed (errno " + juce::String(error) + "), path is " + m_part->Path());
+    return ResultOfLocalError(error);
   }
+  close(fd);
+  m_part->m_bComplete = true;
   m_sReceivedMD5 = Record()->m_Md5;
-  const int result = ReplaceLocalFileByDownloadFile(empty.getFullPathName());
-  empty.deleteFile();
-  return result;
+  return ReplaceLocalFileByDownloadFile();
 }
 
-int SyncDownloadFileOp::ReplaceLocalFileByDownloadFile(const juce::String& stagingPath) {
+int SyncDownloadFileOp::ReplaceLocalFileByDownloadFile() {
   static const char* kTag = "SyncDownloadFileOp::ReplaceLocalFileByDownloadFile";
   DownSyncTask* task = Task();
   const SyncFileData* record = Record();
-  if (!task || !record) return SYNC_RESULT_CANCEL;
-  // Hashed as it arrived; a staging file an earlier run left is read again.
-  const juce::String srcMD5 = m_sReceivedMD5.isNotEmpty() ? m_sReceivedMD5 : SyncHelper::GetFileMD5(stagingPath);
-  if (srcMD5 != record->m_Md5) {
+  if (!task || !record || !m_part) return SYNC_RESULT_CANCEL;
+  const juce::String& part = m_part->Path();
+  // Hashed as it arrived, or when an earlier run's was taken back.
+  if (m_sReceivedMD5 != record->m_Md5) {
     // What arrived is not the server's content: fetch it again, from scratch.
-    Error(kTag, "sSrcMD5 != taskMD5, sSrcMD5 is " + srcMD5 + " , taskMD5 is " + record->m_Md5);
-    juce::File(stagingPath).deleteFile();
+    Error(kTag, "sSrcMD5 != taskMD5, sSrcMD5 is " + m_sReceivedMD5 + " , taskMD5 is " + record->m_Md5);
+    m_part->m_bComplete = false;
     return SYNC_RESULT_ERROR_TRYTHREETIME_MOVEBACK;
   }
   if (m_sDownloadFilePath.isEmpty()) {
     Error(kTag, "m_sDownloadFilePath is empty");
     return SYNC_RESULT_ERROR_TRYTHREETIME_MOVEBACK;
   }
-  if (!juce::File(stagingPath).existsAsFile()) {
-    Error(kTag, "srcFile not exist filepath is " + stagingPath);
+  if (!IsPlainFile(part)) {
+    // Removed meanwhile (with its folder, say): the next try finds out where the file belongs.
+    Error(kTag, "srcFile not exist filepath is " + part);
     return SYNC_RESULT_ERROR_TRYTHREETIME_MOVEBACK;
   }
   const juce::String& target = m_sDownloadFilePath;
@@ -507,7 +521,10 @@ int SyncDownloadFileOp::ReplaceLocalFileByDownloadFile(const juce::String& stagi
     const bool hasRow = SyncFileDataManager::SelectPartlySyncFileData(target, row) && row.m_FileID != -1;
     // The local file already holds the server's content (whatever the row
     // says): nothing to replace, the row follows.
-    if (localMD5 == record->m_Md5) return SYNC_RESULT_SUCCESS;
+    if (localMD5 == record->m_Md5) {
+      m_part->m_bComplete = false;  // nothing to keep it for
+      return SYNC_RESULT_SUCCESS;
+    }
     // Only this item's own synced content is replaced: another item's file
     // at the name is not this one's to overwrite.
     if (hasRow && row.m_FileID == record->m_FileID && localMD5 == row.m_Md5) {
@@ -516,10 +533,11 @@ int SyncDownloadFileOp::ReplaceLocalFileByDownloadFile(const juce::String& stagi
       const int held = open(target.toRawUTF8(), O_RDONLY | O_CLOEXEC);
       const long links = LinksOf(held);
       DownOps::Ignore(target, target, DownOps::IGNORE_MODIFY);
-      const bool replaced = ReplaceFileAtomically(stagingPath, target);
+      const bool replaced = PlacePart(part, target);
       const bool movedAway = replaced && (links < 0 || LinksOf(held) >= links);
       if (held >= 0) close(held);
-      if (movedAway) return TakeBackCopy(stagingPath, target);
+      m_part->m_bPlaced = replaced;
+      if (movedAway) return TakeBackCopy(target);
       if (replaced) return SYNC_RESULT_SUCCESS;
       const int result = CheckOccupied(task, target, occupied);
       if (occupied) {
@@ -546,7 +564,10 @@ int SyncDownloadFileOp::ReplaceLocalFileByDownloadFile(const juce::String& stagi
   // The name was free a moment ago; a file that takes it meanwhile (the
   // engine's own copy of a conflict, the user's new file) is never replaced:
   // the next try finds it and judges it.
-  if (ReplaceFileAtomically(stagingPath, target, false)) return SYNC_RESULT_SUCCESS;
+  if (PlacePart(part, target, false)) {
+    m_part->m_bPlaced = true;
+    return SYNC_RESULT_SUCCESS;
+  }
   const DWORD error = GetLastError();
   DownOps::Unignore(target, target, DownOps::IGNORE_ADD);
   if (error == ERROR_ACCESS_DENIED || error == ERROR_PATH_NOT_FOUND) {
@@ -558,17 +579,17 @@ int SyncDownloadFileOp::ReplaceLocalFileByDownloadFile(const juce::String& stagi
   return SYNC_RESULT_ERROR_TRYTHREETIME_MOVEBACK;
 }
 
-int SyncDownloadFileOp::TakeBackCopy(const juce::String& stagingPath, const juce::String& target) {
-  // The file left the name just before the copy took it: the copy would
-  // stand beside it as a stray. It goes (renamed to the hidden name first,
-  // so the watcher's report of it is the program's own), and the download
-  // waits for the file's change to go up.
-  const juce::String hidden = HiddenCopyOf(stagingPath, target);
-  DownOps::Ignore(target, hidden, DownOps::IGNORE_RENAME);
-  if (MoveFileExW(target.toWideCharPointer(), hidden.toWideCharPointer(), 0)) {
-    juce::File(hidden).deleteFile();
+int SyncDownloadFileOp::TakeBackCopy(const juce::String& target) {
+  // The file left the name just before the part took it: the part would
+  // stand beside it as a stray. It goes back to its own name (so the
+  // watcher's report of it is the program's own) and is let go with the run,
+  // and the download waits for the file's change to go up.
+  const juce::String& part = m_part->Path();
+  DownOps::Ignore(target, part, DownOps::IGNORE_RENAME);
+  if (MoveFileExW(target.toWideCharPointer(), part.toWideCharPointer(), 0)) {
+    m_part->m_bPlaced = false;
   } else {
-    DownOps::Unignore(target, hidden, DownOps::IGNORE_RENAME);
+    DownOps::Unignore(target, part, DownOps::IGNORE_RENAME);
   }
   WriteLog(ErrorLog, "SyncDownloadFileOp::ReplaceLocalFileByDownloadFile",
            "the file left its name during the replace, the copy is taken back, path is " + target);

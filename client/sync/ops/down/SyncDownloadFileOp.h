@@ -1,16 +1,19 @@
 #pragma once
 // A file added or changed on the server reaches the sync root: the target
 // path from the database, no transfer when the local file already is the
-// server's, a transport token, the content in ranges into a staging file, a
-// digest check, and the staging file put in place of the local file only
-// when that file holds no change made since the last sync.
+// server's, a transport token, the content in ranges into a hidden part file
+// beside the target, a digest check, and the part renamed in place of the
+// local file only when that file holds no change made since the last sync.
 //
-// The staging file is named by the file's id and name, so two downloads of
-// same-named files never share one. The local file is replaced in one step: the
-// content is copied next to it under a hidden name, flushed, and renamed
-// over it, so an interrupted replace never leaves a truncated file in place.
-// The digest is taken as the ranges arrive, and the staging file goes once
-// the target holds its content.
+// The content is written once: received straight into the part (named by
+// the file's id, on the target's disk, hashed as the ranges arrive, flushed
+// to the disk at the end) and renamed over the target, so an interrupted
+// download or replace never leaves a truncated file in place. A complete part
+// that cannot be placed yet (the target is held or edited) waits in the
+// staging folder, out of the user's sight, and the next run takes it back
+// without a transfer when that folder is on the same disk.
+#include <memory>
+
 #include <juce_core/juce_core.h>
 
 #include "client/core/protocol/FileReplies.h"
@@ -19,6 +22,7 @@
 class SyncDownloadFileOp : public SyncDownFileBaseOperation {
  public:
   explicit SyncDownloadFileOp(DownSyncFile* item);
+  ~SyncDownloadFileOp() override;
 
   int Prepare_SyncOperation() override;
   int Execute_SyncOperation() override;
@@ -30,17 +34,19 @@ class SyncDownloadFileOp : public SyncDownFileBaseOperation {
   int BuildDownloadFilePath();
   // Clears the need-download flag when the local file already is the server's.
   void IsNeedDownloadFile();
-  int ReplaceLocalFileByDownloadFile(const juce::String& stagingPath);
+  // Puts the received part at the target (or keeps it for the next run).
+  int ReplaceLocalFileByDownloadFile();
 
-  // The staging file of a server file: the temp folder + "<id>-<name>".
+  // Where a complete part waits between runs: the staging folder + "<id>".
   static juce::String GetStagingPath(const SyncFileData& record);
-  // Puts source's content at target in one step (hidden copy beside the
-  // target, flushed, renamed over it). Without replace, an item that took the
-  // target's name meanwhile stays and the call fails with ERROR_ALREADY_EXISTS.
-  // False with the system's error set.
-  static bool ReplaceFileAtomically(const juce::String& source, const juce::String& target, bool replace = true);
-  // The hidden copy's name (".<id>.dorv-part"), and the removal of one that an
-  // earlier run left when it ended during a replace (none that runs now).
+  // The part file of a download to target: ".<id>.dorv-part" beside it.
+  static juce::String GetPartPath(const juce::String& target, juce::int64 fileID);
+  // Renames the part to target in one step. Without replace, an item that
+  // took the target's name meanwhile stays and the call fails with
+  // ERROR_ALREADY_EXISTS. False with the system's error set; the part stays.
+  static bool PlacePart(const juce::String& part, const juce::String& target, bool replace = true);
+  // The part's name, and the removal of one that an earlier run left when it
+  // ended during a download (none that runs now).
   static bool IsPartName(const juce::String& name);
   static void RemoveLeftoverPart(const juce::String& path);
 
@@ -52,8 +58,9 @@ class SyncDownloadFileOp : public SyncDownFileBaseOperation {
  private:
   DownSyncTask* Task() const;
   const SyncFileData* Record() const;
+  class Part;
   int FetchToken();
-  int DownloadToStaging();
+  int DownloadToPart();
   int MakeEmptyFile();
   // Another synced item's file still stands at the target: the task waits
   // (a while, a few times) for the change that moves it.
@@ -70,10 +77,10 @@ class SyncDownloadFileOp : public SyncDownFileBaseOperation {
   int CarryEarlierPlacement();
   // Sets the growing wait of a name that is not ready (false once spent).
   bool WaitForName(const juce::String& why);
-  // Removes the copy a replace put at a name the file had just left.
-  int TakeBackCopy(const juce::String& stagingPath, const juce::String& target);
+  // Takes the part back from a name the file had just left.
+  int TakeBackCopy(const juce::String& target);
   bool m_bHeld = false;
   bool m_bTargetExisted = false;
-  juce::String m_sStagingPath;
-  juce::String m_sReceivedMD5;  // of the content this run received
+  std::unique_ptr<Part> m_part;  // from the download's start until placed or let go
+  juce::String m_sReceivedMD5;   // of the content this run received
 };

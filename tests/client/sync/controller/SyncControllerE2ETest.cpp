@@ -11,6 +11,8 @@
 #include <fstream>
 #include <thread>
 
+#include "client/sync/ops/down/SyncDownloadFileOp.h"
+
 namespace {
 
 using controllertest::WaitUntil;
@@ -196,20 +198,18 @@ TEST_F(SyncControllerE2ETest, HostileNamesFromTheServiceAreSkippedAndNothingIsWr
 
 TEST_F(SyncControllerE2ETest, ADownloadTheDiskRefusesIsDroppedAndTheOthersStillArrive) {
   namespace fs = std::filesystem;
-  const juce::int64 refused = Put("refused.txt", "cannot be staged");
+  const juce::int64 refused = Put("refused.txt", "cannot be received");
   Put("after.txt", "comes anyway");
-  // Whatever the staging file of the first is called, the disk refuses it: a
-  // folder stands there.
-  const fs::path staging = SyncHelper::GetDownloadTempDirectory().toStdString();
-  fs::create_directories(staging / std::to_string(refused));
-  fs::create_directories(staging / (std::to_string(refused) + "-refused.txt"));
+  // The disk refuses the part file of the first: a folder (one the program
+  // cannot remove) stands at its name.
+  const fs::path part =
+      SyncDownloadFileOp::GetPartPath(juce::String((m_rootPath / "refused.txt").string()), refused).toStdString();
+  dorvtest::WriteFile(part / "inside", "keeps the folder");
 
   RunWorkflow();
   EXPECT_TRUE(WaitUntil([&] { return LocalContent("after.txt") == "comes anyway" && Settled(); }));
   EXPECT_EQ(LocalContent("refused.txt"), "(none)");
   EXPECT_TRUE(LocalNetErrorManager::GetInstance()->IsOnline());  // a full disk is no network failure
-  fs::remove_all(staging / std::to_string(refused));
-  fs::remove_all(staging / (std::to_string(refused) + "-refused.txt"));
 }
 
 // A download's staged copy goes once its target holds the content, and what

@@ -6,6 +6,8 @@
 
 #include <filesystem>
 #include <fstream>
+#include <future>
+#include <thread>
 #include <random>
 
 #include "DownOpsFixture.h"
@@ -287,6 +289,7 @@ TEST_F(DownOpsTest, AHeldFileWaitsAndIsReplacedOrDeletedWhenFree) {
   Put(m_rootID, "held.txt", "v2");
   Delete(g);
   ASSERT_EQ(IncrementalPull(), SYNC_RESULT_SUCCESS);
+  Admin("log/clear");
   {
     LockHolderProcess holder(Path("held.txt").string(), "flock-exclusive");
     LockHolderProcess holder2(Path("held2.txt").string(), "flock-exclusive");
@@ -295,10 +298,12 @@ TEST_F(DownOpsTest, AHeldFileWaitsAndIsReplacedOrDeletedWhenFree) {
     EXPECT_EQ(dorvtest::ReadFile(Path("held.txt")), "v1");
     EXPECT_TRUE(std::filesystem::exists(Path("held2.txt")));
     EXPECT_EQ(m_sink.Count(SNT_OCCUPIED), 2);
+    EXPECT_FALSE(HasPartFiles(m_rootPath));  // the content waits out of the user's sight
   }
   Drain();
   EXPECT_TRUE(m_manager->AreQueuesEmpty());
   EXPECT_EQ(dorvtest::ReadFile(Path("held.txt")), "v2");
+  EXPECT_EQ(Requests("downloadFile"), 1);  // received once, however often the placement waited
   EXPECT_EQ(RowMd5(f), Md5("v2"));
   EXPECT_FALSE(std::filesystem::exists(Path("held2.txt")));
   EXPECT_EQ(RowPath(g), "");
@@ -330,18 +335,59 @@ TEST_F(DownOpsTest, AnInterruptedDownloadLeavesTheLocalFileWhole) {
   EXPECT_EQ(RowMd5(f), Md5(Bytes(900000, 8)));
 }
 
+// The content is received beside the file it replaces: what the user writes
+// there while the ranges arrive (an edit of the synced file, a file of their
+// own at a free name) is never overwritten, and the folder keeps no part.
+class DownOpsWhileArrivingTest : public DownOpsTest {
+ protected:
+  // Pulls and runs the one download queued, writing the user's file at name
+  // while its first range is on the way; then lets the retries run out.
+  void WriteWhileTheContentArrives(const std::string& name) {
+    ASSERT_EQ(IncrementalPull(), SYNC_RESULT_SUCCESS);
+    // The service holds the first range back; the part is made before it is asked for.
+    Fault("op=downloadFile&delayMs=500&times=1");
+    auto run = std::async(std::launch::async, [&] { return Drain(1); });
+    for (int i = 0; i < 2000 && !HasPartFiles(m_rootPath); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_TRUE(HasPartFiles(m_rootPath));
+    dorvtest::WriteFile(Path(name), "the user's");
+    const std::vector<int> first = run.get();
+    ASSERT_EQ(first.size(), 1u);
+    EXPECT_NE(first[0], SYNC_RESULT_SUCCESS);
+    Drain();
+    EXPECT_EQ(dorvtest::ReadFile(Path(name)), "the user's");
+    EXPECT_FALSE(HasPartFiles(m_rootPath));
+  }
+};
+
+TEST_F(DownOpsWhileArrivingTest, AnEditOfTheSyncedFileIsKept) {
+  const juce::int64 f = Put(m_rootID, "edited.bin", Bytes(500000, 1));
+  ASSERT_EQ(FullPull(), SYNC_RESULT_SUCCESS);
+  Drain();
+  Put(m_rootID, "edited.bin", Bytes(500000, 2));
+  WriteWhileTheContentArrives("edited.bin");
+  EXPECT_EQ(RowMd5(f), Md5(Bytes(500000, 1)));  // still the last sync's: the edit goes up
+}
+
+TEST_F(DownOpsWhileArrivingTest, AFileAtTheFreeNameIsKept) {
+  ASSERT_EQ(FullPull(), SYNC_RESULT_SUCCESS);
+  const juce::int64 f = Put(m_rootID, "new.bin", Bytes(500000, 2));
+  WriteWhileTheContentArrives("new.bin");
+  EXPECT_EQ(RowPath(f), "");
+}
+
 // A download whose name was free takes it only while it still is: a file put
-// there meanwhile is never replaced.
+// there meanwhile is never replaced, and the part waits for the next try.
 TEST_F(DownOpsTest, ADownloadPlacedAtAFreeNameNeverReplacesAFileThatTookItMeanwhile) {
-  const std::string staged = (m_rootPath.parent_path() / "staged.bin").string();
-  { std::ofstream(staged, std::ios::binary) << "the service's content"; }
+  const juce::String part = SyncDownloadFileOp::GetPartPath(juce::String(Path("taken.txt").string()), 42);
+  { std::ofstream(part.toStdString(), std::ios::binary) << "the service's content"; }
   std::ofstream(Path("taken.txt"), std::ios::binary) << "the user's file";
-  EXPECT_FALSE(SyncDownloadFileOp::ReplaceFileAtomically(juce::String(staged), juce::String(Path("taken.txt").string()), false));
+  EXPECT_FALSE(SyncDownloadFileOp::PlacePart(part, juce::String(Path("taken.txt").string()), false));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
   EXPECT_EQ(dorvtest::ReadFile(Path("taken.txt")), "the user's file");
-  EXPECT_FALSE(HasPartFiles(m_rootPath));
-  EXPECT_TRUE(SyncDownloadFileOp::ReplaceFileAtomically(juce::String(staged), juce::String(Path("free.txt").string()), false));
+  EXPECT_EQ(dorvtest::ReadFile(part.toStdString()), "the service's content");
+  EXPECT_TRUE(SyncDownloadFileOp::PlacePart(part, juce::String(Path("free.txt").string()), false));
   EXPECT_EQ(dorvtest::ReadFile(Path("free.txt")), "the service's content");
+  EXPECT_FALSE(HasPartFiles(m_rootPath));
 }
 
 // A wrong answer (an error page, a body with other bytes) is never put in
