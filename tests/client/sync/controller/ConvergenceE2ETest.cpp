@@ -375,6 +375,25 @@ TEST_F(ConvergenceE2ETest, ChangesUnderAFolderRenamedAMomentLaterAllGoUp) {
   EXPECT_TRUE(WaitUntil([&] { return ServerTree() == expected && Settled(); })) << ::testing::PrintToString(ServerTree());
 }
 
+// Sub-folders made in a folder just before the user renames it are reported
+// ahead of the rename: they still go up inside the renamed folder, and the
+// service gets no second folder of the new name.
+TEST_F(ConvergenceE2ETest, SubFoldersMadeJustBeforeTheirFoldersRenameGoUpInsideTheRenamedFolder) {
+  FolderInStep("P", "in.txt", "inside");
+  ASSERT_FALSE(HasFailure());
+  FileWatchMessageFilter* filter = logic->GetFileWatchMessageFilter();
+  filter->SetHold(true);  // the three reports wait together, in their order
+  fs::create_directory(m_rootPath / "P" / "Q");
+  fs::create_directory(m_rootPath / "P" / "S");
+  fs::rename(m_rootPath / "P", m_rootPath / "d");
+  ASSERT_TRUE(WaitUntil([&] { return filter->GetMessageCount() >= 3; }));
+  filter->SetHold(false);
+  filter->Wake();
+  const std::vector<std::string> expected = {"d/", "d/Q/", "d/S/", "d/in.txt=inside"};
+  EXPECT_TRUE(WaitUntil([&] { return Settled() && ServerTree() == expected && LocalTree(m_rootPath) == expected; }))
+      << ::testing::PrintToString(LocalTree(m_rootPath)) << " / " << ::testing::PrintToString(ServerTree());
+}
+
 TEST_F(ConvergenceE2ETest, AnEditMadeWhileTheEngineAppliesAServiceFolderRenameGoesUp) {
   const juce::int64 p = FolderInStep("P", "a.txt", "as synced");
   ASSERT_FALSE(HasFailure());
