@@ -11,6 +11,7 @@
 
 #include "SyncControllerE2EFixture.h"
 #include "client/sync/SyncHelper.h"
+#include "client/sync/filter/ProgramChangeIgnoreList.h"
 #include "client/sync/tasks/SyncDownTaskManager.h"
 
 namespace {
@@ -305,6 +306,21 @@ TEST_F(ConvergenceE2ETest, AnEmptyFileSwappedForAFolderOfItsNameEndsInStep) {
   fs::create_directory(m_rootPath / "b.txt");
   std::ofstream(m_rootPath / "b.txt" / "inner.txt", std::ios::binary) << "inside";
   const std::vector<std::string> expected = {"b.txt/", "b.txt/inner.txt=inside"};
+  EXPECT_TRUE(WaitUntil([&] { return Settled() && ServerTree() == expected && LocalTree(m_rootPath) == expected; }))
+      << ::testing::PrintToString(LocalTree(m_rootPath)) << " / " << ::testing::PrintToString(ServerTree());
+}
+
+// The user removes a folder with what it holds and makes a folder of its
+// name at once: the watcher reports the removal and the new folder in one
+// look, and the service loses the old folder's files as well.
+TEST_F(ConvergenceE2ETest, AFolderRemovedAndMadeAgainAtOnceLosesItsOldFilesOnTheService) {
+  FolderInStep("P", "a.txt", "inside");
+  ASSERT_FALSE(HasFailure());
+  // The watcher has reported the download itself.
+  ASSERT_TRUE(WaitUntil([&] { return logic->GetProgramChangeIgnoreList()->GetCount() == 0; }));
+  fs::remove_all(m_rootPath / "P");
+  fs::create_directory(m_rootPath / "P");
+  const std::vector<std::string> expected = {"P/"};
   EXPECT_TRUE(WaitUntil([&] { return Settled() && ServerTree() == expected && LocalTree(m_rootPath) == expected; }))
       << ::testing::PrintToString(LocalTree(m_rootPath)) << " / " << ::testing::PrintToString(ServerTree());
 }
