@@ -167,10 +167,15 @@ std::vector<std::unique_ptr<FileWatchMessage>> FileWatchMessageFilter::RewriteQu
       continue;
     }
     if (pathType == SyncHelper::PATH_FOLDER) {
+      // A change inside the folder goes behind its rename: the service knows
+      // the folder by the new name only once the rename is up, and a new
+      // sub-folder sent first would find no folder of that name and make one.
+      bool inside = false;
       switch (queued.m_nType) {
         case WATCHER_EVENT_ADDED:
         case WATCHER_EVENT_MODIFIED:
           if (AtOrUnder(oldPath, queued.m_sPath)) {
+            inside = queued.m_sPath != oldPath;
             queued.m_sPath = ReplacePrefix(queued.m_sPath, oldPath, newPath);
             queued.m_sSrcPath = queued.m_sPath;
             // Read when the path may have been gone already.
@@ -179,14 +184,23 @@ std::vector<std::unique_ptr<FileWatchMessage>> FileWatchMessageFilter::RewriteQu
           break;
         case WATCHER_EVENT_RENAMED:
           if (SyncHelper::IsUnderFolder(oldPath, queued.m_sSrcPath)) {
+            inside = true;
             queued.m_sSrcPath = ReplacePrefix(queued.m_sSrcPath, oldPath, newPath);
             queued.m_sPath = ReplacePrefix(queued.m_sPath, oldPath, newPath);
           }
           break;
         case WATCHER_EVENT_MOVED:
-          if (AtOrUnder(oldPath, queued.m_sPath)) queued.m_sPath = ReplacePrefix(queued.m_sPath, oldPath, newPath);
+          if (AtOrUnder(oldPath, queued.m_sPath)) {
+            inside = queued.m_sPath != oldPath;
+            queued.m_sPath = ReplacePrefix(queued.m_sPath, oldPath, newPath);
+          }
           break;
         default: break;
+      }
+      if (inside) {
+        behind.push_back(std::move(*it));
+        it = m_messages.erase(it);
+        continue;
       }
     }
     ++it;

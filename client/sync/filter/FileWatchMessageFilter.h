@@ -89,9 +89,10 @@ class FileWatchMessageFilter : public IWatcherChangeHandler, public juce::Thread
  private:
   void Append(std::unique_ptr<FileWatchMessage> message);
   // Under the filter lock: queued messages of a renamed item take its new
-  // path. A file's queued content change is taken out and returned: it goes
-  // behind the rename, so that the file's change reaches the service under
-  // the identity the rename gives it, not as a new file beside it.
+  // path. A file's queued content change, and a folder's queued changes
+  // inside it (not its removals), are taken out and returned: they go behind
+  // the rename, so that they reach the service under the identity the rename
+  // gives, not as new items beside it.
   std::vector<std::unique_ptr<FileWatchMessage>> RewriteQueuedForRename(const juce::String& newPath,
                                                                         const juce::String& oldPath, int pathType);
   void Translate(FileWatchMessage message);

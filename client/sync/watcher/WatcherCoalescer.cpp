@@ -262,10 +262,14 @@ using Index = CWatcherPendingIndex;
 
 size_t Earlier(size_t a, size_t b) { return a < b ? a : b; }
 
+bool IsFolder(const DiskLook& look) {
+  return look.attributes != INVALID_FILE_ATTRIBUTES && (look.attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 // Step 1 of the pass for the record at i: the first later record that merges
 // with it (alone or with the record after it), with the repeated additions
 // and changes of i's path before that record erased on the way.
-void MergeWithPartner(Index& list, size_t i) {
+void MergeWithPartner(Index& list, DiskLooks& disk, size_t i) {
   const WatcherEvent& a = list.At(i);
   Index::Term path = Index::One(list.PathOf(i));
   size_t j = Index::kNone;
@@ -285,6 +289,12 @@ void MergeWithPartner(Index& list, size_t i) {
     case WATCHER_EVENT_REMOVED:
       j = Earlier(list.FirstAfter(Index::kAddedByName, Index::One(list.NameOf(i)), i),
                   list.FirstAfter(Index::kRemovedThenAddedSameName, path, i));
+      // A folder made where something was removed is no change of what was
+      // there (a folder has no content to change): the removal stays one, of
+      // a file or of a folder with all it held, and the folder an addition.
+      if (j != Index::kNone && list.At(j).type == WATCHER_EVENT_ADDED && list.PathOf(j) == list.PathOf(i) &&
+          IsFolder(disk.Get(list, j)))
+        return;
       break;
     case WATCHER_EVENT_MODIFIED: {
       j = list.FirstAfter(Index::kRemovedByPath, path, i);
@@ -345,7 +355,7 @@ std::vector<WatcherEvent> CWatcherCoalescer::RunPass() {
   size_t i = list.First();
   while (i != Index::kNone) {
     // 1. Pair search.
-    MergeWithPartner(list, i);
+    MergeWithPartner(list, disk, i);
     const WatcherEvent& e = list.At(i);
     size_t next = list.Next(i);
     // 2. Merged away.
@@ -366,7 +376,7 @@ std::vector<WatcherEvent> CWatcherCoalescer::RunPass() {
     bool contentChange = e.type == WATCHER_EVENT_ADDED || e.type == WATCHER_EVENT_MODIFIED;
     const DiskLook look = contentChange && !e.path.IsEmpty() ? disk.Get(list, i) : DiskLook{0, false};
     DWORD attributes = look.attributes;
-    bool folder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+    bool folder = IsFolder(look);
     // A link to a folder is never entered.
     if (e.type == WATCHER_EVENT_ADDED && folder && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
       if (!ContentsFollow(list, i, next)) {

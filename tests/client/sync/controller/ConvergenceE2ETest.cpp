@@ -11,6 +11,7 @@
 
 #include "SyncControllerE2EFixture.h"
 #include "client/sync/SyncHelper.h"
+#include "client/sync/filter/ProgramChangeIgnoreList.h"
 #include "client/sync/tasks/SyncDownTaskManager.h"
 
 namespace {
@@ -309,6 +310,21 @@ TEST_F(ConvergenceE2ETest, AnEmptyFileSwappedForAFolderOfItsNameEndsInStep) {
       << ::testing::PrintToString(LocalTree(m_rootPath)) << " / " << ::testing::PrintToString(ServerTree());
 }
 
+// The user removes a folder with what it holds and makes a folder of its
+// name at once: the watcher reports the removal and the new folder in one
+// look, and the service loses the old folder's files as well.
+TEST_F(ConvergenceE2ETest, AFolderRemovedAndMadeAgainAtOnceLosesItsOldFilesOnTheService) {
+  FolderInStep("P", "a.txt", "inside");
+  ASSERT_FALSE(HasFailure());
+  // The watcher has reported the download itself.
+  ASSERT_TRUE(WaitUntil([&] { return logic->GetProgramChangeIgnoreList()->GetCount() == 0; }));
+  fs::remove_all(m_rootPath / "P");
+  fs::create_directory(m_rootPath / "P");
+  const std::vector<std::string> expected = {"P/"};
+  EXPECT_TRUE(WaitUntil([&] { return Settled() && ServerTree() == expected && LocalTree(m_rootPath) == expected; }))
+      << ::testing::PrintToString(LocalTree(m_rootPath)) << " / " << ::testing::PrintToString(ServerTree());
+}
+
 // The user renames a folder that another device has just deleted: the
 // service has no folder to rename, so the folder goes up anew with what it
 // holds, and the engine comes to rest.
@@ -373,6 +389,25 @@ TEST_F(ConvergenceE2ETest, ChangesUnderAFolderRenamedAMomentLaterAllGoUp) {
   const std::vector<std::string> expected = {"R1/", "R1/a.txt=overwritten", "R1/new.txt=new", "R2/",
                                              "R2/keep.txt=kept", "R3/", "R3/y.txt=x"};
   EXPECT_TRUE(WaitUntil([&] { return ServerTree() == expected && Settled(); })) << ::testing::PrintToString(ServerTree());
+}
+
+// Sub-folders made in a folder just before the user renames it are reported
+// ahead of the rename: they still go up inside the renamed folder, and the
+// service gets no second folder of the new name.
+TEST_F(ConvergenceE2ETest, SubFoldersMadeJustBeforeTheirFoldersRenameGoUpInsideTheRenamedFolder) {
+  FolderInStep("P", "in.txt", "inside");
+  ASSERT_FALSE(HasFailure());
+  FileWatchMessageFilter* filter = logic->GetFileWatchMessageFilter();
+  filter->SetHold(true);  // the three reports wait together, in their order
+  fs::create_directory(m_rootPath / "P" / "Q");
+  fs::create_directory(m_rootPath / "P" / "S");
+  fs::rename(m_rootPath / "P", m_rootPath / "d");
+  ASSERT_TRUE(WaitUntil([&] { return filter->GetMessageCount() >= 3; }));
+  filter->SetHold(false);
+  filter->Wake();
+  const std::vector<std::string> expected = {"d/", "d/Q/", "d/S/", "d/in.txt=inside"};
+  EXPECT_TRUE(WaitUntil([&] { return Settled() && ServerTree() == expected && LocalTree(m_rootPath) == expected; }))
+      << ::testing::PrintToString(LocalTree(m_rootPath)) << " / " << ::testing::PrintToString(ServerTree());
 }
 
 TEST_F(ConvergenceE2ETest, AnEditMadeWhileTheEngineAppliesAServiceFolderRenameGoesUp) {

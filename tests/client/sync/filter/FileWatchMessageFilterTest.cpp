@@ -422,21 +422,31 @@ TEST_F(FileWatchMessageFilterTest, AChangeOfAFileRenamedAMomentLaterFollowsTheRe
   }
 }
 
-TEST_F(FileWatchMessageFilterTest, RenamingAFolderRewritesTheQueuedPathsInsideIt) {
+// The changes inside the folder also go behind its rename: a sub-folder
+// made just before the rename and sent first would find no folder of the
+// new name on the service, and the engine would make one beside the renamed.
+TEST_F(FileWatchMessageFilterTest, RenamingAFolderRewritesTheQueuedPathsInsideItAndPutsThemBehindIt) {
   juce::String oldFolder = Local("old");
   Deliver(A, oldFolder + "/a.txt");
   Deliver(M, oldFolder + "/sub/b.txt");
   Deliver(A, Local("older/c.txt"));  // begins with the same letters, lies elsewhere
   Deliver(D, oldFolder + "/gone.txt");
+  Deliver(A, oldFolder + "/made");
+  Deliver(RN, oldFolder + "/made2", oldFolder + "/made");
   juce::String newFolder = Folder("new");
   Deliver(RN, newFolder, oldFolder);
-  std::vector<FileWatchMessage> queued = m_filter->GetMessages();
-  ASSERT_EQ(queued.size(), 5u);
-  EXPECT_EQ(queued[0].m_sPath, newFolder + "/a.txt");
-  EXPECT_EQ(queued[0].m_sSrcPath, newFolder + "/a.txt");
-  EXPECT_EQ(queued[1].m_sPath, newFolder + "/sub/b.txt");
-  EXPECT_EQ(queued[2].m_sPath, Local("older/c.txt"));
-  EXPECT_EQ(queued[3].m_sPath, oldFolder + "/gone.txt");  // removals stay
+  std::vector<juce::String> paths;
+  for (const FileWatchMessage& m : m_filter->GetMessages()) paths.push_back(m.m_sSrcPath + " > " + m.m_sPath);
+  const std::vector<juce::String> expected = {
+      Local("older/c.txt") + " > " + Local("older/c.txt"),
+      oldFolder + "/gone.txt > " + oldFolder + "/gone.txt",  // removals stay
+      oldFolder + " > " + newFolder,
+      newFolder + "/a.txt > " + newFolder + "/a.txt",
+      newFolder + "/sub/b.txt > " + newFolder + "/sub/b.txt",
+      newFolder + "/made > " + newFolder + "/made",
+      newFolder + "/made > " + newFolder + "/made2",
+  };
+  EXPECT_EQ(paths, expected);
   EXPECT_TRUE(m_filter->IsPathQueued(newFolder + "/a.txt"));
   EXPECT_FALSE(m_filter->IsPathQueued(oldFolder + "/a.txt"));
   m_filter->ClearFileWatchMessage();
@@ -468,9 +478,9 @@ TEST_F(FileWatchMessageFilterTest, ChangesUnderAFolderRenamedAMomentLaterFollowT
   for (const QueuedTask& t : m_up.Tasks())
     if (std::find(tasks.begin(), tasks.end(), t) == tasks.end()) tasks.push_back(t);
   const std::vector<QueuedTask> expected = {
-      {UP_OP_FILE_ADD, added, added, SyncHelper::GetFileMD5(added), 1, 0, 0},
       {UP_OP_FOLDER_RENAME, r, Local("P"), "", 0, 0, 0},
       {UP_OP_FILE_MODIFY, changed, changed, SyncHelper::GetFileMD5(changed), 1, 0, 0},
+      {UP_OP_FILE_ADD, added, added, SyncHelper::GetFileMD5(added), 1, 0, 0},
       {UP_OP_FOLDER_DELETE, r + "/D", r + "/D", "", 0, 0, 0},
       {UP_OP_FILE_RENAME, renamed, r + "/x.txt", "", 1, 0, 0},
   };

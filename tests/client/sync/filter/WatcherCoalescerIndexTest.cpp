@@ -43,6 +43,10 @@ class ReferenceCoalescer {
         const bool content = i->type == WATCHER_EVENT_ADDED || i->type == WATCHER_EVENT_MODIFIED;
         if (content && (j->type == WATCHER_EVENT_RENAMED || j->type == WATCHER_EVENT_MOVED) && j->otherPath == i->path)
           break;
+        // A folder made where something was removed leaves the removal as it is.
+        if (i->type == WATCHER_EVENT_REMOVED && j->type == WATCHER_EVENT_ADDED && j->path == i->path &&
+            Common::IsDirectory(j->path))
+          break;
         if (C::MergePair(*i, *j)) {
           m_pending.erase(j);
           break;
