@@ -262,6 +262,30 @@ TEST_F(UpOpsTest, AMoveThatReplacedTheContentQueuesItsUpload) {
   EXPECT_EQ(Links(), std::vector<std::string>{"queue " + Local("d/m.txt").toStdString()});
 }
 
+// The service deleted the moved file meanwhile, and the file at the move's
+// target went up on its own already: the move becomes an upload of the target
+// and the target keeps its row, so that upload finds the service's file there
+// instead of making a second one under a free name.
+TEST_F(UpOpsTest, AMoveOfAFileTheServiceDeletedKeepsTheTargetsOwnRow) {
+  Write("m.txt", "content");
+  ASSERT_EQ(Run(UP_OP_FILE_ADD, "m.txt"), SYNC_RESULT_SUCCESS);
+  fs::create_directory(m_root / "d");
+  ASSERT_EQ(Run(UP_OP_FOLDER_ADD, "d"), SYNC_RESULT_SUCCESS);
+  fs::rename(m_root / "m.txt", m_root / "d" / "m.txt");
+  ASSERT_EQ(Run(UP_OP_FILE_ADD, "d/m.txt"), SYNC_RESULT_SUCCESS);
+  const juce::int64 target = FileRow("d/m.txt").m_FileID;
+  Admin(std::string("delete?account=") + kAccount + "&id=" + std::to_string(FileRow("m.txt").m_FileID));
+
+  auto move = Task(UP_OP_FILE_MOVE, "d/m.txt", "m.txt");
+  EXPECT_EQ(Run(*move), SYNC_RESULT_ERROR_TRYTHREETIME_MOVEBACK);
+  EXPECT_EQ(move->m_nOp, UP_OP_FILE_ADD);
+  EXPECT_EQ(FileRow("m.txt").m_FileID, -1);
+  EXPECT_EQ(FileRow("d/m.txt").m_FileID, target);
+  EXPECT_EQ(Run(*move), SYNC_RESULT_SUCCESS);
+  EXPECT_EQ(Item("d/m.txt")["id"].asInt64(), target);
+  EXPECT_TRUE(Item("d/m (1).txt").isNull());
+}
+
 TEST_F(UpOpsTest, FoldersAreCreatedRenamedWithWhatTheyHoldAndDeleted) {
   fs::create_directories(m_root / "f" / "inner");
   Write("f/x.txt", "x");

@@ -48,13 +48,20 @@ void ForgetFileRow(const juce::String& path) {
   if (SyncFileDataManager::SelectSyncFileData(path, row)) SyncFileDataManager::DeleteFileByID(row.m_FileID);
 }
 
+// The item the service no longer has (or not in the version sent) is the one
+// the change was about: a rename's or move's source. A row at its target
+// belongs to another item. The change goes up again as a new file.
+int UploadAnew(UpSyncTask* task) {
+  ForgetFileRow(task->m_nOp == UP_OP_FILE_MOVE || task->m_nOp == UP_OP_FILE_RENAME ? task->m_sSrcPath : task->m_sPath);
+  SyncUpFileBaseOperation::TurnIntoAdd(task);
+  return SYNC_RESULT_ERROR_TRYTHREETIME_MOVEBACK;
+}
+
 }  // namespace
 
 int SyncUpFileBaseOperation::ProcessFileNotFound(int result, UpSyncTask* task) {
   if (!task) return result;
-  ForgetFileRow(task->m_sPath);
-  TurnIntoAdd(task);
-  return SYNC_RESULT_ERROR_TRYTHREETIME_MOVEBACK;
+  return UploadAnew(task);
 }
 
 int SyncUpFileBaseOperation::ProcessFileVerNotFound(int result, UpSyncTask* task) {
@@ -69,9 +76,7 @@ int SyncUpFileBaseOperation::ProcessFileVerNotFound(int result, UpSyncTask* task
     WriteMessageLog(KeyPoint, "MoveFile ErrorCode is 556,Update Min VersionValue is " + version);
     if (auto pull = GetSyncEngineLinks().pullFolderFromServer) pull(version, root->GetRootFolderID());
   }
-  ForgetFileRow(task->m_nOp == UP_OP_FILE_MOVE || task->m_nOp == UP_OP_FILE_RENAME ? task->m_sSrcPath : task->m_sPath);
-  TurnIntoAdd(task);
-  return SYNC_RESULT_ERROR_TRYTHREETIME_MOVEBACK;
+  return UploadAnew(task);
 }
 
 int SyncUpFileBaseOperation::ProcessUserFilesNumExceed(int result, UpSyncTask* task) {
