@@ -325,37 +325,42 @@ void FileWatchMessageFilter::ResolvePathLocked(FileWatchMessage& message) {
   message.m_nPathType = type;
 }
 
-juce::String FileWatchMessageFilter::RecordedPathLocked(const juce::String& path) const {
+std::vector<juce::String> FileWatchMessageFilter::EarlierPathsLocked(const juce::String& path) const {
+  std::vector<juce::String> earlier;
   juce::String recorded = path;
-  for (auto it = m_folderRenames.rbegin(); it != m_folderRenames.rend(); ++it)
-    recorded = ReplacePrefix(recorded, it->second, it->first);
-  return recorded;
+  for (auto it = m_folderRenames.rbegin(); it != m_folderRenames.rend(); ++it) {
+    const juce::String before = ReplacePrefix(recorded, it->second, it->first);
+    if (before == recorded) continue;
+    recorded = before;
+    earlier.push_back(recorded);
+  }
+  return earlier;
 }
 
-bool FileWatchMessageFilter::IsInDatabase(const juce::String& path, int isFile) const {
-  auto stored = [isFile](const juce::String& p) {
-    return isFile ? SyncFileDataManager::IsFileInDB(p) : SyncFileDataManager::IsFolderInDB(p);
-  };
-  if (stored(path)) return true;
-  const juce::ScopedLock guard(m_lock);
-  const juce::String recorded = RecordedPathLocked(path);
-  return recorded != path && stored(recorded);
-}
-
-int FileWatchMessageFilter::KindInDatabase(const juce::String& path) const {
-  auto kind = [](const juce::String& p) {
-    if (SyncFileDataManager::IsFileInDB(p)) return SyncHelper::PATH_FILE;
-    if (SyncFileDataManager::IsFolderInDB(p)) return SyncHelper::PATH_FOLDER;
+int FileWatchMessageFilter::KindInDatabase(const juce::String& path, int isFile) const {
+  auto kind = [isFile](const juce::String& p) {
+    if (isFile != 0 && SyncFileDataManager::IsFileInDB(p)) return SyncHelper::PATH_FILE;
+    if (isFile != 1 && SyncFileDataManager::IsFolderInDB(p)) return SyncHelper::PATH_FOLDER;
     return SyncHelper::PATH_UNKNOWN;
   };
   const int own = kind(path);
   if (own != SyncHelper::PATH_UNKNOWN) return own;
-  juce::String recorded;
+  std::vector<juce::String> earlier;
   {
     const juce::ScopedLock guard(m_lock);
-    recorded = RecordedPathLocked(path);
+    earlier = EarlierPathsLocked(path);
   }
-  return recorded != path ? kind(recorded) : SyncHelper::PATH_UNKNOWN;
+  // The rows went up with some of those renames and not with the later ones:
+  // the newest name stored is the item's.
+  for (const juce::String& before : earlier) {
+    const int found = kind(before);
+    if (found != SyncHelper::PATH_UNKNOWN) return found;
+  }
+  return SyncHelper::PATH_UNKNOWN;
+}
+
+bool FileWatchMessageFilter::IsInDatabase(const juce::String& path, int isFile) const {
+  return KindInDatabase(path, isFile) != SyncHelper::PATH_UNKNOWN;
 }
 
 void FileWatchMessageFilter::Translate(FileWatchMessage message) {
@@ -551,7 +556,7 @@ void FileWatchMessageFilter::QueueChangeBeforeOwnRename(const juce::String& path
 }
 
 int FileWatchMessageFilter::KindOfSource(const juce::String& oldPath, int unknown) {
-  const int kind = KindInDatabase(oldPath);
+  const int kind = KindInDatabase(oldPath, -1);
   if (kind != SyncHelper::PATH_UNKNOWN) return kind;
   int queuedIsFile = 0;
   if (m_pUpManager && m_pUpManager->FindTaskByPath(oldPath, queuedIsFile))

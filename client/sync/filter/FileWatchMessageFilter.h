@@ -101,16 +101,19 @@ class FileWatchMessageFilter : public IWatcherChangeHandler, public juce::Thread
   // delivered yet (the item lives on under the new name), and the message
   // takes the path it was found at.
   void ResolvePathLocked(FileWatchMessage& message);
-  // The path the database knows an item by while renames of folders above
-  // it have not gone up yet (the rows keep the old names until they do).
-  juce::String RecordedPathLocked(const juce::String& path) const;
+  // The names the path had before the folder renames delivered, newest
+  // first: the database knows an item by one of them while the later renames
+  // have not gone up yet (a folder renamed back and forth had the path's own
+  // name among them too).
+  std::vector<juce::String> EarlierPathsLocked(const juce::String& path) const;
   // Whether the database holds path (isFile 1 a file, 0 a folder), under its
-  // own name or under the one it had before the folder renames delivered.
+  // own name or under the newest one it had before the folder renames delivered.
   bool IsInDatabase(const juce::String& path, int isFile) const;
-  // The kind (SyncHelper::PATH_*) of the row of the path, else of the row of
-  // the path it had before the folder renames seen since: the path's own row
-  // wins, a name a renamed folder left may hold an item of the other kind now.
-  int KindInDatabase(const juce::String& path) const;
+  // The kind (SyncHelper::PATH_*) of the row of the path (isFile 1 files
+  // only, 0 folders only, -1 either), else of the row of the newest name it
+  // had before the folder renames seen since: the path's own row wins, a name
+  // a renamed folder left may hold an item of the other kind now.
+  int KindInDatabase(const juce::String& path, int isFile) const;
   void TranslateAddEvent(const FileWatchMessage& message);
   void TranslateDeleteEvent(const FileWatchMessage& message);
   void TranslateChangedEvent(const FileWatchMessage& message);

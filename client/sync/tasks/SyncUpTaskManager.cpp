@@ -267,9 +267,20 @@ void SyncUpTaskManager::ClassifyFolderDeleteLocked(UpSyncTask& task) {
   }
   if (!m_noDepend.empty() && m_noDepend.front()->m_nWaitReason == UP_WAIT_DIRS_NUM) task.m_nPlacement = PLACE_FRONT;
 
+  // A file moved in a moment before the folder went: the service still holds
+  // it at its old place, and only its removal from there takes it away (the
+  // folder's new place, when it was moved, goes up with the file in it).
+  auto movedIn = [&](UpSyncTask& queued) {
+    if (queued.m_nOp != UP_OP_FILE_MOVE || queued.m_bRunning.load() || Under(folder, queued.m_sSrcPath)) return false;
+    queued.m_nOp = UP_OP_FILE_DELETE;
+    queued.m_sPath = queued.m_sSrcPath;
+    queued.m_nID = queued.m_nSrcID;
+    queued.m_nParentID = queued.m_nSrcParentID;
+    return true;
+  };
   for (size_t i = m_fileAndDepend.size(); i > 1; --i) {
     UpSyncTask* queued = m_fileAndDepend[i - 1];
-    if (!Under(folder, queued->m_sPath)) continue;
+    if (!Under(folder, queued->m_sPath) || movedIn(*queued)) continue;
     const int op = queued->m_nOp;
     if (op == 1 || (op >= 3 && op <= 8) || movedOut(*queued)) RemoveLocked(m_fileAndDepend, i - 1);
   }
@@ -277,7 +288,7 @@ void SyncUpTaskManager::ClassifyFolderDeleteLocked(UpSyncTask& task) {
     UpSyncTask* head = m_fileAndDepend.front();
     if (head->m_nWaitReason == UP_WAIT_FILES_NUM || head->m_nWaitReason == UP_WAIT_CAPACITY)
       task.m_nPlacement = PLACE_FRONT;
-    if (Under(folder, head->m_sPath)) {
+    if (Under(folder, head->m_sPath) && !movedIn(*head)) {
       head->m_bCancelled.store(true);
       SyncBaseOperation::RemoveFromTips(head->m_sPath);
     }

@@ -139,6 +139,30 @@ TEST_F(UpTaskManagerTest, AFolderDeleteDropsTheQueuedChangesBelowIt) {
   EXPECT_EQ(Files(), (Tasks{{1, P("h")}, {5, P("dx/f2")}, {2, P("e/f3")}}));
 }
 
+TEST_F(UpTaskManagerTest, AFileMovedIntoAFolderThatGoesIsRemovedFromItsOldPlace) {
+  // The move itself has nowhere to go; the file must still leave its old
+  // place on the service, head or not.
+  for (const bool atHead : {false, true}) {
+    SCOPED_TRACE(atHead);
+    SyncUpTaskManager manager{&m_dispatcher};
+    auto change = [&](int op, const std::string& path, const std::string& src = {}) {
+      UpSyncTask* task = MakeUp(op, P(path), src.empty() ? juce::String() : P(src));
+      manager.ClassifyTask(task);
+      manager.AddTask(task);
+    };
+    Tasks expected;
+    if (!atHead) {
+      change(1, "h");
+      expected.push_back({1, P("h")});
+    }
+    change(2, "d/in.txt", "in.txt");
+    change(2, "d/sub/x.txt", "d/x.txt");  // moved within: goes with the folder
+    change(7, "d");
+    expected.push_back({3, P("in.txt")});
+    EXPECT_EQ(manager.DescribeQueue(UP_QUEUE_FILE_AND_DEPEND), expected);
+  }
+}
+
 TEST_F(UpTaskManagerTest, AFolderDeleteCancelsTheFileHeadBelowIt) {
   Change(1, "d/running");
   Change(7, "d");

@@ -487,6 +487,32 @@ TEST_F(FileWatchMessageFilterTest, ChangesUnderAFolderRenamedAMomentLaterFollowT
   EXPECT_EQ(tasks, expected) << testing::PrintToString(m_up.Tasks());
 }
 
+// The folder was renamed box -> Box earlier, and that went up (the rows say
+// Box); now a file in it is renamed and the folder renamed back to box at
+// once. Both renames follow the folder's names back only as far as a stored
+// name: going all the way back to box would miss the row under Box, and the
+// file would go up as a new one beside the stored one.
+TEST_F(FileWatchMessageFilterTest, AFileRenamedInAFolderRenamedBackToAnEarlierNameIsStillARename) {
+  const juce::String box = Local("box");
+  Deliver(RN, Folder("Box"), box);  // the earlier rename
+  TranslateAll();
+  m_up.Forget();
+  SaveFolder(FolderRow(80, Local("Box"), 1));
+  const juce::String renamed = Write("Box/data.bin", "a's content");
+  SaveFile(FileRow(81, Local("Box/a.txt"), 80, SyncHelper::GetFileMD5(renamed)));
+  std::rename(Local("Box").toRawUTF8(), box.toRawUTF8());
+
+  Deliver(RN, Local("Box/data.bin"), Local("Box/a.txt"));
+  Deliver(RN, box, Local("Box"));
+  TranslateAll();
+
+  const std::vector<QueuedTask> expected = {
+      {UP_OP_FOLDER_RENAME, box, Local("Box"), "", 0, 0, 0},
+      {UP_OP_FILE_RENAME, box + "/data.bin", box + "/a.txt", "", 1, 0, 0},
+  };
+  EXPECT_EQ(m_up.Tasks(), expected) << testing::PrintToString(m_up.Tasks());
+}
+
 // The program renamed the stored folder Q to P for the service (its rows
 // follow at once) just after the user renamed a file in it and moved one in;
 // the watcher reports the user's changes first, under Q, which is gone by
