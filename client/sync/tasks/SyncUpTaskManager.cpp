@@ -577,6 +577,7 @@ void SyncUpTaskManager::ProcessHaveNoParentID(UpSyncTask* task) {
   }
   std::vector<UpSyncTask*>* queue = Queue(task->m_nQueue);
   if (!queue) return;
+  if (WaitBehindParentsMakerLocked(*queue, *task)) return;
   juce::String folder = Common::String_GetParentPath(task->m_sPath);
   while (Under(root, folder)) {
     if (!juce::File(folder).isDirectory()) {
@@ -589,6 +590,24 @@ void SyncUpTaskManager::ProcessHaveNoParentID(UpSyncTask* task) {
     if (parent == folder) break;
     folder = parent;
   }
+}
+
+// A folder renamed (or made) here whose own task is queued behind this one has
+// no row under its new name yet: a folder made for that name now would become
+// a second folder on the service, and the rename would then meet it. The task
+// waits behind the one that gives the folder its row.
+bool SyncUpTaskManager::WaitBehindParentsMakerLocked(std::vector<UpSyncTask*>& queue, UpSyncTask& task) {
+  const auto at = std::find(queue.begin(), queue.end(), &task);
+  if (at == queue.end()) return false;
+  const auto maker = std::find_if(at + 1, queue.end(), [&task](const UpSyncTask* later) {
+    const bool makesFolder = later->m_nOp == UP_OP_FOLDER_RENAME || later->m_nOp == UP_OP_FOLDER_ADD;
+    return makesFolder && Under(later->m_sPath, task.m_sPath);
+  });
+  if (maker == queue.end()) return false;
+  WriteLog(KeyPoint, "SyncUpTaskManager::ProcessHaveNoParentID",
+           "The parent's own task is queued, the task waits behind it, Path is " + task.m_sPath);
+  std::rotate(at, at + 1, maker + 1);
+  return true;
 }
 
 void SyncUpTaskManager::MoveToWaitQueue(UpSyncTask* task) {

@@ -237,6 +237,24 @@ TEST_F(UpTaskManagerTest, AFileWhoseParentsHaveNoIdGetsFolderAddsOutermostFirst)
   EXPECT_TRUE(other.AreQueuesEmpty());
 }
 
+// A folder made in a folder and the folder's rename, reported in that order:
+// the new folder's parent has a row only once the rename is up. Made anew
+// instead, it would be a second folder of that name on the service.
+TEST_F(UpTaskManagerTest, AFolderWhoseParentsRenameIsQueuedWaitsBehindTheRename) {
+  ASSERT_TRUE(juce::File(P("new/R")).createDirectory());
+  Change(6, "new/R");
+  Change(8, "new", "old");
+  Change(6, "other");
+  m_dispatcher.GetOperationTable().SetUpFolderOp(6, [](UpSyncFolder& item) {
+    return std::make_shared<enginetest::EffectOp<UpSyncTask>>(item.m_pTask, [](UpSyncTask& task) {
+      task.m_nWaitReason = UP_WAIT_NO_PARENT_ID;
+      return 4;
+    });
+  });
+  EXPECT_EQ(m_manager.RunNotDepandUpTask(), 4);
+  EXPECT_EQ(Folders(), (Tasks{{8, P("new")}, {6, P("new/R")}, {6, P("other")}}));
+}
+
 TEST_F(UpTaskManagerTest, ANameConflictMovesTheTaskAndItsLaterChangesToTheWaitQueue) {
   Change(1, "h");
   Change(1, "c");
