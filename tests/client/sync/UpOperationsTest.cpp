@@ -84,6 +84,7 @@ class UpOpsTest : public signintest::ServiceTest {
     };
     links.startImmediatePull = [this] { Record("full pull"); };
     links.queueLocalFileAdd = [this](const juce::String& path) { Record("queue " + path); };
+    links.repathUpTasks = [this](const juce::String& from, const juce::String& to) { Record("repath " + from + " -> " + to); };
     InstallSyncEngineLinks(links);
     RegisterSyncOperations(m_table);
     Admin("log/clear");
@@ -331,6 +332,9 @@ TEST_F(UpOpsTest, TheLocalItemTakesTheNameTheServiceChose) {
   EXPECT_EQ(rename->m_sNewName, Local("e (1)"));
   EXPECT_EQ(FolderRow("e (1)").m_FolderID, Item("e (1)")["id"].asInt64());
   EXPECT_NE(FileRow("e (1)/in.txt").m_FileID, -1);
+  // The changes queued below the folder follow it.
+  const std::string repath = "repath " + Local("e").toStdString() + " -> " + Local("e (1)").toStdString();
+  EXPECT_EQ(Links().back(), repath);
 }
 
 TEST_F(UpOpsTest, AConflictOnAFileAnotherProgramHoldsWaitsForTheRegistry) {
