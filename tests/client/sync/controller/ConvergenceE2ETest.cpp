@@ -462,6 +462,30 @@ TEST_F(ConvergenceE2ETest, AServiceFolderRenameWhoseLocalFolderWasDeletedEndsInS
       << ::testing::PrintToString(LocalTree(m_rootPath)) << " / " << ::testing::PrintToString(ServerTree());
 }
 
+// The folder renamed here while the program did not run keeps its items: the
+// file another device renamed inside it meanwhile ends under its new name in
+// the renamed folder, with no copy under the old one.
+TEST_F(ConvergenceE2ETest, AFolderRenamedOfflineKeepsARenameMadeInsideItElsewhere) {
+  const juce::int64 s = FolderInStep("S", "in.txt", "in S");
+  ASSERT_FALSE(HasFailure());
+  SyncFileData row;
+  ASSERT_TRUE(SyncFileDataManager::SelectSyncFileData(juce::String((m_rootPath / "S" / "in.txt").string()), row));
+
+  StopEngine();
+  fs::rename(m_rootPath / "S", m_rootPath / "T");
+  Admin("rename?account=" + Account() + "&id=" + std::to_string(row.m_FileID) + "&name=renamed.txt");
+  RunWorkflow();
+  const std::vector<std::string> expected = {"T/", "T/renamed.txt=in S"};
+  EXPECT_TRUE(WaitUntil([&] { return Settled() && ServerTree() == expected && LocalTree(m_rootPath) == expected; }))
+      << ::testing::PrintToString(LocalTree(m_rootPath)) << " / " << ::testing::PrintToString(ServerTree());
+  // Renamed, not made again.
+  const Json::Value tree = Admin("tree?account=" + Account());
+  bool kept = false;
+  for (const Json::Value& item : tree["items"])
+    if (item["id"].asInt64() == s) kept = item["status"].asInt() == 0 && item["path"].asString().ends_with("/T");
+  EXPECT_TRUE(kept);
+}
+
 TEST_F(ConvergenceE2ETest, AServiceRenameAndEditPulledTogetherEndInStep) {
   struct Case {
     const char* what;
