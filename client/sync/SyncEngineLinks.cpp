@@ -27,6 +27,7 @@ void InstallSyncEngineLinks(const SyncEngineLinks& links) {
   Take(g_links.pullFolderFromServer, links.pullFolderFromServer);
   Take(g_links.startImmediatePull, links.startImmediatePull);
   Take(g_links.isEngineIdle, links.isEngineIdle);
+  Take(g_links.isLeavingPath, links.isLeavingPath);
 }
 
 void ClearSyncEngineLinks() {
