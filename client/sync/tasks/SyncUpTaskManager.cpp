@@ -270,7 +270,12 @@ void SyncUpTaskManager::ClassifyFolderDeleteLocked(UpSyncTask& task) {
       SyncBaseOperation::RemoveFromTips(head->m_sPath);
     }
   }
-  task.m_nQueue = UP_QUEUE_NO_DEPEND;
+  // Files moved out of the folder leave it first: deleted before, they would
+  // go with it, and their moves would send them up anew.
+  const bool movesOut = std::any_of(m_fileAndDepend.begin(), m_fileAndDepend.end(), [&](const UpSyncTask* queued) {
+    return movedOut(*queued) && !Under(folder, queued->m_sPath);
+  });
+  task.m_nQueue = movesOut ? UP_QUEUE_FILE_AND_DEPEND : UP_QUEUE_NO_DEPEND;
 }
 
 void SyncUpTaskManager::RepathUnder(const juce::String& oldFolder, const juce::String& newFolder) {
@@ -416,9 +421,10 @@ std::vector<UpSyncTask*> SyncUpTaskManager::TakeRunLocked(std::vector<UpSyncTask
     // a path that one before it names: a change that depends on another (a
     // rename of an upload, the new file under a moved file's old name) waits
     // for it, and so does everything behind it.
-    for (size_t i = 1; i < queue.size() && run.size() < inFlight; ++i) {
+    for (size_t i = 1; i < queue.size() && run.size() < inFlight && queue.front()->m_bIsFile; ++i) {
       UpSyncTask* next = queue[i];
-      if (next->m_nOp == UP_OP_NONE || next->m_bCancelled.load() || next->m_bRunning.load()) break;
+      // A folder's task (a deletion waiting for the moves out of it) runs alone.
+      if (next->m_nOp == UP_OP_NONE || next->m_bCancelled.load() || next->m_bRunning.load() || !next->m_bIsFile) break;
       const bool clash = std::any_of(run.begin(), run.end(), [next](const UpSyncTask* running) {
         return Names(*running, next->m_sPath) || Names(*running, next->m_sSrcPath);
       });

@@ -124,10 +124,27 @@ TEST_F(UpTaskManagerTest, AFolderDeleteDropsTheQueuedChangesBelowIt) {
   Change(1, "h");              // head of file-and-depend
   Change(1, "d/f1");
   Change(5, "dx/f2");          // a look-alike sibling stays
-  Change(2, "e/f3", "d/f3");   // a move out of the folder goes too
+  Change(2, "e/f3", "d/f3");   // a move out of the folder stays, and goes first
   Change(7, "d");
-  EXPECT_EQ(Folders(), (Tasks{{6, P("keep")}, {6, P("other")}, {7, P("d")}}));
-  EXPECT_EQ(Files(), (Tasks{{1, P("h")}, {5, P("dx/f2")}, {2, P("e/f3")}}));
+  EXPECT_EQ(Folders(), (Tasks{{6, P("keep")}, {6, P("other")}}));
+  EXPECT_EQ(Files(), (Tasks{{1, P("h")}, {5, P("dx/f2")}, {2, P("e/f3")}, {7, P("d")}}));
+
+  // Without moves out, the deletion is folder work.
+  Change(7, "x");
+  EXPECT_EQ(Folders(), (Tasks{{6, P("keep")}, {6, P("other")}, {7, P("x")}}));
+}
+
+TEST_F(UpTaskManagerTest, AFolderDeleteBehindMovesOutOfItRunsAloneAfterThem) {
+  m_manager.SetUploadsInFlight(3);
+  Change(2, "e/f1", "d/f1");
+  Change(2, "e/f2", "d/f2");
+  Change(7, "d");
+  Change(1, "later");
+  m_script.Push({0, 0, 0, 0});
+  EXPECT_EQ(m_manager.RunUpFileAndDepandUpTask(), 0);
+  EXPECT_EQ(Files(), (Tasks{{7, P("d")}, {1, P("later")}}));
+  EXPECT_EQ(m_manager.RunUpFileAndDepandUpTask(), 0);
+  EXPECT_EQ(Files(), (Tasks{{1, P("later")}}));
 }
 
 TEST_F(UpTaskManagerTest, AFolderDeleteCancelsTheFileHeadBelowIt) {
