@@ -559,21 +559,7 @@ void FileWatchMessageFilter::QueueFileAdd(const juce::String& path) {
   AddMessage(path, path, SyncHelper::GetFileMD5(path), WATCHER_EVENT_ADDED, 1);
 }
 
-void FileWatchMessageFilter::QueueTreeAdd(const juce::String& top) {
-  std::deque<juce::String> folders{top};
-  while (!folders.empty()) {
-    const juce::String folder = folders.front();
-    folders.pop_front();
-    AddMessage(folder, folder, juce::String(), WATCHER_EVENT_ADDED, 0);
-    std::vector<juce::String> subfolders, files;
-    LocalPathGuard::ListFolder(folder, subfolders, files);  // links are neither
-    for (const juce::String& path : files) {
-      if (SyncHelper::IsIgnoredFileName(Common::String_GetFileName(path).toLowerCase())) continue;
-      AddMessage(path, path, SyncHelper::GetFileMD5(path), WATCHER_EVENT_ADDED, 1);
-    }
-    for (const juce::String& sub : subfolders) folders.push_back(sub);
-  }
-}
+void FileWatchMessageFilter::QueueTreeAdd(const juce::String& top) { QueueTreeMove(top, juce::String()); }
 
 void FileWatchMessageFilter::QueueTreeMove(const juce::String& top, const juce::String& oldTop) {
   std::deque<juce::String> folders{top};
@@ -585,8 +571,8 @@ void FileWatchMessageFilter::QueueTreeMove(const juce::String& top, const juce::
     LocalPathGuard::ListFolder(folder, subfolders, files);  // links are neither
     for (const juce::String& path : files) {
       if (SyncHelper::IsIgnoredFileName(Common::String_GetFileName(path).toLowerCase())) continue;
-      const juce::String old = ReplacePrefix(path, top, oldTop);
-      if (!SyncFileDataManager::IsFileInDB(old)) {
+      const juce::String old = oldTop.isEmpty() ? juce::String() : ReplacePrefix(path, top, oldTop);
+      if (old.isEmpty() || !SyncFileDataManager::IsFileInDB(old)) {
         AddMessage(path, path, SyncHelper::GetFileMD5(path), WATCHER_EVENT_ADDED, 1);
         continue;
       }
