@@ -451,7 +451,8 @@ std::vector<SyncLogic::ScannedFolder> SyncLogic::CompareLocalFolder(const Scanne
   for (const RenamedFolder& pair : MatchRenamedFolders(goneFolders, added)) {
     const juce::String& path = added[pair.added];
     const juce::String& old = goneFolders[pair.gone].m_FolderPath;
-    WriteLog(KeyPoint, "SyncLogic::CompareLocalFolder", "Renamed while the program was not running: " + onDisk(old) + " -> " + path);
+    WriteLog(KeyPoint, "SyncLogic::CompareLocalFolder",
+             "Renamed while the program was not running: " + onDisk(old) + " -> " + path);
     filter->AddMessage(path, onDisk(old), {}, kFileRenamed, 0);
     for (ScannedFolder& sub : walk)
       if (sub.path == path) sub.recorded = old;

@@ -84,7 +84,9 @@ class UpOpsTest : public signintest::ServiceTest {
     };
     links.startImmediatePull = [this] { Record("full pull"); };
     links.queueLocalFileAdd = [this](const juce::String& path) { Record("queue " + path); };
-    links.repathUpTasks = [this](const juce::String& from, const juce::String& to) { Record("repath " + from + " -> " + to); };
+    links.repathUpTasks = [this](const juce::String& from, const juce::String& to) {
+      Record("repath " + from + " -> " + to);
+    };
     InstallSyncEngineLinks(links);
     RegisterSyncOperations(m_table);
     Admin("log/clear");

@@ -230,7 +230,9 @@ TEST_F(SyncLogicTest, TheStartUpWalkFindsAFolderRenamedMeanwhile) {
   logic->ScanLocalTree();
   std::vector<std::string> queued = UpQueue(*logic);
   std::sort(queued.begin(), queued.end());
-  auto op = [&](int code, const std::string& relative) { return std::to_string(code) + " " + Local(relative).toStdString(); };
+  auto op = [&](int code, const std::string& relative) {
+    return std::to_string(code) + " " + Local(relative).toStdString();
+  };
   std::vector<std::string> expected = {op(UP_OP_FILE_DELETE, "E/removed.txt"), op(UP_OP_FILE_MODIFY, "E/changed.txt"),
                                        op(UP_OP_FOLDER_ADD, "empty"),           op(UP_OP_FOLDER_DELETE, "G"),
                                        op(UP_OP_FOLDER_DELETE, "gone"),         op(UP_OP_FOLDER_RENAME, "E")};
