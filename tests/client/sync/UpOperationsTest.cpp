@@ -263,6 +263,13 @@ TEST_F(UpOpsTest, AMoveThatReplacedTheContentQueuesItsUpload) {
   Write("d/m.txt", "new content");
   ASSERT_EQ(Run(UP_OP_FILE_MOVE, "d/m.txt", "m.txt"), SYNC_RESULT_SUCCESS);
   EXPECT_EQ(Links(), std::vector<std::string>{"queue " + Local("d/m.txt").toStdString()});
+
+  // Into a folder the service does not know yet: the move waits for it.
+  fs::create_directory(m_root / "new");
+  fs::rename(m_root / "d" / "m.txt", m_root / "new" / "m.txt");
+  auto move = Task(UP_OP_FILE_MOVE, "new/m.txt", "d/m.txt");
+  EXPECT_EQ(Run(*move), SYNC_RESULT_ERROR_ONLYWAIT_AND_DOAGAIN);
+  EXPECT_EQ(move->m_nWaitReason, UP_WAIT_NO_PARENT_ID);
 }
 
 TEST_F(UpOpsTest, FoldersAreCreatedRenamedWithWhatTheyHoldAndDeleted) {
