@@ -133,6 +133,13 @@ void SyncUpTaskManager::ClassifyTask(UpSyncTask* task) {
     }
   };
 
+  // The service holds the file at the task's source already, or will once a
+  // queued move or rename of a stored file has taken it there.
+  auto relocatesThere = [task](const UpSyncTask* queued) {
+    const bool relocation = queued->m_nOp == UP_OP_FILE_MOVE || queued->m_nOp == UP_OP_FILE_RENAME;
+    return relocation && queued->m_sPath == task->m_sSrcPath;
+  };
+  const bool storedSource = task->m_nSrcID != 0 || std::any_of(files.begin(), files.end(), relocatesThere);
   switch (task->m_nOp) {
     case UP_OP_FILE_ADD:
     case UP_OP_FILE_MODIFY: {
@@ -184,7 +191,7 @@ void SyncUpTaskManager::ClassifyTask(UpSyncTask* task) {
         if (queued->m_sPath == task->m_sPath && queued->m_nOp == UP_OP_FILE_DELETE) {
           RemoveLocked(files, index);
         } else if (queued->m_sPath == task->m_sSrcPath && queued->m_nOp == UP_OP_FILE_ADD) {
-          if (task->m_nSrcID != 0) {
+          if (storedSource) {
             RemoveLocked(files, index);  // a stored file: see the rename below
             return false;
           }
@@ -203,7 +210,7 @@ void SyncUpTaskManager::ClassifyTask(UpSyncTask* task) {
       bool dropped = false;
       scan([&](UpSyncTask* queued, size_t index) {
         if (queued->m_sPath != task->m_sSrcPath) return true;
-        if (IsTransfer(queued->m_nOp) && task->m_nSrcID != 0) {
+        if (IsTransfer(queued->m_nOp) && storedSource) {
           // The service holds the file under its old name: sent as an upload
           // of the new name, it would become a second file beside it. The
           // rename goes up, and takes the new content up after it.

@@ -106,6 +106,20 @@ TEST_F(UpTaskManagerTest, ARelocationOfAStoredFileWithAQueuedUploadStaysARelocat
   }
 }
 
+// A stored file moved with new content, then renamed in its new folder before
+// anything went up: the rename follows the move (and brings the content after
+// it); folded into the content's upload, the file would go up a second time.
+TEST_F(UpTaskManagerTest, ARenameRightAfterAMoveOfAStoredFileStaysARename) {
+  Change(1, "h");
+  UpSyncTask* move = MakeUp(UP_OP_FILE_MOVE, P("d/a"), P("a"));
+  move->m_nSrcID = 9;  // stored
+  m_manager.ClassifyTask(move);
+  m_manager.AddTask(move);
+  Change(5, "d/a");
+  Change(4, "d/b", "d/a");
+  EXPECT_EQ(Files(), (Tasks{{1, P("h")}, {2, P("d/a")}, {4, P("d/b")}}));
+}
+
 TEST_F(UpTaskManagerTest, TheSecondRenameKeepsTheFirstSourcePath) {
   Change(1, "h");
   Change(4, "b", "a");
