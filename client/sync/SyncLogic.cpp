@@ -13,6 +13,7 @@
 #include "client/core/db/FolderDBManager.h"
 #include "client/core/login/LogoutTask.h"
 #include "client/sync/LocalPathGuard.h"
+#include "client/sync/RenamedFolderMatch.h"
 #include "client/sync/SyncEngineLinks.h"
 #include "client/sync/SyncHelper.h"
 #include "client/sync/dispatch/SyncTaskDispatcher.h"
@@ -43,7 +44,7 @@
 
 namespace {
 
-constexpr int kFileAdded = 1, kFileDeleted = 2, kFileChanged = 3;
+constexpr int kFileAdded = 1, kFileDeleted = 2, kFileChanged = 3, kFileRenamed = 4;
 // File downloads that run at once: fewer than the Down pool's five threads,
 // which carry their ranges. Each spends most of its time waiting for the
 // service and for its file to reach the disk.
@@ -389,24 +390,33 @@ void SyncLogic::ScanLocalTree() {
   if (!root.isDirectory()) return;
   SetPathStatus(rootPath, 1);
   // Links are never followed: the walk lists neither them nor what they point at.
-  std::deque<juce::String> folders{root.getFullPathName()};
+  std::deque<ScannedFolder> folders{{root.getFullPathName(), root.getFullPathName()}};
   while (!folders.empty() && !m_workflowTask.threadShouldExit()) {
-    const juce::String folder = folders.front();
+    const ScannedFolder folder = folders.front();
     folders.pop_front();
-    for (const juce::String& sub : CompareLocalFolder(folder)) folders.push_back(sub);
+    for (const ScannedFolder& sub : CompareLocalFolder(folder)) folders.push_back(sub);
   }
 }
 
-std::vector<juce::String> SyncLogic::CompareLocalFolder(const juce::String& folderPath) {
+std::vector<SyncLogic::ScannedFolder> SyncLogic::CompareLocalFolder(const ScannedFolder& folder) {
+  const juce::String& folderPath = folder.path;
+  // Below a folder renamed while the program was not running, the rows still
+  // carry the old name until the rename has gone up; the changes queued here
+  // carry the new one, and run after it.
+  auto recorded = [&](const juce::String& path) { return folder.recorded + path.substring(folderPath.length()); };
+  auto onDisk = [&](const juce::String& path) { return folderPath + path.substring(folder.recorded.length()); };
   FileWatchMessageFilter* filter = m_pFileWatchMessageFilter.get();
   GlobalContext* context = GetGlobalContext();
   std::vector<juce::String> subfolders, files;
   LocalPathGuard::ListFolder(folderPath, subfolders, files);
-  if (!filter || !context) return subfolders;
+  std::vector<ScannedFolder> walk;
+  for (const juce::String& path : subfolders) walk.push_back({path, recorded(path)});
+  if (!filter || !context) return walk;
   const juce::int64 sizeLimit = GetAccountData()->GetUserConfig().UC_FileSizeLimit;
 
+  std::vector<SyncFolderData> goneFolders;
   SyncFolderData row;
-  if (SyncFileDataManager::SelectSyncFolderData(folderPath, row)) {
+  if (SyncFileDataManager::SelectSyncFolderData(folder.recorded, row)) {
     std::vector<SyncFolderData> childFolders;
     std::vector<SyncFileData> childFiles;
     const bool foldersRead =
@@ -425,22 +435,38 @@ std::vector<juce::String> SyncLogic::CompareLocalFolder(const juce::String& fold
       // An item replaced by one of the other kind under its name is gone too.
       if (foldersRead)
         for (const auto& child : childFolders)
-          if (!juce::File(child.m_FolderPath).isDirectory())
-            filter->AddMessage(child.m_FolderPath, {}, {}, kFileDeleted, 0);
+          if (!juce::File(onDisk(child.m_FolderPath)).isDirectory()) goneFolders.push_back(child);
       if (filesRead)
         for (const auto& child : childFiles)
-          if (!juce::File(child.m_FilePath).existsAsFile()) filter->AddMessage(child.m_FilePath, {}, {}, kFileDeleted, 1);
+          if (!juce::File(onDisk(child.m_FilePath)).existsAsFile())
+            filter->AddMessage(onDisk(child.m_FilePath), {}, {}, kFileDeleted, 1);
     }
   }
 
+  std::vector<juce::String> added;
   for (const juce::String& path : subfolders) {
-    if (SyncFileDataManager::IsFolderInDB(path)) {
+    if (SyncFileDataManager::IsFolderInDB(recorded(path))) {
       SetPathStatus(path, 1);
     } else {
       SetPathStatus(path, 2);
-      filter->AddMessage(path, {}, {}, kFileAdded, 0);
+      added.push_back(path);
     }
   }
+  std::vector<bool> renamedFrom(goneFolders.size(), false), renamedTo(added.size(), false);
+  for (const RenamedFolder& pair : MatchRenamedFolders(goneFolders, added)) {
+    const juce::String& path = added[pair.added];
+    const juce::String& old = goneFolders[pair.gone].m_FolderPath;
+    WriteLog(KeyPoint, "SyncLogic::CompareLocalFolder",
+             "Renamed while the program was not running: " + onDisk(old) + " -> " + path);
+    filter->AddMessage(path, onDisk(old), {}, kFileRenamed, 0);
+    for (ScannedFolder& sub : walk)
+      if (sub.path == path) sub.recorded = old;
+    renamedFrom[pair.gone] = renamedTo[pair.added] = true;
+  }
+  for (size_t i = 0; i < goneFolders.size(); ++i)
+    if (!renamedFrom[i]) filter->AddMessage(onDisk(goneFolders[i].m_FolderPath), {}, {}, kFileDeleted, 0);
+  for (size_t i = 0; i < added.size(); ++i)
+    if (!renamedTo[i]) filter->AddMessage(added[i], {}, {}, kFileAdded, 0);
 
   CPathFilter* pathFilter = CPathFilter::GetInstance();
   for (const juce::String& path : files) {
@@ -461,7 +487,7 @@ std::vector<juce::String> SyncLogic::CompareLocalFolder(const juce::String& fold
     }
     const juce::String md5 = SyncHelper::GetFileMD5(path);
     SyncFileData fileRow;
-    if (SyncFileDataManager::SelectSyncFileData(path, fileRow)) {
+    if (SyncFileDataManager::SelectSyncFileData(recorded(path), fileRow)) {
       if (fileRow.m_Md5 == md5) {
         SetPathStatus(path, 1);
       } else {
@@ -473,7 +499,7 @@ std::vector<juce::String> SyncLogic::CompareLocalFolder(const juce::String& fold
       filter->AddMessage(path, {}, md5, kFileAdded, 1);
     }
   }
-  return subfolders;
+  return walk;
 }
 
 void SyncLogic::PauseOrContinueSync() {

@@ -123,9 +123,15 @@ class SyncLogic {
   juce::String GetStartVersion();
   void InitWatchFolderFromDB();
   void ScanLocalTree();
+  // A folder of the walk: its path on disk, and the path its rows are stored
+  // under (another while a rename of it or above it is still to go up).
+  struct ScannedFolder {
+    juce::String path;
+    juce::String recorded;
+  };
   // Queues the changes of one folder's files and folders; its subfolders (links
   // left out).
-  std::vector<juce::String> CompareLocalFolder(const juce::String& folderPath);
+  std::vector<ScannedFolder> CompareLocalFolder(const ScannedFolder& folder);
 
  private:
   void ResumeWorkers();

@@ -536,8 +536,8 @@ void FileWatchMessageFilter::TranslateMoveEvent(const FileWatchMessage& message)
     AddMessage(n, o, juce::String(), message.m_nType, 1);
     QueueContentChangeAfterMove(n, o);
   } else if (message.m_nPathType == SyncHelper::PATH_FOLDER) {
+    QueueTreeMove(n, o);
     AddMessage(o, o, juce::String(), WATCHER_EVENT_REMOVED, 0);
-    QueueTreeAdd(n);
     Log(KeyPoint, "TranslateMoveEvent", "Move Event  judge file is Folder type, process to add and delete, path is " + n);
   } else {
     LogGone("TranslateMoveEvent", n);
@@ -578,7 +578,9 @@ void FileWatchMessageFilter::QueueFileAdd(const juce::String& path) {
   AddMessage(path, path, SyncHelper::GetFileMD5(path), WATCHER_EVENT_ADDED, 1);
 }
 
-void FileWatchMessageFilter::QueueTreeAdd(const juce::String& top) {
+void FileWatchMessageFilter::QueueTreeAdd(const juce::String& top) { QueueTreeMove(top, juce::String()); }
+
+void FileWatchMessageFilter::QueueTreeMove(const juce::String& top, const juce::String& oldTop) {
   std::deque<juce::String> folders{top};
   while (!folders.empty()) {
     const juce::String folder = folders.front();
@@ -588,7 +590,13 @@ void FileWatchMessageFilter::QueueTreeAdd(const juce::String& top) {
     LocalPathGuard::ListFolder(folder, subfolders, files);  // links are neither
     for (const juce::String& path : files) {
       if (SyncHelper::IsIgnoredFileName(Common::String_GetFileName(path).toLowerCase())) continue;
-      AddMessage(path, path, SyncHelper::GetFileMD5(path), WATCHER_EVENT_ADDED, 1);
+      const juce::String old = oldTop.isEmpty() ? juce::String() : ReplacePrefix(path, top, oldTop);
+      if (old.isEmpty() || !SyncFileDataManager::IsFileInDB(old)) {
+        AddMessage(path, path, SyncHelper::GetFileMD5(path), WATCHER_EVENT_ADDED, 1);
+        continue;
+      }
+      AddMessage(path, old, juce::String(), WATCHER_EVENT_MOVED, 1);
+      QueueContentChangeAfterMove(path, old);
     }
     for (const juce::String& sub : subfolders) folders.push_back(sub);
   }

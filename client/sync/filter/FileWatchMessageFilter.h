@@ -138,6 +138,13 @@ class FileWatchMessageFilter : public IWatcherChangeHandler, public juce::Thread
   // the old item's delete and the new item's add; false for anything else.
   bool ReplacesOtherKind(const juce::String& path, int pathType);
   void QueueTreeAdd(const juce::String& top);
+  // A folder moved to another parent: its folders are made anew at the new
+  // place and the files the database knows at the old one move into them,
+  // keeping their ids on the service, so that a change another device made to
+  // one of them meanwhile follows it (the old folder's deletion, queued after,
+  // waits for these moves). Files it does not know are added; without an old
+  // place (QueueTreeAdd), every file is.
+  void QueueTreeMove(const juce::String& top, const juce::String& oldTop);
   // A file that moved under the same name may also have new content: the
   // move keeps the server's old content, so a change follows when the digest
   // differs from the one stored for the old path.

@@ -143,6 +143,13 @@ void SyncUpTaskManager::ClassifyTask(UpSyncTask* task) {
     });
   };
 
+  // The service holds the file at the task's source already, or will once a
+  // queued move or rename of a stored file has taken it there.
+  auto relocatesThere = [task](const UpSyncTask* queued) {
+    const bool relocation = queued->m_nOp == UP_OP_FILE_MOVE || queued->m_nOp == UP_OP_FILE_RENAME;
+    return relocation && queued->m_sPath == task->m_sSrcPath;
+  };
+  const bool storedSource = task->m_nSrcID != 0 || std::any_of(files.begin(), files.end(), relocatesThere);
   switch (task->m_nOp) {
     case UP_OP_FILE_ADD:
     case UP_OP_FILE_MODIFY: {
@@ -195,7 +202,7 @@ void SyncUpTaskManager::ClassifyTask(UpSyncTask* task) {
         if (queued->m_sPath == task->m_sPath && queued->m_nOp == UP_OP_FILE_DELETE) {
           RemoveLocked(files, index);
         } else if (queued->m_sPath == task->m_sSrcPath && queued->m_nOp == UP_OP_FILE_ADD) {
-          if (task->m_nSrcID != 0) {
+          if (storedSource) {
             RemoveLocked(files, index);  // a stored file: see the rename below
             return false;
           }
@@ -215,7 +222,7 @@ void SyncUpTaskManager::ClassifyTask(UpSyncTask* task) {
       DropAddsReplacedBy(*task);
       scan([&](UpSyncTask* queued, size_t index) {
         if (queued->m_sPath != task->m_sSrcPath) return true;
-        if (IsTransfer(queued->m_nOp) && task->m_nSrcID != 0) {
+        if (IsTransfer(queued->m_nOp) && storedSource) {
           // The service holds the file under its old name: sent as an upload
           // of the new name, it would become a second file beside it. The
           // rename goes up, and takes the new content up after it.
@@ -293,7 +300,12 @@ void SyncUpTaskManager::ClassifyFolderDeleteLocked(UpSyncTask& task) {
       SyncBaseOperation::RemoveFromTips(head->m_sPath);
     }
   }
-  task.m_nQueue = UP_QUEUE_NO_DEPEND;
+  // Files moved out of the folder leave it first: deleted before, they would
+  // go with it, and their moves would send them up anew.
+  const bool movesOut = std::any_of(m_fileAndDepend.begin(), m_fileAndDepend.end(), [&](const UpSyncTask* queued) {
+    return movedOut(*queued) && !Under(folder, queued->m_sPath);
+  });
+  task.m_nQueue = movesOut ? UP_QUEUE_FILE_AND_DEPEND : UP_QUEUE_NO_DEPEND;
 }
 
 void SyncUpTaskManager::RepathUnder(const juce::String& oldFolder, const juce::String& newFolder) {
@@ -439,9 +451,10 @@ std::vector<UpSyncTask*> SyncUpTaskManager::TakeRunLocked(std::vector<UpSyncTask
     // a path that one before it names: a change that depends on another (a
     // rename of an upload, the new file under a moved file's old name) waits
     // for it, and so does everything behind it.
-    for (size_t i = 1; i < queue.size() && run.size() < inFlight; ++i) {
+    for (size_t i = 1; i < queue.size() && run.size() < inFlight && queue.front()->m_bIsFile; ++i) {
       UpSyncTask* next = queue[i];
-      if (next->m_nOp == UP_OP_NONE || next->m_bCancelled.load() || next->m_bRunning.load()) break;
+      // A folder's task (a deletion waiting for the moves out of it) runs alone.
+      if (next->m_nOp == UP_OP_NONE || next->m_bCancelled.load() || next->m_bRunning.load() || !next->m_bIsFile) break;
       const bool clash = std::any_of(run.begin(), run.end(), [next](const UpSyncTask* running) {
         return Names(*running, next->m_sPath) || Names(*running, next->m_sSrcPath);
       });
@@ -622,6 +635,7 @@ void SyncUpTaskManager::ProcessHaveNoParentID(UpSyncTask* task) {
   }
   std::vector<UpSyncTask*>* queue = Queue(task->m_nQueue);
   if (!queue) return;
+  if (WaitBehindParentsMakerLocked(*queue, *task)) return;
   juce::String folder = Common::String_GetParentPath(task->m_sPath);
   while (Under(root, folder)) {
     if (!juce::File(folder).isDirectory()) {
@@ -634,6 +648,24 @@ void SyncUpTaskManager::ProcessHaveNoParentID(UpSyncTask* task) {
     if (parent == folder) break;
     folder = parent;
   }
+}
+
+// A folder renamed (or made) here whose own task is queued behind this one has
+// no row under its new name yet: a folder made for that name now would become
+// a second folder on the service, and the rename would then meet it. The task
+// waits behind the one that gives the folder its row.
+bool SyncUpTaskManager::WaitBehindParentsMakerLocked(std::vector<UpSyncTask*>& queue, UpSyncTask& task) {
+  const auto at = std::find(queue.begin(), queue.end(), &task);
+  if (at == queue.end()) return false;
+  const auto maker = std::find_if(at + 1, queue.end(), [&task](const UpSyncTask* later) {
+    const bool makesFolder = later->m_nOp == UP_OP_FOLDER_RENAME || later->m_nOp == UP_OP_FOLDER_ADD;
+    return makesFolder && Under(later->m_sPath, task.m_sPath);
+  });
+  if (maker == queue.end()) return false;
+  WriteLog(KeyPoint, "SyncUpTaskManager::ProcessHaveNoParentID",
+           "The parent's own task is queued, the task waits behind it, Path is " + task.m_sPath);
+  std::rotate(at, at + 1, maker + 1);
+  return true;
 }
 
 void SyncUpTaskManager::MoveToWaitQueue(UpSyncTask* task) {

@@ -124,6 +124,9 @@ class SyncUpTaskManager {
   void ApplyRenameLocked(std::vector<UpSyncTask*>& queue, const UpSyncTask& head);
   void ProcessWaitingTask(UpSyncTask* task);
   void ProcessHaveNoParentID(UpSyncTask* task);
+  // Moves the task behind a later folder rename or add of the queue that gives
+  // one of its parents a row; false when there is none.
+  bool WaitBehindParentsMakerLocked(std::vector<UpSyncTask*>& queue, UpSyncTask& task);
   void MoveToWaitQueue(UpSyncTask* task);
   void ProcessFailedTask(UpSyncTask* task);
   // A task of the wait-and-depend queue that names the new task's paths.

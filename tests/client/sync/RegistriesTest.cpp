@@ -10,6 +10,7 @@
 #include "EngineTestSupport.h"
 #include "LockHolderProcess.h"
 #include "client/core/context/GlobalContext.h"
+#include "client/sync/SyncEngineLinks.h"
 #include "client/sync/SyncHelper.h"
 #include "client/sync/SyncLogic.h"
 #include "client/sync/records/SyncFileDataManager.h"
@@ -264,6 +265,24 @@ TEST_F(MovedFolderRegistryTest, AfterAClearAWaitingMoveFindsNothingPending) {
   EXPECT_EQ(m_registry->GetCount(), 0);
   EXPECT_TRUE(m_registry->RunPending(""));
   EXPECT_TRUE(std::filesystem::exists(m_root / "old" / "a.txt"));
+}
+
+// An entry installed is the one the engine's pieces call, and one left unset
+// keeps what was installed before.
+TEST(SyncEngineLinksTest, InstalledEntriesAreKeptAndUnsetOnesStay) {
+  ClearSyncEngineLinks();
+  SyncEngineLinks first;
+  first.isEngineIdle = [] { return true; };
+  InstallSyncEngineLinks(first);
+  SyncEngineLinks second;
+  second.isLeavingPath = [](const juce::String& path) { return path == "/leaving"; };
+  InstallSyncEngineLinks(second);
+  const SyncEngineLinks links = GetSyncEngineLinks();
+  ASSERT_TRUE(links.isLeavingPath);
+  EXPECT_TRUE(links.isLeavingPath("/leaving"));
+  ASSERT_TRUE(links.isEngineIdle);
+  EXPECT_TRUE(links.isEngineIdle());
+  ClearSyncEngineLinks();
 }
 
 }  // namespace

@@ -84,6 +84,9 @@ class UpOpsTest : public signintest::ServiceTest {
     };
     links.startImmediatePull = [this] { Record("full pull"); };
     links.queueLocalFileAdd = [this](const juce::String& path) { Record("queue " + path); };
+    links.repathUpTasks = [this](const juce::String& from, const juce::String& to) {
+      Record("repath " + from + " -> " + to);
+    };
     InstallSyncEngineLinks(links);
     RegisterSyncOperations(m_table);
     Admin("log/clear");
@@ -260,6 +263,13 @@ TEST_F(UpOpsTest, AMoveThatReplacedTheContentQueuesItsUpload) {
   Write("d/m.txt", "new content");
   ASSERT_EQ(Run(UP_OP_FILE_MOVE, "d/m.txt", "m.txt"), SYNC_RESULT_SUCCESS);
   EXPECT_EQ(Links(), std::vector<std::string>{"queue " + Local("d/m.txt").toStdString()});
+
+  // Into a folder the service does not know yet: the move waits for it.
+  fs::create_directory(m_root / "new");
+  fs::rename(m_root / "d" / "m.txt", m_root / "new" / "m.txt");
+  auto move = Task(UP_OP_FILE_MOVE, "new/m.txt", "d/m.txt");
+  EXPECT_EQ(Run(*move), SYNC_RESULT_ERROR_ONLYWAIT_AND_DOAGAIN);
+  EXPECT_EQ(move->m_nWaitReason, UP_WAIT_NO_PARENT_ID);
 }
 
 // The service deleted the moved file meanwhile, and the file at the move's
@@ -355,6 +365,9 @@ TEST_F(UpOpsTest, TheLocalItemTakesTheNameTheServiceChose) {
   EXPECT_EQ(rename->m_sNewName, Local("e (1)"));
   EXPECT_EQ(FolderRow("e (1)").m_FolderID, Item("e (1)")["id"].asInt64());
   EXPECT_NE(FileRow("e (1)/in.txt").m_FileID, -1);
+  // The changes queued below the folder follow it.
+  const std::string repath = "repath " + Local("e").toStdString() + " -> " + Local("e (1)").toStdString();
+  EXPECT_EQ(Links().back(), repath);
 }
 
 TEST_F(UpOpsTest, AConflictOnAFileAnotherProgramHoldsWaitsForTheRegistry) {

@@ -115,6 +115,20 @@ TEST_F(UpTaskManagerTest, ARelocationOfAStoredFileWithAQueuedUploadStaysARelocat
   }
 }
 
+// A stored file moved with new content, then renamed in its new folder before
+// anything went up: the rename follows the move (and brings the content after
+// it); folded into the content's upload, the file would go up a second time.
+TEST_F(UpTaskManagerTest, ARenameRightAfterAMoveOfAStoredFileStaysARename) {
+  Change(1, "h");
+  UpSyncTask* move = MakeUp(UP_OP_FILE_MOVE, P("d/a"), P("a"));
+  move->m_nSrcID = 9;  // stored
+  m_manager.ClassifyTask(move);
+  m_manager.AddTask(move);
+  Change(5, "d/a");
+  Change(4, "d/b", "d/a");
+  EXPECT_EQ(Files(), (Tasks{{1, P("h")}, {2, P("d/a")}, {4, P("d/b")}}));
+}
+
 TEST_F(UpTaskManagerTest, TheSecondRenameKeepsTheFirstSourcePath) {
   Change(1, "h");
   Change(4, "b", "a");
@@ -133,10 +147,27 @@ TEST_F(UpTaskManagerTest, AFolderDeleteDropsTheQueuedChangesBelowIt) {
   Change(1, "h");              // head of file-and-depend
   Change(1, "d/f1");
   Change(5, "dx/f2");          // a look-alike sibling stays
-  Change(2, "e/f3", "d/f3");   // a move out of the folder goes too
+  Change(2, "e/f3", "d/f3");   // a move out of the folder stays, and goes first
   Change(7, "d");
-  EXPECT_EQ(Folders(), (Tasks{{6, P("keep")}, {6, P("other")}, {7, P("d")}}));
-  EXPECT_EQ(Files(), (Tasks{{1, P("h")}, {5, P("dx/f2")}, {2, P("e/f3")}}));
+  EXPECT_EQ(Folders(), (Tasks{{6, P("keep")}, {6, P("other")}}));
+  EXPECT_EQ(Files(), (Tasks{{1, P("h")}, {5, P("dx/f2")}, {2, P("e/f3")}, {7, P("d")}}));
+
+  // Without moves out, the deletion is folder work.
+  Change(7, "x");
+  EXPECT_EQ(Folders(), (Tasks{{6, P("keep")}, {6, P("other")}, {7, P("x")}}));
+}
+
+TEST_F(UpTaskManagerTest, AFolderDeleteBehindMovesOutOfItRunsAloneAfterThem) {
+  m_manager.SetUploadsInFlight(3);
+  Change(2, "e/f1", "d/f1");
+  Change(2, "e/f2", "d/f2");
+  Change(7, "d");
+  Change(1, "later");
+  m_script.Push({0, 0, 0, 0});
+  EXPECT_EQ(m_manager.RunUpFileAndDepandUpTask(), 0);
+  EXPECT_EQ(Files(), (Tasks{{7, P("d")}, {1, P("later")}}));
+  EXPECT_EQ(m_manager.RunUpFileAndDepandUpTask(), 0);
+  EXPECT_EQ(Files(), (Tasks{{1, P("later")}}));
 }
 
 TEST_F(UpTaskManagerTest, AFileMovedIntoAFolderThatGoesIsRemovedFromItsOldPlace) {
@@ -268,6 +299,24 @@ TEST_F(UpTaskManagerTest, AFileWhoseParentsHaveNoIdGetsFolderAddsOutermostFirst)
   other.AddTask(task);
   EXPECT_EQ(other.RunUpFileAndDepandUpTask(), 4);
   EXPECT_TRUE(other.AreQueuesEmpty());
+}
+
+// A folder made in a folder and the folder's rename, reported in that order:
+// the new folder's parent has a row only once the rename is up. Made anew
+// instead, it would be a second folder of that name on the service.
+TEST_F(UpTaskManagerTest, AFolderWhoseParentsRenameIsQueuedWaitsBehindTheRename) {
+  ASSERT_TRUE(juce::File(P("new/R")).createDirectory());
+  Change(6, "new/R");
+  Change(8, "new", "old");
+  Change(6, "other");
+  m_dispatcher.GetOperationTable().SetUpFolderOp(6, [](UpSyncFolder& item) {
+    return std::make_shared<enginetest::EffectOp<UpSyncTask>>(item.m_pTask, [](UpSyncTask& task) {
+      task.m_nWaitReason = UP_WAIT_NO_PARENT_ID;
+      return 4;
+    });
+  });
+  EXPECT_EQ(m_manager.RunNotDepandUpTask(), 4);
+  EXPECT_EQ(Folders(), (Tasks{{8, P("new")}, {6, P("new/R")}, {6, P("other")}}));
 }
 
 TEST_F(UpTaskManagerTest, ANameConflictMovesTheTaskAndItsLaterChangesToTheWaitQueue) {

@@ -25,6 +25,12 @@ bool FileIsAnotherItems(const SyncFileData& row) {
   return false;
 }
 
+bool WaitsForFolderChange(DownSyncTask* task, const juce::String& source) {
+  if (!task || task->m_nRetryCount > 0 || juce::File(source).getParentDirectory().isDirectory()) return false;
+  WriteMessageLog(KeyPoint, "The folder of the file is not here, its change goes up first, Path is " + source);
+  return true;
+}
+
 int RelocateFile(SyncDownBaseOperation& op, DownSyncTask* task, const juce::String& source,
                  const juce::String& target, int ignoreType, const juce::String& failedText) {
   Ignore(source, target, ignoreType);

@@ -16,6 +16,13 @@ namespace DownOps {
 // move (this item's own copy is gone from here).
 bool FileIsAnotherItems(const SyncFileData& row);
 
+// The file is not at the row's path because its folder is not there either:
+// the folder was renamed or moved here (while the program did not run, or a
+// moment ago), and that change, still to go up, takes the row to where the
+// file is. The first try waits a turn for it; a later one fetches the file
+// anew. Fetched at once, the file would stand twice in the folder.
+bool WaitsForFolderChange(DownSyncTask* task, const juce::String& source);
+
 // 0 moved; 4 when the source is held by another program; 3 otherwise (an
 // existing target is a conflict: both files stay). Announces the move in
 // the ignore list and withdraws it when the move did not happen.

@@ -43,6 +43,7 @@ int DownSyncMoveFileOp::Execute_SyncOperation() {
   if (!IsSafePath(task, m_sSourcePath) || !IsSafePath(task, m_sDownloadFilePath)) return SYNC_RESULT_CANCEL;
   if (CheckPathLength(task, m_sDownloadFilePath, true)) return SYNC_RESULT_CANCEL;
   if (!juce::File(m_sSourcePath).existsAsFile()) {
+    if (DownOps::WaitsForFolderChange(task, m_sSourcePath)) return SYNC_RESULT_ERROR_TRYTHREETIME_MOVEBACK;
     task->m_nOp = DOWN_OP_FILE_ADD;
     WriteMessageLog(ErrorLog, "Down Remove file Not exist, change to down file, Path is " + m_sSourcePath);
     return SYNC_RESULT_ERROR_TRYTHREETIME_MOVEBACK;

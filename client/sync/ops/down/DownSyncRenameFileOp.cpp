@@ -29,6 +29,7 @@ int DownSyncRenameFileOp::Execute_SyncOperation() {
     return SYNC_RESULT_CANCEL;
   }
   if (!juce::File(m_sOldFilePath).existsAsFile()) {
+    if (DownOps::WaitsForFolderChange(task, m_sOldFilePath)) return SYNC_RESULT_ERROR_TRYTHREETIME_MOVEBACK;
     task->m_nOp = DOWN_OP_FILE_ADD;
     WriteMessageLog(ErrorLog, "Down rename file Not exist, change to down file, Path is " + m_sOldFilePath);
     return SYNC_RESULT_ERROR_TRYTHREETIME_MOVEBACK;

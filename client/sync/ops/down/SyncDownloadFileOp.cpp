@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <cstring>
+#include <map>
 #include <mutex>
 #include <set>
 
@@ -37,6 +38,9 @@ constexpr int kVersionNotFoundOnServer = 556;
 // doubles with each failure in a row, up to the last.
 constexpr juce::uint64 kFirstServiceRetryMs = 5000;
 constexpr juce::uint64 kLastServiceRetryMs = 120000;
+// How long a name the program freed for the service's version stays free of
+// waits: its pull and download come right after.
+constexpr juce::uint64 kFreedNameMs = 10 * 60 * 1000;
 
 // Failures the service gets over: its 5xx answers. (A connection that broke
 // or never came is the network's: the engine goes offline and the task
@@ -70,6 +74,21 @@ bool IsPlainFile(const juce::String& path) {
 // again; anything else drops the task.
 int ResultOfLocalError(int error) {
   return error == ENOSPC || error == EDQUOT ? SYNC_RESULT_ERROR_TRYTHREETIME_MOVEBACK : SYNC_RESULT_ERROR_REMOVE;
+}
+
+// The names the program freed for the service's version, with when.
+struct FreedNames {
+  std::mutex lock;
+  std::map<juce::String, juce::uint64> at;
+};
+FreedNames g_freedNames;
+
+// Used once: a later change of the name is the user's again.
+bool TakeFreedName(const juce::String& path) {
+  std::lock_guard<std::mutex> hold(g_freedNames.lock);
+  const juce::uint64 now = win32::CurrentClock().NowMs();
+  std::erase_if(g_freedNames.at, [now](const auto& entry) { return now - entry.second >= kFreedNameMs; });
+  return g_freedNames.at.erase(path) != 0;
 }
 
 void SetPathStatus(const juce::String& path, int status) {
@@ -150,6 +169,11 @@ juce::String SyncDownloadFileOp::GetStagingPath(const SyncFileData& record) {
 bool SyncDownloadFileOp::IsPartName(const juce::String& name) {
   return name.startsWithChar('.') && name.endsWith(kPartSuffix) &&
          name.length() > 1 + static_cast<int>(std::strlen(kPartSuffix));
+}
+
+void SyncDownloadFileOp::NameFreedForService(const juce::String& path) {
+  std::lock_guard<std::mutex> hold(g_freedNames.lock);
+  g_freedNames.at[path] = win32::CurrentClock().NowMs();
 }
 
 void SyncDownloadFileOp::RemoveLeftoverPart(const juce::String& path) {
@@ -424,7 +448,9 @@ bool SyncDownloadFileOp::ItemLeftItsName() {
   // The file was synced here and has left the name since (renamed, moved or
   // deleted here, and the watcher's report is still on its way): its change
   // goes up first and tells where the new content belongs. Made again at
-  // the old name, it would stand beside the file that was moved.
+  // the old name, it would stand beside the file that was moved. The program
+  // itself may have freed the name for this content: then none is on its way.
+  if (TakeFreedName(m_sDownloadFilePath)) return false;
   return WaitForName("the file has left ");
 }
 

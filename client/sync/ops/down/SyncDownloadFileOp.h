@@ -49,6 +49,11 @@ class SyncDownloadFileOp : public SyncDownFileBaseOperation {
   // ended during a download (none that runs now).
   static bool IsPartName(const juce::String& name);
   static void RemoveLeftoverPart(const juce::String& path);
+  // The program itself took the file at the path away to make room for the
+  // service's version (the local version of a conflict, kept as a copy): the
+  // next download of that version (for a while) does not wait for a change of
+  // the name to be reported, as none of the user's is on its way.
+  static void NameFreedForService(const juce::String& path);
 
   juce::String m_sDownloadFilePath;
   bool m_bNeedDownload = true;

@@ -1,6 +1,7 @@
 #include "client/sync/ops/up/SyncUpFolderBaseOperation.h"
 
 #include "client/core/LogWriter.h"
+#include "client/sync/SyncEngineLinks.h"
 #include "client/sync/SyncHelper.h"
 #include "client/sync/SyncNotify.h"
 #include "client/sync/ops/up/UpErrorCodes.h"
@@ -56,6 +57,9 @@ int SyncUpFolderBaseOperation::ProcessNameConflict(juce::String& newPath, const 
     return SYNC_RESULT_ERROR_TRYTHREETIME_MOVEBACK;
   }
   SyncFileDataManager::ReplacePathPrefix(localPath + "/", newPath + "/");
+  // Changes queued below the folder follow it: under the old name they would
+  // find no folder, and a move into it would fail until it is dropped.
+  if (auto repath = GetSyncEngineLinks().repathUpTasks) repath(localPath, newPath);
   if (UpSyncTask* task = Task()) {
     task->m_bRenamePending = 1;
     task->m_sNewName = newPath;

@@ -11,6 +11,7 @@
 #include "client/sync/SyncEngineLinks.h"
 #include "client/sync/SyncHelper.h"
 #include "client/sync/SyncLogic.h"
+#include "client/sync/ops/down/SyncDownloadFileOp.h"
 #include "client/sync/ops/up/ServiceFolderNames.h"
 #include "client/sync/ops/up/UpRequest.h"
 #include "client/sync/records/SyncFileDataManager.h"
@@ -423,6 +424,7 @@ int SyncUploadFileOp::KeepBothVersions(int result) {
     return SyncHelper::IsFileOccupied(path) ? SYNC_RESULT_ERROR_ONLYWAIT_AND_DOAGAIN : result;
   }
   WriteLog(KeyPoint, kTag, "Both sides changed " + path + ", the local version is kept as " + kept);
+  SyncDownloadFileOp::NameFreedForService(path);
   if (auto queue = GetSyncEngineLinks().queueLocalFileAdd) queue(kept);
   // The service's version comes down under the original name.
   ProcessUploadConflict(path);

@@ -40,8 +40,12 @@ int UpSyncMoveFileOp::Execute_SyncOperation() {
   const juce::String parent = Common::String_GetParentPath(task->m_sPath);
   PartlySyncFileData parentIDs;
   if (!SyncFileDataManager::SelectFolderIDs(parent, parentIDs)) {
+    // The folder is made (or waits for its own rename or creation) first:
+    // tried again three times and dropped, the move would leave the file in
+    // its old place on the service.
     WriteLog(ErrorLog, kTag, "Find PartlySyncFolderData false Path is " + parent);
-    return SYNC_RESULT_ERROR_TRYTHREETIME_MOVEBACK;
+    task->m_nWaitReason = UP_WAIT_NO_PARENT_ID;
+    return SYNC_RESULT_ERROR_ONLYWAIT_AND_DOAGAIN;
   }
   task->m_nParentID = parentIDs.m_FileID;
   MoveFileInfo info(source.m_VersionValue.toStdString(), source.m_FileID, source.m_OwnerID, parentIDs.m_FileID);

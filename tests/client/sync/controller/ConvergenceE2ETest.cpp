@@ -13,6 +13,8 @@
 #include "client/sync/SyncHelper.h"
 #include "client/sync/filter/ProgramChangeIgnoreList.h"
 #include "client/sync/tasks/SyncDownTaskManager.h"
+#include "client/sync/watcher/FileSystemWatcher.h"
+#include "common/StringConvert.h"
 
 namespace {
 
@@ -494,6 +496,61 @@ TEST_F(ConvergenceE2ETest, AServiceFolderRenameWhoseLocalFolderWasDeletedEndsInS
   Admin("rename?account=" + Account() + "&id=" + std::to_string(s) + "&name=T");
   RunWorkflow();
   EXPECT_TRUE(WaitUntil([&] { return Settled() && LocalTree(m_rootPath) == ServerTree(); }))
+      << ::testing::PrintToString(LocalTree(m_rootPath)) << " / " << ::testing::PrintToString(ServerTree());
+}
+
+// The folder renamed here while the program did not run keeps its items: the
+// file another device renamed inside it meanwhile ends under its new name in
+// the renamed folder, with no copy under the old one.
+TEST_F(ConvergenceE2ETest, AFolderRenamedOfflineKeepsARenameMadeInsideItElsewhere) {
+  const juce::int64 s = FolderInStep("S", "in.txt", "in S");
+  ASSERT_FALSE(HasFailure());
+  SyncFileData row;
+  ASSERT_TRUE(SyncFileDataManager::SelectSyncFileData(juce::String((m_rootPath / "S" / "in.txt").string()), row));
+
+  StopEngine();
+  fs::rename(m_rootPath / "S", m_rootPath / "T");
+  Admin("rename?account=" + Account() + "&id=" + std::to_string(row.m_FileID) + "&name=renamed.txt");
+  RunWorkflow();
+  const std::vector<std::string> expected = {"T/", "T/renamed.txt=in S"};
+  EXPECT_TRUE(WaitUntil([&] { return Settled() && ServerTree() == expected && LocalTree(m_rootPath) == expected; }))
+      << ::testing::PrintToString(LocalTree(m_rootPath)) << " / " << ::testing::PrintToString(ServerTree());
+  // Renamed, not made again.
+  const Json::Value tree = Admin("tree?account=" + Account());
+  bool kept = false;
+  for (const Json::Value& item : tree["items"])
+    if (item["id"].asInt64() == s) kept = item["status"].asInt() == 0 && item["path"].asString().ends_with("/T");
+  EXPECT_TRUE(kept);
+}
+
+// A folder moved into another one here while another device renamed a file
+// in it: the file moves with the folder and keeps the other device's name,
+// with no copy left in the old place.
+TEST_F(ConvergenceE2ETest, AFolderMovedHereKeepsARenameMadeInsideItElsewhere) {
+  MakeServiceFolder("E");
+  FolderInStep("S", "in.txt", "in S");
+  ASSERT_FALSE(HasFailure());
+  // The watcher has let go of E's arrival, and watches it: the move is reported as one.
+  ASSERT_TRUE(WaitUntil([&] {
+    auto held = [&](const fs::path& path) {
+      return logic->GetFileSystemWatcher()->HasPendingChange(Common::String_To_CString(juce::String(path.string())));
+    };
+    return !held(m_rootPath / "E") && !held(m_rootPath / "S" / "in.txt");
+  }));
+  SyncFileData row;
+  ASSERT_TRUE(SyncFileDataManager::SelectSyncFileData(juce::String((m_rootPath / "S" / "in.txt").string()), row));
+
+  HoldPulls();
+  Admin("rename?account=" + Account() + "&id=" + std::to_string(row.m_FileID) + "&name=renamed.txt");
+  fs::rename(m_rootPath / "S", m_rootPath / "E" / "S");
+  ASSERT_TRUE(WaitUntil([&] {
+    const auto tree = ServerTree();
+    return std::find(tree.begin(), tree.end(), "S/") == tree.end() && logic->GetUpTaskManager()->AreQueuesEmpty();
+  })) << ::testing::PrintToString(ServerTree());
+  ReleasePulls();
+  Put("nudge.txt", "wakes the link");
+  const std::vector<std::string> expected = {"E/", "E/S/", "E/S/renamed.txt=in S", "nudge.txt=wakes the link"};
+  EXPECT_TRUE(WaitUntil([&] { return Settled() && ServerTree() == expected && LocalTree(m_rootPath) == expected; }))
       << ::testing::PrintToString(LocalTree(m_rootPath)) << " / " << ::testing::PrintToString(ServerTree());
 }
 

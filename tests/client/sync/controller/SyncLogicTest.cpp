@@ -209,6 +209,37 @@ TEST_F(SyncLogicTest, TheStartUpWalkQueuesWhatDiffersFromTheDatabase) {
   EXPECT_EQ(queued.size(), 5u) << testing::PrintToString(UpQueue(*logic));
 }
 
+// A folder renamed while the program did not run goes up as a rename, and what
+// changed inside it is compared with the rows it had under the old name.
+TEST_F(SyncLogicTest, TheStartUpWalkFindsAFolderRenamedMeanwhile) {
+  AddFolder(kRootID, m_rootPath, -1);
+  AddFolder(101, Local("D"), kRootID);
+  AddFolder(102, Local("D/S"), 101);
+  AddFolder(103, Local("gone"), kRootID);
+  AddFolder(104, Local("G"), kRootID);  // shares nothing with the new folder
+  Write(Local("E/same.txt"), "same");
+  Write(Local("E/changed.txt"), "new");
+  Write(Local("E/S/deep.txt"), "deep");
+  juce::File(Local("empty")).createDirectory();
+  AddFile(201, Local("D/same.txt"), 101, SyncHelper::GetFileMD5(Local("E/same.txt")));
+  AddFile(202, Local("D/changed.txt"), 101, "old digest");
+  AddFile(203, Local("D/removed.txt"), 101, "x");
+  AddFile(204, Local("D/S/deep.txt"), 102, SyncHelper::GetFileMD5(Local("E/S/deep.txt")));
+  AddFile(205, Local("G/other.txt"), 104, "y");
+
+  logic->ScanLocalTree();
+  std::vector<std::string> queued = UpQueue(*logic);
+  std::sort(queued.begin(), queued.end());
+  auto op = [&](int code, const std::string& relative) {
+    return std::to_string(code) + " " + Local(relative).toStdString();
+  };
+  std::vector<std::string> expected = {op(UP_OP_FILE_DELETE, "E/removed.txt"), op(UP_OP_FILE_MODIFY, "E/changed.txt"),
+                                       op(UP_OP_FOLDER_ADD, "empty"),           op(UP_OP_FOLDER_DELETE, "G"),
+                                       op(UP_OP_FOLDER_DELETE, "gone"),         op(UP_OP_FOLDER_RENAME, "E")};
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(queued, expected);
+}
+
 TEST_F(SyncLogicTest, AnEmptyOrMissingRootQueuesNoDeletion) {
   AddFolder(kRootID, m_rootPath, -1);
   AddFolder(101, Local("docs"), kRootID);

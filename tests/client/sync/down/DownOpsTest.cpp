@@ -242,6 +242,22 @@ TEST_F(DownOpsTest, AServiceFolderRenameWaitsForAnotherFolderRenamedHereToItsNam
   EXPECT_TRUE(m_manager->AreQueuesEmpty());
   EXPECT_EQ(LocalTree(), (std::vector<std::string>{"P (1)/", "P (1)/x.txt=x", "P/"}));
   EXPECT_EQ(SyncFileDataManager::GetFolderPathByID(d), Local("P"));
+
+// The program itself took the file away from its name (the local version of
+// a conflict, kept as a copy): nothing of the user's is on its way, and the
+// edit lands at once.
+TEST_F(DownOpsTest, AnEditForAFileTheProgramMovedAwayItselfLandsAtOnce) {
+  win32::ManualClock clock;
+  win32::ScopedClock use(clock);
+  Put(m_rootID, "f.txt", "v1");
+  ASSERT_EQ(FullPull(), SYNC_RESULT_SUCCESS);
+  Drain();
+  Put(m_rootID, "f.txt", "v2");
+  std::filesystem::rename(Path("f.txt"), Path("f (1).txt"));
+  SyncDownloadFileOp::NameFreedForService(Local("f.txt"));
+  ASSERT_EQ(IncrementalPull(), SYNC_RESULT_SUCCESS);
+  EXPECT_EQ(Drain(1), std::vector<int>{SYNC_RESULT_SUCCESS});
+  EXPECT_EQ(LocalTree(), (std::vector<std::string>{"f (1).txt=v1", "f.txt=v2"}));
 }
 
 // A synced file that has a second name outside the sync folder is replaced

@@ -329,7 +329,10 @@ TEST_F(FileWatchMessageFilterTest, ARemovalTakesTheKindOfItsOwnRowBeforeThatOfAN
   EXPECT_EQ(m_up.Tasks()[0].op, UP_OP_FOLDER_DELETE);
 }
 
-TEST_F(FileWatchMessageFilterTest, AFolderMovedInIsARemovalOfTheOldFolderAndAdditionsOfTheNewTree) {
+// A folder moved to another parent: the new tree's folders are made, the files
+// known at the old place move into them (their ids, and what another device
+// did to them, stay), the others are added, and the old folder goes last.
+TEST_F(FileWatchMessageFilterTest, AFolderMovedInMovesTheFilesItHeldThenRemovesTheOldFolder) {
   juce::String moved = Folder("dest/moved");
   Folder("dest/moved/inner");
   juce::String top = Write("dest/moved/top.txt", "t");
@@ -337,16 +340,17 @@ TEST_F(FileWatchMessageFilterTest, AFolderMovedInIsARemovalOfTheOldFolderAndAddi
   Write("dest/moved/Desktop.INI", "i");
   Write("dest/moved/inner/thumbs.db", "i");
   juce::String old = Local("src/moved");
+  SaveFile(FileRow(40, old + "/top.txt", 10, SyncHelper::GetFileMD5(top)));
 
   Deliver(MV, moved, old);
   TranslateAll();
   std::vector<QueuedTask> tasks = m_up.Tasks();
   ASSERT_EQ(tasks.size(), 5u) << testing::PrintToString(tasks);
-  EXPECT_EQ(tasks[0], (QueuedTask{UP_OP_FOLDER_DELETE, old, old, "", 0, 0, 0}));
-  EXPECT_EQ(tasks[1], (QueuedTask{UP_OP_FOLDER_ADD, moved, moved, "", 0, 0, 0}));
-  EXPECT_EQ(tasks[2], (QueuedTask{UP_OP_FILE_ADD, top, top, SyncHelper::GetFileMD5(top), 1, 0, 0}));
-  EXPECT_EQ(tasks[3].path, moved + "/inner");
-  EXPECT_EQ(tasks[4], (QueuedTask{UP_OP_FILE_ADD, deep, deep, SyncHelper::GetFileMD5(deep), 1, 0, 0}));
+  EXPECT_EQ(tasks[0], (QueuedTask{UP_OP_FOLDER_ADD, moved, moved, "", 0, 0, 0}));
+  EXPECT_EQ(tasks[1], (QueuedTask{UP_OP_FILE_MOVE, top, old + "/top.txt", "", 1, 0, 40}));
+  EXPECT_EQ(tasks[2].path, moved + "/inner");
+  EXPECT_EQ(tasks[3], (QueuedTask{UP_OP_FILE_ADD, deep, deep, SyncHelper::GetFileMD5(deep), 1, 0, 0}));
+  EXPECT_EQ(tasks[4], (QueuedTask{UP_OP_FOLDER_DELETE, old, old, "", 0, 0, 0}));
 }
 
 TEST_F(FileWatchMessageFilterTest, AFileMovedUnderItsNameWithNewContentIsMovedThenChanged) {
