@@ -242,6 +242,7 @@ TEST_F(DownOpsTest, AServiceFolderRenameWaitsForAnotherFolderRenamedHereToItsNam
   EXPECT_TRUE(m_manager->AreQueuesEmpty());
   EXPECT_EQ(LocalTree(), (std::vector<std::string>{"P (1)/", "P (1)/x.txt=x", "P/"}));
   EXPECT_EQ(SyncFileDataManager::GetFolderPathByID(d), Local("P"));
+}
 
 // The program itself took the file away from its name (the local version of
 // a conflict, kept as a copy): nothing of the user's is on its way, and the
