@@ -51,16 +51,19 @@ int DownSyncRenameFolderOp::Execute_SyncOperation() {
 }
 
 bool DownSyncRenameFolderOp::NewNameHeldByAnother(DownSyncTask& task) {
-  // Another synced folder stands at the new name, or one whose change is
-  // still on its way here (another folder renamed to it, most often). On the
-  // service they are two folders: taken for this one, the other folder's
-  // rename would leave it under another name there and nowhere here. This one
-  // waits for that change to go up first.
+  // Another synced folder stands at the new name, or one with contents whose
+  // change is still on its way here (another folder renamed to it, most
+  // often). On the service they are two folders: taken for this one, the
+  // other folder's rename would leave it under another name there and nowhere
+  // here. This one waits for that change to go up first. A new empty folder
+  // is the user's own of that name: the service merges it with this one.
   PartlySyncFileData row;
   const bool anotherRow = SyncFileDataManager::SelectFolderIDs(m_sDownloadFilePath, row) &&
                           row.m_FileID != task.m_pFolderData->m_FolderID;
   const auto pending = GetSyncEngineLinks().isPathPending;
-  if (!anotherRow && !(pending && pending(m_sDownloadFilePath))) return false;
+  const bool holdsItems =
+      juce::File(m_sDownloadFilePath).getNumberOfChildFiles(juce::File::findFilesAndDirectories, "*") != 0;
+  if (!anotherRow && !(holdsItems && pending && pending(m_sDownloadFilePath))) return false;
   return WaitForName(&task, "another folder still stands at ", m_sDownloadFilePath);
 }
 
