@@ -19,6 +19,11 @@ namespace {
 
 bool IsTransfer(int op) { return op == UP_OP_FILE_ADD || op == UP_OP_FILE_MODIFY; }
 
+// A file's rename or move that takes it somewhere else.
+bool IsFileRelocation(const UpSyncTask& task) {
+  return (task.m_nOp == UP_OP_FILE_RENAME || task.m_nOp == UP_OP_FILE_MOVE) && task.m_sSrcPath != task.m_sPath;
+}
+
 bool Names(const UpSyncTask& task, const juce::String& path) {
   return task.m_sPath == path || task.m_sSrcPath == path;
 }
@@ -144,12 +149,13 @@ void SyncUpTaskManager::ClassifyTask(UpSyncTask* task) {
   };
 
   // The service holds the file at the task's source already, or will once a
-  // queued move or rename of a stored file has taken it there.
-  auto relocatesThere = [task](const UpSyncTask* queued) {
-    const bool relocation = queued->m_nOp == UP_OP_FILE_MOVE || queued->m_nOp == UP_OP_FILE_RENAME;
-    return relocation && queued->m_sPath == task->m_sSrcPath;
+  // queued move or rename of a stored file has taken it there. Asked by
+  // relocations only: a burst of new files never walks the queue for it.
+  auto storedSource = [&] {
+    return task->m_nSrcID != 0 || std::any_of(files.begin(), files.end(), [task](const UpSyncTask* queued) {
+             return IsFileRelocation(*queued) && queued->m_sPath == task->m_sSrcPath;
+           });
   };
-  const bool storedSource = task->m_nSrcID != 0 || std::any_of(files.begin(), files.end(), relocatesThere);
   switch (task->m_nOp) {
     case UP_OP_FILE_ADD:
     case UP_OP_FILE_MODIFY: {
@@ -202,7 +208,7 @@ void SyncUpTaskManager::ClassifyTask(UpSyncTask* task) {
         if (queued->m_sPath == task->m_sPath && queued->m_nOp == UP_OP_FILE_DELETE) {
           RemoveLocked(files, index);
         } else if (queued->m_sPath == task->m_sSrcPath && queued->m_nOp == UP_OP_FILE_ADD) {
-          if (storedSource) {
+          if (storedSource()) {
             RemoveLocked(files, index);  // a stored file: see the rename below
             return false;
           }
@@ -222,7 +228,7 @@ void SyncUpTaskManager::ClassifyTask(UpSyncTask* task) {
       DropAddsReplacedBy(*task);
       scan([&](UpSyncTask* queued, size_t index) {
         if (queued->m_sPath != task->m_sSrcPath) return true;
-        if (IsTransfer(queued->m_nOp) && storedSource) {
+        if (IsTransfer(queued->m_nOp) && storedSource()) {
           // The service holds the file under its old name: sent as an upload
           // of the new name, it would become a second file beside it. The
           // rename goes up, and takes the new content up after it.
@@ -470,12 +476,9 @@ bool SyncUpTaskManager::ReplacedByLaterRelocation(const std::vector<UpSyncTask*>
                                                   const UpSyncTask* incoming) {
   const UpSyncTask& added = *queue[index];
   if (added.m_nOp != UP_OP_FILE_ADD || added.m_bRunning.load()) return false;
-  auto relocation = [](const UpSyncTask& task) {
-    return (task.m_nOp == UP_OP_FILE_RENAME || task.m_nOp == UP_OP_FILE_MOVE) && task.m_sSrcPath != task.m_sPath;
-  };
   for (size_t i = index + 1; i <= queue.size(); ++i) {
     const UpSyncTask* later = i < queue.size() ? queue[i] : incoming;
-    if (!later || !relocation(*later)) continue;
+    if (!later || !IsFileRelocation(*later)) continue;
     if (later->m_sSrcPath == added.m_sPath) return false;  // the new file left first
     if (later->m_sPath == added.m_sPath) return true;
   }
@@ -779,9 +782,7 @@ bool SyncUpTaskManager::IsFileLeaving(const juce::String& path) {
   const juce::ScopedLock hold(m_queueLock);
   for (const auto* queue : {&m_fileAndDepend, &m_noDepend, &m_waitAndDepend})
     for (const UpSyncTask* task : *queue)
-      if ((task->m_nOp == UP_OP_FILE_RENAME || task->m_nOp == UP_OP_FILE_MOVE) && task->m_sSrcPath == path &&
-          task->m_sPath != path)
-        return true;
+      if (IsFileRelocation(*task) && task->m_sSrcPath == path) return true;
   return false;
 }
 
